@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Installs every Debian 12 package the project needs to build, test, benchmark and run.
+# Idempotent: when everything is present it prints nothing and touches nothing.
+set -euo pipefail
+
+PACKAGES=(
+  build-essential cmake ninja-build pkg-config clang
+  qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-image-formats-plugins
+  libgl-dev
+  libsqlite3-dev sqlite3
+  libjpeg62-turbo-dev
+  pxlib-dev
+  libuemf-dev
+  libcups2-dev
+  fonts-liberation2 fontconfig
+  libgtest-dev libgmock-dev googletest
+  libbenchmark-dev
+  poppler-utils zbar-tools
+  xvfb x11-apps imagemagick
+  libwmf-bin emf2svg
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+SUDO=""
+[ "$(id -u)" -ne 0 ] && SUDO="sudo"
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

@@ -1,0 +1,347 @@
+#include "db/Schema.h"
+
+namespace orv::db {
+
+const ColumnDef *TableDef::column(const QString &n) const
+{
+    for (const ColumnDef &c : columns)
+        if (c.name.compare(n, Qt::CaseInsensitive) == 0)
+            return &c;
+    return nullptr;
+}
+
+const QList<TableDef> &schema()
+{
+    // Column order is the declared order; FindChemComp and FindMechPropTemp are filled by
+    // position, so their order is binding. Besides the indexes the program opens by name
+    // ("Name", "Material"), the foreign-key columns that the searches and the card join on
+    // are indexed.
+    static const QList<TableDef> tables = {
+        {QStringLiteral("Nodes"), Database::Catalogue,
+            {{QStringLiteral("Number"), ColumnType::Integer, 0, false},
+             {QStringLiteral("ParentNo"), ColumnType::Integer, 0, false},
+             {QStringLiteral("TreeNo"), ColumnType::Integer, 0, false},
+             {QStringLiteral("MaterialNo"), ColumnType::Integer, 0, false},
+             {QStringLiteral("Label"), ColumnType::Alpha, 200, false},
+             {QStringLiteral("IndexLabel"), ColumnType::Alpha, 200, false},
+             {QStringLiteral("ImageIndex"), ColumnType::Integer, 0, false},
+             {QStringLiteral("ShortLabel"), ColumnType::Alpha, 200, false},
+             {QStringLiteral("Text"), ColumnType::Alpha, 200, false},
+             {QStringLiteral("UserNoticeNo"), ColumnType::Integer, 0, false}},
+            {{QStringLiteral("ParentNo"), {QStringLiteral("ParentNo")}}, {QStringLiteral("MaterialNo"), {QStringLiteral("MaterialNo")}}}},
+        {QStringLiteral("Tree"), Database::Catalogue,
+            {{QStringLiteral("NUMBER"), ColumnType::Integer, 0, false},
+             {QStringLiteral("LABEL"), ColumnType::Alpha, 200, false}},
+            {}},
+        {QStringLiteral("Mat"), Database::Catalogue,
+            {{QStringLiteral("Number"), ColumnType::Integer, 0, false},
+             {QStringLiteral("Name"), ColumnType::Alpha, 200, false},
+             {QStringLiteral("PdfFile"), ColumnType::Alpha, 200, false},
+             {QStringLiteral("Purpose"), ColumnType::Alpha, 255, false},
+             {QStringLiteral("TypeNo"), ColumnType::Integer, 0, false},
+             {QStringLiteral("NoticeNo"), ColumnType::Integer, 0, false},
+             {QStringLiteral("Purpose1"), ColumnType::Alpha, 255, false},
+             {QStringLiteral("Purpose2"), ColumnType::Alpha, 255, false},
+             {QStringLiteral("Purpose3"), ColumnType::Alpha, 255, false},
+             {QStringLiteral("Purpose4"), ColumnType::Alpha, 255, false},
+             {QStringLiteral("Purpose5"), ColumnType::Alpha, 255, false},
+             {QStringLiteral("Private"), ColumnType::Alpha, 1, false},
+             {QStringLiteral("PurposeAll"), ColumnType::Memo, 0, false}},
+            {}},
+        {QStringLiteral("MatTypes"), Database::Catalogue,
+            {{QStringLiteral("Number"), ColumnType::Integer, 0, false},
+             {QStringLiteral("Name"), ColumnType::Alpha, 200, false}},
+            {}},
+        {QStringLiteral("Notices"), Database::Catalogue,
+            {{QStringLiteral("Number"), ColumnType::Integer, 0, false},
+             {QStringLiteral("Notice"), ColumnType::Alpha, 200, false}},
+            {}},
+        {QStringLiteral("Norms"), Database::Catalogue,
+            {{QStringLiteral("Number"), ColumnType::Integer, 0, false},
+             {QStringLiteral("Name"), ColumnType::Alpha, 50, false},
+             {QStringLiteral("Label"), ColumnType::Alpha, 150, false},
+             {QStringLiteral("MaterialNo"), ColumnType::Integer, 0, false},
+             {QStringLiteral("CountryNo"), ColumnType::Integer, 0, false},
+             {QStringLiteral("NameShort"), ColumnType::Alpha, 50, false},
+             {QStringLiteral("LabelShort"), ColumnType::Alpha, 150, false}},
+            {{QStringLiteral("MaterialNo"), {QStringLiteral("MaterialNo")}}, {QStringLiteral("CountryNo"), {QStringLiteral("CountryNo")}}}},
+        {QStringLiteral("CompareNorms"), Database::Catalogue,
+            {{QStringLiteral("Number"), ColumnType::Integer, 0, false},
+             {QStringLiteral("Name"), ColumnType::Alpha, 25, false},
+             {QStringLiteral("Label"), ColumnType::Alpha, 25, false},
+             {QStringLiteral("MaterialNo"), ColumnType::Integer, 0, false},
+             {QStringLiteral("NameShort"), ColumnType::Alpha, 25, false},
+             {QStringLiteral("LabelShort"), ColumnType::Alpha, 25, false},
+             {QStringLiteral("CountryNo"), ColumnType::Integer, 0, false}},
+            {{QStringLiteral("MaterialNo"), {QStringLiteral("MaterialNo")}}, {QStringLiteral("CountryNo"), {QStringLiteral("CountryNo")}}}},
+        {QStringLiteral("Country"), Database::Catalogue,
+            {{QStringLiteral("Number"), ColumnType::Integer, 0, false},
+             {QStringLiteral("Name"), ColumnType::Alpha, 200, false},
+             {QStringLiteral("NormsFile"), ColumnType::Alpha, 200, false}},
+            {}},
+        {QStringLiteral("ChemComp"), Database::Catalogue,
+            {{QStringLiteral("Number"), ColumnType::Integer, 0, false},
+             {QStringLiteral("MaterialNo"), ColumnType::Integer, 0, false},
+             {QStringLiteral("ElementNo"), ColumnType::Integer, 0, false},
+             {QStringLiteral("MinValue"), ColumnType::Number, 0, false},
+             {QStringLiteral("MaxValue"), ColumnType::Number, 0, false},
+             {QStringLiteral("NoticeNo"), ColumnType::Integer, 0, false}},
+            {{QStringLiteral("MaterialNo"), {QStringLiteral("MaterialNo")}}, {QStringLiteral("ElementNo"), {QStringLiteral("ElementNo")}}}},
+        {QStringLiteral("ChemZbytek"), Database::Catalogue,
+            {{QStringLiteral("Number"), ColumnType::Integer, 0, false},
+             {QStringLiteral("MaterialNo"), ColumnType::Integer, 0, false},
+             {QStringLiteral("ElementNo"), ColumnType::Integer, 0, false}},
+            {{QStringLiteral("MaterialNo"), {QStringLiteral("MaterialNo")}}, {QStringLiteral("ElementNo"), {QStringLiteral("ElementNo")}}}},
+        {QStringLiteral("Elements"), Database::Catalogue,
+            {{QStringLiteral("Number"), ColumnType::Integer, 0, true},
+             {QStringLiteral("Name"), ColumnType::Alpha, 200, false},
+             {QStringLiteral("Label"), ColumnType::Alpha, 20, false}},
+            {{QStringLiteral("Name"), {QStringLiteral("Name")}}}},
+        {QStringLiteral("SemiProd"), Database::Catalogue,
+            {{QStringLiteral("Number"), ColumnType::Integer, 0, false},
+             {QStringLiteral("MaterialNo"), ColumnType::Integer, 0, false},
+             {QStringLiteral("Name"), ColumnType::Alpha, 200, false},
+             {QStringLiteral("Group1No"), ColumnType::Integer, 0, false},
+             {QStringLiteral("Group2No"), ColumnType::Integer, 0, false},
+             {QStringLiteral("Group3No"), ColumnType::Integer, 0, false},
+             {QStringLiteral("Group4No"), ColumnType::Integer, 0, false},
+             {QStringLiteral("NoticeNo"), ColumnType::Integer, 0, false}},
+            {{QStringLiteral("MaterialNo"), {QStringLiteral("MaterialNo")}}}},
+        {QStringLiteral("SemTypes"), Database::Catalogue,
+            {{QStringLiteral("Number"), ColumnType::Integer, 0, true},
+             {QStringLiteral("GroupNo"), ColumnType::Integer, 0, true},
+             {QStringLiteral("Name"), ColumnType::Alpha, 200, false}},
+            {}},
+        {QStringLiteral("States"), Database::Catalogue,
+            {{QStringLiteral("Number"), ColumnType::Integer, 0, false},
+             {QStringLiteral("SemiPrNo"), ColumnType::Integer, 0, false},
+             {QStringLiteral("StateNo"), ColumnType::Integer, 0, false},
+             {QStringLiteral("NoticeNo"), ColumnType::Integer, 0, false}},
+            {{QStringLiteral("SemiPrNo"), {QStringLiteral("SemiPrNo")}}, {QStringLiteral("StateNo"), {QStringLiteral("StateNo")}}}},
+        {QStringLiteral("StTypes"), Database::Catalogue,
+            {{QStringLiteral("Number"), ColumnType::Integer, 0, true},
+             {QStringLiteral("Code"), ColumnType::Alpha, 5, false},
+             {QStringLiteral("Name"), ColumnType::Alpha, 200, false}},
+            {}},
+        {QStringLiteral("Dimens"), Database::Catalogue,
+            {{QStringLiteral("Number"), ColumnType::Integer, 0, false},
+             {QStringLiteral("StateNo"), ColumnType::Integer, 0, false},
+             {QStringLiteral("FromValue"), ColumnType::Number, 0, false},
+             {QStringLiteral("ToValue"), ColumnType::Number, 0, false},
+             {QStringLiteral("NoticeNo"), ColumnType::Integer, 0, false}},
+            {{QStringLiteral("StateNo"), {QStringLiteral("StateNo")}}}},
+        {QStringLiteral("MechProp"), Database::Catalogue,
+            {{QStringLiteral("Number"), ColumnType::Integer, 0, false},
+             {QStringLiteral("DimensionNo"), ColumnType::Integer, 0, false},
+             {QStringLiteral("PropertyNo"), ColumnType::Integer, 0, false},
+             {QStringLiteral("NoticeNo"), ColumnType::Integer, 0, false}},
+            {{QStringLiteral("DimensionNo"), {QStringLiteral("DimensionNo")}}, {QStringLiteral("PropertyNo"), {QStringLiteral("PropertyNo")}}}},
+        {QStringLiteral("Temps"), Database::Catalogue,
+            {{QStringLiteral("Number"), ColumnType::Integer, 0, false},
+             {QStringLiteral("PropertyNo"), ColumnType::Integer, 0, false},
+             {QStringLiteral("NoticeNo"), ColumnType::Integer, 0, false},
+             {QStringLiteral("Temperature"), ColumnType::Integer, 0, false},
+             {QStringLiteral("TempMinValue"), ColumnType::Number, 0, false},
+             {QStringLiteral("TempMaxValue"), ColumnType::Number, 0, false}},
+            {{QStringLiteral("PropertyNo"), {QStringLiteral("PropertyNo")}}}},
+        {QStringLiteral("TempProc"), Database::Catalogue,
+            {{QStringLiteral("Number"), ColumnType::Integer, 0, false},
+             {QStringLiteral("MaterialNo"), ColumnType::Integer, 0, false},
+             {QStringLiteral("ProcNo"), ColumnType::Integer, 0, false},
+             {QStringLiteral("MinValue"), ColumnType::Number, 0, false},
+             {QStringLiteral("MaxValue"), ColumnType::Number, 0, false},
+             {QStringLiteral("Cool"), ColumnType::Alpha, 200, false},
+             {QStringLiteral("Stand"), ColumnType::Alpha, 200, false},
+             {QStringLiteral("Notice"), ColumnType::Alpha, 200, false}},
+            {{QStringLiteral("MaterialNo"), {QStringLiteral("MaterialNo")}}}},
+        {QStringLiteral("Proc"), Database::Catalogue,
+            {{QStringLiteral("Number"), ColumnType::Integer, 0, false},
+             {QStringLiteral("Name"), ColumnType::Alpha, 200, false}},
+            {}},
+        {QStringLiteral("FyzProp"), Database::Catalogue,
+            {{QStringLiteral("Number"), ColumnType::Integer, 0, false},
+             {QStringLiteral("MaterialNo"), ColumnType::Integer, 0, false},
+             {QStringLiteral("PropertyNo"), ColumnType::Integer, 0, false},
+             {QStringLiteral("Temperature"), ColumnType::Number, 0, false},
+             {QStringLiteral("MinValue"), ColumnType::Number, 0, false},
+             {QStringLiteral("MaxValue"), ColumnType::Number, 0, false},
+             {QStringLiteral("NoticeNo"), ColumnType::Integer, 0, false}},
+            {{QStringLiteral("MaterialNo"), {QStringLiteral("MaterialNo")}}, {QStringLiteral("PropertyNo"), {QStringLiteral("PropertyNo")}}}},
+        {QStringLiteral("FyzPropType"), Database::Catalogue,
+            {{QStringLiteral("Number"), ColumnType::Integer, 0, false},
+             {QStringLiteral("Name"), ColumnType::Alpha, 200, false}},
+            {}},
+        {QStringLiteral("DefaultChemComp"), Database::Catalogue,
+            {{QStringLiteral("Number"), ColumnType::Integer, 0, false},
+             {QStringLiteral("ElementNo"), ColumnType::Integer, 0, false},
+             {QStringLiteral("MinValue"), ColumnType::Number, 0, false},
+             {QStringLiteral("MaxValue"), ColumnType::Number, 0, false},
+             {QStringLiteral("Selected"), ColumnType::Logical, 0, false},
+             {QStringLiteral("TypeNo"), ColumnType::Integer, 0, false}},
+            {{QStringLiteral("ElementNo"), {QStringLiteral("ElementNo")}}}},
+        {QStringLiteral("DefaultMechProp"), Database::Catalogue,
+            {{QStringLiteral("Number"), ColumnType::Integer, 0, false},
+             {QStringLiteral("PropertyNo"), ColumnType::Integer, 0, false},
+             {QStringLiteral("MinValue"), ColumnType::Number, 0, false},
+             {QStringLiteral("MaxValue"), ColumnType::Number, 0, false},
+             {QStringLiteral("Selected"), ColumnType::Logical, 0, false},
+             {QStringLiteral("GroupType"), ColumnType::Alpha, 1, false}},
+            {{QStringLiteral("PropertyNo"), {QStringLiteral("PropertyNo")}}}},
+        {QStringLiteral("PropType"), Database::User,
+            {{QStringLiteral("Number"), ColumnType::Integer, 0, true},
+             {QStringLiteral("Name"), ColumnType::Alpha, 200, false},
+             {QStringLiteral("Code"), ColumnType::Alpha, 10, false},
+             {QStringLiteral("Measure"), ColumnType::Alpha, 10, false},
+             {QStringLiteral("GroupType"), ColumnType::Alpha, 1, false},
+             {QStringLiteral("Parent"), ColumnType::Integer, 0, false}},
+            {{QStringLiteral("Name"), {QStringLiteral("Name")}}}},
+        {QStringLiteral("UserNotices"), Database::User,
+            {{QStringLiteral("NUMBER"), ColumnType::Integer, 0, false},
+             {QStringLiteral("MATERIALNO"), ColumnType::Integer, 0, false},
+             {QStringLiteral("TEXT"), ColumnType::Alpha, 200, false}},
+            {{QStringLiteral("Material"), {QStringLiteral("MATERIALNO")}}}},
+        {QStringLiteral("Setup"), Database::User,
+            {{QStringLiteral("Number"), ColumnType::Integer, 0, false},
+             {QStringLiteral("Items"), ColumnType::Alpha, 200, false},
+             {QStringLiteral("Value"), ColumnType::Alpha, 200, false},
+             {QStringLiteral("Formular"), ColumnType::Memo, 0, false},
+             {QStringLiteral("Objednavka"), ColumnType::Memo, 0, false},
+             {QStringLiteral("upgrade"), ColumnType::Integer, 0, false}},
+            {}},
+        {QStringLiteral("SetupChemComp"), Database::User,
+            {{QStringLiteral("NUMBER"), ColumnType::Integer, 0, false},
+             {QStringLiteral("ELEMENTNO"), ColumnType::Integer, 0, false},
+             {QStringLiteral("DIGRESS"), ColumnType::Number, 0, false}},
+            {}},
+        {QStringLiteral("UserChemComp"), Database::User,
+            {{QStringLiteral("Number"), ColumnType::Integer, 0, false},
+             {QStringLiteral("ElementNo"), ColumnType::Integer, 0, false},
+             {QStringLiteral("MinValue"), ColumnType::Number, 0, false},
+             {QStringLiteral("MaxValue"), ColumnType::Number, 0, false},
+             {QStringLiteral("Selected"), ColumnType::Logical, 0, false},
+             {QStringLiteral("TypeNo"), ColumnType::Integer, 0, false}},
+            {{QStringLiteral("ElementNo"), {QStringLiteral("ElementNo")}}}},
+        {QStringLiteral("UserMechProp"), Database::User,
+            {{QStringLiteral("Number"), ColumnType::Integer, 0, false},
+             {QStringLiteral("PropertyNo"), ColumnType::Integer, 0, false},
+             {QStringLiteral("MinValue"), ColumnType::Number, 0, false},
+             {QStringLiteral("MaxValue"), ColumnType::Number, 0, false},
+             {QStringLiteral("Selected"), ColumnType::Logical, 0, false},
+             {QStringLiteral("GroupType"), ColumnType::Alpha, 1, false}},
+            {{QStringLiteral("PropertyNo"), {QStringLiteral("PropertyNo")}}}},
+        {QStringLiteral("FindChemComp"), Database::User,
+            {{QStringLiteral("Number"), ColumnType::Integer, 0, false},
+             {QStringLiteral("MatNumber"), ColumnType::Integer, 0, false},
+             {QStringLiteral("Norma"), ColumnType::Alpha, 15, false},
+             {QStringLiteral("Znacka"), ColumnType::Alpha, 150, false},
+             {QStringLiteral("MatNazev"), ColumnType::Alpha, 200, false},
+             {QStringLiteral("ElementNo"), ColumnType::Integer, 0, false},
+             {QStringLiteral("SpNumber"), ColumnType::Integer, 0, false},
+             {QStringLiteral("DiNumber"), ColumnType::Integer, 0, false},
+             {QStringLiteral("StNumber"), ColumnType::Integer, 0, false}},
+            {}},
+        {QStringLiteral("FindMechPropTemp"), Database::User,
+            {{QStringLiteral("MatNumber"), ColumnType::Integer, 0, false},
+             {QStringLiteral("Norma"), ColumnType::Alpha, 15, false},
+             {QStringLiteral("Znacka"), ColumnType::Alpha, 150, false},
+             {QStringLiteral("MatNazev"), ColumnType::Alpha, 200, false},
+             {QStringLiteral("SpNumber"), ColumnType::Integer, 0, false},
+             {QStringLiteral("DiNumber"), ColumnType::Integer, 0, false},
+             {QStringLiteral("StNumber"), ColumnType::Integer, 0, false},
+             {QStringLiteral("PocetMechProp"), ColumnType::Integer, 0, false}},
+            {}},
+        {QStringLiteral("private_MAT"), Database::User,
+            {{QStringLiteral("Number"), ColumnType::Integer, 0, false},
+             {QStringLiteral("Name"), ColumnType::Alpha, 200, false},
+             {QStringLiteral("PdfFile"), ColumnType::Alpha, 200, false},
+             {QStringLiteral("Purpose"), ColumnType::Alpha, 255, false},
+             {QStringLiteral("Purpose1"), ColumnType::Alpha, 255, false},
+             {QStringLiteral("Purpose2"), ColumnType::Alpha, 255, false},
+             {QStringLiteral("Purpose3"), ColumnType::Alpha, 255, false},
+             {QStringLiteral("Purpose4"), ColumnType::Alpha, 255, false},
+             {QStringLiteral("Purpose5"), ColumnType::Alpha, 255, false},
+             {QStringLiteral("PurposeAll"), ColumnType::Memo, 0, false},
+             {QStringLiteral("TypeNo"), ColumnType::Integer, 0, false},
+             {QStringLiteral("NoticeNo"), ColumnType::Integer, 0, false}},
+            {}},
+        {QStringLiteral("private_NORMS"), Database::User,
+            {{QStringLiteral("Number"), ColumnType::Integer, 0, false},
+             {QStringLiteral("MaterialNo"), ColumnType::Integer, 0, false},
+             {QStringLiteral("CountryNo"), ColumnType::Integer, 0, false},
+             {QStringLiteral("Name"), ColumnType::Alpha, 50, false},
+             {QStringLiteral("Label"), ColumnType::Alpha, 150, false},
+             {QStringLiteral("NameShort"), ColumnType::Alpha, 50, false},
+             {QStringLiteral("LabelShort"), ColumnType::Alpha, 150, false}},
+            {}},
+        {QStringLiteral("private_COMPARENORMS"), Database::User,
+            {{QStringLiteral("Number"), ColumnType::Integer, 0, false},
+             {QStringLiteral("MaterialNo"), ColumnType::Integer, 0, false},
+             {QStringLiteral("CountryNo"), ColumnType::Integer, 0, false},
+             {QStringLiteral("Name"), ColumnType::Alpha, 25, false},
+             {QStringLiteral("Label"), ColumnType::Alpha, 25, false},
+             {QStringLiteral("NameShort"), ColumnType::Alpha, 25, false},
+             {QStringLiteral("LabelShort"), ColumnType::Alpha, 25, false}},
+            {}},
+        {QStringLiteral("private_CHEMCOMP"), Database::User,
+            {{QStringLiteral("Number"), ColumnType::Integer, 0, false},
+             {QStringLiteral("ElementNo"), ColumnType::Integer, 0, false},
+             {QStringLiteral("MaterialNo"), ColumnType::Integer, 0, false},
+             {QStringLiteral("MinValue"), ColumnType::Number, 0, false},
+             {QStringLiteral("MaxValue"), ColumnType::Number, 0, false},
+             {QStringLiteral("NoticeNo"), ColumnType::Integer, 0, false}},
+            {}},
+        {QStringLiteral("private_NOTICES"), Database::User,
+            {{QStringLiteral("Number"), ColumnType::Integer, 0, false},
+             {QStringLiteral("Notice"), ColumnType::Alpha, 200, false}},
+            {}},
+    };
+    return tables;
+}
+
+const TableDef *table(const QString &name)
+{
+    for (const TableDef &t : schema())
+        if (t.name.compare(name, Qt::CaseInsensitive) == 0)
+            return &t;
+    return nullptr;
+}
+
+QString sqlType(ColumnType type)
+{
+    switch (type) {
+    case ColumnType::Integer: return QStringLiteral("INTEGER");
+    case ColumnType::Number: return QStringLiteral("REAL");
+    case ColumnType::Alpha: return QStringLiteral("TEXT");
+    case ColumnType::Memo: return QStringLiteral("TEXT");
+    case ColumnType::Logical: return QStringLiteral("BOOLEAN");
+    }
+    return QStringLiteral("TEXT");
+}
+
+QStringList createStatements(const TableDef &t, const QString &schemaName)
+{
+    QStringList cols;
+    for (const ColumnDef &c : t.columns) {
+        QString def = QStringLiteral("\"%1\" %2").arg(c.name, sqlType(c.type));
+        if (c.required)
+            def += QStringLiteral(" NOT NULL");
+        cols << def;
+    }
+    QStringList out;
+    out << QStringLiteral("CREATE TABLE IF NOT EXISTS \"%1\".\"%2\" (%3)")
+               .arg(schemaName, t.name, cols.join(QStringLiteral(", ")));
+    const ColumnDef *number = t.column(QStringLiteral("Number"));
+    if (number)
+        out << QStringLiteral("CREATE INDEX IF NOT EXISTS \"%1\".\"%2_pk\" ON \"%2\" (\"%3\")")
+                   .arg(schemaName, t.name, number->name);
+    for (const IndexDef &ix : t.indexes) {
+        QStringList quoted;
+        for (const QString &c : ix.columns)
+            quoted << QStringLiteral("\"%1\"").arg(c);
+        out << QStringLiteral("CREATE INDEX IF NOT EXISTS \"%1\".\"%2_%3\" ON \"%2\" (%4)")
+                   .arg(schemaName, t.name, ix.name, quoted.join(QStringLiteral(", ")));
+    }
+    return out;
+}
+
+} // namespace orv::db

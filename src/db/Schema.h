@@ -1,0 +1,53 @@
+#pragma once
+// The program's tables, defined once: names, columns, types, widths, and which of the two
+// database files holds each table. Everything that creates, imports or validates tables
+// reads this definition.
+
+#include <QString>
+#include <QStringList>
+#include <QList>
+
+namespace orv::db {
+
+enum class ColumnType { Integer, Number, Alpha, Memo, Logical };
+
+// The catalogue file lives below the data root; the user file beside the program.
+enum class Database { Catalogue, User };
+
+struct ColumnDef {
+    QString name;
+    ColumnType type;
+    int width = 0; // characters, for Alpha only
+    bool required = false;
+};
+
+struct IndexDef {
+    QString name;    // name the program opens it by ("Name", "Material"), or a generated one
+    QStringList columns;
+};
+
+struct TableDef {
+    QString name;
+    Database database;
+    QList<ColumnDef> columns;
+    QList<IndexDef> indexes;
+
+    const ColumnDef *column(const QString &name) const; // case-insensitive
+};
+
+// Every table of both files, in a stable order.
+const QList<TableDef> &schema();
+const TableDef *table(const QString &name); // case-insensitive; nullptr when unknown
+
+// SQLite type keyword of a column type.
+QString sqlType(ColumnType type);
+
+// The statements that create the table and its indexes in the schema `schemaName`
+// ("main" or an attached name).
+QStringList createStatements(const TableDef &table, const QString &schemaName = QStringLiteral("main"));
+
+// File names of the two database files inside their "data" folders.
+inline QString catalogueFileName() { return QStringLiteral("catalogue.sqlite"); }
+inline QString userFileName() { return QStringLiteral("user.sqlite"); }
+
+} // namespace orv::db
