@@ -1,0 +1,131 @@
+#include "core/Registry.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using orv::Registry;
+
+namespace {
+
+class RegistryTest : public ::testing::Test
+{
+protected:
+    QTemporaryDir dir;
+    QString path(const QString &name) const { return dir.path() + QLatin1Char('/') + name; }
+};
+
+TEST_F(RegistryTest, MissingFileKeyOrValueReadsAsZeroAndEmpty)
+{
+    Registry none(Registry::Scope::Machine, path("absent/registry.ini"));
+    EXPECT_EQ(none.readInteger(orv::installKey(), orv::install::dataOnMedium()), 0);
+    EXPECT_EQ(none.readString(orv::setupKey(), QStringLiteral("Firma")), QString());
+    EXPECT_FALSE(none.keyExists(orv::productKey()));
+    const auto c = orv::readInstalledComponents(none);
+    EXPECT_FALSE(c.form || c.help || c.pdf || c.printouts || c.standardsInfo);
+
+    Registry some(Registry::Scope::Machine, path("registry.ini"));
+    ASSERT_TRUE(some.writeInteger(orv::installKey(), orv::install::help(), 1));
+    EXPECT_EQ(some.readInteger(orv::installKey(), orv::install::pdf()), 0);
+    EXPECT_EQ(some.readInteger(orv::setupKey(), orv::install::help()), 0); // other key
+}
+
+TEST_F(RegistryTest, ComponentFlagIsTrueOnlyForExactlyOne)
+{
+    Registry reg(Registry::Scope::Machine, path("registry.ini"));
+    const QString key = orv::installKey();
+    reg.writeInteger(key, orv::install::form(), 1);
+    reg.writeInteger(key, orv::install::help(), 2);
+    reg.writeString(key, orv::install::pdf(), QStringLiteral("ano"));
+    reg.writeInteger(key, orv::install::printouts(), -1);
+    reg.writeString(key, orv::install::standardsInfo(), QStringLiteral(" 1 "));
+
+    Registry again(Registry::Scope::Machine, path("registry.ini")); // read back from disk
+    EXPECT_EQ(again.readInteger(key, orv::install::pdf()), 0);     // not a number
+    EXPECT_EQ(again.readInteger(key, orv::install::printouts()), -1);
+    const auto c = orv::readInstalledComponents(again);
+    EXPECT_TRUE(c.form);
+    EXPECT_FALSE(c.help);
+    EXPECT_FALSE(c.pdf);
+    EXPECT_FALSE(c.printouts);
+    EXPECT_TRUE(c.standardsInfo);
+}
+
+TEST_F(RegistryTest, InstallerRecordsOnlyWhatIsNotYetRecorded)
+{
+    Registry reg(Registry::Scope::Machine, path("etc/orvalis/registry.ini"));
+    const QString key = orv::installKey();
+    ASSERT_TRUE(reg.writeInteger(key, orv::install::dataOnMedium(), 1));
+    ASSERT_TRUE(reg.writeInteger(key, orv::install::pdf(), 0));
+
+    ASSERT_TRUE(orv::recordInstallation(reg));
+    EXPECT_EQ(reg.readInteger(key, orv::install::dataOnMedium()), 1);
+    EXPECT_EQ(reg.readInteger(key, orv::install::pdf()), 0);
+    const auto c = orv::readInstalledComponents(reg);
+    EXPECT_TRUE(c.form && c.help && c.printouts && c.standardsInfo);
+
+    Registry fresh(Registry::Scope::Machine, path("fresh.ini"));
+    ASSERT_TRUE(orv::recordInstallation(fresh));
+    EXPECT_TRUE(fresh.hasValue(key, orv::install::dataOnMedium()));
+    EXPECT_EQ(fresh.readInteger(key, orv::install::dataOnMedium()), 0);
+    EXPECT_EQ(fresh.valueNames(key).size(), 6);
+}
+
+TEST_F(RegistryTest, KeyExistsWhenItHoldsValuesOrSubKeys)
+{
+    Registry user(Registry::Scope::User, path("user.ini"));
+    EXPECT_FALSE(user.keyExists(orv::previousVersionKey()));
+    user.writeString(QStringLiteral("ZEB 2.00"), QStringLiteral("x"), QStringLiteral("y"));
+    EXPECT_FALSE(user.keyExists(orv::previousVersionKey())); // a longer name is another key
+    user.writeString(QStringLiteral("ZEB 2.0\\SETUP"), QStringLiteral("Firma"), QStringLiteral("Ocel a.s."));
+    EXPECT_TRUE(user.keyExists(orv::previousVersionKey()));
+    EXPECT_TRUE(user.keyExists(QStringLiteral("ZEB 2.0\\SETUP")));
+    EXPECT_EQ(user.readString(QStringLiteral("ZEB 2.0\\SETUP"), QStringLiteral("Firma")),
+              QStringLiteral("Ocel a.s."));
+}
+
+TEST_F(RegistryTest, FilePathsFollowEnvironment)
+{
+    const QByteArray oldMachine = qgetenv("ORVALIS_MACHINE_REGISTRY");
+    const QByteArray oldDirs = qgetenv("XDG_CONFIG_DIRS");
+    const QByteArray oldUser = qgetenv("ORVALIS_USER_REGISTRY");
+    const QByteArray oldHome = qgetenv("XDG_CONFIG_HOME");
+
+    qunsetenv("ORVALIS_MACHINE_REGISTRY");
+    qputenv("XDG_CONFIG_DIRS", "relative:/opt/etc/xdg:/etc/xdg");
+    EXPECT_EQ(Registry::defaultFilePath(Registry::Scope::Machine), QStringLiteral("/opt/etc/xdg/orvalis/registry.ini"));
+    qputenv("ORVALIS_MACHINE_REGISTRY", path("m.ini").toUtf8());
+    EXPECT_EQ(Registry(Registry::Scope::Machine).filePath(), path("m.ini"));
+
+    qunsetenv("ORVALIS_USER_REGISTRY");
+    qputenv("XDG_CONFIG_HOME", dir.path().toUtf8());
+    EXPECT_EQ(Registry::defaultFilePath(Registry::Scope::User), path("orvalis/registry.ini"));
+    qputenv("ORVALIS_USER_REGISTRY", path("u.ini").toUtf8());
+    EXPECT_EQ(Registry(Registry::Scope::User).filePath(), path("u.ini"));
+
+    auto restore = [](const char *name, const QByteArray &value) {
+        if (value.isNull())
+            qunsetenv(name);
+        else
+            qputenv(name, value);
+    };
+    restore("ORVALIS_MACHINE_REGISTRY", oldMachine);
+    restore("XDG_CONFIG_DIRS", oldDirs);
+    restore("ORVALIS_USER_REGISTRY", oldUser);
+    restore("XDG_CONFIG_HOME", oldHome);
+}
+
+TEST_F(RegistryTest, UnwritableLocationReportsFailure)
+{
+    QFile blocker(path("plain-file"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    Registry reg(Registry::Scope::Machine, path("plain-file/orvalis/registry.ini"));
+    EXPECT_FALSE(reg.writeInteger(orv::installKey(), orv::install::help(), 1));
+    EXPECT_FALSE(orv::recordInstallation(reg));
+    EXPECT_EQ(reg.readInteger(orv::installKey(), orv::install::help()), 0);
+}
+
+} // namespace
