@@ -1,0 +1,32 @@
+#pragma once
+// The page setup: one per process, shared by the run, the template reader, the output store,
+// the exporters and the printer dialogs. All lengths in hundredths of an inch.
+
+namespace orv {
+
+struct TPageSetup {
+    int PaperWidth = 826;     // the sheet in portrait
+    int PaperHeight = 1169;
+    int Orientation = 0;      // 0 portrait, 1 landscape
+    bool KeepPrinterOrientation = false;
+    int MarginLeft = 50;
+    int MarginRight = 50;
+    int MarginTop = 70;
+    int MarginBottom = 70;
+
+    int sheetWidth() const { return Orientation == 1 ? PaperHeight : PaperWidth; }
+    int sheetHeight() const { return Orientation == 1 ? PaperWidth : PaperHeight; }
+    int printableWidth() const { return sheetWidth() - MarginLeft - MarginRight; }
+    int printableHeight() const { return sheetHeight() - MarginTop - MarginBottom; }
+
+    // The orientation number of a template: 0/1 the orientation, +2 keep the printer's.
+    void setOrientationCode(int code);
+    int orientationCode() const { return Orientation + (KeepPrinterOrientation ? 2 : 0); }
+
+    bool operator==(const TPageSetup &) const = default;
+};
+
+// The process-wide page setup.
+TPageSetup &pageSetup();
+
+} // namespace orv

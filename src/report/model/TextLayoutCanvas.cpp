@@ -1,0 +1,156 @@
+#include "report/model/TextLayoutCanvas.h"
+
+#include <QColor>
+#include <QFontMetricsF>
+#include <QPainter>
+
+#include <cmath>
+
+namespace orv {
+
+bool ReplaceRomanFont(TTextFont &font)
+{
+    if (!font.Name.startsWith(QLatin1String("Roman ")))
+        return false;
+    if (font.Name == QLatin1String("Roman 12cpi"))
+        font.Size = 10;
+    else if (font.Name == QLatin1String("Roman 17cpi"))
+        font.Size = 8;
+    else
+        font.Size = 11;
+    font.Name = QStringLiteral("Courier New");
+    font.FixedPitch = true;
+    font.Charset = 238;
+    return true;
+}
+
+int RomanFontCpi(const QString &name)
+{
+    if (!name.startsWith(QLatin1String("Roman ")))
+        return 0;
+    bool ok = false;
+    const int cpi = name.mid(6, 2).toInt(&ok);
+    return ok && cpi > 0 ? cpi : 10;
+}
+
+// Metrics of one font, with the widths of the characters met so far. Looking a width up
+// in Qt's font engine for every character of a long text costs more than the layout
+// itself, so the common characters are kept in a flat table.
+struct TTextCanvas::Metrics {
+    explicit Metrics(const QFont &f) : font(f), fm(f)
+    {
+        height = int(std::lround(fm.ascent() + fm.descent()));
+        widths.fill(-1);
+    }
+    int width(QChar c)
+    {
+        const char16_t u = c.unicode();
+        if (u < widths.size()) {
+            int &w = widths[u];
+            if (w < 0)
+                w = int(std::lround(fm.horizontalAdvance(c)));
+            return w;
+        }
+        auto it = others.constFind(u);
+        if (it != others.constEnd())
+            return *it;
+        const int w = int(std::lround(fm.horizontalAdvance(c)));
+        others.insert(u, w);
+        return w;
+    }
+
+    QFont font;
+    QFontMetricsF fm;
+    int height = 0;
+    std::array<int, 0x180> widths;
+    QHash<char16_t, int> others;
+};
+
+TTextCanvas::TTextCanvas(int fontResolution, QPainter *painter)
+    : m_resolution(fontResolution > 0 ? fontResolution : 100), m_painter(painter)
+{
+}
+
+TTextCanvas::~TTextCanvas() = default;
+
+void TTextCanvas::setFont(const TTextFont &font)
+{
+    if (m_current && font == m_font)
+        return;
+    m_font = font;
+    m_current = nullptr;
+}
+
+QFont TTextCanvas::toQFont(const TTextFont &font, int fontResolution)
+{
+    QFont f;
+    if (!font.Name.isEmpty())
+        f.setFamilies({font.Name});
+    // Pixel sizes keep the font independent of the resolution of whatever device the
+    // drawing is replayed on. The bounds keep absurd sizes from rich text harmless.
+    double px = font.Size * fontResolution / 72.0;
+    if (!(px >= 1))
+        px = 1;
+    if (px > 400000)
+        px = 400000;
+    f.setPixelSize(int(std::lround(px)));
+    f.setBold(font.Bold);
+    f.setItalic(font.Italic);
+    f.setUnderline(font.Underline);
+    f.setStrikeOut(font.Strikeout);
+    f.setFixedPitch(font.FixedPitch);
+    f.setKerning(false);
+    f.setHintingPreference(QFont::PreferNoHinting);
+    return f;
+}
+
+QFont TTextCanvas::qfont() const
+{
+    return m_current ? m_current->font : toQFont(m_font, m_resolution);
+}
+
+TTextCanvas::Metrics &TTextCanvas::metrics()
+{
+    if (m_current)
+        return *m_current;
+    const QFont f = toQFont(m_font, m_resolution);
+    const QString key = f.key();
+    auto it = m_cache.find(key);
+    if (it == m_cache.end()) {
+        if (m_cache.size() > 64)
+            m_cache.clear();
+        it = m_cache.insert(key, std::make_shared<Metrics>(f));
+    }
+    m_current = it->get();
+    return *m_current;
+}
+
+int TTextCanvas::textWidth(QChar c)
+{
+    return metrics().width(c);
+}
+
+int TTextCanvas::textHeight(QChar)
+{
+    return metrics().height;
+}
+
+void TTextCanvas::drawChars(int x, int y, const QString &chars, const int *advances)
+{
+    if (!m_painter || chars.isEmpty())
+        return;
+    m_painter->setFont(qfont());
+    m_painter->setPen(QColor(int(m_font.Color & 0xFF), int((m_font.Color >> 8) & 0xFF),
+                               int((m_font.Color >> 16) & 0xFF)));
+    // One call per character: the positions come from the layout, not from the font.
+    // Blanks are drawn only when they carry a line.
+    const bool drawBlanks = m_font.Underline || m_font.Strikeout;
+    for (qsizetype k = 0; k < chars.size(); ++k) {
+        const QChar c = chars.at(k);
+        if ((drawBlanks || c != QLatin1Char(' ')) && !c.isNull())
+            m_painter->drawText(QPoint(x, y), QString(c));
+        x += advances[k];
+    }
+}
+
+} // namespace orv
