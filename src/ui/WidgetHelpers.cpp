@@ -1,0 +1,66 @@
+#include "ui/WidgetHelpers.h"
+
+#include <QAbstractItemModel>
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QWidget>
+
+namespace orv::ui {
+
+static_assert(FieldNameRole == Qt::UserRole + 77);
+
+void fillCombo(QComboBox *box, const QStringList &values, const QString &firstEntry)
+{
+    box->clear();
+    box->addItem(firstEntry);
+    box->addItems(values);
+    box->setCurrentIndex(0);
+    if (box->isEditable())
+        box->setEditText(firstEntry);
+}
+
+void fillCombo(QComboBox *box, const QAbstractItemModel *model, int column, const QString &firstEntry)
+{
+    QStringList values;
+    if (model) {
+        const int rows = model->rowCount();
+        values.reserve(rows);
+        for (int r = 0; r < rows; ++r)
+            values.append(model->index(r, column).data(Qt::DisplayRole).toString());
+    }
+    fillCombo(box, values, firstEntry);
+}
+
+void focusBlink()
+{
+    QWidget blink(nullptr, Qt::FramelessWindowHint | Qt::Tool);
+    blink.setAttribute(Qt::WA_ShowWithoutActivating, false);
+    blink.setGeometry(-10, 0, 1, 1);
+    blink.show();
+}
+
+int gridColumn(const QAbstractItemView *grid, const QString &fieldName)
+{
+    const QAbstractItemModel *model = grid ? grid->model() : nullptr;
+    if (!model)
+        return -1;
+    for (int c = 0; c < model->columnCount(); ++c) {
+        QString name = model->headerData(c, Qt::Horizontal, FieldNameRole).toString();
+        if (name.isEmpty())
+            name = model->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
+        if (name.compare(fieldName, Qt::CaseInsensitive) == 0)
+            return c;
+    }
+    return -1;
+}
+
+bool removeGridButton(QAbstractItemView *grid, const QString &fieldName)
+{
+    const int column = gridColumn(grid, fieldName);
+    if (column < 0)
+        return false;
+    grid->setItemDelegateForColumn(column, nullptr);
+    return true;
+}
+
+} // namespace orv::ui

@@ -1,0 +1,106 @@
+#include "ui/ProgressWindow.h"
+#include "ui/WidgetHelpers.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QStandardItemModel>
+#include <QStyledItemDelegate>
+#include <QTableView>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace orv::ui;
+
+namespace {
+
+TEST(ProgressWindowTest, ModesSetTheirTextAndThe280x79Window)
+{
+    ProgressWindow w;
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Informace"));
+    EXPECT_EQ(w.size(), QSize(280, 79));
+    EXPECT_FALSE(w.windowFlags() & Qt::WindowCloseButtonHint);
+    w.setMode(QStringLiteral("Copy"));
+    EXPECT_EQ(w.text(), QStringLiteral("Kopírování materiálu do složky vlastní materiál..."));
+    w.setMode(QStringLiteral("Save"));
+    EXPECT_EQ(w.text(), QStringLiteral("Ukládání vlastního materiálu..."));
+    w.setMode(QStringLiteral("Delete"));
+    EXPECT_EQ(w.text(), QStringLiteral("Mazání vlastního materiálu..."));
+    EXPECT_EQ(w.frame(), 1);
+    auto *label = w.findChild<QLabel *>(QStringLiteral("Label"));
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(label->height(), 13);
+    EXPECT_EQ(label->width(), 280);
+    w.setMode(QStringLiteral("Move"));
+    EXPECT_EQ(w.text(), QString());
+    EXPECT_EQ(w.frame(), 0);
+}
+
+TEST(ProgressWindowTest, AnimationLoopsOverTwentyFourFrames)
+{
+    ProgressWindow w;
+    w.setMode(ProgressWindow::Mode::Save);
+    w.show();
+    int highest = 0;
+    bool wrapped = false;
+    int last = w.frame();
+    for (int i = 0; i < 200 && !wrapped; ++i) {
+        QTest::qWait(20);
+        const int f = w.frame();
+        highest = std::max(highest, f);
+        if (f < last)
+            wrapped = true;
+        last = f;
+    }
+    EXPECT_TRUE(wrapped);
+    EXPECT_EQ(highest, 24);
+    EXPECT_GE(last, 1);
+}
+
+TEST(WidgetHelpersTest, ComboFillerPutsTheFirstEntryBeforeTheRows)
+{
+    QStandardItemModel model;
+    for (const char *name : {"Ocel", "Litina", "Hliník"})
+        model.appendRow({new QStandardItem(QStringLiteral("x")), new QStandardItem(QString::fromUtf8(name))});
+    QComboBox box;
+    box.setEditable(true);
+    box.addItem(QStringLiteral("stará položka"));
+    fillCombo(&box, &model, 1, QStringLiteral("Všechny"));
+    ASSERT_EQ(box.count(), 4);
+    EXPECT_EQ(box.itemText(0), QStringLiteral("Všechny"));
+    EXPECT_EQ(box.itemText(3), QStringLiteral("Hliník"));
+    EXPECT_EQ(box.currentText(), QStringLiteral("Všechny"));
+
+    fillCombo(&box, nullptr, 0, QStringLiteral("Vše"));
+    EXPECT_EQ(box.count(), 1);
+}
+
+TEST(WidgetHelpersTest, GridButtonRemoverTouchesOnlyTheNamedColumn)
+{
+    QStandardItemModel model(1, 3);
+    model.setHorizontalHeaderLabels({QStringLiteral("Stát"), QStringLiteral("Název"), QStringLiteral("Značka")});
+    model.setHeaderData(0, Qt::Horizontal, QStringLiteral("lkCountry"), FieldNameRole);
+    QTableView grid;
+    grid.setModel(&model);
+    QStyledItemDelegate picker, other;
+    grid.setItemDelegateForColumn(0, &picker);
+    grid.setItemDelegateForColumn(2, &other);
+
+    EXPECT_FALSE(removeGridButton(&grid, QStringLiteral("CountryNo")));
+    EXPECT_EQ(grid.itemDelegateForColumn(0), &picker);
+    EXPECT_TRUE(removeGridButton(&grid, QStringLiteral("LKCOUNTRY")));
+    EXPECT_EQ(grid.itemDelegateForColumn(0), nullptr);
+    EXPECT_EQ(grid.itemDelegateForColumn(2), &other);
+    EXPECT_EQ(gridColumn(&grid, QStringLiteral("Značka")), 2); // header text as the name
+}
+
+TEST(WidgetHelpersTest, FocusBlinkLeavesNoWindowBehind)
+{
+    const int before = QApplication::topLevelWidgets().size();
+    focusBlink();
+    QApplication::processEvents();
+    EXPECT_EQ(QApplication::topLevelWidgets().size(), before);
+}
+
+} // namespace
