@@ -1,0 +1,39 @@
+#pragma once
+// Errors of the data-access layer. Every failure of the engine (missing, corrupt or read-only
+// file, rejected SQL, a locked file) becomes a DbError carrying the engine's message and the
+// database file it concerns; nothing in this layer crashes or aborts on bad input.
+
+#include <QString>
+
+#include <exception>
+#include <stdexcept>
+
+namespace orv::db {
+
+class DbError : public std::runtime_error {
+public:
+    explicit DbError(const QString &message, const QString &fileName = QString(), int code = 0);
+
+    // The engine's (or this layer's) message, without the file name.
+    const QString &message() const { return m_message; }
+    // The database file the error concerns; empty when no file is involved.
+    const QString &fileName() const { return m_fileName; }
+    // SQLite result code, 0 when the error did not come from the engine.
+    int code() const { return m_code; }
+    // Message and file name together, as shown to a user.
+    QString text() const;
+
+private:
+    QString m_message;
+    QString m_fileName;
+    int m_code = 0;
+};
+
+// Thrown by an event hook to cancel the operation silently (no message). DataSet operations
+// catch it and report the cancellation through their bool result.
+class Abort : public std::exception {
+public:
+    const char *what() const noexcept override { return "operation cancelled"; }
+};
+
+} // namespace orv::db
