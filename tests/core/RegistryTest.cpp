@@ -86,6 +86,36 @@ TEST_F(RegistryTest, KeyExistsWhenItHoldsValuesOrSubKeys)
               QStringLiteral("Ocel a.s."));
 }
 
+TEST_F(RegistryTest, HandWrittenFileIsReadAndKeptReadable)
+{
+    QFile f(path("hand.ini"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("; written by the administrator\n"
+            "[software\\halmberg s.r.o\\ZEB 2.1 (Demoverze)\\Setup\\Install]\n"
+            "data na cd = 1\n"
+            "Pdf=1\n"
+            "\n"
+            "[SOFTWARE\\Halmberg s.r.o\\ZEB 2.1 (Demoverze)\\SETUP]\n"
+            "Firma=Kovárna Třinec\n");
+    f.close();
+
+    Registry reg(Registry::Scope::Machine, path("hand.ini"));
+    EXPECT_EQ(reg.readInteger(orv::installKey(), orv::install::dataOnMedium()), 1);
+    EXPECT_EQ(reg.readString(orv::setupKey(), QStringLiteral("FIRMA")), QStringLiteral("Kovárna Třinec"));
+    ASSERT_TRUE(orv::recordInstallation(reg));
+    ASSERT_TRUE(reg.writeString(orv::setupKey(), QStringLiteral("Firma"), QStringLiteral("Ocel s.r.o.")));
+
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(f.readAll());
+    EXPECT_TRUE(text.startsWith(QStringLiteral("; written by the administrator\n")));
+    EXPECT_TRUE(text.contains(QStringLiteral("data na cd = 1\nPdf=1\nFormular=1\n")));
+    EXPECT_TRUE(text.contains(QStringLiteral("Firma=Ocel s.r.o.\n")));
+    EXPECT_FALSE(text.contains(QStringLiteral("Kovárna")));
+    EXPECT_EQ(text.count(QLatin1Char('[')), 2); // no section was added twice
+    EXPECT_EQ(reg.readInteger(orv::installKey(), orv::install::dataOnMedium()), 1);
+    EXPECT_EQ(reg.valueNames(orv::installKey()).size(), 6);
+}
+
 TEST_F(RegistryTest, FilePathsFollowEnvironment)
 {
     const QByteArray oldMachine = qgetenv("ORVALIS_MACHINE_REGISTRY");

@@ -1,0 +1,48 @@
+#pragma once
+// The window shown while the program starts: a picture of our own above a one-line progress
+// text. While the code lists open, the picture gives way to a white panel with the notice
+// about the standards quoted in the catalogue.
+
+#include <QPixmap>
+#include <QString>
+#include <QWidget>
+
+class QLabel;
+
+namespace orv::app {
+
+class SplashWindow : public QWidget
+{
+    Q_OBJECT
+public:
+    static constexpr int clientWidth = 521;
+    static constexpr int clientHeight = 430;
+    static constexpr int pictureHeight = 417;
+    static constexpr int labelHeight = 13;
+
+    explicit SplashWindow(QWidget *parent = nullptr);
+
+    // Shows the text centred in the bottom line and repaints at once.
+    void setProgressText(const QString &text);
+    QString progressText() const;
+    // Exchanges the picture for the white text panel.
+    void showTextPanel();
+    bool showsTextPanel() const { return m_textPanel; }
+
+    // The picture and the panel as drawn, for the window and for screenshots.
+    static QPixmap picture();
+    static QString panelHeadline();
+    static QString panelText();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    void paintTextPanel(QPainter &p, const QRect &area) const;
+
+    QLabel *m_label = nullptr;
+    QPixmap m_picture;
+    bool m_textPanel = false;
+};
+
+} // namespace orv::app

@@ -1,0 +1,53 @@
+// Orvalis 2.1: start the program, or record the installation (--install).
+
+#include "app/StartUp.h"
+#include "ui/MessageDialog.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+
+#include <cstring>
+#include <exception>
+
+int main(int argc, char *argv[])
+{
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--install") == 0)
+            return orv::app::install();
+    }
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("orvalis"));
+    QApplication::setOrganizationName(QStringLiteral("Halmberg s.r.o"));
+
+    QCommandLineParser parser;
+    parser.addHelpOption();
+    const QCommandLineOption shot(QStringLiteral("screenshot"), QStringLiteral("Save the main window to <file> and quit."),
+                                  QStringLiteral("file"));
+    const QCommandLineOption delay(QStringLiteral("delay"), QStringLiteral("Wait <ms> before the screenshot."),
+                                   QStringLiteral("ms"), QStringLiteral("0"));
+    const QCommandLineOption splash(QStringLiteral("splash-screenshot"),
+                                    QStringLiteral("Save the splash window as <prefix>-picture.png and <prefix>-panel.png."),
+                                    QStringLiteral("prefix"));
+    const QCommandLineOption quit(QStringLiteral("quit-after-frame"),
+                                  QStringLiteral("Print when the main window is up and quit."));
+    const QCommandLineOption installOption(QStringLiteral("install"), QStringLiteral("Record the installation and quit."));
+    parser.addOptions({shot, delay, splash, quit, installOption});
+    parser.process(app);
+
+    orv::app::StartOptions options;
+    options.screenshot = parser.value(shot);
+    options.screenshotDelay = parser.value(delay).toInt();
+    options.splashShots = parser.value(splash);
+    options.quitAfterFrame = parser.isSet(quit);
+
+    try {
+        orv::app::StartUp startUp(options);
+        return startUp.run();
+    } catch (const orv::app::StartupError &e) {
+        orv::ui::message(e.message(), orv::ui::MsgType::Error, orv::ui::MsgButton::OK);
+    } catch (const std::exception &e) {
+        orv::ui::message(QString::fromLocal8Bit(e.what()), orv::ui::MsgType::Error, orv::ui::MsgButton::OK);
+    }
+    return 1;
+}
