@@ -73,7 +73,7 @@ public:
 
     // Draws characters with their baseline at y, the first one starting at x, each
     // following one advances[k] pixels after the one before. Needs a painter.
-    void drawChars(int x, int y, const QString &chars, const int *advances);
+    virtual void drawChars(int x, int y, const QString &chars, const int *advances);
 
 private:
     struct Metrics;
