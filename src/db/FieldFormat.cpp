@@ -143,23 +143,23 @@ QString formatGeneral(double value, const QLocale &locale)
 
 double parseNumber(const QString &text, bool *ok, const QLocale &locale)
 {
-    QString t = text.trimmed();
-    const QString group = locale.groupSeparator();
+    // Either separator is read as the decimal one; blanks are ignored, and a group separator
+    // only when both "." and "," occur.
     QString cleaned;
-    const QString dp = locale.decimalPoint();
-    for (qsizetype i = 0; i < t.size(); ++i) {
-        const QChar c = t[i];
+    for (const QChar c : text) {
         if (c.isSpace() || c == QChar(0x00A0) || c == QChar(0x202F))
             continue;
-        if (!group.isEmpty() && c == group.at(0) && group.at(0) != dp.at(0) && group.at(0) != u'.')
-            continue;
-        if (c == dp.at(0))
-            cleaned.append(u'.');
-        else if (c == locale.negativeSign().at(0))
+        if (c == locale.negativeSign().at(0))
             cleaned.append(u'-');
         else
             cleaned.append(c);
     }
+    if (cleaned.contains(u',') && cleaned.contains(u'.')) {
+        const QString group = locale.groupSeparator();
+        const QChar g = (!group.isEmpty() && (group.at(0) == u',' || group.at(0) == u'.')) ? group.at(0) : QChar(u',');
+        cleaned.remove(g);
+    }
+    cleaned.replace(u',', u'.');
     bool good = false;
     const double v = cleaned.toDouble(&good);
     if (ok)
