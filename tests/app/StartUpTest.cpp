@@ -1,0 +1,218 @@
+#include "app/MainWindow.h"
+#include "app/PreviousVersion.h"
+#include "app/SplashWindow.h"
+#include "app/StartUp.h"
+#include "core/Paths.h"
+#include "core/Registry.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QMdiSubWindow>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+using namespace orv::app;
+
+namespace {
+
+// A program folder, registries and a previous-version folder of its own for each test.
+class StartUpTest : public ::testing::Test
+{
+protected:
+    QTemporaryDir dir;
+    QString prog() const { return dir.path() + QStringLiteral("/prog/"); }
+
+    void SetUp() override
+    {
+        QDir().mkpath(prog() + QStringLiteral("data"));
+        orv::setProgramFolder(prog());
+        qputenv("ORVALIS_MACHINE_REGISTRY", (dir.path() + QStringLiteral("/machine.ini")).toUtf8());
+        qputenv("ORVALIS_USER_REGISTRY", (dir.path() + QStringLiteral("/user.ini")).toUtf8());
+        qputenv("ORVALIS_PREVIOUS_VERSION_DIR", (dir.path() + QStringLiteral("/old")).toUtf8());
+    }
+    void TearDown() override
+    {
+        orv::setProgramFolder(QString());
+        StartUp::setUpgradeWizard(nullptr);
+    }
+    void touch(const QString &file)
+    {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
+    void makeUserDatabase(const char *rows)
+    {
+        sqlite3 *db = nullptr;
+        ASSERT_EQ(sqlite3_open(QFile::encodeName(prog() + QStringLiteral("data/user.sqlite")).constData(), &db), SQLITE_OK);
+        const QByteArray sql = QByteArray("create table Setup (Number integer, Items text, Value text, upgrade integer);") + rows;
+        ASSERT_EQ(sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3_close(db);
+    }
+    static bool splashAlive()
+    {
+        for (QWidget *w : QApplication::topLevelWidgets()) {
+            if (qobject_cast<SplashWindow *>(w))
+                return true;
+        }
+        return false;
+    }
+};
+
+TEST_F(StartUpTest, ProgressTextsComeInOrderWithThePanelBeforeTheCodeLists)
+{
+    touch(prog() + QStringLiteral("data/catalogue.sqlite"));
+    touch(prog() + QStringLiteral("data/user.sqlite"));
+    QStringList seen;
+    StartupProgress progress{[&](const QString &t) { seen << t; }, [&] { seen << QStringLiteral("<panel>"); }};
+    const StartupData data = openStartupData(progress);
+    EXPECT_EQ(seen, (QStringList{QStringLiteral("Otevření tabulky materiálu ..."), QStringLiteral("Otevření tabulky obsahu ..."),
+                                 QStringLiteral("<panel>"), QStringLiteral("Otevření tabulek číselníků ...")}));
+    EXPECT_EQ(data.dataRoot, prog());
+    EXPECT_EQ(data.catalogueFile, prog() + QStringLiteral("data/catalogue.sqlite"));
+}
+
+TEST_F(StartUpTest, MissingCatalogueStopsWithACzechMessage)
+{
+    QStringList seen;
+    StartupProgress progress{[&](const QString &t) { seen << t; }, [] {}};
+    try {
+        openStartupData(progress);
+        FAIL() << "no error";
+    } catch (const StartupError &e) {
+        EXPECT_TRUE(e.message().startsWith(QStringLiteral("Databáze katalogu nebyla nalezena:")));
+        EXPECT_TRUE(e.message().contains(prog() + QStringLiteral("data/catalogue.sqlite")));
+    }
+    EXPECT_EQ(seen.size(), 1);
+}
+
+TEST_F(StartUpTest, SplashIsDestroyedWhenStartUpFails)
+{
+    StartUp startUp;
+    EXPECT_THROW(startUp.run(), StartupError);
+    QApplication::processEvents();
+    EXPECT_FALSE(splashAlive());
+}
+
+TEST_F(StartUpTest, FullRunShowsTheFrameAndOffersTheUpgradeToItsOwner)
+{
+    touch(prog() + QStringLiteral("data/catalogue.sqlite"));
+    makeUserDatabase("insert into Setup values (1, 'FORMULAR', '', 1);"
+                     "insert into Setup values (2, 'USPESNOST', '80', 0);");
+    orv::Registry(orv::Registry::Scope::User).writeString(QStringLiteral("ZEB 2.0\\SETUP"), QStringLiteral("Firma"), QStringLiteral("x"));
+
+    QWidget *owner = nullptr;
+    bool splashDuringWizard = true;
+    QString searchCaption;
+    StartUp::setUpgradeWizard([&](QWidget *o) {
+        owner = o;
+        splashDuringWizard = splashAlive();
+        if (auto *main = qobject_cast<MainWindow *>(o); main && main->searchWindow())
+            searchCaption = main->searchWindow()->windowTitle();
+    });
+    StartOptions options;
+    options.quitAfterFrame = true;
+    StartUp startUp(options);
+    EXPECT_EQ(startUp.run(), 0);
+    EXPECT_TRUE(startUp.upgradeOffered());
+    ASSERT_NE(owner, nullptr);
+    EXPECT_EQ(owner->windowTitle(), QStringLiteral("Orvalis 2.1"));
+    EXPECT_EQ(searchCaption, QStringLiteral("Vyhledávání"));
+    EXPECT_FALSE(splashDuringWizard);
+    EXPECT_EQ(QApplication::applicationDisplayName(), QStringLiteral("Orvalis 2.1"));
+}
+
+TEST_F(StartUpTest, UpgradeIsNotOfferedOnceDoneOrWithoutThePreviousVersion)
+{
+    touch(prog() + QStringLiteral("data/catalogue.sqlite"));
+    makeUserDatabase("insert into Setup values (2, 'USPESNOST', '80', 1);");
+    int calls = 0;
+    StartUp::setUpgradeWizard([&](QWidget *) { ++calls; });
+    QDir().mkpath(dir.path() + QStringLiteral("/old/Data"));
+    touch(dir.path() + QStringLiteral("/old/Data/mat.db"));
+
+    StartOptions options;
+    options.quitAfterFrame = true;
+    StartUp done(options);
+    EXPECT_EQ(done.run(), 0);
+    EXPECT_FALSE(done.upgradeOffered());
+    EXPECT_EQ(calls, 0);
+}
+
+TEST(PreviousVersionTest, PresentByUserKeyOrByTheOldCatalogueFile)
+{
+    QTemporaryDir dir;
+    orv::Registry user(orv::Registry::Scope::User, dir.path() + QStringLiteral("/user.ini"));
+    const QString oldFile = dir.path() + QStringLiteral("/old/Data/mat.db");
+    EXPECT_FALSE(previousVersionPresent(user, oldFile));
+    // The key below the product path is not the one looked for.
+    user.writeInteger(QStringLiteral("SOFTWARE\\Halmberg s.r.o\\ZEB 2.0"), QStringLiteral("x"), 1);
+    EXPECT_FALSE(previousVersionPresent(user, oldFile));
+    QDir().mkpath(dir.path() + QStringLiteral("/old/Data"));
+    QFile f(oldFile);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.close();
+    EXPECT_TRUE(previousVersionPresent(user, oldFile));
+    QFile::remove(oldFile);
+    user.writeInteger(QStringLiteral("ZEB 2.0"), QStringLiteral("Verze"), 20);
+    EXPECT_TRUE(previousVersionPresent(user, oldFile));
+}
+
+TEST(PreviousVersionTest, UpgradeFlagComesFromTheRowTheSettingsStandOn)
+{
+    QTemporaryDir dir;
+    const QString file = dir.path() + QStringLiteral("/user.sqlite");
+    EXPECT_TRUE(readUpgradeFlag(file).isNull()); // no file
+    sqlite3 *db = nullptr;
+    ASSERT_EQ(sqlite3_open(QFile::encodeName(file).constData(), &db), SQLITE_OK);
+    auto exec = [db](const char *sql) { ASSERT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK); };
+    exec("create table Setup (Number integer, Items text, Value text, upgrade integer)");
+    EXPECT_TRUE(readUpgradeFlag(file).isNull()); // empty table
+    exec("insert into Setup values (1, 'FORMULAR', '', 1)");
+    EXPECT_EQ(readUpgradeFlag(file).toInt(), 1); // first row without USPESNOST
+    exec("insert into Setup values (2, 'USPESNOST', '80', 0)");
+    EXPECT_EQ(readUpgradeFlag(file).toInt(), 0);
+    exec("update Setup set upgrade = null where Items = 'USPESNOST'");
+    EXPECT_TRUE(readUpgradeFlag(file).isNull());
+    sqlite3_close(db);
+
+    EXPECT_TRUE(shouldOfferUpgrade(true, QVariant()));
+    EXPECT_TRUE(shouldOfferUpgrade(true, 0));
+    EXPECT_TRUE(shouldOfferUpgrade(true, QString()));
+    EXPECT_FALSE(shouldOfferUpgrade(true, 1));
+    EXPECT_FALSE(shouldOfferUpgrade(false, 0));
+}
+
+TEST(SplashWindowTest, ProgressLineAndTextPanel)
+{
+    SplashWindow splash;
+    EXPECT_EQ(splash.size(), QSize(521, 430));
+    EXPECT_EQ(splash.windowTitle(), QStringLiteral("Orvalis 2.1"));
+    EXPECT_TRUE(splash.windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_FALSE(splash.windowFlags() & Qt::WindowCloseButtonHint);
+    auto *label = splash.findChild<QLabel *>(QStringLiteral("ProgressLabel"));
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(label->geometry(), QRect(0, 417, 521, 13));
+    EXPECT_EQ(label->alignment() & Qt::AlignHCenter, Qt::AlignHCenter);
+
+    splash.setProgressText(QStringLiteral("Otevření tabulky obsahu ..."));
+    EXPECT_EQ(label->text(), QStringLiteral("Otevření tabulky obsahu ..."));
+    const QImage picture = splash.grab().toImage();
+    splash.showTextPanel();
+    const QImage panel = splash.grab().toImage();
+    // The picture is steel grey; the panel is white where no text stands (lower area).
+    EXPECT_NE(picture.pixelColor(5, 400), QColor(Qt::white));
+    EXPECT_EQ(panel.pixelColor(5, 400), QColor(Qt::white));
+    EXPECT_EQ(panel.pixelColor(515, 5), QColor(Qt::white));
+    // Some dark text is drawn on the panel's upper part.
+    int dark = 0;
+    for (int y = 0; y < 200; ++y)
+        for (int x = 0; x < 521; ++x)
+            dark += panel.pixelColor(x, y).lightness() < 80;
+    EXPECT_GT(dark, 500);
+}
+
+} // namespace
