@@ -190,9 +190,10 @@ void StartUp::afterFrame()
 
 int install()
 {
-    Registry machine(Registry::Scope::Machine);
-    if (!recordInstallation(machine)) {
-        std::fprintf(stderr, "orvalis: cannot record the installation in %s\n", qPrintable(machine.filePath()));
+    const QString file = orv::installProgram();
+    if (file.isEmpty()) {
+        std::fprintf(stderr, "orvalis: cannot record the installation in %s\n",
+                     qPrintable(Registry::defaultFilePath(Registry::Scope::Machine)));
         return 1;
     }
     return 0;

@@ -12,8 +12,11 @@
 int main(int argc, char *argv[])
 {
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--install") == 0)
+        if (std::strcmp(argv[i], "--install") == 0) {
+            // No windows: the installer may run where there is no display.
+            QCoreApplication core(argc, argv);
             return orv::app::install();
+        }
     }
 
     QApplication app(argc, argv);

@@ -1,5 +1,7 @@
 #include "core/Registry.h"
 
+#include "core/Paths.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QFile>
@@ -122,8 +124,14 @@ QString Registry::defaultFilePath(Scope scope)
         const QString over = qEnvironmentVariable("ORVALIS_MACHINE_REGISTRY");
         if (!over.isEmpty())
             return over;
-        return firstXdgDir("XDG_CONFIG_DIRS", QStringLiteral("/etc/xdg"))
-               + QStringLiteral("/orvalis/registry.ini");
+        const QString system = firstXdgDir("XDG_CONFIG_DIRS", QStringLiteral("/etc/xdg"))
+                               + QStringLiteral("/orvalis/registry.ini");
+        // An installation made without the right to write the system-wide file keeps its
+        // machine registry beside the program.
+        const QString portable = programFolder() + QStringLiteral("registry.ini");
+        if (!QFileInfo::exists(system) && QFileInfo::exists(portable))
+            return portable;
+        return system;
     }
     const QString over = qEnvironmentVariable("ORVALIS_USER_REGISTRY");
     if (!over.isEmpty())
@@ -293,6 +301,17 @@ bool recordInstallation(Registry &machine)
     if (!machine.hasValue(key, install::dataOnMedium()))
         ok = machine.writeInteger(key, install::dataOnMedium(), 0) && ok;
     return ok;
+}
+
+QString installProgram()
+{
+    Registry machine(Registry::Scope::Machine);
+    if (recordInstallation(machine))
+        return machine.filePath();
+    if (!qEnvironmentVariableIsEmpty("ORVALIS_MACHINE_REGISTRY"))
+        return {}; // a file named on purpose is not swapped for another one
+    Registry portable(Registry::Scope::Machine, programFolder() + QStringLiteral("registry.ini"));
+    return recordInstallation(portable) ? portable.filePath() : QString();
 }
 
 } // namespace orv

@@ -4,7 +4,8 @@
 // previous version name them ("SOFTWARE\\Halmberg s.r.o\\ZEB 2.1 (Demoverze)\\SETUP").
 //
 // Where the files lie:
-//   machine scope: $ORVALIS_MACHINE_REGISTRY, else <first of $XDG_CONFIG_DIRS, or /etc/xdg>/orvalis/registry.ini
+//   machine scope: $ORVALIS_MACHINE_REGISTRY, else <first of $XDG_CONFIG_DIRS, or /etc/xdg>/orvalis/registry.ini,
+//                  else (when only that exists) registry.ini in the program folder
 //   user scope:    $ORVALIS_USER_REGISTRY,    else <$XDG_CONFIG_HOME, or ~/.config>/orvalis/registry.ini
 // A missing file, key or value reads as 0 or as an empty text, never as an error.
 
@@ -77,5 +78,9 @@ InstalledComponents readInstalledComponents(const Registry &machine);
 // Values already present are left alone, so a choice made earlier survives a re-install.
 // Returns false when the file could not be written.
 bool recordInstallation(Registry &machine);
+// The installer: records into the machine registry, or, when the system-wide file cannot be
+// written, into registry.ini in the program folder. Returns the file used, or an empty
+// text when neither could be written.
+QString installProgram();
 
 } // namespace orv

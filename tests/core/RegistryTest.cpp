@@ -1,3 +1,4 @@
+#include "core/Paths.h"
 #include "core/Registry.h"
 
 #include <QDir>
@@ -145,6 +146,32 @@ TEST_F(RegistryTest, FilePathsFollowEnvironment)
     restore("XDG_CONFIG_DIRS", oldDirs);
     restore("ORVALIS_USER_REGISTRY", oldUser);
     restore("XDG_CONFIG_HOME", oldHome);
+}
+
+TEST_F(RegistryTest, InstallerFallsBackToTheProgramFolder)
+{
+    const QByteArray oldMachine = qgetenv("ORVALIS_MACHINE_REGISTRY");
+    const QByteArray oldDirs = qgetenv("XDG_CONFIG_DIRS");
+    qunsetenv("ORVALIS_MACHINE_REGISTRY");
+    QFile blocker(path("plain-file"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    qputenv("XDG_CONFIG_DIRS", path("plain-file").toUtf8()); // cannot hold a folder
+    orv::setProgramFolder(path("prog"));
+    QDir().mkpath(path("prog"));
+
+    EXPECT_EQ(Registry::defaultFilePath(Registry::Scope::Machine), path("plain-file/orvalis/registry.ini"));
+    EXPECT_EQ(orv::installProgram(), path("prog/registry.ini"));
+    // From now on the machine scope reads the file beside the program.
+    EXPECT_EQ(Registry::defaultFilePath(Registry::Scope::Machine), path("prog/registry.ini"));
+    EXPECT_TRUE(orv::readInstalledComponents(Registry(Registry::Scope::Machine)).help);
+
+    qputenv("ORVALIS_MACHINE_REGISTRY", path("plain-file/m.ini").toUtf8());
+    EXPECT_EQ(orv::installProgram(), QString()); // a file named on purpose is not replaced
+
+    orv::setProgramFolder(QString());
+    oldMachine.isNull() ? qunsetenv("ORVALIS_MACHINE_REGISTRY") : qputenv("ORVALIS_MACHINE_REGISTRY", oldMachine);
+    oldDirs.isNull() ? qunsetenv("XDG_CONFIG_DIRS") : qputenv("XDG_CONFIG_DIRS", oldDirs);
 }
 
 TEST_F(RegistryTest, UnwritableLocationReportsFailure)

@@ -1,0 +1,66 @@
+// Time from starting the program to its main window being up, on the catalogue of the
+// build's program folder. Each iteration starts a fresh process (offscreen platform), which
+// prints the wall-clock moment its frame was exposed and painted, and quits.
+
+#include <benchmark/benchmark.h>
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+
+namespace {
+
+void BM_StartToFrame(benchmark::State &state)
+{
+    const QString program = QStringLiteral(ORVALIS_PROGRAM);
+    const QString data = QFileInfo(program).absolutePath() + QStringLiteral("/data/");
+    if (!QFileInfo(program).isExecutable() || !QFileInfo::exists(data + QStringLiteral("catalogue.sqlite"))) {
+        state.SkipWithError("program or demo catalogue not built");
+        return;
+    }
+    QTemporaryDir scratch; // registries of its own: catalogue on disk, nothing of a previous version
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("ORVALIS_MACHINE_REGISTRY"), scratch.path() + QStringLiteral("/machine.ini"));
+    env.insert(QStringLiteral("ORVALIS_USER_REGISTRY"), scratch.path() + QStringLiteral("/user.ini"));
+    env.insert(QStringLiteral("ORVALIS_PREVIOUS_VERSION_DIR"), scratch.path() + QStringLiteral("/old"));
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), scratch.path());
+
+    double total = 0;
+    for (auto _ : state) {
+        QProcess p;
+        p.setProcessEnvironment(env);
+        const qint64 started = QDateTime::currentMSecsSinceEpoch();
+        p.start(program, {QStringLiteral("--quit-after-frame")});
+        if (!p.waitForFinished(30000) || p.exitCode() != 0) {
+            state.SkipWithError("the program did not start cleanly");
+            return;
+        }
+        const QByteArray out = p.readAllStandardOutput();
+        const qsizetype at = out.indexOf("frame-at-ms ");
+        if (at < 0) {
+            state.SkipWithError("the program printed no frame time");
+            return;
+        }
+        const qint64 frame = out.mid(at + 12).trimmed().split('\n').first().toLongLong();
+        const double seconds = double(frame - started) / 1000.0;
+        total += seconds;
+        state.SetIterationTime(seconds);
+    }
+    state.counters["frame_ms"] = benchmark::Counter(total * 1000.0 / double(state.iterations()));
+}
+
+BENCHMARK(BM_StartToFrame)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
