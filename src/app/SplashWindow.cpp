@@ -170,6 +170,33 @@ QPixmap SplashWindow::picture()
     return pm;
 }
 
+QIcon SplashWindow::windowIcon()
+{
+    QIcon icon;
+    for (int size : {16, 32, 48}) {
+        QPixmap pm(size, size);
+        pm.fill(Qt::transparent);
+        QPainter p(&pm);
+        p.setRenderHint(QPainter::Antialiasing);
+        const double s = size / 32.0;
+        QLinearGradient metal(0, 0, size, size);
+        metal.setColorAt(0.0, QColor(236, 240, 244));
+        metal.setColorAt(0.5, QColor(140, 150, 162));
+        metal.setColorAt(1.0, QColor(58, 64, 74));
+        p.setPen(QPen(QColor(34, 40, 50), std::max(1.0, s)));
+        p.setBrush(metal);
+        // An I-beam section.
+        QPainterPath beam;
+        beam.addRect(3 * s, 3 * s, 26 * s, 6 * s);
+        beam.addRect(3 * s, 23 * s, 26 * s, 6 * s);
+        beam.addRect(12.5 * s, 8 * s, 7 * s, 16 * s);
+        beam.setFillRule(Qt::WindingFill);
+        p.drawPath(beam.simplified());
+        icon.addPixmap(pm);
+    }
+    return icon;
+}
+
 QString SplashWindow::panelHeadline()
 {
     return QStringLiteral("Orvalis obsahuje podstatné části technických norem");

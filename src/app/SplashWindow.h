@@ -3,6 +3,7 @@
 // text. While the code lists open, the picture gives way to a white panel with the notice
 // about the standards quoted in the catalogue.
 
+#include <QIcon>
 #include <QPixmap>
 #include <QString>
 #include <QWidget>
@@ -31,6 +32,8 @@ public:
 
     // The picture and the panel as drawn, for the window and for screenshots.
     static QPixmap picture();
+    // The program's window icon, drawn in the same steel as the picture.
+    static QIcon windowIcon();
     static QString panelHeadline();
     static QString panelText();
 

@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QScreen>
 #include <QTimer>
 #include <QWindow>
 
@@ -107,6 +108,9 @@ int StartUp::run()
 
     previousVersionCheck();
 
+    // Without a window manager "maximised" means nothing; fill the screen by hand then.
+    if (QScreen *screen = QGuiApplication::primaryScreen())
+        m_main->setGeometry(screen->availableGeometry());
     m_main->showMaximized();
     if (m_options.quitAfterFrame || !m_options.screenshot.isEmpty())
         QTimer::singleShot(0, [this] { afterFrame(); });
@@ -118,6 +122,7 @@ void StartUp::createGuarded(SplashWindow &splash)
 {
     // 2. The application.
     QApplication::setApplicationDisplayName(QStringLiteral("Orvalis 2.1"));
+    QApplication::setWindowIcon(SplashWindow::windowIcon());
     qApp->setProperty("helpFile", helpFile());
 
     // The medium question must not hide under the splash, which stays on top.
