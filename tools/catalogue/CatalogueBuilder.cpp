@@ -1,0 +1,526 @@
+#include "CatalogueBuilder.h"
+#include "SqliteFile.h"
+
+#include "db/Schema.h"
+
+#include <QDir>
+#include <QHash>
+#include <QSet>
+
+namespace orv::catalogue {
+
+namespace {
+
+constexpr int PurposePieces = 6;
+constexpr int PurposePieceLength = 255;
+
+QVariant nullable(const QString &s)
+{
+    return s.isEmpty() ? QVariant() : QVariant(s);
+}
+
+QVariant opt(const std::optional<double> &v)
+{
+    return v ? QVariant(*v) : QVariant();
+}
+
+// Name lookups of the code lists, case-sensitive as the program compares stored texts.
+struct Codes {
+    QHash<QString, int> countries, elements, matTypes, procs, fyzProps, stTypes, chapters, propCodes;
+    QHash<QString, QPair<int, int>> semTypes; // name -> (Number, GroupNo)
+    QHash<int, QString> chapterText;
+    QHash<int, int> chapterParent;
+    int nonFerrousType = -1;
+
+    static void fill(const CsvTable *t, const char *key, const char *number, QHash<QString, int> &out)
+    {
+        if (!t)
+            return;
+        const int k = t->column(QString::fromLatin1(key)), n = t->column(QString::fromLatin1(number));
+        if (k < 0 || n < 0)
+            return;
+        for (const QStringList &r : t->rows)
+            out.insert(r[k], r[n].toInt());
+    }
+
+    explicit Codes(const CatalogueSource &src)
+    {
+        auto code = [&](const char *name) -> const CsvTable * {
+            auto it = src.codes.find(QString::fromLatin1(name));
+            return it == src.codes.end() ? nullptr : &*it;
+        };
+        fill(code("Country"), "Name", "Number", countries);
+        fill(code("Elements"), "Label", "Number", elements);
+        fill(code("MatTypes"), "Name", "Number", matTypes);
+        fill(code("Proc"), "Name", "Number", procs);
+        fill(code("StTypes"), "Code", "Number", stTypes);
+        if (const CsvTable *t = code("FyzPropType")) {
+            const int k = t->column(QStringLiteral("Name")), n = t->column(QStringLiteral("Number"));
+            for (const QStringList &r : t->rows) {
+                fyzProps.insert(r[k], r[n].toInt());
+                const qsizetype br = r[k].indexOf(QStringLiteral(" ["));
+                if (br > 0)
+                    fyzProps.insert(r[k].left(br), r[n].toInt());
+            }
+        }
+        if (const CsvTable *t = code("PropType")) {
+            const int c = t->column(QStringLiteral("Code")), n = t->column(QStringLiteral("Number")),
+                      g = t->column(QStringLiteral("GroupType"));
+            for (const QStringList &r : t->rows)
+                if (!r[c].isEmpty() && r[g] != QLatin1String("A"))
+                    propCodes.insert(r[c], r[n].toInt());
+        }
+        if (const CsvTable *t = code("SemTypes")) {
+            const int k = t->column(QStringLiteral("Name")), n = t->column(QStringLiteral("Number")),
+                      g = t->column(QStringLiteral("GroupNo"));
+            for (const QStringList &r : t->rows)
+                semTypes.insert(r[k], {r[n].toInt(), r[g].toInt()});
+        }
+        if (const CsvTable *t = code("chapters")) {
+            const int n = t->column(QStringLiteral("Number")), p = t->column(QStringLiteral("ParentNo")),
+                      x = t->column(QStringLiteral("Text"));
+            for (const QStringList &r : t->rows) {
+                chapterText.insert(r[n].toInt(), r[x]);
+                chapterParent.insert(r[n].toInt(), r[p].toInt());
+            }
+        }
+        nonFerrousType = matTypes.value(QStringLiteral("Neželezné kovy"), -1);
+    }
+
+    int topChapter(int chapter) const
+    {
+        int c = chapter;
+        for (int guard = 0; guard < 50 && chapterParent.value(c, 0) != 0; ++guard)
+            c = chapterParent.value(c);
+        return c;
+    }
+};
+
+int widthOf(const QString &table, const QString &column)
+{
+    const db::TableDef *t = db::table(table);
+    const db::ColumnDef *c = t ? t->column(column) : nullptr;
+    return c ? c->width : 0;
+}
+
+} // namespace
+
+QStringList splitPurpose(const QString &text)
+{
+    QStringList out;
+    for (int i = 0; i < PurposePieces; ++i)
+        out << text.mid(i * PurposePieceLength, PurposePieceLength);
+    return out;
+}
+
+QStringList validateSource(const CatalogueSource &src)
+{
+    QStringList errors;
+    for (const char *required : {"Country", "Elements", "MatTypes", "SemTypes", "StTypes", "PropType", "Proc",
+                                 "FyzPropType", "Tree", "chapters", "DefaultChemComp", "DefaultMechProp",
+                                 "SetupChemComp", "Setup"})
+        if (!src.codes.contains(QString::fromLatin1(required)))
+            errors << QStringLiteral("codes/%1.csv is missing").arg(QString::fromLatin1(required));
+    if (!errors.isEmpty())
+        return errors;
+
+    // Code lists: every column must exist in the table and texts must fit.
+    for (auto it = src.codes.begin(); it != src.codes.end(); ++it) {
+        const CsvTable &t = it.value();
+        const QString table = it.key() == QLatin1String("chapters") ? QStringLiteral("Nodes") : it.key();
+        const db::TableDef *def = db::table(table);
+        if (!def) {
+            errors << QStringLiteral("%1: no table of that name").arg(t.file);
+            continue;
+        }
+        for (int c = 0; c < t.header.size(); ++c) {
+            const db::ColumnDef *col = def->column(t.header[c]);
+            if (!col) {
+                errors << QStringLiteral("%1: table %2 has no column %3").arg(t.file, table, t.header[c]);
+                continue;
+            }
+            for (int r = 0; r < t.rows.size(); ++r) {
+                const QString &v = t.rows[r][c];
+                if (col->type == db::ColumnType::Alpha && v.size() > col->width)
+                    errors << QStringLiteral("%1:%2: %3 longer than %4 characters").arg(t.file).arg(t.lines[r]).arg(col->name).arg(col->width);
+                if (col->type == db::ColumnType::Integer && !v.isEmpty()) {
+                    bool ok = false;
+                    v.toInt(&ok);
+                    if (!ok)
+                        errors << QStringLiteral("%1:%2: %3 is not a whole number").arg(t.file).arg(t.lines[r]).arg(col->name);
+                }
+                if (col->type == db::ColumnType::Number && !v.isEmpty()) {
+                    bool ok = false;
+                    v.toDouble(&ok);
+                    if (!ok)
+                        errors << QStringLiteral("%1:%2: %3 is not a number").arg(t.file).arg(t.lines[r]).arg(col->name);
+                }
+            }
+        }
+    }
+
+    const Codes codes(src);
+    if (codes.nonFerrousType < 0)
+        errors << QStringLiteral("MatTypes.csv: the type \"Neželezné kovy\" is missing");
+    for (auto it = codes.chapterText.begin(); it != codes.chapterText.end(); ++it)
+        if (it.key() >= 1000)
+            errors << QStringLiteral("chapters.csv: chapter %1 must be numbered below 1000").arg(it.key());
+    if (!codes.chapterText.contains(-1))
+        errors << QStringLiteral("chapters.csv: the own-material folder -1 is missing");
+
+    QSet<int> numbers;
+    for (const MaterialSource &m : src.materials) {
+        const QString at = m.where();
+        auto err = [&](const QString &msg) { errors << QStringLiteral("%1: material %2: %3").arg(at).arg(m.number).arg(msg); };
+        auto fits = [&](const QString &text, const QString &table, const QString &column, const QString &where) {
+            const int w = widthOf(table, column);
+            if (w > 0 && text.size() > w)
+                errors << QStringLiteral("%1: %2.%3 longer than %4 characters: \"%5\"").arg(where, table, column).arg(w).arg(text);
+        };
+        auto rangeOk = [&](const Range &r, const QString &where) {
+            if (r.min && r.max && *r.min > *r.max)
+                errors << QStringLiteral("%1: minimum %2 above maximum %3").arg(where).arg(*r.min).arg(*r.max);
+        };
+        if (m.number < 1000)
+            err(QStringLiteral("material numbers start at 1000"));
+        if (numbers.contains(m.number))
+            err(QStringLiteral("number used twice"));
+        numbers.insert(m.number);
+        if (!codes.chapterText.contains(m.chapter) || m.chapter == -1)
+            err(QStringLiteral("unknown chapter %1").arg(m.chapter));
+        if (!codes.matTypes.contains(m.type))
+            err(QStringLiteral("unknown type \"%1\"").arg(m.type));
+        if (m.name.isEmpty())
+            err(QStringLiteral("\"name:\" missing"));
+        if (m.normLabel.isEmpty())
+            err(QStringLiteral("\"norm:\" missing"));
+        if (!m.normCountry.isEmpty() && !codes.countries.contains(m.normCountry))
+            err(QStringLiteral("unknown country \"%1\"").arg(m.normCountry));
+        if (m.sources.isEmpty())
+            err(QStringLiteral("\"source:\" missing"));
+        if (m.equivalents.size() < 3)
+            err(QStringLiteral("fewer than three \"eq:\""));
+        if (m.chem.isEmpty())
+            err(QStringLiteral("\"chem:\" missing"));
+        fits(m.name, QStringLiteral("Mat"), QStringLiteral("Name"), at);
+        fits(m.pdf, QStringLiteral("Mat"), QStringLiteral("PdfFile"), at);
+        fits(m.normName, QStringLiteral("Norms"), QStringLiteral("Name"), at);
+        fits(m.normLabel, QStringLiteral("Norms"), QStringLiteral("Label"), at);
+        fits(m.nodeText, QStringLiteral("Nodes"), QStringLiteral("Text"), at);
+        fits(m.note, QStringLiteral("Notices"), QStringLiteral("Notice"), at);
+        if (m.purpose.size() > PurposePieces * PurposePieceLength)
+            err(QStringLiteral("purpose longer than %1 characters").arg(PurposePieces * PurposePieceLength));
+        for (const Equivalent &e : m.equivalents) {
+            if (!codes.countries.contains(e.country))
+                errors << QStringLiteral("%1: unknown country \"%2\"").arg(e.where(), e.country);
+            fits(e.standard, QStringLiteral("CompareNorms"), QStringLiteral("Name"), e.where());
+            fits(e.designation, QStringLiteral("CompareNorms"), QStringLiteral("Label"), e.where());
+        }
+        double sumMin = 0;
+        QSet<QString> seen;
+        for (const ChemItem &c : m.chem) {
+            if (!codes.elements.contains(c.symbol))
+                errors << QStringLiteral("%1: unknown element \"%2\"").arg(c.where(), c.symbol);
+            if (seen.contains(c.symbol))
+                errors << QStringLiteral("%1: element %2 given twice").arg(c.where(), c.symbol);
+            seen.insert(c.symbol);
+            rangeOk(c.range, c.where());
+            fits(c.note, QStringLiteral("Notices"), QStringLiteral("Notice"), c.where());
+            if (c.range.min)
+                sumMin += *c.range.min;
+            if ((c.range.min && (*c.range.min < 0 || *c.range.min > 100)) || (c.range.max && (*c.range.max < 0 || *c.range.max > 100)))
+                errors << QStringLiteral("%1: %2 outside 0-100 %").arg(c.where(), c.symbol);
+        }
+        if (sumMin > 100.0 + 1e-9)
+            err(QStringLiteral("sum of composition minima %1 % exceeds 100 %").arg(sumMin));
+        if (!m.balance.isEmpty() && !codes.elements.contains(m.balance))
+            err(QStringLiteral("unknown balance element \"%1\"").arg(m.balance));
+        for (const HeatStep &h : m.heat) {
+            if (!codes.procs.contains(h.procedure))
+                errors << QStringLiteral("%1: unknown procedure \"%2\"").arg(h.where(), h.procedure);
+            rangeOk(h.range, h.where());
+            fits(h.cooling, QStringLiteral("TempProc"), QStringLiteral("Stand"), h.where());
+            fits(h.hold, QStringLiteral("TempProc"), QStringLiteral("Cool"), h.where());
+            fits(h.notice, QStringLiteral("TempProc"), QStringLiteral("Notice"), h.where());
+        }
+        for (const PhysValue &p : m.phys) {
+            if (!codes.fyzProps.contains(p.property))
+                errors << QStringLiteral("%1: unknown physical property \"%2\"").arg(p.where(), p.property);
+            rangeOk(p.range, p.where());
+            fits(p.note, QStringLiteral("Notices"), QStringLiteral("Notice"), p.where());
+        }
+        const bool nonFerrous = codes.matTypes.value(m.type, -2) == codes.nonFerrousType;
+        for (const SemiBlock &s : m.semis) {
+            fits(s.note, QStringLiteral("Notices"), QStringLiteral("Notice"), s.where());
+            for (int g = 0; g < 4; ++g) {
+                const QString &name = s.groups.value(g);
+                if (name.isEmpty())
+                    continue;
+                const int wanted = g == 0 ? (nonFerrous ? 5 : 1) : g + 1;
+                auto it = codes.semTypes.find(name);
+                if (it == codes.semTypes.end())
+                    errors << QStringLiteral("%1: unknown semi-product type \"%2\"").arg(s.where(), name);
+                else if (it->second != wanted)
+                    errors << QStringLiteral("%1: \"%2\" belongs to group %3, field %4 needs group %5")
+                                  .arg(s.where(), name).arg(it->second).arg(g + 1).arg(wanted);
+            }
+            if (nonFerrous && (!s.groups.value(1).isEmpty() || !s.groups.value(2).isEmpty() || !s.groups.value(3).isEmpty()))
+                errors << QStringLiteral("%1: non-ferrous semi-products use only the first group").arg(s.where());
+            for (const StateBlock &st : s.states) {
+                if (!codes.stTypes.contains(st.code))
+                    errors << QStringLiteral("%1: unknown state \"%2\"").arg(st.where(), st.code);
+                fits(st.note, QStringLiteral("Notices"), QStringLiteral("Notice"), st.where());
+                for (const Dimension &d : st.dims) {
+                    rangeOk(d.range, d.where());
+                    fits(d.note, QStringLiteral("Notices"), QStringLiteral("Notice"), d.where());
+                    for (const PropValue &p : d.props) {
+                        if (!codes.propCodes.contains(p.code))
+                            errors << QStringLiteral("%1: unknown property code \"%2\"").arg(p.where(), p.code);
+                        rangeOk(p.range, p.where());
+                        fits(p.note, QStringLiteral("Notices"), QStringLiteral("Notice"), p.where());
+                    }
+                }
+            }
+        }
+    }
+    return errors;
+}
+
+void writeCodeTables(const CatalogueSource &src, SqliteFile &catalogue, SqliteFile &user)
+{
+    for (auto it = src.codes.begin(); it != src.codes.end(); ++it) {
+        const CsvTable &t = it.value();
+        if (it.key() == QLatin1String("chapters")) {
+            const int n = t.column(QStringLiteral("Number")), p = t.column(QStringLiteral("ParentNo")),
+                      im = t.column(QStringLiteral("ImageIndex")), x = t.column(QStringLiteral("Text"));
+            for (const QStringList &r : t.rows)
+                catalogue.insert(QStringLiteral("Nodes"),
+                                 {{QStringLiteral("Number"), r[n].toInt()},
+                                  {QStringLiteral("ParentNo"), r[p].toInt()},
+                                  {QStringLiteral("TreeNo"), 1},
+                                  {QStringLiteral("Label"), r[x]},
+                                  {QStringLiteral("IndexLabel"), r[x]},
+                                  {QStringLiteral("ImageIndex"), r[im].toInt()},
+                                  {QStringLiteral("ShortLabel"), withoutBlanks(r[x])},
+                                  {QStringLiteral("Text"), r[x]}});
+            continue;
+        }
+        const db::TableDef *def = db::table(it.key());
+        if (!def)
+            throw ToolError(QStringLiteral("%1: no table of that name").arg(t.file));
+        SqliteFile &target = def->database == db::Database::Catalogue ? catalogue : user;
+        for (const QStringList &r : t.rows) {
+            QVariantMap row;
+            for (int c = 0; c < t.header.size(); ++c)
+                row.insert(t.header[c], nullable(r[c]));
+            if (it.key() == QLatin1String("Setup")) {
+                row.insert(QStringLiteral("Formular"), nullable(src.formular));
+                row.insert(QStringLiteral("Objednavka"), nullable(src.objednavka));
+            }
+            target.insert(def->name, row);
+        }
+    }
+
+    // A fresh user database starts with the standard search settings: the composition
+    // defaults of the first material type and all property defaults.
+    const CsvTable &types = src.codes[QStringLiteral("MatTypes")];
+    if (!types.rows.isEmpty()) {
+        const QString firstType = types.rows.first()[types.column(QStringLiteral("Number"))];
+        const CsvTable &dc = src.codes[QStringLiteral("DefaultChemComp")];
+        for (const QStringList &r : dc.rows) {
+            if (r[dc.column(QStringLiteral("TypeNo"))] != firstType)
+                continue;
+            QVariantMap row;
+            for (int c = 0; c < dc.header.size(); ++c)
+                row.insert(dc.header[c], nullable(r[c]));
+            user.insert(QStringLiteral("UserChemComp"), row);
+        }
+    }
+    const CsvTable &dm = src.codes[QStringLiteral("DefaultMechProp")];
+    for (const QStringList &r : dm.rows) {
+        QVariantMap row;
+        for (int c = 0; c < dm.header.size(); ++c)
+            row.insert(dm.header[c], nullable(r[c]));
+        user.insert(QStringLiteral("UserMechProp"), row);
+    }
+}
+
+BuildSummary buildCatalogue(const CatalogueSource &src, const QString &dataFolder)
+{
+    const QStringList errors = validateSource(src);
+    if (!errors.isEmpty())
+        throw ToolError(errors.join(QLatin1Char('\n')));
+
+    QDir().mkpath(dataFolder);
+    AtomicSqliteFile catFile(dataFolder + QLatin1Char('/') + db::catalogueFileName());
+    AtomicSqliteFile userFile(dataFolder + QLatin1Char('/') + db::userFileName());
+    SqliteFile &cat = catFile.file();
+    SqliteFile &user = userFile.file();
+    cat.createTables(db::Database::Catalogue);
+    user.createTables(db::Database::User);
+    cat.begin();
+    user.begin();
+    writeCodeTables(src, cat, user);
+
+    const Codes codes(src);
+    BuildSummary summary;
+    QHash<QString, int> notices;
+    int noticeNo = 0, normNo = 0, cmpNo = 0, chemNo = 0, restNo = 0, heatNo = 0, fyzNo = 0, semiNo = 0, stateNo = 0,
+        dimNo = 0, mpNo = 0, tempNo = 0;
+    auto notice = [&](const QString &text) -> QVariant {
+        if (text.isEmpty())
+            return {};
+        auto it = notices.find(text);
+        if (it != notices.end())
+            return *it;
+        notices.insert(text, ++noticeNo);
+        cat.insert(QStringLiteral("Notices"), {{QStringLiteral("Number"), noticeNo}, {QStringLiteral("Notice"), text}});
+        return noticeNo;
+    };
+
+    for (const MaterialSource &m : src.materials) {
+        ++summary.materials;
+        summary.perChapter[codes.chapterText.value(codes.topChapter(m.chapter))]++;
+        summary.perSubChapter[codes.chapterText.value(m.chapter)]++;
+
+        const QStringList purpose = splitPurpose(m.purpose);
+        QVariantMap mat{{QStringLiteral("Number"), m.number},
+                        {QStringLiteral("Name"), m.name},
+                        {QStringLiteral("PdfFile"), nullable(m.pdf)},
+                        {QStringLiteral("TypeNo"), codes.matTypes.value(m.type)},
+                        {QStringLiteral("NoticeNo"), notice(m.note)},
+                        {QStringLiteral("Private"), QStringLiteral("N")},
+                        {QStringLiteral("PurposeAll"), nullable(m.purpose)}};
+        mat.insert(QStringLiteral("Purpose"), nullable(purpose[0]));
+        for (int i = 1; i < PurposePieces; ++i)
+            mat.insert(QStringLiteral("Purpose%1").arg(i), nullable(purpose[i]));
+        cat.insert(QStringLiteral("Mat"), mat);
+
+        cat.insert(QStringLiteral("Nodes"),
+                   {{QStringLiteral("Number"), m.number},
+                    {QStringLiteral("ParentNo"), m.chapter},
+                    {QStringLiteral("TreeNo"), 1},
+                    {QStringLiteral("MaterialNo"), m.number},
+                    {QStringLiteral("Label"), m.normLabel},
+                    {QStringLiteral("IndexLabel"), m.normLabel},
+                    {QStringLiteral("ImageIndex"), 4},
+                    {QStringLiteral("ShortLabel"), withoutBlanks(m.normLabel)},
+                    {QStringLiteral("Text"), m.nodeText.isEmpty() ? m.normLabel : m.nodeText}});
+
+        cat.insert(QStringLiteral("Norms"),
+                   {{QStringLiteral("Number"), ++normNo},
+                    {QStringLiteral("Name"), m.normName},
+                    {QStringLiteral("Label"), m.normLabel},
+                    {QStringLiteral("MaterialNo"), m.number},
+                    {QStringLiteral("CountryNo"), codes.countries.value(m.normCountry)},
+                    {QStringLiteral("NameShort"), withoutBlanks(m.normName)},
+                    {QStringLiteral("LabelShort"), withoutBlanks(m.normLabel)}});
+
+        for (const Equivalent &e : m.equivalents)
+            cat.insert(QStringLiteral("CompareNorms"),
+                       {{QStringLiteral("Number"), ++cmpNo},
+                        {QStringLiteral("Name"), e.standard},
+                        {QStringLiteral("Label"), e.designation},
+                        {QStringLiteral("MaterialNo"), m.number},
+                        {QStringLiteral("NameShort"), withoutBlanks(e.standard)},
+                        {QStringLiteral("LabelShort"), withoutBlanks(e.designation)},
+                        {QStringLiteral("CountryNo"), codes.countries.value(e.country)}});
+
+        for (const ChemItem &c : m.chem)
+            cat.insert(QStringLiteral("ChemComp"),
+                       {{QStringLiteral("Number"), ++chemNo},
+                        {QStringLiteral("MaterialNo"), m.number},
+                        {QStringLiteral("ElementNo"), codes.elements.value(c.symbol)},
+                        {QStringLiteral("MinValue"), opt(c.range.min)},
+                        {QStringLiteral("MaxValue"), opt(c.range.max)},
+                        {QStringLiteral("NoticeNo"), notice(c.note)}});
+        if (!m.balance.isEmpty())
+            cat.insert(QStringLiteral("ChemZbytek"),
+                       {{QStringLiteral("Number"), ++restNo},
+                        {QStringLiteral("MaterialNo"), m.number},
+                        {QStringLiteral("ElementNo"), codes.elements.value(m.balance)}});
+
+        // The card shows Cool under "Výdrž" and Stand under "Ochlazování": the hold time goes
+        // into Cool and the cooling medium into Stand so that each appears under its heading.
+        for (const HeatStep &h : m.heat)
+            cat.insert(QStringLiteral("TempProc"),
+                       {{QStringLiteral("Number"), ++heatNo},
+                        {QStringLiteral("MaterialNo"), m.number},
+                        {QStringLiteral("ProcNo"), codes.procs.value(h.procedure)},
+                        {QStringLiteral("MinValue"), opt(h.range.min)},
+                        {QStringLiteral("MaxValue"), opt(h.range.max)},
+                        {QStringLiteral("Cool"), nullable(h.hold)},
+                        {QStringLiteral("Stand"), nullable(h.cooling)},
+                        {QStringLiteral("Notice"), nullable(h.notice)}});
+
+        for (const PhysValue &p : m.phys)
+            cat.insert(QStringLiteral("FyzProp"),
+                       {{QStringLiteral("Number"), ++fyzNo},
+                        {QStringLiteral("MaterialNo"), m.number},
+                        {QStringLiteral("PropertyNo"), codes.fyzProps.value(p.property)},
+                        {QStringLiteral("Temperature"), opt(p.temperature)},
+                        {QStringLiteral("MinValue"), opt(p.range.min)},
+                        {QStringLiteral("MaxValue"), opt(p.range.max)},
+                        {QStringLiteral("NoticeNo"), notice(p.note)}});
+
+        for (const SemiBlock &s : m.semis) {
+            QVariantMap sp{{QStringLiteral("Number"), ++semiNo},
+                           {QStringLiteral("MaterialNo"), m.number},
+                           {QStringLiteral("NoticeNo"), notice(s.note)}};
+            QStringList nameParts;
+            for (int g = 0; g < 4; ++g) {
+                const QString &n = s.groups.value(g);
+                if (n.isEmpty())
+                    continue;
+                nameParts << n;
+                sp.insert(QStringLiteral("Group%1No").arg(g + 1), codes.semTypes.value(n).first);
+            }
+            sp.insert(QStringLiteral("Name"), nameParts.join(QStringLiteral(", ")));
+            cat.insert(QStringLiteral("SemiProd"), sp);
+            for (const StateBlock &st : s.states) {
+                cat.insert(QStringLiteral("States"),
+                           {{QStringLiteral("Number"), ++stateNo},
+                            {QStringLiteral("SemiPrNo"), semiNo},
+                            {QStringLiteral("StateNo"), codes.stTypes.value(st.code)},
+                            {QStringLiteral("NoticeNo"), notice(st.note)}});
+                for (const Dimension &d : st.dims) {
+                    cat.insert(QStringLiteral("Dimens"),
+                               {{QStringLiteral("Number"), ++dimNo},
+                                {QStringLiteral("StateNo"), stateNo},
+                                {QStringLiteral("FromValue"), opt(d.range.min)},
+                                {QStringLiteral("ToValue"), opt(d.range.max)},
+                                {QStringLiteral("NoticeNo"), notice(d.note)}});
+                    // One MechProp row per property code, one Temps row per temperature.
+                    QList<QString> order;
+                    QHash<QString, QList<const PropValue *>> byCode;
+                    for (const PropValue &p : d.props) {
+                        if (!byCode.contains(p.code))
+                            order << p.code;
+                        byCode[p.code] << &p;
+                    }
+                    for (const QString &code : order) {
+                        cat.insert(QStringLiteral("MechProp"),
+                                   {{QStringLiteral("Number"), ++mpNo},
+                                    {QStringLiteral("DimensionNo"), dimNo},
+                                    {QStringLiteral("PropertyNo"), codes.propCodes.value(code)}});
+                        for (const PropValue *p : byCode[code])
+                            cat.insert(QStringLiteral("Temps"),
+                                       {{QStringLiteral("Number"), ++tempNo},
+                                        {QStringLiteral("PropertyNo"), mpNo},
+                                        {QStringLiteral("NoticeNo"), notice(p->note)},
+                                        {QStringLiteral("Temperature"), p->temperature},
+                                        {QStringLiteral("TempMinValue"), opt(p->range.min)},
+                                        {QStringLiteral("TempMaxValue"), opt(p->range.max)}});
+                    }
+                }
+            }
+        }
+    }
+    cat.commit();
+    user.commit();
+    catFile.commitFile();
+    userFile.commitFile();
+    return summary;
+}
+
+} // namespace orv::catalogue

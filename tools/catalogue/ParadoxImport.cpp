@@ -1,0 +1,259 @@
+#include "ParadoxImport.h"
+#include "SqliteFile.h"
+
+#include "core/CodePage.h"
+#include "db/Schema.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+
+// The pxlib header declares C functions without extern "C".
+extern "C" {
+#include <paradox.h>
+}
+
+#include <cmath>
+#include <vector>
+
+namespace orv::catalogue {
+
+namespace {
+
+void errorHandler(pxdoc_t *, int level, const char *msg, void *data)
+{
+    // Warnings of pxlib are not failures; errors are collected and reported by the caller.
+    if (level == PX_Warning)
+        return;
+    auto *errors = static_cast<QStringList *>(data);
+    errors->append(QString::fromLocal8Bit(msg));
+}
+
+struct PxLibrary {
+    PxLibrary() { PX_boot(); }
+    ~PxLibrary() { PX_shutdown(); }
+};
+
+class ParadoxTable {
+public:
+    ParadoxTable(const QString &path, QStringList &errors) : m_errors(errors)
+    {
+        m_doc = PX_new2(errorHandler, nullptr, nullptr, nullptr);
+        m_doc->errorhandler_user_data = &m_errors;
+        if (PX_open_file(m_doc, QFile::encodeName(path).constData()) < 0) {
+            PX_delete(m_doc);
+            m_doc = nullptr;
+            throw ToolError(QStringLiteral("Cannot read the Paradox table %1: %2").arg(path, m_errors.join(QStringLiteral("; "))));
+        }
+        const QFileInfo fi(path);
+        for (const QString &ext : {QStringLiteral("MB"), QStringLiteral("mb"), QStringLiteral("Mb")}) {
+            const QString mb = fi.absolutePath() + QLatin1Char('/') + fi.completeBaseName() + QLatin1Char('.') + ext;
+            if (QFile::exists(mb)) {
+                PX_set_blob_file(m_doc, QFile::encodeName(mb).constData());
+                break;
+            }
+        }
+        // Old tables from DOS times may carry code page 852; the rest is windows-1250.
+        m_codePage = m_doc->px_head->px_doscodepage == 852 ? CodePage::Cp852 : CodePage::Cp1250;
+    }
+    ~ParadoxTable()
+    {
+        if (m_doc) {
+            PX_close(m_doc);
+            PX_delete(m_doc);
+        }
+    }
+
+    int fieldCount() const { return PX_get_num_fields(m_doc); }
+    int recordCount() const { return PX_get_num_records(m_doc); }
+    pxfield_t *field(int i) const { return PX_get_field(m_doc, i); }
+    QString fieldName(int i) const { return QString::fromLatin1(field(i)->px_fname); }
+
+    // Reads record `n` into one QVariant per field (null when the field is empty).
+    bool read(int n, QList<QVariant> &out)
+    {
+        out.clear();
+        std::vector<char> data(size_t(PX_get_recordsize(m_doc)) + 1, 0);
+        if (!PX_get_record(m_doc, n, data.data()))
+            return false;
+        int offset = 0;
+        for (int i = 0; i < fieldCount(); ++i) {
+            pxfield_t *f = field(i);
+            char *p = data.data() + offset;
+            offset += f->px_flen;
+            out << value(f, p);
+        }
+        return true;
+    }
+
+private:
+    QString text(const char *bytes, int len) const
+    {
+        QByteArray b(bytes, len);
+        const qsizetype z = b.indexOf('\0');
+        if (z >= 0)
+            b.truncate(z);
+        return decode(b, m_codePage);
+    }
+
+    QVariant value(pxfield_t *f, char *p)
+    {
+        switch (f->px_ftype) {
+        case pxfAlpha: {
+            char *v = nullptr;
+            if (PX_get_data_alpha(m_doc, p, f->px_flen, &v) <= 0 || !v)
+                return {};
+            const QString s = text(v, int(qstrlen(v)));
+            m_doc->free(m_doc, v);
+            return s;
+        }
+        case pxfShort: {
+            short int v = 0;
+            return PX_get_data_short(m_doc, p, f->px_flen, &v) > 0 ? QVariant(int(v)) : QVariant();
+        }
+        case pxfLong:
+        case pxfAutoInc: {
+            long v = 0;
+            return PX_get_data_long(m_doc, p, f->px_flen, &v) > 0 ? QVariant(qlonglong(v)) : QVariant();
+        }
+        case pxfNumber:
+        case pxfCurrency: {
+            double v = 0;
+            return PX_get_data_double(m_doc, p, f->px_flen, &v) > 0 ? QVariant(v) : QVariant();
+        }
+        case pxfLogical: {
+            char v = 0;
+            return PX_get_data_byte(m_doc, p, f->px_flen, &v) > 0 ? QVariant(v != 0) : QVariant();
+        }
+        case pxfBCD: {
+            char *v = nullptr;
+            if (PX_get_data_bcd(m_doc, reinterpret_cast<unsigned char *>(p), f->px_fdc, &v) <= 0 || !v)
+                return {};
+            const double d = QString::fromLatin1(v).toDouble();
+            m_doc->free(m_doc, v);
+            return d;
+        }
+        case pxfMemoBLOb:
+        case pxfFmtMemoBLOb: {
+            char *v = nullptr;
+            int mod = 0, size = 0;
+            const int rc = PX_get_data_blob(m_doc, p, f->px_flen, &mod, &size, &v);
+            if (rc <= 0 || !v)
+                return {};
+            const QString s = text(v, size);
+            m_doc->free(m_doc, v);
+            return s;
+        }
+        default:
+            return {}; // dates, times, graphics: no such columns in the program's tables
+        }
+    }
+
+    pxdoc_t *m_doc = nullptr;
+    QStringList &m_errors;
+    CodePage m_codePage = CodePage::Cp1250;
+};
+
+QVariant convert(const QVariant &v, const db::ColumnDef &col, bool &cut)
+{
+    if (!v.isValid() || v.isNull())
+        return {};
+    switch (col.type) {
+    case db::ColumnType::Integer:
+        if (v.typeId() == QMetaType::Double)
+            return qlonglong(std::llround(v.toDouble()));
+        if (v.typeId() == QMetaType::QString) {
+            bool ok = false;
+            const qlonglong n = v.toString().trimmed().toLongLong(&ok);
+            return ok ? QVariant(n) : QVariant();
+        }
+        return v.toLongLong();
+    case db::ColumnType::Number:
+        if (v.typeId() == QMetaType::QString) {
+            bool ok = false;
+            const double d = v.toString().trimmed().toDouble(&ok);
+            return ok ? QVariant(d) : QVariant();
+        }
+        return v.toDouble();
+    case db::ColumnType::Logical:
+        return v.toBool();
+    case db::ColumnType::Alpha: {
+        QString s = v.toString();
+        if (s.size() > col.width) {
+            s.truncate(col.width);
+            cut = true;
+        }
+        return s;
+    }
+    case db::ColumnType::Memo:
+        return v.toString();
+    }
+    return {};
+}
+
+} // namespace
+
+ImportSummary importParadox(const QString &paradoxFolder, const QString &dataFolder)
+{
+    const QDir dir(paradoxFolder);
+    if (!dir.exists())
+        throw ToolError(QStringLiteral("Folder %1 does not exist").arg(paradoxFolder));
+    QHash<QString, QString> files; // lower-case table name -> path
+    for (const QString &f : dir.entryList(QDir::Files))
+        if (f.endsWith(QStringLiteral(".db"), Qt::CaseInsensitive))
+            files.insert(QFileInfo(f).completeBaseName().toLower(), dir.filePath(f));
+
+    PxLibrary px;
+    ImportSummary sum;
+    AtomicSqliteFile catFile(dataFolder + QLatin1Char('/') + db::catalogueFileName());
+    AtomicSqliteFile userFile(dataFolder + QLatin1Char('/') + db::userFileName());
+    catFile.file().createTables(db::Database::Catalogue);
+    userFile.file().createTables(db::Database::User);
+    catFile.file().begin();
+    userFile.file().begin();
+
+    for (const db::TableDef &t : db::schema()) {
+        const QString path = files.value(t.name.toLower());
+        if (path.isEmpty()) {
+            sum.warnings << QStringLiteral("%1: table not found, created empty").arg(t.name);
+            continue;
+        }
+        QStringList errors;
+        ParadoxTable table(path, errors);
+        ++sum.tables;
+        // Map the Paradox fields to the table's columns by name, without regard to case.
+        std::vector<int> target(size_t(table.fieldCount()), -1);
+        for (int i = 0; i < table.fieldCount(); ++i) {
+            const QString name = table.fieldName(i);
+            for (int c = 0; c < t.columns.size(); ++c)
+                if (t.columns[c].name.compare(name, Qt::CaseInsensitive) == 0)
+                    target[size_t(i)] = c;
+            if (target[size_t(i)] < 0)
+                sum.warnings << QStringLiteral("%1: column %2 is not part of the table, skipped").arg(t.name, name);
+        }
+        SqliteFile &out = t.database == db::Database::Catalogue ? catFile.file() : userFile.file();
+        bool cut = false;
+        QList<QVariant> rec;
+        const int n = table.recordCount();
+        for (int r = 0; r < n; ++r) {
+            if (!table.read(r, rec))
+                throw ToolError(QStringLiteral("%1: record %2 cannot be read: %3").arg(path).arg(r + 1).arg(errors.join(QStringLiteral("; "))));
+            std::vector<QVariant> row(size_t(t.columns.size()));
+            for (int i = 0; i < rec.size(); ++i)
+                if (target[size_t(i)] >= 0)
+                    row[size_t(target[size_t(i)])] = convert(rec[i], t.columns[target[size_t(i)]], cut);
+            out.insertRow(t.name, row);
+            ++sum.rows;
+        }
+        if (cut)
+            sum.warnings << QStringLiteral("%1: texts longer than their column were cut").arg(t.name);
+    }
+    catFile.file().commit();
+    userFile.file().commit();
+    catFile.commitFile();
+    userFile.commitFile();
+    return sum;
+}
+
+} // namespace orv::catalogue

@@ -1,0 +1,85 @@
+#pragma once
+// A small owner of one SQLite file for the command-line tools: creates the tables of one of
+// the two databases from the shared table definitions and inserts rows by column name or by
+// position, with prepared statements cached per table.
+
+#include "db/Schema.h"
+
+#include <QHash>
+#include <QString>
+#include <QVariant>
+#include <QVariantMap>
+
+#include <memory>
+#include <stdexcept>
+#include <vector>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace orv::catalogue {
+
+class ToolError : public std::runtime_error {
+public:
+    explicit ToolError(const QString &text) : std::runtime_error(text.toStdString()) {}
+    QString text() const { return QString::fromStdString(what()); }
+};
+
+class SqliteFile {
+public:
+    // Opens (creating when missing) the file. Throws ToolError on failure.
+    explicit SqliteFile(const QString &path);
+    ~SqliteFile();
+    SqliteFile(const SqliteFile &) = delete;
+    SqliteFile &operator=(const SqliteFile &) = delete;
+
+    // Creates every table of `which` (and their indexes).
+    void createTables(db::Database which);
+
+    void exec(const QString &sql);
+    void begin() { exec(QStringLiteral("BEGIN")); }
+    void commit() { exec(QStringLiteral("COMMIT")); }
+
+    // Inserts one row; columns not named stay NULL. Names are compared case-insensitively
+    // with the schema's columns; an unknown name throws.
+    void insert(const QString &table, const QVariantMap &values);
+    // Inserts one row whose values stand in the schema's column order (missing tail = NULL).
+    void insertRow(const QString &table, const std::vector<QVariant> &values);
+
+    // First column of the first row of a query, or an invalid QVariant.
+    QVariant scalar(const QString &sql);
+    // All rows of a query, each a list of column values.
+    QList<QVariantList> rows(const QString &sql);
+
+    sqlite3 *handle() const { return m_db; }
+
+private:
+    struct Prepared {
+        sqlite3_stmt *stmt = nullptr;
+        const db::TableDef *table = nullptr;
+    };
+    Prepared &prepared(const QString &table);
+    void bind(sqlite3_stmt *stmt, int index, const QVariant &value, const db::ColumnDef &col);
+    void step(sqlite3_stmt *stmt, const QString &table);
+    [[noreturn]] void fail(const QString &what);
+
+    sqlite3 *m_db = nullptr;
+    QHash<QString, Prepared> m_prepared;
+};
+
+// Writes a database file under a temporary name and renames it over `finalPath` only
+// when everything went well, so that a failed build never leaves half a catalogue behind.
+class AtomicSqliteFile {
+public:
+    explicit AtomicSqliteFile(const QString &finalPath);
+    ~AtomicSqliteFile(); // removes the temporary file unless committed
+    SqliteFile &file() { return *m_file; }
+    void commitFile(); // closes and renames
+private:
+    QString m_final;
+    QString m_temp;
+    std::unique_ptr<SqliteFile> m_file;
+    bool m_done = false;
+};
+
+} // namespace orv::catalogue
