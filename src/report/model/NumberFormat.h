@@ -2,6 +2,7 @@
 // Numbers to texts and texts to numbers for the report generator, under one set of regional
 // settings (the system's by default; tests and the designer may change them).
 
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 
@@ -13,9 +14,11 @@ struct TFormatSettings {
     QString CurrencyString = QStringLiteral("Kč");
     int CurrencyFormat = 3;        // 0 "$1", 1 "1$", 2 "$ 1", 3 "1 $"
     int NegCurrFormat = 8;         // 0..15 as the Windows control panel numbers them
-    QString ShortDateFormat = QStringLiteral("d.M.yyyy");
-    QString LongDateFormat = QStringLiteral("d. MMMM yyyy");
-    QString TimeFormat = QStringLiteral("h:mm:ss");
+    // Pictures in the date/time picture syntax of FORMATDT.
+    QString ShortDateFormat = QStringLiteral("d.m.yyyy");
+    QString LongDateFormat = QStringLiteral("d. mmmm yyyy");
+    QString ShortTimeFormat = QStringLiteral("h:nn");
+    QString TimeFormat = QStringLiteral("h:nn:ss");
     QChar DateSeparator = u'.';
     QChar TimeSeparator = u':';
     QString TimeAMString = QStringLiteral("dop.");
@@ -42,6 +45,7 @@ bool standardToFloat(const QString &text, double &value);
 QString numberText(double value);
 // Number with "." as the decimal mark, for literals: digits [. digits] [E[sign]digits].
 double literalNumber(const QString &literal);
+bool parseLiteralNumber(const QString &literal, double &value);
 
 // Number in one of the five formats with precision (significant digits / width) and
 // digits (decimals, or exponent digits for Exponent).
@@ -54,7 +58,7 @@ QString shortDateText(double dateTime);
 QString timeText(double dateTime);
 
 // Date/time as days since 30 December 1899, and back (invalid gives 0).
-double dateTimeToSerial(const class QDateTime &dt);
+double dateTimeToSerial(const QDateTime &dt);
 bool serialToParts(double serial, int &year, int &month, int &day, int &hour, int &minute,
                    int &second, int &msec);
 

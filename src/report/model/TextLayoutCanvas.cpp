@@ -84,7 +84,11 @@ void TTextCanvas::setFont(const TTextFont &font)
 QFont TTextCanvas::toQFont(const TTextFont &font, int fontResolution)
 {
     QFont f;
-    if (!font.Name.isEmpty())
+    // The character printer's own fonts have no screen face; they are shown in Courier New.
+    const bool roman = font.Name.startsWith(QLatin1String("Roman "));
+    if (roman)
+        f.setFamilies({QStringLiteral("Courier New")});
+    else if (!font.Name.isEmpty())
         f.setFamilies({font.Name});
     // Pixel sizes keep the font independent of the resolution of whatever device the
     // drawing is replayed on. The bounds keep absurd sizes from rich text harmless.
@@ -98,7 +102,7 @@ QFont TTextCanvas::toQFont(const TTextFont &font, int fontResolution)
     f.setItalic(font.Italic);
     f.setUnderline(font.Underline);
     f.setStrikeOut(font.Strikeout);
-    f.setFixedPitch(font.FixedPitch);
+    f.setFixedPitch(font.FixedPitch || roman);
     f.setKerning(false);
     f.setHintingPreference(QFont::PreferNoHinting);
     return f;
