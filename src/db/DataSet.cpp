@@ -301,7 +301,8 @@ void DataSet::load()
     }
 
     std::vector<QVariant> data;
-    data.reserve(size_t(cols) * 256);
+    // A reload usually brings back about as many rows as the last one.
+    data.reserve(size_t(cols) * size_t(std::max(256, m_rowHint + m_rowHint / 8)));
     std::vector<char> boolCol(size_t(cols), 0);
     for (int i = 0; i < cols; ++i)
         boolCol[size_t(i)] = types[i] == FieldType::Boolean;
@@ -330,6 +331,7 @@ void DataSet::load()
     m_cols = cols;
     m_columns = names;
     m_data.swap(data);
+    m_rowHint = int(rows);
     invalidateIndexes();
     bindFields(names, types);
     ensureUpdateTable();
@@ -937,6 +939,7 @@ int DataSet::find(const QString &fieldNames, const QVariantList &values, LocateO
         auto &ix = m_indexes[size_t(col)];
         if (!ix) {
             ix = std::make_unique<ColumnIndex>();
+            ix->numbers.reserve(size_t(n));
             for (int r = n - 1; r >= 0; --r) { // backwards, so the first row wins
                 const QVariant &v = cell(rowOf(r), col);
                 if (v.isNull())

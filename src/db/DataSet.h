@@ -264,6 +264,7 @@ private:
     std::vector<QVariant> m_data;      // rows * m_cols
     std::vector<int> m_view;           // stored rows in view order when filtered
     bool m_useView = false;
+    int m_rowHint = 0;
     int m_cur = -1;
     bool m_eof = true;
     bool m_bof = true;

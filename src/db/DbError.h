@@ -29,6 +29,17 @@ private:
     int m_code = 0;
 };
 
+// A value or an action the user asked for is refused; the message is shown as it is.
+class UserError : public std::runtime_error {
+public:
+    explicit UserError(const QString &message)
+        : std::runtime_error(message.toStdString()), m_message(message) {}
+    const QString &message() const { return m_message; }
+
+private:
+    QString m_message;
+};
+
 // Thrown by an event hook to cancel the operation silently (no message). DataSet operations
 // catch it and report the cancellation through their bool result.
 class Abort : public std::exception {

@@ -1,0 +1,343 @@
+#include "db/MainDataModule.h"
+
+#include "db/NextNumber.h"
+#include "db/Schema.h"
+
+#include <QDir>
+
+namespace orv::db {
+
+namespace {
+
+QString withSlash(const QString &dir)
+{
+    QString d = QDir::fromNativeSeparators(dir);
+    if (!d.endsWith(u'/'))
+        d += u'/';
+    return d;
+}
+
+QStringList lines(std::initializer_list<const char *> l)
+{
+    QStringList out;
+    for (const char *s : l)
+        out << QString::fromUtf8(s);
+    return out;
+}
+
+void hide(DataSet &ds, std::initializer_list<const char *> names)
+{
+    for (const char *n : names)
+        ds.defineField(QString::fromUtf8(n)).setVisible(false);
+}
+
+Field &label(DataSet &ds, const char *name, const char *heading, int width = 0)
+{
+    Field &f = ds.defineField(QString::fromUtf8(name));
+    f.setDisplayLabel(QString::fromUtf8(heading));
+    if (width > 0)
+        f.setDisplayWidth(width);
+    return f;
+}
+
+QVariant selectedMark(const Record &r)
+{
+    return QVariant(r.value(QStringLiteral("Selected")).toBool() ? QStringLiteral("*") : QStringLiteral(" "));
+}
+
+} // namespace
+
+MainDataModule::MainDataModule(const QString &dataRoot, const QString &programDir,
+                               const StartupProgress &progress, QObject *parent)
+    : QObject(parent), m_dataRoot(withSlash(dataRoot)), m_programDir(withSlash(programDir))
+{
+    auto show = [&](const char *text) {
+        if (progress.showText)
+            progress.showText(QString::fromUtf8(text));
+    };
+    // Both sessions see every table: each opens its own file and attaches the other one.
+    m_catalogue.open(catalogueFile(), userFile(), Database::Catalogue);
+    m_user.open(catalogueFile(), userFile(), Database::User);
+
+    defineDataSets();
+    defineFields();
+    attachBehaviour();
+
+    show("Otevření tabulky materiálu ...");
+    qMatFind.open();
+    qMatTypes.open();
+    show("Otevření tabulky obsahu ...");
+    qTree.open();
+    qDbTree.open();
+    tNodes.open();
+    if (progress.showTextPanel)
+        progress.showTextPanel();
+    show("Otevření tabulek číselníků ...");
+    qCountry.open();
+    tElements.open();
+    tUserChemComp.open();
+    tSetupChemComp.open();
+    tSetup.open();
+    tSemTypes.open();
+    tSttypes.open();
+    tPropType.open();
+    tUserMechProp.open();
+    qPropTypeChild.open();
+    tUserNotice.open();
+}
+
+MainDataModule::~MainDataModule()
+{
+    groupMembersChanged = nullptr;
+    for (DataSet *ds : {&tUserMechProp, &tPropType, &tSttypes, &tSemTypes, &tSetup, &tSetupChemComp,
+                        &tUserChemComp, &tElements, &qCountry, &tNodes, &qDbTree, &qTree, &qMatFind,
+                        &qMatTypes, &qPropTypeChild, &tUserNotice, &qPropTypeParent,
+                        &qPropTypeChildSelect, &qPropTypeSelect, &tDefaultMechProp, &tDefaultChemComp, &qTemp}) {
+        try {
+            // Closing posts nothing: a pending edit is cancelled as the data set closes.
+            ds->close();
+        } catch (...) {
+        }
+    }
+    m_catalogue.close();
+    m_user.close();
+    m_upgradeOld.close();
+    m_upgradeNew.close();
+    m_upgradeNewCD.close();
+}
+
+void MainDataModule::setDataRoot(const QString &dataRoot)
+{
+    m_dataRoot = withSlash(dataRoot);
+}
+
+QString MainDataModule::catalogueFile() const
+{
+    return m_dataRoot + QStringLiteral("data/") + orv::db::catalogueFileName();
+}
+
+QString MainDataModule::userFile() const
+{
+    return m_programDir + QStringLiteral("data/") + orv::db::userFileName();
+}
+
+void MainDataModule::defineDataSets()
+{
+    Connection *c = &m_catalogue;
+    Connection *u = &m_user;
+
+    qMatFind.setConnection(c);
+    qMatFind.setSql(lines({"select nd.Label, nd.MaterialNo, nd.Number, nd.Text, nd.ParentNo, nd.ImageIndex",
+                           "  from Nodes nd, Mat",
+                           "  where ",
+                           "    nd.MaterialNo=Mat.Number and (not nd.MaterialNo is null)",
+                           "", "", "", "", "", "", "", "", "", "", "", "", "", "", "", "", "", "", "", "",
+                           "  group by nd.Label, nd.MaterialNo, nd.Number, nd.Text, nd.ParentNo, nd.ImageIndex",
+                           "  order by nd.Text,nd.MaterialNo"}));
+    qMatTypes.setConnection(c);
+    qMatTypes.setSql(lines({"select *", "  from MatTypes"}));
+    qTree.setConnection(c);
+    qTree.setSql(lines({"select *", "  from tree"}));
+    qDbTree.setConnection(c);
+    {
+        QStringList sql = lines({"select nd.Number, nd.ParentNo, nd.TreeNo, nd.MaterialNo, nd.Label, nd.IndexLabel, nd.ImageIndex, nd.ShortLabel, nd.Text, m.Private",
+                                 "  from nodes nd, mat m",
+                                 "  where nd.MaterialNo=m.Number",
+                                 "",
+                                 "union select nd.Number, nd.ParentNo, nd.TreeNo, nd.MaterialNo, nd.Label, nd.IndexLabel, nd.ImageIndex, nd.ShortLabel, nd.Text, 'N' Private",
+                                 "  from nodes nd",
+                                 "  where nd.MaterialNo is NULL"});
+        while (sql.size() < 33)
+            sql << QString();
+        qDbTree.setSql(sql);
+    }
+    tNodes.setConnection(c);
+    tNodes.setTableName(QStringLiteral("Nodes.DB"));
+    qCountry.setConnection(c);
+    qCountry.setSql(lines({"select *", "  from country"}));
+    tElements.setConnection(c);
+    tElements.setTableName(QStringLiteral("Elements.db"));
+    tElements.setIndexName(QStringLiteral("Name"));
+    tElements.setReadOnly(true);
+    tUserChemComp.setConnection(u);
+    tUserChemComp.setTableName(QStringLiteral("UserChemComp.db"));
+    tSetupChemComp.setConnection(u);
+    tSetupChemComp.setTableName(QStringLiteral("SetupChemComp.db"));
+    tSetup.setConnection(u);
+    tSetup.setTableName(QStringLiteral("Setup.DB"));
+    tSemTypes.setConnection(c);
+    tSemTypes.setTableName(QStringLiteral("Semtypes.DB"));
+    tSttypes.setConnection(c);
+    tSttypes.setTableName(QStringLiteral("Sttypes.db"));
+    tPropType.setConnection(u);
+    tPropType.setTableName(QStringLiteral("Proptype.db"));
+    tPropType.setIndexName(QStringLiteral("Name"));
+    tPropType.setReadOnly(true);
+    tUserMechProp.setConnection(u);
+    tUserMechProp.setTableName(QStringLiteral("UserMechProp.DB"));
+    qPropTypeChild.setConnection(u);
+    qPropTypeChild.setSql(lines({"select *", "  from PropType", "  where Parent=:PropertyNo"}));
+    qPropTypeChild.setMaster(&tUserMechProp);
+    qPropTypeParent.setConnection(u);
+    qPropTypeParent.setSql(lines({"select *", "  from PropType", "  where GroupType='A'", "", "  order by Name"}));
+    qPropTypeParent.setEditable(true);
+    qPropTypeChildSelect.setConnection(u);
+    qPropTypeChildSelect.setSql(lines({"select *", "  from PropType", "  where Parent=:Number", "", "  order by Name"}));
+    qPropTypeChildSelect.setMaster(&qPropTypeParent);
+    qPropTypeChildSelect.setEditable(true);
+    // Single properties usually have no GroupType at all; in SQL a null is not "<> 'A'", so it
+    // is compared as an empty text, and every row that is not a group is listed.
+    qPropTypeSelect.setConnection(u);
+    qPropTypeSelect.setSql(lines({"select *", "  from PropType", "  where coalesce(GroupType,'')<>'A'", "", "  order by Name"}));
+    qPropTypeSelect.setEditable(true);
+    tUserNotice.setConnection(u);
+    tUserNotice.setTableName(QStringLiteral("UserNotices.DB"));
+    tUserNotice.setIndexName(QStringLiteral("Material"));
+    tDefaultMechProp.setConnection(c);
+    tDefaultMechProp.setTableName(QStringLiteral("DefaultMechProp.DB"));
+    tDefaultChemComp.setConnection(c);
+    tDefaultChemComp.setTableName(QStringLiteral("DefaultChemComp.db"));
+    qTemp.setConnection(u);
+}
+
+void MainDataModule::defineFields()
+{
+    // Composition criteria.
+    tUserChemComp.addCalculatedField(QStringLiteral("clSelected"), FieldType::String, 1, selectedMark)
+        .setDisplayLabel(QStringLiteral("A"));
+    {
+        Field &lk = tUserChemComp.addLookupField(QStringLiteral("lkElement"), QStringLiteral("ElementNo"), &tElements,
+                                                 QStringLiteral("Number"), QStringLiteral("Name"));
+        lk.setDisplayLabel(QStringLiteral("Chemický prvek"));
+        lk.setDisplayWidth(18);
+        lk.setReadOnly(true);
+    }
+    for (const char *n : {"MinValue", "MaxValue"}) {
+        Field &f = tUserChemComp.defineField(QString::fromUtf8(n));
+        f.setDisplayFormat(QStringLiteral("0.000"));
+        f.setEditFormat(QStringLiteral("0.000"));
+    }
+    label(tUserChemComp, "MinValue", "Min. hodnota (%]");
+    label(tUserChemComp, "MaxValue", "Max. hodnota (%)");
+    hide(tUserChemComp, {"Number", "ElementNo", "Selected", "TypeNo"});
+    tUserChemComp.defineField(QStringLiteral("Selected")).setDefaultValue(true);
+    tUserChemComp.setFieldOrder({QStringLiteral("clSelected"), QStringLiteral("lkElement"),
+                                 QStringLiteral("MinValue"), QStringLiteral("MaxValue")});
+
+    // Property criteria.
+    tUserMechProp.addCalculatedField(QStringLiteral("clSelected"), FieldType::String, 1, selectedMark)
+        .setDisplayLabel(QStringLiteral("A"));
+    {
+        Field &lk = tUserMechProp.addLookupField(QStringLiteral("lkProperty"), QStringLiteral("PropertyNo"), &tPropType,
+                                                 QStringLiteral("Number"), QStringLiteral("Name"));
+        lk.setDisplayLabel(QStringLiteral("Mech. vlastnost"));
+        lk.setDisplayWidth(22);
+    }
+    for (const char *n : {"MinValue", "MaxValue"}) {
+        Field &f = tUserMechProp.defineField(QString::fromUtf8(n));
+        f.setDisplayFormat(QStringLiteral("0.000"));
+        f.setEditFormat(QStringLiteral("#.###"));
+    }
+    label(tUserMechProp, "MinValue", "Min. hodnota");
+    label(tUserMechProp, "MaxValue", "Max. hodnota");
+    hide(tUserMechProp, {"Number", "PropertyNo", "Selected", "GroupType"});
+    tUserMechProp.defineField(QStringLiteral("Selected")).setDefaultValue(true);
+    tUserMechProp.setFieldOrder({QStringLiteral("clSelected"), QStringLiteral("lkProperty"),
+                                 QStringLiteral("MinValue"), QStringLiteral("MaxValue")});
+
+    // Element deviations.
+    {
+        Field &lk = tSetupChemComp.addLookupField(QStringLiteral("lkElement"), QStringLiteral("ELEMENTNO"), &tElements,
+                                                  QStringLiteral("Number"), QStringLiteral("Name"));
+        lk.setDisplayLabel(QStringLiteral("Chemický prvek"));
+        lk.setDisplayWidth(35);
+    }
+    Field &digress = label(tSetupChemComp, "DIGRESS", "Odchylka [%]");
+    digress.setDisplayFormat(QStringLiteral("0.000"));
+    digress.setEditFormat(QStringLiteral("0.000"));
+    hide(tSetupChemComp, {"NUMBER", "ELEMENTNO"});
+    tSetupChemComp.setFieldOrder({QStringLiteral("lkElement"), QStringLiteral("DIGRESS")});
+
+    label(tElements, "Name", "Název", 30);
+    hide(tElements, {"Number", "Label"});
+
+    label(qPropTypeParent, "Name", "Název", 50);
+    label(qPropTypeChildSelect, "Name", "Název");
+    label(qPropTypeSelect, "Name", "Název");
+    for (DataSet *ds : {&qPropTypeParent, &qPropTypeChildSelect, &qPropTypeSelect})
+        hide(*ds, {"Number", "Code", "Measure", "GroupType", "Parent"});
+
+    hide(qMatFind, {"Label", "MaterialNo", "Number", "ParentNo", "ImageIndex"});
+}
+
+void MainDataModule::attachBehaviour()
+{
+    // New rows take their Number at once.
+    tUserChemComp.hooks.onNewRecord = numberNewRows(qTemp, QStringLiteral("USERCHEMCOMP"));
+    tUserMechProp.hooks.onNewRecord = numberNewRows(qTemp, QStringLiteral("USERMECHPROP"));
+    tSetupChemComp.hooks.onNewRecord = numberNewRows(qTemp, QStringLiteral("SETUPCHEMCOMP"));
+    tSetup.hooks.onNewRecord = numberNewRows(qTemp, QStringLiteral("SETUP"));
+    {
+        auto number = numberNewRows(qTemp, QStringLiteral("PROPTYPE"));
+        qPropTypeParent.hooks.onNewRecord = [number](DataSet &ds) {
+            number(ds);
+            ds.setValue(QStringLiteral("GroupType"), QStringLiteral("A"));
+        };
+    }
+
+    // Criteria rows are added only by the search window itself while it exists.
+    auto guard = [this](DataSet &) {
+        if (!criteriaInsertAllowed())
+            throw Abort();
+    };
+    tUserChemComp.hooks.beforeInsert = guard;
+    tUserMechProp.hooks.beforeInsert = guard;
+
+    auto notNegative = [](Field &, const QVariant &v) {
+        if (!v.isNull() && !(v.toDouble() >= 0))
+            throw UserError(negativeValueMessage());
+    };
+    tUserChemComp.defineField(QStringLiteral("MinValue")).onValidate = notNegative;
+    tUserChemComp.defineField(QStringLiteral("MaxValue")).onValidate = notNegative;
+
+    // The contents tree follows the quick-find results.
+    qMatFind.hooks.afterScroll = [this](DataSet &ds) {
+        if (!qDbTree.isOpen() || ds.recNo() < 0)
+            return;
+        qDbTree.locate(QStringLiteral("NUMBER"), ds.value(QStringLiteral("Number")));
+    };
+
+    // The options window's member list follows the current group.
+    qPropTypeParent.hooks.afterScroll = [this](DataSet &) {
+        if (!groupMembersChanged || !qPropTypeChildSelect.isOpen())
+            return;
+        QStringList names;
+        for (int r = 0; r < qPropTypeChildSelect.recordCount(); ++r)
+            names << qPropTypeChildSelect.valueAt(r, QStringLiteral("Name")).toString();
+        groupMembersChanged(names);
+    };
+}
+
+QString MainDataModule::setupValue(const QString &key)
+{
+    if (!tSetup.isOpen())
+        tSetup.open();
+    if (tSetup.locate(QStringLiteral("Items"), key))
+        return tSetup.value(QStringLiteral("Value")).toString();
+    return QString();
+}
+
+void MainDataModule::setSetupValue(const QString &key, const QString &value)
+{
+    if (!tSetup.isOpen())
+        tSetup.open();
+    if (tSetup.locate(QStringLiteral("Items"), key))
+        tSetup.edit();
+    else
+        tSetup.append();
+    tSetup.setValue(QStringLiteral("Items"), key);
+    tSetup.setValue(QStringLiteral("Value"), value);
+    tSetup.post();
+}
+
+} // namespace orv::db
