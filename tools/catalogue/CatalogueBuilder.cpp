@@ -115,13 +115,13 @@ QStringList splitPurpose(const QString &text)
 
 QStringList validateSource(const CatalogueSource &src)
 {
-    QStringList errors;
+    QStringList errors = src.syntaxErrors;
     for (const char *required : {"Country", "Elements", "MatTypes", "SemTypes", "StTypes", "PropType", "Proc",
                                  "FyzPropType", "Tree", "chapters", "DefaultChemComp", "DefaultMechProp",
                                  "SetupChemComp", "Setup"})
         if (!src.codes.contains(QString::fromLatin1(required)))
             errors << QStringLiteral("codes/%1.csv is missing").arg(QString::fromLatin1(required));
-    if (!errors.isEmpty())
+    if (errors.size() > src.syntaxErrors.size())
         return errors;
 
     // Code lists: every column must exist in the table and texts must fit.

@@ -450,8 +450,7 @@ CatalogueSource readCatalogueSource(const QString &folder)
     }
     std::stable_sort(src.materials.begin(), src.materials.end(),
                      [](const MaterialSource &a, const MaterialSource &b) { return a.number < b.number; });
-    if (!errors.isEmpty())
-        throw ToolError(errors.join(QLatin1Char('\n')));
+    src.syntaxErrors = errors;
     return src;
 }
 

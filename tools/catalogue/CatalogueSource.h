@@ -96,13 +96,15 @@ struct CatalogueSource {
     QHash<QString, CsvTable> codes; // by file base name ("Country", "chapters", ...)
     QString formular, objednavka;
     QList<MaterialSource> materials; // in material-number order
+    QStringList syntaxErrors;        // lines of the material files that could not be read
 };
 
 // Reads one CSV code list (';' separated, '#' comments). Throws ToolError.
 CsvTable readCsv(const QString &path);
 
-// Reads a whole source folder. Syntax errors and unknown names are collected and thrown
-// together as one ToolError (one line per problem).
+// Reads a whole source folder. Unreadable files and malformed code lists throw ToolError;
+// lines of material files that cannot be read are collected in `syntaxErrors` so that
+// validateSource() reports them together with every other problem.
 CatalogueSource readCatalogueSource(const QString &folder);
 
 // Parses "min..max", "min..", "..max" (returns false on anything else). With

@@ -58,7 +58,7 @@ const QStringList &purposeWords()
 
 void generateCatalogue(const CatalogueSource &src, const QString &dataFolder, const GeneratorOptions &o)
 {
-    const QStringList errors = validateSource(CatalogueSource{src.codes, src.formular, src.objednavka, {}});
+    const QStringList errors = validateSource(CatalogueSource{src.codes, src.formular, src.objednavka, {}, {}});
     if (!errors.isEmpty())
         throw ToolError(errors.join(QLatin1Char('\n')));
 
