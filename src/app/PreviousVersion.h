@@ -14,10 +14,6 @@ namespace orv::app {
 // failing that, when its catalogue file exists.
 bool previousVersionPresent(const Registry &userRoot, const QString &oldCatalogueFile);
 
-// The upgrade flag of the Setup row the settings table stands on after start-up: the row
-// "USPESNOST", else the first row. A null value when the table is empty or unreadable.
-QVariant readUpgradeFlag(const QString &userDatabaseFile);
-
 // Offer the wizard when the previous version is present and the flag is 0 or empty.
 bool shouldOfferUpgrade(bool previousPresent, const QVariant &upgradeFlag);
 

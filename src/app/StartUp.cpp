@@ -6,6 +6,8 @@
 #include "core/DataRoot.h"
 #include "core/Paths.h"
 #include "core/Registry.h"
+#include "db/MainDataModule.h"
+#include "db/OwnDataModule.h"
 #include "db/Schema.h"
 #include "ui/MessageDialog.h"
 
@@ -40,36 +42,27 @@ void saveGrab(QWidget *w, const QString &file)
 
 } // namespace
 
-QString progressMaterialTable() { return QStringLiteral("Otevření tabulky materiálu ..."); }
-QString progressContentsTable() { return QStringLiteral("Otevření tabulky obsahu ..."); }
-QString progressCodeLists() { return QStringLiteral("Otevření tabulek číselníků ..."); }
-QString progressOwnMaterial() { return QStringLiteral("Otevření tabulek pro vlastní materiál ..."); }
-
-StartupData openStartupData(const StartupProgress &progress)
+DataFiles locateDataFiles()
 {
-    StartupData data;
-    data.dataRoot = dataRoot(db::catalogueFileName());
-    data.catalogueFile = catalogueFolder(data.dataRoot) + db::catalogueFileName();
+    DataFiles files;
+    files.dataRoot = dataRoot(db::catalogueFileName());
+    files.catalogueFile = files.dataRoot + QStringLiteral("data/") + db::catalogueFileName();
+    if (!QFileInfo(files.catalogueFile).isFile())
+        throw StartupError(QStringLiteral("Databáze katalogu nebyla nalezena:\n%1\n\n"
+                                          "Program nelze spustit. Sestavte katalog (./run) "
+                                          "nebo vložte instalační CD.")
+                               .arg(QDir::toNativeSeparators(files.catalogueFile)));
 
     QString error;
     if (!prepareUserFolder(&error))
         throw StartupError(QStringLiteral("Nelze připravit složku uživatelských dat.\n%1").arg(error));
-    data.userFile = userDataFolder() + db::userFileName();
-
-    progress.setText(progressMaterialTable());
-    if (!QFileInfo(data.catalogueFile).isFile())
-        throw StartupError(QStringLiteral("Databáze katalogu nebyla nalezena:\n%1\n\n"
-                                          "Program nelze spustit. Sestavte katalog (./run) "
-                                          "nebo vložte instalační CD.")
-                               .arg(QDir::toNativeSeparators(data.catalogueFile)));
-    progress.setText(progressContentsTable());
-    progress.showTextPanel();
-    progress.setText(progressCodeLists());
-    if (!QFileInfo(data.userFile).isFile())
+    files.userFolder = userFolder();
+    files.userFile = userDataFolder() + db::userFileName();
+    if (!QFileInfo(files.userFile).isFile())
         throw StartupError(QStringLiteral("Databáze uživatelských dat nebyla nalezena:\n%1\n\n"
                                           "Program nelze spustit.")
-                               .arg(QDir::toNativeSeparators(data.userFile)));
-    return data;
+                               .arg(QDir::toNativeSeparators(files.userFile)));
+    return files;
 }
 
 void StartUp::setUpgradeWizard(std::function<void(QWidget *)> wizard)
@@ -84,9 +77,12 @@ StartUp::StartUp(StartOptions options)
 
 StartUp::~StartUp()
 {
-    // Shutdown: the main window (with its child windows) goes first, the data after it.
+    // Shutdown: the main window (with its child windows) goes first, then the own-material
+    // data module, then the main data module with the sessions.
+    setMediumAbortHandler(nullptr);
     m_main.reset();
-    m_data = {};
+    m_ownData.reset();
+    m_mainData.reset();
 }
 
 int StartUp::run()
@@ -136,23 +132,35 @@ void StartUp::createGuarded(SplashWindow &splash)
     });
 
     bool pictureSaved = false;
-    StartupProgress progress;
-    progress.setText = [&](const QString &text) {
+    db::StartupProgress progress;
+    progress.showText = [&](const QString &text) {
         if (!m_options.splashShots.isEmpty() && !pictureSaved) {
             saveGrab(&splash, m_options.splashShots + QStringLiteral("-picture.png"));
             pictureSaved = true;
         }
+        m_shownTexts << text;
         splash.setProgressText(text);
     };
-    progress.showTextPanel = [&] { splash.showTextPanel(); };
+    progress.showTextPanel = [&] {
+        m_textsBeforePanel = int(m_shownTexts.size());
+        splash.showTextPanel();
+    };
 
-    // 3. Catalogue and user data.
-    m_data = openStartupData(progress);
+    // 3. The main data module on the resolved data root; its progress texts on the splash.
+    m_files = locateDataFiles();
+    m_mainData = std::make_unique<db::MainDataModule>(m_files.dataRoot, m_files.userFolder, progress);
     if (!m_options.splashShots.isEmpty())
         saveGrab(&splash, m_options.splashShots + QStringLiteral("-panel.png"));
+    // Giving up on a medium asked for later closes both sessions before the program ends.
+    setMediumAbortHandler([this] {
+        if (m_mainData) {
+            m_mainData->catalogueSession().close();
+            m_mainData->userSession().close();
+        }
+    });
 
-    // 4. Own-material data.
-    progress.setText(progressOwnMaterial());
+    // 4. The own-material data module.
+    m_ownData = std::make_unique<db::OwnDataModule>(*m_mainData, progress);
 
     // 5. The main window, 6. the search window in it.
     m_main = std::make_unique<MainWindow>();
@@ -166,7 +174,12 @@ void StartUp::createGuarded(SplashWindow &splash)
 void StartUp::previousVersionCheck()
 {
     const bool present = previousVersionPresent(Registry(Registry::Scope::User), previousVersionCatalogueFile());
-    m_upgradeOffered = shouldOfferUpgrade(present, readUpgradeFlag(m_data.userFile));
+    // The settings table stands on the "USPESNOST" row the search window read, else on its first row.
+    db::DataSet &setup = m_mainData->tSetup;
+    if (!setup.locate(QStringLiteral("Items"), QStringLiteral("USPESNOST")))
+        setup.first();
+    const db::Field *upgrade = setup.isEmpty() ? nullptr : setup.findField(QStringLiteral("upgrade"));
+    m_upgradeOffered = shouldOfferUpgrade(present, upgrade ? upgrade->value() : QVariant());
     if (m_upgradeOffered && g_upgradeWizard)
         g_upgradeWizard(m_main.get());
 }

@@ -5,12 +5,18 @@
 //   (also when any of these fail); previous-version check; event loop; shutdown.
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <memory>
 #include <stdexcept>
 
 class QWidget;
+
+namespace orv::db {
+class MainDataModule;
+class OwnDataModule;
+} // namespace orv::db
 
 namespace orv::app {
 
@@ -40,31 +46,19 @@ struct StartOptions
     bool quitAfterFrame = false; // print the time the frame appeared and quit (timing runs)
 };
 
-// Texts the data modules show on the splash while they open their tables.
-QString progressMaterialTable();   // "Otevření tabulky materiálu ..."
-QString progressContentsTable();   // "Otevření tabulky obsahu ..."
-QString progressCodeLists();       // "Otevření tabulek číselníků ..."
-QString progressOwnMaterial();     // "Otevření tabulek pro vlastní materiál ..."
-
-// Where start-up reports its progress; the splash window in the program.
-struct StartupProgress
+// Where the catalogue and the user data lie for this run.
+struct DataFiles
 {
-    std::function<void(const QString &)> setText;
-    std::function<void()> showTextPanel;
-};
-
-// The catalogue and user data as start-up opens them; stands for the data modules.
-struct StartupData
-{
-    QString dataRoot;
+    QString dataRoot;      // always ends in "/"
     QString catalogueFile;
+    QString userFolder;    // program folder, or the per-user copy of its writable parts
     QString userFile;
 };
 
-// Resolves the data root and checks that both database files can be opened, reporting
-// the progress texts in their order. Throws StartupError with a Czech message when a file
-// is missing.
-StartupData openStartupData(const StartupProgress &progress);
+// Resolves the data root (asking for the medium when it is missing), prepares the user
+// folder and checks that both database files exist. Throws StartupError with a Czech
+// message a user understands when one is missing.
+DataFiles locateDataFiles();
 
 class StartUp
 {
@@ -81,15 +75,27 @@ public:
     static void setUpgradeWizard(std::function<void(QWidget *owner)> wizard);
     bool upgradeOffered() const { return m_upgradeOffered; }
 
+    // While the program runs: the data modules and the main window.
+    db::MainDataModule *mainData() const { return m_mainData.get(); }
+    db::OwnDataModule *ownData() const { return m_ownData.get(); }
+    MainWindow *mainWindow() const { return m_main.get(); }
+    // The progress texts the splash showed, in order, and how many came before the panel.
+    const QStringList &shownTexts() const { return m_shownTexts; }
+    int textsBeforePanel() const { return m_textsBeforePanel; }
+
 private:
     void createGuarded(SplashWindow &splash);
     void previousVersionCheck();
     void afterFrame();
 
     StartOptions m_options;
-    StartupData m_data;
+    DataFiles m_files;
+    std::unique_ptr<db::MainDataModule> m_mainData;
+    std::unique_ptr<db::OwnDataModule> m_ownData;
     std::unique_ptr<MainWindow> m_main;
     bool m_upgradeOffered = false;
+    QStringList m_shownTexts;
+    int m_textsBeforePanel = -1;
 };
 
 // Records the installation in the machine registry (the installer's part of `./run`).

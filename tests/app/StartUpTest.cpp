@@ -4,6 +4,7 @@
 #include "app/StartUp.h"
 #include "core/Paths.h"
 #include "core/Registry.h"
+#include "db/DatabaseFiles.h"
 
 #include <QApplication>
 #include <QDir>
@@ -44,12 +45,14 @@ protected:
         QFile f(file);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     }
-    void makeUserDatabase(const char *rows)
+    // Both database files with every table, empty, and `rows` run on the user file.
+    void makeDatabases(const char *rows = "")
     {
+        orv::db::createDatabaseFiles(prog() + QStringLiteral("data/catalogue.sqlite"),
+                                     prog() + QStringLiteral("data/user.sqlite"));
         sqlite3 *db = nullptr;
         ASSERT_EQ(sqlite3_open(QFile::encodeName(prog() + QStringLiteral("data/user.sqlite")).constData(), &db), SQLITE_OK);
-        const QByteArray sql = QByteArray("create table Setup (Number integer, Items text, Value text, upgrade integer);") + rows;
-        ASSERT_EQ(sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr), SQLITE_OK);
+        ASSERT_EQ(sqlite3_exec(db, rows, nullptr, nullptr, nullptr), SQLITE_OK);
         sqlite3_close(db);
     }
     static bool splashAlive()
@@ -62,31 +65,31 @@ protected:
     }
 };
 
-TEST_F(StartUpTest, ProgressTextsComeInOrderWithThePanelBeforeTheCodeLists)
+TEST_F(StartUpTest, DataFilesLieBelowTheProgramFolderWhenOnDisk)
 {
-    touch(prog() + QStringLiteral("data/catalogue.sqlite"));
-    touch(prog() + QStringLiteral("data/user.sqlite"));
-    QStringList seen;
-    StartupProgress progress{[&](const QString &t) { seen << t; }, [&] { seen << QStringLiteral("<panel>"); }};
-    const StartupData data = openStartupData(progress);
-    EXPECT_EQ(seen, (QStringList{QStringLiteral("Otevření tabulky materiálu ..."), QStringLiteral("Otevření tabulky obsahu ..."),
-                                 QStringLiteral("<panel>"), QStringLiteral("Otevření tabulek číselníků ...")}));
-    EXPECT_EQ(data.dataRoot, prog());
-    EXPECT_EQ(data.catalogueFile, prog() + QStringLiteral("data/catalogue.sqlite"));
+    makeDatabases();
+    const DataFiles files = locateDataFiles();
+    EXPECT_EQ(files.dataRoot, prog());
+    EXPECT_EQ(files.catalogueFile, prog() + QStringLiteral("data/catalogue.sqlite"));
+    EXPECT_EQ(files.userFile, prog() + QStringLiteral("data/user.sqlite"));
 }
 
-TEST_F(StartUpTest, MissingCatalogueStopsWithACzechMessage)
+TEST_F(StartUpTest, MissingDatabaseFilesStopWithACzechMessage)
 {
-    QStringList seen;
-    StartupProgress progress{[&](const QString &t) { seen << t; }, [] {}};
     try {
-        openStartupData(progress);
+        locateDataFiles();
         FAIL() << "no error";
     } catch (const StartupError &e) {
         EXPECT_TRUE(e.message().startsWith(QStringLiteral("Databáze katalogu nebyla nalezena:")));
         EXPECT_TRUE(e.message().contains(prog() + QStringLiteral("data/catalogue.sqlite")));
     }
-    EXPECT_EQ(seen.size(), 1);
+    touch(prog() + QStringLiteral("data/catalogue.sqlite"));
+    try {
+        locateDataFiles();
+        FAIL() << "no error";
+    } catch (const StartupError &e) {
+        EXPECT_TRUE(e.message().startsWith(QStringLiteral("Databáze uživatelských dat nebyla nalezena:")));
+    }
 }
 
 TEST_F(StartUpTest, SplashIsDestroyedWhenStartUpFails)
@@ -99,9 +102,8 @@ TEST_F(StartUpTest, SplashIsDestroyedWhenStartUpFails)
 
 TEST_F(StartUpTest, FullRunShowsTheFrameAndOffersTheUpgradeToItsOwner)
 {
-    touch(prog() + QStringLiteral("data/catalogue.sqlite"));
-    makeUserDatabase("insert into Setup values (1, 'FORMULAR', '', 1);"
-                     "insert into Setup values (2, 'USPESNOST', '80', 0);");
+    makeDatabases("insert into Setup (Number, Items, Value, upgrade) values (1, 'FORMULAR', '', 1);"
+                  "insert into Setup (Number, Items, Value, upgrade) values (2, 'USPESNOST', '80', 0);");
     orv::Registry(orv::Registry::Scope::User).writeString(QStringLiteral("ZEB 2.0\\SETUP"), QStringLiteral("Firma"), QStringLiteral("x"));
 
     QWidget *owner = nullptr;
@@ -117,6 +119,11 @@ TEST_F(StartUpTest, FullRunShowsTheFrameAndOffersTheUpgradeToItsOwner)
     options.quitAfterFrame = true;
     StartUp startUp(options);
     EXPECT_EQ(startUp.run(), 0);
+    EXPECT_EQ(startUp.shownTexts(),
+              (QStringList{QStringLiteral("Otevření tabulky materiálu ..."), QStringLiteral("Otevření tabulky obsahu ..."),
+                           QStringLiteral("Otevření tabulek číselníků ..."),
+                           QStringLiteral("Otevření tabulek pro vlastní materiál ...")}));
+    EXPECT_EQ(startUp.textsBeforePanel(), 2);
     EXPECT_TRUE(startUp.upgradeOffered());
     ASSERT_NE(owner, nullptr);
     EXPECT_EQ(owner->windowTitle(), QStringLiteral("Orvalis 2.1"));
@@ -127,8 +134,8 @@ TEST_F(StartUpTest, FullRunShowsTheFrameAndOffersTheUpgradeToItsOwner)
 
 TEST_F(StartUpTest, UpgradeIsNotOfferedOnceDoneOrWithoutThePreviousVersion)
 {
-    touch(prog() + QStringLiteral("data/catalogue.sqlite"));
-    makeUserDatabase("insert into Setup values (2, 'USPESNOST', '80', 1);");
+    makeDatabases("insert into Setup (Number, Items, Value, upgrade) values (1, 'FORMULAR', '', 0);"
+                  "insert into Setup (Number, Items, Value, upgrade) values (2, 'USPESNOST', '80', 1);");
     int calls = 0;
     StartUp::setUpgradeWizard([&](QWidget *) { ++calls; });
     QDir().mkpath(dir.path() + QStringLiteral("/old/Data"));
@@ -161,29 +168,14 @@ TEST(PreviousVersionTest, PresentByUserKeyOrByTheOldCatalogueFile)
     EXPECT_TRUE(previousVersionPresent(user, oldFile));
 }
 
-TEST(PreviousVersionTest, UpgradeFlagComesFromTheRowTheSettingsStandOn)
+TEST(PreviousVersionTest, OfferedOnlyWhenPresentAndTheFlagIsZeroOrEmpty)
 {
-    QTemporaryDir dir;
-    const QString file = dir.path() + QStringLiteral("/user.sqlite");
-    EXPECT_TRUE(readUpgradeFlag(file).isNull()); // no file
-    sqlite3 *db = nullptr;
-    ASSERT_EQ(sqlite3_open(QFile::encodeName(file).constData(), &db), SQLITE_OK);
-    auto exec = [db](const char *sql) { ASSERT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK); };
-    exec("create table Setup (Number integer, Items text, Value text, upgrade integer)");
-    EXPECT_TRUE(readUpgradeFlag(file).isNull()); // empty table
-    exec("insert into Setup values (1, 'FORMULAR', '', 1)");
-    EXPECT_EQ(readUpgradeFlag(file).toInt(), 1); // first row without USPESNOST
-    exec("insert into Setup values (2, 'USPESNOST', '80', 0)");
-    EXPECT_EQ(readUpgradeFlag(file).toInt(), 0);
-    exec("update Setup set upgrade = null where Items = 'USPESNOST'");
-    EXPECT_TRUE(readUpgradeFlag(file).isNull());
-    sqlite3_close(db);
-
     EXPECT_TRUE(shouldOfferUpgrade(true, QVariant()));
     EXPECT_TRUE(shouldOfferUpgrade(true, 0));
     EXPECT_TRUE(shouldOfferUpgrade(true, QString()));
     EXPECT_FALSE(shouldOfferUpgrade(true, 1));
     EXPECT_FALSE(shouldOfferUpgrade(false, 0));
+    EXPECT_FALSE(shouldOfferUpgrade(false, QVariant()));
 }
 
 TEST(SplashWindowTest, ProgressLineAndTextPanel)
