@@ -14,6 +14,7 @@ extern "C" {
 #include <paradox.h>
 }
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -99,6 +100,11 @@ private:
 
     QVariant value(pxfield_t *f, char *p)
     {
+        // Paradox stores an empty number as all zero bytes (a present zero has the sign bit
+        // set). pxlib reports such a long as -2147483648, so emptiness is decided here.
+        if (f->px_ftype != pxfAlpha && f->px_ftype != pxfMemoBLOb && f->px_ftype != pxfFmtMemoBLOb
+            && std::all_of(p, p + f->px_flen, [](char c) { return c == 0; }))
+            return {};
         switch (f->px_ftype) {
         case pxfAlpha: {
             char *v = nullptr;

@@ -1,0 +1,162 @@
+// The importer over Paradox tables written here with pxlib: names found without regard to
+// case, Czech texts in windows-1250, empty numbers, unknown columns and over-long texts.
+
+#include "ToolsTestSupport.h"
+
+#include "ParadoxImport.h"
+#include "core/CodePage.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+
+#include <cstring>
+#include <variant>
+#include <vector>
+
+extern "C" {
+#include <paradox.h>
+}
+
+using namespace orv::catalogue;
+using namespace orv::catalogue::test;
+
+namespace {
+
+struct Field {
+    const char *name;
+    char type; // pxfLong, pxfShort, pxfNumber, pxfAlpha, pxfLogical
+    int length;
+};
+
+struct Null {};
+using Cell = std::variant<Null, long, double, QString, bool>;
+
+// Writes one Paradox table; every alpha cell is encoded in windows-1250, a Null leaves the
+// field's bytes zero, which Paradox reads as an empty value.
+void writeTable(const QString &path, const std::vector<Field> &fields, const std::vector<std::vector<Cell>> &rows)
+{
+    pxdoc_t *doc = PX_new();
+    ASSERT_NE(doc, nullptr);
+    auto *pxf = static_cast<pxfield_t *>(doc->malloc(doc, fields.size() * sizeof(pxfield_t), "fields"));
+    for (size_t i = 0; i < fields.size(); ++i) {
+        const size_t n = std::strlen(fields[i].name) + 1;
+        pxf[i].px_fname = static_cast<char *>(doc->malloc(doc, n, "name"));
+        std::memcpy(pxf[i].px_fname, fields[i].name, n);
+        pxf[i].px_ftype = fields[i].type;
+        pxf[i].px_flen = fields[i].length;
+        pxf[i].px_fdc = 0;
+    }
+    ASSERT_EQ(PX_create_file(doc, pxf, int(fields.size()), QFile::encodeName(path).constData(), pxfFileTypNonIndexDB), 0);
+    PX_set_value(doc, "codepage", 1250);
+    std::vector<char> data(size_t(PX_get_recordsize(doc)));
+    for (const std::vector<Cell> &row : rows) {
+        std::fill(data.begin(), data.end(), 0);
+        int offset = 0;
+        for (size_t i = 0; i < fields.size(); ++i) {
+            char *p = data.data() + offset;
+            offset += fields[i].length;
+            const Cell &c = row[i];
+            if (std::holds_alternative<Null>(c))
+                continue;
+            switch (fields[i].type) {
+            case pxfLong: PX_put_data_long(doc, p, 4, int(std::get<long>(c))); break;
+            case pxfShort: PX_put_data_short(doc, p, 2, short(std::get<long>(c))); break;
+            case pxfNumber: PX_put_data_double(doc, p, 8, std::get<double>(c)); break;
+            case pxfLogical: PX_put_data_byte(doc, p, 1, std::get<bool>(c) ? 1 : 0); break;
+            case pxfAlpha: {
+                QByteArray b = orv::encode(std::get<QString>(c), orv::CodePage::Cp1250);
+                b.truncate(fields[i].length);
+                PX_put_data_alpha(doc, p, fields[i].length, b.data());
+                break;
+            }
+            default: break;
+            }
+        }
+        ASSERT_GE(PX_put_record(doc, data.data()), 0);
+    }
+    PX_close(doc);
+    PX_delete(doc);
+}
+
+class ParadoxFolder : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        PX_boot();
+        ASSERT_TRUE(dir.isValid());
+        in = dir.path() + QStringLiteral("/paradox");
+        out = dir.path() + QStringLiteral("/data");
+        QDir().mkpath(in);
+    }
+    void TearDown() override { PX_shutdown(); }
+    QTemporaryDir dir;
+    QString in, out;
+};
+
+} // namespace
+
+TEST_F(ParadoxFolder, ImportsCzechTextsNullNumbersAndBothDatabases)
+{
+    const QString longName = QStringLiteral("Ž") + QString(209, QLatin1Char('x'));
+    writeTable(in + QStringLiteral("/MAT.DB"),
+               {{"Number", pxfLong, 4}, {"Name", pxfAlpha, 200}, {"TypeNo", pxfShort, 2}, {"Private", pxfAlpha, 1}, {"Sttld", pxfLogical, 1}},
+               {{7562L, QStringLiteral("Ocel žáruvzdorná – třída 17"), 1L, QStringLiteral("N"), true},
+                {20001L, QStringLiteral("Vlastní ocel ěščřžýáíé ĚŠČŘŽÝÁÍÉŮÚ"), Null{}, QStringLiteral("A"), false}});
+    writeTable(in + QStringLiteral("/ChemComp.db"),
+               {{"Number", pxfLong, 4}, {"MaterialNo", pxfLong, 4}, {"ElementNo", pxfLong, 4}, {"MinValue", pxfNumber, 8}, {"MaxValue", pxfNumber, 8}},
+               {{1L, 7562L, 1L, Null{}, 0.5}, {2L, 7562L, 6L, 17.0, 19.5}, {3L, 7562L, 7L, 0.0, Null{}}});
+    writeTable(in + QStringLiteral("/nodes.Db"),
+               {{"Number", pxfLong, 4}, {"ParentNo", pxfLong, 4}, {"MaterialNo", pxfLong, 4}, {"Text", pxfAlpha, 200}, {"ImageIndex", pxfShort, 2}},
+               {{-1L, 0L, Null{}, QStringLiteral("Vlastní materiály"), 0L}, {7562L, -1L, 7562L, QStringLiteral("17 240"), 4L}});
+    writeTable(in + QStringLiteral("/Country.DB"), {{"Number", pxfLong, 4}, {"Name", pxfAlpha, 250}},
+               {{1L, QStringLiteral("Česko")}, {2L, longName}});
+    writeTable(in + QStringLiteral("/PropType.DB"),
+               {{"Number", pxfLong, 4}, {"Name", pxfAlpha, 200}, {"GroupType", pxfAlpha, 1}, {"Parent", pxfLong, 4}},
+               {{1L, QStringLiteral("Mez pevnosti v tahu"), QStringLiteral("N"), Null{}}, {50L, QStringLiteral("Meze kluzu"), QStringLiteral("A"), Null{}}});
+
+    const ImportSummary s = importParadox(in, out);
+    EXPECT_EQ(s.tables, 5);
+    EXPECT_EQ(s.rows, 2 + 3 + 2 + 2 + 2);
+    const QString warnings = s.warnings.join(QLatin1Char('\n'));
+    EXPECT_TRUE(warnings.contains(QStringLiteral("Mat: column Sttld is not part of the table"))) << warnings.toStdString();
+    EXPECT_TRUE(warnings.contains(QStringLiteral("Country: texts longer than their column were cut")));
+    EXPECT_TRUE(warnings.contains(QStringLiteral("Temps: table not found, created empty")));
+
+    auto db = openBoth(out);
+    EXPECT_EQ(db->scalar(QStringLiteral("select Name from Mat where Number=7562")).toString(), QStringLiteral("Ocel žáruvzdorná – třída 17"));
+    EXPECT_EQ(db->scalar(QStringLiteral("select Name from Mat where Number=20001")).toString(), QStringLiteral("Vlastní ocel ěščřžýáíé ĚŠČŘŽÝÁÍÉŮÚ"));
+    EXPECT_TRUE(db->scalar(QStringLiteral("select TypeNo from Mat where Number=20001")).isNull());
+    EXPECT_EQ(db->scalar(QStringLiteral("select Private from Mat where Number=20001")).toString(), QStringLiteral("A"));
+    // An empty number stays empty, a present zero stays zero.
+    const QList<QVariantList> chem = db->rows(QStringLiteral("select MinValue, MaxValue from ChemComp order by Number"));
+    ASSERT_EQ(chem.size(), 3);
+    EXPECT_TRUE(chem[0][0].isNull());
+    EXPECT_DOUBLE_EQ(chem[0][1].toDouble(), 0.5);
+    EXPECT_DOUBLE_EQ(chem[1][0].toDouble(), 17.0);
+    EXPECT_FALSE(chem[2][0].isNull());
+    EXPECT_DOUBLE_EQ(chem[2][0].toDouble(), 0.0);
+    EXPECT_TRUE(chem[2][1].isNull());
+    EXPECT_EQ(db->scalar(QStringLiteral("select Text from Nodes where Number=-1")).toString(), QStringLiteral("Vlastní materiály"));
+    EXPECT_TRUE(db->scalar(QStringLiteral("select MaterialNo from Nodes where Number=-1")).isNull());
+    const QString cut = db->scalar(QStringLiteral("select Name from Country where Number=2")).toString();
+    EXPECT_EQ(cut.size(), 200);
+    EXPECT_EQ(cut.left(1), QStringLiteral("Ž"));
+    // PropType belongs to the user file.
+    EXPECT_EQ(count(*db, QStringLiteral("select count(*) from usr.PropType where GroupType='A'")), 1);
+    EXPECT_EQ(count(*db, QStringLiteral("select count(*) from main.sqlite_master where name='PropType'")), 0);
+}
+
+TEST_F(ParadoxFolder, UnreadableTableLeavesNoFilesBehind)
+{
+    writeTable(in + QStringLiteral("/Tree.DB"), {{"NUMBER", pxfLong, 4}, {"LABEL", pxfAlpha, 200}}, {{1L, QStringLiteral("Obsah")}});
+    QFile bad(in + QStringLiteral("/Mat.DB"));
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write(QByteArray(300, 'z'));
+    bad.close();
+    EXPECT_THROW(importParadox(in, out), ToolError);
+    EXPECT_FALSE(QFile::exists(out + QStringLiteral("/catalogue.sqlite")));
+    EXPECT_FALSE(QFile::exists(out + QStringLiteral("/catalogue.sqlite.tmp")));
+    EXPECT_THROW(importParadox(dir.path() + QStringLiteral("/missing"), out), ToolError);
+}
