@@ -1,6 +1,7 @@
 // Orvalis 2.1: start the program, or record the installation (--install).
 
 #include "app/StartUp.h"
+#include "db/DbError.h"
 #include "ui/MessageDialog.h"
 
 #include <QApplication>
@@ -49,8 +50,10 @@ int main(int argc, char *argv[])
         return startUp.run();
     } catch (const orv::app::StartupError &e) {
         orv::ui::message(e.message(), orv::ui::MsgType::Error, orv::ui::MsgButton::OK);
+    } catch (const orv::db::DbError &e) {
+        orv::ui::message(e.text(), orv::ui::MsgType::Error, orv::ui::MsgButton::OK);
     } catch (const std::exception &e) {
-        orv::ui::message(QString::fromLocal8Bit(e.what()), orv::ui::MsgType::Error, orv::ui::MsgButton::OK);
+        orv::ui::message(QString::fromUtf8(e.what()), orv::ui::MsgType::Error, orv::ui::MsgButton::OK);
     }
     return 1;
 }

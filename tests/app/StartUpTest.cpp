@@ -5,6 +5,7 @@
 #include "core/Paths.h"
 #include "core/Registry.h"
 #include "db/DatabaseFiles.h"
+#include "db/DbError.h"
 
 #include <QApplication>
 #include <QDir>
@@ -98,6 +99,20 @@ TEST_F(StartUpTest, SplashIsDestroyedWhenStartUpFails)
     EXPECT_THROW(startUp.run(), StartupError);
     QApplication::processEvents();
     EXPECT_FALSE(splashAlive());
+}
+
+TEST_F(StartUpTest, DatabaseErrorOfTheDataModulesPropagatesWithoutTheSplash)
+{
+    makeDatabases();
+    QFile bad(prog() + QStringLiteral("data/catalogue.sqlite"));
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    bad.write(QByteArray(4096, 'x'));
+    bad.close();
+    StartUp startUp;
+    EXPECT_THROW(startUp.run(), orv::db::DbError);
+    QApplication::processEvents();
+    EXPECT_FALSE(splashAlive());
+    EXPECT_EQ(startUp.mainWindow(), nullptr);
 }
 
 TEST_F(StartUpTest, FullRunShowsTheFrameAndOffersTheUpgradeToItsOwner)
