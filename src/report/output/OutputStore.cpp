@@ -1,0 +1,452 @@
+#include "report/output/OutputStore.h"
+
+#include "report/model/PageSetup.h"
+#include "report/output/Barcode.h"
+#include "report/output/TolvaCanvas.h"
+
+#include <QPainter>
+
+#include <algorithm>
+#include <cmath>
+
+namespace orv {
+
+int RoundEven(double value)
+{
+    return int(std::nearbyint(value));
+}
+
+// ---------------------------------------------------------------- TVystPrvek
+
+TVystPrvek::TVystPrvek(TSiReportElement *element, int left, int top, int width, int height)
+    : Element(element), Left(left), Top(top), Width(width), Height(height)
+{
+}
+
+void TVystPrvek::SetLines(const TRadky &lines)
+{
+    Lines = std::make_unique<TRadky>();
+    CopyLines(*Lines, lines);
+    FirstLine = 0;
+    LastLine = Lines->count() - 1;
+}
+
+void TVystPrvek::SetLineRange(const TRadky &lines, int a, int b)
+{
+    Lines = std::make_unique<TRadky>();
+    CopyLineRange(*Lines, lines, a, b);
+    FirstLine = 0;
+    LastLine = Lines->count() - 1;
+}
+
+void TVystPrvek::SetPicture(const QImage &picture)
+{
+    Picture = picture;
+    PictureFile.clear();
+    HasPicture = true;
+}
+
+void TVystPrvek::SetPictureFile(const QString &name)
+{
+    Picture.reset();
+    PictureFile = name;
+    HasPicture = true;
+}
+
+QString TVystPrvek::FirstLineText() const
+{
+    if (!Lines || Lines->isEmpty())
+        return {};
+    return LineText((*Lines)[0]);
+}
+
+// ---------------------------------------------------------------- TStranaPrvku
+
+namespace {
+
+int sign(int v)
+{
+    return (v > 0) - (v < 0);
+}
+
+// Where the new item n goes relative to an existing item e: negative to go on looking,
+// 0 to share e's layer, positive for a layer of its own, both before e.
+int compareItems(const TVystPrvek &e, const TVystPrvek &n)
+{
+    const int ek = e.kind();
+    const int nk = n.kind();
+    if (isTextKind(ek) && isTextKind(nk))
+        return sign(e.Element->TextFlags - n.Element->TextFlags);
+    if (ek >= 7 && ek <= 12 && nk >= 7 && nk <= 12)
+        return 0;
+    return sign(nk - ek);
+}
+
+} // namespace
+
+void TStranaPrvku::Insert(std::unique_ptr<TVystPrvek> item)
+{
+    if (Items.empty()) {
+        item->Layer = LayerCount;
+        Items.push_back(std::move(item));
+        return;
+    }
+    for (auto it = Items.begin(); it != Items.end(); ++it) {
+        const int r = compareItems(**it, *item);
+        if (r < 0)
+            continue;
+        item->Layer = r == 0 ? (*it)->Layer : ++LayerCount;
+        Items.insert(it, std::move(item));
+        return;
+    }
+    item->Layer = ++LayerCount;
+    Items.push_back(std::move(item));
+}
+
+void TStranaPrvku::Clear()
+{
+    Items.clear();
+}
+
+// ---------------------------------------------------------------- TSestVystup
+
+TSestVystup::TSestVystup()
+{
+    takePageSize();
+}
+
+TSestVystup::~TSestVystup() = default;
+
+void TSestVystup::takePageSize()
+{
+    PageWidth = pageSetup().printableWidth();
+    PageHeight = pageSetup().printableHeight();
+}
+
+void TSestVystup::Clear()
+{
+    while (!Pages.empty())
+        Pages.pop_back();
+    takePageSize();
+}
+
+void TSestVystup::DeletePage(int index)
+{
+    if (index >= 0 && index < PageCount())
+        Pages.erase(Pages.begin() + index);
+    takePageSize();
+}
+
+TStranaPrvku *TSestVystup::Page(int index) const
+{
+    return index >= 0 && index < PageCount() ? Pages[size_t(index)].get() : nullptr;
+}
+
+void TSestVystup::AddItem(std::unique_ptr<TVystPrvek> item, int pageIndex)
+{
+    if (!item || pageIndex < 0)
+        return;
+    while (PageCount() <= pageIndex)
+        Pages.push_back(std::make_unique<TStranaPrvku>());
+    Pages[size_t(pageIndex)]->Insert(std::move(item));
+}
+
+void TSestVystup::SetBackground(const QImage *picture, const TCornerRect &rect, bool flag)
+{
+    Background = picture;
+    BackgroundRect = rect;
+    PrintBackground = flag && picture && !picture->isNull();
+}
+
+void TSestVystup::SetRange(int first, int last, int exportLanguage, int copies)
+{
+    ExportLanguage = exportLanguage;
+    FirstPage = first;
+    LastPage = std::min(last, PageCount());
+    while (PageCount() > LastPage && PageCount() > 0)
+        Pages.pop_back();
+    CurrentPage = FirstPage - 1;
+    Copies = copies;
+}
+
+void TSestVystup::SetCurrentPage(int index)
+{
+    CurrentPage = index;
+    RenderPage(index, PrintBackground);
+}
+
+void TSestVystup::DrawPageContent(QPainter &painter, int index, bool withBackground) const
+{
+    const TStranaPrvku *page = Page(index);
+    if (!page)
+        return;
+    TTolvaCanvas canvas(&painter, 100);
+    if (withBackground && Background && !Background->isNull()) {
+        const TPageSetup &ps = pageSetup();
+        const TCornerRect &b = BackgroundRect;
+        canvas.stretchPicture(*Background, RoundEven((b.Left - ps.MarginLeft) * 6.0),
+                              RoundEven((b.Top - ps.MarginTop) * 6.0),
+                              RoundEven((b.Right - ps.MarginLeft) * 6.0) + 1,
+                              RoundEven((b.Bottom - ps.MarginTop) * 6.0) + 1);
+    }
+    for (const auto &item : page->Items)
+        DrawOutputItem(canvas, *item, 6, OnPreparePicture);
+}
+
+void TSestVystup::RenderPage(int index, bool withBackground)
+{
+    if (!Page(index))
+        return;
+    PageImage = QPicture();
+    {
+        QPainter painter(&PageImage);
+        DrawPageContent(painter, index, withBackground);
+    }
+    PageImage.setBoundingRect(QRect(0, 0, PageWidth * 6, PageHeight * 6));
+}
+
+void TSestVystup::DrawPage(QPainter &painter, const QRect &rect) const
+{
+    if (PageWidth <= 0 || PageHeight <= 0)
+        return;
+    painter.save();
+    painter.translate(rect.left(), rect.top());
+    painter.scale(double(rect.right() + 1 - rect.left()) / (PageWidth * 6.0),
+                  double(rect.bottom() + 1 - rect.top()) / (PageHeight * 6.0));
+    painter.drawPicture(0, 0, PageImage);
+    painter.restore();
+}
+
+QImage TSestVystup::PageToImage(int index, int dpi, bool withBackground)
+{
+    if (!Page(index) || dpi <= 0)
+        return {};
+    RenderPage(index, withBackground);
+    const int w = std::max(1, PageWidth * dpi / 100);
+    const int h = std::max(1, PageHeight * dpi / 100);
+    QImage image(w, h, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    DrawPage(painter, QRect(0, 0, w, h));
+    return image;
+}
+
+bool TSestVystup::SavePagePng(const QString &fileName, int index, int dpi)
+{
+    const QImage image = PageToImage(index, dpi, PrintBackground);
+    return !image.isNull() && image.save(fileName, "PNG");
+}
+
+// ---------------------------------------------------------------- drawing one item
+
+TCornerRect FitPicture(const TCornerRect &rect, int pw, int ph, int flags, int alignment)
+{
+    TCornerRect r = rect;
+    const bool stretch = flags & efStretch;
+    const bool keep = flags & efKeepAspect;
+    auto place = [&](int c) {
+        if (alignment == alRight) {
+            r.Left = r.Right - c;
+        } else if (alignment == alCenter) {
+            r.Left = (r.Left + r.Right - c) / 2;
+            r.Right = r.Left + c;
+        } else {
+            r.Right = r.Left + c;
+        }
+    };
+    if (stretch && !keep)
+        return r;
+    if (stretch) {
+        const int w = r.width();
+        const int h = r.height();
+        if (w == 0 || h == 0 || pw == 0 || ph == 0)
+            return r;
+        if (double(ph) / h <= double(pw) / w) {
+            r.Bottom = r.Top + int(qint64(ph) * w / pw);
+        } else {
+            place(int(qint64(pw) * h / ph));
+        }
+        return r;
+    }
+    r.Bottom = r.Top + ph;
+    place(pw);
+    return r;
+}
+
+namespace {
+
+void frameLines(TTolvaCanvas &canvas, const TCornerRect &r, int flags)
+{
+    if (flags & efFrameLeft)
+        canvas.drawLine(r.Left, r.Bottom, r.Left, r.Top);
+    if (flags & efFrameTop)
+        canvas.drawLine(r.Left, r.Top, r.Right, r.Top);
+    if (flags & efFrameRight)
+        canvas.drawLine(r.Right, r.Top, r.Right, r.Bottom);
+    if (flags & efFrameBottom)
+        canvas.drawLine(r.Right, r.Bottom, r.Left, r.Bottom);
+}
+
+TTextFont textFontOf(const TElementFont &f)
+{
+    TTextFont t;
+    t.Name = f.Name;
+    t.Size = f.Size;
+    t.Color = quint32(f.Color) & 0xFFFFFF;
+    t.Bold = f.bold();
+    t.Italic = f.italic();
+    t.Underline = f.underline();
+    t.Strikeout = f.strikeOut();
+    t.Charset = f.Charset;
+    return t;
+}
+
+// Pen widths of shapes grow with the scale but never vanish.
+int scaledPenWidth(int w, double s)
+{
+    return RoundEven((w - 1) * s) + 1;
+}
+
+TCornerRect inset(const TCornerRect &r, int w)
+{
+    // floor(w/2) and floor((w+1)/2), also for the odd negative width.
+    const int a = int(std::floor(w / 2.0));
+    const int b = int(std::floor((w + 1) / 2.0));
+    return {r.Left + a, r.Top + a, r.Right - b, r.Bottom - b};
+}
+
+QRect toQRect(const TCornerRect &r)
+{
+    return QRect(r.Left, r.Top, r.width(), r.height());
+}
+
+void drawText(TTolvaCanvas &canvas, const TVystPrvek &item, const TCornerRect &r, double s)
+{
+    const TSiReportElement &e = *item.Element;
+    TTextFont font = textFontOf(e.Font);
+    ReplaceRomanFont(font);
+    if (e.Angle != 0) {
+        font.Size = font.Size * s;
+        const TCornerRect shrunk{r.Left + 1, r.Top + 1, r.Right - 1, r.Bottom - 1};
+        const QPoint centre((shrunk.Left + shrunk.Right) / 2, (shrunk.Top + shrunk.Bottom) / 2);
+        canvas.drawRotatedText(item.FirstLineText(), font, e.Angle, centre, toQRect(shrunk));
+    } else if (item.Lines) {
+        DrawLines(canvas, toQRect(r), item.FirstLine, item.LastLine, *item.Lines, s, s, s);
+    }
+    canvas.setPen(psSolid, 0, 0);
+    frameLines(canvas, r, e.Flags);
+}
+
+void drawShape(TTolvaCanvas &canvas, const TSiReportElement &e, const TCornerRect &r, double s)
+{
+    const int w = e.PenWidth;
+    if (e.Kind == ekLine) {
+        canvas.setClearBrush();
+        canvas.setPen(e.PenStyle, e.PenColor, scaledPenWidth(w, s));
+        const TCornerRect in = inset(r, w);
+        frameLines(canvas, in, e.Flags & 0x0F);
+        if (e.Flags & efDiagonal1)
+            canvas.drawLine(in.Left, in.Bottom, in.Right, in.Top);
+        if (e.Flags & efDiagonal2)
+            canvas.drawLine(in.Left, in.Top, in.Right, in.Bottom);
+        if (e.Flags & efInscribedEllipse)
+            canvas.drawEllipse(toQRect(in));
+        return;
+    }
+    canvas.setBrush(e.BrushStyle, e.BrushColor);
+    if (w != 0)
+        canvas.setPen(psSolid, e.PenColor, scaledPenWidth(w, s));
+    else
+        canvas.setClearPen();
+    const TCornerRect in = inset(r, w);
+    if (e.Kind == ekRectangle)
+        canvas.drawRectangle(toQRect(in));
+    else if (e.Kind == ekRoundRect)
+        canvas.drawRoundRect(toQRect(in), std::min(RoundEven(40 * s), in.height() / 2));
+    else
+        canvas.drawEllipse(toQRect(in));
+}
+
+void drawPicture(TTolvaCanvas &canvas, const TVystPrvek &item, const TCornerRect &r, double s,
+                 const std::function<void(QImage &, int, int)> &onPrepare)
+{
+    const TSiReportElement &e = *item.Element;
+    QImage picture;
+    if (item.Picture)
+        picture = *item.Picture;
+    else if (!item.PictureFile.isEmpty())
+        picture = e.Picture;
+    if (picture.isNull())
+        return;
+    const int alignment = e.Kind == ekField ? e.Alignment : alLeft;
+    const TCornerRect fitted = FitPicture(r, RoundEven(picture.width() * s),
+                                          RoundEven(picture.height() * s), e.Flags, alignment);
+    if (onPrepare)
+        onPrepare(picture, r.width(), r.height());
+    canvas.stretchPicture(picture, fitted.Left, fitted.Top, fitted.Right, fitted.Bottom);
+    if (e.Kind == ekField) {
+        canvas.setPen(psSolid, 0, 1);
+        frameLines(canvas, r, e.Flags & 0x0F);
+    }
+}
+
+} // namespace
+
+void DrawOutputItem(TTolvaCanvas &canvas, const TVystPrvek &item, double s,
+                    const std::function<void(QImage &, int, int)> &onPrepare)
+{
+    if (!item.Element)
+        return;
+    const TSiReportElement &e = *item.Element;
+    TCornerRect r;
+    r.Left = RoundEven(item.Left * s);
+    r.Top = RoundEven(item.Top * s);
+    r.Right = r.Left + RoundEven(item.Width * s);
+    r.Bottom = r.Top + RoundEven(item.Height * s);
+
+    QPainter *painter = canvas.painter();
+    if (painter)
+        painter->save();
+    switch (e.Kind) {
+    case ekText:
+    case ekFieldLabel:
+    case ekParameter:
+    case ekVariable:
+    case ekFunction:
+        drawText(canvas, item, r, s);
+        break;
+    case ekField:
+        if (item.HasPicture)
+            drawPicture(canvas, item, r, s, onPrepare);
+        else
+            drawText(canvas, item, r, s);
+        break;
+    case ekLine:
+    case ekRectangle:
+    case ekRoundRect:
+    case ekEllipse:
+        drawShape(canvas, e, r, s);
+        break;
+    case ekPicture:
+    case ekPaintBox:
+        drawPicture(canvas, item, r, s, onPrepare);
+        break;
+    case ekBarcode: {
+        int module = int(s * e.PenWidth / 6);
+        if (module < 1 || module > 128)
+            module = 8;
+        DrawBarcode(canvas, toQRect(r), e.PenStyle, item.FirstLineText(),
+                    e.Flags & efPrintText, e.Flags & efCheckDigit, e.Angle, module);
+        break;
+    }
+    default:
+        break;
+    }
+    if (painter)
+        painter->restore();
+}
+
+} // namespace orv
