@@ -261,7 +261,7 @@ private:
     DataSetState m_state = DataSetState::Inactive;
     int m_cols = 0;
     QStringList m_columns;             // result column names (duplicates renamed _1, _2)
-    std::vector<QVariant> m_data;      // rows * m_cols
+    QList<QVariant> m_data;            // rows * m_cols
     std::vector<int> m_view;           // stored rows in view order when filtered
     bool m_useView = false;
     int m_rowHint = 0;
