@@ -762,7 +762,8 @@ struct Runner {
         case opPow:
             if (!(x > 0.0))
                 return domain(at);
-            a = numberVal(std::exp(y * std::log(x)), nul);
+            // pow rather than exp(y ln x): the same function, without its rounding (2^6 is 64).
+            a = numberVal(std::pow(x, y), nul);
             return true;
         case opEq:
         case opNe: {

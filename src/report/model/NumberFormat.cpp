@@ -141,6 +141,43 @@ bool isAsciiDigit(QChar c)
     return c >= u'0' && c <= u'9';
 }
 
+// The power of ten just above the first significant digit of a well-formed number text
+// starting at i (positive: the number is at least 1).
+long decimalMagnitude(const std::string &s, size_t i)
+{
+    long mag = 0;
+    bool significant = false;
+    while (i < s.size() && s[i] >= '0' && s[i] <= '9') {
+        if (s[i] != '0')
+            significant = true;
+        if (significant)
+            ++mag;
+        ++i;
+    }
+    if (i < s.size() && s[i] == '.') {
+        ++i;
+        while (!significant && i < s.size() && s[i] == '0') {
+            --mag;
+            ++i;
+        }
+        while (i < s.size() && s[i] >= '0' && s[i] <= '9')
+            ++i;
+    }
+    if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
+        ++i;
+        bool neg = false;
+        if (i < s.size() && (s[i] == '+' || s[i] == '-'))
+            neg = s[i++] == '-';
+        long e = 0;
+        while (i < s.size() && s[i] >= '0' && s[i] <= '9') {
+            e = std::min(e * 10 + (s[i] - '0'), 100000L);
+            ++i;
+        }
+        mag += neg ? -e : e;
+    }
+    return mag;
+}
+
 // Reads [sign] digits [. digits] [e [sign] digits] with "." as the mark; the whole text.
 bool parseCNumber(const QString &text, double &value)
 {
@@ -184,7 +221,7 @@ bool parseCNumber(const QString &text, double &value)
     const auto res = std::from_chars(first, last, v);
     if (res.ec == std::errc::result_out_of_range) {
         // Underflow reads as 0; overflow is no number.
-        if (std::fabs(v) >= 1.0 || !std::isfinite(v))
+        if (decimalMagnitude(s, i) > 0)
             return false;
         v = 0.0;
     } else if (res.ec != std::errc() || res.ptr != last) {

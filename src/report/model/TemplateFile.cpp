@@ -467,8 +467,6 @@ void readTemplate(TSestavaModel &m, const QStringList &lines)
         const QString code = u'D' + QString::number(n);
         QStringList own;
         for (const QString &line : lines) {
-            if (line.isEmpty() || line.at(0) != u'D')
-                continue;
             QString first;
             readField(line, 0, first);
             if (first == code)
