@@ -1,5 +1,8 @@
 #include "ui/WidgetHelpers.h"
 
+#include "db/DataSet.h"
+#include "db/DataSetModel.h"
+
 #include <QAbstractItemModel>
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -7,7 +10,10 @@
 
 namespace orv::ui {
 
-static_assert(FieldNameRole == Qt::UserRole + 77);
+int fieldNameRole()
+{
+    return db::DataSetModel::FieldNameRole;
+}
 
 void fillCombo(QComboBox *box, const QStringList &values, const QString &firstEntry)
 {
@@ -17,6 +23,17 @@ void fillCombo(QComboBox *box, const QStringList &values, const QString &firstEn
     box->setCurrentIndex(0);
     if (box->isEditable())
         box->setEditText(firstEntry);
+}
+
+void fillCombo(QComboBox *box, db::DataSet &dataSet, const QString &fieldName, const QString &firstEntry)
+{
+    QStringList values;
+    dataSet.first();
+    while (!dataSet.eof()) {
+        values.append(dataSet.fieldByName(fieldName).asString());
+        dataSet.next();
+    }
+    fillCombo(box, values, firstEntry);
 }
 
 void fillCombo(QComboBox *box, const QAbstractItemModel *model, int column, const QString &firstEntry)
@@ -45,7 +62,7 @@ int gridColumn(const QAbstractItemView *grid, const QString &fieldName)
     if (!model)
         return -1;
     for (int c = 0; c < model->columnCount(); ++c) {
-        QString name = model->headerData(c, Qt::Horizontal, FieldNameRole).toString();
+        QString name = model->headerData(c, Qt::Horizontal, fieldNameRole()).toString();
         if (name.isEmpty())
             name = model->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
         if (name.compare(fieldName, Qt::CaseInsensitive) == 0)

@@ -9,15 +9,22 @@ class QAbstractItemModel;
 class QAbstractItemView;
 class QComboBox;
 
+namespace orv::db {
+class DataSet;
+}
+
 namespace orv::ui {
 
-// The role under which a grid model names the field a column shows (horizontal header).
-// Without it the header's display text is taken as the field name.
-inline constexpr int FieldNameRole = 0x0100 + 77; // Qt::UserRole + 77
+// The role under which a grid model names the field a column shows (horizontal header), as
+// the data-set grid model does. Without it the header's display text is taken as the name.
+int fieldNameRole();
 
 // Clears the box, sets its text to `firstEntry`, adds it as the first item and then one
 // item per value, in order.
 void fillCombo(QComboBox *box, const QStringList &values, const QString &firstEntry);
+// The same with field `fieldName` of every row of `dataSet`, which is moved to its first row
+// and stepped through in its order.
+void fillCombo(QComboBox *box, db::DataSet &dataSet, const QString &fieldName, const QString &firstEntry);
 // The same with the values of one column of a model, row by row.
 void fillCombo(QComboBox *box, const QAbstractItemModel *model, int column, const QString &firstEntry);
 

@@ -1,3 +1,6 @@
+#include "db/Connection.h"
+#include "db/DataSet.h"
+#include "db/DatabaseFiles.h"
 #include "ui/ProgressWindow.h"
 #include "ui/WidgetHelpers.h"
 
@@ -7,6 +10,7 @@
 #include <QStandardItemModel>
 #include <QStyledItemDelegate>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -76,11 +80,34 @@ TEST(WidgetHelpersTest, ComboFillerPutsTheFirstEntryBeforeTheRows)
     EXPECT_EQ(box.count(), 1);
 }
 
+TEST(WidgetHelpersTest, ComboFillerStepsADataSetInItsOrder)
+{
+    QTemporaryDir dir;
+    const QString cat = dir.path() + QStringLiteral("/catalogue.sqlite");
+    const QString user = dir.path() + QStringLiteral("/user.sqlite");
+    orv::db::createDatabaseFiles(cat, user);
+    orv::db::Connection conn(QStringLiteral("test"));
+    conn.open(cat, user, orv::db::Database::Catalogue);
+    conn.exec(QStringLiteral("insert into Country (Number, Name) values (1, 'Česko'), (2, 'Německo'), (3, 'Rakousko')"));
+    orv::db::DataSet countries(QStringLiteral("qCountry"), &conn);
+    countries.setSql(QStringList{QStringLiteral("select *"), QStringLiteral("  from Country"),
+                                 QStringLiteral("  order by Number desc")});
+    countries.open();
+    countries.last();
+
+    QComboBox box;
+    fillCombo(&box, countries, QStringLiteral("Name"), QStringLiteral("Všechny státy"));
+    ASSERT_EQ(box.count(), 4);
+    EXPECT_EQ(box.itemText(0), QStringLiteral("Všechny státy"));
+    EXPECT_EQ(box.itemText(1), QStringLiteral("Rakousko"));
+    EXPECT_EQ(box.itemText(3), QStringLiteral("Česko"));
+}
+
 TEST(WidgetHelpersTest, GridButtonRemoverTouchesOnlyTheNamedColumn)
 {
     QStandardItemModel model(1, 3);
     model.setHorizontalHeaderLabels({QStringLiteral("Stát"), QStringLiteral("Název"), QStringLiteral("Značka")});
-    model.setHeaderData(0, Qt::Horizontal, QStringLiteral("lkCountry"), FieldNameRole);
+    model.setHeaderData(0, Qt::Horizontal, QStringLiteral("lkCountry"), fieldNameRole());
     QTableView grid;
     grid.setModel(&model);
     QStyledItemDelegate picker, other;
