@@ -18,6 +18,7 @@ PACKAGES=(
   poppler-utils zbar-tools
   xvfb x11-apps imagemagick
   libwmf-bin emf2svg
+  fonts-urw-base35
 )
 
 missing=()
