@@ -18,7 +18,7 @@ using namespace orv::catalogue::test;
 namespace {
 
 // A source folder with the real code lists and one material file of the test's making.
-class SourceFolder : public ::testing::Test {
+class CatalogueSourceFolder : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -73,7 +73,7 @@ prop: HB ..207
 
 } // namespace
 
-TEST_F(SourceFolder, BuildsOpenRangesNotesAndTemperatures)
+TEST_F(CatalogueSourceFolder, BuildsOpenRangesNotesAndTemperatures)
 {
     writeMaterials(QString::fromUtf8(goodMaterial));
     ASSERT_EQ(problems(), QString());
@@ -123,7 +123,7 @@ TEST_F(SourceFolder, BuildsOpenRangesNotesAndTemperatures)
     EXPECT_EQ(db->scalar(QStringLiteral("select PurposeAll from Mat")).toString(), QStringLiteral("první část druhá část"));
 }
 
-TEST_F(SourceFolder, ReportsEveryMistakeWithItsLine)
+TEST_F(CatalogueSourceFolder, ReportsEveryMistakeWithItsLine)
 {
     QString text = QString::fromUtf8(goodMaterial);
     text.replace(QStringLiteral("chem: C ..0.17;"), QStringLiteral("chem: Xx ..0.17; C 0.5..0.2;"));
@@ -141,7 +141,7 @@ TEST_F(SourceFolder, ReportsEveryMistakeWithItsLine)
         EXPECT_TRUE(p.contains(QString::fromUtf8(expected))) << expected << "\n---\n" << p.toStdString();
 }
 
-TEST_F(SourceFolder, RejectsImpossibleCompositionsAndHierarchy)
+TEST_F(CatalogueSourceFolder, RejectsImpossibleCompositionsAndHierarchy)
 {
     writeMaterials(QString::fromUtf8(goodMaterial).replace(QStringLiteral("chem: C ..0.17; Mn 0.5..;"),
                                                            QStringLiteral("chem: C 60..; Mn 41..;")));

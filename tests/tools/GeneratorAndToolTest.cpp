@@ -42,7 +42,7 @@ QString run(const QString &program, const QStringList &args, int *exitCode = nul
 
 } // namespace
 
-TEST(Generator, ShapeIsAsAskedAndTheDataIsSound)
+TEST(CatalogueGenerator, ShapeIsAsAskedAndTheDataIsSound)
 {
     QTemporaryDir dir;
     GeneratorOptions o;
@@ -73,7 +73,7 @@ TEST(Generator, ShapeIsAsAskedAndTheDataIsSound)
     EXPECT_GT(count(*db, QStringLiteral("select count(*) from Temps where Temperature<>20")), 0);
 }
 
-TEST(Generator, SameSeedSameCatalogue)
+TEST(CatalogueGenerator, SameSeedSameCatalogue)
 {
     QTemporaryDir a, b, c;
     GeneratorOptions o;

@@ -80,7 +80,7 @@ void writeTable(const QString &path, const std::vector<Field> &fields, const std
     PX_delete(doc);
 }
 
-class ParadoxFolder : public ::testing::Test {
+class ParadoxImport : public ::testing::Test {
 protected:
     void SetUp() override
     {
@@ -97,7 +97,7 @@ protected:
 
 } // namespace
 
-TEST_F(ParadoxFolder, ImportsCzechTextsNullNumbersAndBothDatabases)
+TEST_F(ParadoxImport, ImportsCzechTextsNullNumbersAndBothDatabases)
 {
     const QString longName = QStringLiteral("Ž") + QString(209, QLatin1Char('x'));
     writeTable(in + QStringLiteral("/MAT.DB"),
@@ -148,7 +148,7 @@ TEST_F(ParadoxFolder, ImportsCzechTextsNullNumbersAndBothDatabases)
     EXPECT_EQ(count(*db, QStringLiteral("select count(*) from main.sqlite_master where name='PropType'")), 0);
 }
 
-TEST_F(ParadoxFolder, UnreadableTableLeavesNoFilesBehind)
+TEST_F(ParadoxImport, UnreadableTableLeavesNoFilesBehind)
 {
     writeTable(in + QStringLiteral("/Tree.DB"), {{"NUMBER", pxfLong, 4}, {"LABEL", pxfAlpha, 200}}, {{1L, QStringLiteral("Obsah")}});
     QFile bad(in + QStringLiteral("/Mat.DB"));
