@@ -309,25 +309,57 @@ struct Decimal {
     int exp = 0;
 };
 
+// Rounds a string of decimal digits to `keep` digits, halves away from zero (the digits
+// come from a much longer exact expansion, so a tie there is a tie of the value). Returns
+// true when the carry put a new digit in front.
+bool roundDigitString(std::string &digits, size_t keep)
+{
+    if (digits.size() <= keep) {
+        digits.append(keep - digits.size(), '0');
+        return false;
+    }
+    const bool up = digits[keep] >= '5';
+    digits.resize(keep);
+    if (!up)
+        return false;
+    for (size_t i = keep; i-- > 0;) {
+        if (digits[i] == '9') {
+            digits[i] = '0';
+        } else {
+            ++digits[i];
+            return false;
+        }
+    }
+    digits.insert(digits.begin(), '1');
+    return true;
+}
+
+// Digits beyond what a double can tell apart are shown as zeros.
+constexpr int kExactDigits = 40;
+
 Decimal decompose(double value, int sig)
 {
     Decimal d;
     d.negative = std::signbit(value) && value != 0.0;
     const double a = std::fabs(value);
-    if (a == 0.0) {
+    if (a == 0.0 || !std::isfinite(a)) {
         d.digits.assign(size_t(sig), '0');
         d.exp = 0;
         return d;
     }
-    char buf[64];
+    char buf[128];
     const auto res = std::to_chars(buf, buf + sizeof buf, a, std::chars_format::scientific,
-                                   sig - 1);
+                                   kExactDigits);
     const std::string s(buf, res.ptr);
     const size_t ePos = s.find('e');
     for (size_t i = 0; i < ePos; ++i)
         if (s[i] != '.')
             d.digits.push_back(s[i]);
     d.exp = std::stoi(s.substr(ePos + 1));
+    if (roundDigitString(d.digits, size_t(sig))) {
+        d.digits.pop_back();
+        ++d.exp;
+    }
     return d;
 }
 
@@ -335,13 +367,21 @@ Decimal decompose(double value, int sig)
 // "0" for zero) and decimal digits.
 void fixedDigits(double value, int decimals, std::string &intPart, std::string &decPart)
 {
-    char buf[400];
+    char buf[512];
     const double a = std::fabs(value);
-    const auto res = std::to_chars(buf, buf + sizeof buf, a, std::chars_format::fixed, decimals);
-    std::string s = res.ec == std::errc() ? std::string(buf, res.ptr) : std::string("0");
+    const auto res = std::to_chars(buf, buf + sizeof buf, a, std::chars_format::fixed,
+                                   decimals + kExactDigits);
+    const std::string s = res.ec == std::errc() ? std::string(buf, res.ptr) : std::string("0");
     const size_t dot = s.find('.');
-    intPart = dot == std::string::npos ? s : s.substr(0, dot);
-    decPart = dot == std::string::npos ? std::string() : s.substr(dot + 1);
+    std::string whole = dot == std::string::npos ? s : s.substr(0, dot);
+    std::string all = whole + (dot == std::string::npos ? std::string() : s.substr(dot + 1));
+    size_t intLen = whole.size();
+    if (roundDigitString(all, intLen + size_t(decimals)))
+        ++intLen;
+    intPart = all.substr(0, intLen);
+    decPart = all.substr(intLen);
+    while (intPart.size() > 1 && intPart[0] == '0')
+        intPart.erase(intPart.begin());
 }
 
 QString special(double value)
@@ -496,12 +536,9 @@ QString formatFloatF(double value, int format, int precision, int digits)
     default: { // Fixed, Number, Currency
         const int decimals = std::clamp(digits, 0, 18);
         std::string intPart, decPart;
-        if (std::fabs(value) >= 1.0) {
-            const Decimal d = decompose(value, 1);
-            if (d.exp + 1 > precision && format != 4)
-                return generalText(value, sigDigits, 0);
-        }
         fixedDigits(value, decimals, intPart, decPart);
+        if (int(intPart.size()) > precision && format != 4)
+            return generalText(value, sigDigits, 0);
         const bool negative = value < 0 && !(allZero(intPart) && allZero(decPart));
         QString number = (format == 3 || format == 4) ? groupThousands(intPart)
                                                       : QString::fromLatin1(intPart.c_str());
@@ -604,15 +641,12 @@ QString applySection(double value, const QString &sec)
     if (!std::isfinite(a))
         return special(value);
     if (scientific && a != 0.0) {
+        // Mantissa digits straight from the value, so that no division rounds them first.
         const int intDigits = std::clamp(intPlaceholders, 1, 300);
-        // Scaling in two steps keeps 10^exponent finite at both ends of the range.
-        auto scaled = [a](int e) { return a / std::pow(10.0, e / 2) / std::pow(10.0, e - e / 2); };
-        exponent = int(std::floor(std::log10(a))) - (intDigits - 1);
-        fixedDigits(scaled(exponent), maxDecimals, intPart, decPart);
-        if (int(intPart.size()) > intDigits) {   // rounding carried into another digit
-            ++exponent;
-            fixedDigits(scaled(exponent), maxDecimals, intPart, decPart);
-        }
+        const Decimal d = decompose(a, intDigits + maxDecimals);
+        exponent = d.exp - (intDigits - 1);
+        intPart = d.digits.substr(0, size_t(intDigits));
+        decPart = d.digits.substr(size_t(intDigits));
     } else {
         fixedDigits(a, maxDecimals, intPart, decPart);
     }

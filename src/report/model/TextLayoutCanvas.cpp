@@ -147,11 +147,11 @@ void TTextCanvas::drawChars(int x, int y, const QString &chars, const int *advan
     m_painter->setPen(QColor(int(m_font.Color & 0xFF), int((m_font.Color >> 8) & 0xFF),
                                int((m_font.Color >> 16) & 0xFF)));
     // One call per character: the positions come from the layout, not from the font.
-    // Blanks are drawn only when they carry a line.
-    const bool drawBlanks = m_font.Underline || m_font.Strikeout;
+    // Blanks are drawn too, so that text read back from a PDF or a metafile keeps its
+    // word breaks.
     for (qsizetype k = 0; k < chars.size(); ++k) {
         const QChar c = chars.at(k);
-        if ((drawBlanks || c != QLatin1Char(' ')) && !c.isNull())
+        if (!c.isNull())
             m_painter->drawText(QPoint(x, y), QString(c));
         x += advances[k];
     }

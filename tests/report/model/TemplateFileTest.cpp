@@ -656,7 +656,7 @@ void expectSameModel(const TSestavaModel &a, const TSestavaModel &b)
 TEST_F(TemplateFileTest, RandomTemplatesReadBackToTheSameModel)
 {
     setFontAvailableFunction([](const QString &) { return true; });
-    for (unsigned seed = 1; seed <= 300; ++seed) {
+    for (unsigned seed = 1; seed <= 200; ++seed) {
         SCOPED_TRACE(seed);
         RandomTemplate gen(seed);
         Report original, detailA, detailB;
