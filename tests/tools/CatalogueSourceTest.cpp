@@ -129,6 +129,7 @@ TEST_F(CatalogueSourceFolder, ReportsEveryMistakeWithItsLine)
     text.replace(QStringLiteral("chem: C ..0.17;"), QStringLiteral("chem: Xx ..0.17; C 0.5..0.2;"));
     text.replace(QStringLiteral("eq: Japonsko | JIS G 3101 | SS 400\n"), QString());
     text.replace(QStringLiteral("state: +AR"), QStringLiteral("state: +ZZ"));
+    text.replace(QStringLiteral("purpose: první část"), QStringLiteral("purpose: první část, σ ≤ 5 MPa"));
     text.replace(QStringLiteral("semi: Tyče | Válcováno za tepla"), QStringLiteral("semi: Válcováno za tepla | Tyče"));
     text += QStringLiteral("colour: blue\nmaterial: 4100\nchapter: 11\ntype: Kovy\nname: %1\nnorm: X | Y\nsource: s\n")
                 .arg(QString(201, QLatin1Char('x')));
@@ -137,7 +138,8 @@ TEST_F(CatalogueSourceFolder, ReportsEveryMistakeWithItsLine)
     for (const char *expected : {"99-test.txt:10: unknown element \"Xx\"", "99-test.txt:10: minimum 0.5 above maximum 0.2",
                                  "fewer than three \"eq:\"", "unknown state \"+ZZ\"", "belongs to group 2, field 1 needs group 1",
                                  "belongs to group 1, field 2 needs group 2", "unknown key \"colour\"", "number used twice",
-                                 "unknown type \"Kovy\"", "Mat.Name longer than 200", "\"chem:\" missing"})
+                                 "unknown type \"Kovy\"", "Mat.Name longer than 200", "\"chem:\" missing",
+                                 "99-test.txt:2: characters outside windows-1250: σ≤"})
         EXPECT_TRUE(p.contains(QString::fromUtf8(expected))) << expected << "\n---\n" << p.toStdString();
 }
 

@@ -1,6 +1,7 @@
 #include "CatalogueBuilder.h"
 #include "SqliteFile.h"
 
+#include "core/CodePage.h"
 #include "db/Schema.h"
 
 #include <QDir>
@@ -96,6 +97,17 @@ struct Codes {
     }
 };
 
+// The program's texts are windows-1250 wherever they leave it (exports, Paradox tables);
+// a character outside that code page would turn into "?" there.
+QString foreignCharacters(const QString &text)
+{
+    QString out;
+    for (QChar c : text)
+        if (!orv::encodable(c, orv::CodePage::Cp1250) && !out.contains(c))
+            out += c;
+    return out;
+}
+
 int widthOf(const QString &table, const QString &column)
 {
     const db::TableDef *t = db::table(table);
@@ -143,6 +155,8 @@ QStringList validateSource(const CatalogueSource &src)
                 const QString &v = t.rows[r][c];
                 if (col->type == db::ColumnType::Alpha && v.size() > col->width)
                     errors << QStringLiteral("%1:%2: %3 longer than %4 characters").arg(t.file).arg(t.lines[r]).arg(col->name).arg(col->width);
+                if (col->type == db::ColumnType::Alpha && !foreignCharacters(v).isEmpty())
+                    errors << QStringLiteral("%1:%2: characters outside windows-1250: %3").arg(t.file).arg(t.lines[r]).arg(foreignCharacters(v));
                 if (col->type == db::ColumnType::Integer && !v.isEmpty()) {
                     bool ok = false;
                     v.toInt(&ok);
@@ -173,6 +187,8 @@ QStringList validateSource(const CatalogueSource &src)
         const QString at = m.where();
         auto err = [&](const QString &msg) { errors << QStringLiteral("%1: material %2: %3").arg(at).arg(m.number).arg(msg); };
         auto fits = [&](const QString &text, const QString &table, const QString &column, const QString &where) {
+            if (!foreignCharacters(text).isEmpty())
+                errors << QStringLiteral("%1: characters outside windows-1250: %2").arg(where, foreignCharacters(text));
             const int w = widthOf(table, column);
             if (w > 0 && text.size() > w)
                 errors << QStringLiteral("%1: %2.%3 longer than %4 characters: \"%5\"").arg(where, table, column).arg(w).arg(text);
@@ -208,6 +224,7 @@ QStringList validateSource(const CatalogueSource &src)
         fits(m.normLabel, QStringLiteral("Norms"), QStringLiteral("Label"), at);
         fits(m.nodeText, QStringLiteral("Nodes"), QStringLiteral("Text"), at);
         fits(m.note, QStringLiteral("Notices"), QStringLiteral("Notice"), at);
+        fits(m.purpose, QStringLiteral("Mat"), QStringLiteral("PurposeAll"), at);
         if (m.purpose.size() > PurposePieces * PurposePieceLength)
             err(QStringLiteral("purpose longer than %1 characters").arg(PurposePieces * PurposePieceLength));
         for (const Equivalent &e : m.equivalents) {
