@@ -303,53 +303,42 @@ void DataSet::load()
         types << typeFromDecl(st.columnDeclType(i));
     }
 
-    // Rows go straight into one flat list that grows by reallocation in place (QVariant is
-    // relocatable, so growing moves no element).
-    QList<QVariant> data;
-    qsizetype capacity = qsizetype(cols) * std::max(256, m_rowHint + m_rowHint / 8 + 1);
-    data.resize(capacity);
-    QVariant *out = data.data();
-    qsizetype filled = 0;
+    CellStore data;
+    data.reserve(qsizetype(cols) * std::max(256, m_rowHint + m_rowHint / 8 + 1));
     std::vector<char> boolCol(size_t(cols), 0);
     for (int i = 0; i < cols; ++i)
         boolCol[size_t(i)] = types[i] == FieldType::Boolean;
     sqlite3_stmt *h = st.handle();
     while (st.step()) {
-        if (filled + cols > capacity) {
-            capacity *= 2;
-            data.resize(capacity);
-            out = data.data();
-        }
         for (int i = 0; i < cols; ++i) {
-            QVariant &v = out[filled++];
             switch (sqlite3_column_type(h, i)) {
             case SQLITE_INTEGER: {
                 const qint64 n = sqlite3_column_int64(h, i);
                 if (boolCol[size_t(i)])
-                    v = QVariant(n != 0);
+                    data.emplaceBack(n != 0);
                 else if (n >= INT_MIN && n <= INT_MAX)
-                    v = QVariant(int(n));
+                    data.emplaceBack(int(n));
                 else
-                    v = QVariant(qlonglong(n));
+                    data.emplaceBack(qlonglong(n));
                 break;
             }
             case SQLITE_FLOAT:
-                v = QVariant(sqlite3_column_double(h, i));
+                data.emplaceBack(sqlite3_column_double(h, i));
                 break;
             case SQLITE_TEXT: {
                 const char *t = reinterpret_cast<const char *>(sqlite3_column_text(h, i));
-                v = QVariant(QString::fromUtf8(t, sqlite3_column_bytes(h, i)));
+                data.emplaceBack(QString::fromUtf8(t, sqlite3_column_bytes(h, i)));
                 break;
             }
             case SQLITE_NULL:
+                data.emplaceBack();
                 break;
             default:
-                v = st.value(i);
+                data.emplaceBack(st.value(i));
                 break;
             }
         }
     }
-    data.resize(filled);
     // Expression columns take their type from the first value that is not null.
     const size_t rows = cols ? size_t(data.size()) / size_t(cols) : 0;
     for (int i = 0; i < cols; ++i) {
@@ -503,7 +492,7 @@ void DataSet::close()
     if (isEditing())
         cancel();
     m_state = DataSetState::Inactive;
-    m_data = QList<QVariant>();
+    m_data.clear();
     m_view.clear();
     m_useView = false;
     m_cols = 0;
@@ -631,7 +620,7 @@ const QVariant &DataSet::cell(int storedRow, int column) const
 {
     if (storedRow < 0 || column < 0 || column >= m_cols || storedRow >= storedRowCount())
         return kNull;
-    return m_data.at(qsizetype(storedRow) * m_cols + column);
+    return m_data[qsizetype(storedRow) * m_cols + column];
 }
 
 // ---------------------------------------------------------------- values
@@ -1197,7 +1186,7 @@ bool DataSet::edit()
         return false;
     }
     const int stored = rowOf(m_cur);
-    m_buffer.assign(m_data.cbegin() + qsizetype(stored) * m_cols, m_data.cbegin() + qsizetype(stored + 1) * m_cols);
+    m_buffer.assign(m_data.data() + qsizetype(stored) * m_cols, m_data.data() + qsizetype(stored + 1) * m_cols);
     m_editRow = m_cur;
     m_state = DataSetState::Edit;
     m_modified = false;
@@ -1338,8 +1327,8 @@ bool DataSet::post()
         else
             storedPos = rowOf(m_editRow);
         const qsizetype at = qsizetype(storedPos) * m_cols;
-        m_data.insert(at, m_cols, QVariant());
-        std::move(m_buffer.begin(), m_buffer.end(), m_data.begin() + at);
+        m_data.insertGap(at, m_cols);
+        std::move(m_buffer.begin(), m_buffer.end(), m_data.data() + at);
         if (m_useView) {
             for (int &r : m_view)
                 if (r >= storedPos)
@@ -1351,7 +1340,7 @@ bool DataSet::post()
         }
     } else {
         const int stored = rowOf(m_editRow);
-        std::move(m_buffer.begin(), m_buffer.end(), m_data.begin() + qsizetype(stored) * m_cols);
+        std::move(m_buffer.begin(), m_buffer.end(), m_data.data() + qsizetype(stored) * m_cols);
     }
     invalidateIndexes();
     m_buffer.clear();
@@ -1427,7 +1416,7 @@ bool DataSet::remove()
 
     const int viewRow = m_cur;
     const int stored = rowOf(viewRow);
-    m_data.remove(qsizetype(stored) * m_cols, m_cols);
+    m_data.erase(qsizetype(stored) * m_cols, m_cols);
     if (m_useView) {
         m_view.erase(m_view.begin() + viewRow);
         for (int &r : m_view)

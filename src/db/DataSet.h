@@ -11,6 +11,7 @@
 // Post and delete each run inside a savepoint together with their before/after hooks: when a
 // hook or the write fails, everything the hooks wrote is rolled back as well.
 
+#include "db/CellStore.h"
 #include "db/Connection.h"
 #include "db/DbError.h"
 #include "db/Field.h"
@@ -261,7 +262,7 @@ private:
     DataSetState m_state = DataSetState::Inactive;
     int m_cols = 0;
     QStringList m_columns;             // result column names (duplicates renamed _1, _2)
-    QList<QVariant> m_data;            // rows * m_cols
+    CellStore m_data;                  // rows * m_cols
     std::vector<int> m_view;           // stored rows in view order when filtered
     bool m_useView = false;
     int m_rowHint = 0;
