@@ -132,6 +132,7 @@ public:
 
     void drawRects(const QRectF *rects, int count) override
     {
+        flushText();
         for (int i = 0; i < count; ++i) {
             if (m_transform.type() <= QTransform::TxScale) {
                 const QRectF r = m_transform.mapRect(rects[i]);
@@ -162,6 +163,7 @@ public:
 
     void drawEllipse(const QRectF &rect) override
     {
+        flushText();
         if (m_transform.type() > QTransform::TxScale) {
             QPainterPath path;
             path.addEllipse(rect);
@@ -183,6 +185,7 @@ public:
 
     void drawLines(const QLineF *lines, int count) override
     {
+        flushText();
         selectPen();
         for (int i = 0; i < count; ++i) {
             const QPointF a = m_transform.map(lines[i].p1());
@@ -221,6 +224,7 @@ public:
 
     void drawPath(const QPainterPath &path) override
     {
+        flushText();
         const bool filled = m_brush.style() != Qt::NoBrush;
         for (const QPolygonF &poly : path.toSubpathPolygons(m_transform))
             emitPolygon(poly, filled);
@@ -234,6 +238,7 @@ public:
     void drawImage(const QRectF &r, const QImage &image, const QRectF &sr,
                    Qt::ImageConversionFlags) override
     {
+        flushText();
         if (image.isNull())
             return;
         const QImage part = sr == QRectF(image.rect()) ? image : image.copy(sr.toAlignedRect());
@@ -257,6 +262,9 @@ public:
         }
     }
 
+    // Characters come one by one (each has its own position); those that continue a
+    // run on the same baseline in the same font are gathered into one text record with
+    // the distances between them as advances, so that readers see words, not letters.
     void drawTextItem(const QPointF &p, const QTextItem &ti) override
     {
         const QString text = ti.text();
@@ -267,11 +275,8 @@ public:
         const double angle = std::atan2(-m_transform.m12(), m_transform.m11()) * 180.0 / M_PI;
         const int escapement = int(std::lround(angle * 10));
         const int height = std::max(1, int(std::lround(pixelSize(font) * scale)));
-        selectFont(font, height, escapement);
-        selectTextColor(m_pen.color());
         const QPointF at = m_transform.map(p);
 
-        // Advances: the whole item's width spread by the font's own widths.
         const QFontMetricsF fm(font);
         std::vector<double> widths;
         double natural = 0;
@@ -281,15 +286,52 @@ public:
         }
         const double total = ti.width() > 0 ? ti.width() : natural;
         const double factor = natural > 0 ? total / natural * scale : scale;
+        for (double &w : widths)
+            w *= factor;
 
+        PendingText &t = m_text;
+        const bool continues = t.active && escapement == 0 && t.escapement == 0 && t.height == height
+                               && t.font == font && t.color == m_pen.color().rgb()
+                               && std::abs(at.y() - t.start.y()) < 0.5 && at.x() >= t.lastX;
+        if (continues) {
+            t.dx.back() = at.x() - t.lastX;
+        } else {
+            flushText();
+            t.active = true;
+            t.font = font;
+            t.height = height;
+            t.escapement = escapement;
+            t.color = m_pen.color().rgb();
+            t.start = at;
+            t.text.clear();
+            t.dx.clear();
+        }
+        double x = at.x();
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            t.text.append(text.at(i));
+            t.dx.push_back(widths[size_t(i)]);
+            if (i + 1 < text.size())
+                x += widths[size_t(i)];
+        }
+        t.lastX = x;
+    }
+
+    void flushText()
+    {
+        PendingText &t = m_text;
+        if (!t.active)
+            return;
+        t.active = false;
+        selectFont(t.font, t.height, t.escapement);
+        selectTextColor(QColor::fromRgb(t.color));
         if (m_enhanced) {
-            std::vector<uint16_t> utf16(size_t(text.size()) + 1, 0);
-            std::vector<uint32_t> dx(size_t(text.size()), 0);
-            for (qsizetype i = 0; i < text.size(); ++i) {
-                utf16[size_t(i)] = text.at(i).unicode();
-                dx[size_t(i)] = uint32_t(std::max(0L, std::lround(widths[size_t(i)] * factor)));
+            std::vector<uint16_t> utf16(size_t(t.text.size()) + 1, 0);
+            std::vector<uint32_t> dx(size_t(t.text.size()), 0);
+            for (qsizetype i = 0; i < t.text.size(); ++i) {
+                utf16[size_t(i)] = t.text.at(i).unicode();
+                dx[size_t(i)] = uint32_t(std::max(0L, std::lround(t.dx[size_t(i)])));
             }
-            char *emrtext = emrtext_set(pointl(at), U_NUM_STR(text.size()), 2, utf16.data(),
+            char *emrtext = emrtext_set(pointl(t.start), U_NUM_STR(t.text.size()), 2, utf16.data(),
                                         U_ETO_NONE, U_RCL_DEF, dx.data());
             if (!emrtext)
                 return;
@@ -297,11 +339,11 @@ public:
                                         reinterpret_cast<PU_EMRTEXT>(emrtext)));
             std::free(emrtext);
         } else {
-            const QByteArray bytes = CharsetEncode(text, 238);
+            const QByteArray bytes = CharsetEncode(t.text, 238);
             std::vector<int16_t> dx(size_t(bytes.size()), 0);
-            for (qsizetype i = 0; i < bytes.size() && i < text.size(); ++i)
-                dx[size_t(i)] = clamp16(widths[size_t(i)] * factor);
-            wappend(U_WMREXTTEXTOUT_set(point16(at), int16_t(bytes.size()), 0, bytes.constData(),
+            for (qsizetype i = 0; i < bytes.size() && i < qsizetype(t.dx.size()); ++i)
+                dx[size_t(i)] = clamp16(t.dx[size_t(i)]);
+            wappend(U_WMREXTTEXTOUT_set(point16(t.start), int16_t(bytes.size()), 0, bytes.constData(),
                                         dx.data(), U_RECT16{0, 0, 0, 0}));
         }
     }
@@ -310,6 +352,7 @@ public:
     {
         if (!m_ok)
             return false;
+        flushText();
         if (m_enhanced) {
             if (!append(U_EMREOF_set(0, nullptr, m_et)) || emf_finish(m_et, m_eht) != 0)
                 return false;
@@ -353,9 +396,10 @@ private:
         std::free(size);
         if (!ok)
             return false;
+        // The mapping mode first: readers reset the window when the mode changes.
+        wappend(U_WMRSETMAPMODE_set(U_MM_ANISOTROPIC));
         wappend(U_WMRSETWINDOWORG_set(point16_set(0, 0)));
         wappend(U_WMRSETWINDOWEXT_set(point16_set(clamp16(m_width), clamp16(m_height))));
-        wappend(U_WMRSETMAPMODE_set(U_MM_ANISOTROPIC));
         wappend(U_WMRSETBKMODE_set(U_TRANSPARENT));
         wappend(U_WMRSETTEXTALIGN_set(U_TA_BASELINE | U_TA_LEFT));
         return true;
@@ -535,6 +579,7 @@ private:
 
     void emitPolygon(const QPolygonF &poly, bool closed)
     {
+        flushText();
         if (poly.size() < 2)
             return;
         selectPen();
@@ -572,6 +617,18 @@ private:
     EMFHANDLES *m_eht = nullptr;
     WMFTRACK *m_wt = nullptr;
     WMFHANDLES *m_wht = nullptr;
+
+    struct PendingText {
+        bool active = false;
+        QFont font;
+        int height = 0;
+        int escapement = 0;
+        QRgb color = 0;
+        QPointF start;
+        double lastX = 0;
+        QString text;
+        std::vector<double> dx;
+    } m_text;
 
     QPen m_pen;
     QBrush m_brush;

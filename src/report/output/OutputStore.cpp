@@ -127,13 +127,19 @@ void TSestVystup::Clear()
 {
     while (!Pages.empty())
         Pages.pop_back();
+    m_renderedPage = -1;
     takePageSize();
 }
 
 void TSestVystup::DeletePage(int index)
 {
-    if (index >= 0 && index < PageCount())
+    if (index >= 0 && index < PageCount()) {
         Pages.erase(Pages.begin() + index);
+        if (m_renderedPage == index)
+            m_renderedPage = -1;
+        else if (m_renderedPage > index)
+            --m_renderedPage;
+    }
     takePageSize();
 }
 
@@ -165,6 +171,8 @@ void TSestVystup::SetRange(int first, int last, int exportLanguage, int copies)
     LastPage = std::min(last, PageCount());
     while (PageCount() > LastPage && PageCount() > 0)
         Pages.pop_back();
+    if (m_renderedPage >= PageCount())
+        m_renderedPage = -1;
     CurrentPage = FirstPage - 1;
     Copies = copies;
 }
@@ -203,6 +211,8 @@ void TSestVystup::RenderPage(int index, bool withBackground)
         DrawPageContent(painter, index, withBackground);
     }
     PageImage.setBoundingRect(QRect(0, 0, PageWidth * 6, PageHeight * 6));
+    m_renderedPage = index;
+    m_renderedBackground = withBackground;
 }
 
 void TSestVystup::DrawPage(QPainter &painter, const QRect &rect) const
@@ -213,7 +223,7 @@ void TSestVystup::DrawPage(QPainter &painter, const QRect &rect) const
     painter.translate(rect.left(), rect.top());
     painter.scale(double(rect.right() + 1 - rect.left()) / (PageWidth * 6.0),
                   double(rect.bottom() + 1 - rect.top()) / (PageHeight * 6.0));
-    painter.drawPicture(0, 0, PageImage);
+    DrawPageContent(painter, m_renderedPage, m_renderedBackground);
     painter.restore();
 }
 

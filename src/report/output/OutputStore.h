@@ -124,7 +124,10 @@ public:
     void SetCurrentPage(int index);
     // Draws the page into PageImage; an invalid index leaves it as it is.
     void RenderPage(int index, bool withBackground);
-    // Stretches PageImage into (left, top, right + 1, bottom + 1) of the painter's device.
+    // Stretches the page last rendered into (left, top, right + 1, bottom + 1) of the
+    // painter's device. The page is painted afresh under the stretching transform rather
+    // than replayed from PageImage, so that fonts are resolved on the target device: a
+    // replayed picture would size its fonts for the resolution it was recorded at.
     void DrawPage(QPainter &painter, const QRect &rect) const;
     // Draws a page onto any painter in page-image units (600 per inch, origin at the
     // printable corner): the drawing behind both the page image and the metafiles.
@@ -148,6 +151,8 @@ public:
 
 private:
     void takePageSize();
+    int m_renderedPage = -1;
+    bool m_renderedBackground = false;
 };
 
 // Draws one item with scale s (device units per hundredth of an inch); the font scale is
