@@ -131,7 +131,8 @@ TEST_F(CatalogueSourceFolder, ReportsEveryMistakeWithItsLine)
     text.replace(QStringLiteral("state: +AR"), QStringLiteral("state: +ZZ"));
     text.replace(QStringLiteral("purpose: první část"), QStringLiteral("purpose: první část, σ ≤ 5 MPa"));
     text.replace(QStringLiteral("semi: Tyče | Válcováno za tepla"), QStringLiteral("semi: Válcováno za tepla | Tyče"));
-    text += QStringLiteral("colour: blue\nmaterial: 4100\nchapter: 11\ntype: Kovy\nname: %1\nnorm: X | Y\nsource: s\n")
+    text.replace(QStringLiteral("balance: Fe"), QStringLiteral("balance: Fe\npdf: ../list"));
+    text += QStringLiteral("colour: blue\nmaterial: 4100\nchapter: 11\ntype: Kovy\nname: %1\nnorm: X | Y\nsource: s\npdf: ../LIST\n")
                 .arg(QString(201, QLatin1Char('x')));
     writeMaterials(text);
     const QString p = problems();
@@ -139,7 +140,8 @@ TEST_F(CatalogueSourceFolder, ReportsEveryMistakeWithItsLine)
                                  "fewer than three \"eq:\"", "unknown state \"+ZZ\"", "belongs to group 2, field 1 needs group 1",
                                  "belongs to group 1, field 2 needs group 2", "unknown key \"colour\"", "number used twice",
                                  "unknown type \"Kovy\"", "Mat.Name longer than 200", "\"chem:\" missing",
-                                 "99-test.txt:2: characters outside windows-1250: σ≤"})
+                                 "99-test.txt:2: characters outside windows-1250: σ≤", "PDF sheet \"../LIST\" used twice",
+                                 "PDF sheet name \"../list\" is not a plain file name"})
         EXPECT_TRUE(p.contains(QString::fromUtf8(expected))) << expected << "\n---\n" << p.toStdString();
 }
 

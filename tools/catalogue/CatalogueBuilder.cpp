@@ -183,6 +183,7 @@ QStringList validateSource(const CatalogueSource &src)
         errors << QStringLiteral("chapters.csv: the own-material folder -1 is missing");
 
     QSet<int> numbers;
+    QSet<QString> pdfNames;
     for (const MaterialSource &m : src.materials) {
         const QString at = m.where();
         auto err = [&](const QString &msg) { errors << QStringLiteral("%1: material %2: %3").arg(at).arg(m.number).arg(msg); };
@@ -202,6 +203,14 @@ QStringList validateSource(const CatalogueSource &src)
         if (numbers.contains(m.number))
             err(QStringLiteral("number used twice"));
         numbers.insert(m.number);
+        if (!m.pdf.isEmpty()) {
+            // The sheet is a file name below data/pdf; two materials cannot share one.
+            if (pdfNames.contains(m.pdf.toLower()))
+                err(QStringLiteral("PDF sheet \"%1\" used twice").arg(m.pdf));
+            pdfNames.insert(m.pdf.toLower());
+            if (m.pdf.contains(QLatin1Char('/')) || m.pdf.contains(QLatin1Char('\\')) || m.pdf.startsWith(QLatin1Char('.')))
+                err(QStringLiteral("PDF sheet name \"%1\" is not a plain file name").arg(m.pdf));
+        }
         if (!codes.chapterText.contains(m.chapter) || m.chapter == -1)
             err(QStringLiteral("unknown chapter %1").arg(m.chapter));
         if (!codes.matTypes.contains(m.type))
