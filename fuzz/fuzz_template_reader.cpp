@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 
 using namespace orv;
 
@@ -29,6 +30,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     second.Details = {&d0, &d1};
     second.SetPredloha(templateLinesFromBytes(templateBytesFromLines(written)));
     const QStringList again = writeTemplate(second);
+    if (written != again) {
+        for (qsizetype i = 0; i < std::max(written.size(), again.size()); ++i) {
+            const QString a = written.value(i), b = again.value(i);
+            if (a != b)
+                std::fprintf(stderr, "line %d:\n  %s\n  %s\n", int(i), a.toUtf8().constData(),
+                             b.toUtf8().constData());
+        }
+    }
     fuzz::check(written == again, "written template does not read back to the same model");
     fuzz::check(first.Sections.count() == 5 + 2 * first.Groups.count(), "section count");
     return 0;

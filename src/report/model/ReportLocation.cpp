@@ -60,6 +60,9 @@ void TReportLocation::setReportAlias(const QString &alias)
 QString TReportLocation::TemplatePath(bool hasDataSet, const AliasLookup &aliasDir, bool designing,
                                       const QString &exeDir, const Warn &warn) const
 {
+    // Without a name there is no file, whichever directory would hold it.
+    if (m_name.isEmpty())
+        return QString();
     if (!m_alias.isEmpty()) {
         if (hasDataSet) {
             const QString dir = aliasDir ? aliasDir(m_alias) : QString();

@@ -152,16 +152,18 @@ struct Fields {
     bool boolean(int k, bool def = false) const { return integer(k, def ? 1 : 0) != 0; }
 };
 
-// The number at the start of a text ("12abc" gives 12), capped so it stays an int.
+// Numbers of fields, variables and functions never come near this; larger ones are cut
+// to it so that arithmetic on them stays defined and a written number reads back the same.
+constexpr int kMaxSourceNumber = 1000000000;
+
+// The number at the start of a text ("12abc" gives 12).
 int leadingNumber(const QString &t)
 {
     qint64 v = 0;
     for (QChar c : t) {
         if (c < u'0' || c > u'9')
             break;
-        v = v * 10 + (c.unicode() - '0');
-        if (v > 1000000000)
-            v = 1000000000;
+        v = std::min<qint64>(v * 10 + (c.unicode() - '0'), kMaxSourceNumber);
     }
     return int(v);
 }
@@ -336,7 +338,7 @@ void readElement(TSestavaModel &m, const Fields &fl, TSiReportElement &e)
 
     // The total page count variable was inserted at index 4 in format 1 level 3.
     if (kind == ekVariable && m.FormatVersion <= 1 && m.FormatLevel < 3 && e.SourceIndex > 3)
-        ++e.SourceIndex;
+        e.SourceIndex = std::min(e.SourceIndex + 1, kMaxSourceNumber);
     if ((kind == ekField || kind == ekFieldLabel)
         && (e.SourceIndex < 0 || e.SourceIndex >= m.FieldCount()))
         e.SourceIndex = 0;

@@ -247,6 +247,12 @@ TEST_F(TemplateFileTest, VariableNumbersOfOldTemplatesShift)
     EXPECT_EQ(report.Sections.at(skBody)->element(0)->SourceIndex, 4);
     report.SetPredloha({"I,1,2,0,0", line});
     EXPECT_EQ(report.Sections.at(skBody)->element(0)->SourceIndex, 4);
+    // Absurd numbers are cut, and the shift keeps them where a rewrite reads them back.
+    report.SetPredloha({"I,1,1,0,2", "T,5,88888888888888,0,0,1,1"});
+    const TSiReportElement *e = only(skBody);
+    EXPECT_EQ(e->SourceIndex, 1000000000);
+    report.SetPredloha({writeElementLine("T", *e)});
+    EXPECT_EQ(only(skBody)->SourceIndex, 1000000000);
 }
 
 TEST_F(TemplateFileTest, FontSuffixesSizesAndColours)

@@ -1,0 +1,60 @@
+#include "report/model/SestavaMessages.h"
+
+#include <QDebug>
+
+namespace orv {
+
+QString sestErrorText(int code)
+{
+    switch (code) {
+    case seOk: return QStringLiteral("Hotovo");
+    case seNoPrinter: return QStringLiteral("V systému není nainstalovaná žádná tiskárna");
+    case seCancelled: return QStringLiteral("Přerušeno uživatelem");
+    case seTemplateNotLoaded: return QStringLiteral("Předloha nebyla načtena");
+    case seTemplateNotSaved: return QStringLiteral("Předloha nebyla uložena");
+    case seOutputNotWritten: return QStringLiteral("Výstupní soubor se nepodařilo uložit");
+    case seBusy: return QStringLiteral("Probíhá jiný tisk nebo náhled");
+    case seNotReady: return QStringLiteral("Data nejsou připravena nebo funkce není k dispozici");
+    default: return QStringLiteral("Chyba %1").arg(code);
+    }
+}
+
+namespace {
+TSestMessageHandler &handler()
+{
+    static TSestMessageHandler h;
+    return h;
+}
+TSestProgressFactory &progressFactory()
+{
+    static TSestProgressFactory f;
+    return f;
+}
+} // namespace
+
+void setSestMessageHandler(TSestMessageHandler h)
+{
+    handler() = std::move(h);
+}
+
+bool showSestMessage(TSestMessageKind kind, const QString &caption, const QString &text)
+{
+    if (handler())
+        return handler()(kind, caption, text);
+    qWarning().noquote() << caption + QStringLiteral(": ") + text;
+    return false;
+}
+
+TSestProgress::~TSestProgress() = default;
+
+void setSestProgressFactory(TSestProgressFactory factory)
+{
+    progressFactory() = std::move(factory);
+}
+
+std::unique_ptr<TSestProgress> createSestProgress(const QString &caption)
+{
+    return progressFactory() ? progressFactory()(caption) : nullptr;
+}
+
+} // namespace orv
