@@ -9,6 +9,7 @@
 #include <sqlite3.h>
 
 #include <climits>
+#include <cstring>
 #include <unordered_map>
 
 namespace orv::db {
@@ -60,6 +61,18 @@ bool isNumeric(const QVariant &v)
         || t == QMetaType::UInt || t == QMetaType::Float;
 }
 
+// The number a numeric cell holds, read without the general conversion machinery.
+double numberOf(const QVariant &v)
+{
+    switch (v.typeId()) {
+    case QMetaType::Int: return *static_cast<const int *>(v.constData());
+    case QMetaType::LongLong: return double(*static_cast<const qlonglong *>(v.constData()));
+    case QMetaType::Double: return *static_cast<const double *>(v.constData());
+    case QMetaType::Bool: return *static_cast<const bool *>(v.constData()) ? 1.0 : 0.0;
+    default: return v.toDouble();
+    }
+}
+
 bool sameValue(const QVariant &a, const QVariant &b)
 {
     const bool an = !a.isValid() || a.isNull(), bn = !b.isValid() || b.isNull();
@@ -73,9 +86,72 @@ const QVariant kNull;
 
 } // namespace
 
+// Open-addressing table from a number to the first row holding it: one flat array, so that
+// building it over a large result is a single pass without an allocation per row.
+class NumberIndex {
+public:
+    void reserve(int count)
+    {
+        size_t cap = 16;
+        while (cap < size_t(count) * 2)
+            cap <<= 1;
+        m_keys.assign(cap, 0);
+        m_rows.assign(cap, -1);
+        m_mask = cap - 1;
+    }
+    // Keeps the row already stored for the key (the first one when filled in row order).
+    void insert(double key, int row)
+    {
+        const quint64 k = bits(key);
+        for (size_t i = hash(k) & m_mask;; i = (i + 1) & m_mask) {
+            if (m_rows[i] < 0) {
+                m_keys[i] = k;
+                m_rows[i] = row;
+                return;
+            }
+            if (m_keys[i] == k)
+                return;
+        }
+    }
+    int find(double key) const
+    {
+        if (m_rows.empty())
+            return -1;
+        const quint64 k = bits(key);
+        for (size_t i = hash(k) & m_mask;; i = (i + 1) & m_mask) {
+            if (m_rows[i] < 0)
+                return -1;
+            if (m_keys[i] == k)
+                return m_rows[i];
+        }
+    }
+
+private:
+    static quint64 bits(double d)
+    {
+        if (d == 0)
+            d = 0; // -0 and +0 are one key
+        quint64 b;
+        std::memcpy(&b, &d, sizeof b);
+        return b;
+    }
+    static size_t hash(quint64 x)
+    {
+        x ^= x >> 33;
+        x *= 0xff51afd7ed558ccdULL;
+        x ^= x >> 33;
+        x *= 0xc4ceb9fe1a85ec53ULL;
+        x ^= x >> 33;
+        return size_t(x);
+    }
+    std::vector<quint64> m_keys;
+    std::vector<int> m_rows;
+    size_t m_mask = 0;
+};
+
 // Hash index of one result column, built on the first exact locate and dropped on any change.
 struct DataSet::ColumnIndex {
-    std::unordered_map<double, int> numbers;
+    NumberIndex numbers;
     QHash<QString, int> texts;
     int nullRow = -1;
 };
@@ -963,24 +1039,28 @@ int DataSet::find(const QString &fieldNames, const QVariantList &values, LocateO
         auto &ix = m_indexes[size_t(col)];
         if (!ix) {
             ix = std::make_unique<ColumnIndex>();
-            ix->numbers.reserve(size_t(n));
-            for (int r = n - 1; r >= 0; --r) { // backwards, so the first row wins
+            ix->numbers.reserve(n);
+            for (int r = 0; r < n; ++r) {
                 const QVariant &v = cell(rowOf(r), col);
-                if (v.isNull())
-                    ix->nullRow = r;
-                else if (isNumeric(v))
-                    ix->numbers[v.toDouble()] = r;
-                else
-                    ix->texts.insert(v.toString(), r);
+                if (v.isNull()) {
+                    if (ix->nullRow < 0)
+                        ix->nullRow = r;
+                } else if (isNumeric(v)) {
+                    ix->numbers.insert(numberOf(v), r);
+                } else {
+                    const QString key = v.toString();
+                    if (!ix->texts.contains(key)) // the first row wins
+                        ix->texts.insert(key, r);
+                }
             }
         }
         const QVariant &want = values[0];
         if (want.isNull())
             return ix->nullRow;
         if (isNumeric(want)) {
-            auto it = ix->numbers.find(want.toDouble());
-            if (it != ix->numbers.end())
-                return it->second;
+            const int row = ix->numbers.find(numberOf(want));
+            if (row >= 0)
+                return row;
             // A number may also be stored as its text.
             auto t = ix->texts.constFind(want.toString());
             return t != ix->texts.constEnd() ? t.value() : -1;
@@ -991,9 +1071,9 @@ int DataSet::find(const QString &fieldNames, const QVariantList &values, LocateO
         bool ok = false;
         const double d = want.toString().toDouble(&ok);
         if (ok && flds[0]->isNumeric()) {
-            auto it = ix->numbers.find(d);
-            if (it != ix->numbers.end())
-                return it->second;
+            const int row = ix->numbers.find(d);
+            if (row >= 0)
+                return row;
         }
         return -1;
     }

@@ -147,3 +147,29 @@ TEST(DataSet, DetailOfAnEmptyOrClosedMasterIsEmpty)
     norms.refresh();
     EXPECT_EQ(norms.recordCount(), 0);
 }
+
+TEST(DataSet, LocateFindsTheFirstOfEqualValuesAndSeesChanges)
+{
+    TempDb db;
+    db.cat.exec(QStringLiteral("insert into Elements (Number, Name, Label) values (1, 'a', 'Cr'), (2, 'b', 'Ni'), "
+                               "(3, 'c', 'Cr'), (4, 'd', null), (5, 'e', null)"));
+    DataSet t(QStringLiteral("t"), &db.cat);
+    t.setTableName(QStringLiteral("Elements"));
+    t.open();
+    t.last();
+    ASSERT_TRUE(t.locate(QStringLiteral("Label"), QStringLiteral("Cr")));
+    EXPECT_EQ(t.value(QStringLiteral("Number")).toInt(), 1);
+    ASSERT_TRUE(t.locate(QStringLiteral("Label"), QVariant()));
+    EXPECT_EQ(t.value(QStringLiteral("Number")).toInt(), 4);
+    ASSERT_TRUE(t.locate(QStringLiteral("Number"), 1.0));
+    EXPECT_EQ(t.recNo(), 0);
+    // An edit moves the value; the index built before must not answer with the old row.
+    ASSERT_TRUE(t.edit());
+    t.setValue(QStringLiteral("Label"), QStringLiteral("Mo"));
+    ASSERT_TRUE(t.post());
+    ASSERT_TRUE(t.locate(QStringLiteral("Label"), QStringLiteral("Cr")));
+    EXPECT_EQ(t.value(QStringLiteral("Number")).toInt(), 3);
+    ASSERT_TRUE(t.remove());
+    EXPECT_FALSE(t.locate(QStringLiteral("Label"), QStringLiteral("Cr")));
+    EXPECT_TRUE(t.locate(QStringLiteral("Label"), QStringLiteral("Mo")));
+}
