@@ -261,12 +261,12 @@ TEST_F(DemoCatalogue, CzechTextsSurviveAndSortAsWritten)
     EXPECT_EQ(count(*db, QStringLiteral("select count(*) from CompareNorms where Label<>trim(Label) or Name<>trim(Name)")), 0);
 }
 
-TEST_F(DemoCatalogue, HotStrengthForBoilerSteels)
+TEST_F(DemoCatalogue, HotStrengthForBoilerAndHeatResistingSteels)
 {
-    // The boiler and pressure-vessel chapter carries values above room temperature (the
-    // product standards give the proof strength up to 500 °C and more).
+    // The chapters of steels for elevated temperatures carry values above room temperature
+    // (proof strength of boiler steels, creep rupture strength of heat-resisting steels).
     const QString sql = QStringLiteral(
-        "select c.Text from Nodes c where c.Text='Oceli pro kotle a tlakové nádoby' and exists "
+        "select c.Text from Nodes c where c.Text in ('Oceli pro kotle a tlakové nádoby','Žáruvzdorné oceli') and exists "
         "(select 1 from Nodes m where m.ParentNo=c.Number) and not exists (select 1 from Nodes m join SemiProd sp on sp.MaterialNo=m.MaterialNo "
         "join States st on st.SemiPrNo=sp.Number join Dimens di on di.StateNo=st.Number join MechProp mp on mp.DimensionNo=di.Number "
         "join Temps te on te.PropertyNo=mp.Number where m.ParentNo=c.Number and te.Temperature>20)");
