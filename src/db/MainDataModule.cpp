@@ -2,6 +2,7 @@
 
 #include "db/NextNumber.h"
 #include "db/Schema.h"
+#include "db/SetupValues.h"
 
 #include <QDir>
 
@@ -320,24 +321,12 @@ void MainDataModule::attachBehaviour()
 
 QString MainDataModule::setupValue(const QString &key)
 {
-    if (!tSetup.isOpen())
-        tSetup.open();
-    if (tSetup.locate(QStringLiteral("Items"), key))
-        return tSetup.value(QStringLiteral("Value")).toString();
-    return QString();
+    return readSetupValue(tSetup, key);
 }
 
 void MainDataModule::setSetupValue(const QString &key, const QString &value)
 {
-    if (!tSetup.isOpen())
-        tSetup.open();
-    if (tSetup.locate(QStringLiteral("Items"), key))
-        tSetup.edit();
-    else
-        tSetup.append();
-    tSetup.setValue(QStringLiteral("Items"), key);
-    tSetup.setValue(QStringLiteral("Value"), value);
-    tSetup.post();
+    writeSetupValue(tSetup, key, value);
 }
 
 } // namespace orv::db
