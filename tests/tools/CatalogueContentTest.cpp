@@ -272,3 +272,13 @@ TEST_F(DemoCatalogue, HotStrengthForBoilerAndHeatResistingSteels)
         "join Temps te on te.PropertyNo=mp.Number where m.ParentNo=c.Number and te.Temperature>20)");
     EXPECT_EQ(count(*db, QStringLiteral("select count(*) from (%1)").arg(sql)), 0) << listing(sql).toStdString();
 }
+
+TEST_F(DemoCatalogue, EveryChapterHoldsGrades)
+{
+    // Sub-chapters without sub-chapters of their own hold materials; the demo catalogue is
+    // at least 150 grades.
+    const QString empty = QStringLiteral(
+        "select c.Text from Nodes c where c.MaterialNo is null and c.Number<>-1 and not exists (select 1 from Nodes x where x.ParentNo=c.Number)");
+    EXPECT_EQ(count(*db, QStringLiteral("select count(*) from (%1)").arg(empty)), 0) << listing(empty).toStdString();
+    EXPECT_GE(count(*db, QStringLiteral("select count(*) from Mat")), 150);
+}
