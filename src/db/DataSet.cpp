@@ -1406,6 +1406,7 @@ bool DataSet::post()
             storedPos = storedRowCount();
         else
             storedPos = rowOf(m_editRow);
+        emit rowAboutToBeInserted(m_useView ? std::clamp(m_editRow, 0, int(m_view.size())) : storedPos);
         const qsizetype at = qsizetype(storedPos) * m_cols;
         m_data.insertGap(at, m_cols);
         std::move(m_buffer.begin(), m_buffer.end(), m_data.data() + at);
@@ -1496,6 +1497,7 @@ bool DataSet::remove()
 
     const int viewRow = m_cur;
     const int stored = rowOf(viewRow);
+    emit rowAboutToBeRemoved(viewRow);
     m_data.erase(qsizetype(stored) * m_cols, m_cols);
     if (m_useView) {
         m_view.erase(m_view.begin() + viewRow);

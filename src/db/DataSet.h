@@ -207,7 +207,9 @@ signals:
     void closed();
     void rowsReset();              // rows reloaded or filter changed
     void rowChanged(int row);      // values of a row changed (edit buffer or post)
-    void rowInserted(int row);     // a posted new row now stands at `row`
+    void rowAboutToBeInserted(int row); // a posted new row is about to stand at `row`
+    void rowInserted(int row);          // ... and now stands there
+    void rowAboutToBeRemoved(int row);
     void rowRemoved(int row);
     void currentRowChanged(int row);
     void stateChanged(orv::db::DataSetState state);

@@ -16,15 +16,14 @@ DataSetModel::DataSetModel(DataSet *dataSet, QObject *parent) : QAbstractTableMo
         if (row >= 0 && row < rowCount() && !m_columns.isEmpty())
             emit dataChanged(index(row, 0), index(row, columnCount() - 1));
     });
-    connect(m_ds, &DataSet::rowInserted, this, [this](int row) {
-        // The row is already in the data set; announce it as the views expect.
+    connect(m_ds, &DataSet::rowAboutToBeInserted, this, [this](int row) {
         beginInsertRows(QModelIndex(), row, row);
-        endInsertRows();
     });
-    connect(m_ds, &DataSet::rowRemoved, this, [this](int row) {
+    connect(m_ds, &DataSet::rowInserted, this, [this](int) { endInsertRows(); });
+    connect(m_ds, &DataSet::rowAboutToBeRemoved, this, [this](int row) {
         beginRemoveRows(QModelIndex(), row, row);
-        endRemoveRows();
     });
+    connect(m_ds, &DataSet::rowRemoved, this, [this](int) { endRemoveRows(); });
     connect(m_ds, &DataSet::currentRowChanged, this, [this](int row) {
         if (!m_syncing)
             emit currentRowChanged(row);

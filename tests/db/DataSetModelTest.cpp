@@ -55,8 +55,13 @@ TEST(DataSetModel, ColumnsRowsAndCurrentRowFollowTheDataSet)
     EXPECT_DOUBLE_EQ(t.valueAt(1, QStringLiteral("DIGRESS")).toDouble(), 3.5);
 
     // Rows added and removed through the data set appear in the model.
+    // Views are told before and after, with the counts they expect at each moment.
     int inserted = 0;
-    QObject::connect(&m, &QAbstractItemModel::rowsInserted, [&] { ++inserted; });
+    QList<int> countsSeen;
+    QObject::connect(&m, &QAbstractItemModel::rowsAboutToBeInserted, [&] { countsSeen << m.rowCount(); });
+    QObject::connect(&m, &QAbstractItemModel::rowsInserted, [&] { ++inserted; countsSeen << m.rowCount(); });
+    QObject::connect(&m, &QAbstractItemModel::rowsAboutToBeRemoved, [&] { countsSeen << m.rowCount(); });
+    QObject::connect(&m, &QAbstractItemModel::rowsRemoved, [&] { countsSeen << m.rowCount(); });
     ASSERT_TRUE(t.append());
     t.setValue(QStringLiteral("NUMBER"), 3);
     t.setValue(QStringLiteral("ELEMENTNO"), 1);
@@ -66,4 +71,5 @@ TEST(DataSetModel, ColumnsRowsAndCurrentRowFollowTheDataSet)
     EXPECT_EQ(m.data(m.index(2, 0)).toString(), QStringLiteral("Uhlík"));
     ASSERT_TRUE(t.remove());
     EXPECT_EQ(m.rowCount(), 2);
+    EXPECT_EQ(countsSeen, (QList<int>{2, 3, 3, 2}));
 }
