@@ -162,6 +162,22 @@ TEST_F(CatalogueSourceFolder, RejectsImpossibleCompositionsAndHierarchy)
     EXPECT_FALSE(QFile::exists(dir.path() + QStringLiteral("/out/catalogue.sqlite")));
 }
 
+TEST_F(CatalogueSourceFolder, AcceptsByteOrderMarksAndWindowsLineEnds)
+{
+    QString text = QString::fromUtf8(goodMaterial);
+    text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    writeMaterials(QChar(0xFEFF) + text);
+    QFile csv(dir.path() + QStringLiteral("/codes/Tree.csv"));
+    ASSERT_TRUE(csv.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    csv.write("\xEF\xBB\xBFNUMBER;LABEL\r\n1;Obsah katalogu\r\n");
+    csv.close();
+    EXPECT_EQ(problems(), QString());
+    const CatalogueSource src = readCatalogueSource(dir.path());
+    ASSERT_EQ(src.materials.size(), 1);
+    EXPECT_EQ(src.materials[0].purpose, QStringLiteral("první část druhá část"));
+    EXPECT_EQ(src.codes[QStringLiteral("Tree")].rows.value(0).value(1), QStringLiteral("Obsah katalogu"));
+}
+
 TEST(CatalogueSourceParts, RangesAndPurposePieces)
 {
     Range r;

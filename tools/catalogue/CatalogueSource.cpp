@@ -19,7 +19,11 @@ QString readText(const QString &path)
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
         throw ToolError(QStringLiteral("Cannot read %1").arg(path));
-    return QString::fromUtf8(f.readAll());
+    QString text = QString::fromUtf8(f.readAll());
+    // Editors on some systems put a byte-order mark in front of UTF-8 files.
+    if (text.startsWith(QChar(0xFEFF)))
+        text.remove(0, 1);
+    return text;
 }
 
 bool parseNumber(const QString &t, double &out)
