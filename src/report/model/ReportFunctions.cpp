@@ -7,6 +7,32 @@
 
 namespace orv {
 
+QStringList functionTypeNames()
+{
+    return {QStringLiteral("Číselná"), QStringLiteral("Řetězcová")};
+}
+
+QStringList aggregationNames()
+{
+    return {QStringLiteral("(Žádné)"), QStringLiteral("Počet"), QStringLiteral("Součet"),
+            QStringLiteral("Průměr"), QStringLiteral("Minimum"), QStringLiteral("Maximum"),
+            QStringLiteral("Směrodat.odch."), QStringLiteral("Relat.sm.odch.")};
+}
+
+QStringList floatFormatNames()
+{
+    return {QStringLiteral("General"), QStringLiteral("Exponent"), QStringLiteral("Fixed"),
+            QStringLiteral("Number"), QStringLiteral("Currency")};
+}
+
+QStringList resetLevelNames(int groupCount)
+{
+    QStringList names{QStringLiteral("Sestavy"), QStringLiteral("Stránky")};
+    for (int k = 0; k < groupCount; ++k)
+        names << QStringLiteral("Skupiny %1").arg(k + 1);
+    return names;
+}
+
 TRadekFunkce::TRadekFunkce() = default;
 TRadekFunkce::~TRadekFunkce() = default;
 

@@ -5,6 +5,7 @@
 #include "report/model/CalcType.h"
 
 #include <QString>
+#include <QStringList>
 #include <memory>
 #include <vector>
 
@@ -27,6 +28,12 @@ enum Aggregation : int {
 enum FloatFormat : int { ffGeneral = 0, ffExponent = 1, ffFixed = 2, ffNumber = 3, ffCurrency = 4 };
 
 enum ResetLevel : int { rlReport = 0, rlPage = 1, rlGroupBase = 2 };
+
+// The choices of the function dialog, in the order of their codes.
+QStringList functionTypeNames();      // "Číselná", "Řetězcová"
+QStringList aggregationNames();       // "(Žádné)", "Počet", ... "Relat.sm.odch."
+QStringList floatFormatNames();       // "General", ... "Currency"
+QStringList resetLevelNames(int groupCount);   // "Sestavy", "Stránky", "Skupiny 1", ...
 
 class TRadekFunkce {
 public:

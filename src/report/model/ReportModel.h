@@ -94,6 +94,10 @@ private:
     std::vector<std::unique_ptr<TPolSkup>> m_items;
 };
 
+class TSestavaModel;
+// The detail reports attached to a master, in the order they were attached (not owned).
+using TListDetailu = QList<TSestavaModel *>;
+
 // The model part of a report. The report component derives from it and answers the data
 // questions (fields, pictures) from its data link; the base answers as a report without data.
 class TSestavaModel : public TExprContext {
@@ -119,7 +123,7 @@ public:
     TListOddilu Sections;
     TListSkupin Groups;
     TListFunkci Functions;
-    QList<TSestavaModel *> Details;   // not owned; detail n of the template's D lines
+    TListDetailu Details;   // detail n of the template's D lines
 
     TOddilSestavy *section(int kind) const { return Sections.at(kind); }
 
