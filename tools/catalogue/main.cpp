@@ -21,7 +21,7 @@ namespace {
 int usage()
 {
     QTextStream(stderr) << "usage:\n"
-                           "  orv_catalogue build <source folder> <data folder> [--no-pdf]\n"
+                           "  orv_catalogue build <source folder> <data folder> [--no-pdf] [--chapters]\n"
                            "  orv_catalogue validate <source folder>\n"
                            "  orv_catalogue import <paradox folder> <data folder>\n"
                            "  orv_catalogue generate <source folder> <data folder> [--materials N] [--seed S]\n";
@@ -59,6 +59,9 @@ int main(int argc, char **argv)
             out << "catalogue: " << s.materials << " materials\n";
             for (auto it = s.perChapter.begin(); it != s.perChapter.end(); ++it)
                 out << "  " << it.key() << ": " << it.value() << '\n';
+            if (args.contains(QStringLiteral("--chapters")))
+                for (auto it = s.perSubChapter.begin(); it != s.perSubChapter.end(); ++it)
+                    out << "    " << it.key() << ": " << it.value() << '\n';
             if (!args.contains(QStringLiteral("--no-pdf"))) {
                 const PdfSummary p = writePdfSheets(src, args[3] + QStringLiteral("/pdf"));
                 out << "pdf: " << p.sheets << " sheets, " << p.diagrams << " diagrams\n";
