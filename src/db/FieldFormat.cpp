@@ -36,45 +36,24 @@ Mask parseMask(const QString &m)
     out.valid = true;
     out.prefix = m.left(first);
     out.suffix = m.mid(last + 1);
+    // Before the point: '0's are digits always shown, a ',' switches grouping on. After it:
+    // every place up to the last '0' is shown, the '#' places after that only when needed.
     bool afterPoint = false;
     for (qsizetype i = first; i <= last; ++i) {
         const QChar c = m[i];
         if (c == u'.') {
             afterPoint = true;
-        } else if (c == u',') {
-            if (!afterPoint)
-                out.thousands = true;
-        } else if (c == u'0') {
-            if (afterPoint) {
-                ++out.minDec;
-                out.maxDec = std::max(out.maxDec, out.minDec);
-                // a '0' after a '#' still counts as a mandatory digit up to its place
-            } else {
-                ++out.minInt;
-            }
-        } else if (c == u'#') {
-            if (afterPoint)
-                ++out.maxDec;
-        }
-    }
-    // "0.0#" : mandatory digits are the leading run of zeros after the point.
-    int dec = 0, mand = 0;
-    bool seenPoint = false, sawHash = false;
-    for (qsizetype i = first; i <= last; ++i) {
-        const QChar c = m[i];
-        if (c == u'.')
-            seenPoint = true;
-        else if (seenPoint && (c == u'0' || c == u'#')) {
-            ++dec;
-            if (c == u'#')
-                sawHash = true;
+        } else if (!afterPoint) {
             if (c == u'0')
-                mand = dec; // a zero makes every place up to it mandatory
+                ++out.minInt;
+            else if (c == u',')
+                out.thousands = true;
+        } else if (c == u'0' || c == u'#') {
+            ++out.maxDec;
+            if (c == u'0')
+                out.minDec = out.maxDec;
         }
     }
-    (void)sawHash;
-    out.maxDec = dec;
-    out.minDec = mand;
     return out;
 }
 
