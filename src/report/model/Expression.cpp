@@ -654,21 +654,24 @@ std::vector<ListItem> parseList(TExprContext *ctx, const QString &t, bool inList
         if (isRefPrefix(c)) {
             int j = i + 1;
             TCalcType v;
+            int num = 0;
+            QString name;
             if (j < n && isAsciiDigit(t.at(j))) {
-                int num = 0, digits = 0;
-                while (j < n && isAsciiDigit(t.at(j)) && digits < 3) {
+                for (int digits = 0; j < n && isAsciiDigit(t.at(j)) && digits < 3; ++digits, ++j)
                     num = num * 10 + (t.at(j).unicode() - '0');
-                    ++j;
-                    ++digits;
-                }
-                v = resolveReference(ctx, c, num);
             } else if (j < n && isNameStart(t.at(j))) {
                 const int ns = j;
                 while (j < n && isNameChar(t.at(j)))
                     ++j;
-                const int num = ctx && (c == u'#' || c == u'@')
-                                    ? ctx->ReferenceNumber(c, t.mid(ns, j - ns)) : 0;
+                name = t.mid(ns, j - ns);
+            }
+            // An item whose value cannot be had is an empty item, whatever the resolver does.
+            try {
+                if (!name.isEmpty())
+                    num = ctx && (c == u'#' || c == u'@') ? ctx->ReferenceNumber(c, name) : 0;
                 v = resolveReference(ctx, c, num);
+            } catch (...) {
+                v = TCalcType();
             }
             if (!inList && c == u'%')
                 v = TCalcType();

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <stdexcept>
 
 using namespace orv;
 using orv::test::DataReport;
@@ -346,6 +347,36 @@ TEST(StrToNum, ToleratesBothSeparatorsAndRejectsTheRest)
         EXPECT_EQ(StrToNum("9e999"), 0);
         EXPECT_EQ(StrToNum("1e-999"), 0);
     }
+}
+
+} // namespace
+
+namespace {
+
+// A resolver that fails the way user code in a data event might.
+class ThrowingContext : public TExprContext {
+public:
+    TCalcType ReferenceValue(QChar, int) override { throw std::runtime_error("data gone"); }
+    int ReferenceNumber(QChar, const QString &) override { return 1; }
+};
+
+TEST(ExpressionFailures, AThrowingResolverIsAnErrorNotAnEscape)
+{
+    ThrowingContext ctx;
+    TEvalResult r;
+    EXPECT_NO_THROW(r = Evaluate(&ctx, "1+#Name"));
+    EXPECT_EQ(r.Error, eeDomain);
+    EXPECT_EQ(r.Position, 2);
+    TListFunkci functions;
+    TRadekFunkce *f = functions.add();
+    f->Expression = "#1";
+    f->Aggregation = agCount;
+    functions.MarkReset(-1);
+    EXPECT_NO_THROW(functions.ComputeAll(&ctx));
+    EXPECT_EQ(f->Value.Number, 1);   // counted with an empty value
+    QStringList items;
+    EXPECT_NO_THROW(items = SplitList(&ctx, "#1,a,#Name"));
+    EXPECT_EQ(items, QStringList({"", "a", ""}));
 }
 
 } // namespace
