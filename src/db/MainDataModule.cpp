@@ -90,6 +90,11 @@ MainDataModule::MainDataModule(const QString &dataRoot, const QString &programDi
 MainDataModule::~MainDataModule()
 {
     groupMembersChanged = nullptr;
+    // Closing a master refreshes its details, which would post their pending rows; the run is
+    // over, so every unposted row is dropped first, as closing a data set does.
+    for (DataSet *ds : {&tUserChemComp, &tSetupChemComp, &tSetup, &tUserMechProp, &qPropTypeParent, &qPropTypeChildSelect, &qPropTypeSelect, &tUserNotice})
+        if (ds->isEditing())
+            ds->cancel();
     for (DataSet *ds : {&tUserMechProp, &tPropType, &tSttypes, &tSemTypes, &tSetup, &tSetupChemComp,
                         &tUserChemComp, &tElements, &qCountry, &tNodes, &qDbTree, &qTree, &qMatFind,
                         &qMatTypes, &qPropTypeChild, &tUserNotice, &qPropTypeParent,

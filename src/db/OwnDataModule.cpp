@@ -53,6 +53,11 @@ OwnDataModule::OwnDataModule(MainDataModule &main, const StartupProgress &progre
 OwnDataModule::~OwnDataModule()
 {
     materialChanged = nullptr;
+    // Closing a master refreshes its details, which would post their pending rows; the run is
+    // over, so every unposted row is dropped first, as closing a data set does.
+    for (DataSet *ds : {&qNodes, &qMat, &qNorms, &qChemComp, &qCompareNorms, &qUserNotices, &qNotices, &qNodesIns, &qMatIns})
+        if (ds->isEditing())
+            ds->cancel();
     for (DataSet *ds : {&qCountry, &qElements, &qCompareNorms, &qChemComp, &qNorms, &qNodes, &qMat, &qMatIns,
                         &qUserNotices, &qNotices, &qNodesIns, &qMatTypes, &qTemp}) {
         try {

@@ -285,3 +285,48 @@ TEST_F(Modules, TreeFollowsQuickFindResults)
     EXPECT_EQ(main->qDbTree.value(QStringLiteral("Text")).toString(), u"Ocel A");
     EXPECT_EQ(main->qDbTree.valueAt(0, QStringLiteral("Private")).toString(), u"N");
 }
+
+TEST_F(Modules, CopyPathsNumberRowsAndMirrorAsTheyStand)
+{
+    start();
+    // qMatIns copies a material: PurposeAll is taken as it stands, not recomputed.
+    DataSet &ins = own->qMatIns;
+    ASSERT_TRUE(ins.append());
+    EXPECT_EQ(ins.value(QStringLiteral("Number")).toInt(), 1);
+    ins.setValue(QStringLiteral("Name"), QStringLiteral("Kopie"));
+    ins.setValue(QStringLiteral("Purpose"), QStringLiteral("p"));
+    ins.setValue(QStringLiteral("PurposeAll"), QStringLiteral("jak stojí"));
+    ins.setValue(QStringLiteral("Private"), QStringLiteral("A"));
+    ASSERT_TRUE(ins.post());
+    EXPECT_EQ(sql(QStringLiteral("select PurposeAll from private_MAT where Number=1")).toString(), QStringLiteral("jak stojí"));
+    ASSERT_TRUE(ins.edit());
+    ins.setValue(QStringLiteral("Name"), QStringLiteral("Kopie 2"));
+    ASSERT_TRUE(ins.post());
+    EXPECT_EQ(sql(QStringLiteral("select Name from private_MAT")).toString(), u"Kopie") << "only new qMatIns rows are mirrored";
+
+    own->qNodesIns.open(); // not opened at start-up
+    ASSERT_TRUE(own->qNodesIns.append());
+    EXPECT_EQ(own->qNodesIns.value(QStringLiteral("Number")).toInt(), 1);
+    own->qNodesIns.cancel();
+
+    // A note edited in place keeps one mirror row; a note whose copy went missing gets it back.
+    DataSet &notices = own->qNotices;
+    ASSERT_TRUE(notices.append());
+    notices.setValue(QStringLiteral("Notice"), QStringLiteral("první"));
+    ASSERT_TRUE(notices.post());
+    ASSERT_TRUE(notices.edit());
+    notices.setValue(QStringLiteral("Notice"), QStringLiteral("druhá"));
+    ASSERT_TRUE(notices.post());
+    EXPECT_EQ(count(QStringLiteral("private_NOTICES")), 1);
+    EXPECT_EQ(sql(QStringLiteral("select Notice from private_NOTICES")).toString(), QStringLiteral("druhá"));
+    main->userSession().exec(QStringLiteral("delete from private_NOTICES"));
+    ASSERT_TRUE(notices.edit());
+    notices.setValue(QStringLiteral("Notice"), QStringLiteral("třetí"));
+    ASSERT_TRUE(notices.post());
+    EXPECT_EQ(sql(QStringLiteral("select Number || ':' || Notice from private_NOTICES")).toString(), QStringLiteral("1:třetí"));
+
+    // Composition deviations and property criteria are numbered in their own tables.
+    ASSERT_TRUE(main->tSetupChemComp.append());
+    EXPECT_EQ(main->tSetupChemComp.value(QStringLiteral("NUMBER")).toInt(), 1);
+    main->tSetupChemComp.cancel();
+}
