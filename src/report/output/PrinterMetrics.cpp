@@ -78,6 +78,11 @@ void SetCurrentPrinter(QPrinter *printer)
 
 bool SelectPrinter(int index)
 {
+    // -1 is the current printer: the one chosen before, else the system's default.
+    if (index == -1 && g_current) {
+        printerMetrics() = MetricsOf(*g_current);
+        return true;
+    }
     const QList<QPrinterInfo> printers = QPrinterInfo::availablePrinters();
     QPrinterInfo info;
     if (index == -1)
@@ -85,13 +90,7 @@ bool SelectPrinter(int index)
     else if (index >= 0 && index < printers.size())
         info = printers.at(index);
     if (info.isNull()) {
-        // Keep a printer that the caller set, when the system has none of its own.
-        if (g_current && g_current != g_owned.get()) {
-            printerMetrics() = MetricsOf(*g_current);
-            return true;
-        }
-        g_owned.reset();
-        SetCurrentPrinter(nullptr);
+        printerMetrics().PrinterAvailable = false;
         return false;
     }
     g_owned = std::make_unique<QPrinter>(info, QPrinter::HighResolution);

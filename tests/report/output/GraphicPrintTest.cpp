@@ -172,3 +172,16 @@ TEST_F(PrintTest, PrinterMetricsAndTheirFallbacks)
     EXPECT_EQ(m.OffsetX(), 50 - 25);
     EXPECT_EQ(m.OffsetY(), 70 - 50);
 }
+
+TEST_F(PrintTest, SelectingTheCurrentPrinterKeepsTheOneChosen)
+{
+    SetCurrentPrinter(printer.get());
+    EXPECT_TRUE(SelectPrinter(-1));
+    EXPECT_EQ(currentPrinter(), printer.get());
+    EXPECT_TRUE(printerMetrics().PrinterAvailable);
+    EXPECT_DOUBLE_EQ(printerMetrics().ScaleY(), printer->resolution() / 100.0);
+    // An index beyond the system's printers: no printer available, scales back to 1.
+    EXPECT_FALSE(SelectPrinter(100000));
+    EXPECT_FALSE(printerMetrics().PrinterAvailable);
+    EXPECT_EQ(printerMetrics().ScaleX(), 1.0);
+}
