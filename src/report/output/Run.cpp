@@ -1,0 +1,898 @@
+// The report run: records stepped through the data link, groups, report functions, the page
+// logic, columns, stretch bands, growing texts and detail reports, filling the output store.
+
+#include "report/model/Expression.h"
+#include "report/model/NumberFormat.h"
+#include "report/model/PageSetup.h"
+#include "report/model/Posuvy.h"
+#include "report/model/SestavaMessages.h"
+#include "report/model/TextLayout.h"
+#include "report/output/Sestava.h"
+
+#include <QDateTime>
+#include <QPainter>
+
+#include <algorithm>
+#include <cmath>
+
+namespace orv {
+
+namespace {
+
+// A section visits its elements from the last to the first; a printed list is built once.
+std::vector<TSiReportElement *> allElements(const TOddilSestavy &s)
+{
+    std::vector<TSiReportElement *> v;
+    v.reserve(s.Elements.size());
+    for (const auto &e : s.Elements)
+        v.push_back(e.get());
+    return v;
+}
+
+// A variable's number format with one integer argument: "%d" with optional flags, width
+// and precision ("Strana %d", "%3d", "%.4d"); "%%" is a percent sign. Anything the format
+// cannot take gives the number's own text.
+QString formatInteger(const QString &format, qint64 n)
+{
+    QString out;
+    bool used = false;
+    for (int i = 0; i < format.size(); ++i) {
+        const QChar c = format.at(i);
+        if (c != u'%') {
+            out += c;
+            continue;
+        }
+        if (i + 1 < format.size() && format.at(i + 1) == u'%') {
+            out += u'%';
+            ++i;
+            continue;
+        }
+        int j = i + 1;
+        bool left = false;
+        while (j < format.size() && format.at(j) == u'-') {
+            left = true;
+            ++j;
+        }
+        int width = 0;
+        while (j < format.size() && format.at(j).isDigit())
+            width = std::min(width * 10 + format.at(j++).digitValue(), 255);
+        int precision = -1;
+        if (j < format.size() && format.at(j) == u'.') {
+            ++j;
+            precision = 0;
+            while (j < format.size() && format.at(j).isDigit())
+                precision = std::min(precision * 10 + format.at(j++).digitValue(), 255);
+        }
+        if (j >= format.size() || used)
+            return QString::number(n);
+        const QChar conv = format.at(j).toLower();
+        QString digits;
+        if (conv == u'd' || conv == u'u') {
+            digits = QString::number(n < 0 ? -n : n);
+        } else if (conv == u'x') {
+            digits = QString::number(n, 16).toUpper();
+        } else if (conv == u's') {
+            digits = QString::number(n);
+        } else {
+            return QString::number(n);
+        }
+        if (precision > digits.size())
+            digits = QString(precision - digits.size(), u'0') + digits;
+        if (n < 0 && (conv == u'd' || conv == u'u'))
+            digits.prepend(u'-');
+        if (digits.size() < width)
+            digits = left ? digits + QString(width - digits.size(), u' ')
+                          : QString(width - digits.size(), u' ') + digits;
+        out += digits;
+        used = true;
+        i = j;
+    }
+    return out;
+}
+
+TTextFont layoutFont(const TElementFont &f)
+{
+    TTextFont t;
+    t.Name = f.Name;
+    t.Size = f.Size;
+    t.Color = quint32(f.Color);
+    t.Bold = f.bold();
+    t.Italic = f.italic();
+    t.Underline = f.underline();
+    t.Strikeout = f.strikeOut();
+    t.Charset = f.Charset;
+    return t;
+}
+
+bool isRomanFont(const QString &name)
+{
+    return name.startsWith(QStringLiteral("Roman "));
+}
+
+} // namespace
+
+// ====================================================================== helpers
+
+bool TSestavaTyp::cancelled() const
+{
+    return m_cancelFlag && *m_cancelFlag;
+}
+
+void TSestavaTyp::processMessages()
+{
+    if (m_progress) {
+        m_progress->processEvents();
+        if (m_progress->cancelled() && m_cancelFlag)
+            *m_cancelFlag = true;
+    }
+}
+
+int TSestavaTyp::pageHeaderHeight() const
+{
+    if (IsDetail && masterReport())
+        return masterReport()->pageHeaderHeight();
+    return section(skPageHeader)->effectiveHeight();
+}
+
+int TSestavaTyp::pageFooterHeight() const
+{
+    if (IsDetail && masterReport())
+        return masterReport()->pageFooterHeight();
+    if (m_store->BasePage > 0 && FooterOnFirstPageOnly)
+        return 0;
+    return section(skPageFooter)->effectiveHeight();
+}
+
+int TSestavaTyp::remaining(int y) const
+{
+    return m_store->BodyHeight - pageFooterHeight() - y;
+}
+
+// ====================================================================== element values
+
+void TSestavaTyp::reloadPicture(TSiReportElement &e)
+{
+    // The list may name fields; a picture that is already the first loadable candidate
+    // is not read from disk again for every record.
+    const QStringList candidates = SplitList(this, e.Text);
+    for (const QString &name : candidates) {
+        if (name == e.PictureFileName && !e.Picture.isNull())
+            return;
+        QImage img;
+        if (LoadPicture(name, img)) {
+            e.Picture = img;
+            e.PictureFileName = name;
+            return;
+        }
+    }
+    e.Picture = QImage();
+    e.PictureFileName.clear();
+}
+
+void TSestavaTyp::evaluateSectionValues(bool withHeader, bool withFooter)
+{
+    for (int i = 0; i < Sections.count(); ++i) {
+        TOddilSestavy *s = Sections.at(i);
+        if ((s->Kind == skReportHeader && !withHeader) || (s->Kind == skReportFooter && !withFooter))
+            continue;
+        for (const auto &ep : s->Elements) {
+            TSiReportElement &e = *ep;
+            switch (e.Kind) {
+            case ekField:
+                e.Value = FieldValue(e.SourceIndex);
+                if (isPictureType(FieldDataType(e.SourceIndex))) {
+                    QImage img;
+                    FieldPicture(e.SourceIndex, img);
+                    e.Picture = img;
+                    e.PictureFileName.clear();
+                }
+                break;
+            case ekVariable:
+                e.Value = SystemValue(e.SourceIndex);
+                break;
+            case ekPicture:
+                reloadPicture(e);
+                break;
+            default:
+                break;
+            }
+        }
+    }
+}
+
+void TSestavaTyp::evaluateBarcodes(bool withHeader, bool withFooter)
+{
+    for (int i = 0; i < Sections.count(); ++i) {
+        TOddilSestavy *s = Sections.at(i);
+        if ((s->Kind == skReportHeader && !withHeader) || (s->Kind == skReportFooter && !withFooter))
+            continue;
+        for (const auto &ep : s->Elements)
+            if (ep->Kind == ekBarcode)
+                ep->Value.Text = SplitList(this, ep->Text).value(0);
+    }
+}
+
+QString TSestavaTyp::elementText(TSiReportElement &e)
+{
+    try {
+        switch (e.Kind) {
+        case ekText:
+            return e.Text;
+        case ekField:
+            return e.Value.Text;
+        case ekFieldLabel:
+            return FieldLabel(e.SourceIndex);
+        case ekParameter:
+            return Parametry.value(e.SourceIndex);
+        case ekVariable:
+            if (e.Text.isEmpty())
+                return e.Value.Text;
+            if (e.SourceIndex == 0 || e.SourceIndex == 1)
+                return formatDateTimePicture(e.Value.Number, e.Text);
+            return formatInteger(e.Text, qint64(std::llround(e.Value.Number)));
+        case ekFunction:
+            return Functions.DisplayText(e.SourceIndex);
+        case ekBarcode:
+            return e.Value.Text;
+        default:
+            return QString();
+        }
+    } catch (...) {
+        return QStringLiteral("????");
+    }
+}
+
+bool TSestavaTyp::elementPrints(TSiReportElement &e)
+{
+    bool prints = true;
+    if (!e.Condition.isEmpty()) {
+        // Conditions are parsed once per run; the list is short and searched linearly.
+        const TExpression *x = nullptr;
+        for (const auto &c : m_conditions)
+            if (c.first == &e) {
+                x = &c.second;
+                break;
+            }
+        if (!x) {
+            m_conditions.emplace_back(&e, TExpression(e.Condition));
+            x = &m_conditions.back().second;
+        }
+        const TEvalResult r = x->evaluate(this);
+        prints = r.ok() && r.Value.Number > 0;
+    }
+    if (e.HandlerEnabled)
+        DoPrintElement(&e, prints);
+    return prints;
+}
+
+// Lays the element's text out; the caller decides which lines the item gets.
+void TSestavaTyp::layoutInto(TVystPrvek &item, TSiReportElement &e, bool growing, TRadky &lines)
+{
+    (void)item;
+    const QString text = elementText(e);
+    TTextFont font = layoutFont(e.Font);
+    double letterSpacing = e.LetterSpacing;
+    double lineHeight = growing ? 0.0 : LineHeight;
+    if (isRomanFont(e.Font.Name)) {
+        const int cpi = RomanFontCpi(e.Font.Name);
+        ReplaceRomanFont(font);
+        letterSpacing = 100.0 / (cpi > 0 ? cpi : 10);
+        lineHeight = 100.0 / 6.0;
+    }
+    bool wrap = growing || e.isMultiLine();
+    if (e.Kind == ekField && isMemoType(FieldDataType(e.SourceIndex)))
+        wrap = true;
+    lines.clear();
+    LayoutText(*m_canvas, QRect(0, 0, e.Width, e.Height), text, lines, wrap, lineHeight,
+               letterSpacing, e.effectiveAlignment(), font, e.isRtf());
+}
+
+namespace {
+// Gives the item lines first..last of the laid-out text, taking them over without a copy.
+void giveLines(TVystPrvek &item, TRadky &lines, int first, int last)
+{
+    auto own = std::make_unique<TRadky>();
+    if (first <= last && first >= 0 && last < lines.count()) {
+        if (first == 0 && last == lines.count() - 1) {
+            own->Lines = std::move(lines.Lines);
+            lines.Lines.clear();
+        } else {
+            own->Lines.assign(std::make_move_iterator(lines.Lines.begin() + first),
+                              std::make_move_iterator(lines.Lines.begin() + last + 1));
+        }
+    }
+    item.Lines = std::move(own);
+    item.FirstLine = 0;
+    item.LastLine = item.Lines->count() - 1;
+}
+} // namespace
+
+void TSestavaTyp::printElements(const std::vector<TSiReportElement *> &elements, int y, int p)
+{
+    TRadky lines;
+    for (auto it = elements.rbegin(); it != elements.rend(); ++it) {
+        TSiReportElement &e = **it;
+        if (!isKnownKind(e.Kind) || e.Kind == ekDetail)
+            continue;
+        auto item = std::make_unique<TVystPrvek>(&e, m_store->ColumnX + e.Left, y + e.Top,
+                                                 e.Width, e.Height);
+        if (!elementPrints(e))
+            continue;
+        if (isTextKind(e.Kind) || e.Kind == ekBarcode) {
+            layoutInto(*item, e, false, lines);
+            if (e.hasVariableHeight() && Columns <= 1) {
+                giveLines(*item, lines, 0, lines.count() - 1);
+            } else {
+                int h = 0, last = -1;
+                LinesThatFit(lines, 0, e.Height, h, last);
+                giveLines(*item, lines, 0, std::max(last, 0));
+            }
+        }
+        if (e.Kind == ekField && isPictureType(FieldDataType(e.SourceIndex))) {
+            if (!e.PictureFileName.isEmpty())
+                item->SetPictureFile(e.PictureFileName);
+            else
+                item->SetPicture(e.Picture);
+        } else if (e.Kind == ekPicture) {
+            if (e.PictureFileName.isEmpty())
+                continue;   // none of its files could be loaded: nothing is printed
+            item->SetPictureFile(e.PictureFileName);
+            if (e.Flags & efPassPicture)
+                item->Picture = e.Picture;
+        } else if (e.Kind == ekPaintBox) {
+            const int scale = std::clamp(e.BrushStyle, 1, 6);
+            const int w = std::max(1, scale * e.Width - 1), h = std::max(1, scale * e.Height - 1);
+            QImage picture(w, h, QImage::Format_ARGB32_Premultiplied);
+            picture.fill(Qt::transparent);
+            {
+                QPainter painter(&picture);
+                DoPaintBox(e.SourceIndex, scale * e.Width, scale * e.Height, painter);
+            }
+            e.Picture = picture;
+            item->SetPicture(picture);
+        } else if (e.Kind == ekVariable && e.SourceIndex == 4) {
+            m_pendingPageCount.push_back(item.get());
+        }
+        m_store->AddItem(std::move(item), m_store->BasePage + p);
+    }
+}
+
+void TSestavaTyp::printGrowing(TSiReportElement &e, int &y, int &page)
+{
+    if (!elementPrints(e))
+        return;
+    auto item = std::make_unique<TVystPrvek>(&e, m_store->ColumnX + e.Left, y, e.Width, e.Height);
+    TRadky lines;
+    layoutInto(*item, e, true, lines);
+    int h = TotalHeight(lines);
+    if (h > e.Height && h > remaining(y)) {
+        int hh = 0, last = -1;
+        LinesThatFit(lines, 0, remaining(y), hh, last);
+        TRadky rest;
+        rest.Lines = std::move(lines.Lines);
+        giveLines(*item, rest, 0, last);
+        item->Height = hh;
+        m_store->AddItem(std::move(item), m_store->BasePage + page);
+        int next = last + 1;
+        const int phh = pageHeaderHeight();
+        while (next < rest.count() && !cancelled()) {
+            ++page;
+            y = phh;
+            LinesThatFit(rest, next, remaining(phh), hh, last);
+            if (last < next) {
+                // A line taller than the space between header and footer: it goes on a page
+                // of its own rather than never being placed.
+                last = next;
+                hh = rest[next].RowHeight / 72;
+            }
+            auto piece = std::make_unique<TVystPrvek>(&e, e.Left, y, e.Width, hh);
+            giveLines(*piece, rest, next, last);
+            m_store->AddItem(std::move(piece), m_store->BasePage + page);
+            h = hh;
+            next = last + 1;
+        }
+    } else if (h > e.Height) {
+        giveLines(*item, lines, 0, lines.count() - 1);
+        item->Height = h;
+        m_store->AddItem(std::move(item), m_store->BasePage + page);
+    } else {
+        giveLines(*item, lines, 0, lines.count() - 1);
+        m_store->AddItem(std::move(item), m_store->BasePage + page);
+    }
+    y = y + h - e.Top - e.Height;
+}
+
+void TSestavaTyp::placeDetail(TSiReportElement &e, int &y, int &page)
+{
+    TSestDetail *d = e.SourceIndex >= 0 && e.SourceIndex < m_details.size()
+                         ? m_details.at(e.SourceIndex) : nullptr;
+    if (!d)
+        return;
+    TSestVystup &st = *m_store;
+    const int savedCursor = st.CursorY, savedOffset = st.PageOffset, savedBase = st.BasePage;
+    st.CursorY = y;
+    st.PageOffset = page;
+    d->m_store = m_store;
+    d->m_canvas = m_canvas;
+    d->m_progress = m_progress;
+    d->m_cancelFlag = m_cancelFlag;
+    d->Run(false);
+    d->m_store = &d->Vystup;
+    d->m_canvas = nullptr;
+    d->m_progress = nullptr;
+    d->m_cancelFlag = nullptr;
+    setCurrentReport(this);
+    page = st.BasePage + st.PageOffset - savedBase;
+    y = st.CursorY - e.Height - e.Top;
+    st.CursorY = savedCursor;
+    st.PageOffset = savedOffset;
+    st.BasePage = savedBase;
+}
+
+// ====================================================================== page logic
+
+void TSestavaTyp::pageFooter(int offset)
+{
+    if (IsDetail)
+        return;
+    TOddilSestavy *pf = section(skPageFooter);
+    if (!pf->Visible || (m_store->BasePage >= 1 && FooterOnFirstPageOnly))
+        return;
+    int y = m_store->BodyHeight - pageFooterHeight();
+    int p = m_store->PageOffset + offset;
+    printSection(pf, y, p);
+}
+
+void TSestavaTyp::nextPageNumber()
+{
+    if (IsDetail)
+        return;
+    ++PageNumber;
+    for (TSiReportElement *e : m_variables)
+        e->Value = SystemValue(e->SourceIndex);
+}
+
+void TSestavaTyp::newPage(bool keepBase, int offset)
+{
+    TSestVystup &st = *m_store;
+    if (!keepBase) {
+        ++st.BasePage;
+        st.CursorY = 0;
+    }
+    int printed = 0;
+    if (IsDetail) {
+        printed = pageHeaderHeight();
+    } else {
+        TOddilSestavy *ph = section(skPageHeader);
+        if (ph->Visible && !NoHeaderAfterBreak) {
+            int y = 0;
+            int p = st.PageOffset + offset;
+            printSection(ph, y, p);
+            printed = y;
+        }
+    }
+    if (!keepBase)
+        st.CursorY = printed;
+}
+
+void TSestavaTyp::returnToFirstColumn()
+{
+    TSestVystup &st = *m_store;
+    if (st.Column > 1) {
+        st.Column = 1;
+        st.ColumnX = 0;
+        st.CursorY += section(skBody)->effectiveHeight();
+    }
+}
+
+void TSestavaTyp::advanceAfter(TOddilSestavy *s, int &y)
+{
+    TSestVystup &st = *m_store;
+    if (multiColumnBody(s)) {
+        if (st.Column < Columns) {
+            ++st.Column;
+            st.ColumnX += (pageSetup().printableWidth() + ColumnGap) / Columns;
+        } else {
+            st.Column = 1;
+            st.ColumnX = 0;
+            st.CursorY += s->effectiveHeight();
+        }
+        return;
+    }
+    if (s->Kind == skPageFooter)
+        return;
+    y += s->Height;
+    if (CharacterMode && LineHeight > 0) {
+        const double lines = std::nearbyint(y / LineHeight);
+        y = int(std::nearbyint(lines * LineHeight));
+    }
+}
+
+void TSestavaTyp::printSection(TOddilSestavy *s, int &y, int &p)
+{
+    processMessages();
+    if (StopRequested || !s->Visible)
+        return;
+    if (s->Kind == skPageHeader)
+        PageBreakRequest = false;
+    bool print = true;
+    DoPrintSection(s, print);
+    if (!print)
+        return;
+    const bool exempt = s->Kind == skPageHeader || s->Kind == skPageFooter
+                        || (s->Kind == skReportHeader && !IsDetail)
+                        || (s->Kind == skReportFooter && NoFooterOnLastPage);
+    if (!exempt && (PageBreakRequest || remaining(y) < s->Height)) {
+        // The request is answered by this break even when no page header follows to clear it;
+        // otherwise every later section would start a page of its own.
+        PageBreakRequest = false;
+        pageFooter(0);
+        nextPageNumber();
+        if (!StopRequested)
+            newPage(false, 0);
+    }
+    if (StopRequested)
+        return;
+
+    if (s->Kind == skPageHeader || s->Kind == skPageFooter) {
+        printElements(allElements(*s), y, p);
+        advanceAfter(s, y);
+        return;
+    }
+
+    TPosuvy bands(s->Height);
+    std::vector<TSiReportElement *> unbanded;
+    if (!multiColumnBody(s)) {
+        for (const auto &ep : s->Elements) {
+            TSiReportElement *e = ep.get();
+            const bool stretches = (isTextKind(e->Kind) && e->hasVariableHeight())
+                                   || (s->Kind == skBody && e->Kind == ekDetail);
+            if (stretches && !bands.Add(e))
+                unbanded.push_back(e);
+        }
+    }
+    if (bands.isEmpty()) {
+        printElements(allElements(*s), y, p);
+        advanceAfter(s, y);
+        return;
+    }
+
+    // Fixed elements by segment, in template order.
+    std::vector<std::vector<TSiReportElement *>> segments(size_t(bands.segmentCount()));
+    for (const auto &ep : s->Elements) {
+        TSiReportElement *e = ep.get();
+        const bool banded = std::any_of(bands.Bands.begin(), bands.Bands.end(), [e](const TPosuv &b) {
+            return std::find(b.Elements.begin(), b.Elements.end(), e) != b.Elements.end();
+        });
+        if (!banded)
+            segments[size_t(bands.SegmentOf(e->Top))].push_back(e);
+    }
+    for (int i = 0; i < bands.segmentCount(); ++i) {
+        const int start = bands.SegmentStart(i);
+        if (remaining(y) < start + bands.SegmentHeight(i) && !cancelled()) {
+            pageFooter(0);
+            ++p;
+            nextPageNumber();
+            newPage(true, 0);
+            y = pageHeaderHeight() - start;
+        }
+        printElements(segments[size_t(i)], y, p);
+        if (i >= bands.bandCount())
+            break;
+        int maxPage = p, maxY = y;
+        for (TSiReportElement *e : bands.Bands[size_t(i)].Elements) {
+            int ey = y + e->Top;
+            int ep = p;
+            if (e->Kind == ekDetail)
+                placeDetail(*e, ey, ep);
+            else
+                printGrowing(*e, ey, ep);
+            if (ep > maxPage) {
+                maxPage = ep;
+                maxY = ey;
+            } else if (ep == maxPage) {
+                maxY = std::max(maxY, ey);
+            }
+        }
+        for (int k = p; k < maxPage; ++k) {
+            pageFooter(k - p);
+            nextPageNumber();
+            newPage(true, k - p + 1);
+        }
+        if (maxPage > p) {
+            p = maxPage;
+            y = maxY;
+        } else {
+            y = std::max(y, maxY);
+        }
+    }
+    advanceAfter(s, y);
+}
+
+// ====================================================================== records
+
+void TSestavaTyp::storeGroupKeys(const std::vector<QString> &keys)
+{
+    for (int g = 0; g < Groups.count(); ++g)
+        Groups.at(g)->CurrentKey = keys[size_t(g)];
+    for (int g = 0; g < Groups.count(); ++g) {
+        TPolSkup *grp = Groups.at(g);
+        ++grp->LineInGroup;
+        if (grp->Changed) {
+            grp->LineInGroup = 1;
+            ++grp->GroupNumber;
+            if (g > 0 && Groups.at(g - 1)->Changed)
+                grp->GroupNumber = 1;
+        }
+    }
+}
+
+void TSestavaTyp::recordProcessing()
+{
+    setCurrentReport(this);
+    const int n = Groups.count();
+    std::vector<QString> keys(static_cast<size_t>(n));
+    for (int g = 0; g < n; ++g) {
+        const TEvalResult r = m_groupExpressions[size_t(g)].evaluate(this);
+        keys[size_t(g)] = r.ok() ? r.Value.Text : QString();
+    }
+    int changed = -1;
+    for (int g = 0; g < n; ++g)
+        if (keys[size_t(g)] != Groups.at(g)->CurrentKey) {
+            changed = g;
+            break;
+        }
+    bool groupNewPage = false;
+    int needed = 0;
+    if (changed >= 0) {
+        for (int g = changed; g < n; ++g)
+            Groups.at(g)->Changed = true;
+        if (Columns > 1)
+            returnToFirstColumn();
+        for (int g = n - 1; g >= changed; --g) {
+            TPolSkup *grp = Groups.at(g);
+            if (grp->GroupFooter->Visible)
+                printSectionAtCursor(grp->GroupFooter);
+            Functions.MarkReset(rlGroupBase + g);
+            if (grp->NewPage)
+                groupNewPage = true;
+            needed += grp->GroupHeader->effectiveHeight();
+        }
+    }
+    const bool pageBreak = groupNewPage || NewPagePerRecord
+                           || remaining(m_store->CursorY) < section(skBody)->effectiveHeight() + needed;
+    if (pageBreak) {
+        pageFooter(0);
+        ++LineNumber;
+        nextPageNumber();
+        storeGroupKeys(keys);
+        evaluateSectionValues(false, false);
+        Functions.MarkReset(rlPage);
+        Functions.ComputeAll(this);
+        DoComputeFunctions();
+        evaluateBarcodes(false, false);
+        if (!StopRequested && !cancelled())
+            newPage(false, 0);
+    } else {
+        ++LineNumber;
+        storeGroupKeys(keys);
+        evaluateSectionValues(false, false);
+        Functions.ComputeAll(this);
+        DoComputeFunctions();
+        evaluateBarcodes(false, false);
+    }
+    if (changed >= 0) {
+        for (int g = changed; g < n; ++g) {
+            TPolSkup *grp = Groups.at(g);
+            grp->Changed = false;
+            if (grp->GroupHeader->Visible)
+                printSectionAtCursor(grp->GroupHeader);
+        }
+    }
+    if (EndPage < m_store->BasePage + 1)
+        StopRequested = true;
+}
+
+void TSestavaTyp::endOfReport()
+{
+    TSestVystup &st = *m_store;
+    TOddilSestavy *rf = section(skReportFooter);
+    TOddilSestavy *pf = section(skPageFooter);
+    const bool lastFooter = !NoFooterOnLastPage && !FooterOnFirstPageOnly && pf->Visible;
+    if (rf->Visible) {
+        if (m_final && ReportFooterAtBottom) {
+            const int target = st.BodyHeight - rf->Height - (lastFooter ? pf->Height : 0);
+            if (target < st.CursorY) {
+                pageFooter(0);
+                nextPageNumber();
+                if (!StopRequested)
+                    newPage(false, 0);
+            }
+            st.CursorY = target;
+        }
+        printSectionAtCursor(rf);
+    }
+    if (m_final) {
+        if (lastFooter) {
+            st.CursorY = st.BodyHeight - pf->Height;
+            printSectionAtCursor(pf);
+        }
+        const int pages = st.PageCount();
+        TRadky lines;
+        for (TVystPrvek *item : m_pendingPageCount) {
+            TSiReportElement &e = *item->Element;
+            e.Value.Kind = TCalcType::KindNumber;
+            e.Value.Number = pages;
+            e.Value.Text = QString::number(pages);
+            layoutInto(*item, e, false, lines);
+            int h = 0, last = -1;
+            LinesThatFit(lines, 0, e.Height, h, last);
+            giveLines(*item, lines, 0, std::max(last, 0));
+        }
+    }
+    m_pendingPageCount.clear();
+}
+
+// ====================================================================== Run
+
+int TSestavaTyp::Run(bool final)
+{
+    // The measuring canvas: resolution 100, no printer needed. A detail measures on its
+    // master's canvas.
+    std::unique_ptr<TTextCanvas> ownCanvas;
+    if (!m_canvas) {
+        ownCanvas = std::make_unique<TTextCanvas>(100);
+        m_canvas = ownCanvas.get();
+    }
+    bool ownCancel = false;
+    if (!m_cancelFlag)
+        m_cancelFlag = &ownCancel;
+    m_final = final;
+    if (final)
+        m_store = &Vystup;
+    setCurrentReport(this);
+    FirstRecord = true;
+    RecordsPrinted = 0;
+
+    auto finish = [&](int result) {
+        m_pendingPageCount.clear();
+        m_conditions.clear();
+        if (ownCanvas)
+            m_canvas = nullptr;
+        if (m_cancelFlag == &ownCancel)
+            m_cancelFlag = nullptr;
+        return result;
+    };
+
+    TStepResult step = 0;
+    if (TiskJedenZaznam) {
+        DoGetData();
+    } else {
+        step = StepData(sdFirst);
+        if (!final && (step & srEof))
+            return finish(seOk);
+    }
+
+    std::unique_ptr<TSestProgress> progress;
+    if (final) {
+        progress = createSestProgress(QString::fromUtf8(SestavaMessages::CaptionInformation));
+        m_progress = progress.get();
+        if (m_progress)
+            m_progress->setText(QString::fromUtf8(SestavaMessages::Preparing) + u'1');
+    }
+    PageBreakRequest = false;
+
+    TSestVystup &st = *m_store;
+    if (final) {
+        st.Clear();
+        st.BasePage = 0;
+        st.BodyHeight = pageSetup().printableHeight();
+        st.CursorY = 0;
+        st.PageOffset = 0;
+        st.ColumnX = 0;
+        st.Column = 1;
+    }
+
+    RunStart = dateTimeToSerial(QDateTime::currentDateTime());
+    LineNumber = 1;
+    PageNumber = 1;
+    TotalPages = 0;
+    StopRequested = false;
+    m_pendingPageCount.clear();
+    m_conditions.clear();
+    m_variables.clear();
+    for (int i = 0; i < Sections.count(); ++i)
+        for (const auto &ep : Sections.at(i)->Elements)
+            if (ep->Kind == ekVariable)
+                m_variables.push_back(ep.get());
+    m_groupExpressions.clear();
+    for (int g = 0; g < Groups.count(); ++g) {
+        m_groupExpressions.emplace_back(Groups.at(g)->Expression);
+        const TEvalResult r = m_groupExpressions.back().evaluate(this);
+        Groups.at(g)->CurrentKey = r.ok() ? r.Value.Text : QString();
+    }
+
+    Functions.SetSkipNulls(AllowNullValues);
+    Functions.MarkReset(-1);
+    evaluateSectionValues(true, false);
+    Functions.ComputeAll(this);
+    DoComputeFunctions();
+    evaluateBarcodes(true, false);
+
+    TOddilSestavy *rh = section(skReportHeader);
+    TOddilSestavy *ph = section(skPageHeader);
+    TOddilSestavy *body = section(skBody);
+    if (rh->Visible) {
+        for (const auto &ep : rh->Elements)
+            if (ep->Kind == ekPicture)
+                reloadPicture(*ep);
+        printSectionAtCursor(rh);
+    }
+    if (final && rh->Visible && BreakAfterReportHeader) {
+        if (!StopRequested && !cancelled())
+            pageFooter(0);
+        nextPageNumber();
+        if (!StopRequested && !cancelled())
+            newPage(false, 0);
+    } else if (!IsDetail && ph->Visible && !NoHeaderOnFirstPage) {
+        printSectionAtCursor(ph);
+    }
+    if (!cancelled())
+        for (int g = 0; g < Groups.count(); ++g)
+            if (Groups.at(g)->GroupHeader->Visible)
+                printSectionAtCursor(Groups.at(g)->GroupHeader);
+
+    do {
+        if (!FirstRecord) {
+            recordProcessing();
+        } else if (remaining(st.CursorY) < body->effectiveHeight()) {
+            pageFooter(0);
+            nextPageNumber();
+            if (!StopRequested && !cancelled())
+                newPage(false, 0);
+        }
+        if (body->Visible)
+            printSectionAtCursor(body);
+        if (final) {
+            st.BasePage += st.PageOffset;
+            st.PageOffset = 0;
+        }
+        FirstRecord = false;
+        ++RecordsPrinted;
+        if (TiskJedenZaznam || (MaxRecords > 0 && RecordsPrinted >= MaxRecords))
+            break;
+        step = StepData(sdNext);
+        if (m_progress)
+            m_progress->setText(QString::fromUtf8(SestavaMessages::Preparing)
+                                + QString::number(RecordsPrinted + 1));
+        processMessages();
+    } while (step == 0 && !StopRequested && !cancelled());
+
+    if (!cancelled()) {
+        if (Columns > 1)
+            returnToFirstColumn();
+        for (int g = Groups.count() - 1; g >= 0; --g)
+            if (Groups.at(g)->GroupFooter->Visible)
+                printSectionAtCursor(Groups.at(g)->GroupFooter);
+    }
+    if (final && section(skReportFooter)->Visible && BreakBeforeReportFooter) {
+        if (!StopRequested && !cancelled())
+            pageFooter(0);
+        nextPageNumber();
+        if (!StopRequested && !cancelled())
+            newPage(false, 0);
+    }
+    evaluateSectionValues(false, true);
+    if (!cancelled())
+        endOfReport();
+
+    const bool wasCancelled = cancelled();
+    if (final) {
+        st.SetRange(StartPage, EndPage, ExportLanguage, PrintCopies);
+        st.CurrentPage = 0;
+        m_progress = nullptr;
+    }
+    return finish(wasCancelled ? seCancelled : seOk);
+}
+
+} // namespace orv

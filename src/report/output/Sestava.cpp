@@ -1,0 +1,1030 @@
+#include "report/output/Sestava.h"
+
+#include "report/model/Expression.h"
+#include "report/model/PageSetup.h"
+#include "report/model/TemplateFile.h"
+#include "report/output/PictureFile.h"
+#include "report/output/PrinterMetrics.h"
+
+#include <QBuffer>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QSaveFile>
+
+namespace orv {
+
+TSestavaEntryPoints &sestavaEntryPoints()
+{
+    static TSestavaEntryPoints entries;
+    return entries;
+}
+
+namespace {
+
+bool g_running = false;
+
+// Marks a print or preview as running for as long as it lives.
+class RunningGuard {
+public:
+    RunningGuard() { g_running = true; }
+    ~RunningGuard() { g_running = false; }
+    RunningGuard(const RunningGuard &) = delete;
+    RunningGuard &operator=(const RunningGuard &) = delete;
+};
+
+void message(TSestMessageKind kind, const char *caption, const QString &text)
+{
+    showSestMessage(kind, QString::fromUtf8(caption), text);
+}
+
+QString withExtensionPattern(const QString &fileName, const QString &pattern)
+{
+    // "report.emf" -> "report%1.emf" style: the extension replaced by the pattern.
+    const QFileInfo fi(fileName);
+    const QString base = fi.suffix().isEmpty() ? fileName
+                                               : fileName.left(fileName.size() - fi.suffix().size() - 1);
+    return base + pattern;
+}
+
+} // namespace
+
+bool sestavaOperationRunning()
+{
+    return g_running;
+}
+
+// ====================================================================== TSestavaTyp
+
+TSestavaTyp::TSestavaTyp() = default;
+
+TSestavaTyp::~TSestavaTyp()
+{
+    // Details still attached lose their master.
+    const QList<TSestDetail *> details = m_details;
+    for (TSestDetail *d : details)
+        d->setMasterSestava(nullptr);
+    if (currentReport() == this)
+        setCurrentReport(nullptr);
+}
+
+void TSestavaTyp::AttachDetail(TSestDetail *detail)
+{
+    if (!detail || m_details.contains(detail))
+        return;
+    m_details.append(detail);
+    Details.append(detail);
+}
+
+void TSestavaTyp::DetachDetail(TSestDetail *detail)
+{
+    m_details.removeAll(detail);
+    Details.removeAll(detail);
+}
+
+void TSestavaTyp::DoPrintSection(TOddilSestavy *, bool &) {}
+void TSestavaTyp::DoPrintElement(TSiReportElement *, bool &) {}
+void TSestavaTyp::DoPaintBox(int, int, int, QPainter &) {}
+void TSestavaTyp::DoPreparePicture(QImage &, int, int) {}
+
+void TSestavaTyp::SetPredloha(const QStringList &lines)
+{
+    TSestavaModel::SetPredloha(lines);
+}
+
+bool TSestavaTyp::FieldPicture(int, QImage &picture) const
+{
+    picture = QImage();
+    return false;
+}
+
+QString TSestavaTyp::ParameterCaption(int n, const QStringList &parameters)
+{
+    if (n < 1 || n > parameters.size())
+        return QString::number(n);
+    return QString::number(n) + QStringLiteral(": ") + parameters.at(n - 1);
+}
+
+QString TSestavaTyp::ParameterCaption(int n) const
+{
+    return ParameterCaption(n, Parametry);
+}
+
+void TSestavaTyp::LoadBackground()
+{
+    const QString file = effectiveBackgroundFile();
+    if (file.isEmpty())
+        BackgroundPicture = QImage();
+    else
+        LoadPicture(file, BackgroundPicture);
+}
+
+int TSestavaTyp::PrintToStreamRaw(QIODevice &stream)
+{
+    auto &ep = sestavaEntryPoints();
+    if (!ep.CharacterOutput)
+        return seNotReady;
+    try {
+        return ep.CharacterOutput(*this, stream) == seOk ? seOk : seOutputNotWritten;
+    } catch (...) {
+        return seOutputNotWritten;
+    }
+}
+
+int TSestavaTyp::Edit()
+{
+    return EditAt(QRect(), 0, wsMaximized);
+}
+
+int TSestavaTyp::EditAt(const QRect &rect, int position, int windowState)
+{
+    auto &ep = sestavaEntryPoints();
+    if (!ep.Edit)
+        return seNotReady;
+    return ep.Edit(*this, rect, position, windowState);
+}
+
+int TSestavaTyp::EditIn(void *owner, int option)
+{
+    auto &ep = sestavaEntryPoints();
+    if (!ep.EditIn)
+        return seNotReady;
+    return ep.EditIn(*this, owner, option);
+}
+
+int TSestavaTyp::Print()
+{
+    return PrintOn(-1);
+}
+
+int TSestavaTyp::PrintOnPort(int, const QString &)
+{
+    return seNotReady;
+}
+
+int TSestavaTyp::PrintToStream(QIODevice &stream)
+{
+    std::unique_ptr<TSestProgress> progress =
+        createSestProgress(QString::fromUtf8(SestavaMessages::CaptionInformation));
+    return PrintToStreamRaw(stream);
+}
+
+int TSestavaTyp::PrintToFile(const QString &fileName)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    const int r = PrintToStreamRaw(buffer);
+    if (r != seOk)
+        return r;
+    std::unique_ptr<TSestProgress> progress =
+        createSestProgress(QString::fromUtf8(SestavaMessages::CaptionInformation));
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly))
+        return seOutputNotWritten;
+    // Written in pieces so that the progress window's cancel button is answered.
+    const QByteArray &data = buffer.data();
+    constexpr qsizetype chunk = 64 * 1024;
+    for (qsizetype at = 0; at < data.size(); at += chunk) {
+        if (file.write(data.constData() + at, std::min(chunk, data.size() - at)) < 0)
+            return seOutputNotWritten;
+        if (progress) {
+            progress->processEvents();
+            if (progress->cancelled()) {
+                file.cancelWriting();
+                return seCancelled;
+            }
+        }
+    }
+    return file.commit() ? seOk : seOutputNotWritten;
+}
+
+bool TSestavaTyp::EmfOrWmf(bool enhanced, QIODevice &stream, int page, int background)
+{
+    const bool bg = background < 0 ? PrintOwnBackground : background != 0;
+    return Vystup.SavePageMetafile(stream, page, enhanced, bg);
+}
+
+int TSestavaTyp::ExportEmfPage(QIODevice &stream, int page, int background)
+{
+    EmfOrWmf(true, stream, page, background);
+    return seOk;
+}
+
+int TSestavaTyp::ExportWmfPage(QIODevice &stream, int page, int background)
+{
+    EmfOrWmf(false, stream, page, background);
+    return seOk;
+}
+
+namespace {
+int metafileToFile(TSestavaTyp &r, bool enhanced, const QString &fileName, int page, int background)
+{
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly))
+        return seOutputNotWritten;
+    r.EmfOrWmf(enhanced, file, page, background);
+    return file.commit() ? seOk : seOutputNotWritten;
+}
+} // namespace
+
+int TSestavaTyp::ExportEmfPageFile(const QString &fileName, int page, int background)
+{
+    return metafileToFile(*this, true, fileName, page, background);
+}
+
+int TSestavaTyp::ExportWmfPageFile(const QString &fileName, int page, int background)
+{
+    return metafileToFile(*this, false, fileName, page, background);
+}
+
+int TSestavaTyp::exportFiles(bool enhanced, const QString &fileName, int background)
+{
+    if (Vystup.PageCount() == 0)
+        return seNotReady;
+    const QString pattern = withExtensionPattern(fileName, enhanced ? QStringLiteral("%1.emf")
+                                                                    : QStringLiteral("%1.wmf"));
+    for (int i = 0; i < Vystup.PageCount(); ++i) {
+        const int r = metafileToFile(*this, enhanced, pattern.arg(i + 1), i, background);
+        if (r != seOk)
+            return r;
+    }
+    return seOk;
+}
+
+int TSestavaTyp::ExportEmf(const QString &fileName, int background)
+{
+    return exportFiles(true, fileName, background);
+}
+
+int TSestavaTyp::ExportWmf(const QString &fileName, int background)
+{
+    return exportFiles(false, fileName, background);
+}
+
+int TSestavaTyp::ExportHtmlPage(QIODevice &stream, const QString &directory, int page,
+                                const QString &pictureFile)
+{
+    auto &ep = sestavaEntryPoints();
+    if (!ep.HtmlPage)
+        return seNotReady;
+    return ep.HtmlPage(Vystup, stream, directory, page, pictureFile);
+}
+
+int TSestavaTyp::ExportHtmlPageFile(const QString &directory, const QString &fileName, int page,
+                                    const QString &pictureFile)
+{
+    if (!sestavaEntryPoints().HtmlPage)
+        return seNotReady;
+    QSaveFile file(QDir(directory).filePath(fileName));
+    if (!file.open(QIODevice::WriteOnly))
+        return seOutputNotWritten;
+    const int r = ExportHtmlPage(file, directory, page, pictureFile);
+    if (r != seOk)
+        return seOutputNotWritten;
+    return file.commit() ? seOk : seOutputNotWritten;
+}
+
+int TSestavaTyp::ExportHtml(const QString &directory, const QString &fileName,
+                            const QString &pictureBase)
+{
+    if (!sestavaEntryPoints().HtmlPage)
+        return seNotReady;
+    if (Vystup.PageCount() == 0)
+        return seNotReady;
+    const QString pages = withExtensionPattern(fileName, QStringLiteral("%1.html"));
+    const QString pictures = withExtensionPattern(pictureBase, QStringLiteral("%1_.bmp"));
+    for (int i = 0; i < Vystup.PageCount(); ++i) {
+        const int r = ExportHtmlPageFile(directory, pages.arg(i + 1), i, pictures.arg(i + 1));
+        if (r != seOk)
+            return r;
+    }
+    return seOk;
+}
+
+int TSestavaTyp::ExportRtf(QIODevice &stream)
+{
+    auto &ep = sestavaEntryPoints();
+    if (!ep.Rtf)
+        return seNotReady;
+    return ep.Rtf(Vystup, stream);
+}
+
+int TSestavaTyp::ExportRtfFile(const QString &directory, const QString &fileName)
+{
+    if (!sestavaEntryPoints().Rtf)
+        return seNotReady;
+    QSaveFile file(QDir(directory).filePath(fileName));
+    if (!file.open(QIODevice::WriteOnly))
+        return seOutputNotWritten;
+    const int r = ExportRtf(file);
+    if (r != seOk)
+        return r == seNotReady || r == seCancelled ? r : seOutputNotWritten;
+    return file.commit() ? seOk : seOutputNotWritten;
+}
+
+int TSestavaTyp::ExportPdf(QIODevice &stream)
+{
+    auto &ep = sestavaEntryPoints();
+    if (!ep.Pdf)
+        return seNotReady;
+    return ep.Pdf(Vystup, stream);
+}
+
+int TSestavaTyp::ExportPdfFile(const QString &directory, const QString &fileName)
+{
+    if (!sestavaEntryPoints().Pdf)
+        return seNotReady;
+    QSaveFile file(QDir(directory).filePath(fileName));
+    if (!file.open(QIODevice::WriteOnly))
+        return seOutputNotWritten;
+    if (ExportPdf(file) != seOk)
+        return seOutputNotWritten;
+    return file.commit() ? seOk : seOutputNotWritten;
+}
+
+int TSestavaTyp::Preview()
+{
+    return PreviewAt(QRect(), 0, 100, wsMaximized);
+}
+
+int TSestavaTyp::PreviewAt(const QRect &, int, int, int)
+{
+    return seNotReady;
+}
+
+// ====================================================================== TSestavaD
+
+TSestavaD::TSestavaD() = default;
+TSestavaD::~TSestavaD() = default;
+
+bool TSestavaD::fromBridge(int n) const
+{
+    return !getDataMode() && DataSource && n >= 0 && n < FieldNames.size()
+           && n < DataSource->FieldCount();
+}
+
+void TSestavaD::DoGetData()
+{
+    if (getDataMode())
+        OnGetData(*this);
+}
+
+void TSestavaD::DoPrintElement(TSiReportElement *element, bool &canPrint)
+{
+    if (OnPrintElement)
+        OnPrintElement(*this, element->Font, element->Ident, canPrint);
+}
+
+void TSestavaD::DoPaintBox(int index, int width, int height, QPainter &canvas)
+{
+    if (OnPaintBox && !Designing)
+        OnPaintBox(*this, index, width, height, canvas);
+}
+
+bool TSestavaD::CheckData()
+{
+    if (getDataMode())
+        return true;
+    if (!DataSource) {
+        message(TSestMessageKind::Error, SestavaMessages::CaptionError,
+                QString::fromUtf8(SestavaMessages::NoDataSource));
+        return false;
+    }
+    if (!DataSource->HasDataSet()) {
+        message(TSestMessageKind::Error, SestavaMessages::CaptionError,
+                QString::fromUtf8(SestavaMessages::NoDataSet));
+        return false;
+    }
+    if (!DataSource->IsActive()) {
+        if (!showSestMessage(TSestMessageKind::Confirm,
+                             QString::fromUtf8(SestavaMessages::CaptionConfirm),
+                             QString::fromUtf8(SestavaMessages::AskOpen)))
+            return false;
+        DataSource->Open();
+        m_openedByReport = true;
+        if (!DataSource->IsActive()) {
+            message(TSestMessageKind::Error, SestavaMessages::CaptionError,
+                    QString::fromUtf8(SestavaMessages::CannotOpen));
+            return false;
+        }
+    }
+    for (TSestDetail *d : std::as_const(m_details))
+        if (!d->CheckData())
+            return false;
+    return true;
+}
+
+void TSestavaD::CloseOpenedDataSets()
+{
+    if (m_openedByReport && DataSource)
+        DataSource->Close();
+    m_openedByReport = false;
+    for (TSestDetail *d : std::as_const(m_details))
+        d->CloseOpenedDataSets();
+}
+
+bool TSestavaD::PrepareFields()
+{
+    if (!DataSource || !DataSource->HasDataSet())
+        return false;
+    QStringList names, labels;
+    for (int i = 0; i < DataSource->FieldCount(); ++i) {
+        names << DataSource->FieldName(i);
+        labels << DataSource->FieldLabel(i);
+    }
+    SetFieldNames(names);
+    FieldLabels = labels;
+    for (TSestDetail *d : std::as_const(m_details))
+        d->PrepareFields();
+    return true;
+}
+
+TStepResult TSestavaD::StepData(TStepDir dir)
+{
+    TStepResult r;
+    if (OnStepData)
+        r = OnStepData(*this, dir);
+    else if (DataSource)
+        r = DataSource->Step(dir);
+    else
+        r = srNoData;
+    DoGetData();
+    return r;
+}
+
+int TSestavaD::FieldDataType(int n) const
+{
+    int type = 0;
+    if (fromBridge(n)) {
+        try {
+            type = DataSource->FieldDataType(n);
+        } catch (...) {
+            type = 0;
+        }
+    }
+    if (OnGetDataType)
+        OnGetDataType(const_cast<TSestavaD &>(*this), n, type);
+    return type;
+}
+
+int TSestavaD::FieldAlignment(int n) const
+{
+    int a = 0;
+    if (fromBridge(n)) {
+        try {
+            a = DataSource->FieldAlignment(n);
+        } catch (...) {
+            a = 0;
+        }
+    }
+    if (OnGetAlignment)
+        OnGetAlignment(const_cast<TSestavaD &>(*this), n, a);
+    return a;
+}
+
+int TSestavaD::FieldDisplayWidth(int n) const
+{
+    if (!fromBridge(n))
+        return 10;
+    try {
+        return DataSource->FieldDisplayWidth(n);
+    } catch (...) {
+        return 10;
+    }
+}
+
+QString TSestavaD::FieldText(int n) const
+{
+    if (!fromBridge(n))
+        return TSestavaTyp::FieldText(n);
+    try {
+        return DataSource->DisplayText(n);
+    } catch (...) {
+        return QStringLiteral("????");
+    }
+}
+
+QString TSestavaD::FieldMemo(int n) const
+{
+    if (!fromBridge(n))
+        return TSestavaTyp::FieldMemo(n);
+    try {
+        return isMemoType(FieldDataType(n)) ? DataSource->MemoText(n) : DataSource->DisplayText(n);
+    } catch (...) {
+        return QStringLiteral("????");
+    }
+}
+
+TCalcType TSestavaD::FieldValue(int n) const
+{
+    if (!fromBridge(n))
+        return TSestavaTyp::FieldValue(n);
+    try {
+        TCalcType v = fieldValueFromBridge(*DataSource, n);
+        if (OnGetDataType) {
+            // A changed data type changes how the value counts in expressions.
+            const int type = FieldDataType(n);
+            v.Kind = kindOfFieldType(type);
+        }
+        return v;
+    } catch (...) {
+        TCalcType v;
+        v.Text = QStringLiteral("????");
+        return v;
+    }
+}
+
+bool TSestavaD::FieldPicture(int n, QImage &picture) const
+{
+    picture = QImage();
+    if (!fromBridge(n))
+        return false;
+    try {
+        return DataSource->Picture(n, picture);
+    } catch (...) {
+        picture = QImage();
+        return false;
+    }
+}
+
+bool TSestavaD::FieldIsNull(int n) const
+{
+    if (!fromBridge(n))
+        return false;
+    try {
+        return DataSource->IsNull(n);
+    } catch (...) {
+        return false;
+    }
+}
+
+// ====================================================================== TSestava
+
+TSestava::TSestava() = default;
+TSestava::~TSestava() = default;
+
+void TSestava::DoPrintSection(TOddilSestavy *section, bool &print)
+{
+    if (OnTiskOddilu)
+        OnTiskOddilu(*this, section->Kind, print);
+}
+
+void TSestava::DoComputeFunctions()
+{
+    if (OnVypoctiFunkce)
+        OnVypoctiFunkce(*this);
+}
+
+void TSestava::SetPredloha(const QStringList &lines)
+{
+    TemplateDir = templateDir();
+    TSestavaTyp::SetPredloha(lines);
+    if (OnSetPredloha)
+        OnSetPredloha(*this);
+}
+
+void TSestava::DoBeforePrintPreview()
+{
+    if (BeforePrintPreview && !Designing)
+        BeforePrintPreview(*this);
+}
+
+void TSestava::DoAfterPrintPreview()
+{
+    if (AfterPrintPreview && !Designing)
+        AfterPrintPreview(*this);
+}
+
+void TSestava::DoPreviewCustom(int page)
+{
+    if (OnPreviewCustomEvent && !Designing)
+        OnPreviewCustomEvent(*this, page);
+}
+
+void TSestava::DoError(int code)
+{
+    if (OnError)
+        OnError(*this, code);
+}
+
+void TSestava::DoPreparePicture(QImage &picture, int width, int height)
+{
+    if (OnPreparePicture)
+        OnPreparePicture(*this, picture, width, height);
+}
+
+QString TSestava::TemplatePath() const
+{
+    const QString exeDir = ExecutableDir.isEmpty() && QCoreApplication::instance()
+                               ? QCoreApplication::applicationDirPath()
+                               : ExecutableDir;
+    return Location.TemplatePath(
+        DataSource && DataSource->HasDataSet(),
+        [this](const QString &alias) { return DataSource ? DataSource->AliasPath(alias) : QString(); },
+        Designing, exeDir,
+        [](const QString &text) { message(TSestMessageKind::Warning, SestavaMessages::CaptionWarning, text); });
+}
+
+QString TSestava::templateDir() const
+{
+    const QString path = TemplatePath();
+    return path.isEmpty() ? QString() : QFileInfo(path).absolutePath();
+}
+
+bool TSestava::CheckData()
+{
+    if (!TSestavaD::CheckData())
+        return false;
+    if (Predloha.isEmpty() && !IsStored && !OnNactiPredlohu && TemplatePath().isEmpty()) {
+        message(TSestMessageKind::Error, TemplateMessages::CaptionError,
+                QString::fromUtf8(TemplateMessages::NoPath));
+        return false;
+    }
+    return true;
+}
+
+int TSestava::LoadTemplate(bool askCreate)
+{
+    int result = seTemplateNotLoaded;
+    if (OnNactiPredlohu) {
+        if (!Designing && OnNactiPredlohu(*this))
+            result = seOk;
+    } else if (IsStored) {
+        const QStringList copy = Predloha;
+        SetPredloha(copy);
+        result = seOk;
+    } else {
+        const QString path = TemplatePath();
+        QStringList lines;
+        if (!path.isEmpty() && QFileInfo(path).isFile() && loadTemplateFile(path, lines) == seOk) {
+            result = seOk;
+        } else if (askCreate) {
+            const QString ask = QString::fromUtf8(TemplateMessages::NotFoundCreate).replace(QStringLiteral("%s"), path);
+            if (showSestMessage(TSestMessageKind::Confirm,
+                                QString::fromUtf8(TemplateMessages::CaptionConfirm), ask)) {
+                QFile f(path);
+                if (!path.isEmpty() && f.open(QIODevice::WriteOnly)) {
+                    f.close();
+                    result = seOk;
+                } else {
+                    message(TSestMessageKind::Error, TemplateMessages::CaptionError,
+                            QString::fromUtf8(TemplateMessages::CannotCreate).replace(QStringLiteral("%s"), path));
+                }
+            }
+            lines.clear();
+        } else {
+            message(TSestMessageKind::Error, TemplateMessages::CaptionError,
+                    QString::fromUtf8(TemplateMessages::NotFound).replace(QStringLiteral("%s"), path));
+        }
+        SetPredloha(lines);
+    }
+    if (result != seOk)
+        DoError(result);
+    return result;
+}
+
+int TSestava::SaveTemplate()
+{
+    if (OnUlozPredlohu) {
+        if (OnUlozPredlohu(*this))
+            return seOk;
+        DoError(seTemplateNotSaved);
+        return seTemplateNotSaved;
+    }
+    if (IsStored)
+        return seOk;
+    if (saveTemplateFile(TemplatePath(), Predloha, true) == seOk)
+        return seOk;
+    if (OnError)
+        DoError(seTemplateNotSaved);
+    else
+        message(TSestMessageKind::Error, TemplateMessages::CaptionError,
+                QString::fromUtf8(TemplateMessages::NotSaved));
+    return seTemplateNotSaved;
+}
+
+int TSestava::SaveTemplateAs()
+{
+    if (OnUlozPredlohuJako) {
+        QString file = TemplatePath();
+        if (OnUlozPredlohuJako(*this, file)) {
+            setReportName(file);
+            return seOk;
+        }
+        DoError(seTemplateNotSaved);
+        return seTemplateNotSaved;
+    }
+    auto &ep = sestavaEntryPoints();
+    if (!ep.SaveAsDialog)
+        return seTemplateNotSaved;
+    const QString current = TemplatePath();
+    QString chosen = ep.SaveAsDialog(QFileInfo(current).absolutePath(), current);
+    if (chosen.isEmpty())
+        return seTemplateNotSaved;
+    chosen = chosen.toLower();
+    const QString dir = Location.ReportDir();
+    if (!dir.isEmpty()) {
+        const QString expanded = withTrailingDelimiter(QDir(nativeTemplatePath(dir)).absolutePath()).toLower();
+        if (chosen.startsWith(expanded)) {
+            setReportName(chosen.mid(expanded.size()));
+        } else {
+            setReportName(chosen);
+            Location.setReportDir(QString());
+            Location.ReportDirIgnore = false;
+        }
+    } else {
+        Location.setReportDir(QFileInfo(chosen).absolutePath());
+        setReportName(QFileInfo(chosen).fileName());
+    }
+    if (saveTemplateFile(TemplatePath(), Predloha, false) == seOk)
+        return seOk;
+    if (OnError)
+        DoError(seTemplateNotSaved);
+    else
+        message(TSestMessageKind::Error, TemplateMessages::CaptionError,
+                QString::fromUtf8(TemplateMessages::NotSaved));
+    return seTemplateNotSaved;
+}
+
+void TSestava::ListPictures(QStringList &items)
+{
+    if (OnNactiSeznamObrazu) {
+        OnNactiSeznamObrazu(*this, items);
+        return;
+    }
+    QStringList masks;
+    for (const QByteArray &f : QImageReader::supportedImageFormats())
+        masks << QStringLiteral("*.") + QString::fromLatin1(f);
+    const QDir dir(templateDir());
+    for (const QString &mask : masks)
+        for (const QString &name : dir.entryList({mask}, QDir::Files))
+            if (!items.contains(name))
+                items << name;
+}
+
+bool TSestava::LoadPicture(const QString &name, QImage &picture)
+{
+    if (OnNactiObraz)
+        return OnNactiObraz(*this, name, picture);
+    picture = QImage();
+    if (name.isEmpty())
+        return false;
+    QString path = QDir(TemplateDir.isEmpty() ? QStringLiteral(".") : TemplateDir).filePath(name);
+    if (!QFileInfo(path).isFile())
+        path = name;
+    if (!QFileInfo(path).isFile())
+        return false;
+    return LoadPictureFile(path, picture);
+}
+
+int TSestava::Run()
+{
+    if (!CheckData()) {
+        DoError(seNotReady);
+        return seNotReady;
+    }
+    const bool getData = getDataMode();
+    if (!getData && DataSource)
+        DataSource->RememberPosition();
+    const bool disable = !HasDetails() && !getData && DataSource;
+    if (disable)
+        DataSource->DisableControls();
+    auto restore = [&] {
+        if (disable)
+            DataSource->EnableControls();
+        if (!getData && DataSource)
+            DataSource->ReturnToPosition();
+        CloseOpenedDataSets();
+    };
+    int result;
+    try {
+        PrepareFields();
+        result = LoadTemplate(false);
+        if (result != seOk) {
+            restore();
+            return result;   // LoadTemplate has raised OnError
+        }
+        result = TSestavaTyp::Run(true);
+    } catch (...) {
+        restore();
+        throw;
+    }
+    restore();
+    if (result != seOk)
+        DoError(result);
+    return result;
+}
+
+int TSestava::Edit()
+{
+    if (BeforeEdit)
+        BeforeEdit(*this);
+    int result = seNotReady;
+    if (CheckData()) {
+        if (getDataMode())
+            OnGetData(*this);
+        const bool disable = !HasDetails() && !getDataMode() && DataSource;
+        if (disable)
+            DataSource->DisableControls();
+        PrepareFields();
+        result = LoadTemplate(true);
+        if (result == seOk)
+            result = EditAt(QRect(), 0, wsMaximized);
+        if (disable)
+            DataSource->EnableControls();
+        CloseOpenedDataSets();
+    }
+    if (result != seOk)
+        DoError(result);
+    if (AfterEdit)
+        AfterEdit(*this);
+    return result;
+}
+
+int TSestava::PrintOnPort(int printerIndex, const QString &port)
+{
+    if (g_running)
+        return seBusy;
+    RunningGuard running;
+    if (BeforePrint)
+        BeforePrint(*this);
+    auto after = [this](int r) {
+        if (AfterPrint)
+            AfterPrint(*this);
+        return r;
+    };
+    int result = Run();
+    if (result != seOk)
+        return after(result);
+
+    const QList<QPrinterInfo> printers = QPrinterInfo::availablePrinters();
+    if (printers.isEmpty() && !currentPrinter()) {
+        message(TSestMessageKind::Warning, SestavaMessages::CaptionWarning,
+                QString::fromUtf8(SestavaMessages::NoPrinter));
+        return after(seNoPrinter);
+    }
+    std::unique_ptr<TSestProgress> progress =
+        createSestProgress(QString::fromUtf8(SestavaMessages::CaptionInformation));
+    if (EffectiveBackgroundPrint())
+        LoadBackground();
+
+    QPrinter *previous = currentPrinter();
+    const bool selected = !printers.isEmpty()
+        && SelectPrinter(printerIndex >= 0 && printerIndex < printers.size() ? printerIndex : -1);
+    QPrinter *printer = currentPrinter();
+    if (!selected && !printer) {
+        message(TSestMessageKind::Warning, SestavaMessages::CaptionWarning,
+                QString::fromUtf8(SestavaMessages::NoPrinter));
+        return after(seNoPrinter);
+    }
+    if (!port.isEmpty() && printer)
+        printer->setOutputFileName(port);   // a port names the file the job goes to
+
+    Vystup.SetRange(StartPage, EndPage, ExportLanguage, PrintCopies);
+    const QRect bg = backgroundRect();
+    Vystup.SetBackground(&BackgroundPicture,
+                         TCornerRect{bg.left(), bg.top(), bg.left() + bg.width(), bg.top() + bg.height()},
+                         EffectiveBackgroundPrint());
+
+    bool cancel = false;
+    auto &ep = sestavaEntryPoints();
+    if (ep.IsCharacterPrinter && ep.IsCharacterPrinter(printerIndex)) {
+        result = ep.CharacterOutput ? seOk : seNotReady;
+        if (ep.CharacterOutput) {
+            QBuffer job;
+            job.open(QIODevice::WriteOnly);
+            result = ep.CharacterOutput(*this, job);
+        }
+    } else {
+        Vystup.Print(StartPage, EndPage, &cancel, Popis, PrintCopies, printer);
+        if (progress && progress->cancelled())
+            cancel = true;
+        result = cancel ? seCancelled : seOk;
+    }
+    if (selected && previous != printer && previous)
+        SetCurrentPrinter(previous);
+    return after(result);
+}
+
+int TSestava::PreviewAt(const QRect &rect, int position, int zoom, int windowState)
+{
+    if (g_running)
+        return seBusy;
+    RunningGuard running;
+    if (BeforePreview)
+        BeforePreview(*this);
+    int result = Run();
+    if (result == seOk) {
+        auto &ep = sestavaEntryPoints();
+        if (!ep.Preview) {
+            result = seNotReady;
+        } else {
+            if (EffectiveBackgroundPrint())
+                LoadBackground();
+            Vystup.SetRange(StartPage, EndPage, ExportLanguage, PrintCopies);
+            Vystup.SetLineSpacing(LineHeightCode);
+            const QRect bg = backgroundRect();
+            Vystup.SetBackground(&BackgroundPicture,
+                                 TCornerRect{bg.left(), bg.top(), bg.left() + bg.width(),
+                                             bg.top() + bg.height()},
+                                 EffectiveBackgroundPrint());
+            result = ep.Preview(*this, rect, position, zoom, windowState);
+        }
+    }
+    if (AfterPreview)
+        AfterPreview(*this);
+    return result;
+}
+
+int TSestava::ExportEmf(const QString &fileName, int background)
+{
+    const int r = Run();
+    return r != seOk ? r : TSestavaTyp::ExportEmf(fileName, background);
+}
+
+int TSestava::ExportWmf(const QString &fileName, int background)
+{
+    const int r = Run();
+    return r != seOk ? r : TSestavaTyp::ExportWmf(fileName, background);
+}
+
+int TSestava::ExportHtml(const QString &directory, const QString &fileName,
+                         const QString &pictureBase)
+{
+    if (!sestavaEntryPoints().HtmlPage)
+        return seNotReady;
+    const int r = Run();
+    return r != seOk ? r : TSestavaTyp::ExportHtml(directory, fileName, pictureBase);
+}
+
+int TSestava::ExportRtf(QIODevice &stream)
+{
+    if (!sestavaEntryPoints().Rtf)
+        return seNotReady;
+    const int r = Run();
+    return r != seOk ? r : TSestavaTyp::ExportRtf(stream);
+}
+
+// ====================================================================== TSestDetail
+
+TSestDetail::TSestDetail()
+{
+    IsDetail = true;
+}
+
+TSestDetail::~TSestDetail()
+{
+    setMasterSestava(nullptr);
+}
+
+void TSestDetail::setMasterSestava(TSestavaTyp *master)
+{
+    if (master == m_master || master == this)
+        return;
+    if (m_master)
+        m_master->DetachDetail(this);
+    m_master = master;
+    if (m_master)
+        m_master->AttachDetail(this);
+}
+
+void TSestDetail::DoPrintSection(TOddilSestavy *section, bool &print)
+{
+    if (OnTiskOddilu)
+        OnTiskOddilu(*this, section->Kind, print);
+}
+
+void TSestDetail::DoComputeFunctions()
+{
+    if (OnVypoctiFunkce)
+        OnVypoctiFunkce(*this);
+}
+
+int TSestDetail::EditIn(void *owner, int option)
+{
+    if (DataSource)
+        DataSource->DisableControls();
+    PrepareFields();
+    if (DataSource)
+        DataSource->EnableControls();
+    return TSestavaTyp::EditIn(owner, option);
+}
+
+void TSestDetail::ListPictures(QStringList &items)
+{
+    if (m_master)
+        m_master->ListPictures(items);
+}
+
+bool TSestDetail::LoadPicture(const QString &name, QImage &picture)
+{
+    if (m_master)
+        return m_master->LoadPicture(name, picture);
+    return TSestavaD::LoadPicture(name, picture);
+}
+
+} // namespace orv
