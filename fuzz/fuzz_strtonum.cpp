@@ -26,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     fuzz::check(std::isfinite(withPoint) && std::isfinite(withComma), "non-finite number");
     fuzz::check(withPoint == withComma, "result depends on the decimal separator");
 
-    static const QRegularExpression plain(QStringLiteral("^ *(-?[0-9]{1,15})(?:[.,]([0-9]{1,15}))?$"));
+    static const QRegularExpression plain(QStringLiteral("^ *(-?[0-9]{1,15})(?:[.,]([0-9]{1,15}))?\\z"));
     const QRegularExpressionMatch m = plain.match(text);
     if (m.hasMatch()) {
         const QByteArray c = (m.captured(1) + u'.' + (m.captured(2).isEmpty() ? QStringLiteral("0")
