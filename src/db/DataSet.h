@@ -230,8 +230,6 @@ private:
     void reloadAfterRollback();
     int storedRowCount() const;
     const QVariant &cell(int storedRow, int column) const;
-    QVariant fieldValueAt(const Field &f, int viewRow) const;
-    QVariant fieldCurrentValue(const Field &f) const;
     void storeValue(Field &f, const QVariant &value);
     void setCurrent(int viewRow, bool notify = true);
     void afterScrollEvent();
