@@ -196,3 +196,24 @@ TEST(Connection, SavepointRollsBackEverythingWrittenInside)
     // Committed on one connection, visible on the other.
     EXPECT_EQ(db.cat.scalar(QStringLiteral("select count(*) from Mat")).toInt(), 1);
 }
+
+TEST(Connection, PathsWithBlanksCzechLettersAndUriCharactersOpen)
+{
+    QTemporaryDir dir;
+    const QString folder = dir.filePath(QStringLiteral("Můj katalog #1?x=%20"));
+    const QString cat = folder + QStringLiteral("/catalogue.sqlite");
+    const QString user = folder + QStringLiteral("/user.sqlite");
+    createDatabaseFiles(cat, user);
+    Connection c;
+    c.open(cat, user, Database::User);
+    c.exec(QStringLiteral("insert into Mat (Number) values (3)"));
+    EXPECT_EQ(c.scalar(QStringLiteral("select Number from Mat")).toInt(), 3);
+    EXPECT_EQ(c.fileOf(Database::Catalogue), cat);
+    EXPECT_FALSE(c.isReadOnly(Database::Catalogue));
+    c.close();
+    // The row went into the catalogue file itself, not into a file named after a mangled path.
+    Connection direct;
+    direct.openFile(cat, OpenMode::ReadOnly);
+    EXPECT_EQ(direct.scalar(QStringLiteral("select count(*) from Mat")).toInt(), 1);
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files).size(), 2);
+}
