@@ -35,6 +35,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     fuzz::check(once.Position >= 0 && once.Position <= text.size(), "error position outside");
 
+    // A valid expression means the same inside a pair of parentheses.
+    if (once.ok() && !parsed.isEmpty() && text.size() < kMaxExpressionLength - 2) {
+        const TEvalResult wrapped = TExpression(u'(' + text + u')').evaluate(&report);
+        if (wrapped.Error != eeTooMany) {
+            fuzz::check(wrapped.ok(), "a valid expression fails in parentheses");
+            const bool sameNumber = wrapped.Value.Number == once.Value.Number
+                                    || (wrapped.Value.Number != wrapped.Value.Number
+                                        && once.Value.Number != once.Value.Number);
+            fuzz::check(sameNumber && wrapped.Value.Text == once.Value.Text
+                            && wrapped.Value.Kind == once.Value.Kind
+                            && wrapped.Value.IsNull == once.Value.IsNull,
+                        "parentheses change the value");
+        }
+    }
+
     (void)EvaluateText(text);
     (void)EvaluateCondition(text);
     (void)SplitList(text);

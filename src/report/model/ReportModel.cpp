@@ -193,6 +193,70 @@ void TSestavaModel::Discard()
     Functions.clear();
 }
 
+void TSestavaModel::CopyTemplateFrom(const TSestavaModel &o)
+{
+    if (&o == this)
+        return;
+    Discard();
+    auto copyElements = [](const TOddilSestavy *from, TOddilSestavy *to) {
+        for (const auto &e : from->Elements)
+            to->appendElement(std::make_unique<TSiReportElement>(*e));
+    };
+    for (int k = 0; k < kFixedSections; ++k) {
+        Sections.at(k)->Height = o.Sections.at(k)->Height;
+        Sections.at(k)->Visible = o.Sections.at(k)->Visible;
+        copyElements(o.Sections.at(k), Sections.at(k));
+    }
+    for (int g = 0; g < o.Groups.count(); ++g) {
+        const TPolSkup *from = o.Groups.at(g);
+        TPolSkup *to = AddGroup(from->Index, from->Expression, from->NewPage,
+                                from->GroupFooter->Height, from->GroupFooter->Visible,
+                                from->GroupHeader->Height, from->GroupHeader->Visible);
+        copyElements(from->GroupHeader, to->GroupHeader);
+        copyElements(from->GroupFooter, to->GroupFooter);
+    }
+    for (int i = 0; i < o.Functions.count(); ++i)
+        Functions.append(std::make_unique<TRadekFunkce>(*o.Functions.at(i)));
+    Predloha = o.Predloha;
+    Popis = o.Popis;
+    FormatVersion = o.FormatVersion;
+    FormatRevision = o.FormatRevision;
+    FormatLevel = o.FormatLevel;
+    IsDetail = o.IsDetail;
+    TemplateDir = o.TemplateDir;
+    Details = o.Details;
+    for (int k = 0; k < kFixedSections; ++k)
+        setSectionFlags(k, o.sectionFlags(k));
+    FieldNames = o.FieldNames;
+    FieldLabels = o.FieldLabels;
+    FieldPlaceholders = o.FieldPlaceholders;
+    Parametry = o.Parametry;
+    Columns = o.Columns;
+    ColumnGap = o.ColumnGap;
+    ColumnReserve = o.ColumnReserve;
+    CharacterMode = o.CharacterMode;
+    GridX = o.GridX;
+    GridY = o.GridY;
+    LineHeightCode = o.LineHeightCode;
+    PitchCode = o.PitchCode;
+    CharWidth = o.CharWidth;
+    LineHeight = o.LineHeight;
+    ShowGrid = o.ShowGrid;
+    SnapToGrid = o.SnapToGrid;
+    UnitsIndex = o.UnitsIndex;
+    OwnBackground = o.OwnBackground;
+    PrintOwnBackground = o.PrintOwnBackground;
+    BackgroundPlaced = o.BackgroundPlaced;
+    BackgroundLeft = o.BackgroundLeft;
+    BackgroundTop = o.BackgroundTop;
+    BackgroundWidth = o.BackgroundWidth;
+    BackgroundHeight = o.BackgroundHeight;
+    BackgroundFile = o.BackgroundFile;
+    Background = o.Background;
+    PrintBackground = o.PrintBackground;
+    AllowNullValues = o.AllowNullValues;
+}
+
 void TSestavaModel::SetFieldNames(const QStringList &names)
 {
     FieldNames = names;

@@ -148,6 +148,9 @@ public:
     // Removes all elements, all groups with their sections and all functions; keeps the
     // five fixed sections with their height and visibility.
     void Discard();
+    // Makes this model a copy of the other's template (sections, elements, groups,
+    // functions, settings, field lists and parameters); the designer edits such a copy.
+    void CopyTemplateFrom(const TSestavaModel &other);
 
     // --- field lists and parameters
     QStringList FieldNames;

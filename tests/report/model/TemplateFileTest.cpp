@@ -690,6 +690,11 @@ TEST_F(TemplateFileTest, RandomTemplatesReadBackToTheSameModel)
         EXPECT_EQ(copyA.Predloha, detailA.Predloha);
         expectSameModel(detailA, copyA);
         EXPECT_TRUE(copyB.Predloha.isEmpty());
+        // The designer's copy of a model writes the same template.
+        Report designed;
+        designed.CopyTemplateFrom(copy);
+        EXPECT_EQ(writeTemplate(designed), writeTemplate(copy));
+        expectSameModel(designed, copy);
         if (HasFailure())
             break;
     }
