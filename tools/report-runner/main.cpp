@@ -1,0 +1,196 @@
+// orv_report_runner: runs a report template (.pts) over the rows of an SQL query on an
+// SQLite file and writes the pages as PNG files. The exit status is the report's result code
+// (0 done, 3 cancelled, 4 template not loaded, 6 output not written, 8 data not ready), and
+// its message is printed.
+
+#include "db/Connection.h"
+#include "db/DataSet.h"
+#include "db/DbError.h"
+#include "printouts/DataSetBridge.h"
+#include "report/model/SestavaMessages.h"
+#include "report/output/Sestava.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QTextStream>
+
+#include <cstdio>
+
+using namespace orv;
+
+namespace {
+
+const char *const kUsage =
+    "usage: orv_report_runner TEMPLATE.pts DATABASE.sqlite SQL [options]\n"
+    "  SQL                 the query text, or @FILE to read it from a file\n"
+    "  --attach FILE=NAME  attach a further SQLite file under a schema name\n"
+    "  --param NAME=VALUE  value of the query parameter :NAME (repeatable)\n"
+    "  --report-param TEXT report parameter &1, &2, ... in the order given (repeatable)\n"
+    "  --pages A-B         first and last page (default 1-9999)\n"
+    "  --max-records N     stop after N records (default 0: all)\n"
+    "  --one-record        print only the first record\n"
+    "  --out PREFIX        page files PREFIX-1.png, PREFIX-2.png, ... (default: the template's name)\n"
+    "  --dpi N             resolution of the PNG pages (default 150)\n"
+    "  --emf PREFIX        also write every page as PREFIX<n>.emf\n";
+
+void err(const QString &text)
+{
+    QTextStream(stderr) << text << Qt::endl;
+}
+
+int finish(int code)
+{
+    QTextStream(code ? stderr : stdout) << code << ": " << sestErrorText(code) << Qt::endl;
+    return code;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    QStringList args = app.arguments();
+    args.removeFirst();
+    if (args.size() < 3 || args.contains("--help")) {
+        std::fputs(kUsage, args.contains("--help") ? stdout : stderr);
+        return args.contains("--help") ? 0 : seNotReady;
+    }
+    const QString templateFile = args.takeFirst();
+    const QString database = args.takeFirst();
+    QString sql = args.takeFirst();
+
+    QVariantMap params;
+    QStringList reportParams;
+    QList<QPair<QString, QString>> attachments;
+    int startPage = 1, endPage = 9999, maxRecords = 0, dpi = 150;
+    bool oneRecord = false;
+    QString out = QFileInfo(templateFile).completeBaseName();
+    QString emf;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString a = args.at(i);
+        auto value = [&]() -> QString {
+            if (i + 1 >= args.size()) {
+                err(QStringLiteral("missing value after %1").arg(a));
+                std::exit(seNotReady);
+            }
+            return args.at(++i);
+        };
+        if (a == "--param") {
+            const QString v = value();
+            const int eq = v.indexOf(u'=');
+            if (eq <= 0) {
+                err(QStringLiteral("--param needs NAME=VALUE"));
+                return seNotReady;
+            }
+            params.insert(v.left(eq), v.mid(eq + 1));
+        } else if (a == "--attach") {
+            const QString v = value();
+            const int eq = v.lastIndexOf(u'=');
+            if (eq <= 0) {
+                err(QStringLiteral("--attach needs FILE=NAME"));
+                return seNotReady;
+            }
+            attachments.append({v.left(eq), v.mid(eq + 1)});
+        } else if (a == "--report-param") {
+            reportParams << value();
+        } else if (a == "--pages") {
+            const QStringList ab = value().split(u'-');
+            bool ok1 = false, ok2 = true;
+            startPage = ab.value(0).toInt(&ok1);
+            if (ab.size() > 1)
+                endPage = ab.value(1).toInt(&ok2);
+            if (!ok1 || !ok2 || startPage < 1 || endPage < startPage) {
+                err(QStringLiteral("--pages needs A-B with 1 <= A <= B"));
+                return seNotReady;
+            }
+        } else if (a == "--max-records") {
+            maxRecords = value().toInt();
+        } else if (a == "--one-record") {
+            oneRecord = true;
+        } else if (a == "--out") {
+            out = value();
+        } else if (a == "--dpi") {
+            dpi = std::clamp(value().toInt(), 10, 1200);
+        } else if (a == "--emf") {
+            emf = value();
+        } else {
+            err(QStringLiteral("unknown option %1").arg(a));
+            std::fputs(kUsage, stderr);
+            return seNotReady;
+        }
+    }
+    if (sql.startsWith(u'@')) {
+        QFile f(sql.mid(1));
+        if (!f.open(QIODevice::ReadOnly)) {
+            err(QStringLiteral("cannot read %1").arg(f.fileName()));
+            return finish(seNotReady);
+        }
+        sql = QString::fromUtf8(f.readAll());
+    }
+
+    setSestMessageHandler([](TSestMessageKind, const QString &caption, const QString &text) {
+        err(caption + QStringLiteral(": ") + text);
+        return false;   // questions are answered No: nothing is created behind the user's back
+    });
+
+    db::Connection conn(QStringLiteral("report-runner"));
+    db::DataSet query(QStringLiteral("qReport"), &conn);
+    try {
+        conn.openFile(database, db::OpenMode::ReadOnly);
+        for (const auto &at : attachments)
+            conn.attach(at.first, at.second, db::OpenMode::ReadOnly);
+        query.setSql(sql);
+        for (auto it = params.cbegin(); it != params.cend(); ++it)
+            query.setParam(it.key(), it.value());
+        query.open();
+    } catch (const std::exception &e) {
+        err(QString::fromUtf8(e.what()));
+        return finish(seNotReady);
+    }
+
+    DataSetBridge bridge(&query);
+    TSestava report;
+    report.Name = QStringLiteral("report");
+    report.DataSource = &bridge;
+    const QFileInfo tf(templateFile);
+    report.Location.ReportDirIgnore = false;
+    report.Location.setReportDir(tf.absolutePath());
+    report.setReportName(tf.fileName());
+    report.Parametry = reportParams;
+    report.StartPage = startPage;
+    report.EndPage = endPage;
+    report.MaxRecords = maxRecords;
+    report.TiskJedenZaznam = oneRecord;
+
+    const int result = report.Run();
+    if (result != seOk)
+        return finish(result);
+
+    const int pages = report.Vystup.PageCount();
+    if (pages == 0) {
+        err(QStringLiteral("the report made no page"));
+        return finish(seNotReady);
+    }
+    const QString outDir = QFileInfo(out).absolutePath();
+    QDir().mkpath(outDir);
+    for (int i = startPage - 1; i < pages; ++i) {
+        const QString file = QStringLiteral("%1-%2.png").arg(out).arg(i + 1);
+        if (!report.Vystup.SavePagePng(file, i, dpi)) {
+            err(QStringLiteral("cannot write %1").arg(file));
+            return finish(seOutputNotWritten);
+        }
+        QTextStream(stdout) << file << Qt::endl;
+    }
+    if (!emf.isEmpty()) {
+        const int r = report.TSestavaTyp::ExportEmf(emf + QStringLiteral(".emf"));
+        if (r != seOk)
+            return finish(r);
+    }
+    QTextStream(stdout) << QStringLiteral("%1 records, %2 pages").arg(report.RecordsPrinted).arg(pages)
+                        << Qt::endl;
+    return finish(seOk);
+}
