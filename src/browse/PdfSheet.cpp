@@ -1,0 +1,262 @@
+#include "browse/PdfSheet.h"
+
+#include "ui/MessageDialog.h"
+
+#include <QDesktopServices>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QListWidget>
+#include <QMimeDatabase>
+#include <QProcess>
+#include <QPushButton>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace orv::browse {
+
+namespace {
+
+DocumentShell *g_shell = nullptr;
+std::function<void(const QString &)> g_reporter;
+
+QString withSlash(const QString &dir)
+{
+    QString d = QDir::fromNativeSeparators(dir);
+    if (!d.isEmpty() && !d.endsWith(u'/'))
+        d += u'/';
+    return d;
+}
+
+// The application the desktop opens files of `mimeType` with; empty when none is set or
+// the desktop cannot be asked.
+QString defaultApplication(const QString &mimeType, bool *asked)
+{
+    *asked = false;
+    const QString xdgMime = QStandardPaths::findExecutable(QStringLiteral("xdg-mime"));
+    if (xdgMime.isEmpty())
+        return QString();
+    QProcess p;
+    p.start(xdgMime, {QStringLiteral("query"), QStringLiteral("default"), mimeType});
+    if (!p.waitForFinished(3000)) {
+        p.kill();
+        p.waitForFinished(500);
+        return QString();
+    }
+    *asked = true;
+    return QString::fromLocal8Bit(p.readAllStandardOutput()).trimmed();
+}
+
+// Splits an Exec line of a desktop file into program and arguments, dropping field codes.
+QStringList commandWords(const QString &command)
+{
+    QStringList words = QProcess::splitCommand(command);
+    QStringList out;
+    for (const QString &w : words) {
+        if (w.size() == 2 && w.startsWith(u'%'))
+            continue;
+        out << w;
+    }
+    return out;
+}
+
+class ChooseApplicationDialog : public QDialog
+{
+public:
+    ChooseApplicationDialog(const QString &path, QWidget *parent) : QDialog(parent)
+    {
+        setWindowTitle(QStringLiteral("Otevřít v programu"));
+        auto *layout = new QVBoxLayout(this);
+        layout->addWidget(new QLabel(QStringLiteral("Vyberte program, kterým chcete otevřít soubor:\n") + path, this));
+        m_list = new QListWidget(this);
+        const QString mime = QMimeDatabase().mimeTypeForFile(path).name();
+        for (const DocumentShell::Application &app : DocumentShell::applicationsFor(mime)) {
+            auto *item = new QListWidgetItem(app.name, m_list);
+            item->setData(Qt::UserRole, app.command);
+        }
+        layout->addWidget(m_list);
+        auto *buttons = new QDialogButtonBox(this);
+        QPushButton *other = buttons->addButton(QStringLiteral("&Jiný program..."), QDialogButtonBox::ActionRole);
+        buttons->addButton(QStringLiteral("&Otevřít"), QDialogButtonBox::AcceptRole);
+        buttons->addButton(QStringLiteral("&Zpět"), QDialogButtonBox::RejectRole);
+        layout->addWidget(buttons);
+        connect(buttons, &QDialogButtonBox::accepted, this, [this] {
+            if (m_list->currentItem()) {
+                m_command = m_list->currentItem()->data(Qt::UserRole).toString();
+                accept();
+            }
+        });
+        connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+        connect(other, &QPushButton::clicked, this, [this] {
+            const QString program = QFileDialog::getOpenFileName(this, QStringLiteral("Vyberte program"),
+                                                                 QStringLiteral("/usr/bin"));
+            if (!program.isEmpty()) {
+                // A program path goes through as one word, blanks and all.
+                m_command = QStringLiteral("\"") + program + QStringLiteral("\"");
+                accept();
+            }
+        });
+        connect(m_list, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem *item) {
+            m_command = item->data(Qt::UserRole).toString();
+            accept();
+        });
+    }
+    QString command() const { return m_command; }
+
+private:
+    QListWidget *m_list = nullptr;
+    QString m_command;
+};
+
+} // namespace
+
+QString pdfFolder(const QString &dataRoot)
+{
+    return withSlash(dataRoot) + QStringLiteral("data/pdf/");
+}
+
+QString materialSheetPath(const QString &dataRoot, const QString &pdfFile)
+{
+    return pdfFolder(dataRoot) + pdfFile + QStringLiteral(".pdf");
+}
+
+QString diagramsPath(const QString &dataRoot, const QString &pdfFile)
+{
+    return pdfFolder(dataRoot) + pdfFile + QStringLiteral(" D.pdf");
+}
+
+QString materialSheetErrorText(const QString &path, int code)
+{
+    // The quote and the full stop stand before the path, as the message always read.
+    return QStringLiteral("Nepodařilo se otevřít materiálový list \".") + path + QStringLiteral("\r\rChyba: ")
+        + QString::number(code);
+}
+
+QString diagramsErrorText(int code)
+{
+    return QStringLiteral("Nepodařilo se otevřít diagramy.\r\rChyba: ") + QString::number(code);
+}
+
+int DocumentShell::open(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.dir().exists())
+        return shell::PathNotFound;
+    if (!info.exists())
+        return shell::FileNotFound;
+    if (!info.isReadable())
+        return shell::AccessDenied;
+    bool asked = false;
+    const QString app = defaultApplication(QMimeDatabase().mimeTypeForFile(info).name(), &asked);
+    if (asked && app.isEmpty())
+        return shell::NoAssociation;
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(info.absoluteFilePath())) ? shell::Done
+                                                                                   : shell::NoAssociation;
+}
+
+void DocumentShell::chooseApplication(const QString &path, QWidget *parent)
+{
+    ChooseApplicationDialog dialog(path, parent);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    QStringList words = commandWords(dialog.command());
+    if (words.isEmpty())
+        return;
+    const QString program = words.takeFirst();
+    words << path;
+    QProcess::startDetached(program, words, QFileInfo(path).absolutePath());
+}
+
+int DocumentShell::print(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        return shell::FileNotFound;
+    const QString lp = QStandardPaths::findExecutable(QStringLiteral("lp"));
+    if (lp.isEmpty())
+        return shell::NoAssociation;
+    // "--" keeps a file name beginning with "-" from being read as an option.
+    return QProcess::startDetached(lp, {QStringLiteral("--"), info.absoluteFilePath()}) ? shell::Done
+                                                                                       : shell::AccessDenied;
+}
+
+QList<DocumentShell::Application> DocumentShell::applicationsFor(const QString &mimeType)
+{
+    QList<Application> apps;
+    QStringList seen;
+    for (const QString &dir : QStandardPaths::standardLocations(QStandardPaths::ApplicationsLocation)) {
+        const QDir d(dir);
+        for (const QString &file : d.entryList({QStringLiteral("*.desktop")}, QDir::Files, QDir::Name)) {
+            if (seen.contains(file))
+                continue;
+            QSettings desktop(d.filePath(file), QSettings::IniFormat);
+            desktop.beginGroup(QStringLiteral("Desktop Entry"));
+            const QStringList mimes = desktop.value(QStringLiteral("MimeType")).toString().split(u';', Qt::SkipEmptyParts);
+            // QSettings reads a list value when the line holds commas; join it back.
+            QString exec = desktop.value(QStringLiteral("Exec")).toString();
+            if (exec.isEmpty())
+                exec = desktop.value(QStringLiteral("Exec")).toStringList().join(u',');
+            if (!mimes.contains(mimeType) || exec.isEmpty() || desktop.value(QStringLiteral("NoDisplay")).toBool())
+                continue;
+            seen << file;
+            apps.append({desktop.value(QStringLiteral("Name")).toString(), commandWords(exec).join(u' ')});
+        }
+    }
+    return apps;
+}
+
+DocumentShell &documentShell()
+{
+    static DocumentShell standard;
+    return g_shell ? *g_shell : standard;
+}
+
+void setDocumentShell(DocumentShell *shell)
+{
+    g_shell = shell;
+}
+
+void setShellErrorReporter(std::function<void(const QString &)> reporter)
+{
+    g_reporter = std::move(reporter);
+}
+
+int openDocument(const QString &path, const std::function<QString(int)> &errorText, QWidget *parent)
+{
+    const int result = documentShell().open(path);
+    if (result > 32)
+        return result;
+    if (result == shell::NoAssociation || result == shell::AccessDenied) {
+        documentShell().chooseApplication(path, parent);
+        return result;
+    }
+    const QString text = errorText(result);
+    if (g_reporter)
+        g_reporter(text);
+    else
+        ui::plainMessage(text, ui::MsgType::Error, ui::MsgButton::OK);
+    return result;
+}
+
+int openMaterialSheet(const QString &dataRoot, const QString &pdfFile, QWidget *parent)
+{
+    const QString path = materialSheetPath(dataRoot, pdfFile);
+    return openDocument(path, [&path](int code) { return materialSheetErrorText(path, code); }, parent);
+}
+
+int openDiagrams(const QString &dataRoot, const QString &pdfFile, QWidget *parent)
+{
+    return openDocument(diagramsPath(dataRoot, pdfFile), diagramsErrorText, parent);
+}
+
+int printMaterialSheet(const QString &dataRoot, const QString &pdfFile)
+{
+    return documentShell().print(materialSheetPath(dataRoot, pdfFile));
+}
+
+} // namespace orv::browse
