@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 
+#include <cstdio>
 #include <cstring>
 #include <exception>
 
@@ -45,15 +46,24 @@ int main(int argc, char *argv[])
     options.splashShots = parser.value(splash);
     options.quitAfterFrame = parser.isSet(quit);
 
+    // Unattended runs (screenshots, timing) report a failed start on stderr instead of
+    // waiting for somebody to close a dialog.
+    const bool unattended = options.quitAfterFrame || !options.screenshot.isEmpty();
+    auto report = [unattended](const QString &text) {
+        if (unattended)
+            std::fprintf(stderr, "orvalis: %s\n", qPrintable(text));
+        else
+            orv::ui::message(text, orv::ui::MsgType::Error, orv::ui::MsgButton::OK);
+    };
     try {
         orv::app::StartUp startUp(options);
         return startUp.run();
     } catch (const orv::app::StartupError &e) {
-        orv::ui::message(e.message(), orv::ui::MsgType::Error, orv::ui::MsgButton::OK);
+        report(e.message());
     } catch (const orv::db::DbError &e) {
-        orv::ui::message(e.text(), orv::ui::MsgType::Error, orv::ui::MsgButton::OK);
+        report(e.text());
     } catch (const std::exception &e) {
-        orv::ui::message(QString::fromUtf8(e.what()), orv::ui::MsgType::Error, orv::ui::MsgButton::OK);
+        report(QString::fromUtf8(e.what()));
     }
     return 1;
 }
