@@ -1,5 +1,6 @@
 #include "db/Connection.h"
 
+#include "core/CodePage.h"
 #include "db/DataSet.h"
 
 #include <QDir>
@@ -109,6 +110,25 @@ void likeFunc(sqlite3_context *ctx, int argc, sqlite3_value **argv)
         return;
     }
     sqlite3_result_int(ctx, likeMatch(valueText(argv[0]), valueText(argv[1]), esc, hasEsc) ? 1 : 0);
+}
+
+// Texts ordered as their Windows-1250 bytes order them, as the catalogue was always sorted;
+// texts that share those bytes (letters the code page lacks) fall back to Unicode order so
+// that different texts never compare equal.
+int cp1250Compare(void *, int lenA, const void *a, int lenB, const void *b)
+{
+    const QString x = QString::fromUtf8(static_cast<const char *>(a), lenA);
+    const QString y = QString::fromUtf8(static_cast<const char *>(b), lenB);
+    const QByteArray bx = orv::encode(x), by = orv::encode(y);
+    const int n = int(std::min(bx.size(), by.size()));
+    for (int i = 0; i < n; ++i) {
+        const unsigned char cx = uchar(bx[i]), cy = uchar(by[i]);
+        if (cx != cy)
+            return cx < cy ? -1 : 1;
+    }
+    if (bx.size() != by.size())
+        return bx.size() < by.size() ? -1 : 1;
+    return x.compare(y);
 }
 
 QString uriFor(const QString &file, OpenMode mode)
@@ -471,6 +491,7 @@ void Connection::registerFunctions()
     sqlite3_create_function_v2(m_db, "lower", 1, flags, nullptr, lowerFunc, nullptr, nullptr, nullptr);
     sqlite3_create_function_v2(m_db, "like", 2, flags, nullptr, likeFunc, nullptr, nullptr, nullptr);
     sqlite3_create_function_v2(m_db, "like", 3, flags, nullptr, likeFunc, nullptr, nullptr, nullptr);
+    sqlite3_create_collation_v2(m_db, "CP1250", SQLITE_UTF8, nullptr, cp1250Compare, nullptr);
 }
 
 void Connection::raise(int rc, const QString &context) const

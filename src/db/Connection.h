@@ -3,7 +3,8 @@
 // and attaches the other, so that every table of both is visible unqualified. A catalogue on a
 // read-only medium is opened read-only. Every connection registers a Unicode-aware UPPER()
 // and LOWER() and a case-sensitive LIKE (with %, _ and ESCAPE) so that Czech letters
-// upper-case and match correctly. Double-quoted string constants are not accepted: SQL text
+// upper-case and match correctly, and the collation CP1250 ("order by Name collate CP1250")
+// that orders texts by their Windows-1250 bytes. Double-quoted string constants are not accepted: SQL text
 // writes string constants in single quotes (see core/SqlText.h).
 
 #include "db/DbError.h"

@@ -220,8 +220,13 @@ QString DataSet::statementText() const
     if (!conds.isEmpty())
         s += QStringLiteral(" where ") + conds.join(QStringLiteral(" and "));
     QStringList order;
-    for (const QString &f : m_indexFields)
-        order << quoteIdent(f);
+    const TableDef *tableDef = orv::db::table(m_table);
+    for (const QString &f : m_indexFields) {
+        // An index over a text column orders as the code page did.
+        const ColumnDef *c = tableDef ? tableDef->column(f) : nullptr;
+        const bool text = c && (c->type == ColumnType::Alpha || c->type == ColumnType::Memo);
+        order << quoteIdent(f) + (text ? QStringLiteral(" collate CP1250") : QString());
+    }
     if (order.isEmpty()) {
         const TableDef *def = orv::db::table(m_table);
         const ColumnDef *num = def ? def->column(QStringLiteral("Number")) : nullptr;

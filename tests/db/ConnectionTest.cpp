@@ -217,3 +217,26 @@ TEST(Connection, PathsWithBlanksCzechLettersAndUriCharactersOpen)
     EXPECT_EQ(direct.scalar(QStringLiteral("select count(*) from Mat")).toInt(), 1);
     EXPECT_EQ(QDir(folder).entryList(QDir::Files).size(), 2);
 }
+
+TEST(Connection, Cp1250CollationOrdersAsTheCodePageAndTableIndexesUseIt)
+{
+    TempDb db;
+    // Windows-1250 puts Š (0x8A) before Č (0xC8); Unicode order would put Č first.
+    db.cat.exec(QStringLiteral("insert into Elements (Number, Name) values (1, 'Čistý'), (2, 'Šedý'), (3, 'Zinek'), (4, 'Cín')"));
+    QStringList unicode, cp1250;
+    DataSet q(QStringLiteral("q"), &db.cat);
+    q.setSql(QStringLiteral("select Name from Elements order by Name"));
+    q.open();
+    for (q.first(); !q.eof(); q.next())
+        unicode << q.value(QStringLiteral("Name")).toString();
+    EXPECT_EQ(unicode, (QStringList{QStringLiteral("Cín"), QStringLiteral("Zinek"), QStringLiteral("Čistý"), QStringLiteral("Šedý")}));
+    DataSet t(QStringLiteral("tElements"), &db.cat);
+    t.setTableName(QStringLiteral("Elements.db"));
+    t.setIndexName(QStringLiteral("Name"));
+    t.open();
+    for (t.first(); !t.eof(); t.next())
+        cp1250 << t.value(QStringLiteral("Name")).toString();
+    EXPECT_EQ(cp1250, (QStringList{QStringLiteral("Cín"), QStringLiteral("Zinek"), QStringLiteral("Šedý"), QStringLiteral("Čistý")}));
+    // Texts that share their code-page bytes still differ.
+    EXPECT_EQ(db.cat.scalar(QStringLiteral("select 'ø' = 'o' collate CP1250")).toInt(), 0);
+}
