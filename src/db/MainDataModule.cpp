@@ -184,17 +184,18 @@ void MainDataModule::defineDataSets()
     qPropTypeChild.setConnection(u);
     qPropTypeChild.setSql(lines({"select *", "  from PropType", "  where Parent=:PropertyNo"}));
     qPropTypeChild.setMaster(&tUserMechProp);
+    // Names are listed in the order of their Windows-1250 bytes, as the lists always were.
     qPropTypeParent.setConnection(u);
-    qPropTypeParent.setSql(lines({"select *", "  from PropType", "  where GroupType='A'", "", "  order by Name"}));
+    qPropTypeParent.setSql(lines({"select *", "  from PropType", "  where GroupType='A'", "", "  order by Name collate CP1250"}));
     qPropTypeParent.setEditable(true);
     qPropTypeChildSelect.setConnection(u);
-    qPropTypeChildSelect.setSql(lines({"select *", "  from PropType", "  where Parent=:Number", "", "  order by Name"}));
+    qPropTypeChildSelect.setSql(lines({"select *", "  from PropType", "  where Parent=:Number", "", "  order by Name collate CP1250"}));
     qPropTypeChildSelect.setMaster(&qPropTypeParent);
     qPropTypeChildSelect.setEditable(true);
     // Single properties usually have no GroupType at all; in SQL a null is not "<> 'A'", so it
     // is compared as an empty text, and every row that is not a group is listed.
     qPropTypeSelect.setConnection(u);
-    qPropTypeSelect.setSql(lines({"select *", "  from PropType", "  where coalesce(GroupType,'')<>'A'", "", "  order by Name"}));
+    qPropTypeSelect.setSql(lines({"select *", "  from PropType", "  where coalesce(GroupType,'')<>'A'", "", "  order by Name collate CP1250"}));
     qPropTypeSelect.setEditable(true);
     tUserNotice.setConnection(u);
     tUserNotice.setTableName(QStringLiteral("UserNotices.DB"));

@@ -88,7 +88,7 @@ void OwnDataModule::defineDataSets()
     qNotices.setSql(lines({"select *", "  from Notices"}));
     qNodesIns.setSql(lines({"select *", "  from Nodes"}));
     qMatIns.setSql(lines({"select *", "  from mat"}));
-    qElements.setSql(lines({"select *", "  from Elements", "", "", "order by Name"}));
+    qElements.setSql(lines({"select *", "  from Elements", "", "", "order by Name collate CP1250"}));
     qCountry.setSql(lines({"select *", "  from Country"}));
     qMatTypes.setSql(lines({"select *", "  from MatTypes"}));
     for (DataSet *ds : {&qNodes, &qMat, &qNorms, &qChemComp, &qCompareNorms, &qUserNotices, &qNotices,
