@@ -385,3 +385,43 @@ TEST_F(RunTest, VariablesAndCharacterModeRounding)
     EXPECT_EQ(findText(out(), "č. 3")[0].Item->Top, 33);
     EXPECT_EQ(findText(out(), "Strana 001").size(), 3u);
 }
+
+namespace {
+// A progress window whose cancel button is pressed after a number of polls.
+class Cancelling : public TSestProgress {
+public:
+    explicit Cancelling(int after, QStringList *texts) : m_after(after), m_texts(texts) {}
+    void setText(const QString &text) override { *m_texts << text; }
+    void processEvents() override { ++m_polls; }
+    bool cancelled() const override { return m_polls > m_after; }
+
+private:
+    int m_after;
+    int m_polls = 0;
+    QStringList *m_texts;
+};
+} // namespace
+
+TEST_F(RunTest, CancelInTheProgressWindowKeepsThePagesMade)
+{
+    rows(data, {"Name"}, numbered(500));
+    Template t;
+    t.section(2, true, 20).text("T", 2, "Name", 0, 0, 200, 20);
+    QStringList texts;
+    setSestProgressFactory([&](const QString &caption) {
+        EXPECT_EQ(caption, "Informace");
+        return std::make_unique<Cancelling>(120, &texts);
+    });
+    const int r = run(t);
+    setSestProgressFactory({});
+    EXPECT_EQ(r, seCancelled);
+    ASSERT_GE(texts.size(), 2);
+    EXPECT_EQ(texts[0], "Připravuji tisk položky číslo: 1");
+    EXPECT_EQ(texts[1], "Připravuji tisk položky číslo: 2");
+    // Stopped after some records, the pages made so far stay.
+    EXPECT_GE(out().PageCount(), 1);
+    EXPECT_LT(rep.RecordsPrinted, 500);
+    EXPECT_GT(rep.RecordsPrinted, 10);
+    EXPECT_EQ(findText(out(), QStringLiteral("R%1").arg(rep.RecordsPrinted)).size(), 1u);
+    EXPECT_EQ(data.Pos, -1);   // and the data set is back where it was
+}
