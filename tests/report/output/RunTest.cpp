@@ -425,3 +425,59 @@ TEST_F(RunTest, CancelInTheProgressWindowKeepsThePagesMade)
     EXPECT_EQ(findText(out(), QStringLiteral("R%1").arg(rep.RecordsPrinted)).size(), 1u);
     EXPECT_EQ(data.Pos, -1);   // and the data set is back where it was
 }
+
+TEST_F(RunTest, DetailOverSeveralPagesGetsTheMastersHeadersAndFooters)
+{
+    rows(data, {"Order"}, {{"O1"}, {"O2"}});
+    MemoryBridge lines;
+    std::vector<std::vector<QVariant>> many;
+    for (int i = 1; i <= 100; ++i)
+        many.push_back({QStringLiteral("i%1").arg(i)});
+    rows(lines, {"Item"}, many);
+    TSestDetail detail;
+    detail.DataSource = &lines;
+    detail.setMasterSestava(&rep);
+
+    Template d;
+    d.section(2, true, 20).text("T", 2, "Item", 40, 0, 100, 20);
+    Template t;
+    t.section(1, true, 30).section(2, true, 40).section(4, true, 30)
+        .text("H", 1, "0", 0, 0, 300, 20, "Hlava")
+        .text("P", 5, "3", 0, 0, 300, 20, "Strana %d")
+        .text("T", 2, "Order", 0, 0, 100, 20)
+        .detail("T", 0, 0, 20, 300, 20)
+        .detailTemplate(0, d);
+    ASSERT_EQ(run(t), seOk);
+    // 200 detail rows of 20 with 940 usable per page: 5 pages.
+    ASSERT_EQ(out().PageCount(), 5);
+    for (int p = 0; p < out().PageCount(); ++p) {
+        const auto foot = findText(out(), QStringLiteral("Strana %1").arg(p + 1));
+        ASSERT_EQ(foot.size(), 1u) << p;
+        EXPECT_EQ(foot[0].Page, p);
+        EXPECT_EQ(foot[0].Item->Top, 970);
+    }
+    EXPECT_EQ(findText(out(), "Hlava").size(), 5u);
+    // The detail continues below the page header; nothing runs into the page footer.
+    const auto first = findText(out(), "i1");
+    ASSERT_EQ(first.size(), 2u);
+    EXPECT_EQ(first[0].Item->Top, 50);
+    for (int p = 0; p < out().PageCount(); ++p)
+        for (const TVystPrvek *it : items(out(), p)) {
+            if (itemText(*it).startsWith(u'i')) {
+                EXPECT_GE(it->Top, 30);
+                EXPECT_LE(it->Top + it->Height, 970);
+            }
+        }
+    const auto i46 = findText(out(), "i46");
+    EXPECT_EQ(i46[0].Page, 0);
+    EXPECT_EQ(i46[0].Item->Top, 950);
+    const auto i47 = findText(out(), "i47");
+    EXPECT_EQ(i47[0].Page, 1);
+    EXPECT_EQ(i47[0].Item->Top, 30);
+    // The second order starts right below the end of the first one's detail.
+    const auto i100 = findText(out(), "i100");
+    const auto o2 = findText(out(), "O2");
+    ASSERT_EQ(o2.size(), 1u);
+    EXPECT_EQ(o2[0].Page, i100[0].Page);
+    EXPECT_EQ(o2[0].Item->Top, i100[0].Item->Top + 20);
+}
