@@ -481,3 +481,48 @@ TEST_F(RunTest, DetailOverSeveralPagesGetsTheMastersHeadersAndFooters)
     EXPECT_EQ(o2[0].Page, i100[0].Page);
     EXPECT_EQ(o2[0].Item->Top, i100[0].Item->Top + 20);
 }
+
+TEST_F(RunTest, FooterFlagsAndBreaksAroundReportHeaderAndFooter)
+{
+    rows(data, {"Name"}, numbered(60));
+    auto tmpl = [](int footerFlags, int headerFlags, int reportFooterFlags) {
+        Template t;
+        t.section(0, true, 40, headerFlags).section(2, true, 20).section(3, true, 20, reportFooterFlags)
+            .section(4, true, 20, footerFlags)
+            .text("Z", 1, "0", 0, 0, 100, 20, "Začátek")
+            .text("T", 2, "Name", 0, 0, 100, 20)
+            .text("K", 1, "0", 0, 0, 100, 20, "Konec")
+            .text("P", 5, "3", 0, 0, 100, 20, "s. %d");
+        return t;
+    };
+    auto footers = [&] {
+        std::vector<int> pages;
+        for (int p = 0; p < out().PageCount(); ++p)
+            if (!withPrefix(out(), p, "s. ").empty())
+                pages.push_back(p);
+        return pages;
+    };
+    ASSERT_EQ(run(tmpl(0, 0, 0)), seOk);
+    ASSERT_EQ(out().PageCount(), 2);
+    EXPECT_EQ(footers(), (std::vector<int>{0, 1}));
+
+    ASSERT_EQ(run(tmpl(1, 0, 0)), seOk);   // no footer on the last page
+    EXPECT_EQ(footers(), (std::vector<int>{0}));
+
+    ASSERT_EQ(run(tmpl(2, 0, 0)), seOk);   // on the first page only
+    EXPECT_EQ(footers(), (std::vector<int>{0}));
+
+    rows(data, {"Name"}, numbered(3));
+    ASSERT_EQ(run(tmpl(2, 0, 0)), seOk);   // a one-page report then has none
+    EXPECT_TRUE(footers().empty());
+
+    // A break after the report header and before the report footer: three pages.
+    ASSERT_EQ(run(tmpl(0, 1, 1)), seOk);
+    ASSERT_EQ(out().PageCount(), 3);
+    EXPECT_EQ(findText(out(), "Začátek")[0].Page, 0);
+    EXPECT_EQ(findText(out(), "R1")[0].Page, 1);
+    EXPECT_EQ(findText(out(), "R1")[0].Item->Top, 0);
+    EXPECT_EQ(findText(out(), "Konec")[0].Page, 2);
+    EXPECT_EQ(footers(), (std::vector<int>{0, 1, 2}));
+    EXPECT_EQ(findText(out(), "s. 3").size(), 1u);
+}
