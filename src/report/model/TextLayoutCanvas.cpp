@@ -151,7 +151,15 @@ void TTextCanvas::drawChars(int x, int y, const QString &chars, const int *advan
     // word breaks.
     for (qsizetype k = 0; k < chars.size(); ++k) {
         const QChar c = chars.at(k);
-        if (!c.isNull())
+        // A character outside the basic plane comes as two halves; it is drawn whole at
+        // the first half's place, and the second half draws nothing.
+        if (c.isHighSurrogate() && k + 1 < chars.size() && chars.at(k + 1).isLowSurrogate()) {
+            m_painter->drawText(QPoint(x, y), chars.mid(k, 2));
+            x += advances[k] + advances[k + 1];
+            ++k;
+            continue;
+        }
+        if (!c.isNull() && !c.isSurrogate())
             m_painter->drawText(QPoint(x, y), QString(c));
         x += advances[k];
     }

@@ -143,8 +143,11 @@ public:
     bool SavePageMetafile(QIODevice &stream, int index, bool enhanced, bool withBackground);
 
     // Prints pages first..last (1-based) on the printer (the current printer when null).
-    // askTiling is asked when the printer's sheet is smaller than the report's; it returns
-    // false for cancel. abortFlag is polled after every item and page.
+    // askTiling (the print-options window) is asked when the printer's sheet is more than
+    // 1 % smaller than the report's; it returns false for cancel. Without it such a page is
+    // printed as one tile at 100 %. abortFlag is polled after every tile; an abort gives
+    // false. Copies that the printer does not make itself are printed as repeated pages of
+    // the one job.
     bool Print(int first, int last, const bool *abortFlag, const QString &title, int copies,
                QPrinter *printer = nullptr,
                const std::function<bool(TPrintTiling &)> &askTiling = {});
