@@ -406,8 +406,14 @@ void TSestavaTyp::placeDetail(TSiReportElement &e, int &y, int &page)
 {
     TSestDetail *d = e.SourceIndex >= 0 && e.SourceIndex < m_details.size()
                          ? m_details.at(e.SourceIndex) : nullptr;
-    if (!d)
+    // Details whose masters lead back to them would never end; such a chain is cut off.
+    static int depth = 0;
+    if (!d || depth >= 16)
         return;
+    struct Depth {
+        Depth() { ++depth; }
+        ~Depth() { --depth; }
+    } nested;
     TSestVystup &st = *m_store;
     const int savedCursor = st.CursorY, savedOffset = st.PageOffset, savedBase = st.BasePage;
     st.CursorY = y;

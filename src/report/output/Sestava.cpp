@@ -60,7 +60,12 @@ bool sestavaOperationRunning()
 
 // ====================================================================== TSestavaTyp
 
-TSestavaTyp::TSestavaTyp() = default;
+TSestavaTyp::TSestavaTyp()
+{
+    Vystup.OnPreparePicture = [this](QImage &picture, int width, int height) {
+        DoPreparePicture(picture, width, height);
+    };
+}
 
 TSestavaTyp::~TSestavaTyp()
 {
