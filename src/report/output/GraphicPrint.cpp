@@ -39,6 +39,9 @@ bool TSestVystup::Print(int first, int last, const bool *abortFlag, const QStrin
         return true;
     first = std::max(first, 1);
     last = std::min(last, PageCount());
+    // An empty range prints nothing rather than an empty sheet.
+    if (first > last)
+        return true;
     QPrinter *pr = printer ? printer : currentPrinter();
     if (!pr)
         return false;

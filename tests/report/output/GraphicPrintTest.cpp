@@ -100,6 +100,13 @@ TEST_F(PrintTest, PrintsTheRangeWithItsTextAndTitle)
     EXPECT_TRUE(info.contains(QStringLiteral("Materiálový list"))) << info.toStdString();
 }
 
+TEST_F(PrintTest, ARangeBeyondTheLastPagePrintsNoSheet)
+{
+    fill(2);
+    EXPECT_TRUE(store.Print(3, 9, nullptr, QStringLiteral("Mimo"), 1, printer.get()));
+    EXPECT_FALSE(QFile::exists(file));
+}
+
 TEST_F(PrintTest, ADriverKeepingOneCopyStillYieldsTheCopies)
 {
     fill(2);
