@@ -123,8 +123,10 @@ void ContentsTree::build(std::vector<TreeRecord> records, const QLocale &locale)
     collator.setNumericMode(false);
     std::vector<QCollatorSortKey> keys;
     keys.reserve(size_t(n));
+    // The text is folded first as well: the collator of the C locale compares code points
+    // and would put "b" after "C".
     for (const TreeRecord &r : m_records)
-        keys.push_back(collator.sortKey(r.text));
+        keys.push_back(collator.sortKey(r.text.toCaseFolded()));
     std::vector<int> order(static_cast<size_t>(n));
     std::iota(order.begin(), order.end(), 0);
     std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
