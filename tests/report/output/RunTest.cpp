@@ -526,3 +526,45 @@ TEST_F(RunTest, FooterFlagsAndBreaksAroundReportHeaderAndFooter)
     EXPECT_EQ(footers(), (std::vector<int>{0, 1, 2}));
     EXPECT_EQ(findText(out(), "s. 3").size(), 1u);
 }
+
+TEST_F(RunTest, TwoGrowingTextsInOneBandPushTheRestBelowTheLonger)
+{
+    rows(data, {"A", "B", "Name"}, {{"jeden\ndva\ntři\nčtyři", "x", "R1"}, {"y", "z", "R2"}});
+    Template t;
+    t.section(2, true, 60)
+        .text("T", 2, "A", 0, 10, 100, 20, QString(), 0x50)
+        .text("T", 2, "B", 200, 10, 100, 40, QString(), 0x50)
+        .text("T", 2, "Name", 400, 50, 100, 10);   // fixed, in the segment below the band
+    ASSERT_EQ(run(t), seOk);
+    const auto a = withPrefix(out(), 0, "jeden");
+    ASSERT_EQ(a.size(), 1u);
+    const int grown = a[0]->Height;
+    ASSERT_GT(grown, 40);   // four lines are taller than both designed heights
+    // What follows the band moves down by as much as the text that ends lower grew past
+    // its own designed bottom; the other one, shorter than designed, pulls nothing up.
+    const int push = (10 + grown) - (10 + 20);
+    EXPECT_EQ(findText(out(), "R1")[0].Item->Top, 50 + push);
+    EXPECT_EQ(findText(out(), "x")[0].Item->Top, 10);
+    const int second = 60 + push;
+    EXPECT_EQ(findText(out(), "y")[0].Item->Top, second + 10);
+    EXPECT_EQ(findText(out(), "R2")[0].Item->Top, second + 50);
+}
+
+TEST_F(RunTest, TallReportHeaderPushesTheFirstBodyToPageTwo)
+{
+    rows(data, {"Name"}, numbered(2));
+    Template t;
+    t.section(0, true, 980).section(1, true, 30).section(2, true, 20)
+        .text("Z", 1, "0", 0, 0, 100, 20, "Začátek")
+        .text("H", 1, "0", 0, 0, 100, 20, "Hlava")
+        .text("T", 2, "Name", 0, 0, 100, 20);
+    ASSERT_EQ(run(t), seOk);
+    ASSERT_EQ(out().PageCount(), 2);
+    const auto heads = findText(out(), "Hlava");
+    ASSERT_EQ(heads.size(), 2u);
+    EXPECT_EQ(heads[0].Page, 0);
+    EXPECT_EQ(heads[0].Item->Top, 980);   // below the report header on page 1
+    EXPECT_EQ(heads[1].Page, 1);
+    EXPECT_EQ(findText(out(), "R1")[0].Page, 1);
+    EXPECT_EQ(findText(out(), "R1")[0].Item->Top, 30);
+}
