@@ -163,7 +163,7 @@ void StartUp::createGuarded(SplashWindow &splash)
     m_ownData = std::make_unique<db::OwnDataModule>(*m_mainData, progress);
 
     // 5. The main window, 6. the search window in it.
-    m_main = std::make_unique<MainWindow>();
+    m_main = std::make_unique<MainWindow>(m_mainData.get());
     m_main->createSearchWindow();
 
     // 7. Focus into quick find; the splash shows its last state.
