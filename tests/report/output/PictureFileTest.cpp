@@ -132,3 +132,34 @@ TEST_F(PictureTest, BitmapsAndFilesThroughQt)
     EXPECT_FALSE(LoadPictureFile(dir.filePath(QStringLiteral("není.png")), image));
     EXPECT_FALSE(LoadPictureFile(QString(), image));
 }
+
+TEST_F(PictureTest, DamagedJpegsNeverCrashAndGiveWholePicturesOrNothing)
+{
+    const QByteArray jpeg = makeJpeg(48, 32, qRgb(90, 160, 40));
+    quint32 seed = 12345;
+    auto next = [&seed] {
+        seed = seed * 1103515245u + 12345u;
+        return seed >> 8;
+    };
+    int decoded = 0;
+    for (int i = 0; i < 400; ++i) {
+        QByteArray damaged = jpeg;
+        const int changes = 1 + int(next() % 8);
+        for (int c = 0; c < changes; ++c)
+            damaged[qsizetype(next() % quint32(damaged.size()))] = char(next() & 0xFF);
+        if (next() % 3 == 0)
+            damaged.truncate(qsizetype(next() % quint32(damaged.size())));
+        QImage image;
+        if (DecodePicture(damaged, image)) {
+            ++decoded;
+            EXPECT_FALSE(image.isNull());
+        } else {
+            EXPECT_TRUE(image.isNull());
+        }
+    }
+    for (qsizetype cut = 0; cut < jpeg.size(); cut += 37) {
+        QImage image;
+        EXPECT_FALSE(DecodePicture(jpeg.left(cut), image)) << cut;
+    }
+    EXPECT_GT(decoded, 0);  // slight damage in the picture data still decodes
+}
