@@ -889,6 +889,11 @@ int TSestavaTyp::Run(bool final)
             newPage(false, 0);
     }
     evaluateSectionValues(false, true);
+    // Barcodes of the report footer get the last record's value too; left out, they would
+    // print whatever the first evaluation gave them, which never includes that footer.
+    for (const auto &ep : section(skReportFooter)->Elements)
+        if (ep->Kind == ekBarcode)
+            ep->Value.Text = SplitList(this, ep->Text).value(0);
     if (!cancelled())
         endOfReport();
 

@@ -568,3 +568,19 @@ TEST_F(RunTest, TallReportHeaderPushesTheFirstBodyToPageTwo)
     EXPECT_EQ(findText(out(), "R1")[0].Page, 1);
     EXPECT_EQ(findText(out(), "R1")[0].Item->Top, 30);
 }
+
+TEST_F(RunTest, BarcodesTakeTheFirstItemOfTheirListIncludingTheReportFooters)
+{
+    rows(data, {"Code"}, {{"8590000000011"}, {"8590000000028"}});
+    Template t;
+    t.section(2, true, 60).section(3, true, 60)
+        .Lines << "T,12,0,0,0,200,50,,8,0,14,32,0,0,\"#Code,ignored\",0,0,0,\"\",0,\"\""
+               << "K,12,0,0,0,200,50,,8,0,14,32,0,0,\"#Code\",0,0,0,\"\",0,\"\"";
+    ASSERT_EQ(run(t), seOk);
+    const auto first = findText(out(), "8590000000011");
+    const auto last = findText(out(), "8590000000028");
+    ASSERT_EQ(first.size(), 1u);
+    ASSERT_EQ(last.size(), 2u);   // the second body and the report footer
+    EXPECT_EQ(last[1].Item->Top, 120);
+    EXPECT_EQ(last[1].Item->kind(), int(ekBarcode));
+}
