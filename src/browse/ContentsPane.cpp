@@ -157,6 +157,8 @@ void ContentsPane::buildControls()
 
     m_goLabel = new QLabel(tr8("Jdi v obsahu na:"), m_findPanel);
     m_containsLabel = new QLabel(tr8("musí v názvu obsahovat"), m_findPanel);
+    m_containsLabel->setWordWrap(true);
+    m_containsLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_foundLabel = new QLabel(tr8("Nalezený materiál"), m_findPanel);
 
     m_findBox = new QLineEdit(m_findPanel);
@@ -317,9 +319,9 @@ void ContentsPane::layOutQuickFind()
     const int boxWidth = half - 7;
     m_goLabel->setGeometry(boxLeft, 6, qMax(boxWidth, 10), 16);
     m_findBox->setGeometry(boxLeft, 24, boxWidth, 30);
-    m_containsLabel->setGeometry(boxLeft, 58, qMax(boxWidth, 10), 16);
-    m_findButton->setGeometry(boxLeft, 84, boxWidth, 25);
-    m_showButton->setGeometry(boxLeft, 114, boxWidth, 25);
+    m_containsLabel->setGeometry(boxLeft, 56, qMax(boxWidth, 10), 32);
+    m_findButton->setGeometry(boxLeft, 92, boxWidth, 25);
+    m_showButton->setGeometry(boxLeft, 122, boxWidth, 25);
     const int gridLeft = half + 7;
     const int gridWidth = half - 17;
     m_grid->setGeometry(gridLeft, 24, gridWidth, qMax(h - 24 - 6, 20));
