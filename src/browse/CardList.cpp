@@ -34,6 +34,7 @@ protected:
 CardList::CardList(QMdiArea *area, const CardEnvironment &environment, QObject *parent)
     : QObject(parent), m_area(area), m_env(environment)
 {
+    qRegisterMetaType<QMdiSubWindow *>();
     showInformation = [](const QString &text) { ui::message(text, ui::MsgType::Information, ui::MsgButton::OK); };
     showError = [](const QString &text) { ui::message(text, ui::MsgType::Error, ui::MsgButton::OK); };
     showPlainError = [](const QString &text) { ui::plainMessage(text, ui::MsgType::Error, ui::MsgButton::OK); };

@@ -213,7 +213,6 @@ QString MaterialCard::reproductionNotice()
 
 MaterialCard::MaterialCard(const CardEnvironment &env, QWidget *parent) : QWidget(parent), m_env(env)
 {
-    setAttribute(Qt::WA_DeleteOnClose);
     resize(519, 506);
     defineDataSets();
     buildUi();
@@ -398,7 +397,7 @@ QTableView *MaterialCard::makeGrid(db::DataSetModel *model, bool detailMaster)
     view->setSelectionMode(QAbstractItemView::SingleSelection);
     view->setEditTriggers(QAbstractItemView::NoEditTriggers);
     view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 4);
-    view->verticalHeader()->setFixedWidth(12);
+    view->verticalHeader()->hide();
     view->horizontalHeader()->setHighlightSections(false);
     // The grid follows the data set and the data set the grid. A master grid's move reloads
     // the grids below it, which shows the busy cursor.
@@ -830,6 +829,10 @@ void MaterialCard::fillComposition()
             m_composition->setItem(r, c, item);
         }
     }
+    // Columns are 64 pixels wide, or as wide as a long element name needs.
+    m_composition->resizeColumnsToContents();
+    for (int c = 0; c < m_composition->columnCount(); ++c)
+        m_composition->setColumnWidth(c, std::max(64, m_composition->columnWidth(c)));
 }
 
 QString MaterialCard::pdfFile() const

@@ -1,0 +1,104 @@
+// The material sheet and the diagrams: the paths below the data root, what the desktop's
+// answer leads to (the choice of an application, or the error message with its code), and
+// the shell's own answers for a missing file or folder.
+
+#include "browse/MaterialCard.h"
+#include "browse/PdfSheet.h"
+
+#include <QDir>
+#include <QFile>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace orv::browse;
+
+namespace {
+
+class FakeShell : public DocumentShell
+{
+public:
+    int answer = shell::Done;
+    QStringList opened, chosen, printed;
+    int open(const QString &path) override
+    {
+        opened << path;
+        return answer;
+    }
+    void chooseApplication(const QString &path, QWidget *) override { chosen << path; }
+    int print(const QString &path) override
+    {
+        printed << path;
+        return answer;
+    }
+};
+
+class PdfSheetTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        setDocumentShell(&fake);
+        setShellErrorReporter([this](const QString &t) { errors << t; });
+    }
+    void TearDown() override
+    {
+        setDocumentShell(nullptr);
+        setShellErrorReporter(nullptr);
+    }
+    FakeShell fake;
+    QStringList errors;
+};
+
+TEST_F(PdfSheetTest, PathsLieBelowTheDataRoot)
+{
+    EXPECT_EQ(materialSheetPath(QStringLiteral("/opt/orvalis"), QStringLiteral("C45")),
+              QStringLiteral("/opt/orvalis/data/pdf/C45.pdf"));
+    EXPECT_EQ(diagramsPath(QStringLiteral("/opt/orvalis/"), QStringLiteral("C45")),
+              QStringLiteral("/opt/orvalis/data/pdf/C45 D.pdf"));
+}
+
+TEST_F(PdfSheetTest, NoApplicationOrNoAccessOffersTheChoiceOfOne)
+{
+    for (int code : {shell::NoAssociation, shell::AccessDenied}) {
+        fake.answer = code;
+        fake.chosen.clear();
+        EXPECT_EQ(openMaterialSheet(QStringLiteral("/r/"), QStringLiteral("C45")), code);
+        EXPECT_EQ(fake.chosen, QStringList{QStringLiteral("/r/data/pdf/C45.pdf")});
+        EXPECT_TRUE(errors.isEmpty());
+    }
+}
+
+TEST_F(PdfSheetTest, OtherFailuresShowTheirMessagesWithTheCode)
+{
+    fake.answer = shell::FileNotFound;
+    openMaterialSheet(QStringLiteral("/r/"), QStringLiteral("C45"));
+    openDiagrams(QStringLiteral("/r/"), QStringLiteral("C45"));
+    ASSERT_EQ(errors.size(), 2);
+    EXPECT_EQ(errors[0], QStringLiteral("Nepodařilo se otevřít materiálový list \"./r/data/pdf/C45.pdf\r\rChyba: 2"));
+    EXPECT_EQ(errors[1], QStringLiteral("Nepodařilo se otevřít diagramy.\r\rChyba: 2"));
+    EXPECT_TRUE(fake.chosen.isEmpty());
+    EXPECT_EQ(fake.opened.last(), QStringLiteral("/r/data/pdf/C45 D.pdf"));
+}
+
+TEST_F(PdfSheetTest, SuccessSaysNothingAndPrintingGoesToThePrinter)
+{
+    fake.answer = shell::Done;
+    EXPECT_GT(openDiagrams(QStringLiteral("/r"), QStringLiteral("X")), 32);
+    EXPECT_TRUE(errors.isEmpty());
+    printMaterialSheet(QStringLiteral("/r"), QStringLiteral("X"));
+    EXPECT_EQ(fake.printed, QStringList{QStringLiteral("/r/data/pdf/X.pdf")});
+}
+
+TEST(DocumentShellAnswers, MissingFileAndMissingFolderAreTold)
+{
+    QTemporaryDir dir;
+    DocumentShell standard;
+    EXPECT_EQ(standard.open(dir.filePath(QStringLiteral("none.pdf"))), shell::FileNotFound);
+    EXPECT_EQ(standard.open(dir.filePath(QStringLiteral("no/such/folder/a.pdf"))), shell::PathNotFound);
+    EXPECT_EQ(standard.print(dir.filePath(QStringLiteral("none.pdf"))), shell::FileNotFound);
+}
+
+} // namespace

@@ -1,0 +1,181 @@
+// User notes on a card of a copy of the demo catalogue: adding shows the page at once,
+// deleting hides it, the enabling rules, the 200-character limit, the next Number, and
+// "&Zpět" storing nothing.
+
+#include "browse/MaterialCard.h"
+#include "browse/UserNotes.h"
+#include "db/Connection.h"
+
+#include <QDir>
+#include <QFile>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using namespace orv::browse;
+using orv::db::Connection;
+using orv::db::Database;
+
+namespace {
+
+class UserNoteTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        root = dir.path() + QStringLiteral("/");
+        QDir().mkpath(root + QStringLiteral("data"));
+        const QString demo = QStringLiteral(ORVALIS_BINARY_DIR "/orvalis/data/");
+        for (const char *f : {"catalogue.sqlite", "user.sqlite"})
+            ASSERT_TRUE(QFile::copy(demo + QLatin1String(f), root + QStringLiteral("data/") + QLatin1String(f)));
+        cat.open(root + QStringLiteral("data/catalogue.sqlite"), root + QStringLiteral("data/user.sqlite"), Database::Catalogue);
+        user.open(root + QStringLiteral("data/catalogue.sqlite"), root + QStringLiteral("data/user.sqlite"), Database::User);
+        user.exec(QStringLiteral("delete from UserNotices"));
+        env.catalogue = &cat;
+        env.user = &user;
+        env.dataRoot = [this] { return root; };
+        env.settingsFile = root + QStringLiteral("Zeb.ini");
+        card = std::make_unique<MaterialCard>(env);
+        card->setAttribute(Qt::WA_DeleteOnClose, false);
+        card->load(2050);
+        card->show();
+    }
+
+    // A dialog run that types `text` and presses a button.
+    static std::function<int(UserNoteDialog &)> typeAndPress(const QString &text, bool save)
+    {
+        return [text, save](UserNoteDialog &d) {
+            d.textBox()->setPlainText(text);
+            QTest::mouseClick(save ? d.saveButton() : d.backButton(), Qt::LeftButton);
+            return d.result();
+        };
+    }
+
+    int rowsOf(int material)
+    {
+        return user.scalar(QStringLiteral("select count(*) from UserNotices where MATERIALNO=:m"), {{"m", material}}).toInt();
+    }
+    QString storedText(int material)
+    {
+        return user.scalar(QStringLiteral("select TEXT from UserNotices where MATERIALNO=:m"), {{"m", material}}).toString();
+    }
+
+    QTemporaryDir dir;
+    QString root;
+    Connection cat{QStringLiteral("VTX (CD)")};
+    Connection user{QStringLiteral("VTX")};
+    CardEnvironment env;
+    std::unique_ptr<MaterialCard> card;
+};
+
+TEST_F(UserNoteTest, AddedNoteShowsAtOnceAndSwitchesTheActions)
+{
+    EXPECT_TRUE(canAddNote(card.get()));
+    EXPECT_FALSE(canEditNote(card.get()));
+    EXPECT_FALSE(canDeleteNote(card.get()));
+    EXPECT_FALSE(canAddNote(nullptr));
+    EXPECT_FALSE(card->isPageVisible(MaterialCard::Note));
+
+    NoteActions actions;
+    actions.runDialog = typeAndPress(QStringLiteral("Ověřit tvrdost po kalení."), true);
+    actions.addNote(card.get());
+    EXPECT_TRUE(card->isPageVisible(MaterialCard::Note));
+    EXPECT_EQ(card->activePage(), MaterialCard::Note);
+    EXPECT_EQ(card->noteBox()->toPlainText(), QStringLiteral("Ověřit tvrdost po kalení."));
+    EXPECT_FALSE(canAddNote(card.get()));
+    EXPECT_TRUE(canEditNote(card.get()));
+    EXPECT_TRUE(card->property("hasNote").toBool());
+    EXPECT_EQ(storedText(2050), QStringLiteral("Ověřit tvrdost po kalení."));
+}
+
+TEST_F(UserNoteTest, NewNoteTakesTheNextNumberOfTheUserTable)
+{
+    user.exec(QStringLiteral("insert into UserNotices (NUMBER, MATERIALNO, TEXT) values (41, 1, 'jiný materiál')"));
+    storeNote(*card, QStringLiteral("a"));
+    EXPECT_EQ(user.scalar(QStringLiteral("select NUMBER from UserNotices where MATERIALNO=2050")).toInt(), 42);
+    EXPECT_EQ(rowsOf(1), 1); // the other material's note is untouched
+}
+
+TEST_F(UserNoteTest, BackStoresNothing)
+{
+    NoteActions actions;
+    actions.runDialog = typeAndPress(QStringLiteral("nic"), false);
+    actions.addNote(card.get());
+    EXPECT_EQ(rowsOf(2050), 0);
+    EXPECT_FALSE(card->isPageVisible(MaterialCard::Note));
+    EXPECT_TRUE(canAddNote(card.get()));
+}
+
+TEST_F(UserNoteTest, ANoteOf250CharactersIsStoredAsItsFirst200)
+{
+    QString text;
+    for (int i = 0; i < 250; ++i)
+        text += QChar(u'a' + i % 26);
+    text[199] = u'ž';
+    NoteActions actions;
+    actions.runDialog = typeAndPress(text, true);
+    actions.addNote(card.get());
+    EXPECT_EQ(storedText(2050), text.left(200));
+    EXPECT_EQ(card->noteText().size(), 200);
+}
+
+TEST_F(UserNoteTest, EditChangesTheOneRowAndShowsThePage)
+{
+    storeNote(*card, QStringLiteral("první"));
+    card->refreshTabs();
+    card->setActivePage(MaterialCard::BasicInfo);
+    NoteActions actions;
+    QString shown;
+    actions.runDialog = [&shown](UserNoteDialog &d) {
+        shown = d.text();
+        d.setText(QStringLiteral("druhá"));
+        QTest::mouseClick(d.saveButton(), Qt::LeftButton);
+        return d.result();
+    };
+    actions.editNote(card.get());
+    EXPECT_EQ(shown, QStringLiteral("první"));
+    EXPECT_EQ(rowsOf(2050), 1);
+    EXPECT_EQ(storedText(2050), QStringLiteral("druhá"));
+    EXPECT_EQ(card->activePage(), MaterialCard::Note);
+    EXPECT_EQ(card->noteBox()->toPlainText(), QStringLiteral("druhá"));
+}
+
+TEST_F(UserNoteTest, DeleteAsksThenHidesThePageAndEnablesAdd)
+{
+    storeNote(*card, QStringLiteral("smazat"));
+    card->refreshTabs();
+    NoteActions actions;
+    QStringList asked;
+    actions.confirm = [&asked](const QString &q) { asked << q; return false; };
+    actions.deleteNote(card.get());
+    EXPECT_EQ(asked, QStringList{QStringLiteral("Opravdu smazat poznámku k materiálu?")});
+    EXPECT_EQ(card->activePage(), MaterialCard::Note); // shown while asking
+    EXPECT_EQ(rowsOf(2050), 1);
+
+    actions.confirm = [](const QString &) { return true; };
+    actions.deleteNote(card.get());
+    EXPECT_EQ(rowsOf(2050), 0);
+    EXPECT_FALSE(card->isPageVisible(MaterialCard::Note));
+    EXPECT_TRUE(canAddNote(card.get()));
+    EXPECT_FALSE(canDeleteNote(card.get()));
+}
+
+TEST_F(UserNoteTest, ARowWithAnEmptyTextIsReusedNotDuplicated)
+{
+    user.exec(QStringLiteral("insert into UserNotices (NUMBER, MATERIALNO, TEXT) values (5, 2050, '')"));
+    card->load(2050);
+    EXPECT_TRUE(canAddNote(card.get()));
+    storeNote(*card, QStringLiteral("nová"));
+    card->refreshTabs();
+    EXPECT_EQ(rowsOf(2050), 1);
+    EXPECT_TRUE(card->isPageVisible(MaterialCard::Note));
+    EXPECT_EQ(card->noteText(), QStringLiteral("nová"));
+}
+
+} // namespace
