@@ -7,6 +7,7 @@
 #include "browse/NodePictures.h"
 #include "db/DatabaseFiles.h"
 #include "db/MainDataModule.h"
+#include "ui/ActionUpdater.h"
 
 #include <QAction>
 #include <QApplication>
@@ -324,6 +325,55 @@ TEST_F(Pane, ExpandAndCollapseChapterFollowTheirRules)
     EXPECT_FALSE(pane->canCollapseChapter(tree));
     tree->setCurrentIndex(nodeIndex("103"));
     EXPECT_TRUE(pane->canExpandChapter(tree));
+}
+
+TEST_F(Pane, RefreshKeepsTheTopVisibleNode)
+{
+    pane->resize(300, 340);
+    pane->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(pane.get()));
+    QTreeView *tree = pane->tree();
+    tree->expandAll();
+    tree->setCurrentIndex(nodeIndex("103"));
+    tree->scrollTo(nodeIndex("13"), QAbstractItemView::PositionAtTop);
+    auto topId = [&] { return tree->indexAt(QPoint(1, 1)).data(ContentsTreeModel::IdRole).toString(); };
+    ASSERT_EQ(topId(), "13"); // the viewport is small enough to scroll
+    data->catalogueSession().exec(QStringLiteral(
+        "insert into Nodes (Number, ParentNo, TreeNo, ImageIndex, Text) values (15, 10, 1, 2, 'Další kapitola')"));
+    data->qDbTree.close();
+    data->qDbTree.open();
+    EXPECT_EQ(topId(), "13");
+    EXPECT_EQ(pane->selectedId(), "103");
+}
+
+TEST_F(Pane, EnterInTheFindBoxFindsAndRulesFollowTheFocus)
+{
+    pane->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(pane.get()));
+    pane->activateWindow();
+    QApplication::setActiveWindow(pane.get());
+    pane->findBox()->setFocus();
+    QTest::keyClicks(pane->findBox(), "c 45");
+    QTest::keyClick(pane->findBox(), Qt::Key_Return);
+    EXPECT_EQ(foundMaterials(), std::set<int>{3});
+    EXPECT_EQ(pane->findText(), "c 45"); // no line break, text kept
+
+    // Ctrl+M in the find box opens the found material.
+    QSignalSpy opened(pane.get(), &ContentsPane::openCardRequested);
+    QTest::keyClick(pane->findBox(), Qt::Key_M, Qt::ControlModifier);
+    ASSERT_EQ(opened.count(), 1);
+    EXPECT_EQ(opened.at(0).at(0).toInt(), 3);
+
+    // Expand chapter is enabled by the idle-time rules only while the tree has the focus.
+    pane->tree()->collapseAll();
+    pane->tree()->setCurrentIndex(nodeIndex("10"));
+    orv::ui::ActionUpdater::instance().updateNow();
+    EXPECT_FALSE(pane->expandChapterAction()->isEnabled());
+    pane->tree()->setFocus();
+    ASSERT_EQ(QApplication::focusWidget(), pane->tree());
+    orv::ui::ActionUpdater::instance().updateNow();
+    EXPECT_TRUE(pane->expandChapterAction()->isEnabled());
+    EXPECT_FALSE(pane->collapseChapterAction()->isEnabled());
 }
 
 TEST_F(Pane, ActionsCarryTheirCaptionsAndShortcuts)
