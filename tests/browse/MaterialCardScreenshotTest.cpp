@@ -39,7 +39,7 @@ TEST(MaterialCardScreenshots, C45OnCompositionAndMechanicalPages)
     MaterialCard card(env);
     card.setAttribute(Qt::WA_DeleteOnClose, false);
     card.setTitle(QStringLiteral("C45 (12 050)"));
-    card.resize(860, 600);
+    card.resize(1100, 640);
     card.load(2050);
     card.show();
     EXPECT_EQ(card.nameLabel()->text(), QStringLiteral("Ocel k zušlechťování nelegovaná C45"));
