@@ -66,6 +66,7 @@ HelpViewer::HelpViewer(QWidget *parent)
         setWindowTitle(title.isEmpty() ? QStringLiteral("Nápověda - Orvalis 2.1")
                                        : QStringLiteral("Nápověda - ") + title);
         m_searchState->clear();
+        m_notice = false;
     });
     connect(m_search, &QLineEdit::returnPressed, this, [this] { findInPage(m_search->text()); });
     connect(m_search, &QLineEdit::textEdited, this, &HelpViewer::searchChanged);
@@ -95,11 +96,14 @@ void HelpViewer::showTopic(const QString &name)
         showMissing(name);
         return;
     }
+    m_notice = false;
     m_browser->setSource(QUrl::fromLocalFile(file), QTextDocument::HtmlResource);
 }
 
 QString HelpViewer::currentPage() const
 {
+    if (m_notice)
+        return {};
     const QUrl url = m_browser->source();
     return url.isLocalFile() ? QFileInfo(url.toLocalFile()).fileName() : QString();
 }
@@ -108,6 +112,7 @@ void HelpViewer::showMissing(const QString &name)
 {
     // A topic the book lacks is not an error of the program: say so on the page and offer
     // the contents.
+    m_notice = true;
     m_browser->setHtml(QStringLiteral("<html><head><title>Stránka nenalezena</title></head><body>"
                                       "<h2>Stránka nápovědy nebyla nalezena</h2>"
                                       "<p>Nápověda neobsahuje stránku <b>%1</b>.</p>"

@@ -50,6 +50,7 @@ private:
     QAction *m_contents = nullptr;
     QLineEdit *m_search = nullptr;
     QLabel *m_searchState = nullptr;
+    bool m_notice = false; // a notice about a missing page is shown
 };
 
 } // namespace orv::app

@@ -821,7 +821,16 @@ CardButton *MainWindow::addCardButton(QMdiSubWindow *card, const QString &title)
             [this, card](const QPoint &pos) { cardContextMenu(card, pos); });
     connect(card, &QObject::destroyed, this, &MainWindow::cardDestroyed);
     m_cards.prepend(entry);
+    // The new card is the current card; it may already be the active child window (shown
+    // before it was announced), in which case no activation follows.
     m_searchButton->setChecked(false);
+    m_currentCard = card;
+    if (m_mdi->activeSubWindow() == card) {
+        m_activeChild = card;
+        syncCardLooks();
+        m_searchWindowItem->setChecked(false);
+        updateSearchButton();
+    }
     refitCardButtons();
     return entry.button;
 }
@@ -953,27 +962,31 @@ void MainWindow::subWindowActivated(QMdiSubWindow *window)
         return;
     }
     m_activeChild = window;
-    if (previous) {
-        if (const int i = cardIndex(previous); i >= 0) {
-            m_cards.at(i).button->setActiveLook(false);
-            m_cards.at(i).menuItem->setChecked(false);
-            emit cardDeactivated(previous);
-        }
-    }
-    if (window) {
-        if (const int i = cardIndex(window); i >= 0) {
-            m_currentCard = window;
-            m_cards.at(i).button->setActiveLook(true);
-            m_cards.at(i).button->setChecked(true);
-            m_cards.at(i).menuItem->setChecked(true);
-            emit cardActivated(window);
-        }
-    }
+    if (window && cardIndex(window) >= 0)
+        m_currentCard = window;
+    syncCardLooks();
+    if (previous && cardIndex(previous) >= 0)
+        emit cardDeactivated(previous);
+    if (window && cardIndex(window) >= 0)
+        emit cardActivated(window);
     if (window && window == m_search)
         m_searchButton->setChecked(true);
     m_searchWindowItem->setChecked(window && window == m_search);
     updateSearchButton();
     refitCardButtons();
+}
+
+void MainWindow::syncCardLooks()
+{
+    // The active card's button is pressed and bold and its menu item checked; the others not.
+    QMdiSubWindow *active = m_mdi->activeSubWindow();
+    for (const CardEntry &entry : std::as_const(m_cards)) {
+        const bool on = entry.card == active;
+        entry.button->setActiveLook(on);
+        if (on)
+            entry.button->setChecked(true);
+        entry.menuItem->setChecked(on);
+    }
 }
 
 // ---------------------------------------------------------------- window arrangement

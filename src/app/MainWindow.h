@@ -212,6 +212,7 @@ private:
     void subWindowActivated(QMdiSubWindow *window);
     void cardDestroyed(QObject *card);
     void updateSearchButton();
+    void syncCardLooks();
     int cardIndex(const QMdiSubWindow *card) const;
     void cardContextMenu(QMdiSubWindow *card, const QPoint &globalPos);
     void tile(Qt::Orientation orientation);
