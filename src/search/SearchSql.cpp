@@ -1,0 +1,158 @@
+#include "search/SearchSql.h"
+
+#include "core/SqlText.h"
+
+namespace orv::search {
+namespace {
+
+const QString kEscape = QStringLiteral(" ESCAPE '\\'");
+
+QStringList linesWith(int count, std::initializer_list<std::pair<int, const char16_t *>> texts)
+{
+    QStringList lines;
+    for (int i = 0; i < count; ++i)
+        lines.append(QString());
+    for (const auto &[n, t] : texts)
+        lines[n] = QString::fromUtf16(t);
+    return lines;
+}
+
+// A LIKE comparison of `expr` with the pattern `pattern`, whose wildcards are meant as such
+// and whose other characters were escaped by likeEscape.
+QString likeCondition(const QString &expr, const QString &pattern)
+{
+    return expr + QStringLiteral(" LIKE ") + sqlQuote(pattern) + kEscape;
+}
+
+QString upperCase(const QString &text, bool caseSensitive)
+{
+    // QString::toUpper maps every Unicode letter, Czech ones included, just as the
+    // connection's UPPER() does on the column side.
+    return caseSensitive ? text : text.toUpper();
+}
+
+// The condition on one name column (cn.Name/cn.NameShort or cn.Label/cn.LabelShort).
+QString nameCondition(const QString &field, const DesignationCriteria &c, const QString &pattern)
+{
+    const QString u = c.caseSensitive ? QString() : QStringLiteral("UPPER(");
+    const QString v = c.caseSensitive ? QString() : QStringLiteral(")");
+    if (c.precision != Precision::Approximate)
+        return likeCondition(u + field + v, pattern);
+    const QStringList pieces = upperCase(collapseSpaces(c.text), c.caseSensitive).split(u' ');
+    QString d = QStringLiteral("(");
+    for (int i = 0; i < pieces.size(); ++i) {
+        d += likeCondition(u + field + v, QStringLiteral("%") + likeEscape(pieces.at(i)) + QStringLiteral("%"));
+        if (i + 1 < pieces.size())
+            d += QStringLiteral(" and ");
+    }
+    return d + QStringLiteral(")");
+}
+
+} // namespace
+
+SearchTextError::SearchTextError(const QString &message)
+    : std::runtime_error(message.toStdString())
+{
+}
+
+void checkSearchText(const QString &text)
+{
+    if (text.size() > maxSearchTextLength)
+        throw SearchTextError(QStringLiteral("Hledaný text je příliš dlouhý (%1 znaků).\r\r"
+                                             "Zadejte prosím nejvýše %2 znaků.")
+                                  .arg(text.size())
+                                  .arg(maxSearchTextLength));
+}
+
+QString collapseSpaces(const QString &text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (QChar ch : text) {
+        if (ch == u' ' && (out.isEmpty() || out.back() == u' '))
+            continue;
+        out.append(ch);
+    }
+    if (out.endsWith(u' '))
+        out.chop(1);
+    return out;
+}
+
+QStringList designationBaseSql()
+{
+    return linesWith(31, {
+        {0, u"select mat.Number MatNumber, cn.Name Norma, cn.Label Znacka, co.Name Stat, nr.Name NormaListu, nr.Label ZnackaListu"},
+        {1, u"  from Mat, CompareNorms cn, Country co, MatTypes mt, Norms nr, Nodes nd"},
+        {2, u"  where"},
+        {3, u"  (mat.Number=cn.MaterialNo) and (cn.CountryNo=co.Number) and (mat.TypeNo=mt.Number) and (nr.MaterialNo=mat.Number) and (mat.Number=nd.MaterialNo)"},
+        {30, u"group by mat.Number, cn.Name, cn.Label, co.Name, nr.Name, nr.Label"},
+    });
+}
+
+QStringList usageBaseSql()
+{
+    return linesWith(31, {
+        {0, u"select mat.Number MatNumber, nr.Name Norma, nr.Label Znacka, mat.Name MatNazev"},
+        {1, u"  from mat, norms nr, MatTypes mt, Nodes nd"},
+        {2, u"  where nr.MaterialNo=mat.Number and mt.Number=mat.TypeNo and mat.Number=nd.MaterialNo"},
+        {29, u"  group by mat.Number, nr.Name, nr.Label, mat.Name"},
+        {30, u"  order by Norma, Znacka"},
+    });
+}
+
+void buildDesignationSql(QStringList &sql, const DesignationCriteria &c)
+{
+    sql = designationBaseSql();
+    checkSearchText(c.text);
+
+    QString k;
+    switch (c.precision) {
+    case Precision::Exact: k = likeEscape(c.text); break;
+    case Precision::FromLeft: k = likeEscape(c.text) + QStringLiteral("%"); break;
+    case Precision::Part: k = QStringLiteral("%") + likeEscape(c.text) + QStringLiteral("%"); break;
+    case Precision::Approximate: break;
+    }
+    k = upperCase(k, c.caseSensitive);
+    const bool anyName = c.inNames || c.inLabels;
+    if (c.withoutSpaces && anyName)
+        k = stripSpaces(k);
+
+    if (anyName)
+        appendWhere(sql, QStringLiteral("("), JoinMode::And);
+    if (c.inNames) {
+        const QString f = c.withoutSpaces ? QStringLiteral("cn.NameShort") : QStringLiteral("cn.Name");
+        appendWhere(sql, nameCondition(f, c, k), JoinMode::None);
+    }
+    if (c.inLabels) {
+        const QString f = c.withoutSpaces ? QStringLiteral("cn.LabelShort") : QStringLiteral("cn.Label");
+        appendWhere(sql, nameCondition(f, c, k), c.inNames ? JoinMode::Or : JoinMode::None);
+    }
+    if (anyName)
+        appendWhere(sql, QStringLiteral(")"), JoinMode::None);
+    if (c.inCountry && c.country != allCountries())
+        appendWhere(sql, likeCondition(QStringLiteral("co.Name"), likeEscape(c.country)), JoinMode::And);
+    if (c.inMatType && c.matType != allMetals())
+        appendWhere(sql, likeCondition(QStringLiteral("mt.Name"), likeEscape(c.matType)), JoinMode::And);
+}
+
+void buildUsageSql(QStringList &sql, const UsageCriteria &c)
+{
+    sql = usageBaseSql();
+    if (c.byUsage)
+        checkSearchText(c.text);
+    if (c.inMatType && c.matType != allMetals())
+        appendWhere(sql, QStringLiteral(" mt.NAME = ") + sqlQuote(c.matType), JoinMode::And);
+    if (c.byUsage) {
+        const QString p = QStringLiteral("%") + likeEscape(c.text) + QStringLiteral("%");
+        QString cond = QStringLiteral(" (");
+        const char *const columns[] = {"PURPOSE", "PURPOSE1", "PURPOSE2", "PURPOSE3", "PURPOSE4", "PURPOSE5"};
+        for (int i = 0; i < 6; ++i) {
+            if (i > 0)
+                cond += QStringLiteral(" or ");
+            cond += likeCondition(QStringLiteral("mat.") + QLatin1String(columns[i]), p);
+        }
+        appendWhere(sql, cond + QStringLiteral(")"), JoinMode::And);
+    }
+}
+
+} // namespace orv::search

@@ -1,0 +1,1084 @@
+#include "search/TfHledani.h"
+
+#include "db/Connection.h"
+#include "db/DataSet.h"
+#include "db/DataSetModel.h"
+#include "db/DbError.h"
+#include "db/MainDataModule.h"
+#include "search/GridLink.h"
+#include "search/TfElements.h"
+#include "search/TfProperties.h"
+#include "ui/ActionUpdater.h"
+#include "ui/WidgetHelpers.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCollator>
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QMenu>
+#include <QRadioButton>
+#include <QSettings>
+#include <QStyledItemDelegate>
+#include <QTabWidget>
+#include <QTableView>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace orv::search {
+namespace {
+
+const QString kAllMetals = QStringLiteral("všechny kovy");
+const QString kAllCountries = QStringLiteral("všechny země");
+const QString kAllSemi = QStringLiteral("všechny polotovary");
+const QString kAllStates = QStringLiteral("všechny stavy");
+const QString kNonFerrous = QStringLiteral("Neželezné kovy");
+
+// Rows naming a property group are drawn blue, and white on navy while selected.
+class GroupRowDelegate : public QStyledItemDelegate {
+public:
+    GroupRowDelegate(db::DataSet &ds, QObject *parent) : QStyledItemDelegate(parent), m_ds(ds) {}
+
+protected:
+    void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        const bool group = index.row() < m_ds.recordCount() &&
+                           m_ds.valueAt(index.row(), QStringLiteral("GroupType")).toString() == QStringLiteral("A");
+        option->palette.setColor(QPalette::Text, group ? QColor(Qt::blue) : QColor(Qt::black));
+        if (group) {
+            option->palette.setColor(QPalette::Highlight, QColor(0, 0, 128));
+            option->palette.setColor(QPalette::HighlightedText, Qt::white);
+        }
+    }
+
+private:
+    db::DataSet &m_ds;
+};
+
+// The common steps around every search run: the busy cursor and the point as decimal
+// separator, both restored however the search ends.
+class SearchFrame {
+public:
+    SearchFrame() : m_locale(QLocale())
+    {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        QLocale::setDefault(QLocale::c());
+    }
+    ~SearchFrame()
+    {
+        QLocale::setDefault(m_locale);
+        QApplication::restoreOverrideCursor();
+    }
+
+private:
+    QLocale m_locale;
+};
+
+// Arms the data module's insert permission for the window's own inserts.
+class InsertPermission {
+public:
+    explicit InsertPermission(db::MainDataModule &dm) : m_dm(dm) { m_dm.setCriteriaInsertArmed(true); }
+    ~InsertPermission() { m_dm.setCriteriaInsertArmed(false); }
+
+private:
+    db::MainDataModule &m_dm;
+};
+
+// Fills a filter list with `values` and the entry meaning all, sorted alphabetically.
+void fillSorted(QComboBox *box, QStringList values, const QString &all)
+{
+    values.append(all);
+    QCollator collator(QLocale(QLocale::Czech, QLocale::CzechRepublic));
+    std::sort(values.begin(), values.end(), [&](const QString &a, const QString &b) { return collator.compare(a, b) < 0; });
+    box->clear();
+    box->addItems(values);
+    box->setCurrentText(all);
+}
+
+QStringList column(db::DataSet &ds, const QString &field)
+{
+    QStringList out;
+    if (!ds.isOpen())
+        ds.open();
+    for (int r = 0; r < ds.recordCount(); ++r)
+        out << ds.valueAt(r, field).toString();
+    return out;
+}
+
+QComboBox *filterBox(QWidget *parent, const char *name)
+{
+    auto *box = new QComboBox(parent);
+    box->setObjectName(QLatin1String(name));
+    box->setEditable(true);
+    box->setInsertPolicy(QComboBox::NoInsert);
+    box->setMinimumWidth(180);
+    return box;
+}
+
+QCheckBox *check(QWidget *parent, const char *name, const QString &caption, bool on = false)
+{
+    auto *b = new QCheckBox(caption, parent);
+    b->setObjectName(QLatin1String(name));
+    b->setChecked(on);
+    return b;
+}
+
+QRadioButton *radio(QWidget *parent, const char *name, const QString &caption, bool on = false)
+{
+    auto *b = new QRadioButton(caption, parent);
+    b->setObjectName(QLatin1String(name));
+    b->setChecked(on);
+    return b;
+}
+
+QDoubleSpinBox *numberBox(QWidget *parent, const char *name, const QString &suffix)
+{
+    auto *e = new QDoubleSpinBox(parent);
+    e->setObjectName(QLatin1String(name));
+    e->setDecimals(2);
+    e->setRange(-1e6, 1e6);
+    e->setSuffix(suffix);
+    e->setGroupSeparatorShown(true);
+    return e;
+}
+
+QTableView *criteriaGridView(QWidget *parent, const char *name)
+{
+    auto *g = new QTableView(parent);
+    g->setObjectName(QLatin1String(name));
+    g->setSelectionMode(QAbstractItemView::SingleSelection);
+    g->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                       QAbstractItemView::AnyKeyPressed);
+    g->setContextMenuPolicy(Qt::ActionsContextMenu);
+    return g;
+}
+
+} // namespace
+
+TfHledani::TfHledani(db::MainDataModule &data, const QString &settingsFile, QWidget *parent)
+    : QWidget(parent), m_data(data), m_settingsFile(settingsFile)
+{
+    setObjectName(QStringLiteral("fHledani"));
+    setWindowTitle(QStringLiteral("Vyhledávání"));
+    setProperty("helpContext", 18);
+    isActive = [this] { return isVisible(); };
+    autoSave = [] { return true; };
+    showMessage = [](const QString &t, ui::MsgType type, ui::MsgButtons b) { return ui::message(t, type, b); };
+    pickElement = [this](const QVariant &current) -> std::optional<QVariant> {
+        TfElements dlg(m_data.tElements, TfElements::Mode::Search, &m_data.tUserChemComp, this);
+        dlg.placeOn(current);
+        if (dlg.exec() != QDialog::Accepted)
+            return std::nullopt;
+        return dlg.currentElement();
+    };
+    pickProperty = [this](const QVariant &current) -> std::optional<std::pair<QVariant, QString>> {
+        TfProperties dlg(m_data.userSession(), m_data.tUserMechProp, this);
+        dlg.placeOn(current);
+        if (dlg.exec() != QDialog::Accepted)
+            return std::nullopt;
+        return std::make_pair(dlg.chosenNumber(), dlg.chosenKind());
+    };
+    m_data.setSearchWindowPresent(true);
+
+    // The two queries of this window's own searches, on the catalogue session.
+    m_qEkvivalenty = new db::DataSet(QStringLiteral("qHledatEkvivalenty"), &m_data.catalogueSession(), this);
+    m_qEkvivalenty->setSql(designationBaseSql());
+    m_qEkvivalenty->defineField(QStringLiteral("MatNumber")).setVisible(false);
+    auto def = [](db::DataSet *ds, const char *name, const QString &label, int size, int width) {
+        db::Field &f = ds->defineField(QLatin1String(name));
+        f.setDisplayLabel(label);
+        f.setSize(size);
+        if (width)
+            f.setDisplayWidth(width);
+    };
+    def(m_qEkvivalenty, "Norma", QStringLiteral("norma"), 25, 14);
+    def(m_qEkvivalenty, "Znacka", QStringLiteral("značka"), 25, 18);
+    def(m_qEkvivalenty, "Stat", QStringLiteral("stát"), 200, 19);
+    def(m_qEkvivalenty, "NormaListu", QStringLiteral("norm. m. listu"), 15, 14);
+    def(m_qEkvivalenty, "ZnackaListu", QStringLiteral("značka m. listu"), 150, 18);
+    m_qPouziti = new db::DataSet(QStringLiteral("qHledatPouziti"), &m_data.catalogueSession(), this);
+    m_qPouziti->setSql(usageBaseSql());
+    m_qPouziti->defineField(QStringLiteral("MatNumber")).setVisible(false);
+    def(m_qPouziti, "Norma", QStringLiteral("norma"), 15, 0);
+    def(m_qPouziti, "Znacka", QStringLiteral("značka"), 150, 20);
+    def(m_qPouziti, "MatNazev", QStringLiteral("název materiálu"), 200, 50);
+
+    createActions();
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(2, 2, 2, 2);
+    pages = new QTabWidget(this);
+    pages->setObjectName(QStringLiteral("PageControl1"));
+    const QString titles[] = {QStringLiteral("Ekvivalentní materiály"), QStringLiteral("Chemické složení"),
+                              QStringLiteral("Mechanické vlastnosti"), QStringLiteral("Použití")};
+    QWidget *pageWidgets[4];
+    for (int i = 0; i < 4; ++i) {
+        pageWidgets[i] = new QWidget(pages);
+        pageWidgets[i]->setProperty("helpContext", 19 + i);
+        pages->addTab(pageWidgets[i], titles[i]);
+    }
+    buildDesignationPage(pageWidgets[0]);
+    buildCompositionPage(pageWidgets[1]);
+    buildMechanicalPage(pageWidgets[2]);
+    buildUsagePage(pageWidgets[3]);
+    layout->addWidget(pages);
+
+    auto *strip = new QHBoxLayout;
+    for (QAction *a : {aFind, aShow, aNastaveni}) {
+        auto *b = new QToolButton(this);
+        b->setDefaultAction(a);
+        b->setToolButtonStyle(Qt::ToolButtonTextOnly);
+        b->setProperty("helpContext", 18);
+        strip->addWidget(b);
+    }
+    strip->addStretch(1);
+    layout->addLayout(strip);
+
+    auto *header = new QWidget(this);
+    header->setAutoFillBackground(true);
+    QPalette hp = header->palette();
+    hp.setColor(QPalette::Window, QColor(0, 0, 128));
+    hp.setColor(QPalette::WindowText, Qt::white);
+    header->setPalette(hp);
+    auto *headerLayout = new QHBoxLayout(header);
+    headerLayout->setContentsMargins(2, 2, 2, 2);
+    auto *title = new QLabel(QStringLiteral("  Výsledky Vašeho vyhledávání"), header);
+    QFont bold = title->font();
+    bold.setBold(true);
+    title->setFont(bold);
+    Label2 = new QLabel(header);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    Label2->setFont(bold);
+    headerLayout->addWidget(title);
+    headerLayout->addWidget(Label2, 1);
+    layout->addWidget(header);
+
+    grHledani = new QTableView(this);
+    grHledani->setObjectName(QStringLiteral("grHledani"));
+    grHledani->setToolTip(QStringLiteral("Zobrazit nalezený materiál dvojitým kliknutím myši..."));
+    grHledani->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grHledani->setSelectionMode(QAbstractItemView::SingleSelection);
+    grHledani->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grHledani->setProperty("helpContext", 18);
+    grHledani->setContextMenuPolicy(Qt::ActionsContextMenu);
+    grHledani->addActions({aFind, aShow});
+    QFont headerFont = grHledani->horizontalHeader()->font();
+    headerFont.setBold(true);
+    grHledani->horizontalHeader()->setFont(headerFont);
+    grHledani->horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
+    connect(grHledani, &QTableView::doubleClicked, this, [this] { aShow->trigger(); });
+    layout->addWidget(grHledani, 1);
+
+    fillFilterLists();
+    connect(cbMatTypes2, &QComboBox::currentTextChanged, this, [this] { refillSemiProducts(); });
+
+    // At first the result grid lists the designation query without conditions.
+    bindResult(m_qEkvivalenty);
+    m_qEkvivalenty->open();
+    m_resultModel->resetColumns();
+    sizeColumns(grHledani);
+
+    restoreState();
+}
+
+TfHledani::~TfHledani()
+{
+    try {
+        if (autoSave && autoSave())
+            saveState();
+    } catch (...) {
+        // Settings that cannot be written are not worth a crash at the end of the run.
+    }
+    m_data.setSearchWindowPresent(false);
+}
+
+void TfHledani::createActions()
+{
+    auto make = [this](QAction *&a, const char *name, const QString &caption, const QString &hint) {
+        a = new QAction(caption, this);
+        a->setObjectName(QLatin1String(name));
+        a->setToolTip(hint);
+        a->setStatusTip(hint);
+        addAction(a);
+    };
+    make(aFind, "aFind", QStringLiteral("&Hledat materiál"), QStringLiteral("Hledat materiál podle zadaných podmínek..."));
+    make(aShow, "aShow", QStringLiteral("&Zobrazit materiál"), QStringLiteral("Zobrazit nalezený materiál..."));
+    make(aNacist, "aNacist", QStringLiteral("Načíst všechny prvky"),
+         QStringLiteral("Do seznamu prvků přidá všechny existující prvky..."));
+    make(aInsert, "aInsert", QStringLiteral("Přidat prvek"), QStringLiteral("Přidá prvek do seznamu prvků..."));
+    make(aChange, "aChange", QStringLiteral("Změnit prvek"), QStringLiteral("Změní vybraný prvek v seznamu prvků..."));
+    make(aDelete, "aDelete", QStringLiteral("Smazat prvek"), QStringLiteral("Smaže prvek ze seznamu prvků..."));
+    make(aDeleteAll, "aDeleteAll", QStringLiteral("Smazat všechny prvky"),
+         QStringLiteral("Smaže všechny prvky ze seznamu prvků..."));
+    make(aSelect, "aSelect", QStringLiteral("Označit/Odznačit prvek"), QStringLiteral("Označí vybraný prvek v seznamu..."));
+    make(aNastaveni, "aNastaveni", QStringLiteral("S&tandardní nastavení"),
+         QStringLiteral("Standardní nastavení podmínek vyhledávání..."));
+    for (QAction *a : {aFind, aShow, aNacist, aInsert, aChange, aDelete, aDeleteAll, aSelect, aNastaveni})
+        a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+
+    connect(aFind, &QAction::triggered, this, &TfHledani::find);
+    connect(aShow, &QAction::triggered, this, &TfHledani::showResult);
+    connect(aNacist, &QAction::triggered, this, &TfHledani::loadAll);
+    connect(aInsert, &QAction::triggered, this, &TfHledani::insertRow);
+    connect(aChange, &QAction::triggered, this, &TfHledani::changeRow);
+    connect(aDelete, &QAction::triggered, this, &TfHledani::deleteRow);
+    connect(aDeleteAll, &QAction::triggered, this, &TfHledani::deleteAll);
+    connect(aSelect, &QAction::triggered, this, &TfHledani::toggleSelected);
+    connect(aNastaveni, &QAction::triggered, this, &TfHledani::standardSettings);
+
+    auto active = [this] { return isActive && isActive(); };
+    ui::enableWhen(aFind, active);
+    ui::enableWhen(aShow, [this, active] { return active() && m_result && m_result->isOpen() && !m_result->isEmpty(); });
+    ui::enableWhen(aNacist, [this, active] { return active() && criteriaPageShowing(); });
+    ui::enableWhen(aInsert, [this, active] { return active() && criteriaPageShowing(); });
+    for (QAction *a : {aChange, aDelete, aDeleteAll})
+        ui::enableWhen(a, [this, active] { return active() && criteriaRowsShowing(); });
+    ui::enableWhen(aSelect, [this, active] {
+        const bool on = active() && criteriaRowsShowing();
+        if (on)
+            updateSelectCaption();
+        return on;
+    });
+    ui::enableWhen(aNastaveni, [] { return true; });
+}
+
+void TfHledani::updateSelectCaption()
+{
+    db::DataSet *ds = criteriaList();
+    if (!ds || ds->isEmpty())
+        return;
+    const bool selected = ds->value(QStringLiteral("Selected")).toBool();
+    const QString caption = selected ? QStringLiteral("Odznačit prvek") : QStringLiteral("Označit prvek");
+    const QString hint = selected ? QStringLiteral("Odznačí vybraný prvek v seznamu...")
+                                  : QStringLiteral("Označí vybraný prvek v seznamu...");
+    if (aSelect->text() != caption)
+        aSelect->setText(caption);
+    if (aSelect->toolTip() != hint) {
+        aSelect->setToolTip(hint);
+        aSelect->setStatusTip(hint);
+    }
+}
+
+QWidget *TfHledani::listButtons(QWidget *parent)
+{
+    auto *box = new QWidget(parent);
+    auto *row = new QHBoxLayout(box);
+    row->setContentsMargins(0, 0, 0, 0);
+    for (QAction *a : {aInsert, aChange, aDelete, aNacist, aDeleteAll}) {
+        auto *b = new QToolButton(box);
+        b->setDefaultAction(a);
+        b->setToolButtonStyle(Qt::ToolButtonTextOnly);
+        b->setAutoRaise(true);
+        row->addWidget(b);
+    }
+    row->addStretch(1);
+    return box;
+}
+
+void TfHledani::buildDesignationPage(QWidget *page)
+{
+    auto *layout = new QVBoxLayout(page);
+    layout->addWidget(new QLabel(QStringLiteral("Vámi hledaný materiál:"), page));
+    eMaterialFind = new QLineEdit(page);
+    eMaterialFind->setObjectName(QStringLiteral("eMaterialFind"));
+    eMaterialFind->setToolTip(QStringLiteral("Zadejte hledaný text ..."));
+    eMaterialFind->setAlignment(Qt::AlignCenter);
+    QFont big = eMaterialFind->font();
+    big.setBold(true);
+    big.setPointSizeF(big.pointSizeF() * 1.6);
+    eMaterialFind->setFont(big);
+    connect(eMaterialFind, &QLineEdit::returnPressed, this, &TfHledani::find);
+    layout->addWidget(eMaterialFind);
+
+    auto *groups = new QHBoxLayout;
+    auto *conditions = new QGroupBox(QStringLiteral("Podmínky hledání:"), page);
+    auto *cg = new QGridLayout(conditions);
+    cbNazev = check(conditions, "cbNazev", QStringLiteral("Hledat mezi normami"), true);
+    cbZnacka = check(conditions, "cbZnacka", QStringLiteral("Hledat mezi značkami"), true);
+    cbZeme = check(conditions, "cbZeme", QStringLiteral("Hledat v zemích"));
+    cbCountryName = filterBox(conditions, "cbCountryName");
+    cbKov = check(conditions, "cbKov", QStringLiteral("Hledat v kovech"));
+    cbMatTypes = filterBox(conditions, "cbMatTypes");
+    cg->addWidget(cbNazev, 0, 0);
+    cg->addWidget(cbZnacka, 1, 0);
+    cg->addWidget(cbZeme, 2, 0);
+    cg->addWidget(cbCountryName, 2, 1);
+    cg->addWidget(cbKov, 3, 0);
+    cg->addWidget(cbMatTypes, 3, 1);
+    groups->addWidget(conditions, 1);
+
+    auto *precision = new QGroupBox(QStringLiteral("Přesnost hledání:"), page);
+    auto *pg = new QGridLayout(precision);
+    rbPresne = radio(precision, "rbPresne", QStringLiteral("Hledat přesně"));
+    rbZleva = radio(precision, "rbZleva", QStringLiteral("Hledat zleva"));
+    rbCast = radio(precision, "rbCast", QStringLiteral("Hledat část "), true);
+    rbPriblizne = radio(precision, "rbPriblizne", QStringLiteral("Hledat přibližně"));
+    cbMezera = check(precision, "cbMezera", QStringLiteral("Hledat bez mezer"), true);
+    cbMalaVelka = check(precision, "cbMalaVelka", QStringLiteral("Rozlišovat malá a velká"));
+    pg->addWidget(rbPresne, 0, 0);
+    pg->addWidget(rbZleva, 1, 0);
+    pg->addWidget(rbCast, 2, 0);
+    pg->addWidget(rbPriblizne, 3, 0);
+    pg->addWidget(cbMezera, 0, 1);
+    pg->addWidget(cbMalaVelka, 1, 1);
+    groups->addWidget(precision, 1);
+    layout->addLayout(groups);
+    layout->addStretch(1);
+}
+
+void TfHledani::buildCompositionPage(QWidget *page)
+{
+    auto *layout = new QHBoxLayout(page);
+    auto *conditions = new QGroupBox(QStringLiteral("Podmínky hledání:"), page);
+    auto *cl = new QVBoxLayout(conditions);
+    auto *typeRow = new QHBoxLayout;
+    cbKovy = check(conditions, "cbKovy", QStringLiteral("Hledat v kovech"));
+    cbMatTypes1 = filterBox(conditions, "cbMatTypes1");
+    typeRow->addWidget(cbKovy);
+    typeRow->addWidget(cbMatTypes1, 1);
+    cl->addLayout(typeRow);
+    cl->addWidget(listButtons(conditions));
+    grUserChemComp = criteriaGridView(conditions, "grUserChemComp");
+    grUserChemComp->setToolTip(QStringLiteral("Označit/Odznačit vybraný prvek v seznamu prvků dvojitým kliknutím myši..."));
+    m_chemModel = new db::DataSetModel(&m_data.tUserChemComp, this);
+    linkGrid(grUserChemComp, m_chemModel);
+    const std::pair<const char *, int> widths[] = {{"lkElement", 109}, {"MinValue", 85}, {"MaxValue", 91}};
+    for (const auto &[f, w] : widths) {
+        const int c = ui::gridColumn(grUserChemComp, QLatin1String(f));
+        if (c >= 0)
+            grUserChemComp->setColumnWidth(c, w);
+    }
+    ui::removeGridButton(grUserChemComp, QStringLiteral("lkElement"));
+    cl->addWidget(grUserChemComp, 1);
+    layout->addWidget(conditions, 2);
+
+    auto *precision = new QGroupBox(QStringLiteral("Přesnost hledání:"), page);
+    auto *pl = new QGridLayout(precision);
+    rbHledatPresne = radio(precision, "rbHledatPresne", QStringLiteral("Hledat přesně"), true);
+    rbHledatVse = radio(precision, "rbHledatVse", QStringLiteral("Hledat vše"));
+    rbHledatPriblizne = radio(precision, "rbHledatPriblizne", QStringLiteral("Hledat vše s přesností >="));
+    eUspesnost = new QLineEdit(precision);
+    eUspesnost->setObjectName(QStringLiteral("eUspesnost"));
+    eUspesnost->setReadOnly(true);
+    eUspesnost->setMaximumWidth(70);
+    cbInterval = check(precision, "cbInterval", QStringLiteral("Dodržet zadaný interval"), true);
+    cbInterval->setToolTip(QStringLiteral("Pokud nebude vybráno, bude hledán libovolný průnik..."));
+    pl->addWidget(rbHledatPresne, 0, 0);
+    pl->addWidget(rbHledatVse, 1, 0);
+    pl->addWidget(rbHledatPriblizne, 2, 0);
+    pl->addWidget(eUspesnost, 2, 1);
+    pl->addWidget(cbInterval, 3, 0, 1, 2);
+    pl->setRowStretch(4, 1);
+    layout->addWidget(precision, 1);
+}
+
+void TfHledani::buildMechanicalPage(QWidget *page)
+{
+    auto *layout = new QHBoxLayout(page);
+    auto *conditions = new QGroupBox(QStringLiteral("Podmínky hledání:"), page);
+    auto *cl = new QVBoxLayout(conditions);
+    auto *typeRow = new QHBoxLayout;
+    cbKovy1 = check(conditions, "cbKovy1", QStringLiteral("Hledat v kovech"));
+    cbMatTypes2 = filterBox(conditions, "cbMatTypes2");
+    typeRow->addWidget(cbKovy1);
+    typeRow->addWidget(cbMatTypes2, 1);
+    cl->addLayout(typeRow);
+    cbVlastnosti = check(conditions, "cbVlastnosti", QStringLiteral("Hledat ve vlastnostech"), true);
+    cl->addWidget(cbVlastnosti);
+    cl->addWidget(listButtons(conditions));
+    grUserMechProp = criteriaGridView(conditions, "grUserMechProp");
+    m_mechModel = new db::DataSetModel(&m_data.tUserMechProp, this);
+    linkGrid(grUserMechProp, m_mechModel);
+    grUserMechProp->setItemDelegate(new GroupRowDelegate(m_data.tUserMechProp, grUserMechProp));
+    ui::removeGridButton(grUserMechProp, QStringLiteral("lkProperty"));
+    cl->addWidget(grUserMechProp, 1);
+    layout->addWidget(conditions, 2);
+
+    auto *other = new QWidget(page);
+    auto *ol = new QGridLayout(other);
+    cbTeplota = check(other, "cbTeplota", QStringLiteral("Hledat v teplotách"));
+    eTeplota = numberBox(other, "eTeplota", QStringLiteral(" °C"));
+    ol->addWidget(cbTeplota, 0, 0);
+    ol->addWidget(eTeplota, 0, 1, 1, 3);
+    cbPolotovary = check(other, "cbPolotovary", QStringLiteral("Hledat v polotovarech"));
+    ol->addWidget(cbPolotovary, 1, 0);
+    cbGroup1 = filterBox(other, "cbGroup1");
+    cbGroup2 = filterBox(other, "cbGroup2");
+    cbGroup3 = filterBox(other, "cbGroup3");
+    cbGroup4 = filterBox(other, "cbGroup4");
+    int row = 1;
+    for (QComboBox *g : {cbGroup1, cbGroup2, cbGroup3, cbGroup4})
+        ol->addWidget(g, row++, 1, 1, 3);
+    cbStavy = check(other, "cbStavy", QStringLiteral("Hledat ve stavech"));
+    cbStates = filterBox(other, "cbStates");
+    ol->addWidget(cbStavy, row, 0);
+    ol->addWidget(cbStates, row++, 1, 1, 3);
+    cbRozmery = check(other, "cbRozmery", QStringLiteral("Hledat v rozměrech"));
+    eMinRozmer = numberBox(other, "eMinRozmer", QStringLiteral(" mm"));
+    eMaxRozmer = numberBox(other, "eMaxRozmer", QStringLiteral(" mm"));
+    ol->addWidget(cbRozmery, row, 0);
+    ol->addWidget(eMinRozmer, row, 1);
+    ol->addWidget(new QLabel(QStringLiteral(" - "), other), row, 2);
+    ol->addWidget(eMaxRozmer, row++, 3);
+    ol->setRowStretch(row, 1);
+    layout->addWidget(other, 1);
+}
+
+void TfHledani::buildUsagePage(QWidget *page)
+{
+    auto *layout = new QGridLayout(page);
+    cbKovy3 = check(page, "cbKovy3", QStringLiteral("Hledat v kovech"));
+    cbMatTypes3 = filterBox(page, "cbMatTypes3");
+    cbPouziti = check(page, "cbPouziti", QStringLiteral("Hledat podle použití"), true);
+    ePouziti = new QLineEdit(page);
+    ePouziti->setObjectName(QStringLiteral("ePouziti"));
+    ePouziti->setToolTip(QStringLiteral("Zadejte hledaný text..."));
+    connect(ePouziti, &QLineEdit::returnPressed, this, &TfHledani::find);
+    layout->addWidget(cbKovy3, 0, 0);
+    layout->addWidget(cbMatTypes3, 0, 1);
+    layout->addWidget(cbPouziti, 1, 0);
+    layout->addWidget(ePouziti, 1, 1);
+    layout->setColumnStretch(1, 1);
+    layout->setRowStretch(2, 1);
+
+    // The criteria grids' pop-up menus.
+    for (QTableView *g : {grUserChemComp, grUserMechProp}) {
+        auto sep = [g] {
+            auto *s = new QAction(g);
+            s->setSeparator(true);
+            return s;
+        };
+        g->addActions({aSelect, sep(), aInsert, aChange, aDelete, sep(), aNacist, aDeleteAll, sep(), aNastaveni});
+        connect(g, &QTableView::doubleClicked, this, [this](const QModelIndex &index) {
+            // Bounds are edited in place; elsewhere a double click toggles the row.
+            auto *model = qobject_cast<const db::DataSetModel *>(index.model());
+            const db::Field *f = model ? model->fieldAt(index.column()) : nullptr;
+            if (!f || f->isReadOnly() || f->kind() != db::FieldKind::Data)
+                aSelect->trigger();
+        });
+    }
+    for (db::DataSetModel *m : {m_chemModel, m_mechModel})
+        connect(m, &db::DataSetModel::editFailed, this,
+                [this](const QString &text) { message(text, ui::MsgType::Error, ui::MsgButton::OK); });
+}
+
+void TfHledani::fillFilterLists()
+{
+    QStringList types;
+    {
+        db::Statement s(m_data.catalogueSession(), QStringLiteral("select Name from MatTypes"));
+        while (s.step())
+            types << s.value(0).toString();
+    }
+    for (QComboBox *b : {cbMatTypes, cbMatTypes1, cbMatTypes2, cbMatTypes3})
+        fillSorted(b, types, kAllMetals);
+    fillSorted(cbCountryName, column(m_data.qCountry, QStringLiteral("Name")), kAllCountries);
+    fillSorted(cbStates, column(m_data.tSttypes, QStringLiteral("Name")), kAllStates);
+    refillSemiProducts();
+}
+
+void TfHledani::refillSemiProducts()
+{
+    const QString type = cbMatTypes2->currentText();
+    QStringList filters;
+    if (type == kAllMetals)
+        filters = {QStringLiteral("GroupNo=1 or GroupNo=5"), QStringLiteral("GroupNo=2"), QStringLiteral("GroupNo=3"),
+                   QStringLiteral("GroupNo=4")};
+    else if (type == kNonFerrous)
+        filters = {QStringLiteral("GroupNo=5"), QStringLiteral("GroupNo=0"), QStringLiteral("GroupNo=0"),
+                   QStringLiteral("GroupNo=0")};
+    else
+        filters = {QStringLiteral("GroupNo=1"), QStringLiteral("GroupNo=2"), QStringLiteral("GroupNo=3"),
+                   QStringLiteral("GroupNo=4")};
+    db::DataSet &sem = m_data.tSemTypes;
+    if (!sem.isOpen())
+        sem.open();
+    QComboBox *boxes[] = {cbGroup1, cbGroup2, cbGroup3, cbGroup4};
+    for (int i = 0; i < 4; ++i) {
+        // The data set stays filtered by the last filter; the property search relies on it.
+        sem.setFilter(filters.at(i));
+        sem.setFiltered(true);
+        fillSorted(boxes[i], column(sem, QStringLiteral("Name")), kAllSemi);
+    }
+}
+
+int TfHledani::currentPage() const
+{
+    return pages->currentIndex();
+}
+
+bool TfHledani::criteriaPageShowing() const
+{
+    return currentPage() == CompositionPage || currentPage() == MechanicalPage;
+}
+
+bool TfHledani::criteriaRowsShowing() const
+{
+    db::DataSet *ds = criteriaList();
+    return ds && ds->isOpen() && !ds->isEmpty();
+}
+
+db::DataSet *TfHledani::criteriaList() const
+{
+    switch (currentPage()) {
+    case CompositionPage: return &m_data.tUserChemComp;
+    case MechanicalPage: return &m_data.tUserMechProp;
+    default: return nullptr;
+    }
+}
+
+QTableView *TfHledani::criteriaGrid() const
+{
+    return currentPage() == CompositionPage ? grUserChemComp : currentPage() == MechanicalPage ? grUserMechProp : nullptr;
+}
+
+int TfHledani::message(const QString &text, ui::MsgType type, ui::MsgButtons buttons)
+{
+    return showMessage ? showMessage(text, type, buttons) : ui::mrOk;
+}
+
+DesignationCriteria TfHledani::designationCriteria() const
+{
+    DesignationCriteria c;
+    c.text = eMaterialFind->text();
+    c.inNames = cbNazev->isChecked();
+    c.inLabels = cbZnacka->isChecked();
+    c.inCountry = cbZeme->isChecked();
+    c.country = cbCountryName->currentText();
+    c.inMatType = cbKov->isChecked();
+    c.matType = cbMatTypes->currentText();
+    c.precision = rbPresne->isChecked() ? Precision::Exact
+                  : rbZleva->isChecked() ? Precision::FromLeft
+                  : rbPriblizne->isChecked() ? Precision::Approximate
+                                             : Precision::Part;
+    c.withoutSpaces = cbMezera->isChecked();
+    c.caseSensitive = cbMalaVelka->isChecked();
+    return c;
+}
+
+UsageCriteria TfHledani::usageCriteria() const
+{
+    UsageCriteria c;
+    c.inMatType = cbKovy3->isChecked();
+    c.matType = cbMatTypes3->currentText();
+    c.byUsage = cbPouziti->isChecked();
+    c.text = ePouziti->text();
+    return c;
+}
+
+void TfHledani::bindResult(db::DataSet *ds)
+{
+    if (m_result == ds && m_resultModel)
+        return;
+    m_result = ds;
+    auto *old = m_resultModel;
+    m_resultModel = new db::DataSetModel(ds, this);
+    linkGrid(grHledani, m_resultModel);
+    delete old;
+}
+
+void TfHledani::runDesignationSearch()
+{
+    bindResult(m_qEkvivalenty);
+    m_qEkvivalenty->close();
+    buildDesignationSql(m_qEkvivalenty->sql(), designationCriteria());
+    m_qEkvivalenty->open();
+}
+
+void TfHledani::runUsageSearch()
+{
+    bindResult(m_qPouziti);
+    m_qPouziti->close();
+    buildUsageSql(m_qPouziti->sql(), usageCriteria());
+    m_qPouziti->open();
+}
+
+void TfHledani::find()
+{
+    bool found = false;
+    bool ran = false;
+    try {
+        SearchFrame frame;
+        switch (currentPage()) {
+        case DesignationPage: runDesignationSearch(); break;
+        case UsagePage: runUsageSearch(); break;
+        case CompositionPage:
+        case MechanicalPage: {
+            auto &hook = currentPage() == CompositionPage ? compositionSearch : propertySearch;
+            if (!hook)
+                break;
+            db::DataSet *ds = hook(*this);
+            if (ds) {
+                bindResult(ds);
+                if (!ds->isOpen())
+                    ds->open();
+            }
+            break;
+        }
+        }
+        if (m_result && m_result->isOpen()) {
+            ran = true;
+            m_resultModel->resetColumns();
+            sizeColumns(grHledani);
+            m_result->first();
+            found = !m_result->isEmpty() &&
+                    !m_result->value(QStringLiteral("MatNumber")).toString().isEmpty();
+        }
+    } catch (const SearchTextError &e) {
+        message(e.message(), ui::MsgType::Warning, ui::MsgButton::OK);
+        return;
+    } catch (const std::exception &e) {
+        message(QString::fromUtf8(e.what()), ui::MsgType::Error, ui::MsgButton::OK);
+        return;
+    }
+    if (!ran && criteriaPageShowing() && !(currentPage() == CompositionPage ? compositionSearch : propertySearch)) {
+        message(QStringLiteral("Tento způsob hledání zatím není k dispozici."), ui::MsgType::Information,
+                ui::MsgButton::OK);
+        return;
+    }
+    if (found) {
+        Label2->setText(QStringLiteral(" - počet nalezených záznamů: %1").arg(m_result->recordCount()));
+        grHledani->setCurrentIndex(m_resultModel->index(0, 0));
+    } else {
+        message(noResultMessage(), ui::MsgType::Information, ui::MsgButton::OK);
+        Label2->setText(QStringLiteral(" - žádný záznam nenalezen"));
+    }
+    ui::ActionUpdater::instance().updateNow();
+}
+
+void TfHledani::showResult()
+{
+    if (!m_result || !m_result->isOpen() || m_result->isEmpty())
+        return;
+    const QVariant n = m_result->value(QStringLiteral("MatNumber"));
+    if (n.isNull())
+        return;
+    QString title;
+    try {
+        title = m_data.catalogueSession()
+                    .scalar(QStringLiteral("select Text from Nodes where MaterialNo=:n"), {{QStringLiteral("n"), n}})
+                    .toString();
+    } catch (const std::exception &e) {
+        message(QString::fromUtf8(e.what()), ui::MsgType::Error, ui::MsgButton::OK);
+        return;
+    }
+    emit openCardRequested(n.toInt(), title);
+}
+
+void TfHledani::loadAll()
+{
+    if (!criteriaPageShowing())
+        return;
+    SearchFrame frame;
+    const bool chem = currentPage() == CompositionPage;
+    db::DataSet &source = chem ? m_data.tElements : m_data.tPropType;
+    db::DataSet &list = chem ? m_data.tUserChemComp : m_data.tUserMechProp;
+    const QString key = chem ? QStringLiteral("ElementNo") : QStringLiteral("PropertyNo");
+    try {
+        InsertPermission armed(m_data);
+        for (int r = 0; r < source.recordCount(); ++r) {
+            const QVariant no = source.valueAt(r, QStringLiteral("Number"));
+            if (list.find(key, {no}) >= 0)
+                continue;
+            if (!list.append())
+                continue;
+            list.setValue(key, no);
+            list.post();
+        }
+    } catch (const std::exception &e) {
+        if (list.isEditing())
+            list.cancel();
+        message(QString::fromUtf8(e.what()), ui::MsgType::Error, ui::MsgButton::OK);
+    }
+}
+
+void TfHledani::insertRow()
+{
+    if (!criteriaPageShowing())
+        return;
+    const bool chem = currentPage() == CompositionPage;
+    db::DataSet &list = chem ? m_data.tUserChemComp : m_data.tUserMechProp;
+    const QString key = chem ? QStringLiteral("ElementNo") : QStringLiteral("PropertyNo");
+    const QVariant current = list.isEmpty() ? QVariant() : list.value(key);
+    try {
+        if (chem) {
+            auto chosen = pickElement(current);
+            if (!chosen)
+                return;
+            InsertPermission armed(m_data);
+            if (!list.append())
+                return;
+            list.setValue(key, *chosen);
+            list.post();
+        } else {
+            auto chosen = pickProperty(current);
+            if (!chosen)
+                return;
+            InsertPermission armed(m_data);
+            if (!list.append())
+                return;
+            list.setValue(key, chosen->first);
+            list.setValue(QStringLiteral("GroupType"), chosen->second);
+            list.post();
+        }
+    } catch (const std::exception &e) {
+        if (list.isEditing())
+            list.cancel();
+        message(QString::fromUtf8(e.what()), ui::MsgType::Error, ui::MsgButton::OK);
+        return;
+    }
+    QTableView *grid = criteriaGrid();
+    auto *model = qobject_cast<db::DataSetModel *>(grid->model());
+    const int col = std::max(0, model->columnOf(QStringLiteral("MinValue")));
+    grid->setFocus();
+    grid->setCurrentIndex(model->index(list.recNo(), col));
+}
+
+void TfHledani::changeRow()
+{
+    db::DataSet *list = criteriaList();
+    if (!list || list->isEmpty())
+        return;
+    const bool chem = currentPage() == CompositionPage;
+    const QString key = chem ? QStringLiteral("ElementNo") : QStringLiteral("PropertyNo");
+    try {
+        if (chem) {
+            auto chosen = pickElement(list->value(key));
+            if (!chosen)
+                return;
+            list->edit();
+            list->setValue(key, *chosen);
+            list->post();
+        } else {
+            auto chosen = pickProperty(list->value(key));
+            if (!chosen)
+                return;
+            list->edit();
+            list->setValue(key, chosen->first);
+            list->setValue(QStringLiteral("GroupType"), chosen->second);
+            list->post();
+        }
+    } catch (const std::exception &e) {
+        if (list->isEditing())
+            list->cancel();
+        message(QString::fromUtf8(e.what()), ui::MsgType::Error, ui::MsgButton::OK);
+    }
+}
+
+void TfHledani::deleteRow()
+{
+    db::DataSet *list = criteriaList();
+    if (!list || list->isEmpty())
+        return;
+    if (message(QStringLiteral("Opravdu chcete smazat vybraný prvek?"), ui::MsgType::Confirmation,
+                ui::MsgButton::Yes | ui::MsgButton::No) != ui::mrYes)
+        return;
+    try {
+        list->remove();
+    } catch (const std::exception &e) {
+        message(QString::fromUtf8(e.what()), ui::MsgType::Error, ui::MsgButton::OK);
+    }
+}
+
+void TfHledani::deleteAll()
+{
+    db::DataSet *list = criteriaList();
+    if (!list || list->isEmpty())
+        return;
+    if (message(QStringLiteral("Opravdu chcete smazat všechny prvky?"), ui::MsgType::Confirmation,
+                ui::MsgButton::Yes | ui::MsgButton::No) != ui::mrYes)
+        return;
+    try {
+        list->checkBrowseMode();
+        m_data.userSession().exec(currentPage() == CompositionPage ? QStringLiteral("delete from UserChemComp")
+                                                                   : QStringLiteral("delete from UserMechProp"));
+        list->refresh();
+    } catch (const std::exception &e) {
+        message(QString::fromUtf8(e.what()), ui::MsgType::Error, ui::MsgButton::OK);
+    }
+}
+
+void TfHledani::toggleSelected()
+{
+    db::DataSet *list = criteriaList();
+    if (!list || list->isEmpty())
+        return;
+    try {
+        const bool selected = list->value(QStringLiteral("Selected")).toBool();
+        list->edit();
+        list->setValue(QStringLiteral("Selected"), !selected);
+        list->post();
+    } catch (const std::exception &e) {
+        if (list->isEditing())
+            list->cancel();
+        message(QString::fromUtf8(e.what()), ui::MsgType::Error, ui::MsgButton::OK);
+    }
+}
+
+QVariant TfHledani::firstMatType() const
+{
+    return m_data.catalogueSession().scalar(QStringLiteral("select Number from MatTypes order by Number limit 1"));
+}
+
+void TfHledani::standardSettings()
+{
+    try {
+        switch (currentPage()) {
+        case DesignationPage:
+            eMaterialFind->clear();
+            cbNazev->setChecked(true);
+            cbZnacka->setChecked(true);
+            cbZeme->setChecked(false);
+            cbKov->setChecked(false);
+            cbCountryName->setCurrentText(kAllCountries);
+            cbMatTypes->setCurrentText(kAllMetals);
+            rbCast->setChecked(true);
+            cbMezera->setChecked(true);
+            cbMalaVelka->setChecked(false);
+            break;
+        case CompositionPage: {
+            SearchFrame frame;
+            const QString typeName = cbMatTypes1->currentText();
+            const QVariant type = typeName == kAllMetals
+                                      ? firstMatType()
+                                      : m_data.catalogueSession().scalar(
+                                            QStringLiteral("select Number from MatTypes where Name=:n"),
+                                            {{QStringLiteral("n"), typeName}});
+            m_data.tUserChemComp.checkBrowseMode();
+            db::Connection &u = m_data.userSession();
+            u.exec(QStringLiteral("delete from UserChemComp"));
+            u.exec(QStringLiteral("insert into UserChemComp (Number, ElementNo, MinValue, MaxValue, Selected, TypeNo) "
+                                  "select Number, ElementNo, MinValue, MaxValue, Selected, TypeNo "
+                                  "from DefaultChemComp where TypeNo=:t order by Number"),
+                   {{QStringLiteral("t"), type}});
+            m_data.tUserChemComp.refresh();
+            m_data.tUserChemComp.first();
+            rbHledatPresne->setChecked(true);
+            cbInterval->setChecked(true);
+            break;
+        }
+        case MechanicalPage: {
+            SearchFrame frame;
+            cbKovy1->setChecked(false);
+            cbMatTypes2->setCurrentText(kAllMetals);
+            cbVlastnosti->setChecked(true);
+            cbTeplota->setChecked(false);
+            eTeplota->setValue(0);
+            cbPolotovary->setChecked(false);
+            for (QComboBox *g : {cbGroup1, cbGroup2, cbGroup3, cbGroup4})
+                g->setCurrentText(kAllSemi);
+            cbStavy->setChecked(false);
+            cbStates->setCurrentText(kAllStates);
+            cbRozmery->setChecked(false);
+            eMinRozmer->setValue(0);
+            eMaxRozmer->setValue(0);
+            m_data.tUserMechProp.checkBrowseMode();
+            db::Connection &u = m_data.userSession();
+            u.exec(QStringLiteral("delete from UserMechProp"));
+            u.exec(QStringLiteral("insert into UserMechProp (Number, PropertyNo, MinValue, MaxValue, Selected, GroupType) "
+                                  "select Number, PropertyNo, MinValue, MaxValue, Selected, GroupType "
+                                  "from DefaultMechProp order by Number"));
+            m_data.tUserMechProp.refresh();
+            m_data.tUserMechProp.first();
+            break;
+        }
+        case UsagePage:
+            cbKovy3->setChecked(false);
+            cbMatTypes3->setCurrentText(kAllMetals);
+            cbPouziti->setChecked(true);
+            break;
+        }
+    } catch (const std::exception &e) {
+        message(QString::fromUtf8(e.what()), ui::MsgType::Error, ui::MsgButton::OK);
+    }
+}
+
+void TfHledani::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    try {
+        const QString rate = m_data.setupValue(QStringLiteral("USPESNOST")).trimmed();
+        bool ok = false;
+        const double v = rate.toDouble(&ok);
+        eUspesnost->setText(ok ? QLocale().toString(v, 'f', 0) + QStringLiteral(" %") : rate);
+    } catch (const std::exception &) {
+        eUspesnost->clear();
+    }
+}
+
+namespace {
+QList<QCheckBox *> storedChecks(const TfHledani &w)
+{
+    return {w.cbNazev, w.cbZnacka, w.cbZeme, w.cbKov, w.cbKovy, w.cbInterval, w.cbMezera, w.cbMalaVelka,
+            w.cbKovy1, w.cbVlastnosti, w.cbTeplota, w.cbPolotovary, w.cbStavy, w.cbRozmery, w.cbKovy3, w.cbPouziti};
+}
+QList<QRadioButton *> storedRadios(const TfHledani &w)
+{
+    return {w.rbHledatPresne, w.rbHledatVse, w.rbHledatPriblizne, w.rbPresne, w.rbPriblizne, w.rbZleva, w.rbCast};
+}
+QList<QComboBox *> storedCombos(const TfHledani &w)
+{
+    // cbMatTypes2 first: restoring it refills the semi-product lists, whose texts follow.
+    return {w.cbCountryName, w.cbMatTypes, w.cbMatTypes2, w.cbMatTypes3, w.cbGroup1, w.cbGroup2,
+            w.cbGroup3, w.cbGroup4, w.cbStates};
+}
+QList<QDoubleSpinBox *> storedNumbers(const TfHledani &w)
+{
+    return {w.eTeplota, w.eMinRozmer, w.eMaxRozmer};
+}
+} // namespace
+
+void TfHledani::saveState() const
+{
+    if (m_settingsFile.isEmpty())
+        return;
+    QSettings s(m_settingsFile, QSettings::IniFormat);
+    s.beginGroup(settingsSection());
+    s.setValue(QStringLiteral("ActivePage"), currentPage());
+    s.setValue(QStringLiteral("eMaterialFind"), eMaterialFind->text());
+    s.setValue(QStringLiteral("ePouziti"), ePouziti->text());
+    for (QCheckBox *b : storedChecks(*this))
+        s.setValue(b->objectName(), b->isChecked());
+    for (QRadioButton *b : storedRadios(*this))
+        s.setValue(b->objectName(), b->isChecked());
+    for (QComboBox *b : storedCombos(*this))
+        s.setValue(b->objectName(), b->currentText());
+    for (QDoubleSpinBox *e : storedNumbers(*this))
+        s.setValue(e->objectName(), e->value());
+    s.endGroup();
+    s.sync();
+}
+
+void TfHledani::restoreState()
+{
+    if (m_settingsFile.isEmpty())
+        return;
+    QSettings s(m_settingsFile, QSettings::IniFormat);
+    s.beginGroup(settingsSection());
+    if (s.contains(QStringLiteral("ActivePage")))
+        pages->setCurrentIndex(std::clamp(s.value(QStringLiteral("ActivePage")).toInt(), 0, 3));
+    eMaterialFind->setText(s.value(QStringLiteral("eMaterialFind"), eMaterialFind->text()).toString().trimmed());
+    ePouziti->setText(s.value(QStringLiteral("ePouziti"), ePouziti->text()).toString());
+    for (QCheckBox *b : storedChecks(*this))
+        b->setChecked(s.value(b->objectName(), b->isChecked()).toBool());
+    for (QRadioButton *b : storedRadios(*this))
+        if (s.value(b->objectName(), b->isChecked()).toBool())
+            b->setChecked(true);
+    for (QComboBox *b : storedCombos(*this))
+        b->setCurrentText(s.value(b->objectName(), b->currentText()).toString());
+    for (QDoubleSpinBox *e : storedNumbers(*this))
+        e->setValue(s.value(e->objectName(), e->value()).toDouble());
+    s.endGroup();
+}
+
+} // namespace orv::search
