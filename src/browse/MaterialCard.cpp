@@ -5,6 +5,7 @@
 #include "core/Paths.h"
 #include "core/Registry.h"
 #include "db/MainDataModule.h"
+#include "ui/MessageDialog.h"
 #include "ui/WidgetHelpers.h"
 
 #include <QApplication>
@@ -402,14 +403,18 @@ QTableView *MaterialCard::makeGrid(db::DataSetModel *model, bool detailMaster)
     // The grid follows the data set and the data set the grid. A master grid's move reloads
     // the grids below it, which shows the busy cursor.
     connect(view->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [model, detailMaster](const QModelIndex &current) {
+            [this, model, detailMaster](const QModelIndex &current) {
                 if (!current.isValid() || current.row() == model->currentRow())
                     return;
-                if (detailMaster) {
-                    BusyCursor busy;
-                    model->setCurrentRow(current.row());
-                } else {
-                    model->setCurrentRow(current.row());
+                try {
+                    if (detailMaster) {
+                        BusyCursor busy;
+                        model->setCurrentRow(current.row());
+                    } else {
+                        model->setCurrentRow(current.row());
+                    }
+                } catch (const std::exception &e) {
+                    reportError(e);
                 }
             });
     connect(model, &db::DataSetModel::currentRowChanged, view, [view, model](int row) {
@@ -617,7 +622,13 @@ QWidget *MaterialCard::buildMechPage()
     m_economyButton = pageButton(QStringLiteral("Zobrazit mechanické vlastnosti..."), navy, false, page);
     m_economyButton->setObjectName(QStringLiteral("showMechanical"));
     m_economyButton->hide();
-    connect(m_economyButton, &QPushButton::clicked, this, &MaterialCard::showMechanicalProperties);
+    connect(m_economyButton, &QPushButton::clicked, this, [this] {
+        try {
+            showMechanicalProperties();
+        } catch (const std::exception &e) {
+            reportError(e);
+        }
+    });
     v->addWidget(m_economyButton);
 
     m_semiPanel = panel(QStringLiteral("  Polotovary"), m_semiGrid, page);
@@ -961,6 +972,15 @@ void MaterialCard::readPanelSizes()
         m_sizes.statesHeight = first(m_mechSplit, 1);
         m_sizes.statesWidth = first(m_statesSplit, 0);
     }
+}
+
+void MaterialCard::reportError(const std::exception &error) const
+{
+    const QString text = QString::fromUtf8(error.what());
+    if (m_env.showError)
+        m_env.showError(text);
+    else
+        ui::message(text, ui::MsgType::Error, ui::MsgButton::OK);
 }
 
 QString MaterialCard::settingsFile() const

@@ -42,6 +42,9 @@ struct CardEnvironment
     std::function<bool()> autoSave;      // settings saved on deactivation and close
     std::function<bool()> pdfInstalled;  // the "Pdf" component flag is 1
     QString settingsFile;                // empty: Zeb.ini
+    // Shows a database error met while the user works in the card (standard Czech message
+    // dialog when not set).
+    std::function<void(const QString &text)> showError;
 
     // Sessions and data root of the main data module; economy mode off, AutoSave on, and the
     // "Pdf" flag read from the machine registry.
@@ -202,6 +205,7 @@ private:
     void applyPanelSizes();
     void readPanelSizes();
     QString settingsFile() const;
+    void reportError(const std::exception &error) const;
 
     CardEnvironment m_env;
     int m_materialNo = 0;

@@ -274,6 +274,23 @@ TEST_F(SmallCatalogue, EconomyModeShowsOnlyTheButtonUntilItIsPressed)
     EXPECT_FALSE(c->economyButton()->isVisible());
 }
 
+TEST_F(SmallCatalogue, AFailureBehindTheEconomyButtonIsShownAndTheButtonStays)
+{
+    economy = true;
+    QStringList errors;
+    env.showError = [&errors](const QString &t) { errors << t; };
+    auto c = card(1);
+    c->show();
+    c->setActivePage(MaterialCard::MechProperties);
+    cat.exec(QStringLiteral("drop table Dimens"));
+    QTest::mouseClick(c->economyButton(), Qt::LeftButton);
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_TRUE(errors.first().contains(QStringLiteral("Dimens"))) << errors.first().toStdString();
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_TRUE(c->economyButton()->isVisible());
+    EXPECT_FALSE(c->mechanicalLoaded());
+}
+
 TEST_F(SmallCatalogue, PositionCardSelectsTheSearchHit)
 {
     auto c = card(1);
