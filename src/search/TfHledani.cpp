@@ -689,17 +689,22 @@ void TfHledani::bindResult(db::DataSet *ds)
 
 void TfHledani::runDesignationSearch()
 {
+    // Built aside first: a refused text leaves the current result standing.
+    QStringList sql;
+    buildDesignationSql(sql, designationCriteria());
     bindResult(m_qEkvivalenty);
     m_qEkvivalenty->close();
-    buildDesignationSql(m_qEkvivalenty->sql(), designationCriteria());
+    m_qEkvivalenty->setSql(sql);
     m_qEkvivalenty->open();
 }
 
 void TfHledani::runUsageSearch()
 {
+    QStringList sql;
+    buildUsageSql(sql, usageCriteria());
     bindResult(m_qPouziti);
     m_qPouziti->close();
-    buildUsageSql(m_qPouziti->sql(), usageCriteria());
+    m_qPouziti->setSql(sql);
     m_qPouziti->open();
 }
 

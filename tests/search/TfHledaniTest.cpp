@@ -1,0 +1,453 @@
+// The search window over a copy of the demo catalogue: its controls and lists, the designation
+// and usage searches end to end, opening a result, the criteria lists with their actions and
+// pickers, the standard settings and the stored window state.
+
+#include "search/TfElements.h"
+#include "search/TfHledani.h"
+#include "search/TfProperties.h"
+
+#include "db/DataSet.h"
+#include "db/DataSetModel.h"
+#include "db/MainDataModule.h"
+#include "ui/ActionUpdater.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QDoubleSpinBox>
+#include <QFile>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <set>
+
+using namespace orv::search;
+using orv::db::DataSet;
+using orv::db::MainDataModule;
+
+namespace {
+
+class SearchWindow : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        root = dir.path() + QStringLiteral("/");
+        QDir().mkpath(root + QStringLiteral("data"));
+        const QString demo = QStringLiteral(ORVALIS_BINARY_DIR "/orvalis/data/");
+        for (const char *f : {"catalogue.sqlite", "user.sqlite"})
+            ASSERT_TRUE(QFile::copy(demo + QLatin1String(f), root + QStringLiteral("data/") + QLatin1String(f)))
+                << "the demo catalogue is built by the target demo_catalogue";
+        data = std::make_unique<MainDataModule>(root, root);
+        ini = root + QStringLiteral("Zeb.ini");
+        create();
+    }
+    void TearDown() override
+    {
+        window.reset();
+        data.reset();
+    }
+    void create()
+    {
+        window.reset();
+        window = std::make_unique<TfHledani>(*data, ini);
+        window->showMessage = [this](const QString &t, orv::ui::MsgType, orv::ui::MsgButtons) {
+            messages << t;
+            return answer;
+        };
+        window->resize(1000, 700);
+        window->show();
+    }
+    QStringList resultTitles() const
+    {
+        QStringList out;
+        auto *m = window->grHledani->model();
+        for (int c = 0; c < m->columnCount(); ++c)
+            out << m->headerData(c, Qt::Horizontal).toString();
+        return out;
+    }
+    int rows(const QString &sql) { return data->userSession().scalar(sql).toInt(); }
+    std::set<int> column(DataSet &ds, const QString &field)
+    {
+        std::set<int> out;
+        for (int r = 0; r < ds.recordCount(); ++r)
+            out.insert(ds.valueAt(r, field).toInt());
+        return out;
+    }
+
+    QTemporaryDir dir;
+    QString root;
+    QString ini;
+    std::unique_ptr<MainDataModule> data;
+    std::unique_ptr<TfHledani> window;
+    QStringList messages;
+    int answer = orv::ui::mrYes;
+};
+
+TEST_F(SearchWindow, InitialControlsListsAndResult)
+{
+    TfHledani &w = *window;
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Vyhledávání"));
+    ASSERT_EQ(w.pages->count(), 4);
+    EXPECT_EQ(w.pages->tabText(0), QStringLiteral("Ekvivalentní materiály"));
+    EXPECT_EQ(w.pages->tabText(3), QStringLiteral("Použití"));
+    EXPECT_TRUE(w.cbNazev->isChecked() && w.cbZnacka->isChecked() && w.rbCast->isChecked() && w.cbMezera->isChecked());
+    EXPECT_FALSE(w.cbZeme->isChecked() || w.cbKov->isChecked() || w.cbMalaVelka->isChecked());
+    EXPECT_TRUE(w.rbHledatPresne->isChecked() && w.cbInterval->isChecked() && w.cbVlastnosti->isChecked() &&
+                w.cbPouziti->isChecked());
+    EXPECT_EQ(w.cbMatTypes->currentText(), QStringLiteral("všechny kovy"));
+    EXPECT_EQ(w.cbCountryName->currentText(), QStringLiteral("všechny země"));
+    EXPECT_EQ(w.cbGroup1->currentText(), QStringLiteral("všechny polotovary"));
+    EXPECT_EQ(w.cbStates->currentText(), QStringLiteral("všechny stavy"));
+    // The lists are sorted with their entry meaning all among the names.
+    QStringList types;
+    for (int i = 0; i < w.cbMatTypes->count(); ++i)
+        types << w.cbMatTypes->itemText(i);
+    EXPECT_EQ(types.size(), rows(QStringLiteral("select count(*) from MatTypes")) + 1);
+    EXPECT_TRUE(types.contains(QStringLiteral("všechny kovy")));
+    // The result grid first lists the designation query without conditions.
+    EXPECT_EQ(resultTitles(), (QStringList{QStringLiteral("norma"), QStringLiteral("značka"), QStringLiteral("stát"),
+                                           QStringLiteral("norm. m. listu"), QStringLiteral("značka m. listu")}));
+    EXPECT_EQ(w.grHledani->model()->rowCount(),
+              rows(QStringLiteral("select count(*) from (") + w.designationQuery().statementText() + u')'));
+    EXPECT_GT(w.grHledani->model()->rowCount(), 50);
+}
+
+TEST_F(SearchWindow, DesignationSearchShowsCountOrNoResultMessage)
+{
+    TfHledani &w = *window;
+    w.eMaterialFind->setText(QStringLiteral("17 240"));
+    QTest::keyClick(w.eMaterialFind, Qt::Key_Return);
+    EXPECT_TRUE(messages.isEmpty());
+    const int n = w.grHledani->model()->rowCount();
+    ASSERT_GT(n, 0);
+    EXPECT_EQ(w.Label2->text(), QStringLiteral(" - počet nalezených záznamů: %1").arg(n));
+    EXPECT_EQ(w.grHledani->model()->data(w.grHledani->model()->index(0, 1)).toString(), QStringLiteral("17 240"));
+    orv::ui::ActionUpdater::instance().updateNow();
+    EXPECT_TRUE(w.aShow->isEnabled());
+
+    w.eMaterialFind->setText(QStringLiteral("no such grade"));
+    w.find();
+    EXPECT_EQ(messages, QStringList{TfHledani::noResultMessage()});
+    EXPECT_EQ(w.Label2->text(), QStringLiteral(" - žádný záznam nenalezen"));
+    orv::ui::ActionUpdater::instance().updateNow();
+    EXPECT_FALSE(w.aShow->isEnabled());
+    // The decimal point of the search frame does not outlive the search.
+    EXPECT_EQ(QLocale().name(), QLocale::system().name());
+}
+
+TEST_F(SearchWindow, TooLongTextIsRefusedAndLeavesTheResult)
+{
+    TfHledani &w = *window;
+    const int before = w.grHledani->model()->rowCount();
+    w.eMaterialFind->setText(QString(196, u'x'));
+    w.find();
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages.at(0).contains(QStringLiteral("195")));
+    EXPECT_EQ(w.grHledani->model()->rowCount(), before);
+}
+
+TEST_F(SearchWindow, UsageSearchAndOpeningAResult)
+{
+    TfHledani &w = *window;
+    w.pages->setCurrentIndex(TfHledani::UsagePage);
+    w.ePouziti->setText(QStringLiteral("potravinářského"));
+    w.find();
+    EXPECT_TRUE(messages.isEmpty());
+    EXPECT_EQ(resultTitles(), (QStringList{QStringLiteral("norma"), QStringLiteral("značka"), QStringLiteral("název materiálu")}));
+    ASSERT_GT(w.result()->recordCount(), 0);
+    QSignalSpy spy(&w, &TfHledani::openCardRequested);
+    w.result()->first();
+    const int n = w.result()->value(QStringLiteral("MatNumber")).toInt();
+    w.showResult();
+    ASSERT_EQ(spy.count(), 1);
+    EXPECT_EQ(spy.at(0).at(0).toInt(), n);
+    EXPECT_EQ(spy.at(0).at(1).toString(),
+              data->catalogueSession()
+                  .scalar(QStringLiteral("select Text from Nodes where MaterialNo=:n"), {{QStringLiteral("n"), n}})
+                  .toString());
+    EXPECT_FALSE(spy.at(0).at(1).toString().isEmpty());
+}
+
+TEST_F(SearchWindow, StoredStateIsRestoredWithTheSearchTextTrimmed)
+{
+    window->eMaterialFind->setText(QStringLiteral("   X5CrNi18-10  "));
+    window->cbMalaVelka->setChecked(true);
+    window->rbPriblizne->setChecked(true);
+    window->cbZeme->setChecked(true);
+    window->cbCountryName->setCurrentText(QStringLiteral("Německo"));
+    window->eTeplota->setValue(250);
+    window->pages->setCurrentIndex(TfHledani::UsagePage);
+    create(); // the old window writes its state, the new one reads it
+    TfHledani &w = *window;
+    EXPECT_EQ(w.eMaterialFind->text(), QStringLiteral("X5CrNi18-10"));
+    EXPECT_TRUE(w.cbMalaVelka->isChecked());
+    EXPECT_TRUE(w.rbPriblizne->isChecked());
+    EXPECT_FALSE(w.rbCast->isChecked());
+    EXPECT_EQ(w.cbCountryName->currentText(), QStringLiteral("Německo"));
+    EXPECT_DOUBLE_EQ(w.eTeplota->value(), 250);
+    EXPECT_EQ(w.currentPage(), TfHledani::UsagePage);
+    QSettings s(ini, QSettings::IniFormat);
+    EXPECT_TRUE(s.childGroups().contains(QStringLiteral("HLEDANI")));
+
+    // Without saving settings nothing is written.
+    window->autoSave = [] { return false; };
+    window->eMaterialFind->setText(QStringLiteral("other"));
+    create();
+    EXPECT_EQ(window->eMaterialFind->text(), QStringLiteral("X5CrNi18-10"));
+}
+
+TEST_F(SearchWindow, LoadingAllTwiceAddsNothingTheSecondTime)
+{
+    TfHledani &w = *window;
+    w.pages->setCurrentIndex(TfHledani::CompositionPage);
+    w.standardSettings();
+    const int before = data->tUserChemComp.recordCount();
+    ASSERT_GT(before, 0);
+    w.loadAll();
+    const int elements = rows(QStringLiteral("select count(*) from Elements"));
+    EXPECT_EQ(data->tUserChemComp.recordCount(), elements);
+    EXPECT_EQ(rows(QStringLiteral("select count(distinct ElementNo) from UserChemComp")), elements);
+    w.loadAll();
+    EXPECT_EQ(data->tUserChemComp.recordCount(), elements);
+
+    w.pages->setCurrentIndex(TfHledani::MechanicalPage);
+    w.loadAll();
+    const int props = rows(QStringLiteral("select count(*) from PropType"));
+    EXPECT_EQ(rows(QStringLiteral("select count(distinct PropertyNo) from UserMechProp")), props);
+    w.loadAll();
+    EXPECT_EQ(data->tUserMechProp.recordCount(), rows(QStringLiteral("select count(*) from UserMechProp")));
+    EXPECT_EQ(data->tUserMechProp.recordCount(), props);
+    // A group added this way carries no group type, so it is searched as a single property.
+    const int groupsAddedPlainly = rows(QStringLiteral(
+        "select count(*) from UserMechProp u, PropType p where p.Number=u.PropertyNo and p.GroupType='A' "
+        "and coalesce(u.GroupType,'')=''"));
+    const int groups = rows(QStringLiteral("select count(*) from PropType where GroupType='A'"));
+    const int groupsInDefaults = rows(QStringLiteral(
+        "select count(*) from DefaultMechProp d, PropType p where p.Number=d.PropertyNo and p.GroupType='A'"));
+    EXPECT_EQ(groupsAddedPlainly, groups - groupsInDefaults);
+}
+
+TEST_F(SearchWindow, CompositionStandardSettingsTakeTheFirstMaterialType)
+{
+    TfHledani &w = *window;
+    w.pages->setCurrentIndex(TfHledani::CompositionPage);
+    w.rbHledatVse->setChecked(true);
+    w.cbInterval->setChecked(false);
+    w.standardSettings();
+    const int first = data->catalogueSession().scalar(QStringLiteral("select min(Number) from MatTypes")).toInt();
+    const int expected = rows(QStringLiteral("select count(*) from DefaultChemComp where TypeNo=%1").arg(first));
+    ASSERT_GT(expected, 0);
+    EXPECT_EQ(data->tUserChemComp.recordCount(), expected);
+    EXPECT_EQ(column(data->tUserChemComp, QStringLiteral("TypeNo")), std::set<int>{first});
+    EXPECT_TRUE(w.rbHledatPresne->isChecked());
+    EXPECT_TRUE(w.cbInterval->isChecked());
+
+    // A named type takes its own defaults.
+    const QString last = data->catalogueSession().scalar(QStringLiteral(
+        "select Name from MatTypes where Number in (select TypeNo from DefaultChemComp) order by Number desc limit 1")).toString();
+    const int lastNo = data->catalogueSession().scalar(QStringLiteral("select Number from MatTypes where Name=:n"),
+                                                      {{QStringLiteral("n"), last}}).toInt();
+    if (lastNo != first) {
+        w.cbMatTypes1->setCurrentText(last);
+        w.standardSettings();
+        EXPECT_EQ(column(data->tUserChemComp, QStringLiteral("TypeNo")), std::set<int>{lastNo});
+    }
+}
+
+TEST_F(SearchWindow, MechanicalStandardSettingsAndSemiProductLists)
+{
+    TfHledani &w = *window;
+    w.pages->setCurrentIndex(TfHledani::MechanicalPage);
+    w.cbTeplota->setChecked(true);
+    w.eTeplota->setValue(20);
+    w.standardSettings();
+    EXPECT_FALSE(w.cbTeplota->isChecked());
+    EXPECT_DOUBLE_EQ(w.eTeplota->value(), 0);
+    EXPECT_EQ(data->tUserMechProp.recordCount(), rows(QStringLiteral("select count(*) from DefaultMechProp")));
+
+    auto items = [](QComboBox *b) {
+        QStringList out;
+        for (int i = 0; i < b->count(); ++i)
+            out << b->itemText(i);
+        out.removeAll(QStringLiteral("všechny polotovary"));
+        out.sort();
+        return out;
+    };
+    auto names = [this](const QString &where) {
+        QStringList out;
+        orv::db::Statement s(data->catalogueSession(), QStringLiteral("select Name from SemTypes where ") + where);
+        while (s.step())
+            out << s.value(0).toString();
+        out.sort();
+        return out;
+    };
+    EXPECT_EQ(items(w.cbGroup1), names(QStringLiteral("GroupNo=1 or GroupNo=5")));
+    w.cbMatTypes2->setCurrentText(QStringLiteral("Neželezné kovy"));
+    EXPECT_EQ(items(w.cbGroup1), names(QStringLiteral("GroupNo=5")));
+    EXPECT_EQ(items(w.cbGroup2), names(QStringLiteral("GroupNo=0")));
+    EXPECT_EQ(items(w.cbGroup4), names(QStringLiteral("GroupNo=0")));
+    EXPECT_EQ(w.cbGroup2->currentText(), QStringLiteral("všechny polotovary"));
+    w.cbMatTypes2->setCurrentText(QStringLiteral("Oceli"));
+    EXPECT_EQ(items(w.cbGroup1), names(QStringLiteral("GroupNo=1")));
+    EXPECT_EQ(items(w.cbGroup3), names(QStringLiteral("GroupNo=3")));
+}
+
+TEST_F(SearchWindow, NoRowIsAddedPastTheLastGridRow)
+{
+    TfHledani &w = *window;
+    w.pages->setCurrentIndex(TfHledani::CompositionPage);
+    w.standardSettings();
+    const int n = data->tUserChemComp.recordCount();
+    ASSERT_GT(n, 0);
+    w.grUserChemComp->setFocus();
+    w.grUserChemComp->setCurrentIndex(w.grUserChemComp->model()->index(n - 1, 1));
+    QTest::keyClick(w.grUserChemComp, Qt::Key_Down);
+    QTest::keyClick(w.grUserChemComp, Qt::Key_Down);
+    EXPECT_EQ(data->tUserChemComp.recordCount(), n);
+    // A stray insert, not armed by the window, is cancelled silently.
+    EXPECT_FALSE(data->tUserChemComp.append());
+    EXPECT_EQ(rows(QStringLiteral("select count(*) from UserChemComp")), n);
+}
+
+TEST_F(SearchWindow, ChangingARowToItsOwnElementIsRefusedAsADuplicate)
+{
+    TfHledani &w = *window;
+    w.pages->setCurrentIndex(TfHledani::CompositionPage);
+    w.standardSettings();
+    DataSet &uc = data->tUserChemComp;
+    uc.setRecNo(1);
+    const QVariant own = uc.value(QStringLiteral("ElementNo"));
+
+    TfElements picker(data->tElements, TfElements::Mode::Search, &uc);
+    QStringList info;
+    picker.information = [&](const QString &t) { info << t; };
+    picker.placeOn(own);
+    EXPECT_EQ(picker.currentElement(), own);
+    EXPECT_FALSE(picker.choose());
+    EXPECT_EQ(info, QStringList{TfElements::duplicateMessage()});
+    EXPECT_EQ(uc.recNo(), 1); // the check leaves the list where it was
+    // An element not in the list is taken; own-material mode takes any.
+    const int missing = data->userSession().scalar(QStringLiteral(
+        "select min(Number) from Elements where Number not in (select ElementNo from UserChemComp)")).toInt();
+    picker.placeOn(missing);
+    EXPECT_TRUE(picker.choose());
+    TfElements own2(data->tElements, TfElements::Mode::OwnMaterial);
+    own2.placeOn(own);
+    EXPECT_TRUE(own2.choose());
+
+    // Through the window: the change keeps the bounds and replaces the element.
+    const QVariant min = uc.value(QStringLiteral("MinValue"));
+    w.pickElement = [&](const QVariant &current) -> std::optional<QVariant> {
+        EXPECT_EQ(current, own);
+        return QVariant(missing);
+    };
+    w.changeRow();
+    EXPECT_EQ(uc.value(QStringLiteral("ElementNo")).toInt(), missing);
+    EXPECT_EQ(uc.value(QStringLiteral("MinValue")), min);
+}
+
+TEST_F(SearchWindow, PropertyPickerRefusesAChoiceInTheListAndTellsGroupsFromSingles)
+{
+    TfHledani &w = *window;
+    w.pages->setCurrentIndex(TfHledani::MechanicalPage);
+    w.standardSettings();
+    DataSet &um = data->tUserMechProp;
+    ASSERT_GT(um.recordCount(), 0);
+    const QVariant own = um.value(QStringLiteral("PropertyNo"));
+    TfProperties picker(data->userSession(), um);
+    QStringList info;
+    picker.information = [&](const QString &t) { info << t; };
+    picker.placeOn(own);
+    EXPECT_EQ(picker.chosenNumber(), own);
+    EXPECT_FALSE(picker.choose());
+    EXPECT_EQ(info, QStringList{TfProperties::duplicateMessage()});
+
+    ASSERT_GT(picker.groups().recordCount(), 0);
+    picker.setGroupsChosen(true);
+    EXPECT_EQ(picker.chosenKind(), QStringLiteral("A"));
+    EXPECT_EQ(picker.chosenNumber(), picker.groups().value(QStringLiteral("Number")));
+
+    // Inserting a group through the window marks the row as a group.
+    w.deleteAll();
+    EXPECT_EQ(um.recordCount(), 0);
+    const QVariant group = picker.groups().value(QStringLiteral("Number"));
+    w.pickProperty = [&](const QVariant &) -> std::optional<std::pair<QVariant, QString>> {
+        return std::make_pair(group, QStringLiteral("A"));
+    };
+    w.insertRow();
+    ASSERT_EQ(um.recordCount(), 1);
+    EXPECT_EQ(um.value(QStringLiteral("GroupType")).toString(), QStringLiteral("A"));
+    EXPECT_TRUE(um.value(QStringLiteral("Selected")).toBool());
+}
+
+TEST_F(SearchWindow, DeleteToggleAndNegativeBounds)
+{
+    TfHledani &w = *window;
+    w.pages->setCurrentIndex(TfHledani::CompositionPage);
+    w.standardSettings();
+    DataSet &uc = data->tUserChemComp;
+    const int n = uc.recordCount();
+    answer = orv::ui::mrNo;
+    w.deleteRow();
+    EXPECT_EQ(uc.recordCount(), n);
+    EXPECT_EQ(messages.last(), QStringLiteral("Opravdu chcete smazat vybraný prvek?"));
+    answer = orv::ui::mrYes;
+    uc.first();
+    w.deleteRow();
+    EXPECT_EQ(uc.recordCount(), n - 1);
+    EXPECT_EQ(rows(QStringLiteral("select count(*) from UserChemComp")), n - 1);
+
+    uc.first();
+    const bool was = uc.value(QStringLiteral("Selected")).toBool();
+    orv::ui::ActionUpdater::instance().updateNow();
+    EXPECT_EQ(w.aSelect->text(), was ? QStringLiteral("Odznačit prvek") : QStringLiteral("Označit prvek"));
+    w.toggleSelected();
+    EXPECT_EQ(uc.value(QStringLiteral("Selected")).toBool(), !was);
+    orv::ui::ActionUpdater::instance().updateNow();
+    EXPECT_EQ(w.aSelect->text(), !was ? QStringLiteral("Odznačit prvek") : QStringLiteral("Označit prvek"));
+
+    auto *model = qobject_cast<orv::db::DataSetModel *>(w.grUserChemComp->model());
+    const int col = model->columnOf(QStringLiteral("MinValue"));
+    const QVariant before = uc.value(QStringLiteral("MinValue"));
+    messages.clear();
+    EXPECT_FALSE(model->setData(model->index(0, col), QStringLiteral("-1")));
+    EXPECT_EQ(messages, QStringList{MainDataModule::negativeValueMessage()});
+    EXPECT_EQ(uc.value(QStringLiteral("MinValue")), before);
+    EXPECT_TRUE(model->setData(model->index(0, col), QStringLiteral("0.5")));
+    EXPECT_DOUBLE_EQ(uc.value(QStringLiteral("MinValue")).toDouble(), 0.5);
+
+    answer = orv::ui::mrYes;
+    w.deleteAll();
+    EXPECT_EQ(rows(QStringLiteral("select count(*) from UserChemComp")), 0);
+    orv::ui::ActionUpdater::instance().updateNow();
+    EXPECT_FALSE(w.aChange->isEnabled());
+    EXPECT_TRUE(w.aInsert->isEnabled());
+}
+
+TEST_F(SearchWindow, ScreenshotOfADesignationSearch)
+{
+    TfHledani &w = *window;
+    w.resize(1100, 720);
+    w.eMaterialFind->setText(QStringLiteral("CrNiMo"));
+    w.find();
+    ASSERT_GT(w.result()->recordCount(), 0);
+    const QString out = QStringLiteral(ORVALIS_BINARY_DIR "/search-screens/");
+    QDir().mkpath(out);
+    const QImage image = w.grab().toImage();
+    EXPECT_TRUE(image.save(out + QStringLiteral("search-designation.png")));
+}
+
+} // namespace
