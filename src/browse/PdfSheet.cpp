@@ -6,14 +6,15 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QHash>
 #include <QLabel>
 #include <QListWidget>
 #include <QMimeDatabase>
 #include <QProcess>
 #include <QPushButton>
-#include <QSettings>
 #include <QStandardPaths>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -189,22 +190,37 @@ QList<DocumentShell::Application> DocumentShell::applicationsFor(const QString &
 {
     QList<Application> apps;
     QStringList seen;
+    // Desktop files are read by hand: their lists are separated by ";", which an INI reader
+    // would take for the start of a comment.
     for (const QString &dir : QStandardPaths::standardLocations(QStandardPaths::ApplicationsLocation)) {
         const QDir d(dir);
         for (const QString &file : d.entryList({QStringLiteral("*.desktop")}, QDir::Files, QDir::Name)) {
             if (seen.contains(file))
                 continue;
-            QSettings desktop(d.filePath(file), QSettings::IniFormat);
-            desktop.beginGroup(QStringLiteral("Desktop Entry"));
-            const QStringList mimes = desktop.value(QStringLiteral("MimeType")).toString().split(u';', Qt::SkipEmptyParts);
-            // QSettings reads a list value when the line holds commas; join it back.
-            QString exec = desktop.value(QStringLiteral("Exec")).toString();
-            if (exec.isEmpty())
-                exec = desktop.value(QStringLiteral("Exec")).toStringList().join(u',');
-            if (!mimes.contains(mimeType) || exec.isEmpty() || desktop.value(QStringLiteral("NoDisplay")).toBool())
+            seen << file; // the first folder's file hides the same name further on
+            QFile f(d.filePath(file));
+            if (!f.open(QIODevice::ReadOnly | QIODevice::Text))
                 continue;
-            seen << file;
-            apps.append({desktop.value(QStringLiteral("Name")).toString(), commandWords(exec).join(u' ')});
+            QHash<QString, QString> entry;
+            bool inEntry = false;
+            while (!f.atEnd()) {
+                const QString line = QString::fromUtf8(f.readLine()).trimmed();
+                if (line.startsWith(u'[')) {
+                    inEntry = line == QStringLiteral("[Desktop Entry]");
+                    continue;
+                }
+                const int eq = line.indexOf(u'=');
+                if (!inEntry || eq <= 0 || line.startsWith(u'#'))
+                    continue;
+                entry.insert(line.left(eq).trimmed(), line.mid(eq + 1).trimmed());
+            }
+            const QStringList mimes = entry.value(QStringLiteral("MimeType")).split(u';', Qt::SkipEmptyParts);
+            const QString exec = entry.value(QStringLiteral("Exec"));
+            if (!mimes.contains(mimeType) || exec.isEmpty()
+                || entry.value(QStringLiteral("NoDisplay")) == QStringLiteral("true")
+                || entry.value(QStringLiteral("Hidden")) == QStringLiteral("true"))
+                continue;
+            apps.append({entry.value(QStringLiteral("Name"), file), commandWords(exec).join(u' ')});
         }
     }
     return apps;

@@ -92,6 +92,31 @@ TEST_F(PdfSheetTest, SuccessSaysNothingAndPrintingGoesToThePrinter)
     EXPECT_EQ(fake.printed, QStringList{QStringLiteral("/r/data/pdf/X.pdf")});
 }
 
+TEST(DocumentShellAnswers, ApplicationsOfferedAreThoseThatDeclarePdf)
+{
+    QTemporaryDir home;
+    QDir().mkpath(home.filePath(QStringLiteral("applications")));
+    auto write = [&home](const char *name, const char *text) {
+        QFile f(home.filePath(QStringLiteral("applications/") + QLatin1String(name)));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(text);
+    };
+    write("viewer.desktop", "[Desktop Entry]\nName=Prohlížeč\nExec=pdfviewer --page 1 %U\n"
+                            "MimeType=text/plain;application/pdf;\n[Desktop Action New]\nExec=other\n");
+    write("hidden.desktop", "[Desktop Entry]\nName=Skrytý\nExec=hidden %f\nMimeType=application/pdf;\nNoDisplay=true\n");
+    write("editor.desktop", "[Desktop Entry]\nName=Editor\nExec=editor %f\nMimeType=text/plain;\n");
+    const QByteArray oldHome = qgetenv("XDG_DATA_HOME");
+    const QByteArray oldDirs = qgetenv("XDG_DATA_DIRS");
+    qputenv("XDG_DATA_HOME", home.path().toUtf8());
+    qputenv("XDG_DATA_DIRS", home.filePath(QStringLiteral("none")).toUtf8());
+    const auto apps = DocumentShell::applicationsFor(QStringLiteral("application/pdf"));
+    qputenv("XDG_DATA_HOME", oldHome);
+    qputenv("XDG_DATA_DIRS", oldDirs);
+    ASSERT_EQ(apps.size(), 1);
+    EXPECT_EQ(apps.first().name, QStringLiteral("Prohlížeč"));
+    EXPECT_EQ(apps.first().command, QStringLiteral("pdfviewer --page 1"));
+}
+
 TEST(DocumentShellAnswers, MissingFileAndMissingFolderAreTold)
 {
     QTemporaryDir dir;
