@@ -206,7 +206,7 @@ QString MaterialCard::linkAddress()
 
 QString MaterialCard::reproductionNotice()
 {
-    return QStringLiteral("Údaje převzaté z norem ČSN jsou uvedeny pouze pro informaci a se svolením vydavatele norem.\n"
+    return QStringLiteral("Údaje převzaté z norem jsou uvedeny pouze pro informaci.\n"
                           "Závazné jsou vždy platné texty norem, které lze zakoupit u České agentury pro standardizaci.");
 }
 
