@@ -1,0 +1,136 @@
+// The main window over a copy of the demo catalogue: the left pane, cards opened through the
+// open-card list landing in the card bar and the Window menu, and the switches the cards read.
+
+#include "app/CardBar.h"
+#include "app/MainWindow.h"
+#include "browse/CardList.h"
+#include "browse/ContentsPane.h"
+#include "browse/MaterialCard.h"
+#include "core/Paths.h"
+#include "core/Registry.h"
+#include "db/MainDataModule.h"
+#include "ui/ActionUpdater.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using namespace orv::app;
+
+namespace {
+
+class MainWindowCardsTest : public ::testing::Test
+{
+protected:
+    QTemporaryDir dir;
+    QString root;
+    std::unique_ptr<orv::db::MainDataModule> data;
+    std::unique_ptr<MainWindow> w;
+
+    void SetUp() override
+    {
+        root = dir.path() + QStringLiteral("/");
+        QDir().mkpath(root + QStringLiteral("data"));
+        const QString demo = QStringLiteral(ORVALIS_BINARY_DIR "/orvalis/data/");
+        for (const char *f : {"catalogue.sqlite", "user.sqlite"})
+            ASSERT_TRUE(QFile::copy(demo + QLatin1String(f), root + QStringLiteral("data/") + QLatin1String(f)))
+                << "the demo catalogue is built by the target demo_catalogue";
+        orv::setProgramFolder(root);
+        orv::assumeProgramFolderWritable(true);
+        qputenv("ORVALIS_MACHINE_REGISTRY", (root + QStringLiteral("machine.ini")).toUtf8());
+        orv::Registry machine(orv::Registry::Scope::Machine);
+        for (const char *name : {"Help", "Pdf", "Tisky"})
+            machine.writeInteger(orv::installKey(), QString::fromLatin1(name), 1);
+        data = std::make_unique<orv::db::MainDataModule>(root, root);
+        w = std::make_unique<MainWindow>(data.get());
+        w->resize(1100, 750);
+        w->createSearchWindow();
+        w->searchWindow()->showNormal();
+        w->show();
+        QApplication::setActiveWindow(w.get());
+        w->cardList()->showInformation = [](const QString &) {};
+    }
+    void TearDown() override
+    {
+        w.reset();
+        data.reset();
+        orv::setProgramFolder(QString());
+    }
+    int material(int index) const
+    {
+        QList<int> numbers;
+        orv::db::DataSet &tree = data->qDbTree;
+        for (tree.first(); !tree.eof(); tree.next()) {
+            const int n = tree.findField(QStringLiteral("MaterialNo"))->value().toInt();
+            if (n > 0 && !numbers.contains(n))
+                numbers << n;
+        }
+        return numbers.value(index);
+    }
+};
+
+TEST_F(MainWindowCardsTest, TheLeftPaneIsTheContentsPaneWithTheMainWindowsPictures)
+{
+    ASSERT_NE(w->contentsPane(), nullptr);
+    EXPECT_EQ(w->leftPane(), w->contentsPane());
+    EXPECT_EQ(w->actions().findMaterial, w->contentsPane()->findMaterialAction());
+    EXPECT_FALSE(w->actions().findMaterial->icon().isNull());
+    EXPECT_EQ(w->quickFind(), static_cast<QWidget *>(w->contentsPane()->findBox()));
+}
+
+TEST_F(MainWindowCardsTest, OpenedCardsGetButtonsAndMenuItemsAndLeaveThemWhenClosed)
+{
+    const int first = material(0), second = material(1);
+    ASSERT_GT(first, 0);
+    ASSERT_GT(second, 0);
+    w->openCard(first, QStringLiteral("první"));
+    w->openCard(second, QStringLiteral("druhý"));
+    ASSERT_EQ(w->openCardCount(), 2);
+    const QList<QMdiSubWindow *> cards = w->openCards();
+    EXPECT_EQ(w->cardButton(cards.at(0))->toolTip(), QStringLiteral("druhý"));
+    EXPECT_EQ(w->cardMenuItem(cards.at(1))->text(), QStringLiteral("první"));
+    EXPECT_EQ(w->currentCard(), cards.at(0));
+    EXPECT_TRUE(w->cardButton(cards.at(0))->isChecked());
+    EXPECT_FALSE(w->cardButton(cards.at(1))->font().bold());
+
+    orv::ui::ActionUpdater::instance().updateNow();
+    EXPECT_TRUE(w->materialMenu()->menuAction()->isEnabled());
+    EXPECT_TRUE(w->actions().printInfo->isEnabled());
+    auto *card = qobject_cast<orv::browse::MaterialCard *>(cards.at(0)->widget());
+    ASSERT_NE(card, nullptr);
+    EXPECT_EQ(w->actions().addNote->isEnabled(), !card->hasNote());
+    EXPECT_EQ(w->actions().editNote->isEnabled(), card->hasNote());
+
+    // Opening the first again only activates it; the count stays.
+    w->openCard(first, QStringLiteral("první"));
+    EXPECT_EQ(w->openCardCount(), 2);
+    EXPECT_EQ(w->currentCard(), cards.at(1));
+    EXPECT_TRUE(w->cardMenuItem(cards.at(1))->isChecked());
+    EXPECT_FALSE(w->cardMenuItem(cards.at(0))->isChecked());
+
+    w->closeCard(cards.at(1));
+    EXPECT_EQ(w->openCardCount(), 1);
+    EXPECT_EQ(w->cardBar()->buttons().size(), 1);
+    EXPECT_EQ(w->cardList()->count(), 1);
+}
+
+TEST_F(MainWindowCardsTest, EconomyModeReachesNewCards)
+{
+    w->setEconomyMode(true);
+    w->openCard(material(0), QStringLiteral("úsporně"));
+    auto *card = qobject_cast<orv::browse::MaterialCard *>(w->currentCard()->widget());
+    ASSERT_NE(card, nullptr);
+    EXPECT_FALSE(card->mechanicalLoaded());
+}
+
+} // namespace
