@@ -391,7 +391,6 @@ void MainWindow::createActions()
                             QKeySequence(Qt::CTRL | Qt::Key_F5));
     a.help = makeAction(this, "aHelp", QStringLiteral("Nápověda aplikace &Orvalis"),
                         QStringLiteral("Zobrazí obsah nápovědy aplikace Orvalis..."), 10, QKeySequence(Qt::Key_F1));
-    a.help->setShortcutContext(Qt::ApplicationShortcut);
     a.sendMail = makeAction(this, "aSendMail", QStringLiteral("&Poslat e-mail do Halmberg"),
                             QStringLiteral("Poslat e-mail do firmy Halmberg. ..."), 11);
     a.customerService = makeAction(this, "aCustomerService", QStringLiteral("&Zákaznický servis"),
@@ -820,6 +819,9 @@ CardButton *MainWindow::addCardButton(QMdiSubWindow *card, const QString &title)
     connect(entry.button, &CardButton::rightClicked, this,
             [this, card](const QPoint &pos) { cardContextMenu(card, pos); });
     connect(card, &QObject::destroyed, this, &MainWindow::cardDestroyed);
+    // The card's controls take the help-topic button and show their page's help.
+    if (card->widget())
+        acceptHelpTopicDrops(card->widget(), true);
     m_cards.prepend(entry);
     // The new card is the current card; it may already be the active child window (shown
     // before it was announced), in which case no activation follows.
