@@ -9,6 +9,8 @@
 #include "db/MainDataModule.h"
 #include "db/OwnDataModule.h"
 #include "db/Schema.h"
+#include "search/TfHledani.h"
+#include "ui/ActionUpdater.h"
 #include "ui/MessageDialog.h"
 
 #include <QApplication>
@@ -164,7 +166,37 @@ void StartUp::createGuarded(SplashWindow &splash)
 
     // 5. The main window, 6. the search window in it.
     m_main = std::make_unique<MainWindow>(m_mainData.get());
-    m_main->createSearchWindow();
+    {
+        MainWindow *mw = m_main.get();
+        auto *form = new search::TfHledani(*m_mainData, settingsFilePath());
+        form->isActive = [mw] { return mw->searchWindowActive(); };
+        form->autoSave = [mw] { return mw->autoSave(); };
+        QObject::connect(form, &search::TfHledani::openCardRequested, mw, [mw](int material, const QString &title) {
+            if (mw->openCard)
+                mw->openCard(material, title);
+        });
+        // The frame's "Hledání" menu and toolbar run the window's own actions and follow their
+        // state, caption and hint.
+        const MainWindow::Actions &a = mw->actions();
+        const std::pair<QAction *, QAction *> pairs[] = {
+            {a.searchFind, form->aFind},       {a.searchShow, form->aShow},         {a.searchSelect, form->aSelect},
+            {a.searchInsert, form->aInsert},   {a.searchChange, form->aChange},     {a.searchDelete, form->aDelete},
+            {a.searchLoadAll, form->aNacist},  {a.searchDeleteAll, form->aDeleteAll}, {a.searchStandard, form->aNastaveni}};
+        for (const auto &[frameAction, own] : pairs) {
+            if (!frameAction)
+                continue;
+            ui::ActionUpdater::instance().remove(frameAction);
+            QObject::connect(frameAction, &QAction::triggered, own, [own] { own->trigger(); });
+            QObject::connect(own, &QAction::enabledChanged, frameAction, &QAction::setEnabled);
+            QObject::connect(own, &QAction::changed, frameAction, [frameAction, own] {
+                frameAction->setText(own->text());
+                frameAction->setToolTip(own->toolTip());
+                frameAction->setStatusTip(own->statusTip());
+            });
+            frameAction->setEnabled(own->isEnabled());
+        }
+        m_main->createSearchWindow(form);
+    }
 
     // 7. Focus into quick find; the splash shows its last state.
     m_main->quickFind()->setFocus();
