@@ -169,10 +169,17 @@ MainWindow::~MainWindow()
 {
     // Cards first (from the head of the list), then the search window; then the settings.
     m_closing = true;
+    // Closing (not just deleting) lets every window save its own settings on the way out.
     const QList<CardEntry> cards = m_cards;
-    for (const CardEntry &entry : cards)
-        delete entry.card;
-    delete m_search;
+    for (const CardEntry &entry : cards) {
+        QPointer<QMdiSubWindow> card(entry.card);
+        card->close();
+        delete card.data();
+    }
+    if (m_search) {
+        m_search->close();
+        delete m_search;
+    }
     if (m_autoSave)
         saveSettings();
     ui::setHelpHandler(nullptr);

@@ -19,6 +19,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QSettings>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -131,6 +132,16 @@ TEST_F(MainWindowCardsTest, EconomyModeReachesNewCards)
     auto *card = qobject_cast<orv::browse::MaterialCard *>(w->currentCard()->widget());
     ASSERT_NE(card, nullptr);
     EXPECT_FALSE(card->mechanicalLoaded());
+}
+
+TEST_F(MainWindowCardsTest, ClosingTheFrameClosesTheCardsSoTheySaveTheirSettings)
+{
+    w->openCard(material(0), QStringLiteral("karta"));
+    ASSERT_EQ(w->openCardCount(), 1);
+    w.reset();
+    const QSettings ini(orv::settingsFilePath(), QSettings::IniFormat);
+    EXPECT_TRUE(ini.childGroups().contains(QStringLiteral("MATERIAL")));
+    EXPECT_TRUE(ini.childGroups().contains(QStringLiteral("CENTRAL")));
 }
 
 } // namespace
