@@ -446,8 +446,18 @@ TEST_F(SearchWindow, ScreenshotOfADesignationSearch)
     ASSERT_GT(w.result()->recordCount(), 0);
     const QString out = QStringLiteral(ORVALIS_BINARY_DIR "/search-screens/");
     QDir().mkpath(out);
+    orv::ui::ActionUpdater::instance().updateNow();
     const QImage image = w.grab().toImage();
     EXPECT_TRUE(image.save(out + QStringLiteral("search-designation.png")));
+
+    // The property list with its group rows drawn in blue.
+    w.pages->setCurrentIndex(TfHledani::MechanicalPage);
+    w.standardSettings();
+    ASSERT_GT(data->tUserMechProp.recordCount(), 0);
+    orv::ui::ActionUpdater::instance().updateNow();
+    const QImage mech = w.grab().toImage();
+    EXPECT_TRUE(mech.save(out + QStringLiteral("search-mechanical.png")));
+    EXPECT_NE(mech, image);
 }
 
 } // namespace
