@@ -144,4 +144,24 @@ TEST_F(MainWindowCardsTest, ClosingTheFrameClosesTheCardsSoTheySaveTheirSettings
     EXPECT_TRUE(ini.childGroups().contains(QStringLiteral("CENTRAL")));
 }
 
+// Not an assertion: a picture of the frame with three cards for people to look at, written
+// into <build>/main-screens/.
+TEST_F(MainWindowCardsTest, Screenshot)
+{
+    w->resize(1280, 800);
+    for (int i = 0; i < 3; ++i) {
+        orv::db::DataSet &tree = data->qDbTree;
+        int n = material(i * 7);
+        QString title;
+        if (tree.locate(QStringLiteral("MaterialNo"), n))
+            title = tree.findField(QStringLiteral("Text"))->value().toString();
+        w->openCard(n, title);
+    }
+    w->tileVertically();
+    QApplication::processEvents();
+    const QString folder = QStringLiteral(ORVALIS_BINARY_DIR "/main-screens/");
+    QDir().mkpath(folder);
+    EXPECT_TRUE(w->grab().save(folder + QStringLiteral("main-window-cards.png")));
+}
+
 } // namespace
