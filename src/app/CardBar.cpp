@@ -111,6 +111,11 @@ CardButton *CardBar::addButton(const QString &title)
     return button;
 }
 
+void CardBar::addToGroup(QAbstractButton *button)
+{
+    m_group->addButton(button);
+}
+
 void CardBar::removeButton(CardButton *button)
 {
     if (!m_buttons.removeOne(button))

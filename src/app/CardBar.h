@@ -58,6 +58,9 @@ public:
     CardButton *addButton(const QString &title);
     void removeButton(CardButton *button);
     QList<CardButton *> buttons() const { return m_buttons; }
+    // Puts another button (the search window's) into the card buttons' group: pressing any
+    // of them releases the others.
+    void addToGroup(QAbstractButton *button);
 
     // Gives every button the width and caption for the bar's current width; nothing
     // happens while there are no buttons.

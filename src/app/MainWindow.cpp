@@ -268,6 +268,7 @@ void MainWindow::createBottomBar()
     m_cardBar = new CardBar(bottom);
     m_cardBar->setProperty("helpContext", 23);
     m_cardBar->setContextMenuPolicy(Qt::ActionsContextMenu);
+    m_cardBar->addToGroup(m_searchButton);
     row->addWidget(m_cardBar, 1);
     connect(m_searchButton, &QToolButton::clicked, this, [this] {
         if (!searchWindowActive())

@@ -165,9 +165,12 @@ TEST_F(MainWindowTest, MenusFollowTheActiveChildWindow)
     EXPECT_TRUE(w->actions().printEquivalents->isEnabled());
     EXPECT_TRUE(w->actions().printSheet->isEnabled());
 
+    EXPECT_FALSE(w->searchButton()->isChecked());
     QTest::mouseClick(w->searchButton(), Qt::LeftButton);
     orv::ui::ActionUpdater::instance().updateNow();
     EXPECT_EQ(w->mdiArea()->activeSubWindow(), w->searchWindow());
+    EXPECT_TRUE(w->searchButton()->isChecked());
+    EXPECT_FALSE(w->cardButton(w->currentCard())->isChecked());
     EXPECT_TRUE(w->searchMenu()->menuAction()->isEnabled());
     EXPECT_FALSE(w->materialMenu()->menuAction()->isEnabled());
     EXPECT_FALSE(w->actions().printInfo->isEnabled());
