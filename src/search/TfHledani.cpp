@@ -299,6 +299,7 @@ TfHledani::~TfHledani()
     } catch (...) {
         // Settings that cannot be written are not worth a crash at the end of the run.
     }
+    QObject::disconnect(m_resultGone);
     m_data.setSearchWindowPresent(false);
 }
 
@@ -681,6 +682,14 @@ void TfHledani::bindResult(db::DataSet *ds)
     if (m_result == ds && m_resultModel)
         return;
     m_result = ds;
+    // A search's own result set may go before the window does; the grid must not keep
+    // showing its fields then, so it falls back to the designation query.
+    QObject::disconnect(m_resultGone);
+    if (ds != m_qEkvivalenty && ds != m_qPouziti)
+        m_resultGone = connect(ds, &QObject::destroyed, this, [this] {
+            m_result = nullptr;
+            bindResult(m_qEkvivalenty);
+        });
     auto *old = m_resultModel;
     m_resultModel = new db::DataSetModel(ds, this);
     linkGrid(grHledani, m_resultModel);
@@ -710,45 +719,37 @@ void TfHledani::runUsageSearch()
 
 void TfHledani::find()
 {
+    const bool criteriaPage = criteriaPageShowing();
+    auto &hook = currentPage() == CompositionPage ? compositionSearch : propertySearch;
+    if (criteriaPage && !hook) {
+        message(QStringLiteral("Tento způsob hledání zatím není k dispozici."), ui::MsgType::Information,
+                ui::MsgButton::OK);
+        return;
+    }
     bool found = false;
-    bool ran = false;
     try {
         SearchFrame frame;
-        switch (currentPage()) {
-        case DesignationPage: runDesignationSearch(); break;
-        case UsagePage: runUsageSearch(); break;
-        case CompositionPage:
-        case MechanicalPage: {
-            auto &hook = currentPage() == CompositionPage ? compositionSearch : propertySearch;
-            if (!hook)
-                break;
+        if (currentPage() == DesignationPage) {
+            runDesignationSearch();
+        } else if (currentPage() == UsagePage) {
+            runUsageSearch();
+        } else {
             db::DataSet *ds = hook(*this);
-            if (ds) {
-                bindResult(ds);
-                if (!ds->isOpen())
-                    ds->open();
-            }
-            break;
+            if (!ds)
+                return;
+            bindResult(ds);
+            if (!ds->isOpen())
+                ds->open();
         }
-        }
-        if (m_result && m_result->isOpen()) {
-            ran = true;
-            m_resultModel->resetColumns();
-            sizeColumns(grHledani);
-            m_result->first();
-            found = !m_result->isEmpty() &&
-                    !m_result->value(QStringLiteral("MatNumber")).toString().isEmpty();
-        }
+        m_resultModel->resetColumns();
+        sizeColumns(grHledani);
+        m_result->first();
+        found = !m_result->isEmpty() && !m_result->value(QStringLiteral("MatNumber")).toString().isEmpty();
     } catch (const SearchTextError &e) {
         message(e.message(), ui::MsgType::Warning, ui::MsgButton::OK);
         return;
     } catch (const std::exception &e) {
         message(QString::fromUtf8(e.what()), ui::MsgType::Error, ui::MsgButton::OK);
-        return;
-    }
-    if (!ran && criteriaPageShowing() && !(currentPage() == CompositionPage ? compositionSearch : propertySearch)) {
-        message(QStringLiteral("Tento způsob hledání zatím není k dispozici."), ui::MsgType::Information,
-                ui::MsgButton::OK);
         return;
     }
     if (found) {

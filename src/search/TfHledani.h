@@ -152,6 +152,7 @@ private:
     db::DataSetModel *m_resultModel = nullptr;
     db::DataSetModel *m_chemModel = nullptr;
     db::DataSetModel *m_mechModel = nullptr;
+    QMetaObject::Connection m_resultGone;
 };
 
 } // namespace orv::search

@@ -181,6 +181,45 @@ TEST_F(SearchWindow, UsageSearchAndOpeningAResult)
     EXPECT_FALSE(spy.at(0).at(1).toString().isEmpty());
 }
 
+TEST_F(SearchWindow, CriteriaPagesRunTheirSearchThroughTheFrame)
+{
+    TfHledani &w = *window;
+    w.eMaterialFind->setText(QStringLiteral("17 240"));
+    w.find();
+    const int designationRows = w.result()->recordCount();
+    ASSERT_GT(designationRows, 0);
+    // Without its search the composition page reports that and leaves the result as it was.
+    w.pages->setCurrentIndex(TfHledani::CompositionPage);
+    const QString label = w.Label2->text();
+    w.find();
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_NE(messages.at(0), TfHledani::noResultMessage());
+    EXPECT_EQ(w.Label2->text(), label);
+    EXPECT_EQ(w.result(), &w.designationQuery());
+
+    // A search's own result set is bound to the grid and counted; a first row without a
+    // material number counts as nothing found.
+    auto ownSet = std::make_unique<DataSet>(QStringLiteral("qHledatChemComp"), &data->catalogueSession());
+    DataSet &own = *ownSet;
+    own.setSql(QStringLiteral("select Number MatNumber, Name MatNazev from Mat where Number in (2050, 7562)"));
+    w.compositionSearch = [&](TfHledani &) { return &own; };
+    messages.clear();
+    w.find();
+    EXPECT_TRUE(messages.isEmpty());
+    EXPECT_EQ(w.result(), &own);
+    EXPECT_EQ(w.Label2->text(), QStringLiteral(" - počet nalezených záznamů: 2"));
+    own.close();
+    own.setSql(QStringLiteral("select null MatNumber, 'x' MatNazev"));
+    w.find();
+    EXPECT_EQ(messages, QStringList{TfHledani::noResultMessage()});
+    EXPECT_EQ(w.Label2->text(), QStringLiteral(" - žádný záznam nenalezen"));
+    w.compositionSearch = nullptr;
+    // A result set that goes away leaves the grid on the designation query.
+    ownSet.reset();
+    EXPECT_EQ(w.result(), &w.designationQuery());
+    EXPECT_EQ(w.grHledani->model()->columnCount(), 5);
+}
+
 TEST_F(SearchWindow, StoredStateIsRestoredWithTheSearchTextTrimmed)
 {
     window->eMaterialFind->setText(QStringLiteral("   X5CrNi18-10  "));
