@@ -12,6 +12,8 @@
 #include "ui/ActionUpdater.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QPushButton>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -430,6 +432,35 @@ TEST_F(SearchWindow, PropertyPickerRefusesAChoiceInTheListAndTellsGroupsFromSing
     ASSERT_EQ(um.recordCount(), 1);
     EXPECT_EQ(um.value(QStringLiteral("GroupType")).toString(), QStringLiteral("A"));
     EXPECT_TRUE(um.value(QStringLiteral("Selected")).toBool());
+}
+
+TEST_F(SearchWindow, PickersStartOnTheFirstRowAndTheMemberGridChoosesNothing)
+{
+    DataSet &um = data->tUserMechProp;
+    TfProperties picker(data->userSession(), um);
+    picker.placeOn(QVariant());
+    EXPECT_EQ(picker.chosenKind(), QStringLiteral("N"));
+    EXPECT_EQ(picker.chosenNumber(), picker.singles().valueAt(0, QStringLiteral("Number")));
+    picker.show();
+    QApplication::setActiveWindow(&picker);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&picker));
+    picker.membersGrid()->setFocus();
+    QApplication::processEvents();
+    EXPECT_FALSE(picker.selectButton()->isEnabled());
+    EXPECT_FALSE(picker.choose());
+    picker.groupsGrid()->setFocus();
+    QApplication::processEvents();
+    EXPECT_TRUE(picker.selectButton()->isEnabled());
+    // The grid being worked in counts, so Enter in the single properties chooses one of them.
+    picker.singlesGrid()->setFocus();
+    QApplication::processEvents();
+    EXPECT_EQ(picker.chosenKind(), QStringLiteral("N"));
+
+    TfElements elements(data->tElements, TfElements::Mode::Search, &data->tUserChemComp);
+    data->tElements.last();
+    elements.placeOn(QVariant());
+    EXPECT_EQ(data->tElements.recNo(), 0);
+    EXPECT_EQ(elements.grid()->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Název"));
 }
 
 TEST_F(SearchWindow, DeleteToggleAndNegativeBounds)
