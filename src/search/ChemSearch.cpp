@@ -216,8 +216,9 @@ ChemSearchOutcome runChemSearch(db::Connection &conn, const QList<ChemCriterion>
         db::Transaction tr(conn);
         conn.exec(QStringLiteral("delete from FindChemComp"));
         if (out.criteriaCount != 0)
-            conn.exec(QStringLiteral("insert into FindChemComp (Number, MatNumber, Norma, Znacka, MatNazev)\n")
-                      + out.stageOneSql.join(QLatin1Char('\n')));
+            conn.exec(QStringLiteral("insert into FindChemComp (Number, MatNumber, Norma, Znacka, MatNazev)\n"
+                                     "select Number, MatNumber, Norma, Znacka, MatNazev from (\n")
+                      + out.stageOneSql.join(QLatin1Char('\n')) + QStringLiteral("\n)"));
         tr.commit();
     }
     out.resultSql = chemResultSql(options.threshold, out.criteriaCount,

@@ -313,9 +313,13 @@ TEST(ChemSearch, AgreesWithTheAcceptanceRulesOnRandomCatalogues)
     const double grid[] = {0.0, 0.1, 0.2, 0.25, 0.5, 1.0, 1.5, 2.0, 2.2, 3.0};
     auto value = [&]() -> Opt { return pick(0, 3) == 0 ? Opt() : Opt(grid[pick(0, 9)]); };
     int nonEmpty = 0;
+    ChemDb d;
     for (int round = 0; round < 300; ++round) {
         SCOPED_TRACE(round);
-        ChemDb d;
+        for (const char *t : {"Mat", "Norms", "Nodes", "ChemComp", "UserChemComp", "SetupChemComp"})
+            d.conn.exec(QStringLiteral("delete from ") + QLatin1String(t));
+        d.ccNumber = 0;
+        db::Transaction setup(d.conn);
         std::map<int, int> typeOf, nodesOf;
         std::vector<CcRow> rows;
         const int mats = pick(1, 10);
@@ -330,8 +334,12 @@ TEST(ChemSearch, AgreesWithTheAcceptanceRulesOnRandomCatalogues)
             }
         }
         QList<ChemCriterion> criteria;
-        for (int k = pick(0, 4); k > 0; --k) {
-            ChemCriterion c{pick(1, 5), value(), value(), pick(0, 4) != 0};
+        for (int k = pick(0, 3); k > 0; --k) {
+            // Mostly in order; now and then reversed.
+            Opt lo = pick(0, 3) ? Opt(grid[pick(0, 5)]) : Opt(), hi = pick(0, 3) ? Opt(grid[pick(4, 9)]) : Opt();
+            if (pick(0, 9) == 0)
+                std::swap(lo, hi);
+            ChemCriterion c{pick(1, 4), lo, hi, pick(0, 4) != 0};
             criteria.append(c);
             d.criterion(criteria.size(), c.elementNo, c.minValue, c.maxValue, c.selected);
         }
@@ -343,6 +351,7 @@ TEST(ChemSearch, AgreesWithTheAcceptanceRulesOnRandomCatalogues)
             }
         const int u = pick(0, 100);
         d.setRate(QString::number(u));
+        setup.commit();
         ChemOptions o;
         o.keepInterval = pick(0, 1);
         o.inMatType = pick(0, 1);
@@ -391,5 +400,5 @@ TEST(ChemSearch, AgreesWithTheAcceptanceRulesOnRandomCatalogues)
         EXPECT_EQ(actual, expected);
         nonEmpty += expected.empty() ? 0 : 1;
     }
-    EXPECT_GT(nonEmpty, 60); // the rounds are not trivially empty
+    EXPECT_GT(nonEmpty, 50); // the rounds are not trivially empty
 }
