@@ -1,0 +1,140 @@
+// The composition and the property search over the large generated catalogue
+// (<build>/large-catalogue, made by "ninja large_catalogue"). The user file is copied to a
+// temporary folder, since both searches rewrite its work tables.
+//   BM_ChemSearch8        8 used rows (one with a deviation), type filter, ">= 50 %": stage
+//                         one, the copy into FindChemComp and the result rows read
+//   BM_MechSearch4        4 used rows (one a property group) and every filter on: the union,
+//                         both work tables and the result rows read
+//   BM_MechSearchNoList   the list unticked, every filter on: the combinations listed
+
+#include "search/ChemSearch.h"
+#include "search/MechSearch.h"
+
+#include "db/Connection.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <memory>
+
+using namespace orv;
+using namespace orv::search;
+
+namespace {
+
+struct Large {
+    QTemporaryDir dir;
+    std::unique_ptr<db::Connection> conn;
+    QString error;
+
+    Large()
+    {
+        const QString source = QStringLiteral(ORVALIS_BINARY_DIR "/large-catalogue");
+        if (!QFile::exists(source + QStringLiteral("/catalogue.sqlite"))) {
+            error = QStringLiteral("no large catalogue: run \"ninja large_catalogue\" first");
+            return;
+        }
+        const QString user = dir.filePath(QStringLiteral("user.sqlite"));
+        QFile::copy(source + QStringLiteral("/user.sqlite"), user);
+        conn = std::make_unique<db::Connection>();
+        conn->open(source + QStringLiteral("/catalogue.sqlite"), user, db::Database::Catalogue);
+    }
+};
+
+Large &large()
+{
+    static Large l;
+    return l;
+}
+
+MechFilters allFilters(bool withList)
+{
+    MechFilters f;
+    f.inMatType = true;
+    f.matType = QStringLiteral("Oceli");
+    f.inSemiProducts = true;
+    f.group[0] = QStringLiteral("Tyče");
+    for (int k = 1; k < 4; ++k)
+        f.group[k] = QStringLiteral("všechny polotovary");
+    f.inStates = true;
+    f.state = QStringLiteral("Zušlechtěný");
+    f.inDimensions = true;
+    f.minDimension = 10;
+    f.maxDimension = 100;
+    f.inTemperature = true;
+    f.temperature = 20;
+    f.inProperties = withList;
+    return f;
+}
+
+void BM_ChemSearch8(benchmark::State &state)
+{
+    Large &l = large();
+    if (!l.conn) {
+        state.SkipWithError(l.error.toStdString().c_str());
+        return;
+    }
+    const int elements[] = {33, 20, 18, 2, 26, 36, 25, 34};
+    QList<ChemCriterion> criteria;
+    for (int i = 0; i < 8; ++i)
+        criteria.append({elements[i], 1.0 + i * 0.1, 4.0 + i * 0.2, true});
+    const QHash<int, double> deviations{{25, 10.0}};
+    ChemOptions o;
+    o.inMatType = true;
+    o.matType = QStringLiteral("Oceli");
+    o.threshold = ChemThreshold::AtLeast;
+    qsizetype found = 0;
+    for (auto _ : state) {
+        const ChemSearchOutcome out = runChemSearch(*l.conn, criteria, deviations, 50, o);
+        found = readChemResult(*l.conn, out).size();
+        benchmark::DoNotOptimize(found);
+    }
+    state.counters["found"] = static_cast<double>(found);
+}
+
+void BM_MechSearch4(benchmark::State &state)
+{
+    Large &l = large();
+    if (!l.conn) {
+        state.SkipWithError(l.error.toStdString().c_str());
+        return;
+    }
+    const QList<MechCriterion> criteria{{1, QStringLiteral("N"), 400.0, std::nullopt, true},
+                                        {50, QStringLiteral("A"), 200.0, 1200.0, true},
+                                        {6, QStringLiteral("N"), 10.0, std::nullopt, true},
+                                        {11, QStringLiteral("N"), std::nullopt, 300.0, true}};
+    const MechFilters f = allFilters(true);
+    qsizetype found = 0;
+    for (auto _ : state) {
+        const MechSearchOutcome out = runMechSearch(*l.conn, criteria, f);
+        found = readMechResult(*l.conn, out).size();
+        benchmark::DoNotOptimize(found);
+    }
+    state.counters["found"] = static_cast<double>(found);
+}
+
+void BM_MechSearchNoList(benchmark::State &state)
+{
+    Large &l = large();
+    if (!l.conn) {
+        state.SkipWithError(l.error.toStdString().c_str());
+        return;
+    }
+    const MechFilters f = allFilters(false);
+    qsizetype found = 0;
+    for (auto _ : state) {
+        found = readMechResult(*l.conn, runMechSearch(*l.conn, {}, f)).size();
+        benchmark::DoNotOptimize(found);
+    }
+    state.counters["found"] = static_cast<double>(found);
+}
+
+} // namespace
+
+BENCHMARK(BM_ChemSearch8)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MechSearch4)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MechSearchNoList)->Unit(benchmark::kMillisecond);
+BENCHMARK_MAIN();
