@@ -16,11 +16,16 @@ function(orvalis_library target)
   target_link_libraries(${target} PUBLIC ${ARG_DEPS})
 endfunction()
 
-# orvalis_test(<name> DEPS <targets...>)
+# orvalis_test(<name> [WIDGETS] DEPS <targets...>)
 # One test executable per tests/<folder>, every .cpp in that folder, run through ctest.
+# WIDGETS adds the one QApplication that window tests share, and Qt's test helpers.
 function(orvalis_test name)
-  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "WIDGETS" "" "DEPS" ${ARGN})
   file(GLOB _src CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+  if(ARG_WIDGETS)
+    list(APPEND _src ${PROJECT_SOURCE_DIR}/tests/support/QtApplication.cpp)
+    list(APPEND ARG_DEPS Qt6::Widgets Qt6::Test)
+  endif()
   add_executable(${name} ${_src})
   target_compile_options(${name} PRIVATE ${ORVALIS_WARNINGS})
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tests)

@@ -1,4 +1,5 @@
 // Widget tests need one QApplication for the whole run; gtest_main does not make one.
+// Test folders that test windows list this file through orvalis_test(... WIDGETS).
 #include <QApplication>
 
 #include <gtest/gtest.h>
@@ -13,7 +14,7 @@ public:
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
         static int argc = 1;
-        static char name[] = "test_ui";
+        static char name[] = "orvalis-test";
         static char *argv[] = {name, nullptr};
         if (!QApplication::instance())
             m_app = new QApplication(argc, argv);
