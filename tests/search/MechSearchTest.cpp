@@ -226,6 +226,34 @@ TEST(MechSearch, WithoutPropertyListListsEveryCombination)
     EXPECT_EQ(typed[0].matNumber, 2);
 }
 
+TEST(MechSearch, ReadsTheStoredListInItsOrder)
+{
+    MechDb d;
+    d.material(1, 1, QStringLiteral("ČSN"), QStringLiteral("A"));
+    const int dim = d.combination(1);
+    d.value(dim, 1, 20, 500.0, std::nullopt);
+    d.value(dim, 2, 20, 300.0, std::nullopt);
+    d.conn.exec(QStringLiteral(
+        "insert into UserMechProp (Number, PropertyNo, MinValue, MaxValue, Selected, GroupType) values"
+        " (2, 10, 250, NULL, 1, 'A'), (1, 4, 100, NULL, 0, 'N'), (3, 1, NULL, 600, 1, NULL)"));
+    const QList<MechCriterion> list = readMechCriteria(d.conn);
+    ASSERT_EQ(list.size(), 3);
+    EXPECT_EQ(list[0].propertyNo, 4);
+    EXPECT_FALSE(list[0].selected);
+    EXPECT_TRUE(list[1].isGroup());
+    EXPECT_FALSE(list[2].minValue.has_value());
+    EXPECT_EQ(groupMembers(d.conn, 10), (QList<int>{1, 2}));
+    MechFilters f;
+    const MechSearchOutcome out = runMechSearch(d.conn, f);
+    EXPECT_EQ(out.criteriaCount, 2);
+    // The first select carries the first used row's number.
+    EXPECT_TRUE(out.allSql[0].startsWith(QStringLiteral("select distinct sp.Number SpNumber, di.Number DiNumber, st.Number StNumber, 10 PtNumber")));
+    const auto rows = readMechResult(d.conn, out);
+    ASSERT_EQ(rows.size(), 1);
+    EXPECT_EQ(rows[0].count, 2);
+    EXPECT_DOUBLE_EQ(*rows[0].percent, 100.0);
+}
+
 // ---- the independent checker -------------------------------------------------------------
 
 TEST(MechSearch, AgreesWithTheMatchRuleOnRandomCatalogues)
