@@ -213,6 +213,61 @@ TfHledani::TfHledani(db::MainDataModule &data, const QString &settingsFile, QWid
     def(m_qPouziti, "Znacka", QStringLiteral("značka"), 150, 20);
     def(m_qPouziti, "MatNazev", QStringLiteral("název materiálu"), 200, 50);
 
+
+    // The result sets of the composition and property searches read the work tables of the
+    // user database; the catalogue session sees them too and runs the searches themselves.
+    db::Connection &both = m_data.catalogueSession();
+    auto percentOf = [this](const char *countField) {
+        const QString count = QLatin1String(countField);
+        return [this, count](const db::Record &r) -> QVariant {
+            const std::optional<double> p = matchPercent(r.value(count).toInt(), m_criteriaCount);
+            return p ? QVariant(*p) : QVariant();
+        };
+    };
+    m_qHledatChemSlozeni = new db::DataSet(QStringLiteral("qHledatChemSlozeni"), &both, this);
+    m_qHledatChemSlozeni->setSql(chemResultSql(ChemThreshold::All, 0, 0));
+    def(m_qHledatChemSlozeni, "Norma", QStringLiteral("norma"), 15, 0);
+    def(m_qHledatChemSlozeni, "Znacka", QStringLiteral("značka"), 150, 20);
+    def(m_qHledatChemSlozeni, "MatNazev", QStringLiteral("název materiálu"), 200, 30);
+    m_qHledatChemSlozeni->defineField(QStringLiteral("Factor")).setVisible(false);
+    {
+        db::Field &f = m_qHledatChemSlozeni->addCalculatedField(QStringLiteral("clFactor"), db::FieldType::Float, 0,
+                                                                 percentOf("Factor"));
+        f.setDisplayLabel(QStringLiteral("přesnost [%]"));
+        f.setDisplayFormat(QStringLiteral("0.00"));
+    }
+    m_qHledatChemSlozeni->defineField(QStringLiteral("MatNumber")).setVisible(false);
+    m_qHledatChemSlozeni->setFieldOrder({QStringLiteral("Norma"), QStringLiteral("Znacka"), QStringLiteral("MatNazev"),
+                                         QStringLiteral("Factor"), QStringLiteral("clFactor"),
+                                         QStringLiteral("MatNumber")});
+
+    m_qHledatMechProp = new db::DataSet(QStringLiteral("qHledatMechProp"), &both, this);
+    m_qHledatMechProp->setSql(mechResultSql());
+    def(m_qHledatMechProp, "Norma", QStringLiteral("norma"), 15, 0);
+    def(m_qHledatMechProp, "Znacka", QStringLiteral("značka"), 150, 20);
+    def(m_qHledatMechProp, "MatNazev", QStringLiteral("název materiálu"), 200, 30);
+    m_qHledatMechProp->defineField(QStringLiteral("MatNumber")).setVisible(false);
+    m_qHledatMechProp->defineField(QStringLiteral("PocetMechProp")).setVisible(false);
+    {
+        db::Field &f = m_qHledatMechProp->addCalculatedField(QStringLiteral("clPresnost"), db::FieldType::Float, 0,
+                                                              percentOf("PocetMechProp"));
+        f.setDisplayLabel(QStringLiteral("přesnost [%]"));
+        f.setDisplayFormat(QStringLiteral("0.00"));
+    }
+    m_qHledatMechProp->setFieldOrder({QStringLiteral("Norma"), QStringLiteral("Znacka"), QStringLiteral("MatNazev"),
+                                      QStringLiteral("MatNumber"), QStringLiteral("PocetMechProp"),
+                                      QStringLiteral("clPresnost")});
+
+    m_qHledatAllMechProp = new db::DataSet(QStringLiteral("qHledatAllMechProp"), &both, this);
+    m_qHledatAllMechProp->defineField(QStringLiteral("MatNumber")).setVisible(false);
+    def(m_qHledatAllMechProp, "Norma", QStringLiteral("norma"), 15, 0);
+    def(m_qHledatAllMechProp, "Znacka", QStringLiteral("značka"), 150, 20);
+    def(m_qHledatAllMechProp, "MatNazev", QStringLiteral("název materiálu"), 200, 30);
+    for (const char *hidden : {"SpNumber", "DiNumber", "StNumber", "PtNumber"})
+        m_qHledatAllMechProp->defineField(QLatin1String(hidden)).setVisible(false);
+    m_qHledatAllMechProp->setFieldOrder({QStringLiteral("MatNumber"), QStringLiteral("Norma"), QStringLiteral("Znacka"),
+                                         QStringLiteral("MatNazev")});
+
     createActions();
 
     auto *layout = new QVBoxLayout(this);
@@ -677,6 +732,38 @@ UsageCriteria TfHledani::usageCriteria() const
     return c;
 }
 
+ChemOptions TfHledani::chemOptions() const
+{
+    ChemOptions o;
+    o.inMatType = cbKovy->isChecked();
+    o.matType = cbMatTypes1->currentText();
+    o.keepInterval = cbInterval->isChecked();
+    o.threshold = rbHledatVse->isChecked()         ? ChemThreshold::All
+                  : rbHledatPriblizne->isChecked() ? ChemThreshold::AtLeast
+                                                   : ChemThreshold::Exact;
+    return o;
+}
+
+MechFilters TfHledani::mechFilters() const
+{
+    MechFilters f;
+    f.inMatType = cbKovy1->isChecked();
+    f.matType = cbMatTypes2->currentText();
+    f.inSemiProducts = cbPolotovary->isChecked();
+    const QComboBox *groups[] = {cbGroup1, cbGroup2, cbGroup3, cbGroup4};
+    for (int i = 0; i < 4; ++i)
+        f.group[i] = groups[i]->currentText();
+    f.inStates = cbStavy->isChecked();
+    f.state = cbStates->currentText();
+    f.inDimensions = cbRozmery->isChecked();
+    f.minDimension = eMinRozmer->value();
+    f.maxDimension = eMaxRozmer->value();
+    f.inTemperature = cbTeplota->isChecked();
+    f.temperature = eTeplota->value();
+    f.inProperties = cbVlastnosti->isChecked();
+    return f;
+}
+
 void TfHledani::bindResult(db::DataSet *ds)
 {
     if (m_result == ds && m_resultModel)
@@ -711,21 +798,50 @@ void TfHledani::runUsageSearch()
 {
     QStringList sql;
     buildUsageSql(sql, usageCriteria());
+    m_criteriaCount = 0;
     bindResult(m_qPouziti);
     m_qPouziti->close();
     m_qPouziti->setSql(sql);
     m_qPouziti->open();
 }
 
+db::DataSet *TfHledani::runCompositionSearch()
+{
+    const ChemOptions options = chemOptions();
+    bindResult(m_qHledatChemSlozeni);
+    m_resultModel->resetColumns();
+    m_criteriaCount = 0;
+    m_qHledatChemSlozeni->close();
+    // A bound typed into the grid and not yet posted takes part.
+    m_data.tUserChemComp.checkBrowseMode();
+    const ChemSearchOutcome outcome = runChemSearch(m_data.catalogueSession(), options);
+    m_criteriaCount = outcome.criteriaCount;
+    m_qHledatChemSlozeni->setSql(outcome.resultSql);
+    return m_qHledatChemSlozeni;
+}
+
+db::DataSet *TfHledani::runPropertySearch()
+{
+    const MechFilters filters = mechFilters();
+    db::DataSet *target = filters.inProperties ? m_qHledatMechProp : m_qHledatAllMechProp;
+    bindResult(target);
+    m_resultModel->resetColumns();
+    m_criteriaCount = 0;
+    m_qHledatChemSlozeni->close();
+    m_qHledatMechProp->close();
+    m_qHledatAllMechProp->close();
+    m_data.tUserMechProp.checkBrowseMode();
+    const MechSearchOutcome outcome = runMechSearch(m_data.catalogueSession(), filters);
+    m_criteriaCount = outcome.criteriaCount;
+    if (outcome.withProperties)
+        m_qHledatMechProp->setSql(outcome.resultSql);
+    else
+        m_qHledatAllMechProp->setSql(outcome.allSql);
+    return target;
+}
+
 void TfHledani::find()
 {
-    const bool criteriaPage = criteriaPageShowing();
-    auto &hook = currentPage() == CompositionPage ? compositionSearch : propertySearch;
-    if (criteriaPage && !hook) {
-        message(QStringLiteral("Tento způsob hledání zatím není k dispozici."), ui::MsgType::Information,
-                ui::MsgButton::OK);
-        return;
-    }
     bool found = false;
     try {
         SearchFrame frame;
@@ -734,7 +850,9 @@ void TfHledani::find()
         } else if (currentPage() == UsagePage) {
             runUsageSearch();
         } else {
-            db::DataSet *ds = hook(*this);
+            const bool chem = currentPage() == CompositionPage;
+            auto &hook = chem ? compositionSearch : propertySearch;
+            db::DataSet *ds = hook ? hook(*this) : chem ? runCompositionSearch() : runPropertySearch();
             if (!ds)
                 return;
             bindResult(ds);
@@ -778,7 +896,17 @@ void TfHledani::showResult()
         message(QString::fromUtf8(e.what()), ui::MsgType::Error, ui::MsgButton::OK);
         return;
     }
-    emit openCardRequested(n.toInt(), title);
+    // A property hit opens on the semi-product, dimension and state that matched best.
+    CardPosition position;
+    if (m_result == m_qHledatMechProp) {
+        try {
+            position = bestCombination(m_data.catalogueSession(), n.toInt());
+        } catch (const std::exception &e) {
+            message(QString::fromUtf8(e.what()), ui::MsgType::Error, ui::MsgButton::OK);
+            return;
+        }
+    }
+    emit openCardRequested(n.toInt(), title, position.semiProduct, position.dimension, position.state);
 }
 
 void TfHledani::loadAll()

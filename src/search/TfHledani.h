@@ -5,6 +5,8 @@
 // run the search of the showing page and open a found material. It is created once and lives
 // for the whole run; the frame that holds it turns closing into minimising.
 
+#include "search/ChemSearch.h"
+#include "search/MechSearch.h"
 #include "search/SearchSql.h"
 #include "ui/MessageDialog.h"
 
@@ -55,8 +57,8 @@ public:
     // property with its kind ("N"/"A"); nullopt when the user closed without a choice.
     std::function<std::optional<QVariant>(const QVariant &current)> pickElement;
     std::function<std::optional<std::pair<QVariant, QString>>(const QVariant &current)> pickProperty;
-    // The composition and property searches are built separately; until set, their find
-    // reports that they are not available.
+    // Replace the composition and property searches of the window (tests); while empty, the
+    // window runs its own searches on the lists and the page controls.
     std::function<db::DataSet *(TfHledani &)> compositionSearch;
     std::function<db::DataSet *(TfHledani &)> propertySearch;
 
@@ -78,11 +80,18 @@ public:
     // The criteria the page controls describe.
     DesignationCriteria designationCriteria() const;
     UsageCriteria usageCriteria() const;
+    ChemOptions chemOptions() const;
+    MechFilters mechFilters() const;
 
     int currentPage() const;
     db::DataSet *result() const { return m_result; }
     db::DataSet &designationQuery() const { return *m_qEkvivalenty; }
     db::DataSet &usageQuery() const { return *m_qPouziti; }
+    db::DataSet &compositionQuery() const { return *m_qHledatChemSlozeni; }
+    db::DataSet &propertyQuery() const { return *m_qHledatMechProp; }
+    db::DataSet &propertyListQuery() const { return *m_qHledatAllMechProp; }
+    // n of the latest composition or property search, the base of "přesnost [%]".
+    int criteriaCount() const { return m_criteriaCount; }
     db::MainDataModule &data() const { return m_data; }
 
     // ---- controls (names as in the window's design)
@@ -119,7 +128,9 @@ public:
 
 signals:
     // A found material is to be opened in (or brought to the front as) a material card.
-    void openCardRequested(int materialNo, QString title);
+    // The semi-product, dimension and state are those of the best match of a property search,
+    // all zero for the other results.
+    void openCardRequested(int materialNo, QString title, int semiProduct, int dimension, int state);
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -135,6 +146,8 @@ private:
     void bindResult(db::DataSet *ds);
     void runDesignationSearch();
     void runUsageSearch();
+    db::DataSet *runCompositionSearch();
+    db::DataSet *runPropertySearch();
     // The criteria list of the showing page (nullptr on the other pages).
     db::DataSet *criteriaList() const;
     QTableView *criteriaGrid() const;
@@ -148,6 +161,10 @@ private:
     QString m_settingsFile;
     db::DataSet *m_qEkvivalenty = nullptr;
     db::DataSet *m_qPouziti = nullptr;
+    db::DataSet *m_qHledatChemSlozeni = nullptr;
+    db::DataSet *m_qHledatMechProp = nullptr;
+    db::DataSet *m_qHledatAllMechProp = nullptr;
+    int m_criteriaCount = 0;
     db::DataSet *m_result = nullptr;
     db::DataSetModel *m_resultModel = nullptr;
     db::DataSetModel *m_chemModel = nullptr;
