@@ -3,6 +3,7 @@
 #include "app/MainWindow.h"
 #include "app/PreviousVersion.h"
 #include "app/SplashWindow.h"
+#include "browse/CardList.h"
 #include "core/DataRoot.h"
 #include "core/Paths.h"
 #include "core/Registry.h"
@@ -171,10 +172,20 @@ void StartUp::createGuarded(SplashWindow &splash)
         auto *form = new search::TfHledani(*m_mainData, settingsFilePath());
         form->isActive = [mw] { return mw->searchWindowActive(); };
         form->autoSave = [mw] { return mw->autoSave(); };
-        QObject::connect(form, &search::TfHledani::openCardRequested, mw, [mw](int material, const QString &title) {
-            if (mw->openCard)
-                mw->openCard(material, title);
-        });
+        // A hit of the property search brings its best semi-product, dimension and state.
+        QObject::connect(form, &search::TfHledani::openCardRequested, mw,
+                         [mw](int material, const QString &title, int semiProduct, int dimension, int state) {
+                             browse::CardList *cards = mw->cardList();
+                             if (!cards) {
+                                 if (mw->openCard)
+                                     mw->openCard(material, title);
+                                 return;
+                             }
+                             std::optional<browse::CardList::Position> position;
+                             if (semiProduct || dimension || state)
+                                 position = browse::CardList::Position{semiProduct, dimension, state};
+                             cards->openCard(material, title, browse::CardList::Origin::SearchWindow, position);
+                         });
         // The frame's "Hledání" menu and toolbar run the window's own actions and follow their
         // state, caption and hint.
         const MainWindow::Actions &a = mw->actions();
