@@ -52,8 +52,9 @@ QString takeNote(const QString &text, QString &note, bool &bad)
     return t;
 }
 
-// Splits a list on ';' outside braces (notes may contain semicolons).
-QStringList splitList(const QString &text)
+// Splits text on `separator` outside braces (notes may contain the separator). An empty
+// last piece is a field of its own ("a | b |") but no list item ("a; b;").
+QStringList splitOutsideBraces(const QString &text, QChar separator, bool keepEmptyLast)
 {
     QStringList out;
     QString cur;
@@ -63,38 +64,28 @@ QStringList splitList(const QString &text)
             ++depth;
         else if (c == QLatin1Char('}'))
             depth = std::max(0, depth - 1);
-        if (c == QLatin1Char(';') && depth == 0) {
+        if (c == separator && depth == 0) {
             out << cur.trimmed();
             cur.clear();
         } else {
             cur += c;
         }
     }
-    if (!cur.trimmed().isEmpty())
+    if (keepEmptyLast || !cur.trimmed().isEmpty())
         out << cur.trimmed();
     return out;
 }
 
-// Splits fields on '|' outside braces.
+// List items are separated by ';'.
+QStringList splitList(const QString &text)
+{
+    return splitOutsideBraces(text, QLatin1Char(';'), false);
+}
+
+// Fields are separated by '|'.
 QStringList splitFields(const QString &text)
 {
-    QStringList out;
-    QString cur;
-    int depth = 0;
-    for (QChar c : text) {
-        if (c == QLatin1Char('{'))
-            ++depth;
-        else if (c == QLatin1Char('}'))
-            depth = std::max(0, depth - 1);
-        if (c == QLatin1Char('|') && depth == 0) {
-            out << cur.trimmed();
-            cur.clear();
-        } else {
-            cur += c;
-        }
-    }
-    out << cur.trimmed();
-    return out;
+    return splitOutsideBraces(text, QLatin1Char('|'), true);
 }
 
 class MaterialReader {
