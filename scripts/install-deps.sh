@@ -19,6 +19,11 @@ PACKAGES=(
   xvfb x11-apps imagemagick
   libwmf-bin emf2svg
   fonts-urw-base35
+  qpdf zint unrtf tidy recode
+  cups-daemon cups-client cups-bsd
+  qt6-translations-l10n
+  desktop-file-utils appstream lintian dpkg-dev fakeroot file
+  graphviz ccache
 )
 
 missing=()
