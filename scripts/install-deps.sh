@@ -16,7 +16,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev googletest
   libbenchmark-dev
   poppler-utils zbar-tools
-  xvfb x11-apps imagemagick
+  xvfb x11-apps imagemagick xdotool
   libwmf-bin emf2svg
   fonts-urw-base35
   qpdf zint unrtf tidy recode
