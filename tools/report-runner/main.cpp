@@ -33,7 +33,11 @@ const char *const kUsage =
     "  --one-record        print only the first record\n"
     "  --out PREFIX        page files PREFIX-1.png, PREFIX-2.png, ... (default: the template's name)\n"
     "  --dpi N             resolution of the PNG pages (default 150)\n"
-    "  --emf PREFIX        also write every page as PREFIX<n>.emf\n";
+    "  --emf PREFIX        also write every page as PREFIX<n>.emf\n"
+    "  --pdf FILE          also write the report as PDF\n"
+    "  --rtf FILE          also write the report as RTF\n"
+    "  --html FILE         also write every page as HTML: FILE with the page number before\n"
+    "                      the extension, pictures beside it\n";
 
 void err(const QString &text)
 {
@@ -70,6 +74,7 @@ int main(int argc, char **argv)
     bool oneRecord = false;
     QString out = QFileInfo(templateFile).completeBaseName();
     QString emf;
+    QString pdf, rtf, html;   // file exports
     for (int i = 0; i < args.size(); ++i) {
         const QString a = args.at(i);
         auto value = [&]() -> QString {
@@ -117,6 +122,8 @@ int main(int argc, char **argv)
             dpi = std::clamp(value().toInt(), 10, 1200);
         } else if (a == "--emf") {
             emf = value();
+        } else if (a == "--pdf" || a == "--rtf" || a == "--html") {
+            (a == "--pdf" ? pdf : a == "--rtf" ? rtf : html) = value();
         } else {
             err(QStringLiteral("unknown option %1").arg(a));
             std::fputs(kUsage, stderr);
@@ -189,6 +196,21 @@ int main(int argc, char **argv)
         const int r = report.TSestavaTyp::ExportEmf(emf + QStringLiteral(".emf"));
         if (r != seOk)
             return finish(r);
+    }
+    // File exports of the store as it stands.
+    for (const auto &[file, kind] : {std::pair{pdf, 0}, std::pair{rtf, 1}, std::pair{html, 2}}) {
+        if (file.isEmpty())
+            continue;
+        const QFileInfo fi(file);
+        QDir().mkpath(fi.absolutePath());
+        const int r = kind == 0 ? report.ExportPdfFile(fi.absolutePath(), fi.fileName())
+                    : kind == 1 ? report.TSestavaTyp::ExportRtfFile(fi.absolutePath(), fi.fileName())
+                                : report.TSestavaTyp::ExportHtml(fi.absolutePath(), fi.fileName(),
+                                                                 fi.completeBaseName() + QStringLiteral(".bmp"));
+        if (r != seOk) {
+            err(QStringLiteral("cannot write %1").arg(file));
+            return finish(r);
+        }
     }
     QTextStream(stdout) << QStringLiteral("%1 records, %2 pages").arg(report.RecordsPrinted).arg(pages)
                         << Qt::endl;

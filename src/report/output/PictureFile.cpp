@@ -4,6 +4,7 @@
 
 #include <csetjmp>
 #include <cstdio>
+#include <vector>
 
 #include <jpeglib.h>
 #include <jerror.h>
@@ -108,6 +109,56 @@ bool IsJpeg(const QByteArray &data)
            && uchar(data[2]) == 0xFF;
 }
 
+namespace {
+
+// Components of a baseline, extended or progressive JPEG (1 or 3 for gray or colour), from
+// its frame header; 0 for any other.
+int jpegComponents(const QByteArray &data)
+{
+    const auto *d = reinterpret_cast<const uchar *>(data.constData());
+    qsizetype i = 2;
+    while (i + 9 < data.size()) {
+        if (d[i] != 0xFF)
+            return 0;
+        const uchar marker = d[i + 1];
+        if (marker == 0xFF) {
+            ++i;
+            continue;
+        }
+        if (marker == 0xC0 || marker == 0xC1 || marker == 0xC2)
+            return d[i + 9] == 1 || d[i + 9] == 3 ? d[i + 9] : 0;
+        if (marker == 0xD9 || marker == 0xDA)
+            return 0;
+        i += 2 + ((d[i + 2] << 8) | d[i + 3]);
+    }
+    return 0;
+}
+
+// The last JPEG files decoded, by the key of the picture made from each.
+struct JpegSourceEntry {
+    qint64 key;
+    QByteArray data;
+    int components;
+};
+std::vector<JpegSourceEntry> &jpegSources()
+{
+    static std::vector<JpegSourceEntry> list;
+    return list;
+}
+
+} // namespace
+
+QByteArray JpegSource(const QImage &picture, int *components)
+{
+    for (const JpegSourceEntry &e : jpegSources())
+        if (e.key == picture.cacheKey()) {
+            if (components)
+                *components = e.components;
+            return e.data;
+        }
+    return {};
+}
+
 bool DecodeJpeg(const QByteArray &data, QImage &picture)
 {
     picture = QImage();
@@ -117,6 +168,12 @@ bool DecodeJpeg(const QByteArray &data, QImage &picture)
     if (!decodeJpeg(reinterpret_cast<const uchar *>(data.constData()), size_t(data.size()), &result))
         return false;
     picture = result;
+    if (const int comps = jpegComponents(data)) {
+        auto &list = jpegSources();
+        if (list.size() >= 16)
+            list.erase(list.begin());
+        list.push_back({picture.cacheKey(), data, comps});
+    }
     return true;
 }
 

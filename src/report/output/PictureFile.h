@@ -13,5 +13,9 @@ bool LoadPictureFile(const QString &path, QImage &picture);
 bool DecodePicture(const QByteArray &data, QImage &picture);
 bool DecodeJpeg(const QByteArray &data, QImage &picture);
 bool IsJpeg(const QByteArray &data);
+// The JPEG file a picture was decoded from, for as long as the picture is unchanged (a
+// writer can then pass the file on as it is); empty for any other picture. components
+// receives 1 for gray, 3 for colour.
+QByteArray JpegSource(const QImage &picture, int *components = nullptr);
 
 } // namespace orv

@@ -3,6 +3,7 @@
 #include "report/model/Expression.h"
 #include "report/model/PageSetup.h"
 #include "report/model/TemplateFile.h"
+#include "report/output/ExportSupport.h"
 #include "report/output/PictureFile.h"
 #include "report/output/PrinterMetrics.h"
 
@@ -20,7 +21,11 @@ namespace orv {
 
 TSestavaEntryPoints &sestavaEntryPoints()
 {
-    static TSestavaEntryPoints entries;
+    static TSestavaEntryPoints entries = [] {
+        TSestavaEntryPoints e;
+        InstallFileWriters(e);
+        return e;
+    }();
     return entries;
 }
 

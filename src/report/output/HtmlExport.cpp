@@ -1,0 +1,318 @@
+#include "report/output/HtmlExport.h"
+
+#include "report/model/SestError.h"
+#include "report/model/TextLayoutCanvas.h"
+#include "report/output/Barcode.h"
+#include "report/output/ExportSupport.h"
+#include "report/output/OutputStore.h"
+#include "report/output/TolvaCanvas.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QIODevice>
+#include <QPainter>
+#include <QSaveFile>
+
+#include <algorithm>
+
+namespace orv {
+
+namespace {
+
+QByteArray num(qint64 v)
+{
+    return QByteArray::number(v);
+}
+
+QByteArray lineStyle(int penStyle)
+{
+    switch (penStyle) {
+    case 0: case 5: case 6: return "solid";
+    case 1: case 3: return "dashed";
+    case 2: case 4: return "dotted";
+    default: return "";
+    }
+}
+
+QByteArray divHead(int top, int left, int width, int height)
+{
+    return "<DIV STYLE=\"position: absolute; top: " + num(top) + "px; left: " + num(left)
+           + "px; width: " + num(width) + "px; height: " + num(height) + "px;";
+}
+
+QByteArray boxPart(const TVystPrvek &it)
+{
+    return " position: absolute; top: " + num(it.Top) + "px; left: " + num(it.Left) + "px; width: "
+           + num(it.Width) + "px; height: " + num(it.Height) + "px;";
+}
+
+// The borders of the set frame bits in the order top, right, bottom, left.
+QByteArray borders(int flags, const QByteArray &value)
+{
+    QByteArray o;
+    if (flags & efFrameTop)
+        o += " border-top" + value;
+    if (flags & efFrameRight)
+        o += " border-right" + value;
+    if (flags & efFrameBottom)
+        o += " border-bottom" + value;
+    if (flags & efFrameLeft)
+        o += " border-Left" + value;
+    return o;
+}
+
+QByteArray penValue(const TSiReportElement &e)
+{
+    return ": " + num(e.PenWidth) + "px " + lineStyle(e.PenStyle) + ' '
+           + htmlColor(quint32(e.PenColor)) + ';';
+}
+
+TTextFont fontOf(const TSiReportElement &e)
+{
+    TTextFont t;
+    t.Name = e.Font.Name;
+    t.Size = e.Font.Size;
+    t.Color = quint32(e.Font.Color) & 0xFFFFFF;
+    t.Bold = e.Font.bold();
+    t.Italic = e.Font.italic();
+    t.Underline = e.Font.underline();
+    t.Strikeout = e.Font.strikeOut();
+    t.Charset = e.Font.Charset;
+    ReplaceRomanFont(t);
+    return t;
+}
+
+class HtmlWriter {
+public:
+    HtmlWriter(TSestVystup &store, const QString &folder, const QString &baseName)
+        : m_store(store), m_folder(folder), m_base(baseName)
+    {
+    }
+    int write(QIODevice &stream, int pageIndex);
+
+private:
+    void textItem(const TVystPrvek &it, QByteArray &o);
+    void picture(const TVystPrvek &it, int n, QByteArray &o);
+    QByteArray fontPart(const TSiReportElement &e, const TTextFont &f) const;
+
+    TSestVystup &m_store;
+    QString m_folder, m_base;
+    TTextCanvas m_canvas{100};
+    bool m_failed = false;
+};
+
+QByteArray HtmlWriter::fontPart(const TSiReportElement &e, const TTextFont &f) const
+{
+    QByteArray o;
+    if (e.LetterSpacing > 0)
+        o += " letter-spacing: " + num(e.LetterSpacing - int(f.Size) * 11 / 16) + "px;";
+    o += " font: " + num(int(f.Size)) + "pt " + HtmlText(f.Name) + "; color: " + htmlColor(f.Color)
+         + "\">";
+    if (e.Alignment == alRight)
+        o += "<p align=\"right\">";
+    else if (e.Alignment == alCenter)
+        o += "<p align=\"center\">";
+    return o;
+}
+
+QByteArray styled(const TTextFont &f, const QByteArray &text)
+{
+    QByteArray o;
+    if (f.Bold) o += "<b>";
+    if (f.Underline) o += "<u>";
+    if (f.Italic) o += "<i>";
+    if (f.Strikeout) o += "<strike>";
+    o += text;
+    if (f.Strikeout) o += "</strike>";
+    if (f.Italic) o += "</i>";
+    if (f.Underline) o += "</u>";
+    if (f.Bold) o += "</b>";
+    return o;
+}
+
+void HtmlWriter::textItem(const TVystPrvek &it, QByteArray &o)
+{
+    const TSiReportElement &e = *it.Element;
+    const TTextFont f = fontOf(e);
+    const int count = it.Lines ? it.Lines->count() : 0;
+    // Rich text is written line by line, as plain text.
+    if (count < 2 && !e.isRtf()) {
+        QString text = it.FirstLineText();
+        m_canvas.setFont(f);
+        int width = 0;
+        for (qsizetype k = 0; k < text.size(); ++k) {
+            width += m_canvas.textWidth(text.at(k));
+            if (width > it.Width) {
+                text.truncate(k);
+                break;
+            }
+        }
+        o += divHead(it.Top, it.Left, it.Width, it.Height);
+        o += borders(e.Flags, ": 1px solid #000000;");
+        o += fontPart(e, f);
+        o += styled(f, HtmlText(text)) + "</DIV>\n";
+        return;
+    }
+    const TRadky &lines = *it.Lines;
+    const int first = std::max(it.FirstLine, 0);
+    const int last = std::min(it.LastLine, count - 1);
+    long long offset = 0;
+    for (int i = first; i <= last; ++i) {
+        const TRadek &l = lines[i];
+        QString text = LineText(l);
+        const qsizetype firstSpace = text.indexOf(u' ');
+        QByteArray html;
+        if (firstSpace < 0) {
+            html = HtmlText(text);
+        } else {
+            html = HtmlText(text.left(firstSpace + 1));
+            const QStringList parts = text.mid(firstSpace + 1).split(u' ');
+            for (qsizetype k = 0; k < parts.size(); ++k) {
+                if (k > 0)
+                    html += "&nbsp;";
+                html += HtmlText(parts[k]);
+            }
+        }
+        o += divHead(it.Top + int(offset / 72), it.Left, it.Width, l.RowHeight / 72);
+        o += fontPart(e, f);
+        o += styled(f, html) + "</DIV>\n";
+        offset += l.RowHeight;
+    }
+    if (e.Flags & 0x0F) {
+        o += divHead(it.Top, it.Left, it.Width, it.Height);
+        o += borders(e.Flags, ": 1px solid #000000;");
+        o += " font: 0pt\"></DIV>\n";
+    }
+}
+
+void HtmlWriter::picture(const TVystPrvek &it, int n, QByteArray &o)
+{
+    const TSiReportElement &e = *it.Element;
+    const int w = it.Width, h = it.Height;
+    if (w <= 0 || h <= 0)
+        return;
+    QImage bitmap(w, h, QImage::Format_RGB888);
+    bitmap.fill(Qt::white);
+    if (e.Kind == ekBarcode) {
+        QImage big(w * 6, h * 6, QImage::Format_RGB888);
+        big.fill(Qt::white);
+        {
+            QPainter p(&big);
+            TTolvaCanvas canvas(&p, 100);
+            int module = e.PenWidth;
+            if (module < 1 || module > 128)
+                module = 8;
+            DrawBarcode(canvas, QRect(0, 0, w * 6, h * 6), e.PenStyle, it.FirstLineText(),
+                        e.Flags & efPrintText, e.Flags & efCheckDigit, e.Angle, module);
+        }
+        QPainter p(&bitmap);
+        p.setRenderHint(QPainter::SmoothPixmapTransform);
+        p.drawImage(QRect(0, 0, w, h), big);
+    } else {
+        QImage source = itemPicture(it);
+        if (source.isNull())
+            return;
+        const int alignment = e.Kind == ekField ? e.Alignment : alLeft;
+        const TCornerRect fitted = FitPicture({0, 0, w, h}, source.width(), source.height(),
+                                              e.Flags, alignment);
+        if (m_store.OnPreparePicture)
+            m_store.OnPreparePicture(source, w, h);
+        QPainter p(&bitmap);
+        p.setRenderHint(QPainter::SmoothPixmapTransform);
+        if (fitted.width() != 0 && fitted.height() != 0)
+            p.drawImage(QRect(fitted.Left, fitted.Top, fitted.width(), fitted.height()), source);
+    }
+    const QString name = HtmlPictureName(m_base, n);
+    QSaveFile file(QDir(m_folder).filePath(name));
+    if (!file.open(QIODevice::WriteOnly) || !bitmap.save(&file, "BMP") || !file.commit()) {
+        m_failed = true;
+        return;
+    }
+    o += "<DIV STYLE=\"font: 0pt;" + boxPart(it);
+    if (e.Kind == ekField)
+        o += borders(e.Flags, penValue(e));
+    o += "\"><IMG SRC=\"" + HtmlText(name) + "\" ALT=\"\"></DIV>\n";
+}
+
+int HtmlWriter::write(QIODevice &stream, int pageIndex)
+{
+    const TStranaPrvku *page = m_store.Page(pageIndex);
+    if (!page)
+        return seNotReady;
+    QByteArray o = "<HTML> <HEAD> <TITLE> </TITLE>\n"
+                   "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=windows-1250\">\n"
+                   "<META NAME=\"Creator\" CONTENT=\"TolvaReportGenerator\">\n"
+                   "</HEAD> <BODY BGCOLOR = \"#FFFFFF\"><PRE>\n";
+    for (int i = 0; i < page->count() && !m_failed; ++i) {
+        const TVystPrvek &it = *page->item(i);
+        if (!it.Element)
+            continue;
+        const TSiReportElement &e = *it.Element;
+        const int k = e.Kind;
+        if (isTextItem(it)) {
+            textItem(it, o);
+        } else if (k == ekLine) {
+            o += "<DIV STYLE=\"font: 0pt;" + boxPart(it) + borders(e.Flags, penValue(e)) + "\"></DIV>\n";
+        } else if (k >= ekRectangle && k <= ekEllipse) {
+            // A clear brush lets what lies below show through.
+            o += "<DIV STYLE=\"font: 0pt; background-color: "
+                 + (e.BrushStyle == 1 ? QByteArray("transparent") : htmlColor(quint32(e.BrushColor)))
+                 + ';' + boxPart(it);
+            if (e.PenWidth > 0)
+                o += borders(0x0F, penValue(e));
+            o += "\"></DIV>\n";
+        } else if (isPictureItem(it) || k == ekBarcode) {
+            picture(it, i + 1, o);
+        }
+    }
+    o += "</PRE></BODY> </HTML>\n";
+    if (m_failed || stream.write(o) != o.size())
+        return seOutputNotWritten;
+    return seOk;
+}
+
+} // namespace
+
+QString HtmlPictureName(const QString &baseName, int n)
+{
+    const QFileInfo fi(baseName);
+    const QString stem = fi.suffix().isEmpty() ? baseName
+                                               : baseName.left(baseName.size() - fi.suffix().size() - 1);
+    return stem + QString::number(n) + QStringLiteral(".bmp");
+}
+
+QByteArray HtmlText(const QString &text)
+{
+    QByteArray o;
+    o.reserve(text.size());
+    for (qsizetype k = 0; k < text.size(); ++k) {
+        const QChar c = text.at(k);
+        if (c.unicode() < 32)
+            continue;
+        if (c == u'<')
+            o += "&lt;";
+        else if (c == u'>')
+            o += "&gt;";
+        else if (c == u'&')
+            o += "&amp;";
+        else if (const int b = cp1250Byte(c))
+            o += char(b);
+        else if (c.isHighSurrogate() && k + 1 < text.size())
+            o += "&#" + num(QChar::surrogateToUcs4(c, text.at(++k))) + ';';
+        else
+            o += "&#" + num(c.unicode()) + ';';
+    }
+    return o;
+}
+
+int SaveHtml(TSestVystup &store, QIODevice &stream, const QString &folder, int pageIndex,
+             const QString &baseName)
+{
+    try {
+        return HtmlWriter(store, folder, baseName).write(stream, pageIndex);
+    } catch (...) {
+        return seOutputNotWritten;
+    }
+}
+
+} // namespace orv

@@ -1,0 +1,833 @@
+// The PDF writer. Object layout: 1 Info, 2 resources, 3.. fonts, then the catalog, the page
+// tree, a page object and its content stream for every page, and last the pictures.
+//
+// Text is placed character by character where the page image puts it: each run starts at
+// its own position on its line's baseline, and a TJ adjustment is written wherever the
+// font's advance and the layout's position part by more than a hair. The fonts carry their
+// widths, so every reader positions the characters alike.
+#include "report/output/PdfExport.h"
+
+#include "core/CodePage.h"
+#include "report/model/PageSetup.h"
+#include "report/model/SestError.h"
+#include "report/output/ExportSupport.h"
+#include "report/output/OutputStore.h"
+#include "report/output/PictureFile.h"
+#include "report/output/TolvaCanvas.h"
+
+#include <QDateTime>
+#include <QFont>
+#include <QFontMetricsF>
+#include <QHash>
+#include <QIODevice>
+#include <QPainter>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <vector>
+
+namespace orv {
+
+namespace {
+
+constexpr double kPt = 0.12;   // points per page-image unit (1/600 inch)
+constexpr int kScale = 6;      // page-image units per hundredth of an inch
+
+// Glyph names of code page 1250, bytes 32..255 (".notdef" where the code page has none).
+const char *const kGlyphs[224] = {
+    "space", "exclam", "quotedbl", "numbersign", "dollar", "percent", "ampersand", "quotesingle",
+    "parenleft", "parenright", "asterisk", "plus", "comma", "hyphen", "period", "slash",
+    "zero", "one", "two", "three", "four", "five", "six", "seven",
+    "eight", "nine", "colon", "semicolon", "less", "equal", "greater", "question",
+    "at", "A", "B", "C", "D", "E", "F", "G", "H", "I", "J", "K", "L", "M", "N", "O",
+    "P", "Q", "R", "S", "T", "U", "V", "W", "X", "Y", "Z",
+    "bracketleft", "backslash", "bracketright", "asciicircum", "underscore",
+    "grave", "a", "b", "c", "d", "e", "f", "g", "h", "i", "j", "k", "l", "m", "n", "o",
+    "p", "q", "r", "s", "t", "u", "v", "w", "x", "y", "z",
+    "braceleft", "bar", "braceright", "asciitilde", ".notdef",
+    // 0x80
+    "Euro", ".notdef", "quotesinglbase", ".notdef", "quotedblbase", "ellipsis", "dagger", "daggerdbl",
+    ".notdef", "perthousand", "Scaron", "guilsinglleft", "Sacute", "Tcaron", "Zcaron", "Zacute",
+    ".notdef", "quoteleft", "quoteright", "quotedblleft", "quotedblright", "bullet", "endash", "emdash",
+    ".notdef", "trademark", "scaron", "guilsinglright", "sacute", "tcaron", "zcaron", "zacute",
+    // 0xA0
+    "space", "caron", "breve", "Lslash", "currency", "Aogonek", "brokenbar", "section",
+    "dieresis", "copyright", "Scedilla", "guillemotleft", "logicalnot", "hyphen", "registered", "Zdotaccent",
+    "degree", "plusminus", "ogonek", "lslash", "acute", "mu", "paragraph", "periodcentered",
+    "cedilla", "aogonek", "scedilla", "guillemotright", "Lcaron", "hungarumlaut", "lcaron", "zdotaccent",
+    // 0xC0
+    "Racute", "Aacute", "Acircumflex", "Abreve", "Adieresis", "Lacute", "Cacute", "Ccedilla",
+    "Ccaron", "Eacute", "Eogonek", "Edieresis", "Ecaron", "Iacute", "Icircumflex", "Dcaron",
+    "Dcroat", "Nacute", "Ncaron", "Oacute", "Ocircumflex", "Ohungarumlaut", "Odieresis", "multiply",
+    "Rcaron", "Uring", "Uacute", "Uhungarumlaut", "Udieresis", "Yacute", "Tcommaaccent", "germandbls",
+    // 0xE0
+    "racute", "aacute", "acircumflex", "abreve", "adieresis", "lacute", "cacute", "ccedilla",
+    "ccaron", "eacute", "eogonek", "edieresis", "ecaron", "iacute", "icircumflex", "dcaron",
+    "dcroat", "nacute", "ncaron", "oacute", "ocircumflex", "ohungarumlaut", "odieresis", "divide",
+    "rcaron", "uring", "uacute", "uhungarumlaut", "udieresis", "yacute", "tcommaaccent", "dotaccent",
+};
+
+// The screen face whose advances the standard font shares.
+QString metricFace(const QByteArray &base)
+{
+    if (base.startsWith("Courier"))
+        return QStringLiteral("Liberation Mono");
+    if (base.startsWith("Times"))
+        return QStringLiteral("Liberation Serif");
+    if (base.startsWith("Symbol"))
+        return QStringLiteral("Symbol");
+    return QStringLiteral("Liberation Sans");
+}
+
+bool isSymbol(const QByteArray &base)
+{
+    return base == "Symbol";
+}
+
+// Advances of the bytes 0..255 in thousandths of an em.
+struct FontWidths {
+    std::array<double, 256> w{};
+};
+
+const FontWidths &widthsOf(const QByteArray &base)
+{
+    static std::map<QByteArray, std::unique_ptr<FontWidths>> cache;
+    auto it = cache.find(base);
+    if (it != cache.end())
+        return *it->second;
+    auto fw = std::make_unique<FontWidths>();
+    QFont f;
+    f.setFamilies({metricFace(base)});
+    f.setPixelSize(1000);
+    f.setBold(base.contains("Bold"));
+    f.setItalic(base.contains("Oblique") || base.contains("Italic"));
+    f.setKerning(false);
+    f.setHintingPreference(QFont::PreferNoHinting);
+    const QFontMetricsF fm(f);
+    const bool symbol = isSymbol(base);
+    for (int b = 32; b < 256; ++b) {
+        QChar c;
+        if (symbol) {
+            c = QChar(b);
+        } else {
+            if (std::strcmp(kGlyphs[b - 32], ".notdef") == 0)
+                continue;
+            const QString s = decode(QByteArray(1, char(b)), CodePage::Cp1250);
+            c = s.isEmpty() ? QChar(u'?') : s.at(0);
+        }
+        fw->w[size_t(b)] = std::round(fm.horizontalAdvance(c));
+    }
+    auto &ref = *fw;
+    cache.emplace(base, std::move(fw));
+    return ref;
+}
+
+// The run's text as bytes of the font, one byte per character (0 for a character that has
+// none, such as the second half of a pair).
+QByteArray fontBytes(const QString &text, bool symbol)
+{
+    QByteArray out;
+    out.reserve(text.size());
+    if (symbol) {
+        for (QChar c : text)
+            out.append(c.unicode() < 256 ? char(c.unicode()) : '?');
+        return out;
+    }
+    const QByteArray whole = encode(text, CodePage::Cp1250);
+    if (whole.size() == text.size())
+        return whole;
+    for (qsizetype k = 0; k < text.size(); ++k) {
+        const QChar c = text.at(k);
+        if (c.isLowSurrogate()) {
+            out.append('\0');
+            continue;
+        }
+        const QByteArray b = encode(QString(c), CodePage::Cp1250);
+        out.append(b.isEmpty() ? '?' : b.at(0));
+    }
+    return out;
+}
+
+void appendStringByte(QByteArray &out, unsigned char b)
+{
+    if (b < 32)
+        return;
+    if (b == '\\' || b == '(' || b == ')') {
+        out.append('\\');
+        out.append(char(b));
+    } else if (b < 127) {
+        out.append(char(b));
+    } else {
+        out.append('\\');
+        out.append(char('0' + (b >> 6)));
+        out.append(char('0' + ((b >> 3) & 7)));
+        out.append(char('0' + (b & 7)));
+    }
+}
+
+TTextFont textFontOf(const TElementFont &f)
+{
+    TTextFont t;
+    t.Name = f.Name;
+    t.Size = f.Size;
+    t.Color = quint32(f.Color) & 0xFFFFFF;
+    t.Bold = f.bold();
+    t.Italic = f.italic();
+    t.Underline = f.underline();
+    t.Charset = f.Charset;
+    return t;
+}
+
+int scaledPenWidth(int w)
+{
+    return RoundEven((w - 1) * double(kScale)) + 1;
+}
+
+TCornerRect inset(const TCornerRect &r, int w)
+{
+    const int a = int(std::floor(w / 2.0));
+    const int b = int(std::floor((w + 1) / 2.0));
+    return {r.Left + a, r.Top + a, r.Right - b, r.Bottom - b};
+}
+
+// One picture written as an image object.
+struct PdfImage {
+    QImage image;          // RGB, for Flate
+    QByteArray jpeg;       // the JPEG file, for DCT
+    int width = 0, height = 0;
+    bool gray = false;
+};
+
+class PdfWriter {
+public:
+    PdfWriter(TSestVystup &store, QIODevice &stream) : m_store(store), m_stream(stream) {}
+    int write();
+
+private:
+    // --- bytes out
+    void out(const QByteArray &b)
+    {
+        if (m_failed)
+            return;
+        if (m_stream.write(b) != b.size())
+            m_failed = true;
+        m_pos += b.size();
+    }
+    void line(const QByteArray &b) { out(b + "\r\n"); }
+    void beginObject(int n)
+    {
+        if (int(m_offsets.size()) <= n)
+            m_offsets.resize(size_t(n) + 1, 0);
+        m_offsets[size_t(n)] = m_pos;
+        line(QByteArray::number(n) + " 0 obj");
+    }
+    void dictObject(int n, const QList<QByteArray> &lines)
+    {
+        beginObject(n);
+        line("<<");
+        for (const QByteArray &l : lines)
+            line(l);
+        line(">>");
+        line("endobj");
+    }
+
+    // --- collecting
+    void collect();
+    int fontNumber(const QByteArray &base) const
+    {
+        const auto it = m_fontIndex.find(base);
+        return it == m_fontIndex.end() ? 0 : it->second;
+    }
+    QImage preparedPicture(const TVystPrvek &item) const;
+    int imageFor(const QImage &picture);
+
+    // --- page content, in page-image units from the printable corner
+    double px(double x) const { return (m_ps.MarginLeft * kScale + x) * kPt; }
+    double py(double y) const { return m_sheetH - (m_ps.MarginTop * kScale + y) * kPt; }
+    void pageContent(const TStranaPrvku &page, QByteArray &c);
+    void item(const TVystPrvek &item, QByteArray &c);
+    void textLines(const TVystPrvek &item, const TCornerRect &r, QByteArray &c);
+    void rotatedText(const TVystPrvek &item, const TCornerRect &r, QByteArray &c);
+    void textRun(const TFragment &run, double x, double y, const std::vector<double> &targets,
+                 QByteArray &c);
+    void shape(const TSiReportElement &e, const TCornerRect &r, QByteArray &c);
+    void picture(const TVystPrvek &item, const TCornerRect &r, QByteArray &c);
+    void frameLines(const TCornerRect &r, int flags, QByteArray &c);
+    void fillColor(quint32 color, QByteArray &c);
+    void strokeColor(quint32 color, QByteArray &c);
+    bool setPen(int style, quint32 color, int width, QByteArray &c);
+    void rectPath(const TCornerRect &r, QByteArray &c);
+    void ellipsePath(const TCornerRect &r, QByteArray &c);
+    void roundRectPath(const TCornerRect &r, double radius, QByteArray &c);
+    void imageObject(int n, const PdfImage &img);
+
+    TSestVystup &m_store;
+    QIODevice &m_stream;
+    TPageSetup m_ps;
+    double m_sheetW = 0, m_sheetH = 0;
+    qint64 m_pos = 0;
+    bool m_failed = false;
+    std::vector<qint64> m_offsets;
+    std::vector<QByteArray> m_fonts;
+    std::map<QByteArray, int> m_fontIndex;
+    std::vector<PdfImage> m_images;
+    QHash<qint64, int> m_imageIndex;                        // picture cache key -> image
+    std::map<const TVystPrvek *, int> m_itemImage;          // item -> image
+    int m_backgroundImage = -1;
+    // The graphics state of the content being written.
+    qint64 m_fill = -1, m_stroke = -1;
+};
+
+QByteArray runBaseFont(const TFragment &run)
+{
+    return PdfBaseFont(run.FontName, run.Bold, run.Italic);
+}
+
+QImage PdfWriter::preparedPicture(const TVystPrvek &item) const
+{
+    QImage picture = itemPicture(item);
+    if (!picture.isNull() && m_store.OnPreparePicture)
+        m_store.OnPreparePicture(picture, item.Width * kScale, item.Height * kScale);
+    return picture;
+}
+
+int PdfWriter::imageFor(const QImage &picture)
+{
+    if (picture.isNull())
+        return -1;
+    const auto it = m_imageIndex.constFind(picture.cacheKey());
+    if (it != m_imageIndex.constEnd())
+        return *it;
+    PdfImage img;
+    img.width = picture.width();
+    img.height = picture.height();
+    int components = 0;
+    const QByteArray jpeg = JpegSource(picture, &components);
+    if (!jpeg.isEmpty()) {
+        img.jpeg = jpeg;
+        img.gray = components == 1;
+    } else {
+        // Transparent parts show the white paper, as on the printed page.
+        QImage rgb(picture.size(), QImage::Format_RGB888);
+        rgb.fill(Qt::white);
+        {
+            QPainter p(&rgb);
+            p.drawImage(0, 0, picture);
+        }
+        img.image = rgb;
+    }
+    const int index = int(m_images.size());
+    m_images.push_back(std::move(img));
+    m_imageIndex.insert(picture.cacheKey(), index);
+    return index;
+}
+
+void PdfWriter::collect()
+{
+    std::vector<QByteArray> names;
+    auto add = [&](const QByteArray &b) {
+        if (std::find(names.begin(), names.end(), b) == names.end())
+            names.push_back(b);
+    };
+    for (int p = 0; p < m_store.PageCount(); ++p) {
+        const TStranaPrvku *page = m_store.Page(p);
+        for (int i = 0; i < page->count(); ++i) {
+            const TVystPrvek &it = *page->item(i);
+            if (!it.Element)
+                continue;
+            if (isTextItem(it)) {
+                if (it.Element->Angle != 0) {
+                    TTextFont f = textFontOf(it.Element->Font);
+                    ReplaceRomanFont(f);
+                    add(PdfBaseFont(f.Name, f.Bold, f.Italic));
+                } else if (it.Lines) {
+                    for (const TRadek &l : it.Lines->Lines)
+                        for (const TFragment &run : l.Runs)
+                            add(runBaseFont(run));
+                }
+            } else if (isPictureItem(it)) {
+                const int n = imageFor(preparedPicture(it));
+                if (n >= 0)
+                    m_itemImage[&it] = n;
+            }
+        }
+    }
+    if (m_store.PrintBackground && m_store.Background)
+        m_backgroundImage = imageFor(*m_store.Background);
+    std::sort(names.begin(), names.end(), [](const QByteArray &a, const QByteArray &b) {
+        return a.compare(b, Qt::CaseInsensitive) < 0;
+    });
+    m_fonts = names;
+    for (size_t i = 0; i < m_fonts.size(); ++i)
+        m_fontIndex[m_fonts[i]] = int(i);
+}
+
+void PdfWriter::fillColor(quint32 color, QByteArray &c)
+{
+    if (m_fill == qint64(color & 0xFFFFFF))
+        return;
+    m_fill = color & 0xFFFFFF;
+    c += PdfNumber(redOf(color) / 255.0, 3) + ' ' + PdfNumber(greenOf(color) / 255.0, 3) + ' '
+        + PdfNumber(blueOf(color) / 255.0, 3) + " rg\n";
+}
+
+void PdfWriter::strokeColor(quint32 color, QByteArray &c)
+{
+    if (m_stroke == qint64(color & 0xFFFFFF))
+        return;
+    m_stroke = color & 0xFFFFFF;
+    c += PdfNumber(redOf(color) / 255.0, 3) + ' ' + PdfNumber(greenOf(color) / 255.0, 3) + ' '
+        + PdfNumber(blueOf(color) / 255.0, 3) + " RG\n";
+}
+
+// Sets the stroking state for a pen of the templates; false for a pen that draws nothing.
+bool PdfWriter::setPen(int style, quint32 color, int width, QByteArray &c)
+{
+    if (style == psClear)
+        return false;
+    strokeColor(color, c);
+    // A pen of one unit is the device's thinnest line, as on the page image.
+    const double w = width > 1 ? width * kPt : 0;
+    c += PdfNumber(w) + " w ";
+    const double u = std::max(w, 0.6);
+    switch (style) {
+    case psDash: c += '[' + PdfNumber(4 * u) + ' ' + PdfNumber(2 * u) + "] 0 d\n"; break;
+    case psDot: c += '[' + PdfNumber(u) + ' ' + PdfNumber(u) + "] 0 d\n"; break;
+    case psDashDot:
+        c += '[' + PdfNumber(4 * u) + ' ' + PdfNumber(2 * u) + ' ' + PdfNumber(u) + ' '
+            + PdfNumber(2 * u) + "] 0 d\n";
+        break;
+    case psDashDotDot:
+        c += '[' + PdfNumber(4 * u) + ' ' + PdfNumber(2 * u) + ' ' + PdfNumber(u) + ' '
+            + PdfNumber(2 * u) + ' ' + PdfNumber(u) + ' ' + PdfNumber(2 * u) + "] 0 d\n";
+        break;
+    default: c += "[] 0 d\n"; break;
+    }
+    return true;
+}
+
+void PdfWriter::frameLines(const TCornerRect &r, int flags, QByteArray &c)
+{
+    auto seg = [&](int x1, int y1, int x2, int y2) {
+        c += PdfNumber(px(x1)) + ' ' + PdfNumber(py(y1)) + " m " + PdfNumber(px(x2)) + ' '
+            + PdfNumber(py(y2)) + " l S\n";
+    };
+    if (flags & efFrameLeft)
+        seg(r.Left, r.Bottom, r.Left, r.Top);
+    if (flags & efFrameTop)
+        seg(r.Left, r.Top, r.Right, r.Top);
+    if (flags & efFrameRight)
+        seg(r.Right, r.Top, r.Right, r.Bottom);
+    if (flags & efFrameBottom)
+        seg(r.Right, r.Bottom, r.Left, r.Bottom);
+}
+
+void PdfWriter::rectPath(const TCornerRect &r, QByteArray &c)
+{
+    c += PdfNumber(px(r.Left)) + ' ' + PdfNumber(py(r.Bottom)) + ' ' + PdfNumber(r.width() * kPt)
+        + ' ' + PdfNumber(r.height() * kPt) + " re\n";
+}
+
+void PdfWriter::ellipsePath(const TCornerRect &r, QByteArray &c)
+{
+    const double k = 0.5523;
+    const double cx = px((r.Left + r.Right) / 2.0), cy = py((r.Top + r.Bottom) / 2.0);
+    const double rx = r.width() * kPt / 2, ry = r.height() * kPt / 2;
+    auto pt = [&](double x, double y) { return PdfNumber(x) + ' ' + PdfNumber(y) + ' '; };
+    c += pt(cx + rx, cy) + "m\n";
+    c += pt(cx + rx, cy + k * ry) + pt(cx + k * rx, cy + ry) + pt(cx, cy + ry) + "c\n";
+    c += pt(cx - k * rx, cy + ry) + pt(cx - rx, cy + k * ry) + pt(cx - rx, cy) + "c\n";
+    c += pt(cx - rx, cy - k * ry) + pt(cx - k * rx, cy - ry) + pt(cx, cy - ry) + "c\n";
+    c += pt(cx + k * rx, cy - ry) + pt(cx + rx, cy - k * ry) + pt(cx + rx, cy) + "c h\n";
+}
+
+void PdfWriter::roundRectPath(const TCornerRect &r, double radius, QByteArray &c)
+{
+    const double k = 0.5523 * radius;
+    const double l = px(r.Left), rr = px(r.Right), t = py(r.Top), b = py(r.Bottom);
+    auto pt = [&](double x, double y) { return PdfNumber(x) + ' ' + PdfNumber(y) + ' '; };
+    c += pt(l + radius, b) + "m\n";
+    c += pt(rr - radius, b) + "l\n";
+    c += pt(rr - radius + k, b) + pt(rr, b + radius - k) + pt(rr, b + radius) + "c\n";
+    c += pt(rr, t - radius) + "l\n";
+    c += pt(rr, t - radius + k) + pt(rr - radius + k, t) + pt(rr - radius, t) + "c\n";
+    c += pt(l + radius, t) + "l\n";
+    c += pt(l + radius - k, t) + pt(l, t - radius + k) + pt(l, t - radius) + "c\n";
+    c += pt(l, b + radius) + "l\n";
+    c += pt(l, b + radius - k) + pt(l + radius - k, b) + pt(l + radius, b) + "c h\n";
+}
+
+void PdfWriter::shape(const TSiReportElement &e, const TCornerRect &r, QByteArray &c)
+{
+    const int w = e.PenWidth;
+    if (e.Kind == ekLine) {
+        if (!setPen(e.PenStyle, quint32(e.PenColor), scaledPenWidth(w), c))
+            return;
+        const TCornerRect in = inset(r, w);
+        frameLines(in, e.Flags & 0x0F, c);
+        auto seg = [&](int x1, int y1, int x2, int y2) {
+            c += PdfNumber(px(x1)) + ' ' + PdfNumber(py(y1)) + " m " + PdfNumber(px(x2)) + ' '
+                + PdfNumber(py(y2)) + " l S\n";
+        };
+        if (e.Flags & efDiagonal1)
+            seg(in.Left, in.Bottom, in.Right, in.Top);
+        if (e.Flags & efDiagonal2)
+            seg(in.Left, in.Top, in.Right, in.Bottom);
+        if (e.Flags & efInscribedEllipse) {
+            ellipsePath(in, c);
+            c += "S\n";
+        }
+        return;
+    }
+    // Hatched brushes are left unfilled; solid ones fill.
+    const bool fill = e.BrushStyle == bsSolid;
+    const bool stroke = w != 0 && setPen(psSolid, quint32(e.PenColor), scaledPenWidth(w), c);
+    if (!fill && !stroke)
+        return;
+    if (fill)
+        fillColor(quint32(e.BrushColor), c);
+    const TCornerRect in = inset(r, w);
+    if (e.Kind == ekRectangle)
+        rectPath(in, c);
+    else if (e.Kind == ekRoundRect)
+        roundRectPath(in, std::min(RoundEven(40.0 * kScale), in.height() / 2) / 2.0 * kPt, c);
+    else
+        ellipsePath(in, c);
+    c += fill && stroke ? "B\n" : fill ? "f\n" : "S\n";
+}
+
+void PdfWriter::picture(const TVystPrvek &item, const TCornerRect &r, QByteArray &c)
+{
+    const auto it = m_itemImage.find(&item);
+    if (it != m_itemImage.end()) {
+        const PdfImage &img = m_images[size_t(it->second)];
+        const TSiReportElement &e = *item.Element;
+        const int alignment = e.Kind == ekField ? e.Alignment : alLeft;
+        const TCornerRect f = FitPicture(r, RoundEven(img.width * double(kScale)),
+                                         RoundEven(img.height * double(kScale)), e.Flags, alignment);
+        if (f.width() != 0 && f.height() != 0)
+            c += "q " + PdfNumber(f.width() * kPt) + " 0 0 " + PdfNumber(f.height() * kPt) + ' '
+                + PdfNumber(px(f.Left)) + ' ' + PdfNumber(py(f.Bottom)) + " cm /Im"
+                + QByteArray::number(it->second) + " Do Q\n";
+    }
+    if (item.kind() == ekField && setPen(psSolid, 0, 1, c))
+        frameLines(r, item.Element->Flags & 0x0F, c);
+}
+
+// One run: targets are the page-image x of every character and of the run's end.
+void PdfWriter::textRun(const TFragment &run, double x, double y,
+                        const std::vector<double> &targets, QByteArray &c)
+{
+    const QByteArray base = runBaseFont(run);
+    const int size = run.FontSize;
+    if (size <= 0)
+        return;
+    const FontWidths &fw = widthsOf(base);
+    const QByteArray bytes = fontBytes(run.Chars, isSymbol(base));
+    fillColor(run.Color, c);
+    c += "BT /F" + QByteArray::number(fontNumber(base)) + ' ' + QByteArray::number(size) + " Tf "
+        + PdfNumber(px(x)) + ' ' + PdfNumber(py(y)) + " Td [(";
+    // pen: where the next character would stand, in points from the run's start
+    double pen = 0;
+    const double x0 = targets.empty() ? 0 : targets[0];
+    const int n = std::min<int>(run.Length, int(bytes.size()));
+    for (int k = 0; k < n; ++k) {
+        const unsigned char b = static_cast<unsigned char>(bytes.at(k));
+        if (b < 32)
+            continue;
+        const double target = (targets[size_t(k)] - x0) * kPt;
+        const double adj = std::round((pen - target) * 1000.0 / size);
+        if (std::abs(adj) >= 3) {
+            c += ")" + QByteArray::number(qint64(adj)) + "(";
+            pen -= adj * size / 1000.0;
+        }
+        appendStringByte(c, b);
+        pen += fw.w[b] * size / 1000.0;
+    }
+    c += ")] TJ ET\n";
+    if (run.Underline && n > 0) {
+        const double w = (targets[size_t(n)] - x0) * kPt;
+        c += PdfNumber(px(x)) + ' ' + PdfNumber(py(y) - 0.15 * size) + ' ' + PdfNumber(w) + ' '
+            + PdfNumber(0.05 * size) + " re f\n";
+    }
+}
+
+void PdfWriter::textLines(const TVystPrvek &item, const TCornerRect &r, QByteArray &c)
+{
+    const TRadky &lines = *item.Lines;
+    const int first = std::max(item.FirstLine, 0);
+    const int last = std::min(item.LastLine, lines.count() - 1);
+    long long y = 0;
+    std::vector<double> targets;
+    for (int i = first; i <= last; ++i) {
+        const TRadek &l = lines[i];
+        y += l.RowHeight;
+        // the same arithmetic as the page image at its scale
+        const int baseline = r.Top + int(double(y / 72) * kScale);
+        for (const TFragment &run : l.Runs) {
+            if (run.Length <= 0 || int(run.Positions.size()) < run.Length + 1)
+                continue;
+            // the run starts where the page image starts it; its characters follow the
+            // layout's positions unrounded (the page image rounds them to its units)
+            const int q = (run.Positions[0] + l.LineOffset + 72) / 72;
+            const int x = r.Left + q * kScale;
+            targets.resize(size_t(run.Length) + 1);
+            for (int k = 0; k <= run.Length; ++k)
+                targets[size_t(k)] = x + (run.Positions[size_t(k)] - run.Positions[0]) * double(kScale) / 72;
+            textRun(run, x, baseline, targets, c);
+        }
+    }
+}
+
+void PdfWriter::rotatedText(const TVystPrvek &item, const TCornerRect &r, QByteArray &c)
+{
+    const TSiReportElement &e = *item.Element;
+    const QString text = item.FirstLineText();
+    if (text.isEmpty())
+        return;
+    TTextFont font = textFontOf(e.Font);
+    ReplaceRomanFont(font);
+    const QByteArray base = PdfBaseFont(font.Name, font.Bold, font.Italic);
+    const int size = int(font.Size);
+    if (size <= 0)
+        return;
+    const FontWidths &fw = widthsOf(base);
+    const QByteArray bytes = fontBytes(text, isSymbol(base));
+    double total = 0;
+    QByteArray s;
+    for (char ch : bytes) {
+        const unsigned char b = static_cast<unsigned char>(ch);
+        if (b < 32)
+            continue;
+        appendStringByte(s, b);
+        total += fw.w[b] * size / 1000.0;
+    }
+    const TCornerRect shrunk{r.Left + 1, r.Top + 1, r.Right - 1, r.Bottom - 1};
+    const double a = e.Angle * M_PI / 180.0;
+    const double cs = std::cos(a), sn = std::sin(a);
+    fillColor(font.Color, c);
+    c += "q ";
+    rectPath(shrunk, c);
+    c += "W n BT /F" + QByteArray::number(fontNumber(base)) + ' ' + QByteArray::number(size)
+        + " Tf " + PdfNumber(cs, 4) + ' ' + PdfNumber(sn, 4) + ' ' + PdfNumber(-sn, 4) + ' '
+        + PdfNumber(cs, 4) + ' ' + PdfNumber(px((shrunk.Left + shrunk.Right) / 2)) + ' '
+        + PdfNumber(py((shrunk.Top + shrunk.Bottom) / 2)) + " Tm " + PdfNumber(-total / 2)
+        + " 0 Td [(" + s + ")] TJ ET Q\n";
+}
+
+void PdfWriter::item(const TVystPrvek &it, QByteArray &c)
+{
+    if (!it.Element)
+        return;
+    const TSiReportElement &e = *it.Element;
+    TCornerRect r;
+    r.Left = it.Left * kScale;
+    r.Top = it.Top * kScale;
+    r.Right = r.Left + it.Width * kScale;
+    r.Bottom = r.Top + it.Height * kScale;
+    if (isTextItem(it)) {
+        if (e.Angle != 0)
+            rotatedText(it, r, c);
+        else if (it.Lines)
+            textLines(it, r, c);
+        if ((e.Flags & 0x0F) && setPen(psSolid, 0, 0, c))
+            frameLines(r, e.Flags, c);
+    } else if (isPictureItem(it)) {
+        picture(it, r, c);
+    } else if (e.Kind >= ekLine && e.Kind <= ekEllipse) {
+        shape(e, r, c);
+    }
+}
+
+void PdfWriter::pageContent(const TStranaPrvku &page, QByteArray &c)
+{
+    m_fill = 0;   // the initial graphics state: black
+    m_stroke = 0;
+    if (m_backgroundImage >= 0 && m_store.Background) {
+        const TCornerRect &b = m_store.BackgroundRect;
+        // the background rectangle lies on the sheet
+        const double l = b.Left * kScale * kPt, t = m_sheetH - b.Top * kScale * kPt;
+        const double w = b.width() * kScale * kPt, h = b.height() * kScale * kPt;
+        c += "q " + PdfNumber(w) + " 0 0 " + PdfNumber(h) + ' ' + PdfNumber(l) + ' '
+            + PdfNumber(t - h) + " cm /Im" + QByteArray::number(m_backgroundImage) + " Do Q\n";
+    }
+    for (int i = 0; i < page.count(); ++i)
+        item(*page.item(i), c);
+}
+
+void PdfWriter::imageObject(int n, const PdfImage &img)
+{
+    QByteArray data;
+    QByteArray head = "<< /Type /XObject /Subtype /Image /Width " + QByteArray::number(img.width)
+                      + " /Height " + QByteArray::number(img.height) + " /BitsPerComponent 8";
+    if (!img.jpeg.isEmpty()) {
+        data = img.jpeg;
+        head += img.gray ? " /ColorSpace /DeviceGray" : " /ColorSpace /DeviceRGB";
+        head += " /Filter /DCTDecode";
+    } else {
+        QByteArray raw;
+        raw.reserve(qsizetype(img.width) * img.height * 3);
+        for (int y = 0; y < img.height; ++y)
+            raw.append(reinterpret_cast<const char *>(img.image.constScanLine(y)), img.width * 3);
+        data = qCompress(raw, 6).mid(4);   // a zlib stream without Qt's length prefix
+        head += " /ColorSpace /DeviceRGB /Filter /FlateDecode";
+    }
+    head += " /Length " + QByteArray::number(data.size()) + " >>";
+    beginObject(n);
+    line(head);
+    line("stream");
+    out(data);
+    line("");
+    line("endstream");
+    line("endobj");
+}
+
+int PdfWriter::write()
+{
+    m_ps = pageSetup();
+    m_sheetW = m_ps.sheetWidth() * 0.72;
+    m_sheetH = m_ps.sheetHeight() * 0.72;
+    collect();
+    const int nf = int(m_fonts.size());
+    const int np = m_store.PageCount();
+    const int catalog = 3 + nf;
+    const int firstImage = catalog + 2 + 2 * np;
+
+    line("%PDF-1.3");
+    dictObject(1, {"/Producer (TOLVA ReportGenerator version 5.50.0)",
+                   "/CreationDate (D:" + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMddhhmmss")).toLatin1() + ')',
+                   "/Title ()"});
+    QList<QByteArray> res{"/Font <<"};
+    for (int n = 0; n < nf; ++n)
+        res << "/F" + QByteArray::number(n) + ' ' + QByteArray::number(3 + n) + " 0 R";
+    res << ">>";
+    if (!m_images.empty()) {
+        res << "/XObject <<";
+        for (size_t i = 0; i < m_images.size(); ++i)
+            res << "/Im" + QByteArray::number(qint64(i)) + ' '
+                       + QByteArray::number(firstImage + qint64(i)) + " 0 R";
+        res << ">>";
+    }
+    res << "/ProcSet [/PDF /Text /ImageC]";
+    dictObject(2, res);
+
+    for (int n = 0; n < nf; ++n) {
+        const QByteArray &base = m_fonts[size_t(n)];
+        QList<QByteArray> f{"/Type /Font", "/Subtype /Type1", "/Name /F" + QByteArray::number(n),
+                            "/BaseFont /" + base};
+        const FontWidths &fw = widthsOf(base);
+        if (isSymbol(base)) {
+            f << "/FirstChar 32" << "/LastChar 255";
+        } else {
+            // Every code of code page 1250 by the name of its glyph.
+            QByteArray diff = "/Encoding << /Type /Encoding /Differences [32";
+            for (int b = 32; b < 256; ++b) {
+                diff += (b % 16 == 0) ? "\r\n/" : " /";
+                diff += kGlyphs[b - 32];
+            }
+            f << diff + "] >>" << "/FirstChar 32" << "/LastChar 255";
+        }
+        QByteArray widths = "/Widths [";
+        for (int b = 32; b < 256; ++b) {
+            widths += QByteArray::number(qint64(fw.w[size_t(b)]));
+            widths += (b % 16 == 15) ? (b == 255 ? "" : "\r\n") : " ";
+        }
+        f << widths + ']';
+        dictObject(3 + n, f);
+    }
+    dictObject(catalog, {"/Type /Catalog", "/Pages " + QByteArray::number(catalog + 1) + " 0 R"});
+    QByteArray kids;
+    for (int p = 0; p < np; ++p)
+        kids += QByteArray::number(catalog + 2 + 2 * p) + " 0 R ";
+    dictObject(catalog + 1, {"/Type /Pages", "/Count " + QByteArray::number(np),
+                             "/MediaBox [0 0 " + PdfNumber(m_sheetW, 1) + ' ' + PdfNumber(m_sheetH, 1) + ']',
+                             "/Kids [" + kids + ']', "/Resources 2 0 R"});
+    QByteArray content;
+    for (int p = 0; p < np && !m_failed; ++p) {
+        const int obj = catalog + 2 + 2 * p;
+        dictObject(obj, {"/Type /Page", "/Parent " + QByteArray::number(catalog + 1) + " 0 R",
+                         "/Contents " + QByteArray::number(obj + 1) + " 0 R"});
+        content.clear();
+        pageContent(*m_store.Page(p), content);
+        beginObject(obj + 1);
+        line("<< /Length " + QByteArray::number(content.size()) + " >>");
+        line("stream");
+        out(content);
+        line("endstream");
+        line("endobj");
+    }
+    for (size_t i = 0; i < m_images.size() && !m_failed; ++i)
+        imageObject(firstImage + int(i), m_images[i]);
+
+    const int entries = firstImage + int(m_images.size());
+    m_offsets.resize(size_t(entries), 0);
+    const qint64 xref = m_pos;
+    line("xref");
+    line("0 " + QByteArray::number(entries));
+    line("0000000000 65535 f");
+    for (int n = 1; n < entries; ++n)
+        line(QByteArray::number(m_offsets[size_t(n)]).rightJustified(10, '0') + " 00000 n");
+    line("trailer");
+    line("<<");
+    line("/Root " + QByteArray::number(catalog) + " 0 R");
+    line("/Info 1 0 R");
+    line("/Size " + QByteArray::number(entries));
+    line(">>");
+    line("startxref");
+    line(QByteArray::number(xref));
+    out("%%EOF");
+    return m_failed ? seOutputNotWritten : seOk;
+}
+
+} // namespace
+
+QByteArray PdfBaseFont(const QString &faceName, bool bold, bool italic)
+{
+    const QString f = faceName.toLower();
+    if (f.contains(QLatin1String("courier")))
+        return bold && italic ? "Courier-BoldOblique" : bold ? "Courier-Bold" : italic ? "Courier-Oblique" : "Courier";
+    if (f.contains(QLatin1String("times")))
+        return bold && italic ? "Times-BoldItalic" : bold ? "Times-Bold" : italic ? "Times-Italic" : "Times-Roman";
+    if (f.contains(QLatin1String("symbol")))
+        return "Symbol";
+    return bold && italic ? "Helvetica-BoldOblique" : bold ? "Helvetica-Bold" : italic ? "Helvetica-Oblique" : "Helvetica";
+}
+
+QByteArray PdfStringBytes(const QString &text)
+{
+    QByteArray out;
+    for (char b : fontBytes(text, false))
+        appendStringByte(out, static_cast<unsigned char>(b));
+    return out;
+}
+
+QByteArray PdfNumber(double value, int decimals)
+{
+    if (!std::isfinite(value))
+        value = 0;
+    QByteArray s = QByteArray::number(value, 'f', decimals);
+    if (decimals > 1 && s.contains('.')) {
+        while (s.endsWith('0'))
+            s.chop(1);
+        if (s.endsWith('.'))
+            s.chop(1);
+    }
+    if (s == "-0")
+        s = "0";
+    return s;
+}
+
+int SavePdf(TSestVystup &store, QIODevice &stream)
+{
+    try {
+        return PdfWriter(store, stream).write();
+    } catch (...) {
+        return seOutputNotWritten;
+    }
+}
+
+} // namespace orv

@@ -1,0 +1,268 @@
+// The PDF writer, read back by poppler and qpdf.
+#include "ExportTestSupport.h"
+
+#include "report/model/SestError.h"
+#include "report/output/PdfExport.h"
+#include "report/output/PictureFile.h"
+#include "report/output/Sestava.h"
+
+#include <QBuffer>
+#include <QImage>
+#include <QLocale>
+#include <QRegularExpression>
+#include <QSaveFile>
+
+using namespace orv;
+using namespace outtest;
+
+namespace {
+
+class PdfTest : public ExportTest {
+protected:
+    QByteArray save(const QString &name = QStringLiteral("out.pdf"))
+    {
+        QFile f(path(name));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        EXPECT_EQ(SavePdf(store, f), seOk);
+        f.close();
+        return readAll(path(name));
+    }
+    QString text(const QString &name = QStringLiteral("out.pdf"))
+    {
+        const ToolResult r = runTool("pdftotext", {"-enc", "UTF-8", path(name), "-"});
+        EXPECT_EQ(r.exitCode, 0) << r.err.constData();
+        return QString::fromUtf8(r.out);
+    }
+    QImage render(int dpi, const QString &name = QStringLiteral("out.pdf"))
+    {
+        const ToolResult r = runTool("pdftoppm", {"-r", QString::number(dpi), "-png", "-singlefile",
+                                                  path(name), path("render")});
+        EXPECT_EQ(r.exitCode, 0) << r.err.constData();
+        return QImage(path("render.png"));
+    }
+};
+
+TEST_F(PdfTest, CzechTextComesBackWithStandardFontsOnAnA4Page)
+{
+    addText(0, kCzech, QRect(0, 0, 600, 40));
+    addText(0, QStringLiteral("Tučně kurzívou: žluťoučký kůň (1)\\"), QRect(0, 100, 600, 40), "Times New Roman",
+            11, fsBold | fsItalic);
+    addText(0, QStringLiteral("Pevná šířka ř"), QRect(0, 200, 600, 40), "Courier New", 10);
+    save();
+
+    const ToolResult check = runTool("qpdf", {"--check", path("out.pdf")});
+    EXPECT_EQ(check.exitCode, 0) << check.out.constData() << check.err.constData();
+
+    const QString t = text();
+    EXPECT_TRUE(t.contains(kCzech)) << t.toStdString();
+    EXPECT_TRUE(t.contains(QStringLiteral("Tučně kurzívou: žluťoučký kůň (1)\\"))) << t.toStdString();
+    EXPECT_TRUE(t.contains(QStringLiteral("Pevná šířka ř"))) << t.toStdString();
+
+    const ToolResult fonts = runTool("pdffonts", {path("out.pdf")});
+    const QStringList rows = QString::fromLatin1(fonts.out).split('\n', Qt::SkipEmptyParts).mid(2);
+    QStringList names;
+    for (const QString &row : rows) {
+        names << row.section(' ', 0, 0);
+        EXPECT_TRUE(row.contains(QRegularExpression("Type 1 +Custom +no +no"))) << row.toStdString();
+    }
+    names.sort();
+    EXPECT_EQ(names, QStringList({"Courier", "Helvetica", "Times-BoldItalic"}));
+
+    const ToolResult info = runTool("pdfinfo", {path("out.pdf")});
+    EXPECT_TRUE(info.out.contains("594.7 x 841.7 pts")) << info.out.constData();
+    EXPECT_TRUE(info.out.contains("TOLVA ReportGenerator version 5.50.0"));
+}
+
+TEST_F(PdfTest, ObjectNumbersFontOrderAndFileEnd)
+{
+    addText(0, QStringLiteral("tučné"), QRect(0, 0, 300, 30), "Arial", 10, fsBold);
+    addText(0, QStringLiteral("obyčejné"), QRect(0, 40, 300, 30), "Arial", 10);
+    addText(1, QStringLiteral("druhá"), QRect(0, 0, 300, 30), "Arial", 10);
+    const QByteArray pdf = save();
+
+    EXPECT_TRUE(pdf.startsWith("%PDF-1.3\r\n"));
+    EXPECT_TRUE(pdf.endsWith("startxref\r\n" + QByteArray::number(pdf.lastIndexOf("xref\r\n0 ")) + "\r\n%%EOF"));
+    auto object = [&](int n) {
+        const qsizetype a = pdf.indexOf("\r\n" + QByteArray::number(n) + " 0 obj\r\n");
+        return a < 0 ? QByteArray() : pdf.mid(a, pdf.indexOf("endobj", a) - a);
+    };
+    EXPECT_TRUE(object(3).contains("/Name /F0\r\n/BaseFont /Helvetica\r\n"));
+    EXPECT_TRUE(object(4).contains("/BaseFont /Helvetica-Bold\r\n"));
+    EXPECT_TRUE(object(3).contains("/Differences [32\r\n/space /exclam"));
+    EXPECT_TRUE(object(3).contains("/ccaron"));
+    EXPECT_TRUE(object(5).contains("/Type /Catalog\r\n/Pages 6 0 R"));
+    EXPECT_TRUE(object(6).contains("/Count 2\r\n/MediaBox [0 0 594.7 841.7]\r\n/Kids [7 0 R 9 0 R ]"));
+    EXPECT_TRUE(object(7).contains("/Type /Page\r\n/Parent 6 0 R\r\n/Contents 8 0 R"));
+    EXPECT_TRUE(object(8).contains("/F1 10 Tf"));   // Helvetica-Bold for the bold text
+    EXPECT_TRUE(object(8).contains("/F0 10 Tf"));
+    // č as an octal escape of its code-page byte; the xref has an entry per object
+    EXPECT_TRUE(object(8).contains("\\350"));
+    EXPECT_TRUE(pdf.contains("xref\r\n0 11\r\n0000000000 65535 f\r\n"));
+    EXPECT_EQ(runTool("qpdf", {"--check", path("out.pdf")}).exitCode, 0);
+
+    EXPECT_EQ(PdfStringBytes(QStringLiteral("Řada (A)\\")), QByteArray("\\330ada \\(A\\)\\\\"));
+    EXPECT_EQ(PdfBaseFont("Courier New", true, true), "Courier-BoldOblique");
+    EXPECT_EQ(PdfBaseFont("Times New Roman", false, false), "Times-Roman");
+    EXPECT_EQ(PdfBaseFont("Symbol", true, false), "Symbol");
+    EXPECT_EQ(PdfBaseFont("Tahoma", false, true), "Helvetica-Oblique");
+}
+
+TEST_F(PdfTest, LandscapeAndACommaLocaleStillWriteFullStops)
+{
+    const QLocale before;
+    QLocale::setDefault(QLocale(QLocale::Czech, QLocale::CzechRepublic));
+    pageSetup().Orientation = 1;
+    addText(0, QStringLiteral("na šířku"), QRect(33, 17, 300, 30));
+    const QByteArray pdf = save();
+    QLocale::setDefault(before);
+    EXPECT_TRUE(pdf.contains("/MediaBox [0 0 841.7 594.7]"));
+    EXPECT_FALSE(QRegularExpression("\\d,\\d").match(QString::fromLatin1(pdf)).hasMatch());
+    const ToolResult info = runTool("pdfinfo", {path("out.pdf")});
+    EXPECT_TRUE(info.out.contains("841.7 x 594.7 pts")) << info.out.constData();
+}
+
+// Words read back by poppler stand where the layout put them: x within a point, and the
+// baseline (the bottom of the line box, as the page image draws it) inside the word's box.
+TEST_F(PdfTest, WordsStandWhereTheLayoutPutsThem)
+{
+    pageSetup().MarginLeft = 80;
+    pageSetup().MarginTop = 100;
+    TVystPrvek *item = addText(0, QStringLiteral("Ocel tř. 11 373 je vhodná ke svařování a tváření za studena"),
+                               QRect(120, 200, 250, 200), "Arial", 14, 0, alCenter);
+    TVystPrvek *right = addText(0, QStringLiteral("Mez kluzu"), QRect(400, 50, 300, 40), "Times New Roman", 10, 0, alRight);
+    ASSERT_GE(item->Lines->count(), 2);
+    save();
+    const ToolResult r = runTool("pdftotext", {"-bbox", path("out.pdf"), path("bbox.html")});
+    ASSERT_EQ(r.exitCode, 0);
+    const QString html = QString::fromUtf8(readAll(path("bbox.html")));
+    QRegularExpression word(R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re");
+    struct W { double x0, y0, x1, y1; QString t; };
+    std::vector<W> words;
+    for (auto it = word.globalMatch(html); it.hasNext();) {
+        const auto m = it.next();
+        words.push_back({m.captured(1).toDouble(), m.captured(2).toDouble(), m.captured(3).toDouble(),
+                         m.captured(4).toDouble(), m.captured(5)});
+    }
+    // The expected start and baseline of every word of the item, from its lines.
+    int checked = 0;
+    for (const TVystPrvek *it : {item, right}) {
+        long long y = 0;
+        for (const TRadek &l : it->Lines->Lines) {
+            y += l.RowHeight;
+            const double baseline = (100 + it->Top + double(y / 72)) * 0.72;
+            for (const TFragment &run : l.Runs) {
+                const int q = (run.Positions[0] + l.LineOffset + 72) / 72;
+                for (int k = 0; k < run.Length; ++k) {
+                    if (run.Chars[k] == ' ' || (k > 0 && run.Chars[k - 1] != ' '))
+                        continue;
+                    const double x = (80 + it->Left + q) * 0.72 + (run.Positions[k] - run.Positions[0]) / 100.0;
+                    const QString w = run.Chars.mid(k).section(' ', 0, 0);
+                    auto found = std::find_if(words.begin(), words.end(), [&](const W &c) {
+                        return c.t == w && std::abs(c.y1 - baseline) < 10;
+                    });
+                    ASSERT_NE(found, words.end()) << w.toStdString();
+                    EXPECT_NEAR(found->x0, x, 1.0) << w.toStdString();
+                    EXPECT_LT(found->y0, baseline);
+                    EXPECT_GT(found->y1, baseline);
+                    EXPECT_LT(found->y1 - baseline, 0.35 * run.FontSize) << w.toStdString();
+                    words.erase(found);
+                    ++checked;
+                }
+            }
+        }
+    }
+    EXPECT_GE(checked, 10);
+}
+
+// Shapes, pictures and text colours come out as on the printed page.
+TEST_F(PdfTest, ShapesPicturesAndColoursAreDrawn)
+{
+    pageSetup().MarginLeft = 0;
+    pageSetup().MarginTop = 0;
+    TVystPrvek *rect = addShape(0, ekRectangle, QRect(100, 100, 200, 100));
+    rect->Element->BrushColor = 0xFF0000;   // blue
+    rect->Element->PenWidth = 3;
+    rect->Element->PenColor = 0x0000FF;     // red
+    TVystPrvek *ell = addShape(0, ekEllipse, QRect(400, 100, 200, 200));
+    ell->Element->BrushColor = 0x00FF00;
+    ell->Element->PenWidth = 0;
+    TVystPrvek *line = addShape(0, ekLine, QRect(100, 400, 400, 100));
+    line->Element->Flags = efFrameTop | efDiagonal2;
+    line->Element->PenWidth = 4;
+    line->Element->PenColor = 0x00FFFF;   // yellow
+    TVystPrvek *pic = addShape(0, ekPicture, QRect(100, 600, 100, 100));
+    QImage red(50, 50, QImage::Format_RGB32);
+    red.fill(QColor(255, 0, 0));
+    pic->SetPicture(red);
+    pic->Element->Flags = efStretch;
+    // a JPEG picture is passed on as it is
+    QImage photo(64, 32, QImage::Format_RGB32);
+    photo.fill(QColor(0, 128, 255));
+    ASSERT_TRUE(photo.save(path("photo.jpg"), "JPG"));
+    QImage decoded;
+    ASSERT_TRUE(LoadPictureFile(path("photo.jpg"), decoded));
+    TVystPrvek *jpg = addShape(0, ekPicture, QRect(300, 600, 128, 64));
+    jpg->SetPicture(decoded);
+    TVystPrvek *t = addText(0, QStringLiteral("zelený text"), QRect(100, 800, 300, 40));
+    for (TFragment &run : t->Lines->Lines[0].Runs)
+        run.Color = 0x008000;
+    const QByteArray pdf = save();
+    EXPECT_EQ(runTool("qpdf", {"--check", path("out.pdf")}).exitCode, 0);
+    EXPECT_TRUE(pdf.contains("/Filter /DCTDecode"));
+    EXPECT_TRUE(pdf.contains("/Filter /FlateDecode"));
+
+    const QImage page = render(100);   // one pixel per hundredth of an inch
+    ASSERT_FALSE(page.isNull());
+    EXPECT_EQ(page.pixelColor(200, 150), QColor(0, 0, 255));     // fill
+    EXPECT_EQ(page.pixelColor(100, 150), QColor(255, 0, 0));      // red border
+    EXPECT_EQ(page.pixelColor(500, 200), QColor(0, 255, 0));      // ellipse
+    EXPECT_EQ(page.pixelColor(405, 105), QColor(255, 255, 255));  // outside the ellipse
+    EXPECT_EQ(page.pixelColor(300, 400), QColor(255, 255, 0));    // top line
+    EXPECT_EQ(page.pixelColor(150, 650), QColor(255, 0, 0));      // picture
+    const QColor j = page.pixelColor(364, 632);
+    EXPECT_NEAR(j.red(), 0, 12);
+    EXPECT_NEAR(j.green(), 128, 12);
+    EXPECT_NEAR(j.blue(), 255, 12);
+    const ToolResult images = runTool("pdfimages", {"-list", path("out.pdf")});
+    EXPECT_TRUE(images.out.contains("jpeg")) << images.out.constData();
+
+    // the text keeps its colour: some pixel of the text is green
+    bool green = false;
+    for (int y = 800; y < 840 && !green; ++y)
+        for (int x = 100; x < 250 && !green; ++x) {
+            const QColor c = page.pixelColor(x, y);
+            green = c.green() > 90 && c.red() < 60 && c.blue() < 60;
+        }
+    EXPECT_TRUE(green);
+}
+
+// A stream that refuses the bytes gives 6, and a save that fails leaves the old file.
+TEST_F(PdfTest, FailuresAreReportedAndTheOldFileStays)
+{
+    addText(0, QStringLiteral("text"), QRect(0, 0, 300, 30));
+    QByteArray bytes;
+    QBuffer readOnly(&bytes);
+    readOnly.open(QIODevice::ReadOnly);
+    EXPECT_EQ(SavePdf(store, readOnly), seOutputNotWritten);
+
+    TSestava rep;
+    auto &ep = sestavaEntryPoints();
+    {
+        QFile old(path("old.pdf"));
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("the old file");
+    }
+    const auto saved = ep.Pdf;
+    ep.Pdf = [](TSestVystup &, QIODevice &stream) {
+        stream.write("%PDF-1.3 half");
+        return int(seOutputNotWritten);
+    };
+    EXPECT_EQ(rep.ExportPdfFile(dir.path(), "old.pdf"), seOutputNotWritten);
+    ep.Pdf = saved;
+    EXPECT_EQ(readAll(path("old.pdf")), QByteArray("the old file"));
+    EXPECT_EQ(rep.ExportPdfFile(dir.path() + "/missing-folder", "x.pdf"), seOutputNotWritten);
+    EXPECT_EQ(rep.ExportPdfFile(dir.path(), "old.pdf"), seOk);   // an empty store: no page
+    EXPECT_TRUE(readAll(path("old.pdf")).contains("/Count 0"));
+}
+
+} // namespace
