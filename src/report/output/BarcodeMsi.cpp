@@ -22,7 +22,7 @@ TBarcodePattern encodeMsi(const QString &digits)
     for (QChar c : p.text) {
         const int d = c.digitValue();
         for (int bit = 3; bit >= 0; --bit)
-            p.pattern += (d >> bit) & 1 ? QStringLiteral("61") : QStringLiteral("51");
+            p.pattern += (d >> bit) & 1 ? QStringLiteral("60") : QStringLiteral("51");
     }
     p.pattern += QStringLiteral("515");
     return p;
