@@ -37,7 +37,9 @@ const char *const kUsage =
     "  --pdf FILE          also write the report as PDF\n"
     "  --rtf FILE          also write the report as RTF\n"
     "  --html FILE         also write every page as HTML: FILE with the page number before\n"
-    "                      the extension, pictures beside it\n";
+    "                      the extension, pictures beside it\n"
+    "  --text FILE         also write the pages as a text file (character output)\n"
+    "  --code-page CP      code page of the text file: ascii, kamenicky, cp852, cp1250 or none\n";
 
 void err(const QString &text)
 {
@@ -75,6 +77,8 @@ int main(int argc, char **argv)
     QString out = QFileInfo(templateFile).completeBaseName();
     QString emf;
     QString pdf, rtf, html;   // file exports
+    QString textFile;
+    int codePage = slUndefined;
     for (int i = 0; i < args.size(); ++i) {
         const QString a = args.at(i);
         auto value = [&]() -> QString {
@@ -124,6 +128,15 @@ int main(int argc, char **argv)
             emf = value();
         } else if (a == "--pdf" || a == "--rtf" || a == "--html") {
             (a == "--pdf" ? pdf : a == "--rtf" ? rtf : html) = value();
+        } else if (a == "--text") {
+            textFile = value();
+        } else if (a == "--code-page") {
+            const QStringList names{"none", "ascii", "kamenicky", "cp852", "cp1250"};
+            codePage = int(names.indexOf(value().toLower()));
+            if (codePage < 0) {
+                err(QStringLiteral("--code-page needs one of: ") + names.join(u' '));
+                return seNotReady;
+            }
         } else {
             err(QStringLiteral("unknown option %1").arg(a));
             std::fputs(kUsage, stderr);
@@ -211,6 +224,13 @@ int main(int argc, char **argv)
             err(QStringLiteral("cannot write %1").arg(file));
             return finish(r);
         }
+    }
+    if (!textFile.isEmpty()) {
+        report.ExportLanguage = codePage;
+        const int r = report.PrintToFile(textFile);
+        if (r != seOk)
+            return finish(r);
+        QTextStream(stdout) << textFile << Qt::endl;
     }
     QTextStream(stdout) << QStringLiteral("%1 records, %2 pages").arg(report.RecordsPrinted).arg(pages)
                         << Qt::endl;

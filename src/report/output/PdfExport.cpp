@@ -10,6 +10,7 @@
 #include "core/CodePage.h"
 #include "report/model/PageSetup.h"
 #include "report/model/SestError.h"
+#include "report/output/Barcode.h"
 #include "report/output/ExportSupport.h"
 #include "report/output/OutputStore.h"
 #include "report/output/PictureFile.h"
@@ -256,6 +257,8 @@ private:
                  QByteArray &c);
     void shape(const TSiReportElement &e, const TCornerRect &r, QByteArray &c);
     void picture(const TVystPrvek &item, const TCornerRect &r, QByteArray &c);
+    void barcode(const TVystPrvek &item, QByteArray &c);
+    static TBarcodeShape barcodeShape(const TVystPrvek &item);
     void frameLines(const TCornerRect &r, int flags, QByteArray &c);
     void fillColor(quint32 color, QByteArray &c);
     void strokeColor(quint32 color, QByteArray &c);
@@ -277,6 +280,7 @@ private:
     std::vector<PdfImage> m_images;
     QHash<qint64, int> m_imageIndex;                        // picture cache key -> image
     std::map<const TVystPrvek *, int> m_itemImage;          // item -> image
+    std::map<const TVystPrvek *, TBarcodeShape> m_barcodes;  // item -> its bars
     int m_backgroundImage = -1;
     // The graphics state of the content being written.
     qint64 m_fill = -1, m_stroke = -1;
@@ -353,6 +357,12 @@ void PdfWriter::collect()
                 const int n = imageFor(preparedPicture(it));
                 if (n >= 0)
                     m_itemImage[&it] = n;
+            } else if (it.kind() == ekBarcode) {
+                TBarcodeShape shape = barcodeShape(it);
+                for (const TBarcodeShape::Text &t : shape.texts)
+                    add(PdfBaseFont(t.family, false, false));
+                if (!shape.bars.empty())
+                    m_barcodes.emplace(&it, std::move(shape));
             }
         }
     }
@@ -518,6 +528,61 @@ void PdfWriter::picture(const TVystPrvek &item, const TCornerRect &r, QByteArray
         frameLines(r, item.Element->Flags & 0x0F, c);
 }
 
+// The bars as the page image lays them out, in page-image units.
+TBarcodeShape PdfWriter::barcodeShape(const TVystPrvek &it)
+{
+    const TSiReportElement &e = *it.Element;
+    int module = e.PenWidth;   // as the page image computes it at its scale
+    if (module < 1 || module > 128)
+        module = 8;
+    const QRect r(it.Left * kScale, it.Top * kScale, it.Width * kScale, it.Height * kScale);
+    return LayoutBarcode(r, e.PenStyle, it.FirstLineText(), e.Flags & efPrintText,
+                         e.Flags & efCheckDigit, e.Angle, module);
+}
+
+// Bars and spaces as filled shapes (spaces white, covering what lies beneath), then the
+// text on its white ground.
+void PdfWriter::barcode(const TVystPrvek &it, QByteArray &c)
+{
+    const auto found = m_barcodes.find(&it);
+    if (found == m_barcodes.end())
+        return;
+    const TBarcodeShape &shape = found->second;
+    for (const TBarcodeShape::Bar &bar : shape.bars) {
+        fillColor(bar.black ? 0 : 0xFFFFFF, c);
+        if (bar.polygon.size() >= 3 && !(it.Element->Angle % 90 == 0)) {
+            for (int k = 0; k < bar.polygon.size(); ++k)
+                c += PdfNumber(px(bar.polygon[k].x())) + ' ' + PdfNumber(py(bar.polygon[k].y()))
+                     + (k == 0 ? " m " : " l ");
+            c += "h f\n";
+        } else {
+            const QRect &b = bar.rect;
+            rectPath({b.left(), b.top(), b.left() + b.width(), b.top() + b.height()}, c);
+            c += "f\n";
+        }
+    }
+    for (const TBarcodeShape::Text &t : shape.texts) {
+        const QByteArray base = PdfBaseFont(t.family, false, false);
+        TTextFont f;
+        f.Name = t.family;
+        f.Size = t.pointSize;
+        const double ascent = QFontMetricsF(TTextCanvas::toQFont(f, 100)).ascent();
+        // a size of the canvas at 100 pixels per inch, drawn in units of 1/600 inch
+        const double size = t.pointSize * 100.0 / 72.0 * kPt;
+        const QRect &b = t.rect;
+        fillColor(0xFFFFFF, c);
+        rectPath({b.left(), b.top(), b.left() + b.width(), b.top() + b.height()}, c);
+        c += "f\n";
+        fillColor(0, c);
+        QByteArray s;
+        for (char ch : fontBytes(t.text, isSymbol(base)))
+            appendStringByte(s, static_cast<unsigned char>(ch));
+        c += "BT /F" + QByteArray::number(fontNumber(base)) + ' ' + PdfNumber(size) + " Tf "
+             + PdfNumber(px(t.topLeft.x())) + ' ' + PdfNumber(py(t.topLeft.y() + ascent))
+             + " Td (" + s + ") Tj ET\n";
+    }
+}
+
 // One run: targets are the page-image x of every character and of the run's end.
 void PdfWriter::textRun(const TFragment &run, double x, double y,
                         const std::vector<double> &targets, QByteArray &c)
@@ -640,6 +705,8 @@ void PdfWriter::item(const TVystPrvek &it, QByteArray &c)
         picture(it, r, c);
     } else if (e.Kind >= ekLine && e.Kind <= ekEllipse) {
         shape(e, r, c);
+    } else if (e.Kind == ekBarcode) {
+        barcode(it, c);
     }
 }
 

@@ -6,6 +6,7 @@
 #include "report/output/ExportSupport.h"
 #include "report/output/PictureFile.h"
 #include "report/output/PrinterMetrics.h"
+#include "report/output/ZnakovePole.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
@@ -24,6 +25,7 @@ TSestavaEntryPoints &sestavaEntryPoints()
     static TSestavaEntryPoints entries = [] {
         TSestavaEntryPoints e;
         InstallFileWriters(e);
+        InstallCharacterOutput(e);
         return e;
     }();
     return entries;
@@ -903,12 +905,7 @@ int TSestava::PrintOnPort(int printerIndex, const QString &port)
     bool cancel = false;
     auto &ep = sestavaEntryPoints();
     if (ep.IsCharacterPrinter && ep.IsCharacterPrinter(printerIndex)) {
-        result = ep.CharacterOutput ? seOk : seNotReady;
-        if (ep.CharacterOutput) {
-            QBuffer job;
-            job.open(QIODevice::WriteOnly);
-            result = ep.CharacterOutput(*this, job);
-        }
+        result = ep.PrintText ? ep.PrintText(*this, printerIndex, &cancel) : seNotReady;
     } else {
         Vystup.Print(StartPage, EndPage, &cancel, Popis, PrintCopies, printer);
         if (progress && progress->cancelled())

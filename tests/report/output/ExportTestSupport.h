@@ -5,6 +5,8 @@
 #include "OutputTestSupport.h"
 
 #include "report/model/TextLayout.h"
+#include "report/output/ExportSupport.h"
+#include "report/output/Sestava.h"
 
 #include <QDir>
 #include <QFile>
@@ -45,6 +47,8 @@ protected:
     void SetUp() override
     {
         OutputTest::SetUp();
+        // other tests may have emptied the entry points
+        orv::InstallFileWriters(orv::sestavaEntryPoints());
         // for a look at the files: ORV_KEEP_TEST_FILES=1 keeps them and names the folder
         if (qEnvironmentVariableIsSet("ORV_KEEP_TEST_FILES")) {
             dir.setAutoRemove(false);

@@ -3,6 +3,7 @@
 
 #include "core/CodePage.h"
 #include "report/model/SestError.h"
+#include "report/output/Barcode.h"
 #include "report/output/HtmlExport.h"
 #include "report/output/Sestava.h"
 
@@ -155,6 +156,32 @@ TEST_F(HtmlTest, FailuresGiveSixOrEight)
     QBuffer readOnly(&bytes);
     readOnly.open(QIODevice::ReadOnly);
     EXPECT_EQ(SaveHtml(store, readOnly, dir.path(), 0, "x.bmp"), seOutputNotWritten);
+}
+
+} // namespace
+
+namespace {
+
+// A barcode's bitmap beside the page reads back as its data.
+TEST_F(HtmlTest, BarcodeBitmapIsReadByAScanner)
+{
+    TVystPrvek *code = addShape(0, ekBarcode, QRect(20, 20, 420, 120));
+    code->Element->PenStyle = bcEan13;
+    code->Element->PenWidth = 24;   // a module of four pixels in the bitmap
+    code->Element->Flags = efCheckDigit;
+    TRadky lines;
+    lines.Lines.resize(1);
+    TFragment run;
+    run.Chars = QStringLiteral("5901234123450");   // the last digit becomes the check digit
+    run.Length = int(run.Chars.size());
+    run.Positions.assign(size_t(run.Length) + 1, 0);
+    lines.Lines[0].Runs.push_back(run);
+    code->SetLines(lines);
+    const QByteArray html = save(0, "kod.bmp");
+    EXPECT_TRUE(html.contains("<IMG SRC=\"kod1.bmp\" ALT=\"\">"));
+    EXPECT_EQ(QImage(path("kod1.bmp")).size(), QSize(420, 120));
+    const ToolResult r = runTool("zbarimg", {"-q", path("kod1.bmp")});
+    EXPECT_EQ(r.out.trimmed(), QByteArray("EAN-13:5901234123457")) << r.err.constData();
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 #include "ExportTestSupport.h"
 
 #include "report/model/SestError.h"
+#include "report/output/Barcode.h"
 #include "report/output/PdfExport.h"
 #include "report/output/PictureFile.h"
 #include "report/output/Sestava.h"
@@ -263,6 +264,31 @@ TEST_F(PdfTest, FailuresAreReportedAndTheOldFileStays)
     EXPECT_EQ(rep.ExportPdfFile(dir.path() + "/missing-folder", "x.pdf"), seOutputNotWritten);
     EXPECT_EQ(rep.ExportPdfFile(dir.path(), "old.pdf"), seOk);   // an empty store: no page
     EXPECT_TRUE(readAll(path("old.pdf")).contains("/Count 0"));
+}
+
+// Barcodes are filled rectangles that a scanner reads from the rendered page, with their
+// text in a standard font.
+TEST_F(PdfTest, BarcodesAreDrawnAsFilledBars)
+{
+    TVystPrvek *code = addShape(0, ekBarcode, QRect(20, 20, 420, 140));
+    code->Element->PenStyle = bcCode128B;
+    code->Element->PenWidth = 16;
+    code->Element->Flags = efPrintText;
+    TRadky lines;
+    lines.Lines.resize(1);
+    TFragment run;
+    run.Chars = QStringLiteral("ORV-2024/15");
+    run.Length = int(run.Chars.size());
+    run.Positions.assign(size_t(run.Length) + 1, 0);
+    lines.Lines[0].Runs.push_back(run);
+    code->SetLines(lines);
+    const QByteArray pdf = save();
+    EXPECT_EQ(runTool("qpdf", {"--check", path("out.pdf")}).exitCode, 0);
+    EXPECT_TRUE(pdf.contains(" re\nf\n"));
+    render(200);
+    const ToolResult r = runTool("zbarimg", {"-q", path("render.png")});
+    EXPECT_EQ(r.out.trimmed(), QByteArray("CODE-128:ORV-2024/15")) << r.err.constData();
+    EXPECT_TRUE(text().contains("ORV-2024/15"));
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 
 #include "report/model/TemplateFile.h"
 #include "report/output/ExportSupport.h"
+#include "report/output/ZnakovePole.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -49,6 +50,7 @@ protected:
         // back to what the layer installs by itself
         TSestavaEntryPoints e;
         InstallFileWriters(e);
+        InstallCharacterOutput(e);
         sestavaEntryPoints() = e;
     }
 
@@ -198,7 +200,6 @@ TEST_F(SestavaTest, EntryPointsOfLaterLayersAreNotAvailableUntilInstalled)
     // The file writers of this layer are installed from the start.
     EXPECT_EQ(rep.ExportPdf(buf), seOk);
     EXPECT_TRUE(bytes.startsWith("%PDF-1.3"));
-    EXPECT_EQ(rep.PrintToStream(buf), seNotReady);
     EXPECT_EQ(rep.Edit(), seNotReady);
     int edits = 0;
     sestavaEntryPoints().Edit = [&](TSestavaTyp &r, const QRect &, int, int) {
