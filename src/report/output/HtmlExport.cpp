@@ -82,6 +82,14 @@ TTextFont fontOf(const TSiReportElement &e)
     return t;
 }
 
+// One measuring canvas for every page, so that its font metrics are made once. It is never
+// destroyed: its fonts must not outlive the application's font system.
+TTextCanvas &measuringCanvas()
+{
+    static TTextCanvas *canvas = new TTextCanvas(100);
+    return *canvas;
+}
+
 class HtmlWriter {
 public:
     HtmlWriter(TSestVystup &store, const QString &folder, const QString &baseName)
@@ -97,7 +105,7 @@ private:
 
     TSestVystup &m_store;
     QString m_folder, m_base;
-    TTextCanvas m_canvas{100};
+    TTextCanvas &m_canvas = measuringCanvas();
     bool m_failed = false;
 };
 
