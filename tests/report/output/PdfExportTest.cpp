@@ -237,6 +237,29 @@ TEST_F(PdfTest, ShapesPicturesAndColoursAreDrawn)
     EXPECT_TRUE(green);
 }
 
+// Rotated text turns about the middle of its item and stays text.
+TEST_F(PdfTest, RotatedTextIsTurnedText)
+{
+    // laid out on one line, then placed in a narrow, tall item
+    TVystPrvek *t = addText(0, QStringLiteral("Svislý popis"), QRect(100, 100, 300, 300));
+    t->Width = 40;
+    t->Element->Angle = 90;
+    const QByteArray pdf = save();
+    EXPECT_TRUE(pdf.contains("0 1 -1 0 "));   // the text matrix of a quarter turn
+    EXPECT_TRUE(text().contains(QStringLiteral("Svislý popis")));
+    const QImage page = render(100);
+    // the ink lies in the item's column, with the margins of the page setup
+    int inkLeft = 10000, inkRight = -1;
+    for (int y = 0; y < page.height(); ++y)
+        for (int x = 0; x < page.width(); ++x)
+            if (page.pixelColor(x, y).lightness() < 128) {
+                inkLeft = std::min(inkLeft, x);
+                inkRight = std::max(inkRight, x);
+            }
+    EXPECT_GE(inkLeft, 50 + 100);
+    EXPECT_LE(inkRight, 50 + 140);
+}
+
 // A stream that refuses the bytes gives 6, and a save that fails leaves the old file.
 TEST_F(PdfTest, FailuresAreReportedAndTheOldFileStays)
 {
