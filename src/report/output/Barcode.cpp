@@ -157,6 +157,8 @@ TBarcodeShape barcode::layout(const QRect &rect, int symbology, const QString &d
     TBarcodeShape shape;
     if (module < 1 || module > 128)
         module = 8;
+    if (data.trimmed().isEmpty())
+        return shape;
     const TBarcodePattern enc = EncodeBarcode(symbology, data, checkDigit);
     if (enc.pattern.isEmpty())
         return shape;
