@@ -165,9 +165,15 @@ TBarcodeShape barcode::layout(const QRect &rect, int symbology, const QString &d
 
     const int h = std::max(rect.height(), 1);
     const int shortH = h * 2 / 5;
+    // Widths by pattern character, worked out once.
+    int widths[128];
+    for (int c = 0; c < 128; ++c)
+        widths[c] = BarcodeElementWidth(QChar(c), module, enc.ratio);
+    const int otherWidth = BarcodeElementWidth(QChar(0x100), module, enc.ratio);
+    auto widthOf = [&](QChar ch) { return ch.unicode() < 128 ? widths[ch.unicode()] : otherWidth; };
     int total = 0;
     for (QChar ch : enc.pattern)
-        total += BarcodeElementWidth(ch, module, enc.ratio);
+        total += widthOf(ch);
 
     Rotation rot;
     const int a = ((angle % 360) + 360) % 360;
@@ -190,7 +196,7 @@ TBarcodeShape barcode::layout(const QRect &rect, int symbology, const QString &d
     int x = 0;
     QRect bounds;
     for (QChar ch : enc.pattern) {
-        const int w = BarcodeElementWidth(ch, module, enc.ratio);
+        const int w = widthOf(ch);
         const int top = BarcodeElementIsShort(ch) ? h - shortH : 0;
         TBarcodeShape::Bar bar;
         bar.black = BarcodeElementIsBar(ch);
