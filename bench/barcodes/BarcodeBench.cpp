@@ -12,6 +12,7 @@
 
 #include <QBuffer>
 #include <QGuiApplication>
+#include <QImage>
 #include <QPainter>
 #include <QPicture>
 #include <QTemporaryDir>
@@ -71,26 +72,74 @@ QStringList listTemplate()
     };
 }
 
+const int kTypes[] = {bcEan13, bcCode128B, bcCode39, bcInterleaved25, bcEan8, bcCode93,
+                      bcUpcA, bcCodabar, bcCode128C, bcMsi};
+
+QString sampleData(int i)
+{
+    const int type = kTypes[i % 10];
+    return type == bcCode128B || type == bcCode39 || type == bcCode93
+        ? QStringLiteral("ORV-%1").arg(i) : QString::number(100000000 + i * 7919);
+}
+
+// The two stages apart: encoding alone, and encoding with the geometry.
+void BM_Encode10000Barcodes(benchmark::State &state)
+{
+    for (auto _ : state)
+        for (int i = 0; i < 10000; ++i)
+            benchmark::DoNotOptimize(EncodeBarcode(kTypes[i % 10], sampleData(i), true));
+}
+BENCHMARK(BM_Encode10000Barcodes)->Unit(benchmark::kMillisecond);
+
+void BM_Layout10000Barcodes(benchmark::State &state)
+{
+    for (auto _ : state)
+        for (int i = 0; i < 10000; ++i)
+            benchmark::DoNotOptimize(LayoutBarcode(QRect(0, 0, 10, 250), kTypes[i % 10],
+                                                   sampleData(i), i % 3 == 0, true,
+                                                   (i % 4) * 90, 4 + i % 5));
+}
+BENCHMARK(BM_Layout10000Barcodes)->Unit(benchmark::kMillisecond);
+
+// Pages of 50 codes each drawn into a page image (QPicture at 600 units per inch), as the
+// output store draws its pages.
 void BM_EncodeAndDraw10000Barcodes(benchmark::State &state)
 {
-    const int types[] = {bcEan13, bcCode128B, bcCode39, bcInterleaved25, bcEan8, bcCode93,
-                         bcUpcA, bcCodabar, bcCode128C, bcMsi};
     for (auto _ : state) {
-        QPicture page;
-        QPainter p(&page);
-        TTolvaCanvas canvas(&p);
-        for (int i = 0; i < 10000; ++i) {
-            const int type = types[i % 10];
-            const QString data = type == bcCode128B || type == bcCode39 || type == bcCode93
-                ? QStringLiteral("ORV-%1").arg(i) : QString::number(100000000 + i * 7919);
-            DrawBarcode(canvas, QRect((i % 5) * 900, (i / 5 % 20) * 300, 10, 250), type, data,
-                        i % 3 == 0, true, (i % 4) * 90, 4 + i % 5);
+        for (int first = 0; first < 10000; first += 50) {
+            QPicture page;
+            QPainter p(&page);
+            TTolvaCanvas canvas(&p);
+            for (int i = first; i < first + 50; ++i)
+                DrawBarcode(canvas, QRect((i % 5) * 900, (i / 5 % 10) * 600, 10, 250),
+                            kTypes[i % 10], sampleData(i), i % 3 == 0, true, (i % 4) * 90,
+                            4 + i % 5);
+            p.end();
+            benchmark::DoNotOptimize(page.data());
         }
-        p.end();
-        benchmark::DoNotOptimize(page.size());
     }
     state.counters["barcodes"] = 10000;
 }
+// The same onto raster pages of A4 at 150 dots per inch (a preview or a PNG page), where a
+// module of the page image's 4..8 units is 1 or 2 pixels.
+void BM_EncodeAndDraw10000BarcodesRaster(benchmark::State &state)
+{
+    QImage page(1240, 1754, QImage::Format_RGB32);
+    page.fill(Qt::white);   // the codes cover their own spaces: no need to clear
+    for (auto _ : state) {
+        for (int first = 0; first < 10000; first += 50) {
+            QPainter p(&page);
+            TTolvaCanvas canvas(&p);
+            for (int i = first; i < first + 50; ++i)
+                DrawBarcode(canvas, QRect((i % 5) * 240, (i / 5 % 10) * 170, 10, 60),
+                            kTypes[i % 10], sampleData(i), i % 3 == 0, true, (i % 4) * 90,
+                            1 + i % 2);
+        }
+    }
+    state.counters["barcodes"] = 10000;
+}
+BENCHMARK(BM_EncodeAndDraw10000BarcodesRaster)->Unit(benchmark::kMillisecond);
+
 BENCHMARK(BM_EncodeAndDraw10000Barcodes)->Unit(benchmark::kMillisecond);
 
 void BM_TextFileOfTheListReport(benchmark::State &state)

@@ -118,7 +118,22 @@ namespace {
 
 struct Rotation {
     double c = 1, s = 0;
+    int quarter = 0;   // 0..3 for the right angles, -1 for any other
     QPointF map(double x, double y) const { return {c * x + s * y, -s * x + c * y}; }
+    // x' = round(cos a x + sin a y), y' = round(-sin a x + cos a y); exact for right angles.
+    QPoint mapRound(int x, int y) const
+    {
+        switch (quarter) {
+        case 0: return {x, y};
+        case 1: return {y, -x};
+        case 2: return {-x, -y};
+        case 3: return {-y, x};
+        default: {
+            const QPointF p = map(x, y);
+            return {int(std::lround(p.x())), int(std::lround(p.y()))};
+        }
+        }
+    }
 };
 
 QPoint roundPoint(const QPointF &p)
@@ -131,27 +146,43 @@ QPoint roundPoint(const QPointF &p)
 TBarcodeShape LayoutBarcode(const QRect &rect, int symbology, const QString &data,
                             bool showText, bool checkDigit, int angle, int module)
 {
+    return barcode::layout(rect, symbology, data, showText, checkDigit, angle, module, true,
+                           nullptr);
+}
+
+TBarcodeShape barcode::layout(const QRect &rect, int symbology, const QString &data,
+                              bool showText, bool checkDigit, int angle, int module,
+                              bool withPolygons, QPolygon *combs)
+{
     TBarcodeShape shape;
     if (module < 1 || module > 128)
         module = 8;
+    if (data.trimmed().isEmpty())
+        return shape;
     const TBarcodePattern enc = EncodeBarcode(symbology, data, checkDigit);
     if (enc.pattern.isEmpty())
         return shape;
 
     const int h = std::max(rect.height(), 1);
     const int shortH = h * 2 / 5;
+    // Widths by pattern character, worked out once.
+    int widths[128];
+    for (int c = 0; c < 128; ++c)
+        widths[c] = BarcodeElementWidth(QChar(c), module, enc.ratio);
+    const int otherWidth = BarcodeElementWidth(QChar(0x100), module, enc.ratio);
+    auto widthOf = [&](QChar ch) { return ch.unicode() < 128 ? widths[ch.unicode()] : otherWidth; };
     int total = 0;
     for (QChar ch : enc.pattern)
-        total += BarcodeElementWidth(ch, module, enc.ratio);
+        total += widthOf(ch);
 
     Rotation rot;
     const int a = ((angle % 360) + 360) % 360;
-    if (a == 90) rot = {0, 1};
-    else if (a == 180) rot = {-1, 0};
-    else if (a == 270) rot = {0, -1};
+    if (a == 90) rot = {0, 1, 1};
+    else if (a == 180) rot = {-1, 0, 2};
+    else if (a == 270) rot = {0, -1, 3};
     else if (a != 0) {
         const double r = a * M_PI / 180.0;
-        rot = {std::cos(r), std::sin(r)};
+        rot = {std::cos(r), std::sin(r), -1};
     }
     // The rotated code keeps the corner of its bounding box at the rectangle's corner.
     double minX = 0, minY = 0;
@@ -165,17 +196,29 @@ TBarcodeShape LayoutBarcode(const QRect &rect, int symbology, const QString &dat
     int x = 0;
     QRect bounds;
     for (QChar ch : enc.pattern) {
-        const int w = BarcodeElementWidth(ch, module, enc.ratio);
+        const int w = widthOf(ch);
         const int top = BarcodeElementIsShort(ch) ? h - shortH : 0;
         TBarcodeShape::Bar bar;
         bar.black = BarcodeElementIsBar(ch);
-        QPolygon poly;
-        for (const QPointF p : {rot.map(x, top), rot.map(x, h), rot.map(x + w, h), rot.map(x + w, top)})
-            poly << roundPoint(p) + origin;
-        bar.polygon = poly;
-        const QRect b = poly.boundingRect();
-        // boundingRect counts the far corner in; the area ends before it.
-        bar.rect = QRect(b.left(), b.top(), b.width() - 1, b.height() - 1);
+        const QPoint corners[4] = {rot.mapRound(x, top) + origin, rot.mapRound(x, h) + origin,
+                                   rot.mapRound(x + w, h) + origin,
+                                   rot.mapRound(x + w, top) + origin};
+        int l = corners[0].x(), r = l, t = corners[0].y(), b = t;
+        for (const QPoint &c : corners) {
+            l = std::min(l, c.x());
+            r = std::max(r, c.x());
+            t = std::min(t, c.y());
+            b = std::max(b, c.y());
+        }
+        if (combs) {
+            // Along the baseline, up one side of the element, across and down the other.
+            QPolygon &comb = combs[bar.black ? 1 : 0];
+            comb << corners[1] << corners[0] << corners[3] << corners[2];
+        }
+        if (withPolygons)
+            bar.polygon = QPolygon({corners[0], corners[1], corners[2], corners[3]});
+        // The area ends before the far corner.
+        bar.rect = QRect(l, t, r - l, b - t);
         bounds = bounds.united(bar.rect);
         shape.bars.push_back(std::move(bar));
         x += w;

@@ -23,6 +23,14 @@ TBarcodePattern encodePostNet(const QString &digits);
 TBarcodePattern encodeCodabar(const QString &data);
 TBarcodePattern encodeEanUpc(int symbology, const QString &digits, bool checkDigit);
 
+// LayoutBarcode; without polygons (only the rectangles) when they are not needed. combs,
+// when given, receives two polygons, the spaces [0] and the bars [1], each tracing all its
+// elements from the baseline: filled, a comb covers exactly its elements, and one
+// polygon records far smaller in page images and metafiles than one shape per element.
+TBarcodeShape layout(const QRect &rect, int symbology, const QString &data, bool showText,
+                     bool checkDigit, int angle, int module, bool withPolygons,
+                     QPolygon *combs);
+
 // The full-ASCII sequence of a character below 128 in Code 39 (e.g. "a" is "+A"), as the
 // shift characters of Code 93 are written in its full form ("($)", "(%)", "(/)", "(+)").
 QString code39FullAscii(QChar c);

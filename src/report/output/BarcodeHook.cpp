@@ -1,10 +1,12 @@
 // DrawBarcode: paints the geometry of LayoutBarcode on a report canvas.
 #include "report/output/Barcode.h"
+#include "report/output/BarcodeEncoders.h"
 #include "report/output/TolvaCanvas.h"
 
 #include "report/model/TextLayoutCanvas.h"
 
 #include <QFontMetricsF>
+#include <QPaintEngine>
 #include <QPainter>
 
 namespace orv {
@@ -15,21 +17,28 @@ void DrawBarcode(TTolvaCanvas &canvas, const QRect &rect, int symbology, const Q
     QPainter *painter = canvas.painter();
     if (!painter)
         return;
-    const TBarcodeShape shape =
-        LayoutBarcode(rect, symbology, data, showText, checkDigit, angle, module);
+    // On a raster device upright elements are filled as rectangles, the fastest there;
+    // recording devices (page images, metafiles) get two polygons, the spaces and the bars.
+    const bool raster = angle % 90 == 0 && painter->paintEngine()
+        && painter->paintEngine()->type() == QPaintEngine::Raster;
+    QPolygon combs[2];
+    const TBarcodeShape shape = barcode::layout(rect, symbology, data, showText, checkDigit,
+                                                angle, module, false, raster ? nullptr : combs);
     if (shape.bars.empty())
         return;
     painter->save();
     painter->setRenderHint(QPainter::Antialiasing, false);
     painter->setPen(Qt::NoPen);
-    const bool straight = angle % 90 == 0;
-    for (const TBarcodeShape::Bar &bar : shape.bars) {
-        const QColor colour = bar.black ? Qt::black : Qt::white;
-        if (straight) {
-            painter->fillRect(bar.rect, colour);
-        } else {
-            painter->setBrush(colour);
-            painter->drawPolygon(bar.polygon);
+    if (raster) {
+        for (const TBarcodeShape::Bar &bar : shape.bars)
+            painter->fillRect(bar.rect, bar.black ? Qt::black : Qt::white);
+    } else {
+        // The spaces first, in white, so that they cover what lies beneath; then the bars.
+        for (int black = 0; black < 2; ++black) {
+            if (combs[black].isEmpty())
+                continue;
+            painter->setBrush(black ? Qt::black : Qt::white);
+            painter->drawPolygon(combs[black], Qt::WindingFill);
         }
     }
     for (const TBarcodeShape::Text &t : shape.texts) {

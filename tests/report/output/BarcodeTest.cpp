@@ -204,7 +204,14 @@ TEST_F(BarcodeTest, GeometryFollowsRotationModuleAndText)
     ASSERT_EQ(text.texts.size(), 1u);
     EXPECT_EQ(text.texts[0].text, QStringLiteral("5901234123457"));
     EXPECT_EQ(text.texts[0].topLeft, rect.topLeft());
-    EXPECT_TRUE(LayoutBarcode(rect, bcEan13, QString(), true, true, 0, 4).texts.size() <= 1);
+    // No data, no code (rather than a code of zeros).
+    EXPECT_TRUE(LayoutBarcode(rect, bcEan13, QStringLiteral("  "), true, true, 0, 4).bars.empty());
+    // Any other angle: slanted polygons, the code's bounding box still at the corner.
+    const TBarcodeShape slanted = LayoutBarcode(rect, bcCode39, QStringLiteral("A1"), false, false, 30, 3);
+    ASSERT_FALSE(slanted.bars.empty());
+    EXPECT_EQ(slanted.bounds.topLeft(), rect.topLeft());
+    EXPECT_EQ(slanted.bars.front().polygon.size(), 4);
+    EXPECT_NE(slanted.bars.front().polygon.at(0).x(), slanted.bars.front().polygon.at(1).x());
 }
 
 TEST_F(BarcodeTest, DrawingLeavesTheCanvasStateAndPaintsSpacesWhite)
@@ -344,4 +351,29 @@ TEST_F(BarcodeTest, AddOnsAreReadBesideTheirMainCode)
         const QString got = zbarRead(img, {QStringLiteral("-Sean2.enable"), QStringLiteral("-Sean5.enable")});
         EXPECT_TRUE(got.contains(addOn)) << addOn.toStdString() << " read as " << got.toStdString();
     }
+}
+
+// A barcode element of a store page, through the page drawing, in a PNG page.
+TEST_F(BarcodeTest, StorePagesShowTheirBarcodes)
+{
+    if (!haveTool("zbarimg"))
+        GTEST_SKIP() << "zbarimg is not installed";
+    TSestVystup store;
+    auto e = outtest::element(ekBarcode);
+    e->PenStyle = bcCode128B;
+    e->PenWidth = 12;
+    e->Flags = efPrintText;
+    e->Angle = 90;
+    auto item = std::make_unique<TVystPrvek>(e.get(), 100, 100, 300, 80);
+    TRadky lines;
+    lines.Lines.resize(1);
+    lines.Lines[0].Runs.resize(1);
+    lines.Lines[0].Runs[0].Chars = QStringLiteral("11 373.1");
+    item->SetLines(lines);
+    item->LastLine = 0;
+    store.AddItem(std::move(item), 0);
+    QTemporaryDir dir;
+    const QString png = dir.filePath(QStringLiteral("page.png"));
+    ASSERT_TRUE(store.SavePagePng(png, 0, 300));
+    EXPECT_EQ(zbarRead(QImage(png)), QStringLiteral("11 373.1"));
 }

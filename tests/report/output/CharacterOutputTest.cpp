@@ -2,9 +2,11 @@
 // iconv and recode), and raw jobs to a text-only CUPS queue.
 #include "OutputTestSupport.h"
 #include "QStringPrint.h"
+#include "RunTestSupport.h"
 
 #include "core/CodePage.h"
 #include "report/model/PageSetup.h"
+#include "report/output/PrinterMetrics.h"
 #include "report/output/Sestava.h"
 #include "report/output/TextPrinterCups.h"
 #include "report/output/ZnakovePole.h"
@@ -303,5 +305,39 @@ TEST_F(CharacterOutputTest, RawJobReachesATextOnlyQueue)
     // A queue that does not exist is an error with a message, not a success.
     EXPECT_FALSE(PrintText(store, QStringLiteral("neni"), 1, 2, nullptr, QString(), 1, &error));
     EXPECT_FALSE(error.isEmpty());
+    cupsSetServer(nullptr);
+}
+
+// Printing a report on the default printer, a text-only queue: the run's pages go out as
+// one raw job, and the queue's file gets exactly the job's bytes.
+TEST_F(CharacterOutputTest, ReportPrintedOnATextOnlyPrinterArrivesAsRawText)
+{
+    orv::testing::CupsTestServer cups;
+    ORV_START_CUPS_OR_SKIP(cups);
+    const QString out = cups.addTextOnlyQueue(QStringLiteral("znakova"));
+    ASSERT_FALSE(out.isEmpty()) << cups.error().toStdString();
+    ASSERT_TRUE(cups.setDefault(QStringLiteral("znakova")));
+    cups.exportEnvironment();
+    cupsSetServer(nullptr);
+
+    runtest::MemoryBridge data;
+    data.Columns = {"Name"};
+    data.Rows = {{QStringLiteral("Přehled")}, {QStringLiteral("ocel 20 °C")}};
+    TSestava rep;
+    rep.DataSource = &data;
+    rep.IsStored = true;
+    rep.Predloha = {"I,3,2,1,20,0", "T,2,Name,0,0,200,20,Roman 10cpi,10,0,0,0,0,238"};
+    rep.ExportLanguage = slCP852;
+    sestavaEntryPoints() = TSestavaEntryPoints();
+    InstallCharacterOutput(sestavaEntryPoints());
+    ASSERT_TRUE(sestavaEntryPoints().IsCharacterPrinter(-1));
+
+    EXPECT_EQ(rep.Print(), seOk);
+    const QByteArray bytes = cups.waitForOutput(out);
+    EXPECT_EQ(bytes, TextPrinterJob(rep.Vystup, 1, 9999, nullptr)) << cups.log().toStdString();
+    EXPECT_TRUE(bytes.startsWith("P\xFD" "ehled")) << bytes.toStdString();
+    EXPECT_TRUE(bytes.contains("ocel 20 \xF8" "C")) << bytes.toStdString();
+    sestavaEntryPoints() = TSestavaEntryPoints();
+    SetCurrentPrinter(nullptr);
     cupsSetServer(nullptr);
 }
