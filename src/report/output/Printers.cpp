@@ -182,23 +182,18 @@ int PrintStore(TSestavaTyp &report, const TPrintJob &job)
     int result = seOk;
     if (text) {
         auto &ep = sestavaEntryPoints();
-        if (!ep.CharacterOutput)
-            return seNotReady;
         const int savedStart = report.StartPage, savedEnd = report.EndPage, savedCopies = report.PrintCopies;
         report.StartPage = job.FirstPage;
         report.EndPage = job.LastPage;
         report.PrintCopies = job.Copies;
         if (!job.File.isEmpty()) {
             QSaveFile f(job.File);
-            result = f.open(QIODevice::WriteOnly) && ep.CharacterOutput(report, f) == seOk && f.commit()
+            result = ep.CharacterOutput && f.open(QIODevice::WriteOnly)
+                             && ep.CharacterOutput(report, f) == seOk && f.commit()
                          ? seOk
                          : seOutputNotWritten;
-        } else if (rawJobSender()) {
-            QBuffer buffer;
-            buffer.open(QIODevice::WriteOnly);
-            result = ep.CharacterOutput(report, buffer);
-            if (result == seOk)
-                result = rawJobSender()(job.PrinterIndex, buffer.data(), job.Title);
+        } else if (ep.PrintText) {
+            result = ep.PrintText(report, job.PrinterIndex, job.AbortFlag);
         } else {
             result = seNotReady;
         }
@@ -213,12 +208,6 @@ int PrintStore(TSestavaTyp &report, const TPrintJob &job)
     }
     store.SetCurrentPage(shown);
     return result;
-}
-
-TRawJobSender &rawJobSender()
-{
-    static TRawJobSender sender;
-    return sender;
 }
 
 TPdfFileAsker &pdfFileAsker()

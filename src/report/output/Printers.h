@@ -75,13 +75,6 @@ int PrintStore(TSestavaTyp &report, const TPrintJob &job);
 } // namespace orv
 
 namespace orv {
-// Sends a finished text-only job (bytes in the printer's code page) to the printer of that
-// index as a raw job; filled in by the layer that talks to CUPS. Returns a TSestError code.
-using TRawJobSender = std::function<int(int printerIndex, const QByteArray &data, const QString &title)>;
-TRawJobSender &rawJobSender();
-} // namespace orv
-
-namespace orv {
 // The file a job on the PDF entry goes to: the port when given, else the one the user
 // names through the asker the window layer installs (empty: none named).
 using TPdfFileAsker = std::function<QString()>;
