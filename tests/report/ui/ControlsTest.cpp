@@ -7,10 +7,13 @@
 #include "report/output/Sestava.h"
 #include "report/ui/ComboBoxPredloha.h"
 #include "report/ui/ComboBoxPrinter.h"
+#include "report/ui/FormInfo.h"
 #include "report/ui/PrintButton.h"
 
 #include <QDir>
 #include <QFile>
+#include <QLabel>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -208,4 +211,41 @@ TEST(TemplateCombo, FolderWithCapitalsInNames)
     EXPECT_EQ(combo.templatePath(), QString());
     combo.setCurrentIndex(0);
     EXPECT_EQ(combo.templatePath(), "/x/Jedna.pts");
+}
+
+TEST(ProgressWindow, RecordTextSendingAndAbort)
+{
+    TFormInfo info(QString::fromUtf8("Informace"));
+    info.ShowRecord(12);
+    EXPECT_EQ(info.textLabel()->text(), QString::fromUtf8("Připravuji tisk položky číslo: 12"));
+    EXPECT_EQ(info.abortButton()->text(), QString::fromUtf8("Přerušit"));
+    EXPECT_FALSE(info.cancelled());
+    info.abortButton()->click();
+    EXPECT_TRUE(info.cancelled());
+    EXPECT_TRUE(*info.abortFlag());
+    info.ShowSending();
+    EXPECT_EQ(info.textLabel()->text(), QString::fromUtf8("Odesílám data do tiskárny ..."));
+    EXPECT_FALSE(info.abortButton()->isEnabled());
+}
+
+TEST(PrintButton, PaintsTheGlyphOfItsState)
+{
+    tPrintButton b;
+    b.resize(75, 25);
+    auto glyphPixels = [&] {
+        const QImage img = b.grab().toImage();
+        // The preview glyph has a light blue lens; the print glyph has none.
+        int blue = 0;
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < img.width(); ++x) {
+                const QColor c = img.pixelColor(x, y);
+                blue += c.blue() > 200 && c.red() < 190 && c.green() > 180;
+            }
+        return blue;
+    };
+    EXPECT_EQ(glyphPixels(), 0);
+    b.setState(tPrintButton::bsPreview);
+    EXPECT_GT(glyphPixels(), 3);
+    b.setShowGlyph(false);
+    EXPECT_EQ(glyphPixels(), 0);
 }
