@@ -8,15 +8,19 @@
 #include "db/DbError.h"
 #include "printouts/DataSetBridge.h"
 #include "report/model/SestavaMessages.h"
+#include "report/output/Printers.h"
 #include "report/output/Sestava.h"
+#include "report/ui/PreviewWindow.h"
+#include "report/ui/ReportUi.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QGuiApplication>
+#include <QApplication>
 #include <QTextStream>
 
 #include <cstdio>
+#include <cstring>
 
 using namespace orv;
 
@@ -39,7 +43,10 @@ const char *const kUsage =
     "  --html FILE         also write every page as HTML: FILE with the page number before\n"
     "                      the extension, pictures beside it\n"
     "  --text FILE         also write the pages as a text file (character output)\n"
-    "  --code-page CP      code page of the text file: ascii, kamenicky, cp852, cp1250 or none\n";
+    "  --code-page CP      code page of the text file: ascii, kamenicky, cp852, cp1250 or none\n"
+    "  --preview           open the preview window on the finished report\n"
+    "  --print-to-pdf FILE print the pages through the printing path into a PDF file\n"
+    "  (with --preview or --print-to-pdf, PNG pages are written only when --out is given)\n";
 
 void err(const QString &text)
 {
@@ -56,9 +63,12 @@ int finish(int code)
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+    bool wantsWindow = false;   // --preview: for a person at a desktop
+    for (int i = 1; i < argc; ++i)
+        wantsWindow = wantsWindow || std::strcmp(argv[i], "--preview") == 0;
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !wantsWindow)
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
+    QApplication app(argc, argv);
     QStringList args = app.arguments();
     args.removeFirst();
     if (args.size() < 3 || args.contains("--help")) {
@@ -79,6 +89,8 @@ int main(int argc, char **argv)
     QString pdf, rtf, html;   // file exports
     QString textFile;
     int codePage = slUndefined;
+    bool preview = false, outGiven = false;
+    QString printPdf;
     for (int i = 0; i < args.size(); ++i) {
         const QString a = args.at(i);
         auto value = [&]() -> QString {
@@ -122,6 +134,11 @@ int main(int argc, char **argv)
             oneRecord = true;
         } else if (a == "--out") {
             out = value();
+            outGiven = true;
+        } else if (a == "--preview") {
+            preview = true;
+        } else if (a == "--print-to-pdf") {
+            printPdf = value();
         } else if (a == "--dpi") {
             dpi = std::clamp(value().toInt(), 10, 1200);
         } else if (a == "--emf") {
@@ -195,9 +212,11 @@ int main(int argc, char **argv)
         err(QStringLiteral("the report made no page"));
         return finish(seNotReady);
     }
+    const bool pngs = outGiven || (!preview && printPdf.isEmpty());
     const QString outDir = QFileInfo(out).absolutePath();
-    QDir().mkpath(outDir);
-    for (int i = startPage - 1; i < pages; ++i) {
+    if (pngs)
+        QDir().mkpath(outDir);
+    for (int i = startPage - 1; pngs && i < pages; ++i) {
         const QString file = QStringLiteral("%1-%2.png").arg(out).arg(i + 1);
         if (!report.Vystup.SavePagePng(file, i, dpi)) {
             err(QStringLiteral("cannot write %1").arg(file));
@@ -234,5 +253,26 @@ int main(int argc, char **argv)
     }
     QTextStream(stdout) << QStringLiteral("%1 records, %2 pages").arg(report.RecordsPrinted).arg(pages)
                         << Qt::endl;
+    // Printing and the preview window.
+    if (!printPdf.isEmpty()) {
+        TPrintJob job;
+        job.PrinterIndex = PdfPrinterIndex();
+        job.File = QFileInfo(printPdf).absoluteFilePath();
+        job.FirstPage = startPage;
+        job.LastPage = endPage;
+        job.Title = report.Popis;
+        const int r = PrintStore(report, job);
+        if (r != seOk)
+            return finish(r);
+        QTextStream(stdout) << job.File << Qt::endl;
+    }
+    if (preview) {
+        InstallReportUi();
+        report.Vystup.SetRange(startPage, endPage, report.ExportLanguage, report.PrintCopies);
+        report.Vystup.SetLineSpacing(report.LineHeightCode);
+        TPreviewOptions options;
+        options.WindowState = wsNormal;
+        ShowPreview(report, options);
+    }
     return finish(seOk);
 }

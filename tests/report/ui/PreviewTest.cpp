@@ -1,0 +1,330 @@
+// The preview window on a three-page report: zoom steps, page navigation and keys, the
+// page question, leaving the window, and saving pages through the save dialog's path.
+
+#include "UiTestSupport.h"
+
+#include "report/model/PageSetup.h"
+#include "report/output/Sestava.h"
+#include "report/ui/PreviewWindow.h"
+#include "report/ui/ReportUi.h"
+
+#include <QAbstractButton>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+using namespace orv;
+
+namespace {
+
+class PreviewTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        uitest::fillRows(data);
+        report.DataSource = &data;
+        report.IsStored = true;
+        report.Predloha = uitest::threePageTemplate();
+        ASSERT_EQ(report.Run(), seOk);
+        report.Vystup.SetRange(1, 9999, 0, 1);
+        ASSERT_EQ(report.Vystup.PageCount(), 3);
+    }
+    void TearDown() override { textAsker() = {}; }
+
+    uitest::Messages msg;
+    runtest::MemoryBridge data;
+    TSestava report;
+};
+
+QByteArray head(const QString &file, int n)
+{
+    QFile f(file);
+    f.open(QIODevice::ReadOnly);
+    return f.read(n);
+}
+
+} // namespace
+
+TEST_F(PreviewTest, ZoomStepsAndPercentages)
+{
+    EXPECT_EQ(TFormSestP::zoomStepFor(90), 5);
+    EXPECT_EQ(TFormSestP::zoomStepFor(92), 6);
+    EXPECT_EQ(TFormSestP::zoomStepFor(10), 0);
+    EXPECT_EQ(TFormSestP::zoomStepFor(100), 6);
+    EXPECT_EQ(TFormSestP::zoomStepFor(1000), 10);
+    EXPECT_EQ(TFormSestP::zoomCaption(5), "83 %");
+
+    TPreviewOptions o;
+    o.Zoom = 90;
+    o.WindowState = wsNormal;
+    TFormSestP w(report, o);
+    EXPECT_EQ(w.zoomStep(), 5);
+    EXPECT_TRUE(w.button("zoom5")->isChecked());
+    const TPageSetup &ps = pageSetup();
+    EXPECT_EQ(w.panel()->width(), qRound(ps.sheetWidth() * 0.83));
+    EXPECT_EQ(w.pageRect().left(), qRound(ps.MarginLeft * 0.83));
+    w.button("zoom6")->click();
+    EXPECT_EQ(w.zoomStep(), 6);
+    EXPECT_FALSE(w.button("zoom5")->isChecked());
+    // At 100 % one hundredth of an inch is one pixel.
+    EXPECT_EQ(w.panel()->size(), QSize(ps.sheetWidth(), ps.sheetHeight()));
+
+    // What the panel shows is the page: the text is dark on white.
+    w.show();
+    const QImage shot = w.panel()->grab().toImage();
+    int dark = 0;
+    for (int y = 0; y < shot.height(); y += 2)
+        for (int x = 0; x < shot.width(); x += 2)
+            dark += qGray(shot.pixel(x, y)) < 128;
+    EXPECT_GT(dark, 50);
+}
+
+TEST_F(PreviewTest, NavigationButtonsAndKeys)
+{
+    TPreviewOptions o;
+    o.WindowState = wsNormal;
+    TFormSestP w(report, o);
+    w.show();
+    EXPECT_EQ(w.currentPage(), 0);
+    EXPECT_EQ(w.currentLabel()->text(), "1");
+    EXPECT_EQ(w.totalLabel()->text(), "3");
+    EXPECT_EQ(w.totalLabel()->toolTip(), "Celkem stran");
+    EXPECT_FALSE(w.button("first")->isEnabled());
+    EXPECT_FALSE(w.button("previous")->isEnabled());
+    EXPECT_TRUE(w.button("next")->isEnabled());
+    w.button("next")->click();
+    EXPECT_EQ(w.currentPage(), 1);
+    EXPECT_TRUE(w.button("first")->isEnabled());
+    w.button("last")->click();
+    EXPECT_EQ(w.currentPage(), 2);
+    EXPECT_FALSE(w.button("next")->isEnabled());
+    EXPECT_FALSE(w.button("last")->isEnabled());
+    EXPECT_EQ(w.currentLabel()->text(), "3");
+
+    QTest::keyClick(&w, Qt::Key_PageUp);
+    EXPECT_EQ(w.currentPage(), 1);
+    QTest::keyClick(&w, Qt::Key_PageUp, Qt::ControlModifier);
+    EXPECT_EQ(w.currentPage(), 0);
+    QTest::keyClick(&w, Qt::Key_PageUp);
+    EXPECT_EQ(w.currentPage(), 0);
+    QTest::keyClick(&w, Qt::Key_PageDown, Qt::ControlModifier);
+    EXPECT_EQ(w.currentPage(), 2);
+    QTest::keyClick(&w, Qt::Key_PageDown);
+    EXPECT_EQ(w.currentPage(), 2);
+    EXPECT_EQ(report.Vystup.CurrentPage, 2);
+}
+
+TEST_F(PreviewTest, ShowPageQuestion)
+{
+    report.Vystup.SetRange(2, 9999, 0, 1);
+    TPreviewOptions o;
+    o.WindowState = wsNormal;
+    TFormSestP w(report, o);
+    EXPECT_EQ(w.currentPage(), 1);   // opens on the first page of the range
+    QString asked, initial;
+    QStringList answers{"3", "abc", "99", "-4"};
+    textAsker() = [&](QWidget *, const QString &title, const QString &label, const QString &init)
+        -> std::optional<QString> {
+        asked = title + "/" + label;
+        initial = init;
+        return answers.takeFirst();
+    };
+    w.GoToPage();
+    EXPECT_EQ(asked, QString::fromUtf8("Výběr stránky/Stránka číslo:"));
+    EXPECT_EQ(initial, "2");
+    EXPECT_EQ(w.currentPage(), 2);
+    w.GoToPage();   // not a number: the first page of the range
+    EXPECT_EQ(w.currentPage(), 1);
+    w.GoToPage();   // beyond the end: the last page
+    EXPECT_EQ(w.currentPage(), 2);
+    w.GoToPage();
+    EXPECT_EQ(w.currentPage(), 0);
+    textAsker() = [](QWidget *, const QString &, const QString &, const QString &) {
+        return std::optional<QString>();
+    };
+    w.GoToPage();   // cancelled
+    EXPECT_EQ(w.currentPage(), 0);
+}
+
+TEST_F(PreviewTest, EscapeAndCloseResults)
+{
+    for (bool edit : {false, true}) {
+        TPreviewOptions o;
+        o.WindowState = wsNormal;
+        o.EditAllowed = edit;
+        TFormSestP w(report, o);
+        EXPECT_EQ(w.button("edit")->isEnabled(), edit);
+        EXPECT_EQ(w.button("close")->toolTip(),
+                  edit ? QString::fromUtf8("Ukončit opravu předlohy") : QString::fromUtf8("Zavřít náhled"));
+        QTimer::singleShot(0, &w, [&w] { QTest::keyClick(&w, Qt::Key_Escape); });
+        EXPECT_EQ(w.exec(), edit ? TFormSestP::mrEdit : TFormSestP::mrClose) << edit;
+    }
+    TPreviewOptions o;
+    o.WindowState = wsNormal;
+    o.EditAllowed = true;
+    TFormSestP w(report, o);
+    QTimer::singleShot(0, &w, [&w] { w.button("close")->click(); });
+    EXPECT_EQ(w.exec(), TFormSestP::mrClose);
+}
+
+TEST_F(PreviewTest, CustomCommandGetsTheCurrentPage)
+{
+    int page = -1;
+    report.OnPreviewCustomEvent = [&](TSestava &, int p) { page = p; };
+    TPreviewOptions o;
+    o.WindowState = wsNormal;
+    o.CustomVisible = true;
+    o.CustomHint = "Odeslat";
+    TFormSestP w(report, o);
+    w.show();
+    EXPECT_TRUE(w.button("custom")->isVisible());
+    EXPECT_EQ(w.button("custom")->toolTip(), "Odeslat");
+    w.NextPage();
+    w.button("custom")->click();
+    EXPECT_EQ(page, 1);
+}
+
+TEST_F(PreviewTest, AllPagesAsMetafilesAskOnceBeforeOverwriting)
+{
+    QTemporaryDir dir;
+    uitest::SaveAnswers save;
+    TPreviewOptions o;
+    o.WindowState = wsNormal;
+    TFormSestP w(report, o);
+    w.NextPage();
+
+    save.files << dir.filePath("Zprava.wmf");
+    w.SaveMetafilePages();
+    ASSERT_EQ(save.asked.size(), 1u);
+    EXPECT_EQ(save.asked[0].Title, QString::fromUtf8("Výběr souboru"));
+    EXPECT_EQ(save.asked[0].DefaultSuffix, "wmf");
+    EXPECT_FALSE(save.asked[0].ConfirmOverwrite);
+    EXPECT_EQ(save.asked[0].Filters,
+              (QStringList{"Enhanced meta file (*.emf)", "Windows meta file (*.wmf)"}));
+    for (int i = 1; i <= 3; ++i) {
+        const QString f = dir.filePath(QStringLiteral("Zprava%1.wmf").arg(i));
+        ASSERT_TRUE(QFileInfo::exists(f)) << f.toStdString();
+        // A placeable Windows metafile.
+        EXPECT_EQ(head(f, 4), QByteArray::fromHex("d7cdc69a"));
+    }
+    EXPECT_TRUE(msg.texts.isEmpty());
+    EXPECT_EQ(w.currentPage(), 1);   // the page shown before is shown again
+
+    // Under an .emf name: enhanced metafiles; the files are there already, so the user is
+    // asked once, and "No" writes nothing.
+    save.files << dir.filePath("Zprava.emf");
+    w.SaveMetafilePages();
+    for (int i = 1; i <= 3; ++i)
+        EXPECT_EQ(head(dir.filePath(QStringLiteral("Zprava%1.emf").arg(i)), 4), QByteArray::fromHex("01000000"));
+    EXPECT_TRUE(msg.texts.isEmpty());
+    const QDateTime before = QFileInfo(dir.filePath("Zprava2.emf")).lastModified();
+    msg.answer = false;
+    save.files << dir.filePath("Zprava.emf");
+    QFile::remove(dir.filePath("Zprava3.emf"));
+    w.SaveMetafilePages();
+    EXPECT_EQ(msg.texts.size(), 1);
+    EXPECT_EQ(msg.captions.value(0), QString::fromUtf8("Potvrzení"));
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath("Zprava3.emf")));
+    EXPECT_EQ(QFileInfo(dir.filePath("Zprava2.emf")).lastModified(), before);
+
+    // The current page alone, read back by the metafile converter.
+    save.files << dir.filePath("Strana.WMF");
+    w.SaveMetafilePage();
+    ASSERT_TRUE(QFileInfo::exists(dir.filePath("Strana.WMF")));
+    EXPECT_EQ(head(dir.filePath("Strana.WMF"), 4), QByteArray::fromHex("d7cdc69a"));
+    if (uitest::have("wmf2svg")) {
+        int code = 0;
+        uitest::run("wmf2svg", {"-o", dir.filePath("strana.svg"), dir.filePath("Strana.WMF")}, &code);
+        EXPECT_EQ(code, 0);
+        QFile svg(dir.filePath("strana.svg"));
+        ASSERT_TRUE(svg.open(QIODevice::ReadOnly));
+        // libwmf writes one text element per character.
+        QString text;
+        const QRegularExpression chars(">([^<]*)</text>");
+        for (auto it = chars.globalMatch(QString::fromUtf8(svg.readAll())); it.hasNext();)
+            text += it.next().captured(1);
+        EXPECT_TRUE(text.contains("14 220")) << text.toStdString();
+    }
+}
+
+TEST_F(PreviewTest, SavesGoThroughTheWritersEntryPoints)
+{
+    QTemporaryDir dir;
+    uitest::SaveAnswers save;
+    auto saved = sestavaEntryPoints();
+    TPreviewOptions o;
+    o.WindowState = wsNormal;
+    TFormSestP w(report, o);
+
+    // A writer that is not there: the user is told and nothing is left behind.
+    sestavaEntryPoints().Rtf = nullptr;
+    save.files << dir.filePath("Zprava.rtf");
+    w.SaveRtf();
+    EXPECT_EQ(msg.texts.value(0), QString::fromUtf8("Výstupní soubor se nepodařilo uložit."));
+    EXPECT_EQ(msg.captions.value(0), "Chyba");
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath("Zprava.rtf")));
+
+    // With writers present, the chosen names are kept as typed (with the default suffix).
+    int htmlPages = 0;
+    QStringList pictures;
+    sestavaEntryPoints().Rtf = [](TSestVystup &st, QIODevice &d) {
+        d.write("{\\rtf1 pages " + QByteArray::number(st.PageCount()) + "}");
+        return int(seOk);
+    };
+    sestavaEntryPoints().Pdf = [](TSestVystup &, QIODevice &d) { d.write("%PDF-1.4"); return int(seOk); };
+    sestavaEntryPoints().CharacterOutput = [](TSestavaTyp &, QIODevice &d) { d.write("text"); return int(seOk); };
+    sestavaEntryPoints().HtmlPage = [&](TSestVystup &, QIODevice &d, const QString &, int page, const QString &pic) {
+        ++htmlPages;
+        pictures << pic;
+        d.write("<html>" + QByteArray::number(page) + "</html>");
+        return int(seOk);
+    };
+    save.files << dir.filePath("Velka") << dir.filePath("Dokument.pdf") << dir.filePath("Text.txt");
+    w.SaveRtf();
+    w.SavePdf();
+    w.SaveText();
+    EXPECT_EQ(head(dir.filePath("Velka.rtf"), 14), "{\\rtf1 pages 3");
+    EXPECT_EQ(head(dir.filePath("Dokument.pdf"), 8), "%PDF-1.4");
+    EXPECT_EQ(head(dir.filePath("Text.txt"), 4), "text");
+    EXPECT_EQ(save.asked[1].Filters, (QStringList{"Soubor RTF (*.rtf)", QString::fromUtf8("Všechny soubory (*)")}));
+    EXPECT_TRUE(save.asked[1].ConfirmOverwrite);
+
+    save.files << dir.filePath("Stranky.html");
+    w.SaveHtmlPages();
+    EXPECT_EQ(htmlPages, 3);
+    EXPECT_EQ(head(dir.filePath("Stranky2.html"), 7), "<html>1");
+    EXPECT_EQ(pictures.value(2), "Stranky3_.bmp");
+    EXPECT_EQ(msg.texts.size(), 1);
+    sestavaEntryPoints() = saved;
+}
+
+TEST_F(PreviewTest, ReportPreviewOpensTheWindow)
+{
+    auto saved = sestavaEntryPoints();
+    sestavaEntryPoints().Preview = nullptr;
+    InstallReportUi();
+    ASSERT_TRUE(bool(sestavaEntryPoints().Preview));
+    bool opened = false;
+    // The run shows its progress window first; the preview follows when the run is done.
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto *w = qobject_cast<TFormSestP *>(QApplication::activeModalWidget());
+        if (!w)
+            return;
+        poll.stop();
+        opened = true;
+        EXPECT_EQ(w->zoomStep(), 5);
+        EXPECT_EQ(w->totalLabel()->text(), "3");
+        w->CloseCommand();
+    });
+    poll.start(5);
+    EXPECT_EQ(report.PreviewAt(QRect(), 0, 90, wsNormal), TFormSestP::mrClose);
+    EXPECT_TRUE(opened);
+    sestavaEntryPoints() = saved;
+}
