@@ -1,0 +1,402 @@
+#!/usr/bin/env python3
+"""Writes the four templates of the material printouts into data/tisky/.
+
+    tools/printout-templates/make_templates.py [output folder]
+
+The templates are .pts files (windows-1250, CR LF, one comma-separated record per line).
+The print dialogs attach their detail reports in a fixed order; a placeholder of detail n
+(element kind 15) prints detail n where it stands, and the lines of detail n's own template
+start with "D<n>,".
+
+Geometry is in hundredths of an inch on A4 portrait (826 x 1169); font sizes in points.
+Colours are 0x00BBGGRR values (or palette indexes 0..15).
+"""
+
+import os
+import sys
+
+# ---------------------------------------------------------------------------- look
+
+PAPER_W, PAPER_H = 826, 1169
+MARGIN_L, MARGIN_R, MARGIN_T, MARGIN_B = 70, 60, 55, 50
+W = PAPER_W - MARGIN_L - MARGIN_R          # printable width: 696
+
+
+def rgb(r, g, b):
+    return (b << 16) | (g << 8) | r
+
+
+INK = rgb(33, 37, 41)          # body text
+ACCENT = rgb(18, 60, 105)      # headings, title rule
+SUBTLE = rgb(98, 106, 120)     # captions, footer
+BAND = rgb(232, 238, 245)      # heading bands
+ZEBRA = rgb(246, 248, 251)     # group bands
+RULE = rgb(205, 212, 222)      # thin table rules
+WHITE = 15
+
+FONT = "Arial"
+
+# Text flags (with the alignment in the same field).
+LEFT, RIGHT, CENTER = 0, 1, 2
+MULTI, GROW = 0x10, 0x40
+# Style bits.
+BOLD, ITALIC = 1, 2
+# Frame bits.
+F_TOP, F_BOTTOM = 2, 8
+
+
+def q(text):
+    return '"' + text.replace('"', '""') + '"'
+
+
+def text(sec, l, t, w, h, s, size=9, color=INK, style=0, align=LEFT, frame=0, cond=""):
+    return (f"{sec},1,0,{l},{t},{w},{h},{FONT},{size},{color},{style},{align},{frame},238,"
+            f"{q(s)},0,0,0,{q(cond)},0,\"\"")
+
+
+def field(sec, name, l, t, w, h, size=9, color=INK, style=0, align=LEFT, frame=0, cond=""):
+    return (f"{sec},2,{name},{l},{t},{w},{h},{FONT},{size},{color},{style},{align},{frame},238,"
+            f"\"\",0,0,0,{q(cond)},0,\"\"")
+
+
+def variable(sec, index, fmt, l, t, w, h, size=7, color=SUBTLE, style=0, align=LEFT):
+    return (f"{sec},5,{index},{l},{t},{w},{h},{FONT},{size},{color},{style},{align},0,238,"
+            f"{q(fmt)},0,0,0,\"\",0,\"\"")
+
+
+def hline(sec, l, t, w, pen=1, color=RULE):
+    # A horizontal rule along the top edge of a flat box.
+    return f"{sec},7,0,{l},{t},{w},{pen + 1},,{pen},{color},0,{F_TOP},{WHITE},1,,,,,\"\",0,\"\""
+
+
+def box(sec, l, t, w, h, color):
+    return f"{sec},8,8,{l},{t},{w},{h},,0,{color},0,0,{color},0,,,,,\"\",0,\"\""
+
+
+def detail(sec, n, h=1):
+    return f"{sec},15,{n},0,0,{W},{h}"
+
+
+# ---------------------------------------------------------------------------- settings
+
+def settings(description, sections, groups=()):
+    """sections: heights and flags of the five fixed sections as (visible, height, flags);
+    groups: (expression, header visible, header height, footer visible, footer height)."""
+    lines = [f"I,0,{q(description)}", "I,1,5,50,0",
+             f"I,2,0,{PAPER_W},{PAPER_H},{MARGIN_L},{MARGIN_R},{MARGIN_T},{MARGIN_B},1,0"]
+    for i, (visible, height, flags) in enumerate(sections):
+        lines.append(f"I,3,{i},{visible},{height},{flags}")
+    for i, (expr, hv, hh, fv, fh) in enumerate(groups):
+        lines.append(f"I,4,{i},{q(expr)},{hv},{hh},{fv},{fh},0")
+    lines.append("I,5,0")
+    lines.append("I,6,0,8,8,0,1,0,0")
+    return lines
+
+
+# ---------------------------------------------------------------------------- master parts
+
+def title_block(title):
+    """The report header: the running head, the designation in large type, the standard
+    and the material's name. Height 112."""
+    s = "Z"
+    return [
+        text(s, 0, 0, 420, 14, "ORVALIS 2.1  ·  KATALOG KOVOVÝCH MATERIÁLŮ", size=7, color=SUBTLE, style=BOLD),
+        text(s, 420, 0, 200, 14, "Vytištěno", size=7, color=SUBTLE, align=RIGHT),
+        variable(s, 0, "d. m. yyyy", 626, 0, 70, 14, align=RIGHT),
+        hline(s, 0, 16, W, pen=3, color=ACCENT),
+        text(s, 0, 24, W, 16, title.upper(), size=8, color=ACCENT, style=BOLD),
+        field(s, "NormLabel", 0, 40, 470, 40, size=24, color=INK, style=BOLD),
+        box(s, 480, 42, 216, 40, BAND),
+        text(s, 490, 45, 200, 12, "Norma", size=7, color=SUBTLE),
+        field(s, "NormName", 490, 58, 200, 20, size=11, color=ACCENT, style=BOLD),
+        field(s, "MatName", 0, 86, W, 18, size=11, color=SUBTLE),
+        hline(s, 0, 108, W, pen=1, color=RULE),
+    ]
+
+
+def page_header():
+    """Pages after the first: what is printed, and a rule. Height 30."""
+    s = "H"
+    return [
+        field(s, "NormLabel", 0, 0, 250, 16, size=9, color=ACCENT, style=BOLD),
+        field(s, "NormName", 250, 1, 300, 15, size=8, color=SUBTLE),
+        text(s, 550, 1, 146, 15, "pokračování", size=8, color=SUBTLE, style=ITALIC, align=RIGHT),
+        hline(s, 0, 19, W, pen=1, color=RULE),
+    ]
+
+
+def page_footer():
+    """Rule, the catalogue's name and the page numbers. Height 30."""
+    s = "P"
+    return [
+        hline(s, 0, 6, W, pen=1, color=RULE),
+        text(s, 0, 12, 460, 14, "Orvalis 2.1 – katalog kovových materiálů  ·  demoverze", size=7, color=SUBTLE),
+        variable(s, 3, "Strana %d", 496, 12, 150, 14, align=RIGHT),
+        variable(s, 4, "z %d", 648, 12, 48, 14, align=RIGHT),
+    ]
+
+
+def closing(sec):
+    """The end of the printout: a short source note. Height 40."""
+    return [
+        hline(sec, 0, 14, W, pen=1, color=RULE),
+        text(sec, 0, 20, W, 14,
+             "Údaje odpovídají uvedeným normám a slouží pro informaci; pro dodávku platí vždy "
+             "platné znění normy a dodací podmínky.",
+             size=7, color=SUBTLE, style=ITALIC),
+    ]
+
+
+def heading(sec, top, caption):
+    """A section heading: a tinted band with an accent bar. Height 22 from top."""
+    return [
+        box(sec, 0, top, W, 20, BAND),
+        box(sec, 0, top, 5, 20, ACCENT),
+        text(sec, 14, top + 3, W - 20, 15, caption, size=10, color=ACCENT, style=BOLD),
+    ]
+
+
+def memo_block(sec, caption, name, condition):
+    """A heading and a text that grows to its length; printed only when there is text."""
+    return [
+        text(sec, 0, 10, 340, 14, caption, size=8, color=ACCENT, style=BOLD, cond=condition),
+        field(sec, name, 0, 26, 340, 15, size=9, color=INK, align=LEFT | MULTI | GROW, cond=condition),
+    ]
+
+
+def purpose_block(sec):
+    lines = heading(sec, 10, "Použití")
+    lines.append(field(sec, "MatPurposeAll", 6, 38, W - 6, 15, size=9, align=LEFT | MULTI | GROW))
+    return lines
+
+
+def master(description, title, blocks, groups_needed):
+    """blocks: (section code, height, element lines) in print order."""
+    sections = {"Z": (1, 112, 0), "H": (1, 30, 1), "T": (1, 1, 0), "K": (1, 44, 0), "P": (1, 30, 0)}
+    elements = {"Z": title_block(title), "H": page_header(), "T": [], "K": closing("K"), "P": page_footer()}
+    group_sizes = [[0, 0] for _ in range(groups_needed)]
+    for code, height, lines in blocks:
+        if code == "T":
+            sections["T"] = (1, height, 0)
+        else:
+            g = int(code[1:])
+            group_sizes[g][0 if code[0] == "S" else 1] = height
+        elements.setdefault(code, []).extend(lines)
+    groups = [("#MatNumber" if description.startswith("Informace") else "#NormLabel",
+               1 if hh else 0, hh, 1 if fh else 0, fh) for hh, fh in group_sizes]
+    lines = settings(description, [sections[c] for c in "ZHTKP"], groups)
+    order = ["Z", "H", "T", "K", "P"]
+    for g in range(groups_needed):
+        order += [f"S{g}", f"U{g}"]
+    for code in order:
+        lines.extend(elements.get(code, []))
+    return lines
+
+
+# ---------------------------------------------------------------------------- details
+
+def table_head(sec, top, columns):
+    """Column captions and a rule under them. columns: (caption, left, width, align)."""
+    lines = [text(sec, l, top, w, 13, c, size=7, color=SUBTLE, style=BOLD, align=a) for c, l, w, a in columns]
+    lines.append(hline(sec, 0, top + 14, W, pen=1, color=ACCENT))
+    return lines
+
+
+def detail_template(n, description, header, body, body_height, footer_height=12, groups=()):
+    """header: lines of the detail's report header (with its height); body: lines of a row."""
+    head_height, head_lines = header
+    group_defs = [(g[0], 1, g[1], 0, 0) for g in groups]
+    lines = settings(description, [(1, head_height, 0), (0, 0, 0), (1, body_height, 0),
+                                   (1, footer_height, 0), (0, 0, 0)], group_defs)
+    lines += head_lines + body
+    for i, g in enumerate(groups):
+        lines += g[2]
+    return [f"D{n}," + line for line in lines]
+
+
+def equivalents_detail(n):
+    cols = [("Země", 10, 230, LEFT), ("Norma", 250, 200, LEFT), ("Označení", 460, 236, LEFT)]
+    head = heading("Z", 12, "Ekvivalentní označení v zahraničních normách") + table_head("Z", 42, cols)
+    body = [
+        field("T", "CountryName", 10, 2, 230, 15, frame=0),
+        field("T", "CompNormName", 250, 2, 200, 15, color=SUBTLE),
+        field("T", "CompNormLabel", 460, 2, 236, 15, style=BOLD),
+        hline("T", 0, 18, W, pen=1, color=RULE),
+    ]
+    return detail_template(n, "Ekvivalenty", (60, head), body, 20)
+
+
+COMPOSITION_COLS = [("Prvek", 10, 200, LEFT), ("Min. [%]", 220, 140, RIGHT), ("Max. [%]", 370, 140, RIGHT),
+                    ("Poznámka", 540, 156, LEFT)]
+
+
+def composition_detail(n):
+    head = heading("Z", 12, "Chemické složení (hmotnostní %)") + table_head("Z", 42, COMPOSITION_COLS)
+    body = [
+        field("T", "Name", 10, 2, 200, 15, style=BOLD),
+        field("T", "MinText", 220, 2, 140, 15, align=RIGHT),
+        field("T", "MaxText", 370, 2, 140, 15, align=RIGHT),
+        field("T", "ZbytekText", 540, 2, 156, 15, color=ACCENT, style=ITALIC),
+        hline("T", 0, 18, W, pen=1, color=RULE),
+    ]
+    return detail_template(n, "Chemické složení", (60, head), body, 20, footer_height=4)
+
+
+def composition_notes_detail(n):
+    head = [text("Z", 10, 6, W - 10, 14, "Poznámky ke složení", size=8, color=ACCENT, style=BOLD)]
+    body = [
+        field("T", "Name", 10, 1, 60, 14, size=8, style=BOLD),
+        field("T", "Notice", 80, 1, W - 80, 14, size=8, color=INK, align=LEFT | MULTI | GROW),
+    ]
+    return detail_template(n, "Poznámky ke složení", (22, head), body, 16, footer_height=6)
+
+
+def mechanical_detail(n):
+    cols = [("Vlastnost", 24, 300, LEFT), ("Teplota", 330, 70, RIGHT), ("Hodnota", 410, 130, RIGHT),
+            ("Jedn.", 550, 50, LEFT), ("Poznámka", 606, 90, LEFT)]
+    head = heading("Z", 12, "Mechanické vlastnosti")
+    semi = [
+        box("S0", 0, 8, W, 20, ZEBRA),
+        text("S0", 10, 11, 80, 15, "Polotovar:", size=9, color=SUBTLE),
+        field("S0", "Polotovar", 90, 11, W - 100, 15, size=9, style=BOLD),
+    ] + table_head("S0", 32, cols)
+    dimension = [
+        text("S1", 10, 5, 40, 14, "Stav", size=8, color=SUBTLE),
+        field("S1", "StateName", 44, 5, 300, 14, size=8, color=ACCENT, style=BOLD),
+        text("S1", 350, 5, 60, 14, "Rozměr", size=8, color=SUBTLE),
+        field("S1", "Rozmer", 410, 5, 286, 14, size=8, color=ACCENT, style=BOLD),
+    ]
+    body = [
+        field("T", "PropertyName", 24, 1, 300, 14),
+        field("T", "Teplota", 330, 1, 70, 14, color=SUBTLE, align=RIGHT),
+        field("T", "Hodnota", 410, 1, 130, 14, style=BOLD, align=RIGHT),
+        field("T", "Jednotka", 550, 1, 50, 14, color=SUBTLE),
+        field("T", "Notice", 606, 2, 90, 13, size=7, color=SUBTLE, align=LEFT | MULTI | GROW),
+        hline("T", 24, 16, W - 24, pen=1, color=RULE),
+    ]
+    return detail_template(n, "Mechanické vlastnosti", (36, head), body, 17, footer_height=6,
+                           groups=[("#SpNumber", 50, semi), ("#DiNumber", 21, dimension)])
+
+
+def physical_detail(n):
+    cols = [("Vlastnost", 10, 290, LEFT), ("Teplota [°C]", 300, 90, RIGHT), ("Min.", 400, 90, RIGHT),
+            ("Max.", 500, 90, RIGHT), ("Poznámka", 606, 90, LEFT)]
+    head = heading("Z", 12, "Fyzikální vlastnosti") + table_head("Z", 42, cols)
+    body = [
+        field("T", "lkProperty", 10, 2, 290, 15),
+        field("T", "Temperature", 300, 2, 90, 15, color=SUBTLE, align=RIGHT),
+        field("T", "MinValue", 400, 2, 90, 15, align=RIGHT),
+        field("T", "MaxValue", 500, 2, 90, 15, align=RIGHT),
+        field("T", "lkNotice", 606, 3, 90, 14, size=7, color=SUBTLE, align=LEFT | MULTI | GROW),
+        hline("T", 0, 18, W, pen=1, color=RULE),
+    ]
+    return detail_template(n, "Fyzikální vlastnosti", (60, head), body, 20)
+
+
+def heat_treatment_detail(n):
+    cols = [("Způsob zpracování", 10, 200, LEFT), ("Teplota od [°C]", 210, 90, RIGHT),
+            ("do [°C]", 305, 60, RIGHT), ("Ochlazování", 385, 120, LEFT), ("Výdrž", 510, 90, LEFT),
+            ("Poznámka", 606, 90, LEFT)]
+    head = heading("Z", 12, "Tepelné zpracování") + table_head("Z", 42, cols)
+    body = [
+        field("T", "lkProc", 10, 2, 200, 15, style=BOLD),
+        field("T", "MinValue", 210, 2, 90, 15, align=RIGHT),
+        field("T", "MaxValue", 305, 2, 60, 15, align=RIGHT),
+        field("T", "Cool", 385, 2, 120, 15, align=LEFT | MULTI | GROW),
+        field("T", "Stand", 510, 2, 90, 15, align=LEFT | MULTI | GROW),
+        field("T", "Notice", 606, 3, 90, 14, size=7, color=SUBTLE, align=LEFT | MULTI | GROW),
+        hline("T", 0, 18, W, pen=1, color=RULE),
+    ]
+    return detail_template(n, "Tepelné zpracování", (60, head), body, 20)
+
+
+# ---------------------------------------------------------------------------- the four
+
+def ekvivalenty():
+    blocks = [("T", 1, [detail("T", 0)])]
+    return master("Ekvivalenty materiálu", "Ekvivalenty materiálu", blocks, 0) + equivalents_detail(0)
+
+
+def tepzprac():
+    blocks = [("T", 1, [detail("T", 0)])]
+    return master("Tepelné zpracování materiálu", "Tepelné zpracování", blocks, 0) + heat_treatment_detail(0)
+
+
+NOTE_CONDITION = "LENGTH(#MatNotice)>0"
+USER_NOTE_CONDITION = "LENGTH(#Text)>0"
+
+
+def info():
+    blocks = [
+        ("S0", 60, purpose_block("S0")),
+        ("S1", 1, [detail("S1", 0)]),
+        ("T", 1, [detail("T", 2)]),
+        ("U1", 1, [detail("U1", 1)]),
+        ("U0", 46, memo_block("U0", "Poznámka", "MatNotice", NOTE_CONDITION)
+         + side_memo_block("U0", "Poznámka uživatele", "Text", USER_NOTE_CONDITION)),
+    ]
+    return (master("Informace o materiálu", "Informace o materiálu", blocks, 2)
+            + composition_detail(0) + physical_detail(1) + composition_notes_detail(2))
+
+
+def side_memo_block(sec, caption, name, condition):
+    """Like memo_block, in the right half of the section."""
+    return [
+        text(sec, 360, 10, W - 360, 14, caption, size=8, color=ACCENT, style=BOLD, cond=condition),
+        field(sec, name, 360, 26, W - 360, 15, size=9, align=LEFT | MULTI | GROW, cond=condition),
+    ]
+
+
+def infomech():
+    blocks = [
+        ("S0", 60, purpose_block("S0")),
+        ("S1", 1, [detail("S1", 0)]),
+        ("T", 1, [detail("T", 3)]),
+        ("U1", 1, [detail("U1", 1)]),
+        ("U0", 1, [detail("U0", 2)]),
+    ]
+    lines = master("Informace o materiálu včetně mechanických vlastností",
+                   "Informace o materiálu včetně mechanických vlastností", blocks, 2)
+    # The notes close the printout: the report footer holds them above the source note.
+    notes = memo_block("K", "Poznámka", "MatNotice", NOTE_CONDITION)
+    notes += side_memo_block("K", "Poznámka uživatele", "Text", USER_NOTE_CONDITION)
+    footer = closing_at("K", 50)
+    lines = [l for l in lines if not l.startswith("K,")]
+    lines = [("I,3,3,1,94,0" if l.startswith("I,3,3,") else l) for l in lines]
+    insert_at = next(i for i, l in enumerate(lines) if l.startswith("P,"))
+    lines[insert_at:insert_at] = notes + footer
+    return (lines + composition_detail(0) + mechanical_detail(1) + physical_detail(2)
+            + composition_notes_detail(3))
+
+
+def closing_at(sec, top):
+    return [
+        hline(sec, 0, top + 14, W, pen=1, color=RULE),
+        text(sec, 0, top + 20, W, 14,
+             "Údaje odpovídají uvedeným normám a slouží pro informaci; pro dodávku platí vždy "
+             "platné znění normy a dodací podmínky.",
+             size=7, color=SUBTLE, style=ITALIC),
+    ]
+
+
+def write(folder, name, lines):
+    data = ("\r\n".join(lines) + "\r\n").encode("cp1250")
+    path = os.path.join(folder, name)
+    tmp = path + ".tmp"
+    with open(tmp, "wb") as f:
+        f.write(data)
+    os.replace(tmp, path)
+
+
+def main():
+    here = os.path.dirname(os.path.abspath(__file__))
+    folder = sys.argv[1] if len(sys.argv) > 1 else os.path.join(here, "..", "..", "data", "tisky")
+    os.makedirs(folder, exist_ok=True)
+    write(folder, "ekvivalenty.pts", ekvivalenty())
+    write(folder, "info.pts", info())
+    write(folder, "InfoMech.pts", infomech())
+    write(folder, "TepZprac.pts", tepzprac())
+
+
+if __name__ == "__main__":
+    main()
