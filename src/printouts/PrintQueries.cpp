@@ -142,7 +142,10 @@ QStringList processesQuery()
 
 QLocale printLocale()
 {
-    return QLocale(QLocale::Czech, QLocale::CzechRepublic);
+    // Values of tables are written without group separators: "1100", not "1 100".
+    QLocale locale(QLocale::Czech, QLocale::CzechRepublic);
+    locale.setNumberOptions(QLocale::OmitGroupSeparator);
+    return locale;
 }
 
 QString printNumber(const QVariant &value)
@@ -277,8 +280,8 @@ void defineHeatTreatmentFields(db::DataSet &q, db::DataSet &processes)
           "Název", 30);
     shown(q.defineField(QStringLiteral("MinValue")), "Min. hodnota");
     shown(q.defineField(QStringLiteral("MaxValue")), "Max. hodnota");
-    shown(q.defineField(QStringLiteral("Cool")), "Ochlazování", 20);
-    shown(q.defineField(QStringLiteral("Stand")), "Výdrž", 20);
+    shown(q.defineField(QStringLiteral("Cool")), "Výdrž", 20);
+    shown(q.defineField(QStringLiteral("Stand")), "Ochlazování", 20);
     shown(q.defineField(QStringLiteral("Notice")), "Poznámka", 20);
 }
 

@@ -49,7 +49,7 @@ QStringList processesQuery();
 
 // Texts of the printouts, with the decimal comma of the Czech locale.
 QLocale printLocale();
-// A number in its shortest form ("0,42", "1 100"); empty for null or non-numbers.
+// A number in its shortest form ("0,42", "1100"); empty for null or non-numbers.
 QString printNumber(const QVariant &value);
 // "from – to", "max. to", "min. from", or "" (a bound is missing when it is null).
 QString printRange(const QVariant &from, const QVariant &to);

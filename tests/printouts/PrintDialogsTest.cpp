@@ -57,16 +57,23 @@ QStringList cells(const QString &line)
     return out;
 }
 
-// Finds, from line `from` on, the first line whose cells contain `wanted` in this order.
+// Finds, from line `from` on, the first line whose first cell is wanted[0] and that holds
+// the other texts after it, in this order.
 int findRow(const QStringList &lines, int from, const QStringList &wanted)
 {
     for (int i = std::max(0, from); i < lines.size(); ++i) {
-        const QStringList c = cells(lines.at(i));
-        int k = 0;
-        for (const QString &cell : c)
-            if (k < wanted.size() && cell == wanted.at(k))
-                ++k;
-        if (k == wanted.size())
+        const QString line = lines.at(i);
+        const QStringList c = cells(line);
+        if (c.isEmpty() || c.first() != wanted.first())
+            continue;
+        qsizetype at = line.indexOf(wanted.first()) + wanted.first().size();
+        bool all = true;
+        for (int k = 1; k < wanted.size() && all; ++k) {
+            const qsizetype next = line.indexOf(wanted.at(k), at);
+            all = next >= 0;
+            at = next + wanted.at(k).size();
+        }
+        if (all)
             return i;
     }
     return -1;
@@ -225,6 +232,21 @@ TEST_F(DemoPrintouts, EveryPrintoutOfTheFiveMaterialsShowsWhatTheQueriesGive)
             if (found >= 0)
                 at = found + 1;
         }
+    }
+}
+
+// The four printouts of C45 as files to look at (and the README's picture):
+// <build>/printout-samples/<template>.pdf
+TEST_F(DemoPrintouts, SamplePrintouts)
+{
+    const QString out = QStringLiteral(ORVALIS_BINARY_DIR "/printout-samples/");
+    QDir().mkpath(out);
+    const char *names[] = {"ekvivalenty", "info", "InfoMech", "TepZprac"};
+    for (int kind = 0; kind < 4; ++kind) {
+        auto dialog = makeDialog(kind, env(materialOf(QStringLiteral("C45"))));
+        const QString file = out + QString::fromLatin1(names[kind]) + QStringLiteral("-c45.pdf");
+        EXPECT_EQ(dialog->printToPdf(file), 0);
+        EXPECT_GE(pdfPages(file), 1);
     }
 }
 
@@ -420,6 +442,7 @@ TEST(PrintTexts, RangesAndNumbersUseTheDecimalComma)
 {
     EXPECT_EQ(printNumber(0.42), QStringLiteral("0,42"));
     EXPECT_EQ(printNumber(QVariant()), QString());
+    EXPECT_EQ(printNumber(1100), QStringLiteral("1100"));
     EXPECT_EQ(printRange(0.42, 0.5), QStringLiteral("0,42 – 0,5"));
     EXPECT_EQ(printRange(QVariant(), 0.035), QStringLiteral("max. 0,035"));
     EXPECT_EQ(printRange(480, QVariant()), QStringLiteral("min. 480"));

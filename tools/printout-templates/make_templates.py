@@ -131,8 +131,8 @@ def page_footer():
     return [
         hline(s, 0, 6, W, pen=1, color=RULE),
         text(s, 0, 12, 460, 14, "Orvalis 2.1 – katalog kovových materiálů  ·  demoverze", size=7, color=SUBTLE),
-        variable(s, 3, "Strana %d", 496, 12, 150, 14, align=RIGHT),
-        variable(s, 4, "z %d", 648, 12, 48, 14, align=RIGHT),
+        variable(s, 3, "Strana %d", 516, 12, 150, 14, align=RIGHT),
+        variable(s, 4, "z %d", 670, 12, 26, 14, align=LEFT),
     ]
 
 
@@ -156,41 +156,46 @@ def heading(sec, top, caption):
     ]
 
 
-def memo_block(sec, caption, name, condition):
-    """A heading and a text that grows to its length; printed only when there is text."""
+def memo_block(sec, caption, name, condition, left=0, width=340):
+    """A caption and a text that grows to its length; printed only when there is text."""
     return [
-        text(sec, 0, 10, 340, 14, caption, size=8, color=ACCENT, style=BOLD, cond=condition),
-        field(sec, name, 0, 26, 340, 15, size=9, color=INK, align=LEFT | MULTI | GROW, cond=condition),
+        text(sec, left, 10, width, 14, caption, size=8, color=ACCENT, style=BOLD, cond=condition),
+        field(sec, name, left, 26, width, 15, size=9, color=INK, align=LEFT | MULTI | GROW, cond=condition),
     ]
 
 
 def purpose_block(sec):
     lines = heading(sec, 10, "Použití")
-    lines.append(field(sec, "MatPurposeAll", 6, 38, W - 6, 15, size=9, align=LEFT | MULTI | GROW))
+    lines.append(field(sec, "MatPurposeAll", 14, 36, W - 14, 15, size=9, align=LEFT | MULTI | GROW))
     return lines
 
 
-def master(description, title, blocks, groups_needed):
-    """blocks: (section code, height, element lines) in print order."""
-    sections = {"Z": (1, 112, 0), "H": (1, 30, 1), "T": (1, 1, 0), "K": (1, 44, 0), "P": (1, 30, 0)}
-    elements = {"Z": title_block(title), "H": page_header(), "T": [], "K": closing("K"), "P": page_footer()}
-    group_sizes = [[0, 0] for _ in range(groups_needed)]
-    for code, height, lines in blocks:
-        if code == "T":
-            sections["T"] = (1, height, 0)
-        else:
-            g = int(code[1:])
-            group_sizes[g][0 if code[0] == "S" else 1] = height
-        elements.setdefault(code, []).extend(lines)
-    groups = [("#MatNumber" if description.startswith("Informace") else "#NormLabel",
-               1 if hh else 0, hh, 1 if fh else 0, fh) for hh, fh in group_sizes]
-    lines = settings(description, [sections[c] for c in "ZHTKP"], groups)
-    order = ["Z", "H", "T", "K", "P"]
-    for g in range(groups_needed):
-        order += [f"S{g}", f"U{g}"]
-    for code in order:
-        lines.extend(elements.get(code, []))
-    return lines
+def notes_block(sec):
+    """The material's note and the user's note side by side."""
+    return (memo_block(sec, "Poznámka", "MatNotice", "LENGTH(#MatNotice)>0", 0, 340)
+            + memo_block(sec, "Poznámka uživatele", "Text", "LENGTH(#Text)>0", 356, W - 356))
+
+
+def shift(lines, dy):
+    """The lines with their tops moved down by dy (the top is the fifth field)."""
+    out = []
+    for line in lines:
+        parts = line.split(",", 5)
+        parts[4] = str(int(parts[4]) + dy)
+        out.append(",".join(parts))
+    return out
+
+
+def master(description, title, blocks):
+    """blocks: (height, element lines of section T with tops from 0) stacked in the body.
+    Details and growing texts each stand in a band of their own, so that whatever grows
+    above moves the rest down."""
+    body, y = [], 0
+    for height, lines in blocks:
+        body += shift(lines, y)
+        y += height
+    lines = settings(description, [(1, 112, 0), (1, 30, 1), (1, y, 0), (1, 44, 0), (1, 30, 0)])
+    return lines + title_block(title) + page_header() + body + closing("K") + page_footer()
 
 
 # ---------------------------------------------------------------------------- details
@@ -252,8 +257,8 @@ def composition_notes_detail(n):
 
 
 def mechanical_detail(n):
-    cols = [("Vlastnost", 24, 300, LEFT), ("Teplota", 330, 70, RIGHT), ("Hodnota", 410, 130, RIGHT),
-            ("Jedn.", 550, 50, LEFT), ("Poznámka", 606, 90, LEFT)]
+    cols = [("Vlastnost", 24, 300, LEFT), ("Teplota", 330, 70, RIGHT), ("Hodnota", 410, 120, RIGHT),
+            ("Jedn.", 552, 50, LEFT), ("Poznámka", 606, 90, LEFT)]
     head = heading("Z", 12, "Mechanické vlastnosti")
     semi = [
         box("S0", 0, 8, W, 20, ZEBRA),
@@ -263,14 +268,14 @@ def mechanical_detail(n):
     dimension = [
         text("S1", 10, 5, 40, 14, "Stav", size=8, color=SUBTLE),
         field("S1", "StateName", 44, 5, 300, 14, size=8, color=ACCENT, style=BOLD),
-        text("S1", 350, 5, 60, 14, "Rozměr", size=8, color=SUBTLE),
+        text("S1", 350, 5, 60, 14, "Rozměr", size=8, color=SUBTLE, cond="LENGTH(#Rozmer)>0"),
         field("S1", "Rozmer", 410, 5, 286, 14, size=8, color=ACCENT, style=BOLD),
     ]
     body = [
         field("T", "PropertyName", 24, 1, 300, 14),
         field("T", "Teplota", 330, 1, 70, 14, color=SUBTLE, align=RIGHT),
-        field("T", "Hodnota", 410, 1, 130, 14, style=BOLD, align=RIGHT),
-        field("T", "Jednotka", 550, 1, 50, 14, color=SUBTLE),
+        field("T", "Hodnota", 410, 1, 120, 14, style=BOLD, align=RIGHT),
+        field("T", "Jednotka", 552, 1, 50, 14, color=SUBTLE),
         field("T", "Notice", 606, 2, 90, 13, size=7, color=SUBTLE, align=LEFT | MULTI | GROW),
         hline("T", 24, 16, W - 24, pen=1, color=RULE),
     ]
@@ -302,8 +307,9 @@ def heat_treatment_detail(n):
         field("T", "lkProc", 10, 2, 200, 15, style=BOLD),
         field("T", "MinValue", 210, 2, 90, 15, align=RIGHT),
         field("T", "MaxValue", 305, 2, 60, 15, align=RIGHT),
-        field("T", "Cool", 385, 2, 120, 15, align=LEFT | MULTI | GROW),
-        field("T", "Stand", 510, 2, 90, 15, align=LEFT | MULTI | GROW),
+        # The catalogue keeps the cooling medium in Stand and the holding time in Cool.
+        field("T", "Stand", 385, 2, 120, 15, align=LEFT | MULTI | GROW),
+        field("T", "Cool", 510, 2, 90, 15, align=LEFT | MULTI | GROW),
         field("T", "Notice", 606, 3, 90, 14, size=7, color=SUBTLE, align=LEFT | MULTI | GROW),
         hline("T", 0, 18, W, pen=1, color=RULE),
     ]
@@ -313,70 +319,30 @@ def heat_treatment_detail(n):
 # ---------------------------------------------------------------------------- the four
 
 def ekvivalenty():
-    blocks = [("T", 1, [detail("T", 0)])]
-    return master("Ekvivalenty materiálu", "Ekvivalenty materiálu", blocks, 0) + equivalents_detail(0)
+    return (master("Ekvivalenty materiálu", "Ekvivalenty materiálu", [(2, [detail("T", 0)])])
+            + equivalents_detail(0))
 
 
 def tepzprac():
-    blocks = [("T", 1, [detail("T", 0)])]
-    return master("Tepelné zpracování materiálu", "Tepelné zpracování", blocks, 0) + heat_treatment_detail(0)
-
-
-NOTE_CONDITION = "LENGTH(#MatNotice)>0"
-USER_NOTE_CONDITION = "LENGTH(#Text)>0"
+    return (master("Tepelné zpracování materiálu", "Tepelné zpracování", [(2, [detail("T", 0)])])
+            + heat_treatment_detail(0))
 
 
 def info():
-    blocks = [
-        ("S0", 60, purpose_block("S0")),
-        ("S1", 1, [detail("S1", 0)]),
-        ("T", 1, [detail("T", 2)]),
-        ("U1", 1, [detail("U1", 1)]),
-        ("U0", 46, memo_block("U0", "Poznámka", "MatNotice", NOTE_CONDITION)
-         + side_memo_block("U0", "Poznámka uživatele", "Text", USER_NOTE_CONDITION)),
-    ]
-    return (master("Informace o materiálu", "Informace o materiálu", blocks, 2)
+    # Details: 0 composition, 1 physical properties, 2 composition notes.
+    blocks = [(54, purpose_block("T")), (2, [detail("T", 0)]), (2, [detail("T", 2)]),
+              (2, [detail("T", 1)]), (44, notes_block("T"))]
+    return (master("Informace o materiálu", "Informace o materiálu", blocks)
             + composition_detail(0) + physical_detail(1) + composition_notes_detail(2))
 
 
-def side_memo_block(sec, caption, name, condition):
-    """Like memo_block, in the right half of the section."""
-    return [
-        text(sec, 360, 10, W - 360, 14, caption, size=8, color=ACCENT, style=BOLD, cond=condition),
-        field(sec, name, 360, 26, W - 360, 15, size=9, align=LEFT | MULTI | GROW, cond=condition),
-    ]
-
-
 def infomech():
-    blocks = [
-        ("S0", 60, purpose_block("S0")),
-        ("S1", 1, [detail("S1", 0)]),
-        ("T", 1, [detail("T", 3)]),
-        ("U1", 1, [detail("U1", 1)]),
-        ("U0", 1, [detail("U0", 2)]),
-    ]
-    lines = master("Informace o materiálu včetně mechanických vlastností",
-                   "Informace o materiálu včetně mechanických vlastností", blocks, 2)
-    # The notes close the printout: the report footer holds them above the source note.
-    notes = memo_block("K", "Poznámka", "MatNotice", NOTE_CONDITION)
-    notes += side_memo_block("K", "Poznámka uživatele", "Text", USER_NOTE_CONDITION)
-    footer = closing_at("K", 50)
-    lines = [l for l in lines if not l.startswith("K,")]
-    lines = [("I,3,3,1,94,0" if l.startswith("I,3,3,") else l) for l in lines]
-    insert_at = next(i for i, l in enumerate(lines) if l.startswith("P,"))
-    lines[insert_at:insert_at] = notes + footer
-    return (lines + composition_detail(0) + mechanical_detail(1) + physical_detail(2)
-            + composition_notes_detail(3))
-
-
-def closing_at(sec, top):
-    return [
-        hline(sec, 0, top + 14, W, pen=1, color=RULE),
-        text(sec, 0, top + 20, W, 14,
-             "Údaje odpovídají uvedeným normám a slouží pro informaci; pro dodávku platí vždy "
-             "platné znění normy a dodací podmínky.",
-             size=7, color=SUBTLE, style=ITALIC),
-    ]
+    # Details: 0 composition, 1 mechanical properties, 2 physical properties, 3 composition notes.
+    blocks = [(54, purpose_block("T")), (2, [detail("T", 0)]), (2, [detail("T", 3)]),
+              (2, [detail("T", 1)]), (2, [detail("T", 2)]), (44, notes_block("T"))]
+    title = "Informace o materiálu včetně mechanických vlastností"
+    return (master(title, title, blocks) + composition_detail(0) + mechanical_detail(1)
+            + physical_detail(2) + composition_notes_detail(3))
 
 
 def write(folder, name, lines):
