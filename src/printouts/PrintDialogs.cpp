@@ -3,10 +3,14 @@
 #include "db/Connection.h"
 #include "printouts/PrintQueries.h"
 #include "report/output/PrinterMetrics.h"
+#include "report/output/Printers.h"
+#include "report/ui/ComboBoxPrinter.h"
+#include "report/ui/PrintButton.h"
+#include "report/ui/ReportUi.h"
+#include "report/ui/UiHooks.h"
 #include "ui/MessageDialog.h"
 
 #include <QApplication>
-#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -14,17 +18,13 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPageLayout>
-#include <QPageSize>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPrinter>
-#include <QPrinterInfo>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
-#include <algorithm>
 
 namespace orv::printouts {
 
@@ -96,8 +96,12 @@ void TfPrintBase::buildWindow(bool sortedPrinters)
     QApplication::setOverrideCursor(Qt::WaitCursor);
     auto *grid = new QGridLayout;
     auto *printerLabel = new QLabel(QStringLiteral("Tisknout na tiskárnu:"));
-    m_printers = new QComboBox;
+    InstallReportUi();
+    m_printers = new TComboBoxPrinter;
     m_printers->setObjectName(QStringLiteral("ComboBoxPrinter"));
+    m_printers->setSorted(sortedPrinters);
+    // The system's default printer; without printers the PDF file.
+    m_printers->setPrinterIndex(-1);
     m_printers->setMinimumWidth(280);
     printerLabel->setBuddy(m_printers);
     auto *copiesLabel = new QLabel(QStringLiteral("Počet kopií:"));
@@ -120,13 +124,19 @@ void TfPrintBase::buildWindow(bool sortedPrinters)
     grid->setColumnStretch(1, 1);
     grid->setHorizontalSpacing(14);
 
-    m_preview = new QPushButton(QStringLiteral("&Náhled"));
+    m_preview = new tPrintButton;
     m_preview->setObjectName(QStringLiteral("tPrintButton"));
+    m_preview->setUserCaptions({QStringLiteral("&TISK"), QStringLiteral("&PřEDTISK"), QStringLiteral("&EDITACE")});
+    m_preview->setEditEnabled(false);
+    m_preview->setReport(&Ses);
+    m_preview->setState(tPrintButton::bsPreview);
+    m_preview->setCaption(QStringLiteral("&Náhled"));
+    m_preview->setMinimumWidth(96);
     m_print = new QPushButton(QStringLiteral("&Tisk"));
     m_print->setObjectName(QStringLiteral("BitBtnTisk"));
     m_cancel = new QPushButton(QStringLiteral("&Storno"));
     m_cancel->setObjectName(QStringLiteral("BitBtnStorno"));
-    m_preview->setDefault(true);
+    m_print->setDefault(true);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(m_preview);
@@ -140,38 +150,14 @@ void TfPrintBase::buildWindow(bool sortedPrinters)
 
     connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(m_print, &QPushButton::clicked, this, [this] { print(); });
-    connect(m_preview, &QPushButton::clicked, this, [this] { preview(); });
-
-    fillPrinters(sortedPrinters);
+    // The copies count for the preview's printing too.
+    m_preview->AfterParams = [this](tPrintButton &) { Ses.PrintCopies = m_copies->value(); };
     QApplication::restoreOverrideCursor();
 }
 
-void TfPrintBase::fillPrinters(bool sorted)
+QString TfPrintBase::pdfPrinterCaption()
 {
-    // The system's printers (sorted by name or in the system's order), then the PDF file
-    // printer, which is always there: a machine without printers still prints into a file.
-    const QList<QPrinterInfo> printers = QPrinterInfo::availablePrinters();
-    std::vector<int> order(printers.size());
-    for (int i = 0; i < int(order.size()); ++i)
-        order[i] = i;
-    if (sorted)
-        std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-            return QString::localeAwareCompare(printers.at(a).printerName(), printers.at(b).printerName()) < 0;
-        });
-    const QString defaultName = QPrinterInfo::defaultPrinterName();
-    int current = -1;
-    for (int i : order) {
-        m_printers->addItem(printers.at(i).printerName(), i);
-        if (printers.at(i).printerName() == defaultName)
-            current = m_printers->count() - 1;
-    }
-    m_printers->addItem(pdfPrinterCaption(), -1);
-    m_printers->setCurrentIndex(current >= 0 ? current : m_printers->count() - 1);
-}
-
-int TfPrintBase::chosenPrinterIndex() const
-{
-    return m_printers->currentData().toInt();
+    return PdfPrinterName();
 }
 
 void TfPrintBase::message(const QString &text) const
@@ -184,15 +170,17 @@ void TfPrintBase::message(const QString &text) const
 
 int TfPrintBase::print()
 {
-    const int index = chosenPrinterIndex();
-    if (index < 0) {
+    if (m_printers->isPdfChosen()) {
         QString file;
         if (m_env.askPdfFile) {
             file = m_env.askPdfFile(this);
         } else {
-            file = QFileDialog::getSaveFileName(this, QStringLiteral("Tisk do souboru PDF"),
-                                                QDir::homePath() + QStringLiteral("/sestava.pdf"),
-                                                QStringLiteral("Dokumenty PDF (*.pdf)"));
+            TSaveFileRequest request;
+            request.Title = PdfPrinterName();
+            request.Filters = {QStringLiteral("Dokumenty PDF (*.pdf)")};
+            request.DefaultSuffix = QStringLiteral("pdf");
+            request.StartName = QDir::home().filePath(QStringLiteral("sestava.pdf"));
+            file = AskSaveFile(this, request);
         }
         if (file.isEmpty())
             return seCancelled;
@@ -202,36 +190,29 @@ int TfPrintBase::print()
     }
     Ses.PrintCopies = m_copies->value();
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const int r = Ses.PrintOn(index);
+    const int r = Ses.PrintOn(m_printers->PrinterIndex());
     QApplication::restoreOverrideCursor();
     return r;
 }
 
 int TfPrintBase::printToPdf(const QString &fileName)
 {
+    // The job goes to a temporary file beside the target, renamed over it when complete.
     const QFileInfo target(fileName);
     const QString temp = target.absoluteDir().filePath(QStringLiteral(".") + target.fileName() + QStringLiteral(".tmp"));
     QFile::remove(temp);
-    int r = seOk;
-    {
-        QPrinter pdf(QPrinter::HighResolution);
-        pdf.setOutputFormat(QPrinter::PdfFormat);
-        pdf.setPageSize(QPageSize(QPageSize::A4));
-        pdf.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
-        pdf.setFullPage(true);
-        pdf.setOutputFileName(temp);
-        pdf.setCreator(QStringLiteral("Orvalis 2.1"));
-        pdf.setDocName(Ses.Popis);
-        QPrinter *previous = currentPrinter();
-        SetCurrentPrinter(&pdf);
-        Ses.PrintCopies = m_copies->value();
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        r = Ses.PrintOn(-1);
-        QApplication::restoreOverrideCursor();
-        SetCurrentPrinter(previous);
-        if (r == seOk && pdf.printerState() == QPrinter::Error)
-            r = seOutputNotWritten;
-    }
+    Ses.PrintCopies = m_copies->value();
+    // The PDF writer of a job is replaced by the next job's: it must not stay the current
+    // printer, or the next job would restore a printer that no longer exists.
+    auto dropPdfWriter = [] {
+        if (QPrinter *p = currentPrinter(); p && p->outputFormat() == QPrinter::PdfFormat)
+            SetCurrentPrinter(nullptr);
+    };
+    dropPdfWriter();
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const int r = Ses.PrintOnPort(PdfPrinterIndex(), temp);
+    QApplication::restoreOverrideCursor();
+    dropPdfWriter();
     if (r != seOk) {
         QFile::remove(temp);
         return r;
@@ -243,15 +224,6 @@ int TfPrintBase::printToPdf(const QString &fileName)
         return seOutputNotWritten;
     }
     return seOk;
-}
-
-int TfPrintBase::preview()
-{
-    Ses.PrintCopies = m_copies->value();
-    const int r = Ses.Preview();
-    if (r == seNotReady)
-        message(QStringLiteral("Náhled sestavy není k dispozici."));
-    return r;
 }
 
 db::DataSet *TfPrintBase::dataSet(const QString &name) const

@@ -19,12 +19,14 @@
 #include <memory>
 #include <vector>
 
-class QComboBox;
 class QLabel;
-class QPrinter;
 class QPushButton;
 class QSpinBox;
 
+namespace orv {
+class TComboBoxPrinter;
+class tPrintButton;
+}
 namespace orv::db {
 class Connection;
 }
@@ -54,19 +56,17 @@ class TfPrintBase : public QDialog
 public:
     ~TfPrintBase() override;
 
-    static QString pdfPrinterCaption() { return QStringLiteral("Tisk do souboru PDF"); }
-    static QString pdfSavedMessage() { return QStringLiteral("Sestava byla uložena do souboru\n%1"); }
+    static QString pdfPrinterCaption();
     static QString pdfFailedMessage() { return QStringLiteral("Soubor PDF se nepodařilo uložit:\n%1"); }
 
     TSestava Ses;
 
-    QComboBox *printerList() const { return m_printers; }
+    TComboBoxPrinter *printerList() const { return m_printers; }
     QSpinBox *copiesBox() const { return m_copies; }
     QPushButton *printButton() const { return m_print; }
-    QPushButton *previewButton() const { return m_preview; }
+    // "&Náhled": the report's preview (a right click switches it to printing).
+    tPrintButton *previewButton() const { return m_preview; }
     QPushButton *cancelButton() const { return m_cancel; }
-    // The printer index of the chosen list entry (-1: the PDF entry).
-    int chosenPrinterIndex() const;
 
     // "&Tisk": the copies of the spin box on the chosen printer; the PDF entry asks for the
     // file. Returns the report's result.
@@ -74,8 +74,6 @@ public:
     // Prints the report with the copies of the spin box into a PDF file (through a temporary
     // file renamed over it).
     int printToPdf(const QString &fileName);
-    // "&Náhled".
-    int preview();
 
     // Data sets of the dialog, by name ("qInfo", "qChemComp", ...); null when unknown.
     db::DataSet *dataSet(const QString &name) const;
@@ -99,13 +97,12 @@ protected:
 
 private:
     void buildWindow(bool sortedPrinters);
-    void fillPrinters(bool sorted);
     void message(const QString &text) const;
 
-    QComboBox *m_printers = nullptr;
+    TComboBoxPrinter *m_printers = nullptr;
     QSpinBox *m_copies = nullptr;
     QPushButton *m_print = nullptr;
-    QPushButton *m_preview = nullptr;
+    tPrintButton *m_preview = nullptr;
     QPushButton *m_cancel = nullptr;
 
     std::vector<std::unique_ptr<db::DataSet>> m_queries;

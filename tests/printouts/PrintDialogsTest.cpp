@@ -8,8 +8,11 @@
 #include "printouts/PrintDialogs.h"
 #include "printouts/PrintQueries.h"
 #include "report/model/ReportElement.h"
+#include "report/model/SestavaMessages.h"
+#include "report/ui/ReportUi.h"
 
-#include <QComboBox>
+#include "report/ui/ComboBoxPrinter.h"
+#include "report/ui/PrintButton.h"
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -79,6 +82,22 @@ int findRow(const QStringList &lines, int from, const QStringList &wanted)
     return -1;
 }
 
+// The report generator's messages are collected instead of shown.
+QStringList &reportMessages()
+{
+    static QStringList messages;
+    return messages;
+}
+
+void quietReports()
+{
+    InstallReportUi();
+    setSestMessageHandler([](TSestMessageKind, const QString &caption, const QString &text) {
+        reportMessages() << caption + QStringLiteral(": ") + text;
+        return false;
+    });
+}
+
 // A printout's dialog over a catalogue, without showing it.
 std::unique_ptr<TfPrintBase> makeDialog(int kind, const PrintEnvironment &env)
 {
@@ -96,6 +115,7 @@ class DemoPrintouts : public ::testing::Test
 protected:
     static void SetUpTestSuite()
     {
+        quietReports();
         dir = new QTemporaryDir;
         const QString source = QStringLiteral(ORVALIS_BINARY_DIR "/orvalis/data/");
         catFile = dir->filePath(QStringLiteral("catalogue.sqlite"));
@@ -247,6 +267,11 @@ TEST_F(DemoPrintouts, SamplePrintouts)
         const QString file = out + QString::fromLatin1(names[kind]) + QStringLiteral("-c45.pdf");
         EXPECT_EQ(dialog->printToPdf(file), 0);
         EXPECT_GE(pdfPages(file), 1);
+        if (kind == 2) {
+            dialog->show();
+            EXPECT_TRUE(dialog->grab().save(out + QStringLiteral("dialog-infomech.png")));
+            EXPECT_EQ(dialog->previewButton()->text(), QStringLiteral("&Náhled"));
+        }
     }
 }
 
@@ -298,7 +323,7 @@ TEST_F(DemoPrintouts, PrintButtonPrintsEachTimeAndTheDialogStaysOpen)
     e.askPdfFile = [&](QWidget *) { return dir->filePath(QStringLiteral("tisk-%1").arg(++asked)); };
     TfPrintInfo dialog(e);
     // The file printer is always offered, last; without system printers it is the choice.
-    QComboBox *list = dialog.printerList();
+    TComboBoxPrinter *list = dialog.printerList();
     EXPECT_EQ(list->itemText(list->count() - 1), TfPrintBase::pdfPrinterCaption());
     list->setCurrentIndex(list->count() - 1);
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Tisk informací o materiálu"));
@@ -326,6 +351,7 @@ class SmallCatalogue : public ::testing::Test
 protected:
     void SetUp() override
     {
+        quietReports();
         catFile = dir.filePath(QStringLiteral("catalogue.sqlite"));
         userFile = dir.filePath(QStringLiteral("user.sqlite"));
         db::createDatabaseFiles(catFile, userFile);
