@@ -17,11 +17,12 @@ const QString kMechColumns = QStringLiteral(
     "st.StateNo, st.NoticeNo StNoticeNo, mp.Number+te.Number MpNumber, mp.PropertyNo, "
     "mp.NoticeNo MpNoticeNo, te.Temperature, te.TempMinValue, te.TempMaxValue, te.NoticeNo TeNoticeNo,");
 
-void shown(db::Field &f, const char *label, int width = 0)
+db::Field &shown(db::Field &f, const char *label, int width = 0)
 {
     f.setDisplayLabel(QString::fromUtf8(label));
     if (width > 0)
         f.setDisplayWidth(width);
+    return f;
 }
 
 QVariant valueOf(const db::Record &r, const char *field)
@@ -265,9 +266,10 @@ void definePhysicalFields(db::DataSet &q, db::DataSet &types, db::DataSet &notic
     shown(q.addLookupField(QStringLiteral("lkProperty"), QStringLiteral("PropertyNo"), &types,
                            QStringLiteral("Number"), QStringLiteral("Name")),
           "Vlastnost", 45);
-    shown(q.defineField(QStringLiteral("Temperature")), "Teplota [°C]");
-    shown(q.defineField(QStringLiteral("MinValue")), "Min. hodnota");
-    shown(q.defineField(QStringLiteral("MaxValue")), "Max. hodnota");
+    const QString format = QStringLiteral("0.####");
+    shown(q.defineField(QStringLiteral("Temperature")), "Teplota [°C]").setDisplayFormat(format);
+    shown(q.defineField(QStringLiteral("MinValue")), "Min. hodnota").setDisplayFormat(format);
+    shown(q.defineField(QStringLiteral("MaxValue")), "Max. hodnota").setDisplayFormat(format);
     shown(q.addLookupField(QStringLiteral("lkNotice"), QStringLiteral("NoticeNo"), &notices,
                            QStringLiteral("Number"), QStringLiteral("Notice")),
           "Poznámka", 20);
@@ -278,8 +280,8 @@ void defineHeatTreatmentFields(db::DataSet &q, db::DataSet &processes)
     shown(q.addLookupField(QStringLiteral("lkProc"), QStringLiteral("ProcNo"), &processes, QStringLiteral("Number"),
                            QStringLiteral("Name")),
           "Název", 30);
-    shown(q.defineField(QStringLiteral("MinValue")), "Min. hodnota");
-    shown(q.defineField(QStringLiteral("MaxValue")), "Max. hodnota");
+    shown(q.defineField(QStringLiteral("MinValue")), "Min. hodnota").setDisplayFormat(QStringLiteral("0.####"));
+    shown(q.defineField(QStringLiteral("MaxValue")), "Max. hodnota").setDisplayFormat(QStringLiteral("0.####"));
     shown(q.defineField(QStringLiteral("Cool")), "Výdrž", 20);
     shown(q.defineField(QStringLiteral("Stand")), "Ochlazování", 20);
     shown(q.defineField(QStringLiteral("Notice")), "Poznámka", 20);

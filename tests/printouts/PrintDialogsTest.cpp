@@ -115,6 +115,7 @@ class DemoPrintouts : public ::testing::Test
 protected:
     static void SetUpTestSuite()
     {
+        QLocale::setDefault(QLocale(QLocale::Czech, QLocale::CzechRepublic));
         quietReports();
         dir = new QTemporaryDir;
         const QString source = QStringLiteral(ORVALIS_BINARY_DIR "/orvalis/data/");
@@ -272,6 +273,11 @@ TEST_F(DemoPrintouts, SamplePrintouts)
             EXPECT_TRUE(dialog->grab().save(out + QStringLiteral("dialog-infomech.png")));
             EXPECT_EQ(dialog->previewButton()->text(), QStringLiteral("&Náhled"));
         }
+    }
+    // Materials with physical properties, a note, and properties at many temperatures.
+    for (const QString &label : {QStringLiteral("90MnCrV8"), QStringLiteral("S235JR"), QStringLiteral("16Mo3")}) {
+        auto dialog = makeDialog(2, env(materialOf(label)));
+        EXPECT_EQ(dialog->printToPdf(out + QStringLiteral("InfoMech-") + label + QStringLiteral(".pdf")), 0);
     }
 }
 

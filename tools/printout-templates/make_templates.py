@@ -101,8 +101,8 @@ def title_block(title):
     s = "Z"
     return [
         text(s, 0, 0, 420, 14, "ORVALIS 2.1  ·  KATALOG KOVOVÝCH MATERIÁLŮ", size=7, color=SUBTLE, style=BOLD),
-        text(s, 420, 0, 200, 14, "Vytištěno", size=7, color=SUBTLE, align=RIGHT),
-        variable(s, 0, "d. m. yyyy", 626, 0, 70, 14, align=RIGHT),
+        text(s, 500, 0, 136, 14, "Vytištěno", size=7, color=SUBTLE, align=RIGHT),
+        variable(s, 0, "d. m. yyyy", 641, 0, 55, 14, align=LEFT),
         hline(s, 0, 16, W, pen=3, color=ACCENT),
         text(s, 0, 24, W, 16, title.upper(), size=8, color=ACCENT, style=BOLD),
         field(s, "NormLabel", 0, 40, 470, 40, size=24, color=INK, style=BOLD),
@@ -152,7 +152,7 @@ def heading(sec, top, caption):
     return [
         box(sec, 0, top, W, 20, BAND),
         box(sec, 0, top, 5, 20, ACCENT),
-        text(sec, 14, top + 3, W - 20, 15, caption, size=10, color=ACCENT, style=BOLD),
+        text(sec, 14, top + 1, W - 20, 16, caption, size=10, color=ACCENT, style=BOLD),
     ]
 
 
