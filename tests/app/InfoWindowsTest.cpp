@@ -145,11 +145,19 @@ TEST(AboutWindow, ShowsCustomerDataAndInstalledComponents)
     EXPECT_EQ(ticked, (QStringList{QStringLiteral("Materiálové listy (PDF)"), QStringLiteral("Nápověda"),
                                    QStringLiteral("Tiskové sestavy")}));
 
-    // The picture for the README.
-    w.show();
+    // The picture for the README (<build>/info-screens/about-window.png).
+    CustomerData customer;
+    customer.user = QStringLiteral("Ing. Jana Dvořáková");
+    customer.company = QStringLiteral("Strojírny Vysočina a.s.");
+    customer.customerNumber = QStringLiteral("ZK-2026-0417");
+    customer.invoiceNumber = QStringLiteral("FV 2026/1183");
+    InstalledComponents installed;
+    installed.pdf = installed.help = installed.form = installed.printouts = installed.standardsInfo = true;
+    AboutWindow picture(customer, installed);
+    picture.show();
     const QString out = QStringLiteral(ORVALIS_BINARY_DIR "/info-screens");
     QDir().mkpath(out);
-    EXPECT_TRUE(w.grab().save(out + QStringLiteral("/about-window.png")));
+    EXPECT_TRUE(picture.grab().save(out + QStringLiteral("/about-window.png")));
 }
 
 TEST(StandardsInfo, ShippedPageOpensInTheWindow)
