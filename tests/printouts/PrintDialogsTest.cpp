@@ -9,6 +9,7 @@
 #include "printouts/PrintQueries.h"
 #include "report/model/ReportElement.h"
 #include "report/model/SestavaMessages.h"
+#include "report/model/TemplateFile.h"
 #include "report/ui/ReportUi.h"
 
 #include "report/ui/ComboBoxPrinter.h"
@@ -309,6 +310,33 @@ TEST_F(DemoPrintouts, TemplatesNameOnlyFieldsTheirDataHave)
         ASSERT_FALSE(dialog->Ses.DetailList().isEmpty());
         for (TSestDetail *d : dialog->Ses.DetailList())
             EXPECT_GT(check(*d, fieldNames(d->DataSource)), 0) << d->Name.toStdString();
+    }
+}
+
+// The designer saves what the model holds: a shipped template read and written again keeps
+// every element and line of its details, and the written lines read back to themselves.
+TEST_F(DemoPrintouts, TemplatesSurviveTheDesignersWriter)
+{
+    const int m = materialOf(QStringLiteral("C45"));
+    for (int kind = 0; kind < 4; ++kind) {
+        SCOPED_TRACE(kind);
+        auto dialog = makeDialog(kind, env(m));
+        QStringList original;
+        ASSERT_EQ(loadTemplateFile(dialog->Ses.TemplatePath(), original), 0);
+        ASSERT_EQ(dialog->Ses.LoadTemplate(false), 0);
+        const QStringList written = writeTemplate(dialog->Ses);
+        auto elements = [](const QStringList &lines) {
+            int n = 0;
+            for (const QString &l : lines) {
+                const QString code = l.section(u',', 0, 0);
+                if (!code.startsWith(u'I') && !code.startsWith(u'F'))
+                    ++n;
+            }
+            return n;
+        };
+        EXPECT_EQ(elements(written), elements(original));
+        dialog->Ses.SetPredloha(written);
+        EXPECT_EQ(writeTemplate(dialog->Ses), written);
     }
 }
 
