@@ -2,11 +2,16 @@
 // page, and the customer-service page filled from the Setup form template.
 
 #include "app/InfoWindows.h"
+#include "app/MainWindow.h"
+#include "core/Paths.h"
 #include "core/Registry.h"
 #include "db/Connection.h"
 #include "db/DatabaseFiles.h"
 
+#include <QAction>
+#include <QApplication>
 #include <QCheckBox>
+#include <QTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -166,6 +171,45 @@ TEST(StandardsInfo, ShippedPageOpensInTheWindow)
     ASSERT_TRUE(QFileInfo::exists(page));
     PageWindow w(QStringLiteral("Informace o normách"), page, QStringLiteral("&OK"));
     EXPECT_TRUE(w.browser()->toPlainText().contains(QStringLiteral("Stavy materiálu")));
+}
+
+// The menu's information actions open their windows (which are closed again at once).
+TEST(InformationActions, AboutAndStandardsOpenTheirWindows)
+{
+    QTemporaryDir dir;
+    orv::setProgramFolder(dir.path() + QStringLiteral("/"));
+    orv::assumeProgramFolderWritable(true);
+    qputenv("ORVALIS_MACHINE_REGISTRY", dir.filePath(QStringLiteral("machine.ini")).toUtf8());
+    qputenv("ORVALIS_USER_REGISTRY", dir.filePath(QStringLiteral("user.ini")).toUtf8());
+    Registry(Registry::Scope::Machine).writeInteger(installKey(), QStringLiteral("InfoNorma"), 1);
+    QDir(dir.path()).mkpath(QStringLiteral("InfoNorma"));
+    QFile::copy(QStringLiteral(ORVALIS_SOURCE_DIR "/data/InfoNorma/Index.htm"),
+                dir.filePath(QStringLiteral("InfoNorma/Index.htm")));
+    {
+        MainWindow w;
+        QStringList seen;
+        auto closeModal = [&] {
+            QTimer::singleShot(0, [&] {
+                if (QWidget *m = QApplication::activeModalWidget()) {
+                    seen << m->windowTitle();
+                    if (auto *browser = m->findChild<QTextBrowser *>())
+                        seen << browser->toPlainText().left(20);
+                    m->close();
+                }
+            });
+        };
+        closeModal();
+        w.actions().about->trigger();
+        QApplication::processEvents();   // a timer whose window did not open fires here
+        closeModal();
+        w.actions().standardsInfo->trigger();
+        QApplication::processEvents();
+        ASSERT_EQ(seen.size(), 3);
+        EXPECT_EQ(seen[0], QStringLiteral("Informace o produktu"));
+        EXPECT_EQ(seen[1], QStringLiteral("Informace o normách"));
+        EXPECT_TRUE(seen[2].startsWith(QStringLiteral("Informace o normách")));
+    }
+    orv::setProgramFolder(QString());
 }
 
 } // namespace
