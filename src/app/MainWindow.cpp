@@ -4,6 +4,7 @@
 #include "app/HelpBridge.h"
 #include "app/HelpTopicButton.h"
 #include "app/Icons.h"
+#include "app/PrintoutActions.h"
 #include "browse/CardList.h"
 #include "browse/ContentsPane.h"
 #include "browse/MaterialCard.h"
@@ -244,6 +245,13 @@ void MainWindow::createCardList()
         if (browse::MaterialCard *card = activeCard())
             browse::printMaterialSheet(m_data->dataRoot(), card->pdfFile());
     });
+    auto print = [this, activeCard](QAction *action, Printout which) {
+        connect(action, &QAction::triggered, this, [=, this] { openPrintout(which, activeCard(), m_data, this); });
+    };
+    print(a.printEquivalents, Printout::Equivalents);
+    print(a.printInfo, Printout::Info);
+    print(a.printInfoMech, Printout::InfoMech);
+    print(a.printHeatTreatment, Printout::HeatTreatment);
 }
 
 void MainWindow::createBottomBar()
@@ -410,6 +418,9 @@ void MainWindow::createActions()
     ui::enableWhen(a.help, [this] { return m_components.help; });
     ui::enableWhen(a.customerService, [this] { return m_components.form; });
     ui::enableWhen(a.standardsInfo, [this] { return m_components.standardsInfo; });
+    connect(a.about, &QAction::triggered, this, [this] { openAboutWindow(this); });
+    connect(a.standardsInfo, &QAction::triggered, this, [this] { openStandardsInfo(this); });
+    connect(a.customerService, &QAction::triggered, this, [this] { openCustomerService(m_data, this); });
     connect(a.homePage, &QAction::triggered, this, [] { QDesktopServices::openUrl(QUrl(publisherWeb)); });
     connect(a.sendMail, &QAction::triggered, this, [] { QDesktopServices::openUrl(QUrl(publisherMail)); });
     connect(a.help, &QAction::triggered, this, [this] {

@@ -178,7 +178,7 @@ public:
     // help of the nearest enclosing control with a help context, or the contents.
     void acceptHelpTopicDrops(QWidget *widget, bool contextOfControl);
 
-    // Later windows plug in here: what the actions of their Parts do until then is nothing.
+    // Later windows plug in here: what the actions of their windows do until then is nothing.
     std::function<void(int materialNo, const QString &title)> openCard;
 
 signals:

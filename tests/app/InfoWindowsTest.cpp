@@ -1,0 +1,215 @@
+// The information windows: the about window's customer data and components, the standards
+// page, and the customer-service page filled from the Setup form template.
+
+#include "app/InfoWindows.h"
+#include "app/MainWindow.h"
+#include "core/Paths.h"
+#include "core/Registry.h"
+#include "db/Connection.h"
+#include "db/DatabaseFiles.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QTimer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTextBrowser>
+
+#include <gtest/gtest.h>
+
+using namespace orv;
+using namespace orv::app;
+
+namespace {
+
+CustomerData tricky()
+{
+    CustomerData c;
+    c.user = QStringLiteral("Jan Novák <hlavní technolog>");
+    c.company = QStringLiteral("Kovo A & B, s.r.o.");
+    c.customerNumber = QStringLiteral("ZK-0042");
+    c.invoiceNumber = QStringLiteral("2026/117");
+    return c;
+}
+
+TEST(CustomerForm, PlaceholdersAreFilledOncePerLineWithTextMadeSafe)
+{
+    const QString form = QStringLiteral("<html><head><title>x</title></head><body>\n"
+                                        "<p>#JMENO a #JMENO</p>\n"
+                                        "<p>#FIRMA</p><p>#ZAK_CISLO / #CISLO_FAK</p>\n"
+                                        "</body></html>\n");
+    const QString page = fillCustomerForm(form, tricky());
+    // Only the first occurrence in a line.
+    EXPECT_TRUE(page.contains(QStringLiteral("<p>Jan Novák &lt;hlavní technolog&gt; a #JMENO</p>")));
+    EXPECT_TRUE(page.contains(QStringLiteral("<p>Kovo A &amp; B, s.r.o.</p>")));
+    EXPECT_TRUE(page.contains(QStringLiteral("ZK-0042 / 2026/117")));
+    // A page without a character set gets one, in its head.
+    EXPECT_TRUE(page.contains(QStringLiteral("<head>\n<meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\">")));
+    // A declared character set becomes the one the file is written in.
+    const QString declared = fillCustomerForm(
+        QStringLiteral("<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1250\">"
+                       "</head><body>#JMENO</body></html>"),
+        CustomerData());
+    EXPECT_TRUE(declared.contains(QStringLiteral("charset=utf-8")));
+    EXPECT_FALSE(declared.contains(QStringLiteral("windows-1250")));
+    EXPECT_EQ(declared.count(QStringLiteral("charset")), 1);
+}
+
+TEST(CustomerForm, PageShowsTheCustomerAndIsDeletedAfterwards)
+{
+    QTemporaryDir dir;
+    QDir(dir.path()).mkpath(QStringLiteral("Formulář"));
+    const QString file = customerFormFile(dir.path());
+    const QString form = QStringLiteral("<html><head></head><body><p>Jméno: #JMENO</p><p>Firma: #FIRMA</p></body></html>");
+    QString shown;
+    QString caption;
+    bool fileWhileShown = false;
+    QStringList errors;
+    EXPECT_TRUE(showCustomerService(dir.path(), form, tricky(), nullptr,
+                                    [&](const QString &t) { errors << t; },
+                                    [&](PageWindow &w) {
+                                        caption = w.windowTitle();
+                                        shown = w.browser()->toPlainText();
+                                        fileWhileShown = QFileInfo::exists(file);
+                                    }));
+    EXPECT_TRUE(errors.isEmpty());
+    EXPECT_EQ(caption, QStringLiteral("Zákaznický servis"));
+    EXPECT_TRUE(fileWhileShown);
+    EXPECT_TRUE(shown.contains(QStringLiteral("Jméno: Jan Novák <hlavní technolog>"))) << shown.toStdString();
+    EXPECT_TRUE(shown.contains(QStringLiteral("Firma: Kovo A & B, s.r.o.")));
+    EXPECT_FALSE(QFileInfo::exists(file));
+}
+
+TEST(CustomerForm, WithoutTheFormFolderTheErrorIsShownAndNoWindow)
+{
+    QTemporaryDir dir;
+    QStringList errors;
+    bool opened = false;
+    EXPECT_FALSE(showCustomerService(dir.path(), QStringLiteral("<p>#JMENO</p>"), tricky(), nullptr,
+                                     [&](const QString &t) { errors << t; }, [&](PageWindow &) { opened = true; }));
+    EXPECT_FALSE(opened);
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_EQ(errors.first(), QStringLiteral("Došlo k chybě při vytváření formuláře. Formulář nelze zobrazit."));
+}
+
+TEST(CustomerForm, TemplateComesFromTheFirstSetupRowThatHasOne)
+{
+    QTemporaryDir dir;
+    const QString cat = dir.filePath(QStringLiteral("catalogue.sqlite"));
+    const QString user = dir.filePath(QStringLiteral("user.sqlite"));
+    db::createDatabaseFiles(cat, user);
+    db::Connection c(QStringLiteral("form-test"));
+    c.open(cat, user, db::Database::User);
+    c.exec(QStringLiteral("delete from Setup"));
+    c.exec(QStringLiteral("insert into Setup (Number, Items, Value, Formular) values "
+                          "(1, 'USPESNOST', '70', null), (2, 'X', '', ''), (3, 'Y', '', '<p>#JMENO</p>'), "
+                          "(4, 'Z', '', '<p>jiný</p>')"));
+    EXPECT_EQ(readFormTemplate(c), QStringLiteral("<p>#JMENO</p>"));
+}
+
+TEST(CustomerData, ReadFromTheSetupKeyAndEmptyWhenMissing)
+{
+    QTemporaryDir dir;
+    Registry machine(Registry::Scope::Machine, dir.filePath(QStringLiteral("machine.ini")));
+    machine.writeString(setupKey(), QStringLiteral("Uzivatel"), QStringLiteral("Eva"));
+    machine.writeString(setupKey(), QStringLiteral("Firma"), QStringLiteral("A & B"));
+    const CustomerData d = readCustomerData(machine);
+    EXPECT_EQ(d.user, QStringLiteral("Eva"));
+    EXPECT_EQ(d.company, QStringLiteral("A & B"));
+    EXPECT_TRUE(d.customerNumber.isEmpty());
+    EXPECT_TRUE(d.invoiceNumber.isEmpty());
+}
+
+TEST(AboutWindow, ShowsCustomerDataAndInstalledComponents)
+{
+    InstalledComponents comp;
+    comp.pdf = true;
+    comp.help = true;
+    comp.form = false;
+    comp.printouts = true;
+    comp.standardsInfo = false;
+    AboutWindow w(tricky(), comp);
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Informace o produktu"));
+    EXPECT_EQ(w.findChild<QLineEdit *>(QStringLiteral("EditJmeno"))->text(), tricky().user);
+    EXPECT_EQ(w.findChild<QLineEdit *>(QStringLiteral("EditFirma"))->text(), tricky().company);
+    EXPECT_EQ(w.findChild<QLineEdit *>(QStringLiteral("EditZakCislo"))->text(), QStringLiteral("ZK-0042"));
+    EXPECT_EQ(w.findChild<QLineEdit *>(QStringLiteral("EditCisloFak"))->text(), QStringLiteral("2026/117"));
+    EXPECT_TRUE(w.findChild<QLineEdit *>(QStringLiteral("EditJmeno"))->isReadOnly());
+    QStringList ticked, all;
+    for (QCheckBox *c : w.findChildren<QCheckBox *>()) {
+        all << c->text();
+        if (c->isChecked())
+            ticked << c->text();
+    }
+    EXPECT_EQ(all.size(), 5);
+    ticked.sort();
+    EXPECT_EQ(ticked, (QStringList{QStringLiteral("Materiálové listy (PDF)"), QStringLiteral("Nápověda"),
+                                   QStringLiteral("Tiskové sestavy")}));
+
+    // The picture for the README (<build>/info-screens/about-window.png).
+    CustomerData customer;
+    customer.user = QStringLiteral("Ing. Jana Dvořáková");
+    customer.company = QStringLiteral("Strojírny Vysočina a.s.");
+    customer.customerNumber = QStringLiteral("ZK-2026-0417");
+    customer.invoiceNumber = QStringLiteral("FV 2026/1183");
+    InstalledComponents installed;
+    installed.pdf = installed.help = installed.form = installed.printouts = installed.standardsInfo = true;
+    AboutWindow picture(customer, installed);
+    picture.show();
+    const QString out = QStringLiteral(ORVALIS_BINARY_DIR "/info-screens");
+    QDir().mkpath(out);
+    EXPECT_TRUE(picture.grab().save(out + QStringLiteral("/about-window.png")));
+}
+
+TEST(StandardsInfo, ShippedPageOpensInTheWindow)
+{
+    const QString page = standardsInfoPage(QStringLiteral(ORVALIS_SOURCE_DIR "/data"));
+    ASSERT_TRUE(QFileInfo::exists(page));
+    PageWindow w(QStringLiteral("Informace o normách"), page, QStringLiteral("&OK"));
+    EXPECT_TRUE(w.browser()->toPlainText().contains(QStringLiteral("Stavy materiálu")));
+}
+
+// The menu's information actions open their windows (which are closed again at once).
+TEST(InformationActions, AboutAndStandardsOpenTheirWindows)
+{
+    QTemporaryDir dir;
+    orv::setProgramFolder(dir.path() + QStringLiteral("/"));
+    orv::assumeProgramFolderWritable(true);
+    qputenv("ORVALIS_MACHINE_REGISTRY", dir.filePath(QStringLiteral("machine.ini")).toUtf8());
+    qputenv("ORVALIS_USER_REGISTRY", dir.filePath(QStringLiteral("user.ini")).toUtf8());
+    Registry(Registry::Scope::Machine).writeInteger(installKey(), QStringLiteral("InfoNorma"), 1);
+    QDir(dir.path()).mkpath(QStringLiteral("InfoNorma"));
+    QFile::copy(QStringLiteral(ORVALIS_SOURCE_DIR "/data/InfoNorma/Index.htm"),
+                dir.filePath(QStringLiteral("InfoNorma/Index.htm")));
+    {
+        MainWindow w;
+        QStringList seen;
+        auto closeModal = [&] {
+            QTimer::singleShot(0, [&] {
+                if (QWidget *m = QApplication::activeModalWidget()) {
+                    seen << m->windowTitle();
+                    if (auto *browser = m->findChild<QTextBrowser *>())
+                        seen << browser->toPlainText().left(20);
+                    m->close();
+                }
+            });
+        };
+        closeModal();
+        w.actions().about->trigger();
+        QApplication::processEvents();   // a timer whose window did not open fires here
+        closeModal();
+        w.actions().standardsInfo->trigger();
+        QApplication::processEvents();
+        ASSERT_EQ(seen.size(), 3);
+        EXPECT_EQ(seen[0], QStringLiteral("Informace o produktu"));
+        EXPECT_EQ(seen[1], QStringLiteral("Informace o normách"));
+        EXPECT_TRUE(seen[2].startsWith(QStringLiteral("Informace o normách")));
+    }
+    orv::setProgramFolder(QString());
+}
+
+} // namespace
