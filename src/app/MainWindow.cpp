@@ -4,6 +4,7 @@
 #include "app/HelpBridge.h"
 #include "app/HelpTopicButton.h"
 #include "app/Icons.h"
+#include "app/UserDataWiring.h"
 #include "browse/CardList.h"
 #include "browse/ContentsPane.h"
 #include "browse/MaterialCard.h"
@@ -244,6 +245,13 @@ void MainWindow::createCardList()
         if (browse::MaterialCard *card = activeCard())
             browse::printMaterialSheet(m_data->dataRoot(), card->pdfFile());
     });
+    wireOptionsAction(*this, *m_data);
+}
+
+void MainWindow::setOwnData(db::OwnDataModule *own)
+{
+    if (own && m_data)
+        wireOwnMaterialActions(*this, *own);
 }
 
 void MainWindow::createBottomBar()
