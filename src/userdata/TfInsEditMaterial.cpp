@@ -24,6 +24,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollArea>
@@ -59,6 +60,81 @@ QVariantMap readRow(db::Connection &conn, const QString &sql)
 QVariant nullIfEmpty(const QString &text)
 {
     return text.isEmpty() ? QVariant() : QVariant(text);
+}
+
+// The pictures of the editor's buttons, drawn at 16 x 16.
+enum class Picture { Cut, Copy, Paste, Undo, Insert, Delete, Duplicate, Post, Cancel, Note };
+
+QIcon picture(Picture kind)
+{
+    QPixmap pm(16, 16);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QColor ink(50, 50, 60);
+    auto page = [&](qreal x, qreal y, qreal w, qreal h, const QColor &fill = Qt::white) {
+        p.setPen(QPen(ink, 1));
+        p.setBrush(fill);
+        p.drawRect(QRectF(x + 0.5, y + 0.5, w, h));
+    };
+    switch (kind) {
+    case Picture::Cut:
+        p.setPen(QPen(ink, 1.3));
+        p.setBrush(Qt::NoBrush);
+        p.drawEllipse(QRectF(2, 10, 4, 4));
+        p.drawEllipse(QRectF(10, 10, 4, 4));
+        p.drawLine(QPointF(5.5, 10.5), QPointF(11, 1.5));
+        p.drawLine(QPointF(10.5, 10.5), QPointF(5, 1.5));
+        break;
+    case Picture::Copy:
+        page(1, 1, 9, 11);
+        page(5, 4, 9, 11);
+        break;
+    case Picture::Paste:
+        page(2, 2, 11, 13, QColor(205, 160, 100));
+        page(5, 5, 8, 9);
+        p.setBrush(QColor(160, 160, 170));
+        p.drawRect(QRectF(5.5, 0.5, 5, 3));
+        break;
+    case Picture::Undo: {
+        p.setPen(QPen(QColor(30, 90, 170), 2));
+        p.setBrush(Qt::NoBrush);
+        p.drawArc(QRectF(3, 4, 10, 9), 90 * 16, -200 * 16);
+        p.setBrush(QColor(30, 90, 170));
+        p.setPen(Qt::NoPen);
+        p.drawPolygon(QPolygonF({QPointF(1, 5), QPointF(7, 1.5), QPointF(7, 8.5)}));
+        break;
+    }
+    case Picture::Insert:
+    case Picture::Delete:
+    case Picture::Duplicate: {
+        if (kind == Picture::Duplicate)
+            page(1, 1, 8, 10);
+        page(kind == Picture::Duplicate ? 4 : 2, kind == Picture::Duplicate ? 4 : 1, 9, 11);
+        const QColor mark = kind == Picture::Delete ? QColor(200, 40, 40) : QColor(40, 150, 40);
+        p.setPen(QPen(mark, 2.2));
+        p.drawLine(QPointF(9, 12.5), QPointF(15, 12.5));
+        if (kind != Picture::Delete)
+            p.drawLine(QPointF(12, 9.5), QPointF(12, 15.5));
+        break;
+    }
+    case Picture::Post:
+        p.setPen(QPen(QColor(30, 140, 40), 2.4));
+        p.drawPolyline(QPolygonF({QPointF(2, 8.5), QPointF(6, 12.5), QPointF(14, 3)}));
+        break;
+    case Picture::Cancel:
+        p.setPen(QPen(QColor(200, 40, 40), 2.4));
+        p.drawLine(QPointF(3, 3), QPointF(13, 13));
+        p.drawLine(QPointF(13, 3), QPointF(3, 13));
+        break;
+    case Picture::Note:
+        page(2, 1, 11, 14, QColor(255, 250, 200));
+        p.setPen(QPen(ink, 1));
+        for (int y : {5, 8, 11})
+            p.drawLine(QPointF(4.5, y + 0.5), QPointF(11, y + 0.5));
+        break;
+    }
+    return QIcon(pm);
 }
 
 } // namespace
@@ -425,28 +501,28 @@ QWidget *TfInsEditMaterial::buildGridPage(const QString &header, QTableView *&gr
 void TfInsEditMaterial::createActions()
 {
     auto make = [this](const char *name, const QString &caption, const QString &hint, const QKeySequence &key,
-                       QStyle::StandardPixmap icon = QStyle::SP_CustomBase) {
+                       std::optional<Picture> icon = std::nullopt) {
         auto *a = new QAction(caption, this);
         a->setObjectName(QString::fromLatin1(name));
         a->setToolTip(hint);
         a->setStatusTip(hint);
         if (!key.isEmpty())
             a->setShortcut(key);
-        if (icon != QStyle::SP_CustomBase)
-            a->setIcon(style()->standardIcon(icon));
+        if (icon)
+            a->setIcon(picture(*icon));
         addAction(a);
         return a;
     };
     aPost = make("aPost", QStringLiteral("&Uložit"), QStringLiteral("Uložit změny v záznamu"), Qt::Key_F2,
-                 QStyle::SP_DialogApplyButton);
+                 Picture::Post);
     aCancel = make("aCancel", QStringLiteral("N&eukládat"), QStringLiteral("Neukládat změny v záznamu"), Qt::Key_Escape,
-                   QStyle::SP_DialogCancelButton);
+                   Picture::Cancel);
     aInsert = make("aInsert", QStringLiteral("&Nový záznam"), QStringLiteral("Vložit nový záznam"), Qt::Key_Insert,
-                   QStyle::SP_FileIcon);
+                   Picture::Insert);
     aDelete = make("aDelete", QStringLiteral("&Smazat záznam"), QStringLiteral("Smazat označený záznam"),
-                   QKeySequence(Qt::CTRL | Qt::Key_Delete), QStyle::SP_TrashIcon);
+                   QKeySequence(Qt::CTRL | Qt::Key_Delete), Picture::Delete);
     aDupl = make("aDupl", QStringLiteral("&Zdvojit označený záznam"), QStringLiteral("Zdvojit označený záznam"),
-                 QKeySequence(Qt::CTRL | Qt::Key_D), QStyle::SP_FileDialogNewFolder);
+                 QKeySequence(Qt::CTRL | Qt::Key_D), Picture::Duplicate);
     aInsEditNot = make("aInsEditNot", QStringLiteral("Vložit poznámku"), QStringLiteral("Vložit/Opravit poznámku"),
                        QKeySequence(Qt::CTRL | Qt::Key_P));
     aDelNot = make("aDelNot", QStringLiteral("Smazat poznámku"), QStringLiteral("Smazat poznámku"),
@@ -457,18 +533,19 @@ void TfInsEditMaterial::createActions()
                  QKeySequence(Qt::CTRL | Qt::Key_C));
     aPaste = make("aPaste", QStringLiteral("&Vložit"), QStringLiteral("Vložit ze schránky"), QKeySequence(Qt::CTRL | Qt::Key_V));
     aUndo = make("aUndo", QStringLiteral("&Zpět"), QStringLiteral("O krok zpět"), QKeySequence(Qt::CTRL | Qt::Key_Z),
-                 QStyle::SP_ArrowBack);
+                 Picture::Undo);
     aSelectAll = make("aSelectAll", QStringLiteral("&Označit vše"), QStringLiteral("Označit vše"),
                       QKeySequence(Qt::CTRL | Qt::Key_A));
     aNapoveda = make("aNapoveda", QStringLiteral("&Nápověda pro zadávání vlastních materiálů"),
-                     QStringLiteral("Nápověda pro zadávání vlastních materiálů"), Qt::Key_F1, QStyle::SP_DialogHelpButton);
+                     QStringLiteral("Nápověda pro zadávání vlastních materiálů"), Qt::Key_F1);
+    aNapoveda->setIcon(style()->standardIcon(QStyle::SP_DialogHelpButton));
     // The clipboard keys stay with the text boxes themselves while one has the focus.
     for (QAction *a : {aCut, aCopy, aPaste, aUndo, aSelectAll})
         a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-    // Small pictures for the clipboard buttons, drawn as letters on the tool strip.
-    aCut->setIcon(style()->standardIcon(QStyle::SP_DialogDiscardButton));
-    aCopy->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
-    aPaste->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
+    aCut->setIcon(picture(Picture::Cut));
+    aCopy->setIcon(picture(Picture::Copy));
+    aPaste->setIcon(picture(Picture::Paste));
+    aInsEditNot->setIcon(picture(Picture::Note));
 
     connect(aPost, &QAction::triggered, this, [this] { postRecord(); });
     connect(aCancel, &QAction::triggered, this, &TfInsEditMaterial::cancelRecord);
@@ -591,8 +668,11 @@ void TfInsEditMaterial::loadFields()
     m_loading = true;
     auto set = [](QLineEdit *box, const QVariant &v) {
         const QString text = v.toString();
-        if (box->text() != text)
+        if (box->text() != text) {
             box->setText(text);
+            if (!box->hasFocus())
+                box->setCursorPosition(0); // a long text shows its beginning
+        }
     };
     db::DataSet &mat = m_own.qMat;
     db::DataSet &norms = m_own.qNorms;
