@@ -1061,6 +1061,9 @@ void TfInsEditMaterial::keyPressEvent(QKeyEvent *event)
 {
     // Esc belongs to "Neukládat"; it never closes the window.
     if (event->key() == Qt::Key_Escape) {
+        ui::ActionUpdater::instance().updateNow();
+        if (aCancel->isEnabled())
+            aCancel->trigger();
         event->accept();
         return;
     }

@@ -10,6 +10,7 @@
 #include "db/DataSet.h"
 #include "search/ChemSearch.h"
 #include "search/TfHledani.h"
+#include "ui/ActionUpdater.h"
 #include "userdata/EditGridModel.h"
 #include "userdata/OwnMaterialActions.h"
 #include "userdata/TfInsEditMaterial.h"
@@ -356,6 +357,7 @@ TEST_F(OwnMaterials, EditingOnlyTheNameLeavesTheNodeTextAndAFailedPostKeepsTheWi
     };
     const int m = actions->newMaterial();
     drive = [&](TfInsEditMaterial &e) {
+        e.eName->end(false);
         typeText(e.eName, QStringLiteral(" nový název"));
         EXPECT_FALSE(e.changed());
         // The node text is changed behind the editor's back: closing must not overwrite it.
@@ -430,4 +432,66 @@ TEST_F(OwnMaterials, CopyOfC45IsAnOwnMaterialWithTheSameDataAndTheCatalogueKeeps
     EXPECT_GT(sqlite(QStringLiteral("select count(*) from Notices")).value(0).toInt(), catalogueRows.toInt());
     EXPECT_EQ(mirrorDifferences(), QStringList());
     EXPECT_EQ(treeNodeOf(copy).second, QStringLiteral("Vlastní materiály"));
+}
+
+TEST_F(OwnMaterials, TheFocusChoosesTheWorkingSetEnterOpensThePickerAndThePageIsKept)
+{
+    int elementAsks = 0, countryAsks = 0;
+    drive = [&](TfInsEditMaterial &e) {
+        QApplication::setActiveWindow(&e);
+        e.activateWindow();
+        e.pages->setCurrentIndex(TfInsEditMaterial::CompositionPage);
+        QApplication::processEvents();
+        EXPECT_EQ(&e.workingDataSet(), &own->qChemComp);
+        orv::ui::ActionUpdater::instance().updateNow();
+        EXPECT_TRUE(e.aInsert->isEnabled());
+        EXPECT_FALSE(e.aDelete->isEnabled()); // no rows yet
+        // Enter in the element column asks for the element; the row waits to be posted.
+        e.insertRecord();
+        e.grChemComp->setCurrentIndex(e.chemCompModel()->index(0, 0));
+        e.chooseElement = [&](const QVariant &) {
+            ++elementAsks;
+            return std::optional<QVariant>(elementC);
+        };
+        QTest::keyClick(e.grChemComp, Qt::Key_Return);
+        EXPECT_EQ(elementAsks, 1);
+        EXPECT_TRUE(own->qChemComp.isEditing());
+        orv::ui::ActionUpdater::instance().updateNow();
+        EXPECT_TRUE(e.aPost->isEnabled());
+        // Esc is "Neukládat": the new row goes and the window stays.
+        QTest::keyClick(e.grChemComp, Qt::Key_Escape);
+        EXPECT_FALSE(own->qChemComp.isEditing());
+        EXPECT_EQ(own->qChemComp.recordCount(), 0);
+        EXPECT_TRUE(e.isVisible());
+
+        e.pages->setCurrentIndex(TfInsEditMaterial::EquivalentsPage);
+        QApplication::processEvents();
+        EXPECT_EQ(&e.workingDataSet(), &own->qCompareNorms);
+        // Moving past the last row starts a new one; Enter in the country column asks for it.
+        QTest::keyClick(e.grCompareNorms, Qt::Key_Down);
+        EXPECT_EQ(own->qCompareNorms.state(), orv::db::DataSetState::Insert);
+        e.grCompareNorms->setCurrentIndex(e.compareNormsModel()->index(0, 2));
+        e.chooseCountry = [&](const QVariant &) {
+            ++countryAsks;
+            return std::optional<QVariant>(countryNumber(0));
+        };
+        QTest::keyClick(e.grCompareNorms, Qt::Key_Return);
+        EXPECT_EQ(countryAsks, 1);
+        e.eName->setFocus();
+        QApplication::processEvents();
+        EXPECT_EQ(&e.workingDataSet(), &own->qMat);
+        orv::ui::ActionUpdater::instance().updateNow();
+        EXPECT_FALSE(e.aInsert->isEnabled());
+        e.pages->setCurrentIndex(TfInsEditMaterial::EquivalentsPage);
+    };
+    const int m = actions->newMaterial();
+    ASSERT_GT(m, 0);
+    // The pending equivalent was posted on closing.
+    EXPECT_EQ(count(QStringLiteral("select * from CompareNorms where MaterialNo=%1").arg(m)), 1);
+    EXPECT_EQ(mirrorDifferences(), QStringList());
+    // The editor opens on the page it was closed on.
+    int page = -1;
+    drive = [&](TfInsEditMaterial &e) { page = e.pages->currentIndex(); };
+    actions->editMaterial(m);
+    EXPECT_EQ(page, int(TfInsEditMaterial::EquivalentsPage));
 }
