@@ -5,6 +5,7 @@
 #include "app/HelpTopicButton.h"
 #include "app/Icons.h"
 #include "app/PrintoutActions.h"
+#include "app/UserDataWiring.h"
 #include "browse/CardList.h"
 #include "browse/ContentsPane.h"
 #include "browse/MaterialCard.h"
@@ -252,6 +253,13 @@ void MainWindow::createCardList()
     print(a.printInfo, Printout::Info);
     print(a.printInfoMech, Printout::InfoMech);
     print(a.printHeatTreatment, Printout::HeatTreatment);
+    wireOptionsAction(*this, *m_data);
+}
+
+void MainWindow::setOwnData(db::OwnDataModule *own)
+{
+    if (own && m_data)
+        wireOwnMaterialActions(*this, *own);
 }
 
 void MainWindow::createBottomBar()

@@ -32,6 +32,7 @@ class QToolButton;
 
 namespace orv::db {
 class MainDataModule;
+class OwnDataModule;
 }
 namespace orv::browse {
 class CardList;
@@ -180,6 +181,8 @@ public:
 
     // Later windows plug in here: what the actions of their windows do until then is nothing.
     std::function<void(int materialNo, const QString &title)> openCard;
+    // The own-material actions act through this data module (start-up sets it).
+    void setOwnData(db::OwnDataModule *own);
 
 signals:
     void closing();

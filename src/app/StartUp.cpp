@@ -167,6 +167,7 @@ void StartUp::createGuarded(SplashWindow &splash)
 
     // 5. The main window, 6. the search window in it.
     m_main = std::make_unique<MainWindow>(m_mainData.get());
+    m_main->setOwnData(m_ownData.get());
     {
         MainWindow *mw = m_main.get();
         auto *form = new search::TfHledani(*m_mainData, settingsFilePath());

@@ -1140,6 +1140,11 @@ void TfHledani::standardSettings()
 void TfHledani::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
+    showSuccessRate();
+}
+
+void TfHledani::showSuccessRate()
+{
     try {
         const QString rate = m_data.setupValue(QStringLiteral("USPESNOST")).trimmed();
         bool ok = false;

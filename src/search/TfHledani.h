@@ -76,6 +76,8 @@ public:
     void saveState() const;
     // Refills the semi-product lists for the type shown in cbMatTypes2.
     void refillSemiProducts();
+    // Shows the success rate stored in Setup ("USPESNOST") in eUspesnost.
+    void showSuccessRate();
 
     // The criteria the page controls describe.
     DesignationCriteria designationCriteria() const;

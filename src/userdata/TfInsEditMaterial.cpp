@@ -1,0 +1,1117 @@
+#include "userdata/TfInsEditMaterial.h"
+
+#include "core/Paths.h"
+#include "db/Connection.h"
+#include "db/DataSet.h"
+#include "db/DataSetModel.h"
+#include "db/OwnDataModule.h"
+#include "search/GridLink.h"
+#include "search/TfElements.h"
+#include "ui/ActionUpdater.h"
+#include "ui/ProgressWindow.h"
+#include "userdata/EditGridModel.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QSettings>
+#include <QStyle>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTextEdit>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+namespace orv::userdata {
+
+namespace {
+
+const QString kNumber = QStringLiteral("Number");
+const QString kNoticeNo = QStringLiteral("NoticeNo");
+const QString kNotice = QStringLiteral("Notice");
+
+const char *const kPurposeFields[] = {"Purpose", "Purpose1", "Purpose2", "Purpose3", "Purpose4", "Purpose5"};
+
+// One row of a read through the user session, by column name; empty when there is none.
+QVariantMap readRow(db::Connection &conn, const QString &sql)
+{
+    QVariantMap row;
+    db::Statement st(conn, sql);
+    if (st.step())
+        for (int i = 0; i < st.columnCount(); ++i)
+            row.insert(st.columnName(i).toLower(), st.value(i));
+    return row;
+}
+
+QVariant nullIfEmpty(const QString &text)
+{
+    return text.isEmpty() ? QVariant() : QVariant(text);
+}
+
+// The pictures of the editor's buttons, drawn at 16 x 16.
+enum class Picture { Cut, Copy, Paste, Undo, Insert, Delete, Duplicate, Post, Cancel, Note };
+
+QIcon picture(Picture kind)
+{
+    QPixmap pm(16, 16);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QColor ink(50, 50, 60);
+    auto page = [&](qreal x, qreal y, qreal w, qreal h, const QColor &fill = Qt::white) {
+        p.setPen(QPen(ink, 1));
+        p.setBrush(fill);
+        p.drawRect(QRectF(x + 0.5, y + 0.5, w, h));
+    };
+    switch (kind) {
+    case Picture::Cut:
+        p.setPen(QPen(ink, 1.3));
+        p.setBrush(Qt::NoBrush);
+        p.drawEllipse(QRectF(2, 10, 4, 4));
+        p.drawEllipse(QRectF(10, 10, 4, 4));
+        p.drawLine(QPointF(5.5, 10.5), QPointF(11, 1.5));
+        p.drawLine(QPointF(10.5, 10.5), QPointF(5, 1.5));
+        break;
+    case Picture::Copy:
+        page(1, 1, 9, 11);
+        page(5, 4, 9, 11);
+        break;
+    case Picture::Paste:
+        page(2, 2, 11, 13, QColor(205, 160, 100));
+        page(5, 5, 8, 9);
+        p.setBrush(QColor(160, 160, 170));
+        p.drawRect(QRectF(5.5, 0.5, 5, 3));
+        break;
+    case Picture::Undo: {
+        p.setPen(QPen(QColor(30, 90, 170), 2));
+        p.setBrush(Qt::NoBrush);
+        p.drawArc(QRectF(3, 4, 10, 9), 90 * 16, -200 * 16);
+        p.setBrush(QColor(30, 90, 170));
+        p.setPen(Qt::NoPen);
+        p.drawPolygon(QPolygonF({QPointF(1, 5), QPointF(7, 1.5), QPointF(7, 8.5)}));
+        break;
+    }
+    case Picture::Insert:
+    case Picture::Delete:
+    case Picture::Duplicate: {
+        if (kind == Picture::Duplicate)
+            page(1, 1, 8, 10);
+        page(kind == Picture::Duplicate ? 4 : 2, kind == Picture::Duplicate ? 4 : 1, 9, 11);
+        const QColor mark = kind == Picture::Delete ? QColor(200, 40, 40) : QColor(40, 150, 40);
+        p.setPen(QPen(mark, 2.2));
+        p.drawLine(QPointF(9, 12.5), QPointF(15, 12.5));
+        if (kind != Picture::Delete)
+            p.drawLine(QPointF(12, 9.5), QPointF(12, 15.5));
+        break;
+    }
+    case Picture::Post:
+        p.setPen(QPen(QColor(30, 140, 40), 2.4));
+        p.drawPolyline(QPolygonF({QPointF(2, 8.5), QPointF(6, 12.5), QPointF(14, 3)}));
+        break;
+    case Picture::Cancel:
+        p.setPen(QPen(QColor(200, 40, 40), 2.4));
+        p.drawLine(QPointF(3, 3), QPointF(13, 13));
+        p.drawLine(QPointF(13, 3), QPointF(3, 13));
+        break;
+    case Picture::Note:
+        page(2, 1, 11, 14, QColor(255, 250, 200));
+        p.setPen(QPen(ink, 1));
+        for (int y : {5, 8, 11})
+            p.drawLine(QPointF(4.5, y + 0.5), QPointF(11, y + 0.5));
+        break;
+    }
+    return QIcon(pm);
+}
+
+} // namespace
+
+QString noteTextToStore(const QString &typed)
+{
+    if (typed.endsWith(QLatin1String("\r\n")))
+        return typed.left(typed.size() - 2);
+    if (typed.endsWith(QLatin1Char('\n')))
+        return typed.left(typed.size() - 1);
+    return typed;
+}
+
+// ---------------------------------------------------------------- note dialog
+
+NoteDialog::NoteDialog(QWidget *parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("fNotice"));
+    setWindowTitle(QStringLiteral("Poznámka ..."));
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(new QLabel(QStringLiteral("Poznámka"), this));
+    m_text = new QPlainTextEdit(this);
+    m_text->setObjectName(QStringLiteral("reNotice"));
+    m_text->installEventFilter(this);
+    layout->addWidget(m_text, 1);
+    auto *row = new QHBoxLayout;
+    row->addStretch(1);
+    m_ok = new QPushButton(QStringLiteral("OK"), this);
+    m_ok->setDefault(true);
+    auto *cancel = new QPushButton(QStringLiteral("Zrušit"), this);
+    row->addWidget(m_ok);
+    row->addWidget(cancel);
+    layout->addLayout(row);
+    connect(m_ok, &QPushButton::clicked, this, &QDialog::accept);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    resize(420, 220);
+}
+
+QString NoteDialog::text() const
+{
+    return m_text->toPlainText();
+}
+
+void NoteDialog::setText(const QString &text)
+{
+    m_text->setPlainText(text);
+    m_text->moveCursor(QTextCursor::End);
+}
+
+bool NoteDialog::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_text && event->type() == QEvent::KeyPress) {
+        auto *key = static_cast<QKeyEvent *>(event);
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && (key->modifiers() & Qt::ControlModifier)) {
+            m_ok->click();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+// ---------------------------------------------------------------- country picker
+
+CountryPicker::CountryPicker(db::DataSet &countries, QWidget *parent) : QDialog(parent), m_countries(countries)
+{
+    setObjectName(QStringLiteral("fCountry"));
+    setWindowTitle(QStringLiteral("Státy"));
+    auto *layout = new QVBoxLayout(this);
+    m_grid = new QTableView(this);
+    m_grid->setObjectName(QStringLiteral("grCountry"));
+    m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    auto *model = new db::DataSetModel(&m_countries, this);
+    search::linkGrid(m_grid, model);
+    for (int c = 0; c < model->columnCount(); ++c) {
+        const QString name = model->fieldAt(c)->name();
+        m_grid->setColumnHidden(c, name.compare(QLatin1String("Name"), Qt::CaseInsensitive) != 0);
+    }
+    m_grid->horizontalHeader()->setStretchLastSection(true);
+    layout->addWidget(m_grid, 1);
+    auto *row = new QHBoxLayout;
+    row->addStretch(1);
+    auto *ok = new QPushButton(QStringLiteral("OK"), this);
+    ok->setDefault(true);
+    auto *cancel = new QPushButton(QStringLiteral("Zrušit"), this);
+    row->addWidget(ok);
+    row->addWidget(cancel);
+    layout->addLayout(row);
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    connect(m_grid, &QTableView::doubleClicked, this, &QDialog::accept);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    resize(300, 400);
+}
+
+void CountryPicker::placeOn(const QVariant &countryNo)
+{
+    if (countryNo.isNull() || !m_countries.locate(QStringLiteral("Number"), countryNo))
+        m_countries.first();
+}
+
+QVariant CountryPicker::currentCountry() const
+{
+    if (!m_countries.isOpen() || m_countries.isEmpty())
+        return QVariant();
+    return m_countries.value(QStringLiteral("Number"));
+}
+
+// ---------------------------------------------------------------- editor
+
+QString TfInsEditMaterial::longNoteMessage(int length)
+{
+    return QStringLiteral("Poznámka má %1 znaků, uloží se jen prvních %2 znaků.\n\nUložit zkrácenou poznámku?")
+        .arg(length)
+        .arg(maxNoticeLength);
+}
+
+TfInsEditMaterial::TfInsEditMaterial(db::OwnDataModule &own, int materialNo, Mode mode, EditorEnvironment env,
+                                     QWidget *parent)
+    : QDialog(parent), m_own(own), m_materialNo(materialNo), m_mode(mode), m_env(std::move(env))
+{
+    setObjectName(QStringLiteral("fInsEditMaterial"));
+    setWindowTitle(QStringLiteral("Přidání a úpravy materiálu"));
+    if (m_env.settingsFile.isEmpty())
+        m_env.settingsFile = settingsFilePath();
+    if (!m_env.message)
+        m_env.message = [](const QString &t, ui::MsgType type, ui::MsgButtons b) { return ui::message(t, type, b); };
+
+    // Opening on material M: its node, the material and its designation.
+    own.qNodes.close();
+    own.qNodes.setParam(QStringLiteral("MatNo"), materialNo);
+    own.qNodes.open();
+    own.qMat.refresh();
+    own.qNorms.refresh();
+    if (!own.qNotices.isOpen())
+        own.qNotices.open();
+    m_working = &own.qMat;
+    m_changed = mode == Mode::New;
+    own.materialChanged = [this] { m_changed = true; };
+
+    m_chemModel = new EditGridModel(&own.qChemComp, {QStringLiteral("lkElements"), QStringLiteral("MinValue"),
+                                                     QStringLiteral("MaxValue"), QStringLiteral("lkNotices")},
+                                    this);
+    m_normsModel = new EditGridModel(&own.qCompareNorms,
+                                     {QStringLiteral("Name"), QStringLiteral("Label"), QStringLiteral("lkCountry")}, this);
+    buildUi();
+    createActions();
+    loadFields();
+    restorePage();
+
+    for (db::DataSet *ds : {&own.qMat, &own.qNorms}) {
+        connect(ds, &db::DataSet::rowsReset, this, [this] { loadFields(); });
+        connect(ds, &db::DataSet::stateChanged, this, [this](db::DataSetState s) {
+            if (s == db::DataSetState::Browse)
+                loadFields();
+        });
+    }
+    connect(&own.qNotices, &db::DataSet::rowChanged, this, [this](int) { loadFields(); });
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) { focusChanged(now); });
+    for (EditGridModel *m : {m_chemModel, m_normsModel})
+        connect(m, &EditGridModel::editFailed, this, &TfInsEditMaterial::showError);
+}
+
+TfInsEditMaterial::~TfInsEditMaterial()
+{
+    m_own.materialChanged = nullptr;
+    // Whatever is still pending when the window goes without finishing is dropped.
+    for (db::DataSet *ds : {&m_own.qChemComp, &m_own.qCompareNorms, &m_own.qNorms, &m_own.qMat, &m_own.qNotices})
+        if (ds->isEditing())
+            ds->cancel();
+}
+
+int TfInsEditMaterial::nodeNo() const
+{
+    return m_own.qNodes.isOpen() && !m_own.qNodes.isEmpty() ? m_own.qNodes.value(kNumber).toInt() : 0;
+}
+
+void TfInsEditMaterial::buildUi()
+{
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 0, 4, 4);
+    menuBar = new QMenuBar(this);
+    layout->setMenuBar(menuBar);
+
+    auto *bars = new QHBoxLayout;
+    bars->setSpacing(6);
+    auto *editBar = new QToolBar(this);
+    editBar->setObjectName(QStringLiteral("tbEdit"));
+    auto *recordBar = new QToolBar(this);
+    recordBar->setObjectName(QStringLiteral("tbRecord"));
+    for (QToolBar *b : {editBar, recordBar}) {
+        b->setIconSize(QSize(16, 16));
+        bars->addWidget(b);
+    }
+    bars->addStretch(1);
+    layout->addLayout(bars);
+
+    pages = new QTabWidget(this);
+    pages->setObjectName(QStringLiteral("PageControl1"));
+    pages->addTab(buildInfoPage(), QStringLiteral("Informace o materiálu"));
+    pages->addTab(buildGridPage(QStringLiteral("Chemické složení"), grChemComp, m_chemModel), QStringLiteral("Chemické složení"));
+    pages->addTab(buildGridPage(QStringLiteral("Ekvivalentní normy"), grCompareNorms, m_normsModel),
+                  QStringLiteral("Srovnání s ostatními normami"));
+    pages->widget(InfoPage)->setProperty("helpContext", 32);
+    pages->widget(CompositionPage)->setProperty("helpContext", 29);
+    pages->widget(EquivalentsPage)->setProperty("helpContext", 30);
+    grChemComp->setObjectName(QStringLiteral("grChemComp"));
+    grCompareNorms->setObjectName(QStringLiteral("grCompareNorms"));
+    layout->addWidget(pages, 1);
+    connect(pages, &QTabWidget::currentChanged, this, [this](int page) {
+        if (page == CompositionPage)
+            grChemComp->setFocus();
+        else if (page == EquivalentsPage)
+            grCompareNorms->setFocus();
+    });
+
+    auto *bottom = new QHBoxLayout;
+    bottom->addStretch(1);
+    okButton = new QPushButton(QStringLiteral("OK"), this);
+    okButton->setObjectName(QStringLiteral("bOK"));
+    okButton->setAutoDefault(false);
+    bottom->addWidget(okButton);
+    bottom->addStretch(1);
+    layout->addLayout(bottom);
+    connect(okButton, &QPushButton::clicked, this, &QDialog::accept);
+
+    // Toolbars are filled once the actions exist.
+    editBar->setProperty("fill", 1);
+    recordBar->setProperty("fill", 2);
+
+    // Column widths of the grids (element, values, note; name, designation, country).
+    grChemComp->setColumnWidth(0, 150);
+    grChemComp->setColumnWidth(1, 100);
+    grChemComp->setColumnWidth(2, 100);
+    grCompareNorms->setColumnWidth(0, 170);
+    grCompareNorms->setColumnWidth(1, 170);
+    resize(640, 560);
+}
+
+QWidget *TfInsEditMaterial::buildInfoPage()
+{
+    auto *page = new QWidget;
+    auto *outer = new QVBoxLayout(page);
+    auto *header = new QLabel(QStringLiteral("Základní informace o materiálu"), page);
+    QFont bold = header->font();
+    bold.setBold(true);
+    header->setFont(bold);
+    outer->addWidget(header);
+
+    auto *form = new QGridLayout;
+    form->setHorizontalSpacing(8);
+    int row = 0;
+    auto addRow = [&](const QString &caption, QWidget *w, const QString &note = QString()) {
+        form->addWidget(new QLabel(caption, page), row, 0);
+        form->addWidget(w, row, 1);
+        if (!note.isEmpty()) {
+            auto *l = new QLabel(note, page);
+            QFont italic = l->font();
+            italic.setItalic(true);
+            l->setFont(italic);
+            form->addWidget(l, row, 2);
+        }
+        ++row;
+    };
+    eName = new QLineEdit(page);
+    eName->setObjectName(QStringLiteral("eName"));
+    eName->setMaxLength(200);
+    addRow(QStringLiteral("Název materiálu"), eName);
+    cbType = new QComboBox(page);
+    cbType->setObjectName(QStringLiteral("cbMatTypes"));
+    db::DataSet &types = m_own.qMatTypes;
+    if (!types.isOpen())
+        types.open();
+    cbType->addItem(QString(), QVariant());
+    for (int r = 0; r < types.recordCount(); ++r)
+        cbType->addItem(types.valueAt(r, QStringLiteral("Name")).toString(), types.valueAt(r, kNumber));
+    addRow(QStringLiteral("Druh materiálu"), cbType);
+    eNorm = new QLineEdit(page);
+    eNorm->setObjectName(QStringLiteral("eNorma"));
+    eNorm->setMaxLength(50);
+    addRow(QStringLiteral("Norma"), eNorm);
+    eLabel = new QLineEdit(page);
+    eLabel->setObjectName(QStringLiteral("eZnacka"));
+    eLabel->setMaxLength(150);
+    addRow(QStringLiteral("Značka"), eLabel);
+    for (int i = 0; i < 6; ++i) {
+        ePurpose[size_t(i)] = new QLineEdit(page);
+        ePurpose[size_t(i)]->setObjectName(QStringLiteral("ePurpose%1").arg(i));
+        ePurpose[size_t(i)]->setMaxLength(255);
+        addRow(i == 0 ? QStringLiteral("Vlastnosti materiálu") : QStringLiteral("Vlastnosti materiálu %1").arg(i + 1),
+               ePurpose[size_t(i)], i == 0 ? QString() : QStringLiteral("pokračování"));
+    }
+    form->setColumnStretch(1, 1);
+    outer->addLayout(form);
+    outer->addWidget(new QLabel(QStringLiteral("Poznámka   (vkládání a oprava pomocí Ctrl+P)"), page));
+    eNote = new QPlainTextEdit(page);
+    eNote->setObjectName(QStringLiteral("eNotice"));
+    eNote->setReadOnly(true);
+    eNote->setMaximumHeight(80);
+    outer->addWidget(eNote);
+    outer->addStretch(1);
+
+    db::DataSet &mat = m_own.qMat;
+    db::DataSet &norms = m_own.qNorms;
+    connect(eName, &QLineEdit::textEdited, this, [this, &mat](const QString &t) { typed(mat, QStringLiteral("Name"), t); });
+    connect(eNorm, &QLineEdit::textEdited, this, [this, &norms](const QString &t) { typed(norms, QStringLiteral("Name"), t); });
+    connect(eLabel, &QLineEdit::textEdited, this, [this, &norms](const QString &t) { typed(norms, QStringLiteral("Label"), t); });
+    for (int i = 0; i < 6; ++i)
+        connect(ePurpose[size_t(i)], &QLineEdit::textEdited, this, [this, &mat, i](const QString &t) {
+            typed(mat, QString::fromLatin1(kPurposeFields[i]), t);
+        });
+    connect(cbType, &QComboBox::activated, this, [this, &mat](int index) {
+        if (m_loading)
+            return;
+        try {
+            if (!mat.isEditing())
+                mat.edit();
+            mat.setValue(QStringLiteral("TypeNo"), cbType->itemData(index));
+        } catch (const std::exception &e) {
+            showError(errorText(e));
+        }
+    });
+    return page;
+}
+
+QWidget *TfInsEditMaterial::buildGridPage(const QString &header, QTableView *&grid, EditGridModel *model)
+{
+    auto *page = new QWidget;
+    auto *layout = new QVBoxLayout(page);
+    auto *title = new QLabel(header, page);
+    QFont bold = title->font();
+    bold.setBold(true);
+    title->setFont(bold);
+    layout->addWidget(title);
+    grid = new QTableView(page);
+    grid->setModel(model);
+    grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    grid->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                          QAbstractItemView::AnyKeyPressed);
+    grid->horizontalHeader()->setStretchLastSection(true);
+    grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 6);
+    grid->installEventFilter(this);
+    layout->addWidget(grid, 1);
+    QTableView *view = grid;
+    connect(grid->selectionModel(), &QItemSelectionModel::currentRowChanged, model,
+            [model](const QModelIndex &current) { model->setCurrentRow(current.row()); });
+    connect(model, &EditGridModel::currentRowChanged, view, [view](int row) {
+        if (row < 0 || row == view->currentIndex().row())
+            return;
+        const int column = std::max(view->currentIndex().column(), 0);
+        view->selectionModel()->setCurrentIndex(view->model()->index(row, column),
+                                                QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    });
+    connect(grid, &QTableView::doubleClicked, this, [this, view](const QModelIndex &index) {
+        if (view == grChemComp && index.column() == 0)
+            pickElement();
+        else if (view == grCompareNorms && index.column() == 2)
+            pickCountry();
+    });
+    return page;
+}
+
+void TfInsEditMaterial::createActions()
+{
+    auto make = [this](const char *name, const QString &caption, const QString &hint, const QKeySequence &key,
+                       std::optional<Picture> icon = std::nullopt) {
+        auto *a = new QAction(caption, this);
+        a->setObjectName(QString::fromLatin1(name));
+        a->setToolTip(hint);
+        a->setStatusTip(hint);
+        if (!key.isEmpty())
+            a->setShortcut(key);
+        if (icon)
+            a->setIcon(picture(*icon));
+        addAction(a);
+        return a;
+    };
+    aPost = make("aPost", QStringLiteral("&Uložit"), QStringLiteral("Uložit změny v záznamu"), Qt::Key_F2,
+                 Picture::Post);
+    aCancel = make("aCancel", QStringLiteral("N&eukládat"), QStringLiteral("Neukládat změny v záznamu"), Qt::Key_Escape,
+                   Picture::Cancel);
+    aInsert = make("aInsert", QStringLiteral("&Nový záznam"), QStringLiteral("Vložit nový záznam"), Qt::Key_Insert,
+                   Picture::Insert);
+    aDelete = make("aDelete", QStringLiteral("&Smazat záznam"), QStringLiteral("Smazat označený záznam"),
+                   QKeySequence(Qt::CTRL | Qt::Key_Delete), Picture::Delete);
+    aDupl = make("aDupl", QStringLiteral("&Zdvojit označený záznam"), QStringLiteral("Zdvojit označený záznam"),
+                 QKeySequence(Qt::CTRL | Qt::Key_D), Picture::Duplicate);
+    aInsEditNot = make("aInsEditNot", QStringLiteral("Vložit poznámku"), QStringLiteral("Vložit/Opravit poznámku"),
+                       QKeySequence(Qt::CTRL | Qt::Key_P));
+    aDelNot = make("aDelNot", QStringLiteral("Smazat poznámku"), QStringLiteral("Smazat poznámku"),
+                   QKeySequence(Qt::CTRL | Qt::Key_S));
+    aCut = make("aCut", QStringLiteral("&Vyjmout"), QStringLiteral("Odstranit a zkopírovat do schránky"),
+                QKeySequence(Qt::CTRL | Qt::Key_X));
+    aCopy = make("aCopy", QStringLiteral("&Kopírovat"), QStringLiteral("Zkopírovat do schránky"),
+                 QKeySequence(Qt::CTRL | Qt::Key_C));
+    aPaste = make("aPaste", QStringLiteral("&Vložit"), QStringLiteral("Vložit ze schránky"), QKeySequence(Qt::CTRL | Qt::Key_V));
+    aUndo = make("aUndo", QStringLiteral("&Zpět"), QStringLiteral("O krok zpět"), QKeySequence(Qt::CTRL | Qt::Key_Z),
+                 Picture::Undo);
+    aSelectAll = make("aSelectAll", QStringLiteral("&Označit vše"), QStringLiteral("Označit vše"),
+                      QKeySequence(Qt::CTRL | Qt::Key_A));
+    aNapoveda = make("aNapoveda", QStringLiteral("&Nápověda pro zadávání vlastních materiálů"),
+                     QStringLiteral("Nápověda pro zadávání vlastních materiálů"), Qt::Key_F1);
+    aNapoveda->setIcon(style()->standardIcon(QStyle::SP_DialogHelpButton));
+    // The clipboard keys stay with the text boxes themselves while one has the focus.
+    for (QAction *a : {aCut, aCopy, aPaste, aUndo, aSelectAll})
+        a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    aCut->setIcon(picture(Picture::Cut));
+    aCopy->setIcon(picture(Picture::Copy));
+    aPaste->setIcon(picture(Picture::Paste));
+    aInsEditNot->setIcon(picture(Picture::Note));
+
+    connect(aPost, &QAction::triggered, this, [this] { postRecord(); });
+    connect(aCancel, &QAction::triggered, this, &TfInsEditMaterial::cancelRecord);
+    connect(aInsert, &QAction::triggered, this, &TfInsEditMaterial::insertRecord);
+    connect(aDelete, &QAction::triggered, this, &TfInsEditMaterial::deleteRecord);
+    connect(aDupl, &QAction::triggered, this, &TfInsEditMaterial::duplicateRecord);
+    connect(aInsEditNot, &QAction::triggered, this, &TfInsEditMaterial::editNote);
+    connect(aDelNot, &QAction::triggered, this, &TfInsEditMaterial::deleteNote);
+    connect(aNapoveda, &QAction::triggered, this, [this] {
+        if (m_env.showHelp)
+            m_env.showHelp(pages->currentWidget()->property("helpContext").toInt());
+    });
+    auto onEditor = [this](auto fn) {
+        return [this, fn] {
+            QWidget *w = focusedEditor();
+            if (auto *l = qobject_cast<QLineEdit *>(w))
+                fn(l);
+            else if (auto *p = qobject_cast<QPlainTextEdit *>(w))
+                fn(p);
+            else if (auto *t = qobject_cast<QTextEdit *>(w))
+                fn(t);
+        };
+    };
+    connect(aCut, &QAction::triggered, this, onEditor([](auto *e) { e->cut(); }));
+    connect(aCopy, &QAction::triggered, this, onEditor([](auto *e) { e->copy(); }));
+    connect(aPaste, &QAction::triggered, this, onEditor([](auto *e) { e->paste(); }));
+    connect(aUndo, &QAction::triggered, this, onEditor([](auto *e) { e->undo(); }));
+    connect(aSelectAll, &QAction::triggered, this, onEditor([](auto *e) { e->selectAll(); }));
+
+    ui::enableWhen(aPost, [this] { return m_working->isEditing() || (m_working == &m_own.qMat && m_own.qNorms.isEditing()); });
+    ui::enableWhen(aCancel, [this] { return aPost->isEnabled(); });
+    ui::enableWhen(aInsert, [this] { return m_working != &m_own.qMat; });
+    ui::enableWhen(aDelete, [this] { return m_working != &m_own.qMat && (m_working->recordCount() > 0 || m_working->isEditing()); });
+    ui::enableWhen(aDupl, [this] { return m_working != &m_own.qMat && m_working->recordCount() > 0; });
+    ui::enableWhen(aInsEditNot, [this] {
+        const bool on = (m_working == &m_own.qMat || m_working == &m_own.qChemComp)
+                        && (m_working->recNo() >= 0 || m_working->isEditing());
+        aInsEditNot->setText(on && hasNote() ? QStringLiteral("Opravit poznámku") : QStringLiteral("Vložit poznámku"));
+        return on;
+    });
+    ui::enableWhen(aDelNot, [this] {
+        return (m_working == &m_own.qMat || m_working == &m_own.qChemComp) && hasNote();
+    });
+    auto hasSelection = [this] {
+        QWidget *w = focusedEditor();
+        if (auto *l = qobject_cast<QLineEdit *>(w))
+            return l->hasSelectedText();
+        if (auto *p = qobject_cast<QPlainTextEdit *>(w))
+            return p->textCursor().hasSelection();
+        if (auto *t = qobject_cast<QTextEdit *>(w))
+            return t->textCursor().hasSelection();
+        return false;
+    };
+    ui::enableWhen(aCut, hasSelection);
+    ui::enableWhen(aCopy, hasSelection);
+    ui::enableWhen(aNapoveda, [this] { return m_env.helpInstalled && m_env.helpInstalled() && m_env.showHelp; });
+
+    // Tool strips, menus.
+    for (QToolBar *bar : findChildren<QToolBar *>()) {
+        if (bar->property("fill").toInt() == 1)
+            bar->addActions({aCut, aCopy, aPaste});
+        if (bar->property("fill").toInt() == 1) {
+            bar->addSeparator();
+            bar->addAction(aUndo);
+        } else {
+            bar->addActions({aInsert, aDelete, aDupl});
+            bar->addSeparator();
+            bar->addActions({aPost, aCancel});
+        }
+    }
+    QMenu *record = menuBar->addMenu(QStringLiteral("&Záznam"));
+    record->addActions({aInsert, aDelete, aDupl});
+    record->addSeparator();
+    record->addActions({aPost, aCancel});
+    record->addSeparator();
+    record->addActions({aInsEditNot, aDelNot});
+    QMenu *edit = menuBar->addMenu(QStringLiteral("&Úpravy"));
+    edit->addAction(aUndo);
+    edit->addSeparator();
+    edit->addActions({aCut, aCopy, aPaste});
+    edit->addSeparator();
+    edit->addAction(aSelectAll);
+    QMenu *help = menuBar->addMenu(QStringLiteral("&Nápověda"));
+    help->addAction(aNapoveda);
+    ui::ActionUpdater::instance().updateNow();
+}
+
+QWidget *TfInsEditMaterial::focusedEditor() const
+{
+    QWidget *w = QApplication::focusWidget();
+    if (!w || !isAncestorOf(w))
+        return nullptr;
+    if (qobject_cast<QLineEdit *>(w) || qobject_cast<QPlainTextEdit *>(w) || qobject_cast<QTextEdit *>(w))
+        return w;
+    return nullptr;
+}
+
+void TfInsEditMaterial::focusChanged(QWidget *now)
+{
+    if (!now || !isAncestorOf(now))
+        return; // pickers and message dialogs keep the working data set
+    if (now == grChemComp || grChemComp->isAncestorOf(now))
+        setWorkingDataSet(m_own.qChemComp);
+    else if (now == grCompareNorms || grCompareNorms->isAncestorOf(now))
+        setWorkingDataSet(m_own.qCompareNorms);
+    else
+        setWorkingDataSet(m_own.qMat);
+}
+
+void TfInsEditMaterial::setWorkingDataSet(db::DataSet &ds)
+{
+    m_working = &ds;
+    ui::ActionUpdater::instance().updateNow();
+}
+
+void TfInsEditMaterial::loadFields()
+{
+    if (m_loading)
+        return;
+    m_loading = true;
+    auto set = [](QLineEdit *box, const QVariant &v) {
+        const QString text = v.toString();
+        if (box->text() != text) {
+            box->setText(text);
+            if (!box->hasFocus())
+                box->setCursorPosition(0); // a long text shows its beginning
+        }
+    };
+    db::DataSet &mat = m_own.qMat;
+    db::DataSet &norms = m_own.qNorms;
+    const bool haveMat = mat.isOpen() && (mat.recNo() >= 0 || mat.isEditing());
+    set(eName, haveMat ? mat.value(QStringLiteral("Name")) : QVariant());
+    for (int i = 0; i < 6; ++i)
+        set(ePurpose[size_t(i)], haveMat ? mat.value(QString::fromLatin1(kPurposeFields[i])) : QVariant());
+    const QVariant type = haveMat ? mat.value(QStringLiteral("TypeNo")) : QVariant();
+    cbType->setCurrentIndex(std::max(0, type.isNull() ? 0 : cbType->findData(type)));
+    const QString note = haveMat ? mat.value(QStringLiteral("lkNotices")).toString() : QString();
+    if (eNote->toPlainText() != note)
+        eNote->setPlainText(note);
+    const bool haveNorm = norms.isOpen() && (norms.recNo() >= 0 || norms.isEditing());
+    set(eNorm, haveNorm ? norms.value(QStringLiteral("Name")) : QVariant());
+    set(eLabel, haveNorm ? norms.value(QStringLiteral("Label")) : QVariant());
+    m_loading = false;
+}
+
+void TfInsEditMaterial::typed(db::DataSet &ds, const QString &field, const QString &text)
+{
+    if (m_loading)
+        return;
+    try {
+        if (!ds.isEditing()) {
+            // A material without its designation row gets one (older data may lack it).
+            if (&ds == &m_own.qNorms && ds.isEmpty()) {
+                ds.append();
+                ds.setValue(QStringLiteral("MaterialNo"), m_materialNo);
+                m_changed = true;
+            } else {
+                ds.edit();
+            }
+        }
+        ds.setValue(field, nullIfEmpty(text));
+    } catch (const std::exception &e) {
+        showError(errorText(e));
+        loadFields();
+    }
+}
+
+bool TfInsEditMaterial::hasNote() const
+{
+    if (!m_working->isOpen() || (m_working->recNo() < 0 && !m_working->isEditing()))
+        return false;
+    const db::Field *f = m_working->findField(kNoticeNo);
+    return f && !f->isNull();
+}
+
+void TfInsEditMaterial::showError(const QString &text)
+{
+    ask(text, ui::MsgType::Error, ui::MsgButton::OK);
+}
+
+int TfInsEditMaterial::ask(const QString &text, ui::MsgType type, ui::MsgButtons buttons)
+{
+    return m_env.message(text, type, buttons);
+}
+
+// ---------------------------------------------------------------- record actions
+
+bool TfInsEditMaterial::postRecord()
+{
+    try {
+        if (m_working == &m_own.qMat) {
+            // The designation belongs to the material's basic data.
+            if (m_own.qNorms.isEditing())
+                m_own.qNorms.post();
+            if (m_own.qMat.isEditing())
+                m_own.qMat.post();
+        } else if (m_working->isEditing()) {
+            m_working->post();
+        }
+        return true;
+    } catch (const std::exception &e) {
+        showError(errorText(e));
+        return false;
+    }
+}
+
+void TfInsEditMaterial::cancelRecord()
+{
+    if (m_working == &m_own.qMat && m_own.qNorms.isEditing())
+        m_own.qNorms.cancel();
+    if (m_working->isEditing())
+        m_working->cancel();
+    loadFields();
+}
+
+void TfInsEditMaterial::insertRecord()
+{
+    if (m_working == &m_own.qMat)
+        return;
+    try {
+        m_working->append();
+        QTableView *grid = m_working == &m_own.qChemComp ? grChemComp : grCompareNorms;
+        grid->setFocus();
+    } catch (const std::exception &e) {
+        showError(errorText(e));
+    }
+}
+
+void TfInsEditMaterial::deleteRecord()
+{
+    db::DataSet &ds = *m_working;
+    if (&ds == &m_own.qMat || (ds.recordCount() == 0 && !ds.isEditing()))
+        return;
+    if (ask(deleteRecordQuestion(), ui::MsgType::Confirmation, ui::MsgButton::Yes | ui::MsgButton::No | ui::MsgButton::Cancel)
+        != ui::mrYes)
+        return;
+    try {
+        if (ds.state() == db::DataSetState::Insert) {
+            ds.cancel();
+            return;
+        }
+        if (ds.isEditing())
+            ds.cancel();
+        ds.remove();
+    } catch (const std::exception &e) {
+        showError(errorText(e));
+    }
+}
+
+void TfInsEditMaterial::duplicateRecord()
+{
+    db::DataSet &ds = *m_working;
+    if (&ds == &m_own.qMat || ds.recordCount() == 0)
+        return;
+    db::Connection &user = m_own.mainModule().userSession();
+    try {
+        ds.checkBrowseMode();
+        const QString number = QString::number(ds.value(kNumber).toLongLong());
+        db::Transaction transaction(user);
+        if (&ds == &m_own.qCompareNorms) {
+            const QVariantMap row = readRow(user, QStringLiteral("select * from COMPARENORMS where Number=") + number);
+            if (row.isEmpty())
+                return;
+            ds.append();
+            for (const char *f : {"Name", "Label", "MaterialNo", "NameShort", "LabelShort", "CountryNo"})
+                ds.setValue(QString::fromLatin1(f), row.value(QString::fromLatin1(f).toLower()));
+            ds.post();
+        } else {
+            const QVariantMap row = readRow(user, QStringLiteral("select * from CHEMCOMP where Number=") + number);
+            if (row.isEmpty())
+                return;
+            QString noteText;
+            if (!row.value(QStringLiteral("noticeno")).isNull())
+                noteText = m_own.qNotices.lookup(kNumber, row.value(QStringLiteral("noticeno")), kNotice).toString();
+            ds.append();
+            for (const char *f : {"MaterialNo", "ElementNo", "MinValue", "MaxValue"})
+                ds.setValue(QString::fromLatin1(f), row.value(QString::fromLatin1(f).toLower()));
+            if (!noteText.isEmpty()) {
+                // The copy gets its own note with the same text.
+                db::DataSet &notices = m_own.qNotices;
+                notices.append();
+                notices.setValue(kNotice, noteText);
+                notices.post();
+                ds.setValue(kNoticeNo, notices.value(kNumber));
+            }
+            ds.post();
+        }
+        transaction.commit();
+    } catch (const std::exception &e) {
+        if (ds.isEditing())
+            ds.cancel();
+        showError(errorText(e));
+    }
+}
+
+void TfInsEditMaterial::editNote()
+{
+    db::DataSet &row = *m_working;
+    if (&row != &m_own.qMat && &row != &m_own.qChemComp)
+        return;
+    if (row.recNo() < 0 && !row.isEditing())
+        return;
+    db::DataSet &notices = m_own.qNotices;
+    const bool rowWasEditing = row.isEditing();
+    const QVariant oldNoticeNo = row.value(kNoticeNo);
+    bool created = false;
+    try {
+        if (oldNoticeNo.isNull()) {
+            notices.append();
+            created = true;
+            if (!row.isEditing())
+                row.edit();
+            row.setValue(kNoticeNo, notices.value(kNumber));
+        } else {
+            if (!notices.locate(kNumber, oldNoticeNo)) {
+                // The note the row names is gone: a new one takes its place.
+                notices.append();
+                created = true;
+                if (!row.isEditing())
+                    row.edit();
+                row.setValue(kNoticeNo, notices.value(kNumber));
+            } else {
+                notices.edit();
+            }
+        }
+    } catch (const std::exception &e) {
+        if (notices.isEditing())
+            notices.cancel();
+        showError(errorText(e));
+        return;
+    }
+
+    NoteDialog dialog(this);
+    dialog.setText(notices.value(kNotice).toString());
+    bool ok = false;
+    QString text;
+    for (;;) {
+        const int result = runNoteDialog ? runNoteDialog(dialog) : dialog.exec();
+        if (result != QDialog::Accepted)
+            break;
+        text = noteTextToStore(dialog.text());
+        if (text.size() > maxNoticeLength) {
+            // The user decides with the length in front of him; nothing is cut silently.
+            if (ask(longNoteMessage(int(text.size())), ui::MsgType::Warning, ui::MsgButton::OK | ui::MsgButton::Cancel)
+                != ui::mrOk)
+                continue;
+            text = text.left(maxNoticeLength);
+        }
+        ok = true;
+        break;
+    }
+
+    try {
+        if (ok) {
+            notices.setValue(kNotice, nullIfEmpty(text));
+            // The note first: the row never refers to a note that is not stored.
+            db::Transaction transaction(m_own.mainModule().userSession());
+            notices.post();
+            row.post();
+            transaction.commit();
+        } else {
+            notices.cancel();
+            if (rowWasEditing) {
+                if (created)
+                    row.setValue(kNoticeNo, oldNoticeNo);
+            } else if (row.isEditing()) {
+                row.cancel();
+            }
+        }
+    } catch (const std::exception &e) {
+        if (notices.isEditing())
+            notices.cancel();
+        showError(errorText(e));
+    }
+    if (!row.isEditing())
+        row.refresh();
+    loadFields();
+}
+
+void TfInsEditMaterial::deleteNote()
+{
+    db::DataSet &row = *m_working;
+    if ((&row != &m_own.qMat && &row != &m_own.qChemComp) || !hasNote())
+        return;
+    const QVariant noticeNo = row.value(kNoticeNo);
+    try {
+        // The row lets go of the note first, so that a failed post leaves the note in place.
+        if (!row.isEditing())
+            row.edit();
+        row.setValue(kNoticeNo, QVariant());
+        row.post();
+        if (m_own.qNotices.locate(kNumber, noticeNo))
+            m_own.qNotices.remove();
+    } catch (const std::exception &e) {
+        showError(errorText(e));
+    }
+    loadFields();
+}
+
+void TfInsEditMaterial::pickElement()
+{
+    db::DataSet &cc = m_own.qChemComp;
+    const QVariant current = (cc.recNo() >= 0 || cc.isEditing()) ? cc.value(QStringLiteral("ElementNo")) : QVariant();
+    std::optional<QVariant> chosen;
+    if (chooseElement) {
+        chosen = chooseElement(current);
+    } else {
+        search::TfElements picker(m_own.qElements, search::TfElements::Mode::OwnMaterial, nullptr, this);
+        picker.placeOn(current);
+        if (picker.exec() == QDialog::Accepted)
+            chosen = picker.currentElement();
+    }
+    if (!chosen || chosen->isNull())
+        return;
+    try {
+        if (!cc.isEditing()) {
+            if (cc.isEmpty())
+                cc.append();
+            else
+                cc.edit();
+        }
+        cc.setValue(QStringLiteral("ElementNo"), *chosen);
+    } catch (const std::exception &e) {
+        showError(errorText(e));
+    }
+    grChemComp->setFocus();
+}
+
+void TfInsEditMaterial::pickCountry()
+{
+    db::DataSet &cn = m_own.qCompareNorms;
+    const QVariant current = (cn.recNo() >= 0 || cn.isEditing()) ? cn.value(QStringLiteral("CountryNo")) : QVariant();
+    std::optional<QVariant> chosen;
+    if (chooseCountry) {
+        chosen = chooseCountry(current);
+    } else {
+        CountryPicker picker(m_own.qCountry, this);
+        picker.placeOn(current);
+        if (picker.exec() == QDialog::Accepted)
+            chosen = picker.currentCountry();
+    }
+    if (!chosen || chosen->isNull())
+        return;
+    try {
+        if (!cn.isEditing()) {
+            if (cn.isEmpty())
+                cn.append();
+            else
+                cn.edit();
+        }
+        cn.setValue(QStringLiteral("CountryNo"), *chosen);
+    } catch (const std::exception &e) {
+        showError(errorText(e));
+    }
+    grCompareNorms->setFocus();
+}
+
+// ---------------------------------------------------------------- closing
+
+bool TfInsEditMaterial::finish()
+{
+    if (m_finished)
+        return true;
+    // What is still pending is saved first.
+    try {
+        for (db::DataSet *ds : {&m_own.qChemComp, &m_own.qCompareNorms, &m_own.qNorms, &m_own.qMat})
+            if (ds->isEditing())
+                ds->post();
+    } catch (const std::exception &e) {
+        showError(errorText(e));
+        return false;
+    }
+    if (m_changed) {
+        ui::ProgressWindow progress(this);
+        progress.setMode(ui::ProgressWindow::Mode::Save);
+        progress.show();
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        try {
+            db::DataSet &nodes = m_own.qNodes;
+            if (!nodes.isEmpty()) {
+                nodes.first();
+                const QVariant label = m_own.qNorms.isEmpty() ? QVariant() : m_own.qNorms.value(QStringLiteral("Label"));
+                nodes.edit();
+                nodes.setValue(QStringLiteral("Text"), label);
+                nodes.post();
+                if (afterSave)
+                    afterSave(nodes.value(kNumber).toInt());
+            }
+        } catch (const std::exception &e) {
+            QGuiApplication::restoreOverrideCursor();
+            if (m_own.qNodes.isEditing())
+                m_own.qNodes.cancel();
+            showError(errorText(e));
+            return false;
+        }
+        QGuiApplication::restoreOverrideCursor();
+    }
+    if (!m_env.autoSave || m_env.autoSave())
+        savePage();
+    m_finished = true;
+    return true;
+}
+
+void TfInsEditMaterial::done(int result)
+{
+    if (!finish())
+        return;
+    QDialog::done(result);
+}
+
+void TfInsEditMaterial::keyPressEvent(QKeyEvent *event)
+{
+    // Esc belongs to "Neukládat"; it never closes the window.
+    if (event->key() == Qt::Key_Escape) {
+        ui::ActionUpdater::instance().updateNow();
+        if (aCancel->isEnabled())
+            aCancel->trigger();
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+bool TfInsEditMaterial::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress && (watched == grChemComp || watched == grCompareNorms)) {
+        auto *key = static_cast<QKeyEvent *>(event);
+        auto *grid = static_cast<QTableView *>(watched);
+        const int column = grid->currentIndex().column();
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+            if (grid == grChemComp && column == 0) {
+                pickElement();
+                return true;
+            }
+            if (grid == grCompareNorms && column == 2) {
+                pickCountry();
+                return true;
+            }
+        }
+        // Moving past the last row starts a new one.
+        if (key->key() == Qt::Key_Down && key->modifiers() == Qt::NoModifier) {
+            db::DataSet &ds = grid == grChemComp ? m_own.qChemComp : m_own.qCompareNorms;
+            const int last = grid->model()->rowCount() - 1;
+            if (grid->currentIndex().row() >= last && ds.state() != db::DataSetState::Insert) {
+                setWorkingDataSet(ds);
+                insertRecord();
+                return true;
+            }
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TfInsEditMaterial::restorePage()
+{
+    QSettings ini(m_env.settingsFile, QSettings::IniFormat);
+    const int page = ini.value(settingsSection() + QStringLiteral("/ActivePage"), 0).toInt();
+    pages->setCurrentIndex(page >= 0 && page < pages->count() ? page : 0);
+}
+
+void TfInsEditMaterial::savePage() const
+{
+    QSettings ini(m_env.settingsFile, QSettings::IniFormat);
+    ini.setValue(settingsSection() + QStringLiteral("/ActivePage"), pages->currentIndex());
+    ini.sync();
+}
+
+} // namespace orv::userdata

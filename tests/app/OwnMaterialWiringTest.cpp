@@ -1,0 +1,128 @@
+// The main window's own-material actions on a copy of the demo catalogue: their enabling by
+// the tree's selection and the "Data na CD" value, and the copy action reaching the files.
+
+#include "app/MainWindow.h"
+#include "app/UserDataWiring.h"
+#include "browse/ContentsPane.h"
+#include "core/DataRoot.h"
+#include "core/Paths.h"
+#include "core/Registry.h"
+#include "db/Connection.h"
+#include "db/DataSet.h"
+#include "db/MainDataModule.h"
+#include "db/OwnDataModule.h"
+#include "ui/ActionUpdater.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QMdiSubWindow>
+#include <QTemporaryDir>
+#include <QTreeView>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using namespace orv::app;
+
+namespace {
+
+class OwnMaterialWiring : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    QString root;
+    std::unique_ptr<orv::db::MainDataModule> data;
+    std::unique_ptr<orv::db::OwnDataModule> own;
+
+    void SetUp() override
+    {
+        root = dir.path() + QStringLiteral("/");
+        QDir().mkpath(root + QStringLiteral("data"));
+        const QString demo = QStringLiteral(ORVALIS_BINARY_DIR "/orvalis/data/");
+        for (const char *f : {"catalogue.sqlite", "user.sqlite"})
+            ASSERT_TRUE(QFile::copy(demo + QLatin1String(f), root + QStringLiteral("data/") + QLatin1String(f)));
+        orv::setProgramFolder(root);
+        orv::assumeProgramFolderWritable(true);
+        qputenv("ORVALIS_MACHINE_REGISTRY", (root + QStringLiteral("machine.ini")).toUtf8());
+        data = std::make_unique<orv::db::MainDataModule>(root, root);
+        own = std::make_unique<orv::db::OwnDataModule>(*data);
+    }
+    void TearDown() override
+    {
+        own.reset();
+        data.reset();
+        orv::setProgramFolder(QString());
+    }
+    std::unique_ptr<MainWindow> window(int dataOnMedium)
+    {
+        orv::Registry(orv::Registry::Scope::Machine).writeInteger(orv::installKey(), QStringLiteral("Data na CD"), dataOnMedium);
+        auto w = std::make_unique<MainWindow>(data.get());
+        w->setOwnData(own.get());
+        w->resize(1000, 700);
+        w->show();
+        QApplication::setActiveWindow(w.get());
+        return w;
+    }
+    // Selects material M's node in the tree and gives the tree the focus.
+    void selectMaterial(MainWindow &w, int material)
+    {
+        const QString node = data->catalogueSession()
+                                 .scalar(QStringLiteral("select Number from Nodes where MaterialNo=%1").arg(material))
+                                 .toString();
+        ASSERT_TRUE(w.contentsPane()->selectNode(node));
+        w.contentsPane()->tree()->setFocus();
+        QApplication::processEvents();
+        orv::ui::ActionUpdater::instance().updateNow();
+    }
+};
+
+} // namespace
+
+TEST_F(OwnMaterialWiring, ActionsFollowTheSelectionAndTheCopyReachesTheFiles)
+{
+    auto w = window(0);
+    const MainWindow::Actions &a = w->actions();
+    selectMaterial(*w, 2050); // C45, a catalogue material
+    EXPECT_TRUE(a.newOwnMaterial->isEnabled());
+    EXPECT_TRUE(a.copyToOwn->isEnabled());
+    EXPECT_FALSE(a.editOwnMaterial->isEnabled());
+    EXPECT_FALSE(a.deleteOwnMaterial->isEnabled());
+
+    orv::db::Connection &c = data->catalogueSession();
+    const int before = c.scalar(QStringLiteral("select count(*) from Mat where Private='A'")).toInt();
+    a.copyToOwn->trigger();
+    ASSERT_EQ(c.scalar(QStringLiteral("select count(*) from Mat where Private='A'")).toInt(), before + 1);
+    const int copy = c.scalar(QStringLiteral("select max(Number) from Mat where Private='A'")).toInt();
+    EXPECT_EQ(c.scalar(QStringLiteral("select count(*) from user.private_MAT where Number=%1").arg(copy)).toInt(), 1);
+    // The tree stands on the copy: an own material may be edited and deleted.
+    QApplication::setActiveWindow(w.get());
+    w->contentsPane()->tree()->setFocus();
+    QApplication::processEvents();
+    orv::ui::ActionUpdater::instance().updateNow();
+    EXPECT_EQ(data->qDbTree.value(QStringLiteral("MaterialNo")).toInt(), copy);
+    EXPECT_TRUE(a.editOwnMaterial->isEnabled());
+    EXPECT_TRUE(a.deleteOwnMaterial->isEnabled());
+}
+
+TEST_F(OwnMaterialWiring, TheCatalogueOnTheMediumDisablesAllFour)
+{
+    // An own material exists and is selected.
+    ASSERT_TRUE(own->qNodes.append());
+    ASSERT_TRUE(own->qNodes.post());
+    const int m = own->qNodes.value(QStringLiteral("MaterialNo")).toInt();
+    data->qDbTree.close();
+    data->qDbTree.open();
+    auto w = window(1);
+    selectMaterial(*w, m);
+    const MainWindow::Actions &a = w->actions();
+    for (QAction *action : {a.newOwnMaterial, a.editOwnMaterial, a.deleteOwnMaterial, a.copyToOwn})
+        EXPECT_FALSE(action->isEnabled()) << action->objectName().toStdString();
+    w.reset();
+    auto onDisk = window(0);
+    selectMaterial(*onDisk, m);
+    for (QAction *action : {onDisk->actions().newOwnMaterial, onDisk->actions().editOwnMaterial,
+                            onDisk->actions().deleteOwnMaterial, onDisk->actions().copyToOwn})
+        EXPECT_TRUE(action->isEnabled()) << action->objectName().toStdString();
+}
