@@ -27,12 +27,12 @@ namespace orv {
 
 QStringList paletteColorNames()
 {
-    return {QStringLiteral("černá"),   QStringLiteral("kaštanová"), QStringLiteral("zelená"),
-            QStringLiteral("olivová"), QStringLiteral("tmavě modrá"), QStringLiteral("purpurová"),
-            QStringLiteral("modrozelená"), QStringLiteral("šedá"),  QStringLiteral("stříbrná"),
-            QStringLiteral("červená"), QStringLiteral("limetková"), QStringLiteral("žlutá"),
-            QStringLiteral("modrá"),   QStringLiteral("fuchsiová"), QStringLiteral("azurová"),
-            QStringLiteral("bílá")};
+    return {QStringLiteral("černá"),       QStringLiteral("kaštanová"), QStringLiteral("zelená"),
+            QStringLiteral("olivová"),     QStringLiteral("ultramarínová"),
+            QStringLiteral("purpurová"),   QStringLiteral("šedozelená"), QStringLiteral("šedá"),
+            QStringLiteral("stříbrná"),    QStringLiteral("červená"),
+            QStringLiteral("žlutozelená"), QStringLiteral("žlutá"),     QStringLiteral("modrá"),
+            QStringLiteral("růžová"),      QStringLiteral("akvamarínová"), QStringLiteral("bílá")};
 }
 
 QStringList charsetNames()
