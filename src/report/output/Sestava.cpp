@@ -5,6 +5,7 @@
 #include "report/model/TemplateFile.h"
 #include "report/output/PictureFile.h"
 #include "report/output/PrinterMetrics.h"
+#include "report/output/Printers.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
@@ -867,7 +868,12 @@ int TSestava::PrintOnPort(int printerIndex, const QString &port)
         return after(result);
 
     const QList<QPrinterInfo> printers = QPrinterInfo::availablePrinters();
-    if (printers.isEmpty() && !currentPrinter()) {
+    // The built-in PDF printer writes into the file of the port, or one the user names.
+    const bool pdf = IsPdfPrinter(printerIndex);
+    const QString pdfFile = pdf ? PdfFileForJob(port) : QString();
+    if (pdf && pdfFile.isEmpty() && !printers.isEmpty())
+        return after(seCancelled);
+    if (printers.isEmpty() && !currentPrinter() && pdfFile.isEmpty()) {
         message(TSestMessageKind::Warning, SestavaMessages::CaptionWarning,
                 QString::fromUtf8(SestavaMessages::NoPrinter));
         return after(seNoPrinter);
@@ -878,16 +884,21 @@ int TSestava::PrintOnPort(int printerIndex, const QString &port)
         LoadBackground();
 
     QPrinter *previous = currentPrinter();
-    const bool selected = !printers.isEmpty()
-        && SelectPrinter(printerIndex >= 0 && printerIndex < printers.size() ? printerIndex : -1);
+    const bool selected = pdf ? (SelectPrinterForJob(printerIndex, pdfFile), true)
+        : !printers.isEmpty() && SelectPrinter(printerIndex >= 0 && printerIndex < printers.size() ? printerIndex : -1);
     QPrinter *printer = currentPrinter();
     if (!selected && !printer) {
         message(TSestMessageKind::Warning, SestavaMessages::CaptionWarning,
                 QString::fromUtf8(SestavaMessages::NoPrinter));
         return after(seNoPrinter);
     }
-    if (!port.isEmpty() && printer)
-        printer->setOutputFileName(port);   // a port names the file the job goes to
+    if (!port.isEmpty() && printer && !pdf) {
+        // A port names the file the job goes to; "FILE:" asks for one.
+        const QString file = PdfFileForJob(port);
+        if (file.isEmpty())
+            return after(seCancelled);
+        printer->setOutputFileName(file);
+    }
 
     Vystup.SetRange(StartPage, EndPage, ExportLanguage, PrintCopies);
     const QRect bg = backgroundRect();

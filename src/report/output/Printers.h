@@ -1,0 +1,90 @@
+#pragma once
+// The printers a report can go to: the system's (CUPS) queues and one built-in entry that
+// prints into a PDF file, the choice of the printer for a job, the margins the printer
+// cannot print, and the printing of a finished report's store.
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <optional>
+#include <utility>
+
+class QPrinter;
+
+namespace orv {
+
+class TSestavaTyp;
+struct TPrintTiling;
+
+// "Tisk do souboru PDF": the entry after the system's printers.
+QString PdfPrinterName();
+// The system's printer names, in the system's order.
+QStringList SystemPrinterNames();
+// The system's printers followed by the PDF entry.
+QStringList PrinterNames();
+// The index the PDF entry has in PrinterNames().
+int PdfPrinterIndex();
+bool IsPdfPrinter(int printerIndex);
+// The system's default printer's index, else the first printer, else -1.
+int DefaultPrinterIndex();
+
+// What a printer cannot print at the sheet's edges, hundredths of an inch.
+struct TPrinterMargins {
+    int Left = 0, Top = 0, Right = 0, Bottom = 0;
+};
+TPrinterMargins MinimumMarginsOf(const QPrinter &printer);
+// Where the minimum margins come from: the current printer unless replaced (tests). An
+// empty optional means there is no printer.
+using TPrinterMarginSource = std::function<std::optional<TPrinterMargins>(int orientation)>;
+void SetPrinterMarginSource(TPrinterMarginSource source);
+std::optional<TPrinterMargins> PrinterMinimumMargins(int orientation);
+
+// True when each margin is at least what the current printer cannot print, or when there
+// is no printer.
+bool CheckMargins(int orientation, int left, int top, int bottom, int right);
+// Raises each margin to that minimum.
+void AdjustMargins(int orientation, int &left, int &top, int &right, int &bottom);
+
+// Makes the printer of that index current (an index outside the list: the system's
+// default; the PDF entry: a PDF writer). A non-empty port is the file the job is written
+// into. Returns whether the printer is a text-only one, printed through character output.
+bool SelectPrinterForJob(int printerIndex, const QString &port);
+// Device name and port (where the queue sends its jobs) of that printer, or of the
+// current one when the index is not valid; both empty when the system has no printer.
+std::pair<QString, QString> PrinterDeviceAndPort(int printerIndex);
+
+// One print job of a report whose store is filled.
+struct TPrintJob {
+    int PrinterIndex = -1;
+    QString File;              // the file the job goes to (the PDF entry needs one)
+    int FirstPage = 1;         // 1-based, inclusive
+    int LastPage = 9999;
+    int Copies = 1;
+    bool PrintBackground = false;
+    QString Title = QStringLiteral("Tisková sestava");
+    // Asked when the report's sheet is bigger than the printer's (the print-options window).
+    std::function<bool(TPrintTiling &)> AskTiling;
+    const bool *AbortFlag = nullptr;
+};
+// Prints the store of the report: text-only printers through character output, others
+// graphically. Returns a TSestError code.
+int PrintStore(TSestavaTyp &report, const TPrintJob &job);
+
+} // namespace orv
+
+namespace orv {
+// Sends a finished text-only job (bytes in the printer's code page) to the printer of that
+// index as a raw job; filled in by the layer that talks to CUPS. Returns a TSestError code.
+using TRawJobSender = std::function<int(int printerIndex, const QByteArray &data, const QString &title)>;
+TRawJobSender &rawJobSender();
+} // namespace orv
+
+namespace orv {
+// The file a job on the PDF entry goes to: the port when given, else the one the user
+// names through the asker the window layer installs (empty: none named).
+using TPdfFileAsker = std::function<QString()>;
+TPdfFileAsker &pdfFileAsker();
+QString PdfFileForJob(const QString &port);
+} // namespace orv
