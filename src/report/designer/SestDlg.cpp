@@ -1,8 +1,10 @@
 #include "report/designer/SestDlg.h"
 
 #include "report/designer/DesignerQuestion.h"
+#include "report/designer/EditorSettings.h"
+#include "report/output/Printers.h"
+#include "report/ui/FormatDialog.h"
 #include "report/model/SestavaMessages.h"
-#include "report/output/PrinterMetrics.h"
 #include "report/output/ReportUnits.h"
 #include "report/output/Sestava.h"
 
@@ -67,91 +69,6 @@ void TDelkaEdit::setUnit(int unitIndex)
     const int v = value();
     m_unit = unitIndex;
     setValue(v);
-}
-
-// ---------------------------------------------------------------- paper formats
-
-QList<TPaperEntry> predefinedPaperFormats()
-{
-    return {
-        {QStringLiteral("Skládaný (8.5 x 12\")"), 850, 1200},
-        {QStringLiteral("Skládaný (15 x 12\")"), 1500, 1200},
-        {QStringLiteral("Letter (8.5 x 11\")"), 850, 1100},
-        {QStringLiteral("Legal (8.5 x 14\")"), 850, 1400},
-        {QStringLiteral("Executive (7.25 x 10.5\")"), 725, 1050},
-        {QStringLiteral("A2 (420 x 594 mm)"), 1652, 2338},
-        {QStringLiteral("A3 (297 x 420 mm)"), 1169, 1652},
-        {QStringLiteral("A4 (210 x 297 mm)"), 826, 1169},
-        {QStringLiteral("A5 (148.5 x 210 mm)"), 584, 826},
-        {QStringLiteral("A6 (105 x 148.5mm)"), 413, 584},
-        {QStringLiteral("B5 (182 x 257 mm)"), 716, 1011},
-        {QStringLiteral("Obálka (162 x 114 mm)"), 637, 433},
-        {QStringLiteral("Obálka (220 x 110 mm)"), 866, 433},
-        {QStringLiteral("Obálka (228 x 162 mm)"), 896, 637},
-        {QStringLiteral("Obálka otoč.(114 x 162 mm)"), 433, 637},
-        {QStringLiteral("Obálka otoč.(110 x 220 mm)"), 433, 866},
-        {QStringLiteral("Obálka otoč.(162 x 228 mm)"), 637, 896},
-    };
-}
-
-int findPaperFormat(const QList<TPaperEntry> &list, int width, int height)
-{
-    for (int i = 0; i < list.size(); ++i) {
-        const TPaperEntry &e = list.at(i);
-        if (width >= 0.99 * e.Width && width <= 1.01 * e.Width && height >= 0.99 * e.Height
-            && height <= 1.01 * e.Height)
-            return i;
-    }
-    return -1;
-}
-
-namespace {
-
-// What the current printer cannot print, hundredths of an inch; false without a printer.
-bool printerMinimumMargins(const TPageSetup &ps, QMarginsF &minimum)
-{
-    QPrinter *printer = currentPrinter();
-    if (!printer)
-        return false;
-    QPageLayout layout = printer->pageLayout();
-    layout.setOrientation(ps.Orientation == 1 ? QPageLayout::Landscape : QPageLayout::Portrait);
-    const QMarginsF m = layout.minimumMargins();   // in the layout's units
-    const double toInch = layout.units() == QPageLayout::Millimeter ? 1 / 25.4
-                          : layout.units() == QPageLayout::Point     ? 1 / 72.0
-                          : layout.units() == QPageLayout::Inch      ? 1.0
-                          : layout.units() == QPageLayout::Pica      ? 1 / 6.0
-                          : layout.units() == QPageLayout::Didot     ? 0.0148
-                          : layout.units() == QPageLayout::Cicero    ? 0.178
-                                                                     : 1 / 72.0;
-    minimum = QMarginsF(std::ceil(m.left() * toInch * 100 - 1e-6),
-                        std::ceil(m.top() * toInch * 100 - 1e-6),
-                        std::ceil(m.right() * toInch * 100 - 1e-6),
-                        std::ceil(m.bottom() * toInch * 100 - 1e-6));
-    return true;
-}
-
-} // namespace
-
-TMarginCheck &sestDlgMarginCheck()
-{
-    static TMarginCheck check{
-        [](const TPageSetup &ps) {
-            QMarginsF m;
-            if (!printerMinimumMargins(ps, m))
-                return true;
-            return ps.MarginLeft >= m.left() && ps.MarginTop >= m.top()
-                   && ps.MarginRight >= m.right() && ps.MarginBottom >= m.bottom();
-        },
-        [](TPageSetup &ps) {
-            QMarginsF m;
-            if (!printerMinimumMargins(ps, m))
-                return;
-            ps.MarginLeft = std::max(ps.MarginLeft, int(m.left()));
-            ps.MarginTop = std::max(ps.MarginTop, int(m.top()));
-            ps.MarginRight = std::max(ps.MarginRight, int(m.right()));
-            ps.MarginBottom = std::max(ps.MarginBottom, int(m.bottom()));
-        }};
-    return check;
 }
 
 // ---------------------------------------------------------------- the dialog
@@ -228,13 +145,17 @@ QWidget *TSestDlg::buildPapir()
     Formaty->setObjectName("Formaty");
     Formaty->setMinimumWidth(230);
     UkazBtn = new QPushButton(QStringLiteral("Ukaž"), w);
+    PridejBtn = new QPushButton(QStringLiteral("Přidej"), w);
+    VynechBtn = new QPushButton(QStringLiteral("Vynech"), w);
     RozmerPapiru = new QLabel(w);
     auto *formats = new QGroupBox(QStringLiteral("Formát papíru:"), w);
     auto *fl = new QVBoxLayout(formats);
     fl->addWidget(Formaty);
+    fl->addWidget(RozmerPapiru);
     auto *fb = new QHBoxLayout;
-    fb->addWidget(RozmerPapiru, 1);
     fb->addWidget(UkazBtn);
+    fb->addWidget(PridejBtn);
+    fb->addWidget(VynechBtn);
     fl->addLayout(fb);
 
     OkrajLevy = new TDelkaEdit(w);
@@ -275,6 +196,8 @@ QWidget *TSestDlg::buildPapir()
 
     connect(Formaty, &QListWidget::currentRowChanged, this, &TSestDlg::paperChosen);
     connect(UkazBtn, &QPushButton::clicked, this, &TSestDlg::showFormat);
+    connect(PridejBtn, &QPushButton::clicked, this, &TSestDlg::addFormat);
+    connect(VynechBtn, &QPushButton::clicked, this, &TSestDlg::deleteFormat);
     for (QLineEdit *e : {static_cast<QLineEdit *>(OkrajLevy), static_cast<QLineEdit *>(OkrajPravy),
                          static_cast<QLineEdit *>(MezeraSloupcu)})
         connect(e, &QLineEdit::editingFinished, this, &TSestDlg::showPaperFigures);
@@ -487,20 +410,11 @@ void TSestDlg::load()
                                          : QStringLiteral("bez omezení"));
     Popis->setText(r.Popis);
 
-    m_formats = predefinedPaperFormats();
+    m_settingsFile = reportSettingsPath(r.IniFileName);
+    m_formats.Load(m_settingsFile);
     m_paperWidth = ps.PaperWidth;
     m_paperHeight = ps.PaperHeight;
-    int row = findPaperFormat(m_formats, ps.PaperWidth, ps.PaperHeight);
-    if (row < 0) {
-        m_formats << TPaperEntry{QStringLiteral("uživ. formát"), ps.PaperWidth, ps.PaperHeight};
-        row = int(m_formats.size()) - 1;
-    }
-    for (const TPaperEntry &e : m_formats)
-        Formaty->addItem(e.Name);
-    {
-        const QSignalBlocker block(Formaty);
-        Formaty->setCurrentRow(row);
-    }
+    fillFormats(m_formats.FindOrAdd(ps.PaperWidth, ps.PaperHeight));
     OkrajLevy->setValue(ps.MarginLeft);
     OkrajPravy->setValue(ps.MarginRight);
     OkrajHorni->setValue(ps.MarginTop);
@@ -573,13 +487,69 @@ void TSestDlg::setUnit(int unit)
     showPaperFigures();
 }
 
+void TSestDlg::fillFormats(int row)
+{
+    const QSignalBlocker block(Formaty);
+    Formaty->clear();
+    for (int i = 0; i < m_formats.count(); ++i)
+        Formaty->addItem(m_formats.Name(i));
+    Formaty->setCurrentRow(row);
+    const bool user = m_formats.isUserFormat(row);
+    UkazBtn->setText(user ? QStringLiteral("Oprav") : QStringLiteral("Ukaž"));
+    VynechBtn->setEnabled(user);
+}
+
 void TSestDlg::paperChosen(int row)
 {
-    if (row < 0 || row >= m_formats.size())
+    if (row < 0 || row >= m_formats.count())
         return;
-    m_paperWidth = m_formats.at(row).Width;
-    m_paperHeight = m_formats.at(row).Height;
+    m_paperWidth = m_formats.Format(row).Width;
+    m_paperHeight = m_formats.Format(row).Height;
+    const bool user = m_formats.isUserFormat(row);
+    UkazBtn->setText(user ? QStringLiteral("Oprav") : QStringLiteral("Ukaž"));
+    VynechBtn->setEnabled(user);
     showPaperFigures();
+}
+
+void TSestDlg::saveFormats()
+{
+    if (!m_formats.Save(m_settingsFile))
+        showSestMessage(TSestMessageKind::Error, QString::fromUtf8(SestavaMessages::CaptionError),
+                        QStringLiteral("Seznam formátů papíru se nepodařilo uložit do souboru "
+                                       "\"%1\".")
+                            .arg(m_settingsFile));
+}
+
+void TSestDlg::addFormat()
+{
+    const int from = Formaty->currentRow();
+    const int w = from >= 0 ? m_formats.Format(from).Width : m_paperWidth;
+    const int h = from >= 0 ? m_formats.Format(from).Height : m_paperHeight;
+    const int index = m_formats.Add(UserFormatName(), w, h);
+    const int unit = Jednotky->currentIndex();
+    if (EditFormat(m_formats, index, true, unit, UnitName(unit), this) != QDialog::Accepted) {
+        m_formats.Delete(index);
+        return;
+    }
+    saveFormats();
+    fillFormats(index);
+    paperChosen(index);
+}
+
+void TSestDlg::deleteFormat()
+{
+    const int row = Formaty->currentRow();
+    if (!m_formats.isUserFormat(row))
+        return;
+    if (!showSestMessage(TSestMessageKind::Confirm,
+                         QString::fromUtf8(SestavaMessages::CaptionConfirm),
+                         QStringLiteral("Zrušit vybraný uživatelský formát?")))
+        return;
+    m_formats.Delete(row);
+    saveFormats();
+    const int next = std::min(row, m_formats.count() - 1);
+    fillFormats(next);
+    paperChosen(next);
 }
 
 void TSestDlg::showPaperFigures()
@@ -595,16 +565,15 @@ void TSestDlg::showPaperFigures()
 void TSestDlg::showFormat()
 {
     const int row = Formaty->currentRow();
-    if (row < 0 || row >= m_formats.size())
+    if (row < 0 || row >= m_formats.count())
         return;
-    const TPaperEntry &e = m_formats.at(row);
+    const bool user = m_formats.isUserFormat(row);
     const int unit = Jednotky->currentIndex();
-    showSestMessage(TSestMessageKind::Information, QStringLiteral("Formát papíru"),
-                    QStringLiteral("Název formátu: %1\nŠířka papíru: %2 %4\nVýška papíru: %3 %4")
-                        .arg(e.Name)
-                        .arg(ToDisplayUnits(e.Width, unit))
-                        .arg(ToDisplayUnits(e.Height, unit))
-                        .arg(UnitName(unit)));
+    if (EditFormat(m_formats, row, user, unit, UnitName(unit), this) == QDialog::Accepted && user) {
+        saveFormats();
+        fillFormats(row);
+        paperChosen(row);
+    }
 }
 
 void TSestDlg::modeChanged()
@@ -702,14 +671,16 @@ void TSestDlg::accept()
         return;
     }
     const bool character = Znakovy->isChecked();
-    if (!character && sestDlgMarginCheck().Check && !sestDlgMarginCheck().Check(ps)) {
+    if (!character
+        && !CheckMargins(ps.Orientation, ps.MarginLeft, ps.MarginTop, ps.MarginBottom,
+                         ps.MarginRight)) {
         switch (askYesNoCancel(QString::fromUtf8(SestavaMessages::CaptionConfirm),
                                QStringLiteral("Nastavené okraje tisku jsou menší, než umožňuje "
                                               "připojená tiskárna. Upravit velikost okrajů podle "
                                               "možností tiskárny?"))) {
         case TAnswer::Yes:
-            if (sestDlgMarginCheck().Adjust)
-                sestDlgMarginCheck().Adjust(ps);
+            AdjustMargins(ps.Orientation, ps.MarginLeft, ps.MarginTop, ps.MarginRight,
+                          ps.MarginBottom);
             break;
         case TAnswer::No:
             break;

@@ -4,6 +4,7 @@
 // mode, the background, the sections with their page-break flags, and the groups.
 
 #include "report/model/PageSetup.h"
+#include "report/output/PaperFormats.h"
 
 #include <QDialog>
 #include <QLineEdit>
@@ -41,26 +42,6 @@ private:
     int m_unit = 0;
 };
 
-// A paper format of the list: name and portrait size.
-struct TPaperEntry {
-    QString Name;
-    int Width = 0;
-    int Height = 0;
-};
-// The standard formats, in list order.
-QList<TPaperEntry> predefinedPaperFormats();
-// The index of the first entry within 1 % of the size, or -1.
-int findPaperFormat(const QList<TPaperEntry> &list, int width, int height);
-
-// The check of margins against the printer: true when the margins can be printed; adjust
-// raises them to what the printer can print. The default asks the current printer (no
-// printer: every margin passes); tests install their own.
-struct TMarginCheck {
-    std::function<bool(const TPageSetup &)> Check;
-    std::function<void(TPageSetup &)> Adjust;
-};
-TMarginCheck &sestDlgMarginCheck();
-
 class TSestDlg : public QDialog {
     Q_OBJECT
 public:
@@ -80,7 +61,9 @@ public:
     QLineEdit *Popis = nullptr;
     // "Papír"
     QListWidget *Formaty = nullptr;
-    QPushButton *UkazBtn = nullptr;
+    QPushButton *UkazBtn = nullptr;      // "Ukaž" for a standard format, "Oprav" for a user one
+    QPushButton *PridejBtn = nullptr;
+    QPushButton *VynechBtn = nullptr;
     TDelkaEdit *OkrajLevy = nullptr, *OkrajPravy = nullptr, *OkrajHorni = nullptr,
                *OkrajDolni = nullptr;
     QSpinBox *PocetSloupcu = nullptr;
@@ -118,7 +101,7 @@ public:
     // The paper the dialog holds (portrait size), for tests and the size figures.
     int paperWidth() const { return m_paperWidth; }
     int paperHeight() const { return m_paperHeight; }
-    const QList<TPaperEntry> &paperFormats() const { return m_formats; }
+    const TListFormatu &paperFormats() const { return m_formats; }
 
 private:
     struct GroupEdit {
@@ -142,6 +125,10 @@ private:
     void paperChosen(int row);
     void showPaperFigures();
     void showFormat();
+    void addFormat();
+    void deleteFormat();
+    void fillFormats(int row);
+    void saveFormats();
     void modeChanged();
     void groupChosen(int row);
     void keepGroup();
@@ -150,7 +137,8 @@ private:
     TPageSetup pageFromControls() const;
 
     TSestavaTyp &m_report;
-    QList<TPaperEntry> m_formats;
+    TListFormatu m_formats;
+    QString m_settingsFile;
     int m_paperWidth = 0;
     int m_paperHeight = 0;
     std::vector<GroupEdit> m_groups;

@@ -5,8 +5,11 @@
 #include "report/designer/SestDlg.h"
 #include "report/model/PageSetup.h"
 #include "report/model/TemplateFile.h"
+#include "report/output/Printers.h"
 #include "report/output/Sestava.h"
+#include "report/ui/FormatDialog.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -15,7 +18,10 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTabWidget>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -26,10 +32,12 @@ namespace {
 struct Fixture : ::testing::Test {
     designertest::MessageCatcher msgs;
     TSestavaD report;
-    TMarginCheck saved = sestDlgMarginCheck();
+    QTemporaryDir settingsDir;
 
     void SetUp() override
     {
+        qputenv("ORVALIS_REPORT_SETTINGS_DIR", settingsDir.path().toUtf8());
+        SetPrinterMarginSource([](int) { return std::optional<TPrinterMargins>(); });
         pageSetup() = TPageSetup();
         report.SetPredloha({"I,1,5,50,0", "I,2,0,826,1169,50,50,70,70,1,0", "I,3,0,1,96,0",
                             "I,3,1,1,28,1", "I,3,2,1,20,0", "I,3,3,0,16,0", "I,3,4,1,32,0",
@@ -38,7 +46,8 @@ struct Fixture : ::testing::Test {
     }
     void TearDown() override
     {
-        sestDlgMarginCheck() = saved;
+        SetPrinterMarginSource({});
+        qunsetenv("ORVALIS_REPORT_SETTINGS_DIR");
         pageSetup() = TPageSetup();
     }
     static void setText(QLineEdit *e, const QString &t)
@@ -95,7 +104,7 @@ TEST_F(ReportSettings, PaperSizeNearAFormatSelectsIt)
     pageSetup().PaperWidth = 840;
     pageSetup().PaperHeight = 1169;
     TSestDlg dlg(report);
-    EXPECT_EQ(dlg.Formaty->count(), 18);
+    EXPECT_EQ(dlg.Formaty->count(), 18);   // a new, unsaved "uživ. formát"
     EXPECT_EQ(dlg.Formaty->currentItem()->text(), "uživ. formát");
     dlg.show();
     QTest::mouseClick(dlg.OKBtn, Qt::LeftButton);
@@ -174,16 +183,7 @@ TEST_F(ReportSettings, LengthsInTheDisplayUnit)
 TEST_F(ReportSettings, MarginCheckAgainstThePrinter)
 {
     // A printer that cannot print the outer 0.25 inch.
-    sestDlgMarginCheck().Check = [](const TPageSetup &ps) {
-        return ps.MarginLeft >= 25 && ps.MarginRight >= 25 && ps.MarginTop >= 25
-               && ps.MarginBottom >= 25;
-    };
-    sestDlgMarginCheck().Adjust = [](TPageSetup &ps) {
-        ps.MarginLeft = std::max(ps.MarginLeft, 25);
-        ps.MarginRight = std::max(ps.MarginRight, 25);
-        ps.MarginTop = std::max(ps.MarginTop, 25);
-        ps.MarginBottom = std::max(ps.MarginBottom, 25);
-    };
+    SetPrinterMarginSource([](int) { return std::optional<TPrinterMargins>({25, 25, 25, 25}); });
     {
         msgs.Answer = TAnswer::Cancel;
         TSestDlg dlg(report);
@@ -323,4 +323,62 @@ TEST_F(ReportSettings, StornoChangesNothing)
     QTest::mouseClick(dlg.PridatSkupinu, Qt::LeftButton);
     QTest::mouseClick(dlg.StornoBtn, Qt::LeftButton);
     EXPECT_EQ(writeTemplate(report), before);
+}
+
+namespace {
+// Answers the format dialog that opens next: a new name and width, then OK or cancel.
+void answerFormatDialog(const QString &name, const QString &width, bool ok)
+{
+    QTimer::singleShot(0, [=] {
+        auto *dlg = qobject_cast<TFormatDialog *>(QApplication::activeModalWidget());
+        ASSERT_TRUE(dlg);
+        dlg->nameEdit()->setText(name);
+        dlg->widthEdit()->setText(width);
+        if (ok)
+            dlg->accept();
+        else
+            dlg->reject();
+    });
+}
+} // namespace
+
+TEST_F(ReportSettings, UserFormatsAddedAndDeletedAreSavedAtOnce)
+{
+    TSestDlg dlg(report);
+    dlg.show();
+    EXPECT_FALSE(dlg.VynechBtn->isEnabled());
+    EXPECT_EQ(dlg.UkazBtn->text(), "Ukaž");
+    answerFormatDialog("Štítky", "400", true);
+    QTest::mouseClick(dlg.PridejBtn, Qt::LeftButton);
+    ASSERT_EQ(dlg.Formaty->count(), 18);
+    EXPECT_EQ(dlg.Formaty->currentItem()->text(), "Štítky");
+    EXPECT_EQ(dlg.UkazBtn->text(), "Oprav");
+    EXPECT_TRUE(dlg.VynechBtn->isEnabled());
+    EXPECT_EQ(dlg.paperWidth(), 400);
+    EXPECT_EQ(dlg.paperHeight(), 1169);   // the size of the selected A4
+    const QString ini = settingsDir.filePath("SestDLL.ini");
+    {
+        QSettings s(ini, QSettings::IniFormat);
+        EXPECT_EQ(s.value("FormatyPapiru/PocetFormatu").toInt(), 1);
+    }
+    // A cancelled new format is not kept.
+    answerFormatDialog("Zbytečný", "300", false);
+    QTest::mouseClick(dlg.PridejBtn, Qt::LeftButton);
+    EXPECT_EQ(dlg.Formaty->count(), 18);
+
+    msgs.Texts.clear();
+    QTest::mouseClick(dlg.VynechBtn, Qt::LeftButton);   // the question answered No
+    EXPECT_EQ(msgs.Texts, QStringList{"Zrušit vybraný uživatelský formát?"});
+    EXPECT_EQ(dlg.Formaty->count(), 18);
+    setSestMessageHandler([](TSestMessageKind, const QString &, const QString &) { return true; });
+    QTest::mouseClick(dlg.VynechBtn, Qt::LeftButton);
+    EXPECT_EQ(dlg.Formaty->count(), 17);
+    {
+        QSettings s(ini, QSettings::IniFormat);
+        EXPECT_EQ(s.value("FormatyPapiru/PocetFormatu").toInt(), 0);
+    }
+    // The user format chosen before is read by the next dialog.
+    TListFormatu list;
+    list.Load(ini);
+    EXPECT_EQ(list.count(), 17);
 }
