@@ -138,6 +138,35 @@ QByteArray encode(const QString &text, CodePage cp, char replacement)
     return out;
 }
 
+QByteArray encodeCharacterOutput(const QString &text, CodePage cp)
+{
+    const QHash<char16_t, unsigned char> &cp1250 = reverseTable(CodePage::Cp1250);
+    const QHash<char16_t, unsigned char> &rev = reverseTable(cp);
+    QByteArray out;
+    out.reserve(text.size());
+    for (QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u < 0x80) {
+            out.append(static_cast<char>(u));
+            continue;
+        }
+        if (!cp1250.contains(u)) {
+            out.append('?');
+            continue;
+        }
+        if (cp == CodePage::Ascii) {
+            const QString folded = c.decomposition().isEmpty() ? foldToAscii(QString(c))
+                                                                : QString(c.decomposition().at(0));
+            const QChar f = folded.size() == 1 ? folded.at(0) : QChar(u'?');
+            out.append((f.isLetter() || f == u' ') && f.unicode() < 0x80 ? static_cast<char>(f.unicode()) : '?');
+            continue;
+        }
+        auto it = rev.constFind(u);
+        out.append(it != rev.constEnd() ? static_cast<char>(*it) : '?');
+    }
+    return out;
+}
+
 bool encodable(QChar c, CodePage cp)
 {
     return c.unicode() < 0x80 || reverseTable(cp).contains(c.unicode());

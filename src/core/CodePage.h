@@ -16,6 +16,12 @@ QString decode(const QByteArray &bytes, CodePage cp = CodePage::Cp1250);
 // accent when that gives an ASCII letter, otherwise as the replacement character.
 QByteArray encode(const QString &text, CodePage cp = CodePage::Cp1250, char replacement = '?');
 
+// Text to the bytes of a character printer or a text file in the code page. The text is
+// taken as text of code page 1250: each of its characters that the target code page has
+// becomes that byte, any other "?". For Ascii a letter loses its diacritic mark instead
+// (Č becomes C); a character with no such letter becomes "?".
+QByteArray encodeCharacterOutput(const QString &text, CodePage cp);
+
 // True when the character has a byte of its own in the code page.
 bool encodable(QChar c, CodePage cp);
 

@@ -33,7 +33,9 @@ const char *const kUsage =
     "  --one-record        print only the first record\n"
     "  --out PREFIX        page files PREFIX-1.png, PREFIX-2.png, ... (default: the template's name)\n"
     "  --dpi N             resolution of the PNG pages (default 150)\n"
-    "  --emf PREFIX        also write every page as PREFIX<n>.emf\n";
+    "  --emf PREFIX        also write every page as PREFIX<n>.emf\n"
+    "  --text FILE         also write the pages as a text file (character output)\n"
+    "  --code-page CP      code page of the text file: ascii, kamenicky, cp852, cp1250 or none\n";
 
 void err(const QString &text)
 {
@@ -70,6 +72,8 @@ int main(int argc, char **argv)
     bool oneRecord = false;
     QString out = QFileInfo(templateFile).completeBaseName();
     QString emf;
+    QString textFile;
+    int codePage = slUndefined;
     for (int i = 0; i < args.size(); ++i) {
         const QString a = args.at(i);
         auto value = [&]() -> QString {
@@ -117,6 +121,15 @@ int main(int argc, char **argv)
             dpi = std::clamp(value().toInt(), 10, 1200);
         } else if (a == "--emf") {
             emf = value();
+        } else if (a == "--text") {
+            textFile = value();
+        } else if (a == "--code-page") {
+            const QStringList names{"none", "ascii", "kamenicky", "cp852", "cp1250"};
+            codePage = int(names.indexOf(value().toLower()));
+            if (codePage < 0) {
+                err(QStringLiteral("--code-page needs one of: ") + names.join(u' '));
+                return seNotReady;
+            }
         } else {
             err(QStringLiteral("unknown option %1").arg(a));
             std::fputs(kUsage, stderr);
@@ -189,6 +202,13 @@ int main(int argc, char **argv)
         const int r = report.TSestavaTyp::ExportEmf(emf + QStringLiteral(".emf"));
         if (r != seOk)
             return finish(r);
+    }
+    if (!textFile.isEmpty()) {
+        report.ExportLanguage = codePage;
+        const int r = report.PrintToFile(textFile);
+        if (r != seOk)
+            return finish(r);
+        QTextStream(stdout) << textFile << Qt::endl;
     }
     QTextStream(stdout) << QStringLiteral("%1 records, %2 pages").arg(report.RecordsPrinted).arg(pages)
                         << Qt::endl;

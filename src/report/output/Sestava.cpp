@@ -6,6 +6,7 @@
 #include "report/output/PictureFile.h"
 #include "report/output/PrinterMetrics.h"
 #include "report/output/Printers.h"
+#include "report/output/ZnakovePole.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
@@ -21,7 +22,11 @@ namespace orv {
 
 TSestavaEntryPoints &sestavaEntryPoints()
 {
-    static TSestavaEntryPoints entries;
+    static TSestavaEntryPoints entries = [] {
+        TSestavaEntryPoints e;
+        InstallCharacterOutput(e);
+        return e;
+    }();
     return entries;
 }
 
@@ -909,12 +914,7 @@ int TSestava::PrintOnPort(int printerIndex, const QString &port)
     bool cancel = false;
     auto &ep = sestavaEntryPoints();
     if (ep.IsCharacterPrinter && ep.IsCharacterPrinter(printerIndex)) {
-        result = ep.CharacterOutput ? seOk : seNotReady;
-        if (ep.CharacterOutput) {
-            QBuffer job;
-            job.open(QIODevice::WriteOnly);
-            result = ep.CharacterOutput(*this, job);
-        }
+        result = ep.PrintText ? ep.PrintText(*this, printerIndex, &cancel) : seNotReady;
     } else {
         Vystup.Print(StartPage, EndPage, &cancel, Popis, PrintCopies, printer);
         if (progress && progress->cancelled())

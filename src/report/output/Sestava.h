@@ -54,6 +54,8 @@ struct TSestavaEntryPoints {
     std::function<int(TSestavaTyp &, QIODevice &stream)> CharacterOutput;
     // Whether the printer of that index (-1 the default) is a text-only one.
     std::function<bool(int printerIndex)> IsCharacterPrinter;
+    // Prints the store on that text-only printer; seCancelled when the abort flag stopped it.
+    std::function<int(TSestavaTyp &, int printerIndex, const bool *abortFlag)> PrintText;
     std::function<int(TSestVystup &, QIODevice &stream)> Rtf;
     std::function<int(TSestVystup &, QIODevice &stream)> Pdf;
     std::function<int(TSestVystup &, QIODevice &stream, const QString &directory, int page,

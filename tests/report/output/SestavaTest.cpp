@@ -190,7 +190,6 @@ TEST_F(SestavaTest, EntryPointsOfLaterLayersAreNotAvailableUntilInstalled)
     buf.open(QIODevice::WriteOnly);
     EXPECT_EQ(rep.ExportPdf(buf), seNotReady);
     EXPECT_EQ(rep.ExportRtf(buf), seNotReady);
-    EXPECT_EQ(rep.PrintToStream(buf), seNotReady);
     EXPECT_EQ(rep.Edit(), seNotReady);
     int edits = 0;
     sestavaEntryPoints().Edit = [&](TSestavaTyp &r, const QRect &, int, int) {
