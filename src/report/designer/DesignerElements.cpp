@@ -3,6 +3,7 @@
 #include "report/designer/EditorSettings.h"
 #include "report/model/PageSetup.h"
 #include "report/model/TemplateFile.h"
+#include "report/output/Barcode.h"
 #include "report/output/Sestava.h"
 
 #include <QRegularExpression>
@@ -77,7 +78,10 @@ std::unique_ptr<TSiReportElement> newDesignerElement(TSestavaTyp &report,
         e->Flags = 0;
         break;
     case ekBarcode:
-        e->SourceIndex = kBarcodeEan13;
+        e->SourceIndex = 0;
+        e->PenStyle = kBarcodeEan13;
+        e->PenWidth = BarcodeModuleCodes().at(4);
+        e->Flags = efPrintText;
         break;
     case ekDetail:
         e->Left = 0;
