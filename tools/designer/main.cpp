@@ -6,9 +6,11 @@
 #include "db/Connection.h"
 #include "db/DataSet.h"
 #include "printouts/DataSetBridge.h"
+#include "report/designer/DlgKonfPrvku.h"
 #include "report/designer/DlgNovaSestava.h"
 #include "report/designer/DlgProstredi.h"
 #include "report/designer/EditorSettings.h"
+#include "report/designer/DlgVyraz.h"
 #include "report/designer/SestDlg.h"
 #include "report/model/SestavaMessages.h"
 #include "report/model/TemplateFile.h"
@@ -82,6 +84,21 @@ int screenshots(TSestava &report, const TEditorSettings &settings, const QString
         ok &= save(dlg, QStringLiteral("designer-settings.png"));
         dlg.Tabs->setCurrentIndex(2);
         ok &= save(dlg, QStringLiteral("designer-settings-defaults.png"));
+    }
+    {
+        // The element dialog on a data field of the first field, with a frame line and a
+        // condition, as a template would have it.
+        TSiReportElement *e = report.AddElement(
+            report.section(skBody),
+            QStringLiteral("T,2,0,16,0,240,20,Arial,10,0,1,16,8,238,\"\",0,0,0,\"#1<>''\",0,\"\""));
+        if (TDlgKonfPrvku::canOpen(report, *e)) {
+            TDlgKonfPrvku dlg(report, *e, settings, settings.UseUnits);
+            ok &= save(dlg, QStringLiteral("designer-element-dialog.png"));
+            dlg.Tabs->setCurrentIndex(TDlgKonfPrvku::pgPismo);
+            ok &= save(dlg, QStringLiteral("designer-element-font.png"));
+        }
+        TDlgVyraz ed(report, QStringLiteral("IIF(#1<>'', #1, '-')"), false);
+        ok &= save(ed, QStringLiteral("designer-expression-editor.png"));
     }
     return ok ? 0 : seOutputNotWritten;
 }
