@@ -6,8 +6,8 @@
 #include "report/output/ExportSupport.h"
 #include "report/output/PictureFile.h"
 #include "report/output/PrinterMetrics.h"
-#include "report/output/ZnakovePole.h"
 #include "report/output/Printers.h"
+#include "report/output/ZnakovePole.h"
 
 #include <QBuffer>
 #include <QCoreApplication>

@@ -1,0 +1,610 @@
+#include "report/designer/DlgKonfPrvku.h"
+
+#include "report/designer/DlgProstredi.h"
+#include "report/designer/DlgVyraz.h"
+#include "report/designer/SestDlg.h"
+#include "report/output/Barcode.h"
+#include "report/output/ReportUnits.h"
+#include "report/output/Sestava.h"
+
+#include <QCheckBox>
+#include <QCollator>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStackedWidget>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace orv {
+
+namespace {
+
+const int kSizes[] = {8, 9, 10, 11, 12, 14, 16, 18, 20, 22, 24, 26, 28, 36, 48, 72};
+
+
+// A whole number, or the fall-back.
+int wholeNumber(const QLineEdit *e, int fallback)
+{
+    bool ok = false;
+    const int v = e->text().trimmed().toInt(&ok);
+    return ok ? v : fallback;
+}
+
+QStringList elementCharsetNames()
+{
+    return {QStringLiteral("západní"),  QStringLiteral("řecký"),  QStringLiteral("turecký"),
+            QStringLiteral("pobaltský"), QStringLiteral("středoevropský"),
+            QStringLiteral("cyrilice"), QStringLiteral("symboly"), QStringLiteral("default")};
+}
+
+QToolButton *frameButton(const QString &text, const QString &tip, QWidget *parent)
+{
+    auto *b = new QToolButton(parent);
+    b->setText(text);
+    b->setToolTip(tip);
+    b->setCheckable(true);
+    b->setMinimumWidth(32);
+    return b;
+}
+
+} // namespace
+
+TDlgKonfPrvku::Version TDlgKonfPrvku::versionOf(int kind)
+{
+    if (isTextKind(kind))
+        return vText;
+    if (kind == ekBarcode)
+        return vBarcode;
+    return vGeneral;
+}
+
+bool TDlgKonfPrvku::canOpen(const TSestavaTyp &report, const TSiReportElement &e)
+{
+    if (e.Kind == ekDetail || !isKnownKind(e.Kind))
+        return false;
+    if ((e.Kind == ekField || e.Kind == ekFieldLabel)
+        && (e.SourceIndex < 0 || e.SourceIndex >= std::max(report.FieldCount(), 1)))
+        return false;
+    if (e.Kind == ekFunction && (e.SourceIndex < 0 || e.SourceIndex >= report.Functions.count()))
+        return false;
+    return true;
+}
+
+TDlgKonfPrvku::TDlgKonfPrvku(TSestavaTyp &report, TSiReportElement &element,
+                             const TEditorSettings &settings, int unitIndex, QWidget *parent)
+    : QDialog(parent), m_report(report), m_element(element), m_settings(settings),
+      m_version(versionOf(element.Kind)), m_unit(std::clamp(unitIndex, 0, kUnitCount - 1))
+{
+    setWindowTitle(QStringLiteral("Nastavení vlastností prvku"));
+    setObjectName(QStringLiteral("TDlgKonfPrvku"));
+    Tabs = new QTabWidget(this);
+    Tabs->addTab(buildZakladni(), QStringLiteral("Základní vlastnosti"));
+    Tabs->addTab(buildPismo(), QStringLiteral("Písmo prvku"));
+    Tabs->addTab(buildCarovyKod(), QStringLiteral("Čárový kód"));
+    Tabs->addTab(buildPodminka(), QStringLiteral("Podmíněný tisk"));
+    const bool pages[3][4] = {{true, true, false, true},
+                              {false, false, false, true},
+                              {false, false, true, true}};
+    for (int i = 0; i < 4; ++i)
+        Tabs->setTabVisible(i, pages[m_version][i]);
+    Tabs->setCurrentIndex(m_version == vText ? pgZakladni : m_version == vBarcode ? pgCarovyKod
+                                                                                 : pgPodminka);
+
+    JednotkaLabel = new QLabel(QStringLiteral("(%1)").arg(UnitName(m_unit)), this);
+    auto *ok = new QPushButton(QStringLiteral("OK"), this);
+    ok->setDefault(true);
+    auto *cancel = new QPushButton(QStringLiteral("Storno"), this);
+    connect(ok, &QPushButton::clicked, this, &TDlgKonfPrvku::accept);
+    connect(cancel, &QPushButton::clicked, this, &TDlgKonfPrvku::reject);
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(JednotkaLabel);
+    buttons->addStretch();
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    auto *top = new QVBoxLayout(this);
+    top->addWidget(Tabs);
+    top->addLayout(buttons);
+    connect(Tabs, &QTabWidget::currentChanged, this, [this](int page) {
+        JednotkaLabel->setVisible(page == pgZakladni || page == pgCarovyKod);
+    });
+    JednotkaLabel->setVisible(Tabs->currentIndex() == pgZakladni
+                              || Tabs->currentIndex() == pgCarovyKod);
+    if (m_version == vText && element.Kind == ekText)
+        Text->setFocus();
+}
+
+QWidget *TDlgKonfPrvku::buildZakladni()
+{
+    const TSiReportElement &e = m_element;
+    auto *w = new QWidget(this);
+    auto *basic = new QGroupBox(QStringLiteral("Základní vlastnosti prvku:"), w);
+    Levy = new TDelkaEdit(basic);
+    Horni = new TDelkaEdit(basic);
+    Sirka = new TDelkaEdit(basic);
+    Vyska = new TDelkaEdit(basic);
+    for (TDelkaEdit *d : {Levy, Horni, Sirka, Vyska})
+        d->setUnit(m_unit);
+    Levy->setValue(e.Left);
+    Horni->setValue(e.Top);
+    Sirka->setValue(e.Width);
+    Vyska->setValue(e.Height);
+    Zarovnani = new QComboBox(basic);
+    Zarovnani->addItems({QStringLiteral("Vlevo"), QStringLiteral("Vpravo"), QStringLiteral("Uprostřed")});
+    Zarovnani->setCurrentIndex(std::clamp(e.Alignment, 0, 2));
+    RoztecZnaku = new QLineEdit(QString::number(ToDisplayUnits(e.LetterSpacing, m_unit)), basic);
+    SklonTextu = new QLineEdit(QString::number(e.Angle), basic);
+    auto *bl = new QFormLayout(basic);
+    bl->addRow(QStringLiteral("Levý:"), Levy);
+    bl->addRow(QStringLiteral("Horní:"), Horni);
+    bl->addRow(QStringLiteral("Šířka:"), Sirka);
+    bl->addRow(QStringLiteral("Výška:"), Vyska);
+    bl->addRow(QStringLiteral("Zarovnání:"), Zarovnani);
+    bl->addRow(QStringLiteral("Rozteč znaků:"), RoztecZnaku);
+    bl->addRow(QStringLiteral("Sklon textu:"), SklonTextu);
+
+    auto *type = new QGroupBox(QStringLiteral("Typ prvku:"), w);
+    TypPrvku = new QLabel(elementKindName(e.Kind), type);
+    Zdroj = new QComboBox(type);
+    Zdroj->setMinimumWidth(200);
+    Text = new QLineEdit(e.Text, type);
+    PodleCisla = new QRadioButton(QStringLiteral("Pořadového čísla"), type);
+    PodleNazvu = new QRadioButton(QStringLiteral("Názvu položky"), type);
+    (e.SourceName.isEmpty() ? PodleCisla : PodleNazvu)->setChecked(true);
+    const bool byNameApplies = e.Kind == ekField || e.Kind == ekFieldLabel || e.Kind == ekFunction;
+    PodleCisla->setEnabled(byNameApplies);
+    PodleNazvu->setEnabled(byNameApplies);
+    auto *tl = new QVBoxLayout(type);
+    tl->addWidget(TypPrvku);
+    tl->addWidget(Zdroj);
+    tl->addWidget(Text);
+    tl->addWidget(new QLabel(QStringLiteral("Sledovat podle:"), type));
+    tl->addWidget(PodleCisla);
+    tl->addWidget(PodleNazvu);
+    tl->addStretch();
+    const bool isText = e.Kind == ekText;
+    Zdroj->setVisible(!isText);
+    Zdroj->setEnabled(!isText);
+    Text->setVisible(isText);
+    fillSources();
+
+    auto *more = new QGroupBox(QStringLiteral("Další vlastnosti:"), w);
+    Panely = new QStackedWidget(more);
+    auto panel = [this](QList<QCheckBox *> boxes) {
+        auto *p = new QWidget(Panely);
+        auto *l = new QVBoxLayout(p);
+        l->setContentsMargins(0, 0, 0, 0);
+        for (QCheckBox *b : boxes) {
+            b->setParent(p);
+            l->addWidget(b);
+        }
+        l->addStretch();
+        Panely->addWidget(p);
+    };
+    TxViceradkovy = new QCheckBox(QStringLiteral("Víceřádkový text"));
+    TxPromennaVyska = new QCheckBox(QStringLiteral("Proměnná výška"));
+    TxBlok = new QCheckBox(QStringLiteral("Zarovnat do bloku"));
+    panel({TxViceradkovy, TxPromennaVyska, TxBlok});
+    MmBlok = new QCheckBox(QStringLiteral("Zarovnat do bloku"));
+    MmPromennaVyska = new QCheckBox(QStringLiteral("Proměnná výška"));
+    MmRtf = new QCheckBox(QStringLiteral("RTF formát textu"));
+    panel({MmBlok, MmPromennaVyska, MmRtf});
+    ObrPodleOkna = new QCheckBox(QStringLiteral("Velikost podle okna"));
+    ObrPomer = new QCheckBox(QStringLiteral("Zachovat poměr stran"));
+    panel({ObrPodleOkna, ObrPomer});
+    FnViceradkovy = new QCheckBox(QStringLiteral("Víceřádkový text"));
+    FnPromennaVyska = new QCheckBox(QStringLiteral("Proměnná výška"));
+    FnBlok = new QCheckBox(QStringLiteral("Zarovnat do bloku"));
+    panel({FnViceradkovy, FnPromennaVyska, FnBlok});
+    auto *ml = new QVBoxLayout(more);
+    ml->addWidget(Panely);
+    for (QCheckBox *b : {TxViceradkovy, FnViceradkovy})
+        b->setChecked(e.TextFlags & tfMultiLine);
+    for (QCheckBox *b : {TxPromennaVyska, MmPromennaVyska, FnPromennaVyska})
+        b->setChecked(e.TextFlags & tfVariableHeight);
+    for (QCheckBox *b : {TxBlok, MmBlok, FnBlok})
+        b->setChecked(e.TextFlags & tfJustify);
+    MmRtf->setChecked(e.TextFlags & tfRtf);
+    ObrPodleOkna->setChecked(e.Flags & efStretch);
+    ObrPomer->setChecked(e.Flags & efKeepAspect);
+    Panely->setCurrentIndex(e.Kind == ekFunction ? pnFunction : panelFor(e.SourceIndex));
+    connect(MmRtf, &QCheckBox::toggled, this, &TDlgKonfPrvku::rtfToggled);
+    connect(Zdroj, &QComboBox::currentIndexChanged, this, [this](int source) {
+        if (m_element.Kind == ekField)
+            Panely->setCurrentIndex(panelFor(source));
+        rtfToggled(Panely->currentIndex() == pnMemo && MmRtf->isChecked());
+    });
+
+    auto *frame = new QGroupBox(QStringLiteral("Rámování:"), w);
+    auto *fl = new QHBoxLayout(frame);
+    const char *const tips[4] = {"Čára vlevo", "Čára nahoře", "Čára vpravo", "Čára dole"};
+    const char *const marks[4] = {"▏", "▔", "▕", "▁"};
+    for (int i = 0; i < 4; ++i) {
+        Ramecek[i] = frameButton(QString::fromUtf8(marks[i]), QString::fromUtf8(tips[i]), frame);
+        Ramecek[i]->setChecked(e.Flags & (1 << i));
+        fl->addWidget(Ramecek[i]);
+    }
+    fl->addStretch();
+
+    auto *grid = new QGridLayout(w);
+    grid->addWidget(basic, 0, 0, 2, 1);
+    grid->addWidget(type, 0, 1);
+    grid->addWidget(more, 1, 1);
+    grid->addWidget(frame, 2, 0, 1, 2);
+    rtfToggled(Panely->currentIndex() == pnMemo && MmRtf->isChecked());
+    return w;
+}
+
+void TDlgKonfPrvku::fillSources()
+{
+    const TSestavaTyp &r = m_report;
+    QStringList items;
+    switch (m_element.Kind) {
+    case ekField:
+    case ekFieldLabel:
+        for (int n = 0; n < r.FieldCount(); ++n) {
+            const QString label = r.FieldLabel(n);
+            items << (m_settings.PopisyPol && !label.isEmpty() ? label : r.FieldName(n));
+        }
+        break;
+    case ekParameter:
+        for (int n = 0; n < r.Parametry.size(); ++n)
+            items << r.ParameterCaption(n);
+        break;
+    case ekVariable:
+        items << QStringLiteral("Datum tisku") << QStringLiteral("Čas tisku")
+              << QStringLiteral("Číslo řádku") << QStringLiteral("Číslo stránky")
+              << QStringLiteral("Počet stran");
+        for (int g = 1; g <= r.Groups.count(); ++g)
+            items << QStringLiteral("Číslo ř. ve sk.%1").arg(g)
+                  << QStringLiteral("Číslo skupiny %1").arg(g);
+        break;
+    case ekFunction:
+        for (int n = 0; n < r.Functions.count(); ++n)
+            items << r.Functions.at(n)->Name;
+        break;
+    default:
+        break;
+    }
+    const QSignalBlocker block(Zdroj);
+    Zdroj->addItems(items);
+    if (m_element.SourceIndex >= 0 && m_element.SourceIndex < items.size())
+        Zdroj->setCurrentIndex(m_element.SourceIndex);
+}
+
+int TDlgKonfPrvku::panelFor(int source) const
+{
+    if (m_element.Kind != ekField)
+        return pnText;
+    const int type = m_report.FieldDataType(source);
+    return isMemoType(type) ? pnMemo : isPictureType(type) ? pnPicture : pnText;
+}
+
+void TDlgKonfPrvku::rtfToggled(bool on)
+{
+    Zarovnani->setEnabled(!on);
+    Tabs->setTabEnabled(pgPismo, !on);
+}
+
+QWidget *TDlgKonfPrvku::buildPismo()
+{
+    const TElementFont &f = m_element.Font;
+    auto *w = new QWidget(this);
+    auto *style = new QGroupBox(QStringLiteral("Styl:"), w);
+    Podtrzeni = new QCheckBox(QStringLiteral("Podtržení"), style);
+    Preskrtnuti = new QCheckBox(QStringLiteral("Přeškrtnutí"), style);
+    Tucne = new QCheckBox(QStringLiteral("Tučné"), style);
+    Kurziva = new QCheckBox(QStringLiteral("Kurzíva"), style);
+    Podtrzeni->setChecked(f.underline());
+    Preskrtnuti->setChecked(f.strikeOut());
+    Tucne->setChecked(f.bold());
+    Kurziva->setChecked(f.italic());
+    auto *sl = new QVBoxLayout(style);
+    for (QCheckBox *c : {Podtrzeni, Preskrtnuti, Tucne, Kurziva})
+        sl->addWidget(c);
+
+    auto *sample = new QGroupBox(QStringLiteral("Ukázka:"), w);
+    Ukazka = new QLabel(QStringLiteral("ÁBČĎábčď"), sample);
+    Ukazka->setAlignment(Qt::AlignCenter);
+    Ukazka->setMinimumSize(220, 70);
+    auto *ul = new QVBoxLayout(sample);
+    ul->addWidget(Ukazka);
+
+    auto *font = new QGroupBox(QStringLiteral("Písmo"), w);
+    TypPisma = new QComboBox(font);
+    TypPisma->setEditable(true);
+    TypPisma->setInsertPolicy(QComboBox::NoInsert);
+    QStringList names = ReportFontNames();
+    if (m_settings.PismaAbec) {
+        QCollator coll(QLocale(QLocale::Czech));
+        coll.setCaseSensitivity(Qt::CaseInsensitive);
+        std::sort(names.begin(), names.end(), coll);
+    }
+    TypPisma->addItems(names);
+    // A name that is not installed (a template made elsewhere) stays as it is.
+    TypPisma->setCurrentText(f.Name);
+    Velikost = new QComboBox(font);
+    Velikost->setEditable(true);
+    for (int s : kSizes)
+        Velikost->addItem(QString::number(s));
+    Velikost->setCurrentText(QString::number(f.Size));
+    Barva = new QComboBox(font);
+    const QStringList colors = paletteColorNames();
+    for (int i = 0; i < colors.size(); ++i) {
+        QPixmap pm(16, 12);
+        pm.fill(toQColor(paletteColor(i)));
+        Barva->addItem(QIcon(pm), colors.at(i));
+    }
+    const int colorField = colorToField(f.Color);
+    if (colorField <= 15) {
+        Barva->setCurrentIndex(colorField);
+    } else {
+        m_customColor = f.Color;
+        QPixmap pm(16, 12);
+        pm.fill(toQColor(f.Color));
+        Barva->addItem(QIcon(pm), QStringLiteral("jiná barva (%1)").arg(toQColor(f.Color).name()));
+        Barva->setCurrentIndex(16);
+    }
+    Skript = new QComboBox(font);
+    Skript->addItems(elementCharsetNames());
+    Skript->setCurrentIndex(PositionOfCharset(f.Charset));
+    auto *fl = new QFormLayout(font);
+    fl->addRow(QStringLiteral("Typ písma:"), TypPisma);
+    fl->addRow(QStringLiteral("Velikost:"), Velikost);
+    fl->addRow(QStringLiteral("Barva:"), Barva);
+    fl->addRow(QStringLiteral("Skript:"), Skript);
+
+    auto *grid = new QGridLayout(w);
+    grid->addWidget(style, 0, 0);
+    grid->addWidget(sample, 1, 0);
+    grid->addWidget(font, 0, 1, 2, 1);
+
+    for (QCheckBox *c : {Podtrzeni, Preskrtnuti, Tucne, Kurziva})
+        connect(c, &QCheckBox::toggled, this, &TDlgKonfPrvku::updateSample);
+    for (QComboBox *c : {TypPisma, Velikost, Barva, Skript})
+        connect(c, &QComboBox::currentTextChanged, this, &TDlgKonfPrvku::updateSample);
+    updateSample();
+    return w;
+}
+
+TElementFont TDlgKonfPrvku::dialogFont() const
+{
+    TElementFont f;
+    f.Name = TypPisma->currentText().trimmed().left(32);
+    if (f.Name.isEmpty())
+        f.Name = m_element.Font.Name;
+    bool ok = false;
+    f.Size = Velikost->currentText().trimmed().toInt(&ok);
+    if (!ok || f.Size < 1)
+        f.Size = 12;
+    if (f.Name.startsWith(QLatin1String("Roman ")))
+        f.Size = f.Name == QLatin1String("Roman 12cpi") ? 10
+                 : f.Name == QLatin1String("Roman 17cpi") ? 8
+                                                          : 11;
+    f.Style = (Tucne->isChecked() ? fsBold : 0) | (Kurziva->isChecked() ? fsItalic : 0)
+              | (Podtrzeni->isChecked() ? fsUnderline : 0)
+              | (Preskrtnuti->isChecked() ? fsStrikeOut : 0);
+    f.Color = Barva->currentIndex() == 16 ? m_customColor : paletteColor(Barva->currentIndex());
+    const int pos = Skript->currentIndex();
+    f.Charset = pos > 7 ? 1 : CharsetAtPosition(pos);
+    return f;
+}
+
+void TDlgKonfPrvku::updateSample()
+{
+    const TElementFont f = dialogFont();
+    const bool roman = f.Name.startsWith(QLatin1String("Roman "));
+    QFont q(roman ? QStringLiteral("Courier New") : f.Name);
+    q.setFixedPitch(roman);
+    q.setPointSize(std::clamp(f.Size, 1, 72));
+    q.setBold(f.bold());
+    q.setItalic(f.italic());
+    q.setUnderline(f.underline());
+    q.setStrikeOut(f.strikeOut());
+    Ukazka->setFont(q);
+    QPalette pal = Ukazka->palette();
+    pal.setColor(QPalette::WindowText, toQColor(f.Color));
+    Ukazka->setPalette(pal);
+    Velikost->setEnabled(!roman);
+    if (roman && Velikost->currentText() != QString::number(f.Size)) {
+        const QSignalBlocker block(Velikost);
+        Velikost->setCurrentText(QString::number(f.Size));
+    }
+}
+
+QWidget *TDlgKonfPrvku::buildCarovyKod()
+{
+    const TSiReportElement &e = m_element;
+    auto *w = new QWidget(this);
+    auto *basic = new QGroupBox(QStringLiteral("Základní vlastnosti prvku:"), w);
+    KodLevy = new TDelkaEdit(basic);
+    KodHorni = new TDelkaEdit(basic);
+    KodSirka = new TDelkaEdit(basic);
+    KodVyska = new TDelkaEdit(basic);
+    for (TDelkaEdit *d : {KodLevy, KodHorni, KodSirka, KodVyska})
+        d->setUnit(m_unit);
+    KodLevy->setValue(e.Left);
+    KodHorni->setValue(e.Top);
+    KodSirka->setValue(e.Width);
+    KodVyska->setValue(e.Height);
+    auto *bl = new QFormLayout(basic);
+    bl->addRow(QStringLiteral("Levý:"), KodLevy);
+    bl->addRow(QStringLiteral("Horní:"), KodHorni);
+    bl->addRow(QStringLiteral("Šířka:"), KodSirka);
+    bl->addRow(QStringLiteral("Výška:"), KodVyska);
+
+    auto *type = new QGroupBox(QStringLiteral("Typ a velikost:"), w);
+    TypKodu = new QComboBox(type);
+    TypKodu->addItems(BarcodeTypeNames());
+    TypKodu->setCurrentIndex(e.PenStyle >= 0 && e.PenStyle < kBarcodeTypeCount ? e.PenStyle
+                                                                               : bcEan13);
+    Zvetseni = new QComboBox(type);
+    for (int code : BarcodeModuleCodes())
+        Zvetseni->addItem(BarcodeModuleCaption(code));
+    {
+        const std::vector<int> &codes = BarcodeModuleCodes();
+        const auto it = std::find(codes.begin(), codes.end(), BarcodeModuleChoice(e.PenWidth));
+        Zvetseni->setCurrentIndex(it == codes.end() ? 4 : int(it - codes.begin()));
+    }
+    KontrolniSoucet = new QCheckBox(QStringLiteral("Vytvářet kontrolní součet"), type);
+    KontrolniSoucet->setChecked(e.Flags & efCheckDigit);
+    auto *tl = new QFormLayout(type);
+    tl->addRow(QStringLiteral("Typ kódu:"), TypKodu);
+    tl->addRow(QStringLiteral("Zvětšení:"), Zvetseni);
+    tl->addRow(KontrolniSoucet);
+
+    auto *content = new QGroupBox(QStringLiteral("Obsah:"), w);
+    FunkcniVyraz = new QLineEdit(e.Text, content);
+    TisknoutText = new QCheckBox(QStringLiteral("Tisknout text"), content);
+    TisknoutText->setChecked(e.Flags & efPrintText);
+    auto *cl = new QFormLayout(content);
+    cl->addRow(QStringLiteral("Funkční výraz:"), FunkcniVyraz);
+    cl->addRow(TisknoutText);
+
+    auto *other = new QGroupBox(QStringLiteral("Další:"), w);
+    Uhel = new QLineEdit(QString::number(e.Angle), other);
+    auto *ol = new QFormLayout(other);
+    ol->addRow(QStringLiteral("Úhel:"), Uhel);
+
+    auto *grid = new QGridLayout(w);
+    grid->addWidget(basic, 0, 0);
+    grid->addWidget(type, 0, 1);
+    grid->addWidget(content, 1, 0, 1, 2);
+    grid->addWidget(other, 2, 0);
+    return w;
+}
+
+QWidget *TDlgKonfPrvku::buildPodminka()
+{
+    const TSiReportElement &e = m_element;
+    auto *w = new QWidget(this);
+    auto *cond = new QGroupBox(QStringLiteral("Podmíněný tisk:"), w);
+    Podminka = new QLineEdit(e.Condition, cond);
+    Podminka->setObjectName("Podminka");
+    PodminkaBtn = new QToolButton(cond);
+    PodminkaBtn->setText(QStringLiteral("..."));
+    PodminkaBtn->setToolTip(QStringLiteral("Tvorba výrazu podmínky"));
+    ZrusitPodminkuBtn = new QToolButton(cond);
+    ZrusitPodminkuBtn->setText(QStringLiteral("Zrušit podmínku"));
+    auto *cl = new QGridLayout(cond);
+    cl->addWidget(new QLabel(QStringLiteral("Tisknout prvek, je-li splněna podmínka:"), cond), 0, 0, 1, 3);
+    cl->addWidget(Podminka, 1, 0);
+    cl->addWidget(PodminkaBtn, 1, 1);
+    cl->addWidget(ZrusitPodminkuBtn, 1, 2);
+
+    auto *prog = new QGroupBox(QStringLiteral("Programová obsluha:"), w);
+    ProgramoveRizeni = new QCheckBox(QStringLiteral("Povolit programové řízení tisku prvku"), prog);
+    ProgramoveRizeni->setChecked(e.HandlerEnabled);
+    Identifikace = new QLineEdit(e.Ident, prog);
+    auto *pl = new QVBoxLayout(prog);
+    pl->addWidget(ProgramoveRizeni);
+    pl->addWidget(new QLabel(QStringLiteral("Identifikace prvku při programovém řízení:"), prog));
+    pl->addWidget(Identifikace);
+
+    auto *l = new QVBoxLayout(w);
+    l->addWidget(cond);
+    l->addWidget(prog);
+    l->addStretch();
+    connect(ZrusitPodminkuBtn, &QToolButton::clicked, Podminka, &QLineEdit::clear);
+    connect(PodminkaBtn, &QToolButton::clicked, this, [this] {
+        QString expr = Podminka->text();
+        if (EditExpression(m_report, expr, true, this))
+            Podminka->setText(expr);
+    });
+    return w;
+}
+
+void TDlgKonfPrvku::accept()
+{
+    TSiReportElement &e = m_element;
+    if (m_version == vText) {
+        e.Font = dialogFont();
+        e.Alignment = Zarovnani->currentIndex();
+        const int source = Zdroj->currentIndex();
+        if (e.Kind != ekText && source >= 0 && source != e.SourceIndex) {
+            e.SourceIndex = source;
+            // Only a graphic field gives the element a picture.
+            if (e.Kind == ekField && m_report.FieldDataType(source) != 17)
+                e.Picture = QImage();
+        }
+        if (e.Kind == ekText)
+            e.Text = Text->text();
+        if (e.Kind == ekField || e.Kind == ekFieldLabel)
+            e.SourceName = PodleNazvu->isChecked() ? m_report.FieldName(e.SourceIndex).left(32)
+                                                   : QString();
+        if (e.Kind == ekFunction) {
+            const TRadekFunkce *f = m_report.Functions.at(e.SourceIndex);
+            e.SourceName = PodleNazvu->isChecked() && f ? f->Name.left(32) : QString();
+        }
+        auto setBit = [](int &flags, int bit, bool on) { flags = on ? flags | bit : flags & ~bit; };
+        switch (Panely->currentIndex()) {
+        case pnText:
+            setBit(e.TextFlags, tfMultiLine, TxViceradkovy->isChecked());
+            setBit(e.TextFlags, tfJustify, TxBlok->isChecked());
+            setBit(e.TextFlags, tfVariableHeight, TxPromennaVyska->isChecked());
+            break;
+        case pnFunction:
+            setBit(e.TextFlags, tfMultiLine, FnViceradkovy->isChecked());
+            setBit(e.TextFlags, tfJustify, FnBlok->isChecked());
+            setBit(e.TextFlags, tfVariableHeight, FnPromennaVyska->isChecked());
+            break;
+        case pnMemo:
+            setBit(e.TextFlags, tfMultiLine, true);
+            setBit(e.TextFlags, tfJustify, MmBlok->isChecked());
+            setBit(e.TextFlags, tfVariableHeight, MmPromennaVyska->isChecked());
+            setBit(e.TextFlags, tfRtf, MmRtf->isChecked());
+            break;
+        case pnPicture:
+            setBit(e.Flags, efStretch, ObrPodleOkna->isChecked());
+            setBit(e.Flags, efKeepAspect, ObrPomer->isChecked());
+            break;
+        }
+        for (int i = 0; i < 4; ++i)
+            setBit(e.Flags, 1 << i, Ramecek[i]->isChecked());
+        e.Left = Levy->value();
+        e.Top = Horni->value();
+        e.Width = std::max(1, Sirka->value());
+        e.Height = std::max(1, Vyska->value());
+        bool ok = false;
+        const int spacing = RoztecZnaku->text().trimmed().toInt(&ok);
+        e.LetterSpacing = ok ? FromDisplayUnits(spacing, m_unit) : 0;
+        e.Angle = wholeNumber(SklonTextu, 0);
+    } else if (m_version == vBarcode) {
+        e.Left = KodLevy->value();
+        e.Top = KodHorni->value();
+        e.Width = std::max(1, KodSirka->value());
+        e.Height = std::max(1, KodVyska->value());
+        e.Text = FunkcniVyraz->text();
+        e.PenStyle = TypKodu->currentIndex();
+        const std::vector<int> &codes = BarcodeModuleCodes();
+        const int pos = Zvetseni->currentIndex();
+        e.PenWidth = pos >= 0 && pos < int(codes.size()) ? codes[size_t(pos)] : codes.at(4);
+        e.Flags = KontrolniSoucet->isChecked() ? e.Flags | efCheckDigit : e.Flags & ~efCheckDigit;
+        e.Flags = TisknoutText->isChecked() ? e.Flags | efPrintText : e.Flags & ~efPrintText;
+        e.Angle = wholeNumber(Uhel, 0);
+    }
+    e.Condition = Podminka->text();
+    e.HandlerEnabled = ProgramoveRizeni->isChecked();
+    e.Ident = Identifikace->text();
+    QDialog::accept();
+}
+
+bool EditElementProperties(TSestavaTyp &report, TSiReportElement &element,
+                           const TEditorSettings &settings, int unitIndex, QWidget *parent)
+{
+    if (!TDlgKonfPrvku::canOpen(report, element))
+        return false;
+    TDlgKonfPrvku dlg(report, element, settings, unitIndex, parent);
+    return dlg.exec() == QDialog::Accepted;
+}
+
+} // namespace orv

@@ -1,0 +1,42 @@
+#pragma once
+// Shared by the designer window tests: messages captured instead of shown, and a settings
+// folder of the test's own.
+
+#include "report/designer/DesignerQuestion.h"
+#include "report/model/SestavaMessages.h"
+
+#include <QStringList>
+#include <QTemporaryDir>
+
+namespace designertest {
+
+// Collects every message of the report generator while it lives; questions get `answer`.
+struct MessageCatcher {
+    QStringList Texts;
+    QStringList Captions;
+    orv::TAnswer Answer = orv::TAnswer::Yes;
+    int Questions = 0;
+
+    MessageCatcher()
+    {
+        orv::setSestMessageHandler([this](orv::TSestMessageKind, const QString &caption,
+                                          const QString &text) {
+            Captions << caption;
+            Texts << text;
+            return false;
+        });
+        orv::setDesignerQuestionHandler([this](const QString &caption, const QString &text) {
+            Captions << caption;
+            Texts << text;
+            ++Questions;
+            return Answer;
+        });
+    }
+    ~MessageCatcher()
+    {
+        orv::setSestMessageHandler({});
+        orv::setDesignerQuestionHandler({});
+    }
+};
+
+} // namespace designertest

@@ -1,0 +1,277 @@
+// "Nastavení vlastností prvku" and the expression editor, driven through their controls.
+
+#include "DesignerTestSupport.h"
+
+#include "report/designer/DlgKonfPrvku.h"
+#include "report/designer/DlgVyraz.h"
+#include "report/designer/SestDlg.h"
+#include "report/output/Barcode.h"
+#include "report/output/RunTestSupport.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStackedWidget>
+#include <QTabWidget>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+using namespace orv;
+
+namespace {
+
+struct ElementFixture : ::testing::Test {
+    designertest::MessageCatcher msgs;
+    runtest::MemoryBridge bridge;
+    TSestavaD report;
+    TEditorSettings settings;
+
+    void SetUp() override
+    {
+        bridge.Columns = {"Nazev", "Popis", "Obrazek", "Cena"};
+        bridge.Types = {ftString, 16, 17, ftFloat};   // a memo and a graphic field
+        bridge.Rows = {{QString("S235"), QString("text"), QVariant(), 1.5}};
+        report.DataSource = &bridge;
+        report.PrepareFields();
+        report.Parametry = {"první", "druhý"};
+        report.SetPredloha({"I,4,0,\"#1\",1,20,1,20,0", "F,0,Soucet,\"\",0,\"0\",0,\"#4\",2,15,2,2"});
+    }
+    TSiReportElement *add(const QString &line)
+    {
+        return report.AddElement(report.section(skBody), line);
+    }
+    static void setText(QLineEdit *e, const QString &t)
+    {
+        e->selectAll();
+        QTest::keyClicks(e, t);
+    }
+};
+using ElementDialog = ElementFixture;
+
+} // namespace
+
+TEST_F(ElementDialog, VersionsAndPages)
+{
+    TSiReportElement *text = add("T,1,0,10,10,100,20,Arial,10,0,0,0,0,238,\"Nadpis\"");
+    TSiReportElement *rect = add("T,8,8,10,10,100,20,,1,0,0,15,15,0");
+    TSiReportElement *code = add("T,12,0,10,10,200,60,,24,0,3,48,15,0,\"123\"");
+    TSiReportElement *detail = add("T,15,0,0,0,726,40");
+    {
+        TDlgKonfPrvku dlg(report, *text, settings, 0);
+        EXPECT_EQ(dlg.windowTitle(), "Nastavení vlastností prvku");
+        EXPECT_TRUE(dlg.Tabs->isTabVisible(TDlgKonfPrvku::pgZakladni));
+        EXPECT_TRUE(dlg.Tabs->isTabVisible(TDlgKonfPrvku::pgPismo));
+        EXPECT_FALSE(dlg.Tabs->isTabVisible(TDlgKonfPrvku::pgCarovyKod));
+        EXPECT_TRUE(dlg.Tabs->isTabVisible(TDlgKonfPrvku::pgPodminka));
+        EXPECT_FALSE(dlg.Zdroj->isEnabled());
+        EXPECT_EQ(dlg.Text->text(), "Nadpis");
+        EXPECT_EQ(dlg.TypPrvku->text(), elementKindName(ekText));
+    }
+    {
+        TDlgKonfPrvku dlg(report, *rect, settings, 0);
+        EXPECT_EQ(dlg.version(), TDlgKonfPrvku::vGeneral);
+        EXPECT_FALSE(dlg.Tabs->isTabVisible(TDlgKonfPrvku::pgZakladni));
+        EXPECT_EQ(dlg.Tabs->currentIndex(), TDlgKonfPrvku::pgPodminka);
+    }
+    {
+        TDlgKonfPrvku dlg(report, *code, settings, 0);
+        EXPECT_TRUE(dlg.Tabs->isTabVisible(TDlgKonfPrvku::pgCarovyKod));
+        EXPECT_FALSE(dlg.Tabs->isTabVisible(TDlgKonfPrvku::pgPismo));
+    }
+    EXPECT_FALSE(TDlgKonfPrvku::canOpen(report, *detail));
+    TSiReportElement beyond = *text;
+    beyond.Kind = ekField;
+    beyond.SourceIndex = 12;   // a field the data set does not have
+    EXPECT_FALSE(TDlgKonfPrvku::canOpen(report, beyond));
+    EXPECT_FALSE(EditElementProperties(report, beyond, settings, 0));
+    beyond.SourceIndex = 3;
+    EXPECT_TRUE(TDlgKonfPrvku::canOpen(report, beyond));
+}
+
+TEST_F(ElementDialog, SourcesByKind)
+{
+    TSiReportElement *var = add("T,5,3,0,0,60,20,Arial,10,0,0,1,0,238");
+    TDlgKonfPrvku dlg(report, *var, settings, 0);
+    ASSERT_EQ(dlg.Zdroj->count(), 7);
+    EXPECT_EQ(dlg.Zdroj->currentText(), "Číslo stránky");
+    EXPECT_EQ(dlg.Zdroj->itemText(5), "Číslo ř. ve sk.1");
+    EXPECT_EQ(dlg.Zdroj->itemText(6), "Číslo skupiny 1");
+    EXPECT_FALSE(dlg.PodleNazvu->isEnabled());
+
+    TSiReportElement *par = add("T,4,1,0,0,60,20,Arial,10,0,0,0,0,238");
+    TDlgKonfPrvku dlg2(report, *par, settings, 0);
+    EXPECT_EQ(dlg2.Zdroj->count(), 2);
+    EXPECT_EQ(dlg2.Zdroj->currentIndex(), 1);
+
+    TSiReportElement *fn = add("T,6,Soucet,0,0,60,20,Arial,10,0,0,1,0,238");
+    TDlgKonfPrvku dlg3(report, *fn, settings, 0);
+    EXPECT_EQ(dlg3.Zdroj->currentText(), "Soucet");
+    EXPECT_TRUE(dlg3.PodleNazvu->isChecked());
+    EXPECT_EQ(dlg3.Panely->currentIndex(), TDlgKonfPrvku::pnFunction);
+}
+
+TEST_F(ElementDialog, MemoFieldKeepsMultiLineWhateverTheBoxesSay)
+{
+    TSiReportElement *memo = add("T,2,1,0,0,300,40,Arial,10,0,0,0,0,238");
+    TDlgKonfPrvku dlg(report, *memo, settings, 0);
+    dlg.show();
+    EXPECT_EQ(dlg.Panely->currentIndex(), TDlgKonfPrvku::pnMemo);
+    dlg.MmBlok->setChecked(true);
+    dlg.MmRtf->setChecked(true);
+    EXPECT_FALSE(dlg.Zarovnani->isEnabled());
+    EXPECT_FALSE(dlg.Tabs->isTabEnabled(TDlgKonfPrvku::pgPismo));
+    dlg.accept();
+    EXPECT_EQ(memo->TextFlags, tfMultiLine | tfJustify | tfRtf);
+}
+
+TEST_F(ElementDialog, ChangingTheFieldPicksThePanelAndTheName)
+{
+    TSiReportElement *field = add("T,2,0,0,0,100,20,Arial,10,0,0,0,0,238");
+    TDlgKonfPrvku dlg(report, *field, settings, 0);
+    dlg.show();
+    EXPECT_EQ(dlg.Panely->currentIndex(), TDlgKonfPrvku::pnText);
+    dlg.Zdroj->setCurrentIndex(2);   // the graphic field
+    EXPECT_EQ(dlg.Panely->currentIndex(), TDlgKonfPrvku::pnPicture);
+    dlg.ObrPodleOkna->setChecked(true);
+    dlg.PodleNazvu->setChecked(true);
+    dlg.Ramecek[3]->setChecked(true);
+    dlg.accept();
+    EXPECT_EQ(field->SourceIndex, 2);
+    EXPECT_EQ(field->SourceName, "Obrazek");
+    EXPECT_EQ(field->Flags, efStretch | efFrameBottom);
+}
+
+TEST_F(ElementDialog, PositionsInTheDisplayUnitAndBadNumbers)
+{
+    TSiReportElement *e = add("T,1,0,10,20,100,20,Arial,10,0,0,0,0,238,\"x\",5,0,0,\"\",0,\"\"");
+    TDlgKonfPrvku dlg(report, *e, settings, 1);   // 0,1 mm
+    dlg.show();
+    EXPECT_EQ(dlg.Sirka->text(), "254");
+    EXPECT_EQ(dlg.JednotkaLabel->text(), "(0,1 mm)");
+    setText(dlg.Sirka, "254");
+    setText(dlg.Vyska, "abc");
+    setText(dlg.Levy, "127");
+    setText(dlg.SklonTextu, "x");
+    setText(dlg.RoztecZnaku, "?");
+    dlg.accept();
+    EXPECT_EQ(e->Width, 100);
+    EXPECT_EQ(e->Height, 20);   // not a number: kept
+    EXPECT_EQ(e->Left, 50);
+    EXPECT_EQ(e->Angle, 0);
+    EXPECT_EQ(e->LetterSpacing, 0);
+}
+
+TEST_F(ElementDialog, FontPage)
+{
+    TSiReportElement *e = add("T,1,0,0,0,100,20,Arial,10,0,0,0,0,238,\"x\"");
+    TDlgKonfPrvku dlg(report, *e, settings, 0);
+    dlg.show();
+    EXPECT_EQ(dlg.TypPisma->currentText(), "Arial");
+    EXPECT_EQ(dlg.Skript->currentText(), "středoevropský");
+    EXPECT_EQ(dlg.Ukazka->text(), "ÁBČĎábčď");
+    dlg.Velikost->setCurrentText("abc");
+    EXPECT_EQ(dlg.dialogFont().Size, 12);
+    dlg.TypPisma->setCurrentText("Roman 17cpi");
+    EXPECT_EQ(dlg.Velikost->currentText(), "8");
+    EXPECT_FALSE(dlg.Velikost->isEnabled());
+    EXPECT_EQ(dlg.Ukazka->font().family(), "Courier New");
+    dlg.Tucne->setChecked(true);
+    dlg.Barva->setCurrentIndex(9);
+    dlg.accept();
+    EXPECT_EQ(e->Font.Name, "Roman 17cpi");
+    EXPECT_EQ(e->Font.Size, 8);
+    EXPECT_EQ(e->Font.Style, fsBold);
+    EXPECT_EQ(e->Font.Color, paletteColor(9));
+    EXPECT_EQ(e->Font.Charset, 238);
+}
+
+TEST_F(ElementDialog, FontNameThatIsNotInstalledIsKept)
+{
+    TSiReportElement *e = add("T,1,0,0,0,100,20,Nepsaný Font,10,0,0,0,0,238,\"x\"");
+    TDlgKonfPrvku dlg(report, *e, settings, 0);
+    dlg.accept();
+    EXPECT_EQ(e->Font.Name, "Nepsaný Font");
+}
+
+TEST_F(ElementDialog, Barcode)
+{
+    TSiReportElement *code = add("T,12,0,10,10,200,60,,24,0,99,16,15,0,\"#1\",0,90,0");
+    TDlgKonfPrvku dlg(report, *code, settings, 0);
+    dlg.show();
+    EXPECT_EQ(dlg.TypKodu->currentText(), BarcodeTypeNames().at(bcEan13));
+    EXPECT_EQ(dlg.Zvetseni->currentText(), BarcodeModuleCaption(24));
+    EXPECT_TRUE(dlg.KontrolniSoucet->isChecked());
+    EXPECT_FALSE(dlg.TisknoutText->isChecked());
+    EXPECT_EQ(dlg.Uhel->text(), "90");
+    dlg.TisknoutText->setChecked(true);
+    setText(dlg.FunkcniVyraz, "#2");
+    dlg.accept();
+    EXPECT_EQ(code->PenWidth, 24);
+    EXPECT_EQ(code->PenStyle, bcEan13);
+    EXPECT_EQ(code->Flags, efCheckDigit | efPrintText);
+    EXPECT_EQ(code->Text, "#2");
+    EXPECT_EQ(code->Angle, 90);
+}
+
+TEST_F(ElementDialog, ConditionAndProgramControl)
+{
+    TSiReportElement *rect = add("T,8,8,10,10,100,20,,1,0,0,15,15,0,,,,,\"#4>1\",0,\"\"");
+    TDlgKonfPrvku dlg(report, *rect, settings, 0);
+    dlg.show();
+    EXPECT_EQ(dlg.Podminka->text(), "#4>1");
+    QTest::mouseClick(dlg.ZrusitPodminkuBtn, Qt::LeftButton);
+    dlg.ProgramoveRizeni->setChecked(true);
+    setText(dlg.Identifikace, "ramecek");
+    dlg.accept();
+    EXPECT_TRUE(rect->Condition.isEmpty());
+    EXPECT_TRUE(rect->HandlerEnabled);
+    EXPECT_EQ(rect->Ident, "ramecek");
+    EXPECT_EQ(rect->Left, 10);
+}
+
+TEST_F(ElementDialog, ConditionEditedInTheExpressionEditor)
+{
+    TSiReportElement *rect = add("T,8,8,10,10,100,20,,1,0,0,15,15,0");
+    TDlgKonfPrvku dlg(report, *rect, settings, 0);
+    dlg.show();
+    QTimer::singleShot(0, [] {
+        auto *ed = qobject_cast<TDlgVyraz *>(QApplication::activeModalWidget());
+        ASSERT_TRUE(ed);
+        EXPECT_FALSE(ed->Promenne->isEnabled());   // not for a condition
+        EXPECT_FALSE(ed->Funkce->isEnabled());
+        ed->Vyraz->setText("#4>");
+        ed->Vyraz->setCursorPosition(3);
+        ed->Polozky->setCurrentIndex(3);
+        auto *insert = qobject_cast<QToolButton *>(ed->Polozky->property("insertButton").value<QObject *>());
+        ASSERT_TRUE(insert);
+        insert->click();
+        ed->accept();
+    });
+    QTest::mouseClick(dlg.PodminkaBtn, Qt::LeftButton);
+    EXPECT_EQ(dlg.Podminka->text(), "#4>#4");
+}
+
+TEST(ExpressionEditor, CheckShowsTheErrorAndPutsTheCaretThere)
+{
+    designertest::MessageCatcher msgs;
+    TSestavaModel m;
+    m.SetFieldNames({"a", "b"});
+    TDlgVyraz dlg(m, "#1+(2", false);
+    dlg.show();
+    EXPECT_EQ(dlg.windowTitle(), "Tvorba výrazu pro výpočet funkce");
+    QTest::mouseClick(dlg.KontrolaBtn, Qt::LeftButton);
+    ASSERT_EQ(msgs.Captions.size(), 1);
+    EXPECT_EQ(msgs.Captions.front(), "Chyba");
+    EXPECT_TRUE(msgs.Texts.front().startsWith("Chyba : ")) << msgs.Texts.front().toStdString();
+    dlg.Vyraz->setText("#1+2");
+    QTest::mouseClick(dlg.KontrolaBtn, Qt::LeftButton);
+    EXPECT_EQ(msgs.Texts.back(), "Výraz je v pořádku.");
+    EXPECT_TRUE(dlg.Promenne->isEnabled());
+}

@@ -1,0 +1,254 @@
+// orv_designer: makes and edits a report template (.pts) without the catalogue application.
+// An SQLite database and a query, given as the report runner takes them, supply the field
+// list. The exit status is 0 when the template was saved, 3 when the user cancelled, 5 when
+// it could not be saved and 8 when the data or the arguments are not usable.
+
+#include "db/Connection.h"
+#include "db/DataSet.h"
+#include "printouts/DataSetBridge.h"
+#include "report/designer/DlgKonfPrvku.h"
+#include "report/designer/DlgNovaSestava.h"
+#include "report/designer/DlgProstredi.h"
+#include "report/designer/EditorSettings.h"
+#include "report/designer/DlgVyraz.h"
+#include "report/designer/SestDlg.h"
+#include "report/model/SestavaMessages.h"
+#include "report/model/TemplateFile.h"
+#include "report/output/Sestava.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QListWidget>
+#include <QToolButton>
+#include <QMessageBox>
+#include <QTextStream>
+
+#include <cstdio>
+
+using namespace orv;
+
+namespace {
+
+const char *const kUsage =
+    "usage: orv_designer [options] TEMPLATE.pts\n"
+    "  --db FILE           SQLite database whose query gives the report's fields\n"
+    "  --sql SQL           the query text, or @FILE to read it from a file\n"
+    "  --new               design a new template with the wizard (replaces the file's content)\n"
+    "  --report-settings   open the report settings dialog\n"
+    "  --settings          open the designer settings window\n"
+    "  --screenshots DIR   save pictures of the three windows into DIR and quit\n"
+    "Without --new, --report-settings or --settings: the wizard for a file that does not exist,\n"
+    "the report settings dialog for one that does. The template is saved when a window was\n"
+    "confirmed (the previous file kept as .BAK).\n";
+
+void err(const QString &text)
+{
+    QTextStream(stderr) << text << Qt::endl;
+}
+
+// Pictures for the documentation: each window filled as a user would see it.
+int screenshots(TSestava &report, const TEditorSettings &settings, const QString &dir)
+{
+    QDir().mkpath(dir);
+    auto save = [&](QWidget &w, const QString &name) {
+        w.show();
+        QApplication::processEvents();
+        const bool ok = w.grab().save(QDir(dir).filePath(name));
+        w.hide();
+        QTextStream(stdout) << QDir(dir).filePath(name) << (ok ? "" : " (not written)") << Qt::endl;
+        return ok;
+    };
+    bool ok = true;
+    {
+        TDlgNovaSestava wiz(wizardFields(report), settings, report.CharacterMode);
+        wiz.setPaperFormatHandler([](QWidget *) {});
+        for (int i = 0; i < 3 && wiz.SrcList->count() > 0; ++i) {
+            wiz.SrcList->setCurrentRow(0);
+            wiz.IncludeBtn->click();
+        }
+        if (wiz.SrcList->count() > 1)
+            wiz.SrcList->setCurrentRow(1);
+        ok &= save(wiz, QStringLiteral("designer-wizard.png"));
+    }
+    {
+        TSestDlg dlg(report);
+        dlg.Tabs->setCurrentIndex(TSestDlg::pgPapir);
+        ok &= save(dlg, QStringLiteral("designer-report-settings.png"));
+        dlg.Tabs->setCurrentIndex(TSestDlg::pgRastr);
+        ok &= save(dlg, QStringLiteral("designer-report-settings-grid.png"));
+    }
+    {
+        TDlgProstredi dlg(settings, QString());
+        ok &= save(dlg, QStringLiteral("designer-settings.png"));
+        dlg.Tabs->setCurrentIndex(2);
+        ok &= save(dlg, QStringLiteral("designer-settings-defaults.png"));
+    }
+    {
+        // The element dialog on a data field of the first field, with a frame line and a
+        // condition, as a template would have it.
+        TSiReportElement *e = report.AddElement(
+            report.section(skBody),
+            QStringLiteral("T,2,0,16,0,240,20,Arial,10,0,1,16,8,238,\"\",0,0,0,\"#1<>''\",0,\"\""));
+        if (TDlgKonfPrvku::canOpen(report, *e)) {
+            TDlgKonfPrvku dlg(report, *e, settings, settings.UseUnits);
+            ok &= save(dlg, QStringLiteral("designer-element-dialog.png"));
+            dlg.Tabs->setCurrentIndex(TDlgKonfPrvku::pgPismo);
+            ok &= save(dlg, QStringLiteral("designer-element-font.png"));
+        }
+        TDlgVyraz ed(report, QStringLiteral("IIF(#1<>'', #1, '-')"), false);
+        ok &= save(ed, QStringLiteral("designer-expression-editor.png"));
+    }
+    return ok ? 0 : seOutputNotWritten;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    QStringList args = app.arguments();
+    args.removeFirst();
+    if (args.isEmpty() || args.contains("--help")) {
+        std::fputs(kUsage, args.contains("--help") ? stdout : stderr);
+        return args.contains("--help") ? 0 : seNotReady;
+    }
+    QString database, sql, shots, templateFile;
+    bool wantNew = false, wantReport = false, wantSettings = false;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString a = args.at(i);
+        auto value = [&]() -> QString {
+            if (i + 1 >= args.size()) {
+                err(QStringLiteral("missing value after %1").arg(a));
+                std::exit(seNotReady);
+            }
+            return args.at(++i);
+        };
+        if (a == "--db")
+            database = value();
+        else if (a == "--sql")
+            sql = value();
+        else if (a == "--new")
+            wantNew = true;
+        else if (a == "--report-settings")
+            wantReport = true;
+        else if (a == "--settings")
+            wantSettings = true;
+        else if (a == "--screenshots")
+            shots = value();
+        else if (a.startsWith("--")) {
+            err(QStringLiteral("unknown option %1").arg(a));
+            std::fputs(kUsage, stderr);
+            return seNotReady;
+        } else if (templateFile.isEmpty())
+            templateFile = a;
+        else {
+            err(QStringLiteral("only one template file may be given"));
+            return seNotReady;
+        }
+    }
+    if (templateFile.isEmpty()) {
+        std::fputs(kUsage, stderr);
+        return seNotReady;
+    }
+    if (database.isEmpty() != sql.isEmpty()) {
+        err(QStringLiteral("--db and --sql go together"));
+        return seNotReady;
+    }
+    if (sql.startsWith(u'@')) {
+        QFile f(sql.mid(1));
+        if (!f.open(QIODevice::ReadOnly)) {
+            err(QStringLiteral("cannot read %1").arg(f.fileName()));
+            return seNotReady;
+        }
+        sql = QString::fromUtf8(f.readAll());
+    }
+
+    setSestMessageHandler([](TSestMessageKind kind, const QString &caption, const QString &text) {
+        QWidget *parent = QApplication::activeWindow();
+        switch (kind) {
+        case TSestMessageKind::Confirm:
+            return QMessageBox::question(parent, caption, text) == QMessageBox::Yes;
+        case TSestMessageKind::Error:
+            QMessageBox::critical(parent, caption, text);
+            return false;
+        case TSestMessageKind::Warning:
+            QMessageBox::warning(parent, caption, text);
+            return false;
+        case TSestMessageKind::Information:
+            QMessageBox::information(parent, caption, text);
+            return false;
+        }
+        return false;
+    });
+
+    db::Connection conn(QStringLiteral("designer"));
+    db::DataSet query(QStringLiteral("qReport"), &conn);
+    DataSetBridge bridge;
+    TSestava report;
+    report.Name = QStringLiteral("report");
+    report.Designing = true;
+    if (!database.isEmpty()) {
+        try {
+            conn.openFile(database, db::OpenMode::ReadOnly);
+            query.setSql(sql);
+            query.open();
+        } catch (const std::exception &e) {
+            err(QString::fromUtf8(e.what()));
+            return seNotReady;
+        }
+        bridge.setDataSet(&query);
+        report.DataSource = &bridge;
+        report.PrepareFields();
+    }
+    const QFileInfo tf(templateFile);
+    report.Location.ReportDirIgnore = false;
+    report.Location.setReportDir(tf.absolutePath());
+    report.setReportName(tf.fileName());
+    const bool exists = tf.isFile();
+    if (exists) {
+        QStringList lines;
+        if (loadTemplateFile(tf.absoluteFilePath(), lines) != seOk) {
+            err(QStringLiteral("cannot read %1").arg(tf.absoluteFilePath()));
+            return seTemplateNotLoaded;
+        }
+        report.SetPredloha(lines);
+    }
+
+    TEditorSettings settings;
+    loadEditorSettings(&report, settings);
+    if (!shots.isEmpty())
+        return screenshots(report, settings, shots);
+
+    if (!wantNew && !wantReport && !wantSettings) {
+        wantNew = !exists;
+        wantReport = exists;
+    }
+    bool changed = false;
+    if (wantNew) {
+        QStringList lines;
+        const int r = VytvorNovouPredlohu(report, settings, lines, nullptr, [&report](QWidget *w) {
+            EditReportSettings(report, TSestDlg::pgPapir, w);
+        });
+        if (r == QDialog::Rejected)
+            return seCancelled;
+        report.SetPredloha(r == QDialog::Accepted ? lines : QStringList());
+        changed = true;
+    }
+    if (wantReport)
+        changed |= EditReportSettings(report);
+    if (wantSettings)
+        EditEnvironment(report, settings);
+    if (!changed)
+        return wantSettings ? 0 : seCancelled;
+
+    const TSestError saved = saveTemplateFile(tf.absoluteFilePath(), writeTemplate(report), exists);
+    if (saved != seOk) {
+        showSestMessage(TSestMessageKind::Error, QString::fromUtf8(TemplateMessages::CaptionError),
+                        QString::fromUtf8(TemplateMessages::DesignerNotSaved));
+        return saved;
+    }
+    QTextStream(stdout) << tf.absoluteFilePath() << Qt::endl;
+    return 0;
+}
