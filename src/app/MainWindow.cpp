@@ -17,6 +17,7 @@
 #include "db/MainDataModule.h"
 #include "db/Schema.h"
 #include "ui/ActionUpdater.h"
+#include "ui/ExternalOpen.h"
 #include "ui/MessageDialog.h"
 
 #include <QAction>
@@ -31,6 +32,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QSettings>
+#include <QShortcut>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QToolBar>
@@ -244,7 +246,7 @@ void MainWindow::createCardList()
     connect(a.deleteNote, &QAction::triggered, this, [activeCard] { browse::NoteActions().deleteNote(activeCard()); });
     connect(a.printSheet, &QAction::triggered, this, [this, activeCard] {
         if (browse::MaterialCard *card = activeCard())
-            browse::printMaterialSheet(m_data->dataRoot(), card->pdfFile());
+            browse::printMaterialSheetOrOpen(m_data->dataRoot(), card->pdfFile(), this);
     });
     auto print = [this, activeCard](QAction *action, Printout which) {
         connect(action, &QAction::triggered, this, [=, this] { openPrintout(which, activeCard(), m_data, this); });
@@ -429,11 +431,25 @@ void MainWindow::createActions()
     connect(a.about, &QAction::triggered, this, [this] { openAboutWindow(this); });
     connect(a.standardsInfo, &QAction::triggered, this, [this] { openStandardsInfo(this); });
     connect(a.customerService, &QAction::triggered, this, [this] { openCustomerService(m_data, this); });
-    connect(a.homePage, &QAction::triggered, this, [] { QDesktopServices::openUrl(QUrl(publisherWeb)); });
-    connect(a.sendMail, &QAction::triggered, this, [] { QDesktopServices::openUrl(QUrl(publisherMail)); });
+    connect(a.homePage, &QAction::triggered, this, [] { ui::openExternal(QUrl(publisherWeb)); });
+    connect(a.sendMail, &QAction::triggered, this, [] { ui::openExternal(QUrl(publisherMail)); });
     connect(a.help, &QAction::triggered, this, [this] {
         m_help->setStartContext(0);
         showHelpContents();
+    });
+    // The menu item shows the contents; the F1 key the topic of the focused control or of
+    // its window (a card's page, the search window's page), the contents where none has one.
+    a.help->setShortcutContext(Qt::WidgetShortcut);
+    auto *f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    connect(f1, &QShortcut::activated, this, [this] {
+        if (!m_actions.help->isEnabled())
+            return;
+        m_help->setStartContext(0);
+        const int context = helpContextOf(QApplication::focusWidget());
+        if (context != 0)
+            showContextHelp(context);
+        else
+            showHelpContents();
     });
 
     // The search window's actions; they act once the search window is built.

@@ -120,9 +120,7 @@ int StartUp::run()
 void StartUp::createGuarded(SplashWindow &splash)
 {
     // 2. The application.
-    QApplication::setApplicationDisplayName(QStringLiteral("Orvalis 2.1"));
-    QApplication::setWindowIcon(SplashWindow::windowIcon());
-    qApp->setProperty("helpFile", helpFile());
+    setUpApplication();
 
     // The medium question must not hide under the splash, which stays on top.
     setDefaultMediumQuestion([](const QString &text) {
@@ -248,6 +246,13 @@ void StartUp::afterFrame()
         return;
     }
     m_main->close();
+}
+
+void setUpApplication()
+{
+    ui::setProgramTitle(QStringLiteral("Orvalis 2.1"));
+    QApplication::setWindowIcon(SplashWindow::windowIcon());
+    qApp->setProperty("helpFile", helpFile());
 }
 
 int install()

@@ -101,4 +101,7 @@ private:
 // Records the installation in the machine registry (the installer's part of `./run`).
 int install();
 
+// The program's title, window icon and help file, set on the running application.
+void setUpApplication();
+
 } // namespace orv::app

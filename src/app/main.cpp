@@ -3,6 +3,7 @@
 #include "app/StartUp.h"
 #include "db/DbError.h"
 #include "ui/MessageDialog.h"
+#include "ui/Translations.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -24,6 +25,10 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("orvalis"));
     QApplication::setOrganizationName(QStringLiteral("Halmberg s.r.o"));
+    // Qt's own dialogs (files, printing, standard buttons) in Czech like the rest.
+    orv::ui::installCzechQtTranslations();
+    // Numbers read "2,5", also where the system speaks English or C.
+    orv::ui::setUpDisplayLocale();
 
     QCommandLineParser parser;
     parser.addHelpOption();

@@ -17,7 +17,11 @@ QString quickFindText(const QString &typed, const QLocale &locale)
 QString quickFindCondition(const QString &typed, const QLocale &locale)
 {
     const QString pattern = QStringLiteral("%") + orv::likeEscape(quickFindText(typed, locale)) + QStringLiteral("%");
-    return quickFindMarker() + QStringLiteral(" ") + orv::sqlQuote(pattern) + QStringLiteral(" escape '\\'")
+    const QString quoted = orv::sqlQuote(pattern) + QStringLiteral(" escape '\\'");
+    // The node text holds the designation with its ČSN number in brackets ("C45 (12 050)"):
+    // the number is found too, with or without its space.
+    return QStringLiteral("(") + quickFindMarker() + QStringLiteral(" ") + quoted
+         + QStringLiteral(" or UPPER(replace(nd.Text,' ','')) LIKE ") + quoted + QStringLiteral(")")
          + QStringLiteral(" and nd.MaterialNo=Mat.Number and (not nd.MaterialNo is null)");
 }
 

@@ -5,6 +5,7 @@
 #include "core/Paths.h"
 #include "core/Registry.h"
 #include "db/MainDataModule.h"
+#include "ui/ExternalOpen.h"
 #include "ui/MessageDialog.h"
 #include "ui/WidgetHelpers.h"
 
@@ -146,7 +147,7 @@ void applyWidths(QTableView *view, db::DataSetModel *model)
     const int digit = view->fontMetrics().horizontalAdvance(QLatin1Char('0'));
     for (int c = 0; c < model->columnCount(); ++c) {
         if (Field *f = model->fieldAt(c))
-            view->setColumnWidth(c, f->displayWidth() * digit + 6);
+            ui::setFittedColumnWidth(view, c, f->displayWidth() * digit + 6);
     }
 }
 
@@ -332,12 +333,16 @@ void MaterialCard::defineDataSets()
     qDimens.setFieldOrder({QStringLiteral("clValue"), QStringLiteral("lkNotice")});
 
     lookup(qMechPropTemps, "lkPropertyNo", "PropertyNo", qPropType, "Name", "Mechanická vlastnost", 45);
-    shown(qMechPropTemps.defineField(QStringLiteral("Temperature")), "Teplota");
-    shown(qMechPropTemps.addCalculatedField(QStringLiteral("clTemperature"), FieldType::String, 40, [](const Record &r) {
-        return QVariant(rangeText(r.value(QStringLiteral("TempMinValue")), r.value(QStringLiteral("TempMaxValue"))));
-    }), "Hodnota", 10);
-    lookup(qMechPropTemps, "lkNotice", "NoticeNo", qNotices, "Notice", "Poznámka", 20);
-    lookup(qMechPropTemps, "lkNotice1", "NoticeNo_1", qNotices, "Notice", "Poznámka", 20);
+    shown(qMechPropTemps.defineField(QStringLiteral("Temperature")), "Teplota [°C]");
+    // The value with the unit of its property (PropType.Measure).
+    shown(qMechPropTemps.addCalculatedField(QStringLiteral("clTemperature"), FieldType::String, 40, [this](const Record &r) {
+        const int row = qPropType.find(QStringLiteral("Number"), {r.value(QStringLiteral("PropertyNo"))});
+        const QString unit = row >= 0 ? qPropType.valueAt(row, QStringLiteral("Measure")).toString() : QString();
+        return QVariant(withUnit(rangeText(r.value(QStringLiteral("TempMinValue")), r.value(QStringLiteral("TempMaxValue"))), unit));
+    }), "Hodnota", 14);
+    // The property's note and the value's note, told apart.
+    lookup(qMechPropTemps, "lkNotice", "NoticeNo", qNotices, "Notice", "Poznámka k vlastnosti", 20);
+    lookup(qMechPropTemps, "lkNotice1", "NoticeNo_1", qNotices, "Notice", "Poznámka k hodnotě", 20);
     qMechPropTemps.setFieldOrder({QStringLiteral("lkPropertyNo"), QStringLiteral("Temperature"),
                                   QStringLiteral("clTemperature"), QStringLiteral("lkNotice"),
                                   QStringLiteral("lkNotice1")});
@@ -348,8 +353,8 @@ void MaterialCard::defineDataSets()
     qCompareNorms.setFieldOrder({QStringLiteral("Name"), QStringLiteral("Label"), QStringLiteral("lkCountry")});
 
     lookup(qTempProc, "lkProc", "ProcNo", qProc, "Name", "Název", 30);
-    shown(qTempProc.defineField(QStringLiteral("MinValue")), "Min. hodnota");
-    shown(qTempProc.defineField(QStringLiteral("MaxValue")), "Max. hodnota");
+    shown(qTempProc.defineField(QStringLiteral("MinValue")), "Min. hodnota [°C]");
+    shown(qTempProc.defineField(QStringLiteral("MaxValue")), "Max. hodnota [°C]");
     // Cool is shown as "Výdrž" and Stand as "Ochlazování": the catalogue fills them so.
     shown(qTempProc.defineField(QStringLiteral("Cool")), "Výdrž", 20);
     shown(qTempProc.defineField(QStringLiteral("Stand")), "Ochlazování", 20);
@@ -527,7 +532,8 @@ void MaterialCard::buildUi()
     m_pages[Diagrams] = buildDiagramsPage();
     m_pages[Note] = buildNotePage();
     m_pages[PhysProperties] = buildSimplePage(QStringLiteral("  Fyzikální vlastnosti"), m_fyzGrid);
-    const int helpContexts[PageCount] = {9, 10, 11, 12, 13, 0, 15, 14};
+    // The diagrams share the material sheet's topic.
+    const int helpContexts[PageCount] = {9, 10, 11, 12, 13, 13, 15, 14};
     for (int p = 0; p < PageCount; ++p) {
         m_pages[p]->setProperty("helpContext", helpContexts[p]);
         m_tabs->addTab(m_pages[p], pageCaption(Page(p)));
@@ -722,7 +728,7 @@ bool MaterialCard::eventFilter(QObject *watched, QEvent *event)
             m_link->unsetCursor();
             break;
         case QEvent::MouseButtonRelease:
-            QDesktopServices::openUrl(QUrl(linkAddress()));
+            ui::openExternal(QUrl(linkAddress()));
             return true;
         default:
             break;

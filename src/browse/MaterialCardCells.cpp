@@ -28,13 +28,22 @@ QString rangeText(const QVariant &from, const QVariant &to, const QLocale &local
 {
     const bool hasFrom = !isEmptyValue(from);
     const bool hasTo = !isEmptyValue(to);
-    if (hasFrom && hasTo)
-        return numberText(from, locale) + QStringLiteral(" - ") + numberText(to, locale);
+    if (hasFrom && hasTo) {
+        const QString a = numberText(from, locale), b = numberText(to, locale);
+        // Equal bounds are one value: "840", not "840 - 840".
+        return a == b ? a : a + QStringLiteral(" - ") + b;
+    }
     if (hasTo)
         return QStringLiteral("<= ") + numberText(to, locale);
     if (hasFrom)
         return QStringLiteral(">= ") + numberText(from, locale);
     return QString();
+}
+
+QString withUnit(const QString &text, const QString &unit)
+{
+    const QString u = unit.trimmed();
+    return text.isEmpty() || u.isEmpty() ? text : text + u' ' + u;
 }
 
 std::vector<CompositionColumn> compositionColumns(const std::vector<CompositionRow> &rows,

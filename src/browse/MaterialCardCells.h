@@ -18,8 +18,13 @@ namespace orv::browse {
 QString numberText(const QVariant &value, const QLocale &locale = QLocale());
 
 // A range from two bounds, either of which may be empty:
-// both "from - to", only the upper "<= to", only the lower ">= from", neither "".
+// both "from - to" (one number when they are equal), only the upper "<= to", only the lower
+// ">= from", neither "".
 QString rangeText(const QVariant &from, const QVariant &to, const QLocale &locale = QLocale());
+
+// A value with its unit after a space ("650 - 800 MPa", "10 %"); an empty value or unit
+// leaves the text as it is.
+QString withUnit(const QString &text, const QString &unit);
 
 // One ChemComp row as the composition grid needs it.
 struct CompositionRow

@@ -1,5 +1,7 @@
 #include "browse/PdfSheet.h"
 
+#include "core/Paths.h"
+#include "ui/ExternalOpen.h"
 #include "ui/MessageDialog.h"
 
 #include <QDesktopServices>
@@ -15,6 +17,7 @@
 #include <QMimeDatabase>
 #include <QProcess>
 #include <QPushButton>
+#include <QSettings>
 #include <QStandardPaths>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -160,17 +163,45 @@ int DocumentShell::open(const QString &path)
                                                                                    : shell::NoAssociation;
 }
 
+namespace {
+
+// Starts `command` (program and arguments) on `path`; false when it cannot start.
+bool startCommand(const QString &command, const QString &path)
+{
+    QStringList words = commandWords(command);
+    if (words.isEmpty())
+        return false;
+    const QString program = words.takeFirst();
+    words << path;
+    const QString folder = QFileInfo(path).absolutePath();
+    return QProcess::startDetached(program, words, QFileInfo(folder).isDir() ? folder : QString());
+}
+
+const QString kPdfSection = QStringLiteral("PDF");
+const QString kPdfProgram = QStringLiteral("Program");
+
+} // namespace
+
+QString rememberedPdfProgram()
+{
+    QSettings s(settingsFilePath(), QSettings::IniFormat);
+    return s.value(kPdfSection + u'/' + kPdfProgram).toString();
+}
+
+void rememberPdfProgram(const QString &command)
+{
+    QSettings s(settingsFilePath(), QSettings::IniFormat);
+    s.setValue(kPdfSection + u'/' + kPdfProgram, command);
+    s.sync();
+}
+
 void DocumentShell::chooseApplication(const QString &path, QWidget *parent)
 {
     ChooseApplicationDialog dialog(path, parent);
     if (dialog.exec() != QDialog::Accepted)
         return;
-    QStringList words = commandWords(dialog.command());
-    if (words.isEmpty())
-        return;
-    const QString program = words.takeFirst();
-    words << path;
-    QProcess::startDetached(program, words, QFileInfo(path).absolutePath());
+    if (startCommand(dialog.command(), path) && path.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))
+        rememberPdfProgram(dialog.command());
 }
 
 int DocumentShell::print(const QString &path)
@@ -247,6 +278,10 @@ int openDocument(const QString &path, const std::function<QString(int)> &errorTe
     const int result = documentShell().open(path);
     if (result > 32)
         return result;
+    // The program the user chose before for PDF files opens them without asking again.
+    const QString remembered = path.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive) ? rememberedPdfProgram() : QString();
+    if (result == shell::NoAssociation && !remembered.isEmpty() && startCommand(remembered, path))
+        return shell::Done;
     if (result == shell::NoAssociation || result == shell::AccessDenied) {
         documentShell().chooseApplication(path, parent);
         return result;
@@ -273,6 +308,21 @@ int openDiagrams(const QString &dataRoot, const QString &pdfFile, QWidget *paren
 int printMaterialSheet(const QString &dataRoot, const QString &pdfFile)
 {
     return documentShell().print(materialSheetPath(dataRoot, pdfFile));
+}
+
+int printMaterialSheetOrOpen(const QString &dataRoot, const QString &pdfFile, QWidget *parent,
+                             const std::function<bool(const QString &)> &ask)
+{
+    const int result = printMaterialSheet(dataRoot, pdfFile);
+    if (result != shell::NoAssociation)
+        return result;
+    const QString question = ui::missingPrintCommandText();
+    const bool open = ask ? ask(question)
+                          : ui::message(question, ui::MsgType::Confirmation, ui::MsgButton::Yes | ui::MsgButton::No)
+                                == ui::mrYes;
+    if (open)
+        openMaterialSheet(dataRoot, pdfFile, parent);
+    return result;
 }
 
 } // namespace orv::browse

@@ -70,5 +70,15 @@ int openMaterialSheet(const QString &dataRoot, const QString &pdfFile, QWidget *
 int openDiagrams(const QString &dataRoot, const QString &pdfFile, QWidget *parent = nullptr);
 // Prints the material sheet; no messages.
 int printMaterialSheet(const QString &dataRoot, const QString &pdfFile);
+// Prints the material sheet; when the system cannot print it (no print command), asks
+// whether to open the sheet instead and does so on yes. `ask` (default: the standard Czech
+// question) gets the question and returns true for yes. Returns the print result.
+int printMaterialSheetOrOpen(const QString &dataRoot, const QString &pdfFile, QWidget *parent,
+                             const std::function<bool(const QString &question)> &ask = {});
+
+// The program chosen with "Jiný program..." for PDF files, kept in the settings file; empty
+// when none was chosen. Documents the desktop has no application for open there.
+QString rememberedPdfProgram();
+void rememberPdfProgram(const QString &command);
 
 } // namespace orv::browse

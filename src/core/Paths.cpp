@@ -58,15 +58,37 @@ bool copyIfMissing(const QString &from, const QString &to, QString *error)
     return false;
 }
 
+// <prefix>/share/orvalis/ for an executable in <prefix>/bin that has one, else empty.
+QString installedShareFolder(const QString &executableFolder)
+{
+    const QDir exe(executableFolder);
+    if (exe.dirName() != QLatin1String("bin"))
+        return {};
+    const QString share = QDir::cleanPath(exe.absoluteFilePath(QStringLiteral("../share/orvalis")));
+    if (!QFileInfo(share + QStringLiteral("/data")).isDir())
+        return {};
+    return withSlash(share);
+}
+
 } // namespace
 
 QString programFolder()
 {
     if (!g_programFolder.isEmpty())
         return g_programFolder;
-    if (QCoreApplication::instance())
-        return withSlash(QCoreApplication::applicationDirPath());
+    if (QCoreApplication::instance()) {
+        const QString exe = QCoreApplication::applicationDirPath();
+        const QString share = installedShareFolder(exe);
+        return share.isEmpty() ? withSlash(exe) : share;
+    }
     return withSlash(QDir::currentPath());
+}
+
+bool installedLayout()
+{
+    // A program folder named share/orvalis is an installation's, whoever set it.
+    const QString prog = QDir::cleanPath(programFolder());
+    return prog.endsWith(QLatin1String("/share/orvalis"));
 }
 
 void setProgramFolder(const QString &folder)
@@ -77,6 +99,9 @@ void setProgramFolder(const QString &folder)
 bool programFolderWritable()
 {
     const QString prog = programFolder();
+    // An installed program never writes into its share folder, not even for root.
+    if (installedLayout())
+        return false;
     if (prog == g_probedFolder)
         return g_probedWritable;
     const QString data = prog + QStringLiteral("data/");

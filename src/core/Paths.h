@@ -8,8 +8,13 @@
 
 namespace orv {
 
-// The folder of the executable, or the one set by setProgramFolder (tests, tools).
+// The folder of the executable, or the one set by setProgramFolder (tests, tools). An
+// installed program (<prefix>/bin/orvalis beside <prefix>/share/orvalis/data) has its
+// read-only program folder in <prefix>/share/orvalis/.
 QString programFolder();
+// True when the program folder is an installation's share/orvalis folder: user data then
+// always lives in the per-user folder.
+bool installedLayout();
 void setProgramFolder(const QString &folder); // empty: back to the executable's folder
 
 // Where the writable parts live: the program folder when it can be written to, else

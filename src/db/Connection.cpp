@@ -41,6 +41,16 @@ void upperFunc(sqlite3_context *ctx, int, sqlite3_value **argv)
     resultText(ctx, valueText(argv[0]).toUpper());
 }
 
+// FOLD(text): the text without diacritics (hřídele -> hridele), for searches that ignore them.
+void foldFunc(sqlite3_context *ctx, int, sqlite3_value **argv)
+{
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    resultText(ctx, orv::foldToAscii(valueText(argv[0])));
+}
+
 void lowerFunc(sqlite3_context *ctx, int, sqlite3_value **argv)
 {
     if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
@@ -489,6 +499,7 @@ void Connection::registerFunctions()
     const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
     sqlite3_create_function_v2(m_db, "upper", 1, flags, nullptr, upperFunc, nullptr, nullptr, nullptr);
     sqlite3_create_function_v2(m_db, "lower", 1, flags, nullptr, lowerFunc, nullptr, nullptr, nullptr);
+    sqlite3_create_function_v2(m_db, "fold", 1, flags, nullptr, foldFunc, nullptr, nullptr, nullptr);
     sqlite3_create_function_v2(m_db, "like", 2, flags, nullptr, likeFunc, nullptr, nullptr, nullptr);
     sqlite3_create_function_v2(m_db, "like", 3, flags, nullptr, likeFunc, nullptr, nullptr, nullptr);
     sqlite3_create_collation_v2(m_db, "CP1250", SQLITE_UTF8, nullptr, cp1250Compare, nullptr);

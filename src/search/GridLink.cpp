@@ -1,6 +1,7 @@
 #include "search/GridLink.h"
 
 #include "db/DataSetModel.h"
+#include "ui/WidgetHelpers.h"
 
 #include <QFontMetrics>
 #include <QHeaderView>
@@ -46,7 +47,7 @@ void sizeColumns(QTableView *grid)
     for (int c = 0; c < model->columnCount(); ++c) {
         const int chars = model->headerData(c, Qt::Horizontal, db::DataSetModel::WidthRole).toInt();
         if (chars > 0)
-            grid->setColumnWidth(c, chars * charWidth + 8);
+            ui::setFittedColumnWidth(grid, c, chars * charWidth + 8);
     }
 }
 

@@ -1,5 +1,6 @@
 #include "search/SearchSql.h"
 
+#include "core/CodePage.h"
 #include "core/SqlText.h"
 
 namespace orv::search {
@@ -100,6 +101,55 @@ QStringList usageBaseSql()
     });
 }
 
+namespace {
+
+// The second select of the designation search: the material sheet's own standard and
+// designation (Norms), listed like an equivalent with the country of its standard.
+QStringList ownDesignationBaseSql()
+{
+    return linesWith(31, {
+        {0, u"select mat.Number MatNumber, nr.Name Norma, nr.Label Znacka, co.Name Stat, nr.Name NormaListu, nr.Label ZnackaListu"},
+        {1, u"  from Mat, MatTypes mt, Nodes nd, Norms nr left join Country co on nr.CountryNo=co.Number"},
+        {2, u"  where"},
+        {3, u"  (mat.TypeNo=mt.Number) and (nr.MaterialNo=mat.Number) and (mat.Number=nd.MaterialNo)"},
+        {30, u"group by mat.Number, nr.Name, nr.Label, co.Name"},
+    });
+}
+
+// Writes the conditions of the designation search on the standard and designation columns
+// of `alias` (cn: the equivalents, nr: the sheet's own designation) into `sql`.
+void writeDesignationConditions(QStringList &sql, const DesignationCriteria &c, const QString &k,
+                                const QString &alias)
+{
+    const bool anyName = c.inNames || c.inLabels;
+    const QString name = alias + (c.withoutSpaces ? QStringLiteral(".NameShort") : QStringLiteral(".Name"));
+    const QString label = alias + (c.withoutSpaces ? QStringLiteral(".LabelShort") : QStringLiteral(".Label"));
+    if (anyName)
+        appendWhere(sql, QStringLiteral("("), JoinMode::And);
+    if (c.inNames)
+        appendWhere(sql, nameCondition(name, c, k), JoinMode::None);
+    if (c.inLabels)
+        appendWhere(sql, nameCondition(label, c, k), c.inNames ? JoinMode::Or : JoinMode::None);
+    if (c.inNames && c.inLabels && c.precision != Precision::Approximate) {
+        // The standard and the grade typed together ("AISI 304", "AISI304"). Not for the
+        // approximate search, whose pieces would match across the two ("NI" of "ENISO").
+        if (c.withoutSpaces) {
+            appendWhere(sql, nameCondition(name + QStringLiteral("||") + label, c, k), JoinMode::Or);
+        } else {
+            appendWhere(sql, nameCondition(name + QStringLiteral("||' '||") + label, c, k), JoinMode::Or);
+            appendWhere(sql, nameCondition(name + QStringLiteral("||") + label, c, k), JoinMode::Or);
+        }
+    }
+    if (anyName)
+        appendWhere(sql, QStringLiteral(")"), JoinMode::None);
+    if (c.inCountry && c.country != allCountries())
+        appendWhere(sql, likeCondition(QStringLiteral("co.Name"), likeEscape(c.country)), JoinMode::And);
+    if (c.inMatType && c.matType != allMetals())
+        appendWhere(sql, likeCondition(QStringLiteral("mt.Name"), likeEscape(c.matType)), JoinMode::And);
+}
+
+} // namespace
+
 void buildDesignationSql(QStringList &sql, const DesignationCriteria &c)
 {
     sql = designationBaseSql();
@@ -113,26 +163,15 @@ void buildDesignationSql(QStringList &sql, const DesignationCriteria &c)
     case Precision::Approximate: break;
     }
     k = upperCase(k, c.caseSensitive);
-    const bool anyName = c.inNames || c.inLabels;
-    if (c.withoutSpaces && anyName)
+    if (c.withoutSpaces && (c.inNames || c.inLabels))
         k = stripSpaces(k);
 
-    if (anyName)
-        appendWhere(sql, QStringLiteral("("), JoinMode::And);
-    if (c.inNames) {
-        const QString f = c.withoutSpaces ? QStringLiteral("cn.NameShort") : QStringLiteral("cn.Name");
-        appendWhere(sql, nameCondition(f, c, k), JoinMode::None);
-    }
-    if (c.inLabels) {
-        const QString f = c.withoutSpaces ? QStringLiteral("cn.LabelShort") : QStringLiteral("cn.Label");
-        appendWhere(sql, nameCondition(f, c, k), c.inNames ? JoinMode::Or : JoinMode::None);
-    }
-    if (anyName)
-        appendWhere(sql, QStringLiteral(")"), JoinMode::None);
-    if (c.inCountry && c.country != allCountries())
-        appendWhere(sql, likeCondition(QStringLiteral("co.Name"), likeEscape(c.country)), JoinMode::And);
-    if (c.inMatType && c.matType != allMetals())
-        appendWhere(sql, likeCondition(QStringLiteral("mt.Name"), likeEscape(c.matType)), JoinMode::And);
+    writeDesignationConditions(sql, c, k, QStringLiteral("cn"));
+    // The sheet's own designation is found as well ("42CrMo4", "ČSN EN 10083-2").
+    QStringList own = ownDesignationBaseSql();
+    writeDesignationConditions(own, c, k, QStringLiteral("nr"));
+    sql.append(QStringLiteral("union"));
+    sql.append(own);
 }
 
 void buildUsageSql(QStringList &sql, const UsageCriteria &c)
@@ -143,13 +182,16 @@ void buildUsageSql(QStringList &sql, const UsageCriteria &c)
     if (c.inMatType && c.matType != allMetals())
         appendWhere(sql, QStringLiteral(" mt.NAME = ") + sqlQuote(c.matType), JoinMode::And);
     if (c.byUsage) {
-        const QString p = QStringLiteral("%") + likeEscape(c.text) + QStringLiteral("%");
+        // Without regard to diacritics both sides are folded: "hridele" finds "hřídele".
+        const QString text = c.ignoreDiacritics ? foldToAscii(c.text) : c.text;
+        const QString p = QStringLiteral("%") + likeEscape(text) + QStringLiteral("%");
         QString cond = QStringLiteral(" (");
         const char *const columns[] = {"PURPOSE", "PURPOSE1", "PURPOSE2", "PURPOSE3", "PURPOSE4", "PURPOSE5"};
         for (int i = 0; i < 6; ++i) {
             if (i > 0)
                 cond += QStringLiteral(" or ");
-            cond += likeCondition(QStringLiteral("mat.") + QLatin1String(columns[i]), p);
+            const QString column = QStringLiteral("mat.") + QLatin1String(columns[i]);
+            cond += likeCondition(c.ignoreDiacritics ? QStringLiteral("FOLD(") + column + QStringLiteral(")") : column, p);
         }
         appendWhere(sql, cond + QStringLiteral(")"), JoinMode::And);
     }

@@ -37,6 +37,7 @@ struct UsageCriteria {
     QString matType;            // cbMatTypes3
     bool byUsage = true;        // cbPouziti "Hledat podle použití"
     QString text;               // ePouziti
+    bool ignoreDiacritics = false; // cbDiakritika "Bez ohledu na diakritiku"
 };
 
 // The entries of the filter lists that mean "no restriction".

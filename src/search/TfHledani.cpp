@@ -141,9 +141,34 @@ QRadioButton *radio(QWidget *parent, const char *name, const QString &caption, b
     return b;
 }
 
+// A number box that takes a decimal point as well as the locale's decimal comma.
+class NumberBox : public QDoubleSpinBox
+{
+public:
+    using QDoubleSpinBox::QDoubleSpinBox;
+    QValidator::State validate(QString &text, int &pos) const override
+    {
+        text = withLocaleDecimal(text);
+        return QDoubleSpinBox::validate(text, pos);
+    }
+    double valueFromText(const QString &text) const override
+    {
+        return QDoubleSpinBox::valueFromText(withLocaleDecimal(text));
+    }
+
+private:
+    QString withLocaleDecimal(QString text) const
+    {
+        const QString point = locale().decimalPoint();
+        if (point != QLatin1String("."))
+            text.replace(u'.', point);
+        return text;
+    }
+};
+
 QDoubleSpinBox *numberBox(QWidget *parent, const char *name, const QString &suffix)
 {
-    auto *e = new QDoubleSpinBox(parent);
+    auto *e = new NumberBox(parent);
     e->setObjectName(QLatin1String(name));
     e->setDecimals(2);
     e->setRange(-1e6, 1e6);
@@ -512,7 +537,7 @@ void TfHledani::buildCompositionPage(QWidget *page)
     for (const auto &[f, w] : widths) {
         const int c = ui::gridColumn(grUserChemComp, QLatin1String(f));
         if (c >= 0)
-            grUserChemComp->setColumnWidth(c, w);
+            ui::setFittedColumnWidth(grUserChemComp, c, w);
     }
     ui::removeGridButton(grUserChemComp, QStringLiteral("lkElement"));
     cl->addWidget(grUserChemComp, 1);
@@ -604,8 +629,11 @@ void TfHledani::buildUsagePage(QWidget *page)
     layout->addWidget(cbMatTypes3, 0, 1);
     layout->addWidget(cbPouziti, 1, 0);
     layout->addWidget(ePouziti, 1, 1);
+    cbDiakritika = check(page, "cbDiakritika", QStringLiteral("Bez ohledu na diakritiku"));
+    cbDiakritika->setToolTip(QStringLiteral("Hledat i text napsaný bez háčků a čárek (hridele najde hřídele)"));
+    layout->addWidget(cbDiakritika, 2, 1);
     layout->setColumnStretch(1, 1);
-    layout->setRowStretch(2, 1);
+    layout->setRowStretch(3, 1);
 
     // The criteria grids' pop-up menus.
     for (QTableView *g : {grUserChemComp, grUserMechProp}) {
@@ -729,6 +757,7 @@ UsageCriteria TfHledani::usageCriteria() const
     c.matType = cbMatTypes3->currentText();
     c.byUsage = cbPouziti->isChecked();
     c.text = ePouziti->text();
+    c.ignoreDiacritics = cbDiakritika->isChecked();
     return c;
 }
 
@@ -1130,6 +1159,7 @@ void TfHledani::standardSettings()
             cbKovy3->setChecked(false);
             cbMatTypes3->setCurrentText(kAllMetals);
             cbPouziti->setChecked(true);
+            cbDiakritika->setChecked(false);
             break;
         }
     } catch (const std::exception &e) {
@@ -1159,7 +1189,7 @@ namespace {
 QList<QCheckBox *> storedChecks(const TfHledani &w)
 {
     return {w.cbNazev, w.cbZnacka, w.cbZeme, w.cbKov, w.cbKovy, w.cbInterval, w.cbMezera, w.cbMalaVelka,
-            w.cbKovy1, w.cbVlastnosti, w.cbTeplota, w.cbPolotovary, w.cbStavy, w.cbRozmery, w.cbKovy3, w.cbPouziti};
+            w.cbKovy1, w.cbVlastnosti, w.cbTeplota, w.cbPolotovary, w.cbStavy, w.cbRozmery, w.cbKovy3, w.cbPouziti, w.cbDiakritika};
 }
 QList<QRadioButton *> storedRadios(const TfHledani &w)
 {

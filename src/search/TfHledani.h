@@ -118,7 +118,7 @@ public:
     QTableView *grUserMechProp = nullptr;
     QDoubleSpinBox *eTeplota = nullptr, *eMinRozmer = nullptr, *eMaxRozmer = nullptr;
 
-    QCheckBox *cbKovy3 = nullptr, *cbPouziti = nullptr;
+    QCheckBox *cbKovy3 = nullptr, *cbPouziti = nullptr, *cbDiakritika = nullptr;
     QComboBox *cbMatTypes3 = nullptr;
     QLineEdit *ePouziti = nullptr;
 

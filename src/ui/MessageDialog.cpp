@@ -124,6 +124,20 @@ void setHelpHandler(std::function<void(const QString &, int)> handler)
     g_helpHandler = std::move(handler);
 }
 
+namespace {
+QString g_programTitle;
+} // namespace
+
+void setProgramTitle(const QString &title)
+{
+    g_programTitle = title;
+}
+
+QString programTitle()
+{
+    return g_programTitle.isEmpty() ? QGuiApplication::applicationDisplayName() : g_programTitle;
+}
+
 QString MessageDialog::caption(MsgType type, MsgCaptions captions)
 {
     const bool czech = captions == MsgCaptions::Czech;
@@ -139,7 +153,7 @@ QString MessageDialog::caption(MsgType type, MsgCaptions captions)
     case MsgType::Custom:
         break;
     }
-    return QGuiApplication::applicationDisplayName();
+    return programTitle();
 }
 
 QString MessageDialog::buttonCaption(MsgButton kind, MsgCaptions captions)

@@ -51,6 +51,12 @@ enum MsgResult {
 
 enum class MsgCaptions { Czech, Plain };
 
+// The program's title ("Orvalis 2.1"), the caption of messages of the custom type. It is
+// not Qt's application display name, which the platform would append to every window title
+// (the frame's title would name the program twice).
+void setProgramTitle(const QString &title);
+QString programTitle(); // the application's display name until a title is set
+
 class MessageDialog : public QDialog
 {
     Q_OBJECT

@@ -6,7 +6,11 @@
 #include <QAbstractItemModel>
 #include <QAbstractItemView>
 #include <QComboBox>
+#include <QHeaderView>
+#include <QTableView>
 #include <QWidget>
+
+#include <algorithm>
 
 namespace orv::ui {
 
@@ -78,6 +82,14 @@ bool removeGridButton(QAbstractItemView *grid, const QString &fieldName)
         return false;
     grid->setItemDelegateForColumn(column, nullptr);
     return true;
+}
+
+void setFittedColumnWidth(QTableView *grid, int column, int width)
+{
+    // The header's hint covers its text, margins and sort arrow; the view's hint the rows.
+    const int header = grid->horizontalHeader()->sectionSizeHint(column);
+    const int rows = static_cast<const QAbstractItemView *>(grid)->sizeHintForColumn(column);
+    grid->setColumnWidth(column, std::max({width, header, rows}));
 }
 
 } // namespace orv::ui

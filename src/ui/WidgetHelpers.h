@@ -8,6 +8,7 @@
 class QAbstractItemModel;
 class QAbstractItemView;
 class QComboBox;
+class QTableView;
 
 namespace orv::db {
 class DataSet;
@@ -37,5 +38,9 @@ int gridColumn(const QAbstractItemView *grid, const QString &fieldName);
 // Removes the drop-down button (editor delegate) of the column bound to `fieldName`;
 // a grid without such a column is left unchanged. Returns whether a column was found.
 bool removeGridButton(QAbstractItemView *grid, const QString &fieldName);
+
+// Gives a grid column `width` pixels, or more where its header text or the texts of its
+// rows need more, so that "Min. hodnota (%)" is never cut to "in. hodnota (%".
+void setFittedColumnWidth(QTableView *grid, int column, int width);
 
 } // namespace orv::ui

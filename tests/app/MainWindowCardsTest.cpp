@@ -2,7 +2,9 @@
 // open-card list landing in the card bar and the Window menu, and the switches the cards read.
 
 #include "app/CardBar.h"
+#include "app/HelpBridge.h"
 #include "app/MainWindow.h"
+#include "app/StartUp.h"
 #include "browse/CardList.h"
 #include "browse/ContentsPane.h"
 #include "browse/MaterialCard.h"
@@ -10,6 +12,7 @@
 #include "core/Registry.h"
 #include "db/MainDataModule.h"
 #include "ui/ActionUpdater.h"
+#include "ui/MessageDialog.h"
 
 #include <QAction>
 #include <QApplication>
@@ -20,6 +23,9 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QSettings>
+#include <QTableView>
+#include <QTabWidget>
+#include <QTest>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -123,6 +129,56 @@ TEST_F(MainWindowCardsTest, OpenedCardsGetButtonsAndMenuItemsAndLeaveThemWhenClo
     EXPECT_EQ(w->openCardCount(), 1);
     EXPECT_EQ(w->cardBar()->buttons().size(), 1);
     EXPECT_EQ(w->cardList()->count(), 1);
+}
+
+// What an X11 window manager shows: Qt appends the application display name to a window
+// title that does not end with it.
+QString titleAsShown(const QWidget &w)
+{
+    const QString name = QGuiApplication::applicationDisplayName();
+    const bool appended = !name.isEmpty() && !w.windowTitle().endsWith(name);
+    return appended ? w.windowTitle() + QStringLiteral(" \u2014 ") + name : w.windowTitle();
+}
+
+TEST_F(MainWindowCardsTest, TheFrameTitleNamesTheProgramOnceWithAMaximizedCard)
+{
+    // The test application names itself; the program's start-up alone decides here.
+    const QString testName = QGuiApplication::applicationDisplayName();
+    QGuiApplication::setApplicationDisplayName(QString());
+    setUpApplication();
+    w->openCard(material(0), QStringLiteral("C45 (12 050)"));
+    w->currentCard()->showMaximized();
+    QApplication::processEvents();
+    const QString shown = titleAsShown(*w);
+    QGuiApplication::setApplicationDisplayName(testName);
+    EXPECT_TRUE(shown.contains(QStringLiteral("C45 (12 050)"))) << shown.toStdString();
+    EXPECT_EQ(shown.count(QStringLiteral("Orvalis 2.1")), 1) << shown.toStdString();
+}
+
+TEST_F(MainWindowCardsTest, F1ShowsTheTopicOfTheFocusedCardPage)
+{
+    QStringList topics;
+    w->helpBridge()->setDisplay([&](const QString &, const QString &topic) {
+        topics << topic;
+        return true;
+    });
+    orv::ui::ActionUpdater::instance().updateNow();
+    w->openCard(material(0), QStringLiteral("C45 (12 050)"));
+    auto *card = qobject_cast<orv::browse::MaterialCard *>(w->currentCard()->widget());
+    ASSERT_NE(card, nullptr);
+    card->setActivePage(orv::browse::MaterialCard::MechProperties);
+    card->propertiesGrid()->setFocus();
+    QApplication::processEvents();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F1);
+    // Another page of the card; the card's header has the card's topic.
+    card->setActivePage(orv::browse::MaterialCard::Equivalents);
+    card->equivalentsGrid()->setFocus();
+    QApplication::processEvents();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F1);
+    EXPECT_EQ(topics, (QStringList{QStringLiteral("TOPIC10"), QStringLiteral("TOPIC11")}));
+    // Every topic a window can ask for has its page.
+    for (int context : {5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 18, 19, 20, 21, 22, 23})
+        EXPECT_TRUE(QFile::exists(QStringLiteral(ORVALIS_SOURCE_DIR "/data/help/TOPIC%1.htm").arg(context))) << context;
 }
 
 TEST_F(MainWindowCardsTest, EconomyModeReachesNewCards)

@@ -2,6 +2,7 @@
 #include "app/PreviousVersion.h"
 #include "app/SplashWindow.h"
 #include "app/StartUp.h"
+#include "ui/MessageDialog.h"
 #include "core/Paths.h"
 #include "core/Registry.h"
 #include "db/DatabaseFiles.h"
@@ -144,7 +145,7 @@ TEST_F(StartUpTest, FullRunShowsTheFrameAndOffersTheUpgradeToItsOwner)
     EXPECT_EQ(owner->windowTitle(), QStringLiteral("Orvalis 2.1"));
     EXPECT_EQ(searchCaption, QStringLiteral("Vyhledávání"));
     EXPECT_FALSE(splashDuringWizard);
-    EXPECT_EQ(QApplication::applicationDisplayName(), QStringLiteral("Orvalis 2.1"));
+    EXPECT_EQ(orv::ui::programTitle(), QStringLiteral("Orvalis 2.1"));
 }
 
 TEST_F(StartUpTest, UpgradeIsNotOfferedOnceDoneOrWithoutThePreviousVersion)

@@ -149,13 +149,29 @@ TEST_F(Pane, QuickFindIgnoresBlanksAndCase)
     EXPECT_TRUE(messages.isEmpty());
     // Only one quick-find condition is ever in the text, in line 4.
     EXPECT_EQ(data->qMatFind.sql().filter(quickFindMarker()).size(), 1);
-    EXPECT_TRUE(data->qMatFind.sql().at(4).startsWith(QStringLiteral("  and UPPER(nd.ShortLabel) LIKE ")));
+    EXPECT_TRUE(data->qMatFind.sql().at(4).startsWith(QStringLiteral("  and (UPPER(nd.ShortLabel) LIKE ")));
     // Results are ordered by text and the tree follows the first one.
     EXPECT_EQ(data->qMatFind.value("Text").toString(), "X2CrNiMo17-12-2");
     EXPECT_EQ(pane->selectedId(), "101");
     // Moving in the results moves the tree.
     pane->resultsGrid()->setCurrentIndex(pane->resultsGrid()->model()->index(1, 0));
     EXPECT_EQ(pane->selectedId(), "100");
+}
+
+TEST_F(Pane, QuickFindFindsTheNumberInBracketsOfTheNodeText)
+{
+    // As in the catalogue: the label is the designation, the text adds the ČSN number.
+    Connection &c = data->catalogueSession();
+    c.exec(QStringLiteral("insert into Nodes (Number, ParentNo, TreeNo, MaterialNo, ImageIndex, Text, Label, ShortLabel) "
+                          "values (105, 12, 1, 6, 4, 'C60 (12 060)', 'C60', 'C60')"));
+    c.exec(QStringLiteral("insert into Mat (Number, Name, Private) values (6, 'C60', 'N')"));
+    for (const char *typed : {"12060", "12 060", "c60"}) {
+        messages.clear();
+        pane->setFindText(QString::fromLatin1(typed));
+        pane->findMaterial();
+        EXPECT_EQ(foundMaterials(), std::set<int>{6}) << typed;
+        EXPECT_TRUE(messages.isEmpty()) << typed;
+    }
 }
 
 TEST_F(Pane, NoMatchListsEveryMaterialAndSaysSoOnce)
@@ -441,6 +457,13 @@ TEST(DemoCatalogue, StartPositionOpensTheChaptersOfThreeMaterials)
     pane.findMaterial();
     EXPECT_EQ(found(), a);
     EXPECT_FALSE(a.empty());
+
+    // C45 by its ČSN number, shown in the tree as "C45 (12 050)".
+    for (const char *typed : {"12050", "12 050"}) {
+        pane.setFindText(QString::fromLatin1(typed));
+        pane.findMaterial();
+        EXPECT_EQ(found(), std::set<int>{2050}) << typed;
+    }
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 
 #include "browse/MaterialCard.h"
 #include "browse/PdfSheet.h"
+#include "core/Paths.h"
 
 #include <QDir>
 #include <QFile>
@@ -90,6 +91,63 @@ TEST_F(PdfSheetTest, SuccessSaysNothingAndPrintingGoesToThePrinter)
     EXPECT_TRUE(errors.isEmpty());
     printMaterialSheet(QStringLiteral("/r"), QStringLiteral("X"));
     EXPECT_EQ(fake.printed, QStringList{QStringLiteral("/r/data/pdf/X.pdf")});
+}
+
+TEST_F(PdfSheetTest, TheProgramChosenOnceOpensPdfFilesWithoutAsking)
+{
+    QTemporaryDir dir;
+    orv::setProgramFolder(dir.path());
+    orv::assumeProgramFolderWritable(true);
+    // The chosen program writes the file it was given beside itself.
+    const QString script = dir.path() + QStringLiteral("/my viewer.sh");
+    QFile f(script);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("#!/bin/sh\nprintf '%s' \"$1\" > \"$(dirname \"$0\")/opened.txt\"\n");
+    f.close();
+    f.setPermissions(f.permissions() | QFile::ExeOwner);
+    EXPECT_TRUE(rememberedPdfProgram().isEmpty());
+    rememberPdfProgram(QStringLiteral("\"") + script + QStringLiteral("\""));
+    // Kept in the window settings file, so the next start knows it too.
+    EXPECT_TRUE(QFile(dir.path() + QStringLiteral("/Zeb.ini")).exists());
+
+    fake.answer = shell::NoAssociation;
+    EXPECT_EQ(openMaterialSheet(QStringLiteral("/r/"), QStringLiteral("C45")), shell::Done);
+    EXPECT_TRUE(fake.chosen.isEmpty());
+    QFile opened(dir.path() + QStringLiteral("/opened.txt"));
+    for (int i = 0; i < 100 && !opened.exists(); ++i)
+        QTest::qWait(50);
+    ASSERT_TRUE(opened.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(opened.readAll()), QStringLiteral("/r/data/pdf/C45.pdf"));
+    orv::setProgramFolder(QString());
+}
+
+TEST_F(PdfSheetTest, ASheetThatCannotBePrintedIsOfferedForOpening)
+{
+    // The real shell without lp on the PATH: nothing can print.
+    setDocumentShell(nullptr);
+    QTemporaryDir empty;
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", empty.path().toUtf8());
+    QDir().mkpath(empty.path() + QStringLiteral("/data/pdf"));
+    QFile sheet(empty.path() + QStringLiteral("/data/pdf/C45.pdf"));
+    ASSERT_TRUE(sheet.open(QIODevice::WriteOnly));
+    sheet.close();
+    QStringList questions;
+    const int result = printMaterialSheetOrOpen(empty.path(), QStringLiteral("C45"), nullptr,
+                                                [&](const QString &q) { questions << q; return false; });
+    qputenv("PATH", path);
+    EXPECT_EQ(result, shell::NoAssociation);
+    ASSERT_EQ(questions.size(), 1);
+    EXPECT_TRUE(questions[0].contains(QStringLiteral("lp"))) << questions[0].toStdString();
+
+    // Answered yes, the sheet is opened.
+    struct PrintlessShell : FakeShell {
+        int print(const QString &) override { return shell::NoAssociation; }
+    } printless;
+    printless.answer = shell::Done;
+    setDocumentShell(&printless);
+    printMaterialSheetOrOpen(QStringLiteral("/r/"), QStringLiteral("C45"), nullptr, [](const QString &) { return true; });
+    EXPECT_EQ(printless.opened, QStringList{QStringLiteral("/r/data/pdf/C45.pdf")});
 }
 
 TEST(DocumentShellAnswers, ApplicationsOfferedAreThoseThatDeclarePdf)

@@ -37,6 +37,10 @@ TEST(MaterialCardCells, RangeTextFollowsWhichBoundsAreKnown)
     EXPECT_EQ(rangeText(10, QVariant(), czech), QStringLiteral(">= 10"));
     EXPECT_EQ(rangeText(QVariant(), 250, czech), QStringLiteral("<= 250"));
     EXPECT_EQ(rangeText(16, 40, czech), QStringLiteral("16 - 40"));
+    EXPECT_EQ(rangeText(840, 840, czech), QStringLiteral("840")); // equal bounds are one value
+    EXPECT_EQ(withUnit(QStringLiteral("650 - 800"), QStringLiteral("MPa")), QStringLiteral("650 - 800 MPa"));
+    EXPECT_EQ(withUnit(QString(), QStringLiteral("MPa")), QString());
+    EXPECT_EQ(withUnit(QStringLiteral(">= 10"), QString()), QStringLiteral(">= 10"));
     EXPECT_EQ(rangeText(QVariant(), QVariant(), czech), QString());
     EXPECT_EQ(rangeText(0.15, 0.2, czech), QStringLiteral("0,15 - 0,2"));
     // A zero is a known bound, not a missing one.
@@ -106,7 +110,7 @@ protected:
             "insert into Proc (Number, Name) values (1, 'Kalení');"
             "insert into TempProc (Number, MaterialNo, ProcNo, MinValue, MaxValue, Cool, Stand) values "
             "(1, 1, 1, 820, 860, 'voda', '30 min');"));
-        user.exec(QStringLiteral("insert into PropType (Number, Name, Code) values (1, 'Mez pevnosti Rm', 'Rm');"));
+        user.exec(QStringLiteral("insert into PropType (Number, Name, Code, Measure) values (1, 'Mez pevnosti Rm', 'Rm', 'MPa');"));
         writeFile(root + QStringLiteral("data/pdf/B.pdf"));
         writeFile(root + QStringLiteral("data/pdf/B D.pdf"));
         writeFile(root + QStringLiteral("data/pdf/C.pdf"));
@@ -186,10 +190,13 @@ TEST_F(SmallCatalogue, MechanicalGridsFollowTheCurrentRowsWithTheirHeadings)
     EXPECT_EQ(headings(c->statesGrid()), (QStringList{"Název", "Poznámka"}));
     EXPECT_EQ(headings(c->dimensionsGrid()), (QStringList{"Rozměr", "Poznámka"}));
     EXPECT_EQ(headings(c->propertiesGrid()),
-              (QStringList{"Mechanická vlastnost", "Teplota", "Hodnota", "Poznámka", "Poznámka"}));
+              (QStringList{QStringLiteral("Mechanická vlastnost"), QStringLiteral("Teplota [°C]"),
+                           QStringLiteral("Hodnota"), QStringLiteral("Poznámka k vlastnosti"),
+                           QStringLiteral("Poznámka k hodnotě")}));
     EXPECT_EQ(headings(c->equivalentsGrid()), (QStringList{"Název", "Značka", "Stát"}));
     EXPECT_EQ(headings(c->heatTreatmentGrid()),
-              (QStringList{"Název", "Min. hodnota", "Max. hodnota", "Výdrž", "Ochlazování", "Poznámka"}));
+              (QStringList{QStringLiteral("Název"), QStringLiteral("Min. hodnota [°C]"), QStringLiteral("Max. hodnota [°C]"),
+                           QStringLiteral("Výdrž"), QStringLiteral("Ochlazování"), QStringLiteral("Poznámka")}));
 
     EXPECT_EQ(cell(c->semiProductGrid(), 0, 0), QStringLiteral("Tyče"));
     EXPECT_EQ(cell(c->statesGrid(), 0, 0), QStringLiteral("+N"));
@@ -197,7 +204,7 @@ TEST_F(SmallCatalogue, MechanicalGridsFollowTheCurrentRowsWithTheirHeadings)
     EXPECT_EQ(cell(c->dimensionsGrid(), 0, 1), QStringLiteral("po žíhání"));
     EXPECT_EQ(cell(c->dimensionsGrid(), 1, 0), QStringLiteral("<= 16"));
     EXPECT_EQ(cell(c->propertiesGrid(), 0, 0), QStringLiteral("Mez pevnosti Rm"));
-    EXPECT_EQ(cell(c->propertiesGrid(), 0, 2), QStringLiteral(">= 620"));
+    EXPECT_EQ(cell(c->propertiesGrid(), 0, 2), QStringLiteral(">= 620 MPa")); // with its property's unit
     EXPECT_EQ(cell(c->propertiesGrid(), 0, 4), QStringLiteral("zkouška")); // the note of the Temps row
     EXPECT_EQ(cell(c->heatTreatmentGrid(), 0, 3), QStringLiteral("voda"));
     EXPECT_EQ(cell(c->equivalentsGrid(), 1, 2), QStringLiteral("USA"));
@@ -206,7 +213,7 @@ TEST_F(SmallCatalogue, MechanicalGridsFollowTheCurrentRowsWithTheirHeadings)
     c->statesGrid()->setCurrentIndex(c->statesGrid()->model()->index(1, 0));
     ASSERT_EQ(c->dimensionsGrid()->model()->rowCount(), 1);
     EXPECT_EQ(cell(c->dimensionsGrid(), 0, 0), QStringLiteral("16 - 40"));
-    EXPECT_EQ(cell(c->propertiesGrid(), 0, 2), QStringLiteral("650 - 800"));
+    EXPECT_EQ(cell(c->propertiesGrid(), 0, 2), QStringLiteral("650 - 800 MPa"));
     EXPECT_EQ(QApplication::overrideCursor(), nullptr); // the busy cursor went again
 }
 
@@ -299,7 +306,7 @@ TEST_F(SmallCatalogue, PositionCardSelectsTheSearchHit)
     EXPECT_EQ(c->qStates.value(QStringLiteral("Number")).toInt(), 21);
     EXPECT_EQ(c->qDimens.value(QStringLiteral("Number")).toInt(), 32);
     EXPECT_EQ(c->statesGrid()->currentIndex().row(), 1);
-    EXPECT_EQ(cell(c->propertiesGrid(), 0, 2), QStringLiteral("650 - 800"));
+    EXPECT_EQ(cell(c->propertiesGrid(), 0, 2), QStringLiteral("650 - 800 MPa"));
 
     // A zero among the three leaves the card as it is.
     c->setActivePage(MaterialCard::BasicInfo);

@@ -30,19 +30,53 @@ QStringList conditions(const QStringList &sql, const QStringList &base)
     return out;
 }
 
+// The first select of the designation query (the equivalents); the second, after "union",
+// finds the sheet's own designation.
+QStringList firstSelect(const QStringList &sql)
+{
+    return sql.mid(0, 31);
+}
+QStringList secondSelect(const QStringList &sql)
+{
+    const int u = sql.indexOf(QStringLiteral("union"));
+    return u < 0 ? QStringList() : sql.mid(u + 1);
+}
+
 TEST(DesignationSql, PartWithoutSpacesIgnoringCaseBracketsBothNameColumns)
 {
     DesignationCriteria c;
     c.text = QStringLiteral("17 240");
     QStringList sql;
     buildDesignationSql(sql, c);
-    ASSERT_EQ(sql.size(), 31);
-    EXPECT_EQ(conditions(sql, designationBaseSql()),
+    ASSERT_EQ(sql.size(), 63);
+    EXPECT_EQ(conditions(firstSelect(sql), designationBaseSql()),
               (QStringList{QStringLiteral("4:  and ("),
                            QStringLiteral("5:  UPPER(cn.NameShort) LIKE '%17240%' ESCAPE '\\'"),
                            QStringLiteral("6:  or UPPER(cn.LabelShort) LIKE '%17240%' ESCAPE '\\'"),
-                           QStringLiteral("7:  )")}));
+                           QStringLiteral("7:  or UPPER(cn.NameShort||cn.LabelShort) LIKE '%17240%' ESCAPE '\\'"),
+                           QStringLiteral("8:  )")}));
     EXPECT_EQ(sql.at(30), QStringLiteral("group by mat.Number, cn.Name, cn.Label, co.Name, nr.Name, nr.Label"));
+    // The same conditions on the sheet's own standard and designation.
+    const QStringList own = secondSelect(sql);
+    ASSERT_EQ(own.size(), 31);
+    EXPECT_EQ(own.at(5), QStringLiteral("  UPPER(nr.NameShort) LIKE '%17240%' ESCAPE '\\'"));
+    EXPECT_EQ(own.at(7), QStringLiteral("  or UPPER(nr.NameShort||nr.LabelShort) LIKE '%17240%' ESCAPE '\\'"));
+    EXPECT_EQ(own.at(30), QStringLiteral("group by mat.Number, nr.Name, nr.Label, co.Name"));
+}
+
+TEST(DesignationSql, StandardAndGradeTogetherWithAndWithoutTheSpace)
+{
+    DesignationCriteria c;
+    c.text = QStringLiteral("AISI 304");
+    c.withoutSpaces = false;
+    QStringList sql;
+    buildDesignationSql(sql, c);
+    EXPECT_EQ(sql.at(7), QStringLiteral("  or UPPER(cn.Name||' '||cn.Label) LIKE '%AISI 304%' ESCAPE '\\'"));
+    EXPECT_EQ(sql.at(8), QStringLiteral("  or UPPER(cn.Name||cn.Label) LIKE '%AISI 304%' ESCAPE '\\'"));
+    // Only one of the two boxes: no joined condition.
+    c.inLabels = false;
+    buildDesignationSql(sql, c);
+    EXPECT_EQ(sql.at(6), QStringLiteral("  )"));
 }
 
 TEST(DesignationSql, PrecisionModesAndCaseAndSpaces)
@@ -74,7 +108,7 @@ TEST(DesignationSql, ApproximateSplitsIntoPiecesAfterCollapsingSpaces)
     c.inNames = false;
     QStringList sql;
     buildDesignationSql(sql, c);
-    EXPECT_EQ(conditions(sql, designationBaseSql()),
+    EXPECT_EQ(conditions(firstSelect(sql), designationBaseSql()),
               (QStringList{QStringLiteral("4:  and ("),
                            QStringLiteral("5:  (UPPER(cn.LabelShort) LIKE '%X5%' ESCAPE '\\' and "
                                           "UPPER(cn.LabelShort) LIKE '%CR%' ESCAPE '\\' and "
@@ -95,14 +129,14 @@ TEST(DesignationSql, NoNameBoxesGoStraightToCountryAndType)
     c.matType = QStringLiteral("Oceli");
     QStringList sql;
     buildDesignationSql(sql, c);
-    EXPECT_EQ(conditions(sql, designationBaseSql()),
+    EXPECT_EQ(conditions(firstSelect(sql), designationBaseSql()),
               (QStringList{QStringLiteral("4:  and co.Name LIKE 'Německo' ESCAPE '\\'"),
                            QStringLiteral("5:  and mt.Name LIKE 'Oceli' ESCAPE '\\'")}));
     // The entries meaning all write nothing.
     c.country = allCountries();
     c.matType = allMetals();
     buildDesignationSql(sql, c);
-    EXPECT_EQ(sql, designationBaseSql());
+    EXPECT_EQ(firstSelect(sql), designationBaseSql());
 }
 
 TEST(DesignationSql, TypedQuotesAndWildcardsAreLiteral)
@@ -283,6 +317,47 @@ TEST_F(DemoCatalogue, QuotesAndWildcardsInTheTextMatchLiterally)
     EXPECT_TRUE(designations(c).empty()); // an unescaped _ would match every designation
     c.text = QStringLiteral("%");
     EXPECT_TRUE(designations(c).empty());
+}
+
+TEST_F(DemoCatalogue, TheSheetsOwnDesignationAndStandardWithGradeAreFound)
+{
+    DesignationCriteria c;
+    c.text = QStringLiteral("42CrMo4");
+    EXPECT_TRUE(designations(c).count({QStringLiteral("ČSN EN 10083-3"), QStringLiteral("42CrMo4")}));
+    for (const char *typed : {"AISI 304", "AISI304"}) {
+        c.text = QString::fromLatin1(typed);
+        EXPECT_TRUE(designations(c).count({QStringLiteral("AISI"), QStringLiteral("304")})) << typed;
+    }
+    // With spaces kept, both spellings still find the joined standard and grade.
+    c.withoutSpaces = false;
+    for (const char *typed : {"AISI 304", "AISI304"}) {
+        c.text = QString::fromLatin1(typed);
+        EXPECT_TRUE(designations(c).count({QStringLiteral("AISI"), QStringLiteral("304")})) << typed;
+    }
+    // The equivalents alone are found as before.
+    c.withoutSpaces = true;
+    for (const char *typed : {"4140", "304"}) {
+        c.text = QString::fromLatin1(typed);
+        EXPECT_FALSE(designations(c).empty()) << typed;
+    }
+    // Only one box ticked: a standard with its grade is no longer one text.
+    c.text = QStringLiteral("AISI 304");
+    c.inNames = false;
+    EXPECT_FALSE(designations(c).count({QStringLiteral("AISI"), QStringLiteral("304")}));
+}
+
+TEST_F(DemoCatalogue, UsageWithoutRegardToDiacritics)
+{
+    UsageCriteria c;
+    c.text = QStringLiteral("hřídele");
+    const auto accented = usageMaterials(c);
+    EXPECT_GT(accented.size(), 10u);
+    c.text = QStringLiteral("hridele");
+    EXPECT_TRUE(usageMaterials(c).empty());
+    c.ignoreDiacritics = true;
+    EXPECT_EQ(usageMaterials(c), accented);
+    c.text = QStringLiteral("hřídele");
+    EXPECT_EQ(usageMaterials(c), accented);
 }
 
 TEST_F(DemoCatalogue, UsageTextAndType)

@@ -27,6 +27,8 @@
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTableView>
+#include <QValidator>
+#include <QLocale>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -184,6 +186,51 @@ TEST_F(SearchWindow, UsageSearchAndOpeningAResult)
     // Only a property hit carries a position.
     for (int i = 2; i < 5; ++i)
         EXPECT_EQ(spy.at(0).at(i).toInt(), 0);
+}
+
+TEST_F(SearchWindow, UsageSearchWithoutDiacriticsIsKeptInTheSettings)
+{
+    TfHledani &w = *window;
+    w.pages->setCurrentIndex(TfHledani::UsagePage);
+    EXPECT_FALSE(w.cbDiakritika->isChecked());
+    w.ePouziti->setText(QStringLiteral("hřídele"));
+    w.find();
+    const int accented = w.result()->recordCount();
+    EXPECT_GT(accented, 10);
+    messages.clear();
+    w.ePouziti->setText(QStringLiteral("hridele"));
+    w.find();
+    EXPECT_EQ(messages.size(), 1); // nothing found without the box
+    w.cbDiakritika->setChecked(true);
+    messages.clear();
+    w.find();
+    EXPECT_TRUE(messages.isEmpty());
+    EXPECT_EQ(w.result()->recordCount(), accented);
+    create();
+    EXPECT_TRUE(window->cbDiakritika->isChecked());
+}
+
+TEST_F(SearchWindow, NumberBoxesTakeADecimalPointAndColumnsShowTheirHeaders)
+{
+    TfHledani &w = *window;
+    w.eMinRozmer->setLocale(QLocale(QLocale::Czech, QLocale::CzechRepublic));
+    QString typed = QStringLiteral("2.5");
+    int pos = 3;
+    EXPECT_NE(w.eMinRozmer->validate(typed, pos), QValidator::Invalid);
+    EXPECT_DOUBLE_EQ(w.eMinRozmer->valueFromText(QStringLiteral("2.5")), 2.5);
+    EXPECT_DOUBLE_EQ(w.eMinRozmer->valueFromText(QStringLiteral("2,5")), 2.5);
+    // Every criteria and result column is at least as wide as its header needs.
+    w.pages->setCurrentIndex(TfHledani::CompositionPage);
+    QApplication::processEvents();
+    for (QTableView *g : {w.grUserChemComp, w.grHledani}) {
+        for (int c = 0; c < g->model()->columnCount(); ++c) {
+            if (g->isColumnHidden(c))
+                continue;
+            EXPECT_GE(g->columnWidth(c), g->horizontalHeader()->sectionSizeHint(c))
+                << g->objectName().toStdString() << " "
+                << g->model()->headerData(c, Qt::Horizontal).toString().toStdString();
+        }
+    }
 }
 
 TEST_F(SearchWindow, CriteriaPagesRunTheirSearchThroughTheFrame)
