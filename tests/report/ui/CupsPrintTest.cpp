@@ -43,8 +43,11 @@ TEST(CupsPrint, GraphicAndTextJobsReachTheirQueues)
         GTEST_SKIP() << "could not start cupsd: " << cups.error().toStdString();
     const QString laserOut = cups.addTextOnlyQueue("laser", "Example Laser 9000");
     ASSERT_FALSE(laserOut.isEmpty()) << cups.error().toStdString();
-    const QString rawOut = cups.addRawQueue("jehlicka");
+    // A "Generic Text-Only" queue takes the raw job; a raw queue (no driver) only shows that
+    // it counts as text-only too (the server copies no unfiltered job to a file device).
+    const QString rawOut = cups.addTextOnlyQueue("jehlicka");
     ASSERT_FALSE(rawOut.isEmpty()) << cups.error().toStdString();
+    ASSERT_FALSE(cups.addRawQueue("surova").isEmpty()) << cups.error().toStdString();
     cups.exportEnvironment();
     forgetCupsServer();
 
@@ -61,8 +64,10 @@ TEST(CupsPrint, GraphicAndTextJobsReachTheirQueues)
     const QStringList names = SystemPrinterNames();
     const int laser = int(names.indexOf("laser"));
     const int raw = int(names.indexOf("jehlicka"));
+    const int bare = int(names.indexOf("surova"));
     ASSERT_GE(laser, 0) << names.join(", ").toStdString();
     ASSERT_GE(raw, 0);
+    ASSERT_GE(bare, 0);
     EXPECT_EQ(PrinterNames().value(PdfPrinterIndex()), QString::fromUtf8("Tisk do souboru PDF"));
     EXPECT_EQ(PrinterDeviceAndPort(laser).first, "Example Laser 9000");
 
@@ -90,6 +95,7 @@ TEST(CupsPrint, GraphicAndTextJobsReachTheirQueues)
     }
     EXPECT_FALSE(ep.IsCharacterPrinter(laser));
     EXPECT_TRUE(ep.IsCharacterPrinter(raw));
+    EXPECT_TRUE(ep.IsCharacterPrinter(bare));
     job.PrinterIndex = raw;
     job.FirstPage = 1;
     job.LastPage = 1;

@@ -328,3 +328,25 @@ TEST_F(PreviewTest, ReportPreviewOpensTheWindow)
     EXPECT_TRUE(opened);
     sestavaEntryPoints() = saved;
 }
+
+TEST_F(PreviewTest, BackgroundPictureUnlessPrintedWithThePage)
+{
+    QImage red(20, 20, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    report.Vystup.SetBackground(&red, TCornerRect{0, 0, 200, 100}, false);
+    TPreviewOptions o;
+    o.WindowState = wsNormal;
+    TFormSestP w(report, o);
+    w.show();
+    auto redAt = [&](int x, int y) {
+        const QColor c = w.panel()->grab().toImage().pixelColor(x, y);
+        return c.red() > 200 && c.green() < 60 && c.blue() < 60;
+    };
+    // Behind the page, scaled with the zoom: 200 x 100 hundredths at 100 % and at 50 %.
+    EXPECT_TRUE(redAt(190, 90));
+    EXPECT_FALSE(redAt(210, 110));
+    w.setZoomStep(2);
+    EXPECT_TRUE(redAt(90, 40));
+    EXPECT_FALSE(redAt(110, 60));
+    report.Vystup.SetBackground(nullptr, TCornerRect{}, false);
+}
