@@ -1,4 +1,5 @@
 #include "browse/MaterialCard.h"
+#include "browse/MaterialSources.h"
 
 #include "browse/MaterialCardCells.h"
 #include "browse/PdfSheet.h"
@@ -612,6 +613,18 @@ QWidget *MaterialCard::buildBasicPage()
     m_basicSplit->setStretchFactor(1, 1);
     m_basicSplit->setChildrenCollapsible(false);
     v->addWidget(m_basicSplit, 1);
+
+    // Where the values come from: the standards and editions, one a line.
+    m_sources = new QLabel(page);
+    m_sources->setObjectName(QStringLiteral("materialSources"));
+    m_sources->setWordWrap(true);
+    m_sources->setTextFormat(Qt::PlainText);
+    m_sources->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_sources->setContentsMargins(6, 3, 6, 3);
+    m_sources->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    auto *sourcesPanel = panel(QStringLiteral("  Zdroj údajů"), m_sources, page);
+    sourcesPanel->setObjectName(QStringLiteral("sourcesPanel"));
+    v->addWidget(sourcesPanel);
     v->addWidget(noticePanel(page));
 
     for (QSplitter *s : {m_basicSplit, m_purposeSplit})
@@ -814,6 +827,7 @@ void MaterialCard::updateHeading()
         m_purpose->clear();
         m_notice->clear();
     }
+    m_sources->setText(sourcesText(m_env.catalogue ? materialSources(*m_env.catalogue, m_materialNo) : QStringList()));
 }
 
 void MaterialCard::fillComposition()

@@ -147,6 +147,7 @@ public:
     QLabel *nameLabel() const { return m_name; }
     QLabel *normLabel() const { return m_normName; }
     QLabel *designationLabel() const { return m_normLabel; }
+    QLabel *sourcesLabel() const { return m_sources; } // "Zdroj údajů" on the first page
     QPushButton *sheetButton() const { return m_sheetButton; }
     QPushButton *diagramsButton() const { return m_diagramsButton; }
 
@@ -232,6 +233,7 @@ private:
     QPushButton *m_sheetButton = nullptr;
     QPushButton *m_diagramsButton = nullptr;
     QLabel *m_link = nullptr;
+    QLabel *m_sources = nullptr;
 
     db::DataSetModel *m_semiModel = nullptr;
     db::DataSetModel *m_statesModel = nullptr;

@@ -294,6 +294,14 @@ const QList<TableDef> &schema()
             {{QStringLiteral("Number"), ColumnType::Integer, 0, false},
              {QStringLiteral("Notice"), ColumnType::Alpha, 200, false}},
             {}},
+        // Where a material's values come from: the standard(s) and their edition, one row per
+        // source in the order the catalogue source names them. Kept apart from the material
+        // tables, so a catalogue without it still opens (the card then names no source).
+        {QStringLiteral("MatSources"), Database::Catalogue,
+            {{QStringLiteral("Number"), ColumnType::Integer, 0, false},
+             {QStringLiteral("MaterialNo"), ColumnType::Integer, 0, false},
+             {QStringLiteral("Source"), ColumnType::Alpha, 200, false}},
+            {{QStringLiteral("MaterialNo"), {QStringLiteral("MaterialNo")}}}},
     };
     return tables;
 }

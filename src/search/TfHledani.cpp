@@ -6,6 +6,7 @@
 #include "db/DbError.h"
 #include "db/MainDataModule.h"
 #include "search/GridLink.h"
+#include "search/ResultExport.h"
 #include "search/TfElements.h"
 #include "search/TfProperties.h"
 #include "ui/ActionUpdater.h"
@@ -17,6 +18,7 @@
 #include <QCollator>
 #include <QComboBox>
 #include <QDoubleSpinBox>
+#include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -351,7 +353,7 @@ TfHledani::TfHledani(db::MainDataModule &data, const QString &settingsFile, QWid
     grHledani->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grHledani->setProperty("helpContext", 18);
     grHledani->setContextMenuPolicy(Qt::ActionsContextMenu);
-    grHledani->addActions({aFind, aShow});
+    grHledani->addActions({aFind, aShow, aExportCsv});
     QFont headerFont = grHledani->horizontalHeader()->font();
     headerFont.setBold(true);
     grHledani->horizontalHeader()->setFont(headerFont);
@@ -404,6 +406,10 @@ void TfHledani::createActions()
     make(aSelect, "aSelect", QStringLiteral("Označit/Odznačit prvek"), QStringLiteral("Označí vybraný prvek v seznamu..."));
     make(aNastaveni, "aNastaveni", QStringLiteral("S&tandardní nastavení"),
          QStringLiteral("Standardní nastavení podmínek vyhledávání..."));
+    make(aExportCsv, "aExportCsv", QStringLiteral("&Uložit výsledek jako CSV..."),
+         QStringLiteral("Uloží seznam nalezených materiálů do souboru CSV pro tabulkový procesor..."));
+    aExportCsv->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    connect(aExportCsv, &QAction::triggered, this, [this] { exportResultCsv(); });
     for (QAction *a : {aFind, aShow, aNacist, aInsert, aChange, aDelete, aDeleteAll, aSelect, aNastaveni})
         a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
 
@@ -907,6 +913,45 @@ void TfHledani::find()
         Label2->setText(QStringLiteral(" - žádný záznam nenalezen"));
     }
     ui::ActionUpdater::instance().updateNow();
+}
+
+bool TfHledani::exportResultCsv()
+{
+    if (!m_result || !m_result->isOpen() || !m_resultModel || m_resultModel->rowCount() == 0) {
+        message(QStringLiteral("Seznam nalezených materiálů je prázdný, není co uložit."), ui::MsgType::Information,
+                ui::MsgButton::OK);
+        return false;
+    }
+    QString file;
+    if (chooseCsvFile) {
+        file = chooseCsvFile();
+    } else {
+        file = QFileDialog::getSaveFileName(this, QStringLiteral("Uložit výsledek hledání"), QString(),
+                                            QStringLiteral("Soubory CSV (*.csv);;Všechny soubory (*)"));
+        if (!file.isEmpty() && !file.contains(QLatin1Char('.')))
+            file += QStringLiteral(".csv");
+    }
+    if (file.isEmpty())
+        return false;
+    // Numbers with a decimal comma whatever the system's locale, as a Czech spreadsheet reads them.
+    QByteArray bytes;
+    {
+        const QLocale previous;
+        QLocale::setDefault(QLocale(QLocale::Czech, QLocale::CzechRepublic));
+        try {
+            bytes = resultCsv(*m_resultModel);
+        } catch (...) {
+            QLocale::setDefault(previous);
+            throw;
+        }
+        QLocale::setDefault(previous);
+    }
+    const QString failure = saveCsvFile(file, bytes);
+    if (!failure.isEmpty()) {
+        message(failure, ui::MsgType::Error, ui::MsgButton::OK);
+        return false;
+    }
+    return true;
 }
 
 void TfHledani::showResult()

@@ -61,10 +61,15 @@ public:
     // window runs its own searches on the lists and the page controls.
     std::function<db::DataSet *(TfHledani &)> compositionSearch;
     std::function<db::DataSet *(TfHledani &)> propertySearch;
+    // The file the result list is saved to (default: the save dialog); empty cancels.
+    std::function<QString()> chooseCsvFile;
 
     // ---- operations (the actions call these)
     void find();            // aFind: the search frame around the showing page's search
     void showResult();      // aShow: opens the current result
+    // aExportCsv: the result grid as it shows (columns, headings, texts; numbers with a
+    // decimal comma) saved as CSV; true when a file was written.
+    bool exportResultCsv();
     void loadAll();         // aNacist
     void insertRow();       // aInsert
     void changeRow();       // aChange
@@ -126,7 +131,8 @@ public:
     QTableView *grHledani = nullptr;
 
     QAction *aFind = nullptr, *aShow = nullptr, *aNacist = nullptr, *aInsert = nullptr, *aChange = nullptr,
-            *aDelete = nullptr, *aDeleteAll = nullptr, *aSelect = nullptr, *aNastaveni = nullptr;
+            *aDelete = nullptr, *aDeleteAll = nullptr, *aSelect = nullptr, *aNastaveni = nullptr,
+            *aExportCsv = nullptr;
 
 signals:
     // A found material is to be opened in (or brought to the front as) a material card.

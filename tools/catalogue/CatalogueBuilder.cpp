@@ -223,6 +223,8 @@ QStringList validateSource(const CatalogueSource &src)
             err(QStringLiteral("unknown country \"%1\"").arg(m.normCountry));
         if (m.sources.isEmpty())
             err(QStringLiteral("\"source:\" missing"));
+        for (const QString &s : m.sources)
+            fits(s, QStringLiteral("MatSources"), QStringLiteral("Source"), at);
         if (m.equivalents.size() < 3)
             err(QStringLiteral("fewer than three \"eq:\""));
         if (m.chem.isEmpty())
@@ -392,7 +394,7 @@ BuildSummary buildCatalogue(const CatalogueSource &src, const QString &dataFolde
     BuildSummary summary;
     QHash<QString, int> notices;
     int noticeNo = 0, normNo = 0, cmpNo = 0, chemNo = 0, restNo = 0, heatNo = 0, fyzNo = 0, semiNo = 0, stateNo = 0,
-        dimNo = 0, mpNo = 0, tempNo = 0;
+        dimNo = 0, mpNo = 0, tempNo = 0, sourceNo = 0;
     auto notice = [&](const QString &text) -> QVariant {
         if (text.isEmpty())
             return {};
@@ -432,6 +434,12 @@ BuildSummary buildCatalogue(const CatalogueSource &src, const QString &dataFolde
                     {QStringLiteral("ImageIndex"), 4},
                     {QStringLiteral("ShortLabel"), withoutBlanks(m.normLabel)},
                     {QStringLiteral("Text"), m.nodeText.isEmpty() ? m.normLabel : m.nodeText}});
+
+        for (const QString &s : m.sources)
+            cat.insert(QStringLiteral("MatSources"),
+                       {{QStringLiteral("Number"), ++sourceNo},
+                        {QStringLiteral("MaterialNo"), m.number},
+                        {QStringLiteral("Source"), s}});
 
         cat.insert(QStringLiteral("Norms"),
                    {{QStringLiteral("Number"), ++normNo},

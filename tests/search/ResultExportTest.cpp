@@ -1,0 +1,201 @@
+// The search result list saved as CSV: the field rules read back by a separate parser, a
+// failed write that leaves the old file alone, and a composition search of the demo
+// catalogue whose file holds one row per found material with its success rate.
+
+#include "search/ResultExport.h"
+#include "search/TfHledani.h"
+
+#include "db/Connection.h"
+#include "db/DataSet.h"
+#include "db/MainDataModule.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRadioButton>
+#include <QStandardItemModel>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using namespace orv::search;
+
+namespace {
+
+// A reader of ";"-separated text with quoted fields, written apart from the writer.
+QList<QStringList> parseCsv(const QString &text)
+{
+    QList<QStringList> rows;
+    QStringList row;
+    QString field;
+    bool quoted = false, any = false;
+    for (int i = 0; i < text.size(); ++i) {
+        const QChar ch = text[i];
+        if (quoted) {
+            if (ch == u'"' && i + 1 < text.size() && text[i + 1] == u'"') {
+                field += u'"';
+                ++i;
+            } else if (ch == u'"') {
+                quoted = false;
+            } else {
+                field += ch;
+            }
+        } else if (ch == u'"') {
+            quoted = true;
+            any = true;
+        } else if (ch == u';') {
+            row << field;
+            field.clear();
+        } else if (ch == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') {
+            row << field;
+            rows << row;
+            row.clear();
+            field.clear();
+            ++i;
+        } else {
+            field += ch;
+            any = true;
+        }
+    }
+    if (any && (!field.isEmpty() || !row.isEmpty())) {
+        row << field;
+        rows << row;
+    }
+    return rows;
+}
+
+QByteArray readAll(const QString &file)
+{
+    QFile f(file);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+} // namespace
+
+TEST(ResultCsv, FieldsWithSeparatorsQuotesAndLineBreaksReadBackUnchanged)
+{
+    EXPECT_EQ(csvField(QStringLiteral("C45")), QStringLiteral("C45"));
+    EXPECT_EQ(csvField(QStringLiteral("a;b")), QStringLiteral("\"a;b\""));
+    EXPECT_EQ(csvField(QStringLiteral("5\" tyč")), QStringLiteral("\"5\"\" tyč\""));
+    EXPECT_EQ(csvField(QStringLiteral(" 12 050")), QStringLiteral("\" 12 050\""));
+
+    QStandardItemModel model(3, 3);
+    model.setHorizontalHeaderLabels({QStringLiteral("norma"), QStringLiteral("značka"), QStringLiteral("přesnost [%]")});
+    const QStringList cells[] = {
+        {QStringLiteral("ČSN EN 10083-2"), QStringLiteral("C45"), QStringLiteral("66,67")},
+        {QStringLiteral("DIN; starší"), QStringLiteral("Ck \"45\""), QString()},
+        {QStringLiteral("řádek\njeden"), QStringLiteral("žluťoučký kůň"), QStringLiteral("100")},
+    };
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 3; ++c)
+            model.setItem(r, c, new QStandardItem(cells[r][c]));
+    const QByteArray bytes = resultCsv(model);
+    ASSERT_TRUE(bytes.startsWith("\xEF\xBB\xBF"));
+    EXPECT_TRUE(bytes.endsWith("\r\n"));
+    const QList<QStringList> back = parseCsv(QString::fromUtf8(bytes.mid(3)));
+    ASSERT_EQ(back.size(), 4);
+    EXPECT_EQ(back[0], (QStringList{QStringLiteral("norma"), QStringLiteral("značka"), QStringLiteral("přesnost [%]")}));
+    for (int r = 0; r < 3; ++r)
+        EXPECT_EQ(back[r + 1], cells[r]) << r;
+
+    // An empty result still has its heading line.
+    QStandardItemModel empty(0, 2);
+    empty.setHorizontalHeaderLabels({QStringLiteral("a"), QStringLiteral("b")});
+    EXPECT_EQ(resultCsv(empty), QByteArray("\xEF\xBB\xBF" "a;b\r\n"));
+}
+
+TEST(ResultCsv, AFailedWriteReportsInCzechAndLeavesTheOldFile)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("vysledek.csv"));
+    ASSERT_EQ(saveCsvFile(file, QByteArray("old")), QString());
+    EXPECT_EQ(readAll(file), QByteArray("old"));
+    ASSERT_EQ(saveCsvFile(file, QByteArray("new")), QString());
+    EXPECT_EQ(readAll(file), QByteArray("new"));
+    // No folder of that name: the reason is given and nothing is left behind.
+    const QString missing = dir.filePath(QStringLiteral("neni/vysledek.csv"));
+    const QString why = saveCsvFile(missing, QByteArray("x"));
+    EXPECT_TRUE(why.startsWith(QStringLiteral("Soubor "))) << why.toStdString();
+    EXPECT_FALSE(QFile::exists(missing));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("vysledek.csv")});
+}
+
+TEST(ResultCsv, CompositionSearchOfTheDemoCatalogueWithItsSuccessRates)
+{
+    QTemporaryDir dir;
+    const QString root = dir.path() + QStringLiteral("/");
+    QDir().mkpath(root + QStringLiteral("data"));
+    const QString demo = QStringLiteral(ORVALIS_BINARY_DIR "/orvalis/data/");
+    for (const char *f : {"catalogue.sqlite", "user.sqlite"})
+        ASSERT_TRUE(QFile::copy(demo + QLatin1String(f), root + QStringLiteral("data/") + QLatin1String(f)))
+            << "the demo catalogue is built by the target demo_catalogue";
+    orv::db::MainDataModule data(root, root);
+    QStringList messages;
+    auto window = std::make_unique<TfHledani>(data, QString());
+    window->showMessage = [&messages](const QString &t, orv::ui::MsgType, orv::ui::MsgButtons) {
+        messages << t;
+        return orv::ui::mrOk;
+    };
+    TfHledani &w = *window;
+    w.resize(1000, 700);
+    w.show();
+    orv::db::Connection &conn = data.catalogueSession();
+
+    // The composition of C45 as the criteria, searched with a rate of 50 %: C45 at 100 %, other
+    // steels with a part of the rows.
+    conn.exec(QStringLiteral("delete from UserChemComp"));
+    conn.exec(QStringLiteral("insert into UserChemComp (Number, ElementNo, MinValue, MaxValue, Selected) "
+                             "select Number, ElementNo, MinValue, MaxValue, 1 from ChemComp "
+                             "where MaterialNo=2050 and MinValue is not null and MaxValue is not null"));
+    data.tUserChemComp.refresh();
+    conn.exec(QStringLiteral("update Setup set Value='50' where Items='USPESNOST'"));
+    w.pages->setCurrentIndex(TfHledani::CompositionPage);
+    w.rbHledatPriblizne->setChecked(true);
+    w.find();
+    ASSERT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('|')).toStdString();
+    ASSERT_EQ(w.result(), &w.compositionQuery());
+    const orv::db::DataSet &r = *w.result();
+    ASSERT_GT(r.recordCount(), 1);
+
+    const QString file = dir.filePath(QStringLiteral("složení.csv"));
+    w.chooseCsvFile = [file] { return file; };
+    ASSERT_TRUE(w.exportResultCsv());
+    const QByteArray bytes = readAll(file);
+    ASSERT_TRUE(bytes.startsWith("\xEF\xBB\xBF"));
+    const QList<QStringList> back = parseCsv(QString::fromUtf8(bytes.mid(3)));
+    ASSERT_EQ(back.size(), r.recordCount() + 1);
+    EXPECT_EQ(back[0], (QStringList{QStringLiteral("norma"), QStringLiteral("značka"), QStringLiteral("název materiálu"),
+                                    QStringLiteral("přesnost [%]")}));
+    const QLocale czech(QLocale::Czech, QLocale::CzechRepublic);
+    bool partial = false;
+    for (int i = 0; i < r.recordCount(); ++i) {
+        const QStringList &row = back[i + 1];
+        ASSERT_EQ(row.size(), 4) << i;
+        EXPECT_EQ(row[0], r.valueAt(i, QStringLiteral("Norma")).toString()) << i;
+        EXPECT_EQ(row[1], r.valueAt(i, QStringLiteral("Znacka")).toString()) << i;
+        EXPECT_EQ(row[2], r.valueAt(i, QStringLiteral("MatNazev")).toString()) << i;
+        // Two decimals with a comma, whatever locale the test runs in.
+        EXPECT_TRUE(row[3].contains(QLatin1Char(',')) && !row[3].contains(QLatin1Char('.'))) << row[3].toStdString();
+        bool ok = false;
+        const double percent = czech.toDouble(row[3], &ok);
+        ASSERT_TRUE(ok) << row[3].toStdString();
+        EXPECT_NEAR(percent, r.valueAt(i, QStringLiteral("clFactor")).toDouble(), 0.01) << i;
+        EXPECT_GE(percent, 50.0 - 0.01);
+        partial = partial || percent < 99.99;
+    }
+    EXPECT_TRUE(partial) << "the search should also find materials matching only a part of the rows";
+
+    // Nothing found: nothing written, the user told.
+    conn.exec(QStringLiteral("update UserChemComp set Selected=0"));
+    data.tUserChemComp.refresh();
+    w.find();
+    messages.clear();
+    QFile::remove(file);
+    EXPECT_FALSE(w.exportResultCsv());
+    EXPECT_FALSE(QFile::exists(file));
+    EXPECT_EQ(messages.size(), 1);
+    window.reset();
+}
