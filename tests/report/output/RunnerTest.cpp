@@ -98,7 +98,7 @@ TEST_F(RunnerTest, BadOptionValuesAreRefused)
     for (const QStringList &bad : {QStringList{"--dpi", "abc"}, QStringList{"--dpi", "5"},
                                    QStringList{"--dpi", "5000"}, QStringList{"--max-records", "-1"},
                                    QStringList{"--max-records", "x"}}) {
-        EXPECT_EQ(run(QStringList{pts, db, "select Name from Items"} + bad, out), 8) << bad.join(' ').toStdString();
+        EXPECT_EQ(run(base("select Name from Items") + bad, out), 8) << bad.join(' ').toStdString();
         EXPECT_TRUE(out.contains(bad[0] + " needs")) << out.toStdString();
     }
     QByteArray huge = "select Name from Items where Name <> '";
