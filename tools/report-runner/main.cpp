@@ -8,6 +8,7 @@
 #include "db/DbError.h"
 #include "printouts/DataSetBridge.h"
 #include "report/model/SestavaMessages.h"
+#include "report/model/TemplateFile.h"
 #include "report/output/Printers.h"
 #include "report/output/Sestava.h"
 #include "report/ui/PreviewWindow.h"
@@ -19,6 +20,7 @@
 #include <QApplication>
 #include <QTextStream>
 
+#include <climits>
 #include <cstdio>
 #include <cstring>
 
@@ -32,7 +34,7 @@ const char *const kUsage =
     "  --attach FILE=NAME  attach a further SQLite file under a schema name\n"
     "  --param NAME=VALUE  value of the query parameter :NAME (repeatable)\n"
     "  --report-param TEXT report parameter &1, &2, ... in the order given (repeatable)\n"
-    "  --pages A-B         first and last page (default 1-9999)\n"
+    "  --pages A-B         first and last page (default: all pages)\n"
     "  --max-records N     stop after N records (default 0: all)\n"
     "  --one-record        print only the first record\n"
     "  --out PREFIX        page files PREFIX-1.png, PREFIX-2.png, ... (default: the template's name)\n"
@@ -51,6 +53,42 @@ const char *const kUsage =
 void err(const QString &text)
 {
     QTextStream(stderr) << text << Qt::endl;
+}
+
+// A template file cut off in the middle of its last line: no line break at its end, and the
+// line lacks fields its kind needs or ends inside quotes. Returns the line's number from 1,
+// or 0 when the file looks whole (or cannot be read: the report says so itself).
+int cutOffLine(const QString &path, QString &line)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return 0;
+    const QByteArray bytes = f.readAll();
+    if (bytes.isEmpty() || bytes.endsWith('\n') || bytes.endsWith('\r'))
+        return 0;
+    const QStringList lines = templateLinesFromBytes(bytes);
+    if (lines.isEmpty())
+        return 0;
+    line = lines.last();
+    QStringList fields = splitTemplateFields(line);
+    if (fields.value(0).startsWith(u'D') && fields.size() > 1)
+        fields.removeFirst();   // a detail's line: its own code follows
+    const QString code = fields.value(0);
+    const int kind = fields.value(1).toInt();
+    int needed = 0;
+    if (code == u'I')
+        needed = kind == 0 ? 3 : kind == 1 ? 5 : kind == 2 ? 11 : kind == 3 ? 6 : kind == 4 ? 9 : 0;
+    else if (code == u'F')
+        needed = 12;
+    else if (kind >= 1 && kind <= 6)
+        needed = 21;
+    else if (kind >= 7 && kind <= 13)
+        needed = 14;
+    else if (kind == 15)
+        needed = 7;
+    if (line.count(u'"') % 2 == 1 || fields.size() < needed)
+        return int(lines.size());
+    return 0;
 }
 
 int finish(int code)
@@ -82,7 +120,8 @@ int main(int argc, char **argv)
     QVariantMap params;
     QStringList reportParams;
     QList<QPair<QString, QString>> attachments;
-    int startPage = 1, endPage = 9999, maxRecords = 0, dpi = 150;
+    int startPage = 1, endPage = INT_MAX, maxRecords = 0, dpi = 150;
+    bool pagesGiven = false;
     bool oneRecord = false;
     QString out = QFileInfo(templateFile).completeBaseName();
     QString emf;
@@ -128,8 +167,14 @@ int main(int argc, char **argv)
                 err(QStringLiteral("--pages needs A-B with 1 <= A <= B"));
                 return seNotReady;
             }
+            pagesGiven = true;
         } else if (a == "--max-records") {
-            maxRecords = value().toInt();
+            bool ok = false;
+            maxRecords = value().toInt(&ok);
+            if (!ok || maxRecords < 0) {
+                err(QStringLiteral("--max-records needs a whole number from 0 (0: all records)"));
+                return seNotReady;
+            }
         } else if (a == "--one-record") {
             oneRecord = true;
         } else if (a == "--out") {
@@ -140,7 +185,12 @@ int main(int argc, char **argv)
         } else if (a == "--print-to-pdf") {
             printPdf = value();
         } else if (a == "--dpi") {
-            dpi = std::clamp(value().toInt(), 10, 1200);
+            bool ok = false;
+            dpi = value().toInt(&ok);
+            if (!ok || dpi < 10 || dpi > 1200) {
+                err(QStringLiteral("--dpi needs a whole number from 10 to 1200"));
+                return seNotReady;
+            }
         } else if (a == "--emf") {
             emf = value();
         } else if (a == "--pdf" || a == "--rtf" || a == "--html") {
@@ -166,7 +216,13 @@ int main(int argc, char **argv)
             err(QStringLiteral("cannot read %1").arg(f.fileName()));
             return finish(seNotReady);
         }
-        sql = QString::fromUtf8(f.readAll());
+        constexpr qint64 kMaxQuery = 1024 * 1024;
+        const QByteArray text = f.read(kMaxQuery + 1);
+        if (text.size() > kMaxQuery) {
+            err(QStringLiteral("the query in %1 is longer than 1 MB").arg(f.fileName()));
+            return finish(seNotReady);
+        }
+        sql = QString::fromUtf8(text);
     }
 
     setSestMessageHandler([](TSestMessageKind, const QString &caption, const QString &text) {
@@ -187,6 +243,15 @@ int main(int argc, char **argv)
     } catch (const std::exception &e) {
         err(QString::fromUtf8(e.what()));
         return finish(seNotReady);
+    }
+
+    {
+        QString line;
+        if (const int n = cutOffLine(templateFile, line)) {
+            err(QStringLiteral("%1: line %2 is incomplete (the file ends inside it): %3")
+                    .arg(templateFile).arg(n).arg(line.left(80)));
+            return finish(seTemplateNotLoaded);
+        }
     }
 
     DataSetBridge bridge(&query);
@@ -212,6 +277,13 @@ int main(int argc, char **argv)
         err(QStringLiteral("the report made no page"));
         return finish(seNotReady);
     }
+    if (startPage > pages) {
+        err(QStringLiteral("the report has %1 pages: none from page %2 on").arg(pages).arg(startPage));
+        return finish(seNotReady);
+    }
+    if (pagesGiven && (startPage > 1 || report.StopRequested))
+        err(QStringLiteral("only pages %1-%2 are written: the page range cuts the report")
+                .arg(startPage).arg(pages));
     const bool pngs = outGiven || (!preview && printPdf.isEmpty());
     const QString outDir = QFileInfo(out).absolutePath();
     if (pngs)

@@ -73,7 +73,7 @@ bool TRadekFunkce::sameTemplateAttributes(const TRadekFunkce &o) const
         && Format == o.Format;
 }
 
-void TRadekFunkce::Compute(TExprContext *context)
+void TRadekFunkce::ResetIfPending()
 {
     const int typeKind = Type == 1 ? TCalcType::KindText : TCalcType::KindNumber;
     if (ResetPending) {
@@ -89,6 +89,12 @@ void TRadekFunkce::Compute(TExprContext *context)
         SumOfSquares = 0.0;
         ResetPending = false;
     }
+}
+
+void TRadekFunkce::Compute(TExprContext *context)
+{
+    const int typeKind = Type == 1 ? TCalcType::KindText : TCalcType::KindNumber;
+    ResetIfPending();
 
     if (!m_compiled || m_compiled->text() != Expression)
         m_compiled = std::make_unique<TExpression>(Expression);
@@ -228,6 +234,14 @@ void TListFunkci::ComputeAll(TExprContext *context)
 {
     for (auto &f : m_items)
         f->Compute(context);
+}
+
+void TListFunkci::ResetAll()
+{
+    for (auto &f : m_items) {
+        f->ResetPending = true;
+        f->ResetIfPending();
+    }
 }
 
 QString TListFunkci::DisplayText(int index) const

@@ -63,6 +63,8 @@ public:
 
     // One record: reset when pending, evaluate the expression, aggregate.
     void Compute(TExprContext *context);
+    // The reset alone, when pending: the initial value, nothing counted.
+    void ResetIfPending();
     // The text an element of kind 6 prints.
     QString DisplayText() const;
 
@@ -88,6 +90,8 @@ public:
     void MarkReset(int level);
     void SetSkipNulls(bool skip);
     void ComputeAll(TExprContext *context);
+    // Every function back to its initial value with nothing counted (a run over no records).
+    void ResetAll();
 
     QString DisplayText(int index) const;   // empty when there is no such function
     QString Caption(int index) const;       // "@", number in three characters, name

@@ -95,6 +95,8 @@ void Engine::recordBreak(int x, int n)
     l.BreakX = x;
     l.BreakCount = n;
     l.BreakRun = l.CurrentRun;
+    m_breakGlyphStart = m_glyphStart;
+    m_breakGlyphInk = m_glyphInk;
     if (!l.Runs.empty())
         l.Runs.back().BreakLength = l.Runs.back().Length;
     m_breakRuns = l.Runs.size();
@@ -129,6 +131,8 @@ void Engine::newLine()
     raise(m_fixedHeight);
     m_x = 0;
     m_chars = 0;
+    m_inkEnd = 0;
+    m_glyphStart = m_glyphInk = 0;
     m_firstLine = true;
     m_breakRuns = 0;
 }
@@ -137,6 +141,8 @@ void Engine::breakLine()
 {
     TRadek &l = line();
     m_x -= l.BreakX;
+    m_inkEnd -= l.BreakX;
+    m_glyphStart -= l.BreakX;
     if (m_wrap)
         m_chars -= l.BreakCount;
     l.LineOffset = offsetFor(l.BreakX);
@@ -208,7 +214,11 @@ void Engine::justify(TRadek &l) const
     const int left = (m_pap.Left + m_pap.NumberingIndent + (l.FirstOfParagraph ? m_pap.First : 0))
                          * 72 / 15 + kMargin;
     const int right = m_width - m_pap.Right * 72 / 15;
-    const float factor = float(right - left) / float(l.BreakX);
+    float factor = float(right - left) / float(l.BreakX);
+    // The last character keeps its ink inside the right edge, also when it leans out of
+    // its advance.
+    if (m_breakGlyphStart > 0)
+        factor = std::min(factor, float(right - left - m_breakGlyphInk) / float(m_breakGlyphStart));
     for (TFragment &run : l.Runs)
         for (int &p : run.Positions)
             p = int(float(p) * factor);
@@ -263,6 +273,16 @@ bool Engine::step(QChar c)
 
     measureFont();
     const int w = m_canvas.textWidth(c);
+    if (code != 32) {
+        // The ink of a character may reach past its advance; a line must hold that too.
+        m_glyphStart = m_numbering
+                           ? m_x - (m_pap.NumberingIndent > 0 ? m_pap.NumberingIndent * 72 / 15 : 960)
+                           : m_x;
+        // A glyph that leans out also gets the hundredth the drawing may round its place by.
+        const int overhang = m_canvas.textOverhang(c);
+        m_glyphInk = w + (overhang > 0 ? overhang + 72 : 0);
+        m_inkEnd = m_glyphStart + m_glyphInk;
+    }
     if (m_numbering) {
         const int n = m_pap.NumberingIndent > 0 ? m_pap.NumberingIndent * 72 / 15 : 960;
         addChar(c, w, m_x - n);
@@ -281,7 +301,7 @@ bool Engine::step(QChar c)
     raise(m_canvas.textHeight(c));
     if (code == 32 || !m_wrap)
         recordBreak(m_x, m_chars);
-    if (m_x <= a)
+    if (m_x <= a && m_inkEnd <= a)
         return true;
     if (line().BreakCount == 0)
         recordBreak(m_x, m_chars);

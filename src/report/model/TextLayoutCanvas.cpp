@@ -41,6 +41,19 @@ struct TTextCanvas::Metrics {
     {
         height = int(std::lround(fm.ascent() + fm.descent()));
         widths.fill(-1);
+        overhangs.fill(-1);
+    }
+    int overhang(QChar c)
+    {
+        const char16_t u = c.unicode();
+        auto compute = [&] { return std::max(0, int(std::ceil(-fm.rightBearing(c)))); };
+        if (u < overhangs.size()) {
+            int &o = overhangs[u];
+            if (o < 0)
+                o = compute();
+            return o;
+        }
+        return compute();
     }
     int width(QChar c)
     {
@@ -63,6 +76,7 @@ struct TTextCanvas::Metrics {
     QFontMetricsF fm;
     int height = 0;
     std::array<int, 0x180> widths;
+    std::array<int, 0x180> overhangs;
     QHash<char16_t, int> others;
 };
 
@@ -132,6 +146,11 @@ TTextCanvas::Metrics &TTextCanvas::metrics()
 int TTextCanvas::textWidth(QChar c)
 {
     return metrics().width(c);
+}
+
+int TTextCanvas::textOverhang(QChar c)
+{
+    return metrics().overhang(c);
 }
 
 int TTextCanvas::textHeight(QChar)

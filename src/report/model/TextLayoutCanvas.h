@@ -70,6 +70,9 @@ public:
     // rounded to integers. The height is the font's cell height (ascent + descent).
     int textWidth(QChar c);
     int textHeight(QChar c);
+    // How far the character's ink reaches past its advance (italic and oblique faces lean
+    // out of it), in canvas pixels rounded up; 0 when it stays inside.
+    int textOverhang(QChar c);
 
     // Draws characters with their baseline at y, the first one starting at x, each
     // following one advances[k] pixels after the one before. Needs a painter.

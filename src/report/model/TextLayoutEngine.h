@@ -94,6 +94,11 @@ private:
     // Layout state.
     int m_x = 0;
     int m_chars = 0;
+    int m_inkEnd = 0;            // where the ink of the line's last character ends
+    int m_glyphStart = 0;        // x and ink width (advance and overhang) of the last
+    int m_glyphInk = 0;          // character that is not a blank
+    int m_breakGlyphStart = 0;   // the same at the line's last break
+    int m_breakGlyphInk = 0;
     bool m_firstLine = true;
     size_t m_breakRuns = 0;      // number of runs on the line when the last break was recorded
     Chp m_chp;

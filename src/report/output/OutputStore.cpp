@@ -64,22 +64,24 @@ QString TVystPrvek::FirstLineText() const
 
 namespace {
 
-int sign(int v)
-{
-    return (v > 0) - (v < 0);
-}
+// The drawing order of a page as a key the items ascend by: higher kinds first, where the
+// shapes, pictures and barcodes (7..12) count as one kind and the texts (1..6) as another,
+// ordered by their text flags. Among equal keys the later item comes first.
+struct ItemKey {
+    int Kind;
+    int Flags;
+    bool operator<(const ItemKey &o) const { return Kind != o.Kind ? Kind > o.Kind : Flags < o.Flags; }
+    bool operator==(const ItemKey &o) const = default;
+};
 
-// Where the new item n goes relative to an existing item e: negative to go on looking,
-// 0 to share e's layer, positive for a layer of its own, both before e.
-int compareItems(const TVystPrvek &e, const TVystPrvek &n)
+ItemKey itemKey(const TVystPrvek &item)
 {
-    const int ek = e.kind();
-    const int nk = n.kind();
-    if (isTextKind(ek) && isTextKind(nk))
-        return sign(e.Element->TextFlags - n.Element->TextFlags);
-    if (ek >= 7 && ek <= 12 && nk >= 7 && nk <= 12)
-        return 0;
-    return sign(nk - ek);
+    const int k = item.kind();
+    if (isTextKind(k))
+        return {1, item.Element->TextFlags};
+    if (k >= 7 && k <= 12)
+        return {7, 0};
+    return {k, 0};
 }
 
 } // namespace
@@ -91,16 +93,19 @@ void TStranaPrvku::Insert(std::unique_ptr<TVystPrvek> item)
         Items.push_back(std::move(item));
         return;
     }
-    for (auto it = Items.begin(); it != Items.end(); ++it) {
-        const int r = compareItems(**it, *item);
-        if (r < 0)
-            continue;
-        item->Layer = r == 0 ? (*it)->Layer : ++LayerCount;
-        Items.insert(it, std::move(item));
+    // Before the first item whose key is not below the new one's, sharing its layer when the
+    // keys are equal; found by a binary search, as a page can hold tens of thousands.
+    const ItemKey key = itemKey(*item);
+    const auto it = std::partition_point(Items.begin(), Items.end(), [&key](const auto &e) {
+        return itemKey(*e) < key;
+    });
+    if (it == Items.end()) {
+        item->Layer = ++LayerCount;
+        Items.push_back(std::move(item));
         return;
     }
-    item->Layer = ++LayerCount;
-    Items.push_back(std::move(item));
+    item->Layer = itemKey(**it) == key ? (*it)->Layer : ++LayerCount;
+    Items.insert(it, std::move(item));
 }
 
 void TStranaPrvku::Clear()

@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <unordered_set>
 
 namespace orv {
 
@@ -246,17 +247,11 @@ bool TSestavaTyp::elementPrints(TSiReportElement &e)
 {
     bool prints = true;
     if (!e.Condition.isEmpty()) {
-        // Conditions are parsed once per run; the list is short and searched linearly.
-        const TExpression *x = nullptr;
-        for (const auto &c : m_conditions)
-            if (c.first == &e) {
-                x = &c.second;
-                break;
-            }
-        if (!x) {
-            m_conditions.emplace_back(&e, TExpression(e.Condition));
-            x = &m_conditions.back().second;
-        }
+        // Conditions are parsed once per run.
+        auto found = m_conditions.find(&e);
+        if (found == m_conditions.end())
+            found = m_conditions.emplace(&e, TExpression(e.Condition)).first;
+        const TExpression *x = &found->second;
         const TEvalResult r = x->evaluate(this);
         prints = r.ok() && r.Value.Number > 0;
     }
@@ -422,12 +417,22 @@ void TSestavaTyp::placeDetail(TSiReportElement &e, int &y, int &page)
     d->m_canvas = m_canvas;
     d->m_progress = m_progress;
     d->m_cancelFlag = m_cancelFlag;
-    d->Run(false);
-    d->m_store = &d->Vystup;
-    d->m_canvas = nullptr;
-    d->m_progress = nullptr;
-    d->m_cancelFlag = nullptr;
-    setCurrentReport(this);
+    {
+        // The detail lets go of everything it borrowed, also when a handler throws.
+        struct Lend {
+            TSestDetail *d;
+            TSestavaTyp *master;
+            ~Lend()
+            {
+                d->m_store = &d->Vystup;
+                d->m_canvas = nullptr;
+                d->m_progress = nullptr;
+                d->m_cancelFlag = nullptr;
+                setCurrentReport(master);
+            }
+        } lend{d, this};
+        d->Run(false);
+    }
     page = st.BasePage + st.PageOffset - savedBase;
     y = st.CursorY - e.Height - e.Top;
     st.CursorY = savedCursor;
@@ -564,13 +569,13 @@ void TSestavaTyp::printSection(TOddilSestavy *s, int &y, int &p)
     }
 
     // Fixed elements by segment, in template order.
+    std::unordered_set<const TSiReportElement *> banded;
+    for (const TPosuv &b : bands.Bands)
+        banded.insert(b.Elements.begin(), b.Elements.end());
     std::vector<std::vector<TSiReportElement *>> segments(size_t(bands.segmentCount()));
     for (const auto &ep : s->Elements) {
         TSiReportElement *e = ep.get();
-        const bool banded = std::any_of(bands.Bands.begin(), bands.Bands.end(), [e](const TPosuv &b) {
-            return std::find(b.Elements.begin(), b.Elements.end(), e) != b.Elements.end();
-        });
-        if (!banded)
+        if (!banded.count(e))
             segments[size_t(bands.SegmentOf(e->Top))].push_back(e);
     }
     for (int i = 0; i < bands.segmentCount(); ++i) {
@@ -760,22 +765,38 @@ int TSestavaTyp::Run(bool final)
     FirstRecord = true;
     RecordsPrinted = 0;
 
-    auto finish = [&](int result) {
-        m_pendingPageCount.clear();
-        m_conditions.clear();
-        if (ownCanvas)
-            m_canvas = nullptr;
-        if (m_cancelFlag == &ownCancel)
-            m_cancelFlag = nullptr;
-        return result;
-    };
+    // Whatever way the run ends, a return or an exception from a handler or the data link,
+    // nothing of it stays behind: the canvas, the cancel flag and the progress window die
+    // with this frame, and the items waiting for the page count with the store.
+    struct RunGuard {
+        TSestavaTyp &r;
+        bool ownCanvas;
+        bool *ownCancel;
+        bool final;
+        ~RunGuard()
+        {
+            r.m_pendingPageCount.clear();
+            r.m_conditions.clear();
+            if (ownCanvas)
+                r.m_canvas = nullptr;
+            if (r.m_cancelFlag == ownCancel)
+                r.m_cancelFlag = nullptr;
+            if (final)
+                r.m_progress = nullptr;
+        }
+    } guard{*this, bool(ownCanvas), &ownCancel, final};
+    auto finish = [](int result) { return result; };
 
     TStepResult step = 0;
+    // Over no records the page still gets its header, one body with empty values and the
+    // footer, but nothing is counted: the functions keep their initial values.
+    bool noRecords = false;
     if (TiskJedenZaznam) {
         DoGetData();
     } else {
         step = StepData(sdFirst);
-        if (!final && (step & srEof))
+        noRecords = step & srEof;
+        if (!final && noRecords)
             return finish(seOk);
     }
 
@@ -821,7 +842,10 @@ int TSestavaTyp::Run(bool final)
     Functions.SetSkipNulls(AllowNullValues);
     Functions.MarkReset(-1);
     evaluateSectionValues(true, false);
-    Functions.ComputeAll(this);
+    if (noRecords)
+        Functions.ResetAll();
+    else
+        Functions.ComputeAll(this);
     DoComputeFunctions();
     evaluateBarcodes(true, false);
 
@@ -864,7 +888,8 @@ int TSestavaTyp::Run(bool final)
             st.PageOffset = 0;
         }
         FirstRecord = false;
-        ++RecordsPrinted;
+        if (!noRecords)
+            ++RecordsPrinted;
         if (TiskJedenZaznam || (MaxRecords > 0 && RecordsPrinted >= MaxRecords))
             break;
         step = StepData(sdNext);

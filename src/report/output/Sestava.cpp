@@ -660,6 +660,12 @@ bool TSestava::CheckData()
     return true;
 }
 
+// A template file that is there but cannot be read is never offered to be created anew:
+// that would empty it.
+static const char *const kTemplateUnreadable =
+    "Soubor s předlohou tiskové sestavy \"%s\" existuje, ale nelze jej přečíst. "
+    "Zkontrolujte přístupová práva k souboru.";
+
 int TSestava::LoadTemplate(bool askCreate)
 {
     int result = seTemplateNotLoaded;
@@ -675,12 +681,16 @@ int TSestava::LoadTemplate(bool askCreate)
         QStringList lines;
         if (!path.isEmpty() && QFileInfo(path).isFile() && loadTemplateFile(path, lines) == seOk) {
             result = seOk;
+        } else if (!path.isEmpty() && QFileInfo::exists(path)) {
+            lines.clear();
+            message(TSestMessageKind::Error, TemplateMessages::CaptionError,
+                    QString::fromUtf8(kTemplateUnreadable).replace(QStringLiteral("%s"), path));
         } else if (askCreate) {
             const QString ask = QString::fromUtf8(TemplateMessages::NotFoundCreate).replace(QStringLiteral("%s"), path);
             if (showSestMessage(TSestMessageKind::Confirm,
                                 QString::fromUtf8(TemplateMessages::CaptionConfirm), ask)) {
                 QFile f(path);
-                if (!path.isEmpty() && f.open(QIODevice::WriteOnly)) {
+                if (!path.isEmpty() && f.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
                     f.close();
                     result = seOk;
                 } else {
@@ -738,10 +748,10 @@ int TSestava::SaveTemplateAs()
     QString chosen = ep.SaveAsDialog(QFileInfo(current).absolutePath(), current);
     if (chosen.isEmpty())
         return seTemplateNotSaved;
-    chosen = chosen.toLower();
+    // The chosen name is kept as it is: file names differ by case here.
     const QString dir = Location.ReportDir();
     if (!dir.isEmpty()) {
-        const QString expanded = withTrailingDelimiter(QDir(nativeTemplatePath(dir)).absolutePath()).toLower();
+        const QString expanded = withTrailingDelimiter(QDir(nativeTemplatePath(dir)).absolutePath());
         if (chosen.startsWith(expanded)) {
             setReportName(chosen.mid(expanded.size()));
         } else {

@@ -23,6 +23,7 @@
 
 #include <functional>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 class QIODevice;
@@ -230,7 +231,7 @@ private:
     std::vector<TVystPrvek *> m_pendingPageCount;
     std::vector<TSiReportElement *> m_variables;   // system-variable elements of all sections
     std::vector<TExpression> m_groupExpressions;
-    std::vector<std::pair<const TSiReportElement *, TExpression>> m_conditions;
+    std::unordered_map<const TSiReportElement *, TExpression> m_conditions;
 };
 
 class TSestavaD : public TSestavaTyp {

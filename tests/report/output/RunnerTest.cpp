@@ -1,0 +1,120 @@
+// The command-line runner refuses what it cannot do properly: a cut-off template, bad option
+// values, a huge query file; it counts no records over no rows and says when the page range
+// cuts the report. Needs the runner (built with everything) and the sqlite3 program.
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString kRunner = QStringLiteral(ORVALIS_BINARY_DIR "/tools/report-runner/orv_report_runner");
+
+class RunnerTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!QFileInfo(kRunner).isExecutable())
+            GTEST_SKIP() << "the runner is not built";
+        ASSERT_TRUE(dir.isValid());
+        db = dir.filePath("data.sqlite");
+        QProcess sqlite;
+        sqlite.start("sqlite3", {db, "create table Items (Name text);"
+                                     "with recursive n(i) as (select 1 union all select i + 1 from n where i < 60) "
+                                     "insert into Items select 'Radek ' || i from n;"});
+        ASSERT_TRUE(sqlite.waitForFinished(30000));
+        ASSERT_EQ(sqlite.exitCode(), 0) << sqlite.readAllStandardError().toStdString();
+        pts = dir.filePath("list.pts");
+        write(pts, kTemplate);
+    }
+
+    static void write(const QString &path, const QByteArray &bytes)
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+
+    // Runs the runner; stdout and stderr together.
+    int run(const QStringList &args, QString &output)
+    {
+        QProcess p;
+        p.setProcessChannelMode(QProcess::MergedChannels);
+        p.start(kRunner, args);
+        EXPECT_TRUE(p.waitForFinished(120000));
+        output = QString::fromUtf8(p.readAll());
+        return p.exitCode();
+    }
+    QStringList base(const QString &sql) const
+    {
+        return {pts, db, sql, "--out", dir.filePath("out/page"), "--dpi", "20"};
+    }
+
+    // 60 bodies of 20 on a printable height of 1069: two pages.
+    static inline const QByteArray kTemplate =
+        "I,2,0,826,1169,50,50,50,50,1,0\r\nI,3,2,1,20,0\r\n"
+        "T,2,Name,0,0,200,20,Arial,10,0,0,0,0,238,\"\",0,0,0,\"\",0,\"\"\r\n";
+
+    QTemporaryDir dir;
+    QString db, pts;
+};
+
+} // namespace
+
+TEST_F(RunnerTest, NoRowsAreNoRecords)
+{
+    QString out;
+    EXPECT_EQ(run(base("select Name from Items where Name = 'nic'"), out), 0) << out.toStdString();
+    EXPECT_TRUE(out.contains("0 records, 1 pages")) << out.toStdString();
+    EXPECT_EQ(run(base("select Name from Items"), out), 0) << out.toStdString();
+    EXPECT_TRUE(out.contains("60 records, 2 pages")) << out.toStdString();
+}
+
+TEST_F(RunnerTest, CutOffTemplateIsRefused)
+{
+    QByteArray cut = kTemplate;
+    cut.chop(30);   // inside the element's last line
+    write(pts, cut);
+    QString out;
+    EXPECT_EQ(run(base("select Name from Items"), out), 4) << out.toStdString();
+    EXPECT_TRUE(out.contains("line 3 is incomplete")) << out.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath("out/page-1.png")));
+
+    // A whole last line without a line break is fine.
+    QByteArray whole = kTemplate;
+    whole.chop(2);
+    write(pts, whole);
+    EXPECT_EQ(run(base("select Name from Items"), out), 0) << out.toStdString();
+}
+
+TEST_F(RunnerTest, BadOptionValuesAreRefused)
+{
+    QString out;
+    for (const QStringList &bad : {QStringList{"--dpi", "abc"}, QStringList{"--dpi", "5"},
+                                   QStringList{"--dpi", "5000"}, QStringList{"--max-records", "-1"},
+                                   QStringList{"--max-records", "x"}}) {
+        EXPECT_EQ(run(base("select Name from Items") + bad, out), 8) << bad.join(' ').toStdString();
+        EXPECT_TRUE(out.contains(bad[0] + " needs")) << out.toStdString();
+    }
+    QByteArray huge = "select Name from Items where Name <> '";
+    huge += QByteArray(1024 * 1024, 'x');
+    huge += "'";
+    write(dir.filePath("huge.sql"), huge);
+    EXPECT_EQ(run(base("@" + dir.filePath("huge.sql")), out), 8);
+    EXPECT_TRUE(out.contains("longer than 1 MB")) << out.toStdString();
+}
+
+TEST_F(RunnerTest, AllPagesByDefaultAndARangeThatCutsIsNamed)
+{
+    QString out;
+    EXPECT_EQ(run(base("select Name from Items"), out), 0) << out.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(dir.filePath("out/page-2.png")));
+    EXPECT_FALSE(out.contains("cuts")) << out.toStdString();
+    EXPECT_EQ(run(base("select Name from Items") + QStringList{"--pages", "1-1"}, out), 0);
+    EXPECT_TRUE(out.contains("only pages 1-1 are written")) << out.toStdString();
+}
