@@ -114,9 +114,17 @@ void AdjustMargins(int orientation, int &left, int &top, int &right, int &bottom
     bottom = std::max(bottom, m->Bottom);
 }
 
+bool IsPdfJobPrinter(const QPrinter *printer)
+{
+    return printer && printer == g_jobPrinter.get();
+}
+
 bool SelectPrinterForJob(int printerIndex, const QString &port)
 {
     if (IsPdfPrinter(printerIndex)) {
+        // The writer of the job before goes now; it must not stay the current printer.
+        if (currentPrinter() == g_jobPrinter.get())
+            SetCurrentPrinter(nullptr);
         g_jobPrinter = std::make_unique<QPrinter>(QPrinter::HighResolution);
         g_jobPrinter->setOutputFormat(QPrinter::PdfFormat);
         g_jobPrinter->setOutputFileName(port);

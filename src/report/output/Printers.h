@@ -51,6 +51,9 @@ void AdjustMargins(int orientation, int &left, int &top, int &right, int &bottom
 // default; the PDF entry: a PDF writer). A non-empty port is the file the job is written
 // into. Returns whether the printer is a text-only one, printed through character output.
 bool SelectPrinterForJob(int printerIndex, const QString &port);
+// True for the PDF writer SelectPrinterForJob made for a job on the PDF entry: it lives only
+// until the next such job, so it is never a printer to go back to after a job.
+bool IsPdfJobPrinter(const QPrinter *printer);
 // Device name and port (where the queue sends its jobs) of that printer, or of the
 // current one when the index is not valid; both empty when the system has no printer.
 std::pair<QString, QString> PrinterDeviceAndPort(int printerIndex);

@@ -900,7 +900,9 @@ int TSestava::PrintOnPort(int printerIndex, const QString &port)
     if (EffectiveBackgroundPrint())
         LoadBackground();
 
-    QPrinter *previous = currentPrinter();
+    // The PDF writer of an earlier job is deleted when this job makes its own: not one to
+    // go back to.
+    QPrinter *previous = IsPdfJobPrinter(currentPrinter()) ? nullptr : currentPrinter();
     const bool selected = pdf ? (SelectPrinterForJob(printerIndex, pdfFile), true)
         : !printers.isEmpty() && SelectPrinter(printerIndex >= 0 && printerIndex < printers.size() ? printerIndex : -1);
     QPrinter *printer = currentPrinter();
@@ -934,6 +936,8 @@ int TSestava::PrintOnPort(int printerIndex, const QString &port)
         result = cancel ? seCancelled : seOk;
     }
     if (selected && previous != printer && previous)
+        SetCurrentPrinter(previous);
+    else if (IsPdfJobPrinter(currentPrinter()))
         SetCurrentPrinter(previous);
     return after(result);
 }

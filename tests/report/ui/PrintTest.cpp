@@ -283,4 +283,11 @@ TEST_F(PrintToPdf, ReportPrintOnThePdfEntry)
     const QString file = dir.filePath("Primo.pdf");
     EXPECT_EQ(report.PrintOnPort(PdfPrinterIndex(), file), seOk);
     EXPECT_EQ(uitest::pdfinfoField(uitest::run("pdfinfo", {file}), "Pages"), "2");
+    // A second and a third job on the PDF entry: each makes its own writer, and the one of
+    // the job before must not be taken for the printer to go back to (it is gone).
+    for (const char *name : {"Podruhe.pdf", "Potreti.pdf"}) {
+        const QString again = dir.filePath(QString::fromLatin1(name));
+        EXPECT_EQ(report.PrintOnPort(PdfPrinterIndex(), again), seOk) << name;
+        EXPECT_EQ(uitest::pdfinfoField(uitest::run("pdfinfo", {again}), "Pages"), "2") << name;
+    }
 }
