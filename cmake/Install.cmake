@@ -23,7 +23,7 @@ endforeach()
 # The program folder as the build lays it out, less what belongs to one user or one run.
 install(DIRECTORY ${ORVALIS_PROGRAM_DIR}/ DESTINATION ${CMAKE_INSTALL_DATADIR}/orvalis
         USE_SOURCE_PERMISSIONS
-        PATTERN "orvalis" EXCLUDE
+        REGEX "/orvalis/orvalis$" EXCLUDE
         PATTERN "Zeb.ini" EXCLUDE
         PATTERN "registry.ini" EXCLUDE
         PATTERN "*.BAK" EXCLUDE

@@ -79,9 +79,11 @@ protected:
     QString freshHome()
     {
         const QString home = s_work->path() + QStringLiteral("/home-%1").arg(++s_homes);
-        QDir().mkpath(home);
+        QDir().mkpath(home + "/run");
+        QFile::setPermissions(home + "/run", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         if (geteuid() == 0) {
             EXPECT_EQ(::chown(QFile::encodeName(home).constData(), nobody, nobody), 0);
+            EXPECT_EQ(::chown(QFile::encodeName(home + "/run").constData(), nobody, nobody), 0);
         }
         return home;
     }
@@ -97,7 +99,7 @@ protected:
         env.insert("XDG_CONFIG_DIRS", s_root + "/etc/xdg");
         env.insert("XDG_CONFIG_HOME", home + "/.config");
         env.insert("XDG_DATA_HOME", home + "/.local/share");
-        env.insert("XDG_RUNTIME_DIR", home);
+        env.insert("XDG_RUNTIME_DIR", home + "/run");
         env.insert("ORVALIS_PREVIOUS_VERSION_DIR", home + "/no-previous-version");
         if (geteuid() != 0)
             return run(program, args, env, 120000);
@@ -149,7 +151,7 @@ TEST_F(PackageTest, ControlFileNamesTheRuntimeLibraries)
 {
     const ProcessResult control = run("dpkg-deb", {"--field", s_deb, "Depends"});
     ASSERT_EQ(control.exitCode, 0);
-    for (const char *lib : {"libqt6widgets6", "libqt6printsupport6", "libsqlite3-0", "libpx", "libjpeg62-turbo",
+    for (const char *lib : {"libqt6widgets6", "libqt6printsupport6", "libsqlite3-0", "pxlib1", "libjpeg62-turbo",
                             "libuemf", "libcups2", "fonts-liberation2"})
         EXPECT_TRUE(control.out.contains(lib)) << lib << " missing in: " << qPrintable(control.out);
 }
