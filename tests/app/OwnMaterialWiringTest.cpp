@@ -18,6 +18,9 @@
 #include <QDir>
 #include <QFile>
 #include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMetaMethod>
 #include <QTemporaryDir>
 #include <QTreeView>
 
@@ -126,3 +129,44 @@ TEST_F(OwnMaterialWiring, TheCatalogueOnTheMediumDisablesAllFour)
                             onDisk->actions().deleteOwnMaterial, onDisk->actions().copyToOwn})
         EXPECT_TRUE(action->isEnabled()) << action->objectName().toStdString();
 }
+
+namespace {
+
+// QObject::isSignalConnected is protected; named through a derived class its member pointer
+// is QObject's own and may be called on any object.
+struct SignalProbe : QObject {
+    using QObject::isSignalConnected;
+};
+bool connected(const QObject *o, const QMetaMethod &signal)
+{
+    return (o->*(&SignalProbe::isSignalConnected))(signal);
+}
+
+// Every command of the frame's menus does something: it is connected to a handler (or, for
+// a check item, to one that follows its check mark), or it opens a submenu.
+TEST_F(OwnMaterialWiring, NoMenuItemOfTheFrameIsLeftWithoutAHandler)
+{
+    auto w = window(0);
+    w->createSearchWindow();
+    QStringList idle;
+    std::function<void(const QMenu *)> walk = [&](const QMenu *menu) {
+        for (QAction *a : menu->actions()) {
+            if (a->isSeparator())
+                continue;
+            if (a->menu()) {
+                walk(a->menu());
+                continue;
+            }
+            const bool handled = connected(a, QMetaMethod::fromSignal(&QAction::triggered))
+                                 || connected(a, QMetaMethod::fromSignal(&QAction::toggled));
+            if (!handled)
+                idle << menu->title() + QStringLiteral(" / ") + a->text();
+        }
+    };
+    for (QAction *top : w->menuBar()->actions())
+        if (top->menu())
+            walk(top->menu());
+    EXPECT_TRUE(idle.isEmpty()) << idle.join(QStringLiteral("; ")).toStdString();
+}
+
+} // namespace
