@@ -314,6 +314,7 @@ TEST_F(ParadoxImport, DamagedBlockChainsAreRefusedAndTheOldCatalogueStays)
         {"the file is cut inside its blocks", [&](QByteArray &b) { b.truncate(secondAt + 100); }},
         {"the header is cut", [&](QByteArray &b) { b.truncate(60); }},
         {"a block size Paradox never uses", [&](QByteArray &b) { b[0x05] = char(5); }},
+        {"an encryption key in the header", [&](QByteArray &b) { b[0x5C] = char(12); }},
     };
     for (const Damage &d : damages) {
         QByteArray bytes = good;
