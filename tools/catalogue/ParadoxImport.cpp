@@ -252,10 +252,9 @@ QString checkParadoxTable(const QString &path)
     if (records < 0)
         return QStringLiteral("%1 records").arg(records);
     // pxlib would decrypt an encrypted table (and can spin doing so on a damaged key); the
-    // program's tables are never encrypted. From version 4.0 on the header has a second key.
+    // program's tables are never encrypted. Tables of version 4.0 and later keep the key here.
     auto u32 = [h](int at) { return quint32(h[at]) | quint32(h[at + 1]) << 8 | quint32(h[at + 2]) << 16 | quint32(h[at + 3]) << 24; };
-    const int version = h[0x39];
-    if (u32(0x25) != 0 || (version >= 5 && u32(0x5C) != 0))
+    if (h[0x39] >= 5 && u32(0x5C) != 0)
         return QStringLiteral("the table is encrypted");
     // Each block of the chain lies wholly inside the file, is visited once, points back to
     // the block before it, and holds no more records than fit; together they hold the
