@@ -61,6 +61,18 @@ public:
                 break;
             }
         }
+        // The fields must fill the record exactly, or reading a field would run past it.
+        int length = 0;
+        for (int i = 0; i < fieldCount(); ++i)
+            length += field(i)->px_flen > 0 ? field(i)->px_flen : 1 << 16;
+        const int recordSize = PX_get_recordsize(m_doc);
+        if (length != recordSize) {
+            PX_close(m_doc);
+            PX_delete(m_doc);
+            m_doc = nullptr;
+            throw ToolError(QStringLiteral("The Paradox table %1 is damaged: its fields take %2 bytes, a record %3")
+                                .arg(path).arg(length).arg(recordSize));
+        }
         // Old tables from DOS times may carry code page 852; the rest is windows-1250.
         m_codePage = m_doc->px_head->px_doscodepage == 852 ? CodePage::Cp852 : CodePage::Cp1250;
     }
