@@ -266,7 +266,8 @@ QString checkParadoxTable(const QString &path)
     // pxlib would decrypt an encrypted table (and can spin doing so on a damaged key); the
     // program's tables are never encrypted. Tables of version 4.0 and later keep the key here.
     auto u32 = [h](int at) { return quint32(h[at]) | quint32(h[at + 1]) << 8 | quint32(h[at + 2]) << 16 | quint32(h[at + 3]) << 24; };
-    if (h[0x39] >= 5 && u32(0x5C) != 0)
+    // The first key reads 0xff00ff00 (or 0) in a table without a password.
+    if ((u32(0x25) != 0 && u32(0x25) != 0xff00ff00u) || (h[0x39] >= 5 && u32(0x5C) != 0))
         return QStringLiteral("the table is encrypted");
     // Each block of the chain lies wholly inside the file, is visited once, points back to
     // the block before it, and holds no more records than fit; together they hold the
