@@ -49,7 +49,7 @@ DataFiles locateDataFiles()
 {
     DataFiles files;
     files.dataRoot = dataRoot(db::catalogueFileName());
-    files.catalogueFile = files.dataRoot + QStringLiteral("data/") + db::catalogueFileName();
+    files.catalogueFile = catalogueFolder(files.dataRoot) + db::catalogueFileName();
     if (!QFileInfo(files.catalogueFile).isFile())
         throw StartupError(QStringLiteral("Databáze katalogu nebyla nalezena:\n%1\n\n"
                                           "Program nelze spustit. Sestavte katalog (./run) "
@@ -122,8 +122,12 @@ void StartUp::createGuarded(SplashWindow &splash)
     // 2. The application.
     setUpApplication();
 
-    // The medium question must not hide under the splash, which stays on top.
-    setDefaultMediumQuestion([](const QString &text) {
+    // The medium question must not hide under the splash, which stays on top. An unattended
+    // run has nobody to insert the medium: it ends as a failed start instead of waiting.
+    const bool unattended = m_options.quitAfterFrame || !m_options.screenshot.isEmpty();
+    setDefaultMediumQuestion([unattended](const QString &text) {
+        if (unattended)
+            throw StartupError(QString(text).replace(QStringLiteral("\r\r "), QStringLiteral(" ")));
         if (g_splash)
             g_splash->hide();
         const int answer = ui::message(text, ui::MsgType::Error, ui::MsgButton::OK | ui::MsgButton::Abort);

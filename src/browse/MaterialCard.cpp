@@ -3,9 +3,11 @@
 
 #include "browse/MaterialCardCells.h"
 #include "browse/PdfSheet.h"
+#include "core/DataRoot.h"
 #include "core/Paths.h"
 #include "core/Registry.h"
 #include "db/MainDataModule.h"
+#include "db/Schema.h"
 #include "ui/ExternalOpen.h"
 #include "ui/MessageDialog.h"
 #include "ui/WidgetHelpers.h"
@@ -170,7 +172,12 @@ CardEnvironment CardEnvironment::fromDataModule(db::MainDataModule &data)
     CardEnvironment env;
     env.catalogue = &data.catalogueSession();
     env.user = &data.userSession();
-    env.dataRoot = [&data] { return data.dataRoot(); };
+    // Looked up again on every load (the medium may have been changed) and kept as the
+    // module's data root, as every caller of the lookup does.
+    env.dataRoot = [&data] {
+        data.setDataRoot(orv::dataRoot(db::catalogueFileName()));
+        return data.dataRoot();
+    };
     env.economyMode = [] { return false; };
     env.autoSave = [] { return true; };
     const bool pdf = readInstalledComponents(Registry(Registry::Scope::Machine)).pdf;
@@ -754,6 +761,8 @@ bool MaterialCard::eventFilter(QObject *watched, QEvent *event)
 
 QString MaterialCard::dataRoot() const
 {
+    if (!m_dataRoot.isEmpty())
+        return m_dataRoot;
     return m_env.dataRoot ? m_env.dataRoot() : QString();
 }
 
@@ -768,7 +777,9 @@ void MaterialCard::load(int materialNo)
     m_materialNo = materialNo;
     for (DataSet *ds : {&qMat, &qNorms, &qCompareNorms, &qChemComp, &qChemZbytek, &qSemiProd, &qTempProc, &qFyzProp})
         ds->setParam(QStringLiteral("in1"), materialNo);
-    (void)dataRoot(); // resolved again: the medium may have changed
+    // Resolved again: the medium may have changed since the last card was loaded.
+    if (m_env.dataRoot)
+        m_dataRoot = m_env.dataRoot();
     {
         BusyCursor busy;
         for (DataSet *ds : {&qMechPropTemps, &qDimens, &qStates, &qSemiProd, &qNodes, &tUserNotice})

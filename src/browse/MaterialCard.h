@@ -210,6 +210,7 @@ private:
 
     CardEnvironment m_env;
     int m_materialNo = 0;
+    QString m_dataRoot; // resolved when the card was last loaded
     QString m_title;
     PanelSizes m_sizes;
     bool m_applyingSizes = false;

@@ -1,5 +1,6 @@
 #include "browse/PdfSheet.h"
 
+#include "core/DataRoot.h"
 #include "core/Paths.h"
 #include "ui/ExternalOpen.h"
 #include "ui/MessageDialog.h"
@@ -121,7 +122,8 @@ private:
 
 QString pdfFolder(const QString &dataRoot)
 {
-    return withSlash(dataRoot) + QStringLiteral("data/pdf/");
+    // On the medium the catalogue folder is spelled "Data".
+    return orv::catalogueFolder(withSlash(dataRoot)) + QStringLiteral("pdf/");
 }
 
 QString materialSheetPath(const QString &dataRoot, const QString &pdfFile)

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QStorageInfo>
 #include <QUrl>
 
@@ -141,12 +142,27 @@ int cp1250Compare(void *, int lenA, const void *a, int lenB, const void *b)
     return x.compare(y);
 }
 
+// Whether a file lies on a file system mounted read-only (an installation medium): nobody
+// can change it while we read, so the engine may skip locking it.
+bool onReadOnlyVolume(const QString &file)
+{
+    const QStorageInfo storage(QFileInfo(file).absolutePath());
+    return storage.isValid() && storage.isReadOnly();
+}
+
+// The access of each file is set by its URI alone. The connection itself is always opened
+// with read-write flags: the engine refuses to attach a file with more access than the main
+// database's flags allow, so a read-only main file could not have a writable user file beside it.
 QString uriFor(const QString &file, OpenMode mode)
 {
     QUrl url = QUrl::fromLocalFile(QFileInfo(file).absoluteFilePath());
     QString uri = url.toString(QUrl::FullyEncoded);
     switch (mode) {
-    case OpenMode::ReadOnly: uri += QStringLiteral("?mode=ro"); break;
+    case OpenMode::ReadOnly:
+        uri += QStringLiteral("?mode=ro");
+        if (onReadOnlyVolume(file))
+            uri += QStringLiteral("&immutable=1");
+        break;
     case OpenMode::ReadWrite: uri += QStringLiteral("?mode=rw"); break;
     case OpenMode::Create: uri += QStringLiteral("?mode=rwc"); break;
     }
@@ -167,7 +183,7 @@ Statement::Statement(Connection &connection, const QString &sql) : m_conn(&conne
     if (rc != SQLITE_OK) {
         sqlite3_finalize(m_stmt);
         m_stmt = nullptr;
-        connection.raise(rc);
+        connection.raise(rc, QString(), sql);
     }
     if (!m_stmt)
         throw DbError(QStringLiteral("Prázdný příkaz SQL."), connection.mainFile());
@@ -283,7 +299,7 @@ bool Statement::step()
     if (rc == SQLITE_DONE)
         return false;
     sqlite3_reset(m_stmt);
-    m_conn->raise(rc);
+    m_conn->raise(rc, QString(), m_sql);
 }
 
 void Statement::reset()
@@ -397,8 +413,7 @@ void Connection::openFile(const QString &file, OpenMode mode)
                       file, SQLITE_CANTOPEN);
     if (mode == OpenMode::ReadWrite && isReadOnlyLocation(file))
         mode = OpenMode::ReadOnly;
-    int flags = SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX;
-    flags |= mode == OpenMode::ReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
+    int flags = SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_READWRITE;
     if (mode == OpenMode::Create)
         flags |= SQLITE_OPEN_CREATE;
     const QByteArray uri = uriFor(file, mode).toUtf8();
@@ -505,12 +520,53 @@ void Connection::registerFunctions()
     sqlite3_create_collation_v2(m_db, "CP1250", SQLITE_UTF8, nullptr, cp1250Compare, nullptr);
 }
 
-void Connection::raise(int rc, const QString &context) const
+void Connection::raise(int rc, const QString &context, const QString &sql) const
 {
-    QString msg = m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QString::fromUtf8(sqlite3_errstr(rc));
+    const QString engine = m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QString::fromUtf8(sqlite3_errstr(rc));
+    QString msg = engine;
     if (!context.isEmpty())
         msg = context + QStringLiteral(": ") + msg;
-    throw DbError(msg, m_mainFile, rc);
+    throw DbError(msg, errorFile(engine, sql), rc);
+}
+
+QString Connection::errorFile(const QString &message, const QString &sql) const
+{
+    // Only a session that holds both files can be wrong about which one failed.
+    if (m_catalogueFile.isEmpty() || m_userFile.isEmpty())
+        return m_mainFile;
+    auto fileOfTable = [this](const QString &name) -> QString {
+        QString t = name;
+        if (const qsizetype dot = t.lastIndexOf(u'.'); dot >= 0)
+            t = t.mid(dot + 1);
+        const TableDef *def = table(t);
+        return def ? fileOf(def->database) : QString();
+    };
+    static const QRegularExpression missingTable(QStringLiteral("^no such table: ([\\w.]+)"));
+    if (const QRegularExpressionMatch m = missingTable.match(message); m.hasMatch()) {
+        const QString f = fileOfTable(m.captured(1));
+        if (!f.isEmpty())
+            return f;
+    }
+    // A write refused by a read-only file: when only one of the two is read-only, it is that one.
+    if (message.contains(QLatin1String("readonly database")) && m_catalogueReadOnly != m_userReadOnly)
+        return m_catalogueReadOnly ? m_catalogueFile : m_userFile;
+    // Otherwise the tables the statement names tell the file when they all lie in one.
+    if (!sql.isEmpty()) {
+        static const QRegularExpression word(QStringLiteral("[A-Za-z_][A-Za-z0-9_]*"));
+        QString found;
+        bool mixed = false;
+        for (auto it = word.globalMatch(sql); it.hasNext();) {
+            const QString f = fileOfTable(it.next().captured(0));
+            if (f.isEmpty())
+                continue;
+            if (!found.isEmpty() && f != found)
+                mixed = true;
+            found = f;
+        }
+        if (!found.isEmpty() && !mixed)
+            return found;
+    }
+    return m_mainFile;
 }
 
 void Connection::exec(const QString &sql, const QVariantMap &params)
@@ -524,9 +580,10 @@ void Connection::exec(const QString &sql, const QVariantMap &params)
         sqlite3_stmt *st = nullptr;
         const char *tail = nullptr;
         int rc = sqlite3_prepare_v2(m_db, p, int(end - p), &st, &tail);
+        const QString text = QString::fromUtf8(p, int((tail ? tail : end) - p));
         if (rc != SQLITE_OK) {
             sqlite3_finalize(st);
-            raise(rc);
+            raise(rc, QString(), text);
         }
         p = tail ? tail : end;
         if (!st)
@@ -564,7 +621,7 @@ void Connection::exec(const QString &sql, const QVariantMap &params)
         if (rc != SQLITE_DONE) {
             QString msg = QString::fromUtf8(sqlite3_errmsg(m_db));
             sqlite3_finalize(st);
-            throw DbError(msg, m_mainFile, rc);
+            throw DbError(msg, errorFile(msg, text), rc);
         }
         sqlite3_finalize(st);
     }

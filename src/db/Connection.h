@@ -110,7 +110,10 @@ public:
 
     sqlite3 *handle() const { return m_db; }
     // Throws a DbError for the result code with the engine's current message.
-    [[noreturn]] void raise(int rc, const QString &context = QString()) const;
+    // The error names the file that failed: for a session over both files, the one that holds
+    // the missing table or the tables of `sql`, or the read-only one a write was refused by.
+    [[noreturn]] void raise(int rc, const QString &context = QString(), const QString &sql = QString()) const;
+    QString errorFile(const QString &message, const QString &sql = QString()) const;
 
     // Whether a file lies where it cannot be written (read-only file or folder or medium).
     static bool isReadOnlyLocation(const QString &file);

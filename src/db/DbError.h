@@ -20,7 +20,9 @@ public:
     const QString &fileName() const { return m_fileName; }
     // SQLite result code, 0 when the error did not come from the engine.
     int code() const { return m_code; }
-    // Message and file name together, as shown to a user.
+    // What a user is shown: for a damaged, unreadable, read-only or full file a Czech text that
+    // names the file and what to do, with the engine's message as a detail; otherwise the
+    // message with the file name.
     QString text() const;
 
 private:

@@ -1,5 +1,6 @@
 #include "db/MainDataModule.h"
 
+#include "core/DataRoot.h"
 #include "db/NextNumber.h"
 #include "db/Schema.h"
 #include "db/SetupValues.h"
@@ -119,7 +120,8 @@ void MainDataModule::setDataRoot(const QString &dataRoot)
 
 QString MainDataModule::catalogueFile() const
 {
-    return m_dataRoot + QStringLiteral("data/") + orv::db::catalogueFileName();
+    // The medium spells the folder "Data", a disk installation "data".
+    return orv::catalogueFolder(m_dataRoot) + orv::db::catalogueFileName();
 }
 
 QString MainDataModule::userFile() const

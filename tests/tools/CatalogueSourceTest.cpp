@@ -140,7 +140,7 @@ TEST_F(CatalogueSourceFolder, ReportsEveryMistakeWithItsLine)
                                  "fewer than three \"eq:\"", "unknown state \"+ZZ\"", "belongs to group 2, field 1 needs group 1",
                                  "belongs to group 1, field 2 needs group 2", "unknown key \"colour\"", "number used twice",
                                  "unknown type \"Kovy\"", "Mat.Name longer than 200", "\"chem:\" missing",
-                                 "99-test.txt:2: characters outside windows-1250: σ≤", "PDF sheet \"../LIST\" used twice",
+                                 "99-test.txt:13: characters outside windows-1250: σ≤", "PDF sheet \"../LIST\" used twice",
                                  "PDF sheet name \"../list\" is not a plain file name"})
         EXPECT_TRUE(p.contains(QString::fromUtf8(expected))) << expected << "\n---\n" << p.toStdString();
 }

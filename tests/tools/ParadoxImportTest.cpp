@@ -6,6 +6,7 @@
 #include "ParadoxImport.h"
 #include "core/CodePage.h"
 #include "db/Schema.h"
+#include "support/Unprivileged.h"
 
 #include <gtest/gtest.h>
 
@@ -13,6 +14,7 @@
 #include <QFile>
 
 #include <cstring>
+#include <functional>
 #include <variant>
 #include <vector>
 
@@ -230,4 +232,142 @@ TEST_F(ParadoxImport, DemoCatalogueSurvivesTheRoundTrip)
             }
         }
     }
+}
+
+namespace {
+
+constexpr const char *kChild = "ORV_PARADOX_TEST_CHILD";
+
+// A Mat table of 300 rows: several data blocks chained one after the other.
+QByteArray matTable(const QString &folder)
+{
+    std::vector<std::vector<Cell>> rows;
+    for (long i = 1; i <= 300; ++i)
+        rows.push_back({1000L + i, QStringLiteral("Ocel %1 žáruvzdorná").arg(i), 1L});
+    const QString path = folder + QStringLiteral("/Mat.DB");
+    writeTable(path, {{"Number", pxfLong, 4}, {"Name", pxfAlpha, 200}, {"TypeNo", pxfShort, 2}}, rows);
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void put16(QByteArray &b, qint64 at, int v)
+{
+    b[at] = char(v & 0xff);
+    b[at + 1] = char((v >> 8) & 0xff);
+}
+
+int get16(const QByteArray &b, qint64 at)
+{
+    return uchar(b[at]) | (uchar(b[at + 1]) << 8);
+}
+
+void save(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes);
+}
+
+QByteArray digestOf(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll().left(1 << 20) : QByteArray();
+}
+
+} // namespace
+
+// Damaged headers and block chains are refused before pxlib reads them, and the catalogue
+// already in the data folder stays. A chain that loops made the import hang, so the damaged
+// files are imported in a process of their own: a hang is then a failure, not a stuck test.
+TEST_F(ParadoxImport, DamagedBlockChainsAreRefusedAndTheOldCatalogueStays)
+{
+    if (qEnvironmentVariableIsEmpty(kChild)) {
+        const orv::test::ChildRun r = orv::test::runTestInChild(kChild, dir.path(), {}, 60000, false);
+        EXPECT_TRUE(r.finished) << "the import hung";
+        EXPECT_EQ(r.exitCode, 0) << qPrintable(r.output);
+        return;
+    }
+    const QByteArray good = matTable(in);
+    ASSERT_GT(good.size(), 8192);
+    ASSERT_EQ(importParadox(in, out).rows, 300);
+    const QByteArray before = digestOf(out + QStringLiteral("/catalogue.sqlite"));
+
+    const int headerSize = get16(good, 0x02);
+    const int blockSize = uchar(good[0x05]) * 1024;
+    const int first = get16(good, 0x0E);
+    const qint64 firstAt = headerSize + qint64(first - 1) * blockSize;
+    const int second = get16(good, firstAt);
+    ASSERT_NE(second, 0) << "the table needs more than one block";
+    const qint64 secondAt = headerSize + qint64(second - 1) * blockSize;
+
+    struct Damage {
+        const char *what;
+        std::function<void(QByteArray &)> apply;
+    };
+    const Damage damages[] = {
+        {"the second block points back to the first", [&](QByteArray &b) { put16(b, secondAt, first); }},
+        {"the first block points to itself", [&](QByteArray &b) { put16(b, firstAt, first); }},
+        {"the first block lies past the end", [&](QByteArray &b) { put16(b, 0x0E, 60000); }},
+        {"the next block lies past the end", [&](QByteArray &b) { put16(b, firstAt, 999); }},
+        {"more records than the blocks hold", [&](QByteArray &b) { put16(b, 0x06, 30000); }},
+        {"a block claims more records than fit", [&](QByteArray &b) { put16(b, firstAt + 4, 32000); }},
+        {"the file is cut inside its blocks", [&](QByteArray &b) { b.truncate(secondAt + 100); }},
+        {"the header is cut", [&](QByteArray &b) { b.truncate(60); }},
+        {"a block size Paradox never uses", [&](QByteArray &b) { b[0x05] = char(5); }},
+        {"an encryption key in the header", [&](QByteArray &b) { b[0x5C] = char(12); }},
+    };
+    for (const Damage &d : damages) {
+        QByteArray bytes = good;
+        d.apply(bytes);
+        save(in + QStringLiteral("/Mat.DB"), bytes);
+        try {
+            importParadox(in, out);
+            ADD_FAILURE() << d.what << ": imported";
+        } catch (const ToolError &e) {
+            EXPECT_TRUE(e.text().contains(QStringLiteral("is damaged"))) << d.what << ": " << qPrintable(e.text());
+        }
+        EXPECT_EQ(digestOf(out + QStringLiteral("/catalogue.sqlite")), before) << d.what;
+    }
+
+    // One changed byte anywhere in the header or the first blocks: the import ends, with the
+    // table read or refused.
+    quint32 seed = 12345;
+    for (int i = 0; i < 150; ++i) {
+        seed = seed * 1103515245u + 12345u;
+        const qint64 at = qint64((seed >> 8) % quint32(std::min<qint64>(good.size(), secondAt + blockSize)));
+        seed = seed * 1103515245u + 12345u;
+        QByteArray bytes = good;
+        bytes[at] = char(bytes[at] ^ char(1 + (seed >> 16) % 255));
+        save(in + QStringLiteral("/Mat.DB"), bytes);
+        try {
+            importParadox(in, out);
+        } catch (const ToolError &) {
+        }
+    }
+}
+
+TEST_F(ParadoxImport, AFolderWithoutTablesOrMaterialsLeavesTheCatalogueAsItWas)
+{
+    matTable(in);
+    ASSERT_EQ(importParadox(in, out).rows, 300);
+    const QByteArray cat = digestOf(out + QStringLiteral("/catalogue.sqlite"));
+    const QString empty = dir.path() + QStringLiteral("/empty");
+    QDir().mkpath(empty);
+    try {
+        importParadox(empty, out);
+        FAIL() << "an empty folder was imported";
+    } catch (const ToolError &e) {
+        EXPECT_TRUE(e.text().contains(QStringLiteral("no table of the catalogue"))) << qPrintable(e.text());
+    }
+    // Tables, but not one material.
+    writeTable(empty + QStringLiteral("/Country.DB"), {{"Number", pxfLong, 4}, {"Name", pxfAlpha, 250}}, {{1L, QStringLiteral("Česko")}});
+    writeTable(empty + QStringLiteral("/Mat.DB"), {{"Number", pxfLong, 4}, {"Name", pxfAlpha, 200}}, {});
+    try {
+        importParadox(empty, out);
+        FAIL() << "a catalogue without materials was imported";
+    } catch (const ToolError &e) {
+        EXPECT_TRUE(e.text().contains(QStringLiteral("no materials"))) << qPrintable(e.text());
+    }
+    EXPECT_EQ(digestOf(out + QStringLiteral("/catalogue.sqlite")), cat);
+    EXPECT_TRUE(QDir(out).entryList({QStringLiteral("*.tmp")}).isEmpty());
 }

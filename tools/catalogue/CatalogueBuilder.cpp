@@ -5,6 +5,8 @@
 #include "db/Schema.h"
 
 #include <QDir>
+
+#include <cmath>
 #include <QHash>
 #include <QSet>
 
@@ -165,8 +167,8 @@ QStringList validateSource(const CatalogueSource &src)
                 }
                 if (col->type == db::ColumnType::Number && !v.isEmpty()) {
                     bool ok = false;
-                    v.toDouble(&ok);
-                    if (!ok)
+                    const double d = v.toDouble(&ok);
+                    if (!ok || !std::isfinite(d))
                         errors << QStringLiteral("%1:%2: %3 is not a number").arg(t.file).arg(t.lines[r]).arg(col->name);
                 }
             }
@@ -187,12 +189,11 @@ QStringList validateSource(const CatalogueSource &src)
     for (const MaterialSource &m : src.materials) {
         const QString at = m.where();
         auto err = [&](const QString &msg) { errors << QStringLiteral("%1: material %2: %3").arg(at).arg(m.number).arg(msg); };
+        // Characters outside windows-1250 are reported by the reader, on their own line.
         auto fits = [&](const QString &text, const QString &table, const QString &column, const QString &where) {
-            if (!foreignCharacters(text).isEmpty())
-                errors << QStringLiteral("%1: characters outside windows-1250: %2").arg(where, foreignCharacters(text));
             const int w = widthOf(table, column);
             if (w > 0 && text.size() > w)
-                errors << QStringLiteral("%1: %2.%3 longer than %4 characters: \"%5\"").arg(where, table, column).arg(w).arg(text);
+                errors << QStringLiteral("%1: %2.%3 longer than %4 characters: \"%5\"").arg(where, table, column).arg(w).arg(echoed(text));
         };
         auto rangeOk = [&](const Range &r, const QString &where) {
             if (r.min && r.max && *r.min > *r.max)
@@ -377,7 +378,10 @@ BuildSummary buildCatalogue(const CatalogueSource &src, const QString &dataFolde
 {
     const QStringList errors = validateSource(src);
     if (!errors.isEmpty())
-        throw ToolError(errors.join(QLatin1Char('\n')));
+        throw ToolError(problemList(errors));
+    // A catalogue without materials would replace a good one with an empty one.
+    if (src.materials.isEmpty())
+        throw ToolError(QStringLiteral("The sources hold no materials; the catalogue in %1 was left as it is").arg(dataFolder));
 
     QDir().mkpath(dataFolder);
     AtomicSqliteFile catFile(dataFolder + QLatin1Char('/') + db::catalogueFileName());
@@ -553,7 +557,7 @@ BuildSummary buildCatalogue(const CatalogueSource &src, const QString &dataFolde
     cat.commit();
     user.commit();
     catFile.commitFile();
-    userFile.commitFile();
+    summary.userFile = installUserFile(userFile);
     return summary;
 }
 

@@ -3,6 +3,7 @@
 // tree, materials) and the user database (property types, settings, search criteria).
 
 #include "CatalogueSource.h"
+#include "SqliteFile.h"
 
 #include <QMap>
 #include <QString>
@@ -13,6 +14,7 @@ struct BuildSummary {
     int materials = 0;
     QMap<QString, int> perChapter; // top-level chapter text -> materials below it
     QMap<QString, int> perSubChapter; // chapter text -> materials directly in it
+    UserFileOutcome userFile = UserFileOutcome::Created;
 };
 
 // Checks the sources against the code lists and the column widths. Returns the problems,
@@ -20,7 +22,8 @@ struct BuildSummary {
 QStringList validateSource(const CatalogueSource &src);
 
 // Writes `dataFolder`/catalogue.sqlite and `dataFolder`/user.sqlite (each to a temporary
-// name first). Throws ToolError when the sources do not validate or a file cannot be written.
+// name first); an existing user file is kept (see installUserFile). Throws ToolError when the
+// sources do not validate, hold no materials, or a file cannot be written.
 BuildSummary buildCatalogue(const CatalogueSource &src, const QString &dataFolder);
 
 // Writes only the code lists (everything but materials) into open files; shared with the

@@ -1,6 +1,7 @@
 #include "CatalogueSource.h"
 #include "SqliteFile.h"
 
+#include "core/CodePage.h"
 #include "core/SqlText.h"
 
 #include <QDir>
@@ -9,6 +10,7 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <cmath>
 
 namespace orv::catalogue {
 
@@ -26,11 +28,21 @@ QString readText(const QString &path)
     return text;
 }
 
+QString foreignCharacters(const QString &text)
+{
+    QString out;
+    for (QChar c : text)
+        if (!orv::encodable(c, orv::CodePage::Cp1250) && !out.contains(c))
+            out += c;
+    return out;
+}
+
 bool parseNumber(const QString &t, double &out)
 {
     bool ok = false;
     out = t.trimmed().toDouble(&ok); // QString::toDouble uses the C locale: a point, no groups
-    return ok && !t.trimmed().isEmpty();
+    // It also reads "nan" and "inf", which are no bounds of anything.
+    return ok && !t.trimmed().isEmpty() && std::isfinite(out);
 }
 
 // Splits off a trailing "{note}"; returns the text before it.
@@ -104,6 +116,10 @@ public:
             const QString t = line.trimmed();
             if (t.isEmpty() || t.startsWith(QLatin1Char('#')))
                 continue;
+            // Every text leaves the program in windows-1250; report a character it lacks on the
+            // line that holds it.
+            if (const QString foreign = foreignCharacters(t); !foreign.isEmpty())
+                error(QStringLiteral("characters outside windows-1250: %1").arg(foreign));
             const qsizetype colon = t.indexOf(QStringLiteral(": "));
             QString key, value;
             if (colon < 0 && t.endsWith(QLatin1Char(':'))) {
@@ -138,7 +154,7 @@ private:
     MaterialSource *current(const QString &key)
     {
         if (m_out.isEmpty()) {
-            error(QStringLiteral("\"%1:\" before the first \"material:\"").arg(key));
+            error(QStringLiteral("\"%1:\" before the first \"material:\"").arg(echoed(key)));
             return nullptr;
         }
         return &m_out.last();
@@ -147,7 +163,7 @@ private:
     bool range(const QString &text, Range &r, bool single = false)
     {
         if (!parseRange(text, r, single)) {
-            error(QStringLiteral("bad range \"%1\" (write min..max, min.. or ..max)").arg(text));
+            error(QStringLiteral("bad range \"%1\" (write min..max, min.. or ..max)").arg(echoed(text)));
             return false;
         }
         return true;
@@ -215,10 +231,10 @@ private:
                 ChemItem c = located<ChemItem>();
                 const QString body = takeNote(item, c.note, bad);
                 if (bad)
-                    error(QStringLiteral("unbalanced braces in \"%1\"").arg(item));
+                    error(QStringLiteral("unbalanced braces in \"%1\"").arg(echoed(item)));
                 const QStringList parts = body.split(QLatin1Char(' '), Qt::SkipEmptyParts);
                 if (parts.size() != 2) {
-                    error(QStringLiteral("chem item \"%1\": expected \"symbol range\"").arg(item));
+                    error(QStringLiteral("chem item \"%1\": expected \"symbol range\"").arg(echoed(item)));
                     continue;
                 }
                 c.symbol = parts[0];
@@ -256,7 +272,7 @@ private:
             double t = 0;
             if (!f[1].isEmpty()) {
                 if (!parseNumber(f[1], t)) {
-                    error(QStringLiteral("phys: bad temperature \"%1\"").arg(f[1]));
+                    error(QStringLiteral("phys: bad temperature \"%1\"").arg(echoed(f[1])));
                     return;
                 }
                 p.temperature = t;
@@ -320,7 +336,7 @@ private:
             }
             props(value, m->semis.last().states.last().dims.last().props);
         } else {
-            error(QStringLiteral("unknown key \"%1\"").arg(key));
+            error(QStringLiteral("unknown key \"%1\"").arg(echoed(key)));
         }
     }
 
@@ -332,10 +348,10 @@ private:
             PropValue p = located<PropValue>();
             const QString body = takeNote(item, p.note, bad);
             if (bad)
-                error(QStringLiteral("unbalanced braces in \"%1\"").arg(item));
+                error(QStringLiteral("unbalanced braces in \"%1\"").arg(echoed(item)));
             const QRegularExpressionMatch mm = itemRe.match(body);
             if (!mm.hasMatch()) {
-                error(QStringLiteral("property \"%1\": expected \"code[@temperature] range\"").arg(item));
+                error(QStringLiteral("property \"%1\": expected \"code[@temperature] range\"").arg(echoed(item)));
                 continue;
             }
             p.code = mm.captured(1);
@@ -353,6 +369,23 @@ private:
 };
 
 } // namespace
+
+QString echoed(const QString &value)
+{
+    constexpr int longest = 80;
+    if (value.size() <= longest)
+        return value;
+    return value.left(longest) + QStringLiteral("...");
+}
+
+QString problemList(const QStringList &problems)
+{
+    constexpr int shown = 50;
+    QStringList out = problems.mid(0, shown);
+    if (problems.size() > shown)
+        out << QStringLiteral("... and %1 more problems").arg(problems.size() - shown);
+    return out.join(QLatin1Char('\n'));
+}
 
 int CsvTable::column(const QString &name) const
 {
@@ -428,7 +461,11 @@ CsvTable readCsv(const QString &path)
 CatalogueSource readCatalogueSource(const QString &folder)
 {
     CatalogueSource src;
+    if (!QFileInfo(folder).isDir())
+        throw ToolError(QStringLiteral("The sources folder %1 does not exist").arg(folder));
     const QDir codes(folder + QStringLiteral("/codes"));
+    if (!codes.exists())
+        throw ToolError(QStringLiteral("The sources folder %1 has no codes/ folder").arg(folder));
     const QStringList csvs = codes.entryList({QStringLiteral("*.csv")}, QDir::Files, QDir::Name);
     for (const QString &f : csvs)
         src.codes.insert(QFileInfo(f).completeBaseName(), readCsv(codes.filePath(f)));
@@ -439,6 +476,8 @@ CatalogueSource readCatalogueSource(const QString &folder)
 
     QStringList errors;
     const QDir mats(folder + QStringLiteral("/materials"));
+    if (!mats.exists())
+        errors << QStringLiteral("materials/: the folder is missing in %1").arg(folder);
     for (const QString &f : mats.entryList({QStringLiteral("*.txt")}, QDir::Files, QDir::Name)) {
         MaterialReader r(mats.filePath(f), errors);
         src.materials << r.read();

@@ -102,14 +102,21 @@ struct CatalogueSource {
 // Reads one CSV code list (';' separated, '#' comments). Throws ToolError.
 CsvTable readCsv(const QString &path);
 
-// Reads a whole source folder. Unreadable files and malformed code lists throw ToolError;
+// Reads a whole source folder. A missing folder or codes/ folder, unreadable files and
+// malformed code lists throw ToolError; a missing materials/ folder is a problem of its own;
 // lines of material files that cannot be read are collected in `syntaxErrors` so that
 // validateSource() reports them together with every other problem.
 CatalogueSource readCatalogueSource(const QString &folder);
 
-// Parses "min..max", "min..", "..max" (returns false on anything else). With
+// Parses "min..max", "min..", "..max" (returns false on anything else, and for a bound that
+// is not a finite number such as "nan" or "inf"). With
 // `allowSingle` a bare number is accepted as a minimum alone.
 bool parseRange(const QString &text, Range &out, bool allowSingle = false);
+
+// A value as problem messages quote it: cut after 80 characters.
+QString echoed(const QString &value);
+// The first 50 problems, one a line, and how many more there are.
+QString problemList(const QStringList &problems);
 
 // Removes every blank: the short forms of designations and standards.
 QString withoutBlanks(const QString &s);

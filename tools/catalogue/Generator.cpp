@@ -60,7 +60,7 @@ void generateCatalogue(const CatalogueSource &src, const QString &dataFolder, co
 {
     const QStringList errors = validateSource(CatalogueSource{src.codes, src.formular, src.objednavka, {}, {}});
     if (!errors.isEmpty())
-        throw ToolError(errors.join(QLatin1Char('\n')));
+        throw ToolError(problemList(errors));
 
     AtomicSqliteFile catFile(dataFolder + QLatin1Char('/') + db::catalogueFileName());
     AtomicSqliteFile userFile(dataFolder + QLatin1Char('/') + db::userFileName());
@@ -206,7 +206,7 @@ void generateCatalogue(const CatalogueSource &src, const QString &dataFolder, co
     cat.commit();
     user.commit();
     catFile.commitFile();
-    userFile.commitFile();
+    installUserFile(userFile);
 }
 
 } // namespace orv::catalogue

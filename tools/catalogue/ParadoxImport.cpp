@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QSet>
 
 // The pxlib header declares C functions without extern "C".
 extern "C" {
@@ -40,6 +41,11 @@ class ParadoxTable {
 public:
     ParadoxTable(const QString &path, QStringList &errors) : m_errors(errors)
     {
+        // pxlib trusts the header and the block chain: a damaged one can make it read past
+        // the end or walk a loop of blocks for ever. Such a file is refused here.
+        const QString damage = checkParadoxTable(path);
+        if (!damage.isEmpty())
+            throw ToolError(QStringLiteral("The Paradox table %1 is damaged: %2").arg(path, damage));
         m_doc = PX_new2(errorHandler, nullptr, nullptr, nullptr);
         m_doc->errorhandler_user_data = &m_errors;
         if (PX_open_file(m_doc, QFile::encodeName(path).constData()) < 0) {
@@ -54,6 +60,18 @@ public:
                 PX_set_blob_file(m_doc, QFile::encodeName(mb).constData());
                 break;
             }
+        }
+        // The fields must fill the record exactly, or reading a field would run past it.
+        int length = 0;
+        for (int i = 0; i < fieldCount(); ++i)
+            length += field(i)->px_flen > 0 ? field(i)->px_flen : 1 << 16;
+        const int recordSize = PX_get_recordsize(m_doc);
+        if (length != recordSize) {
+            PX_close(m_doc);
+            PX_delete(m_doc);
+            m_doc = nullptr;
+            throw ToolError(QStringLiteral("The Paradox table %1 is damaged: its fields take %2 bytes, a record %3")
+                                .arg(path).arg(length).arg(recordSize));
         }
         // Old tables from DOS times may carry code page 852; the rest is windows-1250.
         m_codePage = m_doc->px_head->px_doscodepage == 852 ? CodePage::Cp852 : CodePage::Cp1250;
@@ -198,7 +216,113 @@ QVariant convert(const QVariant &v, const db::ColumnDef &col, bool &cut)
     return {};
 }
 
+quint16 u16(const uchar *p)
+{
+    return quint16(p[0] | (p[1] << 8));
+}
+
+qint16 s16(const uchar *p)
+{
+    return qint16(u16(p));
+}
+
 } // namespace
+
+QString checkParadoxTable(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return QStringLiteral("cannot be opened");
+    const qint64 size = f.size();
+    // The fixed part of the header up to the field count and the file version.
+    constexpr int fixedHeader = 0x78;
+    const QByteArray head = f.read(fixedHeader);
+    if (head.size() < fixedHeader)
+        return QStringLiteral("shorter than a table header (%1 bytes)").arg(size);
+    const auto *h = reinterpret_cast<const uchar *>(head.constData());
+    const int recordSize = s16(h + 0x00);
+    const int headerSize = s16(h + 0x02);
+    const int fileType = h[0x04];
+    const int maxTableSize = h[0x05];
+    const qint32 records = qint32(quint32(h[0x06]) | quint32(h[0x07]) << 8 | quint32(h[0x08]) << 16 | quint32(h[0x09]) << 24);
+    const int firstBlock = u16(h + 0x0E);
+    const int lastBlock = u16(h + 0x10);
+    const int fields = s16(h + 0x21);
+    if (fileType != 0 && fileType != 2)
+        return QStringLiteral("not a data table (file type %1)").arg(fileType);
+    if (maxTableSize != 1 && maxTableSize != 2 && maxTableSize != 3 && maxTableSize != 4 && maxTableSize != 8
+        && maxTableSize != 16 && maxTableSize != 32)
+        return QStringLiteral("block size %1 KB is not one Paradox uses").arg(maxTableSize);
+    const int blockSize = maxTableSize * 1024;
+    constexpr int blockHeader = 6;
+    if (headerSize < fixedHeader || headerSize > size)
+        return QStringLiteral("header size %1 does not fit the file of %2 bytes").arg(headerSize).arg(size);
+    if (fields < 1 || fields > 255)
+        return QStringLiteral("%1 fields").arg(fields);
+    if (recordSize < 1 || recordSize > blockSize - blockHeader)
+        return QStringLiteral("record size %1 does not fit a block of %2 bytes").arg(recordSize).arg(blockSize);
+    if (records < 0)
+        return QStringLiteral("%1 records").arg(records);
+    // pxlib would decrypt an encrypted table (and can spin doing so on a damaged key); the
+    // program's tables are never encrypted. Tables of version 4.0 and later keep the key here.
+    auto u32 = [h](int at) { return quint32(h[at]) | quint32(h[at + 1]) << 8 | quint32(h[at + 2]) << 16 | quint32(h[at + 3]) << 24; };
+    // The first key reads 0xff00ff00 (or 0) in a table without a password.
+    if ((u32(0x25) != 0 && u32(0x25) != 0xff00ff00u) || (h[0x39] >= 5 && u32(0x5C) != 0))
+        return QStringLiteral("the table is encrypted");
+    // Each block of the chain lies wholly inside the file, is visited once, points back to
+    // the block before it, and holds no more records than fit; together they hold the
+    // records the header counts.
+    const qint64 blocksInFile = (size - headerSize) / blockSize;
+    const int capacity = (blockSize - blockHeader) / recordSize;
+    QSet<int> visited;
+    qint64 chained = 0;
+    int previous = 0;
+    for (int block = firstBlock; block != 0;) {
+        if (block > blocksInFile)
+            return QStringLiteral("block %1 lies beyond the end of the file (%2 blocks)").arg(block).arg(blocksInFile);
+        if (visited.contains(block))
+            return QStringLiteral("the chain of blocks returns to block %1").arg(block);
+        visited.insert(block);
+        if (!f.seek(headerSize + qint64(block - 1) * blockSize))
+            return QStringLiteral("block %1 cannot be read").arg(block);
+        const QByteArray bh = f.read(blockHeader);
+        if (bh.size() < blockHeader)
+            return QStringLiteral("block %1 cannot be read").arg(block);
+        const auto *b = reinterpret_cast<const uchar *>(bh.constData());
+        const int next = u16(b), prev = u16(b + 2), lastOffset = s16(b + 4);
+        if (prev != previous)
+            return QStringLiteral("block %1 names %2 as the block before it, not %3").arg(block).arg(prev).arg(previous);
+        if (lastOffset >= 0) {
+            if (lastOffset % recordSize != 0 || lastOffset / recordSize + 1 > capacity)
+                return QStringLiteral("block %1 claims more records than it can hold").arg(block);
+            chained += lastOffset / recordSize + 1;
+        } else if (lastOffset != -recordSize) {
+            return QStringLiteral("block %1 has a broken record count").arg(block);
+        }
+        previous = block;
+        block = next;
+    }
+    if (!visited.isEmpty() && lastBlock != previous)
+        return QStringLiteral("the last block is %1, the header says %2").arg(previous).arg(lastBlock);
+    if (chained != records)
+        return QStringLiteral("the header counts %1 records, the blocks hold %2").arg(records).arg(chained);
+    return QString();
+}
+
+qint64 readParadoxRecords(const QString &path)
+{
+    PxLibrary px;
+    QStringList errors;
+    ParadoxTable table(path, errors);
+    QList<QVariant> rec;
+    qint64 n = 0;
+    for (int r = 0; r < table.recordCount(); ++r) {
+        if (!table.read(r, rec))
+            throw ToolError(QStringLiteral("%1: record %2 cannot be read: %3").arg(path).arg(r + 1).arg(errors.join(QStringLiteral("; "))));
+        ++n;
+    }
+    return n;
+}
 
 ImportSummary importParadox(const QString &paradoxFolder, const QString &dataFolder)
 {
@@ -209,6 +333,15 @@ ImportSummary importParadox(const QString &paradoxFolder, const QString &dataFol
     for (const QString &f : dir.entryList(QDir::Files))
         if (f.endsWith(QStringLiteral(".db"), Qt::CaseInsensitive))
             files.insert(QFileInfo(f).completeBaseName().toLower(), dir.filePath(f));
+
+    // A folder without the catalogue's tables would replace a good catalogue with an empty one.
+    bool catalogueTables = false;
+    for (const db::TableDef &t : db::schema())
+        if (t.database == db::Database::Catalogue && files.contains(t.name.toLower()))
+            catalogueTables = true;
+    if (!catalogueTables)
+        throw ToolError(QStringLiteral("%1 holds no table of the catalogue; the catalogue in %2 was left as it is")
+                            .arg(paradoxFolder, dataFolder));
 
     PxLibrary px;
     ImportSummary sum;
@@ -255,10 +388,13 @@ ImportSummary importParadox(const QString &paradoxFolder, const QString &dataFol
         if (cut)
             sum.warnings << QStringLiteral("%1: texts longer than their column were cut").arg(t.name);
     }
+    if (catFile.file().scalar(QStringLiteral("SELECT count(*) FROM Mat")).toLongLong() == 0)
+        throw ToolError(QStringLiteral("%1 holds no materials (table Mat is missing or empty); the catalogue in %2 was left as it is")
+                            .arg(paradoxFolder, dataFolder));
     catFile.file().commit();
     userFile.file().commit();
     catFile.commitFile();
-    userFile.commitFile();
+    sum.userFile = installUserFile(userFile);
     return sum;
 }
 

@@ -2,6 +2,7 @@
 #include "SqliteFile.h"
 
 #include <QDir>
+#include <QBuffer>
 #include <QFile>
 #include <QMap>
 #include <QPageLayout>
@@ -11,6 +12,9 @@
 #include <QTextDocument>
 
 #include <cmath>
+#include <cstdio>
+
+#include <unistd.h>
 
 namespace orv::catalogue {
 
@@ -230,35 +234,68 @@ PdfSummary writePdfSheets(const CatalogueSource &src, const QString &pdfFolder)
     PdfSummary sum;
     if (!QDir().mkpath(pdfFolder))
         throw ToolError(QStringLiteral("Cannot create %1").arg(pdfFolder));
+    // Every sheet is drawn in memory and written to a temporary name first; only when all of
+    // them are written in full are they renamed over the previous ones. A failed write (a
+    // full disk) thus leaves the previous sheets, and no empty or cut PDF.
+    QList<QPair<QString, QString>> written; // temporary name, final name
+    auto discard = [&written] {
+        for (const auto &w : written)
+            QFile::remove(w.first);
+    };
+    auto store = [&](const QString &path, const QByteArray &pdf) {
+        const QString temp = path + QStringLiteral(".tmp");
+        written.append({temp, path});
+        QFile f(temp);
+        if (pdf.isEmpty() || !f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(pdf) != pdf.size()
+            || !f.flush() || ::fsync(f.handle()) != 0) {
+            const QString why = f.errorString();
+            f.close();
+            discard();
+            throw ToolError(QStringLiteral("Cannot write %1: %2; the previous sheets were left as they are").arg(temp, why));
+        }
+        f.close();
+        if (f.error() != QFileDevice::NoError) {
+            discard();
+            throw ToolError(QStringLiteral("Cannot write %1: %2; the previous sheets were left as they are").arg(temp, f.errorString()));
+        }
+    };
     for (const MaterialSource &m : src.materials) {
         if (m.pdf.isEmpty())
             continue;
-        const QString sheet = pdfFolder + QLatin1Char('/') + m.pdf + QStringLiteral(".pdf");
         {
-            QPdfWriter w(sheet + QStringLiteral(".tmp"));
-            setupWriter(w, m.name);
-            QTextDocument doc;
-            doc.setDefaultFont(QFont(QStringLiteral("Liberation Sans"), 9));
-            doc.setHtml(sheetHtml(m));
-            doc.print(&w);
+            QBuffer buffer;
+            buffer.open(QIODevice::WriteOnly);
+            {
+                QPdfWriter w(&buffer);
+                setupWriter(w, m.name);
+                QTextDocument doc;
+                doc.setDefaultFont(QFont(QStringLiteral("Liberation Sans"), 9));
+                doc.setHtml(sheetHtml(m));
+                doc.print(&w);
+            }
+            store(pdfFolder + QLatin1Char('/') + m.pdf + QStringLiteral(".pdf"), buffer.data());
         }
-        QFile::remove(sheet);
-        if (!QFile::rename(sheet + QStringLiteral(".tmp"), sheet))
-            throw ToolError(QStringLiteral("Cannot write %1").arg(sheet));
         ++sum.sheets;
         QString title, xLabel;
         QList<Series> series;
         if (diagramSeries(m, title, xLabel, series)) {
-            const QString path = pdfFolder + QLatin1Char('/') + m.pdf + QStringLiteral(" D.pdf");
+            QBuffer buffer;
+            buffer.open(QIODevice::WriteOnly);
             {
-                QPdfWriter w(path + QStringLiteral(".tmp"));
+                QPdfWriter w(&buffer);
                 setupWriter(w, title);
                 drawDiagram(w, title, xLabel, series);
             }
-            QFile::remove(path);
-            if (!QFile::rename(path + QStringLiteral(".tmp"), path))
-                throw ToolError(QStringLiteral("Cannot write %1").arg(path));
+            store(pdfFolder + QLatin1Char('/') + m.pdf + QStringLiteral(" D.pdf"), buffer.data());
             ++sum.diagrams;
+        }
+    }
+    for (int i = 0; i < written.size(); ++i) {
+        // rename() replaces the old sheet in one step.
+        if (::rename(QFile::encodeName(written[i].first).constData(), QFile::encodeName(written[i].second).constData()) != 0) {
+            for (int j = i; j < written.size(); ++j)
+                QFile::remove(written[j].first);
+            throw ToolError(QStringLiteral("Cannot replace %1").arg(written[i].second));
         }
     }
     return sum;

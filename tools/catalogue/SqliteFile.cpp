@@ -8,6 +8,8 @@
 
 #include <filesystem>
 
+#include "core/SqlText.h"
+
 namespace orv::catalogue {
 
 SqliteFile::SqliteFile(const QString &path)
@@ -210,6 +212,86 @@ void AtomicSqliteFile::commitFile()
     if (ec)
         throw ToolError(QStringLiteral("Cannot rename %1 to %2: %3").arg(m_temp, m_final, QString::fromStdString(ec.message())));
     m_done = true;
+}
+
+namespace {
+
+QStringList columnsOf(SqliteFile &db, const QString &schemaName, const QString &table)
+{
+    QStringList out;
+    for (const QVariantList &r : db.rows(QStringLiteral("PRAGMA \"%1\".table_info(\"%2\")").arg(schemaName, table)))
+        out << r.value(1).toString();
+    return out;
+}
+
+bool sameColumns(const QStringList &have, const db::TableDef &t)
+{
+    if (have.size() != t.columns.size())
+        return false;
+    for (int i = 0; i < have.size(); ++i)
+        if (have[i].compare(t.columns[i].name, Qt::CaseInsensitive) != 0)
+            return false;
+    return true;
+}
+
+} // namespace
+
+UserFileOutcome installUserFile(AtomicSqliteFile &fresh)
+{
+    const QString existing = fresh.finalPath();
+    if (!QFileInfo::exists(existing)) {
+        fresh.commitFile();
+        return UserFileOutcome::Created;
+    }
+    SqliteFile &db = fresh.file();
+    try {
+        db.exec(QStringLiteral("ATTACH DATABASE %1 AS old").arg(orv::sqlQuote(existing)));
+        db.scalar(QStringLiteral("SELECT count(*) FROM old.sqlite_master"));
+    } catch (const ToolError &e) {
+        throw ToolError(QStringLiteral("The existing user file %1 cannot be read (%2); it was left as it is. "
+                                       "Move it away to have a new one created.").arg(existing, e.text()));
+    }
+    bool current = true;
+    for (const db::TableDef &t : db::schema())
+        if (t.database == db::Database::User && !sameColumns(columnsOf(db, QStringLiteral("old"), t.name), t))
+            current = false;
+    if (current) {
+        db.exec(QStringLiteral("DETACH DATABASE old"));
+        return UserFileOutcome::Kept; // the fresh file is removed with `fresh`
+    }
+    // The tables changed: the rows of every table the old file has move into the fresh file
+    // (columns matched by name; new columns stay empty, dropped ones are left behind).
+    db.begin();
+    for (const db::TableDef &t : db::schema()) {
+        if (t.database != db::Database::User)
+            continue;
+        const QStringList old = columnsOf(db, QStringLiteral("old"), t.name);
+        if (old.isEmpty())
+            continue; // a table the old file did not have keeps its fresh rows
+        QStringList common;
+        for (const db::ColumnDef &c : t.columns)
+            for (const QString &o : old)
+                if (o.compare(c.name, Qt::CaseInsensitive) == 0)
+                    common << QStringLiteral("\"%1\"").arg(c.name);
+        db.exec(QStringLiteral("DELETE FROM main.\"%1\"").arg(t.name));
+        if (!common.isEmpty())
+            db.exec(QStringLiteral("INSERT INTO main.\"%1\" (%2) SELECT %2 FROM old.\"%1\"")
+                        .arg(t.name, common.join(QLatin1Char(','))));
+    }
+    db.commit();
+    db.exec(QStringLiteral("DETACH DATABASE old"));
+    fresh.commitFile();
+    return UserFileOutcome::CarriedOver;
+}
+
+QString userFileOutcomeText(UserFileOutcome outcome)
+{
+    switch (outcome) {
+    case UserFileOutcome::Created: return QStringLiteral("user file: created");
+    case UserFileOutcome::Kept: return QStringLiteral("user file: the existing one kept");
+    case UserFileOutcome::CarriedOver: return QStringLiteral("user file: the existing one's rows carried over to the current tables");
+    }
+    return QString();
 }
 
 } // namespace orv::catalogue

@@ -75,11 +75,28 @@ public:
     ~AtomicSqliteFile(); // removes the temporary file unless committed
     SqliteFile &file() { return *m_file; }
     void commitFile(); // closes and renames
+    const QString &finalPath() const { return m_final; }
+    const QString &tempPath() const { return m_temp; }
 private:
     QString m_final;
     QString m_temp;
     std::unique_ptr<SqliteFile> m_file;
     bool m_done = false;
 };
+
+// What became of the user file when a catalogue was written.
+enum class UserFileOutcome {
+    Created, // there was none: the fresh one was installed
+    Kept,    // the existing one already had the current tables and stays as it was
+    CarriedOver // its tables had changed: its rows were carried into the fresh one
+};
+
+// Installs a freshly built user file unless one exists at its final path: the user's own
+// materials, notes and settings live there and a rebuilt catalogue must not lose them. An
+// existing file with the current tables is left untouched (the fresh one is discarded); one
+// whose tables differ has its rows carried over, column by column, into the fresh file, which
+// then replaces it. An existing file that is no readable database throws ToolError and stays.
+UserFileOutcome installUserFile(AtomicSqliteFile &fresh);
+QString userFileOutcomeText(UserFileOutcome outcome);
 
 } // namespace orv::catalogue

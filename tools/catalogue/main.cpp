@@ -46,8 +46,8 @@ int main(int argc, char **argv)
         if (cmd == QLatin1String("validate")) {
             const CatalogueSource src = readCatalogueSource(args[2]);
             const QStringList problems = validateSource(src);
-            for (const QString &p : problems)
-                err << p << '\n';
+            if (!problems.isEmpty())
+                err << problemList(problems) << '\n';
             out << src.materials.size() << " materials\n";
             return problems.isEmpty() ? 0 : 1;
         }
@@ -62,6 +62,7 @@ int main(int argc, char **argv)
             if (args.contains(QStringLiteral("--chapters")))
                 for (auto it = s.perSubChapter.begin(); it != s.perSubChapter.end(); ++it)
                     out << "    " << it.key() << ": " << it.value() << '\n';
+            out << userFileOutcomeText(s.userFile) << '\n';
             if (!args.contains(QStringLiteral("--no-pdf"))) {
                 const PdfSummary p = writePdfSheets(src, args[3] + QStringLiteral("/pdf"));
                 out << "pdf: " << p.sheets << " sheets, " << p.diagrams << " diagrams\n";
@@ -71,6 +72,7 @@ int main(int argc, char **argv)
         if (cmd == QLatin1String("import")) {
             const ImportSummary s = importParadox(args[2], args[3]);
             out << "imported " << s.tables << " tables, " << s.rows << " rows\n";
+            out << userFileOutcomeText(s.userFile) << '\n';
             for (const QString &w : s.warnings)
                 err << w << '\n';
             return 0;
@@ -91,6 +93,7 @@ int main(int argc, char **argv)
             return 0;
         }
     } catch (const ToolError &e) {
+        out.flush();
         err << e.text() << '\n';
         return 1;
     }
