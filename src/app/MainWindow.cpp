@@ -1091,6 +1091,10 @@ void MainWindow::minimiseAllCards()
 {
     for (const CardEntry &entry : std::as_const(m_cards))
         entry.card->showMinimized();
+    // The search window is one of the frame's windows too; left open it would stand over
+    // the minimised cards.
+    if (m_search)
+        m_search->showMinimized();
 }
 
 // ---------------------------------------------------------------- help

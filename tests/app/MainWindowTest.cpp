@@ -344,7 +344,8 @@ TEST_F(MainWindowTest, WindowArrangement)
     w->minimiseAllCards();
     EXPECT_TRUE(a->isMinimized());
     EXPECT_TRUE(b->isMinimized());
-    EXPECT_FALSE(w->searchWindow()->isMinimized());
+    // The search window goes too: left open it would stand over the minimised cards.
+    EXPECT_TRUE(w->searchWindow()->isMinimized());
 }
 
 TEST_F(MainWindowTest, ClosingTheSearchWindowOnlyMinimisesIt)
