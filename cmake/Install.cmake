@@ -47,10 +47,11 @@ install(FILES ${_desktop}/orvalis.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons
 
 # Debian wants the copyright file and a compressed changelog in the package's doc folder.
 install(FILES ${_desktop}/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/orvalis)
-set(_changelog ${PROJECT_BINARY_DIR}/changelog.Debian.gz)
+# A native package (no Debian revision) names it changelog.gz.
+set(_changelog ${PROJECT_BINARY_DIR}/changelog.gz)
 add_custom_command(OUTPUT ${_changelog}
-  COMMAND gzip -n -9 -c ${_desktop}/changelog.Debian > ${_changelog}
-  DEPENDS ${_desktop}/changelog.Debian VERBATIM)
+  COMMAND gzip -n -9 -c ${_desktop}/changelog > ${_changelog}
+  DEPENDS ${_desktop}/changelog VERBATIM)
 add_custom_target(debian_changelog ALL DEPENDS ${_changelog})
 install(FILES ${_changelog} DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/orvalis)
 
@@ -61,11 +62,12 @@ set(CPACK_PACKAGE_VERSION 2.1.0)
 set(CPACK_PACKAGE_CONTACT "Halmberg s.r.o. <podpora@halmberg.cz>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "reference catalogue of metal grades for engineers")
 set(CPACK_PACKAGE_DESCRIPTION
-    "A desktop reference catalogue of steels, cast irons and non-ferrous metals with a
-Czech user interface. Materials are found by designation in any national standard,
-by chemical composition, by mechanical properties or by usage; each has a card with
-composition, equivalents, properties, heat treatment and notes. Own materials and
-notes are kept beside the catalogue; material information is printed through the
+    "A desktop reference catalogue of steels, cast irons and non-ferrous
+metals with a Czech user interface. Materials are found by designation
+in any national standard, by chemical composition, by mechanical
+properties or by usage; each has a card with composition, equivalents,
+properties, heat treatment and notes. Own materials and notes are kept
+beside the catalogue; material information is printed through the
 program's own banded report generator.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION science)

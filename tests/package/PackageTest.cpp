@@ -156,6 +156,18 @@ TEST_F(PackageTest, ControlFileNamesTheRuntimeLibraries)
         EXPECT_TRUE(control.out.contains(lib)) << lib << " missing in: " << qPrintable(control.out);
 }
 
+TEST_F(PackageTest, LintianFindsNoErrors)
+{
+    const ProcessResult lintian = run("lintian", {s_deb});
+    if (lintian.exitCode < 0 && lintian.out.isEmpty())
+        GTEST_SKIP() << "lintian could not be run: " << qPrintable(lintian.err);
+    QStringList errors;
+    for (const QString &line : lintian.out.split(u'\n'))
+        if (line.startsWith(QLatin1String("E:")))
+            errors << line;
+    EXPECT_TRUE(errors.isEmpty()) << qPrintable(errors.join(u'\n'));
+}
+
 TEST_F(PackageTest, StartsFromReadOnlyShareAndKeepsUserDataInTheHome)
 {
     const QString home = freshHome();
