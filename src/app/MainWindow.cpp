@@ -1052,19 +1052,38 @@ void MainWindow::tile(Qt::Orientation orientation)
     if (anyMinimised) // leave the row of minimised windows free
         area.setBottom(area.bottom() - QFontMetrics(font()).height() - 12);
     const int n = int(windows.size());
+    // A window is never made smaller than its contents need (a card's page tabs would be
+    // drawn over its header): the windows go into a grid of as few rows (columns) as the
+    // area allows; when even that cannot hold them whole, they are cascaded instead.
+    QSize need(0, 0);
+    for (QMdiSubWindow *w : std::as_const(windows))
+        need = need.expandedTo(w->minimumSizeHint());
+    const int rowsFit = std::max(1, area.height() / std::max(1, need.height()));
+    const int columnsFit = std::max(1, area.width() / std::max(1, need.width()));
+    if (rowsFit * columnsFit < n) {
+        cascade();
+        return;
+    }
+    int columns = n, rows = 1;
+    if (orientation == Qt::Vertical) {
+        rows = std::min(n, rowsFit);
+        columns = (n + rows - 1) / rows;
+    } else {
+        columns = std::min(n, columnsFit);
+        rows = (n + columns - 1) / columns;
+    }
     for (int i = 0; i < n; ++i) {
         QMdiSubWindow *w = windows.at(i);
         if (w->isMaximized())
             w->showNormal();
-        if (orientation == Qt::Horizontal) {
-            const int x0 = area.left() + area.width() * i / n;
-            const int x1 = area.left() + area.width() * (i + 1) / n;
-            w->setGeometry(x0, area.top(), x1 - x0, area.height());
-        } else {
-            const int y0 = area.top() + area.height() * i / n;
-            const int y1 = area.top() + area.height() * (i + 1) / n;
-            w->setGeometry(area.left(), y0, area.width(), y1 - y0);
-        }
+        // Side by side the windows fill the rows first, one above the other the columns.
+        const int row = orientation == Qt::Horizontal ? i / columns : i % rows;
+        const int column = orientation == Qt::Horizontal ? i % columns : i / rows;
+        const int x0 = area.left() + area.width() * column / columns;
+        const int x1 = area.left() + area.width() * (column + 1) / columns;
+        const int y0 = area.top() + area.height() * row / rows;
+        const int y1 = area.top() + area.height() * (row + 1) / rows;
+        w->setGeometry(x0, y0, x1 - x0, y1 - y0);
     }
 }
 
@@ -1080,11 +1099,30 @@ void MainWindow::tileHorizontally()
 
 void MainWindow::cascade()
 {
-    for (QMdiSubWindow *w : m_mdi->subWindowList()) {
+    // Each window one title bar lower and to the right of the one before, all of the same
+    // size and inside the area; the step shrinks when many windows would run off its end.
+    QList<QMdiSubWindow *> windows;
+    QSize need(0, 0);
+    for (QMdiSubWindow *w : m_mdi->subWindowList(QMdiArea::CreationOrder)) {
         if (w->isMaximized())
             w->showNormal();
+        if (w->isVisible() && !w->isMinimized()) {
+            windows.append(w);
+            need = need.expandedTo(w->minimumSizeHint());
+        }
     }
-    m_mdi->cascadeSubWindows();
+    if (windows.isEmpty())
+        return;
+    const QRect area = m_mdi->viewport()->rect();
+    const int n = int(windows.size());
+    const int title = windows.first()->height() - windows.first()->contentsRect().height();
+    int step = std::max(title, 20);
+    const int width = std::clamp(area.width() * 2 / 3, std::min(need.width(), area.width()), area.width());
+    const int height = std::clamp(area.height() * 2 / 3, std::min(need.height(), area.height()), area.height());
+    if (n > 1)
+        step = std::min({step, (area.width() - width) / (n - 1), (area.height() - height) / (n - 1)});
+    for (int i = 0; i < n; ++i)
+        windows.at(i)->setGeometry(area.left() + i * step, area.top() + i * step, width, height);
 }
 
 void MainWindow::minimiseAllCards()

@@ -181,6 +181,24 @@ TEST_F(MainWindowCardsTest, F1ShowsTheTopicOfTheFocusedCardPage)
         EXPECT_TRUE(QFile::exists(QStringLiteral(ORVALIS_SOURCE_DIR "/data/help/TOPIC%1.htm").arg(context))) << context;
 }
 
+TEST_F(MainWindowCardsTest, TilingKeepsEveryCardWholeAndInsideTheArea)
+{
+    for (int i = 0; i < 5; ++i)
+        w->openCard(material(i), QStringLiteral("karta %1").arg(i));
+    const QRect area = w->mdiArea()->viewport()->rect();
+    for (auto tile : {&MainWindow::tileHorizontally, &MainWindow::tileVertically}) {
+        (w.get()->*tile)();
+        QApplication::processEvents();
+        for (QMdiSubWindow *card : w->openCards()) {
+            // Not below what the card's contents need (the tabs stay under the header) ...
+            EXPECT_GE(card->height(), card->minimumSizeHint().height()) << card->windowTitle().toStdString();
+            EXPECT_GE(card->width(), card->minimumSizeHint().width()) << card->windowTitle().toStdString();
+            // ... and within the area (the search window is the sixth window here).
+            EXPECT_TRUE(area.contains(card->geometry())) << card->windowTitle().toStdString();
+        }
+    }
+}
+
 TEST_F(MainWindowCardsTest, EconomyModeReachesNewCards)
 {
     w->setEconomyMode(true);
