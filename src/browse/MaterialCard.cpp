@@ -231,6 +231,10 @@ MaterialCard::MaterialCard(const CardEnvironment &env, QWidget *parent) : QWidge
 
 MaterialCard::~MaterialCard()
 {
+    // The grids and their models go first: QObject would delete them only after the data
+    // sets below are gone, and a grid hidden on the way still asks its model for headers.
+    const QObjectList children = this->children();
+    qDeleteAll(children);
     if (tUserNotice.isEditing())
         tUserNotice.cancel();
     // Details before their masters, so that no detail reloads on the way.
