@@ -107,32 +107,44 @@ void PropertyList::fill(const QList<std::pair<int, QString>> &items)
     }
 }
 
-void PropertyList::dragEnterEvent(QDragEnterEvent *event)
+namespace {
+
+void answerDrag(QDragMoveEvent *event, bool accepted)
 {
-    if (acceptsDragFrom(event->source()))
+    if (accepted)
         event->acceptProposedAction();
     else
         event->ignore();
+}
+
+// The items stay where they were; the drop only says what to do with them.
+bool answerDrop(QDropEvent *event, bool accepted)
+{
+    if (!accepted) {
+        event->ignore();
+        return false;
+    }
+    event->setDropAction(Qt::IgnoreAction);
+    event->accept();
+    return true;
+}
+
+} // namespace
+
+void PropertyList::dragEnterEvent(QDragEnterEvent *event)
+{
+    answerDrag(event, acceptsDragFrom(event->source()));
 }
 
 void PropertyList::dragMoveEvent(QDragMoveEvent *event)
 {
-    if (acceptsDragFrom(event->source()))
-        event->acceptProposedAction();
-    else
-        event->ignore();
+    answerDrag(event, acceptsDragFrom(event->source()));
 }
 
 void PropertyList::dropEvent(QDropEvent *event)
 {
-    if (!acceptsDragFrom(event->source())) {
-        event->ignore();
-        return;
-    }
-    // The items stay where they were; the drop only says what to do with them.
-    event->setDropAction(Qt::IgnoreAction);
-    event->accept();
-    emit dropped();
+    if (answerDrop(event, acceptsDragFrom(event->source())))
+        emit dropped();
 }
 
 DropPanel::DropPanel(QWidget *parent) : QFrame(parent)
@@ -143,29 +155,18 @@ DropPanel::DropPanel(QWidget *parent) : QFrame(parent)
 
 void DropPanel::dragEnterEvent(QDragEnterEvent *event)
 {
-    if (acceptsDragFrom(event->source()))
-        event->acceptProposedAction();
-    else
-        event->ignore();
+    answerDrag(event, acceptsDragFrom(event->source()));
 }
 
 void DropPanel::dragMoveEvent(QDragMoveEvent *event)
 {
-    if (acceptsDragFrom(event->source()))
-        event->acceptProposedAction();
-    else
-        event->ignore();
+    answerDrag(event, acceptsDragFrom(event->source()));
 }
 
 void DropPanel::dropEvent(QDropEvent *event)
 {
-    if (!acceptsDragFrom(event->source())) {
-        event->ignore();
-        return;
-    }
-    event->setDropAction(Qt::IgnoreAction);
-    event->accept();
-    emit dropped();
+    if (answerDrop(event, acceptsDragFrom(event->source())))
+        emit dropped();
 }
 
 // ---------------------------------------------------------------- element-deviation dialog
