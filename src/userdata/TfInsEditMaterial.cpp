@@ -958,19 +958,7 @@ void TfInsEditMaterial::pickElement()
         if (picker.exec() == QDialog::Accepted)
             chosen = picker.currentElement();
     }
-    if (!chosen || chosen->isNull())
-        return;
-    try {
-        if (!cc.isEditing()) {
-            if (cc.isEmpty())
-                cc.append();
-            else
-                cc.edit();
-        }
-        cc.setValue(QStringLiteral("ElementNo"), *chosen);
-    } catch (const std::exception &e) {
-        showError(errorText(e));
-    }
+    storePick(cc, QStringLiteral("ElementNo"), chosen);
     grChemComp->setFocus();
 }
 
@@ -987,20 +975,25 @@ void TfInsEditMaterial::pickCountry()
         if (picker.exec() == QDialog::Accepted)
             chosen = picker.currentCountry();
     }
+    storePick(cn, QStringLiteral("CountryNo"), chosen);
+    grCompareNorms->setFocus();
+}
+
+void TfInsEditMaterial::storePick(db::DataSet &ds, const QString &field, const std::optional<QVariant> &chosen)
+{
     if (!chosen || chosen->isNull())
         return;
     try {
-        if (!cn.isEditing()) {
-            if (cn.isEmpty())
-                cn.append();
+        if (!ds.isEditing()) {
+            if (ds.isEmpty())
+                ds.append();
             else
-                cn.edit();
+                ds.edit();
         }
-        cn.setValue(QStringLiteral("CountryNo"), *chosen);
+        ds.setValue(field, *chosen);
     } catch (const std::exception &e) {
         showError(errorText(e));
     }
-    grCompareNorms->setFocus();
 }
 
 // ---------------------------------------------------------------- closing

@@ -114,6 +114,9 @@ public:
     // The pickers of the composition (element) and equivalents (country) grids.
     void pickElement();
     void pickCountry();
+    // A picker's choice into `field` of the current row (a new row in an empty grid); no
+    // choice, no change. The grid's focus is the caller's.
+    void storePick(db::DataSet &ds, const QString &field, const std::optional<QVariant> &chosen);
     // Posts what is pending and, when the material changed, gives its node the designation as
     // text; false (the window stays open) when a post failed.
     bool finish();
