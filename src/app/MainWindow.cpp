@@ -1135,6 +1135,44 @@ void MainWindow::minimiseAllCards()
         m_search->showMinimized();
 }
 
+void MainWindow::hideSearchWindow()
+{
+    // Minimising a maximised window gives the others back their earlier normal geometry,
+    // which may lie partly outside the area, and leaves the minimised window active: the
+    // card that was under the search window takes over, maximised when the search window
+    // was, and every other window is brought back into the area.
+    const bool wasMaximised = m_search->isMaximized();
+    m_search->showMinimized();
+    QMdiSubWindow *next = nullptr;
+    const QList<QMdiSubWindow *> stack = m_mdi->subWindowList(QMdiArea::StackingOrder);
+    for (auto it = stack.crbegin(); it != stack.crend() && !next; ++it)
+        if (*it != m_search && (*it)->isVisible() && !(*it)->isMinimized())
+            next = *it;
+    if (next) {
+        if (wasMaximised)
+            next->showMaximized();
+        m_mdi->setActiveSubWindow(next);
+    }
+    keepWindowsInsideArea();
+}
+
+void MainWindow::keepWindowsInsideArea()
+{
+    const QRect area = m_mdi->viewport()->rect();
+    for (QMdiSubWindow *w : m_mdi->subWindowList()) {
+        if (!w->isVisible() || w->isMinimized() || w->isMaximized())
+            continue;
+        QRect r = w->geometry();
+        // Larger than the area: as large as it, but not below what the contents need.
+        r.setWidth(std::max(std::min(r.width(), area.width()), w->minimumSizeHint().width()));
+        r.setHeight(std::max(std::min(r.height(), area.height()), w->minimumSizeHint().height()));
+        r.moveLeft(std::clamp(r.left(), area.left(), std::max(area.left(), area.right() + 1 - r.width())));
+        r.moveTop(std::clamp(r.top(), area.top(), std::max(area.top(), area.bottom() + 1 - r.height())));
+        if (r != w->geometry())
+            w->setGeometry(r);
+    }
+}
+
 // ---------------------------------------------------------------- help
 
 void MainWindow::showHelpContents()
@@ -1184,7 +1222,7 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
     // Closing the search window only minimises it; it lives as long as the frame.
     if (watched == m_search && event->type() == QEvent::Close && !m_closing) {
         event->ignore();
-        m_search->showMinimized();
+        hideSearchWindow();
         return true;
     }
     return QMainWindow::eventFilter(watched, event);

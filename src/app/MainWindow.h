@@ -219,6 +219,10 @@ private:
     int cardIndex(const QMdiSubWindow *card) const;
     void cardContextMenu(QMdiSubWindow *card, const QPoint &globalPos);
     void tile(Qt::Orientation orientation);
+    // What closing the search window does: it is minimised and the windows under it stay
+    // whole inside the area.
+    void hideSearchWindow();
+    void keepWindowsInsideArea();
     bool treeHasFocus() const;
     QWidget *activeCardForm() const;
 

@@ -199,6 +199,42 @@ TEST_F(MainWindowCardsTest, TilingKeepsEveryCardWholeAndInsideTheArea)
     }
 }
 
+TEST_F(MainWindowCardsTest, ClosingTheSearchWindowLeavesMaximisedCardsWholeOnTheScreen)
+{
+    for (int i = 0; i < 3; ++i)
+        w->openCard(material(i), QStringLiteral("karta %1").arg(i));
+    w->openCards().constLast()->showMaximized();
+    w->showSearchWindow();
+    w->searchWindow()->showMaximized();
+    QApplication::processEvents();
+    w->searchWindow()->close();
+    QApplication::processEvents();
+    const QRect area = w->mdiArea()->viewport()->rect();
+    QMdiSubWindow *active = w->mdiArea()->activeSubWindow();
+    ASSERT_NE(active, nullptr);
+    // The card under the search window takes over, maximised as the search window was.
+    EXPECT_NE(active, w->searchWindow());
+    EXPECT_TRUE(active->isMaximized());
+    for (QMdiSubWindow *card : w->openCards()) {
+        if (card->isMinimized() || !card->isVisible())
+            continue;
+        EXPECT_TRUE(area.contains(card->geometry()))
+            << card->windowTitle().toStdString() << " " << card->geometry().x() << "," << card->geometry().y()
+            << " " << card->geometry().width() << "x" << card->geometry().height();
+    }
+
+    // A card left half outside the area (the frame was made smaller) comes back whole.
+    QMdiSubWindow *card = w->openCards().constFirst();
+    card->showNormal();
+    card->setGeometry(area.width() - 100, 10, 500, 400);
+    w->showSearchWindow();
+    w->searchWindow()->showNormal();
+    w->searchWindow()->close();
+    QApplication::processEvents();
+    EXPECT_TRUE(area.contains(card->geometry()));
+    EXPECT_EQ(card->width(), 500); // moved, not shrunk
+}
+
 TEST_F(MainWindowCardsTest, EconomyModeReachesNewCards)
 {
     w->setEconomyMode(true);
