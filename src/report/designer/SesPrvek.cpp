@@ -74,7 +74,7 @@ QString designerText(TSestavaTyp *report, const TSiReportElement &e)
                 return f->Name;
         return QStringLiteral("Funkce %1").arg(e.SourceIndex);
     case ekBarcode:
-        return SplitList(e.Text).value(0);
+        return SplitList(report, e.Text).value(0);
     default:
         return QString();
     }
@@ -167,7 +167,7 @@ const QImage &TSesPrvek::picture()
     } else if (e.Kind == ekPicture || e.Kind == ekPaintBox) {
         QImage pic = e.Picture;
         if (pic.isNull() && report && e.Kind == ekPicture) {
-            for (const QString &name : SplitList(e.Text))
+            for (const QString &name : SplitList(report, e.Text))
                 if (report->LoadPicture(name, pic))
                     break;
         }
