@@ -562,7 +562,7 @@ void TPapir::refresh()
 {
     for (TOddil *b : m_bands) {
         for (TSesPrvek *c : b->controls())
-            c->invalidate();
+            c->invalidate(false);
         b->update();
     }
     emit layoutChanged();

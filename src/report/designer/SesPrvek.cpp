@@ -90,6 +90,8 @@ TSesPrvek::TSesPrvek(TOddil *band, TSiReportElement *element)
     updateGeometryFromElement();
 }
 
+TSesPrvek::~TSesPrvek() = default;
+
 QRect TSesPrvek::elementRect() const
 {
     return QRect(m_element->Left, m_element->Top, m_element->Width, m_element->Height);
@@ -102,12 +104,14 @@ void TSesPrvek::updateGeometryFromElement()
                   std::max(1, toPixels(m_element->Width, z)),
                   std::max(1, toPixels(m_element->Height, z)));
     if (g.size() != size())
-        invalidate();
+        invalidate(false);   // the text is laid out again when the element's size changed
     setGeometry(g);
 }
 
-void TSesPrvek::invalidate()
+void TSesPrvek::invalidate(bool text)
 {
+    if (text)
+        m_lines.reset();
     m_picture = QImage();
     update();
 }
@@ -189,17 +193,22 @@ const QImage &TSesPrvek::picture()
         bool wrap = e.isMultiLine();
         if (e.Kind == ekField && report && isMemoType(report->FieldDataType(e.SourceIndex)))
             wrap = true;
-        auto lines = std::make_unique<TRadky>();
-        LayoutText(designerMeasuringCanvas(), QRect(0, 0, e.Width, e.Height),
-                   designerText(report, e), *lines, wrap, lineHeight, letterSpacing,
-                   e.effectiveAlignment(), font, e.isRtf());
+        if (!m_lines || m_linesFor != QSize(e.Width, e.Height)) {
+            m_lines = std::make_unique<TRadky>();
+            m_linesFor = QSize(e.Width, e.Height);
+            LayoutText(designerMeasuringCanvas(), QRect(0, 0, e.Width, e.Height),
+                       designerText(report, e), *m_lines, wrap, lineHeight, letterSpacing,
+                       e.effectiveAlignment(), font, e.isRtf());
+        }
         int h = 0, last = -1;
-        LinesThatFit(*lines, 0, e.Height, h, last);
+        LinesThatFit(*m_lines, 0, e.Height, h, last);
         item.FirstLine = 0;
-        item.LastLine = std::min(std::max(last, 0), lines->count() - 1);
-        item.Lines = std::move(lines);
+        item.LastLine = std::min(std::max(last, 0), m_lines->count() - 1);
+        item.Lines = std::move(m_lines);   // lent to the item while it is drawn
     }
     DrawOutputItem(canvas, item, z, {});
+    if (item.Lines)
+        m_lines = std::move(item.Lines);
     return m_picture;
 }
 
