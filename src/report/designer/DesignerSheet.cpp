@@ -172,7 +172,7 @@ double TOddil::zoom() const
 
 int TOddil::areaHeight() const
 {
-    return toPixels(m_section->Height, zoom());
+    return std::max(0, toPixels(m_section->Height, zoom()));
 }
 
 TSesPrvek *TOddil::controlOf(const TSiReportElement *e) const
@@ -471,7 +471,9 @@ TPapir::TPapir(TDesignerHost *host, QWidget *parent) : QWidget(parent), m_host(h
 
 void TPapir::build(TSestavaTyp *report)
 {
-    endDrag();
+    // A drag in progress ends without being recorded: the model it moved is being replaced.
+    m_dragControl = nullptr;
+    m_dragStartRects.clear();
     m_focused = nullptr;
     m_selectedCount = 0;
     m_mouseBand = nullptr;

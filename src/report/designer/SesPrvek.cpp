@@ -164,7 +164,20 @@ const QImage &TSesPrvek::picture()
         return m_picture;
     }
     // The item of an output page that this element would give, at the control's origin.
-    TVystPrvek item(m_element, 0, 0, e.Width - 1, e.Height - 1);
+    // Pictures fill the whole rectangle; everything else keeps its right and bottom lines
+    // inside the control.
+    const bool pictureKind = e.Kind == ekPicture || e.Kind == ekPaintBox
+                             || (e.Kind == ekField && !e.Picture.isNull());
+    // A drawing area is always shown stretched to the element.
+    TSiReportElement paintBox;
+    TSiReportElement *drawn = m_element;
+    if (e.Kind == ekPaintBox) {
+        paintBox = e;
+        paintBox.Flags |= efStretch;
+        drawn = &paintBox;
+    }
+    TVystPrvek item(drawn, 0, 0, pictureKind ? e.Width : e.Width - 1,
+                    pictureKind ? e.Height : e.Height - 1);
     const bool textKind = isTextKind(e.Kind) || e.Kind == ekBarcode;
     if (e.Kind == ekField && !e.Picture.isNull()) {
         item.SetPicture(e.Picture);
@@ -179,8 +192,8 @@ const QImage &TSesPrvek::picture()
             return m_picture;
         item.SetPicture(pic);
     } else if (textKind) {
-        if (isTextKind(e.Kind) && e.Angle == 0)
-            painter.fillRect(m_picture.rect(), toColor(e.BrushColor));
+        // Text is drawn without a background of its own, as the page prints it: what lies
+        // under the element (a filled frame, the band's grid) shows through.
         TTextFont font = fontOf(e.Font);
         double letterSpacing = e.LetterSpacing;
         double lineHeight = report ? report->LineHeight : 0.0;
