@@ -174,3 +174,33 @@ TEST(DesignerSheetDrawing, SelectionMarksGridAndThinElements)
     img = grabBand(band);
     EXPECT_EQ(img.pixel(8 * 40, 8 * 20), qRgb(255, 255, 255));
 }
+
+TEST(DesignerSheetDrawing, ElementsOneUnitWideShowOnlyTheirOutline)
+{
+    TestHost host;
+    host.Zoom = 3.0;
+    host.Settings.RastrZobrazovat = false;
+    TSestavaTyp report;
+    for (int s = 0; s < kFixedSections; ++s)
+        report.section(s)->Visible = s == skBody;
+    report.section(skBody)->Height = 100;
+    for (QRect r : {QRect(10, 10, 1, 40), QRect(30, 10, 40, 1), QRect(80, 10, 0, 40)}) {
+        auto e = std::make_unique<TSiReportElement>();
+        e->Kind = ekDetail;   // would be hatched black if it were drawn into
+        e->Left = r.left();
+        e->Top = r.top();
+        e->Width = r.width();
+        e->Height = r.height();
+        report.section(skBody)->appendElement(std::move(e));
+    }
+    TDesignerSheet sheet(&host);
+    sheet.build(&report);
+    const QImage img = grabBand(sheet.paper()->bands().front());
+    // Inside the 3-pixel-wide control of the first, between its outline's two sides.
+    for (int y = 33; y < 147; ++y)
+        EXPECT_EQ(img.pixel(31, y), qRgb(255, 255, 255)) << y;
+    for (int x = 93; x < 207; ++x)
+        EXPECT_EQ(img.pixel(x, 31), qRgb(255, 255, 255)) << x;
+    EXPECT_EQ(img.pixel(30, 60), qRgb(0xC0, 0xC0, 0xC0));
+    EXPECT_EQ(sheet.paper()->controlOf(report.section(skBody)->element(2))->width(), 1);
+}
