@@ -1,5 +1,6 @@
 #include "app/StartUp.h"
 
+#include "app/CompareActions.h"
 #include "app/MainWindow.h"
 #include "app/PreviousVersion.h"
 #include "app/SplashWindow.h"
@@ -210,6 +211,7 @@ void StartUp::createGuarded(SplashWindow &splash)
             frameAction->setEnabled(own->isEnabled());
         }
         m_main->createSearchWindow(form);
+        wireCompareAction(*mw, *m_mainData);
     }
 
     // 7. Focus into quick find; the splash shows its last state.
