@@ -3,6 +3,7 @@
 #include "app/CompareActions.h"
 #include "app/MainWindow.h"
 #include "app/PreviousVersion.h"
+#include "app/SearchListPrint.h"
 #include "app/SplashWindow.h"
 #include "browse/CardList.h"
 #include "core/DataRoot.h"
@@ -212,6 +213,7 @@ void StartUp::createGuarded(SplashWindow &splash)
         }
         m_main->createSearchWindow(form);
         wireCompareAction(*mw, *m_mainData);
+        wireSearchListPrint(*mw);
     }
 
     // 7. Focus into quick find; the splash shows its last state.

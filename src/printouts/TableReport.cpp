@@ -1,6 +1,8 @@
 #include "printouts/TableReport.h"
 
+#include <QHeaderView>
 #include <QLocale>
+#include <QTableView>
 
 #include <algorithm>
 #include <numeric>
@@ -249,7 +251,7 @@ QStringList tableTemplate(const TableLayout &layout)
     }
     for (int i = 0; i < n; ++i)
         lines << field("T", layout.columns.at(i), lefts.at(i), 2, widths.at(i), rowHeight, size,
-                       i == 0 ? kSubtle : kInk, 0, kLeft | kMulti | kGrow);
+                       i == 0 && marked ? kSubtle : kInk, 0, kLeft | kMulti | kGrow);
 
     // Report footer and page footer.
     lines << hline("K", 0, 10, width, 1, kRule)
@@ -262,6 +264,46 @@ QStringList tableTemplate(const TableLayout &layout)
           << variable("P", 3, QStringLiteral("Strana %d"), width - 180, 12, 150, 14, kRight)
           << variable("P", 4, QStringLiteral("z %d"), width - 26, 12, 26, 14, kLeft);
     return lines;
+}
+
+// ---------------------------------------------------------------------------- lists
+
+ViewTable viewTable(const QTableView &view)
+{
+    ViewTable t;
+    const QAbstractItemModel *model = view.model();
+    if (!model)
+        return t;
+    QList<int> columns;
+    for (int visual = 0; visual < model->columnCount(); ++visual) {
+        const int c = view.horizontalHeader()->logicalIndex(visual);
+        if (c < 0 || view.isColumnHidden(c))
+            continue;
+        columns << c;
+        t.fieldNames << QStringLiteral("C%1").arg(columns.size());
+        t.headings << model->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
+        t.weights << std::max(20, view.columnWidth(c));
+    }
+    for (int r = 0; r < model->rowCount(); ++r) {
+        QStringList line;
+        for (int c : columns)
+            line << model->data(model->index(r, c), Qt::DisplayRole).toString();
+        t.rows << line;
+    }
+    return t;
+}
+
+TableLayout listLayout(const ViewTable &table, const QString &title, const QString &subtitle)
+{
+    TableLayout layout;
+    layout.title = title;
+    layout.subtitle = subtitle;
+    layout.columns = table.fieldNames;
+    layout.headings = table.headings;
+    layout.weights = table.weights;
+    const int width = std::accumulate(table.weights.begin(), table.weights.end(), 0);
+    layout.landscape = table.fieldNames.size() > 5 || width > 900;
+    return layout;
 }
 
 // ---------------------------------------------------------------------------- dialog

@@ -11,6 +11,8 @@
 #include <QString>
 #include <QStringList>
 
+class QTableView;
+
 namespace orv::printouts {
 
 // A data link over a table of texts: one field per column name, every field a string.
@@ -83,6 +85,21 @@ struct TableLayout
 
 // The lines of the template for the layout (A4, graphic report).
 QStringList tableTemplate(const TableLayout &layout);
+
+// The columns a grid shows (hidden ones left out), as report data: field names C1, C2, ...,
+// the headings, the display texts of every row, and widths in proportion to the columns'.
+struct ViewTable
+{
+    QStringList fieldNames;
+    QStringList headings;
+    QList<QStringList> rows;
+    QList<int> weights;
+};
+ViewTable viewTable(const QTableView &view);
+
+// The list report of a grid: its columns side by side on A4 (landscape when they are many or
+// wide), the title and a subtitle on the first page, the headings on every page.
+TableLayout listLayout(const ViewTable &table, const QString &title, const QString &subtitle);
 
 // The print dialog of such a table: the printer list with the PDF entry, copies, "&Náhled",
 // "&Tisk" and "&Storno", over the table given.
