@@ -110,6 +110,7 @@ class Compare : public ::testing::Test
 protected:
     static void SetUpTestSuite()
     {
+        previousLocale = new QLocale;
         QLocale::setDefault(QLocale(QLocale::Czech, QLocale::CzechRepublic));
         InstallReportUi();
         setSestMessageHandler([](TSestMessageKind, const QString &caption, const QString &text) {
@@ -129,6 +130,9 @@ protected:
     {
         delete cat;
         delete dir;
+        // The suites after this one run in the locale they started with.
+        QLocale::setDefault(*previousLocale);
+        delete previousLocale;
     }
 
     static QList<QStringList> sqlite(const QString &sql)
@@ -190,8 +194,10 @@ protected:
     static QTemporaryDir *dir;
     static QString catFile, userFile;
     static db::Connection *cat;
+    static QLocale *previousLocale;
 };
 
+QLocale *Compare::previousLocale = nullptr;
 QTemporaryDir *Compare::dir = nullptr;
 QString Compare::catFile;
 QString Compare::userFile;
