@@ -21,6 +21,7 @@
 #include <QSettings>
 #include <QShortcut>
 #include <QTableWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <memory>
@@ -276,6 +277,7 @@ void TfCompare::fillTable()
         m_table->horizontalHeader()->setSectionResizeMode(c, QHeaderView::Stretch);
     m_table->setCurrentCell(-1, -1);
     m_table->resizeRowsToContents();
+    fitRowsLater();
     m_summary->setText(QStringLiteral("Materiálů: %1   Řádků: %2   Řádků s rozdíly: %3")
                            .arg(n)
                            .arg(rows.size())
@@ -446,8 +448,20 @@ void TfCompare::restoreSettings()
 void TfCompare::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
-    // Wrapped cells take the height their new width needs.
-    m_table->resizeRowsToContents();
+    fitRowsLater();
+}
+
+void TfCompare::fitRowsLater()
+{
+    // Wrapped cells take the height their column's width needs, once the stretched columns
+    // have their new widths.
+    if (m_fitPending)
+        return;
+    m_fitPending = true;
+    QTimer::singleShot(0, this, [this] {
+        m_fitPending = false;
+        m_table->resizeRowsToContents();
+    });
 }
 
 void TfCompare::closeEvent(QCloseEvent *event)

@@ -88,11 +88,13 @@ private:
     // The print dialog over the shown rows (not shown itself).
     class TfPrintTable *makePrintDialog();
     QString criteriaText() const;
+    void fitRowsLater();
 
     CompareEnvironment m_env;
     QList<int> m_materials;
     Comparison m_comparison;
     bool m_loading = false;
+    bool m_fitPending = false;
 
     QComboBox *m_semi = nullptr;
     QComboBox *m_state = nullptr;
