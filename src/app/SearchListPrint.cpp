@@ -3,6 +3,9 @@
 #include "app/MainWindow.h"
 #include "core/Paths.h"
 #include "printouts/TableReport.h"
+#include "db/DataSet.h"
+#include "db/MainDataModule.h"
+#include "search/ResultExport.h"
 #include "search/TfHledani.h"
 #include "ui/ActionUpdater.h"
 #include "ui/MessageDialog.h"
@@ -12,6 +15,7 @@
 #include <QMdiSubWindow>
 #include <QTableView>
 
+#include <algorithm>
 #include <exception>
 #include <memory>
 
@@ -33,9 +37,18 @@ QString searchListTitle(int page)
     }
 }
 
-printouts::TfPrintTable *searchListDialog(const QTableView &grid, int page, QWidget *parent)
+printouts::TfPrintTable *searchListDialog(const QTableView &grid, int page, QWidget *parent, db::Connection *session,
+                                          const db::DataSet *propertyResult)
 {
-    const printouts::ViewTable table = printouts::viewTable(grid);
+    printouts::ViewTable table = printouts::viewTable(grid);
+    if (session && propertyResult && propertyResult->recordCount() == table.rows.size()) {
+        const QStringList best = search::bestCombinationTexts(*session, *propertyResult);
+        table.fieldNames << QStringLiteral("C%1").arg(table.fieldNames.size() + 1);
+        table.headings << search::bestCombinationHeading();
+        table.weights << 2 * std::max(1, table.weights.value(0, 100));
+        for (int r = 0; r < table.rows.size(); ++r)
+            table.rows[r] << best.value(r);
+    }
     const QString subtitle = QStringLiteral("Nalezeno materiálů: %1").arg(table.rows.size());
     printouts::PrintEnvironment env;
     env.programDir = programFolder();
@@ -62,7 +75,10 @@ void wireSearchListPrint(MainWindow &window)
     }
     auto run = [form, grid](bool previewOnly) {
         try {
-            std::unique_ptr<printouts::TfPrintTable> dialog(searchListDialog(*grid, form->currentPage(), form));
+            const bool property = form->result() && form->result() == &form->propertyQuery();
+            std::unique_ptr<printouts::TfPrintTable> dialog(
+                searchListDialog(*grid, form->currentPage(), form, &form->data().catalogueSession(),
+                                 property ? form->result() : nullptr));
             if (previewOnly)
                 dialog->Ses.Preview();
             else

@@ -24,6 +24,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <exception>
 #include <memory>
 
 namespace orv::printouts {
@@ -140,8 +141,14 @@ void TfCompare::buildWindow()
     layout->addLayout(buttons);
 
     auto changed = [this] {
-        if (!m_loading)
+        if (m_loading)
+            return;
+        // A catalogue that cannot be read (medium taken out) is told, the window stays.
+        try {
             reload();
+        } catch (const std::exception &e) {
+            message(QString::fromUtf8(e.what()));
+        }
     };
     connect(m_semi, &QComboBox::currentIndexChanged, this, changed);
     connect(m_state, &QComboBox::currentIndexChanged, this, changed);
