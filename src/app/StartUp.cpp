@@ -1,7 +1,9 @@
 #include "app/StartUp.h"
 
+#include "app/CompareActions.h"
 #include "app/MainWindow.h"
 #include "app/PreviousVersion.h"
+#include "app/SearchListPrint.h"
 #include "app/SplashWindow.h"
 #include "browse/CardList.h"
 #include "core/DataRoot.h"
@@ -210,6 +212,8 @@ void StartUp::createGuarded(SplashWindow &splash)
             frameAction->setEnabled(own->isEnabled());
         }
         m_main->createSearchWindow(form);
+        wireCompareAction(*mw, *m_mainData);
+        wireSearchListPrint(*mw);
     }
 
     // 7. Focus into quick find; the splash shows its last state.

@@ -238,7 +238,11 @@ db::DataSet &TfPrintBase::query(const QString &name, const QStringList &sql)
 {
     m_queries.push_back(std::make_unique<db::DataSet>(name, m_env.catalogue));
     db::DataSet &q = *m_queries.back();
-    q.setSql(sql);
+    // The master of every printout names the sources of the values too.
+    if (name == QLatin1String("qInfo") && m_env.catalogue)
+        q.setSql(withSources(sql, m_env.catalogue->tableExists(QStringLiteral("MatSources"))));
+    else
+        q.setSql(sql);
     if (q.statementText().contains(QLatin1String(":in1")))
         q.setParam(QStringLiteral("in1"), m_env.materialNo);
     return q;

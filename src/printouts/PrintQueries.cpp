@@ -52,6 +52,18 @@ QStringList equivalentsQuery()
             QStringLiteral("  where cn.MaterialNo=:in1 and co.Number=cn.CountryNo")};
 }
 
+QStringList withSources(QStringList sql, bool catalogueHasSources)
+{
+    if (sql.isEmpty())
+        return sql;
+    sql[0] += catalogueHasSources
+                  ? QStringLiteral(", coalesce((select group_concat(Source, char(10)) from (select Source from MatSources "
+                                   "where MaterialNo = mat.Number order by Number)), "
+                                   "'Zdroj údajů není v katalogu uveden.') MatSources")
+                  : QStringLiteral(", 'Zdroj údajů není v katalogu uveden.' MatSources");
+    return sql;
+}
+
 QStringList noticesQuery()
 {
     return {QStringLiteral("select *"), QStringLiteral("  from Notices")};

@@ -24,6 +24,10 @@ QStringList infoQueryShort();
 QStringList infoQuery();
 // The equivalents: CompNormName, CompNormLabel, CountryName.
 QStringList equivalentsQuery();
+// The master queries with the field MatSources appended: the standards and editions the
+// values come from, one a line ("Zdroj údajů není v katalogu uveden." for a catalogue made
+// before sources were kept).
+QStringList withSources(QStringList sql, bool catalogueHasSources);
 // Every note text (the lookup of the material's note).
 QStringList noticesQuery();
 // The composition rows with the balance element ("A" in Zbytek, bounds 0 and 0), newest row

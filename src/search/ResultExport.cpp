@@ -1,51 +1,92 @@
 #include "search/ResultExport.h"
 
+#include "db/Connection.h"
+#include "db/DataSet.h"
+#include "search/MechSearch.h"
+#include "ui/CsvText.h"
+
 #include <QAbstractItemModel>
-#include <QSaveFile>
+#include <QLocale>
 
 namespace orv::search {
 
 QString csvField(const QString &text)
 {
-    const bool quote = text.contains(QLatin1Char(';')) || text.contains(QLatin1Char('"')) ||
-                       text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r')) ||
-                       (!text.isEmpty() && (text.front().isSpace() || text.back().isSpace()));
-    if (!quote)
-        return text;
-    QString t = text;
-    t.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-    return QLatin1Char('"') + t + QLatin1Char('"');
+    return ui::csvField(text);
 }
 
 QByteArray resultCsv(const QAbstractItemModel &model)
 {
-    QString out;
+    return resultCsv(model, QString(), {});
+}
+
+QByteArray resultCsv(const QAbstractItemModel &model, const QString &extraHeading, const QStringList &extra)
+{
+    QList<QStringList> lines;
     QStringList fields;
     for (int c = 0; c < model.columnCount(); ++c)
-        fields << csvField(model.headerData(c, Qt::Horizontal, Qt::DisplayRole).toString());
-    out += fields.join(QLatin1Char(';')) + QStringLiteral("\r\n");
+        fields << model.headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
+    if (!extraHeading.isEmpty())
+        fields << extraHeading;
+    lines << fields;
     for (int r = 0; r < model.rowCount(); ++r) {
         fields.clear();
         for (int c = 0; c < model.columnCount(); ++c)
-            fields << csvField(model.data(model.index(r, c), Qt::DisplayRole).toString());
-        out += fields.join(QLatin1Char(';')) + QStringLiteral("\r\n");
+            fields << model.data(model.index(r, c), Qt::DisplayRole).toString();
+        if (!extraHeading.isEmpty())
+            fields << extra.value(r);
+        lines << fields;
     }
-    return QByteArrayLiteral("\xEF\xBB\xBF") + out.toUtf8();
+    return ui::csvText(lines);
+}
+
+QString bestCombinationHeading()
+{
+    return QStringLiteral("nejlepší kombinace");
+}
+
+QString bestCombinationText(db::Connection &conn, int matNumber)
+{
+    const CardPosition pos = bestCombination(conn, matNumber);
+    if (pos.semiProduct == 0)
+        return {};
+    db::Statement st(conn, QStringLiteral(
+        "select sp.Name, stt.Code, stt.Name, di.FromValue, di.ToValue from SemiProd sp, States st "
+        "left join StTypes stt on stt.Number = st.StateNo, Dimens di "
+        "where sp.Number = :sp and st.Number = :st and di.Number = :di"));
+    st.bind(QStringLiteral("sp"), pos.semiProduct);
+    st.bind(QStringLiteral("st"), pos.state);
+    st.bind(QStringLiteral("di"), pos.dimension);
+    if (!st.step())
+        return {};
+    QLocale czech(QLocale::Czech, QLocale::CzechRepublic);
+    czech.setNumberOptions(QLocale::OmitGroupSeparator);
+    auto number = [&czech](const QVariant &v) { return v.isNull() ? QString() : czech.toString(v.toDouble(), 'g', 12); };
+    const QString from = number(st.value(3)), to = number(st.value(4));
+    QString dimension;
+    if (!from.isEmpty() && !to.isEmpty())
+        dimension = from + QStringLiteral(" – ") + to + QStringLiteral(" mm");
+    else if (!to.isEmpty())
+        dimension = QStringLiteral("do ") + to + QStringLiteral(" mm");
+    else if (!from.isEmpty())
+        dimension = QStringLiteral("nad ") + from + QStringLiteral(" mm");
+    else
+        dimension = QStringLiteral("libovolný rozměr");
+    const QString state = (st.value(1).toString().trimmed() + u' ' + st.value(2).toString().trimmed()).trimmed();
+    return QStringList{st.value(0).toString().trimmed(), state, dimension}.join(QStringLiteral("; "));
+}
+
+QStringList bestCombinationTexts(db::Connection &conn, const db::DataSet &result)
+{
+    QStringList out;
+    for (int r = 0; r < result.recordCount(); ++r)
+        out << bestCombinationText(conn, result.valueAt(r, QStringLiteral("MatNumber")).toInt());
+    return out;
 }
 
 QString saveCsvFile(const QString &file, const QByteArray &bytes)
 {
-    QSaveFile f(file);
-    if (!f.open(QIODevice::WriteOnly))
-        return QStringLiteral("Soubor %1 nelze vytvořit: %2").arg(file, f.errorString());
-    if (f.write(bytes) != bytes.size()) {
-        const QString why = f.errorString();
-        f.cancelWriting();
-        return QStringLiteral("Do souboru %1 nelze zapisovat: %2").arg(file, why);
-    }
-    if (!f.commit())
-        return QStringLiteral("Soubor %1 nelze uložit: %2").arg(file, f.errorString());
-    return QString();
+    return ui::saveCsvFile(file, bytes);
 }
 
 } // namespace orv::search

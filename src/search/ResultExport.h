@@ -10,6 +10,11 @@
 
 class QAbstractItemModel;
 
+namespace orv::db {
+class Connection;
+class DataSet;
+}
+
 namespace orv::search {
 
 // One field: quoted (with doubled quotes) when it holds ";", a quote or a line break, or
@@ -18,6 +23,17 @@ QString csvField(const QString &text);
 
 // Header line and one line per row of the model, display texts, with the BOM.
 QByteArray resultCsv(const QAbstractItemModel &model);
+
+// The same with one more column at the end: its heading and one text per row.
+QByteArray resultCsv(const QAbstractItemModel &model, const QString &extraHeading, const QStringList &extra);
+
+// The heading and the text of the best property combination of a material found by the latest
+// property search: "Tyče, Válcováno za tepla; +QT Zušlechtěný; 16 – 40 mm" (semi-product, state,
+// dimension range); empty when the material has none. Throws db::DbError.
+QString bestCombinationHeading();
+QString bestCombinationText(db::Connection &conn, int matNumber);
+// The texts for every row of a result (field MatNumber), in row order.
+QStringList bestCombinationTexts(db::Connection &conn, const db::DataSet &result);
 
 // Writes `bytes` to `file` under a temporary name and renames it; an existing file is
 // replaced only when the whole text was written. Returns an empty text on success, otherwise

@@ -939,7 +939,11 @@ bool TfHledani::exportResultCsv()
         const QLocale previous;
         QLocale::setDefault(QLocale(QLocale::Czech, QLocale::CzechRepublic));
         try {
-            bytes = resultCsv(*m_resultModel);
+            if (m_result == m_qHledatMechProp)
+                bytes = resultCsv(*m_resultModel, bestCombinationHeading(),
+                                  bestCombinationTexts(m_data.catalogueSession(), *m_result));
+            else
+                bytes = resultCsv(*m_resultModel);
         } catch (...) {
             QLocale::setDefault(previous);
             throw;

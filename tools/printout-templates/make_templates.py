@@ -176,6 +176,14 @@ def notes_block(sec):
             + memo_block(sec, "Poznámka uživatele", "Text", "LENGTH(#Text)>0", 356, W - 356))
 
 
+def source_block(sec):
+    """Where the values come from: the standards and their editions, one a line."""
+    return [
+        text(sec, 0, 12, 120, 14, "Zdroj údajů", size=8, color=ACCENT, style=BOLD),
+        field(sec, "MatSources", 120, 12, W - 120, 14, size=8, color=SUBTLE, align=LEFT | MULTI | GROW),
+    ]
+
+
 def shift(lines, dy):
     """The lines with their tops moved down by dy (the top is the fifth field)."""
     out = []
@@ -319,19 +327,21 @@ def heat_treatment_detail(n):
 # ---------------------------------------------------------------------------- the four
 
 def ekvivalenty():
-    return (master("Ekvivalenty materiálu", "Ekvivalenty materiálu", [(2, [detail("T", 0)])])
+    return (master("Ekvivalenty materiálu", "Ekvivalenty materiálu",
+                   [(2, [detail("T", 0)]), (30, source_block("T"))])
             + equivalents_detail(0))
 
 
 def tepzprac():
-    return (master("Tepelné zpracování materiálu", "Tepelné zpracování", [(2, [detail("T", 0)])])
+    return (master("Tepelné zpracování materiálu", "Tepelné zpracování",
+                   [(2, [detail("T", 0)]), (30, source_block("T"))])
             + heat_treatment_detail(0))
 
 
 def info():
     # Details: 0 composition, 1 physical properties, 2 composition notes.
     blocks = [(54, purpose_block("T")), (2, [detail("T", 0)]), (2, [detail("T", 2)]),
-              (2, [detail("T", 1)]), (44, notes_block("T"))]
+              (2, [detail("T", 1)]), (44, notes_block("T")), (30, source_block("T"))]
     return (master("Informace o materiálu", "Informace o materiálu", blocks)
             + composition_detail(0) + physical_detail(1) + composition_notes_detail(2))
 
@@ -339,7 +349,8 @@ def info():
 def infomech():
     # Details: 0 composition, 1 mechanical properties, 2 physical properties, 3 composition notes.
     blocks = [(54, purpose_block("T")), (2, [detail("T", 0)]), (2, [detail("T", 3)]),
-              (2, [detail("T", 1)]), (2, [detail("T", 2)]), (44, notes_block("T"))]
+              (2, [detail("T", 1)]), (2, [detail("T", 2)]), (44, notes_block("T")),
+              (30, source_block("T"))]
     title = "Informace o materiálu včetně mechanických vlastností"
     return (master(title, title, blocks) + composition_detail(0) + mechanical_detail(1)
             + physical_detail(2) + composition_notes_detail(3))

@@ -1,0 +1,277 @@
+#include "printouts/Comparison.h"
+
+#include "db/Connection.h"
+#include "printouts/PrintQueries.h"
+
+#include <map>
+#include <memory>
+#include <utility>
+
+namespace orv::printouts {
+
+QString compareGroupMaterial() { return QStringLiteral("Materiál"); }
+QString compareGroupEquivalents() { return QStringLiteral("Ekvivalenty"); }
+QString compareGroupComposition() { return QStringLiteral("Chemické složení [%]"); }
+QString compareGroupMechanical() { return QStringLiteral("Mechanické vlastnosti při 20 °C"); }
+QString compareGroupPhysical() { return QStringLiteral("Fyzikální vlastnosti"); }
+QString compareGroupHeatTreatment() { return QStringLiteral("Tepelné zpracování [°C]"); }
+
+QList<CompareRow> Comparison::visibleRows(bool hideEqual) const
+{
+    QList<CompareRow> out;
+    for (const CompareRow &r : rows)
+        if (!hideEqual || r.identity || r.differs)
+            out << r;
+    return out;
+}
+
+QList<QStringList> Comparison::lines(bool hideEqual) const
+{
+    QList<QStringList> out;
+    out << (QStringList{QStringLiteral("Skupina"), QStringLiteral("Vlastnost")} + headings);
+    for (const CompareRow &r : visibleRows(hideEqual))
+        out << (QStringList{r.group, r.caption} + r.cells);
+    return out;
+}
+
+namespace {
+
+// Rows of one group keyed so that they come out in the catalogue's order of the key.
+template <typename Key>
+struct GroupRows
+{
+    struct Entry
+    {
+        QString caption;
+        QStringList cells;
+    };
+    std::map<Key, Entry> rows;
+    int columns = 0;
+
+    void add(const Key &key, const QString &caption, int column, const QString &value,
+             const QString &separator = QStringLiteral("\n"))
+    {
+        auto [it, fresh] = rows.try_emplace(key);
+        if (fresh) {
+            it->second.caption = caption;
+            for (int i = 0; i < columns; ++i)
+                it->second.cells << QString();
+        }
+        QString &cell = it->second.cells[column];
+        if (value.isEmpty())
+            return;
+        cell = cell.isEmpty() ? value : cell + separator + value;
+    }
+
+    void appendTo(QList<CompareRow> &out, const QString &group) const
+    {
+        for (const auto &[key, e] : rows)
+            out << CompareRow{group, e.caption, e.cells};
+    }
+};
+
+QString text(const db::Statement &st, int i)
+{
+    return st.value(i).toString().trimmed();
+}
+
+bool contains(const QVariant &from, const QVariant &to, double d)
+{
+    return (from.isNull() || from.toDouble() <= d) && (to.isNull() || d <= to.toDouble());
+}
+
+} // namespace
+
+Comparison loadComparison(db::Connection &cat, const QList<int> &materials, const CompareCriteria &criteria)
+{
+    Comparison c;
+    c.materials = materials;
+    const int n = int(materials.size());
+
+    db::Statement ident(cat, QStringLiteral(
+        "select mat.Name, nr.Name, nr.Label from Mat mat left join Norms nr on nr.MaterialNo = mat.Number "
+        "where mat.Number = :m order by nr.Number limit 1"));
+    const bool haveSources = cat.tableExists(QStringLiteral("MatSources"));
+    std::unique_ptr<db::Statement> sources;
+    if (haveSources)
+        sources = std::make_unique<db::Statement>(
+            cat, QStringLiteral("select Source from MatSources where MaterialNo = :m order by Number"));
+    db::Statement equivalents(cat, QStringLiteral(
+        "select co.Number, co.Name, cn.Name, cn.Label from CompareNorms cn join Country co on co.Number = cn.CountryNo "
+        "where cn.MaterialNo = :m order by co.Number, cn.Number"));
+    db::Statement chem(cat, QStringLiteral(
+        "select e.Number, e.Name, e.Label, c.MinValue, c.MaxValue from ChemComp c join Elements e on e.Number = c.ElementNo "
+        "where c.MaterialNo = :m order by c.Number"));
+    db::Statement balance(cat, QStringLiteral(
+        "select e.Number, e.Name, e.Label from ChemZbytek z join Elements e on e.Number = z.ElementNo "
+        "where z.MaterialNo = :m order by z.Number"));
+    db::Statement mechRows(cat, QStringLiteral(
+        "select sp.Name, sp.Group1No, st.StateNo, stt.Code, stt.Name, di.Number, di.FromValue, di.ToValue "
+        "from SemiProd sp join States st on st.SemiPrNo = sp.Number join Dimens di on di.StateNo = st.Number "
+        "left join StTypes stt on stt.Number = st.StateNo "
+        "where sp.MaterialNo = :m and exists (select 1 from MechProp mp join Temps te on te.PropertyNo = mp.Number "
+        "where mp.DimensionNo = di.Number and te.Temperature = 20) "
+        "order by sp.Number, st.Number, di.Number"));
+    db::Statement mechValues(cat, QStringLiteral(
+        "select mp.PropertyNo, pt.Name, pt.Code, pt.Measure, te.TempMinValue, te.TempMaxValue "
+        "from MechProp mp join Temps te on te.PropertyNo = mp.Number left join PropType pt on pt.Number = mp.PropertyNo "
+        "where mp.DimensionNo = :d and te.Temperature = 20 order by mp.Number, te.Number"));
+    db::Statement physical(cat, QStringLiteral(
+        "select f.PropertyNo, t.Name, f.Temperature, f.MinValue, f.MaxValue from FyzProp f "
+        "left join FyzPropType t on t.Number = f.PropertyNo where f.MaterialNo = :m order by f.Number"));
+    db::Statement heat(cat, QStringLiteral(
+        "select t.ProcNo, p.Name, t.MinValue, t.MaxValue from TempProc t left join Proc p on p.Number = t.ProcNo "
+        "where t.MaterialNo = :m order by t.Number"));
+
+    QStringList designation, standard, name, source, semi, state, dimension;
+    GroupRows<int> eq, comp, heatRows;
+    GroupRows<int> mech;
+    GroupRows<std::pair<int, double>> phys;
+    eq.columns = comp.columns = heatRows.columns = mech.columns = phys.columns = n;
+
+    for (int col = 0; col < n; ++col) {
+        const int m = materials.at(col);
+        auto prepare = [m](db::Statement &st) {
+            st.reset();
+            st.bind(QStringLiteral("m"), m);
+        };
+
+        prepare(ident);
+        if (ident.step()) {
+            name << text(ident, 0);
+            standard << text(ident, 1);
+            designation << text(ident, 2);
+        } else {
+            name << QString();
+            standard << QString();
+            designation << QStringLiteral("(%1)").arg(m);
+        }
+
+        QStringList src;
+        if (sources) {
+            prepare(*sources);
+            while (sources->step())
+                if (const QString s = text(*sources, 0); !s.isEmpty())
+                    src << s;
+        }
+        source << (src.isEmpty() ? QStringLiteral("Zdroj údajů není v katalogu uveden.") : src.join(u'\n'));
+
+        prepare(equivalents);
+        while (equivalents.step())
+            eq.add(equivalents.value(0).toInt(), text(equivalents, 1), col,
+                   (text(equivalents, 2) + u' ' + text(equivalents, 3)).trimmed());
+
+        prepare(chem);
+        while (chem.step()) {
+            const QString caption = QStringLiteral("%1 (%2)").arg(text(chem, 2), text(chem, 1));
+            QString value = printRange(chem.value(3), chem.value(4));
+            comp.add(chem.value(0).toInt(), caption, col, value, QStringLiteral("; "));
+        }
+        prepare(balance);
+        while (balance.step())
+            comp.add(balance.value(0).toInt(), QStringLiteral("%1 (%2)").arg(text(balance, 2), text(balance, 1)), col,
+                     QStringLiteral("zbytek"), QStringLiteral("; "));
+
+        // The best matching mechanical row.
+        prepare(mechRows);
+        int bestScore = -1, bestDim = 0;
+        QString bestSemi, bestState, bestDimension;
+        while (mechRows.step()) {
+            int score = 0;
+            if (criteria.semiProductKind > 0 && mechRows.value(1).toInt() == criteria.semiProductKind)
+                score += 4;
+            if (criteria.state > 0 && mechRows.value(2).toInt() == criteria.state)
+                score += 2;
+            if (criteria.dimension >= 0 && contains(mechRows.value(6), mechRows.value(7), criteria.dimension))
+                score += 1;
+            if (score > bestScore) {
+                bestScore = score;
+                bestDim = mechRows.value(5).toInt();
+                bestSemi = text(mechRows, 0);
+                bestState = (text(mechRows, 3) + u' ' + text(mechRows, 4)).trimmed();
+                bestDimension = printDimension(mechRows.value(6), mechRows.value(7));
+                if (bestDimension.isEmpty())
+                    bestDimension = QStringLiteral("libovolný");
+            }
+        }
+        semi << bestSemi;
+        state << bestState;
+        dimension << (bestScore >= 0 ? bestDimension : QString());
+        if (bestScore >= 0) {
+            mechValues.reset();
+            mechValues.bind(QStringLiteral("d"), bestDim);
+            while (mechValues.step()) {
+                QString caption = text(mechValues, 1);
+                // "Nárazová práce KV" names its code already.
+                if (const QString code = text(mechValues, 2);
+                    !code.isEmpty() && !caption.endsWith(u' ' + code))
+                    caption += u' ' + code;
+                if (const QString unit = text(mechValues, 3); !unit.isEmpty())
+                    caption += QStringLiteral(" [%1]").arg(unit);
+                mech.add(mechValues.value(0).toInt(), caption, col, printRange(mechValues.value(4), mechValues.value(5)),
+                         QStringLiteral("; "));
+            }
+        }
+
+        prepare(physical);
+        while (physical.step()) {
+            const QVariant t = physical.value(2);
+            QString caption = text(physical, 1);
+            if (!t.isNull())
+                caption += QStringLiteral(" při %1 °C").arg(printNumber(t));
+            phys.add({physical.value(0).toInt(), t.isNull() ? -1e9 : t.toDouble()}, caption, col,
+                     printRange(physical.value(3), physical.value(4)), QStringLiteral("; "));
+        }
+
+        prepare(heat);
+        while (heat.step())
+            heatRows.add(heat.value(0).toInt(), text(heat, 1), col, printRange(heat.value(2), heat.value(3)),
+                         QStringLiteral("; "));
+    }
+
+    c.headings = designation;
+    const QString g = compareGroupMaterial();
+    c.rows << CompareRow{g, QStringLiteral("Označení"), designation, false, true}
+           << CompareRow{g, QStringLiteral("Norma"), standard, false, true}
+           << CompareRow{g, QStringLiteral("Název"), name, false, true}
+           << CompareRow{g, QStringLiteral("Zdroj údajů"), source, false, true};
+    eq.appendTo(c.rows, compareGroupEquivalents());
+    comp.appendTo(c.rows, compareGroupComposition());
+    const QString gm = compareGroupMechanical();
+    // The row each material is compared by stays in view even where all agree.
+    c.rows << CompareRow{gm, QStringLiteral("Polotovar"), semi, false, true}
+           << CompareRow{gm, QStringLiteral("Stav"), state, false, true}
+           << CompareRow{gm, QStringLiteral("Rozměr"), dimension, false, true};
+    mech.appendTo(c.rows, gm);
+    phys.appendTo(c.rows, compareGroupPhysical());
+    heatRows.appendTo(c.rows, compareGroupHeatTreatment());
+
+    for (CompareRow &r : c.rows) {
+        for (const QString &cell : r.cells)
+            if (cell != r.cells.first())
+                r.differs = true;
+    }
+    return c;
+}
+
+QList<CodeItem> semiProductKinds(db::Connection &cat)
+{
+    QList<CodeItem> out;
+    db::Statement st(cat, QStringLiteral("select Number, Name from SemTypes where GroupNo in (1, 5) "
+                                         "order by GroupNo, Number"));
+    while (st.step())
+        out << CodeItem{st.value(0).toInt(), st.value(1).toString().trimmed()};
+    return out;
+}
+
+QList<CodeItem> stateKinds(db::Connection &cat)
+{
+    QList<CodeItem> out;
+    db::Statement st(cat, QStringLiteral("select Number, Code, Name from StTypes order by Number"));
+    while (st.step())
+        out << CodeItem{st.value(0).toInt(),
+                        (st.value(1).toString().trimmed() + u' ' + st.value(2).toString().trimmed()).trimmed()};
+    return out;
+}
+
+} // namespace orv::printouts
