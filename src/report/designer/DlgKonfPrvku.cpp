@@ -257,8 +257,9 @@ void TDlgKonfPrvku::fillSources()
         }
         break;
     case ekParameter:
+        // The run prints parameter SourceIndex from 0; the captions count from 1.
         for (int n = 0; n < r.Parametry.size(); ++n)
-            items << r.ParameterCaption(n);
+            items << r.ParameterCaption(n + 1);
         break;
     case ekVariable:
         items << QStringLiteral("Datum tisku") << QStringLiteral("Čas tisku")

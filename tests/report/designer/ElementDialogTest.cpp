@@ -109,6 +109,8 @@ TEST_F(ElementDialog, SourcesByKind)
     TDlgKonfPrvku dlg2(report, *par, settings, 0);
     EXPECT_EQ(dlg2.Zdroj->count(), 2);
     EXPECT_EQ(dlg2.Zdroj->currentIndex(), 1);
+    // Parameter 0 prints the first parameter: the list names it "1: první".
+    EXPECT_EQ(dlg2.Zdroj->itemText(0), "1: první");
 
     TSiReportElement *fn = add("T,6,Soucet,0,0,60,20,Arial,10,0,0,1,0,238");
     TDlgKonfPrvku dlg3(report, *fn, settings, 0);
