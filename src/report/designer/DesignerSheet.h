@@ -5,6 +5,7 @@
 // tells the window through TDesignerHost.
 
 #include <QList>
+#include <QPair>
 #include <QPoint>
 #include <QRect>
 #include <QScrollArea>
@@ -123,6 +124,8 @@ public:
     // --- selection
     TSesPrvek *focused() const { return m_focused; }
     TSiReportElement *focusedElement() const;
+    // The section of the focused element's band, or null.
+    TOddilSestavy *focusedSection() const;
     // The selected elements, the focused one included, in band and printing order.
     QList<TSesPrvek *> selection() const;
     QList<TSiReportElement *> selectedElements() const;
@@ -160,7 +163,17 @@ private:
     friend class TSesPrvek;
     void trackMouse(TOddil *band, QPoint bandPixel);
     void notifySelection();
-    void showGeometryOf(TSesPrvek *c);
+    void showGeometryOf(TSesPrvek *c, bool position, bool size);
+    void pressOnControl(TSesPrvek *c, QPoint p, Qt::KeyboardModifiers mods);
+    void dragTo(QPoint bandPoint, Qt::KeyboardModifiers mods);
+    void endDrag();
+    void setElementRect(TSesPrvek *c, const QRect &r);
+
+    // Drag of the focused element (and the selection with it).
+    TSesPrvek *m_dragControl = nullptr;
+    QPoint m_dragStart;                       // band pixels
+    int m_dragZone = 0;
+    QList<QPair<TSesPrvek *, QRect>> m_dragStartRects;
 
     TDesignerHost *m_host;
     TSestavaTyp *m_report = nullptr;

@@ -30,9 +30,6 @@ public:
     TPravitko(Qt::Orientation orientation, TPapir *paper, QWidget *parent = nullptr);
 
     Qt::Orientation orientation() const { return m_orientation; }
-    // Pixels of the paper scrolled out of view.
-    void setOffset(int offset);
-    int offset() const { return m_offset; }
     // The labels drawn, with their centre positions in ruler pixels (for tests).
     struct Label {
         int Position;
@@ -46,17 +43,11 @@ protected:
     void paintEvent(QPaintEvent *) override;
 
 private:
-    struct Tick {
-        int Position;
-        bool Major;
-        int Value;
-    };
-    QList<Tick> ticks(int originPixel, int lengthHundredths) const;
-    void forEachSegment(const std::function<void(int origin, int start, int length, int hundredths)> &f) const;
+    // Every measured stretch: its origin in ruler pixels and its length in hundredths.
+    void forEachSegment(const std::function<void(int origin, int hundredths)> &f) const;
 
     Qt::Orientation m_orientation;
     TPapir *m_paper;
-    int m_offset = 0;
 };
 
 } // namespace orv

@@ -1,0 +1,320 @@
+#include "report/designer/SesPrvek.h"
+
+#include "report/designer/DesignerHost.h"
+#include "report/designer/DesignerSheet.h"
+#include "report/model/Bridge.h"
+#include "report/model/Expression.h"
+#include "report/model/TextLayout.h"
+#include "report/output/OutputStore.h"
+#include "report/output/Sestava.h"
+#include "report/output/TolvaCanvas.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+#include <algorithm>
+
+namespace orv {
+
+namespace {
+
+const QColor kMarkGrey(0x80, 0x80, 0x80);
+const QColor kSilver(0xC0, 0xC0, 0xC0);
+
+TTextCanvas &designerMeasuringCanvas()
+{
+    // Never destroyed: its fonts must not outlive the application's font system.
+    static TTextCanvas *canvas = new TTextCanvas(100);
+    return *canvas;
+}
+
+TTextFont fontOf(const TElementFont &f)
+{
+    TTextFont t;
+    t.Name = f.Name;
+    t.Size = f.Size;
+    t.Color = quint32(f.Color) & 0xFFFFFF;
+    t.Bold = f.bold();
+    t.Italic = f.italic();
+    t.Underline = f.underline();
+    t.Strikeout = f.strikeOut();
+    t.Charset = f.Charset;
+    return t;
+}
+
+// What the designer shows of an element that has no value yet: the text a text element
+// prints, the name of the field, parameter, variable or function it stands for.
+QString designerText(TSestavaTyp *report, const TSiReportElement &e)
+{
+    switch (e.Kind) {
+    case ekText:
+        return e.Text;
+    case ekField:
+        if (!e.SourceName.isEmpty())
+            return e.SourceName;
+        return report ? report->FieldName(e.SourceIndex) : QString::number(e.SourceIndex);
+    case ekFieldLabel: {
+        const QString label = report ? report->FieldLabel(e.SourceIndex) : QString();
+        return label.isEmpty() && report ? report->FieldName(e.SourceIndex) : label;
+    }
+    case ekParameter:
+        return QStringLiteral("Parametr %1").arg(e.SourceIndex + 1);
+    case ekVariable: {
+        static const char *const names[] = {"Datum tisku", "Čas tisku", "Číslo řádku",
+                                            "Číslo strany", "Počet stran"};
+        if (e.SourceIndex >= 0 && e.SourceIndex < 5)
+            return QString::fromUtf8(names[e.SourceIndex]);
+        return QStringLiteral("Proměnná %1").arg(e.SourceIndex);
+    }
+    case ekFunction:
+        if (!e.SourceName.isEmpty())
+            return e.SourceName;
+        if (report)
+            if (const TRadekFunkce *f = report->Functions.at(e.SourceIndex))
+                return f->Name;
+        return QStringLiteral("Funkce %1").arg(e.SourceIndex);
+    case ekBarcode:
+        return SplitList(e.Text).value(0);
+    default:
+        return QString();
+    }
+}
+
+} // namespace
+
+TSesPrvek::TSesPrvek(TOddil *band, TSiReportElement *element)
+    : QWidget(band), m_band(band), m_element(element)
+{
+    setMouseTracking(true);
+    setAttribute(Qt::WA_OpaquePaintEvent, false);
+    updateGeometryFromElement();
+}
+
+QRect TSesPrvek::elementRect() const
+{
+    return QRect(m_element->Left, m_element->Top, m_element->Width, m_element->Height);
+}
+
+void TSesPrvek::updateGeometryFromElement()
+{
+    const double z = m_band->zoom();
+    const QRect g(toPixels(m_element->Left, z), toPixels(m_element->Top, z),
+                  std::max(1, toPixels(m_element->Width, z)),
+                  std::max(1, toPixels(m_element->Height, z)));
+    if (g.size() != size())
+        invalidate();
+    setGeometry(g);
+}
+
+void TSesPrvek::invalidate()
+{
+    m_picture = QImage();
+    update();
+}
+
+int TSesPrvek::zoneIn(QPoint p, int w, int h)
+{
+    auto in = [&](int x, int y) {
+        return p.x() >= x && p.x() < x + 5 && p.y() >= y && p.y() < y + 5;
+    };
+    const int mx = (w - 5) / 2, my = (h - 5) / 2;
+    if (in(w - 5, h - 5)) return 8;
+    if (in(mx, h - 5)) return 7;
+    if (in(0, h - 5)) return 6;
+    if (in(w - 5, my)) return 5;
+    if (in(0, my)) return 4;
+    if (in(w - 5, 0)) return 3;
+    if (in(mx, 0)) return 2;
+    if (in(0, 0)) return 1;
+    return 0;
+}
+
+int TSesPrvek::zoneAt(QPoint p) const
+{
+    TPapir *paper = m_band->paper();
+    if (paper->focused() != this || paper->multiSelection())
+        return 0;
+    return zoneIn(p, width(), height());
+}
+
+// The element drawn as the output draws it, at the control's size.
+const QImage &TSesPrvek::picture()
+{
+    if (!m_picture.isNull())
+        return m_picture;
+    const TSiReportElement &e = *m_element;
+    m_picture = QImage(std::max(1, width()), std::max(1, height()),
+                       QImage::Format_ARGB32_Premultiplied);
+    m_picture.fill(Qt::transparent);
+    // An element 0 or 1 wide or high has nothing to draw in: only its outline shows.
+    if (e.Width <= 1 || e.Height <= 1)
+        return m_picture;
+    const double z = m_band->zoom();
+    TSestavaTyp *report = m_band->paper()->report();
+    QPainter painter(&m_picture);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    TTolvaCanvas canvas(&painter, 100);
+
+    if (e.Kind == ekDetail) {
+        painter.fillRect(m_picture.rect(), QBrush(Qt::black, Qt::DiagCrossPattern));
+        return m_picture;
+    }
+    // The item of an output page that this element would give, at the control's origin.
+    TVystPrvek item(m_element, 0, 0, e.Width - 1, e.Height - 1);
+    const bool textKind = isTextKind(e.Kind) || e.Kind == ekBarcode;
+    if (e.Kind == ekField && !e.Picture.isNull()) {
+        item.SetPicture(e.Picture);
+    } else if (e.Kind == ekPicture || e.Kind == ekPaintBox) {
+        QImage pic = e.Picture;
+        if (pic.isNull() && report && e.Kind == ekPicture) {
+            for (const QString &name : SplitList(e.Text))
+                if (report->LoadPicture(name, pic))
+                    break;
+        }
+        if (pic.isNull())
+            return m_picture;
+        item.SetPicture(pic);
+    } else if (textKind) {
+        if (isTextKind(e.Kind) && e.Angle == 0)
+            painter.fillRect(m_picture.rect(), toColor(e.BrushColor));
+        TTextFont font = fontOf(e.Font);
+        double letterSpacing = e.LetterSpacing;
+        double lineHeight = report ? report->LineHeight : 0.0;
+        if (e.Font.Name.startsWith(QStringLiteral("Roman "))) {
+            const int cpi = RomanFontCpi(e.Font.Name);
+            ReplaceRomanFont(font);
+            letterSpacing = 100.0 / (cpi > 0 ? cpi : 10);
+            lineHeight = 100.0 / 6.0;
+        }
+        bool wrap = e.isMultiLine();
+        if (e.Kind == ekField && report && isMemoType(report->FieldDataType(e.SourceIndex)))
+            wrap = true;
+        auto lines = std::make_unique<TRadky>();
+        LayoutText(designerMeasuringCanvas(), QRect(0, 0, e.Width, e.Height),
+                   designerText(report, e), *lines, wrap, lineHeight, letterSpacing,
+                   e.effectiveAlignment(), font, e.isRtf());
+        int h = 0, last = -1;
+        LinesThatFit(*lines, 0, e.Height, h, last);
+        item.FirstLine = 0;
+        item.LastLine = std::min(std::max(last, 0), lines->count() - 1);
+        item.Lines = std::move(lines);
+    }
+    DrawOutputItem(canvas, item, z, {});
+    return m_picture;
+}
+
+void TSesPrvek::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    p.drawImage(0, 0, picture());
+    TPapir *paper = m_band->paper();
+    const int w = width(), h = height();
+    p.setPen(QPen(kMarkGrey, 1));
+    if (m_selected && paper->multiSelection()) {
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(0, 0, w - 1, h - 1);
+        const bool focused = paper->focused() == this;
+        const QPoint corners[] = {{0, 0}, {w - 5, 0}, {0, h - 5}, {w - 5, h - 5}};
+        for (const QPoint &c : corners) {
+            if (focused)
+                p.fillRect(c.x(), c.y(), 5, 5, kMarkGrey);
+            else
+                p.drawRect(c.x(), c.y(), 4, 4);
+        }
+    } else if (paper->focused() == this) {
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(0, 0, w - 1, h - 1);
+        const int mx = (w - 5) / 2, my = (h - 5) / 2;
+        const QPoint grips[] = {{0, 0}, {mx, 0}, {w - 5, 0}, {0, my}, {w - 5, my},
+                                {0, h - 5}, {mx, h - 5}, {w - 5, h - 5}};
+        for (const QPoint &g : grips)
+            p.fillRect(g.x(), g.y(), 5, 5, kMarkGrey);
+    } else if (m_element->Kind != ekDetail || m_element->Width <= 1 || m_element->Height <= 1) {
+        p.setPen(QPen(kSilver, 1));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(0, 0, w - 1, h - 1);
+    }
+}
+
+void TSesPrvek::updateCursor(QPoint pos)
+{
+    TPapir *paper = m_band->paper();
+    TDesignerHost *host = paper->host();
+    if (host->toolKind() != 0 || host->pastePending()) {
+        setCursor(m_band->cursor());
+        return;
+    }
+    if (m_selected && paper->multiSelection()) {
+        setCursor(Qt::SizeAllCursor);
+        return;
+    }
+    if (paper->focused() != this) {
+        setCursor(Qt::ArrowCursor);
+        return;
+    }
+    static const Qt::CursorShape shapes[] = {
+        Qt::SizeAllCursor, Qt::SizeFDiagCursor, Qt::SizeVerCursor, Qt::SizeBDiagCursor,
+        Qt::SizeHorCursor, Qt::SizeHorCursor,  Qt::SizeBDiagCursor, Qt::SizeVerCursor,
+        Qt::SizeFDiagCursor};
+    setCursor(shapes[zoneAt(pos)]);
+}
+
+void TSesPrvek::mousePressEvent(QMouseEvent *ev)
+{
+    if (ev->button() != Qt::LeftButton)
+        return;
+    TPapir *paper = m_band->paper();
+    TDesignerHost *host = paper->host();
+    const Qt::KeyboardModifiers mods = ev->modifiers();
+    if ((mods & Qt::ShiftModifier) || host->toolKind() != 0 || host->pastePending()) {
+        QMouseEvent forwarded(ev->type(), mapTo(m_band, ev->position().toPoint()),
+                              ev->globalPosition(), ev->button(), ev->buttons(), mods);
+        m_band->mousePressEvent(&forwarded);
+        return;
+    }
+    paper->pressOnControl(this, ev->position().toPoint(), mods);
+}
+
+void TSesPrvek::mouseMoveEvent(QMouseEvent *ev)
+{
+    TPapir *paper = m_band->paper();
+    const QPoint bandPoint = mapTo(m_band, ev->position().toPoint());
+    if (paper->m_dragControl == this) {
+        paper->dragTo(bandPoint, ev->modifiers());
+        return;
+    }
+    if (m_band->m_rubberActive || m_band->m_heightDrag) {
+        QMouseEvent forwarded(ev->type(), bandPoint, ev->globalPosition(), ev->button(),
+                              ev->buttons(), ev->modifiers());
+        m_band->mouseMoveEvent(&forwarded);
+        return;
+    }
+    updateCursor(ev->position().toPoint());
+    m_band->showMousePosition(bandPoint);
+}
+
+void TSesPrvek::mouseReleaseEvent(QMouseEvent *ev)
+{
+    TPapir *paper = m_band->paper();
+    if (paper->m_dragControl == this) {
+        paper->endDrag();
+        return;
+    }
+    if (m_band->m_rubberActive || m_band->m_heightDrag) {
+        QMouseEvent forwarded(ev->type(), mapTo(m_band, ev->position().toPoint()),
+                              ev->globalPosition(), ev->button(), ev->buttons(),
+                              ev->modifiers());
+        m_band->mouseReleaseEvent(&forwarded);
+    }
+}
+
+void TSesPrvek::mouseDoubleClickEvent(QMouseEvent *ev)
+{
+    if (ev->button() != Qt::LeftButton)
+        return;
+    TPapir *paper = m_band->paper();
+    paper->endDrag();
+    paper->host()->openElementDialog(m_element);
+}
+
+} // namespace orv
