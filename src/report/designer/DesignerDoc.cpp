@@ -50,6 +50,18 @@ QStringList TDesignerDoc::snapshot() const
 
 void TDesignerDoc::loadLines(const QStringList &lines)
 {
+    // A snapshot read over the current model would keep settings its lines do not name (a
+    // template without a units record): start from the settings of a fresh model, as when
+    // the file was first read, keeping what belongs to the report and its data.
+    TSestavaModel fresh;
+    fresh.IsDetail = m_report.IsDetail;
+    fresh.TemplateDir = m_report.TemplateDir;
+    fresh.Details = m_report.Details;
+    fresh.FieldNames = m_report.FieldNames;
+    fresh.FieldLabels = m_report.FieldLabels;
+    fresh.FieldPlaceholders = m_report.FieldPlaceholders;
+    fresh.Parametry = m_report.Parametry;
+    m_report.CopyTemplateFrom(fresh);
     m_report.SetPredloha(lines);
 }
 

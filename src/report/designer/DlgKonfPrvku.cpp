@@ -1,3 +1,4 @@
+#include "report/designer/ReportHelp.h"
 #include "report/designer/DlgKonfPrvku.h"
 
 #include "report/designer/DlgProstredi.h"
@@ -121,6 +122,7 @@ TDlgKonfPrvku::TDlgKonfPrvku(TSestavaTyp &report, TSiReportElement &element,
                               || Tabs->currentIndex() == pgCarovyKod);
     if (m_version == vText && element.Kind == ekText)
         Text->setFocus();
+    installHelpKey(this, QStringLiteral("SestavyPrvek.htm"));
 }
 
 QWidget *TDlgKonfPrvku::buildZakladni()

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QPointer>
+#include <QShortcut>
 #include <QTextBrowser>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -76,6 +77,14 @@ void showReportHelp(QWidget *parent, const QString &page)
         handler()(parent, page);
     else
         builtInHelp(parent, page);
+}
+
+void installHelpKey(QWidget *window, const QString &page)
+{
+    auto *key = new QShortcut(QKeySequence(Qt::Key_F1), window);
+    key->setContext(Qt::WindowShortcut);
+    QObject::connect(key, &QShortcut::activated, window,
+                     [window, page] { showReportHelp(window, page); });
 }
 
 void setReportHelpFolder(const QString &folder)

@@ -19,6 +19,8 @@ void showReportHelp(QWidget *parent, const QString &page = QString());
 // The folder of the help pages: $ORVALIS_HELP_DIR, else "Help" beside the program, else
 // share/orvalis/Help of an installation, else the folder set by setReportHelpFolder.
 QString reportHelpFolder();
+// F1 in the window opens that help page.
+void installHelpKey(QWidget *window, const QString &page);
 void setReportHelpFolder(const QString &folder);
 
 } // namespace orv
