@@ -192,6 +192,7 @@ void TFormSestE::init()
     v->setContentsMargins(2, 2, 2, 2);
     v->setSpacing(2);
     buildToolTabs();
+    ToolTabs->setCornerWidget(m_viewBox, Qt::TopRightCorner);
     v->addWidget(ToolTabs);
     auto *props = new QHBoxLayout;
     props->addWidget(buildPositionPanel());
@@ -361,17 +362,20 @@ void TFormSestE::buildMenus()
                           "Smazat prvek", "Opravit vlastnosti prvku", "Náhled sestavy",
                           "Nastavení předlohy...", "Konec oprav"})
         bar->addAction(action(u8(c)));
-    bar->addSeparator();
-    bar->addWidget(new QLabel(u8(" Měřítko: "), bar));
-    ZoomCombo = new QComboBox(bar);
+    auto *view = new QWidget(this);
+    auto *vl = new QHBoxLayout(view);
+    vl->setContentsMargins(4, 0, 4, 0);
+    vl->addWidget(new QLabel(u8("Měřítko:"), view));
+    ZoomCombo = new QComboBox(view);
     for (int i = 0; i < TFormSestP::ZoomStepCount; ++i)
         ZoomCombo->addItem(TFormSestP::zoomCaption(i));
-    bar->addWidget(ZoomCombo);
-    bar->addWidget(new QLabel(u8(" Jednotky: "), bar));
-    UnitsCombo = new QComboBox(bar);
+    vl->addWidget(ZoomCombo);
+    vl->addWidget(new QLabel(u8("Jednotky:"), view));
+    UnitsCombo = new QComboBox(view);
     for (int i = 0; i < kUnitCount; ++i)
         UnitsCombo->addItem(UnitName(i));
-    bar->addWidget(UnitsCombo);
+    vl->addWidget(UnitsCombo);
+    m_viewBox = view;
     ZoomCombo->setCurrentIndex(m_zoomStep);
     UnitsCombo->setCurrentIndex(std::clamp(m_report.UnitsIndex, 0, kUnitCount - 1));
     connect(ZoomCombo, &QComboBox::activated, this, &TFormSestE::zoomChosen);
@@ -751,12 +755,14 @@ void TFormSestE::fillSourceCombos()
     for (int n = 0; n < m_report.Functions.count(); ++n)
         functions << m_report.Functions.Caption(n);
     refill(FunctionCombo, functions);
+    // Detail n is the template's D<n> record and the n-th attached detail report.
     QStringList details;
     const QList<TSestDetail *> &list = m_report.DetailList();
-    for (int n = 0; n < list.size(); ++n)
-        details << u8("Detail %1 %2").arg(n + 1).arg(list.at(n)->Name);
-    if (details.isEmpty())
-        details << u8("Detail 1");
+    const int detailCount = std::max<int>({int(list.size()), int(m_report.Details.size()), 1});
+    for (int n = 0; n < detailCount; ++n)
+        details << (n < list.size() && !list.at(n)->Name.isEmpty()
+                        ? u8("Detail %1 (%2)").arg(n).arg(list.at(n)->Name)
+                        : u8("Detail %1").arg(n));
     refill(DetailCombo, details);
     fillPictureFiles();
 }
@@ -792,7 +798,7 @@ int TFormSestE::toolSource() const
     case ekFieldLabel: return std::max(0, FieldCombo->currentIndex());
     case ekParameter: return std::max(0, VariableCombo->currentIndex());
     case ekFunction: return std::max(0, FunctionCombo->currentIndex());
-    case ekDetail: return std::max(0, DetailCombo->currentIndex()) + 1;
+    case ekDetail: return std::max(0, DetailCombo->currentIndex());
     default: return 0;
     }
 }
@@ -855,8 +861,8 @@ void TFormSestE::openElementDialog(TSiReportElement *e)
     if (e->Kind == ekDetail) {
         const QList<TSestDetail *> &details = m_report.DetailList();
         const int n = e->SourceIndex;
-        if (n >= 1 && n <= details.size()) {
-            details.at(n - 1)->EditIn(this, 0);
+        if (n >= 0 && n < details.size()) {
+            details.at(n)->EditIn(this, 0);
             m_doc.record(u8(ChangeName::Detail));
             afterElementsChanged({});
         }
@@ -1175,11 +1181,17 @@ void TFormSestE::rebuildTree()
             switch (e->Kind) {
             case ekText: detail = e->Text; break;
             case ekField:
-            case ekFieldLabel: detail = m_report.FieldName(e->SourceIndex); break;
+            case ekFieldLabel:
+                detail = e->SourceName.isEmpty() ? m_report.FieldName(e->SourceIndex) : e->SourceName;
+                break;
             case ekFunction:
-                if (const TRadekFunkce *f = m_report.Functions.at(e->SourceIndex))
+                if (!e->SourceName.isEmpty())
+                    detail = e->SourceName;
+                else if (const TRadekFunkce *f = m_report.Functions.at(e->SourceIndex))
                     detail = f->Name;
                 break;
+            case ekVariable: detail = e->Text; break;
+            case ekDetail: detail = QString::number(e->SourceIndex); break;
             case ekBarcode:
             case ekPicture: detail = e->Text; break;
             default: break;

@@ -175,6 +175,7 @@ private:
     bool m_closing = false;
     QEventLoop *m_loop = nullptr;
     QList<TSiReportElement *> m_treeElements;
+    QWidget *m_viewBox = nullptr;
 };
 
 // Plugs the designer into the report component's edit operations (Edit, EditAt, EditIn).
