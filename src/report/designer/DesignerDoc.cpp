@@ -273,6 +273,50 @@ bool TDesignerDoc::setUnits(int unitIndex)
     return true;
 }
 
+int TDesignerDoc::addFunction(const TRadekFunkce &f)
+{
+    m_report.Functions.append(std::make_unique<TRadekFunkce>(f));
+    record(u8(ChangeName::AddFunction));
+    return m_report.Functions.count() - 1;
+}
+
+bool TDesignerDoc::editFunction(int index, const TRadekFunkce &f)
+{
+    TRadekFunkce *old = m_report.Functions.at(index);
+    if (!old || old->sameTemplateAttributes(f))
+        return false;
+    const QString oldName = old->Name;
+    *old = f;
+    // Elements that follow the function by name follow its new name.
+    if (oldName != f.Name)
+        for (TSiReportElement *e : allElements())
+            if (e->Kind == ekFunction && e->SourceName.compare(oldName, Qt::CaseInsensitive) == 0)
+                e->SourceName = f.Name.left(32);
+    record(u8(ChangeName::EditFunction));
+    return true;
+}
+
+bool TDesignerDoc::deleteFunction(int index)
+{
+    const TRadekFunkce *f = m_report.Functions.at(index);
+    if (!f)
+        return false;
+    for (const TSiReportElement *e : allElements()) {
+        if (e->Kind == ekFunction && (e->SourceName.isEmpty() ? e->SourceIndex == index
+                                      : e->SourceName.compare(f->Name, Qt::CaseInsensitive) == 0)) {
+            showSestMessage(TSestMessageKind::Error, u8(TemplateMessages::CaptionError),
+                            u8("Funkci %1 nelze zrušit, tiskne ji prvek předlohy.").arg(f->Name));
+            return false;
+        }
+    }
+    m_report.Functions.remove(index);
+    for (TSiReportElement *e : allElements())
+        if (e->Kind == ekFunction && e->SourceName.isEmpty() && e->SourceIndex > index)
+            --e->SourceIndex;
+    record(u8(ChangeName::DeleteFunction));
+    return true;
+}
+
 QString TDesignerDoc::copyText(const TSiReportElement *focused,
                                const QList<TSiReportElement *> &selected)
 {

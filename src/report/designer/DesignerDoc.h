@@ -23,6 +23,7 @@ class TOddilSestavy;
 class TSestavaTyp;
 class TSiReportElement;
 struct TElementFont;
+class TRadekFunkce;
 
 // The names the undo list shows for recorded changes.
 namespace ChangeName {
@@ -103,6 +104,16 @@ public:
                         const std::function<void(TSiReportElement &)> &change,
                         const QString &changeName = QString::fromUtf8(ChangeName::Element));
     bool setUnits(int unitIndex);
+
+    // --- report functions
+    // Appends the function ("přidání funkce"); its index.
+    int addFunction(const TRadekFunkce &f);
+    // Replaces function index ("oprava funkce"); false when nothing differs.
+    bool editFunction(int index, const TRadekFunkce &f);
+    // Removes function index ("zrušení funkce") and renumbers the elements that refer to
+    // later functions by number. A function an element prints is not removed: false, and
+    // the user is told.
+    bool deleteFunction(int index);
 
     // --- clipboard
     // The clipboard text of the focused element and the selected elements of its section.

@@ -2,6 +2,7 @@
 
 #include "report/designer/DesignerQuestion.h"
 #include "report/designer/DesignerSheet.h"
+#include "report/designer/DlgFunkce.h"
 #include "report/designer/DlgKonfPrvku.h"
 #include "report/designer/DlgNovaSestava.h"
 #include "report/designer/DlgProstredi.h"
@@ -277,6 +278,9 @@ void TFormSestE::buildActions()
         [this] { alignAllToGrid(); });
     add("Vyrovnat vybrané", "Zarovnat vybrané prvky do rastru", {},
         [this] { alignSelectedToGrid(); });
+    add("Přidat uživatelskou funkci", "Přidat uživatelskou funkci", {}, [this] { addFunction(); });
+    add("Zrušit uživatelskou funkci", "Zrušit uživatelskou funkci", {}, [this] { deleteFunction(); });
+    add("Upravit uživatelskou funkci", "Upravit uživatelskou funkci", {}, [this] { editFunction(); });
     add("Obsah nápovědy", "Nápověda generátoru sestav", QKeySequence::HelpContents,
         [this] { showHelp(); });
 
@@ -410,6 +414,18 @@ void TFormSestE::buildToolTabs()
           "Pořadové číslo strany", "Celkový počet stran", "Číslo řádku ve skupině",
           "Pořadové číslo skupiny"});
     page("Funkce", FunctionCombo, {"Uživatelská funkce"});
+    {
+        QWidget *w = ToolTabs->widget(ToolTabs->count() - 1);
+        auto *h = static_cast<QHBoxLayout *>(w->layout());
+        const int at = h->count() - 1;   // before the stretch
+        int i = 0;
+        for (const char *c : {"Přidat uživatelskou funkci", "Upravit uživatelskou funkci",
+                              "Zrušit uživatelskou funkci"}) {
+            auto *b = new QToolButton(w);
+            b->setDefaultAction(action(u8(c)));
+            h->insertWidget(at + i++, b);
+        }
+    }
     page("Grafické prvky", GraphicCombo,
          {"Grafický text", "Úsečka", "Obdélník", "Zaoblený obdélník", "Elipsa", "Obrázek",
           "Čárový kód", "Kreslicí plocha"});
@@ -998,6 +1014,8 @@ void TFormSestE::updateActions()
     action(u8("Popis prvku databáze"))->setEnabled(FieldCombo->count() > 0);
     action(u8("Parametr sestavy"))->setEnabled(!m_report.Parametry.isEmpty());
     action(u8("Uživatelská funkce"))->setEnabled(FunctionCombo->count() > 0);
+    action(u8("Upravit uživatelskou funkci"))->setEnabled(FunctionCombo->count() > 0);
+    action(u8("Zrušit uživatelskou funkci"))->setEnabled(FunctionCombo->count() > 0);
     const bool groups = m_report.Groups.count() > 0;
     action(u8("Číslo řádku ve skupině"))->setEnabled(groups);
     action(u8("Pořadové číslo skupiny"))->setEnabled(groups);
@@ -1428,6 +1446,42 @@ void TFormSestE::alignSelectedToGrid()
     const QList<TSiReportElement *> list = targets(anyKind);
     if (m_doc.alignToGrid(list))
         afterElementsChanged(list);
+}
+
+void TFormSestE::addFunction()
+{
+    TRadekFunkce f;
+    f.Name = u8("Funkce%1").arg(m_report.Functions.count() + 1);
+    if (!EditReportFunction(m_report, f, this))
+        return;
+    const int index = m_doc.addFunction(f);
+    fillSourceCombos();
+    FunctionCombo->setCurrentIndex(index);
+    afterElementsChanged({});
+}
+
+void TFormSestE::editFunction()
+{
+    const int index = FunctionCombo->currentIndex();
+    const TRadekFunkce *old = m_report.Functions.at(index);
+    if (!old)
+        return;
+    TRadekFunkce f = *old;
+    if (!EditReportFunction(m_report, f, this) || !m_doc.editFunction(index, f))
+        return;
+    fillSourceCombos();
+    m_sheet->rebuild();
+    afterElementsChanged({});
+}
+
+void TFormSestE::deleteFunction()
+{
+    const int index = FunctionCombo->currentIndex();
+    if (index < 0 || !m_doc.deleteFunction(index))
+        return;
+    fillSourceCombos();
+    m_sheet->rebuild();
+    afterElementsChanged({});
 }
 
 void TFormSestE::showHelp()

@@ -71,6 +71,10 @@ public:
     void alignAllToGrid();
     void alignSelectedToGrid();
     void showHelp();
+    // "Přidat / Upravit / Zrušit uživatelskou funkci" on the function chosen on the tab "Funkce".
+    void addFunction();
+    void editFunction();
+    void deleteFunction();
     // Chooses a tool by kind (0 the selection tool) and, for the variable tools, source.
     void chooseTool(int kind, int source = -1);
 

@@ -277,3 +277,43 @@ TEST_F(DesignerDoc, UnitsChangeIsRecorded)
     ASSERT_TRUE(doc.undo());
     EXPECT_EQ(report.UnitsIndex, 0);
 }
+
+TEST_F(DesignerDoc, FunctionsAddedEditedAndDeletedWithTheirElements)
+{
+    MessageCatcher catcher;
+    TDesignerDoc doc(report, TEditorSettings{});
+    TRadekFunkce a;
+    a.Name = "Soucet";
+    a.Expression = "#1";
+    TRadekFunkce b;
+    b.Name = "Pocet";
+    b.Aggregation = agCount;
+    EXPECT_EQ(doc.addFunction(a), 0);
+    EXPECT_EQ(doc.addFunction(b), 1);
+    EXPECT_EQ(doc.undoList().undoHint(), "Zrušit přidání funkce");
+    // One element prints Pocet by number, one Soucet by name.
+    TSiReportElement *byNumber = report.AddElement(report.section(skBody), "T,6,1,0,80,60,20,Arial,10,0,0,0,0,238");
+    TSiReportElement *byName = report.AddElement(report.section(skBody), "T,6,Soucet,80,80,60,20,Arial,10,0,0,0,0,238");
+    ASSERT_EQ(byName->SourceName, "Soucet");
+
+    TRadekFunkce renamed = a;
+    renamed.Name = "Celkem";
+    ASSERT_TRUE(doc.editFunction(0, renamed));
+    EXPECT_EQ(byName->SourceName, "Celkem");   // follows the new name
+    EXPECT_EQ(doc.undoList().undoHint(), "Zrušit oprava funkce");
+    EXPECT_FALSE(doc.editFunction(0, renamed));   // nothing differs: nothing recorded
+
+    // A function an element prints stays.
+    EXPECT_FALSE(doc.deleteFunction(0));
+    EXPECT_EQ(report.Functions.count(), 2);
+    EXPECT_TRUE(catcher.Texts.last().contains("Celkem"));
+    // Once its element is gone it can go, and the element of the later function is renumbered.
+    ASSERT_TRUE(doc.deleteElements({byName}, false));
+    ASSERT_TRUE(doc.deleteFunction(0));
+    EXPECT_EQ(report.Functions.count(), 1);
+    EXPECT_EQ(byNumber->SourceIndex, 0);
+    EXPECT_EQ(report.Functions.at(0)->Name, "Pocet");
+    EXPECT_EQ(doc.undoList().undoHint(), "Zrušit zrušení funkce");
+    ASSERT_TRUE(doc.undo());
+    EXPECT_EQ(report.Functions.count(), 2);
+}

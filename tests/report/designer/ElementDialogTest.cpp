@@ -2,6 +2,7 @@
 
 #include "DesignerTestSupport.h"
 
+#include "report/designer/DlgFunkce.h"
 #include "report/designer/DlgKonfPrvku.h"
 #include "report/designer/DlgVyraz.h"
 #include "report/designer/SestDlg.h"
@@ -276,4 +277,36 @@ TEST(ExpressionEditor, CheckShowsTheErrorAndPutsTheCaretThere)
     QTest::mouseClick(dlg.KontrolaBtn, Qt::LeftButton);
     EXPECT_EQ(msgs.Texts.back(), "Výraz je v pořádku.");
     EXPECT_TRUE(dlg.Promenne->isEnabled());
+}
+
+TEST_F(ElementDialog, FunctionButtonEditsTheFunctionOnlyOnOk)
+{
+    TSiReportElement *fn = add("T,6,Soucet,0,0,60,20,Arial,10,0,0,1,0,238");
+    {
+        TDlgKonfPrvku dlg(report, *fn, settings, 0);
+        ASSERT_NE(dlg.FunkceBtn, nullptr);
+        QTimer::singleShot(0, [] {
+            auto *f = qobject_cast<TDlgFunkce *>(QApplication::activeModalWidget());
+            ASSERT_NE(f, nullptr);
+            f->Popis->setText("Součet cen");
+            f->PocetDesetinnych->setText("abc");   // not a number: kept
+            f->accept();
+        });
+        dlg.FunkceBtn->click();
+        EXPECT_EQ(report.Functions.at(0)->Description, "");   // not before OK
+        dlg.reject();
+    }
+    EXPECT_EQ(report.Functions.at(0)->Description, "");
+    TDlgKonfPrvku dlg(report, *fn, settings, 0);
+    QTimer::singleShot(0, [] {
+        auto *f = qobject_cast<TDlgFunkce *>(QApplication::activeModalWidget());
+        ASSERT_NE(f, nullptr);
+        f->Popis->setText("Součet cen");
+        f->PocetDesetinnych->setText("abc");
+        f->accept();
+    });
+    dlg.FunkceBtn->click();
+    dlg.accept();
+    EXPECT_EQ(report.Functions.at(0)->Description, "Součet cen");
+    EXPECT_EQ(report.Functions.at(0)->Decimals, 2);
 }
