@@ -172,7 +172,7 @@ double TOddil::zoom() const
 
 int TOddil::areaHeight() const
 {
-    return toPixels(m_section->Height, zoom());
+    return std::max(0, toPixels(m_section->Height, zoom()));
 }
 
 TSesPrvek *TOddil::controlOf(const TSiReportElement *e) const
@@ -216,6 +216,24 @@ void TOddil::paintEvent(QPaintEvent *ev)
     p.fillRect(QRect(0, 0, w, ah), Qt::white);
     const double z = zoom();
     const TSestavaTyp *report = m_paper->report();
+    // The background picture, placed so that the bands' pieces join into the page's picture.
+    if (report && !m_paper->m_background.isNull()) {
+        int offset = 0;
+        for (TOddil *b : m_paper->bands()) {
+            if (b == this)
+                break;
+            offset += b->sectionHeight();
+        }
+        const TPageSetup &ps = pageSetup();
+        const QRect bg = report->backgroundRect();
+        const QRect target(toPixels(bg.left() - ps.MarginLeft, z),
+                           toPixels(bg.top() - ps.MarginTop - offset, z),
+                           toPixels(bg.width(), z), toPixels(bg.height(), z));
+        p.save();
+        p.setClipRect(QRect(0, 0, w, ah));
+        p.drawImage(target, m_paper->m_background);
+        p.restore();
+    }
     // A multi-column body: the part right of the first column is hatched.
     int gridWidth = sheetWidth();
     if (report && m_section->Kind == skBody && report->Columns > 1) {
@@ -453,7 +471,9 @@ TPapir::TPapir(TDesignerHost *host, QWidget *parent) : QWidget(parent), m_host(h
 
 void TPapir::build(TSestavaTyp *report)
 {
-    endDrag();
+    // A drag in progress ends without being recorded: the model it moved is being replaced.
+    m_dragControl = nullptr;
+    m_dragStartRects.clear();
     m_focused = nullptr;
     m_selectedCount = 0;
     m_mouseBand = nullptr;
@@ -462,6 +482,9 @@ void TPapir::build(TSestavaTyp *report)
         delete b;
     m_bands.clear();
     m_report = report;
+    m_background = QImage();
+    if (report && !report->effectiveBackgroundFile().isEmpty())
+        report->LoadPicture(report->effectiveBackgroundFile(), m_background);
     if (report) {
         // Report order: report and page header, group headers from the outermost, the body,
         // group footers from the innermost, report and page footer.
@@ -541,7 +564,7 @@ void TPapir::refresh()
 {
     for (TOddil *b : m_bands) {
         for (TSesPrvek *c : b->controls())
-            c->invalidate();
+            c->invalidate(false);
         b->update();
     }
     emit layoutChanged();

@@ -4,6 +4,7 @@
 // rulers (TPravitko) at the left and top. The sheet edits the report's model in place and
 // tells the window through TDesignerHost.
 
+#include <QImage>
 #include <QList>
 #include <QPair>
 #include <QPoint>
@@ -177,6 +178,7 @@ private:
 
     TDesignerHost *m_host;
     TSestavaTyp *m_report = nullptr;
+    QImage m_background;                      // the template's background picture
     std::vector<TOddil *> m_bands;
     TSesPrvek *m_focused = nullptr;
     int m_selectedCount = 0;

@@ -74,7 +74,7 @@ QString designerText(TSestavaTyp *report, const TSiReportElement &e)
                 return f->Name;
         return QStringLiteral("Funkce %1").arg(e.SourceIndex);
     case ekBarcode:
-        return SplitList(e.Text).value(0);
+        return SplitList(report, e.Text).value(0);
     default:
         return QString();
     }
@@ -90,6 +90,8 @@ TSesPrvek::TSesPrvek(TOddil *band, TSiReportElement *element)
     updateGeometryFromElement();
 }
 
+TSesPrvek::~TSesPrvek() = default;
+
 QRect TSesPrvek::elementRect() const
 {
     return QRect(m_element->Left, m_element->Top, m_element->Width, m_element->Height);
@@ -102,12 +104,14 @@ void TSesPrvek::updateGeometryFromElement()
                   std::max(1, toPixels(m_element->Width, z)),
                   std::max(1, toPixels(m_element->Height, z)));
     if (g.size() != size())
-        invalidate();
+        invalidate(false);   // the text is laid out again when the element's size changed
     setGeometry(g);
 }
 
-void TSesPrvek::invalidate()
+void TSesPrvek::invalidate(bool text)
 {
+    if (text)
+        m_lines.reset();
     m_picture = QImage();
     update();
 }
@@ -160,14 +164,27 @@ const QImage &TSesPrvek::picture()
         return m_picture;
     }
     // The item of an output page that this element would give, at the control's origin.
-    TVystPrvek item(m_element, 0, 0, e.Width - 1, e.Height - 1);
+    // Pictures fill the whole rectangle; everything else keeps its right and bottom lines
+    // inside the control.
+    const bool pictureKind = e.Kind == ekPicture || e.Kind == ekPaintBox
+                             || (e.Kind == ekField && !e.Picture.isNull());
+    // A drawing area is always shown stretched to the element.
+    TSiReportElement paintBox;
+    TSiReportElement *drawn = m_element;
+    if (e.Kind == ekPaintBox) {
+        paintBox = e;
+        paintBox.Flags |= efStretch;
+        drawn = &paintBox;
+    }
+    TVystPrvek item(drawn, 0, 0, pictureKind ? e.Width : e.Width - 1,
+                    pictureKind ? e.Height : e.Height - 1);
     const bool textKind = isTextKind(e.Kind) || e.Kind == ekBarcode;
     if (e.Kind == ekField && !e.Picture.isNull()) {
         item.SetPicture(e.Picture);
     } else if (e.Kind == ekPicture || e.Kind == ekPaintBox) {
         QImage pic = e.Picture;
         if (pic.isNull() && report && e.Kind == ekPicture) {
-            for (const QString &name : SplitList(e.Text))
+            for (const QString &name : SplitList(report, e.Text))
                 if (report->LoadPicture(name, pic))
                     break;
         }
@@ -175,8 +192,8 @@ const QImage &TSesPrvek::picture()
             return m_picture;
         item.SetPicture(pic);
     } else if (textKind) {
-        if (isTextKind(e.Kind) && e.Angle == 0)
-            painter.fillRect(m_picture.rect(), toColor(e.BrushColor));
+        // Text is drawn without a background of its own, as the page prints it: what lies
+        // under the element (a filled frame, the band's grid) shows through.
         TTextFont font = fontOf(e.Font);
         double letterSpacing = e.LetterSpacing;
         double lineHeight = report ? report->LineHeight : 0.0;
@@ -189,17 +206,22 @@ const QImage &TSesPrvek::picture()
         bool wrap = e.isMultiLine();
         if (e.Kind == ekField && report && isMemoType(report->FieldDataType(e.SourceIndex)))
             wrap = true;
-        auto lines = std::make_unique<TRadky>();
-        LayoutText(designerMeasuringCanvas(), QRect(0, 0, e.Width, e.Height),
-                   designerText(report, e), *lines, wrap, lineHeight, letterSpacing,
-                   e.effectiveAlignment(), font, e.isRtf());
+        if (!m_lines || m_linesFor != QSize(e.Width, e.Height)) {
+            m_lines = std::make_unique<TRadky>();
+            m_linesFor = QSize(e.Width, e.Height);
+            LayoutText(designerMeasuringCanvas(), QRect(0, 0, e.Width, e.Height),
+                       designerText(report, e), *m_lines, wrap, lineHeight, letterSpacing,
+                       e.effectiveAlignment(), font, e.isRtf());
+        }
         int h = 0, last = -1;
-        LinesThatFit(*lines, 0, e.Height, h, last);
+        LinesThatFit(*m_lines, 0, e.Height, h, last);
         item.FirstLine = 0;
-        item.LastLine = std::min(std::max(last, 0), lines->count() - 1);
-        item.Lines = std::move(lines);
+        item.LastLine = std::min(std::max(last, 0), m_lines->count() - 1);
+        item.Lines = std::move(m_lines);   // lent to the item while it is drawn
     }
     DrawOutputItem(canvas, item, z, {});
+    if (item.Lines)
+        m_lines = std::move(item.Lines);
     return m_picture;
 }
 

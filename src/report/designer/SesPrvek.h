@@ -8,8 +8,11 @@
 #include <QRect>
 #include <QWidget>
 
+#include <memory>
+
 namespace orv {
 
+class TRadky;
 class TSiReportElement;
 class TOddil;
 class TPapir;
@@ -18,6 +21,7 @@ class TSesPrvek : public QWidget {
     Q_OBJECT
 public:
     TSesPrvek(TOddil *band, TSiReportElement *element);
+    ~TSesPrvek() override;
 
     TSiReportElement *element() const { return m_element; }
     TOddil *band() const { return m_band; }
@@ -31,8 +35,9 @@ public:
 
     // Places the control over the element's rectangle at the band's zoom.
     void updateGeometryFromElement();
-    // Forgets the drawn picture (after a change of the element or of the zoom).
-    void invalidate();
+    // Forgets the drawn picture (after a change of the zoom or the grid), and with text the
+    // laid-out text as well (after a change of the element's attributes).
+    void invalidate(bool text = true);
 
     // The element's rectangle in hundredths of an inch.
     QRect elementRect() const;
@@ -54,6 +59,9 @@ private:
     TSiReportElement *m_element;
     bool m_selected = false;
     QImage m_picture;          // the element drawn at the control's size
+    // The element's text laid out (independent of the zoom) and the size it was laid out for.
+    std::unique_ptr<TRadky> m_lines;
+    QSize m_linesFor;
     // Drag state.
     bool m_dragging = false;
     QPoint m_dragStart;        // in the band's pixels
