@@ -402,6 +402,10 @@ bool TDesignerDoc::save()
     if (master && !master->OnUlozPredlohu && !master->IsStored) {
         const QString path = master->TemplatePath();
         result = path.isEmpty() ? seTemplateNotSaved : saveTemplateFile(path, lines, true);
+    } else if (dynamic_cast<TSestDetail *>(&m_report)) {
+        // A detail report's template is part of its master's (its D records): it is kept
+        // in the detail, and the master's designer records and saves it.
+        result = seOk;
     } else {
         result = m_report.SaveTemplate();
     }

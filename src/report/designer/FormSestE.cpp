@@ -878,9 +878,12 @@ void TFormSestE::openElementDialog(TSiReportElement *e)
         const QList<TSestDetail *> &details = m_report.DetailList();
         const int n = e->SourceIndex;
         if (n >= 0 && n < details.size()) {
-            details.at(n)->EditIn(this, 0);
-            m_doc.record(u8(ChangeName::Detail));
-            afterElementsChanged({});
+            // The detail's designer keeps its saved template in the detail, whose lines are
+            // part of this template.
+            if (details.at(n)->EditIn(this, 0) == seOk) {
+                m_doc.record(u8(ChangeName::Detail));
+                afterElementsChanged({});
+            }
         }
         return;
     }

@@ -317,3 +317,26 @@ TEST_F(DesignerDoc, FunctionsAddedEditedAndDeletedWithTheirElements)
     ASSERT_TRUE(doc.undo());
     EXPECT_EQ(report.Functions.count(), 2);
 }
+
+TEST(DesignerDetail, SavingADetailKeepsItsTemplateInTheMastersLines)
+{
+    TSestava master;
+    TSestDetail detail;
+    detail.setMasterSestava(&master);
+    runtest::Template t;
+    t.section(2, true, 100).detail("T", 0, 0, 0, 726, 20);
+    QStringList lines = t.Lines;
+    lines << "D0,I,3,2,1,40,0" << "D0,T,1,0,8,8,100,20,Arial,10,0,0,0,0,238,\"Řádek detailu\"";
+    master.Details = {&detail};
+    master.SetPredloha(lines);
+    ASSERT_EQ(detail.section(skBody)->elementCount(), 1);
+
+    TDesignerDoc doc(detail, TEditorSettings{});
+    ASSERT_TRUE(doc.setText(detail.section(skBody)->element(0), "Změněný detail"));
+    ASSERT_TRUE(doc.save());
+    EXPECT_FALSE(doc.changed());
+    bool found = false;
+    for (const QString &line : writeTemplate(master))
+        found |= line.startsWith("D0,T,1,") && line.contains("\"Změněný detail\"");
+    EXPECT_TRUE(found) << writeTemplate(master).join('\n').toStdString();
+}
