@@ -8,6 +8,7 @@
 #include "report/designer/DlgNovaSestava.h"
 #include "report/designer/DlgProstredi.h"
 #include "report/designer/FormSestE.h"
+#include "report/designer/ReportHelp.h"
 #include "report/designer/SestDlg.h"
 #include "report/model/TemplateFile.h"
 #include "report/output/RunTestSupport.h"
@@ -511,4 +512,22 @@ TEST(DesignerShippedTemplates, OpenSaveUnchangedAndPreview)
         EXPECT_GE(pages, 1);
         w.close();
     }
+}
+
+TEST_F(DesignerWindow, F1OpensTheReportGeneratorsHelp)
+{
+    QStringList pages;
+    const TReportHelpHandler old = setReportHelpHandler(
+        [&](QWidget *, const QString &page) { pages << page; });
+    TFormSestE w(report, settings);
+    w.show();
+    QTest::keyClick(&w, Qt::Key_F1);
+    w.action("Obsah nápovědy")->trigger();
+    EXPECT_EQ(pages, QStringList({"SestavyEditor.htm", "SestavyEditor.htm"}));
+    setReportHelpHandler(old);
+    // The pages ship with the program.
+    const QDir help(QStringLiteral(ORVALIS_SOURCE_DIR "/data/help"));
+    for (const char *page : {"sestavy.htm", "SestavyEditor.htm", "SestavyPrvek.htm",
+                             "SestavyNavrh.htm", "SestavyNastaveni.htm", "SestavyProstredi.htm"})
+        EXPECT_TRUE(QFileInfo(help.filePath(page)).isFile()) << page;
 }
