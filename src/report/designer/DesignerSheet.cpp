@@ -635,11 +635,13 @@ void TPapir::setSelected(TSesPrvek *c, bool on)
 {
     if (!c || c->m_selected == on)
         return;
+    const bool wasMulti = multiSelection();
     c->m_selected = on;
     m_selectedCount += on ? 1 : -1;
     // Going to or from a multi-selection changes the marks of every selected element.
-    for (TSesPrvek *s : selection())
-        s->update();
+    if (wasMulti != multiSelection())
+        for (TSesPrvek *s : selection())
+            s->update();
     c->update();
 }
 
@@ -672,8 +674,8 @@ void TPapir::toggle(TSesPrvek *c)
         if (!m_focused)
             m_focused = c;
     }
-    for (TSesPrvek *s : selection())
-        s->update();
+    if (m_focused)
+        m_focused->update();
     c->update();
 }
 

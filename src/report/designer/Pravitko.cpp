@@ -6,6 +6,7 @@
 
 #include <QPainter>
 
+#include <climits>
 #include <cmath>
 
 namespace orv {
@@ -92,6 +93,7 @@ void TPravitko::paintEvent(QPaintEvent *)
             p.fillRect(QRect(origin, 3, lengthPx, kThickness - 6), Qt::white);
         p.setPen(Qt::black);
         const int length = int(std::floor(hundredths * factor + 1e-9));
+        int lastLabel = INT_MIN / 2;
         for (int v = 0; v <= length; v += sc.Step) {
             const int pos = origin + int(std::lround(v / factor * z));
             if (v % sc.Major != 0) {
@@ -101,6 +103,11 @@ void TPravitko::paintEvent(QPaintEvent *)
             line(pos, 0, 4);
             line(pos, 12, 16);
             const QString text = QString::asprintf("%d", v / sc.Divisor);
+            // Labels closer than their own size would overlap: the tick alone shows there.
+            const int room = vertical ? 12 : p.fontMetrics().horizontalAdvance(text) + 4;
+            if (pos - lastLabel < room)
+                continue;
+            lastLabel = pos;
             const QRect box = vertical ? QRect(0, pos - 6, kThickness, 12)
                                        : QRect(pos - 20, 4, 40, 8);
             p.drawText(box, Qt::AlignCenter, text);

@@ -219,7 +219,16 @@ const QImage &TSesPrvek::picture()
         item.LastLine = std::min(std::max(last, 0), m_lines->count() - 1);
         item.Lines = std::move(m_lines);   // lent to the item while it is drawn
     }
-    DrawOutputItem(canvas, item, z, {});
+    if (e.Kind == ekBarcode) {
+        // Bars are as wide as on a page: drawn at the page image's resolution (6 units per
+        // hundredth) and scaled down, since a module narrower than a screen pixel would
+        // otherwise fall back to the encoder's default width.
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.scale(1.0 / 6, 1.0 / 6);
+        DrawOutputItem(canvas, item, 6 * z, {});
+    } else {
+        DrawOutputItem(canvas, item, z, {});
+    }
     if (item.Lines)
         m_lines = std::move(item.Lines);
     return m_picture;

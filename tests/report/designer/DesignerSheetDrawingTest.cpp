@@ -43,7 +43,9 @@ TEST(DesignerSheetDrawing, TextSitsWhereTheOutputPagePutsIt)
     t.Lines << QStringLiteral("Z,1,0,20,10,300,30,Arial,10,0,0,0,0,238,\"Mez kluzu Re\",0,0,0,\"\",0,\"\"")
             << QStringLiteral("Z,1,0,350,12,200,40,Times New Roman,14,0,1,1,0,238,\"Pevnost\",0,0,0,\"\",0,\"\"")
             << QStringLiteral("Z,1,0,40,80,400,30,Arial,12,0,1,2,0,238,\"Tažnost A5 [%]\",0,0,0,\"\",0,\"\"")
-            << QStringLiteral("Z,1,0,100,140,180,120,Arial,9,0,0,16,0,238,\"Ocel k zušlechťování pro strojní součásti větších průřezů\",0,0,0,\"\",0,\"\"");
+            << QStringLiteral("Z,1,0,100,140,180,120,Arial,9,0,0,16,0,238,\"Ocel k zušlechťování pro strojní součásti větších průřezů\",0,0,0,\"\",0,\"\"")
+            // A Code 39 barcode with the narrowest bars: as wide as on the page, not widened.
+            << QStringLiteral("Z,12,0,320,180,340,60,,5,0,3,32,16777215,0,\"'ORVALIS'\",0,0,0,\"\",0,\"\"");
     runtest::MemoryBridge data;
     data.Columns = {"A"};
     data.Rows.push_back({QStringLiteral("x")});
@@ -64,7 +66,7 @@ TEST(DesignerSheetDrawing, TextSitsWhereTheOutputPagePutsIt)
     TOddil *band = sheet.paper()->bands().front();
     const QImage drawn = grabBand(band);
     TOddilSestavy *header = designed.section(skReportHeader);
-    ASSERT_EQ(header->elementCount(), 4);
+    ASSERT_EQ(header->elementCount(), 5);
     for (int i = 0; i < header->elementCount(); ++i) {
         const TSiReportElement *e = header->element(i);
         // Inside the element, clear of the outline the sheet draws around it.
