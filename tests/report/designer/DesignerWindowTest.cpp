@@ -251,6 +251,23 @@ TEST_F(DesignerWindow, WholeSessionFromInsertionToTheSavedAndRunTemplate)
     // field, label, line, rectangle, barcode, the body's text (a picture without a file
     // prints nothing).
     EXPECT_EQ(compared, 6);
+    // The PNG page as the runner writes it, at 100 dpi (a pixel per hundredth of an inch of
+    // the printable area): the rectangle placed at 240, 48 of the body (below the page
+    // header's 100) has its left edge there and is white inside.
+    const QString png = dir.filePath("strana.png");
+    ASSERT_TRUE(run.Vystup.SavePagePng(png, 0, 100));
+    const QImage page(png);
+    ASSERT_FALSE(page.isNull());
+    auto darkNear = [&](int x, int y) {
+        for (int dx = -2; dx <= 2; ++dx)
+            if (qGray(page.pixel(x + dx, y)) < 128)
+                return true;
+        return false;
+    };
+    EXPECT_TRUE(darkNear(240, 100 + 48 + 10));
+    EXPECT_FALSE(darkNear(240 - 10, 100 + 48 + 10));
+    EXPECT_FALSE(darkNear(240 + 100, 100 + 48 + 10));
+
     const auto found = runtest::findText(run.Vystup, "Ocel 11 373");
     ASSERT_EQ(found.size(), 1u);
     EXPECT_EQ(found[0].Item->Left, 200);
