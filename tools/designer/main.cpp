@@ -1,7 +1,8 @@
 // orv_designer: makes and edits a report template (.pts) without the catalogue application.
 // An SQLite database and a query, given as the report runner takes them, supply the field
-// list. The exit status is 0 when the template was saved, 3 when the user cancelled, 5 when
-// it could not be saved and 8 when the data or the arguments are not usable.
+// list and the data of the designer's preview. The exit status is 0 when the template was
+// saved, 3 when the user cancelled, 5 when it could not be saved and 8 when the data or the
+// arguments are not usable.
 
 #include "db/Connection.h"
 #include "db/DataSet.h"
@@ -10,11 +11,15 @@
 #include "report/designer/DlgNovaSestava.h"
 #include "report/designer/DlgProstredi.h"
 #include "report/designer/EditorSettings.h"
+#include "report/designer/FormSestE.h"
+#include "report/designer/ReportHelp.h"
+#include "report/designer/DesignerSheet.h"
 #include "report/designer/DlgVyraz.h"
 #include "report/designer/SestDlg.h"
 #include "report/model/SestavaMessages.h"
 #include "report/model/TemplateFile.h"
 #include "report/output/Sestava.h"
+#include "report/ui/ReportUi.h"
 
 #include <QApplication>
 #include <QDir>
@@ -38,10 +43,10 @@ const char *const kUsage =
     "  --new               design a new template with the wizard (replaces the file's content)\n"
     "  --report-settings   open the report settings dialog\n"
     "  --settings          open the designer settings window\n"
-    "  --screenshots DIR   save pictures of the three windows into DIR and quit\n"
-    "Without --new, --report-settings or --settings: the wizard for a file that does not exist,\n"
-    "the report settings dialog for one that does. The template is saved when a window was\n"
-    "confirmed (the previous file kept as .BAK).\n";
+    "  --screenshots DIR   save pictures of the designer's windows into DIR and quit\n"
+    "Without --new, --report-settings or --settings the designer opens on the template (a file\n"
+    "that does not exist is created after asking). With those options the template is saved when\n"
+    "a window was confirmed. The previous file is kept as .BAK.\n";
 
 void err(const QString &text)
 {
@@ -99,6 +104,27 @@ int screenshots(TSestava &report, const TEditorSettings &settings, const QString
         }
         TDlgVyraz ed(report, QStringLiteral("IIF(#1<>'', #1, '-')"), false);
         ok &= save(ed, QStringLiteral("designer-expression-editor.png"));
+        TOddilSestavy *body = report.section(skBody);
+        body->Elements.pop_back();
+    }
+    {
+        // The designer on the template, the first element of the body selected, the element
+        // tree shown.
+        TEditorSettings s = settings;
+        s.ShowTree = true;
+        s.ShowRulesLR = true;
+        s.ShowRulesTB = true;
+        TFormSestE w(report, s);
+        w.resize(1400, 900);
+        TSiReportElement *first = nullptr;
+        for (int i = 0; i < report.Sections.count() && !first; ++i)
+            if (report.Sections.at(i)->Visible && report.Sections.at(i)->elementCount() > 0)
+                first = report.Sections.at(i)->element(0);
+        w.show();
+        QApplication::processEvents();
+        if (first)
+            w.sheet()->paper()->select(first);
+        ok &= save(w, QStringLiteral("designer-window.png"));
     }
     return ok ? 0 : seOutputNotWritten;
 }
@@ -218,12 +244,16 @@ int main(int argc, char **argv)
 
     TEditorSettings settings;
     loadEditorSettings(&report, settings);
+    InstallReportUi();
+    InstallDesigner();
+    setReportHelpFolder(QStringLiteral(ORV_SOURCE_HELP_DIR));
     if (!shots.isEmpty())
         return screenshots(report, settings, shots);
 
     if (!wantNew && !wantReport && !wantSettings) {
-        wantNew = !exists;
-        wantReport = exists;
+        // The whole designer, as the report component's edit operation opens it.
+        const int r = report.Edit();
+        return r;
     }
     bool changed = false;
     if (wantNew) {

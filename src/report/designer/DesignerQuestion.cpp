@@ -38,4 +38,15 @@ TAnswer askYesNoCancel(const QString &caption, const QString &text)
     }
 }
 
+bool askYesNo(const QString &caption, const QString &text)
+{
+    if (handler())
+        return handler()(caption, text) == TAnswer::Yes;
+    QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No,
+                    QApplication::activeWindow());
+    box.button(QMessageBox::Yes)->setText(QStringLiteral("&Ano"));
+    box.button(QMessageBox::No)->setText(QStringLiteral("&Ne"));
+    return box.exec() == QMessageBox::Yes;
+}
+
 } // namespace orv

@@ -14,5 +14,7 @@ using TQuestionHandler = std::function<TAnswer(const QString &caption, const QSt
 // Replaces the handler (an empty one restores the message box); returns the previous one.
 TQuestionHandler setDesignerQuestionHandler(TQuestionHandler handler);
 TAnswer askYesNoCancel(const QString &caption, const QString &text);
+// A Yes/No question through the same handler (its Cancel counts as No).
+bool askYesNo(const QString &caption, const QString &text);
 
 } // namespace orv

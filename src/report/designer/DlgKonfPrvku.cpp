@@ -1,5 +1,7 @@
+#include "report/designer/ReportHelp.h"
 #include "report/designer/DlgKonfPrvku.h"
 
+#include "report/designer/DlgFunkce.h"
 #include "report/designer/DlgProstredi.h"
 #include "report/designer/DlgVyraz.h"
 #include "report/designer/SestDlg.h"
@@ -121,6 +123,7 @@ TDlgKonfPrvku::TDlgKonfPrvku(TSestavaTyp &report, TSiReportElement &element,
                               || Tabs->currentIndex() == pgCarovyKod);
     if (m_version == vText && element.Kind == ekText)
         Text->setFocus();
+    installHelpKey(this, QStringLiteral("SestavyPrvek.htm"));
 }
 
 QWidget *TDlgKonfPrvku::buildZakladni()
@@ -205,6 +208,23 @@ QWidget *TDlgKonfPrvku::buildZakladni()
     FnPromennaVyska = new QCheckBox(QStringLiteral("Proměnná výška"));
     FnBlok = new QCheckBox(QStringLiteral("Zarovnat do bloku"));
     panel({FnViceradkovy, FnPromennaVyska, FnBlok});
+    {
+        // "Funkce ..." edits the chosen function; the change is kept until OK.
+        FunkceBtn = new QPushButton(QStringLiteral("Funkce ..."));
+        auto *fnPanel = Panely->widget(pnFunction);
+        static_cast<QVBoxLayout *>(fnPanel->layout())->insertWidget(0, FunkceBtn);
+        connect(FunkceBtn, &QPushButton::clicked, this, [this] {
+            const int index = Zdroj->currentIndex();
+            const TRadekFunkce *f = m_report.Functions.at(index);
+            if (!f)
+                return;
+            TRadekFunkce edited = m_editedFunctionIndex == index ? m_editedFunction : *f;
+            if (EditReportFunction(m_report, edited, this)) {
+                m_editedFunctionIndex = index;
+                m_editedFunction = edited;
+            }
+        });
+    }
     auto *ml = new QVBoxLayout(more);
     ml->addWidget(Panely);
     for (QCheckBox *b : {TxViceradkovy, FnViceradkovy})
@@ -257,8 +277,9 @@ void TDlgKonfPrvku::fillSources()
         }
         break;
     case ekParameter:
+        // The run prints parameter SourceIndex from 0; the captions count from 1.
         for (int n = 0; n < r.Parametry.size(); ++n)
-            items << r.ParameterCaption(n);
+            items << r.ParameterCaption(n + 1);
         break;
     case ekVariable:
         items << QStringLiteral("Datum tisku") << QStringLiteral("Čas tisku")
@@ -542,6 +563,8 @@ void TDlgKonfPrvku::accept()
             e.SourceName = PodleNazvu->isChecked() ? m_report.FieldName(e.SourceIndex).left(32)
                                                    : QString();
         if (e.Kind == ekFunction) {
+            if (TRadekFunkce *edited = m_report.Functions.at(m_editedFunctionIndex))
+                *edited = m_editedFunction;
             const TRadekFunkce *f = m_report.Functions.at(e.SourceIndex);
             e.SourceName = PodleNazvu->isChecked() && f ? f->Name.left(32) : QString();
         }

@@ -7,6 +7,7 @@
 
 #include "report/designer/EditorSettings.h"
 #include "report/model/ReportElement.h"
+#include "report/model/ReportFunctions.h"
 
 #include <QDialog>
 
@@ -15,6 +16,7 @@ class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QPushButton;
 class QRadioButton;
 class QStackedWidget;
 class QTabWidget;
@@ -62,6 +64,7 @@ public:
     QCheckBox *MmBlok = nullptr, *MmPromennaVyska = nullptr, *MmRtf = nullptr;
     QCheckBox *ObrPodleOkna = nullptr, *ObrPomer = nullptr;
     QCheckBox *FnViceradkovy = nullptr, *FnPromennaVyska = nullptr, *FnBlok = nullptr;
+    QPushButton *FunkceBtn = nullptr;
     QToolButton *Ramecek[4] = {};
     // "Písmo prvku"
     QCheckBox *Podtrzeni = nullptr, *Preskrtnuti = nullptr, *Tucne = nullptr, *Kurziva = nullptr;
@@ -95,6 +98,8 @@ private:
     Version m_version;
     int m_unit = 0;
     int m_customColor = -1;
+    int m_editedFunctionIndex = -1;   // the function "Funkce ..." changed, stored on OK
+    TRadekFunkce m_editedFunction;
 };
 
 // Opens the dialog for the element when it can; true when it was confirmed.

@@ -1,3 +1,4 @@
+#include "report/designer/ReportHelp.h"
 #include "report/designer/DlgNovaSestava.h"
 
 #include "report/designer/EditorSettings.h"
@@ -165,6 +166,7 @@ TDlgNovaSestava::TDlgNovaSestava(const QList<TWizardField> &fields,
     connect(OKBtn, &QPushButton::clicked, this, &TDlgNovaSestava::accept);
     connect(RucneBtn, &QPushButton::clicked, this, [this] { done(Rucne); });
     connect(HelpBtn, &QPushButton::clicked, this, &TDlgNovaSestava::reject);
+    installHelpKey(this, QStringLiteral("SestavyNavrh.htm"));
     connect(BitBtn1, &QPushButton::clicked, this, [this] {
         if (m_paperFormat)
             m_paperFormat(this);

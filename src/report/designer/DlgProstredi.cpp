@@ -1,3 +1,4 @@
+#include "report/designer/ReportHelp.h"
 #include "report/designer/DlgProstredi.h"
 
 #include "report/model/ReportElement.h"
@@ -167,6 +168,7 @@ TDlgProstredi::TDlgProstredi(const TEditorSettings &settings, const QString &set
                              QWidget *parent)
     : QDialog(parent), m_path(settingsPath)
 {
+    installHelpKey(this, QStringLiteral("SestavyProstredi.htm"));
     TEditorSettings s = settings;
     s.normalise();
     m_font = s;

@@ -1,3 +1,4 @@
+#include "report/designer/ReportHelp.h"
 #include "report/designer/DlgVyraz.h"
 
 #include "report/model/ExpressionEditor.h"
@@ -33,6 +34,7 @@ TDlgVyraz::TDlgVyraz(TSestavaModel &report, const QString &expression, bool forC
                      QWidget *parent)
     : QDialog(parent), m_report(report)
 {
+    installHelpKey(this, QStringLiteral("sestavy.htm"));
     setWindowTitle(QStringLiteral("Tvorba výrazu pro výpočet funkce"));
     setObjectName(QStringLiteral("TDlgVyraz"));
     auto *grid = new QGridLayout;

@@ -1,3 +1,4 @@
+#include "report/designer/ReportHelp.h"
 #include "report/designer/SestDlg.h"
 
 #include "report/designer/DesignerQuestion.h"
@@ -91,6 +92,7 @@ QString sizeText(int w, int h, int unit)
 TSestDlg::TSestDlg(TSestavaTyp &report, int page, QWidget *parent)
     : QDialog(parent), m_report(report)
 {
+    installHelpKey(this, QStringLiteral("SestavyNastaveni.htm"));
     setWindowTitle(QStringLiteral("Nastavení parametrů sestavy"));
     setObjectName(QStringLiteral("TSestDlg"));
     Tabs = new QTabWidget(this);

@@ -2,6 +2,7 @@
 
 #include "DesignerTestSupport.h"
 
+#include "report/designer/DlgFunkce.h"
 #include "report/designer/DlgKonfPrvku.h"
 #include "report/designer/DlgVyraz.h"
 #include "report/designer/SestDlg.h"
@@ -109,6 +110,8 @@ TEST_F(ElementDialog, SourcesByKind)
     TDlgKonfPrvku dlg2(report, *par, settings, 0);
     EXPECT_EQ(dlg2.Zdroj->count(), 2);
     EXPECT_EQ(dlg2.Zdroj->currentIndex(), 1);
+    // Parameter 0 prints the first parameter: the list names it "1: první".
+    EXPECT_EQ(dlg2.Zdroj->itemText(0), "1: první");
 
     TSiReportElement *fn = add("T,6,Soucet,0,0,60,20,Arial,10,0,0,1,0,238");
     TDlgKonfPrvku dlg3(report, *fn, settings, 0);
@@ -274,4 +277,36 @@ TEST(ExpressionEditor, CheckShowsTheErrorAndPutsTheCaretThere)
     QTest::mouseClick(dlg.KontrolaBtn, Qt::LeftButton);
     EXPECT_EQ(msgs.Texts.back(), "Výraz je v pořádku.");
     EXPECT_TRUE(dlg.Promenne->isEnabled());
+}
+
+TEST_F(ElementDialog, FunctionButtonEditsTheFunctionOnlyOnOk)
+{
+    TSiReportElement *fn = add("T,6,Soucet,0,0,60,20,Arial,10,0,0,1,0,238");
+    {
+        TDlgKonfPrvku dlg(report, *fn, settings, 0);
+        ASSERT_NE(dlg.FunkceBtn, nullptr);
+        QTimer::singleShot(0, [] {
+            auto *f = qobject_cast<TDlgFunkce *>(QApplication::activeModalWidget());
+            ASSERT_NE(f, nullptr);
+            f->Popis->setText("Součet cen");
+            f->PocetDesetinnych->setText("abc");   // not a number: kept
+            f->accept();
+        });
+        dlg.FunkceBtn->click();
+        EXPECT_EQ(report.Functions.at(0)->Description, "");   // not before OK
+        dlg.reject();
+    }
+    EXPECT_EQ(report.Functions.at(0)->Description, "");
+    TDlgKonfPrvku dlg(report, *fn, settings, 0);
+    QTimer::singleShot(0, [] {
+        auto *f = qobject_cast<TDlgFunkce *>(QApplication::activeModalWidget());
+        ASSERT_NE(f, nullptr);
+        f->Popis->setText("Součet cen");
+        f->PocetDesetinnych->setText("abc");
+        f->accept();
+    });
+    dlg.FunkceBtn->click();
+    dlg.accept();
+    EXPECT_EQ(report.Functions.at(0)->Description, "Součet cen");
+    EXPECT_EQ(report.Functions.at(0)->Decimals, 2);
 }
