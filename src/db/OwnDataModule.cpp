@@ -253,7 +253,8 @@ void OwnDataModule::mirrorPost(DataSet &ds, const QString &privateTable, const Q
     mirror.setEditable(true);
     const bool inserting = forceInsert || ds.state() == DataSetState::Insert;
     if (inserting) {
-        mirror.setSql(QStringLiteral("select * from ") + privateTable);
+        // Only the new row is written: none of the table's rows need to be read for it.
+        mirror.setSql(QStringLiteral("select * from ") + privateTable + QStringLiteral(" where 0"));
         mirror.open();
         mirror.append();
         mirror.setValue(QStringLiteral("Number"), number);

@@ -337,16 +337,21 @@ qint64 copyParadoxTable(const QString &path, Connection &connection, const QStri
     quotedName.replace(QLatin1Char('"'), QStringLiteral("\"\""));
     connection.exec(QStringLiteral("DROP TABLE IF EXISTS \"%1\"").arg(quotedName));
     connection.exec(QStringLiteral("CREATE TABLE \"%1\" (%2)").arg(quotedName, columns.join(QStringLiteral(", "))));
-    Statement insert(connection, QStringLiteral("INSERT INTO \"%1\" VALUES (%2)").arg(quotedName, marks.join(QLatin1Char(','))));
+    // One transaction for all rows, not one per row.
+    Transaction transaction(connection);
     qint64 n = 0;
-    for (int r = 0; r < table.recordCount(); ++r) {
-        const QList<QVariant> rec = table.read(r);
-        for (int i = 0; i < rec.size(); ++i)
-            insert.bind(i + 1, rec[i]);
-        insert.execute();
-        insert.reset();
-        ++n;
+    {
+        Statement insert(connection, QStringLiteral("INSERT INTO \"%1\" VALUES (%2)").arg(quotedName, marks.join(QLatin1Char(','))));
+        for (int r = 0; r < table.recordCount(); ++r) {
+            const QList<QVariant> rec = table.read(r);
+            for (int i = 0; i < rec.size(); ++i)
+                insert.bind(i + 1, rec[i]);
+            insert.execute();
+            insert.reset();
+            ++n;
+        }
     }
+    transaction.commit();
     return n;
 }
 

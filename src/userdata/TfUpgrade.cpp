@@ -182,7 +182,7 @@ TfUpgrade::TfUpgrade(db::OwnDataModule &own, UpgradeEnvironment env, QWidget *pa
     // The folder list starts at the standard place, or at the root when that cannot be opened.
     const QDir standard(m_env.standardFolder);
     chooseFolder(standard.exists() && standard.isReadable() ? standard.absolutePath() : QDir::rootPath());
-    resize(640, 440);
+    resize(620, 400);
     showPage(QuestionPage);
 }
 
@@ -191,7 +191,6 @@ TfUpgrade::~TfUpgrade() = default;
 QPushButton *TfUpgrade::makeHelpButton(const QString &caption)
 {
     auto *b = new QPushButton(caption);
-    b->setIcon(style()->standardIcon(QStyle::SP_DialogHelpButton));
     helpButtons << b;
     return b;
 }

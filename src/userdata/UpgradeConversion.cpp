@@ -120,6 +120,10 @@ public:
         for (const QString &c : columns.value(table.toLower()))
             if (!present.contains(c.toLower()))
                 m_conn.exec(QStringLiteral("ALTER TABLE \"%1\" ADD COLUMN \"%2\"").arg(table, c));
+        // The queries look rows up by these.
+        for (const QString &c : {QStringLiteral("Number"), QStringLiteral("MaterialNo")})
+            if (present.contains(c.toLower()))
+                m_conn.exec(QStringLiteral("CREATE INDEX \"%1_%2\" ON \"%1\" (\"%2\")").arg(table, c));
     }
     db::Connection &connection() { return m_conn; }
 
