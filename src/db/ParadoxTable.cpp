@@ -73,7 +73,6 @@ QString checkParadoxTable(const QString &path)
     const int fileType = h[0x04];
     const int maxTableSize = h[0x05];
     const qint32 records = qint32(quint32(h[0x06]) | quint32(h[0x07]) << 8 | quint32(h[0x08]) << 16 | quint32(h[0x09]) << 24);
-    const int fileBlocks = u16(h + 0x0C);
     const int firstBlock = u16(h + 0x0E);
     const int lastBlock = u16(h + 0x10);
     const int fields = s16(h + 0x21);
@@ -95,6 +94,14 @@ QString checkParadoxTable(const QString &path)
     // pxlib would decrypt an encrypted table (and can spin doing so on a damaged key); the
     // program's tables are never encrypted. Tables of version 4.0 and later keep the key here.
     auto u32 = [h](int at) { return quint32(h[at]) | quint32(h[at + 1]) << 8 | quint32(h[at + 2]) << 16 | quint32(h[at + 3]) << 24; };
+    // pxlib reads the part of the header that follows the field count (with the second key)
+    // only for the versions it knows; for any other it would take an unread key and decrypt
+    // the blocks with it, reading block numbers that lead anywhere.
+    const int version = h[0x39];
+    if (version < 3 || version > 12)
+        return QStringLiteral("file version %1 is not one Paradox uses").arg(version);
+    if (version < 5 && u32(0x25) != 0)
+        return QStringLiteral("the table is encrypted");
     // The first key reads 0xff00ff00 (or 0) in a table without a password.
     if ((u32(0x25) != 0 && u32(0x25) != 0xff00ff00u) || (h[0x39] >= 5 && u32(0x5C) != 0))
         return QStringLiteral("the table is encrypted");
@@ -135,7 +142,6 @@ QString checkParadoxTable(const QString &path)
         return QStringLiteral("the last block is %1, the header says %2").arg(previous).arg(lastBlock);
     if (chained != records)
         return QStringLiteral("the header counts %1 records, the blocks hold %2").arg(records).arg(chained);
-    Q_UNUSED(fileBlocks);
     return QString();
 }
 
