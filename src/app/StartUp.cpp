@@ -15,6 +15,7 @@
 #include "search/TfHledani.h"
 #include "ui/ActionUpdater.h"
 #include "ui/MessageDialog.h"
+#include "userdata/TfUpgrade.h"
 
 #include <QApplication>
 #include <QDateTime>
@@ -230,8 +231,17 @@ void StartUp::previousVersionCheck()
         setup.first();
     const db::Field *upgrade = setup.isEmpty() ? nullptr : setup.findField(QStringLiteral("upgrade"));
     m_upgradeOffered = shouldOfferUpgrade(present, upgrade ? upgrade->value() : QVariant());
-    if (m_upgradeOffered && g_upgradeWizard)
+    if (!m_upgradeOffered)
+        return;
+    if (g_upgradeWizard) {
         g_upgradeWizard(m_main.get());
+    } else if (m_ownData && !m_options.quitAfterFrame && m_options.screenshot.isEmpty()) {
+        // The upgrade wizard, unless the run is unattended.
+        userdata::UpgradeEnvironment env;
+        env.helpInstalled = [this] { return m_main->components().help; };
+        env.showHelp = [this](int context) { m_main->showContextHelp(context); };
+        userdata::showUpgradeWizard(*m_ownData, env, m_main.get());
+    }
 }
 
 void StartUp::afterFrame()

@@ -71,7 +71,8 @@ public:
     int run();
 
     // Called with the main window as owner when the previous version's data may be carried
-    // over; until the wizard exists nothing is registered and the check only decides.
+    // over, instead of the upgrade wizard (tests). Without one the wizard is shown, unless the
+    // run is unattended.
     static void setUpgradeWizard(std::function<void(QWidget *owner)> wizard);
     bool upgradeOffered() const { return m_upgradeOffered; }
 

@@ -4,17 +4,13 @@ namespace orv::db {
 
 int nextNumber(DataSet &qTemp, const QString &table)
 {
+    // One value is wanted: the statement runs on qTemp's connection without loading a data set.
     qTemp.close();
-    qTemp.setSql(QStringList{QStringLiteral("select MAX(NUMBER)"), QStringLiteral("  from ") + table.toUpper()});
-    qTemp.open();
-    int next = 1;
-    if (!qTemp.isEmpty() && qTemp.field(0)) {
-        const QVariant v = qTemp.field(0)->value();
-        if (!v.isNull())
-            next = v.toInt() + 1;
-    }
-    qTemp.close();
-    return next;
+    Connection *c = qTemp.connection();
+    if (!c)
+        throw DbError(QStringLiteral("%1: data set without a connection.").arg(qTemp.name()));
+    const QVariant v = c->scalar(QStringLiteral("select MAX(NUMBER) from ") + table.toUpper());
+    return v.isNull() ? 1 : v.toInt() + 1;
 }
 
 std::function<void(DataSet &)> numberNewRows(DataSet &qTemp, const QString &table)

@@ -6,8 +6,8 @@
 
 namespace orv::db {
 
-// Clears qTemp, gives it "select MAX(NUMBER)" and "  from <TABLE>", opens it, takes the first
-// column of the first row plus 1 (1 when empty or null) and closes it again.
+// Runs "select MAX(NUMBER) from <TABLE>" on qTemp's connection (qTemp is left closed) and
+// takes the value plus 1 (1 when empty or null).
 int nextNumber(DataSet &qTemp, const QString &table);
 
 // A new-record hook that sets the field "Number" of the new row by the rule.

@@ -2,6 +2,7 @@
 
 #include "core/SqlText.h"
 #include "db/NextNumber.h"
+#include "db/Schema.h"
 
 namespace orv::db {
 
@@ -253,10 +254,23 @@ void OwnDataModule::mirrorPost(DataSet &ds, const QString &privateTable, const Q
     mirror.setEditable(true);
     const bool inserting = forceInsert || ds.state() == DataSetState::Insert;
     if (inserting) {
-        mirror.setSql(QStringLiteral("select * from ") + privateTable);
-        mirror.open();
-        mirror.append();
-        mirror.setValue(QStringLiteral("Number"), number);
+        // A new row: one insert statement, texts cut to the widths of the private table.
+        const TableDef *def = table(privateTable);
+        QStringList cols{QStringLiteral("Number")}, marks{QStringLiteral(":p0")};
+        QVariantMap params{{QStringLiteral("p0"), number}};
+        for (int i = 0; i < columns.size(); ++i) {
+            QVariant v = ds.value(columns[i]);
+            const ColumnDef *col = def ? def->column(columns[i]) : nullptr;
+            if (col && col->width > 0 && v.typeId() == QMetaType::QString && v.toString().size() > col->width)
+                v = v.toString().left(col->width);
+            cols << columns[i];
+            marks << QStringLiteral(":p%1").arg(i + 1);
+            params.insert(QStringLiteral("p%1").arg(i + 1), v);
+        }
+        m_main.userSession().exec(QStringLiteral("insert into %1 (%2) values (%3)")
+                                      .arg(privateTable, cols.join(QLatin1Char(',')), marks.join(QLatin1Char(','))),
+                                  params);
+        return;
     } else {
         if (number.isNull())
             throw DbError(QStringLiteral("%1: řádek bez čísla nelze zrcadlit.").arg(ds.name()));

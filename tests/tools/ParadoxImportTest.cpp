@@ -303,6 +303,7 @@ TEST_F(ParadoxImport, DamagedBlockChainsAreRefusedAndTheOldCatalogueStays)
     struct Damage {
         const char *what;
         std::function<void(QByteArray &)> apply;
+        const char *why = nullptr; // the cause the refusal must name
     };
     const Damage damages[] = {
         {"the second block points back to the first", [&](QByteArray &b) { put16(b, secondAt, first); }},
@@ -315,6 +316,15 @@ TEST_F(ParadoxImport, DamagedBlockChainsAreRefusedAndTheOldCatalogueStays)
         {"the header is cut", [&](QByteArray &b) { b.truncate(60); }},
         {"a block size Paradox never uses", [&](QByteArray &b) { b[0x05] = char(5); }},
         {"an encryption key in the header", [&](QByteArray &b) { b[0x5C] = char(12); }},
+        // pxlib would take a key it never read from these and decrypt the blocks with it.
+        {"a file version Paradox never had", [&](QByteArray &b) { b[0x39] = char(14); }, "file version 14"},
+        {"an old version carrying the key mark of a newer one", [&](QByteArray &b) {
+             b[0x39] = char(4);
+             b[0x25] = char(0x00);
+             b[0x26] = char(0xff);
+             b[0x27] = char(0x00);
+             b[0x28] = char(0xff);
+         }, "encrypted"},
     };
     for (const Damage &d : damages) {
         QByteArray bytes = good;
@@ -325,6 +335,8 @@ TEST_F(ParadoxImport, DamagedBlockChainsAreRefusedAndTheOldCatalogueStays)
             ADD_FAILURE() << d.what << ": imported";
         } catch (const ToolError &e) {
             EXPECT_TRUE(e.text().contains(QStringLiteral("is damaged"))) << d.what << ": " << qPrintable(e.text());
+            if (d.why)
+                EXPECT_TRUE(e.text().contains(QLatin1String(d.why))) << d.what << ": " << qPrintable(e.text());
         }
         EXPECT_EQ(digestOf(out + QStringLiteral("/catalogue.sqlite")), before) << d.what;
     }

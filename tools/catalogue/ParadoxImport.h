@@ -16,10 +16,7 @@ struct ImportSummary {
     UserFileOutcome userFile = UserFileOutcome::Created;
 };
 
-// Checks a Paradox table's header and its chain of data blocks against the file: sizes in
-// range, every block inside the file and visited once, record counts that add up. Returns
-// what is wrong, or an empty text for a sound file. Every table is checked before pxlib
-// reads it, since pxlib trusts the header.
+// The program's check of a Paradox table (db::checkParadoxTable): what is wrong, or empty.
 QString checkParadoxTable(const QString &path);
 
 // Opens one table (checked as above) and reads every record; returns how many. Throws
