@@ -2,6 +2,7 @@
 
 #include "report/model/PageSetup.h"
 #include "report/output/Barcode.h"
+#include "report/output/PageCodec.h"
 #include "report/output/TolvaCanvas.h"
 
 #include <QPainter>
@@ -111,6 +112,8 @@ void TStranaPrvku::Insert(std::unique_ptr<TVystPrvek> item)
 void TStranaPrvku::Clear()
 {
     Items.clear();
+    m_packed.clear();
+    m_pictures.clear();
 }
 
 // ---------------------------------------------------------------- TSestVystup
@@ -130,8 +133,10 @@ void TSestVystup::takePageSize()
 
 void TSestVystup::Clear()
 {
+    m_recent.clear();
     while (!Pages.empty())
         Pages.pop_back();
+    m_codec.reset();
     m_renderedPage = -1;
     takePageSize();
 }
@@ -139,6 +144,7 @@ void TSestVystup::Clear()
 void TSestVystup::DeletePage(int index)
 {
     if (index >= 0 && index < PageCount()) {
+        forget(Pages[size_t(index)].get());
         Pages.erase(Pages.begin() + index);
         if (m_renderedPage == index)
             m_renderedPage = -1;
@@ -150,7 +156,75 @@ void TSestVystup::DeletePage(int index)
 
 TStranaPrvku *TSestVystup::Page(int index) const
 {
-    return index >= 0 && index < PageCount() ? Pages[size_t(index)].get() : nullptr;
+    return index >= 0 && index < PageCount() ? use(Pages[size_t(index)].get()) : nullptr;
+}
+
+TStranaPrvku *TSestVystup::use(TStranaPrvku *page) const
+{
+    if (page->IsPacked()) {
+        m_codec->unpack(page->m_packed, page->m_pictures, *page);
+        page->m_packed = QByteArray();
+        std::vector<QImage>().swap(page->m_pictures);
+    }
+    if (m_livePages <= 0 || (!m_recent.empty() && m_recent.back() == page))
+        return page;
+    const auto it = std::find(m_recent.begin(), m_recent.end(), page);
+    if (it == m_recent.end())
+        m_recent.push_back(page);
+    else
+        std::rotate(it, it + 1, m_recent.end());
+    while (int(m_recent.size()) > m_livePages) {
+        TStranaPrvku *oldest = m_recent.front();
+        m_recent.erase(m_recent.begin());
+        pack(*oldest);
+    }
+    return page;
+}
+
+bool TSestVystup::pack(TStranaPrvku &page) const
+{
+    if (page.IsPacked() || page.Items.empty())
+        return false;
+    for (const auto &item : page.Items)
+        if (item->Pinned)
+            return false;
+    if (!m_codec)
+        m_codec = std::make_unique<TPageCodec>();
+    page.m_packed = m_codec->pack(page, page.m_pictures);
+    std::vector<std::unique_ptr<TVystPrvek>>().swap(page.Items);
+    return true;
+}
+
+void TSestVystup::forget(const TStranaPrvku *page) const
+{
+    const auto it = std::find(m_recent.begin(), m_recent.end(), page);
+    if (it != m_recent.end())
+        m_recent.erase(it);
+}
+
+void TSestVystup::SetLivePages(int count)
+{
+    m_livePages = std::max(count, 0);
+    if (m_livePages == 0) {
+        m_recent.clear();
+        for (const auto &page : Pages)
+            use(page.get());
+        return;
+    }
+    while (int(m_recent.size()) > m_livePages) {
+        TStranaPrvku *oldest = m_recent.front();
+        m_recent.erase(m_recent.begin());
+        pack(*oldest);
+    }
+}
+
+void TSestVystup::PackRestingPages()
+{
+    if (m_livePages <= 0)
+        return;
+    for (const auto &page : Pages)
+        if (std::find(m_recent.begin(), m_recent.end(), page.get()) == m_recent.end())
+            pack(*page);
 }
 
 void TSestVystup::AddItem(std::unique_ptr<TVystPrvek> item, int pageIndex)
@@ -159,7 +233,7 @@ void TSestVystup::AddItem(std::unique_ptr<TVystPrvek> item, int pageIndex)
         return;
     while (PageCount() <= pageIndex)
         Pages.push_back(std::make_unique<TStranaPrvku>());
-    Pages[size_t(pageIndex)]->Insert(std::move(item));
+    use(Pages[size_t(pageIndex)].get())->Insert(std::move(item));
 }
 
 void TSestVystup::SetBackground(const QImage *picture, const TCornerRect &rect, bool flag)
@@ -174,8 +248,11 @@ void TSestVystup::SetRange(int first, int last, int exportLanguage, int copies)
     ExportLanguage = exportLanguage;
     FirstPage = first;
     LastPage = std::min(last, PageCount());
-    while (PageCount() > LastPage && PageCount() > 0)
+    while (PageCount() > LastPage && PageCount() > 0) {
+        forget(Pages.back().get());
         Pages.pop_back();
+    }
+    PackRestingPages();
     if (m_renderedPage >= PageCount())
         m_renderedPage = -1;
     CurrentPage = FirstPage - 1;

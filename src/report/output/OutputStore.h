@@ -6,6 +6,7 @@
 #include "report/model/ReportElement.h"
 #include "report/model/TextLayout.h"
 
+#include <QByteArray>
 #include <QImage>
 #include <QPicture>
 #include <QRect>
@@ -43,6 +44,7 @@ public:
     std::optional<QImage> Picture;   // own copy
     QString PictureFile;             // the element's picture, referred to by name
     bool HasPicture = false;
+    bool Pinned = false;             // someone holds a pointer to the item: its page stays live
     TSiReportElement *Element;       // not owned
     int Layer = 0;
     int Left, Top, Width, Height;    // hundredths of an inch from the printable corner
@@ -55,7 +57,10 @@ public:
     int kind() const { return Element ? Element->Kind : 0; }
 };
 
-// A page: its items in drawing order.
+class TPageCodec;
+
+// A page: its items in drawing order. A page the store has packed (see TSestVystup::Page)
+// holds no items until the store unpacks it.
 class TStranaPrvku {
 public:
     std::vector<std::unique_ptr<TVystPrvek>> Items;
@@ -67,6 +72,12 @@ public:
     // under earlier ones, text by ascending text flags.
     void Insert(std::unique_ptr<TVystPrvek> item);
     void Clear();
+    bool IsPacked() const { return !m_packed.isEmpty(); }
+
+private:
+    friend class TSestVystup;
+    QByteArray m_packed;                // the items in compact form while the page rests
+    std::vector<QImage> m_pictures;     // pictures the packed items own
 };
 
 // Options of printing a page that does not fit the printer's sheet, asked from the user.
@@ -116,7 +127,17 @@ public:
     void Clear();
     void DeletePage(int index);
     int PageCount() const { return int(Pages.size()); }
+    // The page with its items; a packed page is unpacked first. Only the pages used last
+    // stay unpacked (64 unless SetLivePages says otherwise): a pointer to a page or to one
+    // of its items holds while fewer other pages are used in between, or while the item
+    // is pinned. Reports of up to that many pages are never packed.
     TStranaPrvku *Page(int index) const;
+    // How many recently used pages stay unpacked; 0 keeps every page unpacked.
+    void SetLivePages(int count);
+    int LivePages() const { return m_livePages; }
+    // Packs every page that is neither among the recently used ones nor holds a pinned
+    // item (at the end of a run, when the pinned items have been filled in).
+    void PackRestingPages();
     void AddItem(std::unique_ptr<TVystPrvek> item, int pageIndex);
     void SetBackground(const QImage *picture, const TCornerRect &rect, bool flag);
     void SetRange(int first, int last, int exportLanguage, int copies);
@@ -154,6 +175,12 @@ public:
 
 private:
     void takePageSize();
+    TStranaPrvku *use(TStranaPrvku *page) const;
+    bool pack(TStranaPrvku &page) const;
+    void forget(const TStranaPrvku *page) const;
+    int m_livePages = 64;
+    mutable std::vector<TStranaPrvku *> m_recent;   // unpacked pages, the last used at the end
+    mutable std::unique_ptr<TPageCodec> m_codec;
     int m_renderedPage = -1;
     bool m_renderedBackground = false;
 };

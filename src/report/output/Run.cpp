@@ -346,6 +346,7 @@ void TSestavaTyp::printElements(const std::vector<TSiReportElement *> &elements,
             e.Picture = picture;
             item->SetPicture(picture);
         } else if (e.Kind == ekVariable && e.SourceIndex == 4) {
+            item->Pinned = true;   // filled in at the end: its page must stay live till then
             m_pendingPageCount.push_back(item.get());
         }
         m_store->AddItem(std::move(item), m_store->BasePage + p);
@@ -739,6 +740,7 @@ void TSestavaTyp::endOfReport()
             int h = 0, last = -1;
             LinesThatFit(lines, 0, e.Height, h, last);
             giveLines(*item, lines, 0, std::max(last, 0));
+            item->Pinned = false;
         }
     }
     m_pendingPageCount.clear();

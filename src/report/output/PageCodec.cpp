@@ -1,0 +1,249 @@
+#include "report/output/PageCodec.h"
+
+#include <algorithm>
+
+namespace orv {
+
+size_t qHash(const TRunFontKey &key, size_t seed) noexcept
+{
+    return qHashMulti(seed, key.Name, key.Size, key.Color, key.Charset, key.Bold, key.Underline,
+                      key.Italic);
+}
+
+namespace {
+
+enum ItemFlag : unsigned {
+    HasLines = 1,
+    HasPictureFlag = 2,
+    OwnPicture = 4,
+    PictureFileName = 8,
+    HasElement = 16,
+    PinnedFlag = 32,
+};
+
+class Writer {
+public:
+    explicit Writer(QByteArray &out) : m_out(out) {}
+
+    void u(quint64 v)
+    {
+        while (v >= 0x80) {
+            m_out.append(char(v | 0x80));
+            v >>= 7;
+        }
+        m_out.append(char(v));
+    }
+    // Signed values in zigzag form: small magnitudes of either sign take few bytes.
+    void s(qint64 v) { u((quint64(v) << 1) ^ quint64(v >> 63)); }
+    void str(const QString &text)
+    {
+        u(quint64(text.size()));
+        for (QChar c : text)
+            u(c.unicode());
+    }
+
+private:
+    QByteArray &m_out;
+};
+
+class Reader {
+public:
+    explicit Reader(const QByteArray &in) : m_p(in.constData()), m_end(in.constData() + in.size()) {}
+
+    quint64 u()
+    {
+        quint64 v = 0;
+        int shift = 0;
+        while (m_p < m_end && shift < 64) {
+            const auto b = quint8(*m_p++);
+            v |= quint64(b & 0x7F) << shift;
+            if (!(b & 0x80))
+                break;
+            shift += 7;
+        }
+        return v;
+    }
+    qint64 s()
+    {
+        const quint64 v = u();
+        return qint64(v >> 1) ^ -qint64(v & 1);
+    }
+    int i() { return int(s()); }
+    QString str()
+    {
+        const qsizetype n = qsizetype(std::min<quint64>(u(), quint64(m_end - m_p)));
+        QString text(n, Qt::Uninitialized);
+        QChar *d = text.data();
+        for (qsizetype k = 0; k < n; ++k)
+            d[k] = QChar(char16_t(u()));
+        return text;
+    }
+    bool atEnd() const { return m_p >= m_end; }
+    // A count read from the data: every counted thing takes at least one byte, so a count
+    // beyond the bytes left is cut to them.
+    size_t count() { return size_t(std::min<quint64>(u(), quint64(m_end - m_p))); }
+
+private:
+    const char *m_p;
+    const char *m_end;
+};
+
+} // namespace
+
+int TPageCodec::fontIndex(const TFragment &run)
+{
+    TRunFontKey key{run.FontName, run.FontSize, run.Color, run.Charset, run.Bold, run.Underline,
+                    run.Italic};
+    const auto found = m_fontIndex.constFind(key);
+    if (found != m_fontIndex.cend())
+        return found.value();
+    const int index = int(m_fonts.size());
+    m_fonts.push_back(key);
+    m_fontIndex.insert(std::move(key), index);
+    return index;
+}
+
+int TPageCodec::elementIndex(TSiReportElement *element)
+{
+    const auto [it, added] = m_elementIndex.try_emplace(element, int(m_elements.size()));
+    if (added)
+        m_elements.push_back(element);
+    return it->second;
+}
+
+QByteArray TPageCodec::pack(const TStranaPrvku &page, std::vector<QImage> &pictures)
+{
+    if (page.Items.empty())
+        return {};
+    m_scratch.clear();
+    Writer w(m_scratch);
+    w.u(page.Items.size());
+    for (const auto &item : page.Items) {
+        const TVystPrvek &it = *item;
+        unsigned flags = 0;
+        if (it.Lines)
+            flags |= HasLines;
+        if (it.HasPicture)
+            flags |= HasPictureFlag;
+        if (it.Picture)
+            flags |= OwnPicture;
+        if (!it.PictureFile.isEmpty())
+            flags |= PictureFileName;
+        if (it.Element)
+            flags |= HasElement;
+        if (it.Pinned)
+            flags |= PinnedFlag;
+        w.u(flags);
+        if (it.Element)
+            w.u(quint64(elementIndex(it.Element)));
+        w.s(it.Layer);
+        w.s(it.Left);
+        w.s(it.Top);
+        w.s(it.Width);
+        w.s(it.Height);
+        w.s(it.FirstLine);
+        w.s(it.LastLine);
+        if (it.Picture) {
+            w.u(pictures.size());
+            pictures.push_back(*it.Picture);
+        }
+        if (!it.PictureFile.isEmpty())
+            w.str(it.PictureFile);
+        if (!it.Lines)
+            continue;
+        w.u(it.Lines->Lines.size());
+        for (const TRadek &l : it.Lines->Lines) {
+            w.s(l.RowHeight);
+            w.s(l.LineOffset);
+            w.s(l.BreakX);
+            w.s(l.BreakCount);
+            w.s(l.CurrentRun);
+            w.s(l.BreakRun);
+            w.u(l.FirstOfParagraph ? 1 : 0);
+            w.u(l.Runs.size());
+            for (const TFragment &run : l.Runs) {
+                w.u(quint64(fontIndex(run)));
+                w.s(run.Length);
+                w.s(run.BreakLength);
+                w.str(run.Chars);
+                w.u(run.Positions.size());
+                qint64 previous = 0;
+                for (int p : run.Positions) {
+                    w.s(qint64(p) - previous);
+                    previous = p;
+                }
+            }
+        }
+    }
+    // An exact copy: the scratch buffer keeps its capacity for the next page.
+    return QByteArray(m_scratch.constData(), m_scratch.size());
+}
+
+void TPageCodec::unpack(const QByteArray &data, const std::vector<QImage> &pictures,
+                        TStranaPrvku &page) const
+{
+    Reader r(data);
+    const size_t count = r.count();
+    page.Items.reserve(page.Items.size() + count);
+    for (size_t n = 0; n < count && !r.atEnd(); ++n) {
+        const auto flags = unsigned(r.u());
+        TSiReportElement *element = nullptr;
+        if (flags & HasElement) {
+            const quint64 e = r.u();
+            element = e < m_elements.size() ? m_elements[size_t(e)] : nullptr;
+        }
+        const int layer = r.i();
+        const int left = r.i(), top = r.i(), width = r.i(), height = r.i();
+        auto item = std::make_unique<TVystPrvek>(element, left, top, width, height);
+        item->Layer = layer;
+        item->FirstLine = r.i();
+        item->LastLine = r.i();
+        item->HasPicture = flags & HasPictureFlag;
+        item->Pinned = flags & PinnedFlag;
+        if (flags & OwnPicture) {
+            const quint64 p = r.u();
+            item->Picture = p < pictures.size() ? pictures[size_t(p)] : QImage();
+        }
+        if (flags & PictureFileName)
+            item->PictureFile = r.str();
+        if (flags & HasLines) {
+            item->Lines = std::make_unique<TRadky>();
+            item->Lines->Lines.resize(r.count());
+            for (TRadek &l : item->Lines->Lines) {
+                l.RowHeight = r.i();
+                l.LineOffset = r.i();
+                l.BreakX = r.i();
+                l.BreakCount = r.i();
+                l.CurrentRun = r.i();
+                l.BreakRun = r.i();
+                l.FirstOfParagraph = r.u() != 0;
+                l.Runs.resize(r.count());
+                for (TFragment &run : l.Runs) {
+                    const quint64 f = r.u();
+                    if (f < m_fonts.size()) {
+                        const TRunFontKey &key = m_fonts[size_t(f)];
+                        run.FontName = key.Name;
+                        run.FontSize = key.Size;
+                        run.Color = key.Color;
+                        run.Charset = key.Charset;
+                        run.Bold = key.Bold;
+                        run.Underline = key.Underline;
+                        run.Italic = key.Italic;
+                    }
+                    run.Length = r.i();
+                    run.BreakLength = r.i();
+                    run.Chars = r.str();
+                    run.Positions.resize(r.count());
+                    qint64 previous = 0;
+                    for (int &p : run.Positions) {
+                        previous += r.s();
+                        p = int(previous);
+                    }
+                }
+            }
+        }
+        page.Items.push_back(std::move(item));
+    }
+}
+
+} // namespace orv
