@@ -5,13 +5,26 @@ set(ORVALIS_WARNINGS -Wall -Wextra)
 
 # orvalis_library(<target> DEPS <targets...>)
 # Builds every .cpp/.h in the current folder into a static library.
+#
+# Include scope: a library does not see all of src/. It exports a folder of its own under
+# the build tree that holds one link, <its path below src> -> its source folder, so
+# "report/output/X.h" resolves only for orv_report_output and what links it. A folder thus
+# reaches the headers of itself and of the libraries in its DEPS (and theirs), and an include
+# of a layer above it, or beside it, fails to compile.
 function(orvalis_library target)
   cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
   file(GLOB _src CONFIGURE_DEPENDS
        ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h
        ${CMAKE_CURRENT_SOURCE_DIR}/*.qrc)
   add_library(${target} STATIC ${_src})
-  target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+  file(RELATIVE_PATH _rel ${PROJECT_SOURCE_DIR}/src ${CMAKE_CURRENT_SOURCE_DIR})
+  set(_scope ${PROJECT_BINARY_DIR}/include-scope/${target})
+  get_filename_component(_link_parent ${_scope}/${_rel} DIRECTORY)
+  file(MAKE_DIRECTORY ${_link_parent})
+  if(NOT IS_SYMLINK ${_scope}/${_rel})
+    file(CREATE_LINK ${CMAKE_CURRENT_SOURCE_DIR} ${_scope}/${_rel} SYMBOLIC)
+  endif()
+  target_include_directories(${target} PUBLIC ${_scope})
   target_compile_options(${target} PRIVATE ${ORVALIS_WARNINGS})
   target_link_libraries(${target} PUBLIC ${ARG_DEPS})
 endfunction()
@@ -34,9 +47,20 @@ function(orvalis_test name)
     ORVALIS_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
     ORVALIS_BINARY_DIR="${PROJECT_BINARY_DIR}")
   include(GoogleTest)
+  # Tests that only write pictures for people to look at (names with "Screenshot", the sample
+  # pages) stay out of the ordinary run; with -DORVALIS_PICTURES=ON they are registered
+  # under the label "pictures": `ctest --test-dir build -L pictures`.
+  set(_pictures "*Screenshot*:SamplePages.*")
   gtest_discover_tests(${name}
+    TEST_FILTER "-${_pictures}"
     PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
     DISCOVERY_TIMEOUT 60)
+  if(ORVALIS_PICTURES)
+    gtest_discover_tests(${name}
+      TEST_FILTER "${_pictures}"
+      PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" LABELS pictures
+      DISCOVERY_TIMEOUT 60)
+  endif()
 endfunction()
 
 # orvalis_bench(<name> SOURCES <files...> DEPS <targets...>)

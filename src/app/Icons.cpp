@@ -5,6 +5,8 @@
 #include <QPainterPath>
 #include <QPixmap>
 
+#include <iterator>
+
 namespace orv::app {
 
 namespace {
@@ -168,218 +170,308 @@ void treeLines(QPainter &p, bool expanded)
     p.drawRect(QRectF(9.5, 12.8, 5.5, 2.7));
 }
 
+// One painter for every picture of the image list.
+
+void paintAddNote(QPainter &p)
+{
+    note(p);
+    plus(p, {12, 12});
+}
+
+void paintEditNote(QPainter &p)
+{
+    note(p);
+    pencil(p);
+}
+
+void paintDeleteNote(QPainter &p)
+{
+    note(p);
+    cross(p, {12, 12});
+}
+
+void paintFindMaterial(QPainter &p)
+{
+    magnifier(p, {6.5, 6.5}, 4.5);
+}
+
+void paintShowMaterial(QPainter &p)
+{
+    sheet(p, {5, 1, 10, 14});
+    arrowRight(p, {9.5, 9});
+}
+
+void paintNotesFilter(QPainter &p)
+{
+    QPainterPath funnel;
+    funnel.moveTo(1, 2);
+    funnel.lineTo(13, 2);
+    funnel.lineTo(8.5, 8);
+    funnel.lineTo(8.5, 14);
+    funnel.lineTo(5.5, 12.5);
+    funnel.lineTo(5.5, 8);
+    funnel.closeSubpath();
+    p.setPen(QPen(outline, 0.8));
+    p.setBrush(QColor(90, 150, 230));
+    p.drawPath(funnel);
+    p.setBrush(noteYellow);
+    p.drawRect(QRectF(10, 9, 5.5, 6));
+}
+
+void paintExpandChapter(QPainter &p)
+{
+    treeLines(p, false);
+}
+
+void paintCollapseChapter(QPainter &p)
+{
+    treeLines(p, true);
+}
+
+void paintOptions(QPainter &p)
+{
+    p.setPen(QPen(outline, 0.8));
+    p.setBrush(QColor(170, 170, 180));
+    for (int i = 0; i < 8; ++i) {
+        p.save();
+        p.translate(8, 8);
+        p.rotate(i * 45);
+        p.drawRect(QRectF(-1.5, -7.5, 3, 3));
+        p.restore();
+    }
+    p.drawEllipse(QPointF(8, 8), 5.2, 5.2);
+    p.setBrush(paper);
+    p.drawEllipse(QPointF(8, 8), 2, 2);
+}
+
+void paintHomePage(QPainter &p)
+{
+    QPainterPath roof;
+    roof.moveTo(1, 8);
+    roof.lineTo(8, 1.5);
+    roof.lineTo(15, 8);
+    roof.closeSubpath();
+    p.setPen(QPen(outline, 0.8));
+    p.setBrush(QColor(200, 60, 40));
+    p.drawPath(roof);
+    p.setBrush(QColor(250, 235, 200));
+    p.drawRect(QRectF(3, 8, 10, 7));
+    p.setBrush(QColor(120, 80, 40));
+    p.drawRect(QRectF(6.5, 10, 3, 5));
+}
+
+void paintHelp(QPainter &p)
+{
+    book(p, blue, QStringLiteral("?"));
+}
+
+void paintSendMail(QPainter &p)
+{
+    p.setPen(QPen(outline, 0.8));
+    p.setBrush(paper);
+    p.drawRect(QRectF(1, 3.5, 14, 9.5));
+    p.drawLine(QPointF(1, 3.5), QPointF(8, 9));
+    p.drawLine(QPointF(15, 3.5), QPointF(8, 9));
+}
+
+void paintHelpTopic(QPainter &p)
+{
+    QPainterPath arrow;
+    arrow.moveTo(1, 1);
+    arrow.lineTo(1, 12);
+    arrow.lineTo(3.8, 9.4);
+    arrow.lineTo(6, 14);
+    arrow.lineTo(7.8, 13.2);
+    arrow.lineTo(5.6, 8.6);
+    arrow.lineTo(9, 8.4);
+    arrow.closeSubpath();
+    p.setPen(QPen(Qt::black, 0.8));
+    p.setBrush(paper);
+    p.drawPath(arrow);
+    QFont f(QStringLiteral("Liberation Sans"));
+    f.setPixelSize(10);
+    f.setBold(true);
+    p.setFont(f);
+    p.setPen(blue);
+    p.drawText(QRectF(8, 0, 8, 11), Qt::AlignCenter, QStringLiteral("?"));
+}
+
+void paintCustomerService(QPainter &p)
+{
+    sheet(p, {1, 1, 10, 14});
+    p.setPen(QPen(outline, 0.8));
+    p.setBrush(QColor(240, 190, 150));
+    p.drawEllipse(QPointF(12, 7.5), 2.2, 2.2);
+    p.setBrush(blue);
+    p.drawChord(QRectF(8.5, 10, 7, 8), 0, 180 * 16);
+}
+
+void paintAbout(QPainter &p)
+{
+    p.setPen(QPen(blue.darker(130), 0.8));
+    p.setBrush(blue);
+    p.drawEllipse(QPointF(8, 8), 6.8, 6.8);
+    p.setPen(Qt::NoPen);
+    p.setBrush(Qt::white);
+    p.drawEllipse(QPointF(8, 4.6), 1.2, 1.2);
+    p.drawRect(QRectF(7, 6.8, 2, 5.6));
+}
+
+void paintStandardsInfo(QPainter &p)
+{
+    book(p, QColor(150, 40, 40), QStringLiteral("N"));
+}
+
+void paintEditOwnMaterial(QPainter &p)
+{
+    sheet(p, {1, 1, 10, 14}, ownGreen);
+    pencil(p);
+}
+
+void paintNewOwnMaterial(QPainter &p)
+{
+    sheet(p, {1, 1, 10, 14}, ownGreen);
+    plus(p, {12, 12});
+}
+
+void paintDeleteOwnMaterial(QPainter &p)
+{
+    sheet(p, {1, 1, 10, 14}, ownGreen);
+    cross(p, {12, 12});
+}
+
+void paintCopyToOwn(QPainter &p)
+{
+    sheet(p, {1, 1, 9, 11});
+    sheet(p, {6, 4.5, 9, 11}, ownGreen);
+}
+
+void paintPrint(QPainter &p)
+{
+    p.setPen(QPen(outline, 0.8));
+    p.setBrush(paper);
+    p.drawRect(QRectF(4, 1, 8, 6));
+    p.setBrush(QColor(190, 190, 195));
+    p.drawRoundedRect(QRectF(1, 6, 14, 6), 1, 1);
+    p.setBrush(paper);
+    p.drawRect(QRectF(4, 10, 8, 5));
+    p.setPen(QPen(green, 1.2));
+    p.drawPoint(QPointF(13, 8));
+}
+
+void paintSearchFind(QPainter &p)
+{
+    sheet(p, {1, 1, 10, 13});
+    magnifier(p, {9, 9}, 3.5);
+}
+
+void paintSearchShow(QPainter &p)
+{
+    list(p);
+    arrowRight(p, {15.5, 11}, green);
+}
+
+void paintSearchAdd(QPainter &p)
+{
+    list(p);
+    plus(p, {12, 12});
+}
+
+void paintSearchDelete(QPainter &p)
+{
+    list(p);
+    cross(p, {12, 12});
+}
+
+void paintSearchChange(QPainter &p)
+{
+    list(p);
+    pencil(p);
+}
+
+void paintSearchLoadAll(QPainter &p)
+{
+    list(p);
+    QPainterPath a;
+    a.moveTo(12.5, 15.5);
+    a.lineTo(9, 11.5);
+    a.lineTo(11.3, 11.5);
+    a.lineTo(11.3, 7);
+    a.lineTo(13.7, 7);
+    a.lineTo(13.7, 11.5);
+    a.lineTo(16, 11.5);
+    a.closeSubpath();
+    p.setPen(QPen(Qt::white, 0.8));
+    p.setBrush(blue);
+    p.drawPath(a);
+}
+
+void paintSearchDeleteAll(QPainter &p)
+{
+    list(p);
+    cross(p, {10, 11}, 2.2);
+    cross(p, {13.2, 12.8}, 2.2);
+}
+
+void paintSearchSelect(QPainter &p)
+{
+    list(p);
+    p.setPen(QPen(Qt::white, 3.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.drawPolyline(QPolygonF({{8.5, 11}, {11, 14}, {15, 7.5}}));
+    p.setPen(QPen(green, 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.drawPolyline(QPolygonF({{8.5, 11}, {11, 14}, {15, 7.5}}));
+}
+
+void paintSearchStandard(QPainter &p)
+{
+    list(p);
+    p.setPen(QPen(blue, 1.6));
+    p.setBrush(Qt::NoBrush);
+    p.drawArc(QRectF(8.5, 8.5, 6.5, 6.5), 90 * 16, 270 * 16);
+    p.setBrush(blue);
+    p.setPen(Qt::NoPen);
+    p.drawPolygon(QPolygonF({{11.7, 6.8}, {11.7, 10.4}, {14.2, 8.6}}));
+}
+
+// The painters in image-list order.
+using Painter = void (*)(QPainter &);
+const Painter painters[] = {
+    paintAddNote,
+    paintEditNote,
+    paintDeleteNote,
+    paintFindMaterial,
+    paintShowMaterial,
+    paintNotesFilter,
+    paintExpandChapter,
+    paintCollapseChapter,
+    paintOptions,
+    paintHomePage,
+    paintHelp,
+    paintSendMail,
+    paintHelpTopic,
+    paintCustomerService,
+    paintAbout,
+    paintStandardsInfo,
+    paintEditOwnMaterial,
+    paintNewOwnMaterial,
+    paintDeleteOwnMaterial,
+    paintCopyToOwn,
+    paintPrint,
+    paintSearchFind,
+    paintSearchShow,
+    paintSearchAdd,
+    paintSearchDelete,
+    paintSearchChange,
+    paintSearchLoadAll,
+    paintSearchDeleteAll,
+    paintSearchSelect,
+    paintSearchStandard,
+};
+static_assert(std::size(painters) == mainImageCount, "one painter for every image-list number");
+
 void draw(QPainter &p, int index)
 {
-    switch (MainImage(index)) {
-    case MainImage::AddNote:
-        note(p);
-        plus(p, {12, 12});
-        break;
-    case MainImage::EditNote:
-        note(p);
-        pencil(p);
-        break;
-    case MainImage::DeleteNote:
-        note(p);
-        cross(p, {12, 12});
-        break;
-    case MainImage::FindMaterial:
-        magnifier(p, {6.5, 6.5}, 4.5);
-        break;
-    case MainImage::ShowMaterial:
-        sheet(p, {5, 1, 10, 14});
-        arrowRight(p, {9.5, 9});
-        break;
-    case MainImage::NotesFilter: {
-        QPainterPath funnel;
-        funnel.moveTo(1, 2);
-        funnel.lineTo(13, 2);
-        funnel.lineTo(8.5, 8);
-        funnel.lineTo(8.5, 14);
-        funnel.lineTo(5.5, 12.5);
-        funnel.lineTo(5.5, 8);
-        funnel.closeSubpath();
-        p.setPen(QPen(outline, 0.8));
-        p.setBrush(QColor(90, 150, 230));
-        p.drawPath(funnel);
-        p.setBrush(noteYellow);
-        p.drawRect(QRectF(10, 9, 5.5, 6));
-        break;
-    }
-    case MainImage::ExpandChapter:
-        treeLines(p, false);
-        break;
-    case MainImage::CollapseChapter:
-        treeLines(p, true);
-        break;
-    case MainImage::Options: {
-        p.setPen(QPen(outline, 0.8));
-        p.setBrush(QColor(170, 170, 180));
-        for (int i = 0; i < 8; ++i) {
-            p.save();
-            p.translate(8, 8);
-            p.rotate(i * 45);
-            p.drawRect(QRectF(-1.5, -7.5, 3, 3));
-            p.restore();
-        }
-        p.drawEllipse(QPointF(8, 8), 5.2, 5.2);
-        p.setBrush(paper);
-        p.drawEllipse(QPointF(8, 8), 2, 2);
-        break;
-    }
-    case MainImage::HomePage: {
-        QPainterPath roof;
-        roof.moveTo(1, 8);
-        roof.lineTo(8, 1.5);
-        roof.lineTo(15, 8);
-        roof.closeSubpath();
-        p.setPen(QPen(outline, 0.8));
-        p.setBrush(QColor(200, 60, 40));
-        p.drawPath(roof);
-        p.setBrush(QColor(250, 235, 200));
-        p.drawRect(QRectF(3, 8, 10, 7));
-        p.setBrush(QColor(120, 80, 40));
-        p.drawRect(QRectF(6.5, 10, 3, 5));
-        break;
-    }
-    case MainImage::Help:
-        book(p, blue, QStringLiteral("?"));
-        break;
-    case MainImage::SendMail: {
-        p.setPen(QPen(outline, 0.8));
-        p.setBrush(paper);
-        p.drawRect(QRectF(1, 3.5, 14, 9.5));
-        p.drawLine(QPointF(1, 3.5), QPointF(8, 9));
-        p.drawLine(QPointF(15, 3.5), QPointF(8, 9));
-        break;
-    }
-    case MainImage::HelpTopic: {
-        QPainterPath arrow;
-        arrow.moveTo(1, 1);
-        arrow.lineTo(1, 12);
-        arrow.lineTo(3.8, 9.4);
-        arrow.lineTo(6, 14);
-        arrow.lineTo(7.8, 13.2);
-        arrow.lineTo(5.6, 8.6);
-        arrow.lineTo(9, 8.4);
-        arrow.closeSubpath();
-        p.setPen(QPen(Qt::black, 0.8));
-        p.setBrush(paper);
-        p.drawPath(arrow);
-        QFont f(QStringLiteral("Liberation Sans"));
-        f.setPixelSize(10);
-        f.setBold(true);
-        p.setFont(f);
-        p.setPen(blue);
-        p.drawText(QRectF(8, 0, 8, 11), Qt::AlignCenter, QStringLiteral("?"));
-        break;
-    }
-    case MainImage::CustomerService:
-        sheet(p, {1, 1, 10, 14});
-        p.setPen(QPen(outline, 0.8));
-        p.setBrush(QColor(240, 190, 150));
-        p.drawEllipse(QPointF(12, 7.5), 2.2, 2.2);
-        p.setBrush(blue);
-        p.drawChord(QRectF(8.5, 10, 7, 8), 0, 180 * 16);
-        break;
-    case MainImage::About: {
-        p.setPen(QPen(blue.darker(130), 0.8));
-        p.setBrush(blue);
-        p.drawEllipse(QPointF(8, 8), 6.8, 6.8);
-        p.setPen(Qt::NoPen);
-        p.setBrush(Qt::white);
-        p.drawEllipse(QPointF(8, 4.6), 1.2, 1.2);
-        p.drawRect(QRectF(7, 6.8, 2, 5.6));
-        break;
-    }
-    case MainImage::StandardsInfo:
-        book(p, QColor(150, 40, 40), QStringLiteral("N"));
-        break;
-    case MainImage::EditOwnMaterial:
-        sheet(p, {1, 1, 10, 14}, ownGreen);
-        pencil(p);
-        break;
-    case MainImage::NewOwnMaterial:
-        sheet(p, {1, 1, 10, 14}, ownGreen);
-        plus(p, {12, 12});
-        break;
-    case MainImage::DeleteOwnMaterial:
-        sheet(p, {1, 1, 10, 14}, ownGreen);
-        cross(p, {12, 12});
-        break;
-    case MainImage::CopyToOwn:
-        sheet(p, {1, 1, 9, 11});
-        sheet(p, {6, 4.5, 9, 11}, ownGreen);
-        break;
-    case MainImage::Print:
-        p.setPen(QPen(outline, 0.8));
-        p.setBrush(paper);
-        p.drawRect(QRectF(4, 1, 8, 6));
-        p.setBrush(QColor(190, 190, 195));
-        p.drawRoundedRect(QRectF(1, 6, 14, 6), 1, 1);
-        p.setBrush(paper);
-        p.drawRect(QRectF(4, 10, 8, 5));
-        p.setPen(QPen(green, 1.2));
-        p.drawPoint(QPointF(13, 8));
-        break;
-    case MainImage::SearchFind:
-        sheet(p, {1, 1, 10, 13});
-        magnifier(p, {9, 9}, 3.5);
-        break;
-    case MainImage::SearchShow:
-        list(p);
-        arrowRight(p, {15.5, 11}, green);
-        break;
-    case MainImage::SearchAdd:
-        list(p);
-        plus(p, {12, 12});
-        break;
-    case MainImage::SearchDelete:
-        list(p);
-        cross(p, {12, 12});
-        break;
-    case MainImage::SearchChange:
-        list(p);
-        pencil(p);
-        break;
-    case MainImage::SearchLoadAll: {
-        list(p);
-        QPainterPath a;
-        a.moveTo(12.5, 15.5);
-        a.lineTo(9, 11.5);
-        a.lineTo(11.3, 11.5);
-        a.lineTo(11.3, 7);
-        a.lineTo(13.7, 7);
-        a.lineTo(13.7, 11.5);
-        a.lineTo(16, 11.5);
-        a.closeSubpath();
-        p.setPen(QPen(Qt::white, 0.8));
-        p.setBrush(blue);
-        p.drawPath(a);
-        break;
-    }
-    case MainImage::SearchDeleteAll:
-        list(p);
-        cross(p, {10, 11}, 2.2);
-        cross(p, {13.2, 12.8}, 2.2);
-        break;
-    case MainImage::SearchSelect:
-        list(p);
-        p.setPen(QPen(Qt::white, 3.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-        p.drawPolyline(QPolygonF({{8.5, 11}, {11, 14}, {15, 7.5}}));
-        p.setPen(QPen(green, 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-        p.drawPolyline(QPolygonF({{8.5, 11}, {11, 14}, {15, 7.5}}));
-        break;
-    case MainImage::SearchStandard:
-        list(p);
-        p.setPen(QPen(blue, 1.6));
-        p.setBrush(Qt::NoBrush);
-        p.drawArc(QRectF(8.5, 8.5, 6.5, 6.5), 90 * 16, 270 * 16);
-        p.setBrush(blue);
-        p.setPen(Qt::NoPen);
-        p.drawPolygon(QPolygonF({{11.7, 6.8}, {11.7, 10.4}, {14.2, 8.6}}));
-        break;
-    }
+    painters[index](p);
 }
 
 } // namespace

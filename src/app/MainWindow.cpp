@@ -18,6 +18,7 @@
 #include "db/Schema.h"
 #include "ui/ActionUpdater.h"
 #include "ui/ExternalOpen.h"
+#include "ui/HelpContexts.h"
 #include "ui/MessageDialog.h"
 
 #include <QAction>
@@ -43,6 +44,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <optional>
 
 namespace orv::app {
 
@@ -74,7 +76,7 @@ QList<QPoint> standardToolbarPositions()
 }
 
 QAction *makeAction(QObject *parent, const char *name, const QString &caption, const QString &hint,
-                    int image = -1, const QKeySequence &key = {})
+                    std::optional<MainImage> image = std::nullopt, const QKeySequence &key = {})
 {
     auto *a = new QAction(caption, parent);
     a->setObjectName(QString::fromLatin1(name));
@@ -82,8 +84,8 @@ QAction *makeAction(QObject *parent, const char *name, const QString &caption, c
         a->setToolTip(hint);
         a->setStatusTip(hint);
     }
-    if (image >= 0)
-        a->setIcon(mainImage(image));
+    if (image)
+        a->setIcon(mainImage(*image));
     if (!key.isEmpty())
         a->setShortcut(key);
     return a;
@@ -284,7 +286,7 @@ void MainWindow::createBottomBar()
     m_searchButton->setFont(bold);
     row->addWidget(m_searchButton);
     m_cardBar = new CardBar(bottom);
-    m_cardBar->setProperty("helpContext", 23);
+    m_cardBar->setProperty("helpContext", help::CardBar);
     m_cardBar->setContextMenuPolicy(Qt::ActionsContextMenu);
     m_cardBar->addToGroup(m_searchButton);
     row->addWidget(m_cardBar, 1);
@@ -307,10 +309,10 @@ void MainWindow::createContentsActions()
     } else {
         // Nothing to find in without the catalogue: the actions are there, never enabled.
         m_actions.findMaterial = makeAction(this, "aFindMaterial", QStringLiteral("&Hledat materiál"),
-                                            QStringLiteral("Najít materiál v obsahu ..."), -1,
+                                            QStringLiteral("Najít materiál v obsahu ..."), std::nullopt,
                                             QKeySequence(Qt::CTRL | Qt::Key_F));
         m_actions.showMaterial = makeAction(this, "aShowMaterial", QStringLiteral("&Zobrazit materiál"),
-                                            QStringLiteral("Zobrazit materiál nalezený v obsahu ..."), -1,
+                                            QStringLiteral("Zobrazit materiál nalezený v obsahu ..."), std::nullopt,
                                             QKeySequence(Qt::CTRL | Qt::Key_M));
         m_actions.notesFilter = makeAction(this, "aNotesFilter", QStringLiteral("V obsahu pouze mat. s poznámkou"),
                                            QStringLiteral("Zobrazit v obsahu pouze materiál s uživatelskou poznámkou..."));
@@ -349,23 +351,23 @@ void MainWindow::createActions()
 
     // "Materiál": notes and own materials do their work once their windows exist.
     a.addNote = makeAction(this, "aAddNote", QStringLiteral("Přidat poznámku"),
-                           QStringLiteral("Přidat uživatelskou poznámku k materiálu..."), 0);
+                           QStringLiteral("Přidat uživatelskou poznámku k materiálu..."), MainImage::AddNote);
     a.editNote = makeAction(this, "aEditNote", QStringLiteral("Upravit poznámku"),
-                            QStringLiteral("Upravit uživatelskou poznámku k materiálu..."), 1);
+                            QStringLiteral("Upravit uživatelskou poznámku k materiálu..."), MainImage::EditNote);
     a.deleteNote = makeAction(this, "aDeleteNote", QStringLiteral("Smazat poznámku"),
-                              QStringLiteral("Smazat uživatelskou poznámku k materiálu..."), 2);
+                              QStringLiteral("Smazat uživatelskou poznámku k materiálu..."), MainImage::DeleteNote);
     ui::enableWhen(a.addNote, [this] { return cardActive() && !cardFlag(activeCardForm(), "hasNote"); });
     ui::enableWhen(a.editNote, [this] { return cardActive() && cardFlag(activeCardForm(), "hasNote"); });
     ui::enableWhen(a.deleteNote, [this] { return cardActive() && cardFlag(activeCardForm(), "hasNote"); });
 
     a.newOwnMaterial = makeAction(this, "aInsertMaterial", QStringLiteral("Nový vlastní materiál"),
-                                  QStringLiteral("Vložit nový vlastní materiál..."), 17);
+                                  QStringLiteral("Vložit nový vlastní materiál..."), MainImage::NewOwnMaterial);
     a.editOwnMaterial = makeAction(this, "aEditMaterial", QStringLiteral("Upravit vlastní materiál"),
-                                   QStringLiteral("Upravit vlastní materiál..."), 16);
+                                   QStringLiteral("Upravit vlastní materiál..."), MainImage::EditOwnMaterial);
     a.deleteOwnMaterial = makeAction(this, "aDeleteMaterial", QStringLiteral("Smazat vlastní materiál"),
-                                     QStringLiteral("Smazat vlastní materiál..."), 18);
+                                     QStringLiteral("Smazat vlastní materiál..."), MainImage::DeleteOwnMaterial);
     a.copyToOwn = makeAction(this, "aDuplicateMaterial", QStringLiteral("Kopírovat materiál do složky vlastní materiál"),
-                             QStringLiteral("Zkopírovat materiál do složky vlastních materiálů..."), 19);
+                             QStringLiteral("Zkopírovat materiál do složky vlastních materiálů..."), MainImage::CopyToOwn);
     // Own materials live beside the catalogue: never while it is read from the medium.
     auto selectedNodeValue = [this](const char *field) -> QVariant {
         if (!m_data || !m_data->qDbTree.isOpen() || m_data->qDbTree.isEmpty())
@@ -390,10 +392,10 @@ void MainWindow::createActions()
     a.printInfo = makeAction(this, "aPrintInfo", QStringLiteral("Tisk informací o materiálu"), {});
     a.printInfoMech = makeAction(this, "aPrintInfoMech", QStringLiteral("Tisk informací včetně mech. vlastností"), {});
     a.printHeatTreatment = makeAction(this, "aPrintTempProc", QStringLiteral("Tisk tepelného zpracování"), {});
-    a.printSheet->setProperty("helpContext", 5);
-    a.printEquivalents->setProperty("helpContext", 8);
-    a.printInfo->setProperty("helpContext", 6);
-    a.printInfoMech->setProperty("helpContext", 7);
+    a.printSheet->setProperty("helpContext", help::PrintMaterialSheet);
+    a.printEquivalents->setProperty("helpContext", help::PrintEquivalents);
+    a.printInfo->setProperty("helpContext", help::PrintInfo);
+    a.printInfoMech->setProperty("helpContext", help::PrintInfoMech);
     ui::enableWhen(a.printSheet, [this] {
         const QWidget *form = activeCardForm();
         return cardActive() && form && !form->property("pdfFile").toString().isEmpty() && m_components.pdf;
@@ -409,22 +411,22 @@ void MainWindow::createActions()
 
     // "Zobrazení"
     a.options = makeAction(this, "aOptions", QStringLiteral("Možnosti ..."),
-                           QStringLiteral("Zobrazit možnosti nastavení programu..."), 8);
+                           QStringLiteral("Zobrazit možnosti nastavení programu..."), MainImage::Options);
 
     // "Nápověda"
     a.homePage = makeAction(this, "aHomePage", QStringLiteral("Halmberg &homepage"),
-                            QStringLiteral("Zobrazit domácí stránku firmy Halmberg. ..."), 9,
+                            QStringLiteral("Zobrazit domácí stránku firmy Halmberg. ..."), MainImage::HomePage,
                             QKeySequence(Qt::CTRL | Qt::Key_F5));
     a.help = makeAction(this, "aHelp", QStringLiteral("Nápověda aplikace &Orvalis"),
-                        QStringLiteral("Zobrazí obsah nápovědy aplikace Orvalis..."), 10, QKeySequence(Qt::Key_F1));
+                        QStringLiteral("Zobrazí obsah nápovědy aplikace Orvalis..."), MainImage::Help, QKeySequence(Qt::Key_F1));
     a.sendMail = makeAction(this, "aSendMail", QStringLiteral("&Poslat e-mail do Halmberg"),
-                            QStringLiteral("Poslat e-mail do firmy Halmberg. ..."), 11);
+                            QStringLiteral("Poslat e-mail do firmy Halmberg. ..."), MainImage::SendMail);
     a.customerService = makeAction(this, "aCustomerService", QStringLiteral("&Zákaznický servis"),
-                                   QStringLiteral("Zobrazit stránku zákaznického servisu..."), 13);
+                                   QStringLiteral("Zobrazit stránku zákaznického servisu..."), MainImage::CustomerService);
     a.about = makeAction(this, "aAbout", QStringLiteral("&O aplikaci Orvalis"),
-                         QStringLiteral("Informace o programu Orvalis..."), 14);
+                         QStringLiteral("Informace o programu Orvalis..."), MainImage::About);
     a.standardsInfo = makeAction(this, "aStandardsInfo", QStringLiteral("&Informace o normách"),
-                                 QStringLiteral("Informace o normách"), 15);
+                                 QStringLiteral("Informace o normách"), MainImage::StandardsInfo);
     ui::enableWhen(a.help, [this] { return m_components.help; });
     ui::enableWhen(a.customerService, [this] { return m_components.form; });
     ui::enableWhen(a.standardsInfo, [this] { return m_components.standardsInfo; });
@@ -455,23 +457,23 @@ void MainWindow::createActions()
     // The search window's actions; they act once the search window is built.
     auto searchActive = [this] { return searchWindowActive(); };
     a.searchFind = makeAction(this, "aFind", QStringLiteral("&Hledat materiál"),
-                              QStringLiteral("Hledat materiál podle zadaných podmínek..."), 21);
+                              QStringLiteral("Hledat materiál podle zadaných podmínek..."), MainImage::SearchFind);
     a.searchShow = makeAction(this, "aShow", QStringLiteral("&Zobrazit materiál"),
-                              QStringLiteral("Zobrazit nalezený materiál..."), 22);
+                              QStringLiteral("Zobrazit nalezený materiál..."), MainImage::SearchShow);
     a.searchSelect = makeAction(this, "aSelect", QStringLiteral("Označit/Odznačit prvek"),
-                                QStringLiteral("Označí vybraný prvek v seznamu..."), 28);
+                                QStringLiteral("Označí vybraný prvek v seznamu..."), MainImage::SearchSelect);
     a.searchInsert = makeAction(this, "aInsert", QStringLiteral("Přidat prvek"),
-                                QStringLiteral("Přidá prvek do seznamu prvků..."), 23);
+                                QStringLiteral("Přidá prvek do seznamu prvků..."), MainImage::SearchAdd);
     a.searchChange = makeAction(this, "aChange", QStringLiteral("Změnit prvek"),
-                                QStringLiteral("Změní vybraný prvek v seznamu prvků..."), 25);
+                                QStringLiteral("Změní vybraný prvek v seznamu prvků..."), MainImage::SearchChange);
     a.searchDelete = makeAction(this, "aDelete", QStringLiteral("Smazat prvek"),
-                                QStringLiteral("Smaže prvek ze seznamu prvků..."), 24);
+                                QStringLiteral("Smaže prvek ze seznamu prvků..."), MainImage::SearchDelete);
     a.searchLoadAll = makeAction(this, "aNacist", QStringLiteral("Načíst všechny prvky"),
-                                 QStringLiteral("Do seznamu prvků přidá všechny existující prvky..."), 26);
+                                 QStringLiteral("Do seznamu prvků přidá všechny existující prvky..."), MainImage::SearchLoadAll);
     a.searchDeleteAll = makeAction(this, "aDeleteAll", QStringLiteral("Smazat všechny prvky"),
-                                   QStringLiteral("Smaže všechny prvky ze seznamu prvků..."), 27);
+                                   QStringLiteral("Smaže všechny prvky ze seznamu prvků..."), MainImage::SearchDeleteAll);
     a.searchStandard = makeAction(this, "aNastaveni", QStringLiteral("S&tandardní nastavení"),
-                                  QStringLiteral("Standardní nastavení podmínek vyhledávání..."), 29);
+                                  QStringLiteral("Standardní nastavení podmínek vyhledávání..."), MainImage::SearchStandard);
     ui::enableWhen(a.searchFind, searchActive);
     // Without the search window's criteria lists and results there is nothing to act on.
     for (QAction *act : {a.searchShow, a.searchSelect, a.searchInsert, a.searchChange, a.searchDelete,
@@ -799,7 +801,7 @@ void MainWindow::createSearchWindow(QWidget *form)
     if (form->objectName().isEmpty())
         form->setObjectName(QStringLiteral("fHledani"));
     if (form->property("helpContext").toInt() == 0)
-        form->setProperty("helpContext", 18);
+        form->setProperty("helpContext", help::SearchResults);
     m_search = m_mdi->addSubWindow(form);
     m_search->setObjectName(QStringLiteral("SearchWindow"));
     m_search->setWindowTitle(QStringLiteral("Vyhledávání"));

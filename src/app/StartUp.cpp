@@ -195,12 +195,13 @@ void StartUp::createGuarded(SplashWindow &splash)
         // The frame's "Hledání" menu and toolbar run the window's own actions and follow their
         // state, caption and hint.
         const MainWindow::Actions &a = mw->actions();
+        const auto own = [form](const char *name) { return form->findChild<QAction *>(QLatin1String(name)); };
         const std::pair<QAction *, QAction *> pairs[] = {
-            {a.searchFind, form->aFind},       {a.searchShow, form->aShow},         {a.searchSelect, form->aSelect},
-            {a.searchInsert, form->aInsert},   {a.searchChange, form->aChange},     {a.searchDelete, form->aDelete},
-            {a.searchLoadAll, form->aNacist},  {a.searchDeleteAll, form->aDeleteAll}, {a.searchStandard, form->aNastaveni}};
+            {a.searchFind, own("aFind")},       {a.searchShow, own("aShow")},         {a.searchSelect, own("aSelect")},
+            {a.searchInsert, own("aInsert")},   {a.searchChange, own("aChange")},     {a.searchDelete, own("aDelete")},
+            {a.searchLoadAll, own("aNacist")},  {a.searchDeleteAll, own("aDeleteAll")}, {a.searchStandard, own("aNastaveni")}};
         for (const auto &[frameAction, own] : pairs) {
-            if (!frameAction)
+            if (!frameAction || !own)
                 continue;
             ui::ActionUpdater::instance().remove(frameAction);
             QObject::connect(frameAction, &QAction::triggered, own, [own] { own->trigger(); });

@@ -62,13 +62,13 @@ int showOptionsWindow(MainWindow &window, db::MainDataModule &data)
             ini.remove(search::TfHledani::settingsSection());
         }
         if (search::TfHledani *form = searchForm(window)) {
-            const int page = form->pages->currentIndex();
+            const int page = form->currentPage();
             for (int p : {search::TfHledani::DesignationPage, search::TfHledani::CompositionPage,
                           search::TfHledani::MechanicalPage, search::TfHledani::UsagePage}) {
-                form->pages->setCurrentIndex(p);
+                form->setCurrentPage(p);
                 form->standardSettings();
             }
-            form->pages->setCurrentIndex(page);
+            form->setCurrentPage(page);
         }
         if (browse::CardList *cards = window.cardList())
             cards->resetPanelSizes();

@@ -9,6 +9,7 @@
 #include "db/MainDataModule.h"
 #include "db/Schema.h"
 #include "ui/ExternalOpen.h"
+#include "ui/HelpContexts.h"
 #include "ui/MessageDialog.h"
 #include "ui/WidgetHelpers.h"
 
@@ -545,7 +546,10 @@ void MaterialCard::buildUi()
     m_pages[Note] = buildNotePage();
     m_pages[PhysProperties] = buildSimplePage(QStringLiteral("  Fyzikální vlastnosti"), m_fyzGrid);
     // The diagrams share the material sheet's topic.
-    const int helpContexts[PageCount] = {9, 10, 11, 12, 13, 13, 15, 14};
+    const int helpContexts[PageCount] = {
+        help::CardBasicInfo, help::CardMechProperties, help::CardEquivalents,
+        help::CardHeatTreatment, help::CardSheetAndDiagrams, help::CardSheetAndDiagrams,
+        help::CardNote, help::CardPhysProperties};
     for (int p = 0; p < PageCount; ++p) {
         m_pages[p]->setProperty("helpContext", helpContexts[p]);
         m_tabs->addTab(m_pages[p], pageCaption(Page(p)));
@@ -556,7 +560,7 @@ void MaterialCard::buildUi()
     auto *bottom = new QWidget(this);
     bottom->setObjectName(QStringLiteral("bottomStrip"));
     bottom->setFixedHeight(32);
-    bottom->setProperty("helpContext", 23);
+    bottom->setProperty("helpContext", help::CardBar);
     auto *row = new QHBoxLayout(bottom);
     row->setContentsMargins(8, 0, 8, 0);
     m_link = new QLabel(linkCaption(), bottom);

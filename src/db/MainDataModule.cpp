@@ -47,6 +47,43 @@ QVariant selectedMark(const Record &r)
     return QVariant(r.value(QStringLiteral("Selected")).toBool() ? QStringLiteral("*") : QStringLiteral(" "));
 }
 
+// The fields of a criteria list of the search window: the mark "*" of a selected row, the
+// looked-up name of the criterion, its two bounds with three decimals; the key columns are
+// hidden and a new row starts selected.
+struct CriteriaListFields {
+    const char *lookupName;    // lkElement, lkProperty
+    const char *keyField;      // ElementNo, PropertyNo
+    DataSet *names;            // looked up by Number, showing Name
+    const char *heading;
+    int width;
+    const char *editFormat;
+    const char *minHeading;
+    const char *maxHeading;
+    const char *typeField;     // the hidden kind column: TypeNo, GroupType
+};
+
+Field &defineCriteriaList(DataSet &ds, const CriteriaListFields &l)
+{
+    ds.addCalculatedField(QStringLiteral("clSelected"), FieldType::String, 1, selectedMark)
+        .setDisplayLabel(QStringLiteral("A"));
+    Field &lk = ds.addLookupField(QString::fromLatin1(l.lookupName), QString::fromLatin1(l.keyField), l.names,
+                                  QStringLiteral("Number"), QStringLiteral("Name"));
+    lk.setDisplayLabel(QString::fromUtf8(l.heading));
+    lk.setDisplayWidth(l.width);
+    for (const char *n : {"MinValue", "MaxValue"}) {
+        Field &f = ds.defineField(QString::fromUtf8(n));
+        f.setDisplayFormat(QStringLiteral("0.000"));
+        f.setEditFormat(QString::fromLatin1(l.editFormat));
+    }
+    label(ds, "MinValue", l.minHeading);
+    label(ds, "MaxValue", l.maxHeading);
+    hide(ds, {"Number", l.keyField, "Selected", l.typeField});
+    ds.defineField(QStringLiteral("Selected")).setDefaultValue(true);
+    ds.setFieldOrder({QStringLiteral("clSelected"), QString::fromLatin1(l.lookupName), QStringLiteral("MinValue"),
+                      QStringLiteral("MaxValue")});
+    return lk;
+}
+
 } // namespace
 
 MainDataModule::MainDataModule(const QString &dataRoot, const QString &programDir,
@@ -211,48 +248,12 @@ void MainDataModule::defineDataSets()
 
 void MainDataModule::defineFields()
 {
-    // Composition criteria.
-    tUserChemComp.addCalculatedField(QStringLiteral("clSelected"), FieldType::String, 1, selectedMark)
-        .setDisplayLabel(QStringLiteral("A"));
-    {
-        Field &lk = tUserChemComp.addLookupField(QStringLiteral("lkElement"), QStringLiteral("ElementNo"), &tElements,
-                                                 QStringLiteral("Number"), QStringLiteral("Name"));
-        lk.setDisplayLabel(QStringLiteral("Chemický prvek"));
-        lk.setDisplayWidth(18);
-        lk.setReadOnly(true);
-    }
-    for (const char *n : {"MinValue", "MaxValue"}) {
-        Field &f = tUserChemComp.defineField(QString::fromUtf8(n));
-        f.setDisplayFormat(QStringLiteral("0.000"));
-        f.setEditFormat(QStringLiteral("0.000"));
-    }
-    label(tUserChemComp, "MinValue", "Min. hodnota (%]");
-    label(tUserChemComp, "MaxValue", "Max. hodnota (%)");
-    hide(tUserChemComp, {"Number", "ElementNo", "Selected", "TypeNo"});
-    tUserChemComp.defineField(QStringLiteral("Selected")).setDefaultValue(true);
-    tUserChemComp.setFieldOrder({QStringLiteral("clSelected"), QStringLiteral("lkElement"),
-                                 QStringLiteral("MinValue"), QStringLiteral("MaxValue")});
-
-    // Property criteria.
-    tUserMechProp.addCalculatedField(QStringLiteral("clSelected"), FieldType::String, 1, selectedMark)
-        .setDisplayLabel(QStringLiteral("A"));
-    {
-        Field &lk = tUserMechProp.addLookupField(QStringLiteral("lkProperty"), QStringLiteral("PropertyNo"), &tPropType,
-                                                 QStringLiteral("Number"), QStringLiteral("Name"));
-        lk.setDisplayLabel(QStringLiteral("Mech. vlastnost"));
-        lk.setDisplayWidth(22);
-    }
-    for (const char *n : {"MinValue", "MaxValue"}) {
-        Field &f = tUserMechProp.defineField(QString::fromUtf8(n));
-        f.setDisplayFormat(QStringLiteral("0.000"));
-        f.setEditFormat(QStringLiteral("#.###"));
-    }
-    label(tUserMechProp, "MinValue", "Min. hodnota");
-    label(tUserMechProp, "MaxValue", "Max. hodnota");
-    hide(tUserMechProp, {"Number", "PropertyNo", "Selected", "GroupType"});
-    tUserMechProp.defineField(QStringLiteral("Selected")).setDefaultValue(true);
-    tUserMechProp.setFieldOrder({QStringLiteral("clSelected"), QStringLiteral("lkProperty"),
-                                 QStringLiteral("MinValue"), QStringLiteral("MaxValue")});
+    // The criteria lists of the composition and property searches.
+    defineCriteriaList(tUserChemComp, {"lkElement", "ElementNo", &tElements, "Chemický prvek", 18, "0.000",
+                                       "Min. hodnota (%]", "Max. hodnota (%)", "TypeNo"})
+        .setReadOnly(true);
+    defineCriteriaList(tUserMechProp, {"lkProperty", "PropertyNo", &tPropType, "Mech. vlastnost", 22, "#.###",
+                                       "Min. hodnota", "Max. hodnota", "GroupType"});
 
     // Element deviations.
     {

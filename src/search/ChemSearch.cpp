@@ -2,17 +2,11 @@
 
 #include "core/SqlText.h"
 #include "db/Connection.h"
+#include "search/CriteriaRows.h"
 
 namespace orv::search {
 
 namespace {
-
-std::optional<double> optionalDouble(const QVariant &v)
-{
-    if (v.isNull())
-        return std::nullopt;
-    return v.toDouble();
-}
 
 // The tolerance bounds are worked out in extended precision and kept as double, so that
 // 2 with 10 % gives the same 2.2 the engine compares with.
@@ -74,9 +68,7 @@ QList<ChemCriterion> readChemCriteria(db::Connection &conn)
     while (st.step()) {
         ChemCriterion c;
         c.elementNo = st.value(0).toInt();
-        c.minValue = optionalDouble(st.value(1));
-        c.maxValue = optionalDouble(st.value(2));
-        c.selected = !st.isNull(3) && st.value(3).toInt() != 0;
+        readBoundsAndMark(st, 1, c);
         list.append(c);
     }
     return list;

@@ -2,6 +2,7 @@
 
 #include "core/SqlText.h"
 #include "db/Connection.h"
+#include "search/CriteriaRows.h"
 
 #include <cmath>
 
@@ -54,13 +55,6 @@ QString clause(const QString &column, const QStringList &tests, bool unionForm, 
     return unionForm ? body + QStringLiteral(") and (") : QStringLiteral(" and (") + body + QStringLiteral(")");
 }
 
-std::optional<double> optionalDouble(const QVariant &v)
-{
-    if (v.isNull())
-        return std::nullopt;
-    return v.toDouble();
-}
-
 } // namespace
 
 QList<MechCriterion> readMechCriteria(db::Connection &conn)
@@ -71,9 +65,7 @@ QList<MechCriterion> readMechCriteria(db::Connection &conn)
         MechCriterion c;
         c.propertyNo = st.value(0).toInt();
         c.groupType = st.value(1).toString();
-        c.minValue = optionalDouble(st.value(2));
-        c.maxValue = optionalDouble(st.value(3));
-        c.selected = !st.isNull(4) && st.value(4).toInt() != 0;
+        readBoundsAndMark(st, 2, c);
         list.append(c);
     }
     return list;

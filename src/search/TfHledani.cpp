@@ -10,6 +10,7 @@
 #include "search/TfElements.h"
 #include "search/TfProperties.h"
 #include "ui/ActionUpdater.h"
+#include "ui/HelpContexts.h"
 #include "ui/WidgetHelpers.h"
 
 #include <QAction>
@@ -197,7 +198,7 @@ TfHledani::TfHledani(db::MainDataModule &data, const QString &settingsFile, QWid
 {
     setObjectName(QStringLiteral("fHledani"));
     setWindowTitle(QStringLiteral("Vyhledávání"));
-    setProperty("helpContext", 18);
+    setProperty("helpContext", help::SearchResults);
     isActive = [this] { return isVisible(); };
     autoSave = [] { return true; };
     showMessage = [](const QString &t, ui::MsgType type, ui::MsgButtons b) { return ui::message(t, type, b); };
@@ -217,96 +218,20 @@ TfHledani::TfHledani(db::MainDataModule &data, const QString &settingsFile, QWid
     };
     m_data.setSearchWindowPresent(true);
 
-    // The two queries of this window's own searches, on the catalogue session.
-    m_qEkvivalenty = new db::DataSet(QStringLiteral("qHledatEkvivalenty"), &m_data.catalogueSession(), this);
-    m_qEkvivalenty->setSql(designationBaseSql());
-    m_qEkvivalenty->defineField(QStringLiteral("MatNumber")).setVisible(false);
-    auto def = [](db::DataSet *ds, const char *name, const QString &label, int size, int width) {
-        db::Field &f = ds->defineField(QLatin1String(name));
-        f.setDisplayLabel(label);
-        f.setSize(size);
-        if (width)
-            f.setDisplayWidth(width);
-    };
-    def(m_qEkvivalenty, "Norma", QStringLiteral("norma"), 25, 14);
-    def(m_qEkvivalenty, "Znacka", QStringLiteral("značka"), 25, 18);
-    def(m_qEkvivalenty, "Stat", QStringLiteral("stát"), 200, 19);
-    def(m_qEkvivalenty, "NormaListu", QStringLiteral("norm. m. listu"), 15, 14);
-    def(m_qEkvivalenty, "ZnackaListu", QStringLiteral("značka m. listu"), 150, 18);
-    m_qPouziti = new db::DataSet(QStringLiteral("qHledatPouziti"), &m_data.catalogueSession(), this);
-    m_qPouziti->setSql(usageBaseSql());
-    m_qPouziti->defineField(QStringLiteral("MatNumber")).setVisible(false);
-    def(m_qPouziti, "Norma", QStringLiteral("norma"), 15, 0);
-    def(m_qPouziti, "Znacka", QStringLiteral("značka"), 150, 20);
-    def(m_qPouziti, "MatNazev", QStringLiteral("název materiálu"), 200, 50);
-
-
-    // The result sets of the composition and property searches read the work tables of the
-    // user database; the catalogue session sees them too and runs the searches themselves.
-    db::Connection &both = m_data.catalogueSession();
-    auto percentOf = [this](const char *countField) {
-        const QString count = QLatin1String(countField);
-        return [this, count](const db::Record &r) -> QVariant {
-            const std::optional<double> p = matchPercent(r.value(count).toInt(), m_criteriaCount);
-            return p ? QVariant(*p) : QVariant();
-        };
-    };
-    m_qHledatChemSlozeni = new db::DataSet(QStringLiteral("qHledatChemSlozeni"), &both, this);
-    m_qHledatChemSlozeni->setSql(chemResultSql(ChemThreshold::All, 0, 0));
-    def(m_qHledatChemSlozeni, "Norma", QStringLiteral("norma"), 15, 0);
-    def(m_qHledatChemSlozeni, "Znacka", QStringLiteral("značka"), 150, 20);
-    def(m_qHledatChemSlozeni, "MatNazev", QStringLiteral("název materiálu"), 200, 30);
-    m_qHledatChemSlozeni->defineField(QStringLiteral("Factor")).setVisible(false);
-    {
-        db::Field &f = m_qHledatChemSlozeni->addCalculatedField(QStringLiteral("clFactor"), db::FieldType::Float, 0,
-                                                                 percentOf("Factor"));
-        f.setDisplayLabel(QStringLiteral("přesnost [%]"));
-        f.setDisplayFormat(QStringLiteral("0.00"));
-    }
-    m_qHledatChemSlozeni->defineField(QStringLiteral("MatNumber")).setVisible(false);
-    m_qHledatChemSlozeni->setFieldOrder({QStringLiteral("Norma"), QStringLiteral("Znacka"), QStringLiteral("MatNazev"),
-                                         QStringLiteral("Factor"), QStringLiteral("clFactor"),
-                                         QStringLiteral("MatNumber")});
-
-    m_qHledatMechProp = new db::DataSet(QStringLiteral("qHledatMechProp"), &both, this);
-    m_qHledatMechProp->setSql(mechResultSql());
-    def(m_qHledatMechProp, "Norma", QStringLiteral("norma"), 15, 0);
-    def(m_qHledatMechProp, "Znacka", QStringLiteral("značka"), 150, 20);
-    def(m_qHledatMechProp, "MatNazev", QStringLiteral("název materiálu"), 200, 30);
-    m_qHledatMechProp->defineField(QStringLiteral("MatNumber")).setVisible(false);
-    m_qHledatMechProp->defineField(QStringLiteral("PocetMechProp")).setVisible(false);
-    {
-        db::Field &f = m_qHledatMechProp->addCalculatedField(QStringLiteral("clPresnost"), db::FieldType::Float, 0,
-                                                              percentOf("PocetMechProp"));
-        f.setDisplayLabel(QStringLiteral("přesnost [%]"));
-        f.setDisplayFormat(QStringLiteral("0.00"));
-    }
-    m_qHledatMechProp->setFieldOrder({QStringLiteral("Norma"), QStringLiteral("Znacka"), QStringLiteral("MatNazev"),
-                                      QStringLiteral("MatNumber"), QStringLiteral("PocetMechProp"),
-                                      QStringLiteral("clPresnost")});
-
-    m_qHledatAllMechProp = new db::DataSet(QStringLiteral("qHledatAllMechProp"), &both, this);
-    m_qHledatAllMechProp->defineField(QStringLiteral("MatNumber")).setVisible(false);
-    def(m_qHledatAllMechProp, "Norma", QStringLiteral("norma"), 15, 0);
-    def(m_qHledatAllMechProp, "Znacka", QStringLiteral("značka"), 150, 20);
-    def(m_qHledatAllMechProp, "MatNazev", QStringLiteral("název materiálu"), 200, 30);
-    for (const char *hidden : {"SpNumber", "DiNumber", "StNumber", "PtNumber"})
-        m_qHledatAllMechProp->defineField(QLatin1String(hidden)).setVisible(false);
-    m_qHledatAllMechProp->setFieldOrder({QStringLiteral("MatNumber"), QStringLiteral("Norma"), QStringLiteral("Znacka"),
-                                         QStringLiteral("MatNazev")});
+    m_queries = std::make_unique<SearchQueries>(m_data, [this] { return m_criteriaCount; }, this);
 
     createActions();
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(2, 2, 2, 2);
     pages = new QTabWidget(this);
-    pages->setObjectName(QStringLiteral("PageControl1"));
+    pages->setObjectName(QStringLiteral("pages"));
     const QString titles[] = {QStringLiteral("Ekvivalentní materiály"), QStringLiteral("Chemické složení"),
                               QStringLiteral("Mechanické vlastnosti"), QStringLiteral("Použití")};
     QWidget *pageWidgets[4];
     for (int i = 0; i < 4; ++i) {
         pageWidgets[i] = new QWidget(pages);
-        pageWidgets[i]->setProperty("helpContext", 19 + i);
+        pageWidgets[i]->setProperty("helpContext", help::SearchFirstPage + i);
         pages->addTab(pageWidgets[i], titles[i]);
     }
     buildDesignationPage(pageWidgets[0]);
@@ -320,12 +245,30 @@ TfHledani::TfHledani(db::MainDataModule &data, const QString &settingsFile, QWid
         auto *b = new QToolButton(this);
         b->setDefaultAction(a);
         b->setToolButtonStyle(Qt::ToolButtonTextOnly);
-        b->setProperty("helpContext", 18);
+        b->setProperty("helpContext", help::SearchResults);
         strip->addWidget(b);
     }
     strip->addStretch(1);
     layout->addLayout(strip);
 
+    buildResultArea(layout);
+
+    fillFilterLists();
+    connect(cbMatTypes2, &QComboBox::currentTextChanged, this, [this] { refillSemiProducts(); });
+
+    // At first the result grid lists the designation query without conditions.
+    bindResult(m_queries->designation);
+    m_queries->designation->open();
+    m_resultModel->resetColumns();
+    sizeColumns(grHledani);
+
+    restoreState();
+}
+
+// The result area below the pages: the title strip with the count of found materials
+// (resultCount) and the result grid shared by all pages.
+void TfHledani::buildResultArea(QVBoxLayout *layout)
+{
     auto *header = new QWidget(this);
     header->setAutoFillBackground(true);
     QPalette hp = header->palette();
@@ -338,11 +281,11 @@ TfHledani::TfHledani(db::MainDataModule &data, const QString &settingsFile, QWid
     QFont bold = title->font();
     bold.setBold(true);
     title->setFont(bold);
-    Label2 = new QLabel(header);
-    Label2->setObjectName(QStringLiteral("Label2"));
-    Label2->setFont(bold);
+    resultCount = new QLabel(header);
+    resultCount->setObjectName(QStringLiteral("resultCount"));
+    resultCount->setFont(bold);
     headerLayout->addWidget(title);
-    headerLayout->addWidget(Label2, 1);
+    headerLayout->addWidget(resultCount, 1);
     layout->addWidget(header);
 
     grHledani = new QTableView(this);
@@ -351,7 +294,7 @@ TfHledani::TfHledani(db::MainDataModule &data, const QString &settingsFile, QWid
     grHledani->setSelectionBehavior(QAbstractItemView::SelectRows);
     grHledani->setSelectionMode(QAbstractItemView::SingleSelection);
     grHledani->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    grHledani->setProperty("helpContext", 18);
+    grHledani->setProperty("helpContext", help::SearchResults);
     grHledani->setContextMenuPolicy(Qt::ActionsContextMenu);
     grHledani->addActions({aFind, aShow, aExportCsv});
     QFont headerFont = grHledani->horizontalHeader()->font();
@@ -360,17 +303,6 @@ TfHledani::TfHledani(db::MainDataModule &data, const QString &settingsFile, QWid
     grHledani->horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
     connect(grHledani, &QTableView::doubleClicked, this, [this] { aShow->trigger(); });
     layout->addWidget(grHledani, 1);
-
-    fillFilterLists();
-    connect(cbMatTypes2, &QComboBox::currentTextChanged, this, [this] { refillSemiProducts(); });
-
-    // At first the result grid lists the designation query without conditions.
-    bindResult(m_qEkvivalenty);
-    m_qEkvivalenty->open();
-    m_resultModel->resetColumns();
-    sizeColumns(grHledani);
-
-    restoreState();
 }
 
 TfHledani::~TfHledani()
@@ -707,6 +639,11 @@ int TfHledani::currentPage() const
     return pages->currentIndex();
 }
 
+void TfHledani::setCurrentPage(int page)
+{
+    pages->setCurrentIndex(page);
+}
+
 bool TfHledani::criteriaPageShowing() const
 {
     return currentPage() == CompositionPage || currentPage() == MechanicalPage;
@@ -807,10 +744,10 @@ void TfHledani::bindResult(db::DataSet *ds)
     // A search's own result set may go before the window does; the grid must not keep
     // showing its fields then, so it falls back to the designation query.
     QObject::disconnect(m_resultGone);
-    if (ds != m_qEkvivalenty && ds != m_qPouziti)
+    if (ds != m_queries->designation && ds != m_queries->usage)
         m_resultGone = connect(ds, &QObject::destroyed, this, [this] {
             m_result = nullptr;
-            bindResult(m_qEkvivalenty);
+            bindResult(m_queries->designation);
         });
     auto *old = m_resultModel;
     m_resultModel = new db::DataSetModel(ds, this);
@@ -823,10 +760,10 @@ void TfHledani::runDesignationSearch()
     // Built aside first: a refused text leaves the current result standing.
     QStringList sql;
     buildDesignationSql(sql, designationCriteria());
-    bindResult(m_qEkvivalenty);
-    m_qEkvivalenty->close();
-    m_qEkvivalenty->setSql(sql);
-    m_qEkvivalenty->open();
+    bindResult(m_queries->designation);
+    m_queries->designation->close();
+    m_queries->designation->setSql(sql);
+    m_queries->designation->open();
 }
 
 void TfHledani::runUsageSearch()
@@ -834,44 +771,44 @@ void TfHledani::runUsageSearch()
     QStringList sql;
     buildUsageSql(sql, usageCriteria());
     m_criteriaCount = 0;
-    bindResult(m_qPouziti);
-    m_qPouziti->close();
-    m_qPouziti->setSql(sql);
-    m_qPouziti->open();
+    bindResult(m_queries->usage);
+    m_queries->usage->close();
+    m_queries->usage->setSql(sql);
+    m_queries->usage->open();
 }
 
 db::DataSet *TfHledani::runCompositionSearch()
 {
     const ChemOptions options = chemOptions();
-    bindResult(m_qHledatChemSlozeni);
+    bindResult(m_queries->composition);
     m_resultModel->resetColumns();
     m_criteriaCount = 0;
-    m_qHledatChemSlozeni->close();
+    m_queries->composition->close();
     // A bound typed into the grid and not yet posted takes part.
     m_data.tUserChemComp.checkBrowseMode();
     const ChemSearchOutcome outcome = runChemSearch(m_data.catalogueSession(), options);
     m_criteriaCount = outcome.criteriaCount;
-    m_qHledatChemSlozeni->setSql(outcome.resultSql);
-    return m_qHledatChemSlozeni;
+    m_queries->composition->setSql(outcome.resultSql);
+    return m_queries->composition;
 }
 
 db::DataSet *TfHledani::runPropertySearch()
 {
     const MechFilters filters = mechFilters();
-    db::DataSet *target = filters.inProperties ? m_qHledatMechProp : m_qHledatAllMechProp;
+    db::DataSet *target = filters.inProperties ? m_queries->property : m_queries->propertyList;
     bindResult(target);
     m_resultModel->resetColumns();
     m_criteriaCount = 0;
-    m_qHledatChemSlozeni->close();
-    m_qHledatMechProp->close();
-    m_qHledatAllMechProp->close();
+    m_queries->composition->close();
+    m_queries->property->close();
+    m_queries->propertyList->close();
     m_data.tUserMechProp.checkBrowseMode();
     const MechSearchOutcome outcome = runMechSearch(m_data.catalogueSession(), filters);
     m_criteriaCount = outcome.criteriaCount;
     if (outcome.withProperties)
-        m_qHledatMechProp->setSql(outcome.resultSql);
+        m_queries->property->setSql(outcome.resultSql);
     else
-        m_qHledatAllMechProp->setSql(outcome.allSql);
+        m_queries->propertyList->setSql(outcome.allSql);
     return target;
 }
 
@@ -906,11 +843,11 @@ void TfHledani::find()
         return;
     }
     if (found) {
-        Label2->setText(QStringLiteral(" - počet nalezených záznamů: %1").arg(m_result->recordCount()));
+        resultCount->setText(QStringLiteral(" - počet nalezených záznamů: %1").arg(m_result->recordCount()));
         grHledani->setCurrentIndex(m_resultModel->index(0, 0));
     } else {
         message(noResultMessage(), ui::MsgType::Information, ui::MsgButton::OK);
-        Label2->setText(QStringLiteral(" - žádný záznam nenalezen"));
+        resultCount->setText(QStringLiteral(" - žádný záznam nenalezen"));
     }
     ui::ActionUpdater::instance().updateNow();
 }
@@ -976,7 +913,7 @@ void TfHledani::showResult()
     }
     // A property hit opens on the semi-product, dimension and state that matched best.
     CardPosition position;
-    if (m_result == m_qHledatMechProp) {
+    if (m_result == m_queries->property) {
         try {
             position = bestCombination(m_data.catalogueSession(), n.toInt());
         } catch (const std::exception &e) {
@@ -1234,27 +1171,28 @@ void TfHledani::showSuccessRate()
     }
 }
 
-namespace {
-QList<QCheckBox *> storedChecks(const TfHledani &w)
+QList<QCheckBox *> TfHledani::storedChecks() const
 {
-    return {w.cbNazev, w.cbZnacka, w.cbZeme, w.cbKov, w.cbKovy, w.cbInterval, w.cbMezera, w.cbMalaVelka,
-            w.cbKovy1, w.cbVlastnosti, w.cbTeplota, w.cbPolotovary, w.cbStavy, w.cbRozmery, w.cbKovy3, w.cbPouziti, w.cbDiakritika};
+    return {cbNazev, cbZnacka, cbZeme, cbKov, cbKovy, cbInterval, cbMezera, cbMalaVelka,
+            cbKovy1, cbVlastnosti, cbTeplota, cbPolotovary, cbStavy, cbRozmery, cbKovy3, cbPouziti, cbDiakritika};
 }
-QList<QRadioButton *> storedRadios(const TfHledani &w)
+
+QList<QRadioButton *> TfHledani::storedRadios() const
 {
-    return {w.rbHledatPresne, w.rbHledatVse, w.rbHledatPriblizne, w.rbPresne, w.rbPriblizne, w.rbZleva, w.rbCast};
+    return {rbHledatPresne, rbHledatVse, rbHledatPriblizne, rbPresne, rbPriblizne, rbZleva, rbCast};
 }
-QList<QComboBox *> storedCombos(const TfHledani &w)
+
+QList<QComboBox *> TfHledani::storedCombos() const
 {
     // cbMatTypes2 first: restoring it refills the semi-product lists, whose texts follow.
-    return {w.cbCountryName, w.cbMatTypes, w.cbMatTypes2, w.cbMatTypes3, w.cbGroup1, w.cbGroup2,
-            w.cbGroup3, w.cbGroup4, w.cbStates};
+    return {cbCountryName, cbMatTypes, cbMatTypes2, cbMatTypes3, cbGroup1, cbGroup2,
+            cbGroup3, cbGroup4, cbStates};
 }
-QList<QDoubleSpinBox *> storedNumbers(const TfHledani &w)
+
+QList<QDoubleSpinBox *> TfHledani::storedNumbers() const
 {
-    return {w.eTeplota, w.eMinRozmer, w.eMaxRozmer};
+    return {eTeplota, eMinRozmer, eMaxRozmer};
 }
-} // namespace
 
 void TfHledani::saveState() const
 {
@@ -1265,13 +1203,13 @@ void TfHledani::saveState() const
     s.setValue(QStringLiteral("ActivePage"), currentPage());
     s.setValue(QStringLiteral("eMaterialFind"), eMaterialFind->text());
     s.setValue(QStringLiteral("ePouziti"), ePouziti->text());
-    for (QCheckBox *b : storedChecks(*this))
+    for (QCheckBox *b : storedChecks())
         s.setValue(b->objectName(), b->isChecked());
-    for (QRadioButton *b : storedRadios(*this))
+    for (QRadioButton *b : storedRadios())
         s.setValue(b->objectName(), b->isChecked());
-    for (QComboBox *b : storedCombos(*this))
+    for (QComboBox *b : storedCombos())
         s.setValue(b->objectName(), b->currentText());
-    for (QDoubleSpinBox *e : storedNumbers(*this))
+    for (QDoubleSpinBox *e : storedNumbers())
         s.setValue(e->objectName(), e->value());
     s.endGroup();
     s.sync();
@@ -1287,14 +1225,14 @@ void TfHledani::restoreState()
         pages->setCurrentIndex(std::clamp(s.value(QStringLiteral("ActivePage")).toInt(), 0, 3));
     eMaterialFind->setText(s.value(QStringLiteral("eMaterialFind"), eMaterialFind->text()).toString().trimmed());
     ePouziti->setText(s.value(QStringLiteral("ePouziti"), ePouziti->text()).toString());
-    for (QCheckBox *b : storedChecks(*this))
+    for (QCheckBox *b : storedChecks())
         b->setChecked(s.value(b->objectName(), b->isChecked()).toBool());
-    for (QRadioButton *b : storedRadios(*this))
+    for (QRadioButton *b : storedRadios())
         if (s.value(b->objectName(), b->isChecked()).toBool())
             b->setChecked(true);
-    for (QComboBox *b : storedCombos(*this))
+    for (QComboBox *b : storedCombos())
         b->setCurrentText(s.value(b->objectName(), b->currentText()).toString());
-    for (QDoubleSpinBox *e : storedNumbers(*this))
+    for (QDoubleSpinBox *e : storedNumbers())
         e->setValue(s.value(e->objectName(), e->value()).toDouble());
     s.endGroup();
 }

@@ -7,13 +7,16 @@
 
 #include "search/ChemSearch.h"
 #include "search/MechSearch.h"
+#include "search/SearchQueries.h"
 #include "search/SearchSql.h"
 #include "ui/MessageDialog.h"
 
+#include <QList>
 #include <QVariant>
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <utility>
 
@@ -26,6 +29,7 @@ class QLineEdit;
 class QRadioButton;
 class QTabWidget;
 class QTableView;
+class QVBoxLayout;
 
 namespace orv::db {
 class DataSet;
@@ -91,17 +95,29 @@ public:
     MechFilters mechFilters() const;
 
     int currentPage() const;
+    void setCurrentPage(int page);
     db::DataSet *result() const { return m_result; }
-    db::DataSet &designationQuery() const { return *m_qEkvivalenty; }
-    db::DataSet &usageQuery() const { return *m_qPouziti; }
-    db::DataSet &compositionQuery() const { return *m_qHledatChemSlozeni; }
-    db::DataSet &propertyQuery() const { return *m_qHledatMechProp; }
-    db::DataSet &propertyListQuery() const { return *m_qHledatAllMechProp; }
+    db::DataSet &designationQuery() const { return *m_queries->designation; }
+    db::DataSet &usageQuery() const { return *m_queries->usage; }
+    db::DataSet &compositionQuery() const { return *m_queries->composition; }
+    db::DataSet &propertyQuery() const { return *m_queries->property; }
+    db::DataSet &propertyListQuery() const { return *m_queries->propertyList; }
     // n of the latest composition or property search, the base of "přesnost [%]".
     int criteriaCount() const { return m_criteriaCount; }
     db::MainDataModule &data() const { return m_data; }
 
-    // ---- controls (names as in the window's design)
+signals:
+    // A found material is to be opened in (or brought to the front as) a material card.
+    // The semi-product, dimension and state are those of the best match of a property search,
+    // all zero for the other results.
+    void openCardRequested(int materialNo, QString title, int semiProduct, int dimension, int state);
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private:
+    // ---- controls. Names as in the window's design where the settings file stores the
+    // control's state under its name; tests reach them by name (findChild).
     QTabWidget *pages = nullptr;
     QLineEdit *eMaterialFind = nullptr;
     QCheckBox *cbNazev = nullptr, *cbZnacka = nullptr, *cbZeme = nullptr, *cbKov = nullptr;
@@ -127,27 +143,24 @@ public:
     QComboBox *cbMatTypes3 = nullptr;
     QLineEdit *ePouziti = nullptr;
 
-    QLabel *Label2 = nullptr;
+    QLabel *resultCount = nullptr;   // " - počet nalezených záznamů: n"
     QTableView *grHledani = nullptr;
 
     QAction *aFind = nullptr, *aShow = nullptr, *aNacist = nullptr, *aInsert = nullptr, *aChange = nullptr,
             *aDelete = nullptr, *aDeleteAll = nullptr, *aSelect = nullptr, *aNastaveni = nullptr,
             *aExportCsv = nullptr;
 
-signals:
-    // A found material is to be opened in (or brought to the front as) a material card.
-    // The semi-product, dimension and state are those of the best match of a property search,
-    // all zero for the other results.
-    void openCardRequested(int materialNo, QString title, int semiProduct, int dimension, int state);
+    // The controls whose state the settings file keeps, under their names.
+    QList<QCheckBox *> storedChecks() const;
+    QList<QRadioButton *> storedRadios() const;
+    QList<QComboBox *> storedCombos() const;
+    QList<QDoubleSpinBox *> storedNumbers() const;
 
-protected:
-    void showEvent(QShowEvent *event) override;
-
-private:
     void buildDesignationPage(QWidget *page);
     void buildCompositionPage(QWidget *page);
     void buildMechanicalPage(QWidget *page);
     void buildUsagePage(QWidget *page);
+    void buildResultArea(QVBoxLayout *layout);
     QWidget *listButtons(QWidget *parent);
     void createActions();
     void fillFilterLists();
@@ -167,11 +180,7 @@ private:
 
     db::MainDataModule &m_data;
     QString m_settingsFile;
-    db::DataSet *m_qEkvivalenty = nullptr;
-    db::DataSet *m_qPouziti = nullptr;
-    db::DataSet *m_qHledatChemSlozeni = nullptr;
-    db::DataSet *m_qHledatMechProp = nullptr;
-    db::DataSet *m_qHledatAllMechProp = nullptr;
+    std::unique_ptr<SearchQueries> m_queries;
     int m_criteriaCount = 0;
     db::DataSet *m_result = nullptr;
     db::DataSetModel *m_resultModel = nullptr;

@@ -29,12 +29,14 @@ public:
     int frame() const { return m_frame; }   // 1 .. 24 while playing, 0 before
     static constexpr int frameCount = 24;
     static QString modeText(Mode mode);
+    // The next frame of the animation, after the last the first again; the window's timer
+    // calls this every 60 ms while a mode plays.
+    void step();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    void step();
 
     Mode m_mode = Mode::None;
     int m_frame = 0;

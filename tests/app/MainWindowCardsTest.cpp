@@ -13,6 +13,7 @@
 #include "db/MainDataModule.h"
 #include "ui/ActionUpdater.h"
 #include "ui/MessageDialog.h"
+#include "support/DemoCatalogue.h"
 
 #include <QAction>
 #include <QApplication>
@@ -47,11 +48,7 @@ protected:
     void SetUp() override
     {
         root = dir.path() + QStringLiteral("/");
-        QDir().mkpath(root + QStringLiteral("data"));
-        const QString demo = QStringLiteral(ORVALIS_BINARY_DIR "/orvalis/data/");
-        for (const char *f : {"catalogue.sqlite", "user.sqlite"})
-            ASSERT_TRUE(QFile::copy(demo + QLatin1String(f), root + QStringLiteral("data/") + QLatin1String(f)))
-                << "the demo catalogue is built by the target demo_catalogue";
+        ASSERT_TRUE(orv::test::copyDemoCatalogue(root + QStringLiteral("data")));
         orv::setProgramFolder(root);
         orv::assumeProgramFolderWritable(true);
         qputenv("ORVALIS_MACHINE_REGISTRY", (root + QStringLiteral("machine.ini")).toUtf8());

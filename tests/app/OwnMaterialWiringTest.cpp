@@ -12,6 +12,7 @@
 #include "db/MainDataModule.h"
 #include "db/OwnDataModule.h"
 #include "ui/ActionUpdater.h"
+#include "support/DemoCatalogue.h"
 
 #include <QAction>
 #include <QApplication>
@@ -42,10 +43,7 @@ protected:
     void SetUp() override
     {
         root = dir.path() + QStringLiteral("/");
-        QDir().mkpath(root + QStringLiteral("data"));
-        const QString demo = QStringLiteral(ORVALIS_BINARY_DIR "/orvalis/data/");
-        for (const char *f : {"catalogue.sqlite", "user.sqlite"})
-            ASSERT_TRUE(QFile::copy(demo + QLatin1String(f), root + QStringLiteral("data/") + QLatin1String(f)));
+        ASSERT_TRUE(orv::test::copyDemoCatalogue(root + QStringLiteral("data")));
         orv::setProgramFolder(root);
         orv::assumeProgramFolderWritable(true);
         qputenv("ORVALIS_MACHINE_REGISTRY", (root + QStringLiteral("machine.ini")).toUtf8());

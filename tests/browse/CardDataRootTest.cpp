@@ -6,6 +6,7 @@
 #include "core/Paths.h"
 #include "core/Registry.h"
 #include "db/MainDataModule.h"
+#include "support/DemoCatalogue.h"
 
 #include <QDir>
 #include <QFile>
@@ -21,10 +22,7 @@ TEST(CardDataRoot, LoadingACardResolvesTheDataRootAgainAndKeepsItInTheModule)
 {
     QTemporaryDir dir;
     const QString root = dir.path() + QStringLiteral("/");
-    QDir().mkpath(root + QStringLiteral("data"));
-    const QString demo = QStringLiteral(ORVALIS_BINARY_DIR "/orvalis/data/");
-    for (const char *f : {"catalogue.sqlite", "user.sqlite"})
-        ASSERT_TRUE(QFile::copy(demo + QLatin1String(f), root + QStringLiteral("data/") + QLatin1String(f)));
+    ASSERT_TRUE(orv::test::copyDemoCatalogue(root + QStringLiteral("data")));
     orv::setProgramFolder(root);
     qputenv("ORVALIS_MACHINE_REGISTRY", (root + QStringLiteral("machine.ini")).toUtf8());
     orv::Registry(orv::Registry::Scope::Machine).writeInteger(orv::installKey(), orv::install::dataOnMedium(), 0);

@@ -4,6 +4,7 @@
 
 #include "browse/CardList.h"
 #include "db/Connection.h"
+#include "support/DemoCatalogue.h"
 
 #include <QApplication>
 #include <QDir>
@@ -32,11 +33,7 @@ protected:
     {
         ASSERT_TRUE(dir.isValid());
         root = dir.path() + QStringLiteral("/");
-        QDir().mkpath(root + QStringLiteral("data"));
-        const QString demo = QStringLiteral(ORVALIS_BINARY_DIR "/orvalis/data/");
-        for (const char *f : {"catalogue.sqlite", "user.sqlite"})
-            ASSERT_TRUE(QFile::copy(demo + QLatin1String(f), root + QStringLiteral("data/") + QLatin1String(f)))
-                << "the demo catalogue is built by the target demo_catalogue";
+        ASSERT_TRUE(orv::test::copyDemoCatalogue(root + QStringLiteral("data")));
         cat.open(root + QStringLiteral("data/catalogue.sqlite"), root + QStringLiteral("data/user.sqlite"), Database::Catalogue);
         user.open(root + QStringLiteral("data/catalogue.sqlite"), root + QStringLiteral("data/user.sqlite"), Database::User);
 

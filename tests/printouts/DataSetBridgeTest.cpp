@@ -4,8 +4,8 @@
 #include "db/DataSet.h"
 #include "printouts/DataSetBridge.h"
 #include "report/output/Sestava.h"
+#include "support/GuiApplication.h"
 
-#include <QGuiApplication>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -14,21 +14,11 @@ using namespace orv;
 
 namespace {
 
-void ensureApp()
-{
-    if (QCoreApplication::instance())
-        return;
-    static int argc = 1;
-    static char name[] = "printouts-test";
-    static char *argv[] = {name, nullptr};
-    new QGuiApplication(argc, argv);
-}
-
 class DataSetBridgeTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ensureApp();
+        orv::test::ensureGuiApplication();
         conn.openFile(dir.filePath("t.sqlite"), db::OpenMode::Create);
         conn.exec("create table Mat (Number integer, Name varchar(20), Grp varchar(10), Rm float, Note text)");
         conn.exec("insert into Mat values (1, 'S235JR', 'Ocel', 360, null)");

@@ -14,6 +14,7 @@
 
 #include "report/ui/ComboBoxPrinter.h"
 #include "report/ui/PrintButton.h"
+#include "support/DemoCatalogue.h"
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -119,11 +120,9 @@ protected:
         QLocale::setDefault(QLocale(QLocale::Czech, QLocale::CzechRepublic));
         quietReports();
         dir = new QTemporaryDir;
-        const QString source = QStringLiteral(ORVALIS_BINARY_DIR "/orvalis/data/");
         catFile = dir->filePath(QStringLiteral("catalogue.sqlite"));
         userFile = dir->filePath(QStringLiteral("user.sqlite"));
-        QFile::copy(source + QStringLiteral("catalogue.sqlite"), catFile);
-        QFile::copy(source + QStringLiteral("user.sqlite"), userFile);
+        ASSERT_TRUE(orv::test::copyDemoCatalogue(dir->path()));
         cat = new db::Connection(QStringLiteral("print-test"));
         cat->open(catFile, userFile, db::Database::Catalogue);
     }

@@ -8,6 +8,8 @@
 #include "db/Connection.h"
 #include "db/DataSet.h"
 #include "db/MainDataModule.h"
+#include "support/DemoCatalogue.h"
+#include "support/FindChild.h"
 
 #include <QDir>
 #include <QFile>
@@ -22,6 +24,7 @@
 #include <memory>
 
 using namespace orv::search;
+using orv::test::child;
 
 namespace {
 
@@ -127,11 +130,7 @@ TEST(ResultCsv, CompositionSearchOfTheDemoCatalogueWithItsSuccessRates)
 {
     QTemporaryDir dir;
     const QString root = dir.path() + QStringLiteral("/");
-    QDir().mkpath(root + QStringLiteral("data"));
-    const QString demo = QStringLiteral(ORVALIS_BINARY_DIR "/orvalis/data/");
-    for (const char *f : {"catalogue.sqlite", "user.sqlite"})
-        ASSERT_TRUE(QFile::copy(demo + QLatin1String(f), root + QStringLiteral("data/") + QLatin1String(f)))
-            << "the demo catalogue is built by the target demo_catalogue";
+    ASSERT_TRUE(orv::test::copyDemoCatalogue(root + QStringLiteral("data")));
     orv::db::MainDataModule data(root, root);
     QStringList messages;
     auto window = std::make_unique<TfHledani>(data, QString());
@@ -152,8 +151,8 @@ TEST(ResultCsv, CompositionSearchOfTheDemoCatalogueWithItsSuccessRates)
                              "where MaterialNo=2050 and MinValue is not null and MaxValue is not null"));
     data.tUserChemComp.refresh();
     conn.exec(QStringLiteral("update Setup set Value='50' where Items='USPESNOST'"));
-    w.pages->setCurrentIndex(TfHledani::CompositionPage);
-    w.rbHledatPriblizne->setChecked(true);
+    child<QTabWidget>(w, "pages")->setCurrentIndex(TfHledani::CompositionPage);
+    child<QRadioButton>(w, "rbHledatPriblizne")->setChecked(true);
     w.find();
     ASSERT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('|')).toStdString();
     ASSERT_EQ(w.result(), &w.compositionQuery());

@@ -5,6 +5,7 @@
 
 #include "db/Connection.h"
 #include "db/DataSet.h"
+#include "support/DemoCatalogue.h"
 
 #include <QDir>
 #include <QFile>
@@ -200,11 +201,8 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(dir.isValid());
-        const QString demo = QStringLiteral(ORVALIS_BINARY_DIR "/orvalis/data/");
         const QString root = dir.path() + QStringLiteral("/");
-        for (const char *f : {"catalogue.sqlite", "user.sqlite"})
-            ASSERT_TRUE(QFile::copy(demo + QLatin1String(f), root + QLatin1String(f)))
-                << "the demo catalogue is built by the target demo_catalogue";
+        ASSERT_TRUE(orv::test::copyDemoCatalogue(root));
         cat.open(root + QStringLiteral("catalogue.sqlite"), root + QStringLiteral("user.sqlite"));
     }
 

@@ -2,11 +2,13 @@
 // catalogue: the page controls reach the searches, the result grid and its label follow, a
 // refused success rate is reported, and a property hit opens on its best combination.
 
+#include "SearchWindowFixture.h"
 #include "search/TfHledani.h"
 
 #include "db/Connection.h"
 #include "db/DataSet.h"
 #include "db/MainDataModule.h"
+#include "support/FindChild.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -25,45 +27,17 @@
 #include <set>
 
 using namespace orv::search;
+using orv::test::child;
 using orv::db::DataSet;
 using orv::db::MainDataModule;
 
 namespace {
 
-class SearchWindowSearches : public ::testing::Test {
+class SearchWindowSearches : public SearchWindowFixture {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(dir.isValid());
-        const QString root = dir.path() + QStringLiteral("/");
-        QDir().mkpath(root + QStringLiteral("data"));
-        const QString demo = QStringLiteral(ORVALIS_BINARY_DIR "/orvalis/data/");
-        for (const char *f : {"catalogue.sqlite", "user.sqlite"})
-            ASSERT_TRUE(QFile::copy(demo + QLatin1String(f), root + QStringLiteral("data/") + QLatin1String(f)))
-                << "the demo catalogue is built by the target demo_catalogue";
-        data = std::make_unique<MainDataModule>(root, root);
-        window = std::make_unique<TfHledani>(*data, QString());
-        window->showMessage = [this](const QString &t, orv::ui::MsgType, orv::ui::MsgButtons) {
-            messages << t;
-            return orv::ui::mrOk;
-        };
-        window->resize(1000, 700);
-        window->show();
-    }
-    void TearDown() override
-    {
-        window.reset();
-        data.reset();
-    }
+    SearchWindowSearches() : SearchWindowFixture(false, orv::ui::mrOk) {}
+
     orv::db::Connection &conn() { return data->catalogueSession(); }
-    QStringList resultTitles() const
-    {
-        QStringList out;
-        auto *m = window->grHledani->model();
-        for (int c = 0; c < m->columnCount(); ++c)
-            out << m->headerData(c, Qt::Horizontal).toString();
-        return out;
-    }
     std::set<int> materials(const DataSet &ds) const
     {
         std::set<int> out;
@@ -84,11 +58,6 @@ protected:
         data->tUserChemComp.refresh();
         return conn().scalar(QStringLiteral("select count(*) from UserChemComp")).toInt();
     }
-
-    QTemporaryDir dir;
-    std::unique_ptr<MainDataModule> data;
-    std::unique_ptr<TfHledani> window;
-    QStringList messages;
 };
 
 const QStringList kWithPercent{QStringLiteral("norma"), QStringLiteral("značka"), QStringLiteral("název materiálu"),
@@ -106,8 +75,8 @@ TEST_F(SearchWindowSearches, CompositionSearchFromThePageControls)
     ASSERT_GT(material, 0);
     const int n = chemCriteriaOf(material);
     ASSERT_GE(n, 2);
-    w.pages->setCurrentIndex(TfHledani::CompositionPage);
-    w.rbHledatPresne->setChecked(true);
+    child<QTabWidget>(w, "pages")->setCurrentIndex(TfHledani::CompositionPage);
+    child<QRadioButton>(w, "rbHledatPresne")->setChecked(true);
     w.find();
     EXPECT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('|')).toStdString();
     ASSERT_EQ(w.result(), &w.compositionQuery());
@@ -115,7 +84,7 @@ TEST_F(SearchWindowSearches, CompositionSearchFromThePageControls)
     EXPECT_EQ(w.criteriaCount(), n);
     const DataSet &r = *w.result();
     ASSERT_GT(r.recordCount(), 0);
-    EXPECT_EQ(w.Label2->text(), QStringLiteral(" - počet nalezených záznamů: %1").arg(r.recordCount()));
+    EXPECT_EQ(child<QLabel>(w, "resultCount")->text(), QStringLiteral(" - počet nalezených záznamů: %1").arg(r.recordCount()));
     EXPECT_TRUE(materials(r).count(material));
     // "Hledat přesně": every listed designation matched all rows.
     for (int i = 0; i < r.recordCount(); ++i) {
@@ -130,8 +99,8 @@ TEST_F(SearchWindowSearches, CompositionSearchFromThePageControls)
                                    "order by mt.Number limit 1"),
                     {{QStringLiteral("m"), material}})
             .toString();
-    w.cbKovy->setChecked(true);
-    w.cbMatTypes1->setCurrentText(otherType);
+    child<QCheckBox>(w, "cbKovy")->setChecked(true);
+    child<QComboBox>(w, "cbMatTypes1")->setCurrentText(otherType);
     w.find();
     EXPECT_FALSE(materials(*w.result()).count(material));
     const std::set<int> otherTypeRows = materials(*w.result());
@@ -139,7 +108,7 @@ TEST_F(SearchWindowSearches, CompositionSearchFromThePageControls)
         EXPECT_EQ(conn().scalar(QStringLiteral("select t.Name from Mat m join MatTypes t on t.Number=m.TypeNo where m.Number=:m"),
                                 {{QStringLiteral("m"), m}}).toString(),
                   otherType) << m;
-    w.cbKovy->setChecked(false);
+    child<QCheckBox>(w, "cbKovy")->setChecked(false);
 
     // No used row: nothing found, said so.
     conn().exec(QStringLiteral("update UserChemComp set Selected=0"));
@@ -147,7 +116,7 @@ TEST_F(SearchWindowSearches, CompositionSearchFromThePageControls)
     messages.clear();
     w.find();
     EXPECT_EQ(messages, QStringList{TfHledani::noResultMessage()});
-    EXPECT_EQ(w.Label2->text(), QStringLiteral(" - žádný záznam nenalezen"));
+    EXPECT_EQ(child<QLabel>(w, "resultCount")->text(), QStringLiteral(" - žádný záznam nenalezen"));
     EXPECT_EQ(w.criteriaCount(), 0);
 
     // A success rate that is not a whole number stops the search before the result opens.
@@ -174,8 +143,8 @@ TEST_F(SearchWindowSearches, PropertySearchAndOpeningItsBestCombination)
                                "values (1, 1, :a, 1, 'N')"),
                 {{QStringLiteral("a"), row}});
     data->tUserMechProp.refresh();
-    w.pages->setCurrentIndex(TfHledani::MechanicalPage);
-    ASSERT_TRUE(w.cbVlastnosti->isChecked());
+    child<QTabWidget>(w, "pages")->setCurrentIndex(TfHledani::MechanicalPage);
+    ASSERT_TRUE(child<QCheckBox>(w, "cbVlastnosti")->isChecked());
     w.find();
     EXPECT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('|')).toStdString();
     ASSERT_EQ(w.result(), &w.propertyQuery());
@@ -183,7 +152,7 @@ TEST_F(SearchWindowSearches, PropertySearchAndOpeningItsBestCombination)
     EXPECT_EQ(w.criteriaCount(), 1);
     DataSet &r = *w.result();
     ASSERT_GT(r.recordCount(), 0);
-    EXPECT_EQ(w.Label2->text(), QStringLiteral(" - počet nalezených záznamů: %1").arg(r.recordCount()));
+    EXPECT_EQ(child<QLabel>(w, "resultCount")->text(), QStringLiteral(" - počet nalezených záznamů: %1").arg(r.recordCount()));
     EXPECT_DOUBLE_EQ(r.valueAt(0, QStringLiteral("clPresnost")).toDouble(), 100.0);
 
     // Opening a hit carries a combination of that very material.
@@ -205,9 +174,9 @@ TEST_F(SearchWindowSearches, PropertySearchAndOpeningItsBestCombination)
     const QString state = conn().scalar(QStringLiteral("select t.Name from StTypes t join States s on s.StateNo=t.Number "
                                                        "order by t.Number limit 1")).toString();
     ASSERT_FALSE(state.isEmpty());
-    w.cbVlastnosti->setChecked(false);
-    w.cbStavy->setChecked(true);
-    w.cbStates->setCurrentText(state);
+    child<QCheckBox>(w, "cbVlastnosti")->setChecked(false);
+    child<QCheckBox>(w, "cbStavy")->setChecked(true);
+    child<QComboBox>(w, "cbStates")->setCurrentText(state);
     w.find();
     EXPECT_TRUE(messages.isEmpty());
     ASSERT_EQ(w.result(), &w.propertyListQuery());

@@ -2,6 +2,7 @@
 // and usage searches end to end, opening a result, the criteria lists with their actions and
 // pickers, the standard settings and the stored window state.
 
+#include "SearchWindowFixture.h"
 #include "search/TfElements.h"
 #include "search/TfHledani.h"
 #include "search/TfProperties.h"
@@ -10,6 +11,7 @@
 #include "db/DataSetModel.h"
 #include "db/MainDataModule.h"
 #include "ui/ActionUpdater.h"
+#include "support/FindChild.h"
 
 #include <QAction>
 #include <QApplication>
@@ -38,50 +40,16 @@
 #include <set>
 
 using namespace orv::search;
+using orv::test::child;
 using orv::db::DataSet;
 using orv::db::MainDataModule;
 
 namespace {
 
-class SearchWindow : public ::testing::Test {
+class SearchWindow : public SearchWindowFixture {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(dir.isValid());
-        root = dir.path() + QStringLiteral("/");
-        QDir().mkpath(root + QStringLiteral("data"));
-        const QString demo = QStringLiteral(ORVALIS_BINARY_DIR "/orvalis/data/");
-        for (const char *f : {"catalogue.sqlite", "user.sqlite"})
-            ASSERT_TRUE(QFile::copy(demo + QLatin1String(f), root + QStringLiteral("data/") + QLatin1String(f)))
-                << "the demo catalogue is built by the target demo_catalogue";
-        data = std::make_unique<MainDataModule>(root, root);
-        ini = root + QStringLiteral("Zeb.ini");
-        create();
-    }
-    void TearDown() override
-    {
-        window.reset();
-        data.reset();
-    }
-    void create()
-    {
-        window.reset();
-        window = std::make_unique<TfHledani>(*data, ini);
-        window->showMessage = [this](const QString &t, orv::ui::MsgType, orv::ui::MsgButtons) {
-            messages << t;
-            return answer;
-        };
-        window->resize(1000, 700);
-        window->show();
-    }
-    QStringList resultTitles() const
-    {
-        QStringList out;
-        auto *m = window->grHledani->model();
-        for (int c = 0; c < m->columnCount(); ++c)
-            out << m->headerData(c, Qt::Horizontal).toString();
-        return out;
-    }
+    SearchWindow() : SearchWindowFixture(true, orv::ui::mrYes) {}
+
     int rows(const QString &sql) { return data->userSession().scalar(sql).toInt(); }
     std::set<int> column(DataSet &ds, const QString &field)
     {
@@ -90,64 +58,56 @@ protected:
             out.insert(ds.valueAt(r, field).toInt());
         return out;
     }
-
-    QTemporaryDir dir;
-    QString root;
-    QString ini;
-    std::unique_ptr<MainDataModule> data;
-    std::unique_ptr<TfHledani> window;
-    QStringList messages;
-    int answer = orv::ui::mrYes;
 };
 
 TEST_F(SearchWindow, InitialControlsListsAndResult)
 {
     TfHledani &w = *window;
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Vyhledávání"));
-    ASSERT_EQ(w.pages->count(), 4);
-    EXPECT_EQ(w.pages->tabText(0), QStringLiteral("Ekvivalentní materiály"));
-    EXPECT_EQ(w.pages->tabText(3), QStringLiteral("Použití"));
-    EXPECT_TRUE(w.cbNazev->isChecked() && w.cbZnacka->isChecked() && w.rbCast->isChecked() && w.cbMezera->isChecked());
-    EXPECT_FALSE(w.cbZeme->isChecked() || w.cbKov->isChecked() || w.cbMalaVelka->isChecked());
-    EXPECT_TRUE(w.rbHledatPresne->isChecked() && w.cbInterval->isChecked() && w.cbVlastnosti->isChecked() &&
-                w.cbPouziti->isChecked());
-    EXPECT_EQ(w.cbMatTypes->currentText(), QStringLiteral("všechny kovy"));
-    EXPECT_EQ(w.cbCountryName->currentText(), QStringLiteral("všechny země"));
-    EXPECT_EQ(w.cbGroup1->currentText(), QStringLiteral("všechny polotovary"));
-    EXPECT_EQ(w.cbStates->currentText(), QStringLiteral("všechny stavy"));
+    ASSERT_EQ(child<QTabWidget>(w, "pages")->count(), 4);
+    EXPECT_EQ(child<QTabWidget>(w, "pages")->tabText(0), QStringLiteral("Ekvivalentní materiály"));
+    EXPECT_EQ(child<QTabWidget>(w, "pages")->tabText(3), QStringLiteral("Použití"));
+    EXPECT_TRUE(child<QCheckBox>(w, "cbNazev")->isChecked() && child<QCheckBox>(w, "cbZnacka")->isChecked() && child<QRadioButton>(w, "rbCast")->isChecked() && child<QCheckBox>(w, "cbMezera")->isChecked());
+    EXPECT_FALSE(child<QCheckBox>(w, "cbZeme")->isChecked() || child<QCheckBox>(w, "cbKov")->isChecked() || child<QCheckBox>(w, "cbMalaVelka")->isChecked());
+    EXPECT_TRUE(child<QRadioButton>(w, "rbHledatPresne")->isChecked() && child<QCheckBox>(w, "cbInterval")->isChecked() && child<QCheckBox>(w, "cbVlastnosti")->isChecked() &&
+                child<QCheckBox>(w, "cbPouziti")->isChecked());
+    EXPECT_EQ(child<QComboBox>(w, "cbMatTypes")->currentText(), QStringLiteral("všechny kovy"));
+    EXPECT_EQ(child<QComboBox>(w, "cbCountryName")->currentText(), QStringLiteral("všechny země"));
+    EXPECT_EQ(child<QComboBox>(w, "cbGroup1")->currentText(), QStringLiteral("všechny polotovary"));
+    EXPECT_EQ(child<QComboBox>(w, "cbStates")->currentText(), QStringLiteral("všechny stavy"));
     // The lists are sorted with their entry meaning all among the names.
     QStringList types;
-    for (int i = 0; i < w.cbMatTypes->count(); ++i)
-        types << w.cbMatTypes->itemText(i);
+    for (int i = 0; i < child<QComboBox>(w, "cbMatTypes")->count(); ++i)
+        types << child<QComboBox>(w, "cbMatTypes")->itemText(i);
     EXPECT_EQ(types.size(), rows(QStringLiteral("select count(*) from MatTypes")) + 1);
     EXPECT_TRUE(types.contains(QStringLiteral("všechny kovy")));
     // The result grid first lists the designation query without conditions.
     EXPECT_EQ(resultTitles(), (QStringList{QStringLiteral("norma"), QStringLiteral("značka"), QStringLiteral("stát"),
                                            QStringLiteral("norm. m. listu"), QStringLiteral("značka m. listu")}));
-    EXPECT_EQ(w.grHledani->model()->rowCount(),
+    EXPECT_EQ(child<QTableView>(w, "grHledani")->model()->rowCount(),
               rows(QStringLiteral("select count(*) from (") + w.designationQuery().statementText() + u')'));
-    EXPECT_GT(w.grHledani->model()->rowCount(), 50);
+    EXPECT_GT(child<QTableView>(w, "grHledani")->model()->rowCount(), 50);
 }
 
 TEST_F(SearchWindow, DesignationSearchShowsCountOrNoResultMessage)
 {
     TfHledani &w = *window;
-    w.eMaterialFind->setText(QStringLiteral("17 240"));
-    QTest::keyClick(w.eMaterialFind, Qt::Key_Return);
+    child<QLineEdit>(w, "eMaterialFind")->setText(QStringLiteral("17 240"));
+    QTest::keyClick(child<QLineEdit>(w, "eMaterialFind"), Qt::Key_Return);
     EXPECT_TRUE(messages.isEmpty());
-    const int n = w.grHledani->model()->rowCount();
+    const int n = child<QTableView>(w, "grHledani")->model()->rowCount();
     ASSERT_GT(n, 0);
-    EXPECT_EQ(w.Label2->text(), QStringLiteral(" - počet nalezených záznamů: %1").arg(n));
-    EXPECT_EQ(w.grHledani->model()->data(w.grHledani->model()->index(0, 1)).toString(), QStringLiteral("17 240"));
+    EXPECT_EQ(child<QLabel>(w, "resultCount")->text(), QStringLiteral(" - počet nalezených záznamů: %1").arg(n));
+    EXPECT_EQ(child<QTableView>(w, "grHledani")->model()->data(child<QTableView>(w, "grHledani")->model()->index(0, 1)).toString(), QStringLiteral("17 240"));
     orv::ui::ActionUpdater::instance().updateNow();
-    EXPECT_TRUE(w.aShow->isEnabled());
+    EXPECT_TRUE(child<QAction>(w, "aShow")->isEnabled());
 
-    w.eMaterialFind->setText(QStringLiteral("no such grade"));
+    child<QLineEdit>(w, "eMaterialFind")->setText(QStringLiteral("no such grade"));
     w.find();
     EXPECT_EQ(messages, QStringList{TfHledani::noResultMessage()});
-    EXPECT_EQ(w.Label2->text(), QStringLiteral(" - žádný záznam nenalezen"));
+    EXPECT_EQ(child<QLabel>(w, "resultCount")->text(), QStringLiteral(" - žádný záznam nenalezen"));
     orv::ui::ActionUpdater::instance().updateNow();
-    EXPECT_FALSE(w.aShow->isEnabled());
+    EXPECT_FALSE(child<QAction>(w, "aShow")->isEnabled());
     // The decimal point of the search frame does not outlive the search.
     EXPECT_EQ(QLocale().name(), QLocale::system().name());
 }
@@ -155,19 +115,19 @@ TEST_F(SearchWindow, DesignationSearchShowsCountOrNoResultMessage)
 TEST_F(SearchWindow, TooLongTextIsRefusedAndLeavesTheResult)
 {
     TfHledani &w = *window;
-    const int before = w.grHledani->model()->rowCount();
-    w.eMaterialFind->setText(QString(196, u'x'));
+    const int before = child<QTableView>(w, "grHledani")->model()->rowCount();
+    child<QLineEdit>(w, "eMaterialFind")->setText(QString(196, u'x'));
     w.find();
     ASSERT_EQ(messages.size(), 1);
     EXPECT_TRUE(messages.at(0).contains(QStringLiteral("195")));
-    EXPECT_EQ(w.grHledani->model()->rowCount(), before);
+    EXPECT_EQ(child<QTableView>(w, "grHledani")->model()->rowCount(), before);
 }
 
 TEST_F(SearchWindow, UsageSearchAndOpeningAResult)
 {
     TfHledani &w = *window;
-    w.pages->setCurrentIndex(TfHledani::UsagePage);
-    w.ePouziti->setText(QStringLiteral("potravinářského"));
+    child<QTabWidget>(w, "pages")->setCurrentIndex(TfHledani::UsagePage);
+    child<QLineEdit>(w, "ePouziti")->setText(QStringLiteral("potravinářského"));
     w.find();
     EXPECT_TRUE(messages.isEmpty());
     EXPECT_EQ(resultTitles(), (QStringList{QStringLiteral("norma"), QStringLiteral("značka"), QStringLiteral("název materiálu")}));
@@ -191,38 +151,38 @@ TEST_F(SearchWindow, UsageSearchAndOpeningAResult)
 TEST_F(SearchWindow, UsageSearchWithoutDiacriticsIsKeptInTheSettings)
 {
     TfHledani &w = *window;
-    w.pages->setCurrentIndex(TfHledani::UsagePage);
-    EXPECT_FALSE(w.cbDiakritika->isChecked());
-    w.ePouziti->setText(QStringLiteral("hřídele"));
+    child<QTabWidget>(w, "pages")->setCurrentIndex(TfHledani::UsagePage);
+    EXPECT_FALSE(child<QCheckBox>(w, "cbDiakritika")->isChecked());
+    child<QLineEdit>(w, "ePouziti")->setText(QStringLiteral("hřídele"));
     w.find();
     const int accented = w.result()->recordCount();
     EXPECT_GT(accented, 10);
     messages.clear();
-    w.ePouziti->setText(QStringLiteral("hridele"));
+    child<QLineEdit>(w, "ePouziti")->setText(QStringLiteral("hridele"));
     w.find();
     EXPECT_EQ(messages.size(), 1); // nothing found without the box
-    w.cbDiakritika->setChecked(true);
+    child<QCheckBox>(w, "cbDiakritika")->setChecked(true);
     messages.clear();
     w.find();
     EXPECT_TRUE(messages.isEmpty());
     EXPECT_EQ(w.result()->recordCount(), accented);
     create();
-    EXPECT_TRUE(window->cbDiakritika->isChecked());
+    EXPECT_TRUE(child<QCheckBox>(*window, "cbDiakritika")->isChecked());
 }
 
 TEST_F(SearchWindow, NumberBoxesTakeADecimalPointAndColumnsShowTheirHeaders)
 {
     TfHledani &w = *window;
-    w.eMinRozmer->setLocale(QLocale(QLocale::Czech, QLocale::CzechRepublic));
+    child<QDoubleSpinBox>(w, "eMinRozmer")->setLocale(QLocale(QLocale::Czech, QLocale::CzechRepublic));
     QString typed = QStringLiteral("2.5");
     int pos = 3;
-    EXPECT_NE(w.eMinRozmer->validate(typed, pos), QValidator::Invalid);
-    EXPECT_DOUBLE_EQ(w.eMinRozmer->valueFromText(QStringLiteral("2.5")), 2.5);
-    EXPECT_DOUBLE_EQ(w.eMinRozmer->valueFromText(QStringLiteral("2,5")), 2.5);
+    EXPECT_NE(child<QDoubleSpinBox>(w, "eMinRozmer")->validate(typed, pos), QValidator::Invalid);
+    EXPECT_DOUBLE_EQ(child<QDoubleSpinBox>(w, "eMinRozmer")->valueFromText(QStringLiteral("2.5")), 2.5);
+    EXPECT_DOUBLE_EQ(child<QDoubleSpinBox>(w, "eMinRozmer")->valueFromText(QStringLiteral("2,5")), 2.5);
     // Every criteria and result column is at least as wide as its header needs.
-    w.pages->setCurrentIndex(TfHledani::CompositionPage);
+    child<QTabWidget>(w, "pages")->setCurrentIndex(TfHledani::CompositionPage);
     QApplication::processEvents();
-    for (QTableView *g : {w.grUserChemComp, w.grHledani}) {
+    for (QTableView *g : {child<QTableView>(w, "grUserChemComp"), child<QTableView>(w, "grHledani")}) {
         for (int c = 0; c < g->model()->columnCount(); ++c) {
             if (g->isColumnHidden(c))
                 continue;
@@ -236,16 +196,16 @@ TEST_F(SearchWindow, NumberBoxesTakeADecimalPointAndColumnsShowTheirHeaders)
 TEST_F(SearchWindow, CriteriaPagesRunTheirSearchThroughTheFrame)
 {
     TfHledani &w = *window;
-    w.eMaterialFind->setText(QStringLiteral("17 240"));
+    child<QLineEdit>(w, "eMaterialFind")->setText(QStringLiteral("17 240"));
     w.find();
     const int designationRows = w.result()->recordCount();
     ASSERT_GT(designationRows, 0);
     // The demo list has no bounds: the window's own composition search uses no row and
     // finds nothing.
-    w.pages->setCurrentIndex(TfHledani::CompositionPage);
+    child<QTabWidget>(w, "pages")->setCurrentIndex(TfHledani::CompositionPage);
     w.find();
     EXPECT_EQ(messages, QStringList{TfHledani::noResultMessage()});
-    EXPECT_EQ(w.Label2->text(), QStringLiteral(" - žádný záznam nenalezen"));
+    EXPECT_EQ(child<QLabel>(w, "resultCount")->text(), QStringLiteral(" - žádný záznam nenalezen"));
     EXPECT_EQ(w.result(), &w.compositionQuery());
     EXPECT_EQ(w.criteriaCount(), 0);
 
@@ -259,51 +219,51 @@ TEST_F(SearchWindow, CriteriaPagesRunTheirSearchThroughTheFrame)
     w.find();
     EXPECT_TRUE(messages.isEmpty());
     EXPECT_EQ(w.result(), &own);
-    EXPECT_EQ(w.Label2->text(), QStringLiteral(" - počet nalezených záznamů: 2"));
+    EXPECT_EQ(child<QLabel>(w, "resultCount")->text(), QStringLiteral(" - počet nalezených záznamů: 2"));
     own.close();
     own.setSql(QStringLiteral("select null MatNumber, 'x' MatNazev"));
     w.find();
     EXPECT_EQ(messages, QStringList{TfHledani::noResultMessage()});
-    EXPECT_EQ(w.Label2->text(), QStringLiteral(" - žádný záznam nenalezen"));
+    EXPECT_EQ(child<QLabel>(w, "resultCount")->text(), QStringLiteral(" - žádný záznam nenalezen"));
     w.compositionSearch = nullptr;
     // A result set that goes away leaves the grid on the designation query.
     ownSet.reset();
     EXPECT_EQ(w.result(), &w.designationQuery());
-    EXPECT_EQ(w.grHledani->model()->columnCount(), 5);
+    EXPECT_EQ(child<QTableView>(w, "grHledani")->model()->columnCount(), 5);
 }
 
 TEST_F(SearchWindow, StoredStateIsRestoredWithTheSearchTextTrimmed)
 {
-    window->eMaterialFind->setText(QStringLiteral("   X5CrNi18-10  "));
-    window->cbMalaVelka->setChecked(true);
-    window->rbPriblizne->setChecked(true);
-    window->cbZeme->setChecked(true);
-    window->cbCountryName->setCurrentText(QStringLiteral("Německo"));
-    window->eTeplota->setValue(250);
-    window->pages->setCurrentIndex(TfHledani::UsagePage);
+    child<QLineEdit>(*window, "eMaterialFind")->setText(QStringLiteral("   X5CrNi18-10  "));
+    child<QCheckBox>(*window, "cbMalaVelka")->setChecked(true);
+    child<QRadioButton>(*window, "rbPriblizne")->setChecked(true);
+    child<QCheckBox>(*window, "cbZeme")->setChecked(true);
+    child<QComboBox>(*window, "cbCountryName")->setCurrentText(QStringLiteral("Německo"));
+    child<QDoubleSpinBox>(*window, "eTeplota")->setValue(250);
+    child<QTabWidget>(*window, "pages")->setCurrentIndex(TfHledani::UsagePage);
     create(); // the old window writes its state, the new one reads it
     TfHledani &w = *window;
-    EXPECT_EQ(w.eMaterialFind->text(), QStringLiteral("X5CrNi18-10"));
-    EXPECT_TRUE(w.cbMalaVelka->isChecked());
-    EXPECT_TRUE(w.rbPriblizne->isChecked());
-    EXPECT_FALSE(w.rbCast->isChecked());
-    EXPECT_EQ(w.cbCountryName->currentText(), QStringLiteral("Německo"));
-    EXPECT_DOUBLE_EQ(w.eTeplota->value(), 250);
+    EXPECT_EQ(child<QLineEdit>(w, "eMaterialFind")->text(), QStringLiteral("X5CrNi18-10"));
+    EXPECT_TRUE(child<QCheckBox>(w, "cbMalaVelka")->isChecked());
+    EXPECT_TRUE(child<QRadioButton>(w, "rbPriblizne")->isChecked());
+    EXPECT_FALSE(child<QRadioButton>(w, "rbCast")->isChecked());
+    EXPECT_EQ(child<QComboBox>(w, "cbCountryName")->currentText(), QStringLiteral("Německo"));
+    EXPECT_DOUBLE_EQ(child<QDoubleSpinBox>(w, "eTeplota")->value(), 250);
     EXPECT_EQ(w.currentPage(), TfHledani::UsagePage);
     QSettings s(ini, QSettings::IniFormat);
     EXPECT_TRUE(s.childGroups().contains(QStringLiteral("HLEDANI")));
 
     // Without saving settings nothing is written.
     window->autoSave = [] { return false; };
-    window->eMaterialFind->setText(QStringLiteral("other"));
+    child<QLineEdit>(*window, "eMaterialFind")->setText(QStringLiteral("other"));
     create();
-    EXPECT_EQ(window->eMaterialFind->text(), QStringLiteral("X5CrNi18-10"));
+    EXPECT_EQ(child<QLineEdit>(*window, "eMaterialFind")->text(), QStringLiteral("X5CrNi18-10"));
 }
 
 TEST_F(SearchWindow, LoadingAllTwiceAddsNothingTheSecondTime)
 {
     TfHledani &w = *window;
-    w.pages->setCurrentIndex(TfHledani::CompositionPage);
+    child<QTabWidget>(w, "pages")->setCurrentIndex(TfHledani::CompositionPage);
     w.standardSettings();
     const int before = data->tUserChemComp.recordCount();
     ASSERT_GT(before, 0);
@@ -314,7 +274,7 @@ TEST_F(SearchWindow, LoadingAllTwiceAddsNothingTheSecondTime)
     w.loadAll();
     EXPECT_EQ(data->tUserChemComp.recordCount(), elements);
 
-    w.pages->setCurrentIndex(TfHledani::MechanicalPage);
+    child<QTabWidget>(w, "pages")->setCurrentIndex(TfHledani::MechanicalPage);
     w.loadAll();
     const int props = rows(QStringLiteral("select count(*) from PropType"));
     EXPECT_EQ(rows(QStringLiteral("select count(distinct PropertyNo) from UserMechProp")), props);
@@ -334,17 +294,17 @@ TEST_F(SearchWindow, LoadingAllTwiceAddsNothingTheSecondTime)
 TEST_F(SearchWindow, CompositionStandardSettingsTakeTheFirstMaterialType)
 {
     TfHledani &w = *window;
-    w.pages->setCurrentIndex(TfHledani::CompositionPage);
-    w.rbHledatVse->setChecked(true);
-    w.cbInterval->setChecked(false);
+    child<QTabWidget>(w, "pages")->setCurrentIndex(TfHledani::CompositionPage);
+    child<QRadioButton>(w, "rbHledatVse")->setChecked(true);
+    child<QCheckBox>(w, "cbInterval")->setChecked(false);
     w.standardSettings();
     const int first = data->catalogueSession().scalar(QStringLiteral("select min(Number) from MatTypes")).toInt();
     const int expected = rows(QStringLiteral("select count(*) from DefaultChemComp where TypeNo=%1").arg(first));
     ASSERT_GT(expected, 0);
     EXPECT_EQ(data->tUserChemComp.recordCount(), expected);
     EXPECT_EQ(column(data->tUserChemComp, QStringLiteral("TypeNo")), std::set<int>{first});
-    EXPECT_TRUE(w.rbHledatPresne->isChecked());
-    EXPECT_TRUE(w.cbInterval->isChecked());
+    EXPECT_TRUE(child<QRadioButton>(w, "rbHledatPresne")->isChecked());
+    EXPECT_TRUE(child<QCheckBox>(w, "cbInterval")->isChecked());
 
     // A named type takes its own defaults.
     const QString last = data->catalogueSession().scalar(QStringLiteral(
@@ -352,7 +312,7 @@ TEST_F(SearchWindow, CompositionStandardSettingsTakeTheFirstMaterialType)
     const int lastNo = data->catalogueSession().scalar(QStringLiteral("select Number from MatTypes where Name=:n"),
                                                       {{QStringLiteral("n"), last}}).toInt();
     if (lastNo != first) {
-        w.cbMatTypes1->setCurrentText(last);
+        child<QComboBox>(w, "cbMatTypes1")->setCurrentText(last);
         w.standardSettings();
         EXPECT_EQ(column(data->tUserChemComp, QStringLiteral("TypeNo")), std::set<int>{lastNo});
     }
@@ -361,12 +321,12 @@ TEST_F(SearchWindow, CompositionStandardSettingsTakeTheFirstMaterialType)
 TEST_F(SearchWindow, MechanicalStandardSettingsAndSemiProductLists)
 {
     TfHledani &w = *window;
-    w.pages->setCurrentIndex(TfHledani::MechanicalPage);
-    w.cbTeplota->setChecked(true);
-    w.eTeplota->setValue(20);
+    child<QTabWidget>(w, "pages")->setCurrentIndex(TfHledani::MechanicalPage);
+    child<QCheckBox>(w, "cbTeplota")->setChecked(true);
+    child<QDoubleSpinBox>(w, "eTeplota")->setValue(20);
     w.standardSettings();
-    EXPECT_FALSE(w.cbTeplota->isChecked());
-    EXPECT_DOUBLE_EQ(w.eTeplota->value(), 0);
+    EXPECT_FALSE(child<QCheckBox>(w, "cbTeplota")->isChecked());
+    EXPECT_DOUBLE_EQ(child<QDoubleSpinBox>(w, "eTeplota")->value(), 0);
     EXPECT_EQ(data->tUserMechProp.recordCount(), rows(QStringLiteral("select count(*) from DefaultMechProp")));
 
     auto items = [](QComboBox *b) {
@@ -385,28 +345,28 @@ TEST_F(SearchWindow, MechanicalStandardSettingsAndSemiProductLists)
         out.sort();
         return out;
     };
-    EXPECT_EQ(items(w.cbGroup1), names(QStringLiteral("GroupNo=1 or GroupNo=5")));
-    w.cbMatTypes2->setCurrentText(QStringLiteral("Neželezné kovy"));
-    EXPECT_EQ(items(w.cbGroup1), names(QStringLiteral("GroupNo=5")));
-    EXPECT_EQ(items(w.cbGroup2), names(QStringLiteral("GroupNo=0")));
-    EXPECT_EQ(items(w.cbGroup4), names(QStringLiteral("GroupNo=0")));
-    EXPECT_EQ(w.cbGroup2->currentText(), QStringLiteral("všechny polotovary"));
-    w.cbMatTypes2->setCurrentText(QStringLiteral("Oceli"));
-    EXPECT_EQ(items(w.cbGroup1), names(QStringLiteral("GroupNo=1")));
-    EXPECT_EQ(items(w.cbGroup3), names(QStringLiteral("GroupNo=3")));
+    EXPECT_EQ(items(child<QComboBox>(w, "cbGroup1")), names(QStringLiteral("GroupNo=1 or GroupNo=5")));
+    child<QComboBox>(w, "cbMatTypes2")->setCurrentText(QStringLiteral("Neželezné kovy"));
+    EXPECT_EQ(items(child<QComboBox>(w, "cbGroup1")), names(QStringLiteral("GroupNo=5")));
+    EXPECT_EQ(items(child<QComboBox>(w, "cbGroup2")), names(QStringLiteral("GroupNo=0")));
+    EXPECT_EQ(items(child<QComboBox>(w, "cbGroup4")), names(QStringLiteral("GroupNo=0")));
+    EXPECT_EQ(child<QComboBox>(w, "cbGroup2")->currentText(), QStringLiteral("všechny polotovary"));
+    child<QComboBox>(w, "cbMatTypes2")->setCurrentText(QStringLiteral("Oceli"));
+    EXPECT_EQ(items(child<QComboBox>(w, "cbGroup1")), names(QStringLiteral("GroupNo=1")));
+    EXPECT_EQ(items(child<QComboBox>(w, "cbGroup3")), names(QStringLiteral("GroupNo=3")));
 }
 
 TEST_F(SearchWindow, NoRowIsAddedPastTheLastGridRow)
 {
     TfHledani &w = *window;
-    w.pages->setCurrentIndex(TfHledani::CompositionPage);
+    child<QTabWidget>(w, "pages")->setCurrentIndex(TfHledani::CompositionPage);
     w.standardSettings();
     const int n = data->tUserChemComp.recordCount();
     ASSERT_GT(n, 0);
-    w.grUserChemComp->setFocus();
-    w.grUserChemComp->setCurrentIndex(w.grUserChemComp->model()->index(n - 1, 1));
-    QTest::keyClick(w.grUserChemComp, Qt::Key_Down);
-    QTest::keyClick(w.grUserChemComp, Qt::Key_Down);
+    child<QTableView>(w, "grUserChemComp")->setFocus();
+    child<QTableView>(w, "grUserChemComp")->setCurrentIndex(child<QTableView>(w, "grUserChemComp")->model()->index(n - 1, 1));
+    QTest::keyClick(child<QTableView>(w, "grUserChemComp"), Qt::Key_Down);
+    QTest::keyClick(child<QTableView>(w, "grUserChemComp"), Qt::Key_Down);
     EXPECT_EQ(data->tUserChemComp.recordCount(), n);
     // A stray insert, not armed by the window, is cancelled silently.
     EXPECT_FALSE(data->tUserChemComp.append());
@@ -416,7 +376,7 @@ TEST_F(SearchWindow, NoRowIsAddedPastTheLastGridRow)
 TEST_F(SearchWindow, ChangingARowToItsOwnElementIsRefusedAsADuplicate)
 {
     TfHledani &w = *window;
-    w.pages->setCurrentIndex(TfHledani::CompositionPage);
+    child<QTabWidget>(w, "pages")->setCurrentIndex(TfHledani::CompositionPage);
     w.standardSettings();
     DataSet &uc = data->tUserChemComp;
     uc.setRecNo(1);
@@ -453,7 +413,7 @@ TEST_F(SearchWindow, ChangingARowToItsOwnElementIsRefusedAsADuplicate)
 TEST_F(SearchWindow, PropertyPickerRefusesAChoiceInTheListAndTellsGroupsFromSingles)
 {
     TfHledani &w = *window;
-    w.pages->setCurrentIndex(TfHledani::MechanicalPage);
+    child<QTabWidget>(w, "pages")->setCurrentIndex(TfHledani::MechanicalPage);
     w.standardSettings();
     DataSet &um = data->tUserMechProp;
     ASSERT_GT(um.recordCount(), 0);
@@ -516,7 +476,7 @@ TEST_F(SearchWindow, PickersStartOnTheFirstRowAndTheMemberGridChoosesNothing)
 TEST_F(SearchWindow, DeleteToggleAndNegativeBounds)
 {
     TfHledani &w = *window;
-    w.pages->setCurrentIndex(TfHledani::CompositionPage);
+    child<QTabWidget>(w, "pages")->setCurrentIndex(TfHledani::CompositionPage);
     w.standardSettings();
     DataSet &uc = data->tUserChemComp;
     const int n = uc.recordCount();
@@ -533,13 +493,13 @@ TEST_F(SearchWindow, DeleteToggleAndNegativeBounds)
     uc.first();
     const bool was = uc.value(QStringLiteral("Selected")).toBool();
     orv::ui::ActionUpdater::instance().updateNow();
-    EXPECT_EQ(w.aSelect->text(), was ? QStringLiteral("Odznačit prvek") : QStringLiteral("Označit prvek"));
+    EXPECT_EQ(child<QAction>(w, "aSelect")->text(), was ? QStringLiteral("Odznačit prvek") : QStringLiteral("Označit prvek"));
     w.toggleSelected();
     EXPECT_EQ(uc.value(QStringLiteral("Selected")).toBool(), !was);
     orv::ui::ActionUpdater::instance().updateNow();
-    EXPECT_EQ(w.aSelect->text(), !was ? QStringLiteral("Odznačit prvek") : QStringLiteral("Označit prvek"));
+    EXPECT_EQ(child<QAction>(w, "aSelect")->text(), !was ? QStringLiteral("Odznačit prvek") : QStringLiteral("Označit prvek"));
 
-    auto *model = qobject_cast<orv::db::DataSetModel *>(w.grUserChemComp->model());
+    auto *model = qobject_cast<orv::db::DataSetModel *>(child<QTableView>(w, "grUserChemComp")->model());
     const int col = model->columnOf(QStringLiteral("MinValue"));
     const QVariant before = uc.value(QStringLiteral("MinValue"));
     messages.clear();
@@ -553,15 +513,15 @@ TEST_F(SearchWindow, DeleteToggleAndNegativeBounds)
     w.deleteAll();
     EXPECT_EQ(rows(QStringLiteral("select count(*) from UserChemComp")), 0);
     orv::ui::ActionUpdater::instance().updateNow();
-    EXPECT_FALSE(w.aChange->isEnabled());
-    EXPECT_TRUE(w.aInsert->isEnabled());
+    EXPECT_FALSE(child<QAction>(w, "aChange")->isEnabled());
+    EXPECT_TRUE(child<QAction>(w, "aInsert")->isEnabled());
 }
 
 TEST_F(SearchWindow, ScreenshotOfADesignationSearch)
 {
     TfHledani &w = *window;
     w.resize(1100, 720);
-    w.eMaterialFind->setText(QStringLiteral("CrNiMo"));
+    child<QLineEdit>(w, "eMaterialFind")->setText(QStringLiteral("CrNiMo"));
     w.find();
     ASSERT_GT(w.result()->recordCount(), 0);
     const QString out = QStringLiteral(ORVALIS_BINARY_DIR "/search-screens/");
@@ -571,7 +531,7 @@ TEST_F(SearchWindow, ScreenshotOfADesignationSearch)
     EXPECT_TRUE(image.save(out + QStringLiteral("search-designation.png")));
 
     // The property list with its group rows drawn in blue.
-    w.pages->setCurrentIndex(TfHledani::MechanicalPage);
+    child<QTabWidget>(w, "pages")->setCurrentIndex(TfHledani::MechanicalPage);
     w.standardSettings();
     ASSERT_GT(data->tUserMechProp.recordCount(), 0);
     orv::ui::ActionUpdater::instance().updateNow();

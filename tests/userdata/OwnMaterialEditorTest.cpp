@@ -10,6 +10,7 @@
 #include "db/DataSet.h"
 #include "search/ChemSearch.h"
 #include "search/TfHledani.h"
+#include "support/FindChild.h"
 #include "ui/ActionUpdater.h"
 #include "userdata/EditGridModel.h"
 #include "userdata/OwnMaterialActions.h"
@@ -116,8 +117,8 @@ protected:
     {
         orv::search::TfHledani window(*data, QString());
         window.showMessage = [](const QString &, orv::ui::MsgType, orv::ui::MsgButtons) { return orv::ui::mrOk; };
-        window.pages->setCurrentIndex(orv::search::TfHledani::DesignationPage);
-        window.eMaterialFind->setText(text);
+        window.setCurrentPage(orv::search::TfHledani::DesignationPage);
+        orv::test::child<QLineEdit>(window, "eMaterialFind")->setText(text);
         window.find();
         QList<int> out;
         DataSet *r = window.result();

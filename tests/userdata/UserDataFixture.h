@@ -8,6 +8,7 @@
 #include "core/Paths.h"
 #include "db/MainDataModule.h"
 #include "db/OwnDataModule.h"
+#include "support/DemoCatalogue.h"
 
 #include <QDir>
 #include <QFile>
@@ -25,11 +26,7 @@ protected:
     {
         ASSERT_TRUE(dir.isValid());
         root = dir.path() + QStringLiteral("/");
-        QDir().mkpath(root + QStringLiteral("data"));
-        const QString demo = QStringLiteral(ORVALIS_BINARY_DIR "/orvalis/data/");
-        for (const char *f : {"catalogue.sqlite", "user.sqlite"})
-            ASSERT_TRUE(QFile::copy(demo + QLatin1String(f), root + QStringLiteral("data/") + QLatin1String(f)))
-                << "the demo catalogue is built by the target demo_catalogue";
+        ASSERT_TRUE(orv::test::copyDemoCatalogue(root + QStringLiteral("data")));
         orv::setProgramFolder(root);
         orv::assumeProgramFolderWritable(true);
         data = std::make_unique<orv::db::MainDataModule>(root, root);

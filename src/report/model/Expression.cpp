@@ -1,6 +1,7 @@
 #include "report/model/Expression.h"
 
 #include "core/CodePage.h"
+#include "report/model/CaughtException.h"
 #include "report/model/NumberFormat.h"
 
 #include <QHash>
@@ -671,6 +672,7 @@ std::vector<ListItem> parseList(TExprContext *ctx, const QString &t, bool inList
                     num = ctx && (c == u'#' || c == u'@') ? ctx->ReferenceNumber(c, name) : 0;
                 v = resolveReference(ctx, c, num);
             } catch (...) {
+                logCaughtException("SplitList");
                 v = TCalcType();
             }
             if (!inList && c == u'%')
@@ -1006,6 +1008,7 @@ struct Runner {
             }
         } catch (...) {
             // A reference resolver that throws is a failed evaluation, not a crash.
+            logCaughtException("Evaluate");
             res.Error = eeDomain;
             res.Position = current ? current->pos : 0;
             return res;

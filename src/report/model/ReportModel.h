@@ -26,6 +26,9 @@ enum SectionKind : int {
     skPageFooter = 4     // "Pata stránky"
 };
 constexpr int kFixedSections = 5;
+// The kinds of the header and footer sections of group g (from 0).
+constexpr int groupHeaderKind(int g) { return 2 * g + kFixedSections; }
+constexpr int groupFooterKind(int g) { return 2 * g + kFixedSections + 1; }
 
 class TOddilSestavy {
 public:

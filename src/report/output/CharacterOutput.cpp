@@ -1,4 +1,5 @@
 // Character output of the report components: text to a stream, and text-only printers.
+#include "report/model/CaughtException.h"
 #include "report/output/PrinterMetrics.h"
 #include "report/output/Sestava.h"
 #include "report/output/TextPrinterCups.h"
@@ -52,6 +53,7 @@ void InstallCharacterOutput(TSestavaEntryPoints &entries)
                             report.PrintCopies)
                 ? int(seOk) : int(seOutputNotWritten);
         } catch (...) {
+            logCaughtException("CharacterOutput");
             return int(seOutputNotWritten);
         }
     };
@@ -67,6 +69,7 @@ void InstallCharacterOutput(TSestavaEntryPoints &entries)
                 return int(seOk);
             return abortFlag && *abortFlag ? int(seCancelled) : int(seOutputNotWritten);
         } catch (...) {
+            logCaughtException("CharacterOutput");
             return int(seOutputNotWritten);
         }
     };

@@ -1,5 +1,6 @@
 #include "report/output/HtmlExport.h"
 
+#include "report/model/CaughtException.h"
 #include "report/model/SestError.h"
 #include "report/model/TextLayoutCanvas.h"
 #include "report/output/Barcode.h"
@@ -319,6 +320,7 @@ int SaveHtml(TSestVystup &store, QIODevice &stream, const QString &folder, int p
     try {
         return HtmlWriter(store, folder, baseName).write(stream, pageIndex);
     } catch (...) {
+        logCaughtException("SaveHtml");
         return seOutputNotWritten;
     }
 }

@@ -1,6 +1,7 @@
 #include "report/output/RtfExport.h"
 
 #include "core/CodePage.h"
+#include "report/model/CaughtException.h"
 #include "report/model/PageSetup.h"
 #include "report/model/SestError.h"
 #include "report/output/ExportSupport.h"
@@ -303,6 +304,7 @@ int SaveRtf(TSestVystup &store, QIODevice &stream)
     try {
         return RtfWriter(store, stream).write();
     } catch (...) {
+        logCaughtException("SaveRtf");
         return seOutputNotWritten;
     }
 }

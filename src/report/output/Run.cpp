@@ -747,7 +747,152 @@ void TSestavaTyp::endOfReport()
 }
 
 // ====================================================================== Run
+// Before the first record: counters, the store of a final run, the group keys, the
+// functions' starting values and the values of the first sections.
+void TSestavaTyp::prepareRun(bool noRecords)
+{
+    PageBreakRequest = false;
 
+    TSestVystup &st = *m_store;
+    if (m_final) {
+        st.Clear();
+        st.BasePage = 0;
+        st.BodyHeight = pageSetup().printableHeight();
+        st.CursorY = 0;
+        st.PageOffset = 0;
+        st.ColumnX = 0;
+        st.Column = 1;
+    }
+
+    RunStart = dateTimeToSerial(QDateTime::currentDateTime());
+    LineNumber = 1;
+    PageNumber = 1;
+    TotalPages = 0;
+    StopRequested = false;
+    m_pendingPageCount.clear();
+    m_conditions.clear();
+    m_variables.clear();
+    for (int i = 0; i < Sections.count(); ++i)
+        for (const auto &ep : Sections.at(i)->Elements)
+            if (ep->Kind == ekVariable)
+                m_variables.push_back(ep.get());
+    m_groupExpressions.clear();
+    for (int g = 0; g < Groups.count(); ++g) {
+        m_groupExpressions.emplace_back(Groups.at(g)->Expression);
+        const TEvalResult r = m_groupExpressions.back().evaluate(this);
+        Groups.at(g)->CurrentKey = r.ok() ? r.Value.Text : QString();
+    }
+
+    Functions.SetSkipNulls(AllowNullValues);
+    Functions.MarkReset(-1);
+    evaluateSectionValues(true, false);
+    if (noRecords)
+        Functions.ResetAll();
+    else
+        Functions.ComputeAll(this);
+    DoComputeFunctions();
+    evaluateBarcodes(true, false);
+}
+
+// The report header, the page header of the first page and the headers of the groups.
+void TSestavaTyp::printRunHeaders()
+{
+    TOddilSestavy *rh = section(skReportHeader);
+    TOddilSestavy *ph = section(skPageHeader);
+    if (rh->Visible) {
+        for (const auto &ep : rh->Elements)
+            if (ep->Kind == ekPicture)
+                reloadPicture(*ep);
+        printSectionAtCursor(rh);
+    }
+    if (m_final && rh->Visible && BreakAfterReportHeader) {
+        if (!StopRequested && !cancelled())
+            pageFooter(0);
+        nextPageNumber();
+        if (!StopRequested && !cancelled())
+            newPage(false, 0);
+    } else if (!IsDetail && ph->Visible && !NoHeaderOnFirstPage) {
+        printSectionAtCursor(ph);
+    }
+    if (!cancelled())
+        for (int g = 0; g < Groups.count(); ++g)
+            if (Groups.at(g)->GroupHeader->Visible)
+                printSectionAtCursor(Groups.at(g)->GroupHeader);
+}
+
+// The body once for every record, with what changes between records (groups, functions,
+// page breaks) done before each but the first.
+void TSestavaTyp::printRecords(TStepResult step, bool noRecords)
+{
+    TSestVystup &st = *m_store;
+    TOddilSestavy *body = section(skBody);
+    do {
+        if (!FirstRecord) {
+            recordProcessing();
+        } else if (remaining(st.CursorY) < body->effectiveHeight()) {
+            pageFooter(0);
+            nextPageNumber();
+            if (!StopRequested && !cancelled())
+                newPage(false, 0);
+        }
+        if (body->Visible)
+            printSectionAtCursor(body);
+        if (m_final) {
+            st.BasePage += st.PageOffset;
+            st.PageOffset = 0;
+        }
+        FirstRecord = false;
+        if (!noRecords)
+            ++RecordsPrinted;
+        if (TiskJedenZaznam || (MaxRecords > 0 && RecordsPrinted >= MaxRecords))
+            break;
+        step = StepData(sdNext);
+        if (m_progress)
+            m_progress->setText(QString::fromUtf8(SestavaMessages::Preparing)
+                                + QString::number(RecordsPrinted + 1));
+        processMessages();
+    } while (step == 0 && !StopRequested && !cancelled());
+}
+
+// The group footers, the report footer and the end of the report; the store learns the pages
+// and copies to print. The result is seCancelled when the run was cancelled, else seOk.
+int TSestavaTyp::finishRun()
+{
+    TSestVystup &st = *m_store;
+    if (!cancelled()) {
+        if (Columns > 1)
+            returnToFirstColumn();
+        for (int g = Groups.count() - 1; g >= 0; --g)
+            if (Groups.at(g)->GroupFooter->Visible)
+                printSectionAtCursor(Groups.at(g)->GroupFooter);
+    }
+    if (m_final && section(skReportFooter)->Visible && BreakBeforeReportFooter) {
+        if (!StopRequested && !cancelled())
+            pageFooter(0);
+        nextPageNumber();
+        if (!StopRequested && !cancelled())
+            newPage(false, 0);
+    }
+    evaluateSectionValues(false, true);
+    // Barcodes of the report footer get the last record's value too; left out, they would
+    // print whatever the first evaluation gave them, which never includes that footer.
+    for (const auto &ep : section(skReportFooter)->Elements)
+        if (ep->Kind == ekBarcode)
+            ep->Value.Text = SplitList(this, ep->Text).value(0);
+    if (!cancelled())
+        endOfReport();
+
+    const bool wasCancelled = cancelled();
+    if (m_final) {
+        st.SetRange(StartPage, EndPage, ExportLanguage, PrintCopies);
+        st.CurrentPage = 0;
+        m_progress = nullptr;
+    }
+    return wasCancelled ? seCancelled : seOk;
+}
+
+// A run: the steps above between the setting up and the clearing away of what belongs to
+// this one run.
 int TSestavaTyp::Run(bool final)
 {
     // The measuring canvas: resolution 100, no printer needed. A detail measures on its
@@ -787,7 +932,6 @@ int TSestavaTyp::Run(bool final)
                 r.m_progress = nullptr;
         }
     } guard{*this, bool(ownCanvas), &ownCancel, final};
-    auto finish = [](int result) { return result; };
 
     TStepResult step = 0;
     // Over no records the page still gets its header, one body with empty values and the
@@ -799,7 +943,7 @@ int TSestavaTyp::Run(bool final)
         step = StepData(sdFirst);
         noRecords = step & srEof;
         if (!final && noRecords)
-            return finish(seOk);
+            return seOk;
     }
 
     std::unique_ptr<TSestProgress> progress;
@@ -809,128 +953,10 @@ int TSestavaTyp::Run(bool final)
         if (m_progress)
             m_progress->setText(QString::fromUtf8(SestavaMessages::Preparing) + u'1');
     }
-    PageBreakRequest = false;
-
-    TSestVystup &st = *m_store;
-    if (final) {
-        st.Clear();
-        st.BasePage = 0;
-        st.BodyHeight = pageSetup().printableHeight();
-        st.CursorY = 0;
-        st.PageOffset = 0;
-        st.ColumnX = 0;
-        st.Column = 1;
-    }
-
-    RunStart = dateTimeToSerial(QDateTime::currentDateTime());
-    LineNumber = 1;
-    PageNumber = 1;
-    TotalPages = 0;
-    StopRequested = false;
-    m_pendingPageCount.clear();
-    m_conditions.clear();
-    m_variables.clear();
-    for (int i = 0; i < Sections.count(); ++i)
-        for (const auto &ep : Sections.at(i)->Elements)
-            if (ep->Kind == ekVariable)
-                m_variables.push_back(ep.get());
-    m_groupExpressions.clear();
-    for (int g = 0; g < Groups.count(); ++g) {
-        m_groupExpressions.emplace_back(Groups.at(g)->Expression);
-        const TEvalResult r = m_groupExpressions.back().evaluate(this);
-        Groups.at(g)->CurrentKey = r.ok() ? r.Value.Text : QString();
-    }
-
-    Functions.SetSkipNulls(AllowNullValues);
-    Functions.MarkReset(-1);
-    evaluateSectionValues(true, false);
-    if (noRecords)
-        Functions.ResetAll();
-    else
-        Functions.ComputeAll(this);
-    DoComputeFunctions();
-    evaluateBarcodes(true, false);
-
-    TOddilSestavy *rh = section(skReportHeader);
-    TOddilSestavy *ph = section(skPageHeader);
-    TOddilSestavy *body = section(skBody);
-    if (rh->Visible) {
-        for (const auto &ep : rh->Elements)
-            if (ep->Kind == ekPicture)
-                reloadPicture(*ep);
-        printSectionAtCursor(rh);
-    }
-    if (final && rh->Visible && BreakAfterReportHeader) {
-        if (!StopRequested && !cancelled())
-            pageFooter(0);
-        nextPageNumber();
-        if (!StopRequested && !cancelled())
-            newPage(false, 0);
-    } else if (!IsDetail && ph->Visible && !NoHeaderOnFirstPage) {
-        printSectionAtCursor(ph);
-    }
-    if (!cancelled())
-        for (int g = 0; g < Groups.count(); ++g)
-            if (Groups.at(g)->GroupHeader->Visible)
-                printSectionAtCursor(Groups.at(g)->GroupHeader);
-
-    do {
-        if (!FirstRecord) {
-            recordProcessing();
-        } else if (remaining(st.CursorY) < body->effectiveHeight()) {
-            pageFooter(0);
-            nextPageNumber();
-            if (!StopRequested && !cancelled())
-                newPage(false, 0);
-        }
-        if (body->Visible)
-            printSectionAtCursor(body);
-        if (final) {
-            st.BasePage += st.PageOffset;
-            st.PageOffset = 0;
-        }
-        FirstRecord = false;
-        if (!noRecords)
-            ++RecordsPrinted;
-        if (TiskJedenZaznam || (MaxRecords > 0 && RecordsPrinted >= MaxRecords))
-            break;
-        step = StepData(sdNext);
-        if (m_progress)
-            m_progress->setText(QString::fromUtf8(SestavaMessages::Preparing)
-                                + QString::number(RecordsPrinted + 1));
-        processMessages();
-    } while (step == 0 && !StopRequested && !cancelled());
-
-    if (!cancelled()) {
-        if (Columns > 1)
-            returnToFirstColumn();
-        for (int g = Groups.count() - 1; g >= 0; --g)
-            if (Groups.at(g)->GroupFooter->Visible)
-                printSectionAtCursor(Groups.at(g)->GroupFooter);
-    }
-    if (final && section(skReportFooter)->Visible && BreakBeforeReportFooter) {
-        if (!StopRequested && !cancelled())
-            pageFooter(0);
-        nextPageNumber();
-        if (!StopRequested && !cancelled())
-            newPage(false, 0);
-    }
-    evaluateSectionValues(false, true);
-    // Barcodes of the report footer get the last record's value too; left out, they would
-    // print whatever the first evaluation gave them, which never includes that footer.
-    for (const auto &ep : section(skReportFooter)->Elements)
-        if (ep->Kind == ekBarcode)
-            ep->Value.Text = SplitList(this, ep->Text).value(0);
-    if (!cancelled())
-        endOfReport();
-
-    const bool wasCancelled = cancelled();
-    if (final) {
-        st.SetRange(StartPage, EndPage, ExportLanguage, PrintCopies);
-        st.CurrentPage = 0;
-        m_progress = nullptr;
-    }
-    return finish(wasCancelled ? seCancelled : seOk);
+    prepareRun(noRecords);
+    printRunHeaders();
+    printRecords(step, noRecords);
+    return finishRun();
 }
 
 } // namespace orv

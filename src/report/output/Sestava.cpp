@@ -1,5 +1,6 @@
 #include "report/output/Sestava.h"
 
+#include "report/model/CaughtException.h"
 #include "report/model/Expression.h"
 #include "report/model/PageSetup.h"
 #include "report/model/TemplateFile.h"
@@ -144,6 +145,7 @@ int TSestavaTyp::PrintToStreamRaw(QIODevice &stream)
     try {
         return ep.CharacterOutput(*this, stream) == seOk ? seOk : seOutputNotWritten;
     } catch (...) {
+        logCaughtException("PrintToStreamRaw");
         return seOutputNotWritten;
     }
 }
@@ -469,16 +471,26 @@ TStepResult TSestavaD::StepData(TStepDir dir)
     return r;
 }
 
+namespace {
+
+// A value read from the data link; a link that throws gives `fallback`, and the log says what
+// failed where.
+template <typename T, typename Read>
+T readFromBridge(const char *where, T fallback, Read &&read)
+{
+    try {
+        return read();
+    } catch (...) {
+        logCaughtException(where);
+        return fallback;
+    }
+}
+
+} // namespace
+
 int TSestavaD::FieldDataType(int n) const
 {
-    int type = 0;
-    if (fromBridge(n)) {
-        try {
-            type = DataSource->FieldDataType(n);
-        } catch (...) {
-            type = 0;
-        }
-    }
+    int type = fromBridge(n) ? readFromBridge("FieldDataType", 0, [&] { return DataSource->FieldDataType(n); }) : 0;
     if (OnGetDataType)
         OnGetDataType(const_cast<TSestavaD &>(*this), n, type);
     return type;
@@ -486,14 +498,7 @@ int TSestavaD::FieldDataType(int n) const
 
 int TSestavaD::FieldAlignment(int n) const
 {
-    int a = 0;
-    if (fromBridge(n)) {
-        try {
-            a = DataSource->FieldAlignment(n);
-        } catch (...) {
-            a = 0;
-        }
-    }
+    int a = fromBridge(n) ? readFromBridge("FieldAlignment", 0, [&] { return DataSource->FieldAlignment(n); }) : 0;
     if (OnGetAlignment)
         OnGetAlignment(const_cast<TSestavaD &>(*this), n, a);
     return a;
@@ -503,33 +508,23 @@ int TSestavaD::FieldDisplayWidth(int n) const
 {
     if (!fromBridge(n))
         return 10;
-    try {
-        return DataSource->FieldDisplayWidth(n);
-    } catch (...) {
-        return 10;
-    }
+    return readFromBridge("FieldDisplayWidth", 10, [&] { return DataSource->FieldDisplayWidth(n); });
 }
 
 QString TSestavaD::FieldText(int n) const
 {
     if (!fromBridge(n))
         return TSestavaTyp::FieldText(n);
-    try {
-        return DataSource->DisplayText(n);
-    } catch (...) {
-        return QStringLiteral("????");
-    }
+    return readFromBridge("FieldText", QStringLiteral("????"), [&] { return DataSource->DisplayText(n); });
 }
 
 QString TSestavaD::FieldMemo(int n) const
 {
     if (!fromBridge(n))
         return TSestavaTyp::FieldMemo(n);
-    try {
+    return readFromBridge("FieldMemo", QStringLiteral("????"), [&] {
         return isMemoType(FieldDataType(n)) ? DataSource->MemoText(n) : DataSource->DisplayText(n);
-    } catch (...) {
-        return QStringLiteral("????");
-    }
+    });
 }
 
 TCalcType TSestavaD::FieldValue(int n) const

@@ -197,6 +197,10 @@ private:
     struct RunContext;
 
     // Run steps.
+    void prepareRun(bool noRecords);
+    void printRunHeaders();
+    void printRecords(TStepResult step, bool noRecords);
+    int finishRun();
     void recordProcessing();
     void storeGroupKeys(const std::vector<QString> &keys);
     void evaluateSectionValues(bool withHeader, bool withFooter);

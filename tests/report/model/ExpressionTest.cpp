@@ -1,6 +1,7 @@
 #include "ModelTestSupport.h"
 
 #include "report/model/Expression.h"
+#include "support/LogCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -31,7 +32,7 @@ protected:
     TCalcType value(const QString &e)
     {
         const TEvalResult r = Evaluate(e);
-        EXPECT_EQ(r.Error, 0) << e.toStdString() << " at " << r.Position;
+        EXPECT_EQ(r.Error, eeNone) << e.toStdString() << " at " << r.Position;
         return r.Value;
     }
     double number(const QString &e) { return value(e).Number; }
@@ -109,7 +110,7 @@ TEST_F(ExpressionTest, ADomainErrorBeforeASyntaxErrorIsTheOneReported)
 TEST_F(ExpressionTest, LimitsOfLengthStacksAndNesting)
 {
     EXPECT_TRUE(fails(QString(256, u'1'), 3, 255));
-    EXPECT_EQ(Evaluate(QString(255, u'1')).Error, 0);
+    EXPECT_EQ(Evaluate(QString(255, u'1')).Error, eeNone);
     EXPECT_TRUE(fails("1" + QString(250, u'0') + "E99", 7, 0));   // beyond a double
     QString deep = QString(40, u'(') + "1" + QString(40, u')');
     EXPECT_EQ(number(deep), 1);
@@ -127,17 +128,17 @@ TEST_F(ExpressionTest, LimitsOfLengthStacksAndNesting)
     for (int i = 0; i < 41; ++i)
         pending += "ABS ";
     pending += "1";
-    EXPECT_EQ(Evaluate(pending).Error, 3);
+    EXPECT_EQ(Evaluate(pending).Error, eeTooMany);
 }
 
 TEST_F(ExpressionTest, TextsAndNumbersTravelTogether)
 {
     TCalcType v = value("'12'+'3'");
-    EXPECT_EQ(v.Kind, 2);
+    EXPECT_EQ(v.Kind, TCalcType::KindText);
     EXPECT_EQ(v.Text, "123");
     EXPECT_EQ(v.Number, 15);
     v = value("'12'+3");
-    EXPECT_EQ(v.Kind, 1);
+    EXPECT_EQ(v.Kind, TCalcType::KindNumber);
     EXPECT_EQ(v.Number, 15);
     EXPECT_EQ(v.Text, "123");
     EXPECT_EQ(number("'abc'='ABC'"), 0);
@@ -149,21 +150,21 @@ TEST_F(ExpressionTest, TextsAndNumbersTravelTogether)
     EXPECT_EQ(v.Text, "1.50");              // the literal as written
     EXPECT_EQ(v.Number, 1.5);
     EXPECT_EQ(text("1.5*2"), "3");
-    EXPECT_EQ(value("''").Kind, 2);
-    EXPECT_EQ(value("").Kind, 0);
-    EXPECT_EQ(Evaluate("").Error, 0);
+    EXPECT_EQ(value("''").Kind, TCalcType::KindText);
+    EXPECT_EQ(value("").Kind, TCalcType::KindOther);
+    EXPECT_EQ(Evaluate("").Error, eeNone);
 }
 
 TEST_F(ExpressionTest, ReferencesByNumberAndByName)
 {
     TCalcType v = value("#2");
-    EXPECT_EQ(v.Kind, 2);
+    EXPECT_EQ(v.Kind, TCalcType::KindText);
     EXPECT_EQ(v.Text, "Ocel");
     EXPECT_EQ(number("#price*2"), 25);      // names ignore letter case
     EXPECT_EQ(number("&1*2"), 25);          // parameter text read as a number
-    EXPECT_EQ(value("&2").Kind, 2);
-    EXPECT_EQ(value("&3").Kind, 0);         // no such parameter: empty
-    EXPECT_EQ(value("#0").Kind, 0);
+    EXPECT_EQ(value("&2").Kind, TCalcType::KindText);
+    EXPECT_EQ(value("&3").Kind, TCalcType::KindOther);         // no such parameter: empty
+    EXPECT_EQ(value("#0").Kind, TCalcType::KindOther);
     v = value("#9");
     EXPECT_EQ(v.Text, "Položka ?");
     EXPECT_EQ(v.Number, 0);
@@ -185,7 +186,7 @@ TEST_F(ExpressionTest, ReferencesByNumberAndByName)
     EXPECT_EQ(number("@1"), 42);
     EXPECT_EQ(number("@TOTAL+1"), 43);
     EXPECT_TRUE(fails("@2x", 1, 2));
-    EXPECT_EQ(value("@2").Kind, 0);
+    EXPECT_EQ(value("@2").Kind, TCalcType::KindOther);
 }
 
 TEST_F(ExpressionTest, SystemDateAndTimeUseTheRunStart)
@@ -221,10 +222,10 @@ TEST_F(ExpressionTest, BuiltInFunctions)
     EXPECT_EQ(text("IIF(#1>0,'a','b')"), "a");
     report.set(0, -1);
     EXPECT_EQ(text("IIF(#1>0,'a','b')"), "b");
-    EXPECT_EQ(value("IIF(#1>0,'a','b')").Kind, 2);
+    EXPECT_EQ(value("IIF(#1>0,'a','b')").Kind, TCalcType::KindText);
     TCalcType v = value("IIF(1,2,'b')");
     EXPECT_EQ(v.Number, 2);
-    EXPECT_EQ(v.Kind, 1);
+    EXPECT_EQ(v.Kind, TCalcType::KindNumber);
     EXPECT_EQ(text("SUBSTR('abcdef',2,3)"), "bcd");
     EXPECT_EQ(text("SUBSTR('abc',0,2)"), "ab");
     EXPECT_EQ(text("SUBSTR('abc',5,2)"), "");
@@ -261,7 +262,7 @@ TEST_F(ExpressionTest, BuiltInFunctions)
     EXPECT_EQ(v.Text, "12,5");
     v = value("NUMTOSTR(2.50)");
     EXPECT_EQ(v.Text, "2.5");
-    EXPECT_EQ(v.Kind, 2);
+    EXPECT_EQ(v.Kind, TCalcType::KindText);
     EXPECT_NEAR(number("SIN(1)^2+COS(1)^2"), 1.0, 1e-12);
     EXPECT_NEAR(number("TAN(1)*COTG(1)"), 1.0, 1e-12);
     EXPECT_NEAR(number("LOG(EXP(2))"), 2.0, 1e-12);
@@ -311,8 +312,8 @@ TEST_F(ExpressionTest, AParsedExpressionFollowsTheData)
         report.set(2, i * 0.5);
         EXPECT_EQ(e.evaluate(&report).Value.Number, i * 0.5 * 2 + i);
     }
-    EXPECT_EQ(TExpression("#1").evaluate(nullptr).Value.Kind, 0);
-    EXPECT_EQ(TExpression("#Name").evaluate(nullptr).Error, 1);
+    EXPECT_EQ(TExpression("#1").evaluate(nullptr).Value.Kind, TCalcType::KindOther);
+    EXPECT_EQ(TExpression("#Name").evaluate(nullptr).Error, eeNotFound);
 }
 
 TEST(SplitList, ItemsLiteralsAndReferences)
@@ -377,6 +378,20 @@ TEST(ExpressionFailures, AThrowingResolverIsAnErrorNotAnEscape)
     QStringList items;
     EXPECT_NO_THROW(items = SplitList(&ctx, "#1,a,#Name"));
     EXPECT_EQ(items, QStringList({"", "a", ""}));
+}
+
+TEST(ExpressionFailures, ASwallowedResolverFailureIsLoggedWithItsText)
+{
+    orv::test::LogCapture log;
+    orv::test::LogCapture::lines().clear();
+    ThrowingContext ctx;
+    Evaluate(&ctx, "#Name");
+    EXPECT_TRUE(log.contains("orvalis.report", "Evaluate"));
+    EXPECT_TRUE(log.contains("orvalis.report", "data gone"));
+    orv::test::LogCapture::lines().clear();
+    SplitList(&ctx, "a,#Name");
+    EXPECT_TRUE(log.contains("orvalis.report", "SplitList"));
+    EXPECT_TRUE(log.contains("orvalis.report", "data gone"));
 }
 
 } // namespace

@@ -131,7 +131,7 @@ TEST_F(ReportFunctionsTest, AggregationsAgreeWithIndependentStatistics)
                     EXPECT_NEAR(got.Number, *s.stddev * s.count / s.sum, 1e-9);
                     break;
                 }
-                EXPECT_EQ(got.Kind, 1);
+                EXPECT_EQ(got.Kind, TCalcType::KindNumber);
             }
         }
     }
@@ -201,7 +201,7 @@ TEST_F(ReportFunctionsTest, InitialValueAndNoneAggregation)
     EXPECT_EQ(f->Value.Number, 5);   // Total starts at 0; the number is the total
     EXPECT_EQ(f->Value.Text, "100");
     EXPECT_EQ(none->Value.Text, "n5");
-    EXPECT_EQ(none->Value.Kind, 2);
+    EXPECT_EQ(none->Value.Kind, TCalcType::KindText);
     EXPECT_EQ(none->DisplayText(), "n5");
     EXPECT_EQ(bad->Value.Number, 1);
     EXPECT_EQ(bad->Value.Text, "");

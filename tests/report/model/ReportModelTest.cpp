@@ -24,8 +24,8 @@ TEST(ReportModel, ANewReportHasFiveFixedSectionsAndDefaults)
     EXPECT_EQ(m.FormatVersion, 5);
     EXPECT_EQ(m.Columns, 1);
     EXPECT_FALSE(m.CharacterMode);
-    EXPECT_EQ(m.sectionFlags(0) | m.sectionFlags(1) | m.sectionFlags(2) | m.sectionFlags(3)
-                  | m.sectionFlags(4), 0);
+    for (int kind : {skReportHeader, skPageHeader, skBody, skReportFooter, skPageFooter})
+        EXPECT_EQ(m.sectionFlags(kind), 0) << kind;
 }
 
 TEST(ReportModel, GroupsAddAndRemoveTheirTwoSections)
@@ -34,19 +34,19 @@ TEST(ReportModel, GroupsAddAndRemoveTheirTwoSections)
     TPolSkup *g0 = m.AddGroup(0, "#1", true, 20, false, 30, true);
     TPolSkup *g1 = m.AddGroup(1, "#2", false, 0, true, 0, true);
     ASSERT_EQ(m.Sections.count(), 9);
-    EXPECT_EQ(m.Sections.at(5), g0->GroupHeader);
-    EXPECT_EQ(m.Sections.at(8), g1->GroupFooter);
+    EXPECT_EQ(m.Sections.at(groupHeaderKind(0)), g0->GroupHeader);
+    EXPECT_EQ(m.Sections.at(groupFooterKind(1)), g1->GroupFooter);
     EXPECT_EQ(g0->GroupHeader->caption(), "Začátek skupiny");
     EXPECT_EQ(g0->GroupFooter->caption(), "Konec skupiny");
     EXPECT_EQ(g0->GroupFooter->Height, 20);
     EXPECT_FALSE(g0->GroupFooter->Visible);
-    EXPECT_EQ(g1->GroupHeader->Kind, 7);
-    EXPECT_EQ(g1->GroupFooter->Kind, 8);
+    EXPECT_EQ(g1->GroupHeader->Kind, groupHeaderKind(1));
+    EXPECT_EQ(g1->GroupFooter->Kind, groupFooterKind(1));
     TOddilSestavy *keptHeader = g1->GroupHeader;
     m.DeleteGroup(0);
     ASSERT_EQ(m.Groups.count(), 1);
     ASSERT_EQ(m.Sections.count(), 7);
-    EXPECT_EQ(m.Sections.at(5), keptHeader);
+    EXPECT_EQ(m.Sections.at(groupHeaderKind(0)), keptHeader);
     m.DeleteGroup(5);   // no such group: nothing happens
     EXPECT_EQ(m.Sections.count(), 7);
     // Kinds stay defined even for absurd indexes read from a file.
@@ -56,18 +56,18 @@ TEST(ReportModel, GroupsAddAndRemoveTheirTwoSections)
 TEST(ReportModel, DiscardKeepsTheFixedSectionsWithTheirSizes)
 {
     TSestavaModel m;
-    m.Sections.at(2)->Height = 40;
-    m.Sections.at(2)->Visible = false;
-    m.AddElement(m.Sections.at(2), "T,1,0,0,0,10,10");
+    m.Sections.at(skBody)->Height = 40;
+    m.Sections.at(skBody)->Visible = false;
+    m.AddElement(m.Sections.at(skBody), "T,1,0,0,0,10,10");
     TPolSkup *g = m.AddGroup(0, "#1", false, 0, true, 0, true);
     m.AddElement(g->GroupHeader, "S0,1,0,0,0,10,10");
     m.Functions.add();
     EXPECT_EQ(m.AddElement(nullptr, "T,1"), nullptr);
     m.Discard();
     EXPECT_EQ(m.Sections.count(), 5);
-    EXPECT_EQ(m.Sections.at(2)->elementCount(), 0);
-    EXPECT_EQ(m.Sections.at(2)->Height, 40);
-    EXPECT_FALSE(m.Sections.at(2)->Visible);
+    EXPECT_EQ(m.Sections.at(skBody)->elementCount(), 0);
+    EXPECT_EQ(m.Sections.at(skBody)->Height, 40);
+    EXPECT_FALSE(m.Sections.at(skBody)->Visible);
     EXPECT_EQ(m.Groups.count(), 0);
     EXPECT_EQ(m.Functions.count(), 0);
 }
@@ -194,24 +194,24 @@ TEST(Bridge, FieldValuesByType)
     SettingsGuard settings(u',');
     FakeBridge b;
     TCalcType v = fieldValueFromBridge(b, 0);
-    EXPECT_EQ(v.Kind, 2);
+    EXPECT_EQ(v.Kind, TCalcType::KindText);
     EXPECT_EQ(v.Number, 12.5);
     EXPECT_EQ(v.Text, "12,5");
     v = fieldValueFromBridge(b, 1);
-    EXPECT_EQ(v.Kind, 1);
+    EXPECT_EQ(v.Kind, TCalcType::KindNumber);
     EXPECT_EQ(v.Number, 7);
     v = fieldValueFromBridge(b, 2);
-    EXPECT_EQ(v.Kind, 0);
+    EXPECT_EQ(v.Kind, TCalcType::KindOther);
     EXPECT_EQ(v.Number, 1);
     v = fieldValueFromBridge(b, 3);
-    EXPECT_EQ(v.Kind, 0);
+    EXPECT_EQ(v.Kind, TCalcType::KindOther);
     EXPECT_EQ(v.Number, 45000);
     v = fieldValueFromBridge(b, 4);
     EXPECT_EQ(v.Text, "whole memo text");
     EXPECT_EQ(v.Number, 0);
     EXPECT_TRUE(fieldValueFromBridge(b, 5).IsNull);
-    EXPECT_EQ(fieldValueFromBridge(b, 6).Kind, 2);
-    EXPECT_EQ(fieldValueFromBridge(b, 7).Kind, 1);
+    EXPECT_EQ(fieldValueFromBridge(b, 6).Kind, TCalcType::KindText);
+    EXPECT_EQ(fieldValueFromBridge(b, 7).Kind, TCalcType::KindNumber);
     EXPECT_EQ(fieldValueFromBridge(b, 7).Number, 2.5);
     EXPECT_TRUE(fieldValueFromBridge(b, 8).isEmptyValue());
     EXPECT_TRUE(isPictureType(ftGraphic));

@@ -93,15 +93,15 @@ TEST_F(TemplateFileTest, AnEmptyTemplateLeavesFiveEmptyVisibleSections)
 TEST_F(TemplateFileTest, SectionRecordsAndIgnoredIndexes)
 {
     report.SetPredloha({"I,3,1,0,120,1", "I,3,7,1,50,0", "I,3,-1,1,50,0", "I,3,3,1,40,3"});
-    EXPECT_FALSE(report.Sections.at(1)->Visible);
-    EXPECT_EQ(report.Sections.at(1)->Height, 120);
-    EXPECT_EQ(report.Sections.at(1)->effectiveHeight(), 0);
+    EXPECT_FALSE(report.Sections.at(skPageHeader)->Visible);
+    EXPECT_EQ(report.Sections.at(skPageHeader)->Height, 120);
+    EXPECT_EQ(report.Sections.at(skPageHeader)->effectiveHeight(), 0);
     EXPECT_TRUE(report.NoHeaderOnFirstPage);
     EXPECT_FALSE(report.NoHeaderAfterBreak);
     EXPECT_TRUE(report.BreakBeforeReportFooter);
     EXPECT_TRUE(report.ReportFooterAtBottom);
     EXPECT_EQ(report.Sections.count(), 5);
-    EXPECT_EQ(report.Sections.at(3)->Height, 40);
+    EXPECT_EQ(report.Sections.at(skReportFooter)->Height, 40);
 }
 
 TEST_F(TemplateFileTest, BareDataFieldLine)
@@ -222,9 +222,9 @@ TEST_F(TemplateFileTest, GroupRecordsAndOldGroupExpressions)
     EXPECT_EQ(g0->GroupHeader->Height, 30);
     EXPECT_FALSE(g0->GroupFooter->Visible);
     EXPECT_EQ(g0->GroupFooter->Height, 20);
-    EXPECT_EQ(g0->GroupHeader->Kind, 5);
-    EXPECT_EQ(g0->GroupFooter->Kind, 6);
-    EXPECT_EQ(report.Groups.at(1)->GroupHeader->Kind, 7);
+    EXPECT_EQ(g0->GroupHeader->Kind, groupHeaderKind(0));
+    EXPECT_EQ(g0->GroupFooter->Kind, groupFooterKind(0));
+    EXPECT_EQ(report.Groups.at(1)->GroupHeader->Kind, groupHeaderKind(1));
     EXPECT_EQ(g0->GroupFooter->elementCount(), 2);
     EXPECT_EQ(g0->GroupFooter->element(1)->Height, 2);
     EXPECT_EQ(report.Groups.at(1)->GroupHeader->elementCount(), 1);
@@ -232,9 +232,9 @@ TEST_F(TemplateFileTest, GroupRecordsAndOldGroupExpressions)
     EXPECT_EQ(g0->GroupNumber, 1);
     // Two sections per group, in group order, behind the five fixed ones.
     ASSERT_EQ(report.Sections.count(), 13);
-    EXPECT_EQ(report.Sections.at(5), g0->GroupHeader);
-    EXPECT_EQ(report.Sections.at(6), g0->GroupFooter);
-    EXPECT_EQ(report.Sections.at(7), report.Groups.at(1)->GroupHeader);
+    EXPECT_EQ(report.Sections.at(groupHeaderKind(0)), g0->GroupHeader);
+    EXPECT_EQ(report.Sections.at(groupFooterKind(0)), g0->GroupFooter);
+    EXPECT_EQ(report.Sections.at(groupHeaderKind(1)), report.Groups.at(1)->GroupHeader);
 }
 
 TEST_F(TemplateFileTest, VariableNumbersOfOldTemplatesShift)

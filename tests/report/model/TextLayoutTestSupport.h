@@ -3,24 +3,13 @@
 // canvas at the report's font resolution and a canvas that records what is drawn.
 
 #include "report/model/TextLayout.h"
-
-#include <QGuiApplication>
+#include "support/GuiApplication.h"
 
 #include <gtest/gtest.h>
 
 namespace layouttest {
 
-inline void ensureGuiApplication()
-{
-    if (QCoreApplication::instance())
-        return;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "layout-test";
-    static char *argv[] = {name, nullptr};
-    new QGuiApplication(argc, argv);
-}
+using orv::test::ensureGuiApplication;
 
 inline orv::TTextFont arial(double size = 10)
 {

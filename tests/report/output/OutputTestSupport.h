@@ -5,8 +5,8 @@
 #include "report/model/PageSetup.h"
 #include "report/model/ReportElement.h"
 #include "report/output/OutputStore.h"
+#include "support/GuiApplication.h"
 
-#include <QGuiApplication>
 #include <QPaintEngine>
 #include <QPainterPath>
 #include <QTextItem>
@@ -18,17 +18,7 @@
 
 namespace outtest {
 
-inline void ensureGuiApplication()
-{
-    if (QCoreApplication::instance())
-        return;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "output-test";
-    static char *argv[] = {name, nullptr};
-    new QGuiApplication(argc, argv);
-}
+using orv::test::ensureGuiApplication;
 
 inline std::unique_ptr<orv::TSiReportElement> element(int kind, int textFlags = 0)
 {

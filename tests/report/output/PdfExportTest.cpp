@@ -6,6 +6,7 @@
 #include "report/output/PdfExport.h"
 #include "report/output/PictureFile.h"
 #include "report/output/Sestava.h"
+#include "support/FontReplacement.h"
 
 #include <QBuffer>
 #include <QImage>
@@ -126,6 +127,11 @@ TEST_F(PdfTest, LandscapeAndACommaLocaleStillWriteFullStops)
 // baseline (the bottom of the line box, as the page image draws it) inside the word's box.
 TEST_F(PdfTest, WordsStandWhereTheLayoutPutsThem)
 {
+    // The layout measures the template's faces with what fontconfig draws them with; the PDF
+    // writes the standard fonts with the advances of the Liberation faces. The words meet
+    // only when those are the faces drawn.
+    ASSERT_TRUE(orv::test::fontIsReplacedBy(QStringLiteral("Arial"), QStringLiteral("Liberation Sans")));
+    ASSERT_TRUE(orv::test::fontIsReplacedBy(QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif")));
     pageSetup().MarginLeft = 80;
     pageSetup().MarginTop = 100;
     TVystPrvek *item = addText(0, QStringLiteral("Ocel tř. 11 373 je vhodná ke svařování a tváření za studena"),

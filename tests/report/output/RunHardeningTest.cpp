@@ -5,6 +5,7 @@
 #include "RunTestSupport.h"
 
 #include "report/model/TemplateFile.h"
+#include "support/LogCapture.h"
 
 #include <QDir>
 #include <QFile>
@@ -41,6 +42,29 @@ protected:
 };
 
 } // namespace
+
+// A bridge that fails while a field is read: the report goes on with the field's defaults,
+// and the log names what failed and why.
+TEST_F(RunHardening, AFailingFieldReadIsDefaultedAndLogged)
+{
+    struct FailingBridge : MemoryBridge {
+        QString DisplayText(int) const override { throw std::runtime_error("spojení ztraceno"); }
+        int FieldDataType(int) const override { throw std::runtime_error("typ nečitelný"); }
+    } data;
+    data.Columns = {"Name"};
+    data.Rows = {{"a"}};
+    TSestava rep;
+    rep.DataSource = &data;
+    ASSERT_TRUE(rep.PrepareFields());
+    orv::test::LogCapture log;
+    orv::test::LogCapture::lines().clear();
+    EXPECT_EQ(rep.FieldText(0), QStringLiteral("????"));
+    EXPECT_EQ(rep.FieldDataType(0), 0);
+    EXPECT_EQ(rep.FieldMemo(0), QStringLiteral("????"));
+    EXPECT_TRUE(log.contains("orvalis.report", "FieldText: zachycena výjimka: spojení ztraceno"));
+    EXPECT_TRUE(log.contains("orvalis.report", "FieldDataType: zachycena výjimka: typ nečitelný"));
+    EXPECT_TRUE(log.contains("orvalis.report", "FieldMemo"));
+}
 
 // A handler that throws leaves the run through an exception. The next run must not use the
 // measuring canvas or the cancel flag of the run that died (AddressSanitizer reports a

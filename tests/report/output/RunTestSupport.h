@@ -6,8 +6,8 @@
 #include "report/model/PageSetup.h"
 #include "report/model/TextLayout.h"
 #include "report/output/Sestava.h"
+#include "support/GuiApplication.h"
 
-#include <QGuiApplication>
 #include <QStringList>
 #include <QVariant>
 
@@ -17,16 +17,10 @@
 
 namespace runtest {
 
+// One QGuiApplication for the program (see support/GuiApplication.h).
 inline void ensureApp()
 {
-    if (QCoreApplication::instance())
-        return;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "run-test";
-    static char *argv[] = {name, nullptr};
-    new QGuiApplication(argc, argv);
+    orv::test::ensureGuiApplication();
 }
 
 // Rows in memory; strings are ftString, integers ftInteger, doubles ftFloat.
