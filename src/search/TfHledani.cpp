@@ -876,7 +876,7 @@ bool TfHledani::exportResultCsv()
         const QLocale previous;
         QLocale::setDefault(QLocale(QLocale::Czech, QLocale::CzechRepublic));
         try {
-            if (m_result == m_qHledatMechProp)
+            if (m_result == m_queries->property)
                 bytes = resultCsv(*m_resultModel, bestCombinationHeading(),
                                   bestCombinationTexts(m_data.catalogueSession(), *m_result));
             else
