@@ -335,8 +335,9 @@ TEST_F(ParadoxImport, DamagedBlockChainsAreRefusedAndTheOldCatalogueStays)
             ADD_FAILURE() << d.what << ": imported";
         } catch (const ToolError &e) {
             EXPECT_TRUE(e.text().contains(QStringLiteral("is damaged"))) << d.what << ": " << qPrintable(e.text());
-            if (d.why)
+            if (d.why) {
                 EXPECT_TRUE(e.text().contains(QLatin1String(d.why))) << d.what << ": " << qPrintable(e.text());
+            }
         }
         EXPECT_EQ(digestOf(out + QStringLiteral("/catalogue.sqlite")), before) << d.what;
     }
