@@ -9,6 +9,7 @@
 #include "printouts/TableReport.h"
 #include "report/ui/ReportUi.h"
 #include "search/TfHledani.h"
+#include "support/DemoCatalogue.h"
 
 #include <QDir>
 #include <QFile>
@@ -42,10 +43,7 @@ TEST(SearchListPrint, CompositionResultPrintsEveryRowWithItsSuccessRate)
     InstallReportUi();
     QTemporaryDir dir;
     const QString root = dir.path() + QStringLiteral("/");
-    QDir().mkpath(root + QStringLiteral("data"));
-    const QString demo = QStringLiteral(ORVALIS_BINARY_DIR "/orvalis/data/");
-    for (const char *f : {"catalogue.sqlite", "user.sqlite"})
-        ASSERT_TRUE(QFile::copy(demo + QLatin1String(f), root + QStringLiteral("data/") + QLatin1String(f)));
+    ASSERT_TRUE(test::copyDemoCatalogue(root + QStringLiteral("data")));
     db::MainDataModule data(root, root);
     QStringList messages;
     auto window = std::make_unique<search::TfHledani>(data, QString());
@@ -65,7 +63,7 @@ TEST(SearchListPrint, CompositionResultPrintsEveryRowWithItsSuccessRate)
                              "and MinValue is not null and MaxValue is not null"));
     data.tUserChemComp.refresh();
     conn.exec(QStringLiteral("update Setup set Value='50' where Items='USPESNOST'"));
-    w.findChild<QTabWidget *>(QStringLiteral("PageControl1"))->setCurrentIndex(search::TfHledani::CompositionPage);
+    w.setCurrentPage(search::TfHledani::CompositionPage);
     w.findChild<QRadioButton *>(QStringLiteral("rbHledatPriblizne"))->setChecked(true);
     w.find();
     ASSERT_TRUE(messages.isEmpty()) << messages.join(u'|').toStdString();
@@ -111,10 +109,7 @@ TEST(SearchListPrint, PropertyResultCarriesTheBestCombination)
     InstallReportUi();
     QTemporaryDir dir;
     const QString root = dir.path() + QStringLiteral("/");
-    QDir().mkpath(root + QStringLiteral("data"));
-    const QString demo = QStringLiteral(ORVALIS_BINARY_DIR "/orvalis/data/");
-    for (const char *f : {"catalogue.sqlite", "user.sqlite"})
-        ASSERT_TRUE(QFile::copy(demo + QLatin1String(f), root + QStringLiteral("data/") + QLatin1String(f)));
+    ASSERT_TRUE(test::copyDemoCatalogue(root + QStringLiteral("data")));
     db::MainDataModule data(root, root);
     QStringList messages;
     auto window = std::make_unique<search::TfHledani>(data, QString());
@@ -130,7 +125,7 @@ TEST(SearchListPrint, PropertyResultCarriesTheBestCombination)
     conn.exec(QStringLiteral("insert into UserMechProp (Number, PropertyNo, MinValue, Selected, GroupType) "
                              "values (1, 1, 1100, 1, 'N')"));
     data.tUserMechProp.refresh();
-    w.findChild<QTabWidget *>(QStringLiteral("PageControl1"))->setCurrentIndex(search::TfHledani::MechanicalPage);
+    w.setCurrentPage(search::TfHledani::MechanicalPage);
     w.find();
     ASSERT_TRUE(messages.isEmpty()) << messages.join(u'|').toStdString();
     ASSERT_EQ(w.result(), &w.propertyQuery());
