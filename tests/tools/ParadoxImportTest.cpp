@@ -4,8 +4,8 @@
 #include "ToolsTestSupport.h"
 
 #include "ParadoxImport.h"
-#include "core/CodePage.h"
 #include "db/Schema.h"
+#include "support/ParadoxWriter.h"
 #include "support/Unprivileged.h"
 
 #include <gtest/gtest.h>
@@ -13,7 +13,6 @@
 #include <QDir>
 #include <QFile>
 
-#include <cstring>
 #include <functional>
 #include <variant>
 #include <vector>
@@ -27,60 +26,13 @@ using namespace orv::catalogue::test;
 
 namespace {
 
-struct Field {
-    const char *name;
-    char type; // pxfLong, pxfShort, pxfNumber, pxfAlpha, pxfLogical
-    int length;
-};
+using Field = orv::test::PxField;
+using Null = orv::test::PxNull;
+using Cell = orv::test::PxCell;
 
-struct Null {};
-using Cell = std::variant<Null, long, double, QString, bool>;
-
-// Writes one Paradox table; every alpha cell is encoded in windows-1250, a Null leaves the
-// field's bytes zero, which Paradox reads as an empty value.
 void writeTable(const QString &path, const std::vector<Field> &fields, const std::vector<std::vector<Cell>> &rows)
 {
-    pxdoc_t *doc = PX_new();
-    ASSERT_NE(doc, nullptr);
-    auto *pxf = static_cast<pxfield_t *>(doc->malloc(doc, fields.size() * sizeof(pxfield_t), "fields"));
-    for (size_t i = 0; i < fields.size(); ++i) {
-        const size_t n = std::strlen(fields[i].name) + 1;
-        pxf[i].px_fname = static_cast<char *>(doc->malloc(doc, n, "name"));
-        std::memcpy(pxf[i].px_fname, fields[i].name, n);
-        pxf[i].px_ftype = fields[i].type;
-        pxf[i].px_flen = fields[i].length;
-        pxf[i].px_fdc = 0;
-    }
-    ASSERT_EQ(PX_create_file(doc, pxf, int(fields.size()), QFile::encodeName(path).constData(), pxfFileTypNonIndexDB), 0);
-    PX_set_value(doc, "codepage", 1250);
-    std::vector<char> data(size_t(PX_get_recordsize(doc)));
-    for (const std::vector<Cell> &row : rows) {
-        std::fill(data.begin(), data.end(), 0);
-        int offset = 0;
-        for (size_t i = 0; i < fields.size(); ++i) {
-            char *p = data.data() + offset;
-            offset += fields[i].length;
-            const Cell &c = row[i];
-            if (std::holds_alternative<Null>(c))
-                continue;
-            switch (fields[i].type) {
-            case pxfLong: PX_put_data_long(doc, p, 4, int(std::get<long>(c))); break;
-            case pxfShort: PX_put_data_short(doc, p, 2, short(std::get<long>(c))); break;
-            case pxfNumber: PX_put_data_double(doc, p, 8, std::get<double>(c)); break;
-            case pxfLogical: PX_put_data_byte(doc, p, 1, std::get<bool>(c) ? 1 : 0); break;
-            case pxfAlpha: {
-                QByteArray b = orv::encode(std::get<QString>(c), orv::CodePage::Cp1250);
-                b.truncate(fields[i].length);
-                PX_put_data_alpha(doc, p, fields[i].length, b.data());
-                break;
-            }
-            default: break;
-            }
-        }
-        ASSERT_GE(PX_put_record(doc, data.data()), 0);
-    }
-    PX_close(doc);
-    PX_delete(doc);
+    ASSERT_TRUE(orv::test::writeParadoxTable(path, fields, rows)) << path.toStdString();
 }
 
 class ParadoxImport : public ::testing::Test {
