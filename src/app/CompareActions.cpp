@@ -10,6 +10,7 @@
 #include "db/DataSet.h"
 #include "db/DataSetModel.h"
 #include "db/MainDataModule.h"
+#include "printouts/Comparison.h"
 #include "printouts/TfCompare.h"
 #include "printouts/TfCompareChoice.h"
 #include "ui/MessageDialog.h"
@@ -29,11 +30,22 @@ namespace orv::app {
 
 namespace {
 
+// The designation the choice lists: an own material not yet given one goes by its name, and
+// own materials say so.
 QString designation(db::Connection &cat, int material)
 {
-    db::Statement st(cat, QStringLiteral("select Label from Norms where MaterialNo = :m order by Number limit 1"));
+    db::Statement st(cat, QStringLiteral(
+        "select coalesce(nullif(trim((select Label from Norms where MaterialNo = m.Number order by Number limit 1)), ''), "
+        "nullif(trim(m.Name), '')), m.Private from Mat m where m.Number = :m"));
     st.bind(QStringLiteral("m"), material);
-    return st.step() ? st.value(0).toString().trimmed() : QStringLiteral("(%1)").arg(material);
+    if (!st.step())
+        return QStringLiteral("(%1)").arg(material);
+    QString label = st.value(0).toString().trimmed();
+    if (label.isEmpty())
+        label = QStringLiteral("(%1)").arg(material);
+    if (st.value(1).toString() == QLatin1String("A"))
+        label += u' ' + printouts::ownMaterialMark();
+    return label;
 }
 
 QMenu *menuTitled(MainWindow &window, const QString &title)

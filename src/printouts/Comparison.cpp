@@ -15,6 +15,8 @@ QString compareGroupComposition() { return QStringLiteral("Chemické složení [
 QString compareGroupMechanical() { return QStringLiteral("Mechanické vlastnosti při 20 °C"); }
 QString compareGroupPhysical() { return QStringLiteral("Fyzikální vlastnosti"); }
 QString compareGroupHeatTreatment() { return QStringLiteral("Tepelné zpracování [°C]"); }
+QString ownMaterialMark() { return QStringLiteral("(vlastní materiál)"); }
+QString ownMaterialSource() { return QStringLiteral("Vlastní údaje uživatele."); }
 
 QList<CompareRow> Comparison::visibleRows(bool hideEqual) const
 {
@@ -89,7 +91,7 @@ Comparison loadComparison(db::Connection &cat, const QList<int> &materials, cons
     const int n = int(materials.size());
 
     db::Statement ident(cat, QStringLiteral(
-        "select mat.Name, nr.Name, nr.Label from Mat mat left join Norms nr on nr.MaterialNo = mat.Number "
+        "select mat.Name, nr.Name, nr.Label, mat.Private from Mat mat left join Norms nr on nr.MaterialNo = mat.Number "
         "where mat.Number = :m order by nr.Number limit 1"));
     const bool haveSources = cat.tableExists(QStringLiteral("MatSources"));
     std::unique_ptr<db::Statement> sources;
@@ -137,8 +139,10 @@ Comparison loadComparison(db::Connection &cat, const QList<int> &materials, cons
         };
 
         prepare(ident);
+        bool isOwn = false;
         if (ident.step()) {
-            name << text(ident, 0);
+            isOwn = text(ident, 3) == QLatin1String("A");
+            name << (isOwn ? (text(ident, 0) + u'\n' + ownMaterialMark()).trimmed() : text(ident, 0));
             standard << text(ident, 1);
             designation << text(ident, 2);
         } else {
@@ -154,7 +158,11 @@ Comparison loadComparison(db::Connection &cat, const QList<int> &materials, cons
                 if (const QString s = text(*sources, 0); !s.isEmpty())
                     src << s;
         }
-        source << (src.isEmpty() ? QStringLiteral("Zdroj údajů není v katalogu uveden.") : src.join(u'\n'));
+        if (src.isEmpty())
+            source << (isOwn ? ownMaterialSource() : QStringLiteral("Zdroj údajů není v katalogu uveden."));
+        else
+            source << src.join(u'\n');
+        c.own << isOwn;
 
         prepare(equivalents);
         while (equivalents.step())
@@ -229,7 +237,16 @@ Comparison loadComparison(db::Connection &cat, const QList<int> &materials, cons
                          QStringLiteral("; "));
     }
 
-    c.headings = designation;
+    // A column is headed by the designation; an own material not yet given one by its name,
+    // so that no column stands without a heading.
+    for (int col = 0; col < n; ++col) {
+        QString heading = designation.at(col);
+        if (heading.isEmpty())
+            heading = name.at(col).section(u'\n', 0, 0);
+        if (heading.isEmpty())
+            heading = QStringLiteral("(%1)").arg(materials.at(col));
+        c.headings << heading;
+    }
     const QString g = compareGroupMaterial();
     c.rows << CompareRow{g, QStringLiteral("Označení"), designation, false, true}
            << CompareRow{g, QStringLiteral("Norma"), standard, false, true}

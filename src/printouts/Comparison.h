@@ -41,7 +41,8 @@ struct CompareRow
 struct Comparison
 {
     QList<int> materials;
-    QStringList headings;    // the designation of each material
+    QStringList headings;    // the designation of each material (its name while it has none)
+    QList<bool> own;         // per material: the user's own material (Mat.Private = "A")
     QList<CompareRow> rows;
 
     // The rows shown: all, or without the rows whose cells are equal.
@@ -57,6 +58,10 @@ QString compareGroupComposition();
 QString compareGroupMechanical();
 QString compareGroupPhysical();
 QString compareGroupHeatTreatment();
+
+// The line under an own material's name, and its "Zdroj údajů".
+QString ownMaterialMark();
+QString ownMaterialSource();
 
 // Reads the comparison of the materials (catalogue numbers, in column order). Throws
 // db::DbError when the catalogue cannot be read.

@@ -234,6 +234,9 @@ void TfCompare::fillTable()
     m_table->clearSpans();
     m_table->setColumnCount(n + 1);
     m_table->setHorizontalHeaderLabels(QStringList{QStringLiteral("Vlastnost")} + m_comparison.headings);
+    for (int c = 0; c < n; ++c)
+        if (m_comparison.own.value(c))
+            m_table->horizontalHeaderItem(c + 1)->setToolTip(QStringLiteral("Vlastní materiál uživatele"));
 
     // A band row before each group, then its rows.
     int count = 0;

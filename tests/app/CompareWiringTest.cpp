@@ -11,6 +11,8 @@
 #include "browse/MaterialCard.h"
 #include "core/Paths.h"
 #include "db/MainDataModule.h"
+#include "db/OwnDataModule.h"
+#include "printouts/Comparison.h"
 #include "printouts/TfCompare.h"
 #include "printouts/TfCompareChoice.h"
 
@@ -91,6 +93,21 @@ TEST(CompareWiring, ActionPlacesCandidatesAndTheWindow)
         for (const auto &c : offered)
             labelled = labelled || (c.materialNo == crmo && c.label == QStringLiteral("42CrMo4"));
         EXPECT_TRUE(labelled);
+
+        // A new own material, not yet given a designation, is offered by its name and marked.
+        orv::db::DataSet &nodes = startUp.ownData()->qNodes;
+        if (!nodes.isOpen())
+            nodes.open();
+        nodes.append();
+        nodes.post();
+        const int own = nodes.value(QStringLiteral("MaterialNo")).toInt();
+        ASSERT_GT(own, 0);
+        ASSERT_NE(cards->openCard(own, QString()), nullptr);
+        QString ownLabel;
+        for (const auto &c : compareCandidates(w, data))
+            if (c.materialNo == own)
+                ownLabel = c.label;
+        EXPECT_EQ(ownLabel, QStringLiteral("Nový materiál ") + orv::printouts::ownMaterialMark());
 
         // The choice: "Porovnat" only for two to six.
         orv::printouts::TfCompareChoice choice(offered);
