@@ -19,6 +19,7 @@
 #include <benchmark/benchmark.h>
 
 #include <memory>
+#include "support/WidgetBenchMain.h"
 
 using namespace orv;
 
@@ -150,11 +151,5 @@ BENCHMARK(BM_NextState)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return orv::bench::runWidgetBenchmarks(argc, argv);
 }

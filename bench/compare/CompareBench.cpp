@@ -16,6 +16,7 @@
 #include <QFile>
 
 #include <benchmark/benchmark.h>
+#include "support/WidgetBenchMain.h"
 
 using namespace orv;
 using namespace orv::printouts;
@@ -132,11 +133,5 @@ BENCHMARK(BM_CompareReport6)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return orv::bench::runWidgetBenchmarks(argc, argv);
 }

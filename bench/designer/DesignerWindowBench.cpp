@@ -10,6 +10,7 @@
 #include <QApplication>
 
 #include <benchmark/benchmark.h>
+#include "support/WidgetBenchMain.h"
 
 using namespace orv;
 
@@ -65,11 +66,5 @@ BENCHMARK(BM_UndoInDesigner2000)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return orv::bench::runWidgetBenchmarks(argc, argv);
 }

@@ -17,6 +17,7 @@
 #include <benchmark/benchmark.h>
 
 #include <memory>
+#include "support/WidgetBenchMain.h"
 
 using namespace orv;
 
@@ -171,11 +172,5 @@ BENCHMARK(BM_Drag50Selected)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return orv::bench::runWidgetBenchmarks(argc, argv);
 }

@@ -15,6 +15,7 @@
 #include <QWidget>
 
 #include <benchmark/benchmark.h>
+#include "support/WidgetBenchMain.h"
 
 using namespace orv;
 
@@ -85,12 +86,5 @@ BENCHMARK(BM_Turn100Pages)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    InstallReportUi();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return orv::bench::runWidgetBenchmarks(argc, argv, [] { InstallReportUi(); });
 }

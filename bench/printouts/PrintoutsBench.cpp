@@ -20,6 +20,7 @@
 #include <benchmark/benchmark.h>
 
 #include <memory>
+#include "support/WidgetBenchMain.h"
 
 using namespace orv;
 
@@ -117,15 +118,10 @@ BENCHMARK(BM_InfoMechRunOnly)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
     // The report layer as the program has it (its progress window included), but messages
     // are not shown while measuring.
-    InstallReportUi();
-    setSestMessageHandler([](TSestMessageKind, const QString &, const QString &) { return false; });
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return orv::bench::runWidgetBenchmarks(argc, argv, [] {
+        InstallReportUi();
+        setSestMessageHandler([](TSestMessageKind, const QString &, const QString &) { return false; });
+    });
 }

@@ -22,6 +22,7 @@
 #include <benchmark/benchmark.h>
 
 #include <memory>
+#include "support/WidgetBenchMain.h"
 
 using namespace orv;
 
@@ -150,13 +151,9 @@ BENCHMARK(BM_QuickFindNone)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    large().pane.reset();
-    large().data.reset();
-    return 0;
+    // The large catalogue's pane and data go while the application still exists.
+    return orv::bench::runWidgetBenchmarks(argc, argv, {}, [] {
+        large().pane.reset();
+        large().data.reset();
+    });
 }

@@ -25,6 +25,7 @@
 #include <benchmark/benchmark.h>
 
 #include <memory>
+#include "support/WidgetBenchMain.h"
 
 using namespace orv;
 
@@ -170,10 +171,5 @@ BENCHMARK(BM_TreeRefreshAfterSave)->Unit(benchmark::kMillisecond)->Iterations(10
 
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return orv::bench::runWidgetBenchmarks(argc, argv);
 }
