@@ -1,6 +1,7 @@
 #pragma once
-// The page setup: one per process, shared by the run, the template reader, the output store,
-// the exporters and the printer dialogs. All lengths in hundredths of an inch.
+// The page setup: paper, orientation and margins. Each report owns one; the run, the template
+// reader, the output store, the exporters and the printer dialogs read the one in effect.
+// All lengths in hundredths of an inch.
 
 namespace orv {
 
@@ -26,7 +27,25 @@ struct TPageSetup {
     bool operator==(const TPageSetup &) const = default;
 };
 
-// The process-wide page setup.
+// The page setup in effect: the one a TPageSetupScope put in force (a report at work), else
+// the process default (the designer's and the dialogs' working copy).
 TPageSetup &pageSetup();
+// The process default, whatever scope is in force.
+TPageSetup &defaultPageSetup();
+// True while some report's page setup is in force.
+bool pageSetupScoped();
+
+// While alive, pageSetup() is the given one (owned by the caller); the one in force before
+// comes back when it dies. Scopes nest.
+class TPageSetupScope {
+public:
+    explicit TPageSetupScope(TPageSetup &setup);
+    ~TPageSetupScope();
+    TPageSetupScope(const TPageSetupScope &) = delete;
+    TPageSetupScope &operator=(const TPageSetupScope &) = delete;
+
+private:
+    TPageSetup *m_previous;
+};
 
 } // namespace orv

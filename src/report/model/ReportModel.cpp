@@ -100,7 +100,17 @@ void TSestavaModel::SetPredloha(const QStringList &lines)
     m_reading = true;
     Discard();
     Predloha = lines;
-    readTemplate(*this, Predloha);
+    // The template starts from the paper in force and keeps what it reads for itself. Outside
+    // a run the paper read also becomes the process default (the designer edits that one);
+    // inside one (a detail list's template) the working report's paper stays as it was.
+    PageSetup = pageSetup();
+    const bool inRun = pageSetupScoped();
+    {
+        TPageSetupScope own(PageSetup);
+        readTemplate(*this, Predloha);
+    }
+    if (!inRun)
+        defaultPageSetup() = PageSetup;
     m_reading = false;
 }
 
@@ -218,6 +228,7 @@ void TSestavaModel::CopyTemplateFrom(const TSestavaModel &o)
     for (int i = 0; i < o.Functions.count(); ++i)
         Functions.append(std::make_unique<TRadekFunkce>(*o.Functions.at(i)));
     Predloha = o.Predloha;
+    PageSetup = o.PageSetup;
     Popis = o.Popis;
     FormatVersion = o.FormatVersion;
     FormatRevision = o.FormatRevision;

@@ -4,6 +4,7 @@
 // prints it, the output reads element looks from it and the designer edits a copy.
 
 #include "report/model/Expression.h"
+#include "report/model/PageSetup.h"
 #include "report/model/ReportElement.h"
 #include "report/model/ReportFunctions.h"
 
@@ -162,7 +163,9 @@ public:
     QStringList Parametry;
     void SetFieldNames(const QStringList &names);
 
-    // --- page and layout settings (the page setup itself is process-wide: pageSetup())
+    // --- page and layout settings
+    // The report's own paper and margins, read with the template; its run puts them in force.
+    TPageSetup PageSetup;
     int Columns = 1;
     int ColumnGap = 0;
     int ColumnReserve = 0;

@@ -125,6 +125,11 @@ TSestVystup::TSestVystup()
 
 TSestVystup::~TSestVystup() = default;
 
+const TPageSetup &TSestVystup::pageSetup() const
+{
+    return m_pageSetup ? *m_pageSetup : orv::pageSetup();
+}
+
 void TSestVystup::takePageSize()
 {
     PageWidth = pageSetup().printableWidth();

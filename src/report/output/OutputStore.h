@@ -3,6 +3,7 @@
 // printing and every export read afterwards. A page is drawn into one page image (a
 // QPicture at 600 units per inch covering the printable area) on demand.
 
+#include "report/model/PageSetup.h"
 #include "report/model/ReportElement.h"
 #include "report/model/TextLayout.h"
 
@@ -97,6 +98,11 @@ public:
     TSestVystup(const TSestVystup &) = delete;
     TSestVystup &operator=(const TSestVystup &) = delete;
 
+    // The paper the pages were made for: the owning report's, else the one in force.
+    const TPageSetup &pageSetup() const;
+    // A report's store takes the report's own paper (owned by the report, outliving the store).
+    void setPageSetup(const TPageSetup *own) { m_pageSetup = own; }
+
     std::vector<std::unique_ptr<TStranaPrvku>> Pages;
     QPicture PageImage;
     const QImage *Background = nullptr;   // borrowed
@@ -174,6 +180,7 @@ public:
                const std::function<bool(TPrintTiling &)> &askTiling = {});
 
 private:
+    const TPageSetup *m_pageSetup = nullptr;
     void takePageSize();
     TStranaPrvku *use(TStranaPrvku *page) const;
     bool pack(TStranaPrvku &page) const;

@@ -755,7 +755,7 @@ void PdfWriter::imageObject(int n, const PdfImage &img)
 
 int PdfWriter::write()
 {
-    m_ps = pageSetup();
+    m_ps = m_store.pageSetup();
     m_sheetW = m_ps.sheetWidth() * 0.72;
     m_sheetH = m_ps.sheetHeight() * 0.72;
     collect();

@@ -234,7 +234,7 @@ void RtfWriter::shapeItem(const TVystPrvek &item, QByteArray &o) const
 
 int RtfWriter::write()
 {
-    m_ps = pageSetup();
+    m_ps = m_store.pageSetup();
     collect();
     QByteArray head = "{\\rtf1\\ansi\\ansicpg1250\\deff0\\deftab720{\\fonttbl";
     for (size_t n = 0; n < m_fonts.list().size(); ++n)

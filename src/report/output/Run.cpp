@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <unordered_set>
 
 namespace orv {
@@ -932,6 +933,11 @@ int TSestavaTyp::Run(bool final)
                 r.m_progress = nullptr;
         }
     } guard{*this, bool(ownCanvas), &ownCancel, final};
+    // The report lays out on its own paper; a detail measuring on its master's canvas lays
+    // out on the master's pages and keeps the master's paper.
+    std::optional<TPageSetupScope> ownPaper;
+    if (ownCanvas)
+        ownPaper.emplace(PageSetup);
 
     TStepResult step = 0;
     // Over no records the page still gets its header, one body with empty values and the

@@ -71,6 +71,7 @@ bool sestavaOperationRunning()
 
 TSestavaTyp::TSestavaTyp()
 {
+    Vystup.setPageSetup(&PageSetup);
     Vystup.OnPreparePicture = [this](QImage &picture, int width, int height) {
         DoPreparePicture(picture, width, height);
     };

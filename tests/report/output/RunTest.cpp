@@ -3,6 +3,9 @@
 #include "RunTestSupport.h"
 
 #include "report/model/Expression.h"
+#include "report/output/PdfExport.h"
+
+#include <QBuffer>
 
 using namespace orv;
 using namespace runtest;
@@ -583,4 +586,50 @@ TEST_F(RunTest, BarcodesTakeTheFirstItemOfTheirListIncludingTheReportFooters)
     ASSERT_EQ(last.size(), 2u);   // the second body and the report footer
     EXPECT_EQ(last[1].Item->Top, 120);
     EXPECT_EQ(last[1].Item->kind(), int(ekBarcode));
+}
+
+// Two reports on different paper in one process: each one's run, pages and exported sheet
+// keep its own paper, whichever ran last, and neither leaves its paper in force afterwards.
+TEST(TwoReportsTest, EachKeepsItsOwnPaper)
+{
+    ensureApp();
+    const TPageSetup before = defaultPageSetup();
+    auto make = [](TSestava &rep, MemoryBridge &data, const QString &paperLine) {
+        rows(data, {"Name"}, numbered(3));
+        Template t;
+        t.Lines << paperLine;
+        t.section(2, true, 20).text("T", 2, "Name", 0, 0, 200, 20);
+        rep.IsStored = true;
+        rep.Predloha = t.Lines;
+        rep.DataSource = &data;
+    };
+    TSestava a, b;
+    MemoryBridge da, db;
+    make(a, da, QStringLiteral("I,2,0,826,1169,50,50,70,70,1,0"));    // A4 portrait
+    make(b, db, QStringLiteral("I,2,1,850,1100,40,60,30,50,1,0"));    // letter landscape
+    a.SetPredloha(a.Predloha);
+    b.SetPredloha(b.Predloha);   // loaded last: its paper is the process default now
+    // A runs with its own paper, not the one loaded last.
+    ASSERT_EQ(a.TSestavaTyp::Run(true), seOk);
+    ASSERT_EQ(b.Run(), seOk);
+    EXPECT_EQ(a.PageSetup.PaperWidth, 826);
+    EXPECT_EQ(b.PageSetup.Orientation, 1);
+    EXPECT_EQ(a.Vystup.PageWidth, 826 - 100);
+    EXPECT_EQ(a.Vystup.PageHeight, 1169 - 140);
+    EXPECT_EQ(b.Vystup.PageWidth, 1100 - 100);
+    EXPECT_EQ(b.Vystup.PageHeight, 850 - 80);
+    EXPECT_FALSE(pageSetupScoped());
+
+    // The stores export on their own sheets after both runs.
+    auto mediaBox = [](TSestVystup &store) {
+        QBuffer buffer;
+        buffer.open(QIODevice::WriteOnly);
+        EXPECT_EQ(SavePdf(store, buffer), seOk);
+        const QByteArray pdf = buffer.data();
+        const int at = pdf.indexOf("/MediaBox [");
+        return at < 0 ? QByteArray() : pdf.mid(at, pdf.indexOf(']', at) - at + 1);
+    };
+    EXPECT_EQ(mediaBox(a.Vystup), QByteArray("/MediaBox [0 0 594.7 841.7]"));
+    EXPECT_EQ(mediaBox(b.Vystup), QByteArray("/MediaBox [0 0 792.0 612.0]"));
+    defaultPageSetup() = before;
 }
