@@ -65,7 +65,7 @@ TEST(SearchListPrint, CompositionResultPrintsEveryRowWithItsSuccessRate)
                              "and MinValue is not null and MaxValue is not null"));
     data.tUserChemComp.refresh();
     conn.exec(QStringLiteral("update Setup set Value='50' where Items='USPESNOST'"));
-    w.findChild<QTabWidget *>(QStringLiteral("PageControl1"))->setCurrentIndex(search::TfHledani::CompositionPage);
+    w.findChild<QTabWidget *>(QStringLiteral("pages"))->setCurrentIndex(search::TfHledani::CompositionPage);
     w.findChild<QRadioButton *>(QStringLiteral("rbHledatPriblizne"))->setChecked(true);
     w.find();
     ASSERT_TRUE(messages.isEmpty()) << messages.join(u'|').toStdString();
@@ -130,7 +130,7 @@ TEST(SearchListPrint, PropertyResultCarriesTheBestCombination)
     conn.exec(QStringLiteral("insert into UserMechProp (Number, PropertyNo, MinValue, Selected, GroupType) "
                              "values (1, 1, 1100, 1, 'N')"));
     data.tUserMechProp.refresh();
-    w.findChild<QTabWidget *>(QStringLiteral("PageControl1"))->setCurrentIndex(search::TfHledani::MechanicalPage);
+    w.findChild<QTabWidget *>(QStringLiteral("pages"))->setCurrentIndex(search::TfHledani::MechanicalPage);
     w.find();
     ASSERT_TRUE(messages.isEmpty()) << messages.join(u'|').toStdString();
     ASSERT_EQ(w.result(), &w.propertyQuery());
