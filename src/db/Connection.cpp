@@ -12,8 +12,134 @@
 #include <sqlite3.h>
 
 #include <limits>
+#include <vector>
 
 namespace orv::db {
+
+// Recently finished statements of one connection, kept prepared for the next Statement with the
+// same SQL text. A statement is finalized instead of kept when it was prepared in an earlier
+// generation: close, attach, detach and a changed schema start a new one. A kept statement is
+// only handed out while no database's schema version has moved since the generation began:
+// its column list would otherwise be stale until its first step, and a missing table would be
+// reported by step() rather than where the statement is made.
+struct StatementCache {
+    struct Entry {
+        QString sql;
+        sqlite3_stmt *stmt;
+    };
+    sqlite3 *db = nullptr;
+    quint64 generation = 1;
+    std::vector<Entry> entries; // least recently returned first
+    std::vector<sqlite3_stmt *> versionQueries; // "PRAGMA <db>.schema_version", one per database
+    std::vector<qint64> versions;               // as read when the generation began
+    bool versionsKnown = false;
+
+    ~StatementCache() { clear(); }
+
+    void clear()
+    {
+        for (const Entry &e : entries)
+            sqlite3_finalize(e.stmt);
+        entries.clear();
+        for (sqlite3_stmt *q : versionQueries)
+            sqlite3_finalize(q);
+        versionQueries.clear();
+        versions.clear();
+        versionsKnown = false;
+        ++generation;
+    }
+
+    // The current schema version of every database; false when one cannot be read.
+    bool readVersions(std::vector<qint64> &out)
+    {
+        out.clear();
+        for (sqlite3_stmt *q : versionQueries) {
+            const int rc = sqlite3_step(q);
+            const qint64 v = rc == SQLITE_ROW ? sqlite3_column_int64(q, 0) : -1;
+            sqlite3_reset(q);
+            if (rc != SQLITE_ROW)
+                return false;
+            out.push_back(v);
+        }
+        return true;
+    }
+
+    // Notes the schema versions the statements of this generation are prepared against.
+    void snapshot()
+    {
+        if (versionsKnown || !db)
+            return;
+        QStringList names{QStringLiteral("main"), QStringLiteral("temp")};
+        sqlite3_stmt *list = nullptr;
+        if (sqlite3_prepare_v2(db, "PRAGMA database_list", -1, &list, nullptr) == SQLITE_OK) {
+            while (sqlite3_step(list) == SQLITE_ROW) {
+                const QString n = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(list, 1)));
+                if (!names.contains(n))
+                    names << n;
+            }
+        }
+        sqlite3_finalize(list);
+        for (const QString &n : names) {
+            const QByteArray sql = QStringLiteral("PRAGMA \"%1\".schema_version").arg(QString(n).replace(u'"', QStringLiteral("\"\""))).toUtf8();
+            sqlite3_stmt *q = nullptr;
+            if (sqlite3_prepare_v2(db, sql.constData(), -1, &q, nullptr) != SQLITE_OK) {
+                sqlite3_finalize(q);
+                clear();
+                return;
+            }
+            versionQueries.push_back(q);
+        }
+        if (!readVersions(versions)) {
+            clear();
+            return;
+        }
+        versionsKnown = true;
+    }
+
+    sqlite3_stmt *take(const QString &sql)
+    {
+        for (auto it = entries.end(); it != entries.begin();) {
+            --it;
+            if (it->sql != sql)
+                continue;
+            sqlite3_stmt *st = it->stmt;
+            entries.erase(it);
+            std::vector<qint64> now;
+            if (!versionsKnown || !readVersions(now) || now != versions) {
+                sqlite3_finalize(st);
+                clear();
+                return nullptr;
+            }
+            return st;
+        }
+        return nullptr;
+    }
+
+    void give(const QString &sql, sqlite3_stmt *st, quint64 prepared)
+    {
+        if (!db || prepared != generation || !versionsKnown || sqlite3_db_handle(st) != db) {
+            sqlite3_finalize(st);
+            return;
+        }
+        sqlite3_reset(st);
+        sqlite3_clear_bindings(st);
+        entries.push_back(Entry{sql, st});
+        if (entries.size() > size_t(Connection::statementCacheLimit)) {
+            sqlite3_finalize(entries.front().stmt);
+            entries.erase(entries.begin());
+        }
+    }
+};
+
+namespace {
+
+// Whether a text changes the set of databases of the connection.
+bool attachesOrDetaches(const QString &sql)
+{
+    return sql.contains(QLatin1String("attach"), Qt::CaseInsensitive);
+}
+
+} // namespace
 
 namespace {
 
@@ -177,6 +303,19 @@ Statement::Statement(Connection &connection, const QString &sql) : m_conn(&conne
 {
     if (!connection.isOpen())
         throw DbError(QStringLiteral("Databáze není otevřena."), connection.mainFile());
+    StatementCache *cache = connection.m_cache.get();
+    if (attachesOrDetaches(sql)) {
+        connection.dropCachedStatements();
+    } else if (cache && cache->db == connection.handle()) {
+        m_stmt = cache->take(sql);
+        cache->snapshot();
+        if (cache->versionsKnown) {
+            m_cache = connection.m_cache;
+            m_generation = cache->generation;
+        }
+        if (m_stmt)
+            return;
+    }
     const QByteArray utf8 = sql.toUtf8();
     const char *tail = nullptr;
     int rc = sqlite3_prepare_v2(connection.handle(), utf8.constData(), int(utf8.size()), &m_stmt, &tail);
@@ -191,12 +330,17 @@ Statement::Statement(Connection &connection, const QString &sql) : m_conn(&conne
 
 Statement::~Statement()
 {
-    if (m_stmt)
+    if (!m_stmt)
+        return;
+    if (m_cache)
+        m_cache->give(m_sql, m_stmt, m_generation);
+    else
         sqlite3_finalize(m_stmt);
 }
 
 Statement::Statement(Statement &&other) noexcept
-    : m_conn(other.m_conn), m_stmt(other.m_stmt), m_sql(std::move(other.m_sql))
+    : m_conn(other.m_conn), m_stmt(other.m_stmt), m_sql(std::move(other.m_sql)),
+      m_cache(std::move(other.m_cache)), m_generation(other.m_generation)
 {
     other.m_stmt = nullptr;
 }
@@ -361,7 +505,17 @@ bool Statement::isNull(int i) const
 
 // ---------------------------------------------------------------- Connection
 
-Connection::Connection(const QString &name) : m_name(name) {}
+Connection::Connection(const QString &name) : m_name(name), m_cache(std::make_shared<StatementCache>()) {}
+
+int Connection::cachedStatementCount() const
+{
+    return int(m_cache->entries.size());
+}
+
+void Connection::dropCachedStatements()
+{
+    m_cache->clear();
+}
 
 Connection::~Connection()
 {
@@ -426,6 +580,8 @@ void Connection::openFile(const QString &file, OpenMode mode)
     }
     m_db = db;
     m_mainFile = file;
+    m_cache->clear();
+    m_cache->db = m_db;
     sqlite3_extended_result_codes(m_db, 1);
     sqlite3_busy_timeout(m_db, 5000);
     // String constants are written in single quotes; a double-quoted word is an identifier.
@@ -449,6 +605,7 @@ void Connection::attach(const QString &file, const QString &schemaName, OpenMode
                       file, SQLITE_CANTOPEN);
     if (mode == OpenMode::ReadWrite && isReadOnlyLocation(file))
         mode = OpenMode::ReadOnly;
+    dropCachedStatements();
     sqlite3_stmt *st = nullptr;
     const QByteArray sql = QStringLiteral("ATTACH DATABASE ?1 AS \"%1\"").arg(schemaName).toUtf8();
     int rc = sqlite3_prepare_v2(m_db, sql.constData(), -1, &st, nullptr);
@@ -488,7 +645,10 @@ void Connection::close()
 {
     if (!m_db)
         return;
-    // Statements are finalized by their owners; close_v2 defers closing until they are.
+    // Kept statements are finalized here; those still in use are finalized by their owners,
+    // and close_v2 defers closing until they are.
+    m_cache->clear();
+    m_cache->db = nullptr;
     sqlite3_close_v2(m_db);
     m_db = nullptr;
     m_mainFile.clear();
@@ -573,6 +733,8 @@ void Connection::exec(const QString &sql, const QVariantMap &params)
 {
     if (!m_db)
         throw DbError(QStringLiteral("Databáze není otevřena."), m_mainFile);
+    if (attachesOrDetaches(sql))
+        dropCachedStatements();
     const QByteArray utf8 = sql.toUtf8();
     const char *p = utf8.constData();
     const char *end = p + utf8.size();

@@ -17,6 +17,8 @@
 #include <QVariant>
 #include <QVariantMap>
 
+#include <memory>
+
 struct sqlite3;
 struct sqlite3_stmt;
 
@@ -24,6 +26,7 @@ namespace orv::db {
 
 class Connection;
 class DataSet;
+struct StatementCache;
 
 enum class OpenMode {
     ReadWrite, // existing file, read and write (read-only when its location is not writable)
@@ -32,7 +35,9 @@ enum class OpenMode {
 };
 
 // A prepared statement. Named parameters are written :Name in the SQL text; bind() matches
-// them case-insensitively with or without the colon.
+// them case-insensitively with or without the colon. The connection keeps a few recently used
+// statements prepared: constructing one with the same SQL text takes it back, reset and with
+// its parameters null, instead of compiling the text again.
 class Statement {
 public:
     Statement(Connection &connection, const QString &sql);
@@ -65,6 +70,8 @@ private:
     Connection *m_conn = nullptr;
     sqlite3_stmt *m_stmt = nullptr;
     QString m_sql;
+    std::shared_ptr<StatementCache> m_cache; // where the statement goes back when done
+    quint64 m_generation = 0;                // the cache's generation it was prepared in
 };
 
 class Connection {
@@ -107,6 +114,9 @@ public:
     QStringList tableColumns(const QString &table) const;
 
     bool inTransaction() const { return m_savepointDepth > 0; }
+    // Prepared statements kept for reuse (they are finalized on close, attach and detach).
+    int cachedStatementCount() const;
+    static constexpr int statementCacheLimit = 48;
 
     sqlite3 *handle() const { return m_db; }
     // Throws a DbError for the result code with the engine's current message.
@@ -121,10 +131,12 @@ public:
 private:
     friend class Transaction;
     friend class DataSet;
+    friend class Statement;
     void registerFunctions();
     void checkReadable(const QString &schema, const QString &file);
     // Data sets that changed rows inside the open transaction are refreshed when it rolls back.
     void noteWriter(DataSet *ds);
+    void dropCachedStatements();
 
     QString m_name;
     sqlite3 *m_db = nullptr;
@@ -136,6 +148,7 @@ private:
     int m_savepointDepth = 0;
     int m_savepointSerial = 0;
     QList<QList<QPointer<DataSet>>> m_writers; // per open savepoint level
+    std::shared_ptr<StatementCache> m_cache;
 };
 
 // A savepoint; nests. Rolls back in the destructor unless commit() was called. When it rolls
