@@ -415,12 +415,17 @@ bool TDesignerDoc::save()
                         u8(TemplateMessages::DesignerNotSaved));
         return false;
     }
+    markSaved(lines);
+    return true;
+}
+
+void TDesignerDoc::markSaved(const QStringList &lines)
+{
     m_savedLines = lines;
     m_changed = false;
     m_savedOnce = true;
     if (!m_settings.UndoSave)
         m_undo.keepOnlyCurrent();
-    return true;
 }
 
 bool TDesignerDoc::saveAs()
@@ -432,11 +437,7 @@ bool TDesignerDoc::saveAs()
         m_report.Predloha = before;
         return false;
     }
-    m_savedLines = lines;
-    m_changed = false;
-    m_savedOnce = true;
-    if (!m_settings.UndoSave)
-        m_undo.keepOnlyCurrent();
+    markSaved(lines);
     return true;
 }
 

@@ -155,6 +155,10 @@ public:
     void loadLines(const QStringList &lines);
 
 private:
+    // After a save: the lines are what the file holds now; the undo list is trimmed unless
+    // "UndoSave" keeps it.
+    void markSaved(const QStringList &lines);
+
     TSestavaTyp &m_report;
     TEditorSettings m_settings;
     TListVariant m_undo;

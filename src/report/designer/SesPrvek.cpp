@@ -28,20 +28,6 @@ TTextCanvas &designerMeasuringCanvas()
     return *canvas;
 }
 
-TTextFont fontOf(const TElementFont &f)
-{
-    TTextFont t;
-    t.Name = f.Name;
-    t.Size = f.Size;
-    t.Color = quint32(f.Color) & 0xFFFFFF;
-    t.Bold = f.bold();
-    t.Italic = f.italic();
-    t.Underline = f.underline();
-    t.Strikeout = f.strikeOut();
-    t.Charset = f.Charset;
-    return t;
-}
-
 // What the designer shows of an element that has no value yet: the text a text element
 // prints, the name of the field, parameter, variable or function it stands for.
 QString designerText(TSestavaTyp *report, const TSiReportElement &e)
@@ -194,7 +180,7 @@ const QImage &TSesPrvek::picture()
     } else if (textKind) {
         // Text is drawn without a background of its own, as the page prints it: what lies
         // under the element (a filled frame, the band's grid) shows through.
-        TTextFont font = fontOf(e.Font);
+        TTextFont font = textFontOf(e.Font);
         double letterSpacing = e.LetterSpacing;
         double lineHeight = report ? report->LineHeight : 0.0;
         if (e.Font.Name.startsWith(QStringLiteral("Roman "))) {

@@ -373,20 +373,6 @@ TCornerRect FitPicture(const TCornerRect &rect, int pw, int ph, int flags, int a
     return r;
 }
 
-namespace {
-
-void frameLines(TTolvaCanvas &canvas, const TCornerRect &r, int flags)
-{
-    if (flags & efFrameLeft)
-        canvas.drawLine(r.Left, r.Bottom, r.Left, r.Top);
-    if (flags & efFrameTop)
-        canvas.drawLine(r.Left, r.Top, r.Right, r.Top);
-    if (flags & efFrameRight)
-        canvas.drawLine(r.Right, r.Top, r.Right, r.Bottom);
-    if (flags & efFrameBottom)
-        canvas.drawLine(r.Right, r.Bottom, r.Left, r.Bottom);
-}
-
 TTextFont textFontOf(const TElementFont &f)
 {
     TTextFont t;
@@ -399,6 +385,20 @@ TTextFont textFontOf(const TElementFont &f)
     t.Strikeout = f.strikeOut();
     t.Charset = f.Charset;
     return t;
+}
+
+namespace {
+
+void frameLines(TTolvaCanvas &canvas, const TCornerRect &r, int flags)
+{
+    if (flags & efFrameLeft)
+        canvas.drawLine(r.Left, r.Bottom, r.Left, r.Top);
+    if (flags & efFrameTop)
+        canvas.drawLine(r.Left, r.Top, r.Right, r.Top);
+    if (flags & efFrameRight)
+        canvas.drawLine(r.Right, r.Top, r.Right, r.Bottom);
+    if (flags & efFrameBottom)
+        canvas.drawLine(r.Right, r.Bottom, r.Left, r.Bottom);
 }
 
 // Pen widths of shapes grow with the scale but never vanish.

@@ -5,6 +5,7 @@
 
 #include "report/model/PageSetup.h"
 #include "report/model/ReportElement.h"
+#include "report/model/TextLayoutCanvas.h"
 #include "report/model/TextLayout.h"
 
 #include <QByteArray>
@@ -191,6 +192,9 @@ private:
     int m_renderedPage = -1;
     bool m_renderedBackground = false;
 };
+
+// The text-layout font of an element's font (colour without its palette bits).
+TTextFont textFontOf(const TElementFont &f);
 
 // Draws one item with scale s (device units per hundredth of an inch); the font scale is
 // the same. onPrepare may be empty.

@@ -170,19 +170,6 @@ void appendStringByte(QByteArray &out, unsigned char b)
     }
 }
 
-TTextFont textFontOf(const TElementFont &f)
-{
-    TTextFont t;
-    t.Name = f.Name;
-    t.Size = f.Size;
-    t.Color = quint32(f.Color) & 0xFFFFFF;
-    t.Bold = f.bold();
-    t.Italic = f.italic();
-    t.Underline = f.underline();
-    t.Charset = f.Charset;
-    return t;
-}
-
 int scaledPenWidth(int w)
 {
     return RoundEven((w - 1) * double(kScale)) + 1;
