@@ -36,24 +36,37 @@ QString pdfText(const QString &file)
     return QString::fromUtf8(p.readAllStandardOutput());
 }
 
-TEST(SearchListPrint, CompositionResultPrintsEveryRowWithItsSuccessRate)
+// A search window shown over a copy of the demo catalogue; its messages are collected.
+class SearchWindowOnDemo : public ::testing::Test
+{
+protected:
+    QTemporaryDir dir;
+    std::unique_ptr<db::MainDataModule> dataModule;
+    std::unique_ptr<search::TfHledani> window;
+    QStringList messages;
+
+    void SetUp() override
+    {
+        InstallReportUi();
+        const QString root = dir.path() + QStringLiteral("/");
+        ASSERT_TRUE(test::copyDemoCatalogue(root + QStringLiteral("data")));
+        dataModule = std::make_unique<db::MainDataModule>(root, root);
+        window = std::make_unique<search::TfHledani>(*dataModule, QString());
+        window->showMessage = [this](const QString &t, ui::MsgType, ui::MsgButtons) {
+            messages << t;
+            return ui::mrOk;
+        };
+        window->resize(1000, 700);
+        window->show();
+    }
+};
+
+TEST_F(SearchWindowOnDemo, CompositionResultPrintsEveryRowWithItsSuccessRate)
 {
     const QLocale previous;
     QLocale::setDefault(QLocale(QLocale::Czech, QLocale::CzechRepublic));
-    InstallReportUi();
-    QTemporaryDir dir;
-    const QString root = dir.path() + QStringLiteral("/");
-    ASSERT_TRUE(test::copyDemoCatalogue(root + QStringLiteral("data")));
-    db::MainDataModule data(root, root);
-    QStringList messages;
-    auto window = std::make_unique<search::TfHledani>(data, QString());
-    window->showMessage = [&messages](const QString &t, ui::MsgType, ui::MsgButtons) {
-        messages << t;
-        return ui::mrOk;
-    };
+    db::MainDataModule &data = *dataModule;
     search::TfHledani &w = *window;
-    w.resize(1000, 700);
-    w.show();
     db::Connection &conn = data.catalogueSession();
     // The composition of 42CrMo4 (4142) as the criteria, searched with a rate of 50 %.
     conn.exec(QStringLiteral("delete from UserChemComp"));
@@ -103,23 +116,11 @@ TEST(SearchListPrint, CompositionResultPrintsEveryRowWithItsSuccessRate)
 // The property search: Rm of at least 1100 MPa. The CSV and the list report carry the best
 // property combination of each hit; for 34CrNiMo6 it is a +QT bar row (its only rows that
 // reach 1100 MPa).
-TEST(SearchListPrint, PropertyResultCarriesTheBestCombination)
+TEST_F(SearchWindowOnDemo, PropertyResultCarriesTheBestCombination)
 {
     const QLocale previous;
-    InstallReportUi();
-    QTemporaryDir dir;
-    const QString root = dir.path() + QStringLiteral("/");
-    ASSERT_TRUE(test::copyDemoCatalogue(root + QStringLiteral("data")));
-    db::MainDataModule data(root, root);
-    QStringList messages;
-    auto window = std::make_unique<search::TfHledani>(data, QString());
-    window->showMessage = [&messages](const QString &t, ui::MsgType, ui::MsgButtons) {
-        messages << t;
-        return ui::mrOk;
-    };
+    db::MainDataModule &data = *dataModule;
     search::TfHledani &w = *window;
-    w.resize(1000, 700);
-    w.show();
     db::Connection &conn = data.catalogueSession();
     conn.exec(QStringLiteral("delete from UserMechProp"));
     conn.exec(QStringLiteral("insert into UserMechProp (Number, PropertyNo, MinValue, Selected, GroupType) "
