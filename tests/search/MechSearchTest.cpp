@@ -256,44 +256,43 @@ TEST(MechSearch, ReadsTheStoredListInItsOrder)
 
 // ---- the independent checker -------------------------------------------------------------
 
-TEST(MechSearch, AgreesWithTheMatchRuleOnRandomCatalogues)
+namespace {
+
+// One random catalogue, its filters and criteria, and what the match rule expects of them:
+// per material the most criteria that one combination of semi-product, state and dimension meets.
+class RandomMechCase
 {
-    std::mt19937 rng(4242);
-    auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
-    const double grid[] = {100, 200, 300, 400, 500};
-    auto any = [&]() -> Opt { return pick(0, 3) == 0 ? Opt() : Opt(grid[pick(0, 4)]); };
-    const std::map<int, std::set<int>> members = {{10, {1, 2}}, {11, {3}}, {12, {}}};
-    struct Value { int mat, combo, type, property; QVariant temp; Opt min, max; QVariant g1, st; Opt from, to; };
-    int nonEmpty = 0;
-    MechDb d;
-    for (int round = 0; round < 200; ++round) {
-        SCOPED_TRACE(round);
+public:
+    explicit RandomMechCase(std::mt19937 &rng) : m_rng(rng) {}
+
+    void fill(MechDb &d)
+    {
         db::Transaction setup(d.conn);
         for (const char *t : {"Mat", "Norms", "Nodes", "SemiProd", "States", "Dimens", "MechProp", "Temps"})
             d.conn.exec(QStringLiteral("delete from ") + QLatin1String(t));
-        std::vector<Value> values;
+        m_values.clear();
         for (int m = 1, mats = pick(1, 6); m <= mats; ++m) {
             const int type = pick(1, 2);
             d.material(m, type, QStringLiteral("N%1").arg(pick(1, 2)), QStringLiteral("Z%1").arg(m));
-            for (int c = pick(0, 3); c > 0; --c) {
-                const QVariant g1 = std::vector<QVariant>{QVariant(), 11, 13}[pick(0, 2)];
-                const QVariant st = std::vector<QVariant>{QVariant(), 31, 32}[pick(0, 2)];
-                const Opt from = pick(0, 2) ? Opt(pick(0, 4) * 5.0) : Opt(), to = pick(0, 2) ? Opt(pick(2, 8) * 5.0) : Opt();
-                const int combo = d.combination(m, g1, QVariant(), st, from, to);
-                for (int k = pick(1, 4); k > 0; --k) {
-                    Value v{m, combo, type, pick(1, 4), std::vector<QVariant>{QVariant(), -20, 0, 20, 200}[pick(0, 4)], any(), any(), g1, st, from, to};
-                    d.value(combo, v.property, v.temp, v.min, v.max);
-                    values.push_back(v);
-                }
-            }
+            for (int c = pick(0, 3); c > 0; --c)
+                addCombination(d, m, type);
         }
         setup.commit();
-        QList<MechCriterion> criteria;
+    }
+
+    void chooseCriteria()
+    {
+        m_criteria.clear();
         for (int k = pick(1, 4); k > 0; --k) {
             const int p = std::vector<int>{1, 2, 3, 4, 10, 11, 12}[pick(0, 6)];
-            criteria.append({p, p >= 10 ? QStringLiteral("A") : QStringLiteral("N"), any(), any(), pick(0, 5) != 0});
+            m_criteria.append({p, p >= 10 ? QStringLiteral("A") : QStringLiteral("N"), any(), any(), pick(0, 5) != 0});
         }
-        MechFilters f;
+    }
+
+    void chooseFilters()
+    {
+        MechFilters &f = m_filters;
+        f = MechFilters();
         f.inMatType = pick(0, 1);
         f.matType = pick(0, 1) ? QStringLiteral("Oceli") : QStringLiteral("Neželezné kovy");
         f.inSemiProducts = pick(0, 1);
@@ -306,57 +305,122 @@ TEST(MechSearch, AgreesWithTheMatchRuleOnRandomCatalogues)
         f.maxDimension = pick(0, 2) * 15;
         f.inTemperature = pick(0, 1);
         f.temperature = std::vector<double>{-20, -0.5, 0, 20}[pick(0, 3)];
+    }
 
-        auto passes = [&](const Value &v) {
-            if (f.inMatType && v.type != (f.matType == QStringLiteral("Oceli") ? 1 : 2))
-                return false;
-            if (f.inSemiProducts && f.group[0] != QStringLiteral("všechny polotovary") && !v.g1.isNull()) {
-                const std::set<int> ok = f.group[0] == QStringLiteral("Plech") ? std::set<int>{11, 12} : std::set<int>{13};
-                if (!ok.count(v.g1.toInt()))
-                    return false;
-            }
-            if (f.inStates && !v.st.isNull() && v.st.toInt() != (f.state == QStringLiteral("Žíhaný") ? 31 : 32))
-                return false;
-            if (f.inDimensions && f.minDimension != 0 && v.from && *v.from < f.minDimension)
-                return false;
-            if (f.inDimensions && f.maxDimension != 0 && v.to && *v.to > f.maxDimension)
-                return false;
-            if (f.inTemperature && !v.temp.isNull()) {
-                const double t = v.temp.toDouble();
-                if (f.temperature <= -1 ? t > f.temperature : t < f.temperature)
-                    return false;
-            }
-            return true;
-        };
-        auto matches = [&](const Value &v, const MechCriterion &c) {
-            const bool mine = c.isGroup() ? members.at(c.propertyNo).count(v.property) > 0 : v.property == c.propertyNo;
-            if (!mine)
-                return false;
-            const Opt &a = c.minValue, &b = c.maxValue;
-            auto within = [&](const Opt &x) { return !x || (*x >= *a && *x <= *b); };
-            if (a && b)
-                return within(v.min) && within(v.max);
-            if (a)
-                return !v.min || *v.min >= *a;
-            return !v.max || *v.max <= *b;
-        };
+    const QList<MechCriterion> &criteria() const { return m_criteria; }
+    const MechFilters &filters() const { return m_filters; }
+
+    // The number of criteria the search counts: used ones, and no group without members.
+    int expectedCriteriaCount() const
+    {
         int n = 0;
-        for (const auto &c : criteria)
-            n += c.used() && !(c.isGroup() && members.at(c.propertyNo).empty()) ? 1 : 0;
+        for (const auto &c : m_criteria)
+            n += c.used() && !(c.isGroup() && kMembers.at(c.propertyNo).empty()) ? 1 : 0;
+        return n;
+    }
+
+    std::map<int, int> expectedCounts() const
+    {
         std::map<int, std::map<int, std::set<int>>> perCombo; // mat -> combo -> matched criteria numbers
-        for (const Value &v : values)
+        for (const Value &v : m_values)
             if (passes(v))
-                for (const auto &c : criteria)
+                for (const auto &c : m_criteria)
                     if (c.used() && matches(v, c))
                         perCombo[v.mat][v.combo].insert(c.propertyNo);
         std::map<int, int> expected;
         for (const auto &[mat, combos] : perCombo)
             for (const auto &[combo, set] : combos)
                 expected[mat] = std::max(expected[mat], static_cast<int>(set.size()));
+        return expected;
+    }
 
+private:
+    struct Value { int mat, combo, type, property; QVariant temp; Opt min, max; QVariant g1, st; Opt from, to; };
+    inline static const std::map<int, std::set<int>> kMembers = {{10, {1, 2}}, {11, {3}}, {12, {}}};
+
+    int pick(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(m_rng); }
+    Opt any()
+    {
+        static const double grid[] = {100, 200, 300, 400, 500};
+        return pick(0, 3) == 0 ? Opt() : Opt(grid[pick(0, 4)]);
+    }
+
+    void addCombination(MechDb &d, int m, int type)
+    {
+        const QVariant g1 = std::vector<QVariant>{QVariant(), 11, 13}[pick(0, 2)];
+        const QVariant st = std::vector<QVariant>{QVariant(), 31, 32}[pick(0, 2)];
+        const Opt from = pick(0, 2) ? Opt(pick(0, 4) * 5.0) : Opt(), to = pick(0, 2) ? Opt(pick(2, 8) * 5.0) : Opt();
+        const int combo = d.combination(m, g1, QVariant(), st, from, to);
+        for (int k = pick(1, 4); k > 0; --k) {
+            Value v{m, combo, type, pick(1, 4), std::vector<QVariant>{QVariant(), -20, 0, 20, 200}[pick(0, 4)], any(), any(), g1, st, from, to};
+            d.value(combo, v.property, v.temp, v.min, v.max);
+            m_values.push_back(v);
+        }
+    }
+
+    // The filter lines of the form, as a user reads them.
+    bool passes(const Value &v) const
+    {
+        const MechFilters &f = m_filters;
+        if (f.inMatType && v.type != (f.matType == QStringLiteral("Oceli") ? 1 : 2))
+            return false;
+        if (f.inSemiProducts && f.group[0] != QStringLiteral("všechny polotovary") && !v.g1.isNull()) {
+            const std::set<int> ok = f.group[0] == QStringLiteral("Plech") ? std::set<int>{11, 12} : std::set<int>{13};
+            if (!ok.count(v.g1.toInt()))
+                return false;
+        }
+        if (f.inStates && !v.st.isNull() && v.st.toInt() != (f.state == QStringLiteral("Žíhaný") ? 31 : 32))
+            return false;
+        if (f.inDimensions && f.minDimension != 0 && v.from && *v.from < f.minDimension)
+            return false;
+        if (f.inDimensions && f.maxDimension != 0 && v.to && *v.to > f.maxDimension)
+            return false;
+        if (f.inTemperature && !v.temp.isNull()) {
+            const double t = v.temp.toDouble();
+            if (f.temperature <= -1 ? t > f.temperature : t < f.temperature)
+                return false;
+        }
+        return true;
+    }
+
+    // A value meets a criterion when it is of the criterion's property (or group) and lies within its bounds.
+    static bool matches(const Value &v, const MechCriterion &c)
+    {
+        const bool mine = c.isGroup() ? kMembers.at(c.propertyNo).count(v.property) > 0 : v.property == c.propertyNo;
+        if (!mine)
+            return false;
+        const Opt &a = c.minValue, &b = c.maxValue;
+        auto within = [&](const Opt &x) { return !x || (*x >= *a && *x <= *b); };
+        if (a && b)
+            return within(v.min) && within(v.max);
+        if (a)
+            return !v.min || *v.min >= *a;
+        return !v.max || *v.max <= *b;
+    }
+
+    std::mt19937 &m_rng;
+    std::vector<Value> m_values;
+    QList<MechCriterion> m_criteria;
+    MechFilters m_filters;
+};
+
+} // namespace
+
+TEST(MechSearch, AgreesWithTheMatchRuleOnRandomCatalogues)
+{
+    std::mt19937 rng(4242);
+    int nonEmpty = 0;
+    MechDb d;
+    for (int round = 0; round < 200; ++round) {
+        SCOPED_TRACE(round);
+        RandomMechCase c(rng);
+        c.fill(d);
+        c.chooseCriteria();
+        c.chooseFilters();
+        const std::map<int, int> expected = c.expectedCounts();
         int actualN = 0;
-        EXPECT_EQ(d.counts(criteria, f, &actualN), expected);
-        EXPECT_EQ(actualN, n);
+        EXPECT_EQ(d.counts(c.criteria(), c.filters(), &actualN), expected);
+        EXPECT_EQ(actualN, c.expectedCriteriaCount());
         nonEmpty += expected.empty() ? 0 : 1;
     }
     EXPECT_GT(nonEmpty, 40);
