@@ -118,160 +118,198 @@ protected:
 
 } // namespace
 
-TEST_F(DesignerWindow, WholeSessionFromInsertionToTheSavedAndRunTemplate)
+// The steps of a whole designer session, in the order a user takes them.
+class DesignerSession : public DesignerWindow {
+protected:
+    // A field, a label, a line, a rectangle, a picture and a barcode; the field is kept.
+    void insertOneOfEachKind(TFormSestE &w, TSiReportElement *&field)
+    {
+        w.FieldCombo->setCurrentIndex(0);
+        place(w, ekField, skBody, 16, 8);
+        field = last(skBody);
+        ASSERT_EQ(field->Kind, ekField);
+        EXPECT_EQ(field->Left, 16);
+        EXPECT_EQ(field->Top, 8);
+        EXPECT_EQ(w.toolKind(), 0);   // back to the selection tool
+        EXPECT_TRUE(w.action("Výběr prvku")->isChecked());
+        EXPECT_EQ(w.action("Zpět")->toolTip(), "Zrušit vložení prvku");
+        place(w, ekFieldLabel, skPageHeader, 16, 8);
+        EXPECT_EQ(last(skPageHeader)->Kind, ekFieldLabel);
+        place(w, ekLine, skBody, 16, 48);
+        place(w, ekRectangle, skBody, 240, 48);
+        place(w, ekPicture, skBody, 400, 48);
+        EXPECT_EQ(last(skBody)->Kind, ekPicture);
+        place(w, ekBarcode, skBody, 400, 104);
+        TSiReportElement *code = last(skBody);
+        ASSERT_EQ(code->Kind, ekBarcode);
+        EXPECT_EQ(w.Panels->currentIndex(), TFormSestE::ppBarcode);
+        typeInto(w.CodeContent, "8594001234567");
+        EXPECT_EQ(code->Text, "8594001234567");
+        EXPECT_EQ(w.doc().undoList().count(), 8);
+    }
+
+    // Position panel, alignment and font: eleven changes with the default depth of ten.
+    void editThroughPanels(TFormSestE &w, TSiReportElement *field)
+    {
+        TPapir *paper = w.sheet()->paper();
+        // Move and resize with the position panel; the control follows.
+        paper->select(field);
+        EXPECT_EQ(w.Panels->currentIndex(), TFormSestE::ppText);
+        typeInto(w.PosLeft, "104");
+        typeInto(w.PosWidth, "160");
+        EXPECT_EQ(field->Left, 104);
+        EXPECT_EQ(field->Width, 160);
+        EXPECT_EQ(paper->controlOf(field)->geometry().left(), toPixels(104, w.zoomFactor()));
+        EXPECT_EQ(w.action("Zpět")->toolTip(), "Zrušit posun prvku");
+
+        // Alignment and font.
+        w.AlignBtn[2]->click();
+        EXPECT_EQ(field->Alignment, alCenter);
+        whenShown<TDlgPismo>([](TDlgPismo *d) {
+            d->Tucne->setChecked(true);
+            d->Velikost->setValue(14);
+            d->accept();
+        });
+        w.FontBtn->click();
+        EXPECT_TRUE(field->Font.bold());
+        EXPECT_EQ(field->Font.Size, 14);
+        EXPECT_EQ(w.action("Zpět")->toolTip(), "Zrušit změna písma");
+
+        // Eleven changes with the default depth of ten: the oldest states are gone.
+        EXPECT_EQ(w.doc().undoList().count(), 10);
+        EXPECT_NE(w.doc().undoList().at(0).Lines, original);
+    }
+
+    // Cut from the body, paste into the page header; the pasted copy is focused.
+    void cutAndPasteIntoHeader(TFormSestE &w, TSiReportElement *field)
+    {
+        TPapir *paper = w.sheet()->paper();
+        paper->select(field);
+        w.cutSelected();
+        EXPECT_EQ(paper->controlOf(field), nullptr);
+        EXPECT_EQ(w.doc().undoList().undoHint(), "Zrušit vystřižení do úschovy");
+        EXPECT_TRUE(QGuiApplication::clipboard()->text().startsWith("TolvaEditor\r\n104\r\n8\r\n0\r\n"));
+        w.startPaste();
+        ASSERT_TRUE(w.pastePending());
+        sheettest::click(band(w, report.section(skPageHeader)), px(w, 200, 40));
+        EXPECT_FALSE(w.pastePending());
+        TSiReportElement *moved = last(skPageHeader);
+        ASSERT_EQ(moved->Kind, ekField);
+        EXPECT_EQ(moved->Left, 200);
+        EXPECT_EQ(moved->Top, 40);
+        EXPECT_TRUE(moved->Font.bold());
+        EXPECT_EQ(paper->focusedElement(), moved);
+    }
+
+    // Undo back to the oldest kept state and redo to the end.
+    void undoToTheOldestAndRedo(TFormSestE &w)
+    {
+        TPapir *paper = w.sheet()->paper();
+        const QStringList end = w.doc().snapshot();
+        int undos = 0;
+        while (w.action("Zpět")->isEnabled()) {
+            w.action("Zpět")->trigger();
+            ++undos;
+        }
+        EXPECT_EQ(undos, 9);
+        // The reader and writer give the oldest kept snapshot back unchanged.
+        EXPECT_EQ(w.doc().snapshot(), w.doc().undoList().at(0).Lines);
+        EXPECT_EQ(w.action("Znovu")->toolTip(), "Znovu " + w.doc().undoList().at(1).Name);
+        while (w.action("Znovu")->isEnabled())
+            w.action("Znovu")->trigger();
+        EXPECT_EQ(w.doc().snapshot(), end);
+        // The sheet shows the rebuilt model.
+        EXPECT_NE(paper->controlOf(last(skPageHeader)), nullptr);
+    }
+
+    // Save: the file holds what the designer shows; no undo afterwards.
+    void saveAndReadBack(TFormSestE &w, const MessageCatcher &catcher)
+    {
+        w.action("Uložit předlohu")->trigger();
+        EXPECT_FALSE(w.doc().changed());
+        EXPECT_FALSE(w.action("Zpět")->isEnabled());
+        QStringList saved;
+        ASSERT_EQ(loadTemplateFile(path, saved), seOk);
+        TSestavaModel readBack;
+        readBack.SetPredloha(saved);
+        EXPECT_EQ(writeTemplate(readBack), writeTemplate(report));
+        EXPECT_TRUE(QFileInfo::exists(backupPathFor(path)));
+        EXPECT_TRUE(catcher.Texts.isEmpty()) << catcher.Texts.join('\n').toStdString();
+    }
+
+    // The saved file run over the data: every printed element where the designer put it
+    // (the page header on top of the printable area, the body below its 100).
+    void expectTheSavedFilePrintsAsDesigned()
+    {
+        TSestava run;
+        runtest::MemoryBridge rows;
+        rows.Columns = data.Columns;
+        rows.Rows = data.Rows;
+        run.DataSource = &rows;
+        run.Location.ReportDirIgnore = false;
+        run.Location.setReportDir(dir.path());
+        run.setReportName("okno.pts");
+        ASSERT_EQ(run.Run(), seOk);
+        ASSERT_GE(run.Vystup.PageCount(), 1);
+        int compared = 0;
+        for (const TVystPrvek *item : runtest::items(run.Vystup, 0)) {
+            const TSiReportElement *e = item->Element;
+            const int offset = run.section(skBody)->Elements.size() > 0
+                                       && std::any_of(run.section(skBody)->Elements.begin(),
+                                                      run.section(skBody)->Elements.end(),
+                                                      [e](const auto &p) { return p.get() == e; })
+                                   ? 100
+                                   : 0;
+            EXPECT_EQ(item->Left, e->Left) << e->Kind;
+            EXPECT_EQ(item->Top, e->Top + offset) << e->Kind;
+            ++compared;
+        }
+        // field, label, line, rectangle, barcode, the body's text (a picture without a file
+        // prints nothing).
+        EXPECT_EQ(compared, 6);
+        // The PNG page as the runner writes it, at 100 dpi (a pixel per hundredth of an inch of
+        // the printable area): the rectangle placed at 240, 48 of the body (below the page
+        // header's 100) has its left edge there and is white inside.
+        const QString png = dir.filePath("strana.png");
+        ASSERT_TRUE(run.Vystup.SavePagePng(png, 0, 100));
+        const QImage page(png);
+        ASSERT_FALSE(page.isNull());
+        auto darkNear = [&](int x, int y) {
+            for (int dx = -2; dx <= 2; ++dx)
+                if (qGray(page.pixel(x + dx, y)) < 128)
+                    return true;
+            return false;
+        };
+        EXPECT_TRUE(darkNear(240, 100 + 48 + 10));
+        EXPECT_FALSE(darkNear(240 - 10, 100 + 48 + 10));
+        EXPECT_FALSE(darkNear(240 + 100, 100 + 48 + 10));
+
+        const auto found = runtest::findText(run.Vystup, "Ocel 11 373");
+        ASSERT_EQ(found.size(), 1u);
+        EXPECT_EQ(found[0].Item->Left, 200);
+        EXPECT_EQ(found[0].Item->Top, 40);
+    }
+};
+
+TEST_F(DesignerSession, WholeSessionFromInsertionToTheSavedAndRunTemplate)
 {
     MessageCatcher catcher;
     TFormSestE w(report, settings);
     w.show();
-    TPapir *paper = w.sheet()->paper();
     EXPECT_FALSE(w.action("Zpět")->isEnabled());
-
-    // A field, a label, a line, a rectangle, a picture and a barcode.
-    w.FieldCombo->setCurrentIndex(0);
-    place(w, ekField, skBody, 16, 8);
-    TSiReportElement *field = last(skBody);
-    ASSERT_EQ(field->Kind, ekField);
-    EXPECT_EQ(field->Left, 16);
-    EXPECT_EQ(field->Top, 8);
-    EXPECT_EQ(w.toolKind(), 0);   // back to the selection tool
-    EXPECT_TRUE(w.action("Výběr prvku")->isChecked());
-    EXPECT_EQ(w.action("Zpět")->toolTip(), "Zrušit vložení prvku");
-    place(w, ekFieldLabel, skPageHeader, 16, 8);
-    EXPECT_EQ(last(skPageHeader)->Kind, ekFieldLabel);
-    place(w, ekLine, skBody, 16, 48);
-    place(w, ekRectangle, skBody, 240, 48);
-    place(w, ekPicture, skBody, 400, 48);
-    EXPECT_EQ(last(skBody)->Kind, ekPicture);
-    place(w, ekBarcode, skBody, 400, 104);
-    TSiReportElement *code = last(skBody);
-    ASSERT_EQ(code->Kind, ekBarcode);
-    EXPECT_EQ(w.Panels->currentIndex(), TFormSestE::ppBarcode);
-    typeInto(w.CodeContent, "8594001234567");
-    EXPECT_EQ(code->Text, "8594001234567");
-    EXPECT_EQ(w.doc().undoList().count(), 8);
-
-    // Move and resize with the position panel; the control follows.
-    paper->select(field);
-    EXPECT_EQ(w.Panels->currentIndex(), TFormSestE::ppText);
-    typeInto(w.PosLeft, "104");
-    typeInto(w.PosWidth, "160");
-    EXPECT_EQ(field->Left, 104);
-    EXPECT_EQ(field->Width, 160);
-    EXPECT_EQ(paper->controlOf(field)->geometry().left(), toPixels(104, w.zoomFactor()));
-    EXPECT_EQ(w.action("Zpět")->toolTip(), "Zrušit posun prvku");
-
-    // Alignment and font.
-    w.AlignBtn[2]->click();
-    EXPECT_EQ(field->Alignment, alCenter);
-    whenShown<TDlgPismo>([](TDlgPismo *d) {
-        d->Tucne->setChecked(true);
-        d->Velikost->setValue(14);
-        d->accept();
-    });
-    w.FontBtn->click();
-    EXPECT_TRUE(field->Font.bold());
-    EXPECT_EQ(field->Font.Size, 14);
-    EXPECT_EQ(w.action("Zpět")->toolTip(), "Zrušit změna písma");
-
-    // Eleven changes with the default depth of ten: the oldest states are gone.
-    EXPECT_EQ(w.doc().undoList().count(), 10);
-    EXPECT_NE(w.doc().undoList().at(0).Lines, original);
-
-    // Cut from the body, paste into the page header.
-    paper->select(field);
-    w.cutSelected();
-    EXPECT_EQ(paper->controlOf(field), nullptr);
-    EXPECT_EQ(w.doc().undoList().undoHint(), "Zrušit vystřižení do úschovy");
-    EXPECT_TRUE(QGuiApplication::clipboard()->text().startsWith("TolvaEditor\r\n104\r\n8\r\n0\r\n"));
-    w.startPaste();
-    ASSERT_TRUE(w.pastePending());
-    sheettest::click(band(w, report.section(skPageHeader)), px(w, 200, 40));
-    EXPECT_FALSE(w.pastePending());
-    TSiReportElement *moved = last(skPageHeader);
-    ASSERT_EQ(moved->Kind, ekField);
-    EXPECT_EQ(moved->Left, 200);
-    EXPECT_EQ(moved->Top, 40);
-    EXPECT_TRUE(moved->Font.bold());
-    EXPECT_EQ(paper->focusedElement(), moved);
-
-    // Undo back to the oldest kept state and redo to the end.
-    const QStringList end = w.doc().snapshot();
-    int undos = 0;
-    while (w.action("Zpět")->isEnabled()) {
-        w.action("Zpět")->trigger();
-        ++undos;
-    }
-    EXPECT_EQ(undos, 9);
-    // The reader and writer give the oldest kept snapshot back unchanged.
-    EXPECT_EQ(w.doc().snapshot(), w.doc().undoList().at(0).Lines);
-    EXPECT_EQ(w.action("Znovu")->toolTip(), "Znovu " + w.doc().undoList().at(1).Name);
-    while (w.action("Znovu")->isEnabled())
-        w.action("Znovu")->trigger();
-    EXPECT_EQ(w.doc().snapshot(), end);
-    // The sheet shows the rebuilt model.
-    EXPECT_NE(paper->controlOf(last(skPageHeader)), nullptr);
-
-    // Save: the file holds what the designer shows; no undo afterwards.
-    w.action("Uložit předlohu")->trigger();
-    EXPECT_FALSE(w.doc().changed());
-    EXPECT_FALSE(w.action("Zpět")->isEnabled());
-    QStringList saved;
-    ASSERT_EQ(loadTemplateFile(path, saved), seOk);
-    TSestavaModel readBack;
-    readBack.SetPredloha(saved);
-    EXPECT_EQ(writeTemplate(readBack), writeTemplate(report));
-    EXPECT_TRUE(QFileInfo::exists(backupPathFor(path)));
-    EXPECT_TRUE(catcher.Texts.isEmpty()) << catcher.Texts.join('\n').toStdString();
-
-    // The saved file run over the data: every printed element where the designer put it
-    // (the page header on top of the printable area, the body below its 100).
-    TSestava run;
-    runtest::MemoryBridge rows;
-    rows.Columns = data.Columns;
-    rows.Rows = data.Rows;
-    run.DataSource = &rows;
-    run.Location.ReportDirIgnore = false;
-    run.Location.setReportDir(dir.path());
-    run.setReportName("okno.pts");
-    ASSERT_EQ(run.Run(), seOk);
-    ASSERT_GE(run.Vystup.PageCount(), 1);
-    int compared = 0;
-    for (const TVystPrvek *item : runtest::items(run.Vystup, 0)) {
-        const TSiReportElement *e = item->Element;
-        const int offset = run.section(skBody)->Elements.size() > 0
-                                   && std::any_of(run.section(skBody)->Elements.begin(),
-                                                  run.section(skBody)->Elements.end(),
-                                                  [e](const auto &p) { return p.get() == e; })
-                               ? 100
-                               : 0;
-        EXPECT_EQ(item->Left, e->Left) << e->Kind;
-        EXPECT_EQ(item->Top, e->Top + offset) << e->Kind;
-        ++compared;
-    }
-    // field, label, line, rectangle, barcode, the body's text (a picture without a file
-    // prints nothing).
-    EXPECT_EQ(compared, 6);
-    // The PNG page as the runner writes it, at 100 dpi (a pixel per hundredth of an inch of
-    // the printable area): the rectangle placed at 240, 48 of the body (below the page
-    // header's 100) has its left edge there and is white inside.
-    const QString png = dir.filePath("strana.png");
-    ASSERT_TRUE(run.Vystup.SavePagePng(png, 0, 100));
-    const QImage page(png);
-    ASSERT_FALSE(page.isNull());
-    auto darkNear = [&](int x, int y) {
-        for (int dx = -2; dx <= 2; ++dx)
-            if (qGray(page.pixel(x + dx, y)) < 128)
-                return true;
-        return false;
-    };
-    EXPECT_TRUE(darkNear(240, 100 + 48 + 10));
-    EXPECT_FALSE(darkNear(240 - 10, 100 + 48 + 10));
-    EXPECT_FALSE(darkNear(240 + 100, 100 + 48 + 10));
-
-    const auto found = runtest::findText(run.Vystup, "Ocel 11 373");
-    ASSERT_EQ(found.size(), 1u);
-    EXPECT_EQ(found[0].Item->Left, 200);
-    EXPECT_EQ(found[0].Item->Top, 40);
+    TSiReportElement *field = nullptr;
+    insertOneOfEachKind(w, field);
+    if (HasFatalFailure())
+        return;
+    editThroughPanels(w, field);
+    cutAndPasteIntoHeader(w, field);
+    if (HasFatalFailure())
+        return;
+    undoToTheOldestAndRedo(w);
+    saveAndReadBack(w, catcher);
+    if (HasFatalFailure())
+        return;
+    expectTheSavedFilePrintsAsDesigned();
     w.close();
 }
 
