@@ -18,7 +18,7 @@ PACKAGES=(
   poppler-utils zbar-tools
   xvfb x11-apps imagemagick xdotool
   libwmf-bin emf2svg
-  fonts-urw-base35
+  fonts-urw-base35   # the font folder libwmf reads when wmf2svg checks our WMF files
   qpdf zint unrtf tidy recode
   cups-daemon cups-client cups-bsd
   qt6-translations-l10n
