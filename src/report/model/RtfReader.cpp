@@ -10,11 +10,8 @@
 
 namespace orv::textlayout {
 
-namespace {
-
-enum class Kind { Property, Character, Special, Destination };
-
-enum class Effect {
+// What a keyword does; the keyword table below gives each its effect.
+enum class KeywordEffect : int {
     // properties
     Bold, Italic, Underline, UnderlineNone, Font, FontCharset, FontSize, ColorFore, Plain,
     Pard, LeftIndent, RightIndent, FirstIndent, NumberingIndent, Align, DefTab, None,
@@ -26,124 +23,134 @@ enum class Effect {
     ColorTable, Red, Green, Blue, FontTable, NumberingText, Skip
 };
 
+namespace {
+
+enum class Kind { Property, Character, Special, Destination };
+
 struct Keyword {
     std::string_view name;
     int defaultValue;
     bool alwaysDefault;
     Kind kind;
-    Effect effect;
+    KeywordEffect effect;
 };
 
 using K = Kind;
-using E = Effect;
+using E = KeywordEffect;
 
-// Sorted by name for the binary search below.
-constexpr std::array<Keyword, 100> kKeywords = [] {
-    std::array<Keyword, 100> t = {{
-        {"\n", 10, false, K::Character, E::Char},
-        {"\r", 10, false, K::Character, E::Char},
-        {"'", 0, false, K::Special, E::Hex},
-        {"*", 0, false, K::Special, E::Star},
-        {"\\", '\\', false, K::Character, E::Char},
-        {"author", 0, false, K::Destination, E::Skip},
-        {"b", 1, false, K::Property, E::Bold},
-        {"bin", 0, false, K::Special, E::Bin},
-        {"blue", 0, false, K::Destination, E::Blue},
-        {"buptim", 0, false, K::Destination, E::Skip},
-        {"cell", 9, false, K::Character, E::Char},
-        {"cf", 0, false, K::Property, E::ColorFore},
-        {"colortbl", 0, false, K::Destination, E::ColorTable},
-        {"cols", 0, false, K::Property, E::None},
-        {"comment", 0, false, K::Destination, E::Skip},
-        {"creatim", 0, false, K::Destination, E::Skip},
-        {"deftab", 512, false, K::Property, E::DefTab},
-        {"doccomm", 0, false, K::Destination, E::Skip},
-        {"f", 0, false, K::Property, E::Font},
-        {"facingp", 0, false, K::Property, E::None},
-        {"fcharset", 0, false, K::Property, E::FontCharset},
-        {"fdecor", 0, false, K::Destination, E::None},
-        {"fi", 0, false, K::Property, E::FirstIndent},
-        {"fmodern", 0, false, K::Destination, E::None},
-        {"fnil", 0, false, K::Destination, E::None},
-        {"fonttbl", 0, false, K::Destination, E::FontTable},
-        {"footer", 0, false, K::Destination, E::Skip},
-        {"footerf", 0, false, K::Destination, E::Skip},
-        {"footerl", 0, false, K::Destination, E::Skip},
-        {"footerr", 0, false, K::Destination, E::Skip},
-        {"footnote", 0, false, K::Destination, E::Skip},
-        {"froman", 0, false, K::Destination, E::None},
-        {"fs", 12, false, K::Property, E::FontSize},
-        {"fscript", 0, false, K::Destination, E::None},
-        {"fswiss", 0, false, K::Destination, E::None},
-        {"ftech", 0, false, K::Destination, E::None},
-        {"ftncn", 0, false, K::Destination, E::Skip},
-        {"ftnsep", 0, false, K::Destination, E::Skip},
-        {"ftnsepc", 0, false, K::Destination, E::Skip},
-        {"green", 0, false, K::Destination, E::Green},
-        {"header", 0, false, K::Destination, E::Skip},
-        {"headerf", 0, false, K::Destination, E::Skip},
-        {"headerl", 0, false, K::Destination, E::Skip},
-        {"headerr", 0, false, K::Destination, E::Skip},
-        {"i", 1, false, K::Property, E::Italic},
-        {"info", 0, false, K::Destination, E::Skip},
-        {"keywords", 0, false, K::Destination, E::Skip},
-        {"landscape", 0, false, K::Property, E::None},
-        {"ldblquote", '\'', false, K::Character, E::Char},
-        {"li", 0, false, K::Property, E::LeftIndent},
-        {"margb", 0, false, K::Property, E::None},
-        {"margl", 0, false, K::Property, E::None},
-        {"margr", 0, false, K::Property, E::None},
-        {"margt", 0, false, K::Property, E::None},
-        {"operator", 0, false, K::Destination, E::Skip},
-        {"paperh", 0, false, K::Property, E::None},
-        {"paperw", 0, false, K::Property, E::None},
-        {"par", 10, false, K::Character, E::Char},
-        {"pard", 0, false, K::Property, E::Pard},
-        {"pgndec", 0, false, K::Property, E::None},
-        {"pgnlcltr", 0, false, K::Property, E::None},
-        {"pgnlcrm", 0, false, K::Property, E::None},
-        {"pgnstart", 0, false, K::Property, E::None},
-        {"pgnucltr", 0, false, K::Property, E::None},
-        {"pgnucrm", 0, false, K::Property, E::None},
-        {"pgnx", 0, false, K::Property, E::None},
-        {"pgny", 0, false, K::Property, E::None},
-        {"pict", 0, false, K::Destination, E::Skip},
-        {"plain", 0, false, K::Property, E::Plain},
-        {"pnindent", 0, false, K::Property, E::NumberingIndent},
-        {"pntext", 0, false, K::Destination, E::NumberingText},
-        {"printim", 0, false, K::Destination, E::Skip},
-        {"private1", 0, false, K::Destination, E::Skip},
-        {"qc", 2, true, K::Property, E::Align},
-        {"qj", 3, true, K::Property, E::Align},
-        {"ql", 0, true, K::Property, E::Align},
-        {"qr", 1, true, K::Property, E::Align},
-        {"rdblquote", '\'', false, K::Character, E::Char},
-        {"red", 0, false, K::Destination, E::Red},
-        {"revtim", 0, false, K::Destination, E::Skip},
-        {"ri", 0, false, K::Property, E::RightIndent},
-        {"row", 10, false, K::Character, E::Char},
-        {"rxe", 0, false, K::Destination, E::Skip},
-        {"sbkcol", 0, false, K::Property, E::None},
-        {"sbkeven", 0, false, K::Property, E::None},
-        {"sbknone", 0, false, K::Property, E::None},
-        {"sbkodd", 0, false, K::Property, E::None},
-        {"sbkpage", 0, false, K::Property, E::None},
-        {"stylesheet", 0, false, K::Destination, E::Skip},
-        {"subject", 0, false, K::Destination, E::Skip},
-        {"tab", 9, false, K::Character, E::Char},
-        {"tc", 0, false, K::Destination, E::Skip},
-        {"title", 0, false, K::Destination, E::Skip},
-        {"txe", 0, false, K::Destination, E::Skip},
-        {"ul", 1, false, K::Property, E::Underline},
-        {"ulnone", 0, false, K::Property, E::UnderlineNone},
-        {"xe", 0, false, K::Destination, E::Skip},
-        {"{", '{', false, K::Character, E::Char},
-        {"}", '}', false, K::Character, E::Char},
-        {"~", ' ', false, K::Character, E::Char},
-    }};
+// The keywords this reader knows, with their default parameter.
+constexpr std::array<Keyword, 100> kKeywordList = {{
+    {"\n", 10, false, K::Character, E::Char},
+    {"\r", 10, false, K::Character, E::Char},
+    {"'", 0, false, K::Special, E::Hex},
+    {"*", 0, false, K::Special, E::Star},
+    {"\\", '\\', false, K::Character, E::Char},
+    {"author", 0, false, K::Destination, E::Skip},
+    {"b", 1, false, K::Property, E::Bold},
+    {"bin", 0, false, K::Special, E::Bin},
+    {"blue", 0, false, K::Destination, E::Blue},
+    {"buptim", 0, false, K::Destination, E::Skip},
+    {"cell", 9, false, K::Character, E::Char},
+    {"cf", 0, false, K::Property, E::ColorFore},
+    {"colortbl", 0, false, K::Destination, E::ColorTable},
+    {"cols", 0, false, K::Property, E::None},
+    {"comment", 0, false, K::Destination, E::Skip},
+    {"creatim", 0, false, K::Destination, E::Skip},
+    {"deftab", 512, false, K::Property, E::DefTab},
+    {"doccomm", 0, false, K::Destination, E::Skip},
+    {"f", 0, false, K::Property, E::Font},
+    {"facingp", 0, false, K::Property, E::None},
+    {"fcharset", 0, false, K::Property, E::FontCharset},
+    {"fdecor", 0, false, K::Destination, E::None},
+    {"fi", 0, false, K::Property, E::FirstIndent},
+    {"fmodern", 0, false, K::Destination, E::None},
+    {"fnil", 0, false, K::Destination, E::None},
+    {"fonttbl", 0, false, K::Destination, E::FontTable},
+    {"footer", 0, false, K::Destination, E::Skip},
+    {"footerf", 0, false, K::Destination, E::Skip},
+    {"footerl", 0, false, K::Destination, E::Skip},
+    {"footerr", 0, false, K::Destination, E::Skip},
+    {"footnote", 0, false, K::Destination, E::Skip},
+    {"froman", 0, false, K::Destination, E::None},
+    {"fs", 12, false, K::Property, E::FontSize},
+    {"fscript", 0, false, K::Destination, E::None},
+    {"fswiss", 0, false, K::Destination, E::None},
+    {"ftech", 0, false, K::Destination, E::None},
+    {"ftncn", 0, false, K::Destination, E::Skip},
+    {"ftnsep", 0, false, K::Destination, E::Skip},
+    {"ftnsepc", 0, false, K::Destination, E::Skip},
+    {"green", 0, false, K::Destination, E::Green},
+    {"header", 0, false, K::Destination, E::Skip},
+    {"headerf", 0, false, K::Destination, E::Skip},
+    {"headerl", 0, false, K::Destination, E::Skip},
+    {"headerr", 0, false, K::Destination, E::Skip},
+    {"i", 1, false, K::Property, E::Italic},
+    {"info", 0, false, K::Destination, E::Skip},
+    {"keywords", 0, false, K::Destination, E::Skip},
+    {"landscape", 0, false, K::Property, E::None},
+    {"ldblquote", '\'', false, K::Character, E::Char},
+    {"li", 0, false, K::Property, E::LeftIndent},
+    {"margb", 0, false, K::Property, E::None},
+    {"margl", 0, false, K::Property, E::None},
+    {"margr", 0, false, K::Property, E::None},
+    {"margt", 0, false, K::Property, E::None},
+    {"operator", 0, false, K::Destination, E::Skip},
+    {"paperh", 0, false, K::Property, E::None},
+    {"paperw", 0, false, K::Property, E::None},
+    {"par", 10, false, K::Character, E::Char},
+    {"pard", 0, false, K::Property, E::Pard},
+    {"pgndec", 0, false, K::Property, E::None},
+    {"pgnlcltr", 0, false, K::Property, E::None},
+    {"pgnlcrm", 0, false, K::Property, E::None},
+    {"pgnstart", 0, false, K::Property, E::None},
+    {"pgnucltr", 0, false, K::Property, E::None},
+    {"pgnucrm", 0, false, K::Property, E::None},
+    {"pgnx", 0, false, K::Property, E::None},
+    {"pgny", 0, false, K::Property, E::None},
+    {"pict", 0, false, K::Destination, E::Skip},
+    {"plain", 0, false, K::Property, E::Plain},
+    {"pnindent", 0, false, K::Property, E::NumberingIndent},
+    {"pntext", 0, false, K::Destination, E::NumberingText},
+    {"printim", 0, false, K::Destination, E::Skip},
+    {"private1", 0, false, K::Destination, E::Skip},
+    {"qc", 2, true, K::Property, E::Align},
+    {"qj", 3, true, K::Property, E::Align},
+    {"ql", 0, true, K::Property, E::Align},
+    {"qr", 1, true, K::Property, E::Align},
+    {"rdblquote", '\'', false, K::Character, E::Char},
+    {"red", 0, false, K::Destination, E::Red},
+    {"revtim", 0, false, K::Destination, E::Skip},
+    {"ri", 0, false, K::Property, E::RightIndent},
+    {"row", 10, false, K::Character, E::Char},
+    {"rxe", 0, false, K::Destination, E::Skip},
+    {"sbkcol", 0, false, K::Property, E::None},
+    {"sbkeven", 0, false, K::Property, E::None},
+    {"sbknone", 0, false, K::Property, E::None},
+    {"sbkodd", 0, false, K::Property, E::None},
+    {"sbkpage", 0, false, K::Property, E::None},
+    {"stylesheet", 0, false, K::Destination, E::Skip},
+    {"subject", 0, false, K::Destination, E::Skip},
+    {"tab", 9, false, K::Character, E::Char},
+    {"tc", 0, false, K::Destination, E::Skip},
+    {"title", 0, false, K::Destination, E::Skip},
+    {"txe", 0, false, K::Destination, E::Skip},
+    {"ul", 1, false, K::Property, E::Underline},
+    {"ulnone", 0, false, K::Property, E::UnderlineNone},
+    {"xe", 0, false, K::Destination, E::Skip},
+    {"{", '{', false, K::Character, E::Char},
+    {"}", '}', false, K::Character, E::Char},
+    {"~", ' ', false, K::Character, E::Char},
+}};
+
+template <size_t N>
+constexpr std::array<Keyword, N> sortedByName(std::array<Keyword, N> t)
+{
     std::sort(t.begin(), t.end(), [](const Keyword &a, const Keyword &b) { return a.name < b.name; });
     return t;
-}();
+}
+
+// Sorted by name for the binary search below.
+constexpr std::array<Keyword, 100> kKeywords = sortedByName(kKeywordList);
 
 static_assert(!kKeywords[0].name.empty(), "every keyword has a name");
 
@@ -225,103 +232,121 @@ Engine::ReadResult Engine::applyKeyword(const QString &word, bool hasParam, int 
     switch (k->kind) {
     case Kind::Character:
         return step(QChar(char16_t(k->defaultValue))) ? ReadResult::Go : ReadResult::Ended;
-
     case Kind::Special:
-        if (k->effect == Effect::Bin) {
-            if (value > 0) {
-                m_read = ReadState::Binary;
-                m_binaryCount = value;
-            }
-        } else if (!skipping) {
-            if (k->effect == Effect::Hex) {
-                m_read = ReadState::Hex;
-                m_hexDigits = 0;
-                m_hexValue = 0;
-            } else {
-                m_star = true;
-            }
-        }
-        return ReadResult::Go;
-
+        applySpecial(k->effect, value, skipping);
+        break;
     case Kind::Property:
         startNewRun();
-        switch (k->effect) {
-        case Effect::Bold: m_chp.Bold = value > 0; break;
-        case Effect::Italic: m_chp.Italic = value > 0; break;
-        case Effect::Underline: m_chp.Underline = value > 0; break;
-        case Effect::UnderlineNone: m_chp.Underline = false; break;
-        case Effect::Font:
-            if (m_fontTableDepth > 0) {
-                fontEntry(value);
-                for (size_t i = 0; i < m_fonts.size(); ++i)
-                    if (m_fonts[i].Number == value)
-                        m_currentFont = int(i);
-            } else {
-                const FontEntry &e = fontEntry(value);
-                m_chp.Face = e.Name;
-                m_chp.Charset = e.Charset;
-            }
-            break;
-        case Effect::FontCharset:
-            if (m_fontTableDepth > 0 && m_currentFont >= 0 && m_currentFont < int(m_fonts.size()))
-                m_fonts[size_t(m_currentFont)].Charset = value & 0xFF;
-            break;
-        case Effect::FontSize:
-            // A size of zero or less has no meaning; the size stays.
-            if (value > 0)
-                m_chp.HalfPoints = value;
-            break;
-        case Effect::ColorFore:
-            m_chp.Color = (value < 0 || value >= int(m_colors.size())) ? 0 : m_colors[size_t(value)];
-            break;
-        case Effect::Plain:
-            m_chp.Bold = m_chp.Underline = m_chp.Italic = false;
-            m_chp.Color = 0;
-            break;
-        case Effect::Pard:
-            m_pap.Left = m_pap.Right = m_pap.First = m_pap.NumberingIndent = 0;
-            m_numbering = false;
-            m_numberingX = 0;
-            m_x = 0;
-            m_pap.Alignment = 0;
-            break;
-        case Effect::LeftIndent: m_pap.Left = value; break;
-        case Effect::RightIndent: m_pap.Right = value; break;
-        case Effect::FirstIndent: m_pap.First = value; break;
-        case Effect::NumberingIndent: m_pap.NumberingIndent = value; break;
-        case Effect::Align: m_pap.Alignment = value; break;
-        case Effect::DefTab: m_defaultTab = value; break;
-        default: break;
-        }
-        return ReadResult::Go;
-
+        applyProperty(k->effect, value);
+        break;
     case Kind::Destination:
-        if (skipping)
-            return ReadResult::Go;
-        switch (k->effect) {
-        case Effect::ColorTable:
-            m_inColorTable = true;
-            m_colors.clear();
-            m_red = m_green = m_blue = 0;
-            break;
-        case Effect::Red: m_red = value & 0xFF; break;
-        case Effect::Green: m_green = value & 0xFF; break;
-        case Effect::Blue: m_blue = value & 0xFF; break;
-        case Effect::FontTable:
-            m_fonts.clear();
-            m_currentFont = -1;
-            m_fontTableDepth = 1;
-            break;
-        case Effect::NumberingText:
-            m_numbering = true;
-            m_numberingX = m_x * 15 / 72;
-            break;
-        case Effect::Skip: m_dest = Destination::Skip; break;
-        default: break;
-        }
-        return ReadResult::Go;
+        if (!skipping)
+            applyDestination(k->effect, value);
+        break;
     }
     return ReadResult::Go;
+}
+
+// \bin, \' and \*.
+void Engine::applySpecial(KeywordEffect effect, int value, bool skipping)
+{
+    if (effect == E::Bin) {
+        if (value > 0) {
+            m_read = ReadState::Binary;
+            m_binaryCount = value;
+        }
+    } else if (!skipping) {
+        if (effect == E::Hex) {
+            m_read = ReadState::Hex;
+            m_hexDigits = 0;
+            m_hexValue = 0;
+        } else {
+            m_star = true;
+        }
+    }
+}
+
+// Character and paragraph formatting.
+void Engine::applyProperty(KeywordEffect effect, int value)
+{
+    switch (effect) {
+    case E::Bold: m_chp.Bold = value > 0; break;
+    case E::Italic: m_chp.Italic = value > 0; break;
+    case E::Underline: m_chp.Underline = value > 0; break;
+    case E::UnderlineNone: m_chp.Underline = false; break;
+    case E::Font: selectFont(value); break;
+    case E::FontCharset:
+        if (m_fontTableDepth > 0 && m_currentFont >= 0 && m_currentFont < int(m_fonts.size()))
+            m_fonts[size_t(m_currentFont)].Charset = value & 0xFF;
+        break;
+    case E::FontSize:
+        // A size of zero or less has no meaning; the size stays.
+        if (value > 0)
+            m_chp.HalfPoints = value;
+        break;
+    case E::ColorFore:
+        m_chp.Color = (value < 0 || value >= int(m_colors.size())) ? 0 : m_colors[size_t(value)];
+        break;
+    case E::Plain:
+        m_chp.Bold = m_chp.Underline = m_chp.Italic = false;
+        m_chp.Color = 0;
+        break;
+    case E::Pard:
+        m_pap.Left = m_pap.Right = m_pap.First = m_pap.NumberingIndent = 0;
+        m_numbering = false;
+        m_numberingX = 0;
+        m_x = 0;
+        m_pap.Alignment = 0;
+        break;
+    case E::LeftIndent: m_pap.Left = value; break;
+    case E::RightIndent: m_pap.Right = value; break;
+    case E::FirstIndent: m_pap.First = value; break;
+    case E::NumberingIndent: m_pap.NumberingIndent = value; break;
+    case E::Align: m_pap.Alignment = value; break;
+    case E::DefTab: m_defaultTab = value; break;
+    default: break;
+    }
+}
+
+// \f: inside the font table it starts the entry of that number, elsewhere it picks the font.
+void Engine::selectFont(int number)
+{
+    if (m_fontTableDepth > 0) {
+        fontEntry(number);
+        for (size_t i = 0; i < m_fonts.size(); ++i)
+            if (m_fonts[i].Number == number)
+                m_currentFont = int(i);
+    } else {
+        const FontEntry &e = fontEntry(number);
+        m_chp.Face = e.Name;
+        m_chp.Charset = e.Charset;
+    }
+}
+
+// Groups with a meaning of their own: the colour and font tables, list text, skipped groups.
+void Engine::applyDestination(KeywordEffect effect, int value)
+{
+    switch (effect) {
+    case E::ColorTable:
+        m_inColorTable = true;
+        m_colors.clear();
+        m_red = m_green = m_blue = 0;
+        break;
+    case E::Red: m_red = value & 0xFF; break;
+    case E::Green: m_green = value & 0xFF; break;
+    case E::Blue: m_blue = value & 0xFF; break;
+    case E::FontTable:
+        m_fonts.clear();
+        m_currentFont = -1;
+        m_fontTableDepth = 1;
+        break;
+    case E::NumberingText:
+        m_numbering = true;
+        m_numberingX = m_x * 15 / 72;
+        break;
+    case E::Skip: m_dest = Destination::Skip; break;
+    default: break;
+    }
 }
 
 Engine::ReadResult Engine::readKeyword(const QString &text, qsizetype &i)
