@@ -291,17 +291,23 @@ private:
         return start + 1;
     }
 
-    int closeParen(int start)
+    // A closing bracket or a comma needs an open bracket and an operand just before it.
+    bool closesOperandInBrackets(int start, int errorOutside)
     {
         if (nesting == 0) {
-            fail(eeTooManyClose, start);
-            return start;
+            fail(errorOutside, start);
+            return false;
         }
         if (prev != Prev::Operand) {
             fail(eeToken, start);
-            return start;
+            return false;
         }
-        if (!reduce(0))
+        return true;
+    }
+
+    int closeParen(int start)
+    {
+        if (!closesOperandInBrackets(start, eeTooManyClose) || !reduce(0))
             return start;
         const Entry m = ops.back();   // the marker
         ops.pop_back();
@@ -316,14 +322,8 @@ private:
 
     int comma(int start)
     {
-        if (nesting == 0) {
-            fail(eeComma, start);
+        if (!closesOperandInBrackets(start, eeComma))
             return start;
-        }
-        if (prev != Prev::Operand) {
-            fail(eeToken, start);
-            return start;
-        }
         const int prec = 100 + commaSerial++;
         if (!reduce(prec))
             return start;
