@@ -663,6 +663,72 @@ struct ListItem {
     double number = 0.0;
 };
 
+// A reference item at i ("#3", "@Name", ...): the value's text and number, an empty item
+// when the value cannot be had. Returns where the item ends.
+int referenceItem(TExprContext *ctx, const QString &t, int i, bool inList,
+                  std::vector<ListItem> &items)
+{
+    const int n = int(t.size());
+    const QChar c = t.at(i);
+    int j = i + 1;
+    TCalcType v;
+    int num = 0;
+    QString name;
+    if (j < n && isAsciiDigit(t.at(j))) {
+        for (int digits = 0; j < n && isAsciiDigit(t.at(j)) && digits < 3; ++digits, ++j)
+            num = num * 10 + (t.at(j).unicode() - '0');
+    } else if (j < n && isNameStart(t.at(j))) {
+        const int ns = j;
+        while (j < n && isNameChar(t.at(j)))
+            ++j;
+        name = t.mid(ns, j - ns);
+    }
+    // An item whose value cannot be had is an empty item, whatever the resolver does.
+    try {
+        if (!name.isEmpty())
+            num = ctx && (c == u'#' || c == u'@') ? ctx->ReferenceNumber(c, name) : 0;
+        v = resolveReference(ctx, c, num);
+    } catch (...) {
+        logCaughtException("SplitList");
+        v = TCalcType();
+    }
+    if (!inList && c == u'%')
+        v = TCalcType();
+    items.push_back({ListItem::Reference, v.Text, v.Number});
+    return j;
+}
+
+// A number of an IN list at i, with its minus sign when negative. Returns where it ends.
+int numberItem(const QString &t, int i, bool negative, std::vector<ListItem> &items)
+{
+    const int n = int(t.size());
+    int j = i + (negative ? 1 : 0);
+    while (j < n && isAsciiDigit(t.at(j)))
+        ++j;
+    if (j < n && t.at(j) == u'.') {
+        ++j;
+        while (j < n && isAsciiDigit(t.at(j)))
+            ++j;
+    }
+    if (j < n && (t.at(j) == u'E' || t.at(j) == u'e')) {
+        int k = j + 1;
+        if (k < n && (t.at(k) == u'+' || t.at(k) == u'-'))
+            ++k;
+        if (k < n && isAsciiDigit(t.at(k))) {
+            while (k < n && isAsciiDigit(t.at(k)))
+                ++k;
+            j = k;
+        }
+    }
+    ListItem it{ListItem::Number, t.mid(i, j - i)};
+    QString lit = it.text;
+    if (lit.endsWith(u'.'))
+        lit.chop(1);
+    it.number = literalNumber(lit);
+    items.push_back(it);
+    return j;
+}
+
 // Splits a list the way IN reads it (inList) or the way SplitList reads it.
 std::vector<ListItem> parseList(TExprContext *ctx, const QString &t, bool inList)
 {
@@ -674,76 +740,18 @@ std::vector<ListItem> parseList(TExprContext *ctx, const QString &t, bool inList
         const bool negNumber = inList && c == u'-' && i + 1 < n && isAsciiDigit(t.at(i + 1));
         if (c == u',') {
             ++i;
-            continue;
-        }
-        if (c == u'\'') {
+        } else if (c == u'\'') {
             const int close = int(t.indexOf(u'\'', i + 1));
             const int end = close < 0 ? n : close;
             ListItem it{ListItem::Text, t.mid(i + 1, end - i - 1)};
             it.number = StrToNum(it.text);
             items.push_back(it);
             i = close < 0 ? n : close + 1;
-            continue;
-        }
-        if (isRefPrefix(c)) {
-            int j = i + 1;
-            TCalcType v;
-            int num = 0;
-            QString name;
-            if (j < n && isAsciiDigit(t.at(j))) {
-                for (int digits = 0; j < n && isAsciiDigit(t.at(j)) && digits < 3; ++digits, ++j)
-                    num = num * 10 + (t.at(j).unicode() - '0');
-            } else if (j < n && isNameStart(t.at(j))) {
-                const int ns = j;
-                while (j < n && isNameChar(t.at(j)))
-                    ++j;
-                name = t.mid(ns, j - ns);
-            }
-            // An item whose value cannot be had is an empty item, whatever the resolver does.
-            try {
-                if (!name.isEmpty())
-                    num = ctx && (c == u'#' || c == u'@') ? ctx->ReferenceNumber(c, name) : 0;
-                v = resolveReference(ctx, c, num);
-            } catch (...) {
-                logCaughtException("SplitList");
-                v = TCalcType();
-            }
-            if (!inList && c == u'%')
-                v = TCalcType();
-            items.push_back({ListItem::Reference, v.Text, v.Number});
-            i = j;
-            continue;
-        }
-        if (inList && (isAsciiDigit(c) || negNumber)) {
-            int j = i + (negNumber ? 1 : 0);
-            while (j < n && isAsciiDigit(t.at(j)))
-                ++j;
-            if (j < n && t.at(j) == u'.') {
-                ++j;
-                while (j < n && isAsciiDigit(t.at(j)))
-                    ++j;
-            }
-            if (j < n && (t.at(j) == u'E' || t.at(j) == u'e')) {
-                int k = j + 1;
-                if (k < n && (t.at(k) == u'+' || t.at(k) == u'-'))
-                    ++k;
-                if (k < n && isAsciiDigit(t.at(k))) {
-                    while (k < n && isAsciiDigit(t.at(k)))
-                        ++k;
-                    j = k;
-                }
-            }
-            ListItem it{ListItem::Number, t.mid(i, j - i)};
-            QString lit = it.text;
-            if (lit.endsWith(u'.'))
-                lit.chop(1);
-            it.number = literalNumber(lit);
-            items.push_back(it);
-            i = j;
-            continue;
-        }
-        const bool startsItem = inList ? c.isLetter() : c.unicode() > 32;
-        if (startsItem) {
+        } else if (isRefPrefix(c)) {
+            i = referenceItem(ctx, t, i, inList, items);
+        } else if (inList && (isAsciiDigit(c) || negNumber)) {
+            i = numberItem(t, i, negNumber, items);
+        } else if (inList ? c.isLetter() : c.unicode() > 32) {
             int j = int(t.indexOf(u',', i));
             if (j < 0)
                 j = n;
@@ -751,9 +759,9 @@ std::vector<ListItem> parseList(TExprContext *ctx, const QString &t, bool inList
             it.number = StrToNum(it.text);
             items.push_back(it);
             i = j;
-            continue;
+        } else {
+            ++i;   // blanks and anything else that starts no item
         }
-        ++i;   // blanks and anything else that starts no item
     }
     return items;
 }

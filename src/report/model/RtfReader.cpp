@@ -391,6 +391,66 @@ Engine::ReadResult Engine::readKeyword(const QString &text, qsizetype &i)
     return applyKeyword(word, hasParam, int(param));
 }
 
+// "{": the group saves the state it may change.
+Engine::ReadResult Engine::openGroup()
+{
+    if (m_saved.size() >= kMaxDepth)
+        return ReadResult::Error;
+    m_saved.push_back(SavedState{m_chp, m_pap, m_defaultTab, m_dest, m_read});
+    m_read = ReadState::Normal;
+    ++m_groupDepth;
+    if (m_fontTableDepth > 0)
+        ++m_fontTableDepth;
+    return ReadResult::Go;
+}
+
+// "}": the state from before the group comes back, except the list indent.
+Engine::ReadResult Engine::closeGroup()
+{
+    if (m_saved.empty())
+        return ReadResult::Error;
+    SavedState s = std::move(m_saved.back());
+    m_saved.pop_back();
+    // Text after the group must not run on in the group's run when the group
+    // changed how characters look.
+    if (!(s.chp == m_chp))
+        startNewRun();
+    m_chp = s.chp;
+    const int numberingIndent = m_pap.NumberingIndent;
+    m_pap = s.pap;
+    m_pap.NumberingIndent = numberingIndent;
+    m_defaultTab = s.defaultTab;
+    m_dest = s.dest;
+    m_read = s.read;
+    --m_groupDepth;
+    m_inColorTable = false;
+    if (m_fontTableDepth > 0)
+        --m_fontTableDepth;
+    return ReadResult::Go;
+}
+
+// One digit of a \'hh escape; the second one makes the character.
+Engine::ReadResult Engine::hexEscapeDigit(QChar c)
+{
+    const int d = hexDigit(c);
+    if (d < 0)
+        return ReadResult::ErrorNoEnd;
+    m_hexValue = m_hexValue * 16 + d;
+    if (++m_hexDigits < 2)
+        return ReadResult::Go;
+    m_read = ReadState::Normal;
+    const QChar ch = CharsetByteToChar(uchar(m_hexValue), m_chp.Charset);
+    if (m_inColorTable)
+        return ReadResult::Go;
+    if (m_fontTableDepth > 0) {
+        // Font names outside ASCII: the escaped character belongs to the name.
+        if (m_groupDepth == 3 && m_currentFont >= 0 && m_currentFont < int(m_fonts.size()))
+            m_fonts[size_t(m_currentFont)].Name.append(ch);
+        return ReadResult::Go;
+    }
+    return step(ch) ? ReadResult::Go : ReadResult::Ended;
+}
+
 void Engine::layoutRich(const QString &text)
 {
     const qsizetype n = text.size();
@@ -415,69 +475,18 @@ void Engine::layoutRich(const QString &text)
         }
         ++i;
         if (u == '{') {
-            if (m_saved.size() >= kMaxDepth) {
-                result = ReadResult::Error;
-                continue;
+            result = openGroup();
+        } else if (u == '}') {
+            result = closeGroup();
+        } else if (m_read == ReadState::Hex) {
+            result = hexEscapeDigit(c);
+        } else {
+            if (m_numbering) {
+                m_numbering = false;
+                m_x = m_numberingX * 72 / 15;
             }
-            m_saved.push_back(SavedState{m_chp, m_pap, m_defaultTab, m_dest, m_read});
-            m_read = ReadState::Normal;
-            ++m_groupDepth;
-            if (m_fontTableDepth > 0)
-                ++m_fontTableDepth;
-            continue;
+            result = textChar(c);
         }
-        if (u == '}') {
-            if (m_saved.empty()) {
-                result = ReadResult::Error;
-                continue;
-            }
-            SavedState s = std::move(m_saved.back());
-            m_saved.pop_back();
-            // Text after the group must not run on in the group's run when the group
-            // changed how characters look.
-            if (!(s.chp == m_chp))
-                startNewRun();
-            m_chp = s.chp;
-            const int numberingIndent = m_pap.NumberingIndent;
-            m_pap = s.pap;
-            m_pap.NumberingIndent = numberingIndent;
-            m_defaultTab = s.defaultTab;
-            m_dest = s.dest;
-            m_read = s.read;
-            --m_groupDepth;
-            m_inColorTable = false;
-            if (m_fontTableDepth > 0)
-                --m_fontTableDepth;
-            continue;
-        }
-        if (m_read == ReadState::Hex) {
-            const int d = hexDigit(c);
-            if (d < 0) {
-                result = ReadResult::ErrorNoEnd;
-                continue;
-            }
-            m_hexValue = m_hexValue * 16 + d;
-            if (++m_hexDigits < 2)
-                continue;
-            m_read = ReadState::Normal;
-            const QChar ch = CharsetByteToChar(uchar(m_hexValue), m_chp.Charset);
-            if (m_inColorTable)
-                continue;
-            if (m_fontTableDepth > 0) {
-                // Font names outside ASCII: the escaped character belongs to the name.
-                if (m_groupDepth == 3 && m_currentFont >= 0 && m_currentFont < int(m_fonts.size()))
-                    m_fonts[size_t(m_currentFont)].Name.append(ch);
-                continue;
-            }
-            if (!step(ch))
-                result = ReadResult::Ended;
-            continue;
-        }
-        if (m_numbering) {
-            m_numbering = false;
-            m_x = m_numberingX * 72 / 15;
-        }
-        result = textChar(c);
     }
     if (result == ReadResult::Go || result == ReadResult::Error)
         step(QChar(0));

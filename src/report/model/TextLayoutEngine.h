@@ -83,6 +83,9 @@ private:
     void applyDestination(KeywordEffect effect, int value);
     void selectFont(int number);
     ReadResult textChar(QChar c);
+    ReadResult openGroup();
+    ReadResult closeGroup();
+    ReadResult hexEscapeDigit(QChar c);
     FontEntry &fontEntry(int number);
     void startNewRun() { line().CurrentRun = -1; }
     static int twipsToUnits(int twips) { return twips * 72 / 15; }
