@@ -99,6 +99,20 @@ bool isRefPrefix(QChar c) { return c == u'#' || c == u'&' || c == u'@' || c == u
 bool isNameStart(QChar c) { return c.isLetter() || c == u'_'; }
 bool isNameChar(QChar c) { return c.isLetterOrNumber() || c == u'_' || c == u'$'; }
 
+// Where the digits that start at i end, with a decimal point and more digits if they follow.
+int endOfDecimal(const QString &t, int i)
+{
+    const int n = int(t.size());
+    while (i < n && isAsciiDigit(t.at(i)))
+        ++i;
+    if (i < n && t.at(i) == u'.') {
+        ++i;
+        while (i < n && isAsciiDigit(t.at(i)))
+            ++i;
+    }
+    return i;
+}
+
 class Compiler {
 public:
     explicit Compiler(const QString &text) : s(text) {}
@@ -410,13 +424,7 @@ private:
             fail(eeToken, start);
             return n;
         }
-        while (i < n && isAsciiDigit(s.at(i)))
-            ++i;
-        if (i < n && s.at(i) == u'.') {
-            ++i;
-            while (i < n && isAsciiDigit(s.at(i)))
-                ++i;
-        }
+        i = endOfDecimal(s, i);
         if (i < n && (s.at(i) == u'E' || s.at(i) == u'e')) {
             ++i;
             if (i < n && (s.at(i) == u'+' || s.at(i) == u'-'))
@@ -702,14 +710,7 @@ int referenceItem(TExprContext *ctx, const QString &t, int i, bool inList,
 int numberItem(const QString &t, int i, bool negative, std::vector<ListItem> &items)
 {
     const int n = int(t.size());
-    int j = i + (negative ? 1 : 0);
-    while (j < n && isAsciiDigit(t.at(j)))
-        ++j;
-    if (j < n && t.at(j) == u'.') {
-        ++j;
-        while (j < n && isAsciiDigit(t.at(j)))
-            ++j;
-    }
+    int j = endOfDecimal(t, i + (negative ? 1 : 0));
     if (j < n && (t.at(j) == u'E' || t.at(j) == u'e')) {
         int k = j + 1;
         if (k < n && (t.at(k) == u'+' || t.at(k) == u'-'))
