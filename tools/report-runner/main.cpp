@@ -97,6 +97,302 @@ int finish(int code)
     return code;
 }
 
+// What the command line asks for.
+struct RunnerOptions {
+    QString templateFile;
+    QString database;
+    QString sql;                                  // the query text, or @FILE
+    QVariantMap params;                           // query parameters by name
+    QStringList reportParams;                     // &1, &2, ...
+    QList<QPair<QString, QString>> attachments;   // file and schema name
+    int startPage = 1, endPage = INT_MAX, maxRecords = 0, dpi = 150;
+    bool pagesGiven = false;
+    bool oneRecord = false;
+    QString out;                                  // prefix of the PNG pages
+    bool outGiven = false;
+    QString emf;
+    QString pdf, rtf, html;                       // file exports
+    QString textFile;
+    int codePage = slUndefined;
+    bool preview = false;
+    QString printPdf;
+};
+
+// --pages, --max-records and --dpi. False (the message printed) for a value out of range.
+bool setNumberOption(const QString &a, const QString &v, RunnerOptions &o)
+{
+    if (a == "--pages") {
+        const QStringList ab = v.split(u'-');
+        bool ok1 = false, ok2 = true;
+        o.startPage = ab.value(0).toInt(&ok1);
+        if (ab.size() > 1)
+            o.endPage = ab.value(1).toInt(&ok2);
+        if (!ok1 || !ok2 || o.startPage < 1 || o.endPage < o.startPage) {
+            err(QStringLiteral("--pages needs A-B with 1 <= A <= B"));
+            return false;
+        }
+        o.pagesGiven = true;
+    } else if (a == "--max-records") {
+        bool ok = false;
+        o.maxRecords = v.toInt(&ok);
+        if (!ok || o.maxRecords < 0) {
+            err(QStringLiteral("--max-records needs a whole number from 0 (0: all records)"));
+            return false;
+        }
+    } else {
+        bool ok = false;
+        o.dpi = v.toInt(&ok);
+        if (!ok || o.dpi < 10 || o.dpi > 1200) {
+            err(QStringLiteral("--dpi needs a whole number from 10 to 1200"));
+            return false;
+        }
+    }
+    return true;
+}
+
+// An option that takes a value. False (the message printed) for a value that is not
+// acceptable.
+bool setOptionValue(const QString &a, const QString &v, RunnerOptions &o)
+{
+    if (a == "--param" || a == "--attach") {
+        const int eq = int(a == "--param" ? v.indexOf(u'=') : v.lastIndexOf(u'='));
+        if (eq <= 0) {
+            err(a == "--param" ? QStringLiteral("--param needs NAME=VALUE")
+                               : QStringLiteral("--attach needs FILE=NAME"));
+            return false;
+        }
+        if (a == "--param")
+            o.params.insert(v.left(eq), v.mid(eq + 1));
+        else
+            o.attachments.append({v.left(eq), v.mid(eq + 1)});
+    } else if (a == "--report-param") {
+        o.reportParams << v;
+    } else if (a == "--pages" || a == "--max-records" || a == "--dpi") {
+        return setNumberOption(a, v, o);
+    } else if (a == "--out") {
+        o.out = v;
+        o.outGiven = true;
+    } else if (a == "--print-to-pdf") {
+        o.printPdf = v;
+    } else if (a == "--emf") {
+        o.emf = v;
+    } else if (a == "--pdf" || a == "--rtf" || a == "--html") {
+        (a == "--pdf" ? o.pdf : a == "--rtf" ? o.rtf : o.html) = v;
+    } else if (a == "--text") {
+        o.textFile = v;
+    } else if (a == "--code-page") {
+        const QStringList names{"none", "ascii", "kamenicky", "cp852", "cp1250"};
+        o.codePage = int(names.indexOf(v.toLower()));
+        if (o.codePage < 0) {
+            err(QStringLiteral("--code-page needs one of: ") + names.join(u' '));
+            return false;
+        }
+    }
+    return true;
+}
+
+// Reads the command line into o. False when the run stops here; exitCode then says how.
+bool parseCommandLine(QStringList args, RunnerOptions &o, int &exitCode)
+{
+    if (args.size() < 3 || args.contains("--help")) {
+        std::fputs(kUsage, args.contains("--help") ? stdout : stderr);
+        exitCode = args.contains("--help") ? 0 : seNotReady;
+        return false;
+    }
+    exitCode = seNotReady;
+    o.templateFile = args.takeFirst();
+    o.database = args.takeFirst();
+    o.sql = args.takeFirst();
+    o.out = QFileInfo(o.templateFile).completeBaseName();
+    static const QStringList withValue{"--param", "--attach", "--report-param", "--pages",
+                                       "--max-records", "--out", "--print-to-pdf", "--dpi",
+                                       "--emf", "--pdf", "--rtf", "--html", "--text",
+                                       "--code-page"};
+    for (int i = 0; i < args.size(); ++i) {
+        const QString a = args.at(i);
+        if (a == "--one-record") {
+            o.oneRecord = true;
+        } else if (a == "--preview") {
+            o.preview = true;
+        } else if (!withValue.contains(a)) {
+            err(QStringLiteral("unknown option %1").arg(a));
+            std::fputs(kUsage, stderr);
+            return false;
+        } else if (i + 1 >= args.size()) {
+            err(QStringLiteral("missing value after %1").arg(a));
+            return false;
+        } else if (!setOptionValue(a, args.at(++i), o)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// "@FILE" in place of the query: the query is read from that file (at most 1 MB).
+bool readQueryFile(QString &sql)
+{
+    if (!sql.startsWith(u'@'))
+        return true;
+    QFile f(sql.mid(1));
+    if (!f.open(QIODevice::ReadOnly)) {
+        err(QStringLiteral("cannot read %1").arg(f.fileName()));
+        return false;
+    }
+    constexpr qint64 kMaxQuery = 1024 * 1024;
+    const QByteArray text = f.read(kMaxQuery + 1);
+    if (text.size() > kMaxQuery) {
+        err(QStringLiteral("the query in %1 is longer than 1 MB").arg(f.fileName()));
+        return false;
+    }
+    sql = QString::fromUtf8(text);
+    return true;
+}
+
+bool openQuery(db::Connection &conn, db::DataSet &query, const RunnerOptions &o)
+{
+    try {
+        conn.openFile(o.database, db::OpenMode::ReadOnly);
+        for (const auto &at : o.attachments)
+            conn.attach(at.first, at.second, db::OpenMode::ReadOnly);
+        query.setSql(o.sql);
+        for (auto it = o.params.cbegin(); it != o.params.cend(); ++it)
+            query.setParam(it.key(), it.value());
+        query.open();
+    } catch (const std::exception &e) {
+        err(QString::fromUtf8(e.what()));
+        return false;
+    }
+    return true;
+}
+
+void setUpReport(TSestava &report, DataSetBridge &bridge, const RunnerOptions &o)
+{
+    report.Name = QStringLiteral("report");
+    report.DataSource = &bridge;
+    const QFileInfo tf(o.templateFile);
+    report.Location.ReportDirIgnore = false;
+    report.Location.setReportDir(tf.absolutePath());
+    report.setReportName(tf.fileName());
+    report.Parametry = o.reportParams;
+    report.StartPage = o.startPage;
+    report.EndPage = o.endPage;
+    report.MaxRecords = o.maxRecords;
+    report.TiskJedenZaznam = o.oneRecord;
+}
+
+// The PNG pages of the requested range (all when the preview or printing was asked for and
+// no --out was given: none).
+int writePngPages(TSestava &report, const RunnerOptions &o, int pages)
+{
+    if (!o.outGiven && (o.preview || !o.printPdf.isEmpty()))
+        return seOk;
+    QDir().mkpath(QFileInfo(o.out).absolutePath());
+    for (int i = o.startPage - 1; i < pages; ++i) {
+        const QString file = QStringLiteral("%1-%2.png").arg(o.out).arg(i + 1);
+        if (!report.Vystup.SavePagePng(file, i, o.dpi)) {
+            err(QStringLiteral("cannot write %1").arg(file));
+            return seOutputNotWritten;
+        }
+        QTextStream(stdout) << file << Qt::endl;
+    }
+    return seOk;
+}
+
+// EMF pages, the PDF, RTF and HTML files and the character output, of the store as it stands.
+int writeExports(TSestava &report, const RunnerOptions &o)
+{
+    if (!o.emf.isEmpty()) {
+        const int r = report.TSestavaTyp::ExportEmf(o.emf + QStringLiteral(".emf"));
+        if (r != seOk)
+            return r;
+    }
+    for (const auto &[file, kind] : {std::pair{o.pdf, 0}, std::pair{o.rtf, 1}, std::pair{o.html, 2}}) {
+        if (file.isEmpty())
+            continue;
+        const QFileInfo fi(file);
+        QDir().mkpath(fi.absolutePath());
+        const int r = kind == 0 ? report.ExportPdfFile(fi.absolutePath(), fi.fileName())
+                    : kind == 1 ? report.TSestavaTyp::ExportRtfFile(fi.absolutePath(), fi.fileName())
+                                : report.TSestavaTyp::ExportHtml(fi.absolutePath(), fi.fileName(),
+                                                                 fi.completeBaseName() + QStringLiteral(".bmp"));
+        if (r != seOk) {
+            err(QStringLiteral("cannot write %1").arg(file));
+            return r;
+        }
+    }
+    if (!o.textFile.isEmpty()) {
+        report.ExportLanguage = o.codePage;
+        const int r = report.PrintToFile(o.textFile);
+        if (r != seOk)
+            return r;
+        QTextStream(stdout) << o.textFile << Qt::endl;
+    }
+    return seOk;
+}
+
+// Printing into a PDF file through the printing path, then the preview window.
+int printAndPreview(TSestava &report, const RunnerOptions &o)
+{
+    if (!o.printPdf.isEmpty()) {
+        TPrintJob job;
+        job.PrinterIndex = PdfPrinterIndex();
+        job.File = QFileInfo(o.printPdf).absoluteFilePath();
+        job.FirstPage = o.startPage;
+        job.LastPage = o.endPage;
+        job.Title = report.Popis;
+        const int r = PrintStore(report, job);
+        if (r != seOk)
+            return r;
+        QTextStream(stdout) << job.File << Qt::endl;
+    }
+    if (o.preview) {
+        InstallReportUi();
+        report.Vystup.SetRange(o.startPage, o.endPage, report.ExportLanguage, report.PrintCopies);
+        report.Vystup.SetLineSpacing(report.LineHeightCode);
+        TPreviewOptions options;
+        options.WindowState = wsNormal;
+        ShowPreview(report, options);
+    }
+    return seOk;
+}
+
+// Runs the report and writes what was asked for; the result code of the run.
+int runAndWrite(TSestava &report, const RunnerOptions &o)
+{
+    const int result = report.Run();
+    if (result != seOk)
+        return result;
+
+    const int pages = report.Vystup.PageCount();
+    if (pages == 0) {
+        err(QStringLiteral("the report made no page"));
+        return seNotReady;
+    }
+    if (o.startPage > pages) {
+        err(QStringLiteral("the report has %1 pages: none from page %2 on").arg(pages).arg(o.startPage));
+        return seNotReady;
+    }
+    if (o.pagesGiven && (o.startPage > 1 || report.StopRequested))
+        err(QStringLiteral("only pages %1-%2 are written: the page range cuts the report")
+                .arg(o.startPage).arg(pages));
+    int r = writePngPages(report, o, pages);
+    if (r == seOk)
+        r = writeExports(report, o);
+    if (r != seOk)
+        return r;
+    QTextStream(stdout) << QStringLiteral("%1 records, %2 pages").arg(report.RecordsPrinted).arg(pages)
+                        << Qt::endl;
+    return printAndPreview(report, o);
+}
+
+// The result is printed while the report (and a preview window on it) still exists.
+int runReport(const RunnerOptions &o, DataSetBridge &bridge)
+{
+    TSestava report;
+    setUpReport(report, bridge, o);
+    return finish(runAndWrite(report, o));
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -109,121 +405,12 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     QStringList args = app.arguments();
     args.removeFirst();
-    if (args.size() < 3 || args.contains("--help")) {
-        std::fputs(kUsage, args.contains("--help") ? stdout : stderr);
-        return args.contains("--help") ? 0 : seNotReady;
-    }
-    const QString templateFile = args.takeFirst();
-    const QString database = args.takeFirst();
-    QString sql = args.takeFirst();
-
-    QVariantMap params;
-    QStringList reportParams;
-    QList<QPair<QString, QString>> attachments;
-    int startPage = 1, endPage = INT_MAX, maxRecords = 0, dpi = 150;
-    bool pagesGiven = false;
-    bool oneRecord = false;
-    QString out = QFileInfo(templateFile).completeBaseName();
-    QString emf;
-    QString pdf, rtf, html;   // file exports
-    QString textFile;
-    int codePage = slUndefined;
-    bool preview = false, outGiven = false;
-    QString printPdf;
-    for (int i = 0; i < args.size(); ++i) {
-        const QString a = args.at(i);
-        auto value = [&]() -> QString {
-            if (i + 1 >= args.size()) {
-                err(QStringLiteral("missing value after %1").arg(a));
-                std::exit(seNotReady);
-            }
-            return args.at(++i);
-        };
-        if (a == "--param") {
-            const QString v = value();
-            const int eq = v.indexOf(u'=');
-            if (eq <= 0) {
-                err(QStringLiteral("--param needs NAME=VALUE"));
-                return seNotReady;
-            }
-            params.insert(v.left(eq), v.mid(eq + 1));
-        } else if (a == "--attach") {
-            const QString v = value();
-            const int eq = v.lastIndexOf(u'=');
-            if (eq <= 0) {
-                err(QStringLiteral("--attach needs FILE=NAME"));
-                return seNotReady;
-            }
-            attachments.append({v.left(eq), v.mid(eq + 1)});
-        } else if (a == "--report-param") {
-            reportParams << value();
-        } else if (a == "--pages") {
-            const QStringList ab = value().split(u'-');
-            bool ok1 = false, ok2 = true;
-            startPage = ab.value(0).toInt(&ok1);
-            if (ab.size() > 1)
-                endPage = ab.value(1).toInt(&ok2);
-            if (!ok1 || !ok2 || startPage < 1 || endPage < startPage) {
-                err(QStringLiteral("--pages needs A-B with 1 <= A <= B"));
-                return seNotReady;
-            }
-            pagesGiven = true;
-        } else if (a == "--max-records") {
-            bool ok = false;
-            maxRecords = value().toInt(&ok);
-            if (!ok || maxRecords < 0) {
-                err(QStringLiteral("--max-records needs a whole number from 0 (0: all records)"));
-                return seNotReady;
-            }
-        } else if (a == "--one-record") {
-            oneRecord = true;
-        } else if (a == "--out") {
-            out = value();
-            outGiven = true;
-        } else if (a == "--preview") {
-            preview = true;
-        } else if (a == "--print-to-pdf") {
-            printPdf = value();
-        } else if (a == "--dpi") {
-            bool ok = false;
-            dpi = value().toInt(&ok);
-            if (!ok || dpi < 10 || dpi > 1200) {
-                err(QStringLiteral("--dpi needs a whole number from 10 to 1200"));
-                return seNotReady;
-            }
-        } else if (a == "--emf") {
-            emf = value();
-        } else if (a == "--pdf" || a == "--rtf" || a == "--html") {
-            (a == "--pdf" ? pdf : a == "--rtf" ? rtf : html) = value();
-        } else if (a == "--text") {
-            textFile = value();
-        } else if (a == "--code-page") {
-            const QStringList names{"none", "ascii", "kamenicky", "cp852", "cp1250"};
-            codePage = int(names.indexOf(value().toLower()));
-            if (codePage < 0) {
-                err(QStringLiteral("--code-page needs one of: ") + names.join(u' '));
-                return seNotReady;
-            }
-        } else {
-            err(QStringLiteral("unknown option %1").arg(a));
-            std::fputs(kUsage, stderr);
-            return seNotReady;
-        }
-    }
-    if (sql.startsWith(u'@')) {
-        QFile f(sql.mid(1));
-        if (!f.open(QIODevice::ReadOnly)) {
-            err(QStringLiteral("cannot read %1").arg(f.fileName()));
-            return finish(seNotReady);
-        }
-        constexpr qint64 kMaxQuery = 1024 * 1024;
-        const QByteArray text = f.read(kMaxQuery + 1);
-        if (text.size() > kMaxQuery) {
-            err(QStringLiteral("the query in %1 is longer than 1 MB").arg(f.fileName()));
-            return finish(seNotReady);
-        }
-        sql = QString::fromUtf8(text);
-    }
+    RunnerOptions o;
+    int exitCode = 0;
+    if (!parseCommandLine(args, o, exitCode))
+        return exitCode;
+    if (!readQueryFile(o.sql))
+        return finish(seNotReady);
 
     setSestMessageHandler([](TSestMessageKind, const QString &caption, const QString &text) {
         err(caption + QStringLiteral(": ") + text);
@@ -232,119 +419,16 @@ int main(int argc, char **argv)
 
     db::Connection conn(QStringLiteral("report-runner"));
     db::DataSet query(QStringLiteral("qReport"), &conn);
-    try {
-        conn.openFile(database, db::OpenMode::ReadOnly);
-        for (const auto &at : attachments)
-            conn.attach(at.first, at.second, db::OpenMode::ReadOnly);
-        query.setSql(sql);
-        for (auto it = params.cbegin(); it != params.cend(); ++it)
-            query.setParam(it.key(), it.value());
-        query.open();
-    } catch (const std::exception &e) {
-        err(QString::fromUtf8(e.what()));
+    if (!openQuery(conn, query, o))
         return finish(seNotReady);
-    }
 
-    {
-        QString line;
-        if (const int n = cutOffLine(templateFile, line)) {
-            err(QStringLiteral("%1: line %2 is incomplete (the file ends inside it): %3")
-                    .arg(templateFile).arg(n).arg(line.left(80)));
-            return finish(seTemplateNotLoaded);
-        }
+    QString line;
+    if (const int n = cutOffLine(o.templateFile, line)) {
+        err(QStringLiteral("%1: line %2 is incomplete (the file ends inside it): %3")
+                .arg(o.templateFile).arg(n).arg(line.left(80)));
+        return finish(seTemplateNotLoaded);
     }
 
     DataSetBridge bridge(&query);
-    TSestava report;
-    report.Name = QStringLiteral("report");
-    report.DataSource = &bridge;
-    const QFileInfo tf(templateFile);
-    report.Location.ReportDirIgnore = false;
-    report.Location.setReportDir(tf.absolutePath());
-    report.setReportName(tf.fileName());
-    report.Parametry = reportParams;
-    report.StartPage = startPage;
-    report.EndPage = endPage;
-    report.MaxRecords = maxRecords;
-    report.TiskJedenZaznam = oneRecord;
-
-    const int result = report.Run();
-    if (result != seOk)
-        return finish(result);
-
-    const int pages = report.Vystup.PageCount();
-    if (pages == 0) {
-        err(QStringLiteral("the report made no page"));
-        return finish(seNotReady);
-    }
-    if (startPage > pages) {
-        err(QStringLiteral("the report has %1 pages: none from page %2 on").arg(pages).arg(startPage));
-        return finish(seNotReady);
-    }
-    if (pagesGiven && (startPage > 1 || report.StopRequested))
-        err(QStringLiteral("only pages %1-%2 are written: the page range cuts the report")
-                .arg(startPage).arg(pages));
-    const bool pngs = outGiven || (!preview && printPdf.isEmpty());
-    const QString outDir = QFileInfo(out).absolutePath();
-    if (pngs)
-        QDir().mkpath(outDir);
-    for (int i = startPage - 1; pngs && i < pages; ++i) {
-        const QString file = QStringLiteral("%1-%2.png").arg(out).arg(i + 1);
-        if (!report.Vystup.SavePagePng(file, i, dpi)) {
-            err(QStringLiteral("cannot write %1").arg(file));
-            return finish(seOutputNotWritten);
-        }
-        QTextStream(stdout) << file << Qt::endl;
-    }
-    if (!emf.isEmpty()) {
-        const int r = report.TSestavaTyp::ExportEmf(emf + QStringLiteral(".emf"));
-        if (r != seOk)
-            return finish(r);
-    }
-    // File exports of the store as it stands.
-    for (const auto &[file, kind] : {std::pair{pdf, 0}, std::pair{rtf, 1}, std::pair{html, 2}}) {
-        if (file.isEmpty())
-            continue;
-        const QFileInfo fi(file);
-        QDir().mkpath(fi.absolutePath());
-        const int r = kind == 0 ? report.ExportPdfFile(fi.absolutePath(), fi.fileName())
-                    : kind == 1 ? report.TSestavaTyp::ExportRtfFile(fi.absolutePath(), fi.fileName())
-                                : report.TSestavaTyp::ExportHtml(fi.absolutePath(), fi.fileName(),
-                                                                 fi.completeBaseName() + QStringLiteral(".bmp"));
-        if (r != seOk) {
-            err(QStringLiteral("cannot write %1").arg(file));
-            return finish(r);
-        }
-    }
-    if (!textFile.isEmpty()) {
-        report.ExportLanguage = codePage;
-        const int r = report.PrintToFile(textFile);
-        if (r != seOk)
-            return finish(r);
-        QTextStream(stdout) << textFile << Qt::endl;
-    }
-    QTextStream(stdout) << QStringLiteral("%1 records, %2 pages").arg(report.RecordsPrinted).arg(pages)
-                        << Qt::endl;
-    // Printing and the preview window.
-    if (!printPdf.isEmpty()) {
-        TPrintJob job;
-        job.PrinterIndex = PdfPrinterIndex();
-        job.File = QFileInfo(printPdf).absoluteFilePath();
-        job.FirstPage = startPage;
-        job.LastPage = endPage;
-        job.Title = report.Popis;
-        const int r = PrintStore(report, job);
-        if (r != seOk)
-            return finish(r);
-        QTextStream(stdout) << job.File << Qt::endl;
-    }
-    if (preview) {
-        InstallReportUi();
-        report.Vystup.SetRange(startPage, endPage, report.ExportLanguage, report.PrintCopies);
-        report.Vystup.SetLineSpacing(report.LineHeightCode);
-        TPreviewOptions options;
-        options.WindowState = wsNormal;
-        ShowPreview(report, options);
-    }
-    return finish(seOk);
+    return runReport(o, bridge);
 }

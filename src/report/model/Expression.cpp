@@ -99,6 +99,20 @@ bool isRefPrefix(QChar c) { return c == u'#' || c == u'&' || c == u'@' || c == u
 bool isNameStart(QChar c) { return c.isLetter() || c == u'_'; }
 bool isNameChar(QChar c) { return c.isLetterOrNumber() || c == u'_' || c == u'$'; }
 
+// Where the digits that start at i end, with a decimal point and more digits if they follow.
+int endOfDecimal(const QString &t, int i)
+{
+    const int n = int(t.size());
+    while (i < n && isAsciiDigit(t.at(i)))
+        ++i;
+    if (i < n && t.at(i) == u'.') {
+        ++i;
+        while (i < n && isAsciiDigit(t.at(i)))
+            ++i;
+    }
+    return i;
+}
+
 class Compiler {
 public:
     explicit Compiler(const QString &text) : s(text) {}
@@ -244,112 +258,145 @@ private:
         int i = 0;
         while (i < n && !failed) {
             const QChar c = s.at(i);
-            if (c == u' ' || c == u'\t' || c == u'\r' || c == u'\n') {
+            if (c == u' ' || c == u'\t' || c == u'\r' || c == u'\n')
                 ++i;
-                continue;
-            }
-            const int start = i;
-            if (isAsciiDigit(c)) {
+            else if (isAsciiDigit(c))
                 i = number(i);
-            } else if (c == u'\'') {
+            else if (c == u'\'')
                 i = textLiteral(i);
-            } else if (c == u'[') {
+            else if (c == u'[')
                 i = listLiteral(i);
-            } else if (isRefPrefix(c)) {
+            else if (isRefPrefix(c))
                 i = reference(i);
-            } else if (c.isLetter()) {
+            else if (c.isLetter())
                 i = word(i);
-            } else if (c == u'(') {
-                if (!operandAllowed()) {
-                    fail(eeToken, start);
-                    break;
-                }
-                if (nesting >= kMaxPending) {
-                    fail(eeTooMany, start);
-                    break;
-                }
-                Entry m{Kind::Marker, 0, nesting + 1, start};
-                if (prev == Prev::FuncName)
-                    m.allowedCommas = kFuncs[ops.back().op].args - 1;
-                if (!pushOp(m))
-                    break;
-                ++nesting;
-                prev = Prev::Open;
-                ++i;
-            } else if (c == u')') {
-                if (nesting == 0) {
-                    fail(eeTooManyClose, start);
-                    break;
-                }
-                if (prev != Prev::Operand) {
-                    fail(eeToken, start);
-                    break;
-                }
-                if (!reduce(0))
-                    break;
-                const Entry m = ops.back();   // the marker
-                ops.pop_back();
-                --nesting;
-                if (m.commas != m.allowedCommas) {
-                    fail(eeArgCount, start);
-                    break;
-                }
-                prev = Prev::Operand;
-                ++i;
-            } else if (c == u',') {
-                if (nesting == 0) {
-                    fail(eeComma, start);
-                    break;
-                }
-                if (prev != Prev::Operand) {
-                    fail(eeToken, start);
-                    break;
-                }
-                const int prec = 100 + commaSerial++;
-                if (!reduce(prec))
-                    break;
-                int k = int(ops.size()) - 1;
-                while (k >= 0 && ops[size_t(k)].kind != Kind::Marker)
-                    --k;
-                if (k < 0) {
-                    fail(eeComma, start);
-                    break;
-                }
-                Entry &marker = ops[size_t(k)];
-                if (marker.commas + 1 > marker.allowedCommas) {
-                    fail(eeComma, start);
-                    break;
-                }
-                ++marker.commas;
-                if (!pushOp({Kind::Comma, 0, prec, start}))
-                    break;
-                prev = Prev::Comma;
-                ++i;
-            } else if (c == u'-' && (prev == Prev::Start || prev == Prev::Open
-                                     || prev == Prev::Comma)) {
-                if (!pushOp({Kind::Neg, 0, 254, start}))
-                    break;
-                prev = Prev::Unary;
-                ++i;
-            } else if (c == u'+') { binary(opAdd, start); ++i; }
-            else if (c == u'-') { binary(opSub, start); ++i; }
-            else if (c == u'*') { binary(opMul, start); ++i; }
-            else if (c == u'/') { binary(opDiv, start); ++i; }
-            else if (c == u'^') { binary(opPow, start); ++i; }
-            else if (c == u'=') { binary(opEq, start); ++i; }
-            else if (c == u'<') {
-                if (i + 1 < n && s.at(i + 1) == u'>') { binary(opNe, start); i += 2; }
-                else if (i + 1 < n && s.at(i + 1) == u'=') { binary(opLe, start); i += 2; }
-                else { binary(opLt, start); ++i; }
-            } else if (c == u'>') {
-                if (i + 1 < n && s.at(i + 1) == u'=') { binary(opGe, start); i += 2; }
-                else { binary(opGt, start); ++i; }
-            } else {
-                fail(eeToken, start);
-            }
+            else if (c == u'(')
+                i = openParen(i);
+            else if (c == u')')
+                i = closeParen(i);
+            else if (c == u',')
+                i = comma(i);
+            else
+                i = sign(i);
         }
-        if (failed)
-            return;
+        if (!failed)
+            finish();
+    }
+
+    // The steps below return where scanning goes on; after a failure it stops anyway.
+
+    int openParen(int start)
+    {
+        if (!operandAllowed()) {
+            fail(eeToken, start);
+            return start;
+        }
+        if (nesting >= kMaxPending) {
+            fail(eeTooMany, start);
+            return start;
+        }
+        Entry m{Kind::Marker, 0, nesting + 1, start};
+        if (prev == Prev::FuncName)
+            m.allowedCommas = kFuncs[ops.back().op].args - 1;
+        if (!pushOp(m))
+            return start;
+        ++nesting;
+        prev = Prev::Open;
+        return start + 1;
+    }
+
+    // A closing bracket or a comma needs an open bracket and an operand just before it.
+    bool closesOperandInBrackets(int start, int errorOutside)
+    {
+        if (nesting == 0) {
+            fail(errorOutside, start);
+            return false;
+        }
+        if (prev != Prev::Operand) {
+            fail(eeToken, start);
+            return false;
+        }
+        return true;
+    }
+
+    int closeParen(int start)
+    {
+        if (!closesOperandInBrackets(start, eeTooManyClose) || !reduce(0))
+            return start;
+        const Entry m = ops.back();   // the marker
+        ops.pop_back();
+        --nesting;
+        if (m.commas != m.allowedCommas) {
+            fail(eeArgCount, start);
+            return start;
+        }
+        prev = Prev::Operand;
+        return start + 1;
+    }
+
+    int comma(int start)
+    {
+        if (!closesOperandInBrackets(start, eeComma))
+            return start;
+        const int prec = 100 + commaSerial++;
+        if (!reduce(prec))
+            return start;
+        int k = int(ops.size()) - 1;
+        while (k >= 0 && ops[size_t(k)].kind != Kind::Marker)
+            --k;
+        if (k < 0) {
+            fail(eeComma, start);
+            return start;
+        }
+        Entry &marker = ops[size_t(k)];
+        if (marker.commas + 1 > marker.allowedCommas) {
+            fail(eeComma, start);
+            return start;
+        }
+        ++marker.commas;
+        if (!pushOp({Kind::Comma, 0, prec, start}))
+            return start;
+        prev = Prev::Comma;
+        return start + 1;
+    }
+
+    // A minus sign that starts an operand, or an arithmetic or comparison operator.
+    int sign(int i)
+    {
+        const int n = int(s.size());
+        const QChar c = s.at(i);
+        const QChar next = i + 1 < n ? s.at(i + 1) : QChar();
+        if (c == u'-' && (prev == Prev::Start || prev == Prev::Open || prev == Prev::Comma)) {
+            if (pushOp({Kind::Neg, 0, 254, i}))
+                prev = Prev::Unary;
+            return i + 1;
+        }
+        switch (c.unicode()) {
+        case u'+': binary(opAdd, i); return i + 1;
+        case u'-': binary(opSub, i); return i + 1;
+        case u'*': binary(opMul, i); return i + 1;
+        case u'/': binary(opDiv, i); return i + 1;
+        case u'^': binary(opPow, i); return i + 1;
+        case u'=': binary(opEq, i); return i + 1;
+        case u'<':
+            if (next == u'>') { binary(opNe, i); return i + 2; }
+            if (next == u'=') { binary(opLe, i); return i + 2; }
+            binary(opLt, i);
+            return i + 1;
+        case u'>':
+            if (next == u'=') { binary(opGe, i); return i + 2; }
+            binary(opGt, i);
+            return i + 1;
+        default:
+            fail(eeToken, i);
+            return i;
+        }
+    }
+
+    // After the last token: the whole text must have made one value.
+    void finish()
+    {
+        const int n = int(s.size());
         if (prev == Prev::Start) {
             p->empty = true;
             return;
@@ -377,13 +424,7 @@ private:
             fail(eeToken, start);
             return n;
         }
-        while (i < n && isAsciiDigit(s.at(i)))
-            ++i;
-        if (i < n && s.at(i) == u'.') {
-            ++i;
-            while (i < n && isAsciiDigit(s.at(i)))
-                ++i;
-        }
+        i = endOfDecimal(s, i);
         if (i < n && (s.at(i) == u'E' || s.at(i) == u'e')) {
             ++i;
             if (i < n && (s.at(i) == u'+' || s.at(i) == u'-'))
@@ -630,6 +671,65 @@ struct ListItem {
     double number = 0.0;
 };
 
+// A reference item at i ("#3", "@Name", ...): the value's text and number, an empty item
+// when the value cannot be had. Returns where the item ends.
+int referenceItem(TExprContext *ctx, const QString &t, int i, bool inList,
+                  std::vector<ListItem> &items)
+{
+    const int n = int(t.size());
+    const QChar c = t.at(i);
+    int j = i + 1;
+    TCalcType v;
+    int num = 0;
+    QString name;
+    if (j < n && isAsciiDigit(t.at(j))) {
+        for (int digits = 0; j < n && isAsciiDigit(t.at(j)) && digits < 3; ++digits, ++j)
+            num = num * 10 + (t.at(j).unicode() - '0');
+    } else if (j < n && isNameStart(t.at(j))) {
+        const int ns = j;
+        while (j < n && isNameChar(t.at(j)))
+            ++j;
+        name = t.mid(ns, j - ns);
+    }
+    // An item whose value cannot be had is an empty item, whatever the resolver does.
+    try {
+        if (!name.isEmpty())
+            num = ctx && (c == u'#' || c == u'@') ? ctx->ReferenceNumber(c, name) : 0;
+        v = resolveReference(ctx, c, num);
+    } catch (...) {
+        logCaughtException("SplitList");
+        v = TCalcType();
+    }
+    if (!inList && c == u'%')
+        v = TCalcType();
+    items.push_back({ListItem::Reference, v.Text, v.Number});
+    return j;
+}
+
+// A number of an IN list at i, with its minus sign when negative. Returns where it ends.
+int numberItem(const QString &t, int i, bool negative, std::vector<ListItem> &items)
+{
+    const int n = int(t.size());
+    int j = endOfDecimal(t, i + (negative ? 1 : 0));
+    if (j < n && (t.at(j) == u'E' || t.at(j) == u'e')) {
+        int k = j + 1;
+        if (k < n && (t.at(k) == u'+' || t.at(k) == u'-'))
+            ++k;
+        if (k < n && isAsciiDigit(t.at(k))) {
+            while (k < n && isAsciiDigit(t.at(k)))
+                ++k;
+            j = k;
+        }
+    }
+    ListItem it{ListItem::Number, t.mid(i, j - i)};
+    QString lit = it.text;
+    if (lit.endsWith(u'.'))
+        lit.chop(1);
+    it.number = literalNumber(lit);
+    items.push_back(it);
+    return j;
+}
+
 // Splits a list the way IN reads it (inList) or the way SplitList reads it.
 std::vector<ListItem> parseList(TExprContext *ctx, const QString &t, bool inList)
 {
@@ -641,76 +741,18 @@ std::vector<ListItem> parseList(TExprContext *ctx, const QString &t, bool inList
         const bool negNumber = inList && c == u'-' && i + 1 < n && isAsciiDigit(t.at(i + 1));
         if (c == u',') {
             ++i;
-            continue;
-        }
-        if (c == u'\'') {
+        } else if (c == u'\'') {
             const int close = int(t.indexOf(u'\'', i + 1));
             const int end = close < 0 ? n : close;
             ListItem it{ListItem::Text, t.mid(i + 1, end - i - 1)};
             it.number = StrToNum(it.text);
             items.push_back(it);
             i = close < 0 ? n : close + 1;
-            continue;
-        }
-        if (isRefPrefix(c)) {
-            int j = i + 1;
-            TCalcType v;
-            int num = 0;
-            QString name;
-            if (j < n && isAsciiDigit(t.at(j))) {
-                for (int digits = 0; j < n && isAsciiDigit(t.at(j)) && digits < 3; ++digits, ++j)
-                    num = num * 10 + (t.at(j).unicode() - '0');
-            } else if (j < n && isNameStart(t.at(j))) {
-                const int ns = j;
-                while (j < n && isNameChar(t.at(j)))
-                    ++j;
-                name = t.mid(ns, j - ns);
-            }
-            // An item whose value cannot be had is an empty item, whatever the resolver does.
-            try {
-                if (!name.isEmpty())
-                    num = ctx && (c == u'#' || c == u'@') ? ctx->ReferenceNumber(c, name) : 0;
-                v = resolveReference(ctx, c, num);
-            } catch (...) {
-                logCaughtException("SplitList");
-                v = TCalcType();
-            }
-            if (!inList && c == u'%')
-                v = TCalcType();
-            items.push_back({ListItem::Reference, v.Text, v.Number});
-            i = j;
-            continue;
-        }
-        if (inList && (isAsciiDigit(c) || negNumber)) {
-            int j = i + (negNumber ? 1 : 0);
-            while (j < n && isAsciiDigit(t.at(j)))
-                ++j;
-            if (j < n && t.at(j) == u'.') {
-                ++j;
-                while (j < n && isAsciiDigit(t.at(j)))
-                    ++j;
-            }
-            if (j < n && (t.at(j) == u'E' || t.at(j) == u'e')) {
-                int k = j + 1;
-                if (k < n && (t.at(k) == u'+' || t.at(k) == u'-'))
-                    ++k;
-                if (k < n && isAsciiDigit(t.at(k))) {
-                    while (k < n && isAsciiDigit(t.at(k)))
-                        ++k;
-                    j = k;
-                }
-            }
-            ListItem it{ListItem::Number, t.mid(i, j - i)};
-            QString lit = it.text;
-            if (lit.endsWith(u'.'))
-                lit.chop(1);
-            it.number = literalNumber(lit);
-            items.push_back(it);
-            i = j;
-            continue;
-        }
-        const bool startsItem = inList ? c.isLetter() : c.unicode() > 32;
-        if (startsItem) {
+        } else if (isRefPrefix(c)) {
+            i = referenceItem(ctx, t, i, inList, items);
+        } else if (inList && (isAsciiDigit(c) || negNumber)) {
+            i = numberItem(t, i, negNumber, items);
+        } else if (inList ? c.isLetter() : c.unicode() > 32) {
             int j = int(t.indexOf(u',', i));
             if (j < 0)
                 j = n;
@@ -718,11 +760,179 @@ std::vector<ListItem> parseList(TExprContext *ctx, const QString &t, bool inList
             it.number = StrToNum(it.text);
             items.push_back(it);
             i = j;
-            continue;
+        } else {
+            ++i;   // blanks and anything else that starts no item
         }
-        ++i;   // blanks and anything else that starts no item
     }
     return items;
+}
+
+static_assert(fnAcotg + 1 == fnLeft && fnNumToStr + 1 == fnFormatDt && fnSecond + 1 == fnIif,
+              "the function numbers run group by group");
+
+// The built-in functions, one evaluator per group. args are the function's arguments on the
+// value stack, nul whether any of them is null; the result goes to r.
+
+// ABS ... ACOTG. False on a domain error.
+bool mathFunction(int f, Val *args, bool nul, Val &r)
+{
+    const double x = args[0].v.Number;
+    switch (f) {
+    case fnAbs: r = numberVal(std::fabs(x), nul); break;
+    case fnInt: r = numberVal(std::trunc(x), nul); break;
+    case fnSgn: r = numberVal(x > 0 ? 1 : x < 0 ? -1 : 0, nul); break;
+    case fnMax: r = numberVal(std::max(x, args[1].v.Number), nul); break;
+    case fnMin: r = numberVal(std::min(x, args[1].v.Number), nul); break;
+    case fnRound: r = numberVal(roundHalfEven(x), nul); break;
+    case fnSin: r = numberVal(std::sin(x), nul); break;
+    case fnCos: r = numberVal(std::cos(x), nul); break;
+    case fnTan:
+        if (std::cos(x) == 0.0)
+            return false;
+        r = numberVal(std::sin(x) / std::cos(x), nul);
+        break;
+    case fnCotg:
+        if (std::sin(x) == 0.0)
+            return false;
+        r = numberVal(std::cos(x) / std::sin(x), nul);
+        break;
+    case fnExp: r = numberVal(std::exp(x), nul); break;
+    case fnLog:
+        if (!(x > 0.0))
+            return false;
+        r = numberVal(std::log(x), nul);
+        break;
+    case fnAsin:
+        if (!(x >= -1.0 && x <= 1.0))
+            return false;
+        r = numberVal(std::asin(x), nul);
+        break;
+    case fnAcos:
+        if (!(x >= -1.0 && x <= 1.0))
+            return false;
+        r = numberVal(std::acos(x), nul);
+        break;
+    case fnAtan: r = numberVal(std::atan(x), nul); break;
+    case fnAcotg: r = numberVal(M_PI / 2 - std::atan(x), nul); break;
+    default: break;
+    }
+    return true;
+}
+
+// CHR: the character of a code from 1 to 255 (above 127 in code page 1250), else nothing.
+QString characterOfCode(int code)
+{
+    if (code < 1 || code > 255)
+        return QString();
+    return code < 128 ? QString(QChar(code)) : decode(QByteArray(1, char(code)), CodePage::Cp1250);
+}
+
+// ORD: the code of the first character in code page 1250, its Unicode number where the code
+// page has no such character; 0 for an empty text.
+double codeOfFirstCharacter(const QString &t)
+{
+    if (t.isEmpty())
+        return 0;
+    const QChar ch = t.at(0);
+    if (ch.unicode() >= 128 && encodable(ch, CodePage::Cp1250))
+        return quint8(encode(QString(ch), CodePage::Cp1250).at(0));
+    return ch.unicode();
+}
+
+// LEFT ... NUMTOSTR.
+void textFunction(int f, Val *args, bool nul, Val &r)
+{
+    Val &a = args[0];
+    const double x = a.v.Number;
+    switch (f) {
+    case fnLeft: {
+        const int k = truncInt(args[1].v.Number);
+        r = textVal(k <= 0 ? QString() : textOf(a).left(k), 0.0, nul);
+        break;
+    }
+    case fnRight: {
+        const int k = truncInt(args[1].v.Number);
+        r = textVal(k <= 0 ? QString() : textOf(a).right(k), 0.0, nul);
+        break;
+    }
+    case fnSubstr: {
+        const QString &t = textOf(a);
+        int from = truncInt(args[1].v.Number);
+        const int k = truncInt(args[2].v.Number);
+        if (from < 1)
+            from = 1;
+        r = textVal(k <= 0 || from > t.size() ? QString() : t.mid(from - 1, k), 0.0, nul);
+        break;
+    }
+    case fnLength:
+        r = numberVal(double(textOf(a).size()), nul);
+        r.lazyText = false;
+        break;
+    case fnPos: {
+        const QString &needle = textOf(a);
+        int at1 = 0;
+        if (!needle.isEmpty())
+            at1 = int(textOf(args[1]).indexOf(needle.at(0))) + 1;
+        r = numberVal(at1, nul);
+        break;
+    }
+    case fnUpper: r = textVal(textOf(a).toUpper(), x, nul); break;
+    case fnLower: r = textVal(textOf(a).toLower(), x, nul); break;
+    case fnLtrim:
+    case fnRtrim:
+    case fnAlltrim: {
+        const QString t = trimmed(textOf(a), f != fnRtrim, f != fnLtrim);
+        r = textVal(t, StrToNum(t), nul);
+        break;
+    }
+    case fnFormat: r = textVal(formatFloatPicture(x, textOf(args[1])), x, nul); break;
+    case fnChr: {
+        const int code = truncInt(roundHalfEven(x));
+        r = textVal(characterOfCode(code), code, nul);
+        break;
+    }
+    case fnOrd: r = numberVal(codeOfFirstCharacter(textOf(a)), nul); break;
+    case fnStrToNum: {
+        const QString t = textOf(a);
+        r = numberVal(StrToNum(t), nul);
+        r.v.Text = t;
+        r.lazyText = false;
+        break;
+    }
+    case fnNumToStr: r = textVal(numberText(x), x, nul); break;
+    default: break;
+    }
+}
+
+// FORMATDT ... SECOND.
+void dateFunction(int f, Val *args, bool nul, Val &r)
+{
+    const double x = args[0].v.Number;
+    if (f == fnFormatDt) {
+        r = textVal(formatDateTimePicture(x, textOf(args[1])), x, nul);
+        return;
+    }
+    int y, mo, d, h, mi, sec, ms;
+    serialToParts(x, y, mo, d, h, mi, sec, ms);
+    const int parts[] = {y, mo, d, h, mi, sec};
+    r = numberVal(parts[f - fnYear], nul);
+}
+
+// IIF and ISNULL.
+void logicalFunction(int f, Val *args, bool nul, Val &r)
+{
+    if (f == fnIsNull) {
+        r = numberVal(args[0].v.IsNull ? 1 : 0, false);
+        r.lazyText = false;
+        return;
+    }
+    const bool pick = args[0].v.Number > 0;
+    Val &chosen = pick ? args[1] : args[2];
+    const bool text = args[1].v.Kind == TCalcType::KindText && args[2].v.Kind == TCalcType::KindText;
+    r.v.Kind = text ? TCalcType::KindText : TCalcType::KindNumber;
+    r.v.Number = chosen.v.Number;
+    r.v.Text = textOf(chosen);
+    r.v.IsNull = nul;
 }
 
 struct Runner {
@@ -808,145 +1018,17 @@ struct Runner {
         bool nul = false;
         for (int k = 0; k < argc; ++k)
             nul = nul || args[k].v.IsNull;
-        Val &a = args[0];
-        const double x = a.v.Number;
         Val r;
-        switch (f) {
-        case fnAbs: r = numberVal(std::fabs(x), nul); break;
-        case fnInt: r = numberVal(std::trunc(x), nul); break;
-        case fnSgn: r = numberVal(x > 0 ? 1 : x < 0 ? -1 : 0, nul); break;
-        case fnMax: r = numberVal(std::max(x, args[1].v.Number), nul); break;
-        case fnMin: r = numberVal(std::min(x, args[1].v.Number), nul); break;
-        case fnRound: r = numberVal(roundHalfEven(x), nul); break;
-        case fnSin: r = numberVal(std::sin(x), nul); break;
-        case fnCos: r = numberVal(std::cos(x), nul); break;
-        case fnTan:
-            if (std::cos(x) == 0.0)
+        // The function numbers run group by group.
+        if (f <= fnAcotg) {
+            if (!mathFunction(f, args, nul, r))
                 return domain(at);
-            r = numberVal(std::sin(x) / std::cos(x), nul);
-            break;
-        case fnCotg:
-            if (std::sin(x) == 0.0)
-                return domain(at);
-            r = numberVal(std::cos(x) / std::sin(x), nul);
-            break;
-        case fnExp: r = numberVal(std::exp(x), nul); break;
-        case fnLog:
-            if (!(x > 0.0))
-                return domain(at);
-            r = numberVal(std::log(x), nul);
-            break;
-        case fnAsin:
-            if (!(x >= -1.0 && x <= 1.0))
-                return domain(at);
-            r = numberVal(std::asin(x), nul);
-            break;
-        case fnAcos:
-            if (!(x >= -1.0 && x <= 1.0))
-                return domain(at);
-            r = numberVal(std::acos(x), nul);
-            break;
-        case fnAtan: r = numberVal(std::atan(x), nul); break;
-        case fnAcotg: r = numberVal(M_PI / 2 - std::atan(x), nul); break;
-        case fnLeft: {
-            const int k = truncInt(args[1].v.Number);
-            r = textVal(k <= 0 ? QString() : textOf(a).left(k), 0.0, nul);
-            break;
-        }
-        case fnRight: {
-            const int k = truncInt(args[1].v.Number);
-            r = textVal(k <= 0 ? QString() : textOf(a).right(k), 0.0, nul);
-            break;
-        }
-        case fnSubstr: {
-            const QString &t = textOf(a);
-            int from = truncInt(args[1].v.Number);
-            const int k = truncInt(args[2].v.Number);
-            if (from < 1)
-                from = 1;
-            r = textVal(k <= 0 || from > t.size() ? QString() : t.mid(from - 1, k), 0.0, nul);
-            break;
-        }
-        case fnLength:
-            r = numberVal(double(textOf(a).size()), nul);
-            r.lazyText = false;
-            break;
-        case fnPos: {
-            const QString &needle = textOf(a);
-            int at1 = 0;
-            if (!needle.isEmpty())
-                at1 = int(textOf(args[1]).indexOf(needle.at(0))) + 1;
-            r = numberVal(at1, nul);
-            break;
-        }
-        case fnUpper: r = textVal(textOf(a).toUpper(), x, nul); break;
-        case fnLower: r = textVal(textOf(a).toLower(), x, nul); break;
-        case fnLtrim:
-        case fnRtrim:
-        case fnAlltrim: {
-            const QString t = trimmed(textOf(a), f != fnRtrim, f != fnLtrim);
-            r = textVal(t, StrToNum(t), nul);
-            break;
-        }
-        case fnFormat: r = textVal(formatFloatPicture(x, textOf(args[1])), x, nul); break;
-        case fnChr: {
-            const double rounded = roundHalfEven(x);
-            const int code = truncInt(rounded);
-            QString t;
-            if (code >= 1 && code <= 255)
-                t = code < 128 ? QString(QChar(code))
-                               : decode(QByteArray(1, char(code)), CodePage::Cp1250);
-            r = textVal(t, code, nul);
-            break;
-        }
-        case fnOrd: {
-            const QString &t = textOf(a);
-            double code = 0;
-            if (!t.isEmpty()) {
-                const QChar ch = t.at(0);
-                if (ch.unicode() >= 128 && encodable(ch, CodePage::Cp1250))
-                    code = quint8(encode(QString(ch), CodePage::Cp1250).at(0));
-                else
-                    code = ch.unicode();
-            }
-            r = numberVal(code, nul);
-            break;
-        }
-        case fnStrToNum: {
-            const QString t = textOf(a);
-            r = numberVal(StrToNum(t), nul);
-            r.v.Text = t;
-            r.lazyText = false;
-            break;
-        }
-        case fnNumToStr: r = textVal(numberText(x), x, nul); break;
-        case fnFormatDt:
-            r = textVal(formatDateTimePicture(x, textOf(args[1])), x, nul);
-            break;
-        case fnYear: case fnMonth: case fnDay: case fnHour: case fnMinute: case fnSecond: {
-            int y, mo, d, h, mi, sec, ms;
-            serialToParts(x, y, mo, d, h, mi, sec, ms);
-            const int parts[] = {y, mo, d, h, mi, sec};
-            r = numberVal(parts[f - fnYear], nul);
-            break;
-        }
-        case fnIif: {
-            const bool pick = x > 0;
-            Val &chosen = pick ? args[1] : args[2];
-            const bool text = args[1].v.Kind == TCalcType::KindText
-                              && args[2].v.Kind == TCalcType::KindText;
-            r.v.Kind = text ? TCalcType::KindText : TCalcType::KindNumber;
-            r.v.Number = chosen.v.Number;
-            r.v.Text = textOf(chosen);
-            r.v.IsNull = nul;
-            break;
-        }
-        case fnIsNull:
-            r = numberVal(a.v.IsNull ? 1 : 0, false);
-            r.lazyText = false;
-            break;
-        default:
-            break;
+        } else if (f <= fnNumToStr) {
+            textFunction(f, args, nul, r);
+        } else if (f <= fnSecond) {
+            dateFunction(f, args, nul, r);
+        } else {
+            logicalFunction(f, args, nul, r);
         }
         st.resize(st.size() - size_t(argc) + 1);
         st.back() = std::move(r);

@@ -584,80 +584,107 @@ QStringList pictureSections(const QString &picture)
     return out;
 }
 
-QString applySection(double value, const QString &sec)
-{
-    const TFormatSettings &fs = formatSettings();
-    // Analysis pass.
-    int intPlaceholders = 0, intZeroFrom = -1, decZeros = 0, decHashes = 0;
-    bool thousands = false, seenPoint = false, scientific = false, expAlwaysSign = false;
+// What one picture section asks for, read before any digit is made.
+struct SectionShape {
+    int intPlaceholders = 0;
+    int intZeroFrom = -1;      // first integer "0": digits are padded with zeros from there
+    int decZeros = 0;          // decimal places always shown
+    int decHashes = 0;         // further decimal places shown when not zero
+    bool thousands = false;
+    bool scientific = false;
+    bool expAlwaysSign = false;
     int expDigits = 0;
-    {
-        QChar quote;
-        for (int i = 0; i < sec.size(); ++i) {
-            const QChar c = sec.at(i);
-            if (!quote.isNull()) {
-                if (c == quote)
-                    quote = QChar();
-                continue;
+};
+
+// True when the "E" or "e" at i starts an exponent ("E+", "E-", "e+", "e-").
+bool exponentAt(const QString &sec, int i)
+{
+    const QChar c = sec.at(i);
+    return (c == u'E' || c == u'e') && i + 1 < sec.size()
+           && (sec.at(i + 1) == u'+' || sec.at(i + 1) == u'-');
+}
+
+SectionShape analyseSection(const QString &sec)
+{
+    SectionShape shape;
+    bool seenPoint = false;
+    QChar quote;
+    for (int i = 0; i < sec.size(); ++i) {
+        const QChar c = sec.at(i);
+        if (!quote.isNull()) {
+            if (c == quote)
+                quote = QChar();
+            continue;
+        }
+        if (c == u'\'' || c == u'"') {
+            quote = c;
+        } else if (c == u'0' || c == u'#') {
+            if (seenPoint) {
+                if (c == u'0')
+                    shape.decZeros = shape.decZeros + shape.decHashes + 1, shape.decHashes = 0;
+                else
+                    ++shape.decHashes;
+            } else {
+                if (c == u'0' && shape.intZeroFrom < 0)
+                    shape.intZeroFrom = shape.intPlaceholders;
+                ++shape.intPlaceholders;
             }
-            if (c == u'\'' || c == u'"') {
-                quote = c;
-            } else if (c == u'0' || c == u'#') {
-                if (seenPoint) {
-                    if (c == u'0')
-                        decZeros = decZeros + decHashes + 1, decHashes = 0;
-                    else
-                        ++decHashes;
-                } else {
-                    if (c == u'0' && intZeroFrom < 0)
-                        intZeroFrom = intPlaceholders;
-                    ++intPlaceholders;
-                }
-            } else if (c == u'.') {
-                seenPoint = true;
-            } else if (c == u',') {
-                if (!seenPoint)
-                    thousands = true;
-            } else if ((c == u'E' || c == u'e') && i + 1 < sec.size()
-                       && (sec.at(i + 1) == u'+' || sec.at(i + 1) == u'-') && !scientific) {
-                scientific = true;
-                expAlwaysSign = sec.at(i + 1) == u'+';
-                int j = i + 2;
-                while (j < sec.size() && sec.at(j) == u'0') {
-                    ++expDigits;
-                    ++j;
-                }
-                i = j - 1;
+        } else if (c == u'.') {
+            seenPoint = true;
+        } else if (c == u',') {
+            if (!seenPoint)
+                shape.thousands = true;
+        } else if (exponentAt(sec, i) && !shape.scientific) {
+            shape.scientific = true;
+            shape.expAlwaysSign = sec.at(i + 1) == u'+';
+            int j = i + 2;
+            while (j < sec.size() && sec.at(j) == u'0') {
+                ++shape.expDigits;
+                ++j;
             }
+            i = j - 1;
         }
     }
-    const bool hasDigits = intPlaceholders + decZeros + decHashes > 0;
-    const int maxDecimals = std::min(decZeros + decHashes, 30);
-    const int minDecimals = std::min(decZeros, maxDecimals);
+    return shape;
+}
 
+// The digits of a finite magnitude as the section shows them: integer digits (zero-padded
+// to the "0" placeholders, none for a zero integer part), decimal digits and the exponent.
+struct SectionDigits {
     std::string intPart, decPart;
     int exponent = 0;
-    double a = std::fabs(value);
-    if (!std::isfinite(a))
-        return special(value);
-    if (scientific && a != 0.0) {
-        // Mantissa digits straight from the value, so that no division rounds them first.
-        const int intDigits = std::clamp(intPlaceholders, 1, 300);
-        const Decimal d = decompose(a, intDigits + maxDecimals);
-        exponent = d.exp - (intDigits - 1);
-        intPart = d.digits.substr(0, size_t(intDigits));
-        decPart = d.digits.substr(size_t(intDigits));
-    } else {
-        fixedDigits(a, maxDecimals, intPart, decPart);
-    }
-    if (intPart == "0")
-        intPart.clear();
-    while (int(decPart.size()) > minDecimals && decPart.back() == '0')
-        decPart.pop_back();
-    const int zeroCount = intZeroFrom < 0 ? 0 : intPlaceholders - intZeroFrom;
-    while (int(intPart.size()) < zeroCount)
-        intPart.insert(intPart.begin(), '0');
+};
 
+void sectionDigits(double a, const SectionShape &shape, SectionDigits &out)
+{
+    const int maxDecimals = std::min(shape.decZeros + shape.decHashes, 30);
+    const int minDecimals = std::min(shape.decZeros, maxDecimals);
+    if (shape.scientific && a != 0.0) {
+        // Mantissa digits straight from the value, so that no division rounds them first.
+        const int intDigits = std::clamp(shape.intPlaceholders, 1, 300);
+        const Decimal d = decompose(a, intDigits + maxDecimals);
+        out.exponent = d.exp - (intDigits - 1);
+        out.intPart = d.digits.substr(0, size_t(intDigits));
+        out.decPart = d.digits.substr(size_t(intDigits));
+    } else {
+        fixedDigits(a, maxDecimals, out.intPart, out.decPart);
+    }
+    if (out.intPart == "0")
+        out.intPart.clear();
+    while (int(out.decPart.size()) > minDecimals && out.decPart.back() == '0')
+        out.decPart.pop_back();
+    const int zeroCount = shape.intZeroFrom < 0 ? 0 : shape.intPlaceholders - shape.intZeroFrom;
+    while (int(out.intPart.size()) < zeroCount)
+        out.intPart.insert(out.intPart.begin(), '0');
+}
+
+// Walks the section again and puts the digits in place of its placeholders; quoted and
+// other characters are copied.
+QString layOutSection(const QString &sec, const SectionShape &shape, const SectionDigits &digits)
+{
+    const TFormatSettings &fs = formatSettings();
+    const std::string &intPart = digits.intPart;
+    const std::string &decPart = digits.decPart;
     QString out;
     const int n = int(intPart.size());
     int intSeen = 0;     // integer placeholders passed
@@ -667,7 +694,7 @@ QString applySection(double value, const QString &sec)
     auto emitIntDigit = [&](int k) {
         out += QChar(intPart[size_t(k)]);
         const int rest = n - 1 - k;
-        if (thousands && rest > 0 && rest % 3 == 0)
+        if (shape.thousands && rest > 0 && rest % 3 == 0)
             out += fs.ThousandSeparator;
     };
     for (int i = 0; i < sec.size(); ++i) {
@@ -684,7 +711,7 @@ QString applySection(double value, const QString &sec)
         } else if ((c == u'0' || c == u'#') && !pointDone && !expDone) {
             // Right-align the integer digits over the placeholders; surplus digits go to the
             // first one.
-            const int first = intPlaceholders - n;   // placeholder that shows digit 0
+            const int first = shape.intPlaceholders - n;   // placeholder that shows digit 0
             if (intSeen == 0 && first < 0) {
                 for (int k = 0; k <= -first; ++k)
                     emitIntDigit(k);
@@ -702,11 +729,10 @@ QString applySection(double value, const QString &sec)
             ++decUsed;
         } else if (c == u',') {
             // thousands flag, no output of its own
-        } else if ((c == u'E' || c == u'e') && scientific && !expDone && i + 1 < sec.size()
-                   && (sec.at(i + 1) == u'+' || sec.at(i + 1) == u'-')) {
+        } else if (shape.scientific && !expDone && exponentAt(sec, i)) {
             expDone = true;
             out += c;
-            out += exponentText(exponent, expDigits, expAlwaysSign);
+            out += exponentText(digits.exponent, shape.expDigits, shape.expAlwaysSign);
             int j = i + 2;
             while (j < sec.size() && sec.at(j) == u'0')
                 ++j;
@@ -715,11 +741,25 @@ QString applySection(double value, const QString &sec)
             out += c;
         }
     }
+    return out;
+}
+
+QString applySection(double value, const QString &sec)
+{
+    const SectionShape shape = analyseSection(sec);
+    const double a = std::fabs(value);
+    if (!std::isfinite(a))
+        return special(value);
+    SectionDigits digits;
+    sectionDigits(a, shape, digits);
+    QString out = layOutSection(sec, shape, digits);
     // No integer placeholder at all but an integer part: it goes before everything.
-    if (intPlaceholders == 0 && hasDigits && n > 0) {
+    const bool hasDigits = shape.intPlaceholders + shape.decZeros + shape.decHashes > 0;
+    const int n = int(digits.intPart.size());
+    if (shape.intPlaceholders == 0 && hasDigits && n > 0) {
         QString digitsText;
         for (int k = 0; k < n; ++k)
-            digitsText += QChar(intPart[size_t(k)]);
+            digitsText += QChar(digits.intPart[size_t(k)]);
         out.prepend(digitsText);
     }
     return out;
@@ -797,161 +837,211 @@ QString nameAt(const QStringList &names, int i)
     return i >= 0 && i < names.size() ? names.at(i) : QString();
 }
 
-void formatDateTimeInto(QString &out, double serial, const QString &pic, int depth)
-{
-    const TFormatSettings &fs = formatSettings();
-    int y, mo, d, h, mi, s, ms;
-    if (!serialToParts(serial, y, mo, d, h, mi, s, ms))
-        return;
-    const QDate date(y, mo, d);
-    const int dow = date.dayOfWeek() % 7;   // Sunday 0
+void formatDateTimeInto(QString &out, double serial, const QString &pic, int depth);
 
-    bool twelveHour = false;
+// One pass over a date-time picture: each run of a field letter writes its part of the
+// moment; quoted text and other characters are copied. Pictures that name other pictures
+// ("c", "ddddd", "t", ...) nest at most two deep.
+class DateTimeWriter {
+public:
+    DateTimeWriter(QString &out, double serial, const QString &pic, int depth)
+        : m_out(out), m_serial(serial), m_pic(pic), m_depth(depth), m_fs(formatSettings())
     {
-        const QString upper = pic.toUpper();
+    }
+
+    // False for a serial outside the years 1..9999: nothing is written.
+    bool readMoment()
+    {
+        if (!serialToParts(m_serial, y, mo, d, h, mi, s, ms))
+            return false;
+        dow = QDate(y, mo, d).dayOfWeek() % 7;   // Sunday 0
+        const QString upper = m_pic.toUpper();
         twelveHour = upper.contains(QStringLiteral("AM/PM")) || upper.contains(QStringLiteral("A/P"))
                      || upper.contains(QStringLiteral("AMPM"));
+        return true;
     }
-    bool lastWasHour = false;
-    auto count = [&](int i, QChar c) {
+
+    void write()
+    {
+        for (int i = 0; i < m_pic.size();) {
+            const QChar c = m_pic.at(i);
+            if (c == u'\'' || c == u'"') {
+                i = quoted(i);
+                continue;
+            }
+            const int used = field(i, c.toUpper());
+            if (used > 0) {
+                i += used;
+                continue;
+            }
+            if (c == u'/')
+                m_out += m_fs.DateSeparator;
+            else if (c == u':')
+                m_out += m_fs.TimeSeparator;
+            else
+                m_out += c;
+            ++i;
+        }
+    }
+
+private:
+    QString &m_out;
+    const double m_serial;
+    const QString &m_pic;
+    const int m_depth;
+    const TFormatSettings &m_fs;
+    int y = 0, mo = 0, d = 0, h = 0, mi = 0, s = 0, ms = 0;
+    int dow = 0;
+    bool twelveHour = false;
+    bool lastWasHour = false;   // "m" after "h" is the minute
+
+    // Length of the run of the letter u (either case) that starts at i.
+    int count(int i, QChar u) const
+    {
         int n = 0;
-        while (i + n < pic.size() && pic.at(i + n).toUpper() == c.toUpper())
+        while (i + n < m_pic.size() && m_pic.at(i + n).toUpper() == u)
             ++n;
         return n;
-    };
-    for (int i = 0; i < pic.size();) {
-        const QChar c = pic.at(i);
-        const QChar u = c.toUpper();
-        if (c == u'\'' || c == u'"') {
-            int j = i + 1;
-            while (j < pic.size() && pic.at(j) != c)
-                out += pic.at(j++);
-            i = j + 1;
-            continue;
-        }
-        if (u == u'C') {
-            if (depth < 2) {
-                formatDateTimeInto(out, serial, fs.ShortDateFormat, depth + 1);
-                if (std::fabs(serial - std::trunc(serial)) > 0) {
-                    out += u' ';
-                    formatDateTimeInto(out, serial, fs.TimeFormat, depth + 1);
-                }
-            }
-            ++i;
-            lastWasHour = false;
-            continue;
-        }
-        if (u == u'D') {
-            const int n = count(i, u);
-            switch (n) {
-            case 1: out += QString::number(d); break;
-            case 2: out += pad2(d, 2); break;
-            case 3: out += nameAt(fs.ShortDayNames, dow); break;
-            case 4: out += nameAt(fs.LongDayNames, dow); break;
-            case 5: if (depth < 2) formatDateTimeInto(out, serial, fs.ShortDateFormat, depth + 1); break;
-            default: if (depth < 2) formatDateTimeInto(out, serial, fs.LongDateFormat, depth + 1); break;
-            }
-            i += std::min(n, 6);
-            lastWasHour = false;
-            continue;
-        }
-        if (u == u'M') {
-            const int n = count(i, u);
-            if (lastWasHour && n <= 2) {
-                out += n == 1 ? QString::number(mi) : pad2(mi, 2);
-            } else {
-                switch (n) {
-                case 1: out += QString::number(mo); break;
-                case 2: out += pad2(mo, 2); break;
-                case 3: out += nameAt(fs.ShortMonthNames, mo - 1); break;
-                default: out += nameAt(fs.LongMonthNames, mo - 1); break;
-                }
-            }
-            i += std::min(n, 4);
-            lastWasHour = false;
-            continue;
-        }
-        if (u == u'Y') {
-            const int n = count(i, u);
-            out += n <= 2 ? pad2(y % 100, 2) : pad2(y, 4);
-            i += n;
-            lastWasHour = false;
-            continue;
-        }
-        if (u == u'H') {
-            const int n = count(i, u);
-            int hh = h;
-            if (twelveHour) {
-                hh = h % 12;
-                if (hh == 0)
-                    hh = 12;
-            }
-            out += n == 1 ? QString::number(hh) : pad2(hh, 2);
-            i += std::min(n, 2);
-            lastWasHour = true;
-            continue;
-        }
-        if (u == u'N') {
-            const int n = count(i, u);
-            out += n == 1 ? QString::number(mi) : pad2(mi, 2);
-            i += std::min(n, 2);
-            lastWasHour = false;
-            continue;
-        }
-        if (u == u'S') {
-            const int n = count(i, u);
-            out += n == 1 ? QString::number(s) : pad2(s, 2);
-            i += std::min(n, 2);
-            lastWasHour = false;
-            continue;
-        }
-        if (u == u'Z') {
-            const int n = count(i, u);
-            out += n >= 3 ? pad2(ms, 3) : QString::number(ms);
-            i += n >= 3 ? 3 : 1;
-            continue;
-        }
-        if (u == u'T') {
-            const int n = count(i, u);
-            if (depth < 2)
-                formatDateTimeInto(out, serial, n >= 2 ? fs.TimeFormat : fs.ShortTimeFormat,
-                                   depth + 1);
-            i += n >= 2 ? 2 : 1;
-            lastWasHour = false;
-            continue;
-        }
-        if (u == u'A') {
-            const QString rest = pic.mid(i, 5).toUpper();
-            if (rest.startsWith(QStringLiteral("AM/PM"))) {
-                const QString t = h < 12 ? pic.mid(i, 2) : pic.mid(i + 3, 2);
-                out += t;
-                i += 5;
-                continue;
-            }
-            if (rest.startsWith(QStringLiteral("A/P"))) {
-                out += h < 12 ? pic.at(i) : pic.at(i + 2);
-                i += 3;
-                continue;
-            }
-            if (rest.startsWith(QStringLiteral("AMPM"))) {
-                out += h < 12 ? fs.TimeAMString : fs.TimePMString;
-                i += 4;
-                continue;
-            }
-        }
-        if (c == u'/') {
-            out += fs.DateSeparator;
-            ++i;
-            continue;
-        }
-        if (c == u':') {
-            out += fs.TimeSeparator;
-            ++i;
-            continue;
-        }
-        out += c;
-        ++i;
     }
+
+    void nested(const QString &picture)
+    {
+        if (m_depth < 2)
+            formatDateTimeInto(m_out, m_serial, picture, m_depth + 1);
+    }
+
+    int quoted(int i)
+    {
+        const QChar q = m_pic.at(i);
+        int j = i + 1;
+        while (j < m_pic.size() && m_pic.at(j) != q)
+            m_out += m_pic.at(j++);
+        return j + 1;
+    }
+
+    // Writes the field that starts at i; returns the characters it used, 0 when none starts
+    // there.
+    int field(int i, QChar u)
+    {
+        switch (u.unicode()) {
+        case u'C':
+            if (m_depth < 2) {
+                nested(m_fs.ShortDateFormat);
+                if (std::fabs(m_serial - std::trunc(m_serial)) > 0) {
+                    m_out += u' ';
+                    nested(m_fs.TimeFormat);
+                }
+            }
+            lastWasHour = false;
+            return 1;
+        case u'D': return dayField(i);
+        case u'M': return monthField(i);
+        case u'Y': {
+            const int n = count(i, u);
+            m_out += n <= 2 ? pad2(y % 100, 2) : pad2(y, 4);
+            lastWasHour = false;
+            return n;
+        }
+        case u'H': return hourField(i);
+        case u'N': return numberField(i, u, mi);
+        case u'S': return numberField(i, u, s);
+        case u'Z': {
+            const int n = count(i, u);
+            m_out += n >= 3 ? pad2(ms, 3) : QString::number(ms);
+            return n >= 3 ? 3 : 1;
+        }
+        case u'T': {
+            const int n = count(i, u);
+            nested(n >= 2 ? m_fs.TimeFormat : m_fs.ShortTimeFormat);
+            lastWasHour = false;
+            return n >= 2 ? 2 : 1;
+        }
+        case u'A': return amPmField(i);
+        default: return 0;
+        }
+    }
+
+    int dayField(int i)
+    {
+        const int n = count(i, u'D');
+        switch (n) {
+        case 1: m_out += QString::number(d); break;
+        case 2: m_out += pad2(d, 2); break;
+        case 3: m_out += nameAt(m_fs.ShortDayNames, dow); break;
+        case 4: m_out += nameAt(m_fs.LongDayNames, dow); break;
+        case 5: nested(m_fs.ShortDateFormat); break;
+        default: nested(m_fs.LongDateFormat); break;
+        }
+        lastWasHour = false;
+        return std::min(n, 6);
+    }
+
+    // "m" and "mm" right after an hour are the minute, else the month.
+    int monthField(int i)
+    {
+        const int n = count(i, u'M');
+        if (lastWasHour && n <= 2) {
+            m_out += n == 1 ? QString::number(mi) : pad2(mi, 2);
+        } else {
+            switch (n) {
+            case 1: m_out += QString::number(mo); break;
+            case 2: m_out += pad2(mo, 2); break;
+            case 3: m_out += nameAt(m_fs.ShortMonthNames, mo - 1); break;
+            default: m_out += nameAt(m_fs.LongMonthNames, mo - 1); break;
+            }
+        }
+        lastWasHour = false;
+        return std::min(n, 4);
+    }
+
+    int hourField(int i)
+    {
+        const int n = count(i, u'H');
+        int hh = h;
+        if (twelveHour) {
+            hh = h % 12;
+            if (hh == 0)
+                hh = 12;
+        }
+        m_out += n == 1 ? QString::number(hh) : pad2(hh, 2);
+        lastWasHour = true;
+        return std::min(n, 2);
+    }
+
+    // Minutes ("n") and seconds ("s"): one letter without padding, two with.
+    int numberField(int i, QChar u, int value)
+    {
+        const int n = count(i, u);
+        m_out += n == 1 ? QString::number(value) : pad2(value, 2);
+        lastWasHour = false;
+        return std::min(n, 2);
+    }
+
+    // "am/pm" and "a/p" in the picture's own letters, "ampm" in the settings' words.
+    int amPmField(int i)
+    {
+        const QString rest = m_pic.mid(i, 5).toUpper();
+        if (rest.startsWith(QStringLiteral("AM/PM"))) {
+            m_out += h < 12 ? m_pic.mid(i, 2) : m_pic.mid(i + 3, 2);
+            return 5;
+        }
+        if (rest.startsWith(QStringLiteral("A/P"))) {
+            m_out += h < 12 ? m_pic.at(i) : m_pic.at(i + 2);
+            return 3;
+        }
+        if (rest.startsWith(QStringLiteral("AMPM"))) {
+            m_out += h < 12 ? m_fs.TimeAMString : m_fs.TimePMString;
+            return 4;
+        }
+        return 0;
+    }
+};
+
+void formatDateTimeInto(QString &out, double serial, const QString &pic, int depth)
+{
+    DateTimeWriter writer(out, serial, pic, depth);
+    if (writer.readMoment())
+        writer.write();
 }
 
 } // namespace

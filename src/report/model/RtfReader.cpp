@@ -10,11 +10,8 @@
 
 namespace orv::textlayout {
 
-namespace {
-
-enum class Kind { Property, Character, Special, Destination };
-
-enum class Effect {
+// What a keyword does; the keyword table below gives each its effect.
+enum class KeywordEffect : int {
     // properties
     Bold, Italic, Underline, UnderlineNone, Font, FontCharset, FontSize, ColorFore, Plain,
     Pard, LeftIndent, RightIndent, FirstIndent, NumberingIndent, Align, DefTab, None,
@@ -26,20 +23,23 @@ enum class Effect {
     ColorTable, Red, Green, Blue, FontTable, NumberingText, Skip
 };
 
+namespace {
+
+enum class Kind { Property, Character, Special, Destination };
+
 struct Keyword {
     std::string_view name;
     int defaultValue;
     bool alwaysDefault;
     Kind kind;
-    Effect effect;
+    KeywordEffect effect;
 };
 
 using K = Kind;
-using E = Effect;
+using E = KeywordEffect;
 
-// Sorted by name for the binary search below.
-constexpr std::array<Keyword, 100> kKeywords = [] {
-    std::array<Keyword, 100> t = {{
+// The keywords this reader knows, with their default parameter.
+constexpr std::array<Keyword, 100> kKeywordList = {{
         {"\n", 10, false, K::Character, E::Char},
         {"\r", 10, false, K::Character, E::Char},
         {"'", 0, false, K::Special, E::Hex},
@@ -140,10 +140,17 @@ constexpr std::array<Keyword, 100> kKeywords = [] {
         {"{", '{', false, K::Character, E::Char},
         {"}", '}', false, K::Character, E::Char},
         {"~", ' ', false, K::Character, E::Char},
-    }};
+}};
+
+template <size_t N>
+constexpr std::array<Keyword, N> sortedByName(std::array<Keyword, N> t)
+{
     std::sort(t.begin(), t.end(), [](const Keyword &a, const Keyword &b) { return a.name < b.name; });
     return t;
-}();
+}
+
+// Sorted by name for the binary search below.
+constexpr std::array<Keyword, 100> kKeywords = sortedByName(kKeywordList);
 
 static_assert(!kKeywords[0].name.empty(), "every keyword has a name");
 
@@ -225,103 +232,121 @@ Engine::ReadResult Engine::applyKeyword(const QString &word, bool hasParam, int 
     switch (k->kind) {
     case Kind::Character:
         return step(QChar(char16_t(k->defaultValue))) ? ReadResult::Go : ReadResult::Ended;
-
     case Kind::Special:
-        if (k->effect == Effect::Bin) {
-            if (value > 0) {
-                m_read = ReadState::Binary;
-                m_binaryCount = value;
-            }
-        } else if (!skipping) {
-            if (k->effect == Effect::Hex) {
-                m_read = ReadState::Hex;
-                m_hexDigits = 0;
-                m_hexValue = 0;
-            } else {
-                m_star = true;
-            }
-        }
-        return ReadResult::Go;
-
+        applySpecial(k->effect, value, skipping);
+        break;
     case Kind::Property:
         startNewRun();
-        switch (k->effect) {
-        case Effect::Bold: m_chp.Bold = value > 0; break;
-        case Effect::Italic: m_chp.Italic = value > 0; break;
-        case Effect::Underline: m_chp.Underline = value > 0; break;
-        case Effect::UnderlineNone: m_chp.Underline = false; break;
-        case Effect::Font:
-            if (m_fontTableDepth > 0) {
-                fontEntry(value);
-                for (size_t i = 0; i < m_fonts.size(); ++i)
-                    if (m_fonts[i].Number == value)
-                        m_currentFont = int(i);
-            } else {
-                const FontEntry &e = fontEntry(value);
-                m_chp.Face = e.Name;
-                m_chp.Charset = e.Charset;
-            }
-            break;
-        case Effect::FontCharset:
-            if (m_fontTableDepth > 0 && m_currentFont >= 0 && m_currentFont < int(m_fonts.size()))
-                m_fonts[size_t(m_currentFont)].Charset = value & 0xFF;
-            break;
-        case Effect::FontSize:
-            // A size of zero or less has no meaning; the size stays.
-            if (value > 0)
-                m_chp.HalfPoints = value;
-            break;
-        case Effect::ColorFore:
-            m_chp.Color = (value < 0 || value >= int(m_colors.size())) ? 0 : m_colors[size_t(value)];
-            break;
-        case Effect::Plain:
-            m_chp.Bold = m_chp.Underline = m_chp.Italic = false;
-            m_chp.Color = 0;
-            break;
-        case Effect::Pard:
-            m_pap.Left = m_pap.Right = m_pap.First = m_pap.NumberingIndent = 0;
-            m_numbering = false;
-            m_numberingX = 0;
-            m_x = 0;
-            m_pap.Alignment = 0;
-            break;
-        case Effect::LeftIndent: m_pap.Left = value; break;
-        case Effect::RightIndent: m_pap.Right = value; break;
-        case Effect::FirstIndent: m_pap.First = value; break;
-        case Effect::NumberingIndent: m_pap.NumberingIndent = value; break;
-        case Effect::Align: m_pap.Alignment = value; break;
-        case Effect::DefTab: m_defaultTab = value; break;
-        default: break;
-        }
-        return ReadResult::Go;
-
+        applyProperty(k->effect, value);
+        break;
     case Kind::Destination:
-        if (skipping)
-            return ReadResult::Go;
-        switch (k->effect) {
-        case Effect::ColorTable:
-            m_inColorTable = true;
-            m_colors.clear();
-            m_red = m_green = m_blue = 0;
-            break;
-        case Effect::Red: m_red = value & 0xFF; break;
-        case Effect::Green: m_green = value & 0xFF; break;
-        case Effect::Blue: m_blue = value & 0xFF; break;
-        case Effect::FontTable:
-            m_fonts.clear();
-            m_currentFont = -1;
-            m_fontTableDepth = 1;
-            break;
-        case Effect::NumberingText:
-            m_numbering = true;
-            m_numberingX = m_x * 15 / 72;
-            break;
-        case Effect::Skip: m_dest = Destination::Skip; break;
-        default: break;
-        }
-        return ReadResult::Go;
+        if (!skipping)
+            applyDestination(k->effect, value);
+        break;
     }
     return ReadResult::Go;
+}
+
+// \bin, \' and \*.
+void Engine::applySpecial(KeywordEffect effect, int value, bool skipping)
+{
+    if (effect == E::Bin) {
+        if (value > 0) {
+            m_read = ReadState::Binary;
+            m_binaryCount = value;
+        }
+    } else if (!skipping) {
+        if (effect == E::Hex) {
+            m_read = ReadState::Hex;
+            m_hexDigits = 0;
+            m_hexValue = 0;
+        } else {
+            m_star = true;
+        }
+    }
+}
+
+// Character and paragraph formatting.
+void Engine::applyProperty(KeywordEffect effect, int value)
+{
+    switch (effect) {
+    case E::Bold: m_chp.Bold = value > 0; break;
+    case E::Italic: m_chp.Italic = value > 0; break;
+    case E::Underline: m_chp.Underline = value > 0; break;
+    case E::UnderlineNone: m_chp.Underline = false; break;
+    case E::Font: selectFont(value); break;
+    case E::FontCharset:
+        if (m_fontTableDepth > 0 && m_currentFont >= 0 && m_currentFont < int(m_fonts.size()))
+            m_fonts[size_t(m_currentFont)].Charset = value & 0xFF;
+        break;
+    case E::FontSize:
+        // A size of zero or less has no meaning; the size stays.
+        if (value > 0)
+            m_chp.HalfPoints = value;
+        break;
+    case E::ColorFore:
+        m_chp.Color = (value < 0 || value >= int(m_colors.size())) ? 0 : m_colors[size_t(value)];
+        break;
+    case E::Plain:
+        m_chp.Bold = m_chp.Underline = m_chp.Italic = false;
+        m_chp.Color = 0;
+        break;
+    case E::Pard:
+        m_pap.Left = m_pap.Right = m_pap.First = m_pap.NumberingIndent = 0;
+        m_numbering = false;
+        m_numberingX = 0;
+        m_x = 0;
+        m_pap.Alignment = 0;
+        break;
+    case E::LeftIndent: m_pap.Left = value; break;
+    case E::RightIndent: m_pap.Right = value; break;
+    case E::FirstIndent: m_pap.First = value; break;
+    case E::NumberingIndent: m_pap.NumberingIndent = value; break;
+    case E::Align: m_pap.Alignment = value; break;
+    case E::DefTab: m_defaultTab = value; break;
+    default: break;
+    }
+}
+
+// \f: inside the font table it starts the entry of that number, elsewhere it picks the font.
+void Engine::selectFont(int number)
+{
+    if (m_fontTableDepth > 0) {
+        fontEntry(number);
+        for (size_t i = 0; i < m_fonts.size(); ++i)
+            if (m_fonts[i].Number == number)
+                m_currentFont = int(i);
+    } else {
+        const FontEntry &e = fontEntry(number);
+        m_chp.Face = e.Name;
+        m_chp.Charset = e.Charset;
+    }
+}
+
+// Groups with a meaning of their own: the colour and font tables, list text, skipped groups.
+void Engine::applyDestination(KeywordEffect effect, int value)
+{
+    switch (effect) {
+    case E::ColorTable:
+        m_inColorTable = true;
+        m_colors.clear();
+        m_red = m_green = m_blue = 0;
+        break;
+    case E::Red: m_red = value & 0xFF; break;
+    case E::Green: m_green = value & 0xFF; break;
+    case E::Blue: m_blue = value & 0xFF; break;
+    case E::FontTable:
+        m_fonts.clear();
+        m_currentFont = -1;
+        m_fontTableDepth = 1;
+        break;
+    case E::NumberingText:
+        m_numbering = true;
+        m_numberingX = m_x * 15 / 72;
+        break;
+    case E::Skip: m_dest = Destination::Skip; break;
+    default: break;
+    }
 }
 
 Engine::ReadResult Engine::readKeyword(const QString &text, qsizetype &i)
@@ -366,6 +391,66 @@ Engine::ReadResult Engine::readKeyword(const QString &text, qsizetype &i)
     return applyKeyword(word, hasParam, int(param));
 }
 
+// "{": the group saves the state it may change.
+Engine::ReadResult Engine::openGroup()
+{
+    if (m_saved.size() >= kMaxDepth)
+        return ReadResult::Error;
+    m_saved.push_back(SavedState{m_chp, m_pap, m_defaultTab, m_dest, m_read});
+    m_read = ReadState::Normal;
+    ++m_groupDepth;
+    if (m_fontTableDepth > 0)
+        ++m_fontTableDepth;
+    return ReadResult::Go;
+}
+
+// "}": the state from before the group comes back, except the list indent.
+Engine::ReadResult Engine::closeGroup()
+{
+    if (m_saved.empty())
+        return ReadResult::Error;
+    SavedState s = std::move(m_saved.back());
+    m_saved.pop_back();
+    // Text after the group must not run on in the group's run when the group
+    // changed how characters look.
+    if (!(s.chp == m_chp))
+        startNewRun();
+    m_chp = s.chp;
+    const int numberingIndent = m_pap.NumberingIndent;
+    m_pap = s.pap;
+    m_pap.NumberingIndent = numberingIndent;
+    m_defaultTab = s.defaultTab;
+    m_dest = s.dest;
+    m_read = s.read;
+    --m_groupDepth;
+    m_inColorTable = false;
+    if (m_fontTableDepth > 0)
+        --m_fontTableDepth;
+    return ReadResult::Go;
+}
+
+// One digit of a \'hh escape; the second one makes the character.
+Engine::ReadResult Engine::hexEscapeDigit(QChar c)
+{
+    const int d = hexDigit(c);
+    if (d < 0)
+        return ReadResult::ErrorNoEnd;
+    m_hexValue = m_hexValue * 16 + d;
+    if (++m_hexDigits < 2)
+        return ReadResult::Go;
+    m_read = ReadState::Normal;
+    const QChar ch = CharsetByteToChar(uchar(m_hexValue), m_chp.Charset);
+    if (m_inColorTable)
+        return ReadResult::Go;
+    if (m_fontTableDepth > 0) {
+        // Font names outside ASCII: the escaped character belongs to the name.
+        if (m_groupDepth == 3 && m_currentFont >= 0 && m_currentFont < int(m_fonts.size()))
+            m_fonts[size_t(m_currentFont)].Name.append(ch);
+        return ReadResult::Go;
+    }
+    return step(ch) ? ReadResult::Go : ReadResult::Ended;
+}
+
 void Engine::layoutRich(const QString &text)
 {
     const qsizetype n = text.size();
@@ -390,69 +475,18 @@ void Engine::layoutRich(const QString &text)
         }
         ++i;
         if (u == '{') {
-            if (m_saved.size() >= kMaxDepth) {
-                result = ReadResult::Error;
-                continue;
+            result = openGroup();
+        } else if (u == '}') {
+            result = closeGroup();
+        } else if (m_read == ReadState::Hex) {
+            result = hexEscapeDigit(c);
+        } else {
+            if (m_numbering) {
+                m_numbering = false;
+                m_x = m_numberingX * 72 / 15;
             }
-            m_saved.push_back(SavedState{m_chp, m_pap, m_defaultTab, m_dest, m_read});
-            m_read = ReadState::Normal;
-            ++m_groupDepth;
-            if (m_fontTableDepth > 0)
-                ++m_fontTableDepth;
-            continue;
+            result = textChar(c);
         }
-        if (u == '}') {
-            if (m_saved.empty()) {
-                result = ReadResult::Error;
-                continue;
-            }
-            SavedState s = std::move(m_saved.back());
-            m_saved.pop_back();
-            // Text after the group must not run on in the group's run when the group
-            // changed how characters look.
-            if (!(s.chp == m_chp))
-                startNewRun();
-            m_chp = s.chp;
-            const int numberingIndent = m_pap.NumberingIndent;
-            m_pap = s.pap;
-            m_pap.NumberingIndent = numberingIndent;
-            m_defaultTab = s.defaultTab;
-            m_dest = s.dest;
-            m_read = s.read;
-            --m_groupDepth;
-            m_inColorTable = false;
-            if (m_fontTableDepth > 0)
-                --m_fontTableDepth;
-            continue;
-        }
-        if (m_read == ReadState::Hex) {
-            const int d = hexDigit(c);
-            if (d < 0) {
-                result = ReadResult::ErrorNoEnd;
-                continue;
-            }
-            m_hexValue = m_hexValue * 16 + d;
-            if (++m_hexDigits < 2)
-                continue;
-            m_read = ReadState::Normal;
-            const QChar ch = CharsetByteToChar(uchar(m_hexValue), m_chp.Charset);
-            if (m_inColorTable)
-                continue;
-            if (m_fontTableDepth > 0) {
-                // Font names outside ASCII: the escaped character belongs to the name.
-                if (m_groupDepth == 3 && m_currentFont >= 0 && m_currentFont < int(m_fonts.size()))
-                    m_fonts[size_t(m_currentFont)].Name.append(ch);
-                continue;
-            }
-            if (!step(ch))
-                result = ReadResult::Ended;
-            continue;
-        }
-        if (m_numbering) {
-            m_numbering = false;
-            m_x = m_numberingX * 72 / 15;
-        }
-        result = textChar(c);
     }
     if (result == ReadResult::Go || result == ReadResult::Error)
         step(QChar(0));

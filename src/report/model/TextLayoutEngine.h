@@ -33,6 +33,7 @@ struct Pap {
 };
 
 enum class Destination { Normal, Skip };
+enum class KeywordEffect : int;   // what a rich-text keyword does (RtfReader.cpp)
 enum class ReadState { Normal, Binary, Hex };
 
 struct FontEntry {
@@ -77,7 +78,14 @@ private:
     enum class ReadResult { Go, Error, ErrorNoEnd, Ended };
     ReadResult readKeyword(const QString &text, qsizetype &i);
     ReadResult applyKeyword(const QString &word, bool hasParam, int param);
+    void applySpecial(KeywordEffect effect, int value, bool skipping);
+    void applyProperty(KeywordEffect effect, int value);
+    void applyDestination(KeywordEffect effect, int value);
+    void selectFont(int number);
     ReadResult textChar(QChar c);
+    ReadResult openGroup();
+    ReadResult closeGroup();
+    ReadResult hexEscapeDigit(QChar c);
     FontEntry &fontEntry(int number);
     void startNewRun() { line().CurrentRun = -1; }
     static int twipsToUnits(int twips) { return twips * 72 / 15; }

@@ -97,10 +97,18 @@ TEST_F(RunnerTest, BadOptionValuesAreRefused)
     QString out;
     for (const QStringList &bad : {QStringList{"--dpi", "abc"}, QStringList{"--dpi", "5"},
                                    QStringList{"--dpi", "5000"}, QStringList{"--max-records", "-1"},
-                                   QStringList{"--max-records", "x"}}) {
+                                   QStringList{"--max-records", "x"}, QStringList{"--pages", "0-1"},
+                                   QStringList{"--pages", "3-2"}, QStringList{"--param", "=x"},
+                                   QStringList{"--attach", "nofile"}, QStringList{"--code-page", "cp437"}}) {
         EXPECT_EQ(run(base("select Name from Items") + bad, out), 8) << bad.join(' ').toStdString();
         EXPECT_TRUE(out.contains(bad[0] + " needs")) << out.toStdString();
     }
+    // An option without its value, and one the runner does not know.
+    EXPECT_EQ(run(base("select Name from Items") + QStringList{"--one-record", "--text"}, out), 8);
+    EXPECT_TRUE(out.contains("missing value after --text")) << out.toStdString();
+    EXPECT_EQ(run(base("select Name from Items") + QStringList{"--pdf-file", "x.pdf"}, out), 8);
+    EXPECT_TRUE(out.contains("unknown option --pdf-file") && out.contains("usage:")) << out.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath("out/page-1.png")));
     QByteArray huge = "select Name from Items where Name <> '";
     huge += QByteArray(1024 * 1024, 'x');
     huge += "'";
