@@ -175,8 +175,16 @@ TDlgProstredi::TDlgProstredi(const TEditorSettings &settings, const QString &set
     setWindowTitle(QStringLiteral("Prostředí editoru sestav"));
     setObjectName(QStringLiteral("TDlgProstredi"));
     Tabs = new QTabWidget(this);
+    Tabs->addTab(buildEnvironmentTab(), QStringLiteral("Prostředí"));
+    Tabs->addTab(buildGridTab(), QStringLiteral("Rastr"));
+    Tabs->addTab(buildDefaultsTab(), QStringLiteral("Předvolby"));
+    buildButtons();
+    showSettings(s);
+    showSample();
+}
 
-    // --- "Prostředí"
+QWidget *TDlgProstredi::buildEnvironmentTab()
+{
     auto *env = new QWidget(Tabs);
     MazaniJedne = new QCheckBox(QStringLiteral("Potvrdit mazání jednoho prvku"), env);
     MazaniVice = new QCheckBox(QStringLiteral("Potvrdit mazání více prvků"), env);
@@ -206,9 +214,11 @@ TDlgProstredi::TDlgProstredi(const TEditorSettings &settings, const QString &set
         l->addLayout(units);
         l->addStretch();
     }
-    Tabs->addTab(env, QStringLiteral("Prostředí"));
+    return env;
+}
 
-    // --- "Rastr"
+QWidget *TDlgProstredi::buildGridTab()
+{
     auto *grid = new QWidget(Tabs);
     RastrX = spin(1, 999, grid);
     RastrY = spin(1, 999, grid);
@@ -226,9 +236,11 @@ TDlgProstredi::TDlgProstredi(const TEditorSettings &settings, const QString &set
         l->addWidget(RastrZarovnavat);
         l->addStretch();
     }
-    Tabs->addTab(grid, QStringLiteral("Rastr"));
+    return grid;
+}
 
-    // --- "Předvolby"
+QWidget *TDlgProstredi::buildDefaultsTab()
+{
     auto *pref = new QWidget(Tabs);
     SledPodle = new QCheckBox(QStringLiteral("Sledovat podle názvu"), pref);
     PopisyPol = new QCheckBox(QStringLiteral("Místo názvů položek používat popisy"), pref);
@@ -260,8 +272,12 @@ TDlgProstredi::TDlgProstredi(const TEditorSettings &settings, const QString &set
         l->addWidget(box);
         l->addStretch();
     }
-    Tabs->addTab(pref, QStringLiteral("Předvolby"));
+    return pref;
+}
 
+// The button row under the tabs, and what every button of the window does.
+void TDlgProstredi::buildButtons()
+{
     KonecBtn = new QPushButton(QStringLiteral("&Konec"), this);
     KonecBtn->setDefault(true);
     StornoBtn = new QPushButton(QStringLiteral("Storno"), this);
@@ -287,7 +303,10 @@ TDlgProstredi::TDlgProstredi(const TEditorSettings &settings, const QString &set
             showSample();
         }
     });
+}
 
+void TDlgProstredi::showSettings(const TEditorSettings &s)
+{
     MazaniJedne->setChecked(s.MazaniJedne);
     MazaniVice->setChecked(s.MazaniVice);
     PosunMimo->setChecked(s.PosunMimo);
@@ -311,7 +330,6 @@ TDlgProstredi::TDlgProstredi(const TEditorSettings &settings, const QString &set
     ImplVyska->setValue(s.ImplVyska);
     ImplZarovnani->setCurrentIndex(s.ImplZarovnani);
     ImplZarovnaniCi->setCurrentIndex(s.ImplZarovnaniCi);
-    showSample();
 }
 
 void TDlgProstredi::showSample()

@@ -68,6 +68,11 @@ public:
     void accept() override;
 
 private:
+    QWidget *buildEnvironmentTab();
+    QWidget *buildGridTab();
+    QWidget *buildDefaultsTab();
+    void buildButtons();
+    void showSettings(const TEditorSettings &s);
     void showSample();
     void choosePrinter();
 
