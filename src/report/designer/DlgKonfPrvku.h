@@ -14,6 +14,7 @@
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
+class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -84,6 +85,12 @@ public:
 
 private:
     QWidget *buildZakladni();
+    QGroupBox *buildBasicGroup(QWidget *w);
+    QGroupBox *buildTypeGroup(QWidget *w);
+    QGroupBox *buildMoreGroup(QWidget *w);
+    void addFlagPanel(const QList<QCheckBox *> &boxes);
+    void addFunctionButton();
+    QGroupBox *buildFrameGroup(QWidget *w);
     QWidget *buildPismo();
     QWidget *buildCarovyKod();
     QWidget *buildPodminka();
