@@ -120,7 +120,12 @@ private:
     QWidget *buildOddily();
     QWidget *buildSkupiny();
     void load();
-    void store();
+    // What OK stores, step by step.
+    void refuseValue(QWidget *field, const QString &text);
+    bool marginsAccepted(TPageSetup &ps);
+    void storePageAndGrid(const TPageSetup &ps);
+    void storeBandsAndBackground();
+    void storeGroups();
     void setUnit(int unit);
     void paperChosen(int row);
     void showPaperFigures();
