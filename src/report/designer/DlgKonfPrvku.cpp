@@ -147,30 +147,34 @@ QGroupBox *TDlgKonfPrvku::buildBasicGroup(QWidget *w)
 {
     const TSiReportElement &e = m_element;
     auto *basic = new QGroupBox(QStringLiteral("Základní vlastnosti prvku:"), w);
-    Levy = new TDelkaEdit(basic);
-    Horni = new TDelkaEdit(basic);
-    Sirka = new TDelkaEdit(basic);
-    Vyska = new TDelkaEdit(basic);
-    for (TDelkaEdit *d : {Levy, Horni, Sirka, Vyska})
-        d->setUnit(m_unit);
-    Levy->setValue(e.Left);
-    Horni->setValue(e.Top);
-    Sirka->setValue(e.Width);
-    Vyska->setValue(e.Height);
+    QFormLayout *bl = addPositionFields(basic, {&Levy, &Horni, &Sirka, &Vyska});
     Zarovnani = new QComboBox(basic);
     Zarovnani->addItems({QStringLiteral("Vlevo"), QStringLiteral("Vpravo"), QStringLiteral("Uprostřed")});
     Zarovnani->setCurrentIndex(std::clamp(e.Alignment, 0, 2));
     RoztecZnaku = new QLineEdit(QString::number(ToDisplayUnits(e.LetterSpacing, m_unit)), basic);
     SklonTextu = new QLineEdit(QString::number(e.Angle), basic);
-    auto *bl = new QFormLayout(basic);
-    bl->addRow(QStringLiteral("Levý:"), Levy);
-    bl->addRow(QStringLiteral("Horní:"), Horni);
-    bl->addRow(QStringLiteral("Šířka:"), Sirka);
-    bl->addRow(QStringLiteral("Výška:"), Vyska);
     bl->addRow(QStringLiteral("Zarovnání:"), Zarovnani);
     bl->addRow(QStringLiteral("Rozteč znaků:"), RoztecZnaku);
     bl->addRow(QStringLiteral("Sklon textu:"), SklonTextu);
     return basic;
+}
+
+// The element's left, top, width and height in the display unit, as the first rows of the
+// group's form.
+QFormLayout *TDlgKonfPrvku::addPositionFields(QGroupBox *box, std::array<TDelkaEdit **, 4> fields)
+{
+    static const char *const captions[4] = {"Levý:", "Horní:", "Šířka:", "Výška:"};
+    const int values[4] = {m_element.Left, m_element.Top, m_element.Width, m_element.Height};
+    for (TDelkaEdit **f : fields)
+        *f = new TDelkaEdit(box);
+    for (TDelkaEdit **f : fields)
+        (*f)->setUnit(m_unit);
+    for (int i = 0; i < 4; ++i)
+        (*fields[size_t(i)])->setValue(values[i]);
+    auto *form = new QFormLayout(box);
+    for (int i = 0; i < 4; ++i)
+        form->addRow(QString::fromUtf8(captions[i]), *fields[size_t(i)]);
+    return form;
 }
 
 // "Typ prvku": the kind, its source or text, and how a source is followed.
@@ -479,21 +483,7 @@ QWidget *TDlgKonfPrvku::buildCarovyKod()
     const TSiReportElement &e = m_element;
     auto *w = new QWidget(this);
     auto *basic = new QGroupBox(QStringLiteral("Základní vlastnosti prvku:"), w);
-    KodLevy = new TDelkaEdit(basic);
-    KodHorni = new TDelkaEdit(basic);
-    KodSirka = new TDelkaEdit(basic);
-    KodVyska = new TDelkaEdit(basic);
-    for (TDelkaEdit *d : {KodLevy, KodHorni, KodSirka, KodVyska})
-        d->setUnit(m_unit);
-    KodLevy->setValue(e.Left);
-    KodHorni->setValue(e.Top);
-    KodSirka->setValue(e.Width);
-    KodVyska->setValue(e.Height);
-    auto *bl = new QFormLayout(basic);
-    bl->addRow(QStringLiteral("Levý:"), KodLevy);
-    bl->addRow(QStringLiteral("Horní:"), KodHorni);
-    bl->addRow(QStringLiteral("Šířka:"), KodSirka);
-    bl->addRow(QStringLiteral("Výška:"), KodVyska);
+    addPositionFields(basic, {&KodLevy, &KodHorni, &KodSirka, &KodVyska});
 
     auto *type = new QGroupBox(QStringLiteral("Typ a velikost:"), w);
     TypKodu = new QComboBox(type);

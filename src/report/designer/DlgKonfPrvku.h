@@ -11,9 +11,12 @@
 
 #include <QDialog>
 
+#include <array>
+
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
+class QFormLayout;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -86,6 +89,7 @@ public:
 private:
     QWidget *buildZakladni();
     QGroupBox *buildBasicGroup(QWidget *w);
+    QFormLayout *addPositionFields(QGroupBox *box, std::array<TDelkaEdit **, 4> fields);
     QGroupBox *buildTypeGroup(QWidget *w);
     QGroupBox *buildMoreGroup(QWidget *w);
     void addFlagPanel(const QList<QCheckBox *> &boxes);

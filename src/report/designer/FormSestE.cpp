@@ -141,6 +141,16 @@ void showColor(QComboBox *c, TColor color)
     c->setCurrentIndex(field >= 0 && field <= 15 ? field : std::min(16, c->count() - 1));
 }
 
+// A caption and a number box after it on a panel row.
+QSpinBox *addNumberBox(QHBoxLayout *h, const QString &caption, int min, int max, QWidget *parent)
+{
+    h->addWidget(new QLabel(caption, parent));
+    auto *box = new QSpinBox(parent);
+    box->setRange(min, max);
+    h->addWidget(box);
+    return box;
+}
+
 QToolButton *toolButton(QAction *a, QWidget *parent)
 {
     auto *b = new QToolButton(parent);
@@ -599,10 +609,7 @@ void TFormSestE::buildLinePanel(QHBoxLayout *h)
     LineColor = new QComboBox(Panels);
     fillColors(LineColor, false);
     h->addWidget(LineColor);
-    h->addWidget(new QLabel(u8(" Šířka:"), Panels));
-    LineWidth = new QSpinBox(Panels);
-    LineWidth->setRange(1, 50);
-    h->addWidget(LineWidth);
+    LineWidth = addNumberBox(h, u8(" Šířka:"), 1, 50, Panels);
     h->addWidget(new QLabel(u8(" Styl:"), Panels));
     LineStyle = new QComboBox(Panels);
     LineStyle->addItems({u8("plná"), u8("čárkovaná"), u8("tečkovaná"), u8("čerchovaná")});
@@ -722,14 +729,8 @@ void TFormSestE::buildBarcodePanel(QHBoxLayout *h)
 
 void TFormSestE::buildBoxPanel(QHBoxLayout *h)
 {
-    h->addWidget(new QLabel(u8("Index:"), Panels));
-    BoxIndex = new QSpinBox(Panels);
-    BoxIndex->setRange(0, 9999);
-    h->addWidget(BoxIndex);
-    h->addWidget(new QLabel(u8(" Zoom:"), Panels));
-    BoxZoom = new QSpinBox(Panels);
-    BoxZoom->setRange(1, 6);
-    h->addWidget(BoxZoom);
+    BoxIndex = addNumberBox(h, u8("Index:"), 0, 9999, Panels);
+    BoxZoom = addNumberBox(h, u8(" Zoom:"), 1, 6, Panels);
     h->addStretch();
     connectNumber(BoxIndex, boxKind, &TSiReportElement::SourceIndex);
     connectNumber(BoxZoom, boxKind, &TSiReportElement::BrushStyle);
