@@ -10,7 +10,6 @@
 #include "report/output/Sestava.h"
 
 #include <QCheckBox>
-#include <QCollator>
 #include <QComboBox>
 #include <QFormLayout>
 #include <QGridLayout>
@@ -380,13 +379,7 @@ QWidget *TDlgKonfPrvku::buildPismo()
     TypPisma = new QComboBox(font);
     TypPisma->setEditable(true);
     TypPisma->setInsertPolicy(QComboBox::NoInsert);
-    QStringList names = ReportFontNames();
-    if (m_settings.PismaAbec) {
-        QCollator coll(QLocale(QLocale::Czech));
-        coll.setCaseSensitivity(Qt::CaseInsensitive);
-        std::sort(names.begin(), names.end(), coll);
-    }
-    TypPisma->addItems(names);
+    TypPisma->addItems(fontChoice(m_settings.PismaAbec));
     // A name that is not installed (a template made elsewhere) stays as it is.
     TypPisma->setCurrentText(f.Name);
     Velikost = new QComboBox(font);

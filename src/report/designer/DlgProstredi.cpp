@@ -44,6 +44,17 @@ QStringList charsetNames()
             QStringLiteral("symboly"),       QStringLiteral("výchozí")};
 }
 
+QStringList fontChoice(bool alphabetical)
+{
+    QStringList names = ReportFontNames();
+    if (alphabetical) {
+        QCollator coll(QLocale(QLocale::Czech));
+        coll.setCaseSensitivity(Qt::CaseInsensitive);
+        std::sort(names.begin(), names.end(), coll);
+    }
+    return names;
+}
+
 namespace {
 
 QIcon colorSwatch(TColor c)
@@ -91,13 +102,7 @@ TDlgPismo::TDlgPismo(const TEditorSettings &s, QWidget *parent) : QDialog(parent
     Nazev = new QComboBox(this);
     Nazev->setEditable(true);
     Nazev->setInsertPolicy(QComboBox::NoInsert);
-    QStringList names = ReportFontNames();
-    if (s.PismaAbec) {
-        QCollator coll(QLocale(QLocale::Czech));
-        coll.setCaseSensitivity(Qt::CaseInsensitive);
-        std::sort(names.begin(), names.end(), coll);
-    }
-    Nazev->addItems(names);
+    Nazev->addItems(fontChoice(s.PismaAbec));
     // A name that is not installed stays as it is: fontconfig substitutes it when drawing.
     Nazev->setCurrentText(s.ImplNazevFontu);
     Velikost = spin(1, 999, this);
