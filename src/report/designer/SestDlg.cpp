@@ -242,6 +242,22 @@ QWidget *TSestDlg::buildRastr()
     gl->addRow(QStringLiteral("Rastr Y:"), RastrY);
     gl->addRow(QStringLiteral("Měrné jednotky:"), Jednotky);
 
+    QGroupBox *bg = buildBackgroundGroup(w);
+
+    auto *grid = new QGridLayout(w);
+    grid->addWidget(type, 0, 0);
+    grid->addWidget(pitch, 1, 0);
+    grid->addWidget(gridBox, 0, 1, 2, 1);
+    grid->addWidget(bg, 2, 0, 1, 2);
+
+    connect(Znakovy, &QRadioButton::toggled, this, &TSestDlg::modeChanged);
+    connect(Jednotky, &QComboBox::currentIndexChanged, this, &TSestDlg::setUnit);
+    return w;
+}
+
+// "Pozadí:": the template's own background picture, whether it is printed, and where it lies.
+QGroupBox *TSestDlg::buildBackgroundGroup(QWidget *w)
+{
     VychoziPozadi = new QCheckBox(QStringLiteral("Výchozí nastavení"), w);
     TisknoutPozadi = new QCheckBox(QStringLiteral("Tisknout pozadí"), w);
     SouborPozadi = new QLineEdit(w);
@@ -271,15 +287,6 @@ QWidget *TSestDlg::buildRastr()
     bl->addWidget(PozadiSirka, 5, 1);
     bl->addWidget(new QLabel(QStringLiteral("Výška:"), bg), 5, 2);
     bl->addWidget(PozadiVyska, 5, 3);
-
-    auto *grid = new QGridLayout(w);
-    grid->addWidget(type, 0, 0);
-    grid->addWidget(pitch, 1, 0);
-    grid->addWidget(gridBox, 0, 1, 2, 1);
-    grid->addWidget(bg, 2, 0, 1, 2);
-
-    connect(Znakovy, &QRadioButton::toggled, this, &TSestDlg::modeChanged);
-    connect(Jednotky, &QComboBox::currentIndexChanged, this, &TSestDlg::setUnit);
     connect(PozadiBtn, &QPushButton::clicked, this, &TSestDlg::chooseBackground);
     auto bgEnable = [this] {
         const bool own = !VychoziPozadi->isChecked();
@@ -292,7 +299,7 @@ QWidget *TSestDlg::buildRastr()
     };
     connect(VychoziPozadi, &QCheckBox::toggled, this, bgEnable);
     connect(CelyPapir, &QCheckBox::toggled, this, bgEnable);
-    return w;
+    return bg;
 }
 
 QWidget *TSestDlg::buildOddily()

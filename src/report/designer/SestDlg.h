@@ -15,6 +15,7 @@
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
+class QGroupBox;
 class QLabel;
 class QListWidget;
 class QPushButton;
@@ -117,6 +118,7 @@ private:
     QWidget *buildSestava();
     QWidget *buildPapir();
     QWidget *buildRastr();
+    QGroupBox *buildBackgroundGroup(QWidget *w);
     QWidget *buildOddily();
     QWidget *buildSkupiny();
     void load();
