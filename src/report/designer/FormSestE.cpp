@@ -250,6 +250,13 @@ QAction *TFormSestE::action(const QString &caption) const
 
 void TFormSestE::buildActions()
 {
+    addCommandActions();
+    addToolActions();
+}
+
+// The commands of the menus and the command bar, found by their caption.
+void TFormSestE::addCommandActions()
+{
     auto add = [this](const char *caption, const char *hint, QKeySequence key,
                       std::function<void()> run) {
         auto *a = new QAction(u8(caption), this);
@@ -293,7 +300,11 @@ void TFormSestE::buildActions()
     add("Upravit uživatelskou funkci", "Upravit uživatelskou funkci", {}, [this] { editFunction(); });
     add("Obsah nápovědy", "Nápověda generátoru sestav", QKeySequence::HelpContents,
         [this] { showHelp(); });
+}
 
+// The exclusive tools: the selection tool and one for each element kind and variable.
+void TFormSestE::addToolActions()
+{
     m_toolGroup = new QActionGroup(this);
     m_toolGroup->setExclusive(true);
     auto tool = [this](const char *hint, int kind, int fixedSource = -1) {

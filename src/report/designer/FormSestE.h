@@ -141,6 +141,8 @@ protected:
 private:
     void init();
     void buildActions();
+    void addCommandActions();
+    void addToolActions();
     void buildMenus();
     void buildToolTabs();
     QWidget *buildPositionPanel();
