@@ -31,6 +31,7 @@
 #include <QTextStream>
 
 #include <cstdio>
+#include <optional>
 
 using namespace orv;
 
@@ -129,68 +130,72 @@ int screenshots(TSestava &report, const TEditorSettings &settings, const QString
     return ok ? 0 : seOutputNotWritten;
 }
 
-} // namespace
+// What the command line asks for.
+struct Options {
+    QString Database, Sql, Shots, TemplateFile;
+    bool WantNew = false, WantReport = false, WantSettings = false;
+};
 
-int main(int argc, char **argv)
+// Reads the arguments (without the program name) and the query file of --sql @FILE. Gives
+// the exit status when they are not usable, nothing when the designer can go on.
+std::optional<int> parseOptions(const QStringList &args, Options &o)
 {
-    QApplication app(argc, argv);
-    QStringList args = app.arguments();
-    args.removeFirst();
     if (args.isEmpty() || args.contains("--help")) {
         std::fputs(kUsage, args.contains("--help") ? stdout : stderr);
         return args.contains("--help") ? 0 : seNotReady;
     }
-    QString database, sql, shots, templateFile;
-    bool wantNew = false, wantReport = false, wantSettings = false;
     for (int i = 0; i < args.size(); ++i) {
         const QString a = args.at(i);
-        auto value = [&]() -> QString {
-            if (i + 1 >= args.size()) {
-                err(QStringLiteral("missing value after %1").arg(a));
-                std::exit(seNotReady);
-            }
-            return args.at(++i);
-        };
+        const bool valued = a == "--db" || a == "--sql" || a == "--screenshots";
+        if (valued && i + 1 >= args.size()) {
+            err(QStringLiteral("missing value after %1").arg(a));
+            return seNotReady;
+        }
         if (a == "--db")
-            database = value();
+            o.Database = args.at(++i);
         else if (a == "--sql")
-            sql = value();
+            o.Sql = args.at(++i);
         else if (a == "--new")
-            wantNew = true;
+            o.WantNew = true;
         else if (a == "--report-settings")
-            wantReport = true;
+            o.WantReport = true;
         else if (a == "--settings")
-            wantSettings = true;
+            o.WantSettings = true;
         else if (a == "--screenshots")
-            shots = value();
+            o.Shots = args.at(++i);
         else if (a.startsWith("--")) {
             err(QStringLiteral("unknown option %1").arg(a));
             std::fputs(kUsage, stderr);
             return seNotReady;
-        } else if (templateFile.isEmpty())
-            templateFile = a;
+        } else if (o.TemplateFile.isEmpty())
+            o.TemplateFile = a;
         else {
             err(QStringLiteral("only one template file may be given"));
             return seNotReady;
         }
     }
-    if (templateFile.isEmpty()) {
+    if (o.TemplateFile.isEmpty()) {
         std::fputs(kUsage, stderr);
         return seNotReady;
     }
-    if (database.isEmpty() != sql.isEmpty()) {
+    if (o.Database.isEmpty() != o.Sql.isEmpty()) {
         err(QStringLiteral("--db and --sql go together"));
         return seNotReady;
     }
-    if (sql.startsWith(u'@')) {
-        QFile f(sql.mid(1));
+    if (o.Sql.startsWith(u'@')) {
+        QFile f(o.Sql.mid(1));
         if (!f.open(QIODevice::ReadOnly)) {
             err(QStringLiteral("cannot read %1").arg(f.fileName()));
             return seNotReady;
         }
-        sql = QString::fromUtf8(f.readAll());
+        o.Sql = QString::fromUtf8(f.readAll());
     }
+    return std::nullopt;
+}
 
+// The report generator's messages as message boxes over the active window.
+void showMessagesInBoxes()
+{
     setSestMessageHandler([](TSestMessageKind kind, const QString &caption, const QString &text) {
         QWidget *parent = QApplication::activeWindow();
         switch (kind) {
@@ -208,55 +213,46 @@ int main(int argc, char **argv)
         }
         return false;
     });
+}
 
-    db::Connection conn(QStringLiteral("designer"));
-    db::DataSet query(QStringLiteral("qReport"), &conn);
-    DataSetBridge bridge;
-    TSestava report;
-    report.Name = QStringLiteral("report");
-    report.Designing = true;
-    if (!database.isEmpty()) {
-        try {
-            conn.openFile(database, db::OpenMode::ReadOnly);
-            query.setSql(sql);
-            query.open();
-        } catch (const std::exception &e) {
-            err(QString::fromUtf8(e.what()));
-            return seNotReady;
-        }
-        bridge.setDataSet(&query);
-        report.DataSource = &bridge;
-        report.PrepareFields();
+// Opens the database read-only and runs the query; false (said on stderr) when either fails.
+bool openQuery(db::Connection &conn, db::DataSet &query, const Options &o)
+{
+    try {
+        conn.openFile(o.Database, db::OpenMode::ReadOnly);
+        query.setSql(o.Sql);
+        query.open();
+    } catch (const std::exception &e) {
+        err(QString::fromUtf8(e.what()));
+        return false;
     }
-    const QFileInfo tf(templateFile);
+    return true;
+}
+
+// The report's folder and name from the template file, and its content when it exists.
+bool loadTemplate(TSestava &report, const QFileInfo &tf)
+{
     report.Location.ReportDirIgnore = false;
     report.Location.setReportDir(tf.absolutePath());
     report.setReportName(tf.fileName());
-    const bool exists = tf.isFile();
-    if (exists) {
-        QStringList lines;
-        if (loadTemplateFile(tf.absoluteFilePath(), lines) != seOk) {
-            err(QStringLiteral("cannot read %1").arg(tf.absoluteFilePath()));
-            return seTemplateNotLoaded;
-        }
-        report.SetPredloha(lines);
+    if (!tf.isFile())
+        return true;
+    QStringList lines;
+    if (loadTemplateFile(tf.absoluteFilePath(), lines) != seOk) {
+        err(QStringLiteral("cannot read %1").arg(tf.absoluteFilePath()));
+        return false;
     }
+    report.SetPredloha(lines);
+    return true;
+}
 
-    TEditorSettings settings;
-    loadEditorSettings(&report, settings);
-    InstallReportUi();
-    InstallDesigner();
-    setReportHelpFolder(QStringLiteral(ORV_SOURCE_HELP_DIR));
-    if (!shots.isEmpty())
-        return screenshots(report, settings, shots);
-
-    if (!wantNew && !wantReport && !wantSettings) {
-        // The whole designer, as the report component's edit operation opens it.
-        const int r = report.Edit();
-        return r;
-    }
+// --new, --report-settings and --settings: the windows in that order, then the template saved
+// when one of them changed it.
+int editWithWindows(TSestava &report, TEditorSettings &settings, const Options &o,
+                    const QFileInfo &tf, bool exists)
+{
     bool changed = false;
-    if (wantNew) {
+    if (o.WantNew) {
         QStringList lines;
         const int r = VytvorNovouPredlohu(report, settings, lines, nullptr, [&report](QWidget *w) {
             EditReportSettings(report, TSestDlg::pgPapir, w);
@@ -266,12 +262,12 @@ int main(int argc, char **argv)
         report.SetPredloha(r == QDialog::Accepted ? lines : QStringList());
         changed = true;
     }
-    if (wantReport)
+    if (o.WantReport)
         changed |= EditReportSettings(report);
-    if (wantSettings)
+    if (o.WantSettings)
         EditEnvironment(report, settings);
     if (!changed)
-        return wantSettings ? 0 : seCancelled;
+        return o.WantSettings ? 0 : seCancelled;
 
     const TSestError saved = saveTemplateFile(tf.absoluteFilePath(), writeTemplate(report), exists);
     if (saved != seOk) {
@@ -281,4 +277,46 @@ int main(int argc, char **argv)
     }
     QTextStream(stdout) << tf.absoluteFilePath() << Qt::endl;
     return 0;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    QStringList args = app.arguments();
+    args.removeFirst();
+    Options o;
+    if (const std::optional<int> refused = parseOptions(args, o))
+        return *refused;
+    showMessagesInBoxes();
+
+    db::Connection conn(QStringLiteral("designer"));
+    db::DataSet query(QStringLiteral("qReport"), &conn);
+    DataSetBridge bridge;
+    TSestava report;
+    report.Name = QStringLiteral("report");
+    report.Designing = true;
+    if (!o.Database.isEmpty()) {
+        if (!openQuery(conn, query, o))
+            return seNotReady;
+        bridge.setDataSet(&query);
+        report.DataSource = &bridge;
+        report.PrepareFields();
+    }
+    const QFileInfo tf(o.TemplateFile);
+    const bool exists = tf.isFile();
+    if (!loadTemplate(report, tf))
+        return seTemplateNotLoaded;
+
+    TEditorSettings settings;
+    loadEditorSettings(&report, settings);
+    InstallReportUi();
+    InstallDesigner();
+    setReportHelpFolder(QStringLiteral(ORV_SOURCE_HELP_DIR));
+    if (!o.Shots.isEmpty())
+        return screenshots(report, settings, o.Shots);
+    if (!o.WantNew && !o.WantReport && !o.WantSettings)
+        return report.Edit();   // the whole designer, as the report's edit operation opens it
+    return editWithWindows(report, settings, o, tf, exists);
 }

@@ -10,7 +10,6 @@
 #include "report/output/Sestava.h"
 
 #include <QCheckBox>
-#include <QCollator>
 #include <QComboBox>
 #include <QFormLayout>
 #include <QGridLayout>
@@ -128,33 +127,59 @@ TDlgKonfPrvku::TDlgKonfPrvku(TSestavaTyp &report, TSiReportElement &element,
 
 QWidget *TDlgKonfPrvku::buildZakladni()
 {
-    const TSiReportElement &e = m_element;
     auto *w = new QWidget(this);
+    QGroupBox *basic = buildBasicGroup(w);
+    QGroupBox *type = buildTypeGroup(w);
+    QGroupBox *more = buildMoreGroup(w);
+    QGroupBox *frame = buildFrameGroup(w);
+    auto *grid = new QGridLayout(w);
+    grid->addWidget(basic, 0, 0, 2, 1);
+    grid->addWidget(type, 0, 1);
+    grid->addWidget(more, 1, 1);
+    grid->addWidget(frame, 2, 0, 1, 2);
+    rtfToggled(Panely->currentIndex() == pnMemo && MmRtf->isChecked());
+    return w;
+}
+
+// "Základní vlastnosti prvku": position, size, alignment, letter spacing and slant.
+QGroupBox *TDlgKonfPrvku::buildBasicGroup(QWidget *w)
+{
+    const TSiReportElement &e = m_element;
     auto *basic = new QGroupBox(QStringLiteral("Základní vlastnosti prvku:"), w);
-    Levy = new TDelkaEdit(basic);
-    Horni = new TDelkaEdit(basic);
-    Sirka = new TDelkaEdit(basic);
-    Vyska = new TDelkaEdit(basic);
-    for (TDelkaEdit *d : {Levy, Horni, Sirka, Vyska})
-        d->setUnit(m_unit);
-    Levy->setValue(e.Left);
-    Horni->setValue(e.Top);
-    Sirka->setValue(e.Width);
-    Vyska->setValue(e.Height);
+    QFormLayout *bl = addPositionFields(basic, {&Levy, &Horni, &Sirka, &Vyska});
     Zarovnani = new QComboBox(basic);
     Zarovnani->addItems({QStringLiteral("Vlevo"), QStringLiteral("Vpravo"), QStringLiteral("Uprostřed")});
     Zarovnani->setCurrentIndex(std::clamp(e.Alignment, 0, 2));
     RoztecZnaku = new QLineEdit(QString::number(ToDisplayUnits(e.LetterSpacing, m_unit)), basic);
     SklonTextu = new QLineEdit(QString::number(e.Angle), basic);
-    auto *bl = new QFormLayout(basic);
-    bl->addRow(QStringLiteral("Levý:"), Levy);
-    bl->addRow(QStringLiteral("Horní:"), Horni);
-    bl->addRow(QStringLiteral("Šířka:"), Sirka);
-    bl->addRow(QStringLiteral("Výška:"), Vyska);
     bl->addRow(QStringLiteral("Zarovnání:"), Zarovnani);
     bl->addRow(QStringLiteral("Rozteč znaků:"), RoztecZnaku);
     bl->addRow(QStringLiteral("Sklon textu:"), SklonTextu);
+    return basic;
+}
 
+// The element's left, top, width and height in the display unit, as the first rows of the
+// group's form.
+QFormLayout *TDlgKonfPrvku::addPositionFields(QGroupBox *box, std::array<TDelkaEdit **, 4> fields)
+{
+    static const char *const captions[4] = {"Levý:", "Horní:", "Šířka:", "Výška:"};
+    const int values[4] = {m_element.Left, m_element.Top, m_element.Width, m_element.Height};
+    for (TDelkaEdit **f : fields)
+        *f = new TDelkaEdit(box);
+    for (TDelkaEdit **f : fields)
+        (*f)->setUnit(m_unit);
+    for (int i = 0; i < 4; ++i)
+        (*fields[size_t(i)])->setValue(values[i]);
+    auto *form = new QFormLayout(box);
+    for (int i = 0; i < 4; ++i)
+        form->addRow(QString::fromUtf8(captions[i]), *fields[size_t(i)]);
+    return form;
+}
+
+// "Typ prvku": the kind, its source or text, and how a source is followed.
+QGroupBox *TDlgKonfPrvku::buildTypeGroup(QWidget *w)
+{
+    const TSiReportElement &e = m_element;
     auto *type = new QGroupBox(QStringLiteral("Typ prvku:"), w);
     TypPrvku = new QLabel(elementKindName(e.Kind), type);
     Zdroj = new QComboBox(type);
@@ -179,52 +204,31 @@ QWidget *TDlgKonfPrvku::buildZakladni()
     Zdroj->setEnabled(!isText);
     Text->setVisible(isText);
     fillSources();
+    return type;
+}
 
+// "Další vlastnosti": a page of check boxes for each kind of source, shown by the source.
+QGroupBox *TDlgKonfPrvku::buildMoreGroup(QWidget *w)
+{
+    const TSiReportElement &e = m_element;
     auto *more = new QGroupBox(QStringLiteral("Další vlastnosti:"), w);
     Panely = new QStackedWidget(more);
-    auto panel = [this](QList<QCheckBox *> boxes) {
-        auto *p = new QWidget(Panely);
-        auto *l = new QVBoxLayout(p);
-        l->setContentsMargins(0, 0, 0, 0);
-        for (QCheckBox *b : boxes) {
-            b->setParent(p);
-            l->addWidget(b);
-        }
-        l->addStretch();
-        Panely->addWidget(p);
-    };
     TxViceradkovy = new QCheckBox(QStringLiteral("Víceřádkový text"));
     TxPromennaVyska = new QCheckBox(QStringLiteral("Proměnná výška"));
     TxBlok = new QCheckBox(QStringLiteral("Zarovnat do bloku"));
-    panel({TxViceradkovy, TxPromennaVyska, TxBlok});
+    addFlagPanel({TxViceradkovy, TxPromennaVyska, TxBlok});
     MmBlok = new QCheckBox(QStringLiteral("Zarovnat do bloku"));
     MmPromennaVyska = new QCheckBox(QStringLiteral("Proměnná výška"));
     MmRtf = new QCheckBox(QStringLiteral("RTF formát textu"));
-    panel({MmBlok, MmPromennaVyska, MmRtf});
+    addFlagPanel({MmBlok, MmPromennaVyska, MmRtf});
     ObrPodleOkna = new QCheckBox(QStringLiteral("Velikost podle okna"));
     ObrPomer = new QCheckBox(QStringLiteral("Zachovat poměr stran"));
-    panel({ObrPodleOkna, ObrPomer});
+    addFlagPanel({ObrPodleOkna, ObrPomer});
     FnViceradkovy = new QCheckBox(QStringLiteral("Víceřádkový text"));
     FnPromennaVyska = new QCheckBox(QStringLiteral("Proměnná výška"));
     FnBlok = new QCheckBox(QStringLiteral("Zarovnat do bloku"));
-    panel({FnViceradkovy, FnPromennaVyska, FnBlok});
-    {
-        // "Funkce ..." edits the chosen function; the change is kept until OK.
-        FunkceBtn = new QPushButton(QStringLiteral("Funkce ..."));
-        auto *fnPanel = Panely->widget(pnFunction);
-        static_cast<QVBoxLayout *>(fnPanel->layout())->insertWidget(0, FunkceBtn);
-        connect(FunkceBtn, &QPushButton::clicked, this, [this] {
-            const int index = Zdroj->currentIndex();
-            const TRadekFunkce *f = m_report.Functions.at(index);
-            if (!f)
-                return;
-            TRadekFunkce edited = m_editedFunctionIndex == index ? m_editedFunction : *f;
-            if (EditReportFunction(m_report, edited, this)) {
-                m_editedFunctionIndex = index;
-                m_editedFunction = edited;
-            }
-        });
-    }
+    addFlagPanel({FnViceradkovy, FnPromennaVyska, FnBlok});
+    addFunctionButton();
     auto *ml = new QVBoxLayout(more);
     ml->addWidget(Panely);
     for (QCheckBox *b : {TxViceradkovy, FnViceradkovy})
@@ -243,7 +247,45 @@ QWidget *TDlgKonfPrvku::buildZakladni()
             Panely->setCurrentIndex(panelFor(source));
         rtfToggled(Panely->currentIndex() == pnMemo && MmRtf->isChecked());
     });
+    return more;
+}
 
+void TDlgKonfPrvku::addFlagPanel(const QList<QCheckBox *> &boxes)
+{
+    auto *p = new QWidget(Panely);
+    auto *l = new QVBoxLayout(p);
+    l->setContentsMargins(0, 0, 0, 0);
+    for (QCheckBox *b : boxes) {
+        b->setParent(p);
+        l->addWidget(b);
+    }
+    l->addStretch();
+    Panely->addWidget(p);
+}
+
+// "Funkce ..." edits the chosen function; the change is kept until OK.
+void TDlgKonfPrvku::addFunctionButton()
+{
+    FunkceBtn = new QPushButton(QStringLiteral("Funkce ..."));
+    auto *fnPanel = Panely->widget(pnFunction);
+    static_cast<QVBoxLayout *>(fnPanel->layout())->insertWidget(0, FunkceBtn);
+    connect(FunkceBtn, &QPushButton::clicked, this, [this] {
+        const int index = Zdroj->currentIndex();
+        const TRadekFunkce *f = m_report.Functions.at(index);
+        if (!f)
+            return;
+        TRadekFunkce edited = m_editedFunctionIndex == index ? m_editedFunction : *f;
+        if (EditReportFunction(m_report, edited, this)) {
+            m_editedFunctionIndex = index;
+            m_editedFunction = edited;
+        }
+    });
+}
+
+// "Rámování": the four frame lines.
+QGroupBox *TDlgKonfPrvku::buildFrameGroup(QWidget *w)
+{
+    const TSiReportElement &e = m_element;
     auto *frame = new QGroupBox(QStringLiteral("Rámování:"), w);
     auto *fl = new QHBoxLayout(frame);
     const char *const tips[4] = {"Čára vlevo", "Čára nahoře", "Čára vpravo", "Čára dole"};
@@ -254,14 +296,7 @@ QWidget *TDlgKonfPrvku::buildZakladni()
         fl->addWidget(Ramecek[i]);
     }
     fl->addStretch();
-
-    auto *grid = new QGridLayout(w);
-    grid->addWidget(basic, 0, 0, 2, 1);
-    grid->addWidget(type, 0, 1);
-    grid->addWidget(more, 1, 1);
-    grid->addWidget(frame, 2, 0, 1, 2);
-    rtfToggled(Panely->currentIndex() == pnMemo && MmRtf->isChecked());
-    return w;
+    return frame;
 }
 
 void TDlgKonfPrvku::fillSources()
@@ -344,13 +379,7 @@ QWidget *TDlgKonfPrvku::buildPismo()
     TypPisma = new QComboBox(font);
     TypPisma->setEditable(true);
     TypPisma->setInsertPolicy(QComboBox::NoInsert);
-    QStringList names = ReportFontNames();
-    if (m_settings.PismaAbec) {
-        QCollator coll(QLocale(QLocale::Czech));
-        coll.setCaseSensitivity(Qt::CaseInsensitive);
-        std::sort(names.begin(), names.end(), coll);
-    }
-    TypPisma->addItems(names);
+    TypPisma->addItems(fontChoice(m_settings.PismaAbec));
     // A name that is not installed (a template made elsewhere) stays as it is.
     TypPisma->setCurrentText(f.Name);
     Velikost = new QComboBox(font);
@@ -447,21 +476,7 @@ QWidget *TDlgKonfPrvku::buildCarovyKod()
     const TSiReportElement &e = m_element;
     auto *w = new QWidget(this);
     auto *basic = new QGroupBox(QStringLiteral("Základní vlastnosti prvku:"), w);
-    KodLevy = new TDelkaEdit(basic);
-    KodHorni = new TDelkaEdit(basic);
-    KodSirka = new TDelkaEdit(basic);
-    KodVyska = new TDelkaEdit(basic);
-    for (TDelkaEdit *d : {KodLevy, KodHorni, KodSirka, KodVyska})
-        d->setUnit(m_unit);
-    KodLevy->setValue(e.Left);
-    KodHorni->setValue(e.Top);
-    KodSirka->setValue(e.Width);
-    KodVyska->setValue(e.Height);
-    auto *bl = new QFormLayout(basic);
-    bl->addRow(QStringLiteral("Levý:"), KodLevy);
-    bl->addRow(QStringLiteral("Horní:"), KodHorni);
-    bl->addRow(QStringLiteral("Šířka:"), KodSirka);
-    bl->addRow(QStringLiteral("Výška:"), KodVyska);
+    addPositionFields(basic, {&KodLevy, &KodHorni, &KodSirka, &KodVyska});
 
     auto *type = new QGroupBox(QStringLiteral("Typ a velikost:"), w);
     TypKodu = new QComboBox(type);

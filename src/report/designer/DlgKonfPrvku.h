@@ -11,9 +11,13 @@
 
 #include <QDialog>
 
+#include <array>
+
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
+class QFormLayout;
+class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -84,6 +88,13 @@ public:
 
 private:
     QWidget *buildZakladni();
+    QGroupBox *buildBasicGroup(QWidget *w);
+    QFormLayout *addPositionFields(QGroupBox *box, std::array<TDelkaEdit **, 4> fields);
+    QGroupBox *buildTypeGroup(QWidget *w);
+    QGroupBox *buildMoreGroup(QWidget *w);
+    void addFlagPanel(const QList<QCheckBox *> &boxes);
+    void addFunctionButton();
+    QGroupBox *buildFrameGroup(QWidget *w);
     QWidget *buildPismo();
     QWidget *buildCarovyKod();
     QWidget *buildPodminka();

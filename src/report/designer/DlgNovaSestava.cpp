@@ -47,6 +47,19 @@ QIcon styleIcon(bool columns)
     return QIcon(pm);
 }
 
+// One of the two exclusive style buttons, with its picture.
+QToolButton *styleButton(const QString &name, bool columns, const QString &tip, QWidget *parent)
+{
+    auto *b = new QToolButton(parent);
+    b->setObjectName(name);
+    b->setIcon(styleIcon(columns));
+    b->setIconSize(QSize(40, 32));
+    b->setCheckable(true);
+    b->setAutoExclusive(true);
+    b->setToolTip(tip);
+    return b;
+}
+
 QToolButton *arrowButton(const QString &text, QWidget *parent)
 {
     auto *b = new QToolButton(parent);
@@ -65,10 +78,25 @@ TDlgNovaSestava::TDlgNovaSestava(const QList<TWizardField> &fields,
     setWindowTitle(QStringLiteral("Návrh nové předlohy"));
     setObjectName(QStringLiteral("TDlgNovaSestava"));
 
+    QGridLayout *lists = buildLists();
+    QHBoxLayout *style = buildStyleRow();
+    QHBoxLayout *buttons = buildButtons();
+    auto *top = new QVBoxLayout(this);
+    top->addLayout(lists, 1);
+    top->addLayout(style);
+    top->addLayout(buttons);
+    resize(560, 420);
+    connectCommands();
+    updateButtons();
+}
+
+// The available and the chosen fields with the arrow buttons between them.
+QGridLayout *TDlgNovaSestava::buildLists()
+{
     SrcList = new QListWidget(this);
     SrcList->setObjectName("SrcList");
     SrcList->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    for (const TWizardField &f : fields)
+    for (const TWizardField &f : m_fields)
         SrcList->addItem(f.Name);
     DstList = new QListWidget(this);
     DstList->setObjectName("DstList");
@@ -101,28 +129,23 @@ TDlgNovaSestava::TDlgNovaSestava(const QList<TWizardField> &fields,
     lists->addWidget(SrcList, 1, 0);
     lists->addLayout(arrows, 1, 1);
     lists->addWidget(DstList, 1, 2);
+    return lists;
+}
 
-    SBSloupec = new QToolButton(this);
-    SBSloupec->setObjectName("SBSloupec");
-    SBSloupec->setIcon(styleIcon(true));
-    SBSloupec->setIconSize(QSize(40, 32));
-    SBSloupec->setCheckable(true);
-    SBSloupec->setAutoExclusive(true);
+// The template style (columns or rows) and the label options.
+QHBoxLayout *TDlgNovaSestava::buildStyleRow()
+{
+    SBSloupec = styleButton(QStringLiteral("SBSloupec"), true,
+                            QStringLiteral("Sloupce: jedna položka v každém sloupci tabulky"), this);
     SBSloupec->setChecked(true);
-    SBSloupec->setToolTip(QStringLiteral("Sloupce: jedna položka v každém sloupci tabulky"));
-    SBRadek = new QToolButton(this);
-    SBRadek->setObjectName("SBRadek");
-    SBRadek->setIcon(styleIcon(false));
-    SBRadek->setIconSize(QSize(40, 32));
-    SBRadek->setCheckable(true);
-    SBRadek->setAutoExclusive(true);
-    SBRadek->setToolTip(QStringLiteral("Řádky: jedna položka na každém řádku formuláře"));
+    SBRadek = styleButton(QStringLiteral("SBRadek"), false,
+                          QStringLiteral("Řádky: jedna položka na každém řádku formuláře"), this);
 
     CBPopisyPolozek = new QCheckBox(QStringLiteral("Popisy položek"), this);
     CBPopisyPolozek->setChecked(true);
     CBPopisyTextem = new QCheckBox(QStringLiteral("Popisy textem"), this);
     CBSledovatPodle = new QCheckBox(QStringLiteral("Pol. podle názvu"), this);
-    CBSledovatPodle->setChecked(settings.SledPodle);
+    CBSledovatPodle->setChecked(m_settings.SledPodle);
 
     auto *style = new QHBoxLayout;
     style->addWidget(new QLabel(QStringLiteral("Styl předlohy:"), this));
@@ -135,7 +158,11 @@ TDlgNovaSestava::TDlgNovaSestava(const QList<TWizardField> &fields,
     checks->addWidget(CBSledovatPodle);
     style->addLayout(checks);
     style->addStretch();
+    return style;
+}
 
+QHBoxLayout *TDlgNovaSestava::buildButtons()
+{
     OKBtn = new QPushButton(QStringLiteral("&Navrhnout"), this);
     OKBtn->setDefault(true);
     RucneBtn = new QPushButton(QStringLiteral("&Ručně"), this);
@@ -148,13 +175,11 @@ TDlgNovaSestava::TDlgNovaSestava(const QList<TWizardField> &fields,
     buttons->addWidget(OKBtn);
     buttons->addWidget(RucneBtn);
     buttons->addWidget(HelpBtn);
+    return buttons;
+}
 
-    auto *top = new QVBoxLayout(this);
-    top->addLayout(lists, 1);
-    top->addLayout(style);
-    top->addLayout(buttons);
-    resize(560, 420);
-
+void TDlgNovaSestava::connectCommands()
+{
     connect(IncludeBtn, &QToolButton::clicked, this, [this] { moveSelected(SrcList, DstList); });
     connect(ExcludeBtn, &QToolButton::clicked, this, [this] { moveSelected(DstList, SrcList); });
     connect(IncAllBtn, &QToolButton::clicked, this, [this] { moveAll(SrcList, DstList); });
@@ -171,7 +196,6 @@ TDlgNovaSestava::TDlgNovaSestava(const QList<TWizardField> &fields,
         if (m_paperFormat)
             m_paperFormat(this);
     });
-    updateButtons();
 }
 
 void TDlgNovaSestava::setPaperFormatHandler(std::function<void(QWidget *)> handler)

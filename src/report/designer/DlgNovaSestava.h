@@ -10,6 +10,8 @@
 #include <functional>
 
 class QCheckBox;
+class QGridLayout;
+class QHBoxLayout;
 class QListWidget;
 class QPushButton;
 class QToolButton;
@@ -52,6 +54,10 @@ public:
     void accept() override;
 
 private:
+    QGridLayout *buildLists();
+    QHBoxLayout *buildStyleRow();
+    QHBoxLayout *buildButtons();
+    void connectCommands();
     void moveSelected(QListWidget *from, QListWidget *to);
     void moveAll(QListWidget *from, QListWidget *to);
     void updateButtons();

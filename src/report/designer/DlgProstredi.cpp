@@ -44,6 +44,17 @@ QStringList charsetNames()
             QStringLiteral("symboly"),       QStringLiteral("výchozí")};
 }
 
+QStringList fontChoice(bool alphabetical)
+{
+    QStringList names = ReportFontNames();
+    if (alphabetical) {
+        QCollator coll(QLocale(QLocale::Czech));
+        coll.setCaseSensitivity(Qt::CaseInsensitive);
+        std::sort(names.begin(), names.end(), coll);
+    }
+    return names;
+}
+
 namespace {
 
 QIcon colorSwatch(TColor c)
@@ -91,13 +102,7 @@ TDlgPismo::TDlgPismo(const TEditorSettings &s, QWidget *parent) : QDialog(parent
     Nazev = new QComboBox(this);
     Nazev->setEditable(true);
     Nazev->setInsertPolicy(QComboBox::NoInsert);
-    QStringList names = ReportFontNames();
-    if (s.PismaAbec) {
-        QCollator coll(QLocale(QLocale::Czech));
-        coll.setCaseSensitivity(Qt::CaseInsensitive);
-        std::sort(names.begin(), names.end(), coll);
-    }
-    Nazev->addItems(names);
+    Nazev->addItems(fontChoice(s.PismaAbec));
     // A name that is not installed stays as it is: fontconfig substitutes it when drawing.
     Nazev->setCurrentText(s.ImplNazevFontu);
     Velikost = spin(1, 999, this);
@@ -175,8 +180,16 @@ TDlgProstredi::TDlgProstredi(const TEditorSettings &settings, const QString &set
     setWindowTitle(QStringLiteral("Prostředí editoru sestav"));
     setObjectName(QStringLiteral("TDlgProstredi"));
     Tabs = new QTabWidget(this);
+    Tabs->addTab(buildEnvironmentTab(), QStringLiteral("Prostředí"));
+    Tabs->addTab(buildGridTab(), QStringLiteral("Rastr"));
+    Tabs->addTab(buildDefaultsTab(), QStringLiteral("Předvolby"));
+    buildButtons();
+    showSettings(s);
+    showSample();
+}
 
-    // --- "Prostředí"
+QWidget *TDlgProstredi::buildEnvironmentTab()
+{
     auto *env = new QWidget(Tabs);
     MazaniJedne = new QCheckBox(QStringLiteral("Potvrdit mazání jednoho prvku"), env);
     MazaniVice = new QCheckBox(QStringLiteral("Potvrdit mazání více prvků"), env);
@@ -206,9 +219,11 @@ TDlgProstredi::TDlgProstredi(const TEditorSettings &settings, const QString &set
         l->addLayout(units);
         l->addStretch();
     }
-    Tabs->addTab(env, QStringLiteral("Prostředí"));
+    return env;
+}
 
-    // --- "Rastr"
+QWidget *TDlgProstredi::buildGridTab()
+{
     auto *grid = new QWidget(Tabs);
     RastrX = spin(1, 999, grid);
     RastrY = spin(1, 999, grid);
@@ -226,9 +241,11 @@ TDlgProstredi::TDlgProstredi(const TEditorSettings &settings, const QString &set
         l->addWidget(RastrZarovnavat);
         l->addStretch();
     }
-    Tabs->addTab(grid, QStringLiteral("Rastr"));
+    return grid;
+}
 
-    // --- "Předvolby"
+QWidget *TDlgProstredi::buildDefaultsTab()
+{
     auto *pref = new QWidget(Tabs);
     SledPodle = new QCheckBox(QStringLiteral("Sledovat podle názvu"), pref);
     PopisyPol = new QCheckBox(QStringLiteral("Místo názvů položek používat popisy"), pref);
@@ -260,8 +277,12 @@ TDlgProstredi::TDlgProstredi(const TEditorSettings &settings, const QString &set
         l->addWidget(box);
         l->addStretch();
     }
-    Tabs->addTab(pref, QStringLiteral("Předvolby"));
+    return pref;
+}
 
+// The button row under the tabs, and what every button of the window does.
+void TDlgProstredi::buildButtons()
+{
     KonecBtn = new QPushButton(QStringLiteral("&Konec"), this);
     KonecBtn->setDefault(true);
     StornoBtn = new QPushButton(QStringLiteral("Storno"), this);
@@ -287,7 +308,10 @@ TDlgProstredi::TDlgProstredi(const TEditorSettings &settings, const QString &set
             showSample();
         }
     });
+}
 
+void TDlgProstredi::showSettings(const TEditorSettings &s)
+{
     MazaniJedne->setChecked(s.MazaniJedne);
     MazaniVice->setChecked(s.MazaniVice);
     PosunMimo->setChecked(s.PosunMimo);
@@ -311,7 +335,6 @@ TDlgProstredi::TDlgProstredi(const TEditorSettings &settings, const QString &set
     ImplVyska->setValue(s.ImplVyska);
     ImplZarovnani->setCurrentIndex(s.ImplZarovnani);
     ImplZarovnaniCi->setCurrentIndex(s.ImplZarovnaniCi);
-    showSample();
 }
 
 void TDlgProstredi::showSample()

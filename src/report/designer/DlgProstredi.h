@@ -68,6 +68,11 @@ public:
     void accept() override;
 
 private:
+    QWidget *buildEnvironmentTab();
+    QWidget *buildGridTab();
+    QWidget *buildDefaultsTab();
+    void buildButtons();
+    void showSettings(const TEditorSettings &s);
     void showSample();
     void choosePrinter();
 
@@ -82,5 +87,7 @@ bool EditEnvironment(TSestavaTyp &report, TEditorSettings &settings, QWidget *pa
 QStringList paletteColorNames();
 // Czech names of the character sets in the element dialog's order.
 QStringList charsetNames();
+// The fonts offered for elements; sorted the Czech way, ignoring case, when alphabetical.
+QStringList fontChoice(bool alphabetical);
 
 } // namespace orv

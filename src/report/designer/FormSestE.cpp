@@ -141,6 +141,16 @@ void showColor(QComboBox *c, TColor color)
     c->setCurrentIndex(field >= 0 && field <= 15 ? field : std::min(16, c->count() - 1));
 }
 
+// A caption and a number box after it on a panel row.
+QSpinBox *addNumberBox(QHBoxLayout *h, const QString &caption, int min, int max, QWidget *parent)
+{
+    h->addWidget(new QLabel(caption, parent));
+    auto *box = new QSpinBox(parent);
+    box->setRange(min, max);
+    h->addWidget(box);
+    return box;
+}
+
 QToolButton *toolButton(QAction *a, QWidget *parent)
 {
     auto *b = new QToolButton(parent);
@@ -240,6 +250,13 @@ QAction *TFormSestE::action(const QString &caption) const
 
 void TFormSestE::buildActions()
 {
+    addCommandActions();
+    addToolActions();
+}
+
+// The commands of the menus and the command bar, found by their caption.
+void TFormSestE::addCommandActions()
+{
     auto add = [this](const char *caption, const char *hint, QKeySequence key,
                       std::function<void()> run) {
         auto *a = new QAction(u8(caption), this);
@@ -283,7 +300,11 @@ void TFormSestE::buildActions()
     add("Upravit uživatelskou funkci", "Upravit uživatelskou funkci", {}, [this] { editFunction(); });
     add("Obsah nápovědy", "Nápověda generátoru sestav", QKeySequence::HelpContents,
         [this] { showHelp(); });
+}
 
+// The exclusive tools: the selection tool and one for each element kind and variable.
+void TFormSestE::addToolActions()
+{
     m_toolGroup = new QActionGroup(this);
     m_toolGroup->setExclusive(true);
     auto tool = [this](const char *hint, int kind, int fixedSource = -1) {
@@ -479,270 +500,251 @@ QWidget *TFormSestE::buildPositionPanel()
 void TFormSestE::buildPanels()
 {
     Panels = new QStackedWidget(this);
-    auto newPage = [this]() {
-        auto *w = new QWidget(Panels);
-        auto *h = new QHBoxLayout(w);
-        h->setContentsMargins(4, 0, 0, 0);
-        h->setSpacing(2);
-        Panels->addWidget(w);
-        return h;
-    };
-    newPage()->addStretch();   // ppNone
+    addPanelPage()->addStretch();   // ppNone
+    buildTextPanel(addPanelPage());
+    buildLinePanel(addPanelPage());
+    buildShapePanel(addPanelPage());
+    buildPicturePanel(addPanelPage());
+    buildBarcodePanel(addPanelPage());
+    buildBoxPanel(addPanelPage());
+}
 
-    // Text
-    {
-        QHBoxLayout *h = newPage();
-        FontBtn = new QToolButton(Panels);
-        FontBtn->setText(u8("Písmo..."));
-        h->addWidget(FontBtn);
-        connect(FontBtn, &QToolButton::clicked, this, &TFormSestE::chooseFont);
-        const char *const marks[4] = {"▏", "▔", "▕", "▁"};
-        const char *const tips[4] = {"Čára vlevo", "Čára nahoře", "Čára vpravo", "Čára dole"};
-        for (int i = 0; i < 4; ++i) {
-            FrameBtn[i] = checkButton(u8(marks[i]), u8(tips[i]), Panels);
-            h->addWidget(FrameBtn[i]);
-            connect(FrameBtn[i], &QToolButton::toggled, this, [this, i](bool on) {
-                applyToTargets(textKind, [i, on](TSiReportElement &e) {
-                    e.Flags = on ? e.Flags | (1 << i) : e.Flags & ~(1 << i);
-                }, u8(ChangeName::Element));
-            });
-        }
-        h->addSpacing(6);
-        const char *const align[3] = {"Vlevo", "Vpravo", "Uprostřed"};
-        const char *const alignMarks[3] = {"⇤", "⇥", "↔"};
-        for (int i = 0; i < 3; ++i) {
-            AlignBtn[i] = checkButton(u8(alignMarks[i]), u8(align[i]), Panels);
-            AlignBtn[i]->setAutoExclusive(true);
-            h->addWidget(AlignBtn[i]);
-            connect(AlignBtn[i], &QToolButton::clicked, this, [this, i] {
-                if (m_filling)
-                    return;
-                if (m_doc.setAlignment(targets(textKind), i))
-                    afterElementsChanged(targets(textKind));
-            });
-        }
-        h->addSpacing(6);
-        TextEdit = new QLineEdit(Panels);
-        TextEdit->setPlaceholderText(u8("Text prvku"));
-        TextEdit->setMinimumWidth(200);
-        h->addWidget(TextEdit, 1);
-        connect(TextEdit, &QLineEdit::editingFinished, this, [this] {
-            TSiReportElement *e = m_sheet->paper()->focusedElement();
-            if (m_filling || !e || e->Kind != ekText)
+QHBoxLayout *TFormSestE::addPanelPage()
+{
+    auto *w = new QWidget(Panels);
+    auto *h = new QHBoxLayout(w);
+    h->setContentsMargins(4, 0, 0, 0);
+    h->setSpacing(2);
+    Panels->addWidget(w);
+    return h;
+}
+
+void TFormSestE::connectFlag(QAbstractButton *button, bool (*kindFilter)(int), int bit)
+{
+    connect(button, &QAbstractButton::toggled, this, [this, kindFilter, bit](bool on) {
+        applyToTargets(kindFilter, [bit, on](TSiReportElement &e) {
+            e.Flags = on ? e.Flags | bit : e.Flags & ~bit;
+        }, u8(ChangeName::Element));
+    });
+}
+
+void TFormSestE::connectNumber(QSpinBox *box, bool (*kindFilter)(int), int TSiReportElement::*field)
+{
+    connect(box, &QSpinBox::valueChanged, this, [this, kindFilter, field](int v) {
+        applyToTargets(kindFilter, [field, v](TSiReportElement &e) { e.*field = v; },
+                       u8(ChangeName::Element));
+    });
+}
+
+void TFormSestE::connectChoice(QComboBox *box, bool (*kindFilter)(int), int TSiReportElement::*field)
+{
+    connect(box, &QComboBox::activated, this, [this, kindFilter, field](int i) {
+        applyToTargets(kindFilter, [field, i](TSiReportElement &e) { e.*field = i; },
+                       u8(ChangeName::Element));
+    });
+}
+
+void TFormSestE::connectPenColor(QComboBox *box, bool (*kindFilter)(int))
+{
+    connect(box, &QComboBox::activated, this, [this, kindFilter](int i) {
+        applyToTargets(kindFilter, [i](TSiReportElement &e) { e.PenColor = paletteColor(i); },
+                       u8(ChangeName::Element));
+    });
+}
+
+void TFormSestE::buildTextPanel(QHBoxLayout *h)
+{
+    FontBtn = new QToolButton(Panels);
+    FontBtn->setText(u8("Písmo..."));
+    h->addWidget(FontBtn);
+    connect(FontBtn, &QToolButton::clicked, this, &TFormSestE::chooseFont);
+    const char *const marks[4] = {"▏", "▔", "▕", "▁"};
+    const char *const tips[4] = {"Čára vlevo", "Čára nahoře", "Čára vpravo", "Čára dole"};
+    for (int i = 0; i < 4; ++i) {
+        FrameBtn[i] = checkButton(u8(marks[i]), u8(tips[i]), Panels);
+        h->addWidget(FrameBtn[i]);
+        connectFlag(FrameBtn[i], textKind, 1 << i);
+    }
+    h->addSpacing(6);
+    const char *const align[3] = {"Vlevo", "Vpravo", "Uprostřed"};
+    const char *const alignMarks[3] = {"⇤", "⇥", "↔"};
+    for (int i = 0; i < 3; ++i) {
+        AlignBtn[i] = checkButton(u8(alignMarks[i]), u8(align[i]), Panels);
+        AlignBtn[i]->setAutoExclusive(true);
+        h->addWidget(AlignBtn[i]);
+        connect(AlignBtn[i], &QToolButton::clicked, this, [this, i] {
+            if (m_filling)
                 return;
-            if (m_doc.setText(e, TextEdit->text()))
-                afterElementsChanged({e});
-        });
-        MemoJustify = new QCheckBox(u8("Zarovnávat do bloku"), Panels);
-        MemoVariable = new QCheckBox(u8("Proměnná výška"), Panels);
-        h->addWidget(MemoJustify);
-        h->addWidget(MemoVariable);
-        for (auto [box, bit] : {std::pair{MemoJustify, int(tfJustify)},
-                                std::pair{MemoVariable, int(tfVariableHeight)}}) {
-            connect(box, &QCheckBox::toggled, this, [this, bit](bool on) {
-                applyToTargets(textKind, [bit, on](TSiReportElement &e) {
-                    if (e.Kind == ekField && e.isRtf())
-                        e.TextFlags = on ? e.TextFlags | bit : e.TextFlags & ~bit;
-                }, u8(ChangeName::Element));
-            });
-        }
-    }
-    // Lines
-    {
-        QHBoxLayout *h = newPage();
-        const char *const marks[7] = {"▏", "▔", "▕", "▁", "╲", "╱", "◯"};
-        const char *const tips[7] = {"Čára vlevo", "Čára nahoře", "Čára vpravo", "Čára dole",
-                                     "Úhlopříčka zleva shora", "Úhlopříčka zleva zdola", "Elipsa"};
-        for (int i = 0; i < 7; ++i) {
-            LineBtn[i] = checkButton(u8(marks[i]), u8(tips[i]), Panels);
-            h->addWidget(LineBtn[i]);
-            connect(LineBtn[i], &QToolButton::toggled, this, [this, i](bool on) {
-                applyToTargets(lineKind, [i, on](TSiReportElement &e) {
-                    e.Flags = on ? e.Flags | (1 << i) : e.Flags & ~(1 << i);
-                }, u8(ChangeName::Element));
-            });
-        }
-        h->addWidget(new QLabel(u8(" Barva:"), Panels));
-        LineColor = new QComboBox(Panels);
-        fillColors(LineColor, false);
-        h->addWidget(LineColor);
-        h->addWidget(new QLabel(u8(" Šířka:"), Panels));
-        LineWidth = new QSpinBox(Panels);
-        LineWidth->setRange(1, 50);
-        h->addWidget(LineWidth);
-        h->addWidget(new QLabel(u8(" Styl:"), Panels));
-        LineStyle = new QComboBox(Panels);
-        LineStyle->addItems({u8("plná"), u8("čárkovaná"), u8("tečkovaná"), u8("čerchovaná")});
-        h->addWidget(LineStyle);
-        h->addStretch();
-        connect(LineColor, &QComboBox::activated, this, [this](int i) {
-            applyToTargets(lineKind, [i](TSiReportElement &e) { e.PenColor = paletteColor(i); },
-                           u8(ChangeName::Element));
-        });
-        connect(LineWidth, &QSpinBox::valueChanged, this, [this](int v) {
-            applyToTargets(lineKind, [v](TSiReportElement &e) { e.PenWidth = v; },
-                           u8(ChangeName::Element));
-        });
-        connect(LineStyle, &QComboBox::activated, this, [this](int i) {
-            applyToTargets(lineKind, [i](TSiReportElement &e) { e.PenStyle = i; },
-                           u8(ChangeName::Element));
+            if (m_doc.setAlignment(targets(textKind), i))
+                afterElementsChanged(targets(textKind));
         });
     }
-    // Rectangles and ellipses
-    {
-        QHBoxLayout *h = newPage();
-        h->addWidget(new QLabel(u8("Výplň:"), Panels));
-        FillColor = new QComboBox(Panels);
-        fillColors(FillColor, true);
-        h->addWidget(FillColor);
-        FillStyle = new QComboBox(Panels);
-        FillStyle->addItems({u8("plné"), u8("prázdné"), u8("vodorovné"), u8("svislé"), u8("šikmé F"),
-                             u8("šikmé B"), u8("svis/vod"), u8("šikmé")});
-        h->addWidget(FillStyle);
-        h->addWidget(new QLabel(u8(" Okraj:"), Panels));
-        BorderColor = new QComboBox(Panels);
-        fillColors(BorderColor, false);
-        h->addWidget(BorderColor);
-        BorderWidth = new QSpinBox(Panels);
-        BorderWidth->setRange(0, 50);
-        BorderWidth->setToolTip(u8("Šířka okraje"));
-        h->addWidget(BorderWidth);
-        h->addStretch();
-        connect(FillColor, &QComboBox::activated, this, [this](int i) {
-            TColor c = paletteColor(std::min(i, 15));
-            if (i >= 16) {
-                TSiReportElement *e = m_sheet->paper()->focusedElement();
-                const QColor chosen = QColorDialog::getColor(
-                    e ? toQColor(e->BrushColor) : QColor(Qt::white), this, u8("Barva výplně"));
-                if (!chosen.isValid()) {
-                    updatePanels();
-                    return;
-                }
-                c = fromQColor(chosen);
+    h->addSpacing(6);
+    TextEdit = new QLineEdit(Panels);
+    TextEdit->setPlaceholderText(u8("Text prvku"));
+    TextEdit->setMinimumWidth(200);
+    h->addWidget(TextEdit, 1);
+    connect(TextEdit, &QLineEdit::editingFinished, this, [this] {
+        TSiReportElement *e = m_sheet->paper()->focusedElement();
+        if (m_filling || !e || e->Kind != ekText)
+            return;
+        if (m_doc.setText(e, TextEdit->text()))
+            afterElementsChanged({e});
+    });
+    MemoJustify = new QCheckBox(u8("Zarovnávat do bloku"), Panels);
+    MemoVariable = new QCheckBox(u8("Proměnná výška"), Panels);
+    h->addWidget(MemoJustify);
+    h->addWidget(MemoVariable);
+    for (auto [box, bit] : {std::pair{MemoJustify, int(tfJustify)},
+                            std::pair{MemoVariable, int(tfVariableHeight)}}) {
+        connect(box, &QCheckBox::toggled, this, [this, bit](bool on) {
+            applyToTargets(textKind, [bit, on](TSiReportElement &e) {
+                if (e.Kind == ekField && e.isRtf())
+                    e.TextFlags = on ? e.TextFlags | bit : e.TextFlags & ~bit;
+            }, u8(ChangeName::Element));
+        });
+    }
+}
+
+void TFormSestE::buildLinePanel(QHBoxLayout *h)
+{
+    const char *const marks[7] = {"▏", "▔", "▕", "▁", "╲", "╱", "◯"};
+    const char *const tips[7] = {"Čára vlevo", "Čára nahoře", "Čára vpravo", "Čára dole",
+                                 "Úhlopříčka zleva shora", "Úhlopříčka zleva zdola", "Elipsa"};
+    for (int i = 0; i < 7; ++i) {
+        LineBtn[i] = checkButton(u8(marks[i]), u8(tips[i]), Panels);
+        h->addWidget(LineBtn[i]);
+        connectFlag(LineBtn[i], lineKind, 1 << i);
+    }
+    h->addWidget(new QLabel(u8(" Barva:"), Panels));
+    LineColor = new QComboBox(Panels);
+    fillColors(LineColor, false);
+    h->addWidget(LineColor);
+    LineWidth = addNumberBox(h, u8(" Šířka:"), 1, 50, Panels);
+    h->addWidget(new QLabel(u8(" Styl:"), Panels));
+    LineStyle = new QComboBox(Panels);
+    LineStyle->addItems({u8("plná"), u8("čárkovaná"), u8("tečkovaná"), u8("čerchovaná")});
+    h->addWidget(LineStyle);
+    h->addStretch();
+    connectPenColor(LineColor, lineKind);
+    connectNumber(LineWidth, lineKind, &TSiReportElement::PenWidth);
+    connectChoice(LineStyle, lineKind, &TSiReportElement::PenStyle);
+}
+
+void TFormSestE::buildShapePanel(QHBoxLayout *h)
+{
+    h->addWidget(new QLabel(u8("Výplň:"), Panels));
+    FillColor = new QComboBox(Panels);
+    fillColors(FillColor, true);
+    h->addWidget(FillColor);
+    FillStyle = new QComboBox(Panels);
+    FillStyle->addItems({u8("plné"), u8("prázdné"), u8("vodorovné"), u8("svislé"), u8("šikmé F"),
+                         u8("šikmé B"), u8("svis/vod"), u8("šikmé")});
+    h->addWidget(FillStyle);
+    h->addWidget(new QLabel(u8(" Okraj:"), Panels));
+    BorderColor = new QComboBox(Panels);
+    fillColors(BorderColor, false);
+    h->addWidget(BorderColor);
+    BorderWidth = new QSpinBox(Panels);
+    BorderWidth->setRange(0, 50);
+    BorderWidth->setToolTip(u8("Šířka okraje"));
+    h->addWidget(BorderWidth);
+    h->addStretch();
+    connect(FillColor, &QComboBox::activated, this, [this](int i) {
+        TColor c = paletteColor(std::min(i, 15));
+        if (i >= 16) {
+            TSiReportElement *e = m_sheet->paper()->focusedElement();
+            const QColor chosen = QColorDialog::getColor(
+                e ? toQColor(e->BrushColor) : QColor(Qt::white), this, u8("Barva výplně"));
+            if (!chosen.isValid()) {
+                updatePanels();
+                return;
             }
-            applyToTargets(shapeKind, [c](TSiReportElement &e) { e.BrushColor = c; },
-                           u8(ChangeName::Element));
-        });
-        connect(FillStyle, &QComboBox::activated, this, [this](int i) {
-            applyToTargets(shapeKind, [i](TSiReportElement &e) { e.BrushStyle = i; },
-                           u8(ChangeName::Element));
-        });
-        connect(BorderColor, &QComboBox::activated, this, [this](int i) {
-            applyToTargets(shapeKind, [i](TSiReportElement &e) { e.PenColor = paletteColor(i); },
-                           u8(ChangeName::Element));
-        });
-        connect(BorderWidth, &QSpinBox::valueChanged, this, [this](int v) {
-            applyToTargets(shapeKind, [v](TSiReportElement &e) { e.PenWidth = v; },
-                           u8(ChangeName::Element));
-        });
-    }
-    // Pictures
-    {
-        QHBoxLayout *h = newPage();
-        h->addWidget(new QLabel(u8("Soubor:"), Panels));
-        PictureFile = new QComboBox(Panels);
-        PictureFile->setEditable(true);
-        PictureFile->setMinimumWidth(220);
-        h->addWidget(PictureFile);
-        PicStretch = new QCheckBox(u8("Podle okna"), Panels);
-        PicAspect = new QCheckBox(u8("Zachovat poměr stran"), Panels);
-        PicChange = new QCheckBox(u8("Povolit změnu"), Panels);
-        for (QCheckBox *b : {PicStretch, PicAspect, PicChange})
-            h->addWidget(b);
-        h->addStretch();
-        connect(PictureFile->lineEdit(), &QLineEdit::editingFinished, this, [this] {
-            const QString name = PictureFile->currentText().trimmed();
-            applyToTargets(pictureKind, [this, name](TSiReportElement &e) {
-                if (e.Text == name)
-                    return;
-                e.Text = name;
-                QImage img;
-                if (m_report.LoadPicture(name, img)) {
-                    e.Picture = img;
-                    e.PictureFileName = name;
-                } else {
-                    e.Picture = QImage();
-                    e.PictureFileName.clear();
-                }
-            }, u8(ChangeName::Element));
-        });
-        connect(PictureFile, &QComboBox::activated, this,
-                [this] { emit PictureFile->lineEdit()->editingFinished(); });
-        const int bits[3] = {efStretch, efKeepAspect, efPassPicture};
-        QCheckBox *boxes[3] = {PicStretch, PicAspect, PicChange};
-        for (int i = 0; i < 3; ++i) {
-            const int bit = bits[i];
-            connect(boxes[i], &QCheckBox::toggled, this, [this, bit](bool on) {
-                applyToTargets(pictureKind, [bit, on](TSiReportElement &e) {
-                    e.Flags = on ? e.Flags | bit : e.Flags & ~bit;
-                }, u8(ChangeName::Element));
-            });
+            c = fromQColor(chosen);
         }
-    }
-    // Barcodes
-    {
-        QHBoxLayout *h = newPage();
-        CodeType = new QComboBox(Panels);
-        CodeType->addItems(BarcodeTypeNames());
-        h->addWidget(CodeType);
-        CodeCheck = new QCheckBox(u8("Kontrolní součet"), Panels);
-        h->addWidget(CodeCheck);
-        CodeModule = new QComboBox(Panels);
-        for (int code : BarcodeModuleCodes())
-            CodeModule->addItem(BarcodeModuleCaption(code));
-        CodeModule->setToolTip(u8("Šířka čar"));
-        h->addWidget(CodeModule);
-        CodeText = new QCheckBox(u8("Text"), Panels);
-        h->addWidget(CodeText);
-        CodeContent = new QLineEdit(Panels);
-        CodeContent->setPlaceholderText(u8("Text čárového kódu"));
-        h->addWidget(CodeContent, 1);
-        connect(CodeType, &QComboBox::activated, this, [this](int i) {
-            applyToTargets(barcodeKind, [i](TSiReportElement &e) { e.PenStyle = i; },
-                           u8(ChangeName::Element));
-        });
-        connect(CodeModule, &QComboBox::activated, this, [this](int i) {
-            const int code = BarcodeModuleCodes().at(size_t(i));
-            applyToTargets(barcodeKind, [code](TSiReportElement &e) { e.PenWidth = code; },
-                           u8(ChangeName::Element));
-        });
-        connect(CodeCheck, &QCheckBox::toggled, this, [this](bool on) {
-            applyToTargets(barcodeKind, [on](TSiReportElement &e) {
-                e.Flags = on ? e.Flags | efCheckDigit : e.Flags & ~efCheckDigit;
-            }, u8(ChangeName::Element));
-        });
-        connect(CodeText, &QCheckBox::toggled, this, [this](bool on) {
-            applyToTargets(barcodeKind, [on](TSiReportElement &e) {
-                e.Flags = on ? e.Flags | efPrintText : e.Flags & ~efPrintText;
-            }, u8(ChangeName::Element));
-        });
-        connect(CodeContent, &QLineEdit::editingFinished, this, [this] {
-            const QString text = CodeContent->text();
-            applyToTargets(barcodeKind, [text](TSiReportElement &e) { e.Text = text; },
-                           u8(ChangeName::Text));
-        });
-    }
-    // Drawing area
-    {
-        QHBoxLayout *h = newPage();
-        h->addWidget(new QLabel(u8("Index:"), Panels));
-        BoxIndex = new QSpinBox(Panels);
-        BoxIndex->setRange(0, 9999);
-        h->addWidget(BoxIndex);
-        h->addWidget(new QLabel(u8(" Zoom:"), Panels));
-        BoxZoom = new QSpinBox(Panels);
-        BoxZoom->setRange(1, 6);
-        h->addWidget(BoxZoom);
-        h->addStretch();
-        connect(BoxIndex, &QSpinBox::valueChanged, this, [this](int v) {
-            applyToTargets(boxKind, [v](TSiReportElement &e) { e.SourceIndex = v; },
-                           u8(ChangeName::Element));
-        });
-        connect(BoxZoom, &QSpinBox::valueChanged, this, [this](int v) {
-            applyToTargets(boxKind, [v](TSiReportElement &e) { e.BrushStyle = v; },
-                           u8(ChangeName::Element));
-        });
-    }
+        applyToTargets(shapeKind, [c](TSiReportElement &e) { e.BrushColor = c; },
+                       u8(ChangeName::Element));
+    });
+    connectChoice(FillStyle, shapeKind, &TSiReportElement::BrushStyle);
+    connectPenColor(BorderColor, shapeKind);
+    connectNumber(BorderWidth, shapeKind, &TSiReportElement::PenWidth);
+}
+
+void TFormSestE::buildPicturePanel(QHBoxLayout *h)
+{
+    h->addWidget(new QLabel(u8("Soubor:"), Panels));
+    PictureFile = new QComboBox(Panels);
+    PictureFile->setEditable(true);
+    PictureFile->setMinimumWidth(220);
+    h->addWidget(PictureFile);
+    PicStretch = new QCheckBox(u8("Podle okna"), Panels);
+    PicAspect = new QCheckBox(u8("Zachovat poměr stran"), Panels);
+    PicChange = new QCheckBox(u8("Povolit změnu"), Panels);
+    for (QCheckBox *b : {PicStretch, PicAspect, PicChange})
+        h->addWidget(b);
+    h->addStretch();
+    connect(PictureFile->lineEdit(), &QLineEdit::editingFinished, this, [this] {
+        const QString name = PictureFile->currentText().trimmed();
+        applyToTargets(pictureKind, [this, name](TSiReportElement &e) {
+            if (e.Text == name)
+                return;
+            e.Text = name;
+            QImage img;
+            if (m_report.LoadPicture(name, img)) {
+                e.Picture = img;
+                e.PictureFileName = name;
+            } else {
+                e.Picture = QImage();
+                e.PictureFileName.clear();
+            }
+        }, u8(ChangeName::Element));
+    });
+    connect(PictureFile, &QComboBox::activated, this,
+            [this] { emit PictureFile->lineEdit()->editingFinished(); });
+    connectFlag(PicStretch, pictureKind, efStretch);
+    connectFlag(PicAspect, pictureKind, efKeepAspect);
+    connectFlag(PicChange, pictureKind, efPassPicture);
+}
+
+void TFormSestE::buildBarcodePanel(QHBoxLayout *h)
+{
+    CodeType = new QComboBox(Panels);
+    CodeType->addItems(BarcodeTypeNames());
+    h->addWidget(CodeType);
+    CodeCheck = new QCheckBox(u8("Kontrolní součet"), Panels);
+    h->addWidget(CodeCheck);
+    CodeModule = new QComboBox(Panels);
+    for (int code : BarcodeModuleCodes())
+        CodeModule->addItem(BarcodeModuleCaption(code));
+    CodeModule->setToolTip(u8("Šířka čar"));
+    h->addWidget(CodeModule);
+    CodeText = new QCheckBox(u8("Text"), Panels);
+    h->addWidget(CodeText);
+    CodeContent = new QLineEdit(Panels);
+    CodeContent->setPlaceholderText(u8("Text čárového kódu"));
+    h->addWidget(CodeContent, 1);
+    connectChoice(CodeType, barcodeKind, &TSiReportElement::PenStyle);
+    connect(CodeModule, &QComboBox::activated, this, [this](int i) {
+        const int code = BarcodeModuleCodes().at(size_t(i));
+        applyToTargets(barcodeKind, [code](TSiReportElement &e) { e.PenWidth = code; },
+                       u8(ChangeName::Element));
+    });
+    connectFlag(CodeCheck, barcodeKind, efCheckDigit);
+    connectFlag(CodeText, barcodeKind, efPrintText);
+    connect(CodeContent, &QLineEdit::editingFinished, this, [this] {
+        const QString text = CodeContent->text();
+        applyToTargets(barcodeKind, [text](TSiReportElement &e) { e.Text = text; },
+                       u8(ChangeName::Text));
+    });
+}
+
+void TFormSestE::buildBoxPanel(QHBoxLayout *h)
+{
+    BoxIndex = addNumberBox(h, u8("Index:"), 0, 9999, Panels);
+    BoxZoom = addNumberBox(h, u8(" Zoom:"), 1, 6, Panels);
+    h->addStretch();
+    connectNumber(BoxIndex, boxKind, &TSiReportElement::SourceIndex);
+    connectNumber(BoxZoom, boxKind, &TSiReportElement::BrushStyle);
 }
 
 void TFormSestE::fillSourceCombos()

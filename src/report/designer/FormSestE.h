@@ -10,12 +10,14 @@
 #include <QHash>
 #include <QMainWindow>
 
+class QAbstractButton;
 class QAction;
 class QActionGroup;
 class QCheckBox;
 class QComboBox;
 class QDockWidget;
 class QEventLoop;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QSpinBox;
@@ -139,10 +141,26 @@ protected:
 private:
     void init();
     void buildActions();
+    void addCommandActions();
+    void addToolActions();
     void buildMenus();
     void buildToolTabs();
     QWidget *buildPositionPanel();
+    // The property panels, one page per element kind, and the wiring of their controls.
     void buildPanels();
+    QHBoxLayout *addPanelPage();
+    void buildTextPanel(QHBoxLayout *h);
+    void buildLinePanel(QHBoxLayout *h);
+    void buildShapePanel(QHBoxLayout *h);
+    void buildPicturePanel(QHBoxLayout *h);
+    void buildBarcodePanel(QHBoxLayout *h);
+    void buildBoxPanel(QHBoxLayout *h);
+    // A panel control that sets a flag bit, a number, a list choice or the pen colour of
+    // every selected element its kind filter accepts.
+    void connectFlag(QAbstractButton *button, bool (*kindFilter)(int), int bit);
+    void connectNumber(QSpinBox *box, bool (*kindFilter)(int), int TSiReportElement::*field);
+    void connectChoice(QComboBox *box, bool (*kindFilter)(int), int TSiReportElement::*field);
+    void connectPenColor(QComboBox *box, bool (*kindFilter)(int));
     void fillSourceCombos();
     void fillPictureFiles();
     void applySettings();

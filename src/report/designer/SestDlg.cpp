@@ -242,6 +242,22 @@ QWidget *TSestDlg::buildRastr()
     gl->addRow(QStringLiteral("Rastr Y:"), RastrY);
     gl->addRow(QStringLiteral("Měrné jednotky:"), Jednotky);
 
+    QGroupBox *bg = buildBackgroundGroup(w);
+
+    auto *grid = new QGridLayout(w);
+    grid->addWidget(type, 0, 0);
+    grid->addWidget(pitch, 1, 0);
+    grid->addWidget(gridBox, 0, 1, 2, 1);
+    grid->addWidget(bg, 2, 0, 1, 2);
+
+    connect(Znakovy, &QRadioButton::toggled, this, &TSestDlg::modeChanged);
+    connect(Jednotky, &QComboBox::currentIndexChanged, this, &TSestDlg::setUnit);
+    return w;
+}
+
+// "Pozadí:": the template's own background picture, whether it is printed, and where it lies.
+QGroupBox *TSestDlg::buildBackgroundGroup(QWidget *w)
+{
     VychoziPozadi = new QCheckBox(QStringLiteral("Výchozí nastavení"), w);
     TisknoutPozadi = new QCheckBox(QStringLiteral("Tisknout pozadí"), w);
     SouborPozadi = new QLineEdit(w);
@@ -271,15 +287,6 @@ QWidget *TSestDlg::buildRastr()
     bl->addWidget(PozadiSirka, 5, 1);
     bl->addWidget(new QLabel(QStringLiteral("Výška:"), bg), 5, 2);
     bl->addWidget(PozadiVyska, 5, 3);
-
-    auto *grid = new QGridLayout(w);
-    grid->addWidget(type, 0, 0);
-    grid->addWidget(pitch, 1, 0);
-    grid->addWidget(gridBox, 0, 1, 2, 1);
-    grid->addWidget(bg, 2, 0, 1, 2);
-
-    connect(Znakovy, &QRadioButton::toggled, this, &TSestDlg::modeChanged);
-    connect(Jednotky, &QComboBox::currentIndexChanged, this, &TSestDlg::setUnit);
     connect(PozadiBtn, &QPushButton::clicked, this, &TSestDlg::chooseBackground);
     auto bgEnable = [this] {
         const bool own = !VychoziPozadi->isChecked();
@@ -292,7 +299,7 @@ QWidget *TSestDlg::buildRastr()
     };
     connect(VychoziPozadi, &QCheckBox::toggled, this, bgEnable);
     connect(CelyPapir, &QCheckBox::toggled, this, bgEnable);
-    return w;
+    return bg;
 }
 
 QWidget *TSestDlg::buildOddily()
@@ -648,32 +655,46 @@ void TSestDlg::accept()
 {
     keepGroup();
     TPageSetup ps = pageFromControls();
-    auto refuse = [this](QWidget *field, const QString &text) {
-        for (int i = 0; i < Tabs->count(); ++i)
-            if (Tabs->widget(i)->isAncestorOf(field) && Tabs->isTabVisible(i))
-                Tabs->setCurrentIndex(i);
-        showSestMessage(TSestMessageKind::Error, QString::fromUtf8(SestavaMessages::CaptionError),
-                        text);
-        field->setFocus();
-    };
-    if (ps.MarginLeft < 0 || ps.MarginRight < 0 || ps.MarginTop < 0 || ps.MarginBottom < 0) {
-        refuse(OkrajLevy, QStringLiteral("Okraje papíru nesmějí být záporné."));
+    if (!marginsAccepted(ps))
         return;
+    storePageAndGrid(ps);
+    storeBandsAndBackground();
+    storeGroups();
+    QDialog::accept();
+}
+
+// Shows the tab of the field, the message, and puts the cursor into the field.
+void TSestDlg::refuseValue(QWidget *field, const QString &text)
+{
+    for (int i = 0; i < Tabs->count(); ++i)
+        if (Tabs->widget(i)->isAncestorOf(field) && Tabs->isTabVisible(i))
+            Tabs->setCurrentIndex(i);
+    showSestMessage(TSestMessageKind::Error, QString::fromUtf8(SestavaMessages::CaptionError),
+                    text);
+    field->setFocus();
+}
+
+// Margins that leave no room on the paper are refused; margins the printer cannot print
+// may be widened to what it can. False when the dialog stays open.
+bool TSestDlg::marginsAccepted(TPageSetup &ps)
+{
+    if (ps.MarginLeft < 0 || ps.MarginRight < 0 || ps.MarginTop < 0 || ps.MarginBottom < 0) {
+        refuseValue(OkrajLevy, QStringLiteral("Okraje papíru nesmějí být záporné."));
+        return false;
     }
     if (ps.printableWidth() < 1) {
-        refuse(OkrajLevy, QStringLiteral("Levý a pravý okraj jsou dohromady širší než papír: "
-                                         "na stránce nezbývá žádné místo pro tisk. "
-                                         "Zmenšete okraje."));
-        return;
+        refuseValue(OkrajLevy, QStringLiteral("Levý a pravý okraj jsou dohromady širší než papír: "
+                                              "na stránce nezbývá žádné místo pro tisk. "
+                                              "Zmenšete okraje."));
+        return false;
     }
     if (ps.printableHeight() < 1) {
-        refuse(OkrajHorni, QStringLiteral("Horní a dolní okraj jsou dohromady vyšší než papír: "
-                                          "na stránce nezbývá žádné místo pro tisk. "
-                                          "Zmenšete okraje."));
-        return;
+        refuseValue(OkrajHorni, QStringLiteral("Horní a dolní okraj jsou dohromady vyšší než "
+                                               "papír: na stránce nezbývá žádné místo pro "
+                                               "tisk. Zmenšete okraje."));
+        return false;
     }
-    const bool character = Znakovy->isChecked();
-    if (!character
+    if (!Znakovy->isChecked()
         && !CheckMargins(ps.Orientation, ps.MarginLeft, ps.MarginTop, ps.MarginBottom,
                          ps.MarginRight)) {
         switch (askYesNoCancel(QString::fromUtf8(SestavaMessages::CaptionConfirm),
@@ -687,18 +708,21 @@ void TSestDlg::accept()
         case TAnswer::No:
             break;
         case TAnswer::Cancel:
-            return;
+            return false;
         }
     }
+    return true;
+}
 
+// The display unit, the page setup and columns, the grid.
+void TSestDlg::storePageAndGrid(const TPageSetup &ps)
+{
     TSestavaTyp &r = m_report;
-    // 1. the display unit
     r.UnitsIndex = Jednotky->currentIndex();
-    // 2. page setup and columns
     pageSetup() = ps;
     r.Columns = std::max(1, PocetSloupcu->value());
     r.ColumnGap = std::max(0, MezeraSloupcu->value());
-    // 3. grid
+    const bool character = Znakovy->isChecked();
     r.CharacterMode = character;
     r.PitchCode = Roztec10->isChecked() ? 0 : Roztec17->isChecked() ? 2 : 1;
     r.ShowGrid = ZobrazovatRastr->isChecked();
@@ -720,7 +744,12 @@ void TSestDlg::accept()
         r.GridX = 8;
     if (r.GridY < 1)
         r.GridY = 8;
-    // 4. background, description, sections, flags, groups
+}
+
+// The background, the description, the sections and the page-break flags.
+void TSestDlg::storeBandsAndBackground()
+{
+    TSestavaTyp &r = m_report;
     r.OwnBackground = !VychoziPozadi->isChecked();
     r.PrintOwnBackground = TisknoutPozadi->isChecked();
     r.BackgroundFile = SouborPozadi->text().trimmed();
@@ -745,9 +774,13 @@ void TSestDlg::accept()
     r.NoHeaderAfterBreak = PosledniBezHlavy->isChecked();
     r.NoFooterOnLastPage = PosledniBezPaty->isChecked();
     r.FooterOnFirstPageOnly = PataJenPrvni->isChecked();
+}
 
-    // Groups: removed ones (with their sections and elements) from the last, then the kept
-    // ones updated in place, then the new ones appended.
+// Groups: removed ones (with their sections and elements) from the last, then the kept
+// ones updated in place, then the new ones appended.
+void TSestDlg::storeGroups()
+{
+    TSestavaTyp &r = m_report;
     std::vector<bool> kept(size_t(r.Groups.count()), false);
     for (const GroupEdit &e : m_groups)
         if (e.Source >= 0 && e.Source < int(kept.size()))
@@ -775,7 +808,6 @@ void TSestDlg::accept()
         grp->GroupFooter->Visible = e.FooterVisible;
         grp->GroupFooter->Height = e.FooterHeight;
     }
-    QDialog::accept();
 }
 
 bool EditReportSettings(TSestavaTyp &report, int page, QWidget *parent)

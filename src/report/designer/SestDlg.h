@@ -15,6 +15,7 @@
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
+class QGroupBox;
 class QLabel;
 class QListWidget;
 class QPushButton;
@@ -117,10 +118,16 @@ private:
     QWidget *buildSestava();
     QWidget *buildPapir();
     QWidget *buildRastr();
+    QGroupBox *buildBackgroundGroup(QWidget *w);
     QWidget *buildOddily();
     QWidget *buildSkupiny();
     void load();
-    void store();
+    // What OK stores, step by step.
+    void refuseValue(QWidget *field, const QString &text);
+    bool marginsAccepted(TPageSetup &ps);
+    void storePageAndGrid(const TPageSetup &ps);
+    void storeBandsAndBackground();
+    void storeGroups();
     void setUnit(int unit);
     void paperChosen(int row);
     void showPaperFigures();

@@ -178,43 +178,69 @@ void TFormSestP::buildTools()
     v->setContentsMargins(4, 4, 4, 4);
     v->setSpacing(2);
     tools->setFixedWidth(112);
-    auto tool = [&](const QString &name, const QString &text, const QString &hint,
-                    QStyle::StandardPixmap icon, auto slot) {
-        auto *b = new QToolButton(tools);
-        b->setObjectName(name);
-        b->setText(text);
-        b->setToolTip(hint);
-        b->setIcon(style()->standardIcon(icon));
-        b->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-        b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-        b->setFocusPolicy(Qt::NoFocus);
-        connect(b, &QToolButton::clicked, this, slot);
-        v->addWidget(b);
-        return b;
-    };
-    tool(QStringLiteral("close"), u8("Zavřít"),
-         m_options.EditAllowed ? u8("Ukončit opravu předlohy") : u8("Zavřít náhled"),
-         QStyle::SP_DialogCloseButton, [this] { CloseCommand(); });
-    auto *edit = tool(QStringLiteral("edit"), u8("Oprava"), u8("Oprava předlohy..."),
-                      QStyle::SP_FileDialogDetailedView, [this] { EditTemplate(); });
+    addCommandButtons(v);
+    addSaveButton(v);
+    v->addSpacing(8);
+    addZoomButtons(v);
+    v->addSpacing(8);
+    addPageButtons(v);
+    auto *go = addCommandButton(v, QStringLiteral("goto"), u8("Stránka..."), u8("Zobrazit stránku ..."),
+                                QStyle::SP_ArrowRight, [this] { GoToPage(); });
+    go->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    v->addStretch(1);
+}
+
+QToolButton *TFormSestP::columnButton(QVBoxLayout *v, const QString &name, const QString &hint,
+                                      QStyle::StandardPixmap icon)
+{
+    auto *b = new QToolButton(v->parentWidget());
+    b->setObjectName(name);
+    b->setToolTip(hint);
+    b->setIcon(style()->standardIcon(icon));
+    b->setFocusPolicy(Qt::NoFocus);
+    return b;
+}
+
+QToolButton *TFormSestP::addCommandButton(QVBoxLayout *v, const QString &name, const QString &text,
+                                          const QString &hint, QStyle::StandardPixmap icon,
+                                          const std::function<void()> &slot)
+{
+    QToolButton *b = columnButton(v, name, hint, icon);
+    b->setText(text);
+    b->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    connect(b, &QToolButton::clicked, this, slot);
+    v->addWidget(b);
+    return b;
+}
+
+// Close, back to the template, print and the caller's own command.
+void TFormSestP::addCommandButtons(QVBoxLayout *v)
+{
+    addCommandButton(v, QStringLiteral("close"), u8("Zavřít"),
+                     m_options.EditAllowed ? u8("Ukončit opravu předlohy") : u8("Zavřít náhled"),
+                     QStyle::SP_DialogCloseButton, [this] { CloseCommand(); });
+    auto *edit = addCommandButton(v, QStringLiteral("edit"), u8("Oprava"), u8("Oprava předlohy..."),
+                                  QStyle::SP_FileDialogDetailedView, [this] { EditTemplate(); });
     edit->setEnabled(m_options.EditAllowed);
     edit->setVisible(m_options.EditAllowed);
-    auto *print = tool(QStringLiteral("print"), u8("Tisk"), u8("Tisk náhledu..."),
-                       QStyle::SP_DialogApplyButton, [this] { PrintPreview(); });
+    auto *print = addCommandButton(v, QStringLiteral("print"), u8("Tisk"), u8("Tisk náhledu..."),
+                                   QStyle::SP_DialogApplyButton, [this] { PrintPreview(); });
     print->setEnabled(m_options.PrintAllowed);
-    auto *custom = tool(QStringLiteral("custom"), u8("Příkaz"), m_options.CustomHint,
-                        QStyle::SP_CommandLink, [this] { CustomCommand(); });
+    auto *custom = addCommandButton(v, QStringLiteral("custom"), u8("Příkaz"), m_options.CustomHint,
+                                    QStyle::SP_CommandLink, [this] { CustomCommand(); });
     custom->setVisible(m_options.CustomVisible);
+}
 
-    auto *save = new QToolButton(tools);
-    save->setObjectName(QStringLiteral("save"));
+// "Uložit" opens the menu of the file formats.
+void TFormSestP::addSaveButton(QVBoxLayout *v)
+{
+    QToolButton *save = columnButton(v, QStringLiteral("save"), u8("Uložit do souboru"),
+                                     QStyle::SP_DialogSaveButton);
     save->setText(u8("Uložit"));
-    save->setToolTip(u8("Uložit do souboru"));
-    save->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
     save->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     save->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     save->setPopupMode(QToolButton::InstantPopup);
-    save->setFocusPolicy(Qt::NoFocus);
     m_saveMenu = new QMenu(u8("Uložit do souboru"), save);
     m_saveMenu->addAction(u8("Textový soubor..."), this, [this] { SaveText(); });
     m_saveMenu->addAction(u8("Soubor ve formátu RTF..."), this, [this] { SaveRtf(); });
@@ -227,14 +253,17 @@ void TFormSestP::buildTools()
     m_saveMenu->addAction(u8("Všechny stránky jako HTML..."), this, [this] { SaveHtmlPages(); });
     save->setMenu(m_saveMenu);
     v->addWidget(save);
+}
 
-    v->addSpacing(8);
+// One exclusive button for each zoom step, two in a row.
+void TFormSestP::addZoomButtons(QVBoxLayout *v)
+{
     auto *zooms = new QGridLayout;
     zooms->setSpacing(2);
     m_zoomGroup = new QButtonGroup(this);
     m_zoomGroup->setExclusive(true);
     for (int i = 0; i < ZoomStepCount; ++i) {
-        auto *b = new QToolButton(tools);
+        auto *b = new QToolButton(v->parentWidget());
         b->setObjectName(QStringLiteral("zoom%1").arg(i));
         b->setText(zoomCaption(i));
         b->setCheckable(true);
@@ -245,16 +274,16 @@ void TFormSestP::buildTools()
     }
     connect(m_zoomGroup, &QButtonGroup::idClicked, this, [this](int id) { setZoomStep(id); });
     v->addLayout(zooms);
+}
 
-    v->addSpacing(8);
+// First, previous, the page counters, next and last.
+void TFormSestP::addPageButtons(QVBoxLayout *v)
+{
     auto *nav = new QGridLayout;
     nav->setSpacing(2);
-    auto navButton = [&](const QString &name, const QString &hint, QStyle::StandardPixmap icon, auto slot) {
-        auto *b = new QToolButton(tools);
-        b->setObjectName(name);
-        b->setToolTip(hint);
-        b->setIcon(style()->standardIcon(icon));
-        b->setFocusPolicy(Qt::NoFocus);
+    auto navButton = [&](const QString &name, const QString &hint, QStyle::StandardPixmap icon,
+                         auto slot) {
+        QToolButton *b = columnButton(v, name, hint, icon);
         b->setAutoRepeat(name == QStringLiteral("previous") || name == QStringLiteral("next"));
         connect(b, &QToolButton::clicked, this, slot);
         return b;
@@ -263,10 +292,10 @@ void TFormSestP::buildTools()
                              [this] { FirstPage(); }), 0, 0);
     nav->addWidget(navButton(QStringLiteral("previous"), u8("Předchozí stránka"), QStyle::SP_MediaSeekBackward,
                              [this] { PreviousPage(); }), 0, 1);
-    m_current = new QLabel(tools);
+    m_current = new QLabel(v->parentWidget());
     m_current->setToolTip(u8("Aktuální stránka"));
     m_current->setAlignment(Qt::AlignCenter);
-    m_total = new QLabel(tools);
+    m_total = new QLabel(v->parentWidget());
     m_total->setToolTip(u8("Celkem stran"));
     m_total->setAlignment(Qt::AlignCenter);
     nav->addWidget(m_current, 1, 0);
@@ -276,10 +305,6 @@ void TFormSestP::buildTools()
     nav->addWidget(navButton(QStringLiteral("last"), u8("Poslední stránka"), QStyle::SP_MediaSkipForward,
                              [this] { LastPage(); }), 2, 1);
     v->addLayout(nav);
-    auto *go = tool(QStringLiteral("goto"), u8("Stránka..."), u8("Zobrazit stránku ..."),
-                    QStyle::SP_ArrowRight, [this] { GoToPage(); });
-    go->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    v->addStretch(1);
 }
 
 void TFormSestP::setZoomStep(int step)

@@ -5,8 +5,10 @@
 
 #include <QDialog>
 #include <QRect>
+#include <QStyle>
 
 #include <array>
+#include <functional>
 
 class QAbstractButton;
 class QButtonGroup;
@@ -14,6 +16,7 @@ class QLabel;
 class QMenu;
 class QScrollArea;
 class QToolButton;
+class QVBoxLayout;
 
 namespace orv {
 
@@ -89,7 +92,17 @@ protected:
 
 private:
     class Panel;
+    // The tool column left of the page.
     void buildTools();
+    QToolButton *columnButton(QVBoxLayout *v, const QString &name, const QString &hint,
+                              QStyle::StandardPixmap icon);
+    QToolButton *addCommandButton(QVBoxLayout *v, const QString &name, const QString &text,
+                                  const QString &hint, QStyle::StandardPixmap icon,
+                                  const std::function<void()> &slot);
+    void addCommandButtons(QVBoxLayout *v);
+    void addSaveButton(QVBoxLayout *v);
+    void addZoomButtons(QVBoxLayout *v);
+    void addPageButtons(QVBoxLayout *v);
     void updateCounters();
     void applyZoom();
     void scrollBy(int dx, int dy);

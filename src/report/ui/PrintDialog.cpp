@@ -55,8 +55,22 @@ TSestPrintDlg::TSestPrintDlg(const TPrintDialogTyp &v, QWidget *parent) : QDialo
     m_propertiesAllowed = v.PrinterPropertiesAllowed;
     m_printAllowed = v.PrintAllowed;
     auto *top = new QVBoxLayout(this);
+    top->addWidget(buildPrinterGroup(v));
+    top->addWidget(buildPageGroup(v));
+    top->addWidget(buildTemplateGroup(v));
+    addButtons(v, top);
+    connect(m_print, &QPushButton::clicked, this, [this] { finish(TPrintDialogTyp::prPrint); });
+    connect(m_preview, &QPushButton::clicked, this, [this] { finish(TPrintDialogTyp::prPreview); });
+    connect(m_edit, &QPushButton::clicked, this, [this] { finish(TPrintDialogTyp::prEdit); });
+    connect(m_cancel, &QPushButton::clicked, this, [this] { finish(TPrintDialogTyp::prCancel); });
+    connect(m_properties, &QPushButton::clicked, this, [this] { properties(); });
+    connect(m_printer, &QComboBox::currentIndexChanged, this, [this] { printerChosen(); });
+    printerChosen();
+    setMinimumWidth(460);
+}
 
-    // Printer.
+QGroupBox *TSestPrintDlg::buildPrinterGroup(const TPrintDialogTyp &v)
+{
     m_printerGroup = new QGroupBox(u8("Tiskárna"), this);
     auto *pg = new QGridLayout(m_printerGroup);
     m_printer = new TComboBoxPrinter(m_printerGroup);
@@ -81,9 +95,11 @@ TSestPrintDlg::TSestPrintDlg(const TPrintDialogTyp &v, QWidget *parent) : QDialo
     pg->addWidget(m_toFile, 2, 2);
     pg->setColumnStretch(1, 1);
     m_printerGroup->setVisible(v.ShowPrinterGroup);
-    top->addWidget(m_printerGroup);
+    return m_printerGroup;
+}
 
-    // Pages.
+QGroupBox *TSestPrintDlg::buildPageGroup(const TPrintDialogTyp &v)
+{
     m_pageGroup = new QGroupBox(u8("Rozsah stránek:"), this);
     auto *gg = new QGridLayout(m_pageGroup);
     auto spin = [&](int value) {
@@ -121,9 +137,11 @@ TSestPrintDlg::TSestPrintDlg(const TPrintDialogTyp &v, QWidget *parent) : QDialo
     connect(m_currentPage, &QCheckBox::toggled, this, pagesEnabled);
     pagesEnabled();
     m_pageGroup->setVisible(v.ShowPageGroup);
-    top->addWidget(m_pageGroup);
+    return m_pageGroup;
+}
 
-    // Template.
+QGroupBox *TSestPrintDlg::buildTemplateGroup(const TPrintDialogTyp &v)
+{
     m_templateGroup = new QGroupBox(u8("Tiskový formulář:"), this);
     auto *tg = new QGridLayout(m_templateGroup);
     m_template = new TComboBoxPredloha(m_templateGroup);
@@ -152,9 +170,12 @@ TSestPrintDlg::TSestPrintDlg(const TPrintDialogTyp &v, QWidget *parent) : QDialo
                 m_template->setCurrentIndex(0);
         }
     }
-    top->addWidget(m_templateGroup);
+    return m_templateGroup;
+}
 
-    // Buttons.
+// Print, preview and cancel, and under them the background option.
+void TSestPrintDlg::addButtons(const TPrintDialogTyp &v, QVBoxLayout *top)
+{
     auto *buttons = new QHBoxLayout;
     m_print = new QPushButton(u8("&Tisk"), this);
     m_preview = new QPushButton(u8("&Náhled"), this);
@@ -172,15 +193,6 @@ TSestPrintDlg::TSestPrintDlg(const TPrintDialogTyp &v, QWidget *parent) : QDialo
     m_background->setVisible(v.ShowPrintBackground);
     top->addSpacing(10);
     top->addWidget(m_background);
-
-    connect(m_print, &QPushButton::clicked, this, [this] { finish(TPrintDialogTyp::prPrint); });
-    connect(m_preview, &QPushButton::clicked, this, [this] { finish(TPrintDialogTyp::prPreview); });
-    connect(m_edit, &QPushButton::clicked, this, [this] { finish(TPrintDialogTyp::prEdit); });
-    connect(m_cancel, &QPushButton::clicked, this, [this] { finish(TPrintDialogTyp::prCancel); });
-    connect(m_properties, &QPushButton::clicked, this, [this] { properties(); });
-    connect(m_printer, &QComboBox::currentIndexChanged, this, [this] { printerChosen(); });
-    printerChosen();
-    setMinimumWidth(460);
 }
 
 void TSestPrintDlg::printerChosen()

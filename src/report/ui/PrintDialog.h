@@ -13,6 +13,7 @@ class QGroupBox;
 class QLabel;
 class QPushButton;
 class QSpinBox;
+class QVBoxLayout;
 
 namespace orv {
 
@@ -95,6 +96,10 @@ public:
     void finish(int result);
 
 private:
+    QGroupBox *buildPrinterGroup(const TPrintDialogTyp &v);
+    QGroupBox *buildPageGroup(const TPrintDialogTyp &v);
+    QGroupBox *buildTemplateGroup(const TPrintDialogTyp &v);
+    void addButtons(const TPrintDialogTyp &v, QVBoxLayout *top);
     void printerChosen();
     void properties();
 

@@ -11,6 +11,7 @@
 #include "report/designer/ReportHelp.h"
 #include "report/designer/SestDlg.h"
 #include "report/model/TemplateFile.h"
+#include "report/output/Barcode.h"
 #include "report/output/RunTestSupport.h"
 #include "report/ui/PreviewWindow.h"
 #include "report/ui/ReportUi.h"
@@ -343,6 +344,75 @@ TEST_F(DesignerWindow, UndoReachesTheOpenedTemplateAndTheTreeFollows)
     EXPECT_EQ(w.action("Zpět")->toolTip(), "Zrušit změny");
     MessageCatcher catcher;
     catcher.Answer = TAnswer::No;
+    w.close();
+}
+
+TEST_F(DesignerWindow, PanelControlsChangeTheFieldOfTheSelectedKindOnly)
+{
+    MessageCatcher catcher;
+    catcher.Answer = TAnswer::No;   // closing without saving
+    TFormSestE w(report, settings);
+    w.show();
+    place(w, ekLine, skBody, 16, 16);
+    TSiReportElement *line = last(skBody);
+    ASSERT_EQ(w.Panels->currentIndex(), TFormSestE::ppLine);
+    w.LineBtn[4]->click();   // a diagonal
+    w.LineWidth->setValue(7);
+    emit w.LineStyle->activated(2);
+    emit w.LineColor->activated(9);
+    EXPECT_EQ(line->Flags & 0x7f, 1 << 4);
+    EXPECT_EQ(line->PenWidth, 7);
+    EXPECT_EQ(line->PenStyle, 2);
+    EXPECT_EQ(line->PenColor, paletteColor(9));
+
+    place(w, ekRectangle, skBody, 240, 16);
+    TSiReportElement *rect = last(skBody);
+    ASSERT_EQ(w.Panels->currentIndex(), TFormSestE::ppShape);
+    w.BorderWidth->setValue(3);
+    emit w.BorderColor->activated(12);
+    emit w.FillStyle->activated(5);
+    EXPECT_EQ(rect->PenWidth, 3);
+    EXPECT_EQ(rect->PenColor, paletteColor(12));
+    EXPECT_EQ(rect->BrushStyle, 5);
+    EXPECT_EQ(line->PenWidth, 7);   // not selected any more: left alone
+
+    place(w, ekPicture, skBody, 400, 16);
+    TSiReportElement *picture = last(skBody);
+    ASSERT_EQ(w.Panels->currentIndex(), TFormSestE::ppPicture);
+    w.PicStretch->setChecked(!w.PicStretch->isChecked());
+    w.PicChange->setChecked(!w.PicChange->isChecked());
+    EXPECT_EQ(picture->Flags & (efStretch | efPassPicture),
+              (w.PicStretch->isChecked() ? efStretch : 0) | (w.PicChange->isChecked() ? efPassPicture : 0));
+    const int aspect = picture->Flags & efKeepAspect;
+    w.PicAspect->setChecked(!w.PicAspect->isChecked());
+    EXPECT_NE(picture->Flags & efKeepAspect, aspect);
+
+    place(w, ekBarcode, skBody, 400, 104);
+    TSiReportElement *code = last(skBody);
+    ASSERT_EQ(w.Panels->currentIndex(), TFormSestE::ppBarcode);
+    emit w.CodeType->activated(3);
+    emit w.CodeModule->activated(0);
+    w.CodeCheck->setChecked(!w.CodeCheck->isChecked());
+    w.CodeText->setChecked(!w.CodeText->isChecked());
+    EXPECT_EQ(code->PenStyle, 3);
+    EXPECT_EQ(code->PenWidth, BarcodeModuleCodes().at(0));
+    EXPECT_EQ(bool(code->Flags & efCheckDigit), w.CodeCheck->isChecked());
+    EXPECT_EQ(bool(code->Flags & efPrintText), w.CodeText->isChecked());
+    EXPECT_EQ(picture->PenStyle, 0);
+
+    place(w, ekPaintBox, skBody, 16, 120);
+    TSiReportElement *box = last(skBody);
+    ASSERT_EQ(w.Panels->currentIndex(), TFormSestE::ppBox);
+    w.BoxIndex->setValue(5);
+    w.BoxZoom->setValue(w.BoxZoom->value() == 3 ? 4 : 3);
+    EXPECT_EQ(box->SourceIndex, 5);
+    EXPECT_EQ(box->BrushStyle, w.BoxZoom->value());
+
+    place(w, ekText, skBody, 200, 120);
+    TSiReportElement *text = last(skBody);
+    ASSERT_EQ(w.Panels->currentIndex(), TFormSestE::ppText);
+    w.FrameBtn[2]->click();
+    EXPECT_EQ(text->Flags & 0xf, 1 << 2);
     w.close();
 }
 
