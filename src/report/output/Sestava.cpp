@@ -1022,6 +1022,14 @@ void TSestDetail::setMasterSestava(TSestavaTyp *master)
 {
     if (master == m_master || master == this)
         return;
+    // A master whose own masters lead back to this detail would close a ring: preparing,
+    // checking or running either report would go round it for ever.
+    for (TSestavaTyp *up = master; up;) {
+        if (up == this)
+            return;
+        auto *detail = dynamic_cast<TSestDetail *>(up);
+        up = detail ? detail->m_master : nullptr;
+    }
     if (m_master)
         m_master->DetachDetail(this);
     m_master = master;

@@ -355,7 +355,8 @@ public:
     ~TSestDetail() override;
 
     TSestavaTyp *MasterSestava() const { return m_master; }
-    // Moves the detail from its old master's detail list to the new one's.
+    // Moves the detail from its old master's detail list to the new one's. A master that is
+    // this detail or has it among its own masters is refused: the detail stays where it was.
     void setMasterSestava(TSestavaTyp *master);
 
     std::function<void(TSestDetail &)> OnVypoctiFunkce;

@@ -321,3 +321,42 @@ TEST_F(ReportState, DetailNestingIsCountedPerChain)
     EXPECT_EQ(findText(chain.top.Vystup, QStringLiteral("E%1").arg(kLevels)).size(), 1u);
     EXPECT_EQ(findText(host.Vystup, QStringLiteral("i1")).size(), 1u);
 }
+
+// Detail lists that would lead back to themselves are refused when they are attached:
+// preparing the fields or running would otherwise go round the ring until the stack ends.
+TEST_F(ReportState, ARingOfDetailListsIsRefused)
+{
+    MemoryBridge a, b, c;
+    a.Columns = {"X"};
+    a.Rows = {{"a1"}};
+    b.Columns = {"Y"};
+    b.Rows = {{"b1"}};
+    c.Columns = {"Z"};
+    c.Rows = {{"c1"}};
+    TSestDetail d1, d2, d3;
+    d1.DataSource = &a;
+    d2.DataSource = &b;
+    d3.DataSource = &c;
+    d2.setMasterSestava(&d1);
+    d3.setMasterSestava(&d2);
+    d1.setMasterSestava(&d2);
+    d1.setMasterSestava(&d3);
+    EXPECT_EQ(d1.MasterSestava(), nullptr);
+    EXPECT_TRUE(d3.DetailList().isEmpty());
+    EXPECT_TRUE(d2.DetailList().contains(&d3));
+
+    // Each level prints its field and places its first detail list, if it has one.
+    Template level3;
+    level3.section(2, true, 15).text("T", 2, "Z", 0, 0, 60, 15).detail("T", 0, 0, 15, 300, 15);
+    Template level2;
+    level2.section(2, true, 15).text("T", 2, "Y", 0, 0, 60, 15).detail("T", 0, 0, 15, 300, 15)
+        .detailTemplate(0, level3);
+    Template level1;
+    level1.section(2, true, 15).text("T", 2, "X", 0, 0, 60, 15).detail("T", 0, 0, 15, 300, 15)
+        .detailTemplate(0, level2);
+    d1.SetPredloha(level1.Lines);
+    ASSERT_TRUE(d1.PrepareFields());
+    ASSERT_EQ(d1.TSestavaTyp::Run(true), seOk);
+    for (const char *text : {"a1", "b1", "c1"})
+        EXPECT_EQ(findText(d1.Vystup, QString::fromLatin1(text)).size(), 1u) << text;
+}
