@@ -20,6 +20,13 @@ TExprContext *g_current = nullptr;
 TExprContext *currentReport() { return g_current; }
 void setCurrentReport(TExprContext *context) { g_current = context; }
 
+TCurrentReportScope::TCurrentReportScope(TExprContext *context) : m_previous(g_current)
+{
+    g_current = context;
+}
+
+TCurrentReportScope::~TCurrentReportScope() { g_current = m_previous; }
+
 // ====================================================================== the program
 //
 // The text is scanned once by the operator-precedence algorithm with two stacks. Scanning
@@ -1152,12 +1159,14 @@ TEvalResult TExpression::evaluate(TExprContext *context) const
 {
     if (!m_program)
         return TEvalResult();
+    const TCurrentReportScope inForce(context);
     return Runner{*m_program, context, {}}.run();
 }
 
 TEvalResult Evaluate(TExprContext *context, const QString &expression)
 {
     const auto prog = cachedProgram(expression);
+    const TCurrentReportScope inForce(context);
     return Runner{*prog, context, {}}.run();
 }
 
@@ -1180,6 +1189,7 @@ bool EvaluateCondition(const QString &expression)
 
 QStringList SplitList(TExprContext *context, const QString &text)
 {
+    const TCurrentReportScope inForce(context);
     QStringList out;
     for (const ListItem &it : parseList(context, text, false))
         out << it.text;

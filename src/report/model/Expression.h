@@ -24,9 +24,26 @@ public:
     virtual int ReferenceNumber(QChar prefix, const QString &name) = 0;
 };
 
-// The one current report expressions are evaluated on (process-wide; a run sets it).
+// The context in force: the report whose run or evaluation is going on (the innermost
+// TCurrentReportScope), else the one set last; null when there is none. The evaluations that
+// name no context use it.
 TExprContext *currentReport();
+// Replaces the context in force until the enclosing scope ends (tests, a report going away).
 void setCurrentReport(TExprContext *context);
+
+// While alive, currentReport() is the given context; the one in force before comes back
+// when it dies, also when it dies through an exception. Scopes nest: a report run or
+// evaluated while another one's run is going on hands the context back to it.
+class TCurrentReportScope {
+public:
+    explicit TCurrentReportScope(TExprContext *context);
+    ~TCurrentReportScope();
+    TCurrentReportScope(const TCurrentReportScope &) = delete;
+    TCurrentReportScope &operator=(const TCurrentReportScope &) = delete;
+
+private:
+    TExprContext *m_previous;
+};
 
 enum ExprError : int {
     eeNone = 0,
@@ -70,6 +87,7 @@ public:
     bool isEmpty() const;
 
     // context may be null: every reference then gives the empty value and names are not found.
+    // The context is in force while the expression runs.
     TEvalResult evaluate(TExprContext *context) const;
 
 private:

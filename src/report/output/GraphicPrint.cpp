@@ -29,6 +29,100 @@ int percent(int value, int scale)
     return scale == 100 ? value : value * scale / 100;
 }
 
+// The printer's sheet along one side, hundredths of an inch.
+int physical(const TPrinterMetrics &m, const TPageSetup &paper, bool x)
+{
+    return x ? m.physicalWidth(paper) * 100 / std::max(1, m.ResolutionX)
+             : m.physicalHeight(paper) * 100 / std::max(1, m.ResolutionY);
+}
+
+// How the report's sheets go onto the printer's: the scale from hundredths of an inch to the
+// printer's dots, where the printable area starts, and the tiles when the printer's sheet is
+// smaller.
+struct SheetPlan {
+    double ScaleX = 1, ScaleY = 1;
+    int OffsetX = 0, OffsetY = 0;
+    int Rows = 1, Columns = 1, Scale = 100, TileWidth = 0, TileHeight = 0;
+};
+
+// Measures the printer for the paper; the metrics measured become the ones in force (the
+// printing report's own while it prints). False when the tiling window was cancelled.
+bool planSheets(QPrinter &pr, const TPageSetup &ps,
+                const std::function<bool(TPrintTiling &)> &askTiling, SheetPlan &plan)
+{
+    if (!ps.KeepPrinterOrientation)
+        pr.setPageOrientation(ps.Orientation == 1 ? QPageLayout::Landscape : QPageLayout::Portrait);
+    TPrinterMetrics m = MetricsOf(pr);
+    printerMetrics() = m;
+    const int sheetW = ps.sheetWidth();
+    const int sheetH = ps.sheetHeight();
+    if (!(physical(m, ps, true) >= 0.99 * sheetW && physical(m, ps, false) >= 0.99 * sheetH)) {
+        TPrintTiling t;
+        t.SheetWidth = sheetW;
+        t.SheetHeight = sheetH;
+        t.MarginLeft = ps.MarginLeft;
+        t.MarginTop = ps.MarginTop;
+        t.MarginRight = ps.MarginRight;
+        t.MarginBottom = ps.MarginBottom;
+        if (askTiling) {
+            if (!askTiling(t))
+                return false;
+            plan.Rows = std::max(1, t.Rows);
+            plan.Columns = std::max(1, t.Columns);
+            plan.Scale = t.Scale > 0 ? t.Scale : 100;
+        }
+        // The window may have changed the printer.
+        m = MetricsOf(pr);
+        printerMetrics() = m;
+        plan.TileWidth = physical(m, ps, true) - ps.MarginLeft - ps.MarginRight;
+        plan.TileHeight = physical(m, ps, false) - ps.MarginTop - ps.MarginBottom;
+    }
+    plan.ScaleX = m.ScaleX();
+    plan.ScaleY = m.ScaleY();
+    plan.OffsetX = m.OffsetX(ps);
+    plan.OffsetY = m.OffsetY(ps);
+    return true;
+}
+
+// A driver that keeps its copy count at 1 (a file, or a printer without copies) gets the
+// copies as repeated pages of the one job: a second job on a file would only overwrite the
+// first. Returns how many times the pages go out.
+int takeCopies(QPrinter &pr, int copies)
+{
+    copies = std::max(1, copies);
+    pr.setCopyCount(copies);
+    const bool driverCopies = pr.supportsMultipleCopies() && pr.copyCount() == copies;
+    if (!driverCopies)
+        pr.setCopyCount(1);
+    return driverCopies ? 1 : copies;
+}
+
+// One tile (row i, column j) of the page rendered last, with its background.
+void printTile(const TSestVystup &st, QPainter &painter, const TPageSetup &ps,
+               const SheetPlan &plan, int i, int j)
+{
+    const int ox = plan.OffsetX - j * plan.TileWidth;
+    const int oy = plan.OffsetY - i * plan.TileHeight;
+    const double sx = plan.ScaleX, sy = plan.ScaleY;
+    const int scale = plan.Scale;
+    if (st.PrintBackground && st.Background) {
+        const TCornerRect &b = st.BackgroundRect;
+        const int dx = ox - ps.MarginLeft;
+        const int dy = oy - ps.MarginTop;
+        TTolvaCanvas canvas(&painter, 100);
+        canvas.stretchPicture(*st.Background,
+                              percent(RoundEven((b.Left + dx) * sx), scale),
+                              percent(RoundEven((b.Top + dy) * sy), scale),
+                              percent(RoundEven((b.Right + dx) * sx) + 1, scale),
+                              percent(RoundEven((b.Bottom + dy) * sy) + 1, scale));
+    }
+    const int l = percent(RoundEven(ox * sx), scale);
+    const int t = percent(RoundEven(oy * sy), scale);
+    const int r = percent(RoundEven((st.PageWidth + ox) * sx) + 1, scale);
+    const int b = percent(RoundEven((st.PageHeight + oy) * sy) + 1, scale);
+    st.DrawPage(painter, QRect(QPoint(l, t), QPoint(r - 1, b - 1)));
+}
+
 } // namespace
 
 bool TSestVystup::Print(int first, int last, const bool *abortFlag, const QString &title,
@@ -46,53 +140,10 @@ bool TSestVystup::Print(int first, int last, const bool *abortFlag, const QStrin
     if (!pr)
         return false;
     const TPageSetup &ps = pageSetup();
-    if (!ps.KeepPrinterOrientation)
-        pr->setPageOrientation(ps.Orientation == 1 ? QPageLayout::Landscape : QPageLayout::Portrait);
-    printerMetrics() = MetricsOf(*pr);
-
-    const int sheetW = ps.sheetWidth();
-    const int sheetH = ps.sheetHeight();
-    auto physical = [](const TPrinterMetrics &m, bool x) {
-        return x ? m.physicalWidth() * 100 / std::max(1, m.ResolutionX)
-                 : m.physicalHeight() * 100 / std::max(1, m.ResolutionY);
-    };
-    int rows = 1, columns = 1, scale = 100, tileW = 0, tileH = 0;
-    if (!(physical(printerMetrics(), true) >= 0.99 * sheetW
-          && physical(printerMetrics(), false) >= 0.99 * sheetH)) {
-        TPrintTiling t;
-        t.SheetWidth = sheetW;
-        t.SheetHeight = sheetH;
-        t.MarginLeft = ps.MarginLeft;
-        t.MarginTop = ps.MarginTop;
-        t.MarginRight = ps.MarginRight;
-        t.MarginBottom = ps.MarginBottom;
-        if (askTiling) {
-            if (!askTiling(t))
-                return false;
-            rows = std::max(1, t.Rows);
-            columns = std::max(1, t.Columns);
-            scale = t.Scale > 0 ? t.Scale : 100;
-        }
-        // The window may have changed the printer.
-        printerMetrics() = MetricsOf(*pr);
-        tileW = physical(printerMetrics(), true) - ps.MarginLeft - ps.MarginRight;
-        tileH = physical(printerMetrics(), false) - ps.MarginTop - ps.MarginBottom;
-    }
-    const TPrinterMetrics m = printerMetrics();
-    const double sx = m.ScaleX();
-    const double sy = m.ScaleY();
-    const int ox = m.OffsetX();
-    const int oy = m.OffsetY();
-
-    // A driver that keeps its copy count at 1 (a file, or a printer without copies) gets
-    // the copies as repeated pages of the one job: a second job on a file would only
-    // overwrite the first.
-    copies = std::max(1, copies);
-    pr->setCopyCount(copies);
-    const bool driverCopies = pr->supportsMultipleCopies() && pr->copyCount() == copies;
-    if (!driverCopies)
-        pr->setCopyCount(1);
-    const int jobs = driverCopies ? 1 : copies;
+    SheetPlan plan;
+    if (!planSheets(*pr, ps, askTiling, plan))
+        return false;
+    const int jobs = takeCopies(*pr, copies);
     pr->setDocName(title);
 
     QPainter painter;
@@ -103,27 +154,12 @@ bool TSestVystup::Print(int first, int last, const bool *abortFlag, const QStrin
     for (int job = 0; job < jobs && !stop; ++job) {
         for (int p = first; p <= last && !stop; ++p) {
             SetCurrentPage(p - 1);
-            for (int i = 0; i < rows && !stop; ++i) {
-                for (int j = 0; j < columns && !stop; ++j) {
+            for (int i = 0; i < plan.Rows && !stop; ++i) {
+                for (int j = 0; j < plan.Columns && !stop; ++j) {
                     if (!firstSheet)
                         pr->newPage();
                     firstSheet = false;
-                    if (PrintBackground && Background) {
-                        const TCornerRect &b = BackgroundRect;
-                        const int dx = ox - ps.MarginLeft - j * tileW;
-                        const int dy = oy - ps.MarginTop - i * tileH;
-                        TTolvaCanvas canvas(&painter, 100);
-                        canvas.stretchPicture(*Background,
-                                              percent(RoundEven((b.Left + dx) * sx), scale),
-                                              percent(RoundEven((b.Top + dy) * sy), scale),
-                                              percent(RoundEven((b.Right + dx) * sx) + 1, scale),
-                                              percent(RoundEven((b.Bottom + dy) * sy) + 1, scale));
-                    }
-                    const int l = percent(RoundEven((ox - j * tileW) * sx), scale);
-                    const int t = percent(RoundEven((oy - i * tileH) * sy), scale);
-                    const int r = percent(RoundEven((PageWidth + ox - j * tileW) * sx) + 1, scale);
-                    const int b = percent(RoundEven((PageHeight + oy - i * tileH) * sy) + 1, scale);
-                    DrawPage(painter, QRect(QPoint(l, t), QPoint(r - 1, b - 1)));
+                    printTile(*this, painter, ps, plan, i, j);
                     stop = aborted(abortFlag);
                 }
             }

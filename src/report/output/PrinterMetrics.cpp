@@ -10,31 +10,36 @@
 
 namespace orv {
 
-int TPrinterMetrics::physicalWidth() const
+int TPrinterMetrics::physicalWidth(const TPageSetup &paper) const
 {
     if (PrinterAvailable && PhysicalWidth > 0)
         return PhysicalWidth;
-    return pageSetup().PaperWidth;
+    return paper.PaperWidth;
 }
 
-int TPrinterMetrics::physicalHeight() const
+int TPrinterMetrics::physicalHeight(const TPageSetup &paper) const
 {
     if (PrinterAvailable && PhysicalHeight > 0)
         return PhysicalHeight;
-    return pageSetup().PaperHeight;
+    return paper.PaperHeight;
 }
 
-int TPrinterMetrics::OffsetX() const
+int TPrinterMetrics::OffsetX(const TPageSetup &paper) const
 {
     const int res = ResolutionX > 0 ? ResolutionX : 100;
-    return pageSetup().MarginLeft - PrintingOffsetX * 100 / res;
+    return paper.MarginLeft - PrintingOffsetX * 100 / res;
 }
 
-int TPrinterMetrics::OffsetY() const
+int TPrinterMetrics::OffsetY(const TPageSetup &paper) const
 {
     const int res = ResolutionY > 0 ? ResolutionY : 100;
-    return pageSetup().MarginTop - PrintingOffsetY * 100 / res;
+    return paper.MarginTop - PrintingOffsetY * 100 / res;
 }
+
+int TPrinterMetrics::physicalWidth() const { return physicalWidth(pageSetup()); }
+int TPrinterMetrics::physicalHeight() const { return physicalHeight(pageSetup()); }
+int TPrinterMetrics::OffsetX() const { return OffsetX(pageSetup()); }
+int TPrinterMetrics::OffsetY() const { return OffsetY(pageSetup()); }
 
 TPrinterMetrics MetricsOf(const QPrinter &printer)
 {
@@ -57,12 +62,28 @@ TPrinterMetrics MetricsOf(const QPrinter &printer)
 namespace {
 QPrinter *g_current = nullptr;
 std::unique_ptr<QPrinter> g_owned;
+TPrinterMetrics *g_inForce = nullptr;
 } // namespace
 
-TPrinterMetrics &printerMetrics()
+TPrinterMetrics &defaultPrinterMetrics()
 {
     static TPrinterMetrics metrics;
     return metrics;
+}
+
+TPrinterMetrics &printerMetrics()
+{
+    return g_inForce ? *g_inForce : defaultPrinterMetrics();
+}
+
+TPrinterMetricsScope::TPrinterMetricsScope(TPrinterMetrics &metrics) : m_previous(g_inForce)
+{
+    g_inForce = &metrics;
+}
+
+TPrinterMetricsScope::~TPrinterMetricsScope()
+{
+    g_inForce = m_previous;
 }
 
 QPrinter *currentPrinter()

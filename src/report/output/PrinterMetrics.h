@@ -1,13 +1,18 @@
 #pragma once
-// The module-wide printer state that gives the output store its geometry on a printer:
-// whether a printer is available, its resolution, the offset of its printable corner and
-// its physical page. Without a printer every metric has a fallback.
+// The printer state that gives the output store its geometry on a printer: whether a
+// printer is available, its resolution, the offset of its printable corner and its physical
+// page. Each report keeps the metrics it printed with; the ones in force are that report's
+// while it runs or prints (TPrinterMetricsScope), else the process default. The chosen
+// printer itself (currentPrinter) is the session's. Without a printer every metric has a
+// fallback.
 
 #include <QString>
 
 class QPrinter;
 
 namespace orv {
+
+struct TPageSetup;
 
 struct TPrinterMetrics {
     bool PrinterAvailable = false;
@@ -21,11 +26,16 @@ struct TPrinterMetrics {
 
     double ScaleX() const { return PrinterAvailable ? ResolutionX / 100.0 : 1.0; }
     double ScaleY() const { return PrinterAvailable ? ResolutionY / 100.0 : 1.0; }
-    // The printer's physical page in dots (the paper of the page setup without a printer).
+    // The printer's physical page in dots (the paper's sheet without a printer).
+    int physicalWidth(const TPageSetup &paper) const;
+    int physicalHeight(const TPageSetup &paper) const;
+    // Where the paper's printable area starts on the printer, hundredths of an inch from
+    // the printer's printable corner.
+    int OffsetX(const TPageSetup &paper) const;
+    int OffsetY(const TPageSetup &paper) const;
+    // The same on the paper in force.
     int physicalWidth() const;
     int physicalHeight() const;
-    // Where the printable area of the page setup starts on the printer, hundredths of an
-    // inch from the printer's printable corner.
     int OffsetX() const;
     int OffsetY() const;
 };
@@ -33,8 +43,25 @@ struct TPrinterMetrics {
 // The metrics a Qt printer reports.
 TPrinterMetrics MetricsOf(const QPrinter &printer);
 
-// The process-wide metrics and current printer.
+// The metrics in force: a report's while a TPrinterMetricsScope holds them, else the
+// process default. Selecting a printer measures it into these.
 TPrinterMetrics &printerMetrics();
+// The process default, whatever scope is in force.
+TPrinterMetrics &defaultPrinterMetrics();
+
+// While alive, printerMetrics() is the given one (owned by the caller); the one in force
+// before comes back when it dies. Scopes nest.
+class TPrinterMetricsScope {
+public:
+    explicit TPrinterMetricsScope(TPrinterMetrics &metrics);
+    ~TPrinterMetricsScope();
+    TPrinterMetricsScope(const TPrinterMetricsScope &) = delete;
+    TPrinterMetricsScope &operator=(const TPrinterMetricsScope &) = delete;
+
+private:
+    TPrinterMetrics *m_previous;
+};
+
 // The current printer, or nullptr when the system has none or none was chosen.
 QPrinter *currentPrinter();
 // Makes the given printer (owned by the caller, or nullptr for none) the current one and

@@ -168,8 +168,14 @@ std::pair<QString, QString> PrinterDeviceAndPort(int printerIndex)
     return {device, port};
 }
 
+TReportPrintScope::TReportPrintScope(TSestavaTyp &report)
+    : m_paper(report.PageSetup), m_metrics(report.PrinterMetrics)
+{
+}
+
 int PrintStore(TSestavaTyp &report, const TPrintJob &job)
 {
+    const TReportPrintScope ownPrint(report);
     TSestVystup &store = report.Vystup;
     if (store.PageCount() == 0)
         return seNotReady;

@@ -3,6 +3,9 @@
 // prints into a PDF file, the choice of the printer for a job, the margins the printer
 // cannot print, and the printing of a finished report's store.
 
+#include "report/model/PageSetup.h"
+#include "report/output/PrinterMetrics.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -74,6 +77,20 @@ struct TPrintJob {
 // Prints the store of the report: text-only printers through character output, others
 // graphically. Returns a TSestError code.
 int PrintStore(TSestavaTyp &report, const TPrintJob &job);
+
+// While alive, the report's own paper and printer metrics are the ones in force: the job's
+// sheet takes the report's paper and the printer chosen for it is measured into the report's
+// metrics, whatever report ran, was loaded or printed last. Scopes nest.
+class TReportPrintScope {
+public:
+    explicit TReportPrintScope(TSestavaTyp &report);
+    TReportPrintScope(const TReportPrintScope &) = delete;
+    TReportPrintScope &operator=(const TReportPrintScope &) = delete;
+
+private:
+    TPageSetupScope m_paper;
+    TPrinterMetricsScope m_metrics;
+};
 
 } // namespace orv
 

@@ -7,6 +7,7 @@
 #include "report/model/Posuvy.h"
 #include "report/model/SestavaMessages.h"
 #include "report/model/TextLayout.h"
+#include "report/output/PrinterMetrics.h"
 #include "report/output/Sestava.h"
 
 #include <QDateTime>
@@ -403,14 +404,10 @@ void TSestavaTyp::placeDetail(TSiReportElement &e, int &y, int &page)
 {
     TSestDetail *d = e.SourceIndex >= 0 && e.SourceIndex < m_details.size()
                          ? m_details.at(e.SourceIndex) : nullptr;
-    // Details whose masters lead back to them would never end; such a chain is cut off.
-    static int depth = 0;
-    if (!d || depth >= 16)
+    // Details whose masters lead back to them would never end; such a chain is cut off. The
+    // depth counts this chain only: another report run meanwhile counts its own.
+    if (!d || m_detailDepth >= kMaxDetailDepth)
         return;
-    struct Depth {
-        Depth() { ++depth; }
-        ~Depth() { --depth; }
-    } nested;
     TSestVystup &st = *m_store;
     const int savedCursor = st.CursorY, savedOffset = st.PageOffset, savedBase = st.BasePage;
     st.CursorY = y;
@@ -419,20 +416,22 @@ void TSestavaTyp::placeDetail(TSiReportElement &e, int &y, int &page)
     d->m_canvas = m_canvas;
     d->m_progress = m_progress;
     d->m_cancelFlag = m_cancelFlag;
+    const int detailsDepth = d->m_detailDepth;
+    d->m_detailDepth = m_detailDepth + 1;
     {
         // The detail lets go of everything it borrowed, also when a handler throws.
         struct Lend {
             TSestDetail *d;
-            TSestavaTyp *master;
+            int depth;
             ~Lend()
             {
                 d->m_store = &d->Vystup;
                 d->m_canvas = nullptr;
                 d->m_progress = nullptr;
                 d->m_cancelFlag = nullptr;
-                setCurrentReport(master);
+                d->m_detailDepth = depth;
             }
-        } lend{d, this};
+        } lend{d, detailsDepth};
         d->Run(false);
     }
     page = st.BasePage + st.PageOffset - savedBase;
@@ -642,7 +641,6 @@ void TSestavaTyp::storeGroupKeys(const std::vector<QString> &keys)
 
 void TSestavaTyp::recordProcessing()
 {
-    setCurrentReport(this);
     const int n = Groups.count();
     std::vector<QString> keys(static_cast<size_t>(n));
     for (int g = 0; g < n; ++g) {
@@ -909,7 +907,8 @@ int TSestavaTyp::Run(bool final)
     m_final = final;
     if (final)
         m_store = &Vystup;
-    setCurrentReport(this);
+    // The report's handlers evaluate on it; the context before comes back when the run ends.
+    const TCurrentReportScope evaluatingOn(this);
     FirstRecord = true;
     RecordsPrinted = 0;
 
@@ -933,11 +932,15 @@ int TSestavaTyp::Run(bool final)
                 r.m_progress = nullptr;
         }
     } guard{*this, bool(ownCanvas), &ownCancel, final};
-    // The report lays out on its own paper; a detail measuring on its master's canvas lays
-    // out on the master's pages and keeps the master's paper.
+    // The report lays out on its own paper, and a printer its handlers select is measured into
+    // its own metrics; a detail measuring on its master's canvas lays out on the master's
+    // pages and keeps the master's paper and metrics.
     std::optional<TPageSetupScope> ownPaper;
-    if (ownCanvas)
+    std::optional<TPrinterMetricsScope> ownMetrics;
+    if (ownCanvas) {
         ownPaper.emplace(PageSetup);
+        ownMetrics.emplace(PrinterMetrics);
+    }
 
     TStepResult step = 0;
     // Over no records the page still gets its header, one body with empty values and the

@@ -20,6 +20,8 @@
 #include <QPrinterInfo>
 #include <QSaveFile>
 
+#include <optional>
+
 namespace orv {
 
 TSestavaEntryPoints &sestavaEntryPoints()
@@ -871,7 +873,10 @@ int TSestava::PrintOnPort(int printerIndex, const QString &port)
     RunningGuard running;
     if (BeforePrint)
         BeforePrint(*this);
-    auto after = [this](int r) {
+    // From the run to the end of the job the report's own paper and metrics are in force.
+    std::optional<TReportPrintScope> ownPrint;
+    auto after = [this, &ownPrint](int r) {
+        ownPrint.reset();
         if (AfterPrint)
             AfterPrint(*this);
         return r;
@@ -879,6 +884,7 @@ int TSestava::PrintOnPort(int printerIndex, const QString &port)
     int result = Run();
     if (result != seOk)
         return after(result);
+    ownPrint.emplace(*this);
 
     const QList<QPrinterInfo> printers = QPrinterInfo::availablePrinters();
     // The built-in PDF printer writes into the file of the port, or one the user names.
@@ -931,6 +937,9 @@ int TSestava::PrintOnPort(int printerIndex, const QString &port)
             cancel = true;
         result = cancel ? seCancelled : seOk;
     }
+    // The report keeps the metrics it printed with; going back to the printer chosen before
+    // is the session's business.
+    ownPrint.reset();
     if (selected && previous != printer && previous)
         SetCurrentPrinter(previous);
     else if (IsPdfJobPrinter(currentPrinter()))
@@ -1013,6 +1022,14 @@ void TSestDetail::setMasterSestava(TSestavaTyp *master)
 {
     if (master == m_master || master == this)
         return;
+    // A master whose own masters lead back to this detail would close a ring: preparing,
+    // checking or running either report would go round it for ever.
+    for (TSestavaTyp *up = master; up;) {
+        if (up == this)
+            return;
+        auto *detail = dynamic_cast<TSestDetail *>(up);
+        up = detail ? detail->m_master : nullptr;
+    }
     if (m_master)
         m_master->DetachDetail(this);
     m_master = master;

@@ -14,6 +14,7 @@
 #include "report/model/SestError.h"
 #include "report/model/SestavaMessages.h"
 #include "report/output/OutputStore.h"
+#include "report/output/PrinterMetrics.h"
 
 #include <QImage>
 #include <QList>
@@ -89,6 +90,8 @@ public:
     bool IsStored = false;
 
     TSestVystup Vystup;          // the output store
+    // The metrics of the printer this report last printed on (its paper is PageSetup).
+    TPrinterMetrics PrinterMetrics;
     QImage BackgroundPicture;
 
     // --- virtual operations
@@ -227,6 +230,10 @@ private:
     void processMessages();
     bool multiColumnBody(const TOddilSestavy *s) const { return s->Kind == skBody && Columns > 1; }
 
+    // How deep a chain of detail lists may nest, and how deep this report's run is in the
+    // chain of its masters (0 for a run of its own).
+    static constexpr int kMaxDetailDepth = 16;
+    int m_detailDepth = 0;
     TSestVystup *m_store = &Vystup;
     bool m_final = true;
     TTextCanvas *m_canvas = nullptr;
@@ -348,7 +355,8 @@ public:
     ~TSestDetail() override;
 
     TSestavaTyp *MasterSestava() const { return m_master; }
-    // Moves the detail from its old master's detail list to the new one's.
+    // Moves the detail from its old master's detail list to the new one's. A master that is
+    // this detail or has it among its own masters is refused: the detail stays where it was.
     void setMasterSestava(TSestavaTyp *master);
 
     std::function<void(TSestDetail &)> OnVypoctiFunkce;
