@@ -335,8 +335,22 @@ void MainWindow::createContentsActions()
 
 void MainWindow::createActions()
 {
+    createWindowActions();
+    createContentsActions();
+    createNoteActions();
+    createOwnMaterialActions();
+    createPrintActions();
+    // "Zobrazení"
+    m_actions.options = makeAction(this, "aOptions", QStringLiteral("Možnosti ..."),
+                                   QStringLiteral("Zobrazit možnosti nastavení programu..."), MainImage::Options);
+    createHelpActions();
+    createSearchActions();
+}
+
+// "Okno": the arrangement of the child windows, also on the card bar.
+void MainWindow::createWindowActions()
+{
     Actions &a = m_actions;
-    // "Okno"
     a.tileVertically = makeAction(this, "aTileVertical", QStringLiteral("Okna vedle se&be svisle"), {});
     a.tileHorizontally = makeAction(this, "aTileHorizontal", QStringLiteral("Okna nad sebou vo&dorovně"), {});
     a.cascade = makeAction(this, "aCascade", QStringLiteral("Okna uspořádat &kaskádně"), {});
@@ -346,10 +360,12 @@ void MainWindow::createActions()
     connect(a.cascade, &QAction::triggered, this, &MainWindow::cascade);
     connect(a.minimiseAll, &QAction::triggered, this, &MainWindow::minimiseAllCards);
     m_cardBar->addActions({a.tileVertically, a.tileHorizontally, a.cascade, a.minimiseAll});
+}
 
-    createContentsActions();
-
-    // "Materiál": notes and own materials do their work once their windows exist.
+// "Materiál": the notes do their work once their windows exist.
+void MainWindow::createNoteActions()
+{
+    Actions &a = m_actions;
     a.addNote = makeAction(this, "aAddNote", QStringLiteral("Přidat poznámku"),
                            QStringLiteral("Přidat uživatelskou poznámku k materiálu..."), MainImage::AddNote);
     a.editNote = makeAction(this, "aEditNote", QStringLiteral("Upravit poznámku"),
@@ -359,7 +375,12 @@ void MainWindow::createActions()
     ui::enableWhen(a.addNote, [this] { return cardActive() && !cardFlag(activeCardForm(), "hasNote"); });
     ui::enableWhen(a.editNote, [this] { return cardActive() && cardFlag(activeCardForm(), "hasNote"); });
     ui::enableWhen(a.deleteNote, [this] { return cardActive() && cardFlag(activeCardForm(), "hasNote"); });
+}
 
+// "Materiál": own materials, acting once their windows exist.
+void MainWindow::createOwnMaterialActions()
+{
+    Actions &a = m_actions;
     a.newOwnMaterial = makeAction(this, "aInsertMaterial", QStringLiteral("Nový vlastní materiál"),
                                   QStringLiteral("Vložit nový vlastní materiál..."), MainImage::NewOwnMaterial);
     a.editOwnMaterial = makeAction(this, "aEditMaterial", QStringLiteral("Upravit vlastní materiál"),
@@ -386,7 +407,12 @@ void MainWindow::createActions()
         const QVariant material = selectedNodeValue("MaterialNo");
         return m_dataOnMedium == 0 && treeHasFocus() && !material.isNull() && material.toInt() != 0;
     });
+}
 
+// "Materiál" / print: enabled by what the active card has and which components are installed.
+void MainWindow::createPrintActions()
+{
+    Actions &a = m_actions;
     a.printSheet = makeAction(this, "aPrintMatList", QStringLiteral("Tisk materiálového listu (z Acrobat Reader)"), {});
     a.printEquivalents = makeAction(this, "aPrintEkvivalenty", QStringLiteral("Tisk ekvivalentů"), {});
     a.printInfo = makeAction(this, "aPrintInfo", QStringLiteral("Tisk informací o materiálu"), {});
@@ -408,12 +434,12 @@ void MainWindow::createActions()
     ui::enableWhen(a.printHeatTreatment, [this] {
         return cardActive() && cardFlag(activeCardForm(), "hasHeatTreatment") && m_components.printouts;
     });
+}
 
-    // "Zobrazení"
-    a.options = makeAction(this, "aOptions", QStringLiteral("Možnosti ..."),
-                           QStringLiteral("Zobrazit možnosti nastavení programu..."), MainImage::Options);
-
-    // "Nápověda"
+// "Nápověda", and the F1 key.
+void MainWindow::createHelpActions()
+{
+    Actions &a = m_actions;
     a.homePage = makeAction(this, "aHomePage", QStringLiteral("Halmberg &homepage"),
                             QStringLiteral("Zobrazit domácí stránku firmy Halmberg. ..."), MainImage::HomePage,
                             QKeySequence(Qt::CTRL | Qt::Key_F5));
@@ -453,8 +479,12 @@ void MainWindow::createActions()
         else
             showHelpContents();
     });
+}
 
-    // The search window's actions; they act once the search window is built.
+// The search window's actions; they act once the search window is built.
+void MainWindow::createSearchActions()
+{
+    Actions &a = m_actions;
     auto searchActive = [this] { return searchWindowActive(); };
     a.searchFind = makeAction(this, "aFind", QStringLiteral("&Hledat materiál"),
                               QStringLiteral("Hledat materiál podle zadaných podmínek..."), MainImage::SearchFind);

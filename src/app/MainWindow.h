@@ -203,7 +203,13 @@ private:
     };
 
     void createActions();
+    void createWindowActions();
     void createContentsActions();
+    void createNoteActions();
+    void createOwnMaterialActions();
+    void createPrintActions();
+    void createHelpActions();
+    void createSearchActions();
     void createMenus();
     void createToolbars();
     void createLeftPane();

@@ -46,6 +46,46 @@ void saveGrab(QWidget *w, const QString &file)
         std::fprintf(stderr, "orvalis: cannot write %s\n", qPrintable(file));
 }
 
+// The medium question must not hide under the splash, which stays on top. An unattended
+// run has nobody to insert the medium: it ends as a failed start instead of waiting.
+void installMediumQuestion(bool unattended)
+{
+    setDefaultMediumQuestion([unattended](const QString &text) {
+        if (unattended)
+            throw StartupError(QString(text).replace(QStringLiteral("\r\r "), QStringLiteral(" ")));
+        if (g_splash)
+            g_splash->hide();
+        const int answer = ui::message(text, ui::MsgType::Error, ui::MsgButton::OK | ui::MsgButton::Abort);
+        if (g_splash && answer == ui::mrOk)
+            g_splash->show();
+        return answer;
+    });
+}
+
+// The frame's "Hledání" menu and toolbar run the search window's own actions and follow their
+// state, caption and hint.
+void followSearchActions(const MainWindow::Actions &a, const QWidget &form)
+{
+    const auto own = [&form](const char *name) { return form.findChild<QAction *>(QLatin1String(name)); };
+    const std::pair<QAction *, QAction *> pairs[] = {
+        {a.searchFind, own("aFind")},       {a.searchShow, own("aShow")},         {a.searchSelect, own("aSelect")},
+        {a.searchInsert, own("aInsert")},   {a.searchChange, own("aChange")},     {a.searchDelete, own("aDelete")},
+        {a.searchLoadAll, own("aNacist")},  {a.searchDeleteAll, own("aDeleteAll")}, {a.searchStandard, own("aNastaveni")}};
+    for (const auto &[frameAction, own] : pairs) {
+        if (!frameAction || !own)
+            continue;
+        ui::ActionUpdater::instance().remove(frameAction);
+        QObject::connect(frameAction, &QAction::triggered, own, [own] { own->trigger(); });
+        QObject::connect(own, &QAction::enabledChanged, frameAction, &QAction::setEnabled);
+        QObject::connect(own, &QAction::changed, frameAction, [frameAction, own] {
+            frameAction->setText(own->text());
+            frameAction->setToolTip(own->toolTip());
+            frameAction->setStatusTip(own->statusTip());
+        });
+        frameAction->setEnabled(own->isEnabled());
+    }
+}
+
 } // namespace
 
 DataFiles locateDataFiles()
@@ -124,20 +164,7 @@ void StartUp::createGuarded(SplashWindow &splash)
 {
     // 2. The application.
     setUpApplication();
-
-    // The medium question must not hide under the splash, which stays on top. An unattended
-    // run has nobody to insert the medium: it ends as a failed start instead of waiting.
-    const bool unattended = m_options.quitAfterFrame || !m_options.screenshot.isEmpty();
-    setDefaultMediumQuestion([unattended](const QString &text) {
-        if (unattended)
-            throw StartupError(QString(text).replace(QStringLiteral("\r\r "), QStringLiteral(" ")));
-        if (g_splash)
-            g_splash->hide();
-        const int answer = ui::message(text, ui::MsgType::Error, ui::MsgButton::OK | ui::MsgButton::Abort);
-        if (g_splash && answer == ui::mrOk)
-            g_splash->show();
-        return answer;
-    });
+    installMediumQuestion(m_options.quitAfterFrame || !m_options.screenshot.isEmpty());
 
     bool pictureSaved = false;
     db::StartupProgress progress;
@@ -173,54 +200,37 @@ void StartUp::createGuarded(SplashWindow &splash)
     // 5. The main window, 6. the search window in it.
     m_main = std::make_unique<MainWindow>(m_mainData.get());
     m_main->setOwnData(m_ownData.get());
-    {
-        MainWindow *mw = m_main.get();
-        auto *form = new search::TfHledani(*m_mainData, settingsFilePath());
-        form->isActive = [mw] { return mw->searchWindowActive(); };
-        form->autoSave = [mw] { return mw->autoSave(); };
-        // A hit of the property search brings its best semi-product, dimension and state.
-        QObject::connect(form, &search::TfHledani::openCardRequested, mw,
-                         [mw](int material, const QString &title, int semiProduct, int dimension, int state) {
-                             browse::CardList *cards = mw->cardList();
-                             if (!cards) {
-                                 if (mw->openCard)
-                                     mw->openCard(material, title);
-                                 return;
-                             }
-                             std::optional<browse::CardList::Position> position;
-                             if (semiProduct || dimension || state)
-                                 position = browse::CardList::Position{semiProduct, dimension, state};
-                             cards->openCard(material, title, browse::CardList::Origin::SearchWindow, position);
-                         });
-        // The frame's "Hledání" menu and toolbar run the window's own actions and follow their
-        // state, caption and hint.
-        const MainWindow::Actions &a = mw->actions();
-        const auto own = [form](const char *name) { return form->findChild<QAction *>(QLatin1String(name)); };
-        const std::pair<QAction *, QAction *> pairs[] = {
-            {a.searchFind, own("aFind")},       {a.searchShow, own("aShow")},         {a.searchSelect, own("aSelect")},
-            {a.searchInsert, own("aInsert")},   {a.searchChange, own("aChange")},     {a.searchDelete, own("aDelete")},
-            {a.searchLoadAll, own("aNacist")},  {a.searchDeleteAll, own("aDeleteAll")}, {a.searchStandard, own("aNastaveni")}};
-        for (const auto &[frameAction, own] : pairs) {
-            if (!frameAction || !own)
-                continue;
-            ui::ActionUpdater::instance().remove(frameAction);
-            QObject::connect(frameAction, &QAction::triggered, own, [own] { own->trigger(); });
-            QObject::connect(own, &QAction::enabledChanged, frameAction, &QAction::setEnabled);
-            QObject::connect(own, &QAction::changed, frameAction, [frameAction, own] {
-                frameAction->setText(own->text());
-                frameAction->setToolTip(own->toolTip());
-                frameAction->setStatusTip(own->statusTip());
-            });
-            frameAction->setEnabled(own->isEnabled());
-        }
-        m_main->createSearchWindow(form);
-        wireCompareAction(*mw, *m_mainData);
-        wireSearchListPrint(*mw);
-    }
+    createSearchWindow();
 
     // 7. Focus into quick find; the splash shows its last state.
     m_main->quickFind()->setFocus();
     splash.repaint();
+}
+
+void StartUp::createSearchWindow()
+{
+    MainWindow *mw = m_main.get();
+    auto *form = new search::TfHledani(*m_mainData, settingsFilePath());
+    form->isActive = [mw] { return mw->searchWindowActive(); };
+    form->autoSave = [mw] { return mw->autoSave(); };
+    // A hit of the property search brings its best semi-product, dimension and state.
+    QObject::connect(form, &search::TfHledani::openCardRequested, mw,
+                     [mw](int material, const QString &title, int semiProduct, int dimension, int state) {
+                         browse::CardList *cards = mw->cardList();
+                         if (!cards) {
+                             if (mw->openCard)
+                                 mw->openCard(material, title);
+                             return;
+                         }
+                         std::optional<browse::CardList::Position> position;
+                         if (semiProduct || dimension || state)
+                             position = browse::CardList::Position{semiProduct, dimension, state};
+                         cards->openCard(material, title, browse::CardList::Origin::SearchWindow, position);
+                     });
+    followSearchActions(mw->actions(), *form);
+    m_main->createSearchWindow(form);
+    wireCompareAction(*mw, *m_mainData);
+    wireSearchListPrint(*mw);
 }
 
 void StartUp::previousVersionCheck()

@@ -86,6 +86,7 @@ public:
 
 private:
     void createGuarded(SplashWindow &splash);
+    void createSearchWindow();
     void previousVersionCheck();
     void afterFrame();
 

@@ -143,7 +143,20 @@ void ContentsPane::buildControls()
     m_split->setChildrenCollapsible(false);
     outer->addWidget(m_split);
 
-    // Upper part: the quick find.
+    QWidget *upper = buildQuickFind();
+    QWidget *lower = buildContentsTree();
+    m_split->addWidget(upper);
+    m_split->addWidget(lower);
+    m_split->setStretchFactor(0, 0);
+    m_split->setStretchFactor(1, 1);
+    m_split->setSizes({quickFindHeight(), 10000});
+    resize(defaultWidth(), 600);
+    layOutQuickFind();
+}
+
+// Upper part: the quick find.
+QWidget *ContentsPane::buildQuickFind()
+{
     auto *upper = new QWidget(m_split);
     upper->setObjectName(QStringLiteral("pnlQuickFind"));
     auto *upperLayout = new QVBoxLayout(upper);
@@ -178,6 +191,14 @@ void ContentsPane::buildControls()
     m_showButton = new QPushButton(tr8("&Zobrazit materiál"), m_findPanel);
     m_showButton->setObjectName(QStringLiteral("btnShow"));
 
+    buildFindGrid();
+    m_findPanel->installEventFilter(this);
+    return upper;
+}
+
+// The quick find's result grid follows the find query's current row and the query the grid.
+void ContentsPane::buildFindGrid()
+{
     m_grid = new QTableView(m_findPanel);
     m_grid->setObjectName(QStringLiteral("grdFind"));
     m_gridModel = new db::DataSetModel(&m_matFind, m_grid);
@@ -205,9 +226,11 @@ void ContentsPane::buildControls()
         m_grid->scrollTo(i);
     });
     connect(m_grid, &QAbstractItemView::doubleClicked, this, [this] { showMaterialFor(m_grid); });
-    m_findPanel->installEventFilter(this);
+}
 
-    // Lower part: the contents tree.
+// Lower part: the contents tree under its bar with the filter status.
+QWidget *ContentsPane::buildContentsTree()
+{
     auto *lower = new QWidget(m_split);
     lower->setObjectName(QStringLiteral("pnlContents"));
     auto *lowerLayout = new QVBoxLayout(lower);
@@ -251,14 +274,7 @@ void ContentsPane::buildControls()
             [this](const QModelIndex &current) { nodeSelected(m_model->nodeOf(current)); });
     connect(m_tree, &QAbstractItemView::doubleClicked, this, [this] { showMaterialFor(m_tree); });
     lowerLayout->addWidget(m_tree, 1);
-
-    m_split->addWidget(upper);
-    m_split->addWidget(lower);
-    m_split->setStretchFactor(0, 0);
-    m_split->setStretchFactor(1, 1);
-    m_split->setSizes({quickFindHeight(), 10000});
-    resize(defaultWidth(), 600);
-    layOutQuickFind();
+    return lower;
 }
 
 void ContentsPane::buildActions()

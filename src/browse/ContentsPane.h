@@ -128,6 +128,9 @@ protected:
 
 private:
     void buildControls();
+    QWidget *buildQuickFind();
+    void buildFindGrid();
+    QWidget *buildContentsTree();
     void buildActions();
     void layOutQuickFind();
     void treeQueryReset();

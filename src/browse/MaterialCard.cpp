@@ -251,54 +251,59 @@ MaterialCard::~MaterialCard()
 
 void MaterialCard::defineDataSets()
 {
+    defineQueries();
+    defineNoteTable();
+    defineMaterialFields();
+    defineDetailFields();
+}
+
+void MaterialCard::defineQueries()
+{
     db::Connection *c = m_env.catalogue;
     db::Connection *u = m_env.user;
+    // Each query with its session, its text, and the master whose current row fills its parameter.
+    const struct
+    {
+        DataSet &ds;
+        db::Connection *session;
+        QStringList sql;
+        DataSet *master;
+    } queries[] = {
+        {qMat, c, lines({"select *", "  from mat", "  where Number=:in1"}), nullptr},
+        {qNorms, c, lines({"select *", "  from Norms", "  where MaterialNo=:in1"}), nullptr},
+        {qCompareNorms, c, lines({"select *", "  from CompareNorms", "  where MaterialNo=:in1"}), nullptr},
+        {qCountry, c, lines({"select *", "  from Country"}), nullptr},
+        {qChemComp, c, lines({"select *", "  from ChemComp", "  where MaterialNo=:in1"}), nullptr},
+        {qChemZbytek, c, lines({"select *", "  from ChemZbytek", "  where MaterialNo=:in1"}), nullptr},
+        {qElements, c, lines({"select *", "  from Elements"}), nullptr},
+        {qNotices, c, lines({"select *", "  from Notices"}), nullptr},
+        {qSemiProd, c, lines({"select *", "  from SemiProd", "  where MaterialNo=:in1"}), nullptr},
+        {qSemTypes, c, lines({"select *", "  from SemTypes"}), nullptr},
+        {qStates, c, lines({"select *", "  from States", "  where SemiPrNo=:Number"}), &qSemiProd},
+        {qStTypes, c, lines({"select *", "  from StTypes"}), nullptr},
+        {qDimens, c, lines({"select *", "  from Dimens", "  where StateNo=:Number"}), &qStates},
+        {qMechPropTemps, c,
+         lines({"select *", "  from MechProp mp, Temps te", "  where mp.DimensionNo=:Number and mp.Number=te.PropertyNo"}),
+         &qDimens},
+        {qPropType, u, lines({"select *", "  from PropType"}), nullptr},
+        {qNodes, c, lines({"Select *", "  from Nodes", "  where", "  MaterialNo=:Number"}), &qMat},
+        {qTempProc, c, lines({"select *", "  from TempProc", "  where MaterialNo=:in1"}), nullptr},
+        {qProc, c, lines({"select *", "  from Proc"}), nullptr},
+        {qFyzPropType, c, lines({"select *", "  from FyzPropType"}), nullptr},
+        {qFyzProp, c, lines({"select *", "  from FyzProp", "  where MaterialNo=:in1"}), nullptr},
+    };
+    for (const auto &q : queries) {
+        q.ds.setConnection(q.session);
+        q.ds.setSql(q.sql);
+        if (q.master)
+            q.ds.setMaster(q.master);
+    }
+}
 
-    qMat.setConnection(c);
-    qMat.setSql(lines({"select *", "  from mat", "  where Number=:in1"}));
-    qNorms.setConnection(c);
-    qNorms.setSql(lines({"select *", "  from Norms", "  where MaterialNo=:in1"}));
-    qCompareNorms.setConnection(c);
-    qCompareNorms.setSql(lines({"select *", "  from CompareNorms", "  where MaterialNo=:in1"}));
-    qCountry.setConnection(c);
-    qCountry.setSql(lines({"select *", "  from Country"}));
-    qChemComp.setConnection(c);
-    qChemComp.setSql(lines({"select *", "  from ChemComp", "  where MaterialNo=:in1"}));
-    qChemZbytek.setConnection(c);
-    qChemZbytek.setSql(lines({"select *", "  from ChemZbytek", "  where MaterialNo=:in1"}));
-    qElements.setConnection(c);
-    qElements.setSql(lines({"select *", "  from Elements"}));
-    qNotices.setConnection(c);
-    qNotices.setSql(lines({"select *", "  from Notices"}));
-    qSemiProd.setConnection(c);
-    qSemiProd.setSql(lines({"select *", "  from SemiProd", "  where MaterialNo=:in1"}));
-    qSemTypes.setConnection(c);
-    qSemTypes.setSql(lines({"select *", "  from SemTypes"}));
-    qStates.setConnection(c);
-    qStates.setSql(lines({"select *", "  from States", "  where SemiPrNo=:Number"}));
-    qStates.setMaster(&qSemiProd);
-    qStTypes.setConnection(c);
-    qStTypes.setSql(lines({"select *", "  from StTypes"}));
-    qDimens.setConnection(c);
-    qDimens.setSql(lines({"select *", "  from Dimens", "  where StateNo=:Number"}));
-    qDimens.setMaster(&qStates);
-    qMechPropTemps.setConnection(c);
-    qMechPropTemps.setSql(lines({"select *", "  from MechProp mp, Temps te",
-                                 "  where mp.DimensionNo=:Number and mp.Number=te.PropertyNo"}));
-    qMechPropTemps.setMaster(&qDimens);
-    qPropType.setConnection(u);
-    qPropType.setSql(lines({"select *", "  from PropType"}));
-    qNodes.setConnection(c);
-    qNodes.setSql(lines({"Select *", "  from Nodes", "  where", "  MaterialNo=:Number"}));
-    qNodes.setMaster(&qMat);
-    qTempProc.setConnection(c);
-    qTempProc.setSql(lines({"select *", "  from TempProc", "  where MaterialNo=:in1"}));
-    qProc.setConnection(c);
-    qProc.setSql(lines({"select *", "  from Proc"}));
-    qFyzPropType.setConnection(c);
-    qFyzPropType.setSql(lines({"select *", "  from FyzPropType"}));
-    qFyzProp.setConnection(c);
-    qFyzProp.setSql(lines({"select *", "  from FyzProp", "  where MaterialNo=:in1"}));
+// The table of the user's notes, written through the card.
+void MaterialCard::defineNoteTable()
+{
+    db::Connection *u = m_env.user;
     tUserNotice.setConnection(u);
     tUserNotice.setTableName(QStringLiteral("UserNotices.DB"));
     tUserNotice.setIndexName(QStringLiteral("Material"));
@@ -315,8 +320,11 @@ void MaterialCard::defineDataSets()
         ds.setValue(QStringLiteral("NUMBER"), next);
         ds.setValue(QStringLiteral("MATERIALNO"), m_materialNo);
     };
+}
 
-    // ---- calculated and lookup fields
+// The material's own calculated and lookup fields, and those of its mechanical masters.
+void MaterialCard::defineMaterialFields()
+{
     qMat.addCalculatedField(QStringLiteral("clPurpose"), FieldType::String, 2000, [](const Record &r) {
         QString s;
         for (const char *n : {"Purpose", "Purpose1", "Purpose2", "Purpose3", "Purpose4", "Purpose5"})
@@ -344,7 +352,11 @@ void MaterialCard::defineDataSets()
     }), "Rozměr", 20);
     lookup(qDimens, "lkNotice", "NoticeNo", qNotices, "Notice", "Poznámka", 20);
     qDimens.setFieldOrder({QStringLiteral("clValue"), QStringLiteral("lkNotice")});
+}
 
+// The columns of the property, equivalent, heat-treatment and physical grids.
+void MaterialCard::defineDetailFields()
+{
     lookup(qMechPropTemps, "lkPropertyNo", "PropertyNo", qPropType, "Name", "Mechanická vlastnost", 45);
     shown(qMechPropTemps.defineField(QStringLiteral("Temperature")), "Teplota [°C]");
     // The value with the unit of its property (PropType.Measure).
@@ -452,8 +464,14 @@ void MaterialCard::buildUi()
     auto *column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
+    column->addWidget(buildHeadingStrip());
+    column->addWidget(buildPages(), 1);
+    column->addWidget(buildBottomStrip());
+}
 
-    // ---- heading strip
+// The strip over the pages: standard and number, designation, and the name between them.
+QWidget *MaterialCard::buildHeadingStrip()
+{
     auto *strip = new QWidget(this);
     strip->setObjectName(QStringLiteral("headingStrip"));
     strip->setFixedHeight(57);
@@ -503,9 +521,12 @@ void MaterialCard::buildUi()
     }
     grid->addWidget(m_name, 1, 1, 2, 1);
     grid->setColumnStretch(1, 1);
-    column->addWidget(strip);
+    return strip;
+}
 
-    // ---- pages
+// The pages, each with its grids and its help topic.
+QTabWidget *MaterialCard::buildPages()
+{
     m_tabs = new QTabWidget(this);
     m_tabs->setObjectName(QStringLiteral("pages"));
     {
@@ -517,6 +538,31 @@ void MaterialCard::buildUi()
     m_tabs->setUsesScrollButtons(true);
     m_tabs->setElideMode(Qt::ElideNone);
 
+    buildGrids();
+
+    m_pages[BasicInfo] = buildBasicPage();
+    m_pages[MechProperties] = buildMechPage();
+    m_pages[Equivalents] = buildSimplePage(QStringLiteral("  Ekvivalentní normy"), m_equivGrid);
+    m_pages[HeatTreatment] = buildSimplePage(QStringLiteral("  Tepelné zpracování"), m_heatGrid);
+    m_pages[MaterialSheet] = buildSheetPage();
+    m_pages[Diagrams] = buildDiagramsPage();
+    m_pages[Note] = buildNotePage();
+    m_pages[PhysProperties] = buildSimplePage(QStringLiteral("  Fyzikální vlastnosti"), m_fyzGrid);
+    // The diagrams share the material sheet's topic.
+    const int helpContexts[PageCount] = {
+        help::CardBasicInfo, help::CardMechProperties, help::CardEquivalents,
+        help::CardHeatTreatment, help::CardSheetAndDiagrams, help::CardSheetAndDiagrams,
+        help::CardNote, help::CardPhysProperties};
+    for (int p = 0; p < PageCount; ++p) {
+        m_pages[p]->setProperty("helpContext", helpContexts[p]);
+        m_tabs->addTab(m_pages[p], pageCaption(Page(p)));
+    }
+    return m_tabs;
+}
+
+// The models and grids of the tables; the first three are masters of the grids below them.
+void MaterialCard::buildGrids()
+{
     m_semiModel = new db::DataSetModel(&qSemiProd, this);
     m_statesModel = new db::DataSetModel(&qStates, this);
     m_dimensModel = new db::DataSetModel(&qDimens, this);
@@ -536,27 +582,11 @@ void MaterialCard::buildUi()
         connect(v, &QAbstractItemView::clicked, this, [] { ui::focusBlink(); });
         connect(v->horizontalHeader(), &QHeaderView::sectionClicked, this, [] { ui::focusBlink(); });
     }
+}
 
-    m_pages[BasicInfo] = buildBasicPage();
-    m_pages[MechProperties] = buildMechPage();
-    m_pages[Equivalents] = buildSimplePage(QStringLiteral("  Ekvivalentní normy"), m_equivGrid);
-    m_pages[HeatTreatment] = buildSimplePage(QStringLiteral("  Tepelné zpracování"), m_heatGrid);
-    m_pages[MaterialSheet] = buildSheetPage();
-    m_pages[Diagrams] = buildDiagramsPage();
-    m_pages[Note] = buildNotePage();
-    m_pages[PhysProperties] = buildSimplePage(QStringLiteral("  Fyzikální vlastnosti"), m_fyzGrid);
-    // The diagrams share the material sheet's topic.
-    const int helpContexts[PageCount] = {
-        help::CardBasicInfo, help::CardMechProperties, help::CardEquivalents,
-        help::CardHeatTreatment, help::CardSheetAndDiagrams, help::CardSheetAndDiagrams,
-        help::CardNote, help::CardPhysProperties};
-    for (int p = 0; p < PageCount; ++p) {
-        m_pages[p]->setProperty("helpContext", helpContexts[p]);
-        m_tabs->addTab(m_pages[p], pageCaption(Page(p)));
-    }
-    column->addWidget(m_tabs, 1);
-
-    // ---- bottom strip with the link to the standards office
+// The bottom strip with the link to the standards office.
+QWidget *MaterialCard::buildBottomStrip()
+{
     auto *bottom = new QWidget(this);
     bottom->setObjectName(QStringLiteral("bottomStrip"));
     bottom->setFixedHeight(32);
@@ -582,7 +612,7 @@ void MaterialCard::buildUi()
     m_link->installEventFilter(this);
     row->addWidget(m_link);
     row->addStretch(1);
-    column->addWidget(bottom);
+    return bottom;
 }
 
 QWidget *MaterialCard::buildBasicPage()

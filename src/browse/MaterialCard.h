@@ -191,7 +191,15 @@ protected:
 
 private:
     void defineDataSets();
+    void defineQueries();
+    void defineNoteTable();
+    void defineMaterialFields();
+    void defineDetailFields();
     void buildUi();
+    QWidget *buildHeadingStrip();
+    QTabWidget *buildPages();
+    void buildGrids();
+    QWidget *buildBottomStrip();
     QWidget *buildBasicPage();
     QWidget *buildMechPage();
     QWidget *buildSimplePage(const QString &heading, QWidget *content);

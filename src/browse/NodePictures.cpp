@@ -1,11 +1,16 @@
 #include "browse/NodePictures.h"
 
+#include "db/Schema.h"
+
 #include <QPainter>
 #include <QPainterPath>
 
 #include <array>
 
 namespace orv::browse {
+
+// A material's node is stored with this picture.
+static_assert(Sheet == db::materialNodeImage);
 
 namespace {
 

@@ -133,7 +133,23 @@ void OwnDataModule::defineDataSets()
 
 void OwnDataModule::attachBehaviour()
 {
-    // ---- new rows: Number by the next-number rule, then the defaults
+    attachNewRowDefaults();
+    // Editing a Norms row edits its material.
+    qNorms.hooks.beforeEdit = [this](DataSet &) {
+        if (qMat.recNo() >= 0)
+            qMat.edit();
+    };
+    qNorms.hooks.afterEdit = [this](DataSet &) {
+        if (materialChanged)
+            materialChanged();
+    };
+    attachPostMirrors();
+    attachDeleteMirrors();
+}
+
+// New rows: Number by the next-number rule, then the defaults.
+void OwnDataModule::attachNewRowDefaults()
+{
     qNotices.hooks.onNewRecord = numberNewRows(qTemp, QStringLiteral("NOTICES"));
     qUserNotices.hooks.onNewRecord = numberNewRows(qTemp, QStringLiteral("USERNOTICES"));
     qNodesIns.hooks.onNewRecord = numberNewRows(qTemp, QStringLiteral("NODES"));
@@ -164,21 +180,15 @@ void OwnDataModule::attachBehaviour()
         ds.setValue(QStringLiteral("Text"), qMat.value(QStringLiteral("Name")));
         ds.setValue(QStringLiteral("ParentNo"), -1);
         ds.setValue(QStringLiteral("TreeNo"), 1);
-        ds.setValue(QStringLiteral("ImageIndex"), 4);
+        ds.setValue(QStringLiteral("ImageIndex"), materialNodeImage);
         qMat.post();
     };
+}
 
-    // ---- editing a Norms row edits its material
-    qNorms.hooks.beforeEdit = [this](DataSet &) {
-        if (qMat.recNo() >= 0)
-            qMat.edit();
-    };
-    qNorms.hooks.afterEdit = [this](DataSet &) {
-        if (materialChanged)
-            materialChanged();
-    };
-
-    // ---- mirror on post
+// Before a post: the derived columns (PurposeAll, the short names), then the copy of the row
+// in its private table.
+void OwnDataModule::attachPostMirrors()
+{
     qMat.hooks.beforePost = [this](DataSet &ds) {
         QString all;
         bool any = false;
@@ -215,8 +225,11 @@ void OwnDataModule::attachBehaviour()
     qNotices.hooks.beforePost = [this](DataSet &ds) {
         mirrorPost(ds, QStringLiteral("private_NOTICES"), kNoticesColumns);
     };
+}
 
-    // ---- mirror on delete
+// A deleted row leaves its private table; a material takes its details and notes along.
+void OwnDataModule::attachDeleteMirrors()
+{
     qNorms.hooks.beforeDelete = [this](DataSet &ds) {
         mirrorDelete(QStringLiteral("private_NORMS"), ds.value(QStringLiteral("Number")));
     };

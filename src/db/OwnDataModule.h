@@ -45,6 +45,9 @@ public:
 private:
     void defineDataSets();
     void attachBehaviour();
+    void attachNewRowDefaults();
+    void attachPostMirrors();
+    void attachDeleteMirrors();
     // Mirror steps: copy the row being posted into its private table (insert or update).
     void mirrorPost(DataSet &ds, const QString &privateTable, const QStringList &columns, bool forceInsert = false);
     void mirrorDelete(const QString &privateTable, const QVariant &number);

@@ -46,6 +46,9 @@ QString sqlType(ColumnType type);
 // ("main" or an attached name).
 QStringList createStatements(const TableDef &table, const QString &schemaName = QStringLiteral("main"));
 
+// The ImageIndex of a material's row in Nodes: the sheet picture of the contents tree.
+constexpr int materialNodeImage = 4;
+
 // File names of the two database files inside their "data" folders.
 inline QString catalogueFileName() { return QStringLiteral("catalogue.sqlite"); }
 inline QString userFileName() { return QStringLiteral("user.sqlite"); }

@@ -82,169 +82,214 @@ bool contains(const QVariant &from, const QVariant &to, double d)
     return (from.isNull() || from.toDouble() <= d) && (to.isNull() || d <= to.toDouble());
 }
 
-} // namespace
-
-Comparison loadComparison(db::Connection &cat, const QList<int> &materials, const CompareCriteria &criteria)
+// "C (Uhlík)": an element by its symbol and name.
+QString elementCaption(const db::Statement &st, int symbol, int name)
 {
-    Comparison c;
-    c.materials = materials;
-    const int n = int(materials.size());
+    return QStringLiteral("%1 (%2)").arg(text(st, symbol), text(st, name));
+}
 
-    db::Statement ident(cat, QStringLiteral(
-        "select mat.Name, nr.Name, nr.Label, mat.Private from Mat mat left join Norms nr on nr.MaterialNo = mat.Number "
-        "where mat.Number = :m order by nr.Number limit 1"));
-    const bool haveSources = cat.tableExists(QStringLiteral("MatSources"));
-    std::unique_ptr<db::Statement> sources;
-    if (haveSources)
-        sources = std::make_unique<db::Statement>(
-            cat, QStringLiteral("select Source from MatSources where MaterialNo = :m order by Number"));
-    db::Statement equivalents(cat, QStringLiteral(
-        "select co.Number, co.Name, cn.Name, cn.Label from CompareNorms cn join Country co on co.Number = cn.CountryNo "
-        "where cn.MaterialNo = :m order by co.Number, cn.Number"));
-    db::Statement chem(cat, QStringLiteral(
-        "select e.Number, e.Name, e.Label, c.MinValue, c.MaxValue from ChemComp c join Elements e on e.Number = c.ElementNo "
-        "where c.MaterialNo = :m order by c.Number"));
-    db::Statement balance(cat, QStringLiteral(
-        "select e.Number, e.Name, e.Label from ChemZbytek z join Elements e on e.Number = z.ElementNo "
-        "where z.MaterialNo = :m order by z.Number"));
-    db::Statement mechRows(cat, QStringLiteral(
-        "select sp.Name, sp.Group1No, st.StateNo, stt.Code, stt.Name, di.Number, di.FromValue, di.ToValue "
-        "from SemiProd sp join States st on st.SemiPrNo = sp.Number join Dimens di on di.StateNo = st.Number "
-        "left join StTypes stt on stt.Number = st.StateNo "
-        "where sp.MaterialNo = :m and exists (select 1 from MechProp mp join Temps te on te.PropertyNo = mp.Number "
-        "where mp.DimensionNo = di.Number and te.Temperature = 20) "
-        "order by sp.Number, st.Number, di.Number"));
-    db::Statement mechValues(cat, QStringLiteral(
-        "select mp.PropertyNo, pt.Name, pt.Code, pt.Measure, te.TempMinValue, te.TempMaxValue "
-        "from MechProp mp join Temps te on te.PropertyNo = mp.Number left join PropType pt on pt.Number = mp.PropertyNo "
-        "where mp.DimensionNo = :d and te.Temperature = 20 order by mp.Number, te.Number"));
-    db::Statement physical(cat, QStringLiteral(
-        "select f.PropertyNo, t.Name, f.Temperature, f.MinValue, f.MaxValue from FyzProp f "
-        "left join FyzPropType t on t.Number = f.PropertyNo where f.MaterialNo = :m order by f.Number"));
-    db::Statement heat(cat, QStringLiteral(
-        "select t.ProcNo, p.Name, t.MinValue, t.MaxValue from TempProc t left join Proc p on p.Number = t.ProcNo "
-        "where t.MaterialNo = :m order by t.Number"));
+// Reads a comparison column by column: each kind of row has one statement, prepared once and
+// run again for every material.
+class ComparisonLoader
+{
+public:
+    ComparisonLoader(db::Connection &cat, int columns);
+
+    void loadColumn(int col, int material, const CompareCriteria &criteria, Comparison &c);
+    void finish(Comparison &c) const;
+
+private:
+    db::Statement &prepared(db::Statement &st) const
+    {
+        st.reset();
+        st.bind(QStringLiteral("m"), m_material);
+        return st;
+    }
+    bool loadIdentity();
+    void loadSource(bool isOwn);
+    void loadComposition(int col);
+    void loadMechanical(int col, const CompareCriteria &criteria);
+    void loadPhysical(int col);
+
+    int m_material = 0;
+    db::Statement ident;
+    std::unique_ptr<db::Statement> sources; // only where the catalogue has MatSources
+    db::Statement equivalents, chem, balance, mechRows, mechValues, physical, heat;
 
     QStringList designation, standard, name, source, semi, state, dimension;
-    GroupRows<int> eq, comp, heatRows;
-    GroupRows<int> mech;
+    GroupRows<int> eq, comp, heatRows, mech;
     GroupRows<std::pair<int, double>> phys;
-    eq.columns = comp.columns = heatRows.columns = mech.columns = phys.columns = n;
+};
 
-    for (int col = 0; col < n; ++col) {
-        const int m = materials.at(col);
-        auto prepare = [m](db::Statement &st) {
-            st.reset();
-            st.bind(QStringLiteral("m"), m);
-        };
+ComparisonLoader::ComparisonLoader(db::Connection &cat, int columns)
+    : ident(cat, QStringLiteral(
+          "select mat.Name, nr.Name, nr.Label, mat.Private from Mat mat left join Norms nr on nr.MaterialNo = mat.Number "
+          "where mat.Number = :m order by nr.Number limit 1"))
+    , sources(cat.tableExists(QStringLiteral("MatSources"))
+                  ? std::make_unique<db::Statement>(
+                        cat, QStringLiteral("select Source from MatSources where MaterialNo = :m order by Number"))
+                  : nullptr)
+    , equivalents(cat, QStringLiteral(
+          "select co.Number, co.Name, cn.Name, cn.Label from CompareNorms cn join Country co on co.Number = cn.CountryNo "
+          "where cn.MaterialNo = :m order by co.Number, cn.Number"))
+    , chem(cat, QStringLiteral(
+          "select e.Number, e.Name, e.Label, c.MinValue, c.MaxValue from ChemComp c join Elements e on e.Number = c.ElementNo "
+          "where c.MaterialNo = :m order by c.Number"))
+    , balance(cat, QStringLiteral(
+          "select e.Number, e.Name, e.Label from ChemZbytek z join Elements e on e.Number = z.ElementNo "
+          "where z.MaterialNo = :m order by z.Number"))
+    , mechRows(cat, QStringLiteral(
+          "select sp.Name, sp.Group1No, st.StateNo, stt.Code, stt.Name, di.Number, di.FromValue, di.ToValue "
+          "from SemiProd sp join States st on st.SemiPrNo = sp.Number join Dimens di on di.StateNo = st.Number "
+          "left join StTypes stt on stt.Number = st.StateNo "
+          "where sp.MaterialNo = :m and exists (select 1 from MechProp mp join Temps te on te.PropertyNo = mp.Number "
+          "where mp.DimensionNo = di.Number and te.Temperature = 20) "
+          "order by sp.Number, st.Number, di.Number"))
+    , mechValues(cat, QStringLiteral(
+          "select mp.PropertyNo, pt.Name, pt.Code, pt.Measure, te.TempMinValue, te.TempMaxValue "
+          "from MechProp mp join Temps te on te.PropertyNo = mp.Number left join PropType pt on pt.Number = mp.PropertyNo "
+          "where mp.DimensionNo = :d and te.Temperature = 20 order by mp.Number, te.Number"))
+    , physical(cat, QStringLiteral(
+          "select f.PropertyNo, t.Name, f.Temperature, f.MinValue, f.MaxValue from FyzProp f "
+          "left join FyzPropType t on t.Number = f.PropertyNo where f.MaterialNo = :m order by f.Number"))
+    , heat(cat, QStringLiteral(
+          "select t.ProcNo, p.Name, t.MinValue, t.MaxValue from TempProc t left join Proc p on p.Number = t.ProcNo "
+          "where t.MaterialNo = :m order by t.Number"))
+{
+    eq.columns = comp.columns = heatRows.columns = mech.columns = phys.columns = columns;
+}
 
-        prepare(ident);
-        bool isOwn = false;
-        if (ident.step()) {
-            isOwn = text(ident, 3) == QLatin1String("A");
-            name << (isOwn ? (text(ident, 0) + u'\n' + ownMaterialMark()).trimmed() : text(ident, 0));
-            standard << text(ident, 1);
-            designation << text(ident, 2);
-        } else {
-            name << QString();
-            standard << QString();
-            designation << QStringLiteral("(%1)").arg(m);
-        }
+void ComparisonLoader::loadColumn(int col, int material, const CompareCriteria &criteria, Comparison &c)
+{
+    m_material = material;
+    const bool isOwn = loadIdentity();
+    loadSource(isOwn);
+    c.own << isOwn;
 
-        QStringList src;
-        if (sources) {
-            prepare(*sources);
-            while (sources->step())
-                if (const QString s = text(*sources, 0); !s.isEmpty())
-                    src << s;
-        }
-        if (src.isEmpty())
-            source << (isOwn ? ownMaterialSource() : QStringLiteral("Zdroj údajů není v katalogu uveden."));
-        else
-            source << src.join(u'\n');
-        c.own << isOwn;
+    db::Statement &e = prepared(equivalents);
+    while (e.step())
+        eq.add(e.value(0).toInt(), text(e, 1), col, (text(e, 2) + u' ' + text(e, 3)).trimmed());
 
-        prepare(equivalents);
-        while (equivalents.step())
-            eq.add(equivalents.value(0).toInt(), text(equivalents, 1), col,
-                   (text(equivalents, 2) + u' ' + text(equivalents, 3)).trimmed());
+    loadComposition(col);
+    loadMechanical(col, criteria);
+    loadPhysical(col);
 
-        prepare(chem);
-        while (chem.step()) {
-            const QString caption = QStringLiteral("%1 (%2)").arg(text(chem, 2), text(chem, 1));
-            QString value = printRange(chem.value(3), chem.value(4));
-            comp.add(chem.value(0).toInt(), caption, col, value, QStringLiteral("; "));
-        }
-        prepare(balance);
-        while (balance.step())
-            comp.add(balance.value(0).toInt(), QStringLiteral("%1 (%2)").arg(text(balance, 2), text(balance, 1)), col,
-                     QStringLiteral("zbytek"), QStringLiteral("; "));
+    db::Statement &h = prepared(heat);
+    while (h.step())
+        heatRows.add(h.value(0).toInt(), text(h, 1), col, printRange(h.value(2), h.value(3)), QStringLiteral("; "));
+}
 
-        // The best matching mechanical row.
-        prepare(mechRows);
-        int bestScore = -1, bestDim = 0;
-        QString bestSemi, bestState, bestDimension;
-        while (mechRows.step()) {
-            int score = 0;
-            if (criteria.semiProductKind > 0 && mechRows.value(1).toInt() == criteria.semiProductKind)
-                score += 4;
-            if (criteria.state > 0 && mechRows.value(2).toInt() == criteria.state)
-                score += 2;
-            if (criteria.dimension >= 0 && contains(mechRows.value(6), mechRows.value(7), criteria.dimension))
-                score += 1;
-            if (score > bestScore) {
-                bestScore = score;
-                bestDim = mechRows.value(5).toInt();
-                bestSemi = text(mechRows, 0);
-                bestState = (text(mechRows, 3) + u' ' + text(mechRows, 4)).trimmed();
-                bestDimension = printDimension(mechRows.value(6), mechRows.value(7));
-                if (bestDimension.isEmpty())
-                    bestDimension = QStringLiteral("libovolný");
-            }
-        }
-        semi << bestSemi;
-        state << bestState;
-        dimension << (bestScore >= 0 ? bestDimension : QString());
-        if (bestScore >= 0) {
-            mechValues.reset();
-            mechValues.bind(QStringLiteral("d"), bestDim);
-            while (mechValues.step()) {
-                QString caption = text(mechValues, 1);
-                // "Nárazová práce KV" names its code already.
-                if (const QString code = text(mechValues, 2);
-                    !code.isEmpty() && !caption.endsWith(u' ' + code))
-                    caption += u' ' + code;
-                if (const QString unit = text(mechValues, 3); !unit.isEmpty())
-                    caption += QStringLiteral(" [%1]").arg(unit);
-                mech.add(mechValues.value(0).toInt(), caption, col, printRange(mechValues.value(4), mechValues.value(5)),
-                         QStringLiteral("; "));
-            }
-        }
-
-        prepare(physical);
-        while (physical.step()) {
-            const QVariant t = physical.value(2);
-            QString caption = text(physical, 1);
-            if (!t.isNull())
-                caption += QStringLiteral(" při %1 °C").arg(printNumber(t));
-            phys.add({physical.value(0).toInt(), t.isNull() ? -1e9 : t.toDouble()}, caption, col,
-                     printRange(physical.value(3), physical.value(4)), QStringLiteral("; "));
-        }
-
-        prepare(heat);
-        while (heat.step())
-            heatRows.add(heat.value(0).toInt(), text(heat, 1), col, printRange(heat.value(2), heat.value(3)),
-                         QStringLiteral("; "));
+// Name, standard and designation; true for the user's own material.
+bool ComparisonLoader::loadIdentity()
+{
+    if (!prepared(ident).step()) {
+        name << QString();
+        standard << QString();
+        designation << QStringLiteral("(%1)").arg(m_material);
+        return false;
     }
+    const bool isOwn = text(ident, 3) == QLatin1String("A");
+    name << (isOwn ? (text(ident, 0) + u'\n' + ownMaterialMark()).trimmed() : text(ident, 0));
+    standard << text(ident, 1);
+    designation << text(ident, 2);
+    return isOwn;
+}
 
+void ComparisonLoader::loadSource(bool isOwn)
+{
+    QStringList src;
+    if (sources) {
+        prepared(*sources);
+        while (sources->step())
+            if (const QString s = text(*sources, 0); !s.isEmpty())
+                src << s;
+    }
+    if (src.isEmpty())
+        source << (isOwn ? ownMaterialSource() : QStringLiteral("Zdroj údajů není v katalogu uveden."));
+    else
+        source << src.join(u'\n');
+}
+
+// The elements with their ranges, then those that make up the balance.
+void ComparisonLoader::loadComposition(int col)
+{
+    prepared(chem);
+    while (chem.step())
+        comp.add(chem.value(0).toInt(), elementCaption(chem, 2, 1), col, printRange(chem.value(3), chem.value(4)),
+                 QStringLiteral("; "));
+    prepared(balance);
+    while (balance.step())
+        comp.add(balance.value(0).toInt(), elementCaption(balance, 2, 1), col, QStringLiteral("zbytek"),
+                 QStringLiteral("; "));
+}
+
+// The values at 20 °C of the semi-product, state and dimension that best match the criteria.
+void ComparisonLoader::loadMechanical(int col, const CompareCriteria &criteria)
+{
+    prepared(mechRows);
+    int bestScore = -1, bestDim = 0;
+    QString bestSemi, bestState, bestDimension;
+    while (mechRows.step()) {
+        int score = 0;
+        if (criteria.semiProductKind > 0 && mechRows.value(1).toInt() == criteria.semiProductKind)
+            score += 4;
+        if (criteria.state > 0 && mechRows.value(2).toInt() == criteria.state)
+            score += 2;
+        if (criteria.dimension >= 0 && contains(mechRows.value(6), mechRows.value(7), criteria.dimension))
+            score += 1;
+        if (score > bestScore) {
+            bestScore = score;
+            bestDim = mechRows.value(5).toInt();
+            bestSemi = text(mechRows, 0);
+            bestState = (text(mechRows, 3) + u' ' + text(mechRows, 4)).trimmed();
+            bestDimension = printDimension(mechRows.value(6), mechRows.value(7));
+            if (bestDimension.isEmpty())
+                bestDimension = QStringLiteral("libovolný");
+        }
+    }
+    semi << bestSemi;
+    state << bestState;
+    dimension << (bestScore >= 0 ? bestDimension : QString());
+    if (bestScore < 0)
+        return;
+    mechValues.reset();
+    mechValues.bind(QStringLiteral("d"), bestDim);
+    while (mechValues.step()) {
+        QString caption = text(mechValues, 1);
+        // "Nárazová práce KV" names its code already.
+        if (const QString code = text(mechValues, 2); !code.isEmpty() && !caption.endsWith(u' ' + code))
+            caption += u' ' + code;
+        if (const QString unit = text(mechValues, 3); !unit.isEmpty())
+            caption += QStringLiteral(" [%1]").arg(unit);
+        mech.add(mechValues.value(0).toInt(), caption, col, printRange(mechValues.value(4), mechValues.value(5)),
+                 QStringLiteral("; "));
+    }
+}
+
+// A property at each of its temperatures is a row of its own.
+void ComparisonLoader::loadPhysical(int col)
+{
+    prepared(physical);
+    while (physical.step()) {
+        const QVariant t = physical.value(2);
+        QString caption = text(physical, 1);
+        if (!t.isNull())
+            caption += QStringLiteral(" při %1 °C").arg(printNumber(t));
+        phys.add({physical.value(0).toInt(), t.isNull() ? -1e9 : t.toDouble()}, caption, col,
+                 printRange(physical.value(3), physical.value(4)), QStringLiteral("; "));
+    }
+}
+
+void ComparisonLoader::finish(Comparison &c) const
+{
     // A column is headed by the designation; an own material not yet given one by its name,
     // so that no column stands without a heading.
-    for (int col = 0; col < n; ++col) {
+    for (int col = 0; col < int(c.materials.size()); ++col) {
         QString heading = designation.at(col);
         if (heading.isEmpty())
             heading = name.at(col).section(u'\n', 0, 0);
         if (heading.isEmpty())
-            heading = QStringLiteral("(%1)").arg(materials.at(col));
+            heading = QStringLiteral("(%1)").arg(c.materials.at(col));
         c.headings << heading;
     }
     const QString g = compareGroupMaterial();
@@ -268,6 +313,18 @@ Comparison loadComparison(db::Connection &cat, const QList<int> &materials, cons
             if (cell != r.cells.first())
                 r.differs = true;
     }
+}
+
+} // namespace
+
+Comparison loadComparison(db::Connection &cat, const QList<int> &materials, const CompareCriteria &criteria)
+{
+    Comparison c;
+    c.materials = materials;
+    ComparisonLoader loader(cat, int(materials.size()));
+    for (int col = 0; col < int(materials.size()); ++col)
+        loader.loadColumn(col, materials.at(col), criteria, c);
+    loader.finish(c);
     return c;
 }
 

@@ -102,49 +102,33 @@ QString q(const QString &text)
     return QLatin1Char('"') + t + QLatin1Char('"');
 }
 
+// An element line that writes text in Arial: its kind and reference, its place, the font, and
+// the quoted text and printing condition.
+QString fontElement(const char *sec, int kind, const QString &ref, int l, int t, int w, int h, int size, int color,
+                    int style, int align, const QString &content, const QString &cond)
+{
+    const auto num = [](int v) { return QString::number(v); };
+    return QStringList{QLatin1String(sec), num(kind), ref, num(l), num(t), num(w), num(h), QStringLiteral("Arial"),
+                       num(size), num(color), num(style), num(align), QStringLiteral("0,238"), q(content),
+                       QStringLiteral("0,0,0"), q(cond), QStringLiteral("0"), q({})}
+        .join(QLatin1Char(','));
+}
+
 QString text(const char *sec, int l, int t, int w, int h, const QString &s, int size, int color, int style = 0,
              int align = kLeft, const QString &cond = {})
 {
-    return QStringLiteral("%1,1,0,%2,%3,%4,%5,Arial,%6,%7,%8,%9,0,238,%10,0,0,0,%11,0,\"\"")
-        .arg(QLatin1String(sec))
-        .arg(l)
-        .arg(t)
-        .arg(w)
-        .arg(h)
-        .arg(size)
-        .arg(color)
-        .arg(style)
-        .arg(align)
-        .arg(q(s), q(cond));
+    return fontElement(sec, 1, QStringLiteral("0"), l, t, w, h, size, color, style, align, s, cond);
 }
 
 QString field(const char *sec, const QString &name, int l, int t, int w, int h, int size, int color, int style = 0,
               int align = kLeft)
 {
-    return QStringLiteral("%1,2,%2,%3,%4,%5,%6,Arial,%7,%8,%9,%10,0,238,\"\",0,0,0,\"\",0,\"\"")
-        .arg(QLatin1String(sec), name)
-        .arg(l)
-        .arg(t)
-        .arg(w)
-        .arg(h)
-        .arg(size)
-        .arg(color)
-        .arg(style)
-        .arg(align);
+    return fontElement(sec, 2, name, l, t, w, h, size, color, style, align, {}, {});
 }
 
 QString variable(const char *sec, int index, const QString &format, int l, int t, int w, int h, int align)
 {
-    return QStringLiteral("%1,5,%2,%3,%4,%5,%6,Arial,7,%7,0,%8,0,238,%9,0,0,0,\"\",0,\"\"")
-        .arg(QLatin1String(sec))
-        .arg(index)
-        .arg(l)
-        .arg(t)
-        .arg(w)
-        .arg(h)
-        .arg(kSubtle)
-        .arg(align)
-        .arg(q(format));
+    return fontElement(sec, 5, QString::number(index), l, t, w, h, 7, kSubtle, 0, align, format, {});
 }
 
 QString hline(const char *sec, int l, int t, int w, int pen, int color)

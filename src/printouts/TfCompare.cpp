@@ -72,6 +72,32 @@ TfCompare::~TfCompare() = default;
 
 void TfCompare::buildWindow()
 {
+    QHBoxLayout *criteriaRow = buildCriteriaRow();
+
+    m_table = new QTableWidget(this);
+    m_table->setObjectName(QStringLiteral("grPorovnani"));
+    m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_table->setSelectionMode(QAbstractItemView::ContiguousSelection);
+    m_table->verticalHeader()->hide();
+    m_table->setWordWrap(true);
+    m_table->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+
+    QHBoxLayout *buttons = buildButtonRow();
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(criteriaRow);
+    layout->addWidget(m_table, 1);
+    layout->addLayout(buttons);
+    auto *f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    connect(f1, &QShortcut::activated, this, [this] {
+        if (m_env.showHelp)
+            m_env.showHelp();
+    });
+    resize(std::min(1400, 330 + 190 * int(m_materials.size())), 760);
+}
+
+// "Polotovar", "Stav", "Rozměr" and "Skrýt shodné řádky"; a change loads the comparison again.
+QHBoxLayout *TfCompare::buildCriteriaRow()
+{
     auto *criteriaRow = new QHBoxLayout;
     auto addLabelled = [&](const QString &caption, QWidget *w) {
         auto *l = new QLabel(caption);
@@ -107,14 +133,29 @@ void TfCompare::buildWindow()
     criteriaRow->addWidget(m_hideEqual);
     criteriaRow->addStretch();
 
-    m_table = new QTableWidget(this);
-    m_table->setObjectName(QStringLiteral("grPorovnani"));
-    m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_table->setSelectionMode(QAbstractItemView::ContiguousSelection);
-    m_table->verticalHeader()->hide();
-    m_table->setWordWrap(true);
-    m_table->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    auto changed = [this] {
+        if (m_loading)
+            return;
+        // A catalogue that cannot be read (medium taken out) is told, the window stays.
+        try {
+            reload();
+        } catch (const std::exception &e) {
+            message(QString::fromUtf8(e.what()));
+        }
+    };
+    connect(m_semi, &QComboBox::currentIndexChanged, this, changed);
+    connect(m_state, &QComboBox::currentIndexChanged, this, changed);
+    connect(m_dimension, &QDoubleSpinBox::valueChanged, this, changed);
+    connect(m_hideEqual, &QCheckBox::toggled, this, [this] {
+        if (!m_loading)
+            fillTable();
+    });
+    return criteriaRow;
+}
 
+// The summary and the buttons under the table.
+QHBoxLayout *TfCompare::buildButtonRow()
+{
     m_summary = new QLabel;
     m_summary->setObjectName(QStringLiteral("lSouhrn"));
 
@@ -135,28 +176,6 @@ void TfCompare::buildWindow()
     for (QPushButton *b : {preview, print, csv, pdf, help, close})
         buttons->addWidget(b);
 
-    auto *layout = new QVBoxLayout(this);
-    layout->addLayout(criteriaRow);
-    layout->addWidget(m_table, 1);
-    layout->addLayout(buttons);
-
-    auto changed = [this] {
-        if (m_loading)
-            return;
-        // A catalogue that cannot be read (medium taken out) is told, the window stays.
-        try {
-            reload();
-        } catch (const std::exception &e) {
-            message(QString::fromUtf8(e.what()));
-        }
-    };
-    connect(m_semi, &QComboBox::currentIndexChanged, this, changed);
-    connect(m_state, &QComboBox::currentIndexChanged, this, changed);
-    connect(m_dimension, &QDoubleSpinBox::valueChanged, this, changed);
-    connect(m_hideEqual, &QCheckBox::toggled, this, [this] {
-        if (!m_loading)
-            fillTable();
-    });
     connect(preview, &QPushButton::clicked, this, [this] { this->preview(); });
     connect(print, &QPushButton::clicked, this, [this] { this->print(); });
     connect(csv, &QPushButton::clicked, this, [this] {
@@ -173,13 +192,8 @@ void TfCompare::buildWindow()
         if (m_env.showHelp)
             m_env.showHelp();
     });
-    auto *f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
-    connect(f1, &QShortcut::activated, this, [this] {
-        if (m_env.showHelp)
-            m_env.showHelp();
-    });
     connect(close, &QPushButton::clicked, this, &QWidget::close);
-    resize(std::min(1400, 330 + 190 * int(m_materials.size())), 760);
+    return buttons;
 }
 
 CompareCriteria TfCompare::criteria() const

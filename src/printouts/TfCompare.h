@@ -17,6 +17,7 @@
 class QCheckBox;
 class QComboBox;
 class QDoubleSpinBox;
+class QHBoxLayout;
 class QLabel;
 class QPushButton;
 class QTableWidget;
@@ -79,6 +80,8 @@ protected:
 
 private:
     void buildWindow();
+    QHBoxLayout *buildCriteriaRow();
+    QHBoxLayout *buildButtonRow();
     void reload();
     void fillTable();
     void saveSettings() const;
