@@ -8,6 +8,7 @@
 #include "search/GridLink.h"
 #include "search/TfElements.h"
 #include "ui/ActionUpdater.h"
+#include "ui/HelpContexts.h"
 #include "ui/ProgressWindow.h"
 #include "userdata/EditGridModel.h"
 
@@ -338,9 +339,9 @@ void TfInsEditMaterial::buildUi()
     pages->addTab(buildGridPage(QStringLiteral("Chemické složení"), grChemComp, m_chemModel), QStringLiteral("Chemické složení"));
     pages->addTab(buildGridPage(QStringLiteral("Ekvivalentní normy"), grCompareNorms, m_normsModel),
                   QStringLiteral("Srovnání s ostatními normami"));
-    pages->widget(InfoPage)->setProperty("helpContext", 32);
-    pages->widget(CompositionPage)->setProperty("helpContext", 29);
-    pages->widget(EquivalentsPage)->setProperty("helpContext", 30);
+    pages->widget(InfoPage)->setProperty("helpContext", help::OwnMaterialInfo);
+    pages->widget(CompositionPage)->setProperty("helpContext", help::OwnMaterialComposition);
+    pages->widget(EquivalentsPage)->setProperty("helpContext", help::OwnMaterialEquivalents);
     grChemComp->setObjectName(QStringLiteral("grChemComp"));
     grCompareNorms->setObjectName(QStringLiteral("grCompareNorms"));
     layout->addWidget(pages, 1);
@@ -360,10 +361,6 @@ void TfInsEditMaterial::buildUi()
     bottom->addStretch(1);
     layout->addLayout(bottom);
     connect(okButton, &QPushButton::clicked, this, &QDialog::accept);
-
-    // Toolbars are filled once the actions exist.
-    editBar->setProperty("fill", 1);
-    recordBar->setProperty("fill", 2);
 
     // Column widths of the grids (element, values, note; name, designation, country).
     grChemComp->setColumnWidth(0, 150);
@@ -500,6 +497,15 @@ QWidget *TfInsEditMaterial::buildGridPage(const QString &header, QTableView *&gr
 
 void TfInsEditMaterial::createActions()
 {
+    makeActions();
+    connectActions();
+    enableActions();
+    fillToolBarsAndMenus();
+    ui::ActionUpdater::instance().updateNow();
+}
+
+void TfInsEditMaterial::makeActions()
+{
     auto make = [this](const char *name, const QString &caption, const QString &hint, const QKeySequence &key,
                        std::optional<Picture> icon = std::nullopt) {
         auto *a = new QAction(caption, this);
@@ -546,7 +552,10 @@ void TfInsEditMaterial::createActions()
     aCopy->setIcon(picture(Picture::Copy));
     aPaste->setIcon(picture(Picture::Paste));
     aInsEditNot->setIcon(picture(Picture::Note));
+}
 
+void TfInsEditMaterial::connectActions()
+{
     connect(aPost, &QAction::triggered, this, [this] { postRecord(); });
     connect(aCancel, &QAction::triggered, this, &TfInsEditMaterial::cancelRecord);
     connect(aInsert, &QAction::triggered, this, &TfInsEditMaterial::insertRecord);
@@ -574,7 +583,10 @@ void TfInsEditMaterial::createActions()
     connect(aPaste, &QAction::triggered, this, onEditor([](auto *e) { e->paste(); }));
     connect(aUndo, &QAction::triggered, this, onEditor([](auto *e) { e->undo(); }));
     connect(aSelectAll, &QAction::triggered, this, onEditor([](auto *e) { e->selectAll(); }));
+}
 
+void TfInsEditMaterial::enableActions()
+{
     ui::enableWhen(aPost, [this] { return m_working->isEditing() || (m_working == &m_own.qMat && m_own.qNorms.isEditing()); });
     ui::enableWhen(aCancel, [this] { return aPost->isEnabled(); });
     ui::enableWhen(aInsert, [this] { return m_working != &m_own.qMat; });
@@ -602,20 +614,20 @@ void TfInsEditMaterial::createActions()
     ui::enableWhen(aCut, hasSelection);
     ui::enableWhen(aCopy, hasSelection);
     ui::enableWhen(aNapoveda, [this] { return m_env.helpInstalled && m_env.helpInstalled() && m_env.showHelp; });
+}
 
-    // Tool strips, menus.
-    for (QToolBar *bar : findChildren<QToolBar *>()) {
-        if (bar->property("fill").toInt() == 1)
-            bar->addActions({aCut, aCopy, aPaste});
-        if (bar->property("fill").toInt() == 1) {
-            bar->addSeparator();
-            bar->addAction(aUndo);
-        } else {
-            bar->addActions({aInsert, aDelete, aDupl});
-            bar->addSeparator();
-            bar->addActions({aPost, aCancel});
-        }
-    }
+// The tool strips made by buildUi() get their actions once the actions exist.
+void TfInsEditMaterial::fillToolBarsAndMenus()
+{
+    auto *editBar = findChild<QToolBar *>(QStringLiteral("tbEdit"), Qt::FindDirectChildrenOnly);
+    editBar->addActions({aCut, aCopy, aPaste});
+    editBar->addSeparator();
+    editBar->addAction(aUndo);
+    auto *recordBar = findChild<QToolBar *>(QStringLiteral("tbRecord"), Qt::FindDirectChildrenOnly);
+    recordBar->addActions({aInsert, aDelete, aDupl});
+    recordBar->addSeparator();
+    recordBar->addActions({aPost, aCancel});
+
     QMenu *record = menuBar->addMenu(QStringLiteral("&Záznam"));
     record->addActions({aInsert, aDelete, aDupl});
     record->addSeparator();
@@ -630,7 +642,6 @@ void TfInsEditMaterial::createActions()
     edit->addAction(aSelectAll);
     QMenu *help = menuBar->addMenu(QStringLiteral("&Nápověda"));
     help->addAction(aNapoveda);
-    ui::ActionUpdater::instance().updateNow();
 }
 
 QWidget *TfInsEditMaterial::focusedEditor() const

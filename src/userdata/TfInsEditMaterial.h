@@ -160,6 +160,10 @@ private:
     QWidget *buildInfoPage();
     QWidget *buildGridPage(const QString &header, QTableView *&grid, EditGridModel *model);
     void createActions();
+    void makeActions();
+    void connectActions();
+    void enableActions();
+    void fillToolBarsAndMenus();
     void loadFields();
     void typed(db::DataSet &ds, const QString &field, const QString &text);
     void focusChanged(QWidget *now);
