@@ -80,7 +80,7 @@ QIcon groupIcon(QChar mark, const QColor &colour)
 
 // ---------------------------------------------------------------- lists that accept drops
 
-PropertyList::PropertyList(QWidget *parent) : QListWidget(parent)
+PropertyList::PropertyList(QWidget *parent) : DropTarget<QListWidget>(parent)
 {
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setDragEnabled(true);
@@ -108,66 +108,10 @@ void PropertyList::fill(const QList<std::pair<int, QString>> &items)
     }
 }
 
-namespace {
-
-void answerDrag(QDragMoveEvent *event, bool accepted)
-{
-    if (accepted)
-        event->acceptProposedAction();
-    else
-        event->ignore();
-}
-
-// The items stay where they were; the drop only says what to do with them.
-bool answerDrop(QDropEvent *event, bool accepted)
-{
-    if (!accepted) {
-        event->ignore();
-        return false;
-    }
-    event->setDropAction(Qt::IgnoreAction);
-    event->accept();
-    return true;
-}
-
-} // namespace
-
-void PropertyList::dragEnterEvent(QDragEnterEvent *event)
-{
-    answerDrag(event, acceptsDragFrom(event->source()));
-}
-
-void PropertyList::dragMoveEvent(QDragMoveEvent *event)
-{
-    answerDrag(event, acceptsDragFrom(event->source()));
-}
-
-void PropertyList::dropEvent(QDropEvent *event)
-{
-    if (answerDrop(event, acceptsDragFrom(event->source())))
-        emit dropped();
-}
-
-DropPanel::DropPanel(QWidget *parent) : QFrame(parent)
+DropPanel::DropPanel(QWidget *parent) : DropTarget<QFrame>(parent)
 {
     setAcceptDrops(true);
     setFrameShape(QFrame::StyledPanel);
-}
-
-void DropPanel::dragEnterEvent(QDragEnterEvent *event)
-{
-    answerDrag(event, acceptsDragFrom(event->source()));
-}
-
-void DropPanel::dragMoveEvent(QDragMoveEvent *event)
-{
-    answerDrag(event, acceptsDragFrom(event->source()));
-}
-
-void DropPanel::dropEvent(QDropEvent *event)
-{
-    if (answerDrop(event, acceptsDragFrom(event->source())))
-        emit dropped();
 }
 
 // ---------------------------------------------------------------- element-deviation dialog
