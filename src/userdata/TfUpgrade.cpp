@@ -102,6 +102,18 @@ void TfUpgrade::addQuestionPage()
     connect(noButton, &QPushButton::clicked, this, &QDialog::reject);
 }
 
+// A page of the two middle steps, with "Převést data", "Ukončit průvodce" (which closes the
+// wizard), "Krok zpět" and "Nápověda".
+void TfUpgrade::addStepPage(const QString &title, QWidget *body, QPushButton *&convert, QPushButton *&close,
+                            QPushButton *&back)
+{
+    convert = new QPushButton(QStringLiteral("Převést data"));
+    close = new QPushButton(QStringLiteral("Ukončit průvodce"));
+    back = new QPushButton(QStringLiteral("Krok zpět"));
+    m_pages->addWidget(makePage(title, body, {convert, close, back, makeHelpButton(QStringLiteral("Nápověda"))}));
+    connect(close, &QPushButton::clicked, this, &QDialog::reject);
+}
+
 // 2. The old data's folder.
 void TfUpgrade::addFolderPage()
 {
@@ -135,12 +147,8 @@ void TfUpgrade::addFolderPage()
     lists->addLayout(left, 1);
     lists->addLayout(right, 1);
     v->addLayout(lists, 1);
-    folderConvertButton = new QPushButton(QStringLiteral("Převést data"));
-    folderCloseButton = new QPushButton(QStringLiteral("Ukončit průvodce"));
-    folderBackButton = new QPushButton(QStringLiteral("Krok zpět"));
-    m_pages->addWidget(makePage(QStringLiteral("Určení cesty k datům starší verze 2"), body,
-                                {folderConvertButton, folderCloseButton, folderBackButton,
-                                 makeHelpButton(QStringLiteral("Nápověda"))}));
+    addStepPage(QStringLiteral("Určení cesty k datům starší verze 2"), body, folderConvertButton, folderCloseButton,
+                folderBackButton);
     connect(browseButton, &QPushButton::clicked, this, [this] {
         const QString chosen = m_env.chooseFolder(m_folder);
         if (!chosen.isEmpty())
@@ -151,7 +159,6 @@ void TfUpgrade::addFolderPage()
         chooseFolder(QDir::cleanPath(QDir(m_folder).filePath(item->data(Qt::UserRole).toString())));
     });
     connect(folderConvertButton, &QPushButton::clicked, this, &TfUpgrade::folderChosen);
-    connect(folderCloseButton, &QPushButton::clicked, this, &QDialog::reject);
     connect(folderBackButton, &QPushButton::clicked, this, [this] { showPage(QuestionPage); });
 }
 
@@ -168,14 +175,8 @@ void TfUpgrade::addConversionPage()
     progressBar->setValue(0);
     v->addWidget(progressBar);
     v->addStretch(2);
-    convertButton = new QPushButton(QStringLiteral("Převést data"));
-    convertCloseButton = new QPushButton(QStringLiteral("Ukončit průvodce"));
-    convertBackButton = new QPushButton(QStringLiteral("Krok zpět"));
-    m_pages->addWidget(makePage(QStringLiteral("Převod dat 3"), body,
-                                {convertButton, convertCloseButton, convertBackButton,
-                                 makeHelpButton(QStringLiteral("Nápověda"))}));
+    addStepPage(QStringLiteral("Převod dat 3"), body, convertButton, convertCloseButton, convertBackButton);
     connect(convertButton, &QPushButton::clicked, this, &TfUpgrade::convert);
-    connect(convertCloseButton, &QPushButton::clicked, this, &QDialog::reject);
     connect(convertBackButton, &QPushButton::clicked, this, &TfUpgrade::back);
 }
 

@@ -98,6 +98,7 @@ private:
     void addFolderPage();
     void addConversionPage();
     void addFinishedPage();
+    void addStepPage(const QString &title, QWidget *body, QPushButton *&convert, QPushButton *&close, QPushButton *&back);
     void connectHelpButtons();
     QWidget *makePage(const QString &title, QWidget *body, const QList<QPushButton *> &buttons);
     QPushButton *makeHelpButton(const QString &caption);

@@ -245,24 +245,12 @@ void generateCatalogue(const CatalogueSource &src, const QString &dataFolder, co
     if (!errors.isEmpty())
         throw ToolError(problemList(errors));
 
-    AtomicSqliteFile catFile(dataFolder + QLatin1Char('/') + db::catalogueFileName());
-    AtomicSqliteFile userFile(dataFolder + QLatin1Char('/') + db::userFileName());
-    SqliteFile &cat = catFile.file();
-    SqliteFile &user = userFile.file();
-    cat.createTables(db::Database::Catalogue);
-    user.createTables(db::Database::User);
-    cat.begin();
-    user.begin();
-    writeCodeTables(src, cat, user);
-
+    NewCatalogueFiles files(src, dataFolder);
     const CodeNumbers codes = codeNumbers(src);
-    MaterialGenerator generator(cat, codes, o);
+    MaterialGenerator generator(files.catalogue(), codes, o);
     for (int i = 0; i < o.materials; ++i)
         generator.write(i);
-    cat.commit();
-    user.commit();
-    catFile.commitFile();
-    installUserFile(userFile);
+    files.install();
 }
 
 } // namespace orv::catalogue
