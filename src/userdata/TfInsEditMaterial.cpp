@@ -433,7 +433,13 @@ QWidget *TfInsEditMaterial::buildInfoPage()
     eNote->setMaximumHeight(80);
     outer->addWidget(eNote);
     outer->addStretch(1);
+    connectInfoFields();
+    return page;
+}
 
+// What is typed or chosen on the first page goes into the material and its designation.
+void TfInsEditMaterial::connectInfoFields()
+{
     db::DataSet &mat = m_own.qMat;
     db::DataSet &norms = m_own.qNorms;
     connect(eName, &QLineEdit::textEdited, this, [this, &mat](const QString &t) { typed(mat, QStringLiteral("Name"), t); });
@@ -454,7 +460,6 @@ QWidget *TfInsEditMaterial::buildInfoPage()
             showError(errorText(e));
         }
     });
-    return page;
 }
 
 QWidget *TfInsEditMaterial::buildGridPage(const QString &header, QTableView *&grid, EditGridModel *model)
@@ -852,6 +857,27 @@ void TfInsEditMaterial::duplicateRecord()
     }
 }
 
+// The note dialog until the text fits or the user gives up; false when cancelled.
+bool TfInsEditMaterial::askNoteText(const QString &current, QString &text)
+{
+    NoteDialog dialog(this);
+    dialog.setText(current);
+    for (;;) {
+        const int result = runNoteDialog ? runNoteDialog(dialog) : dialog.exec();
+        if (result != QDialog::Accepted)
+            return false;
+        text = noteTextToStore(dialog.text());
+        if (text.size() > maxNoticeLength) {
+            // The user decides with the length in front of him; nothing is cut silently.
+            if (ask(longNoteMessage(int(text.size())), ui::MsgType::Warning, ui::MsgButton::OK | ui::MsgButton::Cancel)
+                != ui::mrOk)
+                continue;
+            text = text.left(maxNoticeLength);
+        }
+        return true;
+    }
+}
+
 void TfInsEditMaterial::editNote()
 {
     db::DataSet &row = *m_working;
@@ -864,23 +890,15 @@ void TfInsEditMaterial::editNote()
     const QVariant oldNoticeNo = row.value(kNoticeNo);
     bool created = false;
     try {
-        if (oldNoticeNo.isNull()) {
+        if (!oldNoticeNo.isNull() && notices.locate(kNumber, oldNoticeNo)) {
+            notices.edit();
+        } else {
+            // No note yet, or the note the row names is gone: a new one takes its place.
             notices.append();
             created = true;
             if (!row.isEditing())
                 row.edit();
             row.setValue(kNoticeNo, notices.value(kNumber));
-        } else {
-            if (!notices.locate(kNumber, oldNoticeNo)) {
-                // The note the row names is gone: a new one takes its place.
-                notices.append();
-                created = true;
-                if (!row.isEditing())
-                    row.edit();
-                row.setValue(kNoticeNo, notices.value(kNumber));
-            } else {
-                notices.edit();
-            }
         }
     } catch (const std::exception &e) {
         if (notices.isEditing())
@@ -889,26 +907,8 @@ void TfInsEditMaterial::editNote()
         return;
     }
 
-    NoteDialog dialog(this);
-    dialog.setText(notices.value(kNotice).toString());
-    bool ok = false;
     QString text;
-    for (;;) {
-        const int result = runNoteDialog ? runNoteDialog(dialog) : dialog.exec();
-        if (result != QDialog::Accepted)
-            break;
-        text = noteTextToStore(dialog.text());
-        if (text.size() > maxNoticeLength) {
-            // The user decides with the length in front of him; nothing is cut silently.
-            if (ask(longNoteMessage(int(text.size())), ui::MsgType::Warning, ui::MsgButton::OK | ui::MsgButton::Cancel)
-                != ui::mrOk)
-                continue;
-            text = text.left(maxNoticeLength);
-        }
-        ok = true;
-        break;
-    }
-
+    const bool ok = askNoteText(notices.value(kNotice).toString(), text);
     try {
         if (ok) {
             notices.setValue(kNotice, nullIfEmpty(text));

@@ -158,6 +158,7 @@ protected:
 private:
     void buildUi();
     QWidget *buildInfoPage();
+    void connectInfoFields();
     QWidget *buildGridPage(const QString &header, QTableView *&grid, EditGridModel *model);
     void createActions();
     void makeActions();
@@ -169,6 +170,7 @@ private:
     void focusChanged(QWidget *now);
     QWidget *focusedEditor() const;
     bool hasNote() const;
+    bool askNoteText(const QString &current, QString &text);
     void showError(const QString &text);
     int ask(const QString &text, ui::MsgType type, ui::MsgButtons buttons);
     void restorePage();
