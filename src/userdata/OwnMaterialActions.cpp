@@ -19,6 +19,10 @@ namespace orv::userdata {
 namespace {
 
 const QString kNumber = QStringLiteral("Number");
+// An own material's node hangs under the own-material folder node of the catalogue and
+// belongs to the contents variant of own materials.
+constexpr int kOwnMaterialFolderNode = -1;
+constexpr int kOwnMaterialsTree = 1;
 
 // Rows of a read, each by lower-case column name.
 QList<QVariantMap> readRows(db::Connection &conn, const QString &sql)
@@ -101,8 +105,8 @@ struct MaterialCopy {
         if (!nodesIns.isOpen())
             nodesIns.open();
         nodesIns.append();
-        nodesIns.setValue(QStringLiteral("ParentNo"), -1);
-        nodesIns.setValue(QStringLiteral("TreeNo"), 1);
+        nodesIns.setValue(QStringLiteral("ParentNo"), kOwnMaterialFolderNode);
+        nodesIns.setValue(QStringLiteral("TreeNo"), kOwnMaterialsTree);
         nodesIns.setValue(QStringLiteral("MaterialNo"), copyNo);
         if (!nodeRows.isEmpty())
             setFields(nodesIns, nodeRows.first(), {"Label", "IndexLabel", "ImageIndex", "ShortLabel", "Text"});

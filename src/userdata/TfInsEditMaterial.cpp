@@ -491,13 +491,22 @@ QWidget *TfInsEditMaterial::buildGridPage(const QString &header, QTableView *&gr
         view->selectionModel()->setCurrentIndex(view->model()->index(row, column),
                                                 QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     });
-    connect(grid, &QTableView::doubleClicked, this, [this, view](const QModelIndex &index) {
-        if (view == grChemComp && index.column() == 0)
-            pickElement();
-        else if (view == grCompareNorms && index.column() == 2)
-            pickCountry();
-    });
+    connect(grid, &QTableView::doubleClicked, this,
+            [this, view](const QModelIndex &index) { openPicker(view, index.column()); });
     return page;
+}
+
+bool TfInsEditMaterial::openPicker(QTableView *grid, int column)
+{
+    // The composition grid's element and the equivalents grid's country are picked from a list.
+    constexpr int elementColumn = 0, countryColumn = 2;
+    if (grid == grChemComp && column == elementColumn)
+        pickElement();
+    else if (grid == grCompareNorms && column == countryColumn)
+        pickCountry();
+    else
+        return false;
+    return true;
 }
 
 void TfInsEditMaterial::createActions()
@@ -1080,16 +1089,8 @@ bool TfInsEditMaterial::eventFilter(QObject *watched, QEvent *event)
         auto *key = static_cast<QKeyEvent *>(event);
         auto *grid = static_cast<QTableView *>(watched);
         const int column = grid->currentIndex().column();
-        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
-            if (grid == grChemComp && column == 0) {
-                pickElement();
-                return true;
-            }
-            if (grid == grCompareNorms && column == 2) {
-                pickCountry();
-                return true;
-            }
-        }
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && openPicker(grid, column))
+            return true;
         // Moving past the last row starts a new one.
         if (key->key() == Qt::Key_Down && key->modifiers() == Qt::NoModifier) {
             db::DataSet &ds = grid == grChemComp ? m_own.qChemComp : m_own.qCompareNorms;

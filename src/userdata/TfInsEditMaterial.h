@@ -161,6 +161,8 @@ private:
     void connectInfoFields();
     QWidget *buildGridPage(const QString &header, QTableView *&grid, EditGridModel *model);
     void createActions();
+    // Opens the picker of the grid's column, if it has one.
+    bool openPicker(QTableView *grid, int column);
     void makeActions();
     void connectActions();
     void enableActions();
