@@ -8,6 +8,7 @@
 #include "core/Registry.h"
 #include "support/DemoCatalogue.h"
 
+#include <QDir>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -51,6 +52,34 @@ private:
 
 public:
     const QString root; // with a trailing '/'
+};
+
+// The places one program start looks at, in a temporary folder `base` of their own: the
+// program folder `prog` (base/prog/ with an empty data/ folder), the registry files
+// (base/machine.ini, base/user.ini) and the previous version's folder base/old (not made).
+// Unlike ProgramFolder, the program folder is not assumed writable: the start finds out.
+class StartUpFolders {
+public:
+    StartUpFolders() : base(m_dir.path() + QLatin1Char('/')), prog(base + QStringLiteral("prog/"))
+    {
+        QDir().mkpath(prog + QStringLiteral("data"));
+        orv::setProgramFolder(prog);
+        qputenv("ORVALIS_MACHINE_REGISTRY", (base + QStringLiteral("machine.ini")).toUtf8());
+        qputenv("ORVALIS_USER_REGISTRY", (base + QStringLiteral("user.ini")).toUtf8());
+        qputenv("ORVALIS_PREVIOUS_VERSION_DIR", (base + QStringLiteral("old")).toUtf8());
+    }
+    ~StartUpFolders() { orv::setProgramFolder(QString()); }
+    StartUpFolders(const StartUpFolders &) = delete;
+    StartUpFolders &operator=(const StartUpFolders &) = delete;
+
+    bool isValid() const { return m_dir.isValid(); }
+
+private:
+    QTemporaryDir m_dir; // made before the paths are set from it
+
+public:
+    const QString base; // with a trailing '/'
+    const QString prog; // with a trailing '/'
 };
 
 } // namespace orv::test
