@@ -1,8 +1,7 @@
 #pragma once
-// A program folder of the test's own: a temporary folder set as the program folder (Zeb.ini
-// and data/ live there) and taken as writable, with the machine and user registries as files
-// in it, so that no test reads or changes what another left behind. The program folder is
-// set back when it goes; keep it alive longer than the data modules and windows over it.
+// Program folders of a test's own, with the machine and user registries as files beside them,
+// so that no test reads or changes what another left behind. The program folder is set back
+// when they go; keep them alive longer than the data modules and windows over them.
 
 #include "core/Paths.h"
 #include "core/Registry.h"
@@ -19,20 +18,37 @@
 
 namespace orv::test {
 
-class ProgramFolder {
+// A temporary folder `base` with the program folder `prog` in it (`sub` below base, made if
+// missing) and the machine and user registry files base/machine.ini and base/user.ini. The
+// program folder is set back when it goes.
+class TemporaryProgramFolder {
 public:
-    ProgramFolder() : root(m_dir.path() + QLatin1Char('/'))
+    explicit TemporaryProgramFolder(const QString &sub) : base(m_dir.path() + QLatin1Char('/')), prog(base + sub)
     {
-        orv::setProgramFolder(root);
-        orv::assumeProgramFolderWritable(true);
-        qputenv("ORVALIS_MACHINE_REGISTRY", (root + QStringLiteral("machine.ini")).toUtf8());
-        qputenv("ORVALIS_USER_REGISTRY", (root + QStringLiteral("user.ini")).toUtf8());
+        QDir().mkpath(prog);
+        orv::setProgramFolder(prog);
+        qputenv("ORVALIS_MACHINE_REGISTRY", (base + QStringLiteral("machine.ini")).toUtf8());
+        qputenv("ORVALIS_USER_REGISTRY", (base + QStringLiteral("user.ini")).toUtf8());
     }
-    ~ProgramFolder() { orv::setProgramFolder(QString()); }
-    ProgramFolder(const ProgramFolder &) = delete;
-    ProgramFolder &operator=(const ProgramFolder &) = delete;
+    ~TemporaryProgramFolder() { orv::setProgramFolder(QString()); }
+    TemporaryProgramFolder(const TemporaryProgramFolder &) = delete;
+    TemporaryProgramFolder &operator=(const TemporaryProgramFolder &) = delete;
 
     bool isValid() const { return m_dir.isValid(); }
+
+private:
+    QTemporaryDir m_dir; // made before the paths are set from it
+
+public:
+    const QString base; // with a trailing '/'
+    const QString prog; // with a trailing '/'
+};
+
+// A program folder of the test's own, `root` (the temporary folder itself), taken as
+// writable; optionally with the demo catalogue in data/ and installation flags.
+class ProgramFolder : public TemporaryProgramFolder {
+public:
+    ProgramFolder() : TemporaryProgramFolder(QString()), root(prog) { orv::assumeProgramFolderWritable(true); }
 
     // Copies the demo catalogue into data/ (catalogue.sqlite and user.sqlite).
     ::testing::AssertionResult addDemoCatalogue() const { return copyDemoCatalogue(root + QStringLiteral("data")); }
@@ -47,39 +63,19 @@ public:
         return ::testing::AssertionSuccess();
     }
 
-private:
-    QTemporaryDir m_dir; // made before `root` is set from it
-
-public:
-    const QString root; // with a trailing '/'
+    const QString &root; // with a trailing '/'
 };
 
-// The places one program start looks at, in a temporary folder `base` of their own: the
-// program folder `prog` (base/prog/ with an empty data/ folder), the registry files
-// (base/machine.ini, base/user.ini) and the previous version's folder base/old (not made).
-// Unlike ProgramFolder, the program folder is not assumed writable: the start finds out.
-class StartUpFolders {
+// The places one program start looks at: the program folder `prog` (base/prog/ with an empty
+// data/ folder), the registries and the previous version's folder base/old (not made). The
+// program folder is not assumed writable: the start finds out.
+class StartUpFolders : public TemporaryProgramFolder {
 public:
-    StartUpFolders() : base(m_dir.path() + QLatin1Char('/')), prog(base + QStringLiteral("prog/"))
+    StartUpFolders() : TemporaryProgramFolder(QStringLiteral("prog/"))
     {
         QDir().mkpath(prog + QStringLiteral("data"));
-        orv::setProgramFolder(prog);
-        qputenv("ORVALIS_MACHINE_REGISTRY", (base + QStringLiteral("machine.ini")).toUtf8());
-        qputenv("ORVALIS_USER_REGISTRY", (base + QStringLiteral("user.ini")).toUtf8());
         qputenv("ORVALIS_PREVIOUS_VERSION_DIR", (base + QStringLiteral("old")).toUtf8());
     }
-    ~StartUpFolders() { orv::setProgramFolder(QString()); }
-    StartUpFolders(const StartUpFolders &) = delete;
-    StartUpFolders &operator=(const StartUpFolders &) = delete;
-
-    bool isValid() const { return m_dir.isValid(); }
-
-private:
-    QTemporaryDir m_dir; // made before the paths are set from it
-
-public:
-    const QString base; // with a trailing '/'
-    const QString prog; // with a trailing '/'
 };
 
 } // namespace orv::test
