@@ -19,6 +19,10 @@ namespace orv::userdata {
 namespace {
 
 const QString kNumber = QStringLiteral("Number");
+// An own material's node hangs under the own-material folder node of the catalogue and
+// belongs to the contents variant of own materials.
+constexpr int kOwnMaterialFolderNode = -1;
+constexpr int kOwnMaterialsTree = 1;
 
 // Rows of a read, each by lower-case column name.
 QList<QVariantMap> readRows(db::Connection &conn, const QString &sql)
@@ -33,6 +37,139 @@ QList<QVariantMap> readRows(db::Connection &conn, const QString &sql)
     }
     return rows;
 }
+
+// Sets `fields` of the data set's new row from the same columns of a read row.
+void setFields(db::DataSet &ds, const QVariantMap &row, std::initializer_list<const char *> fields)
+{
+    for (const char *f : fields)
+        ds.setValue(QString::fromLatin1(f), row.value(QString::fromLatin1(f).toLower()));
+}
+
+// The copy of one material into the own materials, table by table: every row is read through
+// the user session and written through the own-material data module's data sets.
+struct MaterialCopy {
+    MaterialCopy(db::OwnDataModule &own, int source)
+        : own(own), user(own.mainModule().userSession()), sourceNo(source), mat(QString::number(source))
+    {
+        if (!own.qNotices.isOpen())
+            own.qNotices.open();
+    }
+
+    // The source material's rows of `table`, in the order of their numbers.
+    QList<QVariantMap> rowsOf(const QString &table) const
+    {
+        return readRows(user, QStringLiteral("select * from ") + table + QStringLiteral(" where MaterialNo=") + mat
+                                  + QStringLiteral(" order by Number"));
+    }
+
+    // A note is copied as a new note with the same text; returns the new note's number.
+    QVariant copyNote(const QVariant &noticeNo)
+    {
+        if (noticeNo.isNull())
+            return QVariant();
+        const QList<QVariantMap> note =
+            readRows(user, QStringLiteral("select * from Notices where Number=") + QString::number(noticeNo.toLongLong()));
+        if (note.isEmpty())
+            return QVariant();
+        db::DataSet &notices = own.qNotices;
+        notices.append();
+        notices.setValue(QStringLiteral("Notice"), note.first().value(QStringLiteral("notice")));
+        notices.post();
+        return notices.value(kNumber);
+    }
+
+    // The material with its note, marked private.
+    void copyMaterialRow()
+    {
+        const QList<QVariantMap> source = readRows(user, QStringLiteral("select * from mat where Number=") + mat);
+        if (source.isEmpty())
+            throw db::DbError(QStringLiteral("Materiál %1 nebyl nalezen.").arg(sourceNo));
+        const QVariantMap &src = source.first();
+        const QVariant matNote = copyNote(src.value(QStringLiteral("noticeno")));
+        db::DataSet &matIns = own.qMatIns;
+        if (!matIns.isOpen())
+            matIns.open();
+        matIns.append();
+        setFields(matIns, src, {"Name", "TypeNo", "Purpose", "Purpose1", "Purpose2", "Purpose3", "Purpose4", "Purpose5"});
+        matIns.setValue(QStringLiteral("NoticeNo"), matNote);
+        matIns.setValue(QStringLiteral("Private"), QStringLiteral("A"));
+        matIns.post();
+        copyNo = matIns.value(kNumber).toInt();
+    }
+
+    // The first node, as an own material's node; returns the new node's number.
+    int copyFirstNode()
+    {
+        const QList<QVariantMap> nodeRows = rowsOf(QStringLiteral("Nodes"));
+        db::DataSet &nodesIns = own.qNodesIns;
+        if (!nodesIns.isOpen())
+            nodesIns.open();
+        nodesIns.append();
+        nodesIns.setValue(QStringLiteral("ParentNo"), kOwnMaterialFolderNode);
+        nodesIns.setValue(QStringLiteral("TreeNo"), kOwnMaterialsTree);
+        nodesIns.setValue(QStringLiteral("MaterialNo"), copyNo);
+        if (!nodeRows.isEmpty())
+            setFields(nodesIns, nodeRows.first(), {"Label", "IndexLabel", "ImageIndex", "ShortLabel", "Text"});
+        nodesIns.post();
+        return nodesIns.value(kNumber).toInt();
+    }
+
+    // The user's note (an empty one is not copied).
+    void copyUserNote()
+    {
+        const QList<QVariantMap> userNotes = rowsOf(QStringLiteral("UserNotices"));
+        if (userNotes.isEmpty() || userNotes.first().value(QStringLiteral("text")).toString().isEmpty())
+            return;
+        db::DataSet &un = own.qUserNotices;
+        un.append();
+        un.setValue(QStringLiteral("MATERIALNO"), copyNo);
+        un.setValue(QStringLiteral("TEXT"), userNotes.first().value(QStringLiteral("text")));
+        un.post();
+    }
+
+    void copyFirstDesignation()
+    {
+        const QList<QVariantMap> norms = rowsOf(QStringLiteral("norms"));
+        if (norms.isEmpty())
+            return;
+        db::DataSet &qNorms = own.qNorms;
+        qNorms.append();
+        qNorms.setValue(QStringLiteral("MaterialNo"), copyNo);
+        setFields(qNorms, norms.first(), {"Name", "Label", "CountryNo"});
+        qNorms.post();
+    }
+
+    // The composition, each row with its own copy of its note.
+    void copyComposition()
+    {
+        db::DataSet &qChem = own.qChemComp;
+        for (const QVariantMap &row : rowsOf(QStringLiteral("ChemComp"))) {
+            const QVariant note = copyNote(row.value(QStringLiteral("noticeno")));
+            qChem.append();
+            qChem.setValue(QStringLiteral("MaterialNo"), copyNo);
+            setFields(qChem, row, {"ElementNo", "MinValue", "MaxValue"});
+            qChem.setValue(QStringLiteral("NoticeNo"), note);
+            qChem.post();
+        }
+    }
+
+    void copyEquivalents()
+    {
+        db::DataSet &qCompare = own.qCompareNorms;
+        for (const QVariantMap &row : rowsOf(QStringLiteral("CompareNorms"))) {
+            qCompare.append();
+            qCompare.setValue(QStringLiteral("MaterialNo"), copyNo);
+            setFields(qCompare, row, {"CountryNo", "Name", "Label"});
+            qCompare.post();
+        }
+    }
+
+    db::OwnDataModule &own;
+    db::Connection &user;
+    const int sourceNo;
+    const QString mat;
+    int copyNo = 0;
+};
 
 // Busy cursor and the progress window for the length of one action.
 class Busy {
@@ -121,113 +258,18 @@ void OwnMaterialActions::editMaterial(int materialNo)
 
 int OwnMaterialActions::copyRows(int m, int *newNode)
 {
-    db::MainDataModule &main = m_own.mainModule();
-    db::Connection &user = main.userSession();
-    const QString mat = QString::number(m);
-    db::DataSet &notices = m_own.qNotices;
-    if (!notices.isOpen())
-        notices.open();
-    // A note is copied as a new note with the same text; returns the new note's number.
-    auto copyNote = [&](const QVariant &noticeNo) -> QVariant {
-        if (noticeNo.isNull())
-            return QVariant();
-        const QList<QVariantMap> note =
-            readRows(user, QStringLiteral("select * from Notices where Number=") + QString::number(noticeNo.toLongLong()));
-        if (note.isEmpty())
-            return QVariant();
-        notices.append();
-        notices.setValue(QStringLiteral("Notice"), note.first().value(QStringLiteral("notice")));
-        notices.post();
-        return notices.value(kNumber);
-    };
-
-    // The material.
-    const QList<QVariantMap> source = readRows(user, QStringLiteral("select * from mat where Number=") + mat);
-    if (source.isEmpty())
-        throw db::DbError(QStringLiteral("Materiál %1 nebyl nalezen.").arg(m));
-    const QVariantMap &src = source.first();
-    const QVariant matNote = copyNote(src.value(QStringLiteral("noticeno")));
-    db::DataSet &matIns = m_own.qMatIns;
-    if (!matIns.isOpen())
-        matIns.open();
-    matIns.append();
-    for (const char *f : {"Name", "TypeNo", "Purpose", "Purpose1", "Purpose2", "Purpose3", "Purpose4", "Purpose5"})
-        matIns.setValue(QString::fromLatin1(f), src.value(QString::fromLatin1(f).toLower()));
-    matIns.setValue(QStringLiteral("NoticeNo"), matNote);
-    matIns.setValue(QStringLiteral("Private"), QStringLiteral("A"));
-    matIns.post();
-    const int copy = matIns.value(kNumber).toInt();
-
-    // The first node, as an own material's node.
-    const QList<QVariantMap> nodeRows =
-        readRows(user, QStringLiteral("select * from Nodes where MaterialNo=") + mat + QStringLiteral(" order by Number"));
-    db::DataSet &nodesIns = m_own.qNodesIns;
-    if (!nodesIns.isOpen())
-        nodesIns.open();
-    nodesIns.append();
-    nodesIns.setValue(QStringLiteral("ParentNo"), -1);
-    nodesIns.setValue(QStringLiteral("TreeNo"), 1);
-    nodesIns.setValue(QStringLiteral("MaterialNo"), copy);
-    if (!nodeRows.isEmpty())
-        for (const char *f : {"Label", "IndexLabel", "ImageIndex", "ShortLabel", "Text"})
-            nodesIns.setValue(QString::fromLatin1(f), nodeRows.first().value(QString::fromLatin1(f).toLower()));
-    nodesIns.post();
-    *newNode = nodesIns.value(kNumber).toInt();
-
+    MaterialCopy copy(m_own, m);
+    copy.copyMaterialRow();
+    *newNode = copy.copyFirstNode();
     // From here the module's material data sets stand on the copy.
     m_own.qNodes.close();
-    m_own.qNodes.setParam(QStringLiteral("MatNo"), copy);
+    m_own.qNodes.setParam(QStringLiteral("MatNo"), copy.copyNo);
     m_own.qNodes.open();
-
-    // The user's note.
-    const QList<QVariantMap> userNotes = readRows(
-        user, QStringLiteral("select * from UserNotices where MaterialNo=") + mat + QStringLiteral(" order by Number"));
-    if (!userNotes.isEmpty() && !userNotes.first().value(QStringLiteral("text")).toString().isEmpty()) {
-        db::DataSet &un = m_own.qUserNotices;
-        un.append();
-        un.setValue(QStringLiteral("MATERIALNO"), copy);
-        un.setValue(QStringLiteral("TEXT"), userNotes.first().value(QStringLiteral("text")));
-        un.post();
-    }
-
-    // The first designation.
-    const QList<QVariantMap> norms =
-        readRows(user, QStringLiteral("select * from norms where MaterialNo=") + mat + QStringLiteral(" order by Number"));
-    if (!norms.isEmpty()) {
-        db::DataSet &qNorms = m_own.qNorms;
-        qNorms.append();
-        qNorms.setValue(QStringLiteral("MaterialNo"), copy);
-        for (const char *f : {"Name", "Label", "CountryNo"})
-            qNorms.setValue(QString::fromLatin1(f), norms.first().value(QString::fromLatin1(f).toLower()));
-        qNorms.post();
-    }
-
-    // The composition, each row with its own copy of its note.
-    const QList<QVariantMap> chem =
-        readRows(user, QStringLiteral("select * from ChemComp where MaterialNo=") + mat + QStringLiteral(" order by Number"));
-    db::DataSet &qChem = m_own.qChemComp;
-    for (const QVariantMap &row : chem) {
-        const QVariant note = copyNote(row.value(QStringLiteral("noticeno")));
-        qChem.append();
-        qChem.setValue(QStringLiteral("MaterialNo"), copy);
-        for (const char *f : {"ElementNo", "MinValue", "MaxValue"})
-            qChem.setValue(QString::fromLatin1(f), row.value(QString::fromLatin1(f).toLower()));
-        qChem.setValue(QStringLiteral("NoticeNo"), note);
-        qChem.post();
-    }
-
-    // The equivalents.
-    const QList<QVariantMap> equivalents = readRows(
-        user, QStringLiteral("select * from CompareNorms where MaterialNo=") + mat + QStringLiteral(" order by Number"));
-    db::DataSet &qCompare = m_own.qCompareNorms;
-    for (const QVariantMap &row : equivalents) {
-        qCompare.append();
-        qCompare.setValue(QStringLiteral("MaterialNo"), copy);
-        for (const char *f : {"CountryNo", "Name", "Label"})
-            qCompare.setValue(QString::fromLatin1(f), row.value(QString::fromLatin1(f).toLower()));
-        qCompare.post();
-    }
-    return copy;
+    copy.copyUserNote();
+    copy.copyFirstDesignation();
+    copy.copyComposition();
+    copy.copyEquivalents();
+    return copy.copyNo;
 }
 
 int OwnMaterialActions::copyMaterial(int materialNo)

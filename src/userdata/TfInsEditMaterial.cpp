@@ -8,6 +8,7 @@
 #include "search/GridLink.h"
 #include "search/TfElements.h"
 #include "ui/ActionUpdater.h"
+#include "ui/HelpContexts.h"
 #include "ui/ProgressWindow.h"
 #include "userdata/EditGridModel.h"
 
@@ -338,9 +339,9 @@ void TfInsEditMaterial::buildUi()
     pages->addTab(buildGridPage(QStringLiteral("Chemické složení"), grChemComp, m_chemModel), QStringLiteral("Chemické složení"));
     pages->addTab(buildGridPage(QStringLiteral("Ekvivalentní normy"), grCompareNorms, m_normsModel),
                   QStringLiteral("Srovnání s ostatními normami"));
-    pages->widget(InfoPage)->setProperty("helpContext", 32);
-    pages->widget(CompositionPage)->setProperty("helpContext", 29);
-    pages->widget(EquivalentsPage)->setProperty("helpContext", 30);
+    pages->widget(InfoPage)->setProperty("helpContext", help::OwnMaterialInfo);
+    pages->widget(CompositionPage)->setProperty("helpContext", help::OwnMaterialComposition);
+    pages->widget(EquivalentsPage)->setProperty("helpContext", help::OwnMaterialEquivalents);
     grChemComp->setObjectName(QStringLiteral("grChemComp"));
     grCompareNorms->setObjectName(QStringLiteral("grCompareNorms"));
     layout->addWidget(pages, 1);
@@ -360,10 +361,6 @@ void TfInsEditMaterial::buildUi()
     bottom->addStretch(1);
     layout->addLayout(bottom);
     connect(okButton, &QPushButton::clicked, this, &QDialog::accept);
-
-    // Toolbars are filled once the actions exist.
-    editBar->setProperty("fill", 1);
-    recordBar->setProperty("fill", 2);
 
     // Column widths of the grids (element, values, note; name, designation, country).
     grChemComp->setColumnWidth(0, 150);
@@ -436,7 +433,13 @@ QWidget *TfInsEditMaterial::buildInfoPage()
     eNote->setMaximumHeight(80);
     outer->addWidget(eNote);
     outer->addStretch(1);
+    connectInfoFields();
+    return page;
+}
 
+// What is typed or chosen on the first page goes into the material and its designation.
+void TfInsEditMaterial::connectInfoFields()
+{
     db::DataSet &mat = m_own.qMat;
     db::DataSet &norms = m_own.qNorms;
     connect(eName, &QLineEdit::textEdited, this, [this, &mat](const QString &t) { typed(mat, QStringLiteral("Name"), t); });
@@ -457,7 +460,6 @@ QWidget *TfInsEditMaterial::buildInfoPage()
             showError(errorText(e));
         }
     });
-    return page;
 }
 
 QWidget *TfInsEditMaterial::buildGridPage(const QString &header, QTableView *&grid, EditGridModel *model)
@@ -489,16 +491,34 @@ QWidget *TfInsEditMaterial::buildGridPage(const QString &header, QTableView *&gr
         view->selectionModel()->setCurrentIndex(view->model()->index(row, column),
                                                 QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     });
-    connect(grid, &QTableView::doubleClicked, this, [this, view](const QModelIndex &index) {
-        if (view == grChemComp && index.column() == 0)
-            pickElement();
-        else if (view == grCompareNorms && index.column() == 2)
-            pickCountry();
-    });
+    connect(grid, &QTableView::doubleClicked, this,
+            [this, view](const QModelIndex &index) { openPicker(view, index.column()); });
     return page;
 }
 
+bool TfInsEditMaterial::openPicker(QTableView *grid, int column)
+{
+    // The composition grid's element and the equivalents grid's country are picked from a list.
+    constexpr int elementColumn = 0, countryColumn = 2;
+    if (grid == grChemComp && column == elementColumn)
+        pickElement();
+    else if (grid == grCompareNorms && column == countryColumn)
+        pickCountry();
+    else
+        return false;
+    return true;
+}
+
 void TfInsEditMaterial::createActions()
+{
+    makeActions();
+    connectActions();
+    enableActions();
+    fillToolBarsAndMenus();
+    ui::ActionUpdater::instance().updateNow();
+}
+
+void TfInsEditMaterial::makeActions()
 {
     auto make = [this](const char *name, const QString &caption, const QString &hint, const QKeySequence &key,
                        std::optional<Picture> icon = std::nullopt) {
@@ -546,7 +566,10 @@ void TfInsEditMaterial::createActions()
     aCopy->setIcon(picture(Picture::Copy));
     aPaste->setIcon(picture(Picture::Paste));
     aInsEditNot->setIcon(picture(Picture::Note));
+}
 
+void TfInsEditMaterial::connectActions()
+{
     connect(aPost, &QAction::triggered, this, [this] { postRecord(); });
     connect(aCancel, &QAction::triggered, this, &TfInsEditMaterial::cancelRecord);
     connect(aInsert, &QAction::triggered, this, &TfInsEditMaterial::insertRecord);
@@ -574,7 +597,10 @@ void TfInsEditMaterial::createActions()
     connect(aPaste, &QAction::triggered, this, onEditor([](auto *e) { e->paste(); }));
     connect(aUndo, &QAction::triggered, this, onEditor([](auto *e) { e->undo(); }));
     connect(aSelectAll, &QAction::triggered, this, onEditor([](auto *e) { e->selectAll(); }));
+}
 
+void TfInsEditMaterial::enableActions()
+{
     ui::enableWhen(aPost, [this] { return m_working->isEditing() || (m_working == &m_own.qMat && m_own.qNorms.isEditing()); });
     ui::enableWhen(aCancel, [this] { return aPost->isEnabled(); });
     ui::enableWhen(aInsert, [this] { return m_working != &m_own.qMat; });
@@ -602,20 +628,20 @@ void TfInsEditMaterial::createActions()
     ui::enableWhen(aCut, hasSelection);
     ui::enableWhen(aCopy, hasSelection);
     ui::enableWhen(aNapoveda, [this] { return m_env.helpInstalled && m_env.helpInstalled() && m_env.showHelp; });
+}
 
-    // Tool strips, menus.
-    for (QToolBar *bar : findChildren<QToolBar *>()) {
-        if (bar->property("fill").toInt() == 1)
-            bar->addActions({aCut, aCopy, aPaste});
-        if (bar->property("fill").toInt() == 1) {
-            bar->addSeparator();
-            bar->addAction(aUndo);
-        } else {
-            bar->addActions({aInsert, aDelete, aDupl});
-            bar->addSeparator();
-            bar->addActions({aPost, aCancel});
-        }
-    }
+// The tool strips made by buildUi() get their actions once the actions exist.
+void TfInsEditMaterial::fillToolBarsAndMenus()
+{
+    auto *editBar = findChild<QToolBar *>(QStringLiteral("tbEdit"), Qt::FindDirectChildrenOnly);
+    editBar->addActions({aCut, aCopy, aPaste});
+    editBar->addSeparator();
+    editBar->addAction(aUndo);
+    auto *recordBar = findChild<QToolBar *>(QStringLiteral("tbRecord"), Qt::FindDirectChildrenOnly);
+    recordBar->addActions({aInsert, aDelete, aDupl});
+    recordBar->addSeparator();
+    recordBar->addActions({aPost, aCancel});
+
     QMenu *record = menuBar->addMenu(QStringLiteral("&Záznam"));
     record->addActions({aInsert, aDelete, aDupl});
     record->addSeparator();
@@ -630,7 +656,6 @@ void TfInsEditMaterial::createActions()
     edit->addAction(aSelectAll);
     QMenu *help = menuBar->addMenu(QStringLiteral("&Nápověda"));
     help->addAction(aNapoveda);
-    ui::ActionUpdater::instance().updateNow();
 }
 
 QWidget *TfInsEditMaterial::focusedEditor() const
@@ -841,6 +866,27 @@ void TfInsEditMaterial::duplicateRecord()
     }
 }
 
+// The note dialog until the text fits or the user gives up; false when cancelled.
+bool TfInsEditMaterial::askNoteText(const QString &current, QString &text)
+{
+    NoteDialog dialog(this);
+    dialog.setText(current);
+    for (;;) {
+        const int result = runNoteDialog ? runNoteDialog(dialog) : dialog.exec();
+        if (result != QDialog::Accepted)
+            return false;
+        text = noteTextToStore(dialog.text());
+        if (text.size() > maxNoticeLength) {
+            // The user decides with the length in front of him; nothing is cut silently.
+            if (ask(longNoteMessage(int(text.size())), ui::MsgType::Warning, ui::MsgButton::OK | ui::MsgButton::Cancel)
+                != ui::mrOk)
+                continue;
+            text = text.left(maxNoticeLength);
+        }
+        return true;
+    }
+}
+
 void TfInsEditMaterial::editNote()
 {
     db::DataSet &row = *m_working;
@@ -853,23 +899,15 @@ void TfInsEditMaterial::editNote()
     const QVariant oldNoticeNo = row.value(kNoticeNo);
     bool created = false;
     try {
-        if (oldNoticeNo.isNull()) {
+        if (!oldNoticeNo.isNull() && notices.locate(kNumber, oldNoticeNo)) {
+            notices.edit();
+        } else {
+            // No note yet, or the note the row names is gone: a new one takes its place.
             notices.append();
             created = true;
             if (!row.isEditing())
                 row.edit();
             row.setValue(kNoticeNo, notices.value(kNumber));
-        } else {
-            if (!notices.locate(kNumber, oldNoticeNo)) {
-                // The note the row names is gone: a new one takes its place.
-                notices.append();
-                created = true;
-                if (!row.isEditing())
-                    row.edit();
-                row.setValue(kNoticeNo, notices.value(kNumber));
-            } else {
-                notices.edit();
-            }
         }
     } catch (const std::exception &e) {
         if (notices.isEditing())
@@ -878,26 +916,8 @@ void TfInsEditMaterial::editNote()
         return;
     }
 
-    NoteDialog dialog(this);
-    dialog.setText(notices.value(kNotice).toString());
-    bool ok = false;
     QString text;
-    for (;;) {
-        const int result = runNoteDialog ? runNoteDialog(dialog) : dialog.exec();
-        if (result != QDialog::Accepted)
-            break;
-        text = noteTextToStore(dialog.text());
-        if (text.size() > maxNoticeLength) {
-            // The user decides with the length in front of him; nothing is cut silently.
-            if (ask(longNoteMessage(int(text.size())), ui::MsgType::Warning, ui::MsgButton::OK | ui::MsgButton::Cancel)
-                != ui::mrOk)
-                continue;
-            text = text.left(maxNoticeLength);
-        }
-        ok = true;
-        break;
-    }
-
+    const bool ok = askNoteText(notices.value(kNotice).toString(), text);
     try {
         if (ok) {
             notices.setValue(kNotice, nullIfEmpty(text));
@@ -1069,16 +1089,8 @@ bool TfInsEditMaterial::eventFilter(QObject *watched, QEvent *event)
         auto *key = static_cast<QKeyEvent *>(event);
         auto *grid = static_cast<QTableView *>(watched);
         const int column = grid->currentIndex().column();
-        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
-            if (grid == grChemComp && column == 0) {
-                pickElement();
-                return true;
-            }
-            if (grid == grCompareNorms && column == 2) {
-                pickCountry();
-                return true;
-            }
-        }
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && openPicker(grid, column))
+            return true;
         // Moving past the last row starts a new one.
         if (key->key() == Qt::Key_Down && key->modifiers() == Qt::NoModifier) {
             db::DataSet &ds = grid == grChemComp ? m_own.qChemComp : m_own.qCompareNorms;

@@ -158,13 +158,21 @@ protected:
 private:
     void buildUi();
     QWidget *buildInfoPage();
+    void connectInfoFields();
     QWidget *buildGridPage(const QString &header, QTableView *&grid, EditGridModel *model);
     void createActions();
+    // Opens the picker of the grid's column, if it has one.
+    bool openPicker(QTableView *grid, int column);
+    void makeActions();
+    void connectActions();
+    void enableActions();
+    void fillToolBarsAndMenus();
     void loadFields();
     void typed(db::DataSet &ds, const QString &field, const QString &text);
     void focusChanged(QWidget *now);
     QWidget *focusedEditor() const;
     bool hasNote() const;
+    bool askNoteText(const QString &current, QString &text);
     void showError(const QString &text);
     int ask(const QString &text, ui::MsgType type, ui::MsgButtons buttons);
     void restorePage();

@@ -4,6 +4,7 @@
 #include "db/DataSetModel.h"
 #include "db/MainDataModule.h"
 #include "search/GridLink.h"
+#include "ui/HelpContexts.h"
 #include "userdata/EditGridModel.h"
 
 #include <QCheckBox>
@@ -79,7 +80,7 @@ QIcon groupIcon(QChar mark, const QColor &colour)
 
 // ---------------------------------------------------------------- lists that accept drops
 
-PropertyList::PropertyList(QWidget *parent) : QListWidget(parent)
+PropertyList::PropertyList(QWidget *parent) : DropTarget<QListWidget>(parent)
 {
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setDragEnabled(true);
@@ -107,66 +108,10 @@ void PropertyList::fill(const QList<std::pair<int, QString>> &items)
     }
 }
 
-namespace {
-
-void answerDrag(QDragMoveEvent *event, bool accepted)
-{
-    if (accepted)
-        event->acceptProposedAction();
-    else
-        event->ignore();
-}
-
-// The items stay where they were; the drop only says what to do with them.
-bool answerDrop(QDropEvent *event, bool accepted)
-{
-    if (!accepted) {
-        event->ignore();
-        return false;
-    }
-    event->setDropAction(Qt::IgnoreAction);
-    event->accept();
-    return true;
-}
-
-} // namespace
-
-void PropertyList::dragEnterEvent(QDragEnterEvent *event)
-{
-    answerDrag(event, acceptsDragFrom(event->source()));
-}
-
-void PropertyList::dragMoveEvent(QDragMoveEvent *event)
-{
-    answerDrag(event, acceptsDragFrom(event->source()));
-}
-
-void PropertyList::dropEvent(QDropEvent *event)
-{
-    if (answerDrop(event, acceptsDragFrom(event->source())))
-        emit dropped();
-}
-
-DropPanel::DropPanel(QWidget *parent) : QFrame(parent)
+DropPanel::DropPanel(QWidget *parent) : DropTarget<QFrame>(parent)
 {
     setAcceptDrops(true);
     setFrameShape(QFrame::StyledPanel);
-}
-
-void DropPanel::dragEnterEvent(QDragEnterEvent *event)
-{
-    answerDrag(event, acceptsDragFrom(event->source()));
-}
-
-void DropPanel::dragMoveEvent(QDragMoveEvent *event)
-{
-    answerDrag(event, acceptsDragFrom(event->source()));
-}
-
-void DropPanel::dropEvent(QDropEvent *event)
-{
-    if (answerDrop(event, acceptsDragFrom(event->source())))
-        emit dropped();
 }
 
 // ---------------------------------------------------------------- element-deviation dialog
@@ -381,12 +326,12 @@ QWidget *TfOptions::buildGeneralPage()
     auto *save = new QGroupBox(QStringLiteral("Možnosti automatického ukládání nastavení"), page);
     auto *sl = new QVBoxLayout(save);
     cbAutoSave = new QCheckBox(QStringLiteral("Automaticky ukládat nastavení"), save);
-    cbAutoSave->setProperty("helpContext", 110);
+    cbAutoSave->setProperty("helpContext", help::OptionsAutoSave);
     cbAutoSave->setChecked(m_env.autoSave ? m_env.autoSave() : true);
     sl->addWidget(cbAutoSave);
     bStandard = new QPushButton(QStringLiteral("Standardní nastavení"), save);
     bStandard->setToolTip(QStringLiteral("Standardní nastavení prostředí programu..."));
-    bStandard->setProperty("helpContext", 111);
+    bStandard->setProperty("helpContext", help::OptionsStandardSettings);
     auto *br = new QHBoxLayout;
     br->addWidget(bStandard);
     br->addStretch(1);
@@ -395,7 +340,7 @@ QWidget *TfOptions::buildGeneralPage()
     auto *other = new QGroupBox(QStringLiteral("Ostatní"), page);
     auto *ol = new QVBoxLayout(other);
     cbUsporny = new QCheckBox(QStringLiteral("Použít úsporný režim"), other);
-    cbUsporny->setProperty("helpContext", 126);
+    cbUsporny->setProperty("helpContext", help::OptionsEconomyMode);
     cbUsporny->setChecked(m_env.economyMode ? m_env.economyMode() : false);
     ol->addWidget(cbUsporny);
     layout->addWidget(other);
@@ -429,7 +374,7 @@ QWidget *TfOptions::buildCompositionPage()
     rate->addWidget(new QLabel(QStringLiteral("Zobrazit nalezený materiál s úspěšností >="), page));
     eUspesnost = new QLineEdit(page);
     eUspesnost->setObjectName(QStringLiteral("eUspesnost"));
-    eUspesnost->setProperty("helpContext", 113);
+    eUspesnost->setProperty("helpContext", help::OptionsSuccessRate);
     eUspesnost->setMaximumWidth(50);
     eUspesnost->setAlignment(Qt::AlignRight);
     rate->addWidget(eUspesnost);
@@ -441,19 +386,19 @@ QWidget *TfOptions::buildCompositionPage()
     m_chemModel = new db::DataSetModel(&m_data.tSetupChemComp, this);
     grSetupChemComp = makeGrid(page, m_chemModel);
     grSetupChemComp->setObjectName(QStringLiteral("grSetupChemComp"));
-    grSetupChemComp->setProperty("helpContext", 112);
+    grSetupChemComp->setProperty("helpContext", help::OptionsCompositionGrid);
     grSetupChemComp->setColumnWidth(0, 220);
     body->addWidget(grSetupChemComp, 1);
     auto *buttons = new QVBoxLayout;
     bAddElement = new QPushButton(QStringLiteral("&Přidat prvek ..."), page);
     bAddElement->setToolTip(QStringLiteral("Přidat prvek do seznamu prvků..."));
-    bAddElement->setProperty("helpContext", 115);
+    bAddElement->setProperty("helpContext", help::OptionsAddElement);
     bChangeElement = new QPushButton(QStringLiteral("&Změnit prvek ..."), page);
     bChangeElement->setToolTip(QStringLiteral("Změnit prvek v seznamu prvků..."));
-    bChangeElement->setProperty("helpContext", 116);
+    bChangeElement->setProperty("helpContext", help::OptionsChangeElement);
     bDeleteElement = new QPushButton(QStringLiteral("&Smazat prvek"), page);
     bDeleteElement->setToolTip(QStringLiteral("Smazat prvek ze seznamu prvků..."));
-    bDeleteElement->setProperty("helpContext", 114);
+    bDeleteElement->setProperty("helpContext", help::OptionsDeleteElement);
     for (QPushButton *b : {bAddElement, bChangeElement, bDeleteElement})
         buttons->addWidget(b);
     buttons->addStretch(1);
@@ -478,7 +423,7 @@ QWidget *TfOptions::buildPropertiesPage()
     ll->addWidget(header(QStringLiteral("Jednotlivé mech. vlastnosti"), left));
     lbPropType = new PropertyList(left);
     lbPropType->setObjectName(QStringLiteral("lbPropType"));
-    lbPropType->setProperty("helpContext", 117);
+    lbPropType->setProperty("helpContext", help::OptionsSingleProperties);
     lbPropType->setAcceptDrops(false);
     ll->addWidget(lbPropType, 1);
 
@@ -494,11 +439,11 @@ QWidget *TfOptions::buildPropertiesPage()
         b->setFixedSize(34, 30);
         return b;
     };
-    bNewGroup = button(groupIcon(QLatin1Char('+'), QColor(40, 140, 40)), QStringLiteral("Nová skupinová vlastnost..."), 120);
-    bRenameGroup = button(groupIcon(QLatin1Char('A'), QColor(40, 90, 180)), QStringLiteral("Přejmenovat skupinovou vlastnost..."), 121);
-    bDeleteGroup = button(groupIcon(QLatin1Char('x'), QColor(190, 40, 40)), QStringLiteral("Zrušit skupinovou vlastnost..."), 122);
-    bAddMembers = button(style()->standardIcon(QStyle::SP_ArrowRight), QStringLiteral("Zařadit vybrané vlastnosti do skupiny..."), 123);
-    bRemoveMembers = button(style()->standardIcon(QStyle::SP_ArrowLeft), QStringLiteral("Vyřadit vybrané vlastnosti ze skupiny..."), 124);
+    bNewGroup = button(groupIcon(QLatin1Char('+'), QColor(40, 140, 40)), QStringLiteral("Nová skupinová vlastnost..."), help::OptionsNewGroup);
+    bRenameGroup = button(groupIcon(QLatin1Char('A'), QColor(40, 90, 180)), QStringLiteral("Přejmenovat skupinovou vlastnost..."), help::OptionsRenameGroup);
+    bDeleteGroup = button(groupIcon(QLatin1Char('x'), QColor(190, 40, 40)), QStringLiteral("Zrušit skupinovou vlastnost..."), help::OptionsDeleteGroup);
+    bAddMembers = button(style()->standardIcon(QStyle::SP_ArrowRight), QStringLiteral("Zařadit vybrané vlastnosti do skupiny..."), help::OptionsAddMembers);
+    bRemoveMembers = button(style()->standardIcon(QStyle::SP_ArrowLeft), QStringLiteral("Vyřadit vybrané vlastnosti ze skupiny..."), help::OptionsRemoveMembers);
     for (QPushButton *b : {bNewGroup, bRenameGroup, bDeleteGroup, bAddMembers, bRemoveMembers})
         ml->addWidget(b, 0, Qt::AlignHCenter);
     ml->addStretch(1);
@@ -513,11 +458,11 @@ QWidget *TfOptions::buildPropertiesPage()
     m_groupsModel = new db::DataSetModel(&m_data.qPropTypeParent, this);
     grGroups = makeGrid(rightSplit, m_groupsModel);
     grGroups->setObjectName(QStringLiteral("grGroups"));
-    grGroups->setProperty("helpContext", 118);
+    grGroups->setProperty("helpContext", help::OptionsPropertyGroups);
     grGroups->horizontalHeader()->hide();
     lbPropTypeChild = new PropertyList(rightSplit);
     lbPropTypeChild->setObjectName(QStringLiteral("lbPropTypeChild"));
-    lbPropTypeChild->setProperty("helpContext", 119);
+    lbPropTypeChild->setProperty("helpContext", help::OptionsGroupMembers);
     rightSplit->addWidget(grGroups);
     rightSplit->addWidget(lbPropTypeChild);
     rl->addWidget(rightSplit, 1);

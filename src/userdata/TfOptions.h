@@ -8,6 +8,7 @@
 #include "ui/MessageDialog.h"
 
 #include <QDialog>
+#include <QDropEvent>
 #include <QFrame>
 #include <QListWidget>
 #include <QVariant>
@@ -45,14 +46,48 @@ struct OptionsEnvironment {
     std::function<int(QDialog &dialog)> runDialog;
 };
 
-// A list of property names that accepts items dragged from one other widget only. Each item
-// keeps its property's Number under Qt::UserRole (names need not be unique).
-class PropertyList : public QListWidget {
+// A widget of kind `Base` that accepts drops from one other widget only. The items dragged
+// stay where they were; an accepted drop only calls dropAccepted(), which says what to do.
+template <typename Base>
+class DropTarget : public Base {
+public:
+    using Base::Base;
+    void setDropSource(QWidget *source) { m_source = source; }
+    bool acceptsDragFrom(const QObject *source) const { return source && source == m_source; }
+
+protected:
+    virtual void dropAccepted() = 0;
+    void dragEnterEvent(QDragEnterEvent *event) override { answerDrag(event); }
+    void dragMoveEvent(QDragMoveEvent *event) override { answerDrag(event); }
+    void dropEvent(QDropEvent *event) override
+    {
+        if (!acceptsDragFrom(event->source())) {
+            event->ignore();
+            return;
+        }
+        event->setDropAction(Qt::IgnoreAction);
+        event->accept();
+        dropAccepted();
+    }
+
+private:
+    void answerDrag(QDragMoveEvent *event)
+    {
+        if (acceptsDragFrom(event->source()))
+            event->acceptProposedAction();
+        else
+            event->ignore();
+    }
+
+    QWidget *m_source = nullptr;
+};
+
+// A list of property names; its items can be dragged. Each item keeps its property's Number
+// under Qt::UserRole (names need not be unique).
+class PropertyList : public DropTarget<QListWidget> {
     Q_OBJECT
 public:
     explicit PropertyList(QWidget *parent = nullptr);
-    void setDropSource(QWidget *source) { m_source = source; }
-    bool acceptsDragFrom(const QObject *source) const { return source && source == m_source; }
     // Numbers of the selected items, in list order.
     QList<int> selectedNumbers() const;
     void fill(const QList<std::pair<int, QString>> &items);
@@ -61,32 +96,20 @@ signals:
     void dropped();
 
 protected:
-    void dragEnterEvent(QDragEnterEvent *event) override;
-    void dragMoveEvent(QDragMoveEvent *event) override;
-    void dropEvent(QDropEvent *event) override;
-
-private:
-    QWidget *m_source = nullptr;
+    void dropAccepted() override { emit dropped(); }
 };
 
 // The middle panel: accepts the group members dragged out of the group.
-class DropPanel : public QFrame {
+class DropPanel : public DropTarget<QFrame> {
     Q_OBJECT
 public:
     explicit DropPanel(QWidget *parent = nullptr);
-    void setDropSource(QWidget *source) { m_source = source; }
-    bool acceptsDragFrom(const QObject *source) const { return source && source == m_source; }
 
 signals:
     void dropped();
 
 protected:
-    void dragEnterEvent(QDragEnterEvent *event) override;
-    void dragMoveEvent(QDragMoveEvent *event) override;
-    void dropEvent(QDropEvent *event) override;
-
-private:
-    QWidget *m_source = nullptr;
+    void dropAccepted() override { emit dropped(); }
 };
 
 // "Přidat nový chemický prvek ..." / "Změnit chemický prvek ...".

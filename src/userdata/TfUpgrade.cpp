@@ -43,11 +43,8 @@ QString TfUpgrade::wrongFolderMessage()
                           "Opravte prosím cestu k datům starší verze.");
 }
 
-TfUpgrade::TfUpgrade(db::OwnDataModule &own, UpgradeEnvironment env, QWidget *parent)
-    : QDialog(parent), m_own(own), m_env(std::move(env))
+void TfUpgrade::fillEnvironmentDefaults()
 {
-    setWindowTitle(caption());
-    setModal(true);
     if (m_env.standardFolder.isEmpty())
         m_env.standardFolder = previousVersionFolder();
     if (!m_env.dataOnMedium)
@@ -60,117 +57,147 @@ TfUpgrade::TfUpgrade(db::OwnDataModule &own, UpgradeEnvironment env, QWidget *pa
         m_env.chooseFolder = [this](const QString &start) {
             return QFileDialog::getExistingDirectory(this, QStringLiteral("Složka starší verze aplikace"), start);
         };
+}
+
+TfUpgrade::TfUpgrade(db::OwnDataModule &own, UpgradeEnvironment env, QWidget *parent)
+    : QDialog(parent), m_own(own), m_env(std::move(env))
+{
+    setWindowTitle(caption());
+    setModal(true);
+    fillEnvironmentDefaults();
 
     m_pages = new QStackedWidget(this);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_pages);
+    addQuestionPage();
+    addFolderPage();
+    addConversionPage();
+    addFinishedPage();
+    connectHelpButtons();
 
-    // 1. The question.
-    {
-        auto *body = new QWidget;
-        auto *v = new QVBoxLayout(body);
-        v->addWidget(wrapped(QStringLiteral("Byla nalezena instalace starší verze programu ZEB.")));
-        v->addSpacing(8);
-        v->addWidget(wrapped(QStringLiteral("Přejete si převést poznámky k materiálům do nové verze?")));
-        v->addStretch(1);
-        dontShowAgain = new QCheckBox(QStringLiteral("Příště tohoto průvodce nezobrazovat (starší verze není nainstalována)"));
-        v->addWidget(dontShowAgain);
-        yesButton = new QPushButton(QStringLiteral("Ano pokračovat"));
-        noButton = new QPushButton(QStringLiteral("Ne ukončit průvodce"));
-        m_pages->addWidget(makePage(QStringLiteral("Převod dat ze starší verze 1"), body,
-                                    {yesButton, noButton, makeHelpButton(QStringLiteral("&Nápověda"))}));
-        connect(yesButton, &QPushButton::clicked, this, &TfUpgrade::yes);
-        connect(noButton, &QPushButton::clicked, this, &QDialog::reject);
-    }
-    // 2. The old data's folder.
-    {
-        auto *body = new QWidget;
-        auto *v = new QVBoxLayout(body);
-        v->addWidget(new QLabel(QStringLiteral("Cesta ke starší verzi aplikace:")));
-        auto *pathRow = new QHBoxLayout;
-        folderText = new QLineEdit;
-        folderText->setReadOnly(true);
-        browseButton = new QPushButton(QStringLiteral("&Vybrat složku..."));
-        pathRow->addWidget(folderText, 1);
-        pathRow->addWidget(browseButton);
-        v->addLayout(pathRow);
-        auto *lists = new QHBoxLayout;
-        auto *left = new QVBoxLayout;
-        drives = new QComboBox;
-        for (const QStorageInfo &s : QStorageInfo::mountedVolumes())
-            if (s.isValid() && s.isReady() && drives->findData(s.rootPath()) < 0)
-                drives->addItem(QDir::toNativeSeparators(s.rootPath()), s.rootPath());
-        folders = new QListWidget;
-        left->addWidget(new QLabel(QStringLiteral("Jednotka:")));
-        left->addWidget(drives);
-        left->addWidget(new QLabel(QStringLiteral("Složky:")));
-        left->addWidget(folders, 1);
-        auto *right = new QVBoxLayout;
-        files = new QListWidget;
-        files->setSelectionMode(QAbstractItemView::NoSelection);
-        files->setFocusPolicy(Qt::NoFocus);
-        right->addWidget(new QLabel(QStringLiteral("Soubory:")));
-        right->addWidget(files, 1);
-        lists->addLayout(left, 1);
-        lists->addLayout(right, 1);
-        v->addLayout(lists, 1);
-        folderConvertButton = new QPushButton(QStringLiteral("Převést data"));
-        folderCloseButton = new QPushButton(QStringLiteral("Ukončit průvodce"));
-        folderBackButton = new QPushButton(QStringLiteral("Krok zpět"));
-        m_pages->addWidget(makePage(QStringLiteral("Určení cesty k datům starší verze 2"), body,
-                                    {folderConvertButton, folderCloseButton, folderBackButton,
-                                     makeHelpButton(QStringLiteral("Nápověda"))}));
-        connect(browseButton, &QPushButton::clicked, this, [this] {
-            const QString chosen = m_env.chooseFolder(m_folder);
-            if (!chosen.isEmpty())
-                chooseFolder(chosen);
-        });
-        connect(drives, &QComboBox::activated, this, [this](int i) { chooseFolder(drives->itemData(i).toString()); });
-        connect(folders, &QListWidget::itemActivated, this, [this](QListWidgetItem *item) {
-            chooseFolder(QDir::cleanPath(QDir(m_folder).filePath(item->data(Qt::UserRole).toString())));
-        });
-        connect(folderConvertButton, &QPushButton::clicked, this, &TfUpgrade::folderChosen);
-        connect(folderCloseButton, &QPushButton::clicked, this, &QDialog::reject);
-        connect(folderBackButton, &QPushButton::clicked, this, [this] { showPage(QuestionPage); });
-    }
-    // 3. The conversion.
-    {
-        auto *body = new QWidget;
-        auto *v = new QVBoxLayout(body);
-        v->addStretch(1);
-        progressText = new QLabel(QStringLiteral("Převod uživatelských poznámek k materiálům"));
-        v->addWidget(progressText);
-        progressBar = new QProgressBar;
-        progressBar->setRange(0, 1);
-        progressBar->setValue(0);
-        v->addWidget(progressBar);
-        v->addStretch(2);
-        convertButton = new QPushButton(QStringLiteral("Převést data"));
-        convertCloseButton = new QPushButton(QStringLiteral("Ukončit průvodce"));
-        convertBackButton = new QPushButton(QStringLiteral("Krok zpět"));
-        m_pages->addWidget(makePage(QStringLiteral("Převod dat 3"), body,
-                                    {convertButton, convertCloseButton, convertBackButton,
-                                     makeHelpButton(QStringLiteral("Nápověda"))}));
-        connect(convertButton, &QPushButton::clicked, this, &TfUpgrade::convert);
-        connect(convertCloseButton, &QPushButton::clicked, this, &QDialog::reject);
-        connect(convertBackButton, &QPushButton::clicked, this, &TfUpgrade::back);
-    }
-    // 4. The end.
-    {
-        auto *body = new QWidget;
-        auto *v = new QVBoxLayout(body);
-        v->addWidget(wrapped(QStringLiteral("Převod dat ze starší verze programu byl úspěšně dokončen.")));
-        v->addSpacing(8);
-        summary = wrapped(QString());
-        v->addWidget(summary);
-        v->addStretch(1);
-        okButton = new QPushButton(QStringLiteral("OK"));
-        m_pages->addWidget(makePage(QStringLiteral("Převod úspěšně dokončen"), body,
-                                    {okButton, makeHelpButton(QStringLiteral("Nápověda"))}));
-        connect(okButton, &QPushButton::clicked, this, &TfUpgrade::finish);
-    }
+    // The folder list starts at the standard place, or at the root when that cannot be opened.
+    const QDir standard(m_env.standardFolder);
+    chooseFolder(standard.exists() && standard.isReadable() ? standard.absolutePath() : QDir::rootPath());
+    resize(620, 400);
+    showPage(QuestionPage);
+}
 
+// 1. The question.
+void TfUpgrade::addQuestionPage()
+{
+    auto *body = new QWidget;
+    auto *v = new QVBoxLayout(body);
+    v->addWidget(wrapped(QStringLiteral("Byla nalezena instalace starší verze programu ZEB.")));
+    v->addSpacing(8);
+    v->addWidget(wrapped(QStringLiteral("Přejete si převést poznámky k materiálům do nové verze?")));
+    v->addStretch(1);
+    dontShowAgain = new QCheckBox(QStringLiteral("Příště tohoto průvodce nezobrazovat (starší verze není nainstalována)"));
+    v->addWidget(dontShowAgain);
+    yesButton = new QPushButton(QStringLiteral("Ano pokračovat"));
+    noButton = new QPushButton(QStringLiteral("Ne ukončit průvodce"));
+    m_pages->addWidget(makePage(QStringLiteral("Převod dat ze starší verze 1"), body,
+                                {yesButton, noButton, makeHelpButton(QStringLiteral("&Nápověda"))}));
+    connect(yesButton, &QPushButton::clicked, this, &TfUpgrade::yes);
+    connect(noButton, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+// A page of the two middle steps, with "Převést data", "Ukončit průvodce" (which closes the
+// wizard), "Krok zpět" and "Nápověda".
+void TfUpgrade::addStepPage(const QString &title, QWidget *body, QPushButton *&convert, QPushButton *&close,
+                            QPushButton *&back)
+{
+    convert = new QPushButton(QStringLiteral("Převést data"));
+    close = new QPushButton(QStringLiteral("Ukončit průvodce"));
+    back = new QPushButton(QStringLiteral("Krok zpět"));
+    m_pages->addWidget(makePage(title, body, {convert, close, back, makeHelpButton(QStringLiteral("Nápověda"))}));
+    connect(close, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+// 2. The old data's folder.
+void TfUpgrade::addFolderPage()
+{
+    auto *body = new QWidget;
+    auto *v = new QVBoxLayout(body);
+    v->addWidget(new QLabel(QStringLiteral("Cesta ke starší verzi aplikace:")));
+    auto *pathRow = new QHBoxLayout;
+    folderText = new QLineEdit;
+    folderText->setReadOnly(true);
+    browseButton = new QPushButton(QStringLiteral("&Vybrat složku..."));
+    pathRow->addWidget(folderText, 1);
+    pathRow->addWidget(browseButton);
+    v->addLayout(pathRow);
+    auto *lists = new QHBoxLayout;
+    auto *left = new QVBoxLayout;
+    drives = new QComboBox;
+    for (const QStorageInfo &s : QStorageInfo::mountedVolumes())
+        if (s.isValid() && s.isReady() && drives->findData(s.rootPath()) < 0)
+            drives->addItem(QDir::toNativeSeparators(s.rootPath()), s.rootPath());
+    folders = new QListWidget;
+    left->addWidget(new QLabel(QStringLiteral("Jednotka:")));
+    left->addWidget(drives);
+    left->addWidget(new QLabel(QStringLiteral("Složky:")));
+    left->addWidget(folders, 1);
+    auto *right = new QVBoxLayout;
+    files = new QListWidget;
+    files->setSelectionMode(QAbstractItemView::NoSelection);
+    files->setFocusPolicy(Qt::NoFocus);
+    right->addWidget(new QLabel(QStringLiteral("Soubory:")));
+    right->addWidget(files, 1);
+    lists->addLayout(left, 1);
+    lists->addLayout(right, 1);
+    v->addLayout(lists, 1);
+    addStepPage(QStringLiteral("Určení cesty k datům starší verze 2"), body, folderConvertButton, folderCloseButton,
+                folderBackButton);
+    connect(browseButton, &QPushButton::clicked, this, [this] {
+        const QString chosen = m_env.chooseFolder(m_folder);
+        if (!chosen.isEmpty())
+            chooseFolder(chosen);
+    });
+    connect(drives, &QComboBox::activated, this, [this](int i) { chooseFolder(drives->itemData(i).toString()); });
+    connect(folders, &QListWidget::itemActivated, this, [this](QListWidgetItem *item) {
+        chooseFolder(QDir::cleanPath(QDir(m_folder).filePath(item->data(Qt::UserRole).toString())));
+    });
+    connect(folderConvertButton, &QPushButton::clicked, this, &TfUpgrade::folderChosen);
+    connect(folderBackButton, &QPushButton::clicked, this, [this] { showPage(QuestionPage); });
+}
+
+// 3. The conversion.
+void TfUpgrade::addConversionPage()
+{
+    auto *body = new QWidget;
+    auto *v = new QVBoxLayout(body);
+    v->addStretch(1);
+    progressText = new QLabel(QStringLiteral("Převod uživatelských poznámek k materiálům"));
+    v->addWidget(progressText);
+    progressBar = new QProgressBar;
+    progressBar->setRange(0, 1);
+    progressBar->setValue(0);
+    v->addWidget(progressBar);
+    v->addStretch(2);
+    addStepPage(QStringLiteral("Převod dat 3"), body, convertButton, convertCloseButton, convertBackButton);
+    connect(convertButton, &QPushButton::clicked, this, &TfUpgrade::convert);
+    connect(convertBackButton, &QPushButton::clicked, this, &TfUpgrade::back);
+}
+
+// 4. The end.
+void TfUpgrade::addFinishedPage()
+{
+    auto *body = new QWidget;
+    auto *v = new QVBoxLayout(body);
+    v->addWidget(wrapped(QStringLiteral("Převod dat ze starší verze programu byl úspěšně dokončen.")));
+    v->addSpacing(8);
+    summary = wrapped(QString());
+    v->addWidget(summary);
+    v->addStretch(1);
+    okButton = new QPushButton(QStringLiteral("OK"));
+    m_pages->addWidget(makePage(QStringLiteral("Převod úspěšně dokončen"), body,
+                                {okButton, makeHelpButton(QStringLiteral("Nápověda"))}));
+    connect(okButton, &QPushButton::clicked, this, &TfUpgrade::finish);
+}
+
+void TfUpgrade::connectHelpButtons()
+{
     const bool help = m_env.helpInstalled && m_env.helpInstalled() && m_env.showHelp;
     for (QPushButton *b : helpButtons) {
         b->setEnabled(help);
@@ -179,11 +206,6 @@ TfUpgrade::TfUpgrade(db::OwnDataModule &own, UpgradeEnvironment env, QWidget *pa
                 m_env.showHelp(helpContext);
         });
     }
-    // The folder list starts at the standard place, or at the root when that cannot be opened.
-    const QDir standard(m_env.standardFolder);
-    chooseFolder(standard.exists() && standard.isReadable() ? standard.absolutePath() : QDir::rootPath());
-    resize(620, 400);
-    showPage(QuestionPage);
 }
 
 TfUpgrade::~TfUpgrade() = default;

@@ -3,6 +3,7 @@
 // question, the old data's folder, the conversion with its progress, the end), which carries
 // the previous version's own materials and user notes over (see UpgradeConversion.h).
 
+#include "ui/HelpContexts.h"
 #include "userdata/UpgradeConversion.h"
 
 #include <QDialog>
@@ -43,7 +44,7 @@ class TfUpgrade : public QDialog {
     Q_OBJECT
 public:
     enum Page { QuestionPage, FolderPage, ConversionPage, FinishedPage };
-    static constexpr int helpContext = 31;
+    static constexpr int helpContext = help::UpgradeWizard;
 
     TfUpgrade(db::OwnDataModule &own, UpgradeEnvironment env = UpgradeEnvironment(), QWidget *parent = nullptr);
     ~TfUpgrade() override;
@@ -92,6 +93,13 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
+    void fillEnvironmentDefaults();
+    void addQuestionPage();
+    void addFolderPage();
+    void addConversionPage();
+    void addFinishedPage();
+    void addStepPage(const QString &title, QWidget *body, QPushButton *&convert, QPushButton *&close, QPushButton *&back);
+    void connectHelpButtons();
     QWidget *makePage(const QString &title, QWidget *body, const QList<QPushButton *> &buttons);
     QPushButton *makeHelpButton(const QString &caption);
     void showPage(Page p);

@@ -300,6 +300,112 @@ int noteWidth()
     return c ? c->width : 200;
 }
 
+// The progress callbacks, each optional.
+struct Progress {
+    const UpgradeProgress &callbacks;
+    void text(const QString &t) const
+    {
+        if (callbacks.setText)
+            callbacks.setText(t);
+    }
+    void maximum(int n) const
+    {
+        if (callbacks.setMaximum)
+            callbacks.setMaximum(n);
+    }
+    void value(int n) const
+    {
+        if (callbacks.setValue)
+            callbacks.setValue(n);
+    }
+};
+
+struct OldData {
+    QList<OldMaterial> materials;
+    QList<OldNote> notes;
+};
+
+// Step one: the old tables (only those the conversion needs) are read completely before
+// anything is written; a failure here is reported as unreadable old data.
+OldData readOldData(db::MainDataModule &main, const QString &oldDataFolder, bool ownMaterials, int *skipped)
+{
+    OldData data;
+    try {
+        const QStringList tables = ownMaterials ? oldDataTables()
+                                                : QStringList{QStringLiteral("mat"), QStringLiteral("norms"),
+                                                              QStringLiteral("UserNotices")};
+        OldTables old(main.upgradeOldData(), oldDataFolder, tables);
+        if (ownMaterials)
+            data.materials = readOldMaterials(old.connection(), skipped);
+        data.notes = readOldNotes(old.connection());
+    } catch (const UpgradeError &) {
+        throw;
+    } catch (const db::DbError &e) {
+        throw UpgradeError(QStringLiteral("Data starší verze ve složce %1 nelze přečíst.\n\nPřevod dat nelze provést; data "
+                                          "nové verze zůstala beze změny.\n\nPodrobnosti: %2")
+                               .arg(QDir::toNativeSeparators(oldDataFolder), e.text()));
+    }
+    return data;
+}
+
+// The own materials, each replacing the copies an earlier conversion made of it.
+void writeMaterials(db::OwnDataModule &own, const QList<OldMaterial> &materials, const Progress &progress,
+                    UpgradeResult &result)
+{
+    db::Connection &user = own.mainModule().userSession();
+    progress.text(QStringLiteral("Převod uživatelských materiálů"));
+    progress.maximum(int(materials.size()));
+    QSet<int> madeNow;
+    for (int i = 0; i < materials.size(); ++i) {
+        for (int earlier : earlierCopies(user, materials[i], madeNow)) {
+            standOn(own.qNodes, earlier);
+            if (!own.qNodes.isEmpty() && own.qNodes.remove())
+                ++result.replaced;
+        }
+        madeNow.insert(writeMaterial(own, materials[i]));
+        ++result.materials;
+        progress.value(i + 1);
+    }
+}
+
+// The user notes replace the current ones; each goes to the material whose designation it
+// was written for, once per material.
+void writeUserNotes(db::Connection &user, const QList<OldNote> &notes, const Progress &progress, UpgradeResult &result)
+{
+    progress.text(QStringLiteral("Převod uživatelských poznámek k materiálům"));
+    progress.maximum(int(notes.size()));
+    user.exec(QStringLiteral("delete from usernotices"));
+    qint64 next = 1;
+    const QVariant max = user.scalar(QStringLiteral("select MAX(Number) from UserNotices"));
+    if (!max.isNull())
+        next = max.toLongLong() + 1;
+    const int width = noteWidth();
+    QSet<qint64> placed;            // old notes that found a material
+    QSet<QPair<qint64, int>> written; // (old note, new material)
+    QSet<qint64> all;
+    for (int i = 0; i < notes.size(); ++i) {
+        const OldNote &n = notes[i];
+        all.insert(n.id);
+        const QVariant material = user.scalar(
+            QStringLiteral("select MaterialNo from Norms where NameShort = :n and LabelShort = :l order by Number limit 1"),
+            {{QStringLiteral("n"), n.nameShort}, {QStringLiteral("l"), n.labelShort}});
+        if (!material.isNull()) {
+            placed.insert(n.id);
+            // A note reaches each material once, however many designations led to it.
+            if (!written.contains({n.id, material.toInt()})) {
+                written.insert({n.id, material.toInt()});
+                user.exec(QStringLiteral("insert into UserNotices (Number, MaterialNo, Text) values (:n, :m, :t)"),
+                          {{QStringLiteral("n"), next++},
+                           {QStringLiteral("m"), material},
+                           {QStringLiteral("t"), n.text.isNull() ? QVariant() : QVariant(n.text.toString().left(width))}});
+                ++result.notes;
+            }
+        }
+        progress.value(i + 1);
+    }
+    result.droppedNotes = int(all.size() - placed.size());
+}
+
 } // namespace
 
 QStringList oldDataTables()
@@ -326,90 +432,17 @@ UpgradeResult convertOldData(db::OwnDataModule &own, const QString &oldDataFolde
                              const UpgradeProgress &progress)
 {
     db::MainDataModule &main = own.mainModule();
-    auto text = [&](const QString &t) {
-        if (progress.setText)
-            progress.setText(t);
-    };
-    auto maximum = [&](int n) {
-        if (progress.setMaximum)
-            progress.setMaximum(n);
-    };
-    auto value = [&](int n) {
-        if (progress.setValue)
-            progress.setValue(n);
-    };
-
+    const Progress report{progress};
     UpgradeResult result;
-    QList<OldMaterial> materials;
-    QList<OldNote> notes;
-    try {
-        const QStringList tables = ownMaterials ? oldDataTables()
-                                                : QStringList{QStringLiteral("mat"), QStringLiteral("norms"),
-                                                              QStringLiteral("UserNotices")};
-        OldTables old(main.upgradeOldData(), oldDataFolder, tables);
-        if (ownMaterials)
-            materials = readOldMaterials(old.connection(), &result.skipped);
-        notes = readOldNotes(old.connection());
-    } catch (const UpgradeError &) {
-        throw;
-    } catch (const db::DbError &e) {
-        throw UpgradeError(QStringLiteral("Data starší verze ve složce %1 nelze přečíst.\n\nPřevod dat nelze provést; data "
-                                          "nové verze zůstala beze změny.\n\nPodrobnosti: %2")
-                               .arg(QDir::toNativeSeparators(oldDataFolder), e.text()));
-    }
+    const OldData old = readOldData(main, oldDataFolder, ownMaterials, &result.skipped);
 
     db::Connection &user = main.userSession();
     try {
         db::Transaction transaction(user);
         try {
-            if (ownMaterials) {
-                text(QStringLiteral("Převod uživatelských materiálů"));
-                maximum(int(materials.size()));
-                QSet<int> madeNow;
-                for (int i = 0; i < materials.size(); ++i) {
-                    for (int earlier : earlierCopies(user, materials[i], madeNow)) {
-                        standOn(own.qNodes, earlier);
-                        if (!own.qNodes.isEmpty() && own.qNodes.remove())
-                            ++result.replaced;
-                    }
-                    madeNow.insert(writeMaterial(own, materials[i]));
-                    ++result.materials;
-                    value(i + 1);
-                }
-            }
-
-            text(QStringLiteral("Převod uživatelských poznámek k materiálům"));
-            maximum(int(notes.size()));
-            user.exec(QStringLiteral("delete from usernotices"));
-            qint64 next = 1;
-            const QVariant max = user.scalar(QStringLiteral("select MAX(Number) from UserNotices"));
-            if (!max.isNull())
-                next = max.toLongLong() + 1;
-            const int width = noteWidth();
-            QSet<qint64> placed;            // old notes that found a material
-            QSet<QPair<qint64, int>> written; // (old note, new material)
-            QSet<qint64> all;
-            for (int i = 0; i < notes.size(); ++i) {
-                const OldNote &n = notes[i];
-                all.insert(n.id);
-                const QVariant material = user.scalar(
-                    QStringLiteral("select MaterialNo from Norms where NameShort = :n and LabelShort = :l order by Number limit 1"),
-                    {{QStringLiteral("n"), n.nameShort}, {QStringLiteral("l"), n.labelShort}});
-                if (!material.isNull()) {
-                    placed.insert(n.id);
-                    // A note reaches each material once, however many designations led to it.
-                    if (!written.contains({n.id, material.toInt()})) {
-                        written.insert({n.id, material.toInt()});
-                        user.exec(QStringLiteral("insert into UserNotices (Number, MaterialNo, Text) values (:n, :m, :t)"),
-                                  {{QStringLiteral("n"), next++},
-                                   {QStringLiteral("m"), material},
-                                   {QStringLiteral("t"), n.text.isNull() ? QVariant() : QVariant(n.text.toString().left(width))}});
-                        ++result.notes;
-                    }
-                }
-                value(i + 1);
-            }
-            result.droppedNotes = int(all.size() - placed.size());
+            if (ownMaterials)
+                writeMaterials(own, old.materials, report, result);
+            writeUserNotes(user, old.notes, report, result);
             transaction.commit();
         } catch (...) {
             cancelEdits(own);

@@ -15,6 +15,7 @@
 #include "printouts/Comparison.h"
 #include "printouts/TfCompare.h"
 #include "printouts/TfCompareChoice.h"
+#include "support/ProgramFolder.h"
 
 #include <QAction>
 #include <QApplication>
@@ -44,16 +45,8 @@ QMenu *menu(MainWindow &w, const QString &title)
 
 TEST(CompareWiring, ActionPlacesCandidatesAndTheWindow)
 {
-    QTemporaryDir dir;
-    const QString prog = dir.path() + QStringLiteral("/prog/");
-    QDir().mkpath(prog + QStringLiteral("data"));
-    const QString demo = QStringLiteral(ORVALIS_BINARY_DIR "/orvalis/data/");
-    for (const char *f : {"catalogue.sqlite", "user.sqlite"})
-        ASSERT_TRUE(QFile::copy(demo + QLatin1String(f), prog + QStringLiteral("data/") + QLatin1String(f)));
-    orv::setProgramFolder(prog);
-    qputenv("ORVALIS_MACHINE_REGISTRY", (dir.path() + QStringLiteral("/machine.ini")).toUtf8());
-    qputenv("ORVALIS_USER_REGISTRY", (dir.path() + QStringLiteral("/user.ini")).toUtf8());
-    qputenv("ORVALIS_PREVIOUS_VERSION_DIR", (dir.path() + QStringLiteral("/old")).toUtf8());
+    const orv::test::StartUpFolders folders;
+    ASSERT_TRUE(orv::test::copyDemoCatalogue(folders.prog + QStringLiteral("data")));
     {
         StartOptions options;
         options.quitAfterFrame = true;
@@ -141,7 +134,6 @@ TEST(CompareWiring, ActionPlacesCandidatesAndTheWindow)
         window->close();
         QApplication::processEvents();
     }
-    orv::setProgramFolder(QString());
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "app/MainWindow.h"
 #include "core/Paths.h"
 #include "core/Registry.h"
+#include "support/ProgramFolder.h"
 
 #include <QApplication>
 #include <QDir>
@@ -178,21 +179,13 @@ TEST(HelpPages, EveryContextTheProgramUsesHasItsPageAndEveryLinkResolves)
 class HelpDropTest : public ::testing::Test
 {
 protected:
-    QTemporaryDir dir;
+    orv::test::ProgramFolder folder;
     void SetUp() override
     {
-        orv::setProgramFolder(dir.path() + QStringLiteral("/"));
-        orv::assumeProgramFolderWritable(true);
-        qputenv("ORVALIS_MACHINE_REGISTRY", (dir.path() + QStringLiteral("/machine.ini")).toUtf8());
-        orv::Registry machine(orv::Registry::Scope::Machine);
-        machine.writeInteger(orv::installKey(), QStringLiteral("Help"), 1);
+        ASSERT_TRUE(folder.install({{"Help", 1}}));
         HelpBridge::setApplicationHelpFile(shippedHelp + QStringLiteral("/ZEB21.chm"));
     }
-    void TearDown() override
-    {
-        orv::setProgramFolder(QString());
-        HelpBridge::setApplicationHelpFile(QString());
-    }
+    void TearDown() override { HelpBridge::setApplicationHelpFile(QString()); }
     // Sends enter, move and drop of `data` to `target`; returns whether the drop was accepted.
     static bool drop(QWidget *target, QMimeData *data)
     {

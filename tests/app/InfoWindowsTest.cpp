@@ -7,6 +7,7 @@
 #include "core/Registry.h"
 #include "db/Connection.h"
 #include "db/DatabaseFiles.h"
+#include "support/ProgramFolder.h"
 
 #include <QAction>
 #include <QApplication>
@@ -176,15 +177,10 @@ TEST(StandardsInfo, ShippedPageOpensInTheWindow)
 // The menu's information actions open their windows (which are closed again at once).
 TEST(InformationActions, AboutAndStandardsOpenTheirWindows)
 {
-    QTemporaryDir dir;
-    orv::setProgramFolder(dir.path() + QStringLiteral("/"));
-    orv::assumeProgramFolderWritable(true);
-    qputenv("ORVALIS_MACHINE_REGISTRY", dir.filePath(QStringLiteral("machine.ini")).toUtf8());
-    qputenv("ORVALIS_USER_REGISTRY", dir.filePath(QStringLiteral("user.ini")).toUtf8());
-    Registry(Registry::Scope::Machine).writeInteger(installKey(), QStringLiteral("InfoNorma"), 1);
-    QDir(dir.path()).mkpath(QStringLiteral("InfoNorma"));
-    QFile::copy(QStringLiteral(ORVALIS_SOURCE_DIR "/data/InfoNorma/Index.htm"),
-                dir.filePath(QStringLiteral("InfoNorma/Index.htm")));
+    const orv::test::ProgramFolder folder;
+    ASSERT_TRUE(folder.install({{"InfoNorma", 1}}));
+    QDir(folder.root).mkpath(QStringLiteral("InfoNorma"));
+    QFile::copy(QStringLiteral(ORVALIS_SOURCE_DIR "/data/InfoNorma/Index.htm"), folder.root + QStringLiteral("InfoNorma/Index.htm"));
     {
         MainWindow w;
         QStringList seen;
@@ -209,7 +205,6 @@ TEST(InformationActions, AboutAndStandardsOpenTheirWindows)
         EXPECT_EQ(seen[1], QStringLiteral("Informace o normách"));
         EXPECT_TRUE(seen[2].startsWith(QStringLiteral("Informace o normách")));
     }
-    orv::setProgramFolder(QString());
 }
 
 } // namespace

@@ -14,6 +14,7 @@
 #include "ui/ActionUpdater.h"
 #include "ui/MessageDialog.h"
 #include "support/DemoCatalogue.h"
+#include "support/ProgramFolder.h"
 
 #include <QAction>
 #include <QApplication>
@@ -40,21 +41,15 @@ namespace {
 class MainWindowCardsTest : public ::testing::Test
 {
 protected:
-    QTemporaryDir dir;
-    QString root;
+    orv::test::ProgramFolder folder;
+    const QString &root = folder.root;
     std::unique_ptr<orv::db::MainDataModule> data;
     std::unique_ptr<MainWindow> w;
 
     void SetUp() override
     {
-        root = dir.path() + QStringLiteral("/");
-        ASSERT_TRUE(orv::test::copyDemoCatalogue(root + QStringLiteral("data")));
-        orv::setProgramFolder(root);
-        orv::assumeProgramFolderWritable(true);
-        qputenv("ORVALIS_MACHINE_REGISTRY", (root + QStringLiteral("machine.ini")).toUtf8());
-        orv::Registry machine(orv::Registry::Scope::Machine);
-        for (const char *name : {"Help", "Pdf", "Tisky"})
-            machine.writeInteger(orv::installKey(), QString::fromLatin1(name), 1);
+        ASSERT_TRUE(folder.addDemoCatalogue());
+        ASSERT_TRUE(folder.install({{"Help", 1}, {"Pdf", 1}, {"Tisky", 1}}));
         data = std::make_unique<orv::db::MainDataModule>(root, root);
         w = std::make_unique<MainWindow>(data.get());
         w->resize(1100, 750);
@@ -68,7 +63,6 @@ protected:
     {
         w.reset();
         data.reset();
-        orv::setProgramFolder(QString());
     }
     int material(int index) const
     {

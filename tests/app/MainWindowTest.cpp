@@ -4,6 +4,7 @@
 #include "core/Paths.h"
 #include "core/Registry.h"
 #include "ui/ActionUpdater.h"
+#include "support/ProgramFolder.h"
 
 #include <QAction>
 #include <QApplication>
@@ -31,28 +32,15 @@ namespace {
 class MainWindowTest : public ::testing::Test
 {
 protected:
-    QTemporaryDir dir;
+    orv::test::ProgramFolder folder;
 
     void SetUp() override
     {
-        orv::setProgramFolder(dir.path() + QStringLiteral("/"));
-        orv::assumeProgramFolderWritable(true);
-        qputenv("ORVALIS_MACHINE_REGISTRY", (dir.path() + QStringLiteral("/machine.ini")).toUtf8());
-        qputenv("ORVALIS_USER_REGISTRY", (dir.path() + QStringLiteral("/user.ini")).toUtf8());
         install({{"Help", 1}, {"Pdf", 1}, {"Tisky", 1}, {"Formular", 1}, {"InfoNorma", 1}});
-        HelpBridge::setApplicationHelpFile(dir.path() + QStringLiteral("/Help/ZEB21.chm"));
+        HelpBridge::setApplicationHelpFile(folder.root + QStringLiteral("Help/ZEB21.chm"));
     }
-    void TearDown() override
-    {
-        orv::setProgramFolder(QString());
-        HelpBridge::setApplicationHelpFile(QString());
-    }
-    void install(std::initializer_list<std::pair<const char *, int>> values)
-    {
-        orv::Registry machine(orv::Registry::Scope::Machine);
-        for (const auto &[name, value] : values)
-            ASSERT_TRUE(machine.writeInteger(orv::installKey(), QString::fromLatin1(name), value));
-    }
+    void TearDown() override { HelpBridge::setApplicationHelpFile(QString()); }
+    void install(std::initializer_list<std::pair<const char *, int>> values) { ASSERT_TRUE(folder.install(values)); }
     std::unique_ptr<MainWindow> makeWindow()
     {
         auto w = std::make_unique<MainWindow>();
@@ -210,7 +198,7 @@ TEST_F(MainWindowTest, F1ShowsTheContentsAndLowersTheStartContext)
     QApplication::setActiveWindow(w.get());
     QTest::keyClick(w.get(), Qt::Key_F1);
     ASSERT_EQ(requests.size(), 1);
-    EXPECT_EQ(requests.first(), dir.path() + QStringLiteral("/Help/ZEB21.chm|"));
+    EXPECT_EQ(requests.first(), folder.root + QStringLiteral("Help/ZEB21.chm|"));
     EXPECT_EQ(w->helpBridge()->startContext(), 0);
 }
 

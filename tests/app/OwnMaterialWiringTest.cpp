@@ -13,6 +13,7 @@
 #include "db/OwnDataModule.h"
 #include "ui/ActionUpdater.h"
 #include "support/DemoCatalogue.h"
+#include "support/ProgramFolder.h"
 
 #include <QAction>
 #include <QApplication>
@@ -35,18 +36,14 @@ namespace {
 
 class OwnMaterialWiring : public ::testing::Test {
 protected:
-    QTemporaryDir dir;
-    QString root;
+    orv::test::ProgramFolder folder;
+    const QString &root = folder.root;
     std::unique_ptr<orv::db::MainDataModule> data;
     std::unique_ptr<orv::db::OwnDataModule> own;
 
     void SetUp() override
     {
-        root = dir.path() + QStringLiteral("/");
-        ASSERT_TRUE(orv::test::copyDemoCatalogue(root + QStringLiteral("data")));
-        orv::setProgramFolder(root);
-        orv::assumeProgramFolderWritable(true);
-        qputenv("ORVALIS_MACHINE_REGISTRY", (root + QStringLiteral("machine.ini")).toUtf8());
+        ASSERT_TRUE(folder.addDemoCatalogue());
         data = std::make_unique<orv::db::MainDataModule>(root, root);
         own = std::make_unique<orv::db::OwnDataModule>(*data);
     }
@@ -54,7 +51,6 @@ protected:
     {
         own.reset();
         data.reset();
-        orv::setProgramFolder(QString());
     }
     std::unique_ptr<MainWindow> window(int dataOnMedium)
     {

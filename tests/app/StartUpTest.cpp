@@ -7,6 +7,7 @@
 #include "core/Registry.h"
 #include "db/DatabaseFiles.h"
 #include "db/DbError.h"
+#include "support/ProgramFolder.h"
 
 #include <QApplication>
 #include <QDir>
@@ -26,22 +27,11 @@ namespace {
 class StartUpTest : public ::testing::Test
 {
 protected:
-    QTemporaryDir dir;
-    QString prog() const { return dir.path() + QStringLiteral("/prog/"); }
+    orv::test::StartUpFolders folders;
+    QString prog() const { return folders.prog; }
 
-    void SetUp() override
-    {
-        QDir().mkpath(prog() + QStringLiteral("data"));
-        orv::setProgramFolder(prog());
-        qputenv("ORVALIS_MACHINE_REGISTRY", (dir.path() + QStringLiteral("/machine.ini")).toUtf8());
-        qputenv("ORVALIS_USER_REGISTRY", (dir.path() + QStringLiteral("/user.ini")).toUtf8());
-        qputenv("ORVALIS_PREVIOUS_VERSION_DIR", (dir.path() + QStringLiteral("/old")).toUtf8());
-    }
-    void TearDown() override
-    {
-        orv::setProgramFolder(QString());
-        StartUp::setUpgradeWizard(nullptr);
-    }
+    void SetUp() override { ASSERT_TRUE(folders.isValid()); }
+    void TearDown() override { StartUp::setUpgradeWizard(nullptr); }
     void touch(const QString &file)
     {
         QFile f(file);
@@ -154,8 +144,8 @@ TEST_F(StartUpTest, UpgradeIsNotOfferedOnceDoneOrWithoutThePreviousVersion)
                   "insert into Setup (Number, Items, Value, upgrade) values (2, 'USPESNOST', '80', 1);");
     int calls = 0;
     StartUp::setUpgradeWizard([&](QWidget *) { ++calls; });
-    QDir().mkpath(dir.path() + QStringLiteral("/old/Data"));
-    touch(dir.path() + QStringLiteral("/old/Data/mat.db"));
+    QDir().mkpath(folders.base + QStringLiteral("old/Data"));
+    touch(folders.base + QStringLiteral("old/Data/mat.db"));
 
     StartOptions options;
     options.quitAfterFrame = true;

@@ -5,6 +5,7 @@
 #include "core/Paths.h"
 #include "db/DatabaseFiles.h"
 #include "userdata/TfUpgrade.h"
+#include "support/ProgramFolder.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -23,16 +24,10 @@ class UpgradeAtStartUp : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(dir.isValid());
-        prog = dir.path() + QStringLiteral("/prog/");
-        QDir().mkpath(prog + QStringLiteral("data"));
-        orv::setProgramFolder(prog);
-        qputenv("ORVALIS_MACHINE_REGISTRY", (dir.path() + QStringLiteral("/machine.ini")).toUtf8());
-        qputenv("ORVALIS_USER_REGISTRY", (dir.path() + QStringLiteral("/user.ini")).toUtf8());
-        qputenv("ORVALIS_PREVIOUS_VERSION_DIR", (dir.path() + QStringLiteral("/old")).toUtf8());
+        ASSERT_TRUE(folders.isValid());
         // The previous version is present: its catalogue file exists.
-        QDir().mkpath(dir.path() + QStringLiteral("/old/Data"));
-        QFile mat(dir.path() + QStringLiteral("/old/Data/mat.db"));
+        QDir().mkpath(folders.base + QStringLiteral("old/Data"));
+        QFile mat(folders.base + QStringLiteral("old/Data/mat.db"));
         ASSERT_TRUE(mat.open(QIODevice::WriteOnly));
         orv::db::createDatabaseFiles(prog + QStringLiteral("data/catalogue.sqlite"), prog + QStringLiteral("data/user.sqlite"));
         sqlite3 *db = nullptr;
@@ -45,7 +40,6 @@ protected:
     void TearDown() override
     {
         StartUp::setUpgradeWizard(nullptr);
-        orv::setProgramFolder(QString());
     }
     // One start; the wizard is created as the start-up would and `act` closes it.
     bool start(const std::function<void(orv::userdata::TfUpgrade &)> &act)
@@ -66,8 +60,8 @@ protected:
         return startUp.upgradeOffered();
     }
 
-    QTemporaryDir dir;
-    QString prog;
+    orv::test::StartUpFolders folders;
+    const QString &prog = folders.prog;
 };
 
 } // namespace

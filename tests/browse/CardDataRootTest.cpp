@@ -7,6 +7,7 @@
 #include "core/Registry.h"
 #include "db/MainDataModule.h"
 #include "support/DemoCatalogue.h"
+#include "support/ProgramFolder.h"
 
 #include <QDir>
 #include <QFile>
@@ -20,11 +21,9 @@ namespace {
 
 TEST(CardDataRoot, LoadingACardResolvesTheDataRootAgainAndKeepsItInTheModule)
 {
-    QTemporaryDir dir;
-    const QString root = dir.path() + QStringLiteral("/");
-    ASSERT_TRUE(orv::test::copyDemoCatalogue(root + QStringLiteral("data")));
-    orv::setProgramFolder(root);
-    qputenv("ORVALIS_MACHINE_REGISTRY", (root + QStringLiteral("machine.ini")).toUtf8());
+    const orv::test::ProgramFolder folder;
+    const QString &root = folder.root;
+    ASSERT_TRUE(folder.addDemoCatalogue());
     orv::Registry(orv::Registry::Scope::Machine).writeInteger(orv::installKey(), orv::install::dataOnMedium(), 0);
 
     orv::db::MainDataModule data(root, root);
@@ -39,7 +38,6 @@ TEST(CardDataRoot, LoadingACardResolvesTheDataRootAgainAndKeepsItInTheModule)
         EXPECT_EQ(data.dataRoot(), root);
         EXPECT_EQ(pdfFolder(data.dataRoot()), root + QStringLiteral("data/pdf/"));
     }
-    orv::setProgramFolder(QString());
 }
 
 TEST(CardDataRoot, SheetsOnTheMediumLieBelowItsDataFolder)

@@ -4,7 +4,7 @@
 
 #include "browse/CardList.h"
 #include "db/Connection.h"
-#include "support/DemoCatalogue.h"
+#include "support/CardSessions.h"
 
 #include <QApplication>
 #include <QDir>
@@ -26,24 +26,17 @@ using orv::db::Database;
 
 namespace {
 
-class CardListTest : public ::testing::Test
+class CardListTest : public orv::test::DemoCardTest
 {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(dir.isValid());
-        root = dir.path() + QStringLiteral("/");
-        ASSERT_TRUE(orv::test::copyDemoCatalogue(root + QStringLiteral("data")));
-        cat.open(root + QStringLiteral("data/catalogue.sqlite"), root + QStringLiteral("data/user.sqlite"), Database::Catalogue);
-        user.open(root + QStringLiteral("data/catalogue.sqlite"), root + QStringLiteral("data/user.sqlite"), Database::User);
-
-        env.catalogue = &cat;
-        env.user = &user;
-        env.dataRoot = [this] { return root; };
+        DemoCardTest::SetUp();
+        if (HasFatalFailure())
+            return;
         env.economyMode = [] { return false; };
         env.autoSave = [this] { return autoSave; };
         env.pdfInstalled = [] { return true; };
-        env.settingsFile = root + QStringLiteral("Zeb.ini");
 
         area = std::make_unique<QMdiArea>();
         area->resize(900, 700);
@@ -66,11 +59,6 @@ protected:
         area.reset();
     }
 
-    QTemporaryDir dir;
-    QString root;
-    Connection cat{QStringLiteral("VTX (CD)")};
-    Connection user{QStringLiteral("VTX")};
-    CardEnvironment env;
     bool autoSave = true;
     std::unique_ptr<QMdiArea> area;
     std::unique_ptr<CardList> list;

@@ -3,7 +3,7 @@
 // The checks make sure the pictures show a loaded card.
 
 #include "browse/MaterialCard.h"
-#include "db/Connection.h"
+#include "support/CardSessions.h"
 
 #include <QDir>
 #include <QFile>
@@ -20,20 +20,12 @@ TEST(MaterialCardScreenshots, C45OnCompositionAndMechanicalPages)
 {
     QLocale::setDefault(QLocale(QLocale::Czech, QLocale::CzechRepublic));
     const QString program = QStringLiteral(ORVALIS_BINARY_DIR "/orvalis/");
-    orv::db::Connection cat(QStringLiteral("VTX (CD)"));
-    orv::db::Connection user(QStringLiteral("VTX"));
-    cat.open(program + QStringLiteral("data/catalogue.sqlite"), program + QStringLiteral("data/user.sqlite"),
-             orv::db::Database::Catalogue);
-    user.open(program + QStringLiteral("data/catalogue.sqlite"), program + QStringLiteral("data/user.sqlite"),
-              orv::db::Database::User);
+    orv::test::CardSessions sessions;
+    sessions.openSessions(program + QStringLiteral("data/"));
     const QString out = QStringLiteral(ORVALIS_BINARY_DIR "/card-screens/");
     QDir().mkpath(out);
-    CardEnvironment env;
-    env.catalogue = &cat;
-    env.user = &user;
-    env.dataRoot = [program] { return program; };
+    CardEnvironment env = sessions.cardEnvironment(program, out + QStringLiteral("Zeb.ini"));
     env.pdfInstalled = [] { return true; };
-    env.settingsFile = out + QStringLiteral("Zeb.ini");
     QFile::remove(env.settingsFile);
 
     MaterialCard card(env);

@@ -5,6 +5,7 @@
 #include "browse/MaterialCard.h"
 #include "browse/MaterialSources.h"
 #include "db/Connection.h"
+#include "support/CardSessions.h"
 
 #include <QDir>
 #include <QFile>
@@ -47,24 +48,15 @@ QMap<int, QStringList> sourcesOfTheFiles()
     return out;
 }
 
-struct Sessions {
-    explicit Sessions(const QString &data)
-        : cat(QStringLiteral("VTX (CD)")), user(QStringLiteral("VTX"))
-    {
-        cat.open(data + QStringLiteral("catalogue.sqlite"), data + QStringLiteral("user.sqlite"), orv::db::Database::Catalogue);
-        user.open(data + QStringLiteral("catalogue.sqlite"), data + QStringLiteral("user.sqlite"), orv::db::Database::User);
-    }
+// The sessions opened as the program opens them, and a card environment with the "Pdf" flag set.
+struct Sessions : orv::test::CardSessions {
+    explicit Sessions(const QString &data) { openSessions(data); }
     CardEnvironment environment(const QString &root, const QString &settings)
     {
-        CardEnvironment env;
-        env.catalogue = &cat;
-        env.user = &user;
-        env.dataRoot = [root] { return root; };
+        CardEnvironment env = cardEnvironment(root, settings);
         env.pdfInstalled = [] { return true; };
-        env.settingsFile = settings;
         return env;
     }
-    orv::db::Connection cat, user;
 };
 
 } // namespace
@@ -99,9 +91,7 @@ TEST(MaterialCardSources, ACatalogueWithoutTheTableOpensItsCardsAndSaysSo)
     QLocale::setDefault(QLocale(QLocale::Czech, QLocale::CzechRepublic));
     QTemporaryDir tmp;
     const QString data = tmp.path() + QStringLiteral("/data/");
-    QDir().mkpath(data);
-    for (const char *f : {"catalogue.sqlite", "user.sqlite"})
-        ASSERT_TRUE(QFile::copy(program + QStringLiteral("data/") + QLatin1String(f), data + QLatin1String(f)));
+    ASSERT_TRUE(orv::test::copyDemoCatalogue(tmp.path() + QStringLiteral("/data")));
     {
         orv::db::Connection c;
         c.openFile(data + QStringLiteral("catalogue.sqlite"));

@@ -6,6 +6,7 @@
 #include "browse/MaterialCardCells.h"
 #include "db/Connection.h"
 #include "db/DatabaseFiles.h"
+#include "support/CardSessions.h"
 
 #include <QApplication>
 #include <QDir>
@@ -84,8 +85,7 @@ protected:
         const QString catFile = root + QStringLiteral("data/catalogue.sqlite");
         const QString userFile = root + QStringLiteral("data/user.sqlite");
         orv::db::createDatabaseFiles(catFile, userFile);
-        cat.open(catFile, userFile, Database::Catalogue);
-        user.open(catFile, userFile, Database::User);
+        sessions.openSessions(root + QStringLiteral("data/"));
         cat.exec(QStringLiteral(
             "insert into Mat (Number, Name, PdfFile, Purpose, Purpose1, NoticeNo) values "
             "(1, 'Ocel A', '', 'Hřídele, ', 'čepy.', 1), (2, 'Ocel B', 'B', '', '', null), (3, 'Ocel C', 'C', '', '', null);"
@@ -115,13 +115,10 @@ protected:
         writeFile(root + QStringLiteral("data/pdf/B D.pdf"));
         writeFile(root + QStringLiteral("data/pdf/C.pdf"));
 
-        env.catalogue = &cat;
-        env.user = &user;
-        env.dataRoot = [this] { return root; };
+        env = sessions.cardEnvironment(root, root + QStringLiteral("Zeb.ini"));
         env.economyMode = [this] { return economy; };
         env.autoSave = [] { return true; };
         env.pdfInstalled = [this] { return pdfInstalled; };
-        env.settingsFile = root + QStringLiteral("Zeb.ini");
     }
 
     static void writeFile(const QString &path)
@@ -153,8 +150,9 @@ protected:
 
     QTemporaryDir dir;
     QString root;
-    Connection cat{QStringLiteral("VTX (CD)")};
-    Connection user{QStringLiteral("VTX")};
+    orv::test::CardSessions sessions;
+    Connection &cat = sessions.cat;
+    Connection &user = sessions.user;
     CardEnvironment env;
     bool economy = false;
     bool pdfInstalled = true;

@@ -5,7 +5,7 @@
 #include "browse/MaterialCard.h"
 #include "browse/UserNotes.h"
 #include "db/Connection.h"
-#include "support/DemoCatalogue.h"
+#include "support/CardSessions.h"
 
 #include <QDir>
 #include <QFile>
@@ -24,21 +24,15 @@ using orv::db::Database;
 
 namespace {
 
-class UserNoteTest : public ::testing::Test
+class UserNoteTest : public orv::test::DemoCardTest
 {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(dir.isValid());
-        root = dir.path() + QStringLiteral("/");
-        ASSERT_TRUE(orv::test::copyDemoCatalogue(root + QStringLiteral("data")));
-        cat.open(root + QStringLiteral("data/catalogue.sqlite"), root + QStringLiteral("data/user.sqlite"), Database::Catalogue);
-        user.open(root + QStringLiteral("data/catalogue.sqlite"), root + QStringLiteral("data/user.sqlite"), Database::User);
+        DemoCardTest::SetUp();
+        if (HasFatalFailure())
+            return;
         user.exec(QStringLiteral("delete from UserNotices"));
-        env.catalogue = &cat;
-        env.user = &user;
-        env.dataRoot = [this] { return root; };
-        env.settingsFile = root + QStringLiteral("Zeb.ini");
         card = std::make_unique<MaterialCard>(env);
         card->setAttribute(Qt::WA_DeleteOnClose, false);
         card->load(2050);
@@ -64,11 +58,6 @@ protected:
         return user.scalar(QStringLiteral("select TEXT from UserNotices where MATERIALNO=:m"), {{"m", material}}).toString();
     }
 
-    QTemporaryDir dir;
-    QString root;
-    Connection cat{QStringLiteral("VTX (CD)")};
-    Connection user{QStringLiteral("VTX")};
-    CardEnvironment env;
     std::unique_ptr<MaterialCard> card;
 };
 

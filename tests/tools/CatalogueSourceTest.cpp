@@ -18,23 +18,8 @@ using namespace orv::catalogue::test;
 namespace {
 
 // A source folder with the real code lists and one material file of the test's making.
-class CatalogueSourceFolder : public ::testing::Test {
+class CatalogueSourceFolder : public SourceFolderTest {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(dir.isValid());
-        QDir().mkpath(dir.path() + QStringLiteral("/codes"));
-        QDir().mkpath(dir.path() + QStringLiteral("/materials"));
-        const QDir codes(sourceFolder() + QStringLiteral("/codes"));
-        for (const QString &f : codes.entryList(QDir::Files))
-            ASSERT_TRUE(QFile::copy(codes.filePath(f), dir.path() + QStringLiteral("/codes/") + f));
-    }
-    void writeMaterials(const QString &text)
-    {
-        QFile f(dir.path() + QStringLiteral("/materials/99-test.txt"));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(text.toUtf8());
-    }
     // All problems reported for the folder, reading and checking together.
     QString problems()
     {
@@ -44,7 +29,6 @@ protected:
             return e.text();
         }
     }
-    QTemporaryDir dir;
 };
 
 const char *goodMaterial = R"(
@@ -75,7 +59,7 @@ prop: HB ..207
 
 TEST_F(CatalogueSourceFolder, BuildsOpenRangesNotesAndTemperatures)
 {
-    writeMaterials(QString::fromUtf8(goodMaterial));
+    writeMaterialFile(QString::fromUtf8(goodMaterial));
     ASSERT_EQ(problems(), QString());
     const BuildSummary s = buildCatalogue(readCatalogueSource(dir.path()), dir.path() + QStringLiteral("/out"));
     EXPECT_EQ(s.materials, 1);
@@ -134,7 +118,7 @@ TEST_F(CatalogueSourceFolder, ReportsEveryMistakeWithItsLine)
     text.replace(QStringLiteral("balance: Fe"), QStringLiteral("balance: Fe\npdf: ../list"));
     text += QStringLiteral("colour: blue\nmaterial: 4100\nchapter: 11\ntype: Kovy\nname: %1\nnorm: X | Y\nsource: s\npdf: ../LIST\n")
                 .arg(QString(201, QLatin1Char('x')));
-    writeMaterials(text);
+    writeMaterialFile(text);
     const QString p = problems();
     for (const char *expected : {"99-test.txt:10: unknown element \"Xx\"", "99-test.txt:10: minimum 0.5 above maximum 0.2",
                                  "fewer than three \"eq:\"", "unknown state \"+ZZ\"", "belongs to group 2, field 1 needs group 1",
@@ -147,11 +131,11 @@ TEST_F(CatalogueSourceFolder, ReportsEveryMistakeWithItsLine)
 
 TEST_F(CatalogueSourceFolder, RejectsImpossibleCompositionsAndHierarchy)
 {
-    writeMaterials(QString::fromUtf8(goodMaterial).replace(QStringLiteral("chem: C ..0.17; Mn 0.5..;"),
+    writeMaterialFile(QString::fromUtf8(goodMaterial).replace(QStringLiteral("chem: C ..0.17; Mn 0.5..;"),
                                                            QStringLiteral("chem: C 60..; Mn 41..;")));
     EXPECT_TRUE(problems().contains(QStringLiteral("sum of composition minima 101"))) << problems().toStdString();
 
-    writeMaterials(QStringLiteral("material: 4200\nchapter: 11\ndim: 1..2\nprop: Rm 1..\nstate: +N\nchem: C 0.1\n"));
+    writeMaterialFile(QStringLiteral("material: 4200\nchapter: 11\ndim: 1..2\nprop: Rm 1..\nstate: +N\nchem: C 0.1\n"));
     const QString p = problems();
     EXPECT_TRUE(p.contains(QStringLiteral("\"dim:\" before any \"state:\"")));
     EXPECT_TRUE(p.contains(QStringLiteral("\"prop:\" before any \"dim:\"")));
@@ -166,7 +150,7 @@ TEST_F(CatalogueSourceFolder, AcceptsByteOrderMarksAndWindowsLineEnds)
 {
     QString text = QString::fromUtf8(goodMaterial);
     text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
-    writeMaterials(QChar(0xFEFF) + text);
+    writeMaterialFile(QChar(0xFEFF) + text);
     QFile csv(dir.path() + QStringLiteral("/codes/Tree.csv"));
     ASSERT_TRUE(csv.open(QIODevice::WriteOnly | QIODevice::Truncate));
     csv.write("\xEF\xBB\xBFNUMBER;LABEL\r\n1;Obsah katalogu\r\n");

@@ -46,29 +46,16 @@ TEST(MaterialSources, EveryDemoMaterialKeepsItsSourcesInTheOrderWritten)
 
 namespace {
 
-class SourceLines : public ::testing::Test {
+class SourceLines : public SourceFolderTest {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(dir.isValid());
-        QDir().mkpath(dir.path() + QStringLiteral("/codes"));
-        QDir().mkpath(dir.path() + QStringLiteral("/materials"));
-        const QDir codes(sourceFolder() + QStringLiteral("/codes"));
-        for (const QString &f : codes.entryList(QDir::Files))
-            ASSERT_TRUE(QFile::copy(codes.filePath(f), dir.path() + QStringLiteral("/codes/") + f));
-    }
     void writeMaterial(const QString &sourceLines)
     {
-        QFile f(dir.path() + QStringLiteral("/materials/99-test.txt"));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(QStringLiteral("material: 4100\nchapter: 11\ntype: Oceli\nname: Zkušební ocel\n"
-                               "norm: ČSN EN 10025-2 | S235JR\n%1"
-                               "eq: Německo | DIN 17100 | St 37-2\neq: Česko | ČSN 41 1375 | 11 375\n"
-                               "eq: Japonsko | JIS G 3101 | SS 400\nchem: C ..0.17; Mn 0.5..\nbalance: Fe\n")
-                    .arg(sourceLines)
-                    .toUtf8());
+        writeMaterialFile(QStringLiteral("material: 4100\nchapter: 11\ntype: Oceli\nname: Zkušební ocel\n"
+                                         "norm: ČSN EN 10025-2 | S235JR\n%1"
+                                         "eq: Německo | DIN 17100 | St 37-2\neq: Česko | ČSN 41 1375 | 11 375\n"
+                                         "eq: Japonsko | JIS G 3101 | SS 400\nchem: C ..0.17; Mn 0.5..\nbalance: Fe\n")
+                              .arg(sourceLines));
     }
-    QTemporaryDir dir;
 };
 
 } // namespace

@@ -4,8 +4,12 @@
 
 #include "SqliteFile.h"
 
+#include <QDir>
+#include <QFile>
 #include <QString>
 #include <QTemporaryDir>
+
+#include <gtest/gtest.h>
 
 #include <memory>
 
@@ -21,5 +25,27 @@ const QString &demoDataFolder(QString *error = nullptr);
 std::unique_ptr<SqliteFile> openBoth(const QString &dataFolder);
 
 qlonglong count(SqliteFile &db, const QString &sql);
+
+// A source folder (dir) with the real code lists and one material file of the test's making.
+class SourceFolderTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        QDir().mkpath(dir.path() + QStringLiteral("/codes"));
+        QDir().mkpath(dir.path() + QStringLiteral("/materials"));
+        const QDir codes(sourceFolder() + QStringLiteral("/codes"));
+        for (const QString &f : codes.entryList(QDir::Files))
+            ASSERT_TRUE(QFile::copy(codes.filePath(f), dir.path() + QStringLiteral("/codes/") + f));
+    }
+    // Writes (or replaces) materials/99-test.txt.
+    void writeMaterialFile(const QString &text)
+    {
+        QFile f(dir.path() + QStringLiteral("/materials/99-test.txt"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(text.toUtf8());
+    }
+    QTemporaryDir dir;
+};
 
 } // namespace orv::catalogue::test

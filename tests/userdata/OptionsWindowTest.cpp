@@ -9,9 +9,12 @@
 #include "search/MechSearch.h"
 #include "userdata/TfOptions.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTableView>
 
 #include <set>
@@ -283,6 +286,26 @@ TEST_F(OptionsWindow, MovingPropertiesFromOtherGroupsAsksOnceWithYesToAll)
     EXPECT_FALSE(w.lbPropTypeChild->acceptsDragFrom(w.lbPropTypeChild));
     EXPECT_TRUE(w.pMiddle->acceptsDragFrom(w.lbPropTypeChild));
     EXPECT_FALSE(w.pMiddle->acceptsDragFrom(w.lbPropType));
+    // A drop from outside the window (no source widget, e.g. another program's text) is
+    // refused by both and changes no group.
+    w.pages->setCurrentIndex(2);
+    w.show();
+    QSignalSpy toMembers(w.lbPropTypeChild, &PropertyList::dropped);
+    QSignalSpy toPanel(w.pMiddle, &DropPanel::dropped);
+    for (QWidget *target : std::initializer_list<QWidget *>{w.lbPropTypeChild->viewport(), w.pMiddle}) {
+        ASSERT_TRUE(target->isVisible());
+        QMimeData mime;
+        mime.setText(QStringLiteral("Mez kluzu"));
+        QDragEnterEvent enter(QPoint(2, 2), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &enter);
+        EXPECT_FALSE(enter.isAccepted());
+        QDropEvent drop(QPointF(2, 2), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &drop);
+        EXPECT_FALSE(drop.isAccepted());
+    }
+    EXPECT_EQ(toMembers.count(), 0);
+    EXPECT_EQ(toPanel.count(), 0);
+    EXPECT_EQ(count(QStringLiteral("select * from user.PropType where Parent=%1").arg(b)), 3);
 }
 
 TEST_F(OptionsWindow, SwitchesChangeAtOnceWhicheverButtonCloses)

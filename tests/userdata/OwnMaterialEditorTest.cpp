@@ -449,11 +449,15 @@ TEST_F(OwnMaterials, TheFocusChoosesTheWorkingSetEnterOpensThePickerAndThePageIs
         EXPECT_FALSE(e.aDelete->isEnabled()); // no rows yet
         // Enter in the element column asks for the element; the row waits to be posted.
         e.insertRecord();
-        e.grChemComp->setCurrentIndex(e.chemCompModel()->index(0, 0));
         e.chooseElement = [&](const QVariant &) {
             ++elementAsks;
             return std::optional<QVariant>(elementC);
         };
+        // The value columns have no picker.
+        e.grChemComp->setCurrentIndex(e.chemCompModel()->index(0, 1));
+        QTest::keyClick(e.grChemComp, Qt::Key_Return);
+        EXPECT_EQ(elementAsks, 0);
+        e.grChemComp->setCurrentIndex(e.chemCompModel()->index(0, 0));
         QTest::keyClick(e.grChemComp, Qt::Key_Return);
         EXPECT_EQ(elementAsks, 1);
         EXPECT_TRUE(own->qChemComp.isEditing());

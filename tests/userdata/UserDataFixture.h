@@ -1,5 +1,5 @@
 #pragma once
-// A copy of the demo catalogue in a temporary program folder with both data modules, the
+// A copy of the demo catalogue in a program folder of the test's own with both data modules, the
 // contents pane and an open-card list over it, and helpers that read the files with the
 // sqlite3 program, as an outsider sees them.
 
@@ -8,7 +8,7 @@
 #include "core/Paths.h"
 #include "db/MainDataModule.h"
 #include "db/OwnDataModule.h"
-#include "support/DemoCatalogue.h"
+#include "support/ProgramFolder.h"
 
 #include <QDir>
 #include <QFile>
@@ -24,11 +24,8 @@ class UserDataFixture : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(dir.isValid());
-        root = dir.path() + QStringLiteral("/");
-        ASSERT_TRUE(orv::test::copyDemoCatalogue(root + QStringLiteral("data")));
-        orv::setProgramFolder(root);
-        orv::assumeProgramFolderWritable(true);
+        ASSERT_TRUE(folder.isValid());
+        ASSERT_TRUE(folder.addDemoCatalogue());
         data = std::make_unique<orv::db::MainDataModule>(root, root);
         own = std::make_unique<orv::db::OwnDataModule>(*data);
     }
@@ -39,7 +36,6 @@ protected:
         pane.reset();
         own.reset();
         data.reset();
-        orv::setProgramFolder(QString());
     }
     // The contents pane and the card list, for tests that look at the tree and the cards.
     void makeWindows()
@@ -112,8 +108,8 @@ protected:
         return out;
     }
 
-    QTemporaryDir dir;
-    QString root;
+    orv::test::ProgramFolder folder;
+    const QString &root = folder.root;
     std::unique_ptr<orv::db::MainDataModule> data;
     std::unique_ptr<orv::db::OwnDataModule> own;
     std::unique_ptr<orv::browse::ContentsPane> pane;

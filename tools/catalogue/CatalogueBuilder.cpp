@@ -694,30 +694,38 @@ BuildSummary buildCatalogue(const CatalogueSource &src, const QString &dataFolde
         throw ToolError(QStringLiteral("The sources hold no materials; the catalogue in %1 was left as it is").arg(dataFolder));
 
     QDir().mkpath(dataFolder);
-    AtomicSqliteFile catFile(dataFolder + QLatin1Char('/') + db::catalogueFileName());
-    AtomicSqliteFile userFile(dataFolder + QLatin1Char('/') + db::userFileName());
-    SqliteFile &cat = catFile.file();
-    SqliteFile &user = userFile.file();
-    cat.createTables(db::Database::Catalogue);
-    user.createTables(db::Database::User);
-    cat.begin();
-    user.begin();
-    writeCodeTables(src, cat, user);
-
+    NewCatalogueFiles files(src, dataFolder);
     const Codes codes(src);
     BuildSummary summary;
-    MaterialWriter writer(cat, codes);
+    MaterialWriter writer(files.catalogue(), codes);
     for (const MaterialSource &m : src.materials) {
         ++summary.materials;
         summary.perChapter[codes.chapterText.value(codes.topChapter(m.chapter))]++;
         summary.perSubChapter[codes.chapterText.value(m.chapter)]++;
         writer.write(m);
     }
-    cat.commit();
-    user.commit();
-    catFile.commitFile();
-    summary.userFile = installUserFile(userFile);
+    summary.userFile = files.install();
     return summary;
+}
+
+NewCatalogueFiles::NewCatalogueFiles(const CatalogueSource &src, const QString &dataFolder)
+    : m_cat(dataFolder + QLatin1Char('/') + db::catalogueFileName()), m_user(dataFolder + QLatin1Char('/') + db::userFileName())
+{
+    SqliteFile &cat = m_cat.file();
+    SqliteFile &user = m_user.file();
+    cat.createTables(db::Database::Catalogue);
+    user.createTables(db::Database::User);
+    cat.begin();
+    user.begin();
+    writeCodeTables(src, cat, user);
+}
+
+UserFileOutcome NewCatalogueFiles::install()
+{
+    m_cat.file().commit();
+    m_user.file().commit();
+    m_cat.commitFile();
+    return installUserFile(m_user);
 }
 
 } // namespace orv::catalogue

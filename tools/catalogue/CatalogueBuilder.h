@@ -31,6 +31,21 @@ BuildSummary buildCatalogue(const CatalogueSource &src, const QString &dataFolde
 class SqliteFile;
 void writeCodeTables(const CatalogueSource &src, SqliteFile &catalogue, SqliteFile &user);
 
+// The two files of a new catalogue in `dataFolder`, written under temporary names: both get
+// every table and the code lists of `src`, each file in an open transaction. install()
+// commits both, puts the catalogue in place and installs the user file; files that were not
+// installed are removed when this goes. Shared by the builder and the generator.
+class NewCatalogueFiles {
+public:
+    NewCatalogueFiles(const CatalogueSource &src, const QString &dataFolder);
+    SqliteFile &catalogue() { return m_cat.file(); }
+    UserFileOutcome install();
+
+private:
+    AtomicSqliteFile m_cat;
+    AtomicSqliteFile m_user;
+};
+
 // Splits a purpose text into the six 255-character pieces of Mat (Purpose .. Purpose5).
 QStringList splitPurpose(const QString &text);
 

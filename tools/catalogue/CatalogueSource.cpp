@@ -169,175 +169,235 @@ private:
         return true;
     }
 
+    // One "key: value" line: "material:" starts a material, every other key adds to the
+    // current one.
     void handle(const QString &key, const QString &value)
     {
         if (key == QLatin1String("material")) {
-            MaterialSource m = located<MaterialSource>();
-            bool ok = false;
-            m.number = value.toInt(&ok);
-            if (!ok)
-                error(QStringLiteral("material number expected"));
-            m_out << m;
+            startMaterial(value);
             return;
         }
         MaterialSource *m = current(key);
         if (!m)
             return;
-        auto single = [&](QString &field) {
-            if (!field.isEmpty())
+        if (QString MaterialSource::*field = singleFields().value(key)) {
+            if (!(m->*field).isEmpty())
                 error(QStringLiteral("\"%1:\" given twice").arg(key));
-            field = value;
-        };
-        if (key == QLatin1String("chapter")) {
-            bool ok = false;
-            m->chapter = value.toInt(&ok);
-            if (!ok)
-                error(QStringLiteral("chapter number expected"));
-        } else if (key == QLatin1String("type")) {
-            single(m->type);
-        } else if (key == QLatin1String("name")) {
-            single(m->name);
-        } else if (key == QLatin1String("norm")) {
-            const QStringList f = splitFields(value);
-            if (f.size() < 2 || f.size() > 3 || f[0].isEmpty() || f[1].isEmpty()) {
-                error(QStringLiteral("norm: expected \"standard | designation [| country]\""));
-                return;
-            }
-            if (!m->normLabel.isEmpty())
-                error(QStringLiteral("\"norm:\" given twice"));
-            m->normName = f[0];
-            m->normLabel = f[1];
-            m->normCountry = f.size() == 3 && !f[2].isEmpty() ? f[2] : QStringLiteral("Česko");
-        } else if (key == QLatin1String("source")) {
-            m->sources << value;
-        } else if (key == QLatin1String("node")) {
-            single(m->nodeText);
-        } else if (key == QLatin1String("pdf")) {
-            single(m->pdf);
-        } else if (key == QLatin1String("eq")) {
-            const QStringList f = splitFields(value);
-            if (f.size() != 3 || f[0].isEmpty() || f[1].isEmpty() || f[2].isEmpty()) {
-                error(QStringLiteral("eq: expected \"country | standard | designation\""));
-                return;
-            }
-            Equivalent e = located<Equivalent>();
-            e.country = f[0];
-            e.standard = f[1];
-            e.designation = f[2];
-            m->equivalents << e;
-        } else if (key == QLatin1String("chem")) {
-            for (const QString &item : splitList(value)) {
-                bool bad = false;
-                ChemItem c = located<ChemItem>();
-                const QString body = takeNote(item, c.note, bad);
-                if (bad)
-                    error(QStringLiteral("unbalanced braces in \"%1\"").arg(echoed(item)));
-                const QStringList parts = body.split(QLatin1Char(' '), Qt::SkipEmptyParts);
-                if (parts.size() != 2) {
-                    error(QStringLiteral("chem item \"%1\": expected \"symbol range\"").arg(echoed(item)));
-                    continue;
-                }
-                c.symbol = parts[0];
-                if (range(parts[1], c.range))
-                    m->chem << c;
-            }
-        } else if (key == QLatin1String("balance")) {
-            single(m->balance);
-        } else if (key == QLatin1String("purpose")) {
-            m->purpose = m->purpose.isEmpty() ? value : m->purpose + QLatin1Char(' ') + value;
-        } else if (key == QLatin1String("note")) {
-            single(m->note);
-        } else if (key == QLatin1String("heat")) {
-            const QStringList f = splitFields(value);
-            if (f.size() > 5 || f[0].isEmpty()) {
-                error(QStringLiteral("heat: expected \"procedure | range | cooling | hold | note\""));
-                return;
-            }
-            HeatStep h = located<HeatStep>();
-            h.procedure = f[0];
-            if (f.size() > 1 && !f[1].isEmpty() && !range(f[1], h.range, true))
-                return;
-            h.cooling = f.value(2);
-            h.hold = f.value(3);
-            h.notice = f.value(4);
-            m->heat << h;
-        } else if (key == QLatin1String("phys")) {
-            const QStringList f = splitFields(value);
-            if (f.size() != 3) {
-                error(QStringLiteral("phys: expected \"property | temperature | value\""));
-                return;
-            }
-            PhysValue p = located<PhysValue>();
-            p.property = f[0];
-            double t = 0;
-            if (!f[1].isEmpty()) {
-                if (!parseNumber(f[1], t)) {
-                    error(QStringLiteral("phys: bad temperature \"%1\"").arg(echoed(f[1])));
-                    return;
-                }
-                p.temperature = t;
-            }
-            bool bad = false;
-            const QString v = takeNote(f[2], p.note, bad);
-            if (bad)
-                error(QStringLiteral("unbalanced braces"));
-            if (range(v, p.range, true))
-                m->phys << p;
-        } else if (key == QLatin1String("semi")) {
-            bool bad = false;
-            SemiBlock s = located<SemiBlock>();
-            const QString body = takeNote(value, s.note, bad);
-            if (bad)
-                error(QStringLiteral("unbalanced braces"));
-            QStringList f = splitFields(body);
-            if (f.size() > 4 || f[0].isEmpty()) {
-                error(QStringLiteral("semi: expected one to four group names"));
-                return;
-            }
-            while (f.size() < 4)
-                f << QString();
-            s.groups = f;
-            m->semis << s;
-        } else if (key == QLatin1String("state")) {
-            if (m->semis.isEmpty()) {
-                error(QStringLiteral("\"state:\" before any \"semi:\""));
-                return;
-            }
-            bool bad = false;
-            StateBlock s = located<StateBlock>();
-            s.code = takeNote(value, s.note, bad);
-            if (bad)
-                error(QStringLiteral("unbalanced braces"));
-            m->semis.last().states << s;
-        } else if (key == QLatin1String("dim")) {
-            if (m->semis.isEmpty() || m->semis.last().states.isEmpty()) {
-                error(QStringLiteral("\"dim:\" before any \"state:\""));
-                return;
-            }
-            const QStringList f = splitFields(value);
-            if (f.size() > 2) {
-                error(QStringLiteral("dim: expected \"range | properties\""));
-                return;
-            }
-            Dimension d = located<Dimension>();
-            bool bad = false;
-            const QString r = takeNote(f[0], d.note, bad);
-            if (bad)
-                error(QStringLiteral("unbalanced braces"));
-            if (r != QLatin1String("-") && !range(r, d.range))
-                return;
-            if (f.size() == 2)
-                props(f[1], d.props);
-            m->semis.last().states.last().dims << d;
-        } else if (key == QLatin1String("prop")) {
-            if (m->semis.isEmpty() || m->semis.last().states.isEmpty() || m->semis.last().states.last().dims.isEmpty()) {
-                error(QStringLiteral("\"prop:\" before any \"dim:\""));
-                return;
-            }
-            props(value, m->semis.last().states.last().dims.last().props);
+            m->*field = value;
+        } else if (Handler h = handlers().value(key)) {
+            (this->*h)(*m, value);
         } else {
             error(QStringLiteral("unknown key \"%1\"").arg(echoed(key)));
         }
+    }
+
+    // The keys whose value is one text, given once.
+    static const QHash<QString, QString MaterialSource::*> &singleFields()
+    {
+        static const QHash<QString, QString MaterialSource::*> fields = {
+            {QStringLiteral("type"), &MaterialSource::type},       {QStringLiteral("name"), &MaterialSource::name},
+            {QStringLiteral("node"), &MaterialSource::nodeText},   {QStringLiteral("pdf"), &MaterialSource::pdf},
+            {QStringLiteral("balance"), &MaterialSource::balance}, {QStringLiteral("note"), &MaterialSource::note},
+        };
+        return fields;
+    }
+
+    using Handler = void (MaterialReader::*)(MaterialSource &m, const QString &value);
+    static const QHash<QString, Handler> &handlers()
+    {
+        static const QHash<QString, Handler> table = {
+            {QStringLiteral("chapter"), &MaterialReader::readChapter},
+            {QStringLiteral("norm"), &MaterialReader::readNorm},
+            {QStringLiteral("source"), &MaterialReader::readSource},
+            {QStringLiteral("eq"), &MaterialReader::readEquivalent},
+            {QStringLiteral("chem"), &MaterialReader::readChem},
+            {QStringLiteral("purpose"), &MaterialReader::readPurpose},
+            {QStringLiteral("heat"), &MaterialReader::readHeat},
+            {QStringLiteral("phys"), &MaterialReader::readPhys},
+            {QStringLiteral("semi"), &MaterialReader::readSemi},
+            {QStringLiteral("state"), &MaterialReader::readState},
+            {QStringLiteral("dim"), &MaterialReader::readDim},
+            {QStringLiteral("prop"), &MaterialReader::readProp},
+        };
+        return table;
+    }
+
+    void startMaterial(const QString &value)
+    {
+        MaterialSource m = located<MaterialSource>();
+        bool ok = false;
+        m.number = value.toInt(&ok);
+        if (!ok)
+            error(QStringLiteral("material number expected"));
+        m_out << m;
+    }
+
+    void readChapter(MaterialSource &m, const QString &value)
+    {
+        bool ok = false;
+        m.chapter = value.toInt(&ok);
+        if (!ok)
+            error(QStringLiteral("chapter number expected"));
+    }
+
+    void readNorm(MaterialSource &m, const QString &value)
+    {
+        const QStringList f = splitFields(value);
+        if (f.size() < 2 || f.size() > 3 || f[0].isEmpty() || f[1].isEmpty()) {
+            error(QStringLiteral("norm: expected \"standard | designation [| country]\""));
+            return;
+        }
+        if (!m.normLabel.isEmpty())
+            error(QStringLiteral("\"norm:\" given twice"));
+        m.normName = f[0];
+        m.normLabel = f[1];
+        m.normCountry = f.size() == 3 && !f[2].isEmpty() ? f[2] : QStringLiteral("Česko");
+    }
+
+    void readSource(MaterialSource &m, const QString &value) { m.sources << value; }
+
+    void readEquivalent(MaterialSource &m, const QString &value)
+    {
+        const QStringList f = splitFields(value);
+        if (f.size() != 3 || f[0].isEmpty() || f[1].isEmpty() || f[2].isEmpty()) {
+            error(QStringLiteral("eq: expected \"country | standard | designation\""));
+            return;
+        }
+        Equivalent e = located<Equivalent>();
+        e.country = f[0];
+        e.standard = f[1];
+        e.designation = f[2];
+        m.equivalents << e;
+    }
+
+    void readChem(MaterialSource &m, const QString &value)
+    {
+        for (const QString &item : splitList(value)) {
+            bool bad = false;
+            ChemItem c = located<ChemItem>();
+            const QString body = takeNote(item, c.note, bad);
+            if (bad)
+                error(QStringLiteral("unbalanced braces in \"%1\"").arg(echoed(item)));
+            const QStringList parts = body.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+            if (parts.size() != 2) {
+                error(QStringLiteral("chem item \"%1\": expected \"symbol range\"").arg(echoed(item)));
+                continue;
+            }
+            c.symbol = parts[0];
+            if (range(parts[1], c.range))
+                m.chem << c;
+        }
+    }
+
+    void readPurpose(MaterialSource &m, const QString &value)
+    {
+        m.purpose = m.purpose.isEmpty() ? value : m.purpose + QLatin1Char(' ') + value;
+    }
+
+    void readHeat(MaterialSource &m, const QString &value)
+    {
+        const QStringList f = splitFields(value);
+        if (f.size() > 5 || f[0].isEmpty()) {
+            error(QStringLiteral("heat: expected \"procedure | range | cooling | hold | note\""));
+            return;
+        }
+        HeatStep h = located<HeatStep>();
+        h.procedure = f[0];
+        if (f.size() > 1 && !f[1].isEmpty() && !range(f[1], h.range, true))
+            return;
+        h.cooling = f.value(2);
+        h.hold = f.value(3);
+        h.notice = f.value(4);
+        m.heat << h;
+    }
+
+    void readPhys(MaterialSource &m, const QString &value)
+    {
+        const QStringList f = splitFields(value);
+        if (f.size() != 3) {
+            error(QStringLiteral("phys: expected \"property | temperature | value\""));
+            return;
+        }
+        PhysValue p = located<PhysValue>();
+        p.property = f[0];
+        double t = 0;
+        if (!f[1].isEmpty()) {
+            if (!parseNumber(f[1], t)) {
+                error(QStringLiteral("phys: bad temperature \"%1\"").arg(echoed(f[1])));
+                return;
+            }
+            p.temperature = t;
+        }
+        bool bad = false;
+        const QString v = takeNote(f[2], p.note, bad);
+        if (bad)
+            error(QStringLiteral("unbalanced braces"));
+        if (range(v, p.range, true))
+            m.phys << p;
+    }
+
+    void readSemi(MaterialSource &m, const QString &value)
+    {
+        bool bad = false;
+        SemiBlock s = located<SemiBlock>();
+        const QString body = takeNote(value, s.note, bad);
+        if (bad)
+            error(QStringLiteral("unbalanced braces"));
+        QStringList f = splitFields(body);
+        if (f.size() > 4 || f[0].isEmpty()) {
+            error(QStringLiteral("semi: expected one to four group names"));
+            return;
+        }
+        while (f.size() < 4)
+            f << QString();
+        s.groups = f;
+        m.semis << s;
+    }
+
+    void readState(MaterialSource &m, const QString &value)
+    {
+        if (m.semis.isEmpty()) {
+            error(QStringLiteral("\"state:\" before any \"semi:\""));
+            return;
+        }
+        bool bad = false;
+        StateBlock s = located<StateBlock>();
+        s.code = takeNote(value, s.note, bad);
+        if (bad)
+            error(QStringLiteral("unbalanced braces"));
+        m.semis.last().states << s;
+    }
+
+    void readDim(MaterialSource &m, const QString &value)
+    {
+        if (m.semis.isEmpty() || m.semis.last().states.isEmpty()) {
+            error(QStringLiteral("\"dim:\" before any \"state:\""));
+            return;
+        }
+        const QStringList f = splitFields(value);
+        if (f.size() > 2) {
+            error(QStringLiteral("dim: expected \"range | properties\""));
+            return;
+        }
+        Dimension d = located<Dimension>();
+        bool bad = false;
+        const QString r = takeNote(f[0], d.note, bad);
+        if (bad)
+            error(QStringLiteral("unbalanced braces"));
+        if (r != QLatin1String("-") && !range(r, d.range))
+            return;
+        if (f.size() == 2)
+            props(f[1], d.props);
+        m.semis.last().states.last().dims << d;
+    }
+
+    void readProp(MaterialSource &m, const QString &value)
+    {
+        if (m.semis.isEmpty() || m.semis.last().states.isEmpty() || m.semis.last().states.last().dims.isEmpty()) {
+            error(QStringLiteral("\"prop:\" before any \"dim:\""));
+            return;
+        }
+        props(value, m.semis.last().states.last().dims.last().props);
     }
 
     void props(const QString &list, QList<PropValue> &out)
