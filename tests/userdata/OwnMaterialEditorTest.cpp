@@ -155,16 +155,11 @@ protected:
     int elementMn = 0;
 };
 
-} // namespace
-
-TEST_F(OwnMaterials, NewEditDeleteAreSeenInTheFilesTheTreeTheSearchesAndTheCard)
-{
-    const int germany = countryNumber(0), france = countryNumber(1);
-    // ---- a new material through the editor
-    drive = [&](TfInsEditMaterial &e) {
-        EXPECT_EQ(e.windowTitle(), QStringLiteral("Přidání a úpravy materiálu"));
-        EXPECT_TRUE(e.changed());
-        EXPECT_EQ(&e.workingDataSet(), &own->qMat);
+// The steps of one own material's life: typed into the editor, stored, seen everywhere, deleted.
+class OwnMaterialLife : public OwnMaterials {
+protected:
+    void typeBasics(TfInsEditMaterial &e)
+    {
         e.eName->selectAll();
         typeText(e.eName, QStringLiteral("Zkušební ocel"));
         typeText(e.eNorm, QStringLiteral("ČSN"));
@@ -173,7 +168,11 @@ TEST_F(OwnMaterials, NewEditDeleteAreSeenInTheFilesTheTreeTheSearchesAndTheCard)
         e.cbType->setCurrentIndex(1);
         emit e.cbType->activated(1);
         ASSERT_TRUE(e.postRecord());
+    }
 
+    // Carbon with a note and manganese.
+    void typeComposition(TfInsEditMaterial &e)
+    {
         e.pages->setCurrentIndex(TfInsEditMaterial::CompositionPage);
         e.setWorkingDataSet(own->qChemComp);
         e.insertRecord();
@@ -191,7 +190,10 @@ TEST_F(OwnMaterials, NewEditDeleteAreSeenInTheFilesTheTreeTheSearchesAndTheCard)
         typeCell(e, e.chemCompModel(), 1, 2, QStringLiteral("0,8"));
         ASSERT_TRUE(e.postRecord());
         EXPECT_EQ(e.chemCompModel()->rowCount(), 2);
+    }
 
+    void typeEquivalents(TfInsEditMaterial &e, int germany, int france)
+    {
         e.pages->setCurrentIndex(TfInsEditMaterial::EquivalentsPage);
         e.setWorkingDataSet(own->qCompareNorms);
         for (auto [name, label, country] : {std::tuple{"DIN", "ZK12", germany}, std::tuple{"NF", "ZK-12", france}}) {
@@ -204,24 +206,48 @@ TEST_F(OwnMaterials, NewEditDeleteAreSeenInTheFilesTheTreeTheSearchesAndTheCard)
             e.pickCountry();
             ASSERT_TRUE(e.postRecord());
         }
+    }
+
+    void expectStored(int m, int germany, int france)
+    {
+        EXPECT_EQ(sqlite(QStringLiteral("select Name, Private, Purpose from Mat where Number=%1").arg(m)),
+                  QStringList{QStringLiteral("Zkušební ocel|A|Hřídele a čepy")});
+        EXPECT_EQ(sqlite(QStringLiteral("select Name, Label from Norms where MaterialNo=%1").arg(m)),
+                  QStringList{QStringLiteral("ČSN|ZK 12 345")});
+        EXPECT_EQ(sqlite(QStringLiteral("select cc.ElementNo, cc.MinValue, cc.MaxValue, n.Notice from ChemComp cc "
+                                        "left join Notices n on n.Number=cc.NoticeNo where cc.MaterialNo=%1 order by cc.Number")
+                             .arg(m)),
+                  (QStringList{QStringLiteral("%1|0.42|0.5|uhlík podle tavby").arg(elementC),
+                               QStringLiteral("%1|0.5|0.8|").arg(elementMn)}));
+        EXPECT_EQ(sqlite(QStringLiteral("select Name, Label, CountryNo from CompareNorms where MaterialNo=%1 order by Number").arg(m)),
+                  (QStringList{QStringLiteral("DIN|ZK12|%1").arg(germany), QStringLiteral("NF|ZK-12|%1").arg(france)}));
+        EXPECT_EQ(mirrorDifferences(), QStringList());
+        EXPECT_EQ(count(QStringLiteral("select * from user.private_CHEMCOMP")), 2);
+    }
+};
+
+} // namespace
+
+TEST_F(OwnMaterialLife, NewEditDeleteAreSeenInTheFilesTheTreeTheSearchesAndTheCard)
+{
+    const int germany = countryNumber(0), france = countryNumber(1);
+    // ---- a new material through the editor
+    drive = [&](TfInsEditMaterial &e) {
+        EXPECT_EQ(e.windowTitle(), QStringLiteral("Přidání a úpravy materiálu"));
+        EXPECT_TRUE(e.changed());
+        EXPECT_EQ(&e.workingDataSet(), &own->qMat);
+        typeBasics(e);
+        if (::testing::Test::HasFatalFailure())
+            return;
+        typeComposition(e);
+        if (::testing::Test::HasFatalFailure())
+            return;
+        typeEquivalents(e, germany, france);
     };
     const int m = actions->newMaterial();
     ASSERT_GT(m, 0);
     EXPECT_TRUE(messages.isEmpty()) << messages.join(u'|').toStdString();
-
-    EXPECT_EQ(sqlite(QStringLiteral("select Name, Private, Purpose from Mat where Number=%1").arg(m)),
-              QStringList{QStringLiteral("Zkušební ocel|A|Hřídele a čepy")});
-    EXPECT_EQ(sqlite(QStringLiteral("select Name, Label from Norms where MaterialNo=%1").arg(m)),
-              QStringList{QStringLiteral("ČSN|ZK 12 345")});
-    EXPECT_EQ(sqlite(QStringLiteral("select cc.ElementNo, cc.MinValue, cc.MaxValue, n.Notice from ChemComp cc "
-                                    "left join Notices n on n.Number=cc.NoticeNo where cc.MaterialNo=%1 order by cc.Number")
-                         .arg(m)),
-              (QStringList{QStringLiteral("%1|0.42|0.5|uhlík podle tavby").arg(elementC),
-                           QStringLiteral("%1|0.5|0.8|").arg(elementMn)}));
-    EXPECT_EQ(sqlite(QStringLiteral("select Name, Label, CountryNo from CompareNorms where MaterialNo=%1 order by Number").arg(m)),
-              (QStringList{QStringLiteral("DIN|ZK12|%1").arg(germany), QStringLiteral("NF|ZK-12|%1").arg(france)}));
-    EXPECT_EQ(mirrorDifferences(), QStringList());
-    EXPECT_EQ(count(QStringLiteral("select * from user.private_CHEMCOMP")), 2);
+    expectStored(m, germany, france);
 
     // The tree shows it under "Vlastní materiály" by its designation.
     EXPECT_EQ(treeNodeOf(m), std::make_pair(QStringLiteral("ZK 12 345"), QStringLiteral("Vlastní materiály")));

@@ -16,8 +16,6 @@ namespace {
 
 constexpr int PurposePieces = 6;
 constexpr int PurposePieceLength = 255;
-// The contents tree's picture of a material node.
-constexpr int MaterialNodePicture = 4;
 
 QVariant nullable(const QString &s)
 {
@@ -545,7 +543,7 @@ void MaterialWriter::basics(const MaterialSource &m)
                   {QStringLiteral("MaterialNo"), m.number},
                   {QStringLiteral("Label"), m.normLabel},
                   {QStringLiteral("IndexLabel"), m.normLabel},
-                  {QStringLiteral("ImageIndex"), MaterialNodePicture},
+                  {QStringLiteral("ImageIndex"), db::materialNodeImage},
                   {QStringLiteral("ShortLabel"), withoutBlanks(m.normLabel)},
                   {QStringLiteral("Text"), m.nodeText.isEmpty() ? m.normLabel : m.nodeText}});
 
