@@ -1,30 +1,17 @@
 #pragma once
 // A catalogue file and a user file in a temporary folder, with a connection of each kind.
 
-#include "db/Connection.h"
-#include "db/DatabaseFiles.h"
+#include "support/EmptyCatalogue.h"
 
 #include <QDir>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 namespace orv::db::test {
 
-class TempDb {
+class TempDb : public orv::test::EmptyCatalogue {
 public:
-    TempDb()
-    {
-        catalogueFile = dir.filePath(QStringLiteral("cat/catalogue.sqlite"));
-        userFile = dir.filePath(QStringLiteral("user/user.sqlite"));
-        createDatabaseFiles(catalogueFile, userFile);
-        cat.open(catalogueFile, userFile, Database::Catalogue);
-        user.open(catalogueFile, userFile, Database::User);
-    }
-    QTemporaryDir dir;
-    QString catalogueFile;
-    QString userFile;
-    Connection cat{QStringLiteral("VTX (CD)")};
+    TempDb() { user.open(catalogueFile, userFile, Database::User); }
     Connection user{QStringLiteral("VTX")};
 };
 

@@ -5,10 +5,8 @@
 #include "search/ChemSearch.h"
 
 #include "db/Connection.h"
-#include "db/DatabaseFiles.h"
 #include "db/DbError.h"
-
-#include <QTemporaryDir>
+#include "support/EmptyCatalogue.h"
 
 #include <gtest/gtest.h>
 
@@ -27,58 +25,52 @@ using Opt = std::optional<double>;
 
 QVariant v(const Opt &o) { return o ? QVariant(*o) : QVariant(); }
 
-struct ChemDb {
-    QTemporaryDir dir;
-    db::Connection conn;
+struct ChemDb : orv::test::EmptyCatalogue {
     int ccNumber = 0;
 
     ChemDb()
     {
-        const QString cat = dir.filePath(QStringLiteral("cat/catalogue.sqlite"));
-        const QString usr = dir.filePath(QStringLiteral("user/user.sqlite"));
-        db::createDatabaseFiles(cat, usr);
-        conn.open(cat, usr, db::Database::Catalogue);
-        conn.exec(QStringLiteral("insert into MatTypes (Number, Name) values (1, 'Oceli'), (2, 'Neželezné kovy')"));
+        cat.exec(QStringLiteral("insert into MatTypes (Number, Name) values (1, 'Oceli'), (2, 'Neželezné kovy')"));
         setRate(QStringLiteral("70"));
     }
     void setRate(const QString &value)
     {
-        conn.exec(QStringLiteral("delete from Setup"));
-        conn.exec(QStringLiteral("insert into Setup (Number, Items, Value) values (1, 'USPESNOST', :v)"), {{QStringLiteral("v"), value}});
+        cat.exec(QStringLiteral("delete from Setup"));
+        cat.exec(QStringLiteral("insert into Setup (Number, Items, Value) values (1, 'USPESNOST', :v)"), {{QStringLiteral("v"), value}});
     }
     void material(int no, int type, const QVariant &norma, const QString &label, int nodes = 1)
     {
-        conn.exec(QStringLiteral("insert into Mat (Number, Name, TypeNo) values (:n, :name, :t)"),
-                  {{QStringLiteral("n"), no}, {QStringLiteral("name"), QStringLiteral("Materiál %1").arg(no)}, {QStringLiteral("t"), type}});
-        conn.exec(QStringLiteral("insert into Norms (Number, Name, Label, MaterialNo) values (:n, :nm, :l, :n)"),
-                  {{QStringLiteral("n"), no}, {QStringLiteral("nm"), norma}, {QStringLiteral("l"), label}});
+        cat.exec(QStringLiteral("insert into Mat (Number, Name, TypeNo) values (:n, :name, :t)"),
+                 {{QStringLiteral("n"), no}, {QStringLiteral("name"), QStringLiteral("Materiál %1").arg(no)}, {QStringLiteral("t"), type}});
+        cat.exec(QStringLiteral("insert into Norms (Number, Name, Label, MaterialNo) values (:n, :nm, :l, :n)"),
+                 {{QStringLiteral("n"), no}, {QStringLiteral("nm"), norma}, {QStringLiteral("l"), label}});
         for (int i = 0; i < nodes; ++i)
-            conn.exec(QStringLiteral("insert into Nodes (Number, MaterialNo) values (:k, :n)"),
-                      {{QStringLiteral("k"), no * 10 + i}, {QStringLiteral("n"), no}});
+            cat.exec(QStringLiteral("insert into Nodes (Number, MaterialNo) values (:k, :n)"),
+                     {{QStringLiteral("k"), no * 10 + i}, {QStringLiteral("n"), no}});
     }
     void chem(int mat, int element, Opt min, Opt max)
     {
-        conn.exec(QStringLiteral("insert into ChemComp (Number, MaterialNo, ElementNo, MinValue, MaxValue) values (:k, :m, :e, :a, :b)"),
-                  {{QStringLiteral("k"), ++ccNumber}, {QStringLiteral("m"), mat}, {QStringLiteral("e"), element},
+        cat.exec(QStringLiteral("insert into ChemComp (Number, MaterialNo, ElementNo, MinValue, MaxValue) values (:k, :m, :e, :a, :b)"),
+                 {{QStringLiteral("k"), ++ccNumber}, {QStringLiteral("m"), mat}, {QStringLiteral("e"), element},
                    {QStringLiteral("a"), v(min)}, {QStringLiteral("b"), v(max)}});
     }
     void criterion(int number, int element, Opt min, Opt max, bool selected = true)
     {
-        conn.exec(QStringLiteral("insert into UserChemComp (Number, ElementNo, MinValue, MaxValue, Selected) values (:k, :e, :a, :b, :s)"),
-                  {{QStringLiteral("k"), number}, {QStringLiteral("e"), element}, {QStringLiteral("a"), v(min)},
+        cat.exec(QStringLiteral("insert into UserChemComp (Number, ElementNo, MinValue, MaxValue, Selected) values (:k, :e, :a, :b, :s)"),
+                 {{QStringLiteral("k"), number}, {QStringLiteral("e"), element}, {QStringLiteral("a"), v(min)},
                    {QStringLiteral("b"), v(max)}, {QStringLiteral("s"), selected ? 1 : 0}});
     }
     void deviation(int element, double d)
     {
-        conn.exec(QStringLiteral("insert into SetupChemComp (NUMBER, ELEMENTNO, DIGRESS) values (:e, :e, :d)"),
-                  {{QStringLiteral("e"), element}, {QStringLiteral("d"), d}});
+        cat.exec(QStringLiteral("insert into SetupChemComp (NUMBER, ELEMENTNO, DIGRESS) values (:e, :e, :d)"),
+                 {{QStringLiteral("e"), element}, {QStringLiteral("d"), d}});
     }
     QList<ChemResultRow> search(const ChemOptions &o, ChemSearchOutcome *outcome = nullptr)
     {
-        const ChemSearchOutcome out = runChemSearch(conn, o);
+        const ChemSearchOutcome out = runChemSearch(cat, o);
         if (outcome)
             *outcome = out;
-        return readChemResult(conn, out);
+        return readChemResult(cat, out);
     }
 };
 
@@ -113,13 +105,13 @@ TEST(ChemSearch, SuccessRateMustBeAWholeNumber)
     d.material(1, 1, QStringLiteral("ČSN"), QStringLiteral("11 373"));
     d.chem(1, 6, 0.2, 0.3);
     d.criterion(1, 6, 0.1, 0.5);
-    d.conn.exec(QStringLiteral("insert into FindChemComp (Number, MatNumber) values (99, 99)"));
+    d.cat.exec(QStringLiteral("insert into FindChemComp (Number, MatNumber) values (99, 99)"));
     d.setRate(QStringLiteral("7,5"));
     EXPECT_THROW(d.search({}), SuccessRateError);
-    d.conn.exec(QStringLiteral("delete from Setup"));
+    d.cat.exec(QStringLiteral("delete from Setup"));
     EXPECT_THROW(d.search({}), SuccessRateError);
     // The search failed before it touched the work table.
-    EXPECT_EQ(d.conn.scalar(QStringLiteral("select count(*) from FindChemComp")).toInt(), 1);
+    EXPECT_EQ(d.cat.scalar(QStringLiteral("select count(*) from FindChemComp")).toInt(), 1);
 }
 
 TEST(ChemSearch, StageOneLinesOfLowerUpperAndDeviation)
@@ -168,7 +160,7 @@ TEST(ChemSearch, ExactSearchListsOnlyFullMatchesAt100)
         EXPECT_DOUBLE_EQ(*r.percent, 100.0);
 
     // One criterion: a material standing twice in the tree still counts once.
-    d.conn.exec(QStringLiteral("delete from UserChemComp"));
+    d.cat.exec(QStringLiteral("delete from UserChemComp"));
     d.criterion(1, 6, 0.1, 0.5);
     EXPECT_EQ(matNumbers(d.search({})), (std::set<int>{1, 2, 3}));
 
@@ -224,7 +216,7 @@ TEST(ChemSearch, UpperBoundAloneReversedBoundsAndTypeFilter)
     typed.matType = QStringLiteral("všechny kovy");
     EXPECT_EQ(matNumbers(d.search(typed)), (std::set<int>{1, 2}));
 
-    d.conn.exec(QStringLiteral("delete from UserChemComp"));
+    d.cat.exec(QStringLiteral("delete from UserChemComp"));
     d.criterion(1, 6, 0.5, 0.1);
     EXPECT_TRUE(d.search({}).isEmpty());
 }
@@ -244,18 +236,18 @@ TEST(ChemSearch, FallbackOnACountOfZeroButNotOnAnEmptyResult)
     ASSERT_EQ(rows.size(), 1);
     EXPECT_EQ(rows[0].factor, 1); // the ChemComp row number
 
-    d.conn.exec(QStringLiteral("delete from UserChemComp"));
+    d.cat.exec(QStringLiteral("delete from UserChemComp"));
     d.criterion(1, 6, 5.0, 6.0);
     const auto none = d.search(all, &out);
     EXPECT_FALSE(out.fallback);
     EXPECT_TRUE(none.isEmpty());
     EXPECT_TRUE(out.resultSql[0].startsWith(QStringLiteral("select COUNT(fcc.Norma) Factor")));
 
-    d.conn.exec(QStringLiteral("delete from UserChemComp"));
+    d.cat.exec(QStringLiteral("delete from UserChemComp"));
     const auto nothing = d.search(all, &out);
     EXPECT_EQ(out.criteriaCount, 0);
     EXPECT_TRUE(nothing.isEmpty());
-    EXPECT_EQ(d.conn.scalar(QStringLiteral("select count(*) from FindChemComp")).toInt(), 0);
+    EXPECT_EQ(d.cat.scalar(QStringLiteral("select count(*) from FindChemComp")).toInt(), 0);
 }
 
 // ---- the independent checker -------------------------------------------------------------
@@ -317,9 +309,9 @@ TEST(ChemSearch, AgreesWithTheAcceptanceRulesOnRandomCatalogues)
     for (int round = 0; round < 300; ++round) {
         SCOPED_TRACE(round);
         for (const char *t : {"Mat", "Norms", "Nodes", "ChemComp", "UserChemComp", "SetupChemComp"})
-            d.conn.exec(QStringLiteral("delete from ") + QLatin1String(t));
+            d.cat.exec(QStringLiteral("delete from ") + QLatin1String(t));
         d.ccNumber = 0;
-        db::Transaction setup(d.conn);
+        db::Transaction setup(d.cat);
         std::map<int, int> typeOf, nodesOf;
         std::vector<CcRow> rows;
         const int mats = pick(1, 10);

@@ -5,9 +5,7 @@
 #include "search/MechSearch.h"
 
 #include "db/Connection.h"
-#include "db/DatabaseFiles.h"
-
-#include <QTemporaryDir>
+#include "support/EmptyCatalogue.h"
 
 #include <gtest/gtest.h>
 
@@ -25,18 +23,12 @@ namespace {
 using Opt = std::optional<double>;
 QVariant val(const Opt &o) { return o ? QVariant(*o) : QVariant(); }
 
-struct MechDb {
-    QTemporaryDir dir;
-    db::Connection conn;
+struct MechDb : orv::test::EmptyCatalogue {
     int next = 0;
 
     MechDb()
     {
-        const QString cat = dir.filePath(QStringLiteral("cat/catalogue.sqlite"));
-        const QString usr = dir.filePath(QStringLiteral("user/user.sqlite"));
-        db::createDatabaseFiles(cat, usr);
-        conn.open(cat, usr, db::Database::Catalogue);
-        conn.exec(QStringLiteral(
+        cat.exec(QStringLiteral(
             "insert into MatTypes (Number, Name) values (1, 'Oceli'), (2, 'Neželezné kovy');"
             "insert into SemTypes (Number, GroupNo, Name) values (11, 1, 'Plech'), (12, 5, 'Plech'), (13, 5, 'Drát'), (21, 2, 'Válcovaný');"
             "insert into StTypes (Number, Name) values (31, 'Žíhaný'), (32, 'Kalený');"
@@ -45,40 +37,40 @@ struct MechDb {
     }
     void material(int no, int type, const QString &norma, const QString &label)
     {
-        conn.exec(QStringLiteral("insert into Mat (Number, Name, TypeNo) values (:n, :nm, :t);"),
-                  {{QStringLiteral("n"), no}, {QStringLiteral("nm"), QStringLiteral("M%1").arg(no)}, {QStringLiteral("t"), type}});
-        conn.exec(QStringLiteral("insert into Norms (Number, Name, Label, MaterialNo) values (:n, :nm, :l, :n)"),
-                  {{QStringLiteral("n"), no}, {QStringLiteral("nm"), norma}, {QStringLiteral("l"), label}});
-        conn.exec(QStringLiteral("insert into Nodes (Number, MaterialNo) values (:n, :n)"), {{QStringLiteral("n"), no}});
+        cat.exec(QStringLiteral("insert into Mat (Number, Name, TypeNo) values (:n, :nm, :t);"),
+                 {{QStringLiteral("n"), no}, {QStringLiteral("nm"), QStringLiteral("M%1").arg(no)}, {QStringLiteral("t"), type}});
+        cat.exec(QStringLiteral("insert into Norms (Number, Name, Label, MaterialNo) values (:n, :nm, :l, :n)"),
+                 {{QStringLiteral("n"), no}, {QStringLiteral("nm"), norma}, {QStringLiteral("l"), label}});
+        cat.exec(QStringLiteral("insert into Nodes (Number, MaterialNo) values (:n, :n)"), {{QStringLiteral("n"), no}});
     }
     // A semi-product, state and dimension of a material; returns the dimension number.
     int combination(int mat, const QVariant &g1 = {}, const QVariant &g2 = {}, const QVariant &state = {},
                     const Opt &from = {}, const Opt &to = {})
     {
         const int k = ++next;
-        conn.exec(QStringLiteral("insert into SemiProd (Number, MaterialNo, Group1No, Group2No) values (:k, :m, :g1, :g2)"),
-                  {{QStringLiteral("k"), k}, {QStringLiteral("m"), mat}, {QStringLiteral("g1"), g1}, {QStringLiteral("g2"), g2}});
-        conn.exec(QStringLiteral("insert into States (Number, SemiPrNo, StateNo) values (:k, :k, :s)"),
-                  {{QStringLiteral("k"), k}, {QStringLiteral("s"), state}});
-        conn.exec(QStringLiteral("insert into Dimens (Number, StateNo, FromValue, ToValue) values (:k, :k, :f, :t)"),
-                  {{QStringLiteral("k"), k}, {QStringLiteral("f"), val(from)}, {QStringLiteral("t"), val(to)}});
+        cat.exec(QStringLiteral("insert into SemiProd (Number, MaterialNo, Group1No, Group2No) values (:k, :m, :g1, :g2)"),
+                 {{QStringLiteral("k"), k}, {QStringLiteral("m"), mat}, {QStringLiteral("g1"), g1}, {QStringLiteral("g2"), g2}});
+        cat.exec(QStringLiteral("insert into States (Number, SemiPrNo, StateNo) values (:k, :k, :s)"),
+                 {{QStringLiteral("k"), k}, {QStringLiteral("s"), state}});
+        cat.exec(QStringLiteral("insert into Dimens (Number, StateNo, FromValue, ToValue) values (:k, :k, :f, :t)"),
+                 {{QStringLiteral("k"), k}, {QStringLiteral("f"), val(from)}, {QStringLiteral("t"), val(to)}});
         return k;
     }
     void value(int dim, int property, const QVariant &temperature, const Opt &min, const Opt &max)
     {
         const int k = ++next;
-        conn.exec(QStringLiteral("insert into MechProp (Number, DimensionNo, PropertyNo) values (:k, :d, :p)"),
-                  {{QStringLiteral("k"), k}, {QStringLiteral("d"), dim}, {QStringLiteral("p"), property}});
-        conn.exec(QStringLiteral("insert into Temps (Number, PropertyNo, Temperature, TempMinValue, TempMaxValue) values (:k, :k, :t, :a, :b)"),
-                  {{QStringLiteral("k"), k}, {QStringLiteral("t"), temperature}, {QStringLiteral("a"), val(min)}, {QStringLiteral("b"), val(max)}});
+        cat.exec(QStringLiteral("insert into MechProp (Number, DimensionNo, PropertyNo) values (:k, :d, :p)"),
+                 {{QStringLiteral("k"), k}, {QStringLiteral("d"), dim}, {QStringLiteral("p"), property}});
+        cat.exec(QStringLiteral("insert into Temps (Number, PropertyNo, Temperature, TempMinValue, TempMaxValue) values (:k, :k, :t, :a, :b)"),
+                 {{QStringLiteral("k"), k}, {QStringLiteral("t"), temperature}, {QStringLiteral("a"), val(min)}, {QStringLiteral("b"), val(max)}});
     }
     std::map<int, int> counts(const QList<MechCriterion> &criteria, const MechFilters &f = {}, int *n = nullptr)
     {
-        const MechSearchOutcome out = runMechSearch(conn, criteria, f);
+        const MechSearchOutcome out = runMechSearch(cat, criteria, f);
         if (n)
             *n = out.criteriaCount;
         std::map<int, int> m;
-        for (const auto &r : readMechResult(conn, out))
+        for (const auto &r : readMechResult(cat, out))
             m[r.matNumber] = r.count;
         return m;
     }
@@ -109,7 +101,7 @@ TEST(MechSearch, FilterLinesInFirstAndUnionForm)
     f.maxDimension = 10.004;
     f.inTemperature = true;
     f.temperature = -20;
-    EXPECT_EQ(mechFilterLines(d.conn, f, false),
+    EXPECT_EQ(mechFilterLines(d.cat, f, false),
               (QStringList{QStringLiteral(" and (mat.TYPENO =1)"),
                            QStringLiteral(" and ((sp.GROUP1NO =13) or (sp.GROUP1NO is NULL))"),
                            QStringLiteral(" and ((sp.GROUP2NO =21) or (sp.GROUP2NO is NULL))"),
@@ -119,13 +111,13 @@ TEST(MechSearch, FilterLinesInFirstAndUnionForm)
                            QStringLiteral(" and ((te.TEMPERATURE <=-20) or (te.TEMPERATURE is NULL))")}));
     f.temperature = -0.5;
     f.group[0] = QStringLiteral("Plech"); // a group-1 and a group-5 type: either number
-    const QStringList u = mechFilterLines(d.conn, f, true);
+    const QStringList u = mechFilterLines(d.cat, f, true);
     EXPECT_EQ(u[0], QStringLiteral("mat.TYPENO =1) and ("));
     EXPECT_EQ(u[1], QStringLiteral("(sp.GROUP1NO =11) or (sp.GROUP1NO =12) or (sp.GROUP1NO is NULL)) and ("));
     EXPECT_EQ(u.last(), QStringLiteral("(te.TEMPERATURE >=-0.5) or (te.TEMPERATURE is NULL)) and ("));
     f.inTemperature = f.inDimensions = f.inStates = f.inSemiProducts = false;
     f.matType = QStringLiteral("všechny kovy");
-    EXPECT_TRUE(mechFilterLines(d.conn, f, false).isEmpty());
+    EXPECT_TRUE(mechFilterLines(d.cat, f, false).isEmpty());
 }
 
 TEST(MechSearch, TemperatureFilterSides)
@@ -165,16 +157,16 @@ TEST(MechSearch, CountsPerCombinationAndBestCombination)
     const auto c = d.counts({row(1, 500.0, std::nullopt), row(4, std::nullopt, 300.0), row(3, std::nullopt, std::nullopt)}, {}, &n);
     EXPECT_EQ(n, 2);
     EXPECT_EQ(c, (std::map<int, int>{{1, 2}, {2, 1}}));
-    const auto rows = readMechResult(d.conn, runMechSearch(d.conn, {row(1, 500.0, std::nullopt), row(4, std::nullopt, 300.0)}, {}));
+    const auto rows = readMechResult(d.cat, runMechSearch(d.cat, {row(1, 500.0, std::nullopt), row(4, std::nullopt, 300.0)}, {}));
     ASSERT_EQ(rows.size(), 2);
     EXPECT_EQ(rows[0].matNumber, 1);
     EXPECT_DOUBLE_EQ(*rows[0].percent, 100.0);
     EXPECT_DOUBLE_EQ(*rows[1].percent, 50.0);
-    const CardPosition pos = bestCombination(d.conn, 1);
+    const CardPosition pos = bestCombination(d.cat, 1);
     EXPECT_EQ(pos.semiProduct, strong);
     EXPECT_EQ(pos.dimension, strong);
     EXPECT_EQ(pos.state, strong);
-    EXPECT_EQ(bestCombination(d.conn, 77).semiProduct, 0);
+    EXPECT_EQ(bestCombination(d.cat, 77).semiProduct, 0);
 }
 
 TEST(MechSearch, LowerBound500AloneAndGroups)
@@ -212,16 +204,16 @@ TEST(MechSearch, WithoutPropertyListListsEveryCombination)
     d.value(d.combination(2), 1, 20, 1.0, 2.0);
     MechFilters f;
     f.inProperties = false;
-    const MechSearchOutcome out = runMechSearch(d.conn, {row(1, 5.0, 6.0)}, f);
+    const MechSearchOutcome out = runMechSearch(d.cat, {row(1, 5.0, 6.0)}, f);
     EXPECT_EQ(out.criteriaCount, 0);
     EXPECT_EQ(out.allSql.last(), QStringLiteral("  order by nr.Name, nr.Label"));
-    const auto rows = readMechResult(d.conn, out);
+    const auto rows = readMechResult(d.cat, out);
     ASSERT_EQ(rows.size(), 3);
     EXPECT_EQ(rows[0].norma, QStringLiteral("DIN")); // byte order: D before Č
     EXPECT_FALSE(rows[0].percent.has_value());
     f.inMatType = true;
     f.matType = QStringLiteral("Neželezné kovy");
-    const auto typed = readMechResult(d.conn, runMechSearch(d.conn, {}, f));
+    const auto typed = readMechResult(d.cat, runMechSearch(d.cat, {}, f));
     ASSERT_EQ(typed.size(), 1);
     EXPECT_EQ(typed[0].matNumber, 2);
 }
@@ -233,22 +225,22 @@ TEST(MechSearch, ReadsTheStoredListInItsOrder)
     const int dim = d.combination(1);
     d.value(dim, 1, 20, 500.0, std::nullopt);
     d.value(dim, 2, 20, 300.0, std::nullopt);
-    d.conn.exec(QStringLiteral(
+    d.cat.exec(QStringLiteral(
         "insert into UserMechProp (Number, PropertyNo, MinValue, MaxValue, Selected, GroupType) values"
         " (2, 10, 250, NULL, 1, 'A'), (1, 4, 100, NULL, 0, 'N'), (3, 1, NULL, 600, 1, NULL)"));
-    const QList<MechCriterion> list = readMechCriteria(d.conn);
+    const QList<MechCriterion> list = readMechCriteria(d.cat);
     ASSERT_EQ(list.size(), 3);
     EXPECT_EQ(list[0].propertyNo, 4);
     EXPECT_FALSE(list[0].selected);
     EXPECT_TRUE(list[1].isGroup());
     EXPECT_FALSE(list[2].minValue.has_value());
-    EXPECT_EQ(groupMembers(d.conn, 10), (QList<int>{1, 2}));
+    EXPECT_EQ(groupMembers(d.cat, 10), (QList<int>{1, 2}));
     MechFilters f;
-    const MechSearchOutcome out = runMechSearch(d.conn, f);
+    const MechSearchOutcome out = runMechSearch(d.cat, f);
     EXPECT_EQ(out.criteriaCount, 2);
     // The first select carries the first used row's number.
     EXPECT_TRUE(out.allSql[0].startsWith(QStringLiteral("select distinct sp.Number SpNumber, di.Number DiNumber, st.Number StNumber, 10 PtNumber")));
-    const auto rows = readMechResult(d.conn, out);
+    const auto rows = readMechResult(d.cat, out);
     ASSERT_EQ(rows.size(), 1);
     EXPECT_EQ(rows[0].count, 2);
     EXPECT_DOUBLE_EQ(*rows[0].percent, 100.0);
@@ -267,9 +259,9 @@ public:
 
     void fill(MechDb &d)
     {
-        db::Transaction setup(d.conn);
+        db::Transaction setup(d.cat);
         for (const char *t : {"Mat", "Norms", "Nodes", "SemiProd", "States", "Dimens", "MechProp", "Temps"})
-            d.conn.exec(QStringLiteral("delete from ") + QLatin1String(t));
+            d.cat.exec(QStringLiteral("delete from ") + QLatin1String(t));
         m_values.clear();
         for (int m = 1, mats = pick(1, 6); m <= mats; ++m) {
             const int type = pick(1, 2);
