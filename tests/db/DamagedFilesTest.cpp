@@ -2,6 +2,7 @@
 // damaged or unreadable and what to do, with the engine's words as a detail.
 
 #include "TestDb.h"
+#include "support/FileBytes.h"
 
 #include "db/DataSet.h"
 
@@ -12,21 +13,10 @@
 
 using namespace orv::db;
 using orv::db::test::TempDb;
+using orv::test::readFileBytes;
+using orv::test::writeFileBytes;
 
 namespace {
-
-void writeBytes(const QString &file, const QByteArray &bytes)
-{
-    QFile f(file);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
-}
-
-QByteArray readBytes(const QString &file)
-{
-    QFile f(file);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 // Opens both sessions and reads a table of each file; returns the first error.
 std::optional<DbError> firstError(const QString &cat, const QString &user)
@@ -57,8 +47,8 @@ TEST(DamagedFiles, TruncatedRandomAndForeignFilesAreNamedInCzech)
     tx.commit();
     db.cat.close();
     db.user.close();
-    const QByteArray goodCat = readBytes(db.catalogueFile);
-    const QByteArray goodUser = readBytes(db.userFile);
+    const QByteArray goodCat = readFileBytes(db.catalogueFile);
+    const QByteArray goodUser = readFileBytes(db.userFile);
     ASSERT_GT(goodCat.size(), 8 * 4096);
 
     struct Case {
@@ -78,8 +68,8 @@ TEST(DamagedFiles, TruncatedRandomAndForeignFilesAreNamedInCzech)
     };
     for (const Case &c : cases) {
         const QString damaged = c.catalogue ? db.catalogueFile : db.userFile;
-        writeBytes(db.catalogueFile, c.catalogue ? c.bytes : goodCat);
-        writeBytes(db.userFile, c.catalogue ? goodUser : c.bytes);
+        ASSERT_TRUE(writeFileBytes(db.catalogueFile, c.catalogue ? c.bytes : goodCat));
+        ASSERT_TRUE(writeFileBytes(db.userFile, c.catalogue ? goodUser : c.bytes));
         const auto e = firstError(db.catalogueFile, db.userFile);
         ASSERT_TRUE(e.has_value()) << c.what;
         EXPECT_EQ(e->fileName(), damaged) << c.what;

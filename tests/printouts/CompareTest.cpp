@@ -4,12 +4,14 @@
 // generated template and its data link on their own.
 
 #include "db/Connection.h"
+#include "PrintoutTestSupport.h"
 #include "printouts/Comparison.h"
 #include "printouts/TableReport.h"
 #include "printouts/TfCompare.h"
 #include "report/model/SestavaMessages.h"
 #include "report/output/Sestava.h"
 #include "report/ui/ReportUi.h"
+#include "support/CsvReader.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -26,64 +28,11 @@
 
 using namespace orv;
 using namespace orv::printouts;
+using orv::printouts::test::DemoCatalogueCopy;
+using orv::printouts::test::run;
+using orv::test::readCsv;
 
 namespace {
-
-QString run(const QString &program, const QStringList &args)
-{
-    QProcess p;
-    p.start(program, args);
-    p.waitForFinished(60000);
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
-
-// A CSV reader written for the test: ";" separators, quoted fields with doubled quotes and
-// line breaks inside, CRLF line ends, an optional UTF-8 byte-order mark.
-QList<QStringList> readCsv(const QByteArray &bytes, bool *hadBom = nullptr)
-{
-    QByteArray data = bytes;
-    const bool bom = data.startsWith("\xEF\xBB\xBF");
-    if (bom)
-        data.remove(0, 3);
-    if (hadBom)
-        *hadBom = bom;
-    const QString text = QString::fromUtf8(data);
-    QList<QStringList> rows;
-    QStringList row;
-    QString field;
-    bool quoted = false;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar ch = text.at(i);
-        if (quoted) {
-            if (ch == u'"') {
-                if (i + 1 < text.size() && text.at(i + 1) == u'"') {
-                    field += u'"';
-                    ++i;
-                } else {
-                    quoted = false;
-                }
-            } else {
-                field += ch;
-            }
-        } else if (ch == u'"') {
-            quoted = true;
-        } else if (ch == u';') {
-            row << field;
-            field.clear();
-        } else if (ch == u'\r' && i + 1 < text.size() && text.at(i + 1) == u'\n') {
-            row << field;
-            rows << row;
-            row.clear();
-            field.clear();
-            ++i;
-        } else {
-            field += ch;
-        }
-    }
-    if (!field.isEmpty() || !row.isEmpty())
-        rows << (row << field);
-    return rows;
-}
 
 // A number as sqlite3 prints it, written the Czech way ("0.42" -> "0,42", "650.0" -> "650").
 QString czech(QString n)
@@ -117,19 +66,12 @@ protected:
             ADD_FAILURE() << (caption + QStringLiteral(": ") + text).toStdString();
             return false;
         });
-        dir = new QTemporaryDir;
-        const QString source = QStringLiteral(ORVALIS_BINARY_DIR "/orvalis/data/");
-        catFile = dir->filePath(QStringLiteral("catalogue.sqlite"));
-        userFile = dir->filePath(QStringLiteral("user.sqlite"));
-        QFile::copy(source + QStringLiteral("catalogue.sqlite"), catFile);
-        QFile::copy(source + QStringLiteral("user.sqlite"), userFile);
-        cat = new db::Connection(QStringLiteral("compare-test"));
-        cat->open(catFile, userFile, db::Database::Catalogue);
+        demo = new DemoCatalogueCopy(QStringLiteral("compare-test"));
+        ASSERT_TRUE(demo->copied);
     }
     static void TearDownTestSuite()
     {
-        delete cat;
-        delete dir;
+        delete demo;
         // The suites after this one run in the locale they started with.
         QLocale::setDefault(*previousLocale);
         delete previousLocale;
@@ -137,12 +79,7 @@ protected:
 
     static QList<QStringList> sqlite(const QString &sql)
     {
-        const QString out = run(QStringLiteral("sqlite3"),
-                                {QStringLiteral("-cmd"), QStringLiteral("attach '%1' as u").arg(userFile), catFile, sql});
-        QList<QStringList> rows;
-        for (const QString &line : out.split(u'\n', Qt::SkipEmptyParts))
-            rows << line.split(u'|');
-        return rows;
+        return demo->sqliteRows(sql);
     }
 
     static int materialOf(const QString &label)
@@ -153,7 +90,7 @@ protected:
     CompareEnvironment env()
     {
         CompareEnvironment e;
-        e.catalogue = cat;
+        e.catalogue = &demo->cat;
         e.programDir = QStringLiteral(ORVALIS_SOURCE_DIR);
         e.showMessage = [](const QString &text) { ADD_FAILURE() << text.toStdString(); };
         return e;
@@ -191,17 +128,12 @@ protected:
         return out;
     }
 
-    static QTemporaryDir *dir;
-    static QString catFile, userFile;
-    static db::Connection *cat;
+    static DemoCatalogueCopy *demo;
     static QLocale *previousLocale;
 };
 
 QLocale *Compare::previousLocale = nullptr;
-QTemporaryDir *Compare::dir = nullptr;
-QString Compare::catFile;
-QString Compare::userFile;
-db::Connection *Compare::cat = nullptr;
+DemoCatalogueCopy *Compare::demo = nullptr;
 
 TEST_F(Compare, CellsOfThreeSteelsEqualTheCatalogueValues)
 {
@@ -336,7 +268,7 @@ TEST_F(Compare, CsvExportReadsBackToTheWindowsCells)
 {
     TfCompare w(three(), env());
     w.setHideEqual(true);
-    const QString file = dir->filePath(QStringLiteral("porovnani.csv"));
+    const QString file = demo->dir.filePath(QStringLiteral("porovnani.csv"));
     ASSERT_EQ(w.exportCsv(file), QString());
     QFile f(file);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
@@ -375,14 +307,14 @@ TEST_F(Compare, CsvExportReadsBackToTheWindowsCells)
     QString told;
     e.showMessage = [&told](const QString &text) { told = text; };
     TfCompare w2(three(), e);
-    EXPECT_FALSE(w2.exportCsv(dir->filePath(QStringLiteral("chybi/porovnani.csv"))).isEmpty());
+    EXPECT_FALSE(w2.exportCsv(demo->dir.filePath(QStringLiteral("chybi/porovnani.csv"))).isEmpty());
     EXPECT_FALSE(told.isEmpty());
 }
 
 TEST_F(Compare, PdfExportHoldsTheValues)
 {
     TfCompare w(three(), env());
-    const QString file = dir->filePath(QStringLiteral("porovnani.pdf"));
+    const QString file = demo->dir.filePath(QStringLiteral("porovnani.pdf"));
     ASSERT_EQ(w.exportPdf(file), QString());
     const QString text = run(QStringLiteral("pdftotext"), {file, QStringLiteral("-")});
     ASSERT_FALSE(text.isEmpty());
@@ -415,7 +347,7 @@ TEST_F(Compare, SixMaterialsPrintInLandscapeAndTheCountIsChecked)
     EXPECT_TRUE(lines.filter(QRegularExpression(QStringLiteral("^I,2,1,"))).size() == 1) << "landscape";
     for (int i = 1; i <= 6; ++i)
         EXPECT_EQ(lines.filter(QRegularExpression(QStringLiteral("^T,2,M%1,").arg(i))).size(), 1);
-    const QString file = dir->filePath(QStringLiteral("sest.pdf"));
+    const QString file = demo->dir.filePath(QStringLiteral("sest.pdf"));
     ASSERT_EQ(w.exportPdf(file), QString());
     const QString text = run(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), file, QStringLiteral("-")});
     for (const QString &h : w.comparison().headings)
@@ -430,7 +362,7 @@ TEST_F(Compare, SixMaterialsPrintInLandscapeAndTheCountIsChecked)
 TEST_F(Compare, SettingsAreKept)
 {
     CompareEnvironment e = env();
-    e.settingsFile = dir->filePath(QStringLiteral("Zeb.ini"));
+    e.settingsFile = demo->dir.filePath(QStringLiteral("Zeb.ini"));
     {
         TfCompare w(three(), e);
         w.setCriteria({1, 3, 30});

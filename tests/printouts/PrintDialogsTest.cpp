@@ -2,9 +2,11 @@
 // pdftotext: the demo catalogue's materials against what sqlite3 gives for the same queries,
 // the templates against the fields of their data, and the dialog's buttons and copies.
 
+#include "PrintoutTestSupport.h"
+
 #include "db/Connection.h"
 #include "db/DataSet.h"
-#include "db/DatabaseFiles.h"
+#include "support/EmptyCatalogue.h"
 #include "printouts/PrintDialogs.h"
 #include "printouts/PrintQueries.h"
 #include "report/model/ReportElement.h"
@@ -14,7 +16,6 @@
 
 #include "report/ui/ComboBoxPrinter.h"
 #include "report/ui/PrintButton.h"
-#include "support/DemoCatalogue.h"
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -30,16 +31,11 @@
 
 using namespace orv;
 using namespace orv::printouts;
+using orv::printouts::test::DemoCatalogueCopy;
+using orv::printouts::test::makeDialog;
+using orv::printouts::test::run;
 
 namespace {
-
-QString run(const QString &program, const QStringList &args)
-{
-    QProcess p;
-    p.start(program, args);
-    p.waitForFinished(60000);
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
 
 QString pdfText(const QString &file)
 {
@@ -100,17 +96,6 @@ void quietReports()
     });
 }
 
-// A printout's dialog over a catalogue, without showing it.
-std::unique_ptr<TfPrintBase> makeDialog(int kind, const PrintEnvironment &env)
-{
-    switch (kind) {
-    case 0: return std::make_unique<TfPrintEkvivalenty>(env);
-    case 1: return std::make_unique<TfPrintInfo>(env);
-    case 2: return std::make_unique<TfPrintInfoMech>(env);
-    default: return std::make_unique<TfPrintTempProc>(env);
-    }
-}
-
 // The demo catalogue of the build, copied.
 class DemoPrintouts : public ::testing::Test
 {
@@ -119,23 +104,18 @@ protected:
     {
         QLocale::setDefault(QLocale(QLocale::Czech, QLocale::CzechRepublic));
         quietReports();
-        dir = new QTemporaryDir;
-        catFile = dir->filePath(QStringLiteral("catalogue.sqlite"));
-        userFile = dir->filePath(QStringLiteral("user.sqlite"));
-        ASSERT_TRUE(orv::test::copyDemoCatalogue(dir->path()));
-        cat = new db::Connection(QStringLiteral("print-test"));
-        cat->open(catFile, userFile, db::Database::Catalogue);
+        demo = new DemoCatalogueCopy(QStringLiteral("print-test"));
+        ASSERT_TRUE(demo->copied);
     }
     static void TearDownTestSuite()
     {
-        delete cat;
-        delete dir;
+        delete demo;
     }
 
     PrintEnvironment env(int material) const
     {
         PrintEnvironment e;
-        e.catalogue = cat;
+        e.catalogue = &demo->cat;
         e.programDir = QStringLiteral(ORVALIS_SOURCE_DIR);
         e.materialNo = material;
         e.showMessage = [](const QString &text) { ADD_FAILURE() << text.toStdString(); };
@@ -144,8 +124,8 @@ protected:
 
     static int materialOf(const QString &label)
     {
-        return cat->scalar(QStringLiteral("select MaterialNo from Norms where Label = :l"),
-                           {{QStringLiteral("l"), label}})
+        return demo->cat.scalar(QStringLiteral("select MaterialNo from Norms where Label = :l"),
+                                {{QStringLiteral("l"), label}})
             .toInt();
     }
 
@@ -154,33 +134,22 @@ protected:
     {
         QString text = sql.join(u'\n');
         text.replace(QStringLiteral(":in1"), QString::number(material));
-        const QString out = run(QStringLiteral("sqlite3"),
-                                {QStringLiteral("-cmd"), QStringLiteral("attach '%1' as u").arg(userFile),
-                                 catFile, text + u';'});
-        QList<QStringList> rows;
-        for (const QString &line : out.split(u'\n', Qt::SkipEmptyParts))
-            rows << line.split(u'|');
-        return rows;
+        return demo->sqliteRows(text + u';');
     }
 
     QString printed(int kind, int material, const QString &name, int copies = 1)
     {
         auto dialog = makeDialog(kind, env(material));
         dialog->copiesBox()->setValue(copies);
-        const QString file = dir->filePath(name);
+        const QString file = demo->dir.filePath(name);
         EXPECT_EQ(dialog->printToPdf(file), 0);
         return file;
     }
 
-    static QTemporaryDir *dir;
-    static QString catFile, userFile;
-    static db::Connection *cat;
+    static DemoCatalogueCopy *demo;
 };
 
-QTemporaryDir *DemoPrintouts::dir = nullptr;
-QString DemoPrintouts::catFile;
-QString DemoPrintouts::userFile;
-db::Connection *DemoPrintouts::cat = nullptr;
+DemoCatalogueCopy *DemoPrintouts::demo = nullptr;
 
 const QStringList kMaterials = {QStringLiteral("C45"), QStringLiteral("42CrMo4"), QStringLiteral("X5CrNi18-10"),
                                 QStringLiteral("EN-GJS-400-15"), QStringLiteral("CuZn39Pb3")};
@@ -353,7 +322,7 @@ TEST_F(DemoPrintouts, PrintButtonPrintsEachTimeAndTheDialogStaysOpen)
 {
     PrintEnvironment e = env(materialOf(QStringLiteral("42CrMo4")));
     int asked = 0;
-    e.askPdfFile = [&](QWidget *) { return dir->filePath(QStringLiteral("tisk-%1").arg(++asked)); };
+    e.askPdfFile = [&](QWidget *) { return demo->dir.filePath(QStringLiteral("tisk-%1").arg(++asked)); };
     TfPrintInfo dialog(e);
     // The file printer is always offered, last; without system printers it is the choice.
     TComboBoxPrinter *list = dialog.printerList();
@@ -368,27 +337,24 @@ TEST_F(DemoPrintouts, PrintButtonPrintsEachTimeAndTheDialogStaysOpen)
     EXPECT_EQ(asked, 2);
     EXPECT_TRUE(dialog.isVisible());
     for (int i = 1; i <= 2; ++i) {
-        const QString file = dir->filePath(QStringLiteral("tisk-%1.pdf").arg(i));
+        const QString file = demo->dir.filePath(QStringLiteral("tisk-%1.pdf").arg(i));
         ASSERT_TRUE(QFileInfo::exists(file)) << i;
         EXPECT_TRUE(pdfText(file).contains(QStringLiteral("42CrMo4")));
     }
     // No temporary file is left behind.
-    EXPECT_TRUE(QDir(dir->path()).entryList({QStringLiteral("*.tmp")}, QDir::Hidden | QDir::Files).isEmpty());
+    EXPECT_TRUE(QDir(demo->dir.path()).entryList({QStringLiteral("*.tmp")}, QDir::Hidden | QDir::Files).isEmpty());
     dialog.cancelButton()->click();
     EXPECT_FALSE(dialog.isVisible());
 }
 
 // A small catalogue written by the test for the cases the demo data does not have.
-class SmallCatalogue : public ::testing::Test
+class SmallCatalogue : public ::testing::Test, public orv::test::EmptyCatalogue
 {
 protected:
+    SmallCatalogue() : EmptyCatalogue(QStringLiteral("small-print-test")) {}
     void SetUp() override
     {
         quietReports();
-        catFile = dir.filePath(QStringLiteral("catalogue.sqlite"));
-        userFile = dir.filePath(QStringLiteral("user.sqlite"));
-        db::createDatabaseFiles(catFile, userFile);
-        cat.open(catFile, userFile, db::Database::Catalogue);
         cat.exec(QStringLiteral(
             "insert into Mat (Number, Name, NoticeNo, PurposeAll) values (1, 'Zkušební ocel', 1, 'Hřídele & čepy');"
             "insert into Notices (Number, Notice) values (1, 'Poznámka k materiálu'), (2, 'S+P max. 0,05');"
@@ -414,9 +380,6 @@ protected:
         env.materialNo = 1;
     }
 
-    QTemporaryDir dir;
-    QString catFile, userFile;
-    db::Connection cat{QStringLiteral("small-print-test")};
     PrintEnvironment env;
 };
 

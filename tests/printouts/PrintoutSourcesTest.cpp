@@ -1,13 +1,13 @@
 // "Zdroj údajů" in the four material printouts: every source line of the catalogue in the
 // printed text, and the notice for a catalogue made before sources were kept.
 
+#include "PrintoutTestSupport.h"
+
 #include "db/Connection.h"
 #include "printouts/PrintDialogs.h"
 #include "report/model/SestavaMessages.h"
 #include "report/ui/ReportUi.h"
 
-#include <QFile>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
@@ -17,50 +17,35 @@
 
 using namespace orv;
 using namespace orv::printouts;
+using orv::printouts::test::DemoCatalogueCopy;
+using orv::printouts::test::makeDialog;
 
 namespace {
 
 QString pdfText(const QString &file)
 {
-    QProcess p;
-    p.start(QStringLiteral("pdftotext"), {file, QStringLiteral("-")});
-    p.waitForFinished(60000);
     // Lines joined: a long source may wrap in its column.
-    return QString::fromUtf8(p.readAllStandardOutput()).replace(QRegularExpression(QStringLiteral("\\s+")),
-                                                                QStringLiteral(" "));
+    return orv::printouts::test::run(QStringLiteral("pdftotext"), {file, QStringLiteral("-")})
+        .replace(QRegularExpression(QStringLiteral("\\s+")), QStringLiteral(" "));
 }
 
-std::unique_ptr<TfPrintBase> dialog(int kind, const PrintEnvironment &env)
+struct Catalogue : DemoCatalogueCopy
 {
-    switch (kind) {
-    case 0: return std::make_unique<TfPrintEkvivalenty>(env);
-    case 1: return std::make_unique<TfPrintInfo>(env);
-    case 2: return std::make_unique<TfPrintInfoMech>(env);
-    default: return std::make_unique<TfPrintTempProc>(env);
-    }
-}
-
-struct Catalogue
-{
-    QTemporaryDir dir;
-    db::Connection conn{QStringLiteral("sources-test")};
-    Catalogue(bool withSources)
+    Catalogue(bool withSources) : DemoCatalogueCopy(QStringLiteral("sources-test"), false)
     {
-        const QString source = QStringLiteral(ORVALIS_BINARY_DIR "/orvalis/data/");
-        QFile::copy(source + QStringLiteral("catalogue.sqlite"), dir.filePath(QStringLiteral("catalogue.sqlite")));
-        QFile::copy(source + QStringLiteral("user.sqlite"), dir.filePath(QStringLiteral("user.sqlite")));
+        if (!copied)
+            return;
         if (!withSources) {
             db::Connection raw(QStringLiteral("sources-drop"));
-            raw.openFile(dir.filePath(QStringLiteral("catalogue.sqlite")));
+            raw.openFile(catFile);
             raw.exec(QStringLiteral("drop table MatSources"));
         }
-        conn.open(dir.filePath(QStringLiteral("catalogue.sqlite")), dir.filePath(QStringLiteral("user.sqlite")),
-                  db::Database::Catalogue);
+        open();
     }
     PrintEnvironment env(int material)
     {
         PrintEnvironment e;
-        e.catalogue = &conn;
+        e.catalogue = &cat;
         e.programDir = QStringLiteral(ORVALIS_SOURCE_DIR);
         e.materialNo = material;
         e.showMessage = [](const QString &text) { ADD_FAILURE() << text.toStdString(); };
@@ -69,7 +54,7 @@ struct Catalogue
     QString print(int kind, int material)
     {
         const QString file = dir.filePath(QStringLiteral("p%1-%2.pdf").arg(kind).arg(material));
-        EXPECT_EQ(dialog(kind, env(material))->printToPdf(file), 0);
+        EXPECT_EQ(makeDialog(kind, env(material))->printToPdf(file), 0);
         return pdfText(file);
     }
 };
@@ -78,13 +63,14 @@ TEST(PrintoutSources, EveryPrintoutNamesTheSourcesOfTheValues)
 {
     InstallReportUi();
     Catalogue c(true);
+    ASSERT_TRUE(c.copied);
     // C45 (one source) and the material with the most sources.
-    const int most = c.conn.scalar(QStringLiteral("select MaterialNo from MatSources group by MaterialNo "
-                                                  "order by count(*) desc, MaterialNo limit 1"))
-                         .toInt();
+    const int most = c.cat.scalar(QStringLiteral("select MaterialNo from MatSources group by MaterialNo "
+                                                 "order by count(*) desc, MaterialNo limit 1"))
+                        .toInt();
     for (int material : {2050, most}) {
         QStringList sources;
-        db::Statement st(c.conn, QStringLiteral("select Source from MatSources where MaterialNo = :m order by Number"));
+        db::Statement st(c.cat, QStringLiteral("select Source from MatSources where MaterialNo = :m order by Number"));
         st.bind(QStringLiteral("m"), material);
         while (st.step())
             sources << st.value(0).toString();
@@ -96,7 +82,7 @@ TEST(PrintoutSources, EveryPrintoutNamesTheSourcesOfTheValues)
                 EXPECT_TRUE(text.contains(s)) << kind << " " << material << ": " << s.toStdString();
         }
     }
-    EXPECT_GT(c.conn.scalar(QStringLiteral("select count(*) from MatSources where MaterialNo = :m"),
+    EXPECT_GT(c.cat.scalar(QStringLiteral("select count(*) from MatSources where MaterialNo = :m"),
                             {{QStringLiteral("m"), most}})
                   .toInt(),
               1);
@@ -106,7 +92,8 @@ TEST(PrintoutSources, ACatalogueWithoutSourcesStillPrints)
 {
     InstallReportUi();
     Catalogue c(false);
-    ASSERT_FALSE(c.conn.tableExists(QStringLiteral("MatSources")));
+    ASSERT_TRUE(c.copied);
+    ASSERT_FALSE(c.cat.tableExists(QStringLiteral("MatSources")));
     for (int kind = 0; kind < 4; ++kind)
         EXPECT_TRUE(c.print(kind, 2050).contains(QStringLiteral("Zdroj údajů není v katalogu uveden."))) << kind;
 }

@@ -8,7 +8,9 @@
 #include "db/Connection.h"
 #include "db/DataSet.h"
 #include "db/MainDataModule.h"
+#include "support/CsvReader.h"
 #include "support/DemoCatalogue.h"
+#include "support/FileBytes.h"
 #include "support/FindChild.h"
 
 #include <QDir>
@@ -25,58 +27,8 @@
 
 using namespace orv::search;
 using orv::test::child;
-
-namespace {
-
-// A reader of ";"-separated text with quoted fields, written apart from the writer.
-QList<QStringList> parseCsv(const QString &text)
-{
-    QList<QStringList> rows;
-    QStringList row;
-    QString field;
-    bool quoted = false, any = false;
-    for (int i = 0; i < text.size(); ++i) {
-        const QChar ch = text[i];
-        if (quoted) {
-            if (ch == u'"' && i + 1 < text.size() && text[i + 1] == u'"') {
-                field += u'"';
-                ++i;
-            } else if (ch == u'"') {
-                quoted = false;
-            } else {
-                field += ch;
-            }
-        } else if (ch == u'"') {
-            quoted = true;
-            any = true;
-        } else if (ch == u';') {
-            row << field;
-            field.clear();
-        } else if (ch == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') {
-            row << field;
-            rows << row;
-            row.clear();
-            field.clear();
-            ++i;
-        } else {
-            field += ch;
-            any = true;
-        }
-    }
-    if (any && (!field.isEmpty() || !row.isEmpty())) {
-        row << field;
-        rows << row;
-    }
-    return rows;
-}
-
-QByteArray readAll(const QString &file)
-{
-    QFile f(file);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-} // namespace
+using orv::test::readCsv;
+using orv::test::readFileBytes;
 
 TEST(ResultCsv, FieldsWithSeparatorsQuotesAndLineBreaksReadBackUnchanged)
 {
@@ -98,7 +50,7 @@ TEST(ResultCsv, FieldsWithSeparatorsQuotesAndLineBreaksReadBackUnchanged)
     const QByteArray bytes = resultCsv(model);
     ASSERT_TRUE(bytes.startsWith("\xEF\xBB\xBF"));
     EXPECT_TRUE(bytes.endsWith("\r\n"));
-    const QList<QStringList> back = parseCsv(QString::fromUtf8(bytes.mid(3)));
+    const QList<QStringList> back = readCsv(bytes);
     ASSERT_EQ(back.size(), 4);
     EXPECT_EQ(back[0], (QStringList{QStringLiteral("norma"), QStringLiteral("značka"), QStringLiteral("přesnost [%]")}));
     for (int r = 0; r < 3; ++r)
@@ -115,9 +67,9 @@ TEST(ResultCsv, AFailedWriteReportsInCzechAndLeavesTheOldFile)
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("vysledek.csv"));
     ASSERT_EQ(saveCsvFile(file, QByteArray("old")), QString());
-    EXPECT_EQ(readAll(file), QByteArray("old"));
+    EXPECT_EQ(readFileBytes(file), QByteArray("old"));
     ASSERT_EQ(saveCsvFile(file, QByteArray("new")), QString());
-    EXPECT_EQ(readAll(file), QByteArray("new"));
+    EXPECT_EQ(readFileBytes(file), QByteArray("new"));
     // No folder of that name: the reason is given and nothing is left behind.
     const QString missing = dir.filePath(QStringLiteral("neni/vysledek.csv"));
     const QString why = saveCsvFile(missing, QByteArray("x"));
@@ -162,9 +114,9 @@ TEST(ResultCsv, CompositionSearchOfTheDemoCatalogueWithItsSuccessRates)
     const QString file = dir.filePath(QStringLiteral("složení.csv"));
     w.chooseCsvFile = [file] { return file; };
     ASSERT_TRUE(w.exportResultCsv());
-    const QByteArray bytes = readAll(file);
+    const QByteArray bytes = readFileBytes(file);
     ASSERT_TRUE(bytes.startsWith("\xEF\xBB\xBF"));
-    const QList<QStringList> back = parseCsv(QString::fromUtf8(bytes.mid(3)));
+    const QList<QStringList> back = readCsv(bytes);
     ASSERT_EQ(back.size(), r.recordCount() + 1);
     EXPECT_EQ(back[0], (QStringList{QStringLiteral("norma"), QStringLiteral("značka"), QStringLiteral("název materiálu"),
                                     QStringLiteral("přesnost [%]")}));

@@ -5,6 +5,7 @@
 
 #include "ParadoxImport.h"
 #include "db/Schema.h"
+#include "support/FileBytes.h"
 #include "support/ParadoxWriter.h"
 #include "support/Unprivileged.h"
 
@@ -27,6 +28,8 @@ using namespace orv::catalogue::test;
 namespace {
 
 using Field = orv::test::PxField;
+using orv::test::readFileBytes;
+using orv::test::writeFileBytes;
 using Null = orv::test::PxNull;
 using Cell = orv::test::PxCell;
 
@@ -198,8 +201,7 @@ QByteArray matTable(const QString &folder)
         rows.push_back({1000L + i, QStringLiteral("Ocel %1 žáruvzdorná").arg(i), 1L});
     const QString path = folder + QStringLiteral("/Mat.DB");
     writeTable(path, {{"Number", pxfLong, 4}, {"Name", pxfAlpha, 200}, {"TypeNo", pxfShort, 2}}, rows);
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    return readFileBytes(path);
 }
 
 void put16(QByteArray &b, qint64 at, int v)
@@ -211,19 +213,6 @@ void put16(QByteArray &b, qint64 at, int v)
 int get16(const QByteArray &b, qint64 at)
 {
     return uchar(b[at]) | (uchar(b[at + 1]) << 8);
-}
-
-void save(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
-}
-
-QByteArray digestOf(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll().left(1 << 20) : QByteArray();
 }
 
 } // namespace
@@ -242,7 +231,7 @@ TEST_F(ParadoxImport, DamagedBlockChainsAreRefusedAndTheOldCatalogueStays)
     const QByteArray good = matTable(in);
     ASSERT_GT(good.size(), 8192);
     ASSERT_EQ(importParadox(in, out).rows, 300);
-    const QByteArray before = digestOf(out + QStringLiteral("/catalogue.sqlite"));
+    const QByteArray before = readFileBytes(out + QStringLiteral("/catalogue.sqlite"));
 
     const int headerSize = get16(good, 0x02);
     const int blockSize = uchar(good[0x05]) * 1024;
@@ -281,7 +270,7 @@ TEST_F(ParadoxImport, DamagedBlockChainsAreRefusedAndTheOldCatalogueStays)
     for (const Damage &d : damages) {
         QByteArray bytes = good;
         d.apply(bytes);
-        save(in + QStringLiteral("/Mat.DB"), bytes);
+        ASSERT_TRUE(writeFileBytes(in + QStringLiteral("/Mat.DB"), bytes));
         try {
             importParadox(in, out);
             ADD_FAILURE() << d.what << ": imported";
@@ -291,7 +280,7 @@ TEST_F(ParadoxImport, DamagedBlockChainsAreRefusedAndTheOldCatalogueStays)
                 EXPECT_TRUE(e.text().contains(QLatin1String(d.why))) << d.what << ": " << qPrintable(e.text());
             }
         }
-        EXPECT_EQ(digestOf(out + QStringLiteral("/catalogue.sqlite")), before) << d.what;
+        EXPECT_EQ(readFileBytes(out + QStringLiteral("/catalogue.sqlite")), before) << d.what;
     }
 
     // One changed byte anywhere in the header or the first blocks: the import ends, with the
@@ -303,7 +292,7 @@ TEST_F(ParadoxImport, DamagedBlockChainsAreRefusedAndTheOldCatalogueStays)
         seed = seed * 1103515245u + 12345u;
         QByteArray bytes = good;
         bytes[at] = char(bytes[at] ^ char(1 + (seed >> 16) % 255));
-        save(in + QStringLiteral("/Mat.DB"), bytes);
+        ASSERT_TRUE(writeFileBytes(in + QStringLiteral("/Mat.DB"), bytes));
         try {
             importParadox(in, out);
         } catch (const ToolError &) {
@@ -315,7 +304,7 @@ TEST_F(ParadoxImport, AFolderWithoutTablesOrMaterialsLeavesTheCatalogueAsItWas)
 {
     matTable(in);
     ASSERT_EQ(importParadox(in, out).rows, 300);
-    const QByteArray cat = digestOf(out + QStringLiteral("/catalogue.sqlite"));
+    const QByteArray cat = readFileBytes(out + QStringLiteral("/catalogue.sqlite"));
     const QString empty = dir.path() + QStringLiteral("/empty");
     QDir().mkpath(empty);
     try {
@@ -333,6 +322,6 @@ TEST_F(ParadoxImport, AFolderWithoutTablesOrMaterialsLeavesTheCatalogueAsItWas)
     } catch (const ToolError &e) {
         EXPECT_TRUE(e.text().contains(QStringLiteral("no materials"))) << qPrintable(e.text());
     }
-    EXPECT_EQ(digestOf(out + QStringLiteral("/catalogue.sqlite")), cat);
+    EXPECT_EQ(readFileBytes(out + QStringLiteral("/catalogue.sqlite")), cat);
     EXPECT_TRUE(QDir(out).entryList({QStringLiteral("*.tmp")}).isEmpty());
 }
