@@ -2,6 +2,7 @@
 // The search window on a copy of the demo catalogue, shown offscreen; its messages are
 // collected and answered with `answer`.
 
+#include "db/DataSet.h"
 #include "db/MainDataModule.h"
 #include "search/TfHledani.h"
 #include "support/DemoCatalogue.h"
@@ -14,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <set>
 
 class SearchWindowFixture : public ::testing::Test {
 protected:
@@ -46,6 +48,14 @@ protected:
         };
         window->resize(1000, 700);
         window->show();
+    }
+    // The distinct whole numbers of one field over all rows of a data set.
+    static std::set<int> column(const orv::db::DataSet &ds, const QString &field)
+    {
+        std::set<int> out;
+        for (int r = 0; r < ds.recordCount(); ++r)
+            out.insert(ds.valueAt(r, field).toInt());
+        return out;
     }
     QStringList resultTitles() const
     {

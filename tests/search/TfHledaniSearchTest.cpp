@@ -38,13 +38,7 @@ protected:
     SearchWindowSearches() : SearchWindowFixture(false, orv::ui::mrOk) {}
 
     orv::db::Connection &conn() { return data->catalogueSession(); }
-    std::set<int> materials(const DataSet &ds) const
-    {
-        std::set<int> out;
-        for (int r = 0; r < ds.recordCount(); ++r)
-            out.insert(ds.valueAt(r, QStringLiteral("MatNumber")).toInt());
-        return out;
-    }
+    static std::set<int> materials(const DataSet &ds) { return column(ds, QStringLiteral("MatNumber")); }
     // The composition rows of a material that have both ends, as criteria rows with exactly
     // those ends, replacing the user's list.
     int chemCriteriaOf(int material)

@@ -51,13 +51,6 @@ protected:
     SearchWindow() : SearchWindowFixture(true, orv::ui::mrYes) {}
 
     int rows(const QString &sql) { return data->userSession().scalar(sql).toInt(); }
-    std::set<int> column(DataSet &ds, const QString &field)
-    {
-        std::set<int> out;
-        for (int r = 0; r < ds.recordCount(); ++r)
-            out.insert(ds.valueAt(r, field).toInt());
-        return out;
-    }
 };
 
 TEST_F(SearchWindow, InitialControlsListsAndResult)
