@@ -18,12 +18,11 @@
 
 using namespace orv;
 using namespace orv::search;
+using orv::test::orNull;
 
 namespace {
 
 using Opt = std::optional<double>;
-
-QVariant v(const Opt &o) { return o ? QVariant(*o) : QVariant(); }
 
 struct ChemDb : orv::test::EmptyCatalogue {
     int ccNumber = 0;
@@ -52,13 +51,13 @@ struct ChemDb : orv::test::EmptyCatalogue {
     {
         cat.exec(QStringLiteral("insert into ChemComp (Number, MaterialNo, ElementNo, MinValue, MaxValue) values (:k, :m, :e, :a, :b)"),
                  {{QStringLiteral("k"), ++ccNumber}, {QStringLiteral("m"), mat}, {QStringLiteral("e"), element},
-                   {QStringLiteral("a"), v(min)}, {QStringLiteral("b"), v(max)}});
+                  {QStringLiteral("a"), orNull(min)}, {QStringLiteral("b"), orNull(max)}});
     }
     void criterion(int number, int element, Opt min, Opt max, bool selected = true)
     {
         cat.exec(QStringLiteral("insert into UserChemComp (Number, ElementNo, MinValue, MaxValue, Selected) values (:k, :e, :a, :b, :s)"),
-                 {{QStringLiteral("k"), number}, {QStringLiteral("e"), element}, {QStringLiteral("a"), v(min)},
-                   {QStringLiteral("b"), v(max)}, {QStringLiteral("s"), selected ? 1 : 0}});
+                 {{QStringLiteral("k"), number}, {QStringLiteral("e"), element}, {QStringLiteral("a"), orNull(min)},
+                  {QStringLiteral("b"), orNull(max)}, {QStringLiteral("s"), selected ? 1 : 0}});
     }
     void deviation(int element, double d)
     {

@@ -17,11 +17,11 @@
 
 using namespace orv;
 using namespace orv::search;
+using orv::test::orNull;
 
 namespace {
 
 using Opt = std::optional<double>;
-QVariant val(const Opt &o) { return o ? QVariant(*o) : QVariant(); }
 
 struct MechDb : orv::test::EmptyCatalogue {
     int next = 0;
@@ -53,7 +53,7 @@ struct MechDb : orv::test::EmptyCatalogue {
         cat.exec(QStringLiteral("insert into States (Number, SemiPrNo, StateNo) values (:k, :k, :s)"),
                  {{QStringLiteral("k"), k}, {QStringLiteral("s"), state}});
         cat.exec(QStringLiteral("insert into Dimens (Number, StateNo, FromValue, ToValue) values (:k, :k, :f, :t)"),
-                 {{QStringLiteral("k"), k}, {QStringLiteral("f"), val(from)}, {QStringLiteral("t"), val(to)}});
+                 {{QStringLiteral("k"), k}, {QStringLiteral("f"), orNull(from)}, {QStringLiteral("t"), orNull(to)}});
         return k;
     }
     void value(int dim, int property, const QVariant &temperature, const Opt &min, const Opt &max)
@@ -62,7 +62,7 @@ struct MechDb : orv::test::EmptyCatalogue {
         cat.exec(QStringLiteral("insert into MechProp (Number, DimensionNo, PropertyNo) values (:k, :d, :p)"),
                  {{QStringLiteral("k"), k}, {QStringLiteral("d"), dim}, {QStringLiteral("p"), property}});
         cat.exec(QStringLiteral("insert into Temps (Number, PropertyNo, Temperature, TempMinValue, TempMaxValue) values (:k, :k, :t, :a, :b)"),
-                 {{QStringLiteral("k"), k}, {QStringLiteral("t"), temperature}, {QStringLiteral("a"), val(min)}, {QStringLiteral("b"), val(max)}});
+                 {{QStringLiteral("k"), k}, {QStringLiteral("t"), temperature}, {QStringLiteral("a"), orNull(min)}, {QStringLiteral("b"), orNull(max)}});
     }
     std::map<int, int> counts(const QList<MechCriterion> &criteria, const MechFilters &f = {}, int *n = nullptr)
     {

@@ -8,6 +8,9 @@
 
 #include <QString>
 #include <QTemporaryDir>
+#include <QVariant>
+
+#include <optional>
 
 namespace orv::test {
 
@@ -27,5 +30,11 @@ public:
     QString userFile;
     db::Connection cat; // opens the catalogue file and attaches the user file
 };
+
+// A bound of a row the test writes: the number, or SQL null for an open end.
+inline QVariant orNull(const std::optional<double> &value)
+{
+    return value ? QVariant(*value) : QVariant();
+}
 
 } // namespace orv::test
