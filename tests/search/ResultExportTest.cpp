@@ -2,6 +2,7 @@
 // failed write that leaves the old file alone, and a composition search of the demo
 // catalogue whose file holds one row per found material with its success rate.
 
+#include "SearchWindowFixture.h"
 #include "search/ResultExport.h"
 #include "search/TfHledani.h"
 
@@ -78,31 +79,20 @@ TEST(ResultCsv, AFailedWriteReportsInCzechAndLeavesTheOldFile)
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("vysledek.csv")});
 }
 
-TEST(ResultCsv, CompositionSearchOfTheDemoCatalogueWithItsSuccessRates)
+// The search window over a copy of the demo catalogue, its messages answered with OK.
+class SearchWindowCsv : public SearchWindowFixture {
+protected:
+    SearchWindowCsv() : SearchWindowFixture(false, orv::ui::mrOk) {}
+};
+
+TEST_F(SearchWindowCsv, CompositionSearchOfTheDemoCatalogueWithItsSuccessRates)
 {
-    QTemporaryDir dir;
-    const QString root = dir.path() + QStringLiteral("/");
-    ASSERT_TRUE(orv::test::copyDemoCatalogue(root + QStringLiteral("data")));
-    orv::db::MainDataModule data(root, root);
-    QStringList messages;
-    auto window = std::make_unique<TfHledani>(data, QString());
-    window->showMessage = [&messages](const QString &t, orv::ui::MsgType, orv::ui::MsgButtons) {
-        messages << t;
-        return orv::ui::mrOk;
-    };
     TfHledani &w = *window;
-    w.resize(1000, 700);
-    w.show();
-    orv::db::Connection &conn = data.catalogueSession();
 
     // The composition of C45 as the criteria, searched with a rate of 50 %: C45 at 100 %, other
     // steels with a part of the rows.
-    conn.exec(QStringLiteral("delete from UserChemComp"));
-    conn.exec(QStringLiteral("insert into UserChemComp (Number, ElementNo, MinValue, MaxValue, Selected) "
-                             "select Number, ElementNo, MinValue, MaxValue, 1 from ChemComp "
-                             "where MaterialNo=2050 and MinValue is not null and MaxValue is not null"));
-    data.tUserChemComp.refresh();
-    conn.exec(QStringLiteral("update Setup set Value='50' where Items='USPESNOST'"));
+    ASSERT_GT(chemCriteriaOf(2050), 0);
+    conn().exec(QStringLiteral("update Setup set Value='50' where Items='USPESNOST'"));
     child<QTabWidget>(w, "pages")->setCurrentIndex(TfHledani::CompositionPage);
     child<QRadioButton>(w, "rbHledatPriblizne")->setChecked(true);
     w.find();
@@ -140,13 +130,12 @@ TEST(ResultCsv, CompositionSearchOfTheDemoCatalogueWithItsSuccessRates)
     EXPECT_TRUE(partial) << "the search should also find materials matching only a part of the rows";
 
     // Nothing found: nothing written, the user told.
-    conn.exec(QStringLiteral("update UserChemComp set Selected=0"));
-    data.tUserChemComp.refresh();
+    conn().exec(QStringLiteral("update UserChemComp set Selected=0"));
+    data->tUserChemComp.refresh();
     w.find();
     messages.clear();
     QFile::remove(file);
     EXPECT_FALSE(w.exportResultCsv());
     EXPECT_FALSE(QFile::exists(file));
     EXPECT_EQ(messages.size(), 1);
-    window.reset();
 }

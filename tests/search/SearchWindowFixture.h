@@ -2,6 +2,7 @@
 // The search window on a copy of the demo catalogue, shown offscreen; its messages are
 // collected and answered with `answer`.
 
+#include "db/Connection.h"
 #include "db/DataSet.h"
 #include "db/MainDataModule.h"
 #include "search/TfHledani.h"
@@ -48,6 +49,20 @@ protected:
         };
         window->resize(1000, 700);
         window->show();
+    }
+    orv::db::Connection &conn() { return data->catalogueSession(); }
+    // The composition rows of a material that have both ends, as criteria rows with exactly
+    // those ends, replacing the user's list; returns how many there are.
+    int chemCriteriaOf(int material)
+    {
+        conn().exec(QStringLiteral("delete from UserChemComp"));
+        conn().exec(QStringLiteral(
+                        "insert into UserChemComp (Number, ElementNo, MinValue, MaxValue, Selected) "
+                        "select Number, ElementNo, MinValue, MaxValue, 1 from ChemComp "
+                        "where MaterialNo=:m and MinValue is not null and MaxValue is not null"),
+                    {{QStringLiteral("m"), material}});
+        data->tUserChemComp.refresh();
+        return conn().scalar(QStringLiteral("select count(*) from UserChemComp")).toInt();
     }
     // The distinct whole numbers of one field over all rows of a data set.
     static std::set<int> column(const orv::db::DataSet &ds, const QString &field)

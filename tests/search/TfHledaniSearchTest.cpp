@@ -37,21 +37,7 @@ class SearchWindowSearches : public SearchWindowFixture {
 protected:
     SearchWindowSearches() : SearchWindowFixture(false, orv::ui::mrOk) {}
 
-    orv::db::Connection &conn() { return data->catalogueSession(); }
     static std::set<int> materials(const DataSet &ds) { return column(ds, QStringLiteral("MatNumber")); }
-    // The composition rows of a material that have both ends, as criteria rows with exactly
-    // those ends, replacing the user's list.
-    int chemCriteriaOf(int material)
-    {
-        conn().exec(QStringLiteral("delete from UserChemComp"));
-        conn().exec(QStringLiteral(
-                        "insert into UserChemComp (Number, ElementNo, MinValue, MaxValue, Selected) "
-                        "select Number, ElementNo, MinValue, MaxValue, 1 from ChemComp "
-                        "where MaterialNo=:m and MinValue is not null and MaxValue is not null"),
-                    {{QStringLiteral("m"), material}});
-        data->tUserChemComp.refresh();
-        return conn().scalar(QStringLiteral("select count(*) from UserChemComp")).toInt();
-    }
 };
 
 const QStringList kWithPercent{QStringLiteral("norma"), QStringLiteral("značka"), QStringLiteral("název materiálu"),
