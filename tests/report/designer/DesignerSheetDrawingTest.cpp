@@ -87,9 +87,7 @@ TEST(DesignerSheetDrawing, BarcodeGrabIsReadByAScanner)
     host.Zoom = 2.0;
     host.Settings.RastrZobrazovat = false;
     TSestavaTyp report;
-    for (int s = 0; s < kFixedSections; ++s)
-        report.section(s)->Visible = s == skBody;
-    report.section(skBody)->Height = 150;
+    showOnlyTheBody(report, 150);
     auto e = std::make_unique<TSiReportElement>();
     e->Kind = ekBarcode;
     e->Text = QStringLiteral("ORVALIS21");
@@ -117,9 +115,7 @@ TEST(DesignerSheetDrawing, SelectionMarksGridAndThinElements)
     TestHost host;
     host.Settings.RastrX = 0;   // a hand-edited file: counts as 8
     TSestavaTyp report;
-    for (int s = 0; s < kFixedSections; ++s)
-        report.section(s)->Visible = s == skBody;
-    report.section(skBody)->Height = 200;
+    showOnlyTheBody(report, 200);
     auto add = [&](int kind, QRect r) {
         auto e = std::make_unique<TSiReportElement>();
         e->Kind = kind;
@@ -183,9 +179,7 @@ TEST(DesignerSheetDrawing, ElementsOneUnitWideShowOnlyTheirOutline)
     host.Zoom = 3.0;
     host.Settings.RastrZobrazovat = false;
     TSestavaTyp report;
-    for (int s = 0; s < kFixedSections; ++s)
-        report.section(s)->Visible = s == skBody;
-    report.section(skBody)->Height = 100;
+    showOnlyTheBody(report, 100);
     for (QRect r : {QRect(10, 10, 1, 40), QRect(30, 10, 40, 1), QRect(80, 10, 0, 40)}) {
         auto e = std::make_unique<TSiReportElement>();
         e->Kind = ekDetail;   // would be hatched black if it were drawn into

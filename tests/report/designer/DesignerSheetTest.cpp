@@ -31,9 +31,7 @@ struct SheetFixture {
 
     explicit SheetFixture(const QList<QRect> &rects, int bodyHeight = 200)
     {
-        for (int s = 0; s < kFixedSections; ++s)
-            Report.section(s)->Visible = s == skBody;
-        Report.section(skBody)->Height = bodyHeight;
+        showOnlyTheBody(Report, bodyHeight);
         for (const QRect &r : rects) {
             auto e = std::make_unique<TSiReportElement>();
             e->Kind = ekText;

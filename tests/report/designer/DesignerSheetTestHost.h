@@ -8,6 +8,7 @@
 #include "report/designer/DesignerSheet.h"
 #include "report/designer/EditorSettings.h"
 #include "report/designer/SesPrvek.h"
+#include "report/model/ReportModel.h"
 
 #include <QApplication>
 #include <QMouseEvent>
@@ -15,6 +16,14 @@
 #include <QStringList>
 
 namespace sheettest {
+
+// Hides every fixed section but the body, which gets the given height.
+inline void showOnlyTheBody(orv::TSestavaModel &report, int bodyHeight)
+{
+    for (int s = 0; s < orv::kFixedSections; ++s)
+        report.section(s)->Visible = s == orv::skBody;
+    report.section(orv::skBody)->Height = bodyHeight;
+}
 
 struct TestHost : orv::TDesignerHost {
     int Tool = 0;
