@@ -88,17 +88,12 @@ TEST(DesignerSheetDrawing, BarcodeGrabIsReadByAScanner)
     host.Settings.RastrZobrazovat = false;
     TSestavaTyp report;
     showOnlyTheBody(report, 150);
-    auto e = std::make_unique<TSiReportElement>();
-    e->Kind = ekBarcode;
+    // the whole code fits: the control clips what lies outside
+    TSiReportElement *e = addToBody(report, ekBarcode, QRect(30, 20, 450, 80));
     e->Text = QStringLiteral("ORVALIS21");
     e->PenStyle = bcCode128B;
     e->PenWidth = 12;
     e->Flags = efPrintText;
-    e->Left = 30;
-    e->Top = 20;
-    e->Width = 450;   // the whole code fits: the control clips what lies outside
-    e->Height = 80;
-    report.section(skBody)->appendElement(std::move(e));
     TDesignerSheet sheet(&host);
     sheet.build(&report);
     QTemporaryDir dir;
@@ -116,15 +111,7 @@ TEST(DesignerSheetDrawing, SelectionMarksGridAndThinElements)
     host.Settings.RastrX = 0;   // a hand-edited file: counts as 8
     TSestavaTyp report;
     showOnlyTheBody(report, 200);
-    auto add = [&](int kind, QRect r) {
-        auto e = std::make_unique<TSiReportElement>();
-        e->Kind = kind;
-        e->Left = r.left();
-        e->Top = r.top();
-        e->Width = r.width();
-        e->Height = r.height();
-        return report.section(skBody)->appendElement(std::move(e));
-    };
+    auto add = [&](int kind, QRect r) { return addToBody(report, kind, r); };
     TSiReportElement *a = add(ekRectangle, QRect(20, 20, 60, 40));
     TSiReportElement *b = add(ekRectangle, QRect(120, 20, 60, 40));
     TSiReportElement *thin = add(ekRectangle, QRect(220, 20, 1, 40));
@@ -181,13 +168,7 @@ TEST(DesignerSheetDrawing, ElementsOneUnitWideShowOnlyTheirOutline)
     TSestavaTyp report;
     showOnlyTheBody(report, 100);
     for (QRect r : {QRect(10, 10, 1, 40), QRect(30, 10, 40, 1), QRect(80, 10, 0, 40)}) {
-        auto e = std::make_unique<TSiReportElement>();
-        e->Kind = ekDetail;   // would be hatched black if it were drawn into
-        e->Left = r.left();
-        e->Top = r.top();
-        e->Width = r.width();
-        e->Height = r.height();
-        report.section(skBody)->appendElement(std::move(e));
+        addToBody(report, ekDetail, r);   // would be hatched black if it were drawn into
     }
     TDesignerSheet sheet(&host);
     sheet.build(&report);
