@@ -12,7 +12,6 @@
 #include "db/MainDataModule.h"
 #include "db/OwnDataModule.h"
 #include "ui/ActionUpdater.h"
-#include "support/DemoCatalogue.h"
 #include "support/DemoDataModules.h"
 
 #include <QAction>
