@@ -13,8 +13,7 @@
 #include "db/MainDataModule.h"
 #include "ui/ActionUpdater.h"
 #include "ui/MessageDialog.h"
-#include "support/DemoCatalogue.h"
-#include "support/ProgramFolder.h"
+#include "support/DemoDataModules.h"
 
 #include <QAction>
 #include <QApplication>
@@ -38,19 +37,18 @@ using namespace orv::app;
 
 namespace {
 
-class MainWindowCardsTest : public ::testing::Test
+class MainWindowCardsTest : public orv::test::DemoDataModuleTest
 {
 protected:
-    orv::test::ProgramFolder folder;
-    const QString &root = folder.root;
-    std::unique_ptr<orv::db::MainDataModule> data;
     std::unique_ptr<MainWindow> w;
 
+    MainWindowCardsTest() { withOwnData = false; }
     void SetUp() override
     {
-        ASSERT_TRUE(folder.addDemoCatalogue());
         ASSERT_TRUE(folder.install({{"Help", 1}, {"Pdf", 1}, {"Tisky", 1}}));
-        data = std::make_unique<orv::db::MainDataModule>(root, root);
+        DemoDataModuleTest::SetUp();
+        if (HasFatalFailure())
+            return;
         w = std::make_unique<MainWindow>(data.get());
         w->resize(1100, 750);
         w->createSearchWindow();
@@ -62,7 +60,7 @@ protected:
     void TearDown() override
     {
         w.reset();
-        data.reset();
+        DemoDataModuleTest::TearDown();
     }
     int material(int index) const
     {

@@ -12,8 +12,7 @@
 #include "db/MainDataModule.h"
 #include "db/OwnDataModule.h"
 #include "ui/ActionUpdater.h"
-#include "support/DemoCatalogue.h"
-#include "support/ProgramFolder.h"
+#include "support/DemoDataModules.h"
 
 #include <QAction>
 #include <QApplication>
@@ -34,24 +33,8 @@ using namespace orv::app;
 
 namespace {
 
-class OwnMaterialWiring : public ::testing::Test {
+class OwnMaterialWiring : public orv::test::DemoDataModuleTest {
 protected:
-    orv::test::ProgramFolder folder;
-    const QString &root = folder.root;
-    std::unique_ptr<orv::db::MainDataModule> data;
-    std::unique_ptr<orv::db::OwnDataModule> own;
-
-    void SetUp() override
-    {
-        ASSERT_TRUE(folder.addDemoCatalogue());
-        data = std::make_unique<orv::db::MainDataModule>(root, root);
-        own = std::make_unique<orv::db::OwnDataModule>(*data);
-    }
-    void TearDown() override
-    {
-        own.reset();
-        data.reset();
-    }
     std::unique_ptr<MainWindow> window(int dataOnMedium)
     {
         orv::Registry(orv::Registry::Scope::Machine).writeInteger(orv::installKey(), QStringLiteral("Data na CD"), dataOnMedium);

@@ -9,16 +9,14 @@
 #include "printouts/TableReport.h"
 #include "report/ui/ReportUi.h"
 #include "search/TfHledani.h"
-#include "support/DemoCatalogue.h"
+#include "support/DemoDataModules.h"
 
-#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QRadioButton>
 #include <QStandardItemModel>
 #include <QTabWidget>
 #include <QTableView>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -37,21 +35,20 @@ QString pdfText(const QString &file)
 }
 
 // A search window shown over a copy of the demo catalogue; its messages are collected.
-class SearchWindowOnDemo : public ::testing::Test
+class SearchWindowOnDemo : public test::DemoDataModuleTest
 {
 protected:
-    QTemporaryDir dir;
-    std::unique_ptr<db::MainDataModule> dataModule;
     std::unique_ptr<search::TfHledani> window;
     QStringList messages;
 
+    SearchWindowOnDemo() { withOwnData = false; }
     void SetUp() override
     {
         InstallReportUi();
-        const QString root = dir.path() + QStringLiteral("/");
-        ASSERT_TRUE(test::copyDemoCatalogue(root + QStringLiteral("data")));
-        dataModule = std::make_unique<db::MainDataModule>(root, root);
-        window = std::make_unique<search::TfHledani>(*dataModule, QString());
+        DemoDataModuleTest::SetUp();
+        if (HasFatalFailure())
+            return;
+        window = std::make_unique<search::TfHledani>(*data, QString());
         window->showMessage = [this](const QString &t, ui::MsgType, ui::MsgButtons) {
             messages << t;
             return ui::mrOk;
@@ -59,22 +56,26 @@ protected:
         window->resize(1000, 700);
         window->show();
     }
+    void TearDown() override
+    {
+        window.reset();
+        DemoDataModuleTest::TearDown();
+    }
 };
 
 TEST_F(SearchWindowOnDemo, CompositionResultPrintsEveryRowWithItsSuccessRate)
 {
     const QLocale previous;
     QLocale::setDefault(QLocale(QLocale::Czech, QLocale::CzechRepublic));
-    db::MainDataModule &data = *dataModule;
     search::TfHledani &w = *window;
-    db::Connection &conn = data.catalogueSession();
+    db::Connection &conn = data->catalogueSession();
     // The composition of 42CrMo4 (4142) as the criteria, searched with a rate of 50 %.
     conn.exec(QStringLiteral("delete from UserChemComp"));
     conn.exec(QStringLiteral("insert into UserChemComp (Number, ElementNo, MinValue, MaxValue, Selected) "
                              "select ChemComp.Number, ElementNo, MinValue, MaxValue, 1 from ChemComp, Norms "
                              "where Norms.Label = '42CrMo4' and ChemComp.MaterialNo = Norms.MaterialNo "
                              "and MinValue is not null and MaxValue is not null"));
-    data.tUserChemComp.refresh();
+    data->tUserChemComp.refresh();
     conn.exec(QStringLiteral("update Setup set Value='50' where Items='USPESNOST'"));
     w.setCurrentPage(search::TfHledani::CompositionPage);
     w.findChild<QRadioButton *>(QStringLiteral("rbHledatPriblizne"))->setChecked(true);
@@ -87,7 +88,7 @@ TEST_F(SearchWindowOnDemo, CompositionResultPrintsEveryRowWithItsSuccessRate)
 
     std::unique_ptr<printouts::TfPrintTable> dialog(
         app::searchListDialog(*grid, search::TfHledani::CompositionPage, nullptr));
-    const QString file = dir.filePath(QStringLiteral("vysledek.pdf"));
+    const QString file = root + QStringLiteral("vysledek.pdf");
     ASSERT_EQ(dialog->printToPdf(file), 0);
     const QString text = pdfText(file);
     EXPECT_TRUE(text.contains(QStringLiteral("Výsledek hledání – chemické složení")));
@@ -119,13 +120,12 @@ TEST_F(SearchWindowOnDemo, CompositionResultPrintsEveryRowWithItsSuccessRate)
 TEST_F(SearchWindowOnDemo, PropertyResultCarriesTheBestCombination)
 {
     const QLocale previous;
-    db::MainDataModule &data = *dataModule;
     search::TfHledani &w = *window;
-    db::Connection &conn = data.catalogueSession();
+    db::Connection &conn = data->catalogueSession();
     conn.exec(QStringLiteral("delete from UserMechProp"));
     conn.exec(QStringLiteral("insert into UserMechProp (Number, PropertyNo, MinValue, Selected, GroupType) "
                              "values (1, 1, 1100, 1, 'N')"));
-    data.tUserMechProp.refresh();
+    data->tUserMechProp.refresh();
     w.setCurrentPage(search::TfHledani::MechanicalPage);
     w.find();
     ASSERT_TRUE(messages.isEmpty()) << messages.join(u'|').toStdString();
@@ -140,7 +140,7 @@ TEST_F(SearchWindowOnDemo, PropertyResultCarriesTheBestCombination)
     ASSERT_GE(crnimoRow, 0);
 
     // CSV: one more column, a text for every hit.
-    const QString csv = dir.filePath(QStringLiteral("vlastnosti.csv"));
+    const QString csv = root + QStringLiteral("vlastnosti.csv");
     w.chooseCsvFile = [csv] { return csv; };
     ASSERT_TRUE(w.exportResultCsv());
     QFile f(csv);
@@ -171,7 +171,7 @@ TEST_F(SearchWindowOnDemo, PropertyResultCarriesTheBestCombination)
     auto *grid = w.findChild<QTableView *>(QStringLiteral("grHledani"));
     std::unique_ptr<printouts::TfPrintTable> dialog(app::searchListDialog(
         *grid, search::TfHledani::MechanicalPage, nullptr, &conn, w.result()));
-    const QString pdf = dir.filePath(QStringLiteral("vlastnosti.pdf"));
+    const QString pdf = root + QStringLiteral("vlastnosti.pdf");
     ASSERT_EQ(dialog->printToPdf(pdf), 0);
     const QString text = pdfText(pdf).simplified();
     EXPECT_TRUE(text.contains(QStringLiteral("Výsledek hledání – mechanické vlastnosti")));

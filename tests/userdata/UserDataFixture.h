@@ -6,9 +6,7 @@
 #include "browse/CardList.h"
 #include "browse/ContentsPane.h"
 #include "core/Paths.h"
-#include "db/MainDataModule.h"
-#include "db/OwnDataModule.h"
-#include "support/ProgramFolder.h"
+#include "support/DemoDataModules.h"
 
 #include <QDir>
 #include <QFile>
@@ -20,22 +18,14 @@
 
 #include <memory>
 
-class UserDataFixture : public ::testing::Test {
+class UserDataFixture : public orv::test::DemoDataModuleTest {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(folder.isValid());
-        ASSERT_TRUE(folder.addDemoCatalogue());
-        data = std::make_unique<orv::db::MainDataModule>(root, root);
-        own = std::make_unique<orv::db::OwnDataModule>(*data);
-    }
     void TearDown() override
     {
         cards.reset();
         area.reset();
         pane.reset();
-        own.reset();
-        data.reset();
+        DemoDataModuleTest::TearDown();
     }
     // The contents pane and the card list, for tests that look at the tree and the cards.
     void makeWindows()
@@ -108,10 +98,6 @@ protected:
         return out;
     }
 
-    orv::test::ProgramFolder folder;
-    const QString &root = folder.root;
-    std::unique_ptr<orv::db::MainDataModule> data;
-    std::unique_ptr<orv::db::OwnDataModule> own;
     std::unique_ptr<orv::browse::ContentsPane> pane;
     std::unique_ptr<QMdiArea> area;
     std::unique_ptr<orv::browse::CardList> cards;

@@ -87,20 +87,13 @@ TEST(DesignerSheetDrawing, BarcodeGrabIsReadByAScanner)
     host.Zoom = 2.0;
     host.Settings.RastrZobrazovat = false;
     TSestavaTyp report;
-    for (int s = 0; s < kFixedSections; ++s)
-        report.section(s)->Visible = s == skBody;
-    report.section(skBody)->Height = 150;
-    auto e = std::make_unique<TSiReportElement>();
-    e->Kind = ekBarcode;
+    showOnlyTheBody(report, 150);
+    // the whole code fits: the control clips what lies outside
+    TSiReportElement *e = addToBody(report, ekBarcode, QRect(30, 20, 450, 80));
     e->Text = QStringLiteral("ORVALIS21");
     e->PenStyle = bcCode128B;
     e->PenWidth = 12;
     e->Flags = efPrintText;
-    e->Left = 30;
-    e->Top = 20;
-    e->Width = 450;   // the whole code fits: the control clips what lies outside
-    e->Height = 80;
-    report.section(skBody)->appendElement(std::move(e));
     TDesignerSheet sheet(&host);
     sheet.build(&report);
     QTemporaryDir dir;
@@ -117,18 +110,8 @@ TEST(DesignerSheetDrawing, SelectionMarksGridAndThinElements)
     TestHost host;
     host.Settings.RastrX = 0;   // a hand-edited file: counts as 8
     TSestavaTyp report;
-    for (int s = 0; s < kFixedSections; ++s)
-        report.section(s)->Visible = s == skBody;
-    report.section(skBody)->Height = 200;
-    auto add = [&](int kind, QRect r) {
-        auto e = std::make_unique<TSiReportElement>();
-        e->Kind = kind;
-        e->Left = r.left();
-        e->Top = r.top();
-        e->Width = r.width();
-        e->Height = r.height();
-        return report.section(skBody)->appendElement(std::move(e));
-    };
+    showOnlyTheBody(report, 200);
+    auto add = [&](int kind, QRect r) { return addToBody(report, kind, r); };
     TSiReportElement *a = add(ekRectangle, QRect(20, 20, 60, 40));
     TSiReportElement *b = add(ekRectangle, QRect(120, 20, 60, 40));
     TSiReportElement *thin = add(ekRectangle, QRect(220, 20, 1, 40));
@@ -183,17 +166,9 @@ TEST(DesignerSheetDrawing, ElementsOneUnitWideShowOnlyTheirOutline)
     host.Zoom = 3.0;
     host.Settings.RastrZobrazovat = false;
     TSestavaTyp report;
-    for (int s = 0; s < kFixedSections; ++s)
-        report.section(s)->Visible = s == skBody;
-    report.section(skBody)->Height = 100;
+    showOnlyTheBody(report, 100);
     for (QRect r : {QRect(10, 10, 1, 40), QRect(30, 10, 40, 1), QRect(80, 10, 0, 40)}) {
-        auto e = std::make_unique<TSiReportElement>();
-        e->Kind = ekDetail;   // would be hatched black if it were drawn into
-        e->Left = r.left();
-        e->Top = r.top();
-        e->Width = r.width();
-        e->Height = r.height();
-        report.section(skBody)->appendElement(std::move(e));
+        addToBody(report, ekDetail, r);   // would be hatched black if it were drawn into
     }
     TDesignerSheet sheet(&host);
     sheet.build(&report);

@@ -31,18 +31,9 @@ struct SheetFixture {
 
     explicit SheetFixture(const QList<QRect> &rects, int bodyHeight = 200)
     {
-        for (int s = 0; s < kFixedSections; ++s)
-            Report.section(s)->Visible = s == skBody;
-        Report.section(skBody)->Height = bodyHeight;
+        showOnlyTheBody(Report, bodyHeight);
         for (const QRect &r : rects) {
-            auto e = std::make_unique<TSiReportElement>();
-            e->Kind = ekText;
-            e->Text = QStringLiteral("Text");
-            e->Left = r.left();
-            e->Top = r.top();
-            e->Width = r.width();
-            e->Height = r.height();
-            Report.section(skBody)->appendElement(std::move(e));
+            addToBody(Report, ekText, r)->Text = QStringLiteral("Text");
         }
         Sheet = std::make_unique<TDesignerSheet>(&Host);
         Sheet->resize(1000, 700);

@@ -8,13 +8,36 @@
 #include "report/designer/DesignerSheet.h"
 #include "report/designer/EditorSettings.h"
 #include "report/designer/SesPrvek.h"
+#include "report/model/ReportModel.h"
 
 #include <QApplication>
 #include <QMouseEvent>
 #include <QRect>
 #include <QStringList>
 
+#include <memory>
+
 namespace sheettest {
+
+// Hides every fixed section but the body, which gets the given height.
+inline void showOnlyTheBody(orv::TSestavaModel &report, int bodyHeight)
+{
+    for (int s = 0; s < orv::kFixedSections; ++s)
+        report.section(s)->Visible = s == orv::skBody;
+    report.section(orv::skBody)->Height = bodyHeight;
+}
+
+// Appends an element of the kind over rectangle r (report units) to the body.
+inline orv::TSiReportElement *addToBody(orv::TSestavaModel &report, int kind, QRect r)
+{
+    auto e = std::make_unique<orv::TSiReportElement>();
+    e->Kind = kind;
+    e->Left = r.left();
+    e->Top = r.top();
+    e->Width = r.width();
+    e->Height = r.height();
+    return report.section(orv::skBody)->appendElement(std::move(e));
+}
 
 struct TestHost : orv::TDesignerHost {
     int Tool = 0;

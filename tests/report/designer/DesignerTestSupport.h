@@ -5,8 +5,10 @@
 #include "report/designer/DesignerQuestion.h"
 #include "report/model/SestavaMessages.h"
 
+#include <QLineEdit>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QTest>
 
 namespace designertest {
 
@@ -38,5 +40,12 @@ struct MessageCatcher {
         orv::setDesignerQuestionHandler({});
     }
 };
+
+// Replaces the text of a line edit by typing, as a user selecting all and typing over it.
+inline void typeOver(QLineEdit *edit, const QString &text)
+{
+    edit->selectAll();
+    QTest::keyClicks(edit, text);
+}
 
 } // namespace designertest

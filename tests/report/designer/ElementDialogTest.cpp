@@ -25,6 +25,7 @@
 #include <gtest/gtest.h>
 
 using namespace orv;
+using designertest::typeOver;
 
 namespace {
 
@@ -47,11 +48,6 @@ struct ElementFixture : ::testing::Test {
     TSiReportElement *add(const QString &line)
     {
         return report.AddElement(report.section(skBody), line);
-    }
-    static void setText(QLineEdit *e, const QString &t)
-    {
-        e->selectAll();
-        QTest::keyClicks(e, t);
     }
 };
 using ElementDialog = ElementFixture;
@@ -158,11 +154,11 @@ TEST_F(ElementDialog, PositionsInTheDisplayUnitAndBadNumbers)
     dlg.show();
     EXPECT_EQ(dlg.Sirka->text(), "254");
     EXPECT_EQ(dlg.JednotkaLabel->text(), "(0,1 mm)");
-    setText(dlg.Sirka, "254");
-    setText(dlg.Vyska, "abc");
-    setText(dlg.Levy, "127");
-    setText(dlg.SklonTextu, "x");
-    setText(dlg.RoztecZnaku, "?");
+    typeOver(dlg.Sirka, "254");
+    typeOver(dlg.Vyska, "abc");
+    typeOver(dlg.Levy, "127");
+    typeOver(dlg.SklonTextu, "x");
+    typeOver(dlg.RoztecZnaku, "?");
     dlg.accept();
     EXPECT_EQ(e->Width, 100);
     EXPECT_EQ(e->Height, 20);   // not a number: kept
@@ -214,7 +210,7 @@ TEST_F(ElementDialog, Barcode)
     EXPECT_FALSE(dlg.TisknoutText->isChecked());
     EXPECT_EQ(dlg.Uhel->text(), "90");
     dlg.TisknoutText->setChecked(true);
-    setText(dlg.FunkcniVyraz, "#2");
+    typeOver(dlg.FunkcniVyraz, "#2");
     dlg.accept();
     EXPECT_EQ(code->PenWidth, 24);
     EXPECT_EQ(code->PenStyle, bcEan13);
@@ -231,7 +227,7 @@ TEST_F(ElementDialog, ConditionAndProgramControl)
     EXPECT_EQ(dlg.Podminka->text(), "#4>1");
     QTest::mouseClick(dlg.ZrusitPodminkuBtn, Qt::LeftButton);
     dlg.ProgramoveRizeni->setChecked(true);
-    setText(dlg.Identifikace, "ramecek");
+    typeOver(dlg.Identifikace, "ramecek");
     dlg.accept();
     EXPECT_TRUE(rect->Condition.isEmpty());
     EXPECT_TRUE(rect->HandlerEnabled);

@@ -26,6 +26,7 @@
 #include <gtest/gtest.h>
 
 using namespace orv;
+using designertest::typeOver;
 
 namespace {
 
@@ -49,11 +50,6 @@ struct Fixture : ::testing::Test {
         SetPrinterMarginSource({});
         qunsetenv("ORVALIS_REPORT_SETTINGS_DIR");
         pageSetup() = TPageSetup();
-    }
-    static void setText(QLineEdit *e, const QString &t)
-    {
-        e->selectAll();
-        QTest::keyClicks(e, t);
     }
 };
 
@@ -118,9 +114,9 @@ TEST_F(ReportSettings, StoresPaperOrientationAndColumns)
     dlg.Formaty->setCurrentRow(6);   // A3
     dlg.NaSirku->setChecked(true);
     dlg.PovolitOrientaci->setChecked(true);
-    setText(dlg.OkrajLevy, "100");
+    typeOver(dlg.OkrajLevy, "100");
     dlg.PocetSloupcu->setValue(0);
-    setText(dlg.MezeraSloupcu, "20");
+    typeOver(dlg.MezeraSloupcu, "20");
     dlg.Popis->setText("Seznam ocelí");
     QTest::mouseClick(dlg.OKBtn, Qt::LeftButton);
     EXPECT_EQ(dlg.result(), QDialog::Accepted);
@@ -142,14 +138,14 @@ TEST_F(ReportSettings, MarginsWithoutPrintableWidthAreRefused)
 {
     TSestDlg dlg(report);
     dlg.show();
-    setText(dlg.OkrajLevy, "400");
-    setText(dlg.OkrajPravy, "426");
+    typeOver(dlg.OkrajLevy, "400");
+    typeOver(dlg.OkrajPravy, "426");
     QTest::mouseClick(dlg.OKBtn, Qt::LeftButton);
     EXPECT_TRUE(dlg.isVisible());
     ASSERT_EQ(msgs.Texts.size(), 1);
     EXPECT_TRUE(msgs.Texts.front().contains("žádné místo pro tisk"));
     EXPECT_EQ(pageSetup().MarginLeft, 50);   // nothing stored
-    setText(dlg.OkrajPravy, "425");
+    typeOver(dlg.OkrajPravy, "425");
     QTest::mouseClick(dlg.OKBtn, Qt::LeftButton);
     EXPECT_FALSE(dlg.isVisible());
     EXPECT_EQ(pageSetup().printableWidth(), 1);
@@ -159,8 +155,8 @@ TEST_F(ReportSettings, NonNumberKeepsThePreviousValue)
 {
     TSestDlg dlg(report);
     dlg.show();
-    setText(dlg.OkrajHorni, "abc");
-    setText(dlg.OddilVyska[2], "4x");
+    typeOver(dlg.OkrajHorni, "abc");
+    typeOver(dlg.OddilVyska[2], "4x");
     QTest::mouseClick(dlg.OKBtn, Qt::LeftButton);
     EXPECT_EQ(pageSetup().MarginTop, 70);
     EXPECT_EQ(report.section(skBody)->Height, 20);
@@ -173,7 +169,7 @@ TEST_F(ReportSettings, LengthsInTheDisplayUnit)
     dlg.Jednotky->setCurrentIndex(1);   // 0,1 mm
     EXPECT_EQ(dlg.OkrajLevy->text(), "127");   // 50 x 2.54
     EXPECT_EQ(dlg.RozmerPapiru->text(), "2098 x 2969 0,1 mm");
-    setText(dlg.OkrajPravy, "254");
+    typeOver(dlg.OkrajPravy, "254");
     QTest::mouseClick(dlg.OKBtn, Qt::LeftButton);
     EXPECT_EQ(report.UnitsIndex, 1);
     EXPECT_EQ(pageSetup().MarginLeft, 50);    // unchanged text: exactly the old value
@@ -188,7 +184,7 @@ TEST_F(ReportSettings, MarginCheckAgainstThePrinter)
         msgs.Answer = TAnswer::Cancel;
         TSestDlg dlg(report);
         dlg.show();
-        setText(dlg.OkrajLevy, "20");
+        typeOver(dlg.OkrajLevy, "20");
         QTest::mouseClick(dlg.OKBtn, Qt::LeftButton);
         EXPECT_TRUE(dlg.isVisible());
         EXPECT_EQ(msgs.Questions, 1);
@@ -205,7 +201,7 @@ TEST_F(ReportSettings, MarginCheckAgainstThePrinter)
         msgs.Answer = TAnswer::No;
         TSestDlg dlg(report);
         dlg.show();
-        setText(dlg.OkrajLevy, "20");
+        typeOver(dlg.OkrajLevy, "20");
         QTest::mouseClick(dlg.OKBtn, Qt::LeftButton);
         EXPECT_EQ(pageSetup().MarginLeft, 20);
     }
@@ -213,7 +209,7 @@ TEST_F(ReportSettings, MarginCheckAgainstThePrinter)
         // Character mode is not checked against the graphic printer.
         TSestDlg dlg(report);
         dlg.show();
-        setText(dlg.OkrajLevy, "10");
+        typeOver(dlg.OkrajLevy, "10");
         dlg.Znakovy->setChecked(true);
         const int asked = msgs.Questions;
         QTest::mouseClick(dlg.OKBtn, Qt::LeftButton);
@@ -238,8 +234,8 @@ TEST_F(ReportSettings, CharacterModeGrid)
     TSestDlg back(report);
     back.show();
     back.Graficky->setChecked(true);
-    setText(back.RastrX, "0");
-    setText(back.RastrY, "12");
+    typeOver(back.RastrX, "0");
+    typeOver(back.RastrY, "12");
     QTest::mouseClick(back.OKBtn, Qt::LeftButton);
     EXPECT_FALSE(report.CharacterMode);
     EXPECT_EQ(report.GridX, 8);   // below 1: 8
@@ -251,7 +247,7 @@ TEST_F(ReportSettings, SectionsFlagsAndBackground)
     TSestDlg dlg(report);
     dlg.show();
     dlg.OddilViditelny[3]->setChecked(true);
-    setText(dlg.OddilVyska[3], "50");
+    typeOver(dlg.OddilVyska[3], "50");
     dlg.PrvniBezHlavy->setChecked(false);
     dlg.PosledniBezHlavy->setChecked(true);
     dlg.NovaStrankaZaznam->setChecked(true);
@@ -260,7 +256,7 @@ TEST_F(ReportSettings, SectionsFlagsAndBackground)
     dlg.TisknoutPozadi->setChecked(true);
     dlg.SouborPozadi->setText("pozadi.png");
     dlg.CelyPapir->setChecked(false);
-    setText(dlg.PozadiSirka, "300");
+    typeOver(dlg.PozadiSirka, "300");
     QTest::mouseClick(dlg.OKBtn, Qt::LeftButton);
     EXPECT_TRUE(report.section(skReportFooter)->Visible);
     EXPECT_EQ(report.section(skReportFooter)->Height, 50);
@@ -283,12 +279,12 @@ TEST_F(ReportSettings, Groups)
     TSestDlg dlg(report);
     dlg.show();
     // The first group changed, a second added, then the first removed and added again.
-    setText(dlg.SkupinaVyraz, "#2");
-    setText(dlg.SkupinaHlavaVyska, "40");
+    typeOver(dlg.SkupinaVyraz, "#2");
+    typeOver(dlg.SkupinaHlavaVyska, "40");
     QTest::mouseClick(dlg.PridatSkupinu, Qt::LeftButton);
     EXPECT_EQ(dlg.Skupiny->count(), 2);
     EXPECT_EQ(dlg.Skupiny->currentRow(), 1);
-    setText(dlg.SkupinaVyraz, "#3");
+    typeOver(dlg.SkupinaVyraz, "#3");
     dlg.SkupinaNovaStrana->setChecked(true);
     dlg.Skupiny->setCurrentRow(0);
     EXPECT_EQ(dlg.SkupinaVyraz->text(), "#2");
@@ -318,7 +314,7 @@ TEST_F(ReportSettings, StornoChangesNothing)
     const QStringList before = writeTemplate(report);
     TSestDlg dlg(report);
     dlg.show();
-    setText(dlg.OkrajLevy, "200");
+    typeOver(dlg.OkrajLevy, "200");
     dlg.Znakovy->setChecked(true);
     QTest::mouseClick(dlg.PridatSkupinu, Qt::LeftButton);
     QTest::mouseClick(dlg.StornoBtn, Qt::LeftButton);

@@ -364,14 +364,7 @@ TEST_F(BarcodeTest, StorePagesShowTheirBarcodes)
     e->PenWidth = 12;
     e->Flags = efPrintText;
     e->Angle = 90;
-    auto item = std::make_unique<TVystPrvek>(e.get(), 100, 100, 300, 80);
-    TRadky lines;
-    lines.Lines.resize(1);
-    lines.Lines[0].Runs.resize(1);
-    lines.Lines[0].Runs[0].Chars = QStringLiteral("11 373.1");
-    item->SetLines(lines);
-    item->LastLine = 0;
-    store.AddItem(std::move(item), 0);
+    outtest::addOneLineItem(store, 0, e.get(), QRect(100, 100, 300, 80), QStringLiteral("11 373.1"));
     QTemporaryDir dir;
     const QString png = dir.filePath(QStringLiteral("page.png"));
     ASSERT_TRUE(store.SavePagePng(png, 0, 300));

@@ -256,14 +256,7 @@ TEST_F(CharacterOutputTest, ReportComponentWritesTextThroughItsEntryPoint)
     InstallCharacterOutput(sestavaEntryPoints());
     auto e = outtest::element(ekText);
     e->Font.Name = QStringLiteral("Roman 10cpi");
-    auto item = std::make_unique<TVystPrvek>(e.get(), 0, 0, 300, 20);
-    TRadky r;
-    r.Lines.resize(1);
-    r.Lines[0].Runs.resize(1);
-    r.Lines[0].Runs[0].Chars = QStringLiteral("Přehled");
-    item->SetLines(r);
-    item->LastLine = 0;
-    rep.Vystup.AddItem(std::move(item), 0);
+    outtest::addOneLineItem(rep.Vystup, 0, e.get(), QRect(0, 0, 300, 20), QStringLiteral("Přehled"));
     rep.ExportLanguage = slCP852;
     QByteArray bytes;
     QBuffer buf(&bytes);

@@ -8,6 +8,7 @@
 #include "report/output/ExportSupport.h"
 #include "report/output/Sestava.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -40,6 +41,16 @@ inline QByteArray readAll(const QString &path)
 {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// What a writer answers when its stream takes no bytes (a buffer open for reading only).
+template <class Write>
+int writeIntoReadOnlyStream(Write write)
+{
+    QByteArray bytes;
+    QBuffer readOnly(&bytes);
+    readOnly.open(QIODevice::ReadOnly);
+    return write(readOnly);
 }
 
 class ExportTest : public OutputTest {

@@ -28,6 +28,22 @@ inline std::unique_ptr<orv::TSiReportElement> element(int kind, int textFlags = 
     return e;
 }
 
+// Puts an item of element e on a page of the store, holding `text` as one line of one run.
+inline orv::TVystPrvek *addOneLineItem(orv::TSestVystup &store, int page, orv::TSiReportElement *e,
+                                       QRect r, const QString &text)
+{
+    auto item = std::make_unique<orv::TVystPrvek>(e, r.x(), r.y(), r.width(), r.height());
+    orv::TRadky lines;
+    lines.Lines.resize(1);
+    lines.Lines[0].Runs.resize(1);
+    lines.Lines[0].Runs[0].Chars = text;
+    item->SetLines(lines);
+    item->LastLine = 0;
+    orv::TVystPrvek *raw = item.get();
+    store.AddItem(std::move(item), page);
+    return raw;
+}
+
 struct Op {
     enum Kind { Rect, Ellipse, Line, Path, Image, Text } kind;
     QRectF rect;          // device rectangle (rects, ellipses, images: target)

@@ -84,24 +84,10 @@ TEST_F(ReportState, TheContextInForceComesBackAfterEveryRun)
 {
     OutsideInForce outer;
     TSestava master, other;
-    MemoryBridge masterData, otherData, lines;
+    MemoryBridge otherData;
     simpleReport(other, otherData, {"cizí"});
-
-    masterData.Columns = {"Order"};
-    masterData.Rows = {{"O1"}, {"O2"}};
-    lines.Columns = {"Item"};
-    lines.Rows = {{"i1"}, {"i2"}};
-    TSestDetail detail;
-    detail.DataSource = &lines;
-    detail.setMasterSestava(&master);
-    Template d;
-    d.section(2, true, 15).text("T", 2, "Item", 40, 0, 100, 15);
-    Template t;
-    t.section(2, true, 40).text("T", 2, "Order", 0, 0, 100, 20).detail("T", 0, 0, 20, 300, 20)
-        .detailTemplate(0, d);
-    master.IsStored = true;
-    master.Predloha = t.Lines;
-    master.DataSource = &masterData;
+    OrdersWithItems orders(master, {"O1", "O2"}, {"i1", "i2"});
+    TSestDetail &detail = orders.Detail;
 
     // The master's handler runs after the detail of the record before, and once after the
     // other report's whole run.
@@ -295,22 +281,8 @@ TEST_F(ReportState, DetailNestingIsCountedPerChain)
     EXPECT_EQ(findText(chain.top.Vystup, QStringLiteral("E%1").arg(kLevels)).size(), 1u);
 
     TSestava host;
-    MemoryBridge hostData, hostLines;
-    hostData.Columns = {"Order"};
-    hostData.Rows = {{"O1"}};
-    hostLines.Columns = {"Item"};
-    hostLines.Rows = {{"i1"}};
-    TSestDetail hostDetail;
-    hostDetail.DataSource = &hostLines;
-    hostDetail.setMasterSestava(&host);
-    Template d;
-    d.section(2, true, 15).text("T", 2, "Item", 40, 0, 100, 15);
-    Template t;
-    t.section(2, true, 40).text("T", 2, "Order", 0, 0, 100, 20).detail("T", 0, 0, 20, 300, 20)
-        .detailTemplate(0, d);
-    host.IsStored = true;
-    host.Predloha = t.Lines;
-    host.DataSource = &hostData;
+    OrdersWithItems hostOrders(host, {"O1"}, {"i1"});
+    TSestDetail &hostDetail = hostOrders.Detail;
     int runs = 0;
     hostDetail.OnVypoctiFunkce = [&](TSestDetail &) {
         ++runs;

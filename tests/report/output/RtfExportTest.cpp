@@ -5,7 +5,6 @@
 #include "report/output/RtfExport.h"
 #include "report/output/Sestava.h"
 
-#include <QBuffer>
 #include <QTextDocument>
 
 using namespace orv;
@@ -93,10 +92,8 @@ TEST_F(RtfTest, RunsShapesAndColours)
 TEST_F(RtfTest, AFailedWriteGivesSixAndLeavesNoFile)
 {
     addText(0, QStringLiteral("text"), QRect(0, 0, 300, 30));
-    QByteArray bytes;
-    QBuffer readOnly(&bytes);
-    readOnly.open(QIODevice::ReadOnly);
-    EXPECT_EQ(SaveRtf(store, readOnly), seOutputNotWritten);
+    EXPECT_EQ(writeIntoReadOnlyStream([&](QIODevice &out) { return SaveRtf(store, out); }),
+              seOutputNotWritten);
 
     TSestavaTyp rep;
     EXPECT_EQ(rep.ExportRtfFile(dir.path() + "/missing-folder", "x.rtf"), seOutputNotWritten);

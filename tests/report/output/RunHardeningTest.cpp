@@ -72,26 +72,9 @@ TEST_F(RunHardening, AFailingFieldReadIsDefaultedAndLogged)
 TEST_F(RunHardening, RunAfterAThrowingHandlerStartsClean)
 {
     Handler h;
-    MemoryBridge data;
-    data.Columns = {"Order"};
-    data.Rows = {{"O1"}, {"O2"}, {"O3"}};
-    MemoryBridge lines;
-    lines.Columns = {"Item"};
-    lines.Rows = {{"i1"}, {"i2"}};
     TSestava rep;
-    TSestDetail detail;
-    detail.DataSource = &lines;
-    detail.setMasterSestava(&rep);
-    Template d;
-    d.section(2, true, 15).text("T", 2, "Item", 40, 0, 100, 15);
-    Template t;
-    t.section(2, true, 40)
-        .text("T", 2, "Order", 0, 0, 100, 20)
-        .detail("T", 0, 0, 20, 300, 20)
-        .detailTemplate(0, d);
-    rep.IsStored = true;
-    rep.Predloha = t.Lines;
-    rep.DataSource = &data;
+    OrdersWithItems orders(rep, {"O1", "O2", "O3"}, {"i1", "i2"});
+    TSestDetail &detail = orders.Detail;
 
     // The detail's own section handler throws in the second master record.
     int calls = 0;

@@ -188,21 +188,8 @@ TEST_F(RunTest, GrowingTextContinuesOverTwoPageEnds)
 
 TEST_F(RunTest, DetailReportInsideTheBody)
 {
-    rows(data, {"Order"}, {{"O1"}, {"O2"}});
-    MemoryBridge lines;
-    rows(lines, {"Item"}, {{"i1"}, {"i2"}, {"i3"}});
-    TSestDetail detail;
-    detail.DataSource = &lines;
-    detail.setMasterSestava(&rep);
-
-    Template d;
-    d.section(2, true, 15).text("T", 2, "Item", 40, 0, 100, 15);
-    Template t;
-    t.section(2, true, 40)
-        .text("T", 2, "Order", 0, 0, 100, 20)
-        .detail("T", 0, 0, 20, 300, 20)
-        .detailTemplate(0, d);
-    ASSERT_EQ(run(t), seOk);
+    OrdersWithItems orders(rep, {"O1", "O2"}, {"i1", "i2", "i3"});
+    ASSERT_EQ(rep.Run(), seOk);
     ASSERT_EQ(out().PageCount(), 1);
 
     const auto i1 = findText(out(), "i1");
@@ -215,16 +202,18 @@ TEST_F(RunTest, DetailReportInsideTheBody)
     EXPECT_EQ(findText(out(), "O2")[0].Item->Top, 65);
     EXPECT_EQ(i1[1].Item->Top, 85);
     EXPECT_EQ(findText(out(), "i3")[1].Item->Top, 115);
-    EXPECT_EQ(detail.MasterSestava(), &rep);
+    EXPECT_EQ(orders.Detail.MasterSestava(), &rep);
 
     // A detail over an empty data set prints nothing, not even its header.
-    lines.Rows.clear();
-    Template d2 = d;
-    d2.section(0, true, 10).text("Z", 1, "0", 0, 0, 100, 10, "Hlavička");
+    orders.Items.Rows.clear();
+    Template d2;
+    d2.section(2, true, 15).text("T", 2, "Item", 40, 0, 100, 15)
+        .section(0, true, 10).text("Z", 1, "0", 0, 0, 100, 10, "Hlavička");
     Template t2;
     t2.section(2, true, 40).text("T", 2, "Order", 0, 0, 100, 20).detail("T", 0, 0, 20, 300, 20)
         .detailTemplate(0, d2);
-    ASSERT_EQ(run(t2), seOk);
+    rep.Predloha = t2.Lines;
+    ASSERT_EQ(rep.Run(), seOk);
     EXPECT_TRUE(findText(out(), "Hlavička").empty());
     EXPECT_EQ(findText(out(), "O2")[0].Item->Top, 40);
 }

@@ -160,6 +160,36 @@ struct Template {
     }
 };
 
+// A master report over "Order" rows whose body (40 high) shows the order at the top and,
+// 20 below it, detail 0 over "Item" rows: one line of 15 per item, 40 from the left. The
+// detail is bound to the master; keep this alive no longer than the master.
+struct OrdersWithItems {
+    MemoryBridge Orders, Items;
+    orv::TSestDetail Detail;
+
+    OrdersWithItems(orv::TSestava &master, const QStringList &orders, const QStringList &items)
+    {
+        Orders.Columns = {QStringLiteral("Order")};
+        for (const QString &o : orders)
+            Orders.Rows.push_back({o});
+        Items.Columns = {QStringLiteral("Item")};
+        for (const QString &i : items)
+            Items.Rows.push_back({i});
+        Detail.DataSource = &Items;
+        Detail.setMasterSestava(&master);
+        Template d;
+        d.section(2, true, 15).text("T", 2, "Item", 40, 0, 100, 15);
+        Template t;
+        t.section(2, true, 40)
+            .text("T", 2, "Order", 0, 0, 100, 20)
+            .detail("T", 0, 0, 20, 300, 20)
+            .detailTemplate(0, d);
+        master.IsStored = true;
+        master.Predloha = t.Lines;
+        master.DataSource = &Orders;
+    }
+};
+
 struct Found {
     int Page = -1;
     const orv::TVystPrvek *Item = nullptr;

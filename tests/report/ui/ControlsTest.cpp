@@ -103,11 +103,8 @@ TEST(PrintButton, ClickSetsParametersAndRunsTheStatesOperation)
         f.write("[jine]\n1=ne\n[Prehled]\n2=druhy\n1=prvni, s carkou\n");
     }
     runtest::MemoryBridge data;
-    uitest::fillRows(data);
     TSestava report;
-    report.DataSource = &data;
-    report.IsStored = true;
-    report.Predloha = uitest::threePageTemplate();
+    uitest::prepareThreePageReport(report, data);
     report.setReportName("Prehled.pts");
     int previews = 0;
     QStringList seen;

@@ -53,13 +53,8 @@ TEST(CupsPrint, GraphicAndTextJobsReachTheirQueues)
 
     uitest::Messages msg;
     runtest::MemoryBridge data;
-    uitest::fillRows(data);
     TSestava report;
-    report.DataSource = &data;
-    report.IsStored = true;
-    report.Predloha = uitest::threePageTemplate();
-    ASSERT_EQ(report.Run(), seOk);
-    report.Vystup.SetRange(1, 9999, 0, 1);
+    ASSERT_EQ(uitest::runThreePageReport(report, data), seOk);
 
     const QStringList names = SystemPrinterNames();
     const int laser = int(names.indexOf("laser"));

@@ -27,12 +27,7 @@ class PreviewTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        uitest::fillRows(data);
-        report.DataSource = &data;
-        report.IsStored = true;
-        report.Predloha = uitest::threePageTemplate();
-        ASSERT_EQ(report.Run(), seOk);
-        report.Vystup.SetRange(1, 9999, 0, 1);
+        ASSERT_EQ(uitest::runThreePageReport(report, data), seOk);
         ASSERT_EQ(report.Vystup.PageCount(), 3);
     }
     void TearDown() override { textAsker() = {}; }

@@ -161,12 +161,7 @@ class PrintToPdf : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        uitest::fillRows(data);
-        report.DataSource = &data;
-        report.IsStored = true;
-        report.Predloha = uitest::threePageTemplate();
-        ASSERT_EQ(report.Run(), seOk);
-        report.Vystup.SetRange(1, 9999, 0, 1);
+        ASSERT_EQ(uitest::runThreePageReport(report, data), seOk);
     }
     void TearDown() override { SetCurrentPrinter(nullptr); }
 

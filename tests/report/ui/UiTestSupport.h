@@ -62,6 +62,24 @@ inline void fillRows(runtest::MemoryBridge &data)
                  {QString::fromUtf8("Ocel 17 240 ťuk")}};
 }
 
+// The report over the five records of fillRows with threePageTemplate, not run yet.
+inline void prepareThreePageReport(orv::TSestava &report, runtest::MemoryBridge &data)
+{
+    fillRows(data);
+    report.DataSource = &data;
+    report.IsStored = true;
+    report.Predloha = threePageTemplate();
+}
+
+// Runs that report and selects every page for printing; the run's result.
+inline int runThreePageReport(orv::TSestava &report, runtest::MemoryBridge &data)
+{
+    prepareThreePageReport(report, data);
+    const int result = report.Run();
+    report.Vystup.SetRange(1, 9999, 0, 1);
+    return result;
+}
+
 // Runs an outside program; its standard output, or an empty string when it failed.
 inline QString run(const QString &program, const QStringList &args, int *exitCode = nullptr)
 {
