@@ -197,7 +197,6 @@ protected:
 
 private:
     friend class TSestDetail;
-    struct RunContext;
 
     // Run steps.
     void prepareRun(bool noRecords);
