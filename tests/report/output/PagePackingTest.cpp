@@ -33,10 +33,10 @@ QString describe(const TVystPrvek &it)
                  .arg(l.RowHeight).arg(l.LineOffset).arg(l.BreakX).arg(l.BreakCount)
                  .arg(l.CurrentRun).arg(l.BreakRun).arg(l.FirstOfParagraph);
         for (const TFragment &r : l.Runs) {
-            s += QStringLiteral("\n  run n%1 b%2 '%3' %4 %5pt c%6 cs%7 %8%9%10 @")
+            s += QStringLiteral("\n  run n%1 b%2 '%3' %4 %5pt c%6 cs%7 %8%9%10%11 @")
                      .arg(r.Length).arg(r.BreakLength).arg(r.Chars).arg(r.FontName)
                      .arg(r.FontSize).arg(r.Color).arg(r.Charset).arg(r.Bold).arg(r.Underline)
-                     .arg(r.Italic);
+                     .arg(r.Italic).arg(r.Strikeout);
             for (int p : r.Positions)
                 s += QStringLiteral(" %1").arg(p);
             // The code units themselves, so that unpaired surrogates cannot hide.
@@ -107,7 +107,7 @@ protected:
         run.FontSize = 72;
         run.Color = 0xFFFFFF;
         run.Charset = 255;
-        run.Bold = run.Italic = run.Underline = 1;
+        run.Bold = run.Italic = run.Underline = run.Strikeout = 1;
         odd->Lines->Lines[1].Runs = {run, TFragment()};
         odd->Lines->Lines[1].BreakRun = -1;
         odd->Lines->Lines[1].FirstOfParagraph = true;
