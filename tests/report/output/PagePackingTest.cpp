@@ -7,7 +7,6 @@
 #include "report/model/TextLayout.h"
 #include "report/output/PageCodec.h"
 
-#include <QBuffer>
 #include <QRegularExpression>
 
 #include <climits>
@@ -282,25 +281,6 @@ struct ListRun {
     }
 };
 
-QByteArray pdfOf(TSestava &report)
-{
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    report.ExportPdf(buffer);
-    // The creation time is the one part that may differ.
-    QString text = QString::fromLatin1(buffer.data());
-    text.remove(QRegularExpression(QStringLiteral("/CreationDate \\(D:\\d+\\)")));
-    return text.toLatin1();
-}
-
-QByteArray rtfOf(TSestava &report)
-{
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    report.ExportRtf(buffer);
-    return buffer.data();
-}
-
 } // namespace
 
 TEST_F(PagePacking, AReportRunWithPackedPagesGivesTheSamePagesAndExports)
@@ -336,6 +316,6 @@ TEST_F(PagePacking, AReportRunWithPackedPagesGivesTheSamePagesAndExports)
     }
     for (int p : {0, 1, a.PageCount() - 1})
         EXPECT_EQ(a.PageToImage(p, 100), b.PageToImage(p, 100)) << "page " << p;
-    EXPECT_EQ(pdfOf(live.report), pdfOf(packedRun.report));
-    EXPECT_EQ(rtfOf(live.report), rtfOf(packedRun.report));
+    EXPECT_EQ(runtest::pdfOf(live.report), runtest::pdfOf(packedRun.report));
+    EXPECT_EQ(runtest::rtfOf(live.report), runtest::rtfOf(packedRun.report));
 }

@@ -5,7 +5,6 @@
 
 #include "report/model/SestError.h"
 
-#include <QBuffer>
 #include <QImage>
 #include <QRegularExpression>
 #include <QTextDocument>
@@ -193,28 +192,6 @@ TEST_F(StruckOutText, TheRtfMarksTheStruckOutTextOnly)
     EXPECT_EQ(all.toPlainText().count(kName), 2);
 }
 
-namespace {
-
-QByteArray pdfOf(TSestava &report)
-{
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    report.ExportPdf(buffer);
-    QString text = QString::fromLatin1(buffer.data());
-    text.remove(QRegularExpression(QStringLiteral("/CreationDate \\(D:\\d+\\)")));
-    return text.toLatin1();
-}
-
-QByteArray rtfOf(TSestava &report)
-{
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    report.ExportRtf(buffer);
-    return buffer.data();
-}
-
-} // namespace
-
 TEST_F(StruckOutText, PackedPagesKeepTheStrikeLine)
 {
     runtest::ensureApp();
@@ -232,6 +209,6 @@ TEST_F(StruckOutText, PackedPagesKeepTheStrikeLine)
     EXPECT_EQ(plain->Lines->Lines.at(0).Runs.at(0).Strikeout, 0);
     for (int p : {0, 1})
         EXPECT_EQ(a.PageToImage(p, 100), b.PageToImage(p, 100)) << "page " << p;
-    EXPECT_EQ(pdfOf(live.report), pdfOf(packed.report));
-    EXPECT_EQ(rtfOf(live.report), rtfOf(packed.report));
+    EXPECT_EQ(runtest::pdfOf(live.report), runtest::pdfOf(packed.report));
+    EXPECT_EQ(runtest::rtfOf(live.report), runtest::rtfOf(packed.report));
 }
