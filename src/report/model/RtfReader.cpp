@@ -13,7 +13,7 @@ namespace orv::textlayout {
 // What a keyword does; the keyword table below gives each its effect.
 enum class KeywordEffect : int {
     // properties
-    Bold, Italic, Underline, UnderlineNone, Font, FontCharset, FontSize, ColorFore, Plain,
+    Bold, Italic, Underline, UnderlineNone, Strikeout, Font, FontCharset, FontSize, ColorFore, Plain,
     Pard, LeftIndent, RightIndent, FirstIndent, NumberingIndent, Align, DefTab, None,
     // characters: the default value is the character
     Char,
@@ -39,7 +39,7 @@ using K = Kind;
 using E = KeywordEffect;
 
 // The keywords this reader knows, with their default parameter.
-constexpr std::array<Keyword, 100> kKeywordList = {{
+constexpr std::array<Keyword, 101> kKeywordList = {{
         {"\n", 10, false, K::Character, E::Char},
         {"\r", 10, false, K::Character, E::Char},
         {"'", 0, false, K::Special, E::Hex},
@@ -129,6 +129,7 @@ constexpr std::array<Keyword, 100> kKeywordList = {{
         {"sbkodd", 0, false, K::Property, E::None},
         {"sbkpage", 0, false, K::Property, E::None},
         {"stylesheet", 0, false, K::Destination, E::Skip},
+        {"strike", 1, false, K::Property, E::Strikeout},
         {"subject", 0, false, K::Destination, E::Skip},
         {"tab", 9, false, K::Character, E::Char},
         {"tc", 0, false, K::Destination, E::Skip},
@@ -150,7 +151,7 @@ constexpr std::array<Keyword, N> sortedByName(std::array<Keyword, N> t)
 }
 
 // Sorted by name for the binary search below.
-constexpr std::array<Keyword, 100> kKeywords = sortedByName(kKeywordList);
+constexpr std::array<Keyword, 101> kKeywords = sortedByName(kKeywordList);
 
 static_assert(!kKeywords[0].name.empty(), "every keyword has a name");
 
@@ -274,6 +275,7 @@ void Engine::applyProperty(KeywordEffect effect, int value)
     case E::Italic: m_chp.Italic = value > 0; break;
     case E::Underline: m_chp.Underline = value > 0; break;
     case E::UnderlineNone: m_chp.Underline = false; break;
+    case E::Strikeout: m_chp.Strikeout = value > 0; break;
     case E::Font: selectFont(value); break;
     case E::FontCharset:
         if (m_fontTableDepth > 0 && m_currentFont >= 0 && m_currentFont < int(m_fonts.size()))
@@ -288,7 +290,7 @@ void Engine::applyProperty(KeywordEffect effect, int value)
         m_chp.Color = (value < 0 || value >= int(m_colors.size())) ? 0 : m_colors[size_t(value)];
         break;
     case E::Plain:
-        m_chp.Bold = m_chp.Underline = m_chp.Italic = false;
+        m_chp.Bold = m_chp.Underline = m_chp.Italic = m_chp.Strikeout = false;
         m_chp.Color = 0;
         break;
     case E::Pard:

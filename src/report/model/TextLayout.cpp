@@ -31,6 +31,7 @@ Engine::Engine(TTextCanvas &canvas, const QRect &rect, TRadky &lines, bool wrap,
     m_chp.Bold = font.Bold;
     m_chp.Italic = font.Italic;
     m_chp.Underline = font.Underline;
+    m_chp.Strikeout = font.Strikeout;
     m_pap.Alignment = alignment;
 
     TTextFont start = font;
@@ -54,6 +55,7 @@ void Engine::measureFont()
     f.Bold = m_chp.Bold;
     f.Italic = m_chp.Italic;
     f.Underline = m_chp.Underline;
+    f.Strikeout = m_chp.Strikeout;
     m_canvas.setFont(f);
 }
 
@@ -114,6 +116,7 @@ void Engine::addChar(QChar c, int width, int pos)
         run.Bold = m_chp.Bold;
         run.Underline = m_chp.Underline;
         run.Italic = m_chp.Italic;
+        run.Strikeout = m_chp.Strikeout;
         l.Runs.push_back(std::move(run));
         l.CurrentRun = int(l.Runs.size()) - 1;
     }
@@ -177,6 +180,7 @@ void Engine::startNextLine()
         moved.Bold = run.Bold;
         moved.Underline = run.Underline;
         moved.Italic = run.Italic;
+        moved.Strikeout = run.Strikeout;
         const int keep = (!between && i == from) ? std::clamp(run.BreakLength, 0, run.Length) : 0;
         if (keep < run.Length) {
             moved.Chars = run.Chars.mid(keep);
@@ -196,6 +200,7 @@ void Engine::startNextLine()
             f.Bold = moved.Bold;
             f.Italic = moved.Italic;
             f.Underline = moved.Underline;
+            f.Strikeout = moved.Strikeout;
             m_canvas.setFont(f);
             if (m_canvas.textHeight(QLatin1Char('X')) > next.RowHeight)
                 next.RowHeight = m_canvas.textHeight(QLatin1Char('X'));
@@ -452,6 +457,7 @@ void DrawLines(TTextCanvas &canvas, const QRect &rect, int first, int last,
             f.Bold = run.Bold;
             f.Italic = run.Italic;
             f.Underline = run.Underline;
+            f.Strikeout = run.Strikeout;
             canvas.setFont(f);
             advances.resize(size_t(run.Length));
             auto device = [&](int k) {

@@ -29,6 +29,7 @@ struct TFragment {
     quint8 Bold = 0;
     quint8 Underline = 0;
     quint8 Italic = 0;
+    quint8 Strikeout = 0;
 };
 
 // One line of laid-out text.

@@ -15,6 +15,7 @@ struct Chp {
     bool Bold = false;
     bool Underline = false;
     bool Italic = false;
+    bool Strikeout = false;
     int HalfPoints = 20;
     quint32 Color = 0;
     QString Face;

@@ -7,7 +7,7 @@ namespace orv {
 size_t qHash(const TRunFontKey &key, size_t seed) noexcept
 {
     return qHashMulti(seed, key.Name, key.Size, key.Color, key.Charset, key.Bold, key.Underline,
-                      key.Italic);
+                      key.Italic, key.Strikeout);
 }
 
 namespace {
@@ -93,7 +93,7 @@ private:
 int TPageCodec::fontIndex(const TFragment &run)
 {
     TRunFontKey key{run.FontName, run.FontSize, run.Color, run.Charset, run.Bold, run.Underline,
-                    run.Italic};
+                    run.Italic, run.Strikeout};
     const auto found = m_fontIndex.constFind(key);
     if (found != m_fontIndex.cend())
         return found.value();
@@ -229,6 +229,7 @@ void TPageCodec::unpack(const QByteArray &data, const std::vector<QImage> &pictu
                         run.Bold = key.Bold;
                         run.Underline = key.Underline;
                         run.Italic = key.Italic;
+                        run.Strikeout = key.Strikeout;
                     }
                     run.Length = r.i();
                     run.BreakLength = r.i();

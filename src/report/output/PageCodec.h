@@ -31,6 +31,7 @@ struct TRunFontKey {
     quint8 Bold = 0;
     quint8 Underline = 0;
     quint8 Italic = 0;
+    quint8 Strikeout = 0;
 
     bool operator==(const TRunFontKey &o) const = default;
 };

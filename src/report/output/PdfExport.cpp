@@ -606,6 +606,12 @@ void PdfWriter::textRun(const TFragment &run, double x, double y,
         c += PdfNumber(px(x)) + ' ' + PdfNumber(py(y) - 0.15 * size) + ' ' + PdfNumber(w) + ' '
             + PdfNumber(0.05 * size) + " re f\n";
     }
+    // the strike line crosses the small letters at about a third of the size
+    if (run.Strikeout && n > 0) {
+        const double w = (targets[size_t(n)] - x0) * kPt;
+        c += PdfNumber(px(x)) + ' ' + PdfNumber(py(y) + 0.3 * size) + ' ' + PdfNumber(w) + ' '
+            + PdfNumber(0.05 * size) + " re f\n";
+    }
 }
 
 void PdfWriter::textLines(const TVystPrvek &item, const TCornerRect &r, QByteArray &c)

@@ -156,9 +156,13 @@ void RtfWriter::textItem(const TVystPrvek &item, QByteArray &o) const
                 o += "\\ul";
             if (run.Italic)
                 o += "\\i";
+            if (run.Strikeout)
+                o += "\\strike";
             o += alignment;
             o += ' ';
             o += RtfText(run.Chars.left(run.Length));
+            if (run.Strikeout)
+                o += "\\strike0";
             if (run.Italic)
                 o += "\\i0";
             if (run.Underline)

@@ -57,6 +57,31 @@ TEST_F(RtfTest, StyleSizeAndUnderlineKeywords)
     EXPECT_GT(lines[0].RowHeight, layouttest::unitHeight(canvas, layouttest::arial()));
 }
 
+TEST_F(RtfTest, StrikeKeywordsGroupsAndPlain)
+{
+    const TRadky lines = rtf(QStringLiteral("a\\strike b\\strike0 c{\\strike d}e\\strike f\\plain g"));
+    ASSERT_EQ(lines.count(), 1);
+    EXPECT_EQ(LineText(lines[0]), QStringLiteral("abcdefg"));
+    QString marks;
+    for (const TFragment &r : lines[0].Runs)
+        if (r.Length > 0)
+            marks += r.Chars + QString::number(r.Strikeout);
+    EXPECT_EQ(marks, QStringLiteral("a0b1c0d1e0f1g0")) << marks.toStdString();
+
+    // The element's struck-out font holds until the text turns it off; a wrapped line keeps it.
+    TTextFont struck = layouttest::arial();
+    struck.Strikeout = true;
+    const TRadky off = rtf(QStringLiteral("aaa bbb\\strike0  ccc"), 40, true, 0, struck);
+    ASSERT_GE(off.count(), 2);
+    EXPECT_EQ(off[0].Runs.at(0).Strikeout, 1);
+    QString rest;
+    for (int i = 1; i < off.count(); ++i)
+        for (const TFragment &r : off[i].Runs)
+            if (!r.Chars.trimmed().isEmpty())
+                rest += r.Chars.trimmed() + QString::number(r.Strikeout);
+    EXPECT_EQ(rest, QStringLiteral("bbb1ccc0")) << rest.toStdString();
+}
+
 TEST_F(RtfTest, HexEscapesAreBytesInTheFontsCharacterSet)
 {
     const TRadky lines = rtf(QStringLiteral(

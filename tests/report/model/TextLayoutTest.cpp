@@ -252,6 +252,42 @@ TEST_F(LayoutTest, LayoutAndDrawInALowRectangleDrawsTheFirstTwoLines)
     EXPECT_EQ(fits.runs.size(), 2u);  // 72 + 3 lines of 1117 need 48 hundredths
 }
 
+TEST_F(LayoutTest, StruckOutTextKeepsItsStrikeLineOnEveryLineAndWhenDrawn)
+{
+    TTextFont struck = layouttest::arial();
+    struck.Strikeout = true;
+    // Wrapped: the runs moved to the next lines keep the look of the text.
+    const TRadky lines = layout(QStringLiteral("přeškrtnutý text na třech řádcích"), 60, true, 0,
+                                false, 0, 0, struck);
+    ASSERT_GE(lines.count(), 3);
+    int runs = 0;
+    for (const TRadek &l : lines.Lines)
+        for (const TFragment &r : l.Runs) {
+            EXPECT_EQ(r.Strikeout, 1) << r.Chars.toStdString();
+            ++runs;
+        }
+    EXPECT_GE(runs, lines.count());
+    // Striking out changes nothing of the places.
+    const TRadky plain = layout(QStringLiteral("přeškrtnutý text na třech řádcích"), 60);
+    ASSERT_EQ(plain.count(), lines.count());
+    for (int i = 0; i < lines.count(); ++i) {
+        EXPECT_EQ(LineText(plain[i]), LineText(lines[i]));
+        EXPECT_EQ(plain[i].Runs.at(0).Positions, lines[i].Runs.at(0).Positions);
+        EXPECT_EQ(plain[i].Runs.at(0).Strikeout, 0);
+    }
+
+    RecordingCanvas rec;
+    DrawLines(rec, QRect(0, 0, 600, 600), 0, lines.count() - 1, lines, 6, 6, 6);
+    ASSERT_EQ(rec.runs.size(), size_t(lines.count()));
+    for (const auto &r : rec.runs)
+        EXPECT_TRUE(r.font.Strikeout) << r.chars.toStdString();
+    EXPECT_TRUE(TTextCanvas::toQFont(rec.runs[0].font, 100).strikeOut());
+    RecordingCanvas unstruck;
+    DrawLines(unstruck, QRect(0, 0, 600, 600), 0, 0, plain, 6, 6, 6);
+    ASSERT_EQ(unstruck.runs.size(), 1u);
+    EXPECT_FALSE(unstruck.runs[0].font.Strikeout);
+}
+
 TEST(LayoutRomanFont, RomanFontsBecomeCourierNew)
 {
     TTextFont f;

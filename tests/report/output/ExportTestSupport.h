@@ -82,6 +82,7 @@ protected:
         f.Bold = style & orv::fsBold;
         f.Italic = style & orv::fsItalic;
         f.Underline = style & orv::fsUnderline;
+        f.Strikeout = style & orv::fsStrikeOut;
         f.Charset = orv::csEastEurope;
         orv::ReplaceRomanFont(f);
         orv::TTextCanvas measure(100);

@@ -7,7 +7,6 @@
 #include "report/model/TextLayout.h"
 #include "report/output/PageCodec.h"
 
-#include <QBuffer>
 #include <QRegularExpression>
 
 #include <climits>
@@ -33,10 +32,10 @@ QString describe(const TVystPrvek &it)
                  .arg(l.RowHeight).arg(l.LineOffset).arg(l.BreakX).arg(l.BreakCount)
                  .arg(l.CurrentRun).arg(l.BreakRun).arg(l.FirstOfParagraph);
         for (const TFragment &r : l.Runs) {
-            s += QStringLiteral("\n  run n%1 b%2 '%3' %4 %5pt c%6 cs%7 %8%9%10 @")
+            s += QStringLiteral("\n  run n%1 b%2 '%3' %4 %5pt c%6 cs%7 %8%9%10%11 @")
                      .arg(r.Length).arg(r.BreakLength).arg(r.Chars).arg(r.FontName)
                      .arg(r.FontSize).arg(r.Color).arg(r.Charset).arg(r.Bold).arg(r.Underline)
-                     .arg(r.Italic);
+                     .arg(r.Italic).arg(r.Strikeout);
             for (int p : r.Positions)
                 s += QStringLiteral(" %1").arg(p);
             // The code units themselves, so that unpaired surrogates cannot hide.
@@ -107,7 +106,7 @@ protected:
         run.FontSize = 72;
         run.Color = 0xFFFFFF;
         run.Charset = 255;
-        run.Bold = run.Italic = run.Underline = 1;
+        run.Bold = run.Italic = run.Underline = run.Strikeout = 1;
         odd->Lines->Lines[1].Runs = {run, TFragment()};
         odd->Lines->Lines[1].BreakRun = -1;
         odd->Lines->Lines[1].FirstOfParagraph = true;
@@ -282,25 +281,6 @@ struct ListRun {
     }
 };
 
-QByteArray pdfOf(TSestava &report)
-{
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    report.ExportPdf(buffer);
-    // The creation time is the one part that may differ.
-    QString text = QString::fromLatin1(buffer.data());
-    text.remove(QRegularExpression(QStringLiteral("/CreationDate \\(D:\\d+\\)")));
-    return text.toLatin1();
-}
-
-QByteArray rtfOf(TSestava &report)
-{
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    report.ExportRtf(buffer);
-    return buffer.data();
-}
-
 } // namespace
 
 TEST_F(PagePacking, AReportRunWithPackedPagesGivesTheSamePagesAndExports)
@@ -336,6 +316,6 @@ TEST_F(PagePacking, AReportRunWithPackedPagesGivesTheSamePagesAndExports)
     }
     for (int p : {0, 1, a.PageCount() - 1})
         EXPECT_EQ(a.PageToImage(p, 100), b.PageToImage(p, 100)) << "page " << p;
-    EXPECT_EQ(pdfOf(live.report), pdfOf(packedRun.report));
-    EXPECT_EQ(rtfOf(live.report), rtfOf(packedRun.report));
+    EXPECT_EQ(runtest::pdfOf(live.report), runtest::pdfOf(packedRun.report));
+    EXPECT_EQ(runtest::rtfOf(live.report), runtest::rtfOf(packedRun.report));
 }

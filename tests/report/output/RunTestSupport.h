@@ -8,6 +8,8 @@
 #include "report/output/Sestava.h"
 #include "support/GuiApplication.h"
 
+#include <QBuffer>
+#include <QRegularExpression>
 #include <QStringList>
 #include <QVariant>
 
@@ -243,6 +245,26 @@ inline std::vector<const orv::TVystPrvek *> withPrefix(const orv::TSestVystup &s
             v.push_back(it);
     std::sort(v.begin(), v.end(), [](auto a, auto b) { return a->Top < b->Top; });
     return v;
+}
+
+// The report's store written as PDF, without its creation time (the one part that may
+// differ between two runs), and as RTF.
+inline QByteArray pdfOf(orv::TSestava &report)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    report.ExportPdf(buffer);
+    QString text = QString::fromLatin1(buffer.data());
+    text.remove(QRegularExpression(QStringLiteral("/CreationDate \\(D:\\d+\\)")));
+    return text.toLatin1();
+}
+
+inline QByteArray rtfOf(orv::TSestava &report)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    report.ExportRtf(buffer);
+    return buffer.data();
 }
 
 } // namespace runtest
