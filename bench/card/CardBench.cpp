@@ -20,6 +20,7 @@
 
 #include <memory>
 #include "support/WidgetBenchMain.h"
+#include "support/LargeCatalogue.h"
 
 using namespace orv;
 
@@ -37,19 +38,14 @@ struct Large
 
     Large()
     {
-        const QString source = QStringLiteral(ORVALIS_BINARY_DIR "/large-catalogue");
-        if (!QFile::exists(source + QStringLiteral("/catalogue.sqlite"))) {
-            error = QStringLiteral("no large catalogue: run \"ninja large_catalogue\" first");
+        const bench::LargeCatalogueFiles files;
+        const QString &source = files.folder;
+        error = files.error;
+        if (!error.isEmpty())
             return;
-        }
         cat.open(source + QStringLiteral("/catalogue.sqlite"), source + QStringLiteral("/user.sqlite"), db::Database::Catalogue);
         user.open(source + QStringLiteral("/catalogue.sqlite"), source + QStringLiteral("/user.sqlite"), db::Database::User);
-        db::Statement s(cat, QStringLiteral("select Number from Mat order by Number"));
-        QList<int> all;
-        while (s.step())
-            all << s.value(0).toInt();
-        for (int i = 0; i < 200 && !all.isEmpty(); ++i)
-            materials << all.at(int(qint64(i) * all.size() / 200));
+        materials = bench::spreadMaterials(cat, 200);
         env.catalogue = &cat;
         env.user = &user;
         env.dataRoot = [source] { return source + QStringLiteral("/../"); };
@@ -68,11 +64,7 @@ Large &large()
 
 bool ready(benchmark::State &state)
 {
-    if (!large().error.isEmpty()) {
-        state.SkipWithError(large().error.toStdString().c_str());
-        return false;
-    }
-    return true;
+    return bench::readyOrSkip(state, large().error);
 }
 
 // Every cell text of every grid, as painting the grids asks for them.

@@ -17,6 +17,7 @@
 
 #include <benchmark/benchmark.h>
 #include "support/WidgetBenchMain.h"
+#include "support/LargeCatalogue.h"
 
 using namespace orv;
 using namespace orv::printouts;
@@ -32,19 +33,14 @@ struct Large
 
     Large()
     {
-        const QString source = QStringLiteral(ORVALIS_BINARY_DIR "/large-catalogue");
-        if (!QFile::exists(source + QStringLiteral("/catalogue.sqlite"))) {
-            error = QStringLiteral("no large catalogue: run \"ninja large_catalogue\" first");
+        const bench::LargeCatalogueFiles files;
+        const QString &source = files.folder;
+        error = files.error;
+        if (!error.isEmpty())
             return;
-        }
         cat.open(source + QStringLiteral("/catalogue.sqlite"), source + QStringLiteral("/user.sqlite"),
                  db::Database::Catalogue);
-        db::Statement s(cat, QStringLiteral("select Number from Mat order by Number"));
-        QList<int> all;
-        while (s.step())
-            all << s.value(0).toInt();
-        for (int i = 0; i < 240 && !all.isEmpty(); ++i)
-            materials << all.at(int(qint64(i) * all.size() / 240));
+        materials = bench::spreadMaterials(cat, 240);
     }
 
     QList<int> six()
@@ -66,10 +62,8 @@ const CompareCriteria kBarsQt30{1, 3, 30};
 void BM_LoadComparison6(benchmark::State &state)
 {
     Large &l = large();
-    if (!l.error.isEmpty()) {
-        state.SkipWithError(l.error.toStdString().c_str());
+    if (!bench::readyOrSkip(state, l.error))
         return;
-    }
     qsizetype rows = 0;
     for (auto _ : state) {
         const Comparison c = loadComparison(l.cat, l.six(), kBarsQt30);
@@ -83,10 +77,8 @@ BENCHMARK(BM_LoadComparison6)->Unit(benchmark::kMillisecond);
 void BM_OpenCompare6(benchmark::State &state)
 {
     Large &l = large();
-    if (!l.error.isEmpty()) {
-        state.SkipWithError(l.error.toStdString().c_str());
+    if (!bench::readyOrSkip(state, l.error))
         return;
-    }
     CompareEnvironment env;
     env.catalogue = &l.cat;
     for (auto _ : state) {
@@ -100,10 +92,8 @@ BENCHMARK(BM_OpenCompare6)->Unit(benchmark::kMillisecond);
 void BM_CompareReport6(benchmark::State &state)
 {
     Large &l = large();
-    if (!l.error.isEmpty()) {
-        state.SkipWithError(l.error.toStdString().c_str());
+    if (!bench::readyOrSkip(state, l.error))
         return;
-    }
     CompareEnvironment env;
     env.catalogue = &l.cat;
     int pages = 0;

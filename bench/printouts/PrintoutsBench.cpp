@@ -21,6 +21,7 @@
 
 #include <memory>
 #include "support/WidgetBenchMain.h"
+#include "support/LargeCatalogue.h"
 
 using namespace orv;
 
@@ -36,11 +37,11 @@ struct Large
 
     Large()
     {
-        const QString source = QStringLiteral(ORVALIS_BINARY_DIR "/large-catalogue");
-        if (!QFile::exists(source + QStringLiteral("/catalogue.sqlite"))) {
-            error = QStringLiteral("no large catalogue: run \"ninja large_catalogue\" first");
+        const bench::LargeCatalogueFiles files;
+        const QString &source = files.folder;
+        error = files.error;
+        if (!error.isEmpty())
             return;
-        }
         cat.open(source + QStringLiteral("/catalogue.sqlite"), source + QStringLiteral("/user.sqlite"),
                  db::Database::Catalogue);
         db::Statement s(cat, QStringLiteral(
@@ -79,10 +80,8 @@ int firstPage(printouts::TfPrintBase &dialog, QImage &screen)
 
 void BM_InfoMechFirstPage(benchmark::State &state)
 {
-    if (!large().error.isEmpty()) {
-        state.SkipWithError(large().error.toStdString().c_str());
+    if (!bench::readyOrSkip(state, large().error))
         return;
-    }
     QImage screen(827, 1169, QImage::Format_RGB32);   // A4 at 100 dpi
     int pages = 0;
     for (auto _ : state) {
@@ -100,10 +99,8 @@ BENCHMARK(BM_InfoMechFirstPage)->Unit(benchmark::kMillisecond);
 
 void BM_InfoMechRunOnly(benchmark::State &state)
 {
-    if (!large().error.isEmpty()) {
-        state.SkipWithError(large().error.toStdString().c_str());
+    if (!bench::readyOrSkip(state, large().error))
         return;
-    }
     QImage screen(827, 1169, QImage::Format_RGB32);
     printouts::TfPrintInfoMech dialog(large().env);
     for (auto _ : state)

@@ -11,6 +11,7 @@
 #include "search/MechSearch.h"
 
 #include "db/Connection.h"
+#include "support/LargeCatalogue.h"
 
 #include <QDir>
 #include <QFile>
@@ -32,11 +33,11 @@ struct Large {
 
     Large()
     {
-        const QString source = QStringLiteral(ORVALIS_BINARY_DIR "/large-catalogue");
-        if (!QFile::exists(source + QStringLiteral("/catalogue.sqlite"))) {
-            error = QStringLiteral("no large catalogue: run \"ninja large_catalogue\" first");
+        const bench::LargeCatalogueFiles files;
+        const QString &source = files.folder;
+        error = files.error;
+        if (!error.isEmpty())
             return;
-        }
         const QString user = dir.filePath(QStringLiteral("user.sqlite"));
         QFile::copy(source + QStringLiteral("/user.sqlite"), user);
         conn = std::make_unique<db::Connection>();
@@ -73,10 +74,8 @@ MechFilters allFilters(bool withList)
 void BM_ChemSearch8(benchmark::State &state)
 {
     Large &l = large();
-    if (!l.conn) {
-        state.SkipWithError(l.error.toStdString().c_str());
+    if (!bench::readyOrSkip(state, l.error))
         return;
-    }
     const int elements[] = {33, 20, 18, 2, 26, 36, 25, 34};
     QList<ChemCriterion> criteria;
     for (int i = 0; i < 8; ++i)
@@ -98,10 +97,8 @@ void BM_ChemSearch8(benchmark::State &state)
 void BM_MechSearch4(benchmark::State &state)
 {
     Large &l = large();
-    if (!l.conn) {
-        state.SkipWithError(l.error.toStdString().c_str());
+    if (!bench::readyOrSkip(state, l.error))
         return;
-    }
     const QList<MechCriterion> criteria{{1, QStringLiteral("N"), 400.0, std::nullopt, true},
                                         {50, QStringLiteral("A"), 200.0, 1200.0, true},
                                         {6, QStringLiteral("N"), 10.0, std::nullopt, true},
@@ -119,10 +116,8 @@ void BM_MechSearch4(benchmark::State &state)
 void BM_MechSearchNoList(benchmark::State &state)
 {
     Large &l = large();
-    if (!l.conn) {
-        state.SkipWithError(l.error.toStdString().c_str());
+    if (!bench::readyOrSkip(state, l.error))
         return;
-    }
     const MechFilters f = allFilters(false);
     qsizetype found = 0;
     for (auto _ : state) {

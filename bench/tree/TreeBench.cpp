@@ -23,6 +23,7 @@
 
 #include <memory>
 #include "support/WidgetBenchMain.h"
+#include "support/LargeCatalogue.h"
 
 using namespace orv;
 
@@ -36,11 +37,11 @@ struct Large {
 
     Large()
     {
-        const QString source = QStringLiteral(ORVALIS_BINARY_DIR "/large-catalogue");
-        if (!QFile::exists(source + QStringLiteral("/catalogue.sqlite"))) {
-            error = QStringLiteral("no large catalogue: run \"ninja large_catalogue\" first");
+        const bench::LargeCatalogueFiles files;
+        const QString &source = files.folder;
+        error = files.error;
+        if (!error.isEmpty())
             return;
-        }
         // The data module expects <root>/data/; point it at the generated folder.
         QFile::link(source, dir.filePath(QStringLiteral("data")));
         data = std::make_unique<db::MainDataModule>(dir.path(), dir.path());
@@ -57,11 +58,7 @@ Large &large()
 
 bool ready(benchmark::State &state)
 {
-    if (!large().error.isEmpty()) {
-        state.SkipWithError(large().error.toStdString().c_str());
-        return false;
-    }
-    return true;
+    return bench::readyOrSkip(state, large().error);
 }
 
 void BM_BuildTree(benchmark::State &state)

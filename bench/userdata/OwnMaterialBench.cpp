@@ -26,6 +26,7 @@
 
 #include <memory>
 #include "support/WidgetBenchMain.h"
+#include "support/LargeCatalogue.h"
 
 using namespace orv;
 
@@ -43,11 +44,11 @@ struct Large {
 
     Large()
     {
-        const QString source = QStringLiteral(ORVALIS_BINARY_DIR "/large-catalogue");
-        if (!QFile::exists(source + QStringLiteral("/catalogue.sqlite"))) {
-            error = QStringLiteral("no large catalogue: run \"ninja large_catalogue\" first");
+        const bench::LargeCatalogueFiles files;
+        const QString &source = files.folder;
+        error = files.error;
+        if (!error.isEmpty())
             return;
-        }
         // Saving writes: the benchmark works on a copy.
         QDir().mkpath(dir.filePath(QStringLiteral("data")));
         for (const char *f : {"catalogue.sqlite", "user.sqlite"})
@@ -120,11 +121,7 @@ Large &large()
 
 bool ready(benchmark::State &state)
 {
-    if (!large().error.isEmpty()) {
-        state.SkipWithError(large().error.toStdString().c_str());
-        return false;
-    }
-    return true;
+    return bench::readyOrSkip(state, large().error);
 }
 
 int g_serial = 0;
