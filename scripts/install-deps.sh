@@ -24,6 +24,7 @@ PACKAGES=(
   qt6-translations-l10n
   desktop-file-utils appstream lintian dpkg-dev fakeroot file
   graphviz ccache
+  calculix-ccx libxml2-utils jq   # the solver, xmllint and jq that check the exports for calculations
 )
 
 missing=()
