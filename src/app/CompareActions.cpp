@@ -1,4 +1,5 @@
 #include "app/CompareActions.h"
+#include "app/ExportActions.h"
 
 #include "app/HelpBridge.h"
 #include "app/MainWindow.h"
@@ -117,6 +118,10 @@ void openComparison(MainWindow &window, db::MainDataModule &data, const QList<in
     env.programDir = programFolder();
     env.settingsFile = settingsFilePath();
     env.checkDataRoot = [] { dataRoot(QStringLiteral("catalogue.sqlite")); };
+    db::MainDataModule *module = &data;
+    env.exportForCalculation = [module](QWidget *parent, const QList<int> &m, const QList<int> &d) {
+        exportCompared(*module, parent, m, d);
+    };
     MainWindow *frame = &window;
     env.showHelp = [frame] {
         // The page of the window in front ("fPorovnani"), below the context numbers.

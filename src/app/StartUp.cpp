@@ -1,6 +1,7 @@
 #include "app/StartUp.h"
 
 #include "app/CompareActions.h"
+#include "app/ExportActions.h"
 #include "app/MainWindow.h"
 #include "app/PreviousVersion.h"
 #include "app/SearchListPrint.h"
@@ -230,6 +231,7 @@ void StartUp::createSearchWindow()
     followSearchActions(mw->actions(), *form);
     m_main->createSearchWindow(form);
     wireCompareAction(*mw, *m_mainData);
+    wireExportAction(*mw, *m_mainData);
     wireSearchListPrint(*mw);
 }
 

@@ -15,12 +15,14 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <cmath>
 
 namespace orv::matexport {
 
@@ -129,6 +131,38 @@ void ExportDialog::build()
     m_missing->setObjectName(QStringLiteral("lbChybi"));
     m_missing->setMinimumHeight(90);
     column->addWidget(m_missing, 1);
+    // A value the catalogue lacks may be given by the user; it is used only where the
+    // catalogue has none, and the file names its origin.
+    auto *typed = new QHBoxLayout;
+    typed->addWidget(new QLabel(QStringLiteral("&Doplnit chybějící:"), this));
+    m_typedQuantity = new QComboBox(this);
+    m_typedQuantity->setObjectName(QStringLiteral("cbDoplnitVelicinu"));
+    for (Quantity q : allQuantities)
+        m_typedQuantity->addItem(czechName(q), int(q));
+    m_typedQuantity->setCurrentIndex(m_typedQuantity->findData(int(Quantity::PoissonRatio)));
+    static_cast<QLabel *>(typed->itemAt(0)->widget())->setBuddy(m_typedQuantity);
+    typed->addWidget(m_typedQuantity, 1);
+    m_typedValue = new QLineEdit(this);
+    m_typedValue->setObjectName(QStringLiteral("eDoplnitHodnotu"));
+    m_typedValue->setPlaceholderText(QStringLiteral("hodnota při 20 °C"));
+    m_typedValue->setMaximumWidth(140);
+    typed->addWidget(m_typedValue);
+    m_typedUnit = new QLabel(this);
+    typed->addWidget(m_typedUnit);
+    auto *apply = new QPushButton(QStringLiteral("Do&plnit"), this);
+    apply->setObjectName(QStringLiteral("btDoplnit"));
+    typed->addWidget(apply);
+    column->addLayout(typed);
+    auto showUnit = [this] {
+        const Quantity q = Quantity(m_typedQuantity->currentData().toInt());
+        m_typedUnit->setText(inputUnit(q) == QLatin1String("-") ? QString() : inputUnit(q));
+        m_typedValue->setText(m_userValues.contains(q) ? QString::number(m_userValues.value(q)) : QString());
+    };
+    showUnit();
+    connect(m_typedQuantity, &QComboBox::currentIndexChanged, this, showUnit);
+    connect(apply, &QPushButton::clicked, this, &ExportDialog::applyTypedValue);
+    connect(m_typedValue, &QLineEdit::returnPressed, this, &ExportDialog::applyTypedValue);
+
     m_notes = new QLabel(this);
     m_notes->setObjectName(QStringLiteral("lPoznamky"));
     m_notes->setWordWrap(true);
@@ -163,6 +197,7 @@ ExportOptions ExportDialog::options() const
     o.physical = m_physical->isChecked();
     o.mechanical = m_mechanical->isChecked();
     o.plastic = m_plastic->isChecked() && o.format == Format::Inp;
+    o.userValues = m_userValues;
     return o;
 }
 
@@ -175,6 +210,38 @@ void ExportDialog::setOptions(const ExportOptions &o)
     m_physical->setChecked(o.physical);
     m_mechanical->setChecked(o.mechanical);
     m_plastic->setChecked(o.plastic);
+    m_userValues = o.userValues;
+    refresh();
+}
+
+void ExportDialog::setUserValue(Quantity q, std::optional<double> value)
+{
+    if (value)
+        m_userValues[q] = *value;
+    else
+        m_userValues.remove(q);
+    refresh();
+}
+
+void ExportDialog::applyTypedValue()
+{
+    const Quantity q = Quantity(m_typedQuantity->currentData().toInt());
+    QString text = m_typedValue->text().trimmed();
+    if (text.isEmpty()) {
+        setUserValue(q, std::nullopt);
+        return;
+    }
+    bool ok = false;
+    const double v = text.replace(QLatin1Char(','), QLatin1Char('.')).toDouble(&ok);
+    if (!ok || !std::isfinite(v) || !toSi(q, inputUnit(q), v)) {
+        const QString why = QStringLiteral("„%1“ není číslo.").arg(m_typedValue->text());
+        if (showMessage)
+            showMessage(why);
+        else
+            ui::message(why, ui::MsgType::Warning, ui::MsgButton::OK);
+        return; // the typed text stays in the box
+    }
+    setUserValue(q, v);
 }
 
 QList<ExportItem> ExportDialog::items() const
@@ -252,22 +319,30 @@ void exportFromCard(browse::MaterialCard &card, QWidget *parent)
     dialog.exec();
 }
 
+QList<ExportItem> comparedItems(const browse::CardEnvironment &env, const QList<int> &materials,
+                                const QList<int> &dimensions)
+{
+    QList<ExportItem> items;
+    const QList<MaterialData> data = readMaterials(env, materials);
+    for (qsizetype i = 0; i < data.size(); ++i) {
+        ExportItem item;
+        item.data = data.at(i);
+        const int dim = dimensions.value(i);
+        for (qsizetype r = 0; r < item.data.mechanical.size(); ++r)
+            if (dim != 0 && item.data.mechanical.at(r).dimension == dim)
+                item.mechRow = int(r);
+        items << item;
+    }
+    return items;
+}
+
 void exportComparedMaterials(const browse::CardEnvironment &env, const QList<int> &materials, const QList<int> &dimensions,
                              QWidget *parent)
 {
     QList<ExportItem> items;
     {
         BusyCursor busy;
-        const QList<MaterialData> data = readMaterials(env, materials);
-        for (qsizetype i = 0; i < data.size(); ++i) {
-            ExportItem item;
-            item.data = data.at(i);
-            const int dim = dimensions.value(i);
-            for (qsizetype r = 0; r < item.data.mechanical.size(); ++r)
-                if (dim != 0 && item.data.mechanical.at(r).dimension == dim)
-                    item.mechRow = int(r);
-            items << item;
-        }
+        items = comparedItems(env, materials, dimensions);
     }
     ExportDialog dialog(items, parent);
     dialog.exec();

@@ -13,6 +13,7 @@
 class QCheckBox;
 class QComboBox;
 class QLabel;
+class QLineEdit;
 class QListWidget;
 class QPushButton;
 class QRadioButton;
@@ -49,6 +50,9 @@ public:
     QString saveTo(const QString &file);
 
     QListWidget *missingList() const { return m_missing; }
+    // A value the user gives for a quantity the catalogue lacks (in inputUnit(), at 20 °C);
+    // nothing removes it. The file says who gave it.
+    void setUserValue(Quantity q, std::optional<double> value);
 
 private:
     void build();
@@ -56,7 +60,13 @@ private:
     void save();
     QString suggestedName() const;
 
+    void applyTypedValue();
+
     QList<ExportItem> m_items;
+    QMap<Quantity, double> m_userValues;
+    QComboBox *m_typedQuantity = nullptr;
+    QLineEdit *m_typedValue = nullptr;
+    QLabel *m_typedUnit = nullptr;
     QCheckBox *m_physical = nullptr;
     QCheckBox *m_mechanical = nullptr;
     QComboBox *m_mechRow = nullptr;
@@ -71,9 +81,11 @@ private:
 
 // The dialog over an open card: its material with the card's current mechanical row.
 void exportFromCard(browse::MaterialCard &card, QWidget *parent);
-// The dialog over several materials read through hidden cards; `dimensions` names the
-// Dimens.Number of the mechanical row of each material (0: none).
+// Several materials read through hidden cards, each with the mechanical row whose
+// Dimens.Number `dimensions` names (0: none), and the dialog over them.
+QList<ExportItem> comparedItems(const browse::CardEnvironment &env, const QList<int> &materials,
+                                const QList<int> &dimensions);
 void exportComparedMaterials(const browse::CardEnvironment &env, const QList<int> &materials, const QList<int> &dimensions,
-                     QWidget *parent);
+                             QWidget *parent);
 
 } // namespace orv::matexport

@@ -117,6 +117,7 @@ private:
     db::Statement equivalents, chem, balance, mechRows, mechValues, physical, heat;
 
     QStringList designation, standard, name, source, semi, state, dimension;
+    QList<int> dimensionNumbers;
     GroupRows<int> eq, comp, heatRows, mech;
     GroupRows<std::pair<int, double>> phys;
 };
@@ -249,6 +250,7 @@ void ComparisonLoader::loadMechanical(int col, const CompareCriteria &criteria)
     }
     semi << bestSemi;
     state << bestState;
+    dimensionNumbers << (bestScore >= 0 ? bestDim : 0);
     dimension << (bestScore >= 0 ? bestDimension : QString());
     if (bestScore < 0)
         return;
@@ -292,6 +294,7 @@ void ComparisonLoader::finish(Comparison &c) const
             heading = QStringLiteral("(%1)").arg(c.materials.at(col));
         c.headings << heading;
     }
+    c.dimensions = dimensionNumbers;
     const QString g = compareGroupMaterial();
     c.rows << CompareRow{g, QStringLiteral("Označení"), designation, false, true}
            << CompareRow{g, QStringLiteral("Norma"), standard, false, true}

@@ -43,6 +43,7 @@ struct Comparison
     QList<int> materials;
     QStringList headings;    // the designation of each material (its name while it has none)
     QList<bool> own;         // per material: the user's own material (Mat.Private = "A")
+    QList<int> dimensions;   // per material: Dimens.Number of the compared row, 0 when none
     QList<CompareRow> rows;
 
     // The rows shown: all, or without the rows whose cells are equal.

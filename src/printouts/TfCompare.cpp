@@ -168,12 +168,14 @@ QHBoxLayout *TfCompare::buildButtonRow()
     QPushButton *print = button("btTisk", QStringLiteral("&Tisk..."));
     QPushButton *csv = button("btCsv", QStringLiteral("Uložit jako &CSV..."));
     QPushButton *pdf = button("btPdf", QStringLiteral("Uložit jako P&DF..."));
+    QPushButton *forCalc = button("btExportVypocty", QStringLiteral("&Export pro výpočty..."));
+    forCalc->setVisible(bool(m_env.exportForCalculation));
     QPushButton *help = button("btNapoveda", QStringLiteral("Nápo&věda"));
     QPushButton *close = button("btZavrit", QStringLiteral("&Zavřít"));
     help->setVisible(bool(m_env.showHelp));
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(m_summary, 1);
-    for (QPushButton *b : {preview, print, csv, pdf, help, close})
+    for (QPushButton *b : {preview, print, csv, pdf, forCalc, help, close})
         buttons->addWidget(b);
 
     connect(preview, &QPushButton::clicked, this, [this] { this->preview(); });
@@ -187,6 +189,10 @@ QHBoxLayout *TfCompare::buildButtonRow()
         const QString file = askFile(QStringLiteral("pdf"));
         if (!file.isEmpty())
             exportPdf(file);
+    });
+    connect(forCalc, &QPushButton::clicked, this, [this] {
+        if (m_env.exportForCalculation)
+            m_env.exportForCalculation(this, m_comparison.materials, m_comparison.dimensions);
     });
     connect(help, &QPushButton::clicked, this, [this] {
         if (m_env.showHelp)

@@ -40,6 +40,9 @@ struct CompareEnvironment
     std::function<void(const QString &text)> showMessage;
     // Shows the window's help page; the help button is hidden without it.
     std::function<void()> showHelp;
+    // "Export pro výpočty...": the compared materials with the Dimens.Number of the row each
+    // is compared by (0: none); the button is hidden without it.
+    std::function<void(QWidget *parent, const QList<int> &materials, const QList<int> &dimensions)> exportForCalculation;
 };
 
 class TfCompare : public QWidget

@@ -9,6 +9,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
@@ -79,6 +80,35 @@ TEST_F(ExportDialogOnCard, StartsOnTheCardsRowAndLeavesTheCardWhereItWas)
     ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
     EXPECT_EQ(saved.readAll(), d.exportResult().bytes);
     EXPECT_EQ(d.QDialog::result(), QDialog::Accepted);
+}
+
+TEST_F(ExportDialogOnCard, AValueTheUserTypesFillsOnlyWhatTheCatalogueLacks)
+{
+    // X5CrNi18-10 lacks Poisson's ratio, so *ELASTIC stays out until the user gives it.
+    orv::browse::MaterialCard card(env);
+    card.load(7562);
+    ExportDialog d({{readMaterialData(card), 0}});
+    QStringList shown;
+    d.showMessage = [&](const QString &t) { shown << t; };
+    EXPECT_TRUE(listed(d).contains(QStringLiteral("Poissonovo číslo")));
+    auto *quantity = child<QComboBox>(d, "cbDoplnitVelicinu");
+    auto *value = child<QLineEdit>(d, "eDoplnitHodnotu");
+    quantity->setCurrentIndex(quantity->findText(QStringLiteral("Poissonovo číslo")));
+    value->setText(QStringLiteral("0,3x"));
+    child<QPushButton>(d, "btDoplnit")->click();
+    EXPECT_EQ(shown, QStringList{QStringLiteral("„0,3x“ není číslo.")});
+    EXPECT_EQ(value->text(), QStringLiteral("0,3x")); // kept for correcting
+    value->setText(QStringLiteral("0,3"));
+    child<QPushButton>(d, "btDoplnit")->click();
+    EXPECT_FALSE(listed(d).contains(QStringLiteral("Poissonovo číslo")));
+    const QString inp = QString::fromUtf8(d.exportResult().bytes);
+    EXPECT_TRUE(inp.contains(QStringLiteral("*ELASTIC\n200000, 0.3, 20\n"))) << inp.toStdString();
+    EXPECT_TRUE(inp.contains(QStringLiteral("zadal uživatel")));
+    // A typed density never replaces the catalogue's 7900 kg/m3.
+    quantity->setCurrentIndex(quantity->findText(QStringLiteral("Hustota")));
+    value->setText(QStringLiteral("1000"));
+    child<QPushButton>(d, "btDoplnit")->click();
+    EXPECT_TRUE(QString::fromUtf8(d.exportResult().bytes).contains(QStringLiteral("*DENSITY\n7.9e-09, 20\n")));
 }
 
 TEST_F(ExportDialogOnCard, ExportDialogScreenshot)
