@@ -108,8 +108,10 @@ void resolvePhysical(Resolved &r, const ExportOptions &o)
         }
     }
     for (auto it = o.userValues.begin(); it != o.userValues.end(); ++it) {
-        if (r.phys.contains(it.key()))
+        if (r.phys.contains(it.key())) {
+            r.notes << QStringLiteral("Zadaná hodnota veličiny %1 nepoužita: katalog ji uvádí.").arg(czechName(it.key()));
             continue;
+        }
         const std::optional<double> si = toSi(it.key(), inputUnit(it.key()), it.value());
         if (!si)
             continue;

@@ -109,6 +109,7 @@ TEST_F(ExportDialogOnCard, AValueTheUserTypesFillsOnlyWhatTheCatalogueLacks)
     value->setText(QStringLiteral("1000"));
     child<QPushButton>(d, "btDoplnit")->click();
     EXPECT_TRUE(QString::fromUtf8(d.exportResult().bytes).contains(QStringLiteral("*DENSITY\n7.9e-09, 20\n")));
+    EXPECT_TRUE(d.exportResult().notes.contains(QStringLiteral("Zadaná hodnota veličiny Hustota nepoužita: katalog ji uvádí.")));
 }
 
 TEST_F(ExportDialogOnCard, ExportDialogScreenshot)
