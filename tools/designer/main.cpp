@@ -7,6 +7,8 @@
 #include "db/Connection.h"
 #include "db/DataSet.h"
 #include "printouts/DataSetBridge.h"
+#include "ui/Translations.h"
+#include "report/model/Bridge.h"
 #include "report/designer/DlgKonfPrvku.h"
 #include "report/designer/DlgNovaSestava.h"
 #include "report/designer/DlgProstredi.h"
@@ -223,7 +225,13 @@ bool openQuery(db::Connection &conn, db::DataSet &query, const Options &o)
         query.setSql(o.Sql);
         query.open();
     } catch (const std::exception &e) {
-        err(QString::fromUtf8(e.what()));
+        const QString what = QString::fromUtf8(e.what());
+        const QString missing = queryMissingNameText(what);
+        // The engine's own words only as a detail: the file is fine, the query is not.
+        const qsizetype detail = what.lastIndexOf(QStringLiteral("Podrobnosti: "));
+        err(missing.isEmpty() ? what
+                              : missing + QStringLiteral("\n")
+                                    + (detail >= 0 ? what.mid(detail) : what));
         return false;
     }
     return true;
@@ -264,10 +272,11 @@ int editWithWindows(TSestava &report, TEditorSettings &settings, const Options &
     }
     if (o.WantReport)
         changed |= EditReportSettings(report);
+    bool settingsConfirmed = false;
     if (o.WantSettings)
-        EditEnvironment(report, settings);
+        settingsConfirmed = EditEnvironment(report, settings);
     if (!changed)
-        return o.WantSettings ? 0 : seCancelled;
+        return settingsConfirmed ? 0 : seCancelled;
 
     const TSestError saved = saveTemplateFile(tf.absoluteFilePath(), writeTemplate(report), exists);
     if (saved != seOk) {
@@ -284,6 +293,8 @@ int editWithWindows(TSestava &report, TEditorSettings &settings, const Options &
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
+    // Qt's own dialogs (file choosers, input boxes) speak Czech as the rest does.
+    ui::installCzechQtTranslations();
     QStringList args = app.arguments();
     args.removeFirst();
     Options o;
