@@ -27,6 +27,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QComboBox>
 #include <QListWidget>
 #include <QToolButton>
 #include <QMessageBox>
@@ -72,12 +73,12 @@ int screenshots(TSestava &report, const TEditorSettings &settings, const QString
     {
         TDlgNovaSestava wiz(wizardFields(report), settings, report.CharacterMode);
         wiz.setPaperFormatHandler([](QWidget *) {});
-        for (int i = 0; i < 3 && wiz.SrcList->count() > 0; ++i) {
-            wiz.SrcList->setCurrentRow(0);
-            wiz.IncludeBtn->click();
-        }
-        if (wiz.SrcList->count() > 1)
-            wiz.SrcList->setCurrentRow(1);
+        wiz.IncAllBtn->click();
+        // A grouped list: the first field groups, the last numeric one is summed.
+        if (wiz.CBSkupina->count() > 1)
+            wiz.CBSkupina->setCurrentIndex(1);
+        if (wiz.LBSoucty->count() > 0)
+            wiz.LBSoucty->item(wiz.LBSoucty->count() - 1)->setCheckState(Qt::Checked);
         ok &= save(wiz, QStringLiteral("designer-wizard.png"));
     }
     {
@@ -125,8 +126,11 @@ int screenshots(TSestava &report, const TEditorSettings &settings, const QString
                 first = report.Sections.at(i)->element(0);
         w.show();
         QApplication::processEvents();
-        if (first)
+        // The first band with elements wholly selected, so the arranging commands are live.
+        if (first) {
             w.sheet()->paper()->select(first);
+            w.selectAll();
+        }
         ok &= save(w, QStringLiteral("designer-window.png"));
     }
     return ok ? 0 : seOutputNotWritten;

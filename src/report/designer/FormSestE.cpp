@@ -537,6 +537,8 @@ void TFormSestE::buildMenus()
                           "Smazat prvek", "Opravit vlastnosti prvku", "Náhled sestavy",
                           "Nastavení předlohy...", "Konec oprav"})
         bar->addAction(action(u8(c)));
+    // On a row of its own: behind the commands it would be cut off into the overflow menu.
+    addToolBarBreak();
     auto *arrangeBar = addToolBar(u8("Uspořádání"));
     arrangeBar->setObjectName(QStringLiteral("arrange"));
     arrangeBar->setMovable(false);
