@@ -39,7 +39,7 @@ struct BenchHost : TDesignerHost {
     void selectionChanged() override {}
     void openElementDialog(TSiReportElement *) override {}
     void openReportSettings(int, int) override {}
-    void closeRequested() override {}
+    void escapePressed() override {}
     void selectionToolActivated() override {}
     void insertionFinished(bool) override {}
 };

@@ -59,7 +59,7 @@ public:
     void selectionChanged() override {}
     void openElementDialog(TSiReportElement *) override {}
     void openReportSettings(int, int) override {}
-    void closeRequested() override { QApplication::quit(); }
+    void escapePressed() override { QApplication::quit(); }   // a viewer: Esc ends it
     void selectionToolActivated() override {}
     void insertionFinished(bool) override {}
 };

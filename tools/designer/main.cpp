@@ -7,6 +7,8 @@
 #include "db/Connection.h"
 #include "db/DataSet.h"
 #include "printouts/DataSetBridge.h"
+#include "ui/Translations.h"
+#include "report/model/Bridge.h"
 #include "report/designer/DlgKonfPrvku.h"
 #include "report/designer/DlgNovaSestava.h"
 #include "report/designer/DlgProstredi.h"
@@ -25,6 +27,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QComboBox>
 #include <QListWidget>
 #include <QToolButton>
 #include <QMessageBox>
@@ -70,12 +73,12 @@ int screenshots(TSestava &report, const TEditorSettings &settings, const QString
     {
         TDlgNovaSestava wiz(wizardFields(report), settings, report.CharacterMode);
         wiz.setPaperFormatHandler([](QWidget *) {});
-        for (int i = 0; i < 3 && wiz.SrcList->count() > 0; ++i) {
-            wiz.SrcList->setCurrentRow(0);
-            wiz.IncludeBtn->click();
-        }
-        if (wiz.SrcList->count() > 1)
-            wiz.SrcList->setCurrentRow(1);
+        wiz.IncAllBtn->click();
+        // A grouped list: the first field groups, the last numeric one is summed.
+        if (wiz.CBSkupina->count() > 1)
+            wiz.CBSkupina->setCurrentIndex(1);
+        if (wiz.LBSoucty->count() > 0)
+            wiz.LBSoucty->item(wiz.LBSoucty->count() - 1)->setCheckState(Qt::Checked);
         ok &= save(wiz, QStringLiteral("designer-wizard.png"));
     }
     {
@@ -123,8 +126,11 @@ int screenshots(TSestava &report, const TEditorSettings &settings, const QString
                 first = report.Sections.at(i)->element(0);
         w.show();
         QApplication::processEvents();
-        if (first)
+        // The first band with elements wholly selected, so the arranging commands are live.
+        if (first) {
             w.sheet()->paper()->select(first);
+            w.selectAll();
+        }
         ok &= save(w, QStringLiteral("designer-window.png"));
     }
     return ok ? 0 : seOutputNotWritten;
@@ -223,7 +229,13 @@ bool openQuery(db::Connection &conn, db::DataSet &query, const Options &o)
         query.setSql(o.Sql);
         query.open();
     } catch (const std::exception &e) {
-        err(QString::fromUtf8(e.what()));
+        const QString what = QString::fromUtf8(e.what());
+        const QString missing = queryMissingNameText(what);
+        // The engine's own words only as a detail: the file is fine, the query is not.
+        const qsizetype detail = what.lastIndexOf(QStringLiteral("Podrobnosti: "));
+        err(missing.isEmpty() ? what
+                              : missing + QStringLiteral("\n")
+                                    + (detail >= 0 ? what.mid(detail) : what));
         return false;
     }
     return true;
@@ -264,10 +276,11 @@ int editWithWindows(TSestava &report, TEditorSettings &settings, const Options &
     }
     if (o.WantReport)
         changed |= EditReportSettings(report);
+    bool settingsConfirmed = false;
     if (o.WantSettings)
-        EditEnvironment(report, settings);
+        settingsConfirmed = EditEnvironment(report, settings);
     if (!changed)
-        return o.WantSettings ? 0 : seCancelled;
+        return settingsConfirmed ? 0 : seCancelled;
 
     const TSestError saved = saveTemplateFile(tf.absoluteFilePath(), writeTemplate(report), exists);
     if (saved != seOk) {
@@ -284,6 +297,8 @@ int editWithWindows(TSestava &report, TEditorSettings &settings, const Options &
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
+    // Qt's own dialogs (file choosers, input boxes) speak Czech as the rest does.
+    ui::installCzechQtTranslations();
     QStringList args = app.arguments();
     args.removeFirst();
     Options o;

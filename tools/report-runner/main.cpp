@@ -1,12 +1,14 @@
 // orv_report_runner: runs a report template (.pts) over the rows of an SQL query on an
 // SQLite file and writes the pages as PNG files. The exit status is the report's result code
-// (0 done, 3 cancelled, 4 template not loaded, 6 output not written, 8 data not ready), and
-// its message is printed.
+// (0 done, 3 cancelled, 4 template not loaded, 6 output not written, 8 data not ready, 9 the
+// run met fields the data lacks or failing expressions), and its message is printed.
 
 #include "db/Connection.h"
 #include "db/DataSet.h"
 #include "db/DbError.h"
 #include "printouts/DataSetBridge.h"
+#include "ui/Translations.h"
+#include "report/model/Bridge.h"
 #include "report/model/SestavaMessages.h"
 #include "report/model/TemplateFile.h"
 #include "report/output/Printers.h"
@@ -48,6 +50,8 @@ const char *const kUsage =
     "  --code-page CP      code page of the text file: ascii, kamenicky, cp852, cp1250 or none\n"
     "  --preview           open the preview window on the finished report\n"
     "  --print-to-pdf FILE print the pages through the printing path into a PDF file\n"
+    "  --keep-going        exit 0 even when the run met fields the data lacks or\n"
+    "                      expressions that failed (they are printed on stderr either way)\n"
     "  (with --preview or --print-to-pdf, PNG pages are written only when --out is given)\n";
 
 void err(const QString &text)
@@ -116,6 +120,7 @@ struct RunnerOptions {
     int codePage = slUndefined;
     bool preview = false;
     QString printPdf;
+    bool keepGoing = false;
 };
 
 // --pages, --max-records and --dpi. False (the message printed) for a value out of range.
@@ -214,6 +219,8 @@ bool parseCommandLine(QStringList args, RunnerOptions &o, int &exitCode)
             o.oneRecord = true;
         } else if (a == "--preview") {
             o.preview = true;
+        } else if (a == "--keep-going") {
+            o.keepGoing = true;
         } else if (!withValue.contains(a)) {
             err(QStringLiteral("unknown option %1").arg(a));
             std::fputs(kUsage, stderr);
@@ -259,7 +266,13 @@ bool openQuery(db::Connection &conn, db::DataSet &query, const RunnerOptions &o)
             query.setParam(it.key(), it.value());
         query.open();
     } catch (const std::exception &e) {
-        err(QString::fromUtf8(e.what()));
+        const QString what = QString::fromUtf8(e.what());
+        const QString missing = queryMissingNameText(what);
+        // The engine's own words only as a detail: the file is fine, the query is not.
+        const qsizetype detail = what.lastIndexOf(QStringLiteral("Podrobnosti: "));
+        err(missing.isEmpty() ? what
+                              : missing + QStringLiteral("\n")
+                                    + (detail >= 0 ? what.mid(detail) : what));
         return false;
     }
     return true;
@@ -382,7 +395,11 @@ int runAndWrite(TSestava &report, const RunnerOptions &o)
         return r;
     QTextStream(stdout) << QStringLiteral("%1 records, %2 pages").arg(report.RecordsPrinted).arg(pages)
                         << Qt::endl;
-    return printAndPreview(report, o);
+    r = printAndPreview(report, o);
+    // The problems themselves went to stderr through the message handler as the run ended.
+    if (r == seOk && !report.RunProblems.isEmpty() && !o.keepGoing)
+        return seRunProblems;
+    return r;
 }
 
 // The result is printed while the report (and a preview window on it) still exists.
@@ -403,6 +420,8 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !wantsWindow)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    // Qt's own dialogs (file choosers, input boxes) speak Czech as the rest does.
+    ui::installCzechQtTranslations();
     QStringList args = app.arguments();
     args.removeFirst();
     RunnerOptions o;

@@ -7,6 +7,8 @@
 #include "report/output/Sestava.h"
 
 #include <QClipboard>
+#include <QDir>
+#include <QFileInfo>
 #include <QDialog>
 #include <QGuiApplication>
 
@@ -195,6 +197,107 @@ bool TDesignerDoc::moveInOrder(TSiReportElement *e, int step)
     std::swap(place.Section->Elements[size_t(place.Index)], place.Section->Elements[size_t(to)]);
     record(u8(ChangeName::Move));
     return true;
+}
+
+bool TDesignerDoc::alignElements(const QList<TSiReportElement *> &elements,
+                                 const TSiReportElement *reference, TAlignEdge edge)
+{
+    if (elements.size() < 2 || !reference)
+        return false;
+    const TSiReportElement &r = *reference;
+    bool any = false;
+    for (TSiReportElement *e : elements) {
+        if (!e || e == reference)
+            continue;
+        int left = e->Left, top = e->Top;
+        switch (edge) {
+        case TAlignEdge::Left: left = r.Left; break;
+        case TAlignEdge::HCentre: left = r.Left + (r.Width - e->Width) / 2; break;
+        case TAlignEdge::Right: left = r.Left + r.Width - e->Width; break;
+        case TAlignEdge::Top: top = r.Top; break;
+        case TAlignEdge::VCentre: top = r.Top + (r.Height - e->Height) / 2; break;
+        case TAlignEdge::Bottom: top = r.Top + r.Height - e->Height; break;
+        }
+        left = std::max(left, 0);
+        top = std::max(top, 0);
+        if (left != e->Left || top != e->Top) {
+            e->Left = left;
+            e->Top = top;
+            any = true;
+        }
+    }
+    if (any)
+        record(u8(ChangeName::Arrange));
+    return any;
+}
+
+bool TDesignerDoc::distributeElements(const QList<TSiReportElement *> &elements,
+                                      TSpread direction)
+{
+    QList<TSiReportElement *> sorted;
+    for (TSiReportElement *e : elements)
+        if (e)
+            sorted << e;
+    if (sorted.size() < 3)
+        return false;
+    const bool h = direction == TSpread::Horizontal;
+    auto start = [h](const TSiReportElement *e) { return h ? e->Left : e->Top; };
+    auto length = [h](const TSiReportElement *e) { return h ? e->Width : e->Height; };
+    std::stable_sort(sorted.begin(), sorted.end(),
+                     [&](const TSiReportElement *a, const TSiReportElement *b) {
+                         return start(a) < start(b);
+                     });
+    const int first = start(sorted.front());
+    const int end = start(sorted.back()) + length(sorted.back());
+    int occupied = 0;
+    for (const TSiReportElement *e : sorted)
+        occupied += length(e);
+    // The gaps share the free room; the remainder of the division goes to the first gaps so
+    // that the last element keeps its place exactly.
+    const int gaps = int(sorted.size()) - 1;
+    const int free = end - first - occupied;
+    const int gap = free >= 0 ? free / gaps : -((-free + gaps - 1) / gaps);
+    int extra = free - gap * gaps;
+    bool any = false;
+    int pos = first;
+    for (int i = 0; i < sorted.size(); ++i) {
+        TSiReportElement *e = sorted[i];
+        int &coord = h ? e->Left : e->Top;
+        const int to = i == sorted.size() - 1 ? end - length(e) : std::max(pos, 0);
+        if (coord != to) {
+            coord = to;
+            any = true;
+        }
+        pos = to + length(e) + gap + (extra > 0 ? 1 : 0);
+        if (extra > 0)
+            --extra;
+    }
+    if (any)
+        record(u8(ChangeName::Distribute));
+    return any;
+}
+
+bool TDesignerDoc::matchSize(const QList<TSiReportElement *> &elements,
+                             const TSiReportElement *reference, TSizeMatch what)
+{
+    if (elements.size() < 2 || !reference)
+        return false;
+    bool any = false;
+    for (TSiReportElement *e : elements) {
+        if (!e || e == reference)
+            continue;
+        if (what != TSizeMatch::Height && e->Width != reference->Width) {
+            e->Width = reference->Width;
+            any = true;
+        }
+        if (what != TSizeMatch::Width && e->Height != reference->Height) {
+            e->Height = reference->Height;
+            any = true;
+        }
+    }
+    if (any)
+        record(u8(ChangeName::SameSize));
+    return any;
 }
 
 bool TDesignerDoc::alignToGrid(const QList<TSiReportElement *> &elements)
@@ -392,17 +495,69 @@ std::vector<TSiReportElement *> TDesignerDoc::paste(TOddilSestavy *section, QPoi
     return added;
 }
 
+namespace {
+
+// Why a template file could not be written, in the user's words: the common causes by what
+// the folder says about itself, anything else in the system's words.
+QString saveFailureReason(const QString &path, const QString &systemText)
+{
+    const QFileInfo file(path);
+    const QFileInfo dir(file.absolutePath());
+    if (!dir.exists())
+        return u8("složka %1 neexistuje").arg(QDir::toNativeSeparators(dir.absoluteFilePath()));
+    if (!dir.isDir())
+        return u8("%1 není složka").arg(QDir::toNativeSeparators(dir.absoluteFilePath()));
+    if (file.isDir())
+        return u8("pod tímto názvem je složka");
+    if (!dir.isWritable() || (file.exists() && !file.isWritable()))
+        return u8("chybí oprávnění k zápisu (%1)").arg(systemText);
+    if (systemText.contains(QStringLiteral("space"), Qt::CaseInsensitive))
+        return u8("na disku není místo (%1)").arg(systemText);
+    return systemText;
+}
+
+QString failureText(const QString &path, const QString &reason)
+{
+    return u8(TemplateMessages::DesignerNotSaved) + QStringLiteral("\n\n")
+           + QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()) + QStringLiteral(":\n")
+           + reason;
+}
+
+const char *const kAskElsewhere = "Uložit předlohu na jiné místo?";
+const char *const kAskDropChanges =
+    "Předloha nebyla uložena. Zavřít návrh přesto a změny zahodit?";
+
+} // namespace
+
+TSaveAsChooser &saveAsChooser()
+{
+    static TSaveAsChooser chooser;
+    return chooser;
+}
+
 bool TDesignerDoc::save()
 {
     const QStringList lines = m_undo.currentLines();
-    int result = seTemplateNotSaved;
     auto *master = dynamic_cast<TSestava *>(&m_report);
     const QStringList before = m_report.Predloha;
-    m_report.Predloha = lines;
     if (master && !master->OnUlozPredlohu && !master->IsStored) {
+        // The file itself: a failure says where and why, and offers another place.
         const QString path = master->TemplatePath();
-        result = path.isEmpty() ? seTemplateNotSaved : saveTemplateFile(path, lines, true);
-    } else if (dynamic_cast<TSestDetail *>(&m_report)) {
+        QString reason;
+        if (saveTemplateFile(path, lines, true, &reason) != seOk) {
+            if (askYesNo(u8(TemplateMessages::CaptionError),
+                         failureText(path, saveFailureReason(path, reason)) + QStringLiteral("\n\n")
+                             + u8(kAskElsewhere)))
+                return saveAs();
+            return false;
+        }
+        m_report.Predloha = lines;
+        markSaved(lines);
+        return true;
+    }
+    int result = seTemplateNotSaved;
+    m_report.Predloha = lines;
+    if (dynamic_cast<TSestDetail *>(&m_report)) {
         // A detail report's template is part of its master's (its D records): it is kept
         // in the detail, and the master's designer records and saves it.
         result = seOk;
@@ -431,14 +586,44 @@ void TDesignerDoc::markSaved(const QStringList &lines)
 bool TDesignerDoc::saveAs()
 {
     const QStringList lines = m_undo.currentLines();
-    const QStringList before = m_report.Predloha;
-    m_report.Predloha = lines;
-    if (m_report.SaveTemplateAs() != seOk) {
-        m_report.Predloha = before;
-        return false;
+    auto *master = dynamic_cast<TSestava *>(&m_report);
+    if (!master || master->OnUlozPredlohuJako) {
+        const QStringList before = m_report.Predloha;
+        m_report.Predloha = lines;
+        if (m_report.SaveTemplateAs() != seOk) {
+            m_report.Predloha = before;
+            return false;
+        }
+        markSaved(lines);
+        return true;
     }
-    markSaved(lines);
-    return true;
+    QString current = master->TemplatePath();
+    for (;;) {
+        QString chosen;
+        if (saveAsChooser())
+            chosen = saveAsChooser()(QFileInfo(current).absolutePath(), current);
+        else if (sestavaEntryPoints().SaveAsDialog)
+            chosen = sestavaEntryPoints().SaveAsDialog(QFileInfo(current).absolutePath(), current);
+        if (chosen.isEmpty())
+            return false;
+        if (QFileInfo(chosen).suffix().isEmpty())
+            chosen += QStringLiteral(".pts");
+        QString reason;
+        if (saveTemplateFile(chosen, lines, QFileInfo::exists(chosen), &reason) == seOk) {
+            const QFileInfo f(chosen);
+            master->Location.ReportDirIgnore = false;
+            master->Location.setReportDir(f.absolutePath());
+            master->setReportName(f.fileName());
+            m_report.Predloha = lines;
+            markSaved(lines);
+            return true;
+        }
+        if (!askYesNo(u8(TemplateMessages::CaptionError),
+                      failureText(chosen, saveFailureReason(chosen, reason))
+                          + QStringLiteral("\n\n") + u8(kAskElsewhere)))
+            return false;
+        current = chosen;
+    }
 }
 
 bool TDesignerDoc::queryClose()
@@ -446,7 +631,11 @@ bool TDesignerDoc::queryClose()
     if (!m_changed)
         return true;
     switch (askYesNoCancel(u8(TemplateMessages::CaptionConfirm), u8(kAskSave))) {
-    case TAnswer::Yes: return save();
+    case TAnswer::Yes:
+        if (save())
+            return true;
+        // What the author typed goes only when they say so once more.
+        return askYesNo(u8(TemplateMessages::CaptionConfirm), u8(kAskDropChanges));
     case TAnswer::No: return true;
     case TAnswer::Cancel: break;
     }

@@ -43,7 +43,17 @@ inline const char *const Paste = "vložení z úschovy";
 inline const char *const Element = "nastavení prvku";
 inline const char *const Detail = "změna detailu";
 inline const char *const Units = "změna měrných jednotek";
+inline const char *const Arrange = "zarovnání prvků";
+inline const char *const Distribute = "rozmístění prvků";
+inline const char *const SameSize = "stejná velikost prvků";
 } // namespace ChangeName
+
+// Aligning several elements to the reference (the focused one): edges or centres.
+enum class TAlignEdge { Left, HCentre, Right, Top, VCentre, Bottom };
+// Evening out the gaps between three or more elements, keeping the outermost in place.
+enum class TSpread { Horizontal, Vertical };
+// Giving several elements the reference's width, height or both.
+enum class TSizeMatch { Width, Height, Both };
 
 // An element's place in the template: the section and the position in its element list.
 struct TElementPlace {
@@ -51,6 +61,11 @@ struct TElementPlace {
     int Index = -1;
     bool valid() const { return Section && Index >= 0; }
 };
+
+// The file chooser of "Uložit předlohu jako...": the chosen file or empty for cancel. Unset,
+// the report generator's save dialog entry point is asked (the designer installs one).
+using TSaveAsChooser = std::function<QString(const QString &startDir, const QString &current)>;
+TSaveAsChooser &saveAsChooser();
 
 class TDesignerDoc {
 public:
@@ -95,6 +110,13 @@ public:
     bool moveInOrder(TSiReportElement *e, int step);
     // Snaps the elements' left and top to the grid; records "posun prvku".
     bool alignToGrid(const QList<TSiReportElement *> &elements);
+    // Several elements (the reference among them) as one undo step each; false when
+    // nothing moved. Positions never go below 0.
+    bool alignElements(const QList<TSiReportElement *> &elements,
+                       const TSiReportElement *reference, TAlignEdge edge);
+    bool distributeElements(const QList<TSiReportElement *> &elements, TSpread direction);
+    bool matchSize(const QList<TSiReportElement *> &elements, const TSiReportElement *reference,
+                   TSizeMatch what);
     bool setFont(const QList<TSiReportElement *> &elements, const TElementFont &font);
     bool setAlignment(const QList<TSiReportElement *> &elements, int alignment);
     bool setText(TSiReportElement *e, const QString &text);
@@ -133,11 +155,13 @@ public:
     // renamed over the old one, with one .BAK copy). A failure tells "Předlohu se nepodařilo
     // uložit." and keeps everything as it was; false then.
     bool save();
-    // The same under a name the user chooses.
+    // A failure to write the file says the path and the reason and offers another place
+    // (Save As). The same under a name the user chooses: a file without an extension gets
+    // ".pts"; the report's folder and name become the chosen file's.
     bool saveAs();
     // Whether the designer may close: without changes at once; else the question "Uložit?"
-    // with Yes (save, and close only when saving worked), No (close, changes dropped),
-    // Cancel (stay).
+    // with Yes (save; when saving failed, close only after a last question), No (close,
+    // changes dropped), Cancel (stay).
     bool queryClose();
     // The template the report had when the designer opened, or the last one saved: the
     // report gets it back when the designer closes without saving.

@@ -45,8 +45,9 @@ public:
     // Double click on a band: the report settings dialog on page 0 "Oddíly", or on page 1
     // "Skupiny" with the group of that position selected (group -1 with page 0).
     virtual void openReportSettings(int page, int group) = 0;
-    // Esc on the sheet: "Konec oprav".
-    virtual void closeRequested() = 0;
+    // Esc on the sheet: back to the selection tool, or the selection cleared. It never
+    // closes the designer: a stray Esc must not put an author's work in question.
+    virtual void escapePressed() = 0;
     // The selection tool became active because the user pressed on an element or a band's
     // height grip (the window checks its tool button).
     virtual void selectionToolActivated() = 0;

@@ -103,7 +103,7 @@ int toHundredths(int pixels, double z)
     return z > 0 ? RoundEven(pixels / z) : pixels;
 }
 
-QString formatDesignerPosition(int x, int y, int unit)
+static QString positionWithPoint(int x, int y, int unit)
 {
     const double vx = ToDisplayUnits(x, unit), vy = ToDisplayUnits(y, unit);
     switch (unit) {
@@ -118,6 +118,12 @@ QString formatDesignerPosition(int x, int y, int unit)
     default:
         return QString::asprintf("[%5.2f;%5.2f] inch", vx / 100, vy / 100);
     }
+}
+
+QString formatDesignerPosition(int x, int y, int unit)
+{
+    // Czech numbers take a decimal comma, as every other number the designer shows.
+    return positionWithPoint(x, y, unit).replace(u'.', u',');
 }
 
 // ====================================================================== TOddil
@@ -285,6 +291,8 @@ void TOddil::paintEvent(QPaintEvent *ev)
     if (report && m_section->Kind >= kFixedSections) {
         const int group = (m_section->Kind - kFixedSections) / 2;
         caption += QStringLiteral(" %1").arg(group + 1);
+        if (const TPolSkup *g = report->Groups.at(group); g && !g->Expression.isEmpty())
+            caption += QStringLiteral(": ") + g->Expression;
     }
     QFont f = font();
     f.setPixelSize(10);
@@ -307,7 +315,7 @@ void TOddil::showMousePosition(QPoint p)
         formatDesignerPosition(toHundredths(p.x(), z), toHundredths(p.y(), z), host->displayUnit()));
 }
 
-void TOddil::placeAt(QPoint pixel, Qt::KeyboardModifiers mods)
+void TOddil::placeAt(QPoint pixel, Qt::KeyboardModifiers mods, QSize dragged)
 {
     TDesignerHost *host = m_paper->host();
     TSestavaTyp *report = m_paper->report();
@@ -337,6 +345,21 @@ void TOddil::placeAt(QPoint pixel, Qt::KeyboardModifiers mods)
     }
     std::unique_ptr<TSiReportElement> e = newDesignerElement(
         *report, host->editorSettings(), host->toolKind(), host->toolSource(), at);
+    if (dragged.width() > 2 && dragged.height() > 2) {
+        int w = std::max(toHundredths(dragged.width(), z), kMinElementSize);
+        int h = std::max(toHundredths(dragged.height(), z), kMinElementSize);
+        if (snaps()) {
+            w = std::max(snapToGrid(w, gridX()), kMinElementSize);
+            h = std::max(snapToGrid(h, gridY()), kMinElementSize);
+        }
+        e->Width = w;
+        e->Height = h;
+    }
+    // A new element starts inside its band: cut to the band, then moved back into it.
+    e->Width = std::min(e->Width, std::max(sheetWidth(), kMinElementSize));
+    e->Height = std::min(e->Height, std::max(sectionHeight(), kMinElementSize));
+    e->Left = std::clamp(e->Left, 0, std::max(sheetWidth() - e->Width, 0));
+    e->Top = std::clamp(e->Top, 0, std::max(sectionHeight() - e->Height, 0));
     TSiReportElement *added = m_section->appendElement(std::move(e));
     TSesPrvek *c = addControl(added);
     m_paper->clearSelection();
@@ -362,8 +385,18 @@ void TOddil::mousePressEvent(QMouseEvent *ev)
         }
         return;
     }
-    if (host->toolKind() != 0 || host->pastePending()) {
+    if (host->pastePending()) {
         placeAt(p, ev->modifiers());
+        return;
+    }
+    if (host->toolKind() != 0) {
+        // The element goes in on release: a click gives the default size, a drag its own.
+        m_placing = true;
+        m_rubberStart = p;
+        if (!m_rubber)
+            m_rubber = new QRubberBand(QRubberBand::Rectangle, this);
+        m_rubber->setGeometry(QRect(p, QSize()));
+        m_rubber->show();
         return;
     }
     m_rubberStart = p;
@@ -388,8 +421,9 @@ void TOddil::mouseMoveEvent(QMouseEvent *ev)
         }
         return;
     }
-    if (m_rubberActive) {
-        m_rubber->setGeometry(QRect(m_rubberStart, p).normalized());
+    if (m_rubberActive || m_placing) {
+        const QPoint inside(std::clamp(p.x(), 0, width() - 1), std::clamp(p.y(), 0, areaHeight() - 1));
+        m_rubber->setGeometry(QRect(m_rubberStart, m_placing ? inside : p).normalized());
         showMousePosition(p);
         return;
     }
@@ -407,6 +441,16 @@ void TOddil::mouseReleaseEvent(QMouseEvent *ev)
             m_paper->host()->record(QStringLiteral("změna výšky oddílu"));
         return;
     }
+    if (m_placing) {
+        m_placing = false;
+        m_rubber->hide();
+        const QPoint end(std::clamp(ev->position().toPoint().x(), 0, width() - 1),
+                         std::clamp(ev->position().toPoint().y(), 0, areaHeight() - 1));
+        const QPoint corner(std::min(m_rubberStart.x(), end.x()), std::min(m_rubberStart.y(), end.y()));
+        placeAt(corner, ev->modifiers(),
+                QSize(std::abs(end.x() - m_rubberStart.x()), std::abs(end.y() - m_rubberStart.y())));
+        return;
+    }
     if (!m_rubberActive)
         return;
     m_rubberActive = false;
@@ -415,12 +459,15 @@ void TOddil::mouseReleaseEvent(QMouseEvent *ev)
     const QRect px = QRect(m_rubberStart, ev->position().toPoint()).normalized();
     const QRect r(QPoint(toHundredths(px.left(), z), toHundredths(px.top(), z)),
                   QPoint(toHundredths(px.right(), z), toHundredths(px.bottom(), z)));
+    // A band (or a click on empty space) replaces the selection, so that a stray drag never
+    // carries elements picked earlier along; Ctrl toggles and Shift adds.
     const bool ctrl = ev->modifiers() & Qt::ControlModifier;
-    bool any = false;
+    const bool shift = ev->modifiers() & Qt::ShiftModifier;
+    if (!ctrl && !shift)
+        m_paper->clearSelection();
     for (TSesPrvek *c : m_controls) {
         if (!c->elementRect().intersects(r))
             continue;
-        any = true;
         if (ctrl) {
             m_paper->toggle(c);
         } else {
@@ -429,8 +476,9 @@ void TOddil::mouseReleaseEvent(QMouseEvent *ev)
                 m_paper->m_focused = c;
         }
     }
-    if (any)
-        m_paper->notifySelection();
+    if (m_paper->m_focused)
+        m_paper->setFocused(m_paper->m_focused);
+    m_paper->notifySelection();
 }
 
 void TOddil::mouseDoubleClickEvent(QMouseEvent *ev)
@@ -732,7 +780,10 @@ void TPapir::pressOnControl(TSesPrvek *c, QPoint p, Qt::KeyboardModifiers mods)
         return;
     }
     m_host->selectionToolActivated();
-    if (m_selectedCount > 1 && !c->isSelected())
+    // A press on a member of a multi-selection keeps the others so that the group can be
+    // dragged; released without a move it leaves that element alone selected (endDrag).
+    m_pressInMulti = m_selectedCount > 1 && (c->isSelected() || c == m_focused);
+    if (!m_pressInMulti)
         clearSelection();
     setFocused(c);
     notifySelection();
@@ -862,7 +913,14 @@ void TPapir::endDrag()
     for (const auto &pair : m_dragStartRects)
         if (pair.first->elementRect() != pair.second)
             changed = true;
+    TSesPrvek *pressed = m_dragControl;
     m_dragControl = nullptr;
+    if (!changed && m_pressInMulti) {
+        clearSelection();
+        setFocused(pressed);
+        notifySelection();
+    }
+    m_pressInMulti = false;
     m_dragStartRects.clear();
     if (m_guideBand) {
         TOddil *b = m_guideBand;
@@ -917,7 +975,7 @@ void TPapir::keyPressEvent(QKeyEvent *ev)
 {
     switch (ev->key()) {
     case Qt::Key_Escape:
-        m_host->closeRequested();
+        m_host->escapePressed();
         return;
     case Qt::Key_Left:
     case Qt::Key_Right:

@@ -82,7 +82,9 @@ protected:
 private:
     friend class TSesPrvek;
     friend class TPapir;
-    void placeAt(QPoint pixel, Qt::KeyboardModifiers mods);
+    // Places the tool's element (or the pasted group) at the point; a dragged size (pixels,
+    // empty for a click) gives a new element its width and height.
+    void placeAt(QPoint pixel, Qt::KeyboardModifiers mods, QSize dragged = QSize());
     void showMousePosition(QPoint p);
 
     TPapir *m_paper;
@@ -91,6 +93,7 @@ private:
     QRubberBand *m_rubber = nullptr;
     QPoint m_rubberStart;
     bool m_rubberActive = false;
+    bool m_placing = false;   // an insertion tool's size is being dragged
     bool m_heightDrag = false;
     int m_heightStartY = 0;
     int m_heightStart = 0;
@@ -174,6 +177,7 @@ private:
     TSesPrvek *m_dragControl = nullptr;
     QPoint m_dragStart;                       // band pixels
     int m_dragZone = 0;
+    bool m_pressInMulti = false;
     QList<QPair<TSesPrvek *, QRect>> m_dragStartRects;
 
     TDesignerHost *m_host;

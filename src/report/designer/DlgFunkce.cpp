@@ -119,6 +119,8 @@ void TDlgFunkce::accept()
         Nazev->setFocus();
         return;
     }
+    if (refuseBadExpression(m_report, Vyraz))
+        return;
     QDialog::accept();
 }
 

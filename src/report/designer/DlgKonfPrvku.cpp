@@ -4,6 +4,7 @@
 #include "report/designer/DlgFunkce.h"
 #include "report/designer/DlgProstredi.h"
 #include "report/designer/DlgVyraz.h"
+#include "report/model/ExpressionEditor.h"
 #include "report/designer/SestDlg.h"
 #include "report/output/Barcode.h"
 #include "report/output/ReportUnits.h"
@@ -561,6 +562,15 @@ QWidget *TDlgKonfPrvku::buildPodminka()
 
 void TDlgKonfPrvku::accept()
 {
+    // A condition that does not compile would leave the element out of every printout.
+    if (!Podminka->text().trimmed().isEmpty()
+        && !checkExpression(&m_report, Podminka->text()).compiles()) {
+        for (int i = 0; i < Tabs->count(); ++i)
+            if (Tabs->widget(i)->isAncestorOf(Podminka))
+                Tabs->setCurrentIndex(i);
+        refuseBadExpression(m_report, Podminka);
+        return;
+    }
     TSiReportElement &e = m_element;
     if (m_version == vText) {
         e.Font = dialogFont();

@@ -6,6 +6,7 @@
 #include "report/output/Sestava.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -80,12 +81,14 @@ TDlgNovaSestava::TDlgNovaSestava(const QList<TWizardField> &fields,
 
     QGridLayout *lists = buildLists();
     QHBoxLayout *style = buildStyleRow();
+    QGroupBox *grouping = buildGrouping();
     QHBoxLayout *buttons = buildButtons();
     auto *top = new QVBoxLayout(this);
     top->addLayout(lists, 1);
     top->addLayout(style);
+    top->addWidget(grouping);
     top->addLayout(buttons);
-    resize(560, 420);
+    resize(640, 600);
     connectCommands();
     updateButtons();
 }
@@ -145,7 +148,8 @@ QHBoxLayout *TDlgNovaSestava::buildStyleRow()
     CBPopisyPolozek->setChecked(true);
     CBPopisyTextem = new QCheckBox(QStringLiteral("Popisy textem"), this);
     CBSledovatPodle = new QCheckBox(QStringLiteral("Pol. podle názvu"), this);
-    CBSledovatPodle->setChecked(m_settings.SledPodle);
+    // By name: a template bound by number prints another column when the query changes.
+    CBSledovatPodle->setChecked(true);
 
     auto *style = new QHBoxLayout;
     style->addWidget(new QLabel(QStringLiteral("Styl předlohy:"), this));
@@ -159,6 +163,61 @@ QHBoxLayout *TDlgNovaSestava::buildStyleRow()
     style->addLayout(checks);
     style->addStretch();
     return style;
+}
+
+// Groups and totals of a list (the columns style of a graphic report) and the page count.
+QGroupBox *TDlgNovaSestava::buildGrouping()
+{
+    auto *box = new QGroupBox(QStringLiteral("Skupiny a součty"), this);
+    box->setObjectName(QStringLiteral("grouping"));
+    CBSkupina = new QComboBox(box);
+    CBSkupina->setObjectName(QStringLiteral("CBSkupina"));
+    CBSkupina->addItem(QStringLiteral("(bez skupin)"));
+    for (const TWizardField &f : m_fields)
+        CBSkupina->addItem(f.Name);
+    CBPocet = new QCheckBox(QStringLiteral("Počet záznamů"), box);
+    CBPocet->setChecked(true);
+    CBStranaZ = new QCheckBox(QStringLiteral("Strana X z Y"), box);
+    CBStranaZ->setChecked(true);
+    auto numericList = [&](const QString &name) {
+        auto *l = new QListWidget(box);
+        l->setObjectName(name);
+        l->setMaximumHeight(90);
+        for (const TWizardField &f : m_fields) {
+            if (!isNumericWizardField(f))
+                continue;
+            auto *item = new QListWidgetItem(f.Name, l);
+            item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
+            item->setCheckState(Qt::Unchecked);
+        }
+        return l;
+    };
+    LBSoucty = numericList(QStringLiteral("LBSoucty"));
+    LBPrumery = numericList(QStringLiteral("LBPrumery"));
+    auto *sorted = new QLabel(QStringLiteral("Data sestavy musí být seřazena podle této položky."), box);
+    sorted->setEnabled(false);
+
+    auto *g = new QGridLayout(box);
+    auto *groupLabel = new QLabel(QStringLiteral("Seskupit podle:"), box);
+    groupLabel->setBuddy(CBSkupina);
+    g->addWidget(groupLabel, 0, 0);
+    g->addWidget(CBSkupina, 0, 1);
+    g->addWidget(sorted, 1, 0, 1, 2);
+    g->addWidget(CBPocet, 2, 0);
+    g->addWidget(CBStranaZ, 2, 1);
+    auto *sumLabel = new QLabel(QStringLiteral("Součet:"), box);
+    sumLabel->setBuddy(LBSoucty);
+    auto *avgLabel = new QLabel(QStringLiteral("Průměr:"), box);
+    avgLabel->setBuddy(LBPrumery);
+    g->addWidget(sumLabel, 0, 2);
+    g->addWidget(LBSoucty, 1, 2, 2, 1);
+    g->addWidget(avgLabel, 0, 3);
+    g->addWidget(LBPrumery, 1, 3, 2, 1);
+    // Groups and totals are laid out for the columns of a graphic list.
+    auto enable = [this, box] { box->setEnabled(SBSloupec->isChecked() && !m_characterMode); };
+    connect(SBSloupec, &QToolButton::toggled, box, enable);
+    enable();
+    return box;
 }
 
 QHBoxLayout *TDlgNovaSestava::buildButtons()
@@ -256,6 +315,21 @@ TWizardParams TDlgNovaSestava::params() const
     p.Labels = CBPopisyPolozek->isChecked();
     p.LabelsAsText = CBPopisyTextem->isChecked();
     p.ByName = CBSledovatPodle->isChecked();
+    if (p.Columns && !p.CharacterMode) {
+        p.GroupField = CBSkupina->currentIndex() > 0 ? CBSkupina->currentText() : QString();
+        p.Count = CBPocet->isChecked();
+        auto checked = [](const QListWidget *l) {
+            QStringList out;
+            for (int i = 0; i < l->count(); ++i)
+                if (l->item(i)->checkState() == Qt::Checked)
+                    out << l->item(i)->text();
+            return out;
+        };
+        p.SumFields = checked(LBSoucty);
+        p.AverageFields = checked(LBPrumery);
+    }
+    p.PageOfPages = CBStranaZ->isChecked();
+    p.CzechDates = true;
     return p;
 }
 
@@ -283,7 +357,9 @@ void TDlgNovaSestava::accept()
 int VytvorNovouPredlohu(TSestavaTyp &report, const TEditorSettings &settings, QStringList &lines,
                         QWidget *parent, std::function<void(QWidget *)> paperFormat)
 {
-    TDlgNovaSestava dlg(wizardFields(report), settings, report.CharacterMode, parent);
+    QList<TWizardField> fields = wizardFields(report);
+    sampleWizardFields(report, fields);
+    TDlgNovaSestava dlg(fields, settings, report.CharacterMode, parent);
     if (paperFormat)
         dlg.setPaperFormatHandler(std::move(paperFormat));
     const int r = dlg.exec();

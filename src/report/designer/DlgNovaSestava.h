@@ -10,6 +10,8 @@
 #include <functional>
 
 class QCheckBox;
+class QComboBox;
+class QGroupBox;
 class QGridLayout;
 class QHBoxLayout;
 class QListWidget;
@@ -50,12 +52,19 @@ public:
     QPushButton *RucneBtn = nullptr;
     QPushButton *HelpBtn = nullptr;
     QPushButton *BitBtn1 = nullptr;
+    // Groups, totals and the page count of a list.
+    QComboBox *CBSkupina = nullptr;
+    QCheckBox *CBPocet = nullptr;
+    QCheckBox *CBStranaZ = nullptr;
+    QListWidget *LBSoucty = nullptr;
+    QListWidget *LBPrumery = nullptr;
 
     void accept() override;
 
 private:
     QGridLayout *buildLists();
     QHBoxLayout *buildStyleRow();
+    QGroupBox *buildGrouping();
     QHBoxLayout *buildButtons();
     void connectCommands();
     void moveSelected(QListWidget *from, QListWidget *to);

@@ -102,7 +102,10 @@ TDlgVyraz::TDlgVyraz(TSestavaModel &report, const QString &expression, bool forC
     OKBtn->setDefault(true);
     StornoBtn = new QPushButton(QStringLiteral("Storno"), this);
     connect(KontrolaBtn, &QPushButton::clicked, this, &TDlgVyraz::check);
-    connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
+    connect(OKBtn, &QPushButton::clicked, this, [this] {
+        if (!refuseBadExpression(m_report, Vyraz))
+            accept();
+    });
     connect(StornoBtn, &QPushButton::clicked, this, &QDialog::reject);
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(KontrolaBtn);
@@ -159,6 +162,18 @@ void TDlgVyraz::check()
     if (!r.Ok && r.Caret >= 0)
         Vyraz->setCursorPosition(r.Caret);
     Vyraz->setFocus();
+}
+
+bool refuseBadExpression(TSestavaModel &report, QLineEdit *edit)
+{
+    const TExpressionCheck r = checkExpression(&report, edit->text());
+    if (r.compiles())
+        return false;
+    showSestMessage(TSestMessageKind::Error, r.Caption, r.Message);
+    if (r.Caret >= 0)
+        edit->setCursorPosition(r.Caret);
+    edit->setFocus();
+    return true;
 }
 
 bool EditExpression(TSestavaModel &report, QString &expression, bool forCondition,

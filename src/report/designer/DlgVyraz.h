@@ -41,6 +41,10 @@ private:
     TSestavaModel &m_report;
 };
 
+// When the edit's expression does not compile: says so with the position, puts the caret
+// there and gives true, so that the dialog's OK stays refused.
+bool refuseBadExpression(TSestavaModel &report, QLineEdit *edit);
+
 // Opens the editor; true with the new expression on OK.
 bool EditExpression(TSestavaModel &report, QString &expression, bool forCondition,
                     QWidget *parent = nullptr);

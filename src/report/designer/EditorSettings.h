@@ -20,11 +20,11 @@ struct TEditorSettings {
     bool MazaniJedne = false;
     bool MazaniVice = true;
     bool PosunMimo = false;
-    int PocetUndo = 10;
-    bool UndoSave = false;
-    bool ShowTree = false;
-    bool ShowRulesLR = false;
-    bool ShowRulesTB = false;
+    int PocetUndo = 100;          // deep enough to walk a long session back
+    bool UndoSave = true;         // saving does not take the way back away
+    bool ShowTree = true;
+    bool ShowRulesLR = true;
+    bool ShowRulesTB = true;
     bool TrackingH = false;
     bool TrackingV = false;
     int UseUnits = 0;

@@ -7,6 +7,7 @@
 #include "report/designer/DlgNovaSestava.h"
 #include "report/designer/DlgProstredi.h"
 #include "report/designer/ReportHelp.h"
+#include "report/designer/SesPrvek.h"
 #include "report/designer/SestDlg.h"
 #include "report/model/PageSetup.h"
 #include "report/model/TemplateFile.h"
@@ -18,6 +19,7 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
+#include <QFileDialog>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QColorDialog>
@@ -69,7 +71,7 @@ bool barcodeKind(int k) { return k == ekBarcode; }
 bool boxKind(int k) { return k == ekPaintBox; }
 
 // A small picture of the tool's element kind for its button.
-QIcon kindIcon(int kind)
+QIcon kindIcon(int kind, int variable = -1)
 {
     QPixmap pm(20, 20);
     pm.fill(Qt::transparent);
@@ -111,6 +113,13 @@ QIcon kindIcon(int kind)
         const char *const marks[] = {"", "A", "#1", "Ab", "&&", "V", "@"};
         QString mark = kind >= 1 && kind <= 6 ? u8(marks[kind]) : QStringLiteral("?");
         mark.replace(QStringLiteral("&&"), QStringLiteral("&"));
+        // Each system variable its own mark: seven "V" buttons in a row are a guessing game.
+        const char *const variables[] = {"Dat", "Čas", "Ř", "S", "ΣS", "Řsk", "Sk"};
+        if (kind == ekVariable && variable >= 0 && variable < 7) {
+            mark = u8(variables[variable]);
+            f.setPixelSize(mark.size() > 2 ? 8 : 11);
+            p.setFont(f);
+        }
         p.drawText(QRect(0, 0, 20, 20), Qt::AlignCenter, mark);
         break;
     }
@@ -169,6 +178,51 @@ QToolButton *checkButton(const QString &text, const QString &tip, QWidget *paren
     return b;
 }
 
+
+// Pictures of the arranging commands: grey boxes and, where there is one, the black line
+// they are aligned to or the arrows of the size they take.
+QIcon arrangeIcon(const QString &name)
+{
+    QPixmap pm(20, 20);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setPen(QPen(Qt::black, 1));
+    const QBrush box(QColor(0x70, 0x90, 0xC0));
+    auto rect = [&](int x, int y, int w, int h) {
+        p.fillRect(x, y, w, h, box);
+        p.drawRect(x, y, w - 1, h - 1);
+    };
+    if (name == "left") {
+        rect(4, 3, 12, 5); rect(4, 11, 8, 5); p.drawLine(2, 1, 2, 18);
+    } else if (name == "right") {
+        rect(4, 3, 12, 5); rect(8, 11, 8, 5); p.drawLine(17, 1, 17, 18);
+    } else if (name == "hcentre") {
+        rect(3, 3, 14, 5); rect(6, 11, 8, 5); p.drawLine(9, 1, 9, 18);
+    } else if (name == "top") {
+        rect(3, 4, 5, 12); rect(11, 4, 5, 8); p.drawLine(1, 2, 18, 2);
+    } else if (name == "bottom") {
+        rect(3, 4, 5, 12); rect(11, 8, 5, 8); p.drawLine(1, 17, 18, 17);
+    } else if (name == "vcentre") {
+        rect(3, 3, 5, 14); rect(11, 6, 5, 8); p.drawLine(1, 9, 18, 9);
+    } else if (name == "spreadh") {
+        rect(1, 6, 4, 8); rect(8, 6, 4, 8); rect(15, 6, 4, 8);
+    } else if (name == "spreadv") {
+        rect(6, 1, 8, 4); rect(6, 8, 8, 4); rect(6, 15, 8, 4);
+    } else if (name == "width") {
+        rect(3, 2, 14, 5); rect(3, 12, 14, 5); p.drawLine(1, 9, 18, 9);
+        p.drawLine(1, 9, 3, 8); p.drawLine(18, 9, 16, 8);
+    } else if (name == "height") {
+        rect(2, 3, 5, 14); rect(12, 3, 5, 14); p.drawLine(9, 1, 9, 18);
+        p.drawLine(9, 1, 8, 3); p.drawLine(9, 18, 8, 16);
+    } else if (name == "size") {
+        rect(2, 2, 7, 7); rect(11, 11, 7, 7); rect(11, 2, 7, 7); rect(2, 11, 7, 7);
+    } else if (name == "all") {
+        p.setPen(QPen(Qt::black, 1, Qt::DotLine));
+        p.drawRect(1, 1, 17, 17);
+        rect(4, 4, 5, 5); rect(11, 10, 5, 5);
+    }
+    return QIcon(pm);
+}
 } // namespace
 
 TFormSestE::TFormSestE(TSestavaTyp &report, QWidget *parent)
@@ -300,6 +354,87 @@ void TFormSestE::addCommandActions()
     add("Upravit uživatelskou funkci", "Upravit uživatelskou funkci", {}, [this] { editFunction(); });
     add("Obsah nápovědy", "Nápověda generátoru sestav", QKeySequence::HelpContents,
         [this] { showHelp(); });
+    // Redo also under the key other programs use for it.
+    // (once: a key bound twice to one action is ambiguous and does nothing)
+    QList<QKeySequence> redoKeys = QKeySequence::keyBindings(QKeySequence::Redo);
+    if (!redoKeys.contains(QKeySequence(Qt::CTRL | Qt::Key_Y)))
+        redoKeys << QKeySequence(Qt::CTRL | Qt::Key_Y);
+    action(u8("Znovu"))->setShortcuts(redoKeys);
+
+    // Arranging several elements; the focused element is the one the others follow.
+    auto arrange = [&](const char *caption, const char *hint, const char *icon, QKeySequence key,
+                       std::function<void()> run) {
+        QAction *a = add(caption, hint, key, std::move(run));
+        a->setIcon(arrangeIcon(QString::fromLatin1(icon)));
+        a->setProperty("arrange", QString::fromLatin1(icon));
+    };
+    using E = TAlignEdge;
+    arrange("Vybrat vše", "Vybrat všechny prvky oddílu (bez vybraného prvku celé předlohy)", "all",
+            QKeySequence::SelectAll, [this] { selectAll(); });
+    arrange("Zarovnat vlevo", "Zarovnat levé okraje vybraných prvků podle aktivního", "left",
+            QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_Left), [this] { alignSelected(int(E::Left)); });
+    arrange("Zarovnat na střed vodorovně", "Zarovnat středy vybraných prvků pod sebe", "hcentre",
+            QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_C), [this] { alignSelected(int(E::HCentre)); });
+    arrange("Zarovnat vpravo", "Zarovnat pravé okraje vybraných prvků podle aktivního", "right",
+            QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_Right), [this] { alignSelected(int(E::Right)); });
+    arrange("Zarovnat nahoru", "Zarovnat horní okraje vybraných prvků podle aktivního", "top",
+            QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_Up), [this] { alignSelected(int(E::Top)); });
+    arrange("Zarovnat na střed svisle", "Zarovnat středy vybraných prvků vedle sebe", "vcentre",
+            QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_M), [this] { alignSelected(int(E::VCentre)); });
+    arrange("Zarovnat dolů", "Zarovnat dolní okraje vybraných prvků podle aktivního", "bottom",
+            QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_Down), [this] { alignSelected(int(E::Bottom)); });
+    arrange("Rozmístit vodorovně", "Stejné mezery mezi vybranými prvky vodorovně", "spreadh",
+            QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_H), [this] { distributeSelected(true); });
+    arrange("Rozmístit svisle", "Stejné mezery mezi vybranými prvky svisle", "spreadv",
+            QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_V), [this] { distributeSelected(false); });
+    arrange("Stejná šířka", "Šířka aktivního prvku pro všechny vybrané", "width",
+            QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_W), [this] { sameSizeSelected(int(TSizeMatch::Width)); });
+    arrange("Stejná výška", "Výška aktivního prvku pro všechny vybrané", "height",
+            QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_E), [this] { sameSizeSelected(int(TSizeMatch::Height)); });
+    arrange("Stejná velikost", "Šířka i výška aktivního prvku pro všechny vybrané", "size",
+            QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_S), [this] { sameSizeSelected(int(TSizeMatch::Both)); });
+}
+
+void TFormSestE::selectAll()
+{
+    TPapir *paper = m_sheet->paper();
+    const TOddilSestavy *only = paper->focusedSection();
+    TSesPrvek *focus = paper->focused();
+    paper->clearSelection();
+    for (TOddil *b : paper->bands()) {
+        if (only && b->section() != only)
+            continue;
+        for (TSesPrvek *c : b->controls()) {
+            paper->setSelected(c, true);
+            if (!focus)
+                focus = c;
+        }
+    }
+    if (focus)
+        paper->setFocused(focus);
+    paper->setFocus();
+    selectionChanged();
+}
+
+void TFormSestE::alignSelected(int edge)
+{
+    const QList<TSiReportElement *> list = m_sheet->paper()->selectedElements();
+    if (m_doc.alignElements(list, m_sheet->paper()->focusedElement(), TAlignEdge(edge)))
+        afterElementsChanged(list);
+}
+
+void TFormSestE::distributeSelected(bool horizontal)
+{
+    const QList<TSiReportElement *> list = m_sheet->paper()->selectedElements();
+    if (m_doc.distributeElements(list, horizontal ? TSpread::Horizontal : TSpread::Vertical))
+        afterElementsChanged(list);
+}
+
+void TFormSestE::sameSizeSelected(int what)
+{
+    const QList<TSiReportElement *> list = m_sheet->paper()->selectedElements();
+    if (m_doc.matchSize(list, m_sheet->paper()->focusedElement(), TSizeMatch(what)))
+        afterElementsChanged(list);
 }
 
 // The exclusive tools: the selection tool and one for each element kind and variable.
@@ -308,7 +443,7 @@ void TFormSestE::addToolActions()
     m_toolGroup = new QActionGroup(this);
     m_toolGroup->setExclusive(true);
     auto tool = [this](const char *hint, int kind, int fixedSource = -1) {
-        auto *a = new QAction(kindIcon(kind), u8(hint), this);
+        auto *a = new QAction(kindIcon(kind, fixedSource), u8(hint), this);
         a->setToolTip(u8(hint));
         a->setCheckable(true);
         a->setProperty("category", QStringLiteral("Prvek"));
@@ -371,6 +506,21 @@ void TFormSestE::buildMenus()
     for (const char *c : {"Vyrovnat vše do rastru", "Vyrovnat vybrané"})
         edit->addAction(action(u8(c)));
 
+    static const char *const kArrange[] = {
+        "Zarovnat vlevo", "Zarovnat na střed vodorovně", "Zarovnat vpravo", nullptr,
+        "Zarovnat nahoru", "Zarovnat na střed svisle", "Zarovnat dolů", nullptr,
+        "Rozmístit vodorovně", "Rozmístit svisle", nullptr,
+        "Stejná šířka", "Stejná výška", "Stejná velikost"};
+    edit->addSeparator();
+    edit->addAction(action(u8("Vybrat vše")));
+    auto *arrangeMenu = menuBar()->addMenu(u8("&Uspořádat"));
+    for (const char *c : kArrange) {
+        if (c)
+            arrangeMenu->addAction(action(u8(c)));
+        else
+            arrangeMenu->addSeparator();
+    }
+
     auto *elements = menuBar()->addMenu(u8("P&rvek"));
     for (QAction *a : m_toolGroup->actions())
         elements->addAction(a);
@@ -387,6 +537,20 @@ void TFormSestE::buildMenus()
                           "Smazat prvek", "Opravit vlastnosti prvku", "Náhled sestavy",
                           "Nastavení předlohy...", "Konec oprav"})
         bar->addAction(action(u8(c)));
+    // On a row of its own: behind the commands it would be cut off into the overflow menu.
+    addToolBarBreak();
+    auto *arrangeBar = addToolBar(u8("Uspořádání"));
+    arrangeBar->setObjectName(QStringLiteral("arrange"));
+    arrangeBar->setMovable(false);
+    arrangeBar->setIconSize(QSize(20, 20));
+    arrangeBar->addAction(action(u8("Vybrat vše")));
+    arrangeBar->addSeparator();
+    for (const char *c : kArrange) {
+        if (c)
+            arrangeBar->addAction(action(u8(c)));
+        else
+            arrangeBar->addSeparator();
+    }
     auto *view = new QWidget(this);
     auto *vl = new QHBoxLayout(view);
     vl->setContentsMargins(4, 0, 4, 0);
@@ -911,9 +1075,14 @@ void TFormSestE::openReportSettings(int page, int group)
     reportSettings(page == 1 ? TSestDlg::pgSkupiny : TSestDlg::pgOddily, group);
 }
 
-void TFormSestE::closeRequested()
+void TFormSestE::escapePressed()
 {
-    close();
+    if (m_pastePending || m_toolKind != 0) {
+        m_pastePending = false;
+        chooseTool(0);
+    } else {
+        m_sheet->paper()->clearSelection();
+    }
 }
 
 void TFormSestE::selectionToolActivated()
@@ -1006,6 +1175,15 @@ void TFormSestE::updateActions()
     action(u8("Kopírovat do úschovy"))->setEnabled(has);
     action(u8("Vložit z úschovy"))->setEnabled(TDesignerDoc::canPaste());
     action(u8("Vyrovnat vybrané"))->setEnabled(has);
+    const int selected = int(paper->selectedElements().size());
+    for (QAction *a : std::as_const(m_actions)) {
+        const QString kind = a->property("arrange").toString();
+        if (kind.startsWith(QStringLiteral("spread")))
+            a->setEnabled(selected >= 3);
+        else if (!kind.isEmpty() && kind != QStringLiteral("all"))
+            a->setEnabled(selected >= 2 && has);
+    }
+    action(u8("Vybrat vše"))->setEnabled(m_doc.elementCount() > 0);
     action(u8("Vyrovnat vše do rastru"))->setEnabled(m_doc.elementCount() > 0);
     action(u8("Uložit předlohu"))->setEnabled(m_doc.changed());
     const bool running = sestavaOperationRunning();
@@ -1058,13 +1236,31 @@ void TFormSestE::updatePanels()
         return;
     }
     showGeometry(e->Left, e->Top, e->Width, e->Height);
+    // With several elements selected the panel shows what they have in common: a value they
+    // do not share is left empty (typing one gives it to all of them).
+    const QList<TSiReportElement *> selected = m_sheet->paper()->selectedElements();
+    auto shared = [&](auto value) {
+        for (const TSiReportElement *s : selected)
+            if (value(s) != value(e))
+                return false;
+        return true;
+    };
+    const std::pair<TDelkaEdit *, int TSiReportElement::*> geometry[] = {
+        {PosLeft, &TSiReportElement::Left}, {PosTop, &TSiReportElement::Top},
+        {PosWidth, &TSiReportElement::Width}, {PosHeight, &TSiReportElement::Height}};
+    for (const auto &[edit, field] : geometry)
+        if (!shared([field](const TSiReportElement *s) { return s->*field; }))
+            edit->clear();
     setPanelValue([&] {
         if (isTextKind(e->Kind)) {
             Panels->setCurrentIndex(ppText);
             for (int i = 0; i < 4; ++i)
-                FrameBtn[i]->setChecked(e->Flags & (1 << i));
+                FrameBtn[i]->setChecked(
+                    shared([i](const TSiReportElement *s) { return bool(s->Flags & (1 << i)); })
+                    && (e->Flags & (1 << i)));
             for (int i = 0; i < 3; ++i)
-                AlignBtn[i]->setChecked(e->Alignment == i);
+                AlignBtn[i]->setChecked(
+                    shared([](const TSiReportElement *s) { return s->Alignment; }) && e->Alignment == i);
             TextEdit->setVisible(e->Kind == ekText);
             TextEdit->setText(e->Kind == ekText ? e->Text : QString());
             const bool rtf = e->Kind == ekField && e->isRtf();
@@ -1361,9 +1557,8 @@ bool TFormSestE::runCurrent(bool forPrint)
 
 void TFormSestE::preview()
 {
-    // "Zavřít náhled" leaves the designer too, but only after the closing question.
-    if (runCurrent(false))
-        close();
+    // "Zavřít" closes the preview alone: an author who looked at the pages goes on designing.
+    runCurrent(false);
 }
 
 void TFormSestE::print()
@@ -1413,6 +1608,10 @@ void TFormSestE::pasteAt(TOddilSestavy *section, QPoint at)
 
 void TFormSestE::reportSettings(int page, int group)
 {
+    // The sheet shows and snaps to the grid by the designer's settings: the dialog's two
+    // boxes show those, and what the author sets there is what the sheet does.
+    m_report.ShowGrid = m_doc.settings().RastrZobrazovat;
+    m_report.SnapToGrid = m_doc.settings().RastrZarovnavat;
     const QStringList before = m_doc.snapshot();
     const TPageSetup pageBefore = pageSetup();
     TSestDlg dlg(m_report, page, this);
@@ -1420,6 +1619,14 @@ void TFormSestE::reportSettings(int page, int group)
         dlg.Skupiny->setCurrentRow(group);
     if (dlg.exec() != QDialog::Accepted)
         return;
+    if (m_report.ShowGrid != m_doc.settings().RastrZobrazovat
+        || m_report.SnapToGrid != m_doc.settings().RastrZarovnavat) {
+        TEditorSettings s = m_doc.settings();
+        s.RastrZobrazovat = m_report.ShowGrid;
+        s.RastrZarovnavat = m_report.SnapToGrid;
+        m_doc.setSettings(s);
+        m_sheet->settingsChanged();
+    }
     if (m_doc.snapshot() != before || !(pageSetup() == pageBefore)) {
         m_doc.record(u8(ChangeName::Sections));
         UnitsCombo->setCurrentIndex(displayUnit());
@@ -1515,12 +1722,7 @@ void TFormSestE::keyPressEvent(QKeyEvent *event)
         return;
     }
     if (event->key() == Qt::Key_Escape) {
-        if (m_pastePending || m_toolKind != 0) {
-            m_pastePending = false;
-            chooseTool(0);
-        } else {
-            close();
-        }
+        escapePressed();
         return;
     }
     QMainWindow::keyPressEvent(event);
@@ -1558,6 +1760,19 @@ int TFormSestE::exec()
 void InstallDesigner()
 {
     auto &ep = sestavaEntryPoints();
+    if (!ep.SaveAsDialog)
+        ep.SaveAsDialog = [](const QString &startDir, const QString &current) {
+            QFileDialog dlg(QApplication::activeWindow(),
+                            QString::fromUtf8("Uložit předlohu jako"), startDir,
+                            QString::fromUtf8("Předlohy sestav (*.pts);;Všechny soubory (*)"));
+            dlg.setAcceptMode(QFileDialog::AcceptSave);
+            dlg.setDefaultSuffix(QStringLiteral("pts"));
+            if (!current.isEmpty())
+                dlg.selectFile(current);
+            if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
+                return QString();
+            return dlg.selectedFiles().constFirst();
+        };
     ep.Edit = [](TSestavaTyp &report, const QRect &rect, int position, int windowState) {
         if (!qobject_cast<QApplication *>(QCoreApplication::instance()))
             return int(seNotReady);

@@ -72,6 +72,13 @@ public:
     void environmentSettings();
     void alignAllToGrid();
     void alignSelectedToGrid();
+    // "Vybrat vše": every element of the focused element's band, or of the whole template
+    // when none is focused.
+    void selectAll();
+    // Arranging the selection (one undo step each); the focused element is the reference.
+    void alignSelected(int edge);          // TAlignEdge
+    void distributeSelected(bool horizontal);
+    void sameSizeSelected(int what);       // TSizeMatch
     void showHelp();
     // "Přidat / Upravit / Zrušit uživatelskou funkci" on the function chosen on the tab "Funkce".
     void addFunction();
@@ -94,7 +101,7 @@ public:
     void selectionChanged() override;
     void openElementDialog(TSiReportElement *element) override;
     void openReportSettings(int page, int group) override;
-    void closeRequested() override;
+    void escapePressed() override;
     void selectionToolActivated() override;
     void insertionFinished(bool ctrlHeld) override;
 

@@ -41,15 +41,32 @@ const QStringList *TListVariant::redo()
     return &currentLines();
 }
 
+namespace {
+// The change names are nouns in the nominative ("změna textu"); after "Zrušit" and "Znovu"
+// they stand as objects, so the feminine ones take the accusative ("změnu textu").
+QString asObject(const QString &name)
+{
+    static const QList<QPair<QString, QString>> forms = {
+        {QStringLiteral("změna "), QStringLiteral("změnu ")},
+        {QStringLiteral("oprava "), QStringLiteral("opravu ")},
+        {QStringLiteral("stejná velikost "), QStringLiteral("stejnou velikost ")},
+    };
+    for (const auto &[nominative, accusative] : forms)
+        if (name.startsWith(nominative))
+            return accusative + name.mid(nominative.size());
+    return name;
+}
+} // namespace
+
 QString TListVariant::undoHint() const
 {
-    return canUndo() ? QStringLiteral("Zrušit ") + m_items.at(size_t(m_current)).Name
+    return canUndo() ? QStringLiteral("Zrušit ") + asObject(m_items.at(size_t(m_current)).Name)
                      : QStringLiteral("Zrušit změny");
 }
 
 QString TListVariant::redoHint() const
 {
-    return canRedo() ? QStringLiteral("Znovu ") + m_items.at(size_t(m_current + 1)).Name
+    return canRedo() ? QStringLiteral("Znovu ") + asObject(m_items.at(size_t(m_current + 1)).Name)
                      : QStringLiteral("Znovu změny");
 }
 

@@ -17,6 +17,9 @@ struct TWizardField {
     QString Label;         // the display label; the name when the data source has none
     int DisplayWidth = 10; // characters
     int Alignment = 0;     // the data source's alignment (bit 0x80 is cleared)
+    int DataType = 0;      // TFieldTypeS; numbers are right-aligned with their caption
+    // The widest texts the data holds (a few, longest first): columns are sized to them.
+    QStringList Samples;
 };
 
 struct TWizardParams {
@@ -36,6 +39,16 @@ struct TWizardParams {
     bool Labels = true;                     // "Popisy položek"
     bool LabelsAsText = false;              // "Popisy textem"
     bool ByName = false;                    // "Pol. podle názvu"
+    // A list with groups and totals (graphic columns style): the field whose value starts a
+    // new group (empty: none), the record count and the fields summed and averaged per group
+    // and for the whole report, and "Strana X z Y" in the page footer.
+    QString GroupField;
+    bool Count = false;
+    QStringList SumFields;
+    QStringList AverageFields;
+    bool PageOfPages = false;
+    // The print date and date fields as 31.12.2024 (a function formats date fields).
+    bool CzechDates = false;
 
     // The defaults of a new element from the designer's settings and the page setup's
     // printable area.
@@ -50,6 +63,11 @@ struct TWizardResult {
 
 // The fields of the report in field order.
 QList<TWizardField> wizardFields(const TSestavaTyp &report);
+// Reads up to maxRecords records of the report's data for the fields' widest texts; the data
+// set is left where it was.
+void sampleWizardFields(TSestavaTyp &report, QList<TWizardField> &fields, int maxRecords = 5000);
+// Whether the field holds numbers (totals are offered for them, they are right-aligned).
+bool isNumericWizardField(const TWizardField &f);
 
 // The template for the chosen field names (in layout order).
 TWizardResult generateWizardTemplate(const TWizardParams &p, const QList<TWizardField> &fields,

@@ -300,7 +300,7 @@ void TSesPrvek::mouseMoveEvent(QMouseEvent *ev)
         paper->dragTo(bandPoint, ev->modifiers());
         return;
     }
-    if (m_band->m_rubberActive || m_band->m_heightDrag) {
+    if (m_band->m_rubberActive || m_band->m_placing || m_band->m_heightDrag) {
         QMouseEvent forwarded(ev->type(), bandPoint, ev->globalPosition(), ev->button(),
                               ev->buttons(), ev->modifiers());
         m_band->mouseMoveEvent(&forwarded);
@@ -317,7 +317,7 @@ void TSesPrvek::mouseReleaseEvent(QMouseEvent *ev)
         paper->endDrag();
         return;
     }
-    if (m_band->m_rubberActive || m_band->m_heightDrag) {
+    if (m_band->m_rubberActive || m_band->m_placing || m_band->m_heightDrag) {
         QMouseEvent forwarded(ev->type(), mapTo(m_band, ev->position().toPoint()),
                               ev->globalPosition(), ev->button(), ev->buttons(),
                               ev->modifiers());

@@ -1,6 +1,9 @@
 #include "report/designer/ReportHelp.h"
 #include "report/designer/SestDlg.h"
 
+#include "report/designer/DlgVyraz.h"
+#include "report/model/ExpressionEditor.h"
+
 #include "report/designer/DesignerQuestion.h"
 #include "report/designer/EditorSettings.h"
 #include "report/output/Printers.h"
@@ -654,6 +657,16 @@ TPageSetup TSestDlg::pageFromControls() const
 void TSestDlg::accept()
 {
     keepGroup();
+    // A group expression that does not compile would make one group of the whole report.
+    for (size_t g = 0; g < m_groups.size(); ++g) {
+        if (checkExpression(&m_report, m_groups[g].Expression).compiles())
+            continue;
+        Tabs->setTabVisible(pgSkupiny, true);
+        Tabs->setCurrentIndex(pgSkupiny);
+        Skupiny->setCurrentRow(int(g));
+        refuseBadExpression(m_report, SkupinaVyraz);
+        return;
+    }
     TPageSetup ps = pageFromControls();
     if (!marginsAccepted(ps))
         return;

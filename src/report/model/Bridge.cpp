@@ -2,6 +2,8 @@
 
 #include "report/model/NumberFormat.h"
 
+#include <QRegularExpression>
+
 namespace orv {
 
 TBridge::~TBridge() = default;
@@ -53,6 +55,21 @@ TCalcType fieldValueFromBridge(const TBridge &bridge, int n)
         v.Number = 0.0;
     }
     return v;
+}
+
+QString queryMissingNameText(const QString &engineText)
+{
+    static const QRegularExpression re(
+        QStringLiteral("no such (table|column): ([^\\s,;)]+)"),
+        QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch m = re.match(engineText);
+    if (!m.hasMatch())
+        return QString();
+    const bool table = m.captured(1).compare(QStringLiteral("table"), Qt::CaseInsensitive) == 0;
+    return (table ? QStringLiteral("Dotaz sestavy čte tabulku „%1“, která v databázi není.")
+                  : QStringLiteral("Dotaz sestavy čte sloupec „%1“, který v jeho tabulkách není."))
+               .arg(m.captured(2))
+           + QStringLiteral(" Opravte dotaz (název tabulky nebo sloupce).");
 }
 
 } // namespace orv

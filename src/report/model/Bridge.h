@@ -70,4 +70,9 @@ public:
 // rest; the display text (the whole memo for memo fields); the kind of its type; null.
 TCalcType fieldValueFromBridge(const TBridge &bridge, int n);
 
+// The error of a report's own query as its author should read it: a table or column the
+// query names and the database lacks is said as such (the query is wrong, not the file);
+// empty for any other error.
+QString queryMissingNameText(const QString &engineText);
+
 } // namespace orv

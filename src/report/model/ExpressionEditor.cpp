@@ -141,7 +141,13 @@ TExpressionCheck checkExpression(TExprContext *context, const QString &expressio
                     .arg(expressionErrorText(r.Error))
                     .arg(r.Position + 1);
     c.Caret = r.Position;
+    c.Error = r.Error;
     return c;
+}
+
+bool TExpressionCheck::compiles() const
+{
+    return Ok || Error == eeDomain;
 }
 
 } // namespace orv

@@ -43,6 +43,10 @@ struct TExpressionCheck {
     QString Caption;   // "Informace" or "Chyba"
     QString Message;   // "Výraz je v pořádku." or "Chyba : "..." na pozici n" (1-based)
     int Caret = -1;    // 0-based caret position after an error
+    int Error = 0;     // the evaluator's error code
+    // Whether the text is a well-formed expression: a domain error (a division by a field
+    // that is 0 while designing) depends on the data, not on what was typed.
+    bool compiles() const;
 };
 TExpressionCheck checkExpression(TExprContext *context, const QString &expression);
 

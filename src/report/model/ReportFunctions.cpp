@@ -101,8 +101,12 @@ void TRadekFunkce::Compute(TExprContext *context)
     TCalcType x;
     {
         const TEvalResult r = m_compiled->evaluate(context);
-        if (r.ok())
+        if (r.ok()) {
             x = r.Value;
+        } else if (RunError == 0) {
+            RunError = r.Error;
+            RunErrorPosition = r.Position;
+        }
     }
     const bool counted = !(SkipNulls && x.IsNull);
 

@@ -60,6 +60,10 @@ public:
     double SumOfSquares = 0.0;
     bool ResetPending = true;
     bool SkipNulls = false;
+    // The first evaluation error of the run (0 none) and its position, so that the run can
+    // say once that the function failed instead of printing its empty value silently.
+    int RunError = 0;
+    int RunErrorPosition = 0;
 
     // One record: reset when pending, evaluate the expression, aggregate.
     void Compute(TExprContext *context);

@@ -11,7 +11,8 @@ enum TSestError : int {
     seTemplateNotSaved = 5,
     seOutputNotWritten = 6,  // output file or stream not written
     seBusy = 7,              // another print or preview is running
-    seNotReady = 8           // data not ready, designer not created, export gave no page
+    seNotReady = 8,          // data not ready, designer not created, export gave no page
+    seRunProblems = 9        // the run met fields the data lacks or expressions that failed
 };
 
 } // namespace orv

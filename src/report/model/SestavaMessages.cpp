@@ -15,6 +15,7 @@ QString sestErrorText(int code)
     case seOutputNotWritten: return QStringLiteral("Výstupní soubor se nepodařilo uložit");
     case seBusy: return QStringLiteral("Probíhá jiný tisk nebo náhled");
     case seNotReady: return QStringLiteral("Data nejsou připravena nebo funkce není k dispozici");
+    case seRunProblems: return QStringLiteral("Sestava narazila na chyby v předloze");
     default: return QStringLiteral("Chyba %1").arg(code);
     }
 }

@@ -644,18 +644,26 @@ QString backupPathFor(const QString &path)
     return base + QStringLiteral(".BAK");
 }
 
-TSestError saveTemplateFile(const QString &path, const QStringList &lines, bool backup)
+TSestError saveTemplateFile(const QString &path, const QStringList &lines, bool backup,
+                            QString *reason)
 {
-    if (path.isEmpty())
+    auto fail = [reason](const QString &why) {
+        if (reason)
+            *reason = why;
         return seTemplateNotSaved;
+    };
+    if (path.isEmpty())
+        return fail(QStringLiteral("No file name"));
     QSaveFile out(path);
     out.setDirectWriteFallback(false);
     if (!out.open(QIODevice::WriteOnly))
-        return seTemplateNotSaved;
+        return fail(out.errorString());
     const QByteArray bytes = templateBytesFromLines(lines);
-    if (out.write(bytes) != bytes.size()) {
+    // commit() can report success after its own final flush failed: flush first.
+    if (out.write(bytes) != bytes.size() || !out.flush()) {
+        const QString why = out.errorString();
         out.cancelWriting();
-        return seTemplateNotSaved;
+        return fail(why);
     }
     if (backup && QFileInfo::exists(path)) {
         // The previous version becomes the one backup; the template itself is replaced only
@@ -672,10 +680,12 @@ TSestError saveTemplateFile(const QString &path, const QStringList &lines, bool 
         }
         if (ec) {
             out.cancelWriting();
-            return seTemplateNotSaved;
+            return fail(QString::fromStdString(ec.message()));
         }
     }
-    return out.commit() ? seOk : seTemplateNotSaved;
+    if (!out.commit())
+        return fail(out.errorString());
+    return seOk;
 }
 
 } // namespace orv

@@ -2,6 +2,7 @@
 // logic, columns, stretch bands, growing texts and detail reports, filling the output store.
 
 #include "report/model/Expression.h"
+#include "report/model/ExpressionEditor.h"
 #include "report/model/NumberFormat.h"
 #include "report/model/PageSetup.h"
 #include "report/model/Posuvy.h"
@@ -115,6 +116,65 @@ bool isRomanFont(const QString &name)
 } // namespace
 
 // ====================================================================== helpers
+
+void TSestavaTyp::runProblem(const void *key, const QString &text)
+{
+    TSestavaTyp *top = this;
+    while (TSestavaTyp *m = top->masterReport())
+        top = m;
+    if (top->m_problemKeys.insert(key).second)
+        top->RunProblems << text;
+}
+
+QString TSestavaTyp::describeElement(const TSiReportElement &e) const
+{
+    for (int i = 0; i < Sections.count(); ++i)
+        for (const auto &ep : Sections.at(i)->Elements)
+            if (ep.get() == &e)
+                return QStringLiteral("prvek v oddílu „%1“ na [%2; %3]")
+                    .arg(Sections.at(i)->caption())
+                    .arg(e.Left)
+                    .arg(e.Top);
+    return QStringLiteral("prvek na [%1; %2]").arg(e.Left).arg(e.Top);
+}
+
+namespace {
+QString failure(const QString &what, const QString &expression, const TEvalResult &r)
+{
+    return QStringLiteral("%1 „%2“: %3 na pozici %4")
+        .arg(what, expression, expressionErrorText(r.Error))
+        .arg(r.Position + 1);
+}
+} // namespace
+
+// Fields and labels named in the template are bound to the data's columns by name at every
+// run, so a query whose columns moved still prints the right ones; a name the data lacks is
+// a problem, not the first column.
+void TSestavaTyp::checkFieldBindings()
+{
+    const int fields = FieldCount();
+    if (fields <= 0)
+        return;
+    for (int i = 0; i < Sections.count(); ++i)
+        for (const auto &ep : Sections.at(i)->Elements) {
+            TSiReportElement &e = *ep;
+            if (e.Kind != ekField && e.Kind != ekFieldLabel)
+                continue;
+            if (!e.SourceName.isEmpty()) {
+                const int n = FieldIndex(e.SourceName);
+                // Past the list the element prints the placeholder "Položka ?", never the
+                // first column in the missing one's place.
+                e.SourceIndex = n >= 0 ? n : fields;
+                if (n < 0)
+                    runProblem(&e, QStringLiteral("Položka „%1“ v datech sestavy není (%2)")
+                                       .arg(e.SourceName, describeElement(e)));
+            } else if (e.SourceIndex < 0 || e.SourceIndex >= fields) {
+                runProblem(&e, QStringLiteral("Položka číslo %1 v datech sestavy není (%2)")
+                                   .arg(e.SourceIndex + 1)
+                                   .arg(describeElement(e)));
+            }
+        }
+}
 
 bool TSestavaTyp::cancelled() const
 {
@@ -256,6 +316,9 @@ bool TSestavaTyp::elementPrints(TSiReportElement &e)
         const TExpression *x = &found->second;
         const TEvalResult r = x->evaluate(this);
         prints = r.ok() && r.Value.Number > 0;
+        if (!r.ok())
+            runProblem(&e, failure(QStringLiteral("Podmínka tisku (%1)").arg(describeElement(e)),
+                                   e.Condition, r));
     }
     if (e.HandlerEnabled)
         DoPrintElement(&e, prints);
@@ -646,6 +709,9 @@ void TSestavaTyp::recordProcessing()
     for (int g = 0; g < n; ++g) {
         const TEvalResult r = m_groupExpressions[size_t(g)].evaluate(this);
         keys[size_t(g)] = r.ok() ? r.Value.Text : QString();
+        if (!r.ok())
+            runProblem(Groups.at(g), failure(QStringLiteral("Výraz skupiny %1").arg(g + 1),
+                                             Groups.at(g)->Expression, r));
     }
     int changed = -1;
     for (int g = 0; g < n; ++g)
@@ -770,6 +836,15 @@ void TSestavaTyp::prepareRun(bool noRecords)
     StopRequested = false;
     m_pendingPageCount.clear();
     m_conditions.clear();
+    if (!masterReport()) {
+        RunProblems.clear();
+        m_problemKeys.clear();
+    }
+    for (int i = 0; i < Functions.count(); ++i) {
+        Functions.at(i)->RunError = 0;
+        Functions.at(i)->RunErrorPosition = 0;
+    }
+    checkFieldBindings();
     m_variables.clear();
     for (int i = 0; i < Sections.count(); ++i)
         for (const auto &ep : Sections.at(i)->Elements)
@@ -780,6 +855,9 @@ void TSestavaTyp::prepareRun(bool noRecords)
         m_groupExpressions.emplace_back(Groups.at(g)->Expression);
         const TEvalResult r = m_groupExpressions.back().evaluate(this);
         Groups.at(g)->CurrentKey = r.ok() ? r.Value.Text : QString();
+        if (!r.ok() && !noRecords)
+            runProblem(Groups.at(g), failure(QStringLiteral("Výraz skupiny %1").arg(g + 1),
+                                             Groups.at(g)->Expression, r));
     }
 
     Functions.SetSkipNulls(AllowNullValues);
@@ -881,7 +959,22 @@ int TSestavaTyp::finishRun()
     if (!cancelled())
         endOfReport();
 
+    for (int i = 0; i < Functions.count(); ++i) {
+        const TRadekFunkce *f = Functions.at(i);
+        if (f->RunError != 0) {
+            TEvalResult r;
+            r.Error = f->RunError;
+            r.Position = f->RunErrorPosition;
+            runProblem(f, failure(QStringLiteral("Funkce @%1 %2").arg(i + 1).arg(f->Name),
+                                  f->Expression, r));
+        }
+    }
     const bool wasCancelled = cancelled();
+    if (m_final && !masterReport() && !RunProblems.isEmpty())
+        showSestMessage(TSestMessageKind::Warning, QString::fromUtf8(SestavaMessages::CaptionWarning),
+                        QStringLiteral("Sestava obsahuje chyby, které nedovolily vytisknout "
+                                       "vše správně:\n")
+                            + RunProblems.join(u'\n'));
     if (m_final) {
         st.SetRange(StartPage, EndPage, ExportLanguage, PrintCopies);
         st.CurrentPage = 0;

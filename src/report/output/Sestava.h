@@ -25,6 +25,7 @@
 #include <functional>
 #include <memory>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 class QIODevice;
@@ -180,6 +181,10 @@ public:
     bool FirstRecord = true;
     bool StopRequested = false;
     bool PageBreakRequest = false;
+    // What went wrong in the last run, each element, group or function said once: a field
+    // the data lacks, a condition, group expression or function that failed. A detail's
+    // problems go to its master's list.
+    QStringList RunProblems;
 
     // The store the run writes into: its own, or its master's while a detail runs.
     TSestVystup &store() { return *m_store; }
@@ -242,6 +247,10 @@ private:
     std::vector<TSiReportElement *> m_variables;   // system-variable elements of all sections
     std::vector<TExpression> m_groupExpressions;
     std::unordered_map<const TSiReportElement *, TExpression> m_conditions;
+    std::unordered_set<const void *> m_problemKeys;
+    void runProblem(const void *key, const QString &text);
+    void checkFieldBindings();
+    QString describeElement(const TSiReportElement &e) const;
 };
 
 class TSestavaD : public TSestavaTyp {

@@ -126,7 +126,24 @@ TFormSestP::TFormSestP(TSestavaTyp &report, const TPreviewOptions &options, QWid
     m_scroll->verticalScrollBar()->setSingleStep(kScrollStep);
     m_panel = new Panel(this);
     m_scroll->setWidget(m_panel);
-    layout->addWidget(m_scroll, 1);
+    if (report.RunProblems.isEmpty()) {
+        layout->addWidget(m_scroll, 1);
+    } else {
+        // The pages of a run that met errors are not what the template means: the status
+        // line says so under them for as long as they are shown.
+        auto *column = new QVBoxLayout;
+        column->setSpacing(0);
+        column->addWidget(m_scroll, 1);
+        auto *status = new QLabel(this);
+        status->setObjectName(QStringLiteral("problems"));
+        status->setText(u8("Chyby v předloze (%1): %2")
+                            .arg(report.RunProblems.size())
+                            .arg(report.RunProblems.constFirst()));
+        status->setToolTip(report.RunProblems.join(u'\n'));
+        status->setStyleSheet(QStringLiteral("QLabel { color: #a00000; padding: 3px; }"));
+        column->addWidget(status);
+        layout->addLayout(column, 1);
+    }
     buildTools();
 
     // Opening: the first page of the range, the range set again for the screen.
@@ -217,8 +234,7 @@ QToolButton *TFormSestP::addCommandButton(QVBoxLayout *v, const QString &name, c
 // Close, back to the template, print and the caller's own command.
 void TFormSestP::addCommandButtons(QVBoxLayout *v)
 {
-    addCommandButton(v, QStringLiteral("close"), u8("Zavřít"),
-                     m_options.EditAllowed ? u8("Ukončit opravu předlohy") : u8("Zavřít náhled"),
+    addCommandButton(v, QStringLiteral("close"), u8("Zavřít"), u8("Zavřít náhled"),
                      QStyle::SP_DialogCloseButton, [this] { CloseCommand(); });
     auto *edit = addCommandButton(v, QStringLiteral("edit"), u8("Oprava"), u8("Oprava předlohy..."),
                                   QStyle::SP_FileDialogDetailedView, [this] { EditTemplate(); });
@@ -376,10 +392,16 @@ void TFormSestP::GoToPage()
     if (!answer)
         return;
     bool ok = false;
-    int page = answer->trimmed().toInt(&ok);
-    if (!ok)
-        page = m_store.FirstPage;
-    page = std::clamp(page, 1, std::max(1, m_store.PageCount()));
+    const int page = answer->trimmed().toInt(&ok);
+    const int count = std::max(1, m_store.PageCount());
+    if (!ok || page < 1 || page > count) {
+        // Another page shown without a word would look like the one asked for.
+        showSestMessage(TSestMessageKind::Information, u8("Výběr stránky"),
+                        u8("Stránka „%1“ v sestavě není: sestava má stránky 1 až %2.")
+                            .arg(answer->trimmed())
+                            .arg(count));
+        return;
+    }
     ShowPage(page - 1);
 }
 

@@ -63,11 +63,11 @@ TEST_F(DesignerDoc, UndoAndRedoRebuildTheModelFromNamedSnapshots)
     ASSERT_TRUE(doc.setGeometry({body(0)}, 80, std::nullopt, std::nullopt, std::nullopt));
     ASSERT_TRUE(doc.setText(body(1), "Jiný"));
     EXPECT_TRUE(doc.changed());
-    EXPECT_EQ(doc.undoList().undoHint(), "Zrušit změna textu");
+    EXPECT_EQ(doc.undoList().undoHint(), "Zrušit změnu textu");
     ASSERT_TRUE(doc.undo());
     EXPECT_EQ(body(1)->Text, "Druhý");
     EXPECT_EQ(body(0)->Left, 80);
-    EXPECT_EQ(doc.undoList().redoHint(), "Znovu změna textu");
+    EXPECT_EQ(doc.undoList().redoHint(), "Znovu změnu textu");
     ASSERT_TRUE(doc.undo());
     EXPECT_EQ(body(0)->Left, 8);
     EXPECT_EQ(doc.undoList().currentLines(), original);
@@ -111,7 +111,9 @@ TEST_F(DesignerDoc, AlignToGridRoundsLeftAndTop)
 
 TEST_F(DesignerDoc, SaveWritesTheCurrentSnapshotKeepsOneBackupAndTrimsTheUndoList)
 {
-    TDesignerDoc doc(report, TEditorSettings{});
+    TEditorSettings dropHistory;
+    dropHistory.UndoSave = false;
+    TDesignerDoc doc(report, dropHistory);
     doc.setText(body(0), "První uložení");
     ASSERT_TRUE(doc.save());
     EXPECT_FALSE(doc.changed());
@@ -131,19 +133,22 @@ TEST_F(DesignerDoc, SaveWritesTheCurrentSnapshotKeepsOneBackupAndTrimsTheUndoLis
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2);
 }
 
-TEST_F(DesignerDoc, UndoSaveKeepsTheHistory)
+TEST_F(DesignerDoc, UndoSaveKeepsTheHistoryAndIsTheDefault)
 {
     TEditorSettings s;
-    s.UndoSave = true;
+    EXPECT_TRUE(s.UndoSave);
+    EXPECT_EQ(s.PocetUndo, 100);
     TDesignerDoc doc(report, s);
     doc.setText(body(0), "x");
     ASSERT_TRUE(doc.save());
     EXPECT_TRUE(doc.undoList().canUndo());
 }
 
-TEST_F(DesignerDoc, FailedSaveTellsAndKeepsEverything)
+using designertest::ChooserGuard;
+using designertest::ScriptedAnswers;
+
+TEST_F(DesignerDoc, FailedSaveSaysWhereAndWhyOffersAnotherPlaceAndAsksBeforeDroppingChanges)
 {
-    MessageCatcher catcher;
     // The template's folder is a file: nothing can be written there, root or not.
     QFile blocker(dir.filePath("blok"));
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
@@ -152,20 +157,75 @@ TEST_F(DesignerDoc, FailedSaveTellsAndKeepsEverything)
     TDesignerDoc doc(report, TEditorSettings{});
     doc.setText(body(0), "Neuloženo");
     const QStringList before = report.Predloha;
-    EXPECT_FALSE(doc.save());
+    {
+        ScriptedAnswers a({TAnswer::No});
+        EXPECT_FALSE(doc.save());
+        ASSERT_EQ(a.Texts.size(), 1);
+        EXPECT_TRUE(a.Texts[0].startsWith("Předlohu se nepodařilo uložit."));
+        EXPECT_TRUE(a.Texts[0].contains(QDir::toNativeSeparators(dir.filePath("blok/doc.pts"))));
+        EXPECT_TRUE(a.Texts[0].contains("není složka"));
+        EXPECT_TRUE(a.Texts[0].endsWith("Uložit předlohu na jiné místo?"));
+    }
     EXPECT_TRUE(doc.changed());
     EXPECT_TRUE(doc.undoList().canUndo());
     EXPECT_EQ(report.Predloha, before);
-    ASSERT_FALSE(catcher.Texts.isEmpty());
-    EXPECT_EQ(catcher.Texts.last(), "Předlohu se nepodařilo uložit.");
-    EXPECT_EQ(catcher.Captions.last(), "Chyba");
     EXPECT_FALSE(doc.savedOnce());
 
-    // The closing question answered Yes with a failing save keeps the designer open.
-    catcher.Answer = TAnswer::Yes;
-    EXPECT_FALSE(doc.queryClose());
-    EXPECT_TRUE(doc.changed());
-    EXPECT_EQ(body(0)->Text, "Neuloženo");
+    // Closing: save (Yes), not elsewhere (No): a last question, No keeps the designer.
+    {
+        ScriptedAnswers a({TAnswer::Yes, TAnswer::No, TAnswer::No});
+        EXPECT_FALSE(doc.queryClose());
+        ASSERT_EQ(a.Texts.size(), 3);
+        EXPECT_EQ(a.Texts[2], "Předloha nebyla uložena. Zavřít návrh přesto a změny zahodit?");
+        EXPECT_EQ(body(0)->Text, "Neuloženo");
+    }
+    {
+        ScriptedAnswers a({TAnswer::Yes, TAnswer::No, TAnswer::Yes});
+        EXPECT_TRUE(doc.queryClose());
+    }
+    // Elsewhere (Yes): the chooser's file gets the template.
+    ChooserGuard chooser([&](const QString &, const QString &) { return dir.filePath("jinam"); });
+    ScriptedAnswers a({TAnswer::Yes});
+    EXPECT_TRUE(doc.save());
+    QStringList lines;
+    ASSERT_EQ(loadTemplateFile(dir.filePath("jinam.pts"), lines), seOk);
+    EXPECT_EQ(lines, writeTemplate(report));
+    EXPECT_EQ(report.TemplatePath(), dir.filePath("jinam.pts"));
+    EXPECT_FALSE(doc.changed());
+}
+
+TEST_F(DesignerDoc, SaveAsWritesTheChosenFileWhichReopens)
+{
+    TDesignerDoc doc(report, TEditorSettings{});
+    {
+        ChooserGuard cancel([](const QString &, const QString &) { return QString(); });
+        doc.setText(body(0), "Kopie");
+        EXPECT_FALSE(doc.saveAs());
+        EXPECT_TRUE(doc.changed());
+    }
+    QString offered;
+    ChooserGuard chooser([&](const QString &, const QString &current) {
+        offered = current;
+        return dir.filePath("kopie.pts");
+    });
+    ASSERT_TRUE(doc.saveAs());
+    EXPECT_EQ(offered, path);
+    EXPECT_FALSE(doc.changed());
+    EXPECT_EQ(fileLines(), original);   // the old file is left alone
+    EXPECT_EQ(report.TemplatePath(), dir.filePath("kopie.pts"));
+
+    TSestava reopened;
+    reopened.Location.ReportDirIgnore = false;
+    reopened.Location.setReportDir(dir.path());
+    reopened.setReportName("kopie.pts");
+    ASSERT_EQ(reopened.LoadTemplate(false), seOk);
+    EXPECT_EQ(reopened.section(skBody)->element(0)->Text, "Kopie");
+    // A later plain save goes to the new file.
+    doc.setText(body(0), "Kopie 2");
+    ASSERT_TRUE(doc.save());
+    QStringList lines;
+    ASSERT_EQ(loadTemplateFile(dir.filePath("kopie.pts"), lines), seOk);
+    EXPECT_EQ(lines, writeTemplate(report));
 }
 
 TEST_F(DesignerDoc, ClosingQuestion)
@@ -210,7 +270,7 @@ TEST_F(DesignerDoc, NewTemplateCancelledRestoresTemplateUndoListAndPage)
     EXPECT_EQ(wizardElements, 0);   // the wizard starts on an empty template
     EXPECT_EQ(body(0)->Text, "b");
     EXPECT_EQ(doc.undoList().count(), 3);
-    EXPECT_EQ(doc.undoList().undoHint(), "Zrušit změna textu");
+    EXPECT_EQ(doc.undoList().undoHint(), "Zrušit změnu textu");
     EXPECT_TRUE(pageSetup() == page);
 
     // Accepted: the wizard's lines with a fresh undo list.
@@ -273,7 +333,7 @@ TEST_F(DesignerDoc, UnitsChangeIsRecorded)
     TDesignerDoc doc(report, TEditorSettings{});
     ASSERT_TRUE(doc.setUnits(1));
     EXPECT_EQ(report.UnitsIndex, 1);
-    EXPECT_EQ(doc.undoList().undoHint(), "Zrušit změna měrných jednotek");
+    EXPECT_EQ(doc.undoList().undoHint(), "Zrušit změnu měrných jednotek");
     ASSERT_TRUE(doc.undo());
     EXPECT_EQ(report.UnitsIndex, 0);
 }
@@ -300,7 +360,7 @@ TEST_F(DesignerDoc, FunctionsAddedEditedAndDeletedWithTheirElements)
     renamed.Name = "Celkem";
     ASSERT_TRUE(doc.editFunction(0, renamed));
     EXPECT_EQ(byName->SourceName, "Celkem");   // follows the new name
-    EXPECT_EQ(doc.undoList().undoHint(), "Zrušit oprava funkce");
+    EXPECT_EQ(doc.undoList().undoHint(), "Zrušit opravu funkce");
     EXPECT_FALSE(doc.editFunction(0, renamed));   // nothing differs: nothing recorded
 
     // A function an element prints stays.

@@ -144,16 +144,39 @@ TEST(DesignerSheet, ShiftAndCtrlClicksAndTheRubberBand)
     EXPECT_EQ(p->selectedCount(), 0);
     EXPECT_EQ(p->focusedElement(), nullptr);
 
-    // A plain click on an element outside a multi-selection clears it first.
+    // A plain click selects only the clicked element, every time: clicks never alternate.
+    using Els = QList<TSiReportElement *>;
     click(f.band(), QPoint(20, 15));
-    click(f.band(), QPoint(120, 15), Qt::ControlModifier);
-    click(f.band(), QPoint(210, 105));
-    EXPECT_EQ(p->selectedElements(), QList<TSiReportElement *>{f.el(2)});
+    for (int round = 0; round < 2; ++round) {
+        click(f.band(), QPoint(120, 15));
+        EXPECT_EQ(p->selectedElements(), Els{f.el(1)});
+        EXPECT_EQ(p->selectedCount(), 1);
+        click(f.band(), QPoint(210, 105));
+        EXPECT_EQ(p->selectedElements(), Els{f.el(2)});
+    }
+    // Also from a multi-selection: outside it at once, inside it on release without a move
+    // (the press keeps the group so that it can be dragged).
+    click(f.band(), QPoint(20, 15), Qt::ControlModifier);
+    click(f.band(), QPoint(120, 15));
+    EXPECT_EQ(p->selectedElements(), Els{f.el(1)});
+    click(f.band(), QPoint(20, 15), Qt::ShiftModifier);
+    EXPECT_EQ(p->selectedCount(), 2);
+    click(f.band(), QPoint(20, 15));
+    EXPECT_EQ(p->selectedElements(), Els{f.el(0)});
+    EXPECT_EQ(p->focusedElement(), f.el(0));
 
-    // A rubber band from empty space across the first two adds them.
-    p->clearSelection();
+    // A click on empty space clears.
+    click(f.band(), QPoint(400, 150));
+    EXPECT_EQ(p->selectedCount(), 0);
+    EXPECT_EQ(p->focusedElement(), nullptr);
+
+    // A rubber band replaces the selection; with Shift it adds.
+    click(f.band(), QPoint(210, 105));
     drag(f.band(), QPoint(5, 5), {QPoint(60, 20), QPoint(110, 25)});
-    EXPECT_EQ(p->selectedElements(), (QList<TSiReportElement *>{f.el(0), f.el(1)}));
+    EXPECT_EQ(p->selectedElements(), (Els{f.el(0), f.el(1)}));
+    EXPECT_EQ(p->focusedElement(), f.el(0));
+    drag(f.band(), QPoint(195, 95), {QPoint(260, 110)}, Qt::ShiftModifier);
+    EXPECT_EQ(p->selectedCount(), 3);
 
     // Shift over an element starts a rubber band there instead of selecting the element.
     p->clearSelection();
@@ -203,7 +226,7 @@ TEST(DesignerSheet, ArrowKeysMoveAndResize)
         f.key(Qt::Key_Up, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_EQ(f.rect(0).top(), 0);
     f.key(Qt::Key_Escape, Qt::NoModifier);
-    EXPECT_EQ(f.Host.CloseRequests, 1);
+    EXPECT_EQ(f.Host.EscapePresses, 1);
 }
 
 TEST(DesignerSheet, SectionHeightByDraggingTheCaptionStrip)
@@ -373,12 +396,37 @@ TEST(DesignerRulers, CentimetreLabelsAlongAFiveInchBand)
 
 TEST(DesignerSheet, PositionTextInEveryUnit)
 {
-    EXPECT_EQ(formatDesignerPosition(150, 50, 0), QStringLiteral("[ 1.50; 0.50] inch"));
-    EXPECT_EQ(formatDesignerPosition(100, 0, 1), QStringLiteral("[ 2.54; 0.00] cm"));
+    EXPECT_EQ(formatDesignerPosition(150, 50, 0), QStringLiteral("[ 1,50; 0,50] inch"));
+    EXPECT_EQ(formatDesignerPosition(100, 0, 1), QStringLiteral("[ 2,54; 0,00] cm"));
     EXPECT_EQ(formatDesignerPosition(100, 0, 3), QStringLiteral("[   72;    0] point"));
     SheetFixture f({});
     send(f.band(), QEvent::MouseMove, QPoint(150, 50), Qt::NoModifier);
-    EXPECT_EQ(f.Host.Position, QStringLiteral("[ 1.50; 0.50] inch"));
+    EXPECT_EQ(f.Host.Position, QStringLiteral("[ 1,50; 0,50] inch"));
     send(f.band(), QEvent::MouseMove, QPoint(150, f.band()->areaHeight() + 3), Qt::NoModifier);
     EXPECT_EQ(f.Host.Position, QString());
+}
+
+// With an insertion tool a drag gives the new element its size; a click the default size;
+// either way the element starts inside its band.
+TEST(DesignerSheet, NewElementsTakeTheDraggedSizeAndStayInTheirBand)
+{
+    SheetFixture f({}, 100);
+    f.Host.Settings.RastrZarovnavat = false;
+    f.Host.Tool = ekRectangle;
+    drag(f.band(), QPoint(20, 20), {QPoint(70, 40), QPoint(120, 60)});
+    ASSERT_EQ(f.Report.section(skBody)->elementCount(), 1);
+    EXPECT_EQ(f.rect(0), QRect(20, 20, 100, 40));
+    // Dragged up and left: the rectangle is normalised.
+    f.Host.Tool = ekRectangle;
+    drag(f.band(), QPoint(300, 90), {QPoint(250, 50)});
+    EXPECT_EQ(f.rect(1), QRect(250, 50, 50, 40));
+    // A click near the band's bottom right: the default size, moved back inside the band.
+    f.Host.Tool = ekRectangle;
+    const int w = f.band()->sheetWidth();
+    click(f.band(), QPoint(w - 5, 95));
+    const QRect r = f.rect(2);
+    EXPECT_EQ(r.size(), QSize(f.Host.Settings.ImplSirka, f.Host.Settings.ImplVyska));
+    EXPECT_LE(r.left() + r.width(), w);
+    EXPECT_LE(r.top() + r.height(), 100);
+    EXPECT_EQ(f.Host.Records, (QStringList{"vložení prvku", "vložení prvku", "vložení prvku"}));
 }

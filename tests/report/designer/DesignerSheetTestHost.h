@@ -54,7 +54,7 @@ struct TestHost : orv::TDesignerHost {
     int SelectionChanges = 0;
     orv::TSiReportElement *DialogFor = nullptr;
     int SettingsPage = -1, SettingsGroup = -2;
-    int CloseRequests = 0;
+    int EscapePresses = 0;
     int ToolResets = 0;
     QList<bool> Insertions;
 
@@ -75,7 +75,7 @@ struct TestHost : orv::TDesignerHost {
         SettingsPage = page;
         SettingsGroup = group;
     }
-    void closeRequested() override { ++CloseRequests; }
+    void escapePressed() override { ++EscapePresses; }
     void selectionToolActivated() override { ++ToolResets; }
     // As the window does: without Ctrl back to the selection tool, with Ctrl the list moves on.
     void insertionFinished(bool ctrl) override

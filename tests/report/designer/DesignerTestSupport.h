@@ -2,6 +2,7 @@
 // Shared by the designer window tests: messages captured instead of shown, and a settings
 // folder of the test's own.
 
+#include "report/designer/DesignerDoc.h"
 #include "report/designer/DesignerQuestion.h"
 #include "report/model/SestavaMessages.h"
 
@@ -39,6 +40,27 @@ struct MessageCatcher {
         orv::setSestMessageHandler({});
         orv::setDesignerQuestionHandler({});
     }
+};
+
+// Answers the designer's questions in turn (Cancel once the script is used up) and keeps
+// their texts.
+struct ScriptedAnswers {
+    QList<orv::TAnswer> Script;
+    QStringList Texts;
+    explicit ScriptedAnswers(QList<orv::TAnswer> script) : Script(std::move(script))
+    {
+        orv::setDesignerQuestionHandler([this](const QString &, const QString &text) {
+            Texts << text;
+            return Script.isEmpty() ? orv::TAnswer::Cancel : Script.takeFirst();
+        });
+    }
+    ~ScriptedAnswers() { orv::setDesignerQuestionHandler({}); }
+};
+
+// The Save As file chooser of the designer, replaced while it lives.
+struct ChooserGuard {
+    explicit ChooserGuard(orv::TSaveAsChooser c) { orv::saveAsChooser() = std::move(c); }
+    ~ChooserGuard() { orv::saveAsChooser() = {}; }
 };
 
 // Replaces the text of a line edit by typing, as a user selecting all and typing over it.

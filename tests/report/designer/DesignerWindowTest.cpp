@@ -174,9 +174,9 @@ protected:
         w.FontBtn->click();
         EXPECT_TRUE(field->Font.bold());
         EXPECT_EQ(field->Font.Size, 14);
-        EXPECT_EQ(w.action("Zpět")->toolTip(), "Zrušit změna písma");
+        EXPECT_EQ(w.action("Zpět")->toolTip(), "Zrušit změnu písma");
 
-        // Eleven changes with the default depth of ten: the oldest states are gone.
+        // Eleven changes with a depth of ten: the oldest states are gone.
         EXPECT_EQ(w.doc().undoList().count(), 10);
         EXPECT_NE(w.doc().undoList().at(0).Lines, original);
     }
@@ -295,6 +295,9 @@ protected:
 TEST_F(DesignerSession, WholeSessionFromInsertionToTheSavedAndRunTemplate)
 {
     MessageCatcher catcher;
+    // A depth of ten, history dropped on saving: the oldest states are seen to go.
+    settings.PocetUndo = 10;
+    settings.UndoSave = false;
     TFormSestE w(report, settings);
     w.show();
     EXPECT_FALSE(w.action("Zpět")->isEnabled());
@@ -448,17 +451,21 @@ TEST_F(DesignerWindow, SaveFailureOnClosingKeepsTheDesignerOpen)
     TFormSestE w(report, settings);
     w.show();
     place(w, ekLine, skBody, 8, 8);
-    catcher.Answer = TAnswer::Yes;
-    EXPECT_FALSE(w.close());
+    {
+        // Save: yes; another place: no; close anyway: no.
+        designertest::ScriptedAnswers a({TAnswer::Yes, TAnswer::No, TAnswer::No});
+        EXPECT_FALSE(w.close());
+        ASSERT_EQ(a.Texts.size(), 3);
+        EXPECT_TRUE(a.Texts[1].startsWith("Předlohu se nepodařilo uložit."));
+    }
     EXPECT_TRUE(w.isVisible());
-    EXPECT_TRUE(catcher.Texts.contains("Předlohu se nepodařilo uložit."));
     EXPECT_TRUE(w.doc().changed());
     EXPECT_EQ(last(skBody)->Kind, ekLine);
-    catcher.Answer = TAnswer::No;
+    designertest::ScriptedAnswers a({TAnswer::No});
     w.close();
 }
 
-TEST_F(DesignerWindow, ClosingThePreviewAsksTheClosingQuestionFirst)
+TEST_F(DesignerWindow, ClosingThePreviewKeepsTheDesigner)
 {
     MessageCatcher catcher;
     TFormSestE w(report, settings);
@@ -480,22 +487,18 @@ TEST_F(DesignerWindow, ClosingThePreviewAsksTheClosingQuestionFirst)
     EXPECT_EQ(catcher.Questions, 0);
     EXPECT_EQ(last(skBody)->Text, "V náhledu");   // the model is the designer's again
 
-    // "Zavřít náhled": the closing question; Cancel keeps the designer with its changes.
-    catcher.Answer = TAnswer::Cancel;
+    // "Zavřít" closes the preview alone: no question, the designer stays with its changes.
     whenShown<TFormSestP>([](TFormSestP *p) { p->CloseCommand(); });
     w.preview();
-    EXPECT_EQ(catcher.Questions, 1);
+    EXPECT_EQ(catcher.Questions, 0);
     EXPECT_TRUE(w.isVisible());
     EXPECT_TRUE(w.doc().changed());
     QStringList names;
     for (int i = 0; i < w.doc().undoList().count(); ++i)
         names << w.doc().undoList().at(i).Name;
     EXPECT_EQ(names.join(", ").toStdString(), "Základní varianta, vložení prvku, změna textu");
-
     catcher.Answer = TAnswer::No;
-    whenShown<TFormSestP>([](TFormSestP *p) { p->CloseCommand(); });
-    w.preview();
-    EXPECT_FALSE(w.isVisible());
+    w.close();
 }
 
 TEST_F(DesignerWindow, CancelledWizardRestoresTemplateAndUndoList)
@@ -526,6 +529,7 @@ TEST_F(DesignerWindow, CancelledWizardRestoresTemplateAndUndoList)
 
 TEST_F(DesignerWindow, ClipboardFromAnotherProgramIsNotOffered)
 {
+    MessageCatcher catcher;
     TFormSestE w(report, settings);
     w.show();
     QGuiApplication::clipboard()->setText("TolvaEditor?\n1\n2\n3\nX,1,0");
@@ -539,6 +543,12 @@ TEST_F(DesignerWindow, ClipboardFromAnotherProgramIsNotOffered)
     QTest::keyClick(&w, Qt::Key_Escape);   // Esc ends the pending paste first
     EXPECT_FALSE(w.pastePending());
     EXPECT_TRUE(w.isVisible());
+    // A further Esc clears the selection and never asks to close the designer.
+    w.sheet()->paper()->select(report.section(skBody)->element(0));
+    QTest::keyClick(&w, Qt::Key_Escape);
+    EXPECT_EQ(w.sheet()->paper()->selectedCount(), 0);
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_EQ(catcher.Questions, 0);
 }
 
 TEST_F(DesignerWindow, CtrlKeepsTheToolAndMovesToTheNextField)
@@ -572,7 +582,7 @@ TEST_F(DesignerWindow, UnitsAndZoom)
     emit w.UnitsCombo->activated(1);
     EXPECT_EQ(report.UnitsIndex, 1);
     EXPECT_EQ(w.PosWidth->text(), "305");   // 120 hundredths of an inch in 0,1 mm
-    EXPECT_EQ(w.action("Zpět")->toolTip(), "Zrušit změna měrných jednotek");
+    EXPECT_EQ(w.action("Zpět")->toolTip(), "Zrušit změnu měrných jednotek");
     typeInto(w.PosWidth, "254");
     EXPECT_EQ(e->Width, 100);
     w.ZoomCombo->setCurrentIndex(9);
@@ -593,8 +603,8 @@ TEST_F(DesignerWindow, EditEntryPointOpensTheDesigner)
 
 TEST(DesignerShippedTemplates, OpenSaveUnchangedAndPreview)
 {
+    InstallReportUi();   // first: it would put message boxes in place of the catcher
     MessageCatcher catcher;
-    InstallReportUi();
     const QDir data(QStringLiteral(ORVALIS_SOURCE_DIR "/data/tisky"));
     const QStringList files = data.entryList({"*.pts"}, QDir::Files, QDir::Name);
     ASSERT_GE(files.size(), 4);
@@ -655,4 +665,89 @@ TEST_F(DesignerWindow, F1OpensTheReportGeneratorsHelp)
     for (const char *page : {"sestavy.htm", "SestavyEditor.htm", "SestavyPrvek.htm",
                              "SestavyNavrh.htm", "SestavyNastaveni.htm", "SestavyProstredi.htm"})
         EXPECT_TRUE(QFileInfo(help.filePath(page)).isFile()) << page;
+}
+
+// Align, distribute and same size on three elements through the window's commands and keys:
+// the positions the author expects, one undo step each, and undo giving the layout back.
+TEST_F(DesignerWindow, ArrangingThreeElementsIsOneUndoStepEach)
+{
+    MessageCatcher catcher;
+    TFormSestE w(report, settings);
+    w.show();
+    QApplication::setActiveWindow(&w);
+    TOddilSestavy *body = report.section(skBody);
+    auto *a = report.AddElement(body, "T,1,0,20,10,100,20,Arial,10,0,0,0,0,238,\"A\"");
+    auto *b = report.AddElement(body, "T,1,0,150,40,60,30,Arial,10,0,0,0,0,238,\"B\"");
+    auto *c = report.AddElement(body, "T,1,0,400,60,80,20,Arial,10,0,0,0,0,238,\"C\"");
+    w.doc().record("vložení prvku");
+    w.sheet()->rebuild();
+    auto elements = [&] {
+        // The model is rebuilt on undo: the elements are found again by their place.
+        return QList<TSiReportElement *>{body->element(1), body->element(2), body->element(3)};
+    };
+    auto rects = [&] {
+        QList<QRect> out;
+        for (const TSiReportElement *e : elements())
+            out << QRect(e->Left, e->Top, e->Width, e->Height);
+        return out;
+    };
+    auto selectThree = [&] {
+        w.sheet()->paper()->select(elements()[0]);
+        for (TSiReportElement *e : elements().mid(1))
+            w.sheet()->paper()->select(e, true);
+        w.sheet()->paper()->setFocused(w.sheet()->paper()->controlOf(elements()[0]));
+    };
+    (void)a; (void)b; (void)c;
+    const QList<QRect> start = rects();
+
+    struct Step {
+        const char *Command;
+        QList<QRect> Expected;
+    };
+    const Step steps[] = {
+        {"Zarovnat vlevo", {{20, 10, 100, 20}, {20, 40, 60, 30}, {20, 60, 80, 20}}},
+        {"Zarovnat vpravo", {{20, 10, 100, 20}, {60, 40, 60, 30}, {40, 60, 80, 20}}},
+        {"Zarovnat na střed vodorovně", {{20, 10, 100, 20}, {40, 40, 60, 30}, {30, 60, 80, 20}}},
+        {"Zarovnat nahoru", {{20, 10, 100, 20}, {150, 10, 60, 30}, {400, 10, 80, 20}}},
+        {"Zarovnat dolů", {{20, 10, 100, 20}, {150, 0, 60, 30}, {400, 10, 80, 20}}},
+        // 20..480 holds 240 of elements: two gaps of 110.
+        {"Rozmístit vodorovně", {{20, 10, 100, 20}, {230, 40, 60, 30}, {400, 60, 80, 20}}},
+        // 10..80 holds 70 of elements: no gaps, B moves up under A.
+        {"Rozmístit svisle", {{20, 10, 100, 20}, {150, 30, 60, 30}, {400, 60, 80, 20}}},
+        {"Stejná šířka", {{20, 10, 100, 20}, {150, 40, 100, 30}, {400, 60, 100, 20}}},
+        {"Stejná výška", {{20, 10, 100, 20}, {150, 40, 60, 20}, {400, 60, 80, 20}}},
+        {"Stejná velikost", {{20, 10, 100, 20}, {150, 40, 100, 20}, {400, 60, 100, 20}}},
+    };
+    for (const Step &s : steps) {
+        SCOPED_TRACE(s.Command);
+        selectThree();
+        QAction *cmd = w.action(QString::fromUtf8(s.Command));
+        ASSERT_NE(cmd, nullptr);
+        ASSERT_TRUE(cmd->isEnabled());
+        EXPECT_FALSE(cmd->icon().isNull());
+        cmd->trigger();
+        EXPECT_EQ(rects(), s.Expected);
+        const QString hint = w.doc().undoList().undoHint();
+        EXPECT_TRUE(hint == "Zrušit zarovnání prvků" || hint == "Zrušit rozmístění prvků"
+                    || hint == "Zrušit stejnou velikost prvků")
+            << hint.toStdString();
+        // Ctrl+Z gives the layout back in one step.
+        QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
+        EXPECT_EQ(rects(), start);
+        // Ctrl+Y does it again, Ctrl+Z undoes it for the next command.
+        QTest::keyClick(&w, Qt::Key_Y, Qt::ControlModifier);
+        EXPECT_EQ(rects(), s.Expected);
+        QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
+    }
+    // Ctrl+A selects the whole band of the focused element; a key aligns it.
+    w.sheet()->paper()->select(elements()[0]);
+    w.sheet()->paper()->setFocus();
+    QTest::keyClick(&w, Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(w.sheet()->paper()->selectedCount(), body->elementCount());
+    w.sheet()->paper()->setFocused(w.sheet()->paper()->controlOf(elements()[0]));
+    QTest::keyClick(&w, Qt::Key_Left, Qt::ControlModifier | Qt::AltModifier);
+    for (const TSiReportElement *e : elements())
+        EXPECT_EQ(e->Left, 20);
+    catcher.Answer = TAnswer::No;
+    w.close();
 }

@@ -56,7 +56,10 @@ TEST(EditorSettings, MissingFileOrSectionGivesTheDefaults)
     EXPECT_EQ(s.RastrY, 8);
     EXPECT_TRUE(s.RastrZobrazovat);
     EXPECT_TRUE(s.RastrZarovnavat);
-    EXPECT_EQ(s.PocetUndo, 10);
+    // Deeper undo kept over a save, rulers and the element tree shown: what authors expect.
+    EXPECT_EQ(s.PocetUndo, 100);
+    EXPECT_TRUE(s.UndoSave);
+    EXPECT_TRUE(s.ShowRulesLR && s.ShowRulesTB && s.ShowTree);
     EXPECT_TRUE(s.MazaniVice);
     EXPECT_FALSE(s.MazaniJedne);
     EXPECT_EQ(s.ImplSirka, 200);
@@ -163,7 +166,7 @@ TEST(EditorSettingsWindow, ShowsTheDefaults)
     EXPECT_TRUE(dlg.RastrZarovnavat->isChecked());
     EXPECT_FALSE(dlg.MazaniJedne->isChecked());
     EXPECT_TRUE(dlg.MazaniVice->isChecked());
-    EXPECT_EQ(dlg.PocetUndo->value(), 10);
+    EXPECT_EQ(dlg.PocetUndo->value(), 100);
     EXPECT_EQ(dlg.UseUnits->currentText(), "0,01 inch");
     EXPECT_EQ(dlg.ImplSirka->value(), 200);
     EXPECT_EQ(dlg.ImplVyska->value(), 20);
@@ -192,7 +195,7 @@ TEST(EditorSettingsWindow, KonecWritesWhatTheControlsHold)
     back.load(path);
     EXPECT_EQ(back.RastrX, 12);
     EXPECT_EQ(back.PocetUndo, 3);
-    EXPECT_TRUE(back.ShowRulesTB);
+    EXPECT_FALSE(back.ShowRulesTB);   // on by default, the click turned it off
     EXPECT_TRUE(back.SledPodle);
     EXPECT_EQ(back.UseUnits, 1);
     EXPECT_EQ(back.ImplZarovnani, 2);

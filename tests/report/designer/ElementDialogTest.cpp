@@ -14,6 +14,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStackedWidget>
@@ -273,6 +274,65 @@ TEST(ExpressionEditor, CheckShowsTheErrorAndPutsTheCaretThere)
     QTest::mouseClick(dlg.KontrolaBtn, Qt::LeftButton);
     EXPECT_EQ(msgs.Texts.back(), "Výraz je v pořádku.");
     EXPECT_TRUE(dlg.Promenne->isEnabled());
+}
+
+// OK in every dialog that takes an expression refuses one that does not compile (it would
+// print blank or make one group of the report); a domain error depends on the data and passes.
+TEST_F(ElementDialog, OkRefusesAnExpressionThatDoesNotCompile)
+{
+    struct Case {
+        const char *Expression;
+        bool Refused;
+    };
+    const Case cases[] = {{"#1+(2", true}, {"#Nzev", true}, {"SUMA(#4)", true},
+                          {"#4/0", false}, {"#Nazev+'x'", false}};
+    TSiReportElement *rect = add("T,8,8,10,10,100,20,,1,0,0,15,15,0");
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.Expression);
+        const int messagesBefore = int(msgs.Texts.size());
+        {
+            TDlgVyraz dlg(report, c.Expression, false);
+            dlg.show();
+            QTest::mouseClick(dlg.OKBtn, Qt::LeftButton);
+            EXPECT_EQ(dlg.result() == QDialog::Accepted, !c.Refused);
+        }
+        {
+            rect->Condition.clear();
+            TDlgKonfPrvku dlg(report, *rect, settings, 0);
+            dlg.Podminka->setText(c.Expression);
+            dlg.accept();
+            EXPECT_EQ(rect->Condition, c.Refused ? QString() : QString(c.Expression));
+            if (c.Refused) {
+                EXPECT_TRUE(dlg.Tabs->currentWidget()->isAncestorOf(dlg.Podminka));
+            }
+        }
+        {
+            TRadekFunkce f;
+            f.Name = "Pokus";
+            TDlgFunkce dlg(report, f);
+            dlg.Vyraz->setText(c.Expression);
+            dlg.accept();
+            EXPECT_EQ(dlg.result() == QDialog::Accepted, !c.Refused);
+        }
+        {
+            TSestDlg dlg(report, TSestDlg::pgPapir);
+            dlg.Skupiny->setCurrentRow(0);
+            dlg.SkupinaVyraz->setText(c.Expression);
+            dlg.accept();
+            EXPECT_EQ(dlg.result() == QDialog::Accepted, !c.Refused);
+            EXPECT_EQ(report.Groups.at(0)->Expression, c.Refused ? "#1" : c.Expression);
+            if (c.Refused) {
+                EXPECT_EQ(dlg.Tabs->currentIndex(), int(TSestDlg::pgSkupiny));
+                EXPECT_TRUE(dlg.Tabs->isTabVisible(TSestDlg::pgSkupiny));
+            }
+            report.Groups.at(0)->Expression = "#1";
+        }
+        // Each refusal said where the error is; nothing is said otherwise.
+        const QStringList said = msgs.Texts.mid(messagesBefore);
+        EXPECT_EQ(said.size(), c.Refused ? 4 : 0);
+        for (const QString &t : said)
+            EXPECT_TRUE(t.contains("na pozici")) << t.toStdString();
+    }
 }
 
 TEST_F(ElementDialog, FunctionButtonEditsTheFunctionOnlyOnOk)

@@ -6,8 +6,20 @@
 #include "report/designer/EditorSettings.h"
 #include "report/model/PageSetup.h"
 
+#include "report/output/RunTestSupport.h"
+#include "report/output/Sestava.h"
+
 #include <QCheckBox>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QFontMetricsF>
+#include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QListWidget>
+#include <QMap>
+#include <QProcess>
 #include <QPushButton>
 #include <QTest>
 #include <QToolButton>
@@ -50,8 +62,7 @@ void select(QListWidget *l, const QStringList &names)
 
 TEST(WizardDialog, StartsWithAllFieldsAvailableAndTheColumnsStyle)
 {
-    TEditorSettings s;
-    s.SledPodle = true;
+    TEditorSettings s;   // "SledPodle" off: the wizard binds by name all the same
     TDlgNovaSestava dlg(fields({"a", "b", "c"}), s, false);
     EXPECT_EQ(dlg.windowTitle(), "Návrh nové předlohy");
     EXPECT_EQ(texts(dlg.SrcList), (QStringList{"a", "b", "c"}));
@@ -182,4 +193,131 @@ TEST(WizardDialog, PaperFormatButtonOpensThePaperSettings)
     // The template is laid out on the paper as it is when "&Navrhnout" is pressed.
     EXPECT_EQ(dlg.params().W, 826 - 100 - 50);
     pageSetup() = TPageSetup();
+}
+
+namespace {
+// Rows of a query on an SQLite file as the sqlite3 program gives them (JSON), for a bridge
+// whose columns are named (JSON objects keep no column order).
+bool queryRows(const QString &db, const QString &sql, runtest::MemoryBridge &bridge)
+{
+    if (bridge.Columns.isEmpty())
+        return false;
+    QProcess p;
+    p.start(QStringLiteral("sqlite3"), {QStringLiteral("-json"), db, sql});
+    if (!p.waitForFinished(60000) || p.exitCode() != 0)
+        return false;
+    const QJsonArray rows = QJsonDocument::fromJson(p.readAllStandardOutput()).array();
+    for (const QJsonValue &r : rows) {
+        const QJsonObject o = r.toObject();
+        std::vector<QVariant> row;
+        for (const QString &c : bridge.Columns) {
+            const QJsonValue v = o.value(c);
+            row.push_back(v.isDouble() ? QVariant(v.toInt()) : QVariant(v.toString()));
+        }
+        bridge.Rows.push_back(row);
+    }
+    return !bridge.Rows.empty();
+}
+} // namespace
+
+// The list an author asks the wizard for, made with its controls alone (">>", "Seskupit
+// podle:", one sum, "Navrhnout") and run over the demo catalogue: one group per material
+// type with the count and the sum SQL gives, the totals of the whole list, "Strana X z Y".
+TEST(WizardList, GroupedListWithTotalsOverTheDemoCatalogueCountsAsSqlDoes)
+{
+    const QString db = QStringLiteral(ORVALIS_BINARY_DIR "/orvalis/data/catalogue.sqlite");
+    if (!QFileInfo::exists(db))
+        GTEST_SKIP() << "the demo catalogue is not built (target demo_catalogue)";
+    designertest::MessageCatcher msgs;
+    runtest::MemoryBridge data;
+    data.Columns = QStringList{"Druh", "Material", "Cislo", "Normy"};
+    ASSERT_TRUE(queryRows(db,
+                          "select t.Name as Druh, m.Name as Material, m.Number as Cislo, "
+                          "(select count(*) from Norms n where n.MaterialNo = m.Number) as Normy "
+                          "from Mat m join MatTypes t on t.Number = m.TypeNo "
+                          "order by t.Number, m.Name",
+                          data));
+    data.Types = {ftString, ftString, ftInteger, ftInteger};
+    runtest::MemoryBridge expected;
+    expected.Columns = QStringList{"Druh", "Pocet", "Normy"};
+    ASSERT_TRUE(queryRows(db,
+                          "select t.Name as Druh, count(*) as Pocet, "
+                          "sum((select count(*) from Norms n where n.MaterialNo = m.Number)) as Normy "
+                          "from Mat m join MatTypes t on t.Number = m.TypeNo "
+                          "group by t.Number order by t.Number",
+                          expected));
+
+    TSestava report;
+    report.DataSource = &data;
+    report.PrepareFields();
+    QList<TWizardField> fields = wizardFields(report);
+    sampleWizardFields(report, fields);
+    TDlgNovaSestava dlg(fields, TEditorSettings(), false);
+    dlg.show();
+    QTest::mouseClick(dlg.IncAllBtn, Qt::LeftButton);
+    dlg.CBSkupina->setCurrentText("Druh");
+    dlg.LBSoucty->findItems("Normy", Qt::MatchExactly).value(0)->setCheckState(Qt::Checked);
+    QTest::mouseClick(dlg.OKBtn, Qt::LeftButton);
+    ASSERT_EQ(dlg.QDialog::result(), QDialog::Accepted);
+
+    report.IsStored = true;   // the template lives in the report, not in a file
+    report.Predloha = dlg.result().Lines;
+    ASSERT_EQ(report.Run(), seOk);
+    EXPECT_TRUE(report.RunProblems.isEmpty()) << report.RunProblems.join("; ").toStdString();
+
+    // The printed group headers, counts and sums, in page order.
+    QStringList heads, counts, sums, whole;
+    QString pageOf;
+    const int pages = report.Vystup.PageCount();
+    for (int p = 0; p < pages; ++p) {
+        auto items = runtest::items(report.Vystup, p);
+        std::stable_sort(items.begin(), items.end(),
+                         [](auto *a, auto *b) { return a->Top < b->Top; });
+        for (const TVystPrvek *it : items) {
+            const TSiReportElement *e = it->Element;
+            const QString text = runtest::itemText(*it).trimmed();
+            if (e->Kind == ekFunction) {
+                const QString name = report.Functions.at(e->SourceIndex)->Name;
+                if (name == "PocetSkupina")
+                    counts << text;
+                else if (name == "SoucetSNormy")
+                    sums << text;
+                else if (name == "PocetCelkem" || name == "SoucetCNormy")
+                    whole << text;
+            } else if (e->Kind == ekField && e->Font.bold()) {
+                heads << text;
+            } else if (e->Kind == ekVariable && e->SourceIndex == 3 && p == 0) {
+                pageOf = text;
+            } else if (e->Kind == ekVariable && e->SourceIndex == 4 && p == 0) {
+                pageOf += u' ' + text;
+            }
+        }
+    }
+    QStringList sqlHeads, sqlCounts, sqlSums;
+    int total = 0, totalNorms = 0;
+    for (const auto &row : expected.Rows) {
+        sqlHeads << row[0].toString();
+        sqlCounts << row[1].toString();
+        sqlSums << row[2].toString();
+        total += row[1].toInt();
+        totalNorms += row[2].toInt();
+    }
+    EXPECT_EQ(heads, sqlHeads);
+    EXPECT_EQ(counts, sqlCounts);
+    EXPECT_EQ(sums, sqlSums);
+    EXPECT_EQ(whole, (QStringList{QString::number(total), QString::number(totalNorms)}));
+    EXPECT_EQ(pageOf, QStringLiteral("Strana 1 z %1").arg(pages));
+
+    // Every material name fits its column: the widest is not wider than the column.
+    int nameColumn = 0;
+    for (const auto &e : report.section(skBody)->Elements)
+        if (e->Kind == ekField && e->SourceName == "Material")
+            nameColumn = e->Width;
+    EXPECT_GT(nameColumn, 0);
+    QImage at100(1, 1, QImage::Format_RGB32);
+    at100.setDotsPerMeterX(3937);
+    at100.setDotsPerMeterY(3937);
+    const QFontMetricsF fm(QFont("Arial", 10), &at100);
+    for (const auto &row : data.Rows)
+        EXPECT_LE(fm.horizontalAdvance(row[1].toString()), nameColumn) << row[1].toString().toStdString();
 }

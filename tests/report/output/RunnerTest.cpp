@@ -126,3 +126,39 @@ TEST_F(RunnerTest, AllPagesByDefaultAndARangeThatCutsIsNamed)
     EXPECT_EQ(run(base("select Name from Items") + QStringList{"--pages", "1-1"}, out), 0);
     EXPECT_TRUE(out.contains("only pages 1-1 are written")) << out.toStdString();
 }
+
+// A field the data lacks, a group expression that fails and a query naming a missing table
+// are said, and the exit status is not 0 unless the caller asked to go on.
+TEST_F(RunnerTest, ErrorsInTheTemplateOrQueryAreSaidAndFailTheRun)
+{
+    struct Case {
+        const char *Name;
+        QByteArray Template;
+        QString Sql;
+        int Status;
+        QString Said;
+    };
+    const QByteArray group = "I,2,0,826,1169,50,50,50,50,1,0\r\nI,3,2,1,20,0\r\n"
+                             "I,4,0,\"LEFT(#Nme,3)\",1,20,1,20,0\r\n"
+                             "T,2,Name,0,0,200,20,Arial,10,0,0,0,0,238,\"\",0,0,0,\"\",0,\"\"\r\n";
+    QByteArray unknown = kTemplate;
+    unknown.replace("T,2,Name,", "T,2,Nzev,");
+    const Case cases[] = {
+        {"unknown field", unknown, "select Name from Items", 9, "Položka „Nzev“ v datech sestavy není"},
+        {"bad group expression", group, "select Name from Items", 9, "Výraz skupiny 1 „LEFT(#Nme,3)“"},
+        {"missing table", kTemplate, "select Name from Itemz", 8, "tabulku „Itemz“, která v databázi není"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.Name);
+        write(pts, c.Template);
+        QString out;
+        EXPECT_EQ(run(base(c.Sql), out), c.Status) << out.toStdString();
+        EXPECT_TRUE(out.contains(c.Said)) << out.toStdString();
+        EXPECT_EQ(out.count(c.Said), 1) << "said once, not per record";
+        EXPECT_FALSE(out.contains("poškozen")) << out.toStdString();
+        if (c.Status == 9) {
+            EXPECT_EQ(run(base(c.Sql) << "--keep-going", out), 0) << out.toStdString();
+            EXPECT_TRUE(out.contains(c.Said)) << out.toStdString();
+        }
+    }
+}

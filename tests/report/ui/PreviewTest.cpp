@@ -123,7 +123,7 @@ TEST_F(PreviewTest, ShowPageQuestion)
     TFormSestP w(report, o);
     EXPECT_EQ(w.currentPage(), 1);   // opens on the first page of the range
     QString asked, initial;
-    QStringList answers{"3", "abc", "99", "-4"};
+    QStringList answers{"3", "abc", "99", "-4", "1"};
     textAsker() = [&](QWidget *, const QString &title, const QString &label, const QString &init)
         -> std::optional<QString> {
         asked = title + "/" + label;
@@ -134,10 +134,15 @@ TEST_F(PreviewTest, ShowPageQuestion)
     EXPECT_EQ(asked, QString::fromUtf8("Výběr stránky/Stránka číslo:"));
     EXPECT_EQ(initial, "2");
     EXPECT_EQ(w.currentPage(), 2);
-    w.GoToPage();   // not a number: the first page of the range
-    EXPECT_EQ(w.currentPage(), 1);
-    w.GoToPage();   // beyond the end: the last page
-    EXPECT_EQ(w.currentPage(), 2);
+    // Not a number, beyond the end, below the first: said, and the page stays.
+    for (const char *said : {"Stránka „abc“ v sestavě není: sestava má stránky 1 až 3.",
+                             "Stránka „99“ v sestavě není: sestava má stránky 1 až 3.",
+                             "Stránka „-4“ v sestavě není: sestava má stránky 1 až 3."}) {
+        w.GoToPage();
+        EXPECT_EQ(w.currentPage(), 2);
+        ASSERT_FALSE(msg.texts.isEmpty());
+        EXPECT_EQ(msg.texts.takeLast(), QString::fromUtf8(said));
+    }
     w.GoToPage();
     EXPECT_EQ(w.currentPage(), 0);
     textAsker() = [](QWidget *, const QString &, const QString &, const QString &) {
@@ -155,8 +160,8 @@ TEST_F(PreviewTest, EscapeAndCloseResults)
         o.EditAllowed = edit;
         TFormSestP w(report, o);
         EXPECT_EQ(w.button("edit")->isEnabled(), edit);
-        EXPECT_EQ(w.button("close")->toolTip(),
-                  edit ? QString::fromUtf8("Ukončit opravu předlohy") : QString::fromUtf8("Zavřít náhled"));
+        // From the designer too "Zavřít" closes the preview alone.
+        EXPECT_EQ(w.button("close")->toolTip(), QString::fromUtf8("Zavřít náhled"));
         QTimer::singleShot(0, &w, [&w] { QTest::keyClick(&w, Qt::Key_Escape); });
         EXPECT_EQ(w.exec(), edit ? TFormSestP::mrEdit : TFormSestP::mrClose) << edit;
     }
