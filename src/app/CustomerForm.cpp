@@ -92,9 +92,15 @@ bool CustomerForm::print()
 {
     std::unique_ptr<printouts::TfPrintTable> dialog(printDialog(this));
     const QList<QStringList> printed = rows();
-    // Whatever the dialog does (print, preview, PDF) counts as sent once it printed.
+    // The form counts as sent once "&Tisk" printed it (to a printer or into a PDF file);
+    // a cancelled file choice or a failed job does not.
     bool sent = false;
-    QObject::connect(dialog->printButton(), &QPushButton::clicked, dialog.get(), [&sent] { sent = true; });
+    printouts::TfPrintTable *d = dialog.get();
+    QObject::disconnect(d->printButton(), &QPushButton::clicked, d, nullptr);
+    QObject::connect(d->printButton(), &QPushButton::clicked, d, [d, &sent] {
+        if (d->print() == seOk)
+            sent = true;
+    });
     if (runPrintDialog)
         runPrintDialog(*dialog);
     else

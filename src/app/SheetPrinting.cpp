@@ -74,6 +74,7 @@ SheetPrintDialog::SheetPrintDialog(const QString &sheetPath, const QString &why,
 {
     setObjectName(QStringLiteral("fTiskListu"));
     setWindowTitle(QStringLiteral("Tisk materiálového listu"));
+    setMinimumWidth(440);
     auto *layout = new QVBoxLayout(this);
     if (!why.isEmpty()) {
         auto *reason = new QLabel(QString(why).replace(QStringLiteral("\r"), QStringLiteral("\n")), this);

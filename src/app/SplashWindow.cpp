@@ -302,6 +302,9 @@ bool SplashWindow::eventFilter(QObject *watched, QEvent *event)
         const auto *w = static_cast<const QWidget *>(watched);
         if (w->isWindow() && w->isModal())
             QTimer::singleShot(0, this, &QWidget::close);
+        else if (w->isWindow() && w->windowType() != Qt::ToolTip && w->windowType() != Qt::Popup)
+            QTimer::singleShot(0, this, &QWidget::raise); // the frame appearing after it
+
     }
     return QWidget::eventFilter(watched, event);
 }

@@ -84,6 +84,14 @@ void fitToScreen(QWidget *window)
     const QSize least = window->minimumSize();
     r.setWidth(std::max(std::min(r.width(), room.width()), least.width()));
     r.setHeight(std::max(std::min(r.height(), room.height()), least.height()));
+    // A window nobody placed yet is placed after this (a dialog centres itself over its
+    // parent and keeps itself on the screen, a window manager places the others): moving it
+    // here would pin it to the corner. Only a placed window is moved inside the room.
+    if (!window->testAttribute(Qt::WA_Moved)) {
+        if (r.size() != window->size())
+            window->resize(r.size());
+        return;
+    }
     r.moveLeft(std::clamp(r.left(), room.left(), std::max(room.left(), room.right() + 1 - r.width())));
     r.moveTop(std::clamp(r.top(), room.top(), std::max(room.top(), room.bottom() + 1 - r.height())));
     if (r != window->geometry())

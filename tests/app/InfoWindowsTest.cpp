@@ -245,6 +245,17 @@ TEST(CustomerForm, FieldsAreTypedInAndTheFormIsSavedAsPdfOrPrinted)
             };
             w->reject();
             EXPECT_TRUE(w->isVisible());
+            // Printed into a PDF file whose choice was cancelled: still unsent.
+            form->askPdfFile = [&](QWidget *, const QString &) { return QString(); };
+            form->runPrintDialog = [&](orv::printouts::TfPrintTable &dialog) {
+                for (int i = 0; i < dialog.printerList()->count(); ++i)
+                    printers << dialog.printerList()->itemText(i);
+                dialog.printerList()->setCurrentIndex(dialog.printerList()->findText(QStringLiteral("Tisk do souboru PDF")));
+                QTest::mouseClick(dialog.printButton(), Qt::LeftButton);
+            };
+            QTest::mouseClick(form->printButton(), Qt::LeftButton);
+            w->reject();
+            EXPECT_TRUE(w->isVisible());
             form->askPdfFile = [&](QWidget *, const QString &s) {
                 start = s;
                 return pdf;
@@ -256,16 +267,11 @@ TEST(CustomerForm, FieldsAreTypedInAndTheFormIsSavedAsPdfOrPrinted)
                 p.waitForFinished(30000);
                 return p.readAllStandardOutput();
             }());
-            form->runPrintDialog = [&](orv::printouts::TfPrintTable &dialog) {
-                for (int i = 0; i < dialog.printerList()->count(); ++i)
-                    printers << dialog.printerList()->itemText(i);
-            };
-            QTest::mouseClick(form->printButton(), Qt::LeftButton);
             // Saved: it closes without a question now.
             w->reject();
             EXPECT_FALSE(w->isVisible());
         }));
-    EXPECT_EQ(questions, 1);
+    EXPECT_EQ(questions, 2);
     EXPECT_TRUE(start.endsWith(QStringLiteral("zákaznický servis.pdf"))) << start.toStdString();
     for (const QString &typed : {QStringLiteral("Slévárna Žďár"), QStringLiteral("42CrMo4"),
                                  QStringLiteral("Tvrdost po kalení chybí."), QStringLiteral("ZK-0042"),
