@@ -15,6 +15,8 @@
 #include "search/TfHledani.h"
 #include "search/TfProperties.h"
 #include "ui/MessageDialog.h"
+#include "userdata/TfInsEditMaterial.h"
+#include "userdata/TfOptions.h"
 #include "ui/ProgressWindow.h"
 #include "ui/ScreenFit.h"
 #include "support/DemoDataModules.h"
@@ -199,6 +201,14 @@ TEST_F(ScreenFitOn, EveryTopLevelWindow)
     orv::app::PageWindow page(QStringLiteral("Informace o normách"),
                               QStringLiteral(ORVALIS_SOURCE_DIR "/data/InfoNorma/Index.htm"), QStringLiteral("&OK"));
     expectFits(&page);
+
+    // The own-material editor and the options window.
+    {
+        orv::userdata::TfOptions options(*data);
+        expectFits(&options);
+        orv::userdata::TfInsEditMaterial editor(*own, material(0), orv::userdata::TfInsEditMaterial::Mode::Edit);
+        expectFits(&editor);
+    }
 
     orv::app::SplashWindow splash;
     expectFits(&splash);
