@@ -5,6 +5,7 @@
 #include "ui/MessageDialog.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QDir>
 #include <QFileInfo>
 #include <QMdiArea>
@@ -36,6 +37,47 @@ QMdiSubWindow *enclosingSubWindow(const QWidget *w)
             return sub;
     }
     return nullptr;
+}
+
+// A modal window blocks every other window of the program, the help viewer too, and would
+// stand over it. While one is open the viewer becomes its own window (not blocked, kept above
+// it); when the modal window goes the viewer is a window of its own again, where it was.
+class ModalOwnerWatch : public QObject
+{
+public:
+    ModalOwnerWatch(QWidget *viewer, QWidget *modal) : QObject(modal), m_viewer(viewer) { modal->installEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if ((event->type() == QEvent::Hide || event->type() == QEvent::Close) && m_viewer
+            && m_viewer->parentWidget() == watched) {
+            const bool shown = m_viewer->isVisible();
+            const QRect geometry = m_viewer->geometry();
+            m_viewer->setParent(nullptr, Qt::Window);
+            m_viewer->setGeometry(geometry);
+            if (shown)
+                m_viewer->show();
+            deleteLater();
+        }
+        return false;
+    }
+
+private:
+    QPointer<QWidget> m_viewer;
+};
+
+void keepAboveModalWindow(QWidget *viewer)
+{
+    QWidget *modal = QApplication::activeModalWidget();
+    if (!modal || modal == viewer || viewer->parentWidget() == modal)
+        return;
+    const bool shown = viewer->isVisible();
+    const QRect geometry = viewer->geometry();
+    viewer->setParent(modal, Qt::Window);
+    if (shown)
+        viewer->setGeometry(geometry);
+    new ModalOwnerWatch(viewer, modal);
 }
 
 } // namespace
@@ -171,6 +213,12 @@ bool HelpBridge::showContext(int context, const QString &helpFile)
     return display(file, topic);
 }
 
+bool HelpBridge::showTopic(const QString &topic, const QString &helpFile)
+{
+    const QString file = helpFile.isEmpty() ? helpFilePath(activeHelpWindow()) : helpFile;
+    return display(file, topic);
+}
+
 bool HelpBridge::display(const QString &helpFile, const QString &topic)
 {
     const bool shown = m_display ? m_display(helpFile, topic) : defaultDisplay(helpFile, topic);
@@ -192,6 +240,7 @@ bool HelpBridge::defaultDisplay(const QString &helpFile, const QString &topic)
         return false;
     if (!m_viewer)
         m_viewer = new HelpViewer;
+    keepAboveModalWindow(m_viewer);
     m_viewer->openBook(bookFolder(helpFile), contentsPage(helpFile));
     if (topic.isEmpty())
         m_viewer->showContents();

@@ -61,6 +61,8 @@ public:
     // message) when the help file cannot be opened.
     bool showContents(const QString &helpFile = QString());
     bool showContext(int context, const QString &helpFile = QString());
+    // Opens the page `topic` (a page name without ".htm") of the help file.
+    bool showTopic(const QString &topic, const QString &helpFile = QString());
 
     // The page a help file opens for a topic: "<help file>::/<topic>.htm".
     static QString pageAddress(const QString &helpFile, const QString &topic);

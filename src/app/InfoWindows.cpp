@@ -1,5 +1,7 @@
 #include "app/InfoWindows.h"
 
+#include "app/CustomerForm.h"
+
 #include "db/Connection.h"
 #include "ui/MessageDialog.h"
 
@@ -173,6 +175,7 @@ PageWindow::PageWindow(const QString &caption, const QString &pageFile, const QS
     auto *strip = new QWidget;
     strip->setFixedHeight(29);
     auto *sl = new QHBoxLayout(strip);
+    m_buttons = sl;
     sl->setContentsMargins(0, 2, 4, 2);
     sl->addStretch();
     sl->addWidget(ok);
@@ -183,6 +186,12 @@ PageWindow::PageWindow(const QString &caption, const QString &pageFile, const QS
     layout->addWidget(strip);
     resize(1000, 700);
     setWindowState(Qt::WindowMaximized);
+}
+
+void PageWindow::addBelowPage(QWidget *widget)
+{
+    auto *column = static_cast<QVBoxLayout *>(layout());
+    column->insertWidget(column->count() - 1, widget);
 }
 
 QString standardsInfoPage(const QString &programDir)
@@ -295,8 +304,7 @@ bool showCustomerService(const QString &programDir, const QString &formTemplate,
             return fail();
     }
     {
-        PageWindow w(customerServiceCaption(), file, QStringLiteral("OK"), parent);
-        w.setObjectName(QStringLiteral("fFormular"));
+        CustomerServiceWindow w(file, customer, parent);
         if (show)
             show(w);
         else

@@ -11,6 +11,7 @@
 
 #include <functional>
 
+class QHBoxLayout;
 class QTextBrowser;
 
 namespace orv::db {
@@ -47,9 +48,14 @@ public:
     PageWindow(const QString &caption, const QString &pageFile, const QString &okCaption,
                QWidget *parent = nullptr);
     QTextBrowser *browser() const { return m_browser; }
+    // The bottom strip's row of buttons ("OK" at its right end).
+    QHBoxLayout *buttonRow() const { return m_buttons; }
+    // Puts `widget` between the page and the bottom strip.
+    void addBelowPage(QWidget *widget);
 
 private:
     QTextBrowser *m_browser = nullptr;
+    QHBoxLayout *m_buttons = nullptr;
 };
 
 // "Informace o normách": program folder + InfoNorma/Index.htm.

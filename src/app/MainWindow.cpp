@@ -2,9 +2,11 @@
 
 #include "app/CardBar.h"
 #include "app/HelpBridge.h"
+#include "app/HelpRequests.h"
 #include "app/HelpTopicButton.h"
 #include "app/Icons.h"
 #include "app/PrintoutActions.h"
+#include "app/SheetPrinting.h"
 #include "app/UserDataWiring.h"
 #include "browse/CardList.h"
 #include "browse/ContentsPane.h"
@@ -36,6 +38,7 @@
 #include <QShortcut>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeView>
@@ -109,6 +112,7 @@ MainWindow::MainWindow(db::MainDataModule *data, QWidget *parent)
     setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
     m_help = new HelpBridge(this);
     setHelpFrame(this);
+    installHelpRequests(m_help);
     ui::setHelpHandler([this](const QString &file, int context) {
         if (context != 0)
             m_help->showContext(context, file);
@@ -189,6 +193,7 @@ MainWindow::~MainWindow()
     if (m_autoSave)
         saveSettings();
     ui::setHelpHandler(nullptr);
+    installHelpRequests(nullptr);
     setHelpFrame(nullptr);
 }
 
@@ -248,7 +253,7 @@ void MainWindow::createCardList()
     connect(a.deleteNote, &QAction::triggered, this, [activeCard] { browse::NoteActions().deleteNote(activeCard()); });
     connect(a.printSheet, &QAction::triggered, this, [this, activeCard] {
         if (browse::MaterialCard *card = activeCard())
-            browse::printMaterialSheetOrOpen(m_data->dataRoot(), card->pdfFile(), this);
+            printMaterialSheet(browse::materialSheetPath(m_data->dataRoot(), card->pdfFile()), this);
     });
     auto print = [this, activeCard](QAction *action, Printout which) {
         connect(action, &QAction::triggered, this, [=, this] { openPrintout(which, activeCard(), m_data, this); });
@@ -1080,42 +1085,46 @@ void MainWindow::tile(Qt::Orientation orientation)
     }
     if (windows.isEmpty())
         return;
-    QRect area = m_mdi->viewport()->rect();
+    // A maximised window keeps its buttons in the menu bar, which changes the area's height
+    // once the frame has laid itself out again: the windows are arranged after that.
+    bool wasMaximised = false;
+    for (QMdiSubWindow *w : std::as_const(windows)) {
+        if (w->isMaximized()) {
+            w->showNormal();
+            wasMaximised = true;
+        }
+    }
+    if (wasMaximised) {
+        QTimer::singleShot(0, this, [this, orientation] { tile(orientation); });
+        return;
+    }
+    // The whole area: scroll bars that windows outside it showed go once they are arranged.
+    QRect area(QPoint(0, 0), m_mdi->contentsRect().size());
     if (anyMinimised) // leave the row of minimised windows free
         area.setBottom(area.bottom() - QFontMetrics(font()).height() - 12);
     const int n = int(windows.size());
-    // A window is never made smaller than its contents need (a card's page tabs would be
-    // drawn over its header): the windows go into a grid of as few rows (columns) as the
-    // area allows; when even that cannot hold them whole, they are cascaded instead.
-    QSize need(0, 0);
+    // Side by side every window takes the whole height and a column of its own; one above
+    // the other the whole width and a row of its own. A window is never made narrower (lower)
+    // than its contents need (a card's page tabs would be drawn over its header): when the
+    // columns (rows) would be too small, the windows keep that size and overlap in the
+    // direction of the arrangement, the last one ending at the area's edge, so that each
+    // still shows its title bar and its edge.
+    const bool sideBySide = orientation == Qt::Horizontal;
+    int need = 0;
     for (QMdiSubWindow *w : std::as_const(windows))
-        need = need.expandedTo(w->minimumSizeHint());
-    const int rowsFit = std::max(1, area.height() / std::max(1, need.height()));
-    const int columnsFit = std::max(1, area.width() / std::max(1, need.width()));
-    if (rowsFit * columnsFit < n) {
-        cascade();
-        return;
-    }
-    int columns = n, rows = 1;
-    if (orientation == Qt::Vertical) {
-        rows = std::min(n, rowsFit);
-        columns = (n + rows - 1) / rows;
-    } else {
-        columns = std::min(n, columnsFit);
-        rows = (n + columns - 1) / columns;
-    }
+        need = std::max(need, sideBySide ? w->minimumSizeHint().width() : w->minimumSizeHint().height());
+    const int length = sideBySide ? area.width() : area.height();
+    const int size = std::min(length, std::max(length / n, need));
     for (int i = 0; i < n; ++i) {
         QMdiSubWindow *w = windows.at(i);
-        if (w->isMaximized())
-            w->showNormal();
-        // Side by side the windows fill the rows first, one above the other the columns.
-        const int row = orientation == Qt::Horizontal ? i / columns : i % rows;
-        const int column = orientation == Qt::Horizontal ? i % columns : i / rows;
-        const int x0 = area.left() + area.width() * column / columns;
-        const int x1 = area.left() + area.width() * (column + 1) / columns;
-        const int y0 = area.top() + area.height() * row / rows;
-        const int y1 = area.top() + area.height() * (row + 1) / rows;
-        w->setGeometry(x0, y0, x1 - x0, y1 - y0);
+        // Exact columns (rows) when they fit; otherwise spread evenly over the area.
+        const int start = size * n <= length ? length * i / n : (n > 1 ? (length - size) * i / (n - 1) : 0);
+        const int end = size * n <= length ? length * (i + 1) / n : start + size;
+        if (sideBySide)
+            w->setGeometry(area.left() + start, area.top(), end - start, area.height());
+        else
+            w->setGeometry(area.left(), area.top() + start, area.width(), end - start);
+        w->raise();
     }
 }
 
@@ -1145,7 +1154,7 @@ void MainWindow::cascade()
     }
     if (windows.isEmpty())
         return;
-    const QRect area = m_mdi->viewport()->rect();
+    const QRect area(QPoint(0, 0), m_mdi->contentsRect().size());
     const int n = int(windows.size());
     const int title = windows.first()->height() - windows.first()->contentsRect().height();
     int step = std::max(title, 20);
@@ -1240,6 +1249,24 @@ bool MainWindow::treeHasFocus() const
     const QWidget *focus = QApplication::focusWidget();
     QTreeView *tree = m_pane->tree();
     return focus && tree && (focus == tree || tree->isAncestorOf(focus));
+}
+
+void MainWindow::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() != QEvent::ActivationChange || !isActiveWindow() || !m_firstActivation)
+        return;
+    m_firstActivation = false;
+    // Showing the frame activates the search window, which takes the keyboard from the quick
+    // find the start-up gave it; the quick find's keys (Ctrl+F, Ctrl+M) act on the control
+    // that has the keyboard, so the quick find gets it back.
+    QTimer::singleShot(0, this, [this] {
+        QWidget *now = QApplication::focusWidget();
+        QWidget *find = quickFind();
+        const bool taken = !now || (m_search && m_search->isAncestorOf(now));
+        if (taken && find && find->isVisible())
+            find->setFocus(Qt::ActiveWindowFocusReason);
+    });
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)

@@ -193,6 +193,7 @@ signals:
 protected:
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     struct CardEntry
@@ -266,6 +267,8 @@ private:
     QPointer<QMdiSubWindow> m_currentCard;
     QPointer<QMdiSubWindow> m_activeChild;
     bool m_closing = false;
+    bool m_firstActivation = true; // the quick find gets the keyboard then
+
 };
 
 } // namespace orv::app

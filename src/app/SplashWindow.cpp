@@ -1,14 +1,19 @@
 #include "app/SplashWindow.h"
 
+#include <QApplication>
 #include <QGuiApplication>
+#include <QMouseEvent>
 #include <QLabel>
 #include <QLinearGradient>
 #include <QPainter>
+#include <QTimer>
 #include <QPainterPath>
 #include <QRadialGradient>
 #include <QRandomGenerator>
 #include <QScreen>
 #include <QTextOption>
+
+#include <algorithm>
 
 namespace orv::app {
 
@@ -216,7 +221,7 @@ QString SplashWindow::panelText()
 }
 
 SplashWindow::SplashWindow(QWidget *parent)
-    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint)
+    : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
 {
     setWindowTitle(QStringLiteral("Orvalis 2.1"));
     setFixedSize(clientWidth, clientHeight);
@@ -249,8 +254,74 @@ QString SplashWindow::progressText() const
     return m_label->text();
 }
 
+namespace {
+int g_readingTime = 8000;
+}
+
+int SplashWindow::readingTime()
+{
+    return g_readingTime;
+}
+
+void SplashWindow::setReadingTime(int ms)
+{
+    g_readingTime = ms;
+}
+
+int SplashWindow::remainingReadingTime() const
+{
+    if (!m_panelShown.isValid())
+        return 0;
+    return int(std::max<qint64>(0, g_readingTime - m_panelShown.elapsed()));
+}
+
+SplashWindow::~SplashWindow()
+{
+    const int remaining = remainingReadingTime();
+    if (m_lingering || remaining <= 0 || !isVisible())
+        return;
+    // The program is ready before the notice could be read: a copy of the splash shows it
+    // for the rest of the time (the program goes on underneath).
+    auto *rest = new SplashWindow;
+    rest->m_lingering = true;
+    rest->m_textPanel = true;
+    rest->m_label->setText(m_label->text());
+    rest->setAttribute(Qt::WA_DeleteOnClose);
+    rest->setAttribute(Qt::WA_ShowWithoutActivating);
+    rest->move(pos());
+    rest->show();
+    QTimer::singleShot(remaining, rest, &QWidget::close);
+    // A window that wants an answer (the upgrade wizard, a message) is not kept waiting
+    // under the notice.
+    qApp->installEventFilter(rest);
+}
+
+bool SplashWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (m_lingering && event->type() == QEvent::Show && watched != this && watched->isWidgetType()) {
+        const auto *w = static_cast<const QWidget *>(watched);
+        if (w->isWindow() && w->isModal())
+            QTimer::singleShot(0, this, &QWidget::close);
+        else if (w->isWindow() && w->windowType() != Qt::ToolTip && w->windowType() != Qt::Popup)
+            QTimer::singleShot(0, this, &QWidget::raise); // the frame appearing after it
+
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void SplashWindow::mousePressEvent(QMouseEvent *event)
+{
+    // A click says the notice has been read.
+    m_panelShown.invalidate();
+    if (m_lingering)
+        close();
+    QWidget::mousePressEvent(event);
+}
+
 void SplashWindow::showTextPanel()
 {
+    if (!m_textPanel)
+        m_panelShown.start();
     m_textPanel = true;
     repaint();
 }

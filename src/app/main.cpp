@@ -3,6 +3,7 @@
 #include "app/StartUp.h"
 #include "db/DbError.h"
 #include "ui/MessageDialog.h"
+#include "ui/ScreenFit.h"
 #include "ui/Translations.h"
 
 #include <QApplication>
@@ -29,6 +30,8 @@ int main(int argc, char *argv[])
     orv::ui::installCzechQtTranslations();
     // Numbers read "2,5", also where the system speaks English or C.
     orv::ui::setUpDisplayLocale();
+    // Every window stays whole on a small laptop screen.
+    orv::ui::installScreenFit();
 
     QCommandLineParser parser;
     parser.addHelpOption();

@@ -1,11 +1,13 @@
 #include "browse/CardList.h"
 
+#include "db/DbError.h"
 #include "ui/MessageDialog.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QRegularExpression>
 
 namespace orv::browse {
 
@@ -71,6 +73,15 @@ QString CardList::loadFailureMessage(const QString &errorText)
     return QStringLiteral("Málo paměti pro otevření dalšího okna.\r\r"
                           "Ukončete jiné aplikace nebo zavřete jiné okno.\r\r")
         + errorText;
+}
+
+QString CardList::damagedDataMessage(const db::DbError &error)
+{
+    static const QRegularExpression missingTable(QStringLiteral("no such table: (?:\\w+\\.)?(\\w+)"));
+    const QRegularExpressionMatch m = missingTable.match(error.message());
+    const QString head = m.hasMatch() ? QStringLiteral("Materiál nelze zobrazit: v databázi chybí tabulka %1.").arg(m.captured(1))
+                                      : QStringLiteral("Materiál nelze zobrazit.");
+    return head + QStringLiteral("\n\n") + error.text();
 }
 
 MaterialCard *CardList::findCard(int materialNo) const
@@ -167,6 +178,13 @@ MaterialCard *CardList::openCard(int materialNo, const QString &title, Origin or
 
     try {
         card->load(materialNo);
+    } catch (const db::DbError &e) {
+        // A damaged or incomplete database is not a lack of memory: say which file and what
+        // is missing in it, as the start-up does.
+        showError(damagedDataMessage(e));
+        if (window)
+            window->close();
+        return nullptr;
     } catch (const std::exception &e) {
         // The card cannot show its material: say why and close it again.
         showPlainError(loadFailureMessage(QString::fromUtf8(e.what())));

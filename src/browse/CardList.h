@@ -17,6 +17,10 @@
 #include <QMdiArea>
 class QMdiSubWindow;
 
+namespace orv::db {
+class DbError;
+}
+
 namespace orv::browse {
 
 class CardList : public QObject
@@ -65,6 +69,9 @@ public:
     static QString limitMessage();
     static QString failureMessage(Origin origin, const QString &errorText);
     static QString loadFailureMessage(const QString &errorText);
+    // A database error while the card loads (a missing table, a damaged file): the file and
+    // the fault in Czech; shown through showError.
+    static QString damagedDataMessage(const db::DbError &error);
 
     // Where the messages go; the defaults show the standard Czech message dialog (limit,
     // failure) and the plain one with the caption "Error" (load failure). Tests replace them.

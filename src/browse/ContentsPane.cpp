@@ -35,7 +35,8 @@ const char *const kTreeHint = "Zobrazit vybraný materiál dvojitým kliknutím 
 const char *const kGridHint = "Zobrazit materiál nalezený v obsahu dvojitým kliknutím myši";
 const char *const kNoMatch = "Bohužel nebyl nalezen žádný odpovídající materiál.";
 const char *const kNoNotes = "Žádný materiál neobsahuje uživatelskou poznámku.\r\rV obsahu budou zobrazeny všechny materiály.";
-const char *const kNotesStatus = "- pouze materiály s poznámkou";
+// Stands right after "  Obsah" in the bar, so it brings its own space: "Obsah – pouze ...".
+const char *const kNotesStatus = " – pouze materiály s poznámkou";
 
 QString tr8(const char *s)
 {

@@ -4,6 +4,7 @@
 #include "core/Paths.h"
 #include "ui/ExternalOpen.h"
 #include "ui/MessageDialog.h"
+#include "ui/SaveLocation.h"
 
 #include <QDesktopServices>
 #include <QDialog>
@@ -77,17 +78,51 @@ public:
     {
         setWindowTitle(QStringLiteral("Otevřít v programu"));
         auto *layout = new QVBoxLayout(this);
-        layout->addWidget(new QLabel(QStringLiteral("Vyberte program, kterým chcete otevřít soubor:\n") + path, this));
         m_list = new QListWidget(this);
         const QString mime = QMimeDatabase().mimeTypeForFile(path).name();
         for (const DocumentShell::Application &app : DocumentShell::applicationsFor(mime)) {
             auto *item = new QListWidgetItem(app.name, m_list);
             item->setData(Qt::UserRole, app.command);
         }
+        // With no program for the file an empty list and a dead "Otevřít" would be all: the
+        // user is told so and may keep the file instead.
+        const bool none = m_list->count() == 0;
+        const bool pdf = mime == QLatin1String("application/pdf") || path.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive);
+        auto *label = new QLabel(
+            none ? (pdf ? QStringLiteral("V systému není nainstalován žádný prohlížeč souborů PDF (například balíček "
+                                         "evince nebo okular), proto nelze soubor otevřít:\n")
+                        : QStringLiteral("V systému není nainstalován žádný program, který by soubor otevřel:\n"))
+                       + path
+                       + QStringLiteral("\n\nSoubor můžete uložit a otevřít jinde, nebo vybrat program ručně.")
+                 : QStringLiteral("Vyberte program, kterým chcete otevřít soubor:\n") + path,
+            this);
+        label->setObjectName(QStringLiteral("lblProgram"));
+        label->setWordWrap(true);
+        layout->addWidget(label);
+        m_list->setVisible(!none);
         layout->addWidget(m_list);
         auto *buttons = new QDialogButtonBox(this);
         QPushButton *other = buttons->addButton(QStringLiteral("&Jiný program..."), QDialogButtonBox::ActionRole);
-        buttons->addButton(QStringLiteral("&Otevřít"), QDialogButtonBox::AcceptRole);
+        if (none) {
+            QPushButton *save = buttons->addButton(QStringLiteral("&Uložit jako..."), QDialogButtonBox::ActionRole);
+            save->setObjectName(QStringLiteral("btUlozit"));
+            save->setDefault(true);
+            connect(save, &QPushButton::clicked, this, [this, path] {
+                const QString target = ui::askSaveFile(this, QStringLiteral("Uložit soubor"),
+                                                       ui::suggestedSavePath(QFileInfo(path).fileName()),
+                                                       QStringLiteral("Dokumenty PDF (*.pdf);;Všechny soubory (*)"));
+                if (target.isEmpty())
+                    return;
+                const QString failure = ui::copyFileSafely(path, target);
+                if (!failure.isEmpty()) {
+                    ui::message(failure, ui::MsgType::Error, ui::MsgButton::OK);
+                    return;
+                }
+                reject();
+            });
+        } else {
+            buttons->addButton(QStringLiteral("&Otevřít"), QDialogButtonBox::AcceptRole);
+        }
         buttons->addButton(QStringLiteral("&Zpět"), QDialogButtonBox::RejectRole);
         layout->addWidget(buttons);
         connect(buttons, &QDialogButtonBox::accepted, this, [this] {

@@ -9,6 +9,7 @@
 #include "report/ui/ReportUi.h"
 #include "report/ui/UiHooks.h"
 #include "ui/MessageDialog.h"
+#include "ui/SaveLocation.h"
 
 #include <QApplication>
 #include <QDir>
@@ -168,6 +169,16 @@ void TfPrintBase::message(const QString &text) const
         ui::message(text, ui::MsgType::Information, ui::MsgButton::OK);
 }
 
+QString TfPrintBase::suggestedFileName() const
+{
+    // The material's designation and the printout: "C45 - Tisk ekvivalentů.pdf".
+    QString label;
+    if (db::DataSet *info = dataSet(QStringLiteral("qInfo")); info && info->isOpen() && !info->isEmpty())
+        if (const db::Field *f = info->findField(QStringLiteral("NormLabel")))
+            label = f->value().toString().trimmed();
+    return (label.isEmpty() ? QString() : label + QStringLiteral(" - ")) + windowTitle() + QStringLiteral(".pdf");
+}
+
 int TfPrintBase::print()
 {
     if (m_printers->isPdfChosen()) {
@@ -179,7 +190,7 @@ int TfPrintBase::print()
             request.Title = PdfPrinterName();
             request.Filters = {QStringLiteral("Dokumenty PDF (*.pdf)")};
             request.DefaultSuffix = QStringLiteral("pdf");
-            request.StartName = QDir::home().filePath(QStringLiteral("sestava.pdf"));
+            request.StartName = ui::suggestedSavePath(suggestedFileName());
             file = AskSaveFile(this, request);
         }
         if (file.isEmpty())

@@ -74,6 +74,8 @@ public:
     // Prints the report with the copies of the spin box into a PDF file (through a temporary
     // file renamed over it).
     int printToPdf(const QString &fileName);
+    // The name the PDF file is offered under: the material's designation and the printout.
+    QString suggestedFileName() const;
 
     // Data sets of the dialog, by name ("qInfo", "qChemComp", ...); null when unknown.
     db::DataSet *dataSet(const QString &name) const;

@@ -71,7 +71,8 @@ QStringList noticesQuery()
 
 QStringList compositionQuery()
 {
-    // After a union the order can only name a result column: the first one is the row number.
+    // The order of the card: the rows as entered, the balance element ("A") last. After a
+    // union the order can only name result columns: 5 is the mark, 1 the row number.
     return {QStringLiteral("select ChemComp.Number,Elements.Name,MinValue,MaxValue,'N' Zbytek"),
             QStringLiteral("  from ChemComp,Elements"),
             QStringLiteral("  where MaterialNo=:in1 and ElementNo=Elements.Number"),
@@ -81,7 +82,7 @@ QStringList compositionQuery()
             QStringLiteral("union select ChemZbytek.Number,Elements.Name,0,0,'A' Zbytek"),
             QStringLiteral("  from ChemZbytek,Elements"),
             QStringLiteral("  where MaterialNo=:in1 and ElementNo=Elements.Number"),
-            QStringLiteral("  order by 1 desc")};
+            QStringLiteral("  order by 5 desc, 1")};
 }
 
 QStringList compositionNotesQuery()

@@ -7,6 +7,7 @@
 #include "report/ui/UiHooks.h"
 #include "ui/CsvText.h"
 #include "ui/MessageDialog.h"
+#include "ui/SaveLocation.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -432,7 +433,7 @@ QString TfCompare::askFile(const QString &suffix)
     request.Title = csv ? QStringLiteral("Uložit porovnání jako CSV") : QStringLiteral("Uložit porovnání jako PDF");
     request.Filters = {csv ? QStringLiteral("Soubory CSV (*.csv)") : QStringLiteral("Dokumenty PDF (*.pdf)")};
     request.DefaultSuffix = suffix;
-    request.StartName = QDir::home().filePath(QStringLiteral("porovnani.") + suffix);
+    request.StartName = ui::suggestedSavePath(QStringLiteral("porovnání materiálů.") + suffix);
     QString file = AskSaveFile(this, request);
     if (!file.isEmpty() && !file.endsWith(QLatin1Char('.') + suffix, Qt::CaseInsensitive))
         file += QLatin1Char('.') + suffix;

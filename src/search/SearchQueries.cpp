@@ -51,6 +51,7 @@ SearchQueries::SearchQueries(db::MainDataModule &data, std::function<int()> crit
     designation = new db::DataSet(QStringLiteral("qHledatEkvivalenty"), &data.catalogueSession(), owner);
     designation->setSql(designationBaseSql());
     hideField(designation, "MatNumber");
+    designation->defineField(exactMatchField()).setVisible(false);
     defineField(designation, "Norma", QStringLiteral("norma"), 25, 14);
     defineField(designation, "Znacka", QStringLiteral("značka"), 25, 18);
     defineField(designation, "Stat", QStringLiteral("stát"), 200, 19);

@@ -148,7 +148,32 @@ void writeDesignationConditions(QStringList &sql, const DesignationCriteria &c, 
         appendWhere(sql, likeCondition(QStringLiteral("mt.Name"), likeEscape(c.matType)), JoinMode::And);
 }
 
+// 0 when the row's standard, designation or both together are exactly the typed text, else 1:
+// the result lists exact matches first ("AISI 304" before "AISI 304L" and "AISI 304H").
+QString exactMatchColumn(const DesignationCriteria &c, const QString &alias)
+{
+    QString typed = upperCase(collapseSpaces(c.text.trimmed()), c.caseSensitive);
+    if (c.withoutSpaces)
+        typed = stripSpaces(typed);
+    const QString name = alias + (c.withoutSpaces ? QStringLiteral(".NameShort") : QStringLiteral(".Name"));
+    const QString label = alias + (c.withoutSpaces ? QStringLiteral(".LabelShort") : QStringLiteral(".Label"));
+    QStringList sides{name, label, name + QStringLiteral("||") + label};
+    if (!c.withoutSpaces)
+        sides << name + QStringLiteral("||' '||") + label;
+    QStringList tests;
+    for (const QString &side : std::as_const(sides))
+        tests << (c.caseSensitive ? side : QStringLiteral("UPPER(") + side + QStringLiteral(")")) + QStringLiteral("=")
+                     + sqlQuote(typed);
+    return QStringLiteral(", case when ") + tests.join(QStringLiteral(" or ")) + QStringLiteral(" then 0 else 1 end ")
+        + exactMatchField();
+}
+
 } // namespace
+
+QString exactMatchField()
+{
+    return QStringLiteral("Shoda");
+}
 
 void buildDesignationSql(QStringList &sql, const DesignationCriteria &c)
 {
@@ -167,11 +192,16 @@ void buildDesignationSql(QStringList &sql, const DesignationCriteria &c)
         k = stripSpaces(k);
 
     writeDesignationConditions(sql, c, k, QStringLiteral("cn"));
+    sql[0] += exactMatchColumn(c, QStringLiteral("cn"));
     // The sheet's own designation is found as well ("42CrMo4", "ČSN EN 10083-2").
     QStringList own = ownDesignationBaseSql();
     writeDesignationConditions(own, c, k, QStringLiteral("nr"));
+    own[0] += exactMatchColumn(c, QStringLiteral("nr"));
     sql.append(QStringLiteral("union"));
     sql.append(own);
+    // Otherwise in the order the union gave them before: by material, then by the columns.
+    sql.append(QStringLiteral("  order by ") + exactMatchField()
+               + QStringLiteral(", MatNumber, Norma, Znacka, Stat, NormaListu, ZnackaListu"));
 }
 
 void buildUsageSql(QStringList &sql, const UsageCriteria &c)

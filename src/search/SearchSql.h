@@ -65,6 +65,8 @@ QStringList usageBaseSql();
 // Resets `sql` to the base text and writes the conditions of the designation search into it.
 // Throws SearchTextError for a text that is too long (`sql` is then left at the base text).
 void buildDesignationSql(QStringList &sql, const DesignationCriteria &criteria);
+// The hidden result column of the designation search that puts exact matches first.
+QString exactMatchField();
 // The same for the usage search.
 void buildUsageSql(QStringList &sql, const UsageCriteria &criteria);
 

@@ -11,6 +11,7 @@
 #include "search/TfProperties.h"
 #include "ui/ActionUpdater.h"
 #include "ui/HelpContexts.h"
+#include "ui/SaveLocation.h"
 #include "ui/WidgetHelpers.h"
 
 #include <QAction>
@@ -19,7 +20,6 @@
 #include <QCollator>
 #include <QComboBox>
 #include <QDoubleSpinBox>
-#include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -30,6 +30,7 @@
 #include <QLocale>
 #include <QMenu>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QSettings>
 #include <QStyledItemDelegate>
 #include <QTabWidget>
@@ -230,9 +231,16 @@ TfHledani::TfHledani(db::MainDataModule &data, const QString &settingsFile, QWid
                               QStringLiteral("Mechanické vlastnosti"), QStringLiteral("Použití")};
     QWidget *pageWidgets[4];
     for (int i = 0; i < 4; ++i) {
-        pageWidgets[i] = new QWidget(pages);
+        // A page scrolls when the window is narrower or lower than the page needs, so that
+        // the window can share the frame with cards (side by side, one above the other).
+        auto *scroll = new QScrollArea(pages);
+        scroll->setObjectName(QStringLiteral("page%1").arg(i));
+        scroll->setFrameShape(QFrame::NoFrame);
+        scroll->setWidgetResizable(true);
+        pageWidgets[i] = new QWidget;
         pageWidgets[i]->setProperty("helpContext", help::SearchFirstPage + i);
-        pages->addTab(pageWidgets[i], titles[i]);
+        scroll->setWidget(pageWidgets[i]);
+        pages->addTab(scroll, titles[i]);
     }
     buildDesignationPage(pageWidgets[0]);
     buildCompositionPage(pageWidgets[1]);
@@ -863,8 +871,9 @@ bool TfHledani::exportResultCsv()
     if (chooseCsvFile) {
         file = chooseCsvFile();
     } else {
-        file = QFileDialog::getSaveFileName(this, QStringLiteral("Uložit výsledek hledání"), QString(),
-                                            QStringLiteral("Soubory CSV (*.csv);;Všechny soubory (*)"));
+        file = ui::askSaveFile(this, QStringLiteral("Uložit výsledek hledání"),
+                               ui::suggestedSavePath(QStringLiteral("výsledek hledání.csv")),
+                               QStringLiteral("Soubory CSV (*.csv);;Všechny soubory (*)"));
         if (!file.isEmpty() && !file.contains(QLatin1Char('.')))
             file += QStringLiteral(".csv");
     }

@@ -192,6 +192,9 @@ MessageDialog::MessageDialog(const QString &text, MsgType type, MsgButtons butto
     : QDialog(parent)
     , m_helpContext(helpContext)
 {
+    // F1 and the "?" button find the help of a window by this property.
+    if (helpContext != 0)
+        setProperty("helpContext", helpContext);
     setWindowTitle(caption(type, captions));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint
                    | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);

@@ -7,6 +7,12 @@
 #include "support/ProgramFolder.h"
 
 #include <QApplication>
+#include <QDialog>
+#include <QLineEdit>
+#include <QPointer>
+#include <QTest>
+#include <QTimer>
+#include <QWhatsThis>
 #include <QDir>
 #include <QDirIterator>
 #include <QDropEvent>
@@ -154,9 +160,11 @@ TEST(HelpPages, EveryContextTheProgramUsesHasItsPageAndEveryLinkResolves)
 {
     const QDir help(shippedHelp);
     // Window-name pages and the TOPIC pages of the main window, cards and search window.
-    for (const char *page : {"ZEB21", "CentralForm", "fMaterial", "fHledani", "RychleHledani"})
+    for (const char *page : {"ZEB21", "CentralForm", "fMaterial", "fHledani", "RychleHledani", "fInsEditMaterial",
+                             "VlastniMaterialy"})
         EXPECT_TRUE(help.exists(QString::fromLatin1(page) + QStringLiteral(".htm"))) << page;
-    for (int context : {5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 18, 19, 20, 21, 22, 23})
+    // The own-material editor's three pages are in the chapter on own materials too.
+    for (int context : {5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 18, 19, 20, 21, 22, 23, 29, 30, 32})
         EXPECT_TRUE(help.exists(QStringLiteral("TOPIC%1.htm").arg(context))) << context;
 
     const QRegularExpression link(QStringLiteral("href=\"([^\"#:]+\\.htm)\""));
@@ -240,6 +248,58 @@ TEST_F(HelpDropTest, TheLeftPaneAndToolbarsShowTheContentsAndIgnoreOtherDrags)
     text.setText(QStringLiteral("C45"));
     EXPECT_FALSE(drop(w.leftPane(), &text));
     EXPECT_EQ(topics.size(), 2);
+}
+
+// Help from a modal window: F1 and the "?" button followed by a click on a control open the
+// control's page in the real help viewer, which stands above the modal window and is not
+// blocked by it; once the modal window is gone the viewer stays as a window of its own.
+TEST_F(HelpDropTest, ModalWindowsReachTheHelpByF1AndTheQuestionMarkButton)
+{
+    MainWindow w;
+    w.show();
+    QDialog dialog(&w);
+    dialog.setObjectName(QStringLiteral("fInsEditMaterial"));
+    auto *composition = new QLineEdit(&dialog);
+    composition->setProperty("helpContext", 29);
+    auto *plain = new QLineEdit(&dialog);
+    auto *unknown = new QLineEdit(&dialog);
+    unknown->setProperty("helpContext", 4711); // a number the help has no page for
+    auto *layout = new QVBoxLayout(&dialog);
+    layout->addWidget(composition);
+    layout->addWidget(plain);
+    layout->addWidget(unknown);
+    QStringList pages;
+    QPointer<HelpViewer> viewer;
+    bool aboveDialog = false;
+    auto current = [&] {
+        viewer = w.helpBridge()->viewer();
+        pages << (viewer ? viewer->currentPage() : QString());
+        aboveDialog = viewer && viewer->isVisible() && viewer->parentWidget() == &dialog && viewer->isWindow();
+    };
+    QTimer::singleShot(0, [&] {
+        composition->setFocus();
+        QTest::keyClick(composition, Qt::Key_F1);
+        current();
+        plain->setFocus();
+        QTest::keyClick(plain, Qt::Key_F1); // no context of its own: the window's page
+        current();
+        unknown->setFocus();
+        QTest::keyClick(unknown, Qt::Key_F1); // no page for it: still the window's
+        current();
+        QWhatsThis::enterWhatsThisMode();
+        QTest::mouseClick(composition, Qt::LeftButton);
+        current();
+        QWhatsThis::leaveWhatsThisMode();
+        dialog.reject();
+    });
+    dialog.exec();
+    EXPECT_EQ(pages, (QStringList{QStringLiteral("TOPIC29.htm"), QStringLiteral("fInsEditMaterial.htm"),
+                                  QStringLiteral("fInsEditMaterial.htm"), QStringLiteral("TOPIC29.htm")}));
+    EXPECT_TRUE(aboveDialog);
+    QApplication::processEvents();
+    ASSERT_FALSE(viewer.isNull());
+    EXPECT_EQ(viewer->parentWidget(), nullptr);
+    EXPECT_TRUE(viewer->isVisible());
 }
 
 } // namespace

@@ -2,6 +2,9 @@
 // page, and the customer-service page filled from the Setup form template.
 
 #include "app/InfoWindows.h"
+#include "app/CustomerForm.h"
+#include "printouts/TableReport.h"
+#include "report/ui/ComboBoxPrinter.h"
 #include "app/MainWindow.h"
 #include "core/Paths.h"
 #include "core/Registry.h"
@@ -12,6 +15,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <QDir>
 #include <QFile>
@@ -205,6 +212,72 @@ TEST(InformationActions, AboutAndStandardsOpenTheirWindows)
         EXPECT_EQ(seen[1], QStringLiteral("Informace o normách"));
         EXPECT_TRUE(seen[2].startsWith(QStringLiteral("Informace o normách")));
     }
+}
+
+// The form is filled in by typing, saved as a PDF that pdftotext reads back, printed through
+// the report's print dialog, and not closed unsent without a question.
+TEST(CustomerForm, FieldsAreTypedInAndTheFormIsSavedAsPdfOrPrinted)
+{
+    QTemporaryDir dir;
+    QDir(dir.path()).mkpath(QStringLiteral("Formulář"));
+    const QString pdf = dir.filePath(QStringLiteral("servis.pdf"));
+    QString start, text;
+    QStringList printers;
+    int questions = 0;
+    EXPECT_TRUE(showCustomerService(
+        dir.path(), QStringLiteral("<p>#JMENO</p>"), tricky(), nullptr, {}, [&](PageWindow &page) {
+            auto *w = dynamic_cast<CustomerServiceWindow *>(&page);
+            ASSERT_NE(w, nullptr);
+            CustomerForm *form = w->form();
+            w->show();
+            EXPECT_EQ(form->nameEdit()->text(), tricky().user);
+            EXPECT_FALSE(form->nameEdit()->isReadOnly());
+            // Typed (the key simulation knows no Czech letters: those come as input text).
+            form->companyEdit()->clear();
+            form->companyEdit()->insert(QStringLiteral("Slévárna Žďár"));
+            QTest::keyClicks(form->materialEdit(), QStringLiteral("42CrMo4"));
+            QTest::keyClicks(form->questionEdit(), QStringLiteral("Tvrdost po "));
+            form->questionEdit()->insertPlainText(QStringLiteral("kalení chybí."));
+            // Closing the typed form asks first; "no" keeps it open.
+            w->confirmClose = [&] {
+                ++questions;
+                return false;
+            };
+            w->reject();
+            EXPECT_TRUE(w->isVisible());
+            // Printed into a PDF file whose choice was cancelled: still unsent.
+            form->askPdfFile = [&](QWidget *, const QString &) { return QString(); };
+            form->runPrintDialog = [&](orv::printouts::TfPrintTable &dialog) {
+                for (int i = 0; i < dialog.printerList()->count(); ++i)
+                    printers << dialog.printerList()->itemText(i);
+                dialog.printerList()->setCurrentIndex(dialog.printerList()->findText(QStringLiteral("Tisk do souboru PDF")));
+                QTest::mouseClick(dialog.printButton(), Qt::LeftButton);
+            };
+            QTest::mouseClick(form->printButton(), Qt::LeftButton);
+            w->reject();
+            EXPECT_TRUE(w->isVisible());
+            form->askPdfFile = [&](QWidget *, const QString &s) {
+                start = s;
+                return pdf;
+            };
+            QTest::mouseClick(form->pdfButton(), Qt::LeftButton);
+            text = QString::fromUtf8([&] {
+                QProcess p;
+                p.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+                p.waitForFinished(30000);
+                return p.readAllStandardOutput();
+            }());
+            // Saved: it closes without a question now.
+            w->reject();
+            EXPECT_FALSE(w->isVisible());
+        }));
+    EXPECT_EQ(questions, 2);
+    EXPECT_TRUE(start.endsWith(QStringLiteral("zákaznický servis.pdf"))) << start.toStdString();
+    for (const QString &typed : {QStringLiteral("Slévárna Žďár"), QStringLiteral("42CrMo4"),
+                                 QStringLiteral("Tvrdost po kalení chybí."), QStringLiteral("ZK-0042"),
+                                 QStringLiteral("Zákaznický servis")})
+        EXPECT_TRUE(text.contains(typed)) << typed.toStdString() << "\n" << text.toStdString();
+    EXPECT_TRUE(printers.contains(QStringLiteral("Tisk do souboru PDF")));
 }
 
 } // namespace

@@ -50,7 +50,8 @@ protected:
     static bool splashAlive()
     {
         for (QWidget *w : QApplication::topLevelWidgets()) {
-            if (qobject_cast<SplashWindow *>(w))
+            // The copy left to finish showing the notice is not the start-up's splash.
+            if (auto *splash = qobject_cast<SplashWindow *>(w); splash && !splash->isLingering())
                 return true;
         }
         return false;

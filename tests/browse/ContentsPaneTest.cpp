@@ -274,7 +274,7 @@ TEST_F(Pane, NotesFilterNarrowsTheTreeAndRestoresTheQueryExactly)
     EXPECT_TRUE(pane->notesFilterAction()->isChecked());
     EXPECT_EQ(data->qDbTree.sql().at(1), QStringLiteral("  from nodes nd, UserNotices un, mat m"));
     EXPECT_EQ(data->qDbTree.sql().at(3), QStringLiteral("  and (nd.MaterialNo=un.MaterialNo)"));
-    EXPECT_EQ(pane->statusLabel()->text(), QStringLiteral("- pouze materiály s poznámkou"));
+    EXPECT_EQ(pane->statusLabel()->text(), QStringLiteral(" – pouze materiály s poznámkou"));
     // Every chapter stays; of the materials only the one with notes, once.
     EXPECT_EQ(treeMaterialCount(), 1);
     EXPECT_EQ(pane->treeModel()->tree().nodeCount(), 6);

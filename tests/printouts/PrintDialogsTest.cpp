@@ -383,21 +383,21 @@ protected:
     PrintEnvironment env;
 };
 
-TEST_F(SmallCatalogue, CompositionListsEachRowOnceWithTheBalanceLastNumberFirst)
+TEST_F(SmallCatalogue, CompositionListsEachRowOnceInTheCardsOrderWithTheBalanceLast)
 {
     TfPrintInfoMech dialog(env);
     db::DataSet *chem = dialog.dataSet(QStringLiteral("qChemComp"));
     ASSERT_TRUE(chem);
     ASSERT_EQ(chem->recordCount(), 3);
-    // Descending row numbers: the balance (7), the row with a note (2), the row without (1).
-    EXPECT_EQ(chem->valueAt(0, QStringLiteral("Number")).toInt(), 7);
-    EXPECT_EQ(chem->valueAt(0, QStringLiteral("Name")).toString(), QStringLiteral("Fe"));
-    EXPECT_EQ(chem->valueAt(0, QStringLiteral("MinValue")).toDouble(), 0.0);
-    EXPECT_EQ(chem->valueAt(0, QStringLiteral("MaxValue")).toDouble(), 0.0);
-    EXPECT_EQ(chem->valueAt(0, QStringLiteral("Zbytek")).toString(), QStringLiteral("A"));
+    // As the card shows them: the row without a note (1), the row with one (2), the balance (7).
+    EXPECT_EQ(chem->valueAt(0, QStringLiteral("Number")).toInt(), 1);
+    EXPECT_EQ(chem->valueAt(0, QStringLiteral("Zbytek")).toString(), QStringLiteral("N"));
     EXPECT_EQ(chem->valueAt(1, QStringLiteral("Number")).toInt(), 2);
-    EXPECT_EQ(chem->valueAt(2, QStringLiteral("Number")).toInt(), 1);
-    EXPECT_EQ(chem->valueAt(2, QStringLiteral("Zbytek")).toString(), QStringLiteral("N"));
+    EXPECT_EQ(chem->valueAt(2, QStringLiteral("Number")).toInt(), 7);
+    EXPECT_EQ(chem->valueAt(2, QStringLiteral("Name")).toString(), QStringLiteral("Fe"));
+    EXPECT_EQ(chem->valueAt(2, QStringLiteral("MinValue")).toDouble(), 0.0);
+    EXPECT_EQ(chem->valueAt(2, QStringLiteral("MaxValue")).toDouble(), 0.0);
+    EXPECT_EQ(chem->valueAt(2, QStringLiteral("Zbytek")).toString(), QStringLiteral("A"));
 
     db::DataSet *notes = dialog.dataSet(QStringLiteral("qChemPozn"));
     ASSERT_TRUE(notes);
@@ -410,9 +410,9 @@ TEST_F(SmallCatalogue, CompositionListsEachRowOnceWithTheBalanceLastNumberFirst)
     const int fe = findRow(lines, 0, {QStringLiteral("Fe"), QStringLiteral("zbytek")});
     const int s = findRow(lines, 0, {QStringLiteral("S"), QStringLiteral("0,035")});
     const int c = findRow(lines, 0, {QStringLiteral("C"), QStringLiteral("0,42"), QStringLiteral("0,5")});
-    EXPECT_GE(fe, 0);
-    EXPECT_GT(s, fe);
-    EXPECT_GT(c, s);
+    EXPECT_GE(c, 0);
+    EXPECT_GT(s, c);
+    EXPECT_GT(fe, s);
     // The balance's 0 and 0 are not printed as bounds.
     EXPECT_EQ(cells(lines.value(fe)).count(QStringLiteral("0")), 0);
 }

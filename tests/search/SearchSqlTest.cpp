@@ -21,11 +21,12 @@ using orv::db::DataSet;
 
 namespace {
 
-// Condition lines written into a query: everything that differs from the base text.
+// Condition lines written into a query: everything that differs from the base text after
+// the select list (which the designation search extends by its exact-match column).
 QStringList conditions(const QStringList &sql, const QStringList &base)
 {
     QStringList out;
-    for (int i = 0; i < sql.size(); ++i)
+    for (int i = 1; i < sql.size(); ++i)
         if (i >= base.size() || sql.at(i) != base.at(i))
             out << QStringLiteral("%1:%2").arg(i).arg(sql.at(i));
     return out;
@@ -40,7 +41,7 @@ QStringList firstSelect(const QStringList &sql)
 QStringList secondSelect(const QStringList &sql)
 {
     const int u = sql.indexOf(QStringLiteral("union"));
-    return u < 0 ? QStringList() : sql.mid(u + 1);
+    return u < 0 ? QStringList() : sql.mid(u + 1, 31);
 }
 
 TEST(DesignationSql, PartWithoutSpacesIgnoringCaseBracketsBothNameColumns)
@@ -49,7 +50,7 @@ TEST(DesignationSql, PartWithoutSpacesIgnoringCaseBracketsBothNameColumns)
     c.text = QStringLiteral("17 240");
     QStringList sql;
     buildDesignationSql(sql, c);
-    ASSERT_EQ(sql.size(), 63);
+    ASSERT_EQ(sql.size(), 64);
     EXPECT_EQ(conditions(firstSelect(sql), designationBaseSql()),
               (QStringList{QStringLiteral("4:  and ("),
                            QStringLiteral("5:  UPPER(cn.NameShort) LIKE '%17240%' ESCAPE '\\'"),
@@ -63,6 +64,26 @@ TEST(DesignationSql, PartWithoutSpacesIgnoringCaseBracketsBothNameColumns)
     EXPECT_EQ(own.at(5), QStringLiteral("  UPPER(nr.NameShort) LIKE '%17240%' ESCAPE '\\'"));
     EXPECT_EQ(own.at(7), QStringLiteral("  or UPPER(nr.NameShort||nr.LabelShort) LIKE '%17240%' ESCAPE '\\'"));
     EXPECT_EQ(own.at(30), QStringLiteral("group by mat.Number, nr.Name, nr.Label, co.Name"));
+}
+
+TEST(DesignationSql, ExactMatchesComeFirst)
+{
+    DesignationCriteria c;
+    c.text = QStringLiteral(" aisi  304 ");
+    c.withoutSpaces = false;
+    QStringList sql;
+    buildDesignationSql(sql, c);
+    EXPECT_TRUE(sql.at(0).endsWith(QStringLiteral(
+        ", case when UPPER(cn.Name)='AISI 304' or UPPER(cn.Label)='AISI 304' or UPPER(cn.Name||cn.Label)='AISI 304' "
+        "or UPPER(cn.Name||' '||cn.Label)='AISI 304' then 0 else 1 end Shoda")))
+        << sql.at(0).toStdString();
+    EXPECT_TRUE(secondSelect(sql).at(0).contains(QStringLiteral("UPPER(nr.Label)='AISI 304'")));
+    EXPECT_EQ(sql.constLast(),
+              QStringLiteral("  order by Shoda, MatNumber, Norma, Znacka, Stat, NormaListu, ZnackaListu"));
+    // A typed quote stays inside its string.
+    c.text = QStringLiteral("x' or 1=1 --");
+    buildDesignationSql(sql, c);
+    EXPECT_TRUE(sql.at(0).contains(QStringLiteral("='X'' OR 1=1 --'")));
 }
 
 TEST(DesignationSql, StandardAndGradeTogetherWithAndWithoutTheSpace)
@@ -137,7 +158,7 @@ TEST(DesignationSql, NoNameBoxesGoStraightToCountryAndType)
     c.country = allCountries();
     c.matType = allMetals();
     buildDesignationSql(sql, c);
-    EXPECT_EQ(firstSelect(sql), designationBaseSql());
+    EXPECT_TRUE(conditions(firstSelect(sql), designationBaseSql()).isEmpty());
 }
 
 TEST(DesignationSql, TypedQuotesAndWildcardsAreLiteral)

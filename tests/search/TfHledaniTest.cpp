@@ -534,3 +534,25 @@ TEST_F(SearchWindow, ScreenshotOfADesignationSearch)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(SearchWindow, DesignationSearchListsTheExactMatchFirst)
+{
+    TfHledani &w = *window;
+    auto *box = child<QLineEdit>(w, "eMaterialFind");
+    box->setText(QStringLiteral("AISI 304"));
+    QTest::keyClick(box, Qt::Key_Return);
+    const QAbstractItemModel *m = child<QTableView>(w, "grHledani")->model();
+    // "AISI 304" and the two materials with "AISI 304L": the exact one on top.
+    ASSERT_GE(m->rowCount(), 3);
+    EXPECT_EQ(m->data(m->index(0, 0)).toString(), QStringLiteral("AISI"));
+    EXPECT_EQ(m->data(m->index(0, 1)).toString(), QStringLiteral("304"));
+    for (int r = 1; r < m->rowCount(); ++r)
+        EXPECT_NE(m->data(m->index(r, 1)).toString(), QStringLiteral("304")) << r;
+    // The ranking column stays out of the grid.
+    for (int c = 0; c < m->columnCount(); ++c)
+        EXPECT_NE(m->headerData(c, Qt::Horizontal).toString(), QStringLiteral("Shoda"));
+}
+
+} // namespace
