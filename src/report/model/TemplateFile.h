@@ -41,7 +41,9 @@ QByteArray templateBytesFromLines(const QStringList &lines);
 TSestError loadTemplateFile(const QString &path, QStringList &lines);
 // Writes the file through a temporary name renamed over the old one. With backup the
 // previous file is kept as the same name with the extension ".BAK" (one copy).
-TSestError saveTemplateFile(const QString &path, const QStringList &lines, bool backup);
+// *error gets the Czech reason of a failure (the file and why).
+TSestError saveTemplateFile(const QString &path, const QStringList &lines, bool backup,
+                            QString *error = nullptr);
 QString backupPathFor(const QString &path);
 
 // The messages of the template file operations (%s: the full template path).

@@ -1,6 +1,8 @@
 #include "report/output/OutputStore.h"
 
 #include "report/model/PageSetup.h"
+#include "report/model/SestError.h"
+#include "report/output/OutputWriters.h"
 #include "report/output/Barcode.h"
 #include "report/output/PageCodec.h"
 #include "report/output/TolvaCanvas.h"
@@ -333,8 +335,11 @@ QImage TSestVystup::PageToImage(int index, int dpi, bool withBackground)
 
 bool TSestVystup::SavePagePng(const QString &fileName, int index, int dpi)
 {
-    const QImage image = PageToImage(index, dpi, PrintBackground);
-    return !image.isNull() && image.save(fileName, "PNG");
+    TWriteJob job;
+    job.Page = index;
+    job.Dpi = dpi;
+    job.Background = PrintBackground;
+    return WriteOutputFile(QStringLiteral("png"), *this, job, fileName) == seOk;
 }
 
 // ---------------------------------------------------------------- drawing one item
