@@ -348,8 +348,7 @@ void TSestavaTyp::printElements(const std::vector<TSiReportElement *> &elements,
             e.Picture = picture;
             item->SetPicture(picture);
         } else if (e.Kind == ekVariable && e.SourceIndex == 4) {
-            item->Pinned = true;   // filled in at the end: its page must stay live till then
-            m_pendingPageCount.push_back(item.get());
+            m_pendingPageCount.push_back({m_store->BasePage + p, &e, item->Left, item->Top});
         }
         m_store->AddItem(std::move(item), m_store->BasePage + p);
     }
@@ -730,7 +729,17 @@ void TSestavaTyp::endOfReport()
         }
         const int pages = st.PageCount();
         TRadky lines;
-        for (TVystPrvek *item : m_pendingPageCount) {
+        for (const TPendingPageCount &pending : m_pendingPageCount) {
+            TStranaPrvku *page = st.Page(pending.Page);
+            TVystPrvek *item = nullptr;
+            for (int i = 0; page && i < page->count() && !item; ++i) {
+                TVystPrvek *candidate = page->item(i);
+                if (candidate->Element == pending.Element && candidate->Left == pending.Left
+                    && candidate->Top == pending.Top)
+                    item = candidate;
+            }
+            if (!item)
+                continue;   // its page was cut off with the page range
             TSiReportElement &e = *item->Element;
             e.Value.Kind = TCalcType::KindNumber;
             e.Value.Number = pages;
@@ -739,7 +748,6 @@ void TSestavaTyp::endOfReport()
             int h = 0, last = -1;
             LinesThatFit(lines, 0, e.Height, h, last);
             giveLines(*item, lines, 0, std::max(last, 0));
-            item->Pinned = false;
         }
     }
     m_pendingPageCount.clear();
