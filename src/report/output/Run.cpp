@@ -348,7 +348,9 @@ void TSestavaTyp::printElements(const std::vector<TSiReportElement *> &elements,
             e.Picture = picture;
             item->SetPicture(picture);
         } else if (e.Kind == ekVariable && e.SourceIndex == 4) {
-            m_pendingPageCount.push_back({m_store->BasePage + p, &e, item->Left, item->Top});
+            // Filled in at the end. The pinned item stays as it is while its page is packed.
+            item->Pinned = true;
+            m_pendingPageCount.push_back({m_store->BasePage + p, item.get()});
         }
         m_store->AddItem(std::move(item), m_store->BasePage + p);
     }
@@ -730,16 +732,9 @@ void TSestavaTyp::endOfReport()
         const int pages = st.PageCount();
         TRadky lines;
         for (const TPendingPageCount &pending : m_pendingPageCount) {
-            TStranaPrvku *page = st.Page(pending.Page);
-            TVystPrvek *item = nullptr;
-            for (int i = 0; page && i < page->count() && !item; ++i) {
-                TVystPrvek *candidate = page->item(i);
-                if (candidate->Element == pending.Element && candidate->Left == pending.Left
-                    && candidate->Top == pending.Top)
-                    item = candidate;
-            }
-            if (!item)
+            if (!st.HoldsItem(pending.Page, pending.Item))
                 continue;   // its page was cut off with the page range
+            TVystPrvek *item = pending.Item;
             TSiReportElement &e = *item->Element;
             e.Value.Kind = TCalcType::KindNumber;
             e.Value.Number = pages;
@@ -748,6 +743,7 @@ void TSestavaTyp::endOfReport()
             int h = 0, last = -1;
             LinesThatFit(lines, 0, e.Height, h, last);
             giveLines(*item, lines, 0, std::max(last, 0));
+            item->Pinned = false;
         }
     }
     m_pendingPageCount.clear();

@@ -242,12 +242,11 @@ private:
     TTextCanvas *m_canvas = nullptr;
     TSestProgress *m_progress = nullptr;
     bool *m_cancelFlag = nullptr;
-    // Items waiting for the page count, found again by page, element and place: their pages
-    // are packed meanwhile like any other, and filled in when the run ends.
+    // Items waiting for the page count (pinned: they stay as they are while their pages are
+    // packed like any other) and the pages they were put on.
     struct TPendingPageCount {
         int Page;
-        const TSiReportElement *Element;
-        int Left, Top;
+        TVystPrvek *Item;
     };
     std::vector<TPendingPageCount> m_pendingPageCount;
     std::vector<TSiReportElement *> m_variables;   // system-variable elements of all sections
