@@ -3,6 +3,7 @@
 // as peak_rss_mb (getrusage), so run one benchmark per process when it matters:
 //   bench_report_scale --benchmark_filter=OneBand
 //   bench_report_scale --benchmark_filter=MillionRows/1000000
+//   bench_report_scale --benchmark_filter=PageCount/1      (and /0, the same without the count)
 // (MillionRows/100000 is the same report over a tenth of the rows, for a quicker look.)
 
 #include "db/Connection.h"
@@ -141,6 +142,59 @@ void BM_MillionRows(benchmark::State &state)
     state.counters["kb_per_page"] = (peak - before) * 1024.0 / std::max(1, report.Vystup.PageCount());
 }
 BENCHMARK(BM_MillionRows)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// 20,001 pages of a list report whose page footer says "Strana X z Y" (argument 1) or only
+// "Strana X" (argument 0): the page count is filled in when the run ends, and the pages
+// waiting for it are packed like the others meanwhile.
+void BM_PageCount(benchmark::State &state)
+{
+    const bool withCount = state.range(0) != 0;
+    constexpr int kPages = 20001;
+    constexpr int kRowsPerPage = 40;
+    QTemporaryDir dir;
+    db::Connection conn;
+    conn.openFile(dir.filePath(QStringLiteral("pages.sqlite")), db::OpenMode::Create);
+    conn.exec(QStringLiteral("create table Items (Number integer, Name varchar(40))"));
+    {
+        db::Transaction tx(conn);
+        db::Statement st(conn, QStringLiteral("insert into Items values (?,?)"));
+        for (int i = 1; i <= kPages * kRowsPerPage; ++i) {
+            st.bind(1, i);
+            st.bind(2, QStringLiteral("Ocel X%1CrNi18-%2 žárupevná").arg(i % 97).arg(i % 13));
+            st.step();
+            st.reset();
+        }
+        tx.commit();
+    }
+    db::DataSet query(QStringLiteral("qList"), &conn);
+    query.setSql(QStringLiteral("select Number, Name from Items order by Number"));
+    query.open();
+    const double before = peakRssMb();
+    DataSetBridge bridge(&query);
+    TSestava report;
+    report.DataSource = &bridge;
+    report.IsStored = true;
+    // A printable height of 1049: 40 bodies of 25 and a footer of 40 a page.
+    QStringList t = {"I,1,5,50,0", "I,2,0,826,1169,50,50,70,50,1,0", "I,3,0,0,0,0",
+                     "I,3,1,0,0,0", "I,3,2,1,25,0", "I,3,3,0,0,0", "I,3,4,1,40,0",
+                     "T,2,Number,0,0,90,20,Arial,9,0,0,1,0,238,\"\",0,0,0,\"\",0,\"\"",
+                     "T,2,Name,100,0,400,20,Arial,9,0,0,0,0,238,\"\",0,0,0,\"\",0,\"\"",
+                     "P,5,3,426,10,150,20,Arial,8,0,0,1,0,238,\"Strana %d\",0,0,0,\"\",0,\"\""};
+    if (withCount)
+        t << "P,5,4,576,10,150,20,Arial,8,0,0,0,0,238,\" z %d\",0,0,0,\"\",0,\"\"";
+    report.Predloha = t;
+    report.EndPage = 1000000;
+    for (auto _ : state) {
+        if (report.Run() != seOk)
+            state.SkipWithError("the run failed");
+        benchmark::DoNotOptimize(report.Vystup.PageCount());
+    }
+    const double peak = peakRssMb();
+    state.counters["pages"] = report.Vystup.PageCount();
+    state.counters["peak_rss_mb"] = peak;
+    state.counters["store_mb"] = peak - before;
+}
+BENCHMARK(BM_PageCount)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 } // namespace
 

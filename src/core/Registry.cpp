@@ -1,11 +1,12 @@
 #include "core/Registry.h"
 
+#include "core/SafeFile.h"
+
 #include "core/Paths.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QFile>
-#include <QSaveFile>
 
 namespace orv {
 
@@ -249,11 +250,7 @@ bool Registry::write(const QString &key, const QString &name, const QString &val
     if (!QDir().mkpath(fi.absolutePath()))
         return false;
     // Written to a temporary name and renamed over the old file: never half a registry.
-    QSaveFile out(m_filePath);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Text))
-        return false;
-    out.write((lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8());
-    return out.commit();
+    return writeFileSafely(m_filePath, (lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8());
 }
 
 QString productKey()

@@ -208,10 +208,6 @@ int TfPrintBase::print()
 
 int TfPrintBase::printToPdf(const QString &fileName)
 {
-    // The job goes to a temporary file beside the target, renamed over it when complete.
-    const QFileInfo target(fileName);
-    const QString temp = target.absoluteDir().filePath(QStringLiteral(".") + target.fileName() + QStringLiteral(".tmp"));
-    QFile::remove(temp);
     Ses.PrintCopies = m_copies->value();
     // The PDF writer of a job is replaced by the next job's: it must not stay the current
     // printer, or the next job would restore a printer that no longer exists.
@@ -221,20 +217,14 @@ int TfPrintBase::printToPdf(const QString &fileName)
     };
     dropPdfWriter();
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const int r = Ses.PrintOnPort(PdfPrinterIndex(), temp);
+    // The job is written beside the target and replaces it only as a whole PDF.
+    const int r = Ses.PrintOnPort(PdfPrinterIndex(), fileName);
     QApplication::restoreOverrideCursor();
     dropPdfWriter();
-    if (r != seOk) {
-        QFile::remove(temp);
-        return r;
-    }
-    QFile::remove(fileName);
-    if (!QFile::exists(temp) || !QFile::rename(temp, fileName)) {
-        QFile::remove(temp);
-        message(pdfFailedMessage().arg(QDir::toNativeSeparators(fileName)));
-        return seOutputNotWritten;
-    }
-    return seOk;
+    if (r == seOutputNotWritten)
+        message(Ses.OutputError.isEmpty() ? pdfFailedMessage().arg(QDir::toNativeSeparators(fileName))
+                                          : Ses.OutputError);
+    return r;
 }
 
 db::DataSet *TfPrintBase::dataSet(const QString &name) const

@@ -1,6 +1,6 @@
 #include "ui/CsvText.h"
 
-#include <QSaveFile>
+#include "core/SafeFile.h"
 
 namespace orv::ui {
 
@@ -31,17 +31,8 @@ QByteArray csvText(const QList<QStringList> &lines)
 
 QString saveCsvFile(const QString &file, const QByteArray &bytes)
 {
-    QSaveFile f(file);
-    if (!f.open(QIODevice::WriteOnly))
-        return QStringLiteral("Soubor %1 nelze vytvořit: %2").arg(file, f.errorString());
-    if (f.write(bytes) != bytes.size()) {
-        const QString why = f.errorString();
-        f.cancelWriting();
-        return QStringLiteral("Do souboru %1 nelze zapisovat: %2").arg(file, why);
-    }
-    if (!f.commit())
-        return QStringLiteral("Soubor %1 nelze uložit: %2").arg(file, f.errorString());
-    return QString();
+    QString error;
+    return writeFileSafely(file, bytes, &error) ? QString() : error;
 }
 
 } // namespace orv::ui

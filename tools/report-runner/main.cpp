@@ -1,7 +1,8 @@
 // orv_report_runner: runs a report template (.pts) over the rows of an SQL query on an
-// SQLite file and writes the pages as PNG files. The exit status is the report's result code
-// (0 done, 3 cancelled, 4 template not loaded, 6 output not written, 8 data not ready, 9 the
-// run met fields the data lacks or failing expressions), and its message is printed.
+// SQLite file and writes the pages as PNG files, or the exports asked for. The exit status is
+// the report's result code (0 done, 3 cancelled, 4 template not loaded, 6 output not written,
+// 8 data not ready, 9 the run met fields the data lacks or failing expressions), and its
+// message is printed.
 
 #include "db/Connection.h"
 #include "db/DataSet.h"
@@ -11,6 +12,7 @@
 #include "report/model/Bridge.h"
 #include "report/model/SestavaMessages.h"
 #include "report/model/TemplateFile.h"
+#include "report/output/OutputWriters.h"
 #include "report/output/Printers.h"
 #include "report/output/Sestava.h"
 #include "report/ui/PreviewWindow.h"
@@ -52,7 +54,10 @@ const char *const kUsage =
     "  --print-to-pdf FILE print the pages through the printing path into a PDF file\n"
     "  --keep-going        exit 0 even when the run met fields the data lacks or\n"
     "                      expressions that failed (they are printed on stderr either way)\n"
-    "  (with --preview or --print-to-pdf, PNG pages are written only when --out is given)\n";
+    "  PNG pages are written when --out or --dpi is given, or when no other output\n"
+    "  (--emf, --pdf, --rtf, --html, --text, --preview, --print-to-pdf) is asked for.\n"
+    "  Every file is written to a temporary name and replaces the old one only when whole;\n"
+    "  a file that cannot be written is named on standard error and the exit status is 6.\n";
 
 void err(const QString &text)
 {
@@ -114,6 +119,7 @@ struct RunnerOptions {
     bool oneRecord = false;
     QString out;                                  // prefix of the PNG pages
     bool outGiven = false;
+    bool dpiGiven = false;
     QString emf;
     QString pdf, rtf, html;                       // file exports
     QString textFile;
@@ -146,6 +152,7 @@ bool setNumberOption(const QString &a, const QString &v, RunnerOptions &o)
         }
     } else {
         bool ok = false;
+        o.dpiGiven = true;
         o.dpi = v.toInt(&ok);
         if (!ok || o.dpi < 10 || o.dpi > 1200) {
             err(QStringLiteral("--dpi needs a whole number from 10 to 1200"));
@@ -293,17 +300,27 @@ void setUpReport(TSestava &report, DataSetBridge &bridge, const RunnerOptions &o
     report.TiskJedenZaznam = o.oneRecord;
 }
 
-// The PNG pages of the requested range (all when the preview or printing was asked for and
-// no --out was given: none).
+// Page images cost more than any export: they are drawn only when asked for (--out, --dpi)
+// or when nothing else is.
+bool wantsPngPages(const RunnerOptions &o)
+{
+    if (o.outGiven || o.dpiGiven)
+        return true;
+    return o.emf.isEmpty() && o.pdf.isEmpty() && o.rtf.isEmpty() && o.html.isEmpty()
+        && o.textFile.isEmpty() && !o.preview && o.printPdf.isEmpty();
+}
+
+// The PNG pages of the requested range.
 int writePngPages(TSestava &report, const RunnerOptions &o, int pages)
 {
-    if (!o.outGiven && (o.preview || !o.printPdf.isEmpty()))
+    if (!wantsPngPages(o))
         return seOk;
     QDir().mkpath(QFileInfo(o.out).absolutePath());
     for (int i = o.startPage - 1; i < pages; ++i) {
         const QString file = QStringLiteral("%1-%2.png").arg(o.out).arg(i + 1);
         if (!report.Vystup.SavePagePng(file, i, o.dpi)) {
-            err(QStringLiteral("cannot write %1").arg(file));
+            const QString why = lastOutputError();
+            err(why.isEmpty() ? QStringLiteral("cannot write %1").arg(file) : why);
             return seOutputNotWritten;
         }
         QTextStream(stdout) << file << Qt::endl;
@@ -316,8 +333,10 @@ int writeExports(TSestava &report, const RunnerOptions &o)
 {
     if (!o.emf.isEmpty()) {
         const int r = report.TSestavaTyp::ExportEmf(o.emf + QStringLiteral(".emf"));
-        if (r != seOk)
+        if (r != seOk) {
+            err(report.OutputError.isEmpty() ? QStringLiteral("cannot write %1").arg(o.emf) : report.OutputError);
             return r;
+        }
     }
     for (const auto &[file, kind] : {std::pair{o.pdf, 0}, std::pair{o.rtf, 1}, std::pair{o.html, 2}}) {
         if (file.isEmpty())
@@ -329,15 +348,17 @@ int writeExports(TSestava &report, const RunnerOptions &o)
                                 : report.TSestavaTyp::ExportHtml(fi.absolutePath(), fi.fileName(),
                                                                  fi.completeBaseName() + QStringLiteral(".bmp"));
         if (r != seOk) {
-            err(QStringLiteral("cannot write %1").arg(file));
+            err(report.OutputError.isEmpty() ? QStringLiteral("cannot write %1").arg(file) : report.OutputError);
             return r;
         }
     }
     if (!o.textFile.isEmpty()) {
         report.ExportLanguage = o.codePage;
         const int r = report.PrintToFile(o.textFile);
-        if (r != seOk)
+        if (r != seOk) {
+            err(report.OutputError.isEmpty() ? QStringLiteral("cannot write %1").arg(o.textFile) : report.OutputError);
             return r;
+        }
         QTextStream(stdout) << o.textFile << Qt::endl;
     }
     return seOk;
@@ -354,8 +375,11 @@ int printAndPreview(TSestava &report, const RunnerOptions &o)
         job.LastPage = o.endPage;
         job.Title = report.Popis;
         const int r = PrintStore(report, job);
-        if (r != seOk)
+        if (r != seOk) {
+            if (!report.OutputError.isEmpty())
+                err(report.OutputError);
             return r;
+        }
         QTextStream(stdout) << job.File << Qt::endl;
     }
     if (o.preview) {

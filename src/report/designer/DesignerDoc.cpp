@@ -656,7 +656,10 @@ bool TDesignerDoc::newTemplate(const TWizardRunner &wizard)
     const QStringList keepLines = m_undo.currentLines();
     const TPageSetup keepPage = pageSetup();
     const bool keepChanged = m_changed;
+    // The wizard starts in the mode of the report it replaces, not the empty model's.
+    const bool characterMode = m_report.CharacterMode;
     loadLines({});
+    m_report.CharacterMode = characterMode;
     m_undo.reset({});
     QStringList lines;
     const int r = wizard ? wizard(m_report, lines) : int(QDialog::Rejected);

@@ -48,6 +48,8 @@ public:
     // Processes pending window messages so that the window repaints and its button works.
     virtual void processEvents() = 0;
     virtual bool cancelled() const = 0;
+    // The flag the window's cancel button sets, for jobs that watch a flag; null: none.
+    virtual const bool *abortFlag() const { return nullptr; }
 };
 using TSestProgressFactory = std::function<std::unique_ptr<TSestProgress>(const QString &caption)>;
 void setSestProgressFactory(TSestProgressFactory factory);

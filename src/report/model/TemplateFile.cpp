@@ -1,5 +1,7 @@
 #include "report/model/TemplateFile.h"
 
+#include "core/SafeFile.h"
+
 #include "core/CodePage.h"
 #include "report/model/PageSetup.h"
 #include "report/model/ReportModel.h"
@@ -9,10 +11,8 @@
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QHash>
-#include <QSaveFile>
 #include <QSet>
 
-#include <filesystem>
 #include <limits>
 
 namespace orv {
@@ -645,47 +645,17 @@ QString backupPathFor(const QString &path)
 }
 
 TSestError saveTemplateFile(const QString &path, const QStringList &lines, bool backup,
-                            QString *reason)
+                            QString *error)
 {
-    auto fail = [reason](const QString &why) {
-        if (reason)
-            *reason = why;
-        return seTemplateNotSaved;
-    };
     if (path.isEmpty())
-        return fail(QStringLiteral("No file name"));
-    QSaveFile out(path);
-    out.setDirectWriteFallback(false);
-    if (!out.open(QIODevice::WriteOnly))
-        return fail(out.errorString());
-    const QByteArray bytes = templateBytesFromLines(lines);
-    // commit() can report success after its own final flush failed: flush first.
-    if (out.write(bytes) != bytes.size() || !out.flush()) {
-        const QString why = out.errorString();
-        out.cancelWriting();
-        return fail(why);
-    }
-    if (backup && QFileInfo::exists(path)) {
-        // The previous version becomes the one backup; the template itself is replaced only
-        // by the rename below, so a failure on the way leaves it as it was.
-        namespace fs = std::filesystem;
-        const fs::path from = QFile::encodeName(path).toStdString();
-        const fs::path bak = QFile::encodeName(backupPathFor(path)).toStdString();
-        std::error_code ec;
-        fs::remove(bak, ec);
-        fs::create_hard_link(from, bak, ec);
-        if (ec) {
-            ec.clear();
-            fs::copy_file(from, bak, fs::copy_options::overwrite_existing, ec);
-        }
-        if (ec) {
-            out.cancelWriting();
-            return fail(QString::fromStdString(ec.message()));
-        }
-    }
-    if (!out.commit())
-        return fail(out.errorString());
-    return seOk;
+        return seTemplateNotSaved;
+    // The previous version becomes the one backup only once the new one is whole on the disk.
+    QString why;
+    const bool ok = writeFileSafely(path, templateBytesFromLines(lines), &why,
+                                    backup ? QStringLiteral(".BAK") : QString());
+    if (error)
+        *error = why;
+    return ok ? seOk : seTemplateNotSaved;
 }
 
 } // namespace orv

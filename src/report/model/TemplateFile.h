@@ -40,10 +40,10 @@ QByteArray templateBytesFromLines(const QStringList &lines);
 // Reads the file; seTemplateNotLoaded when it cannot be read.
 TSestError loadTemplateFile(const QString &path, QStringList &lines);
 // Writes the file through a temporary name renamed over the old one. With backup the
-// previous file is kept as the same name with the extension ".BAK" (one copy). On a failure
-// reason (when given) gets the system's words for it.
+// previous file is kept as the same name with the extension ".BAK" (one copy).
+// *error gets the Czech reason of a failure (the file and why).
 TSestError saveTemplateFile(const QString &path, const QStringList &lines, bool backup,
-                            QString *reason = nullptr);
+                            QString *error = nullptr);
 QString backupPathFor(const QString &path);
 
 // The messages of the template file operations (%s: the full template path).

@@ -1,5 +1,6 @@
 // Character output of the report components: text to a stream, and text-only printers.
 #include "report/model/CaughtException.h"
+#include "report/output/OutputWriters.h"
 #include "report/output/PrinterMetrics.h"
 #include "report/output/Sestava.h"
 #include "report/output/TextPrinterCups.h"
@@ -47,15 +48,7 @@ void takeReportSettings(TSestavaTyp &report)
 void InstallCharacterOutput(TSestavaEntryPoints &entries)
 {
     entries.CharacterOutput = [](TSestavaTyp &report, QIODevice &stream) {
-        try {
-            takeReportSettings(report);
-            return SaveText(report.Vystup, stream, report.StartPage, report.EndPage, nullptr,
-                            report.PrintCopies)
-                ? int(seOk) : int(seOutputNotWritten);
-        } catch (...) {
-            logCaughtException("CharacterOutput");
-            return int(seOutputNotWritten);
-        }
+        return WriteOutput(QStringLiteral("text"), report.Vystup, report.textJob(), stream);
     };
     entries.IsCharacterPrinter = [](int printerIndex) {
         return IsTextOnlyQueue(queueOf(printerIndex));

@@ -1,10 +1,6 @@
 #include "report/output/ExportSupport.h"
 
 #include "core/CodePage.h"
-#include "report/output/HtmlExport.h"
-#include "report/output/PdfExport.h"
-#include "report/output/RtfExport.h"
-#include "report/output/Sestava.h"
 
 #include <QHash>
 
@@ -28,16 +24,6 @@ QByteArray htmlColor(quint32 color)
 {
     auto hex = [](int v) { return QByteArray::number(v, 16).toUpper().rightJustified(2, '0'); };
     return '#' + hex(redOf(color)) + hex(greenOf(color)) + hex(blueOf(color));
-}
-
-void InstallFileWriters(TSestavaEntryPoints &entries)
-{
-    entries.Pdf = [](TSestVystup &store, QIODevice &stream) { return SavePdf(store, stream); };
-    entries.Rtf = [](TSestVystup &store, QIODevice &stream) { return SaveRtf(store, stream); };
-    entries.HtmlPage = [](TSestVystup &store, QIODevice &stream, const QString &directory,
-                          int page, const QString &pictureFile) {
-        return SaveHtml(store, stream, directory, page, pictureFile);
-    };
 }
 
 } // namespace orv

@@ -1,7 +1,6 @@
 #pragma once
 // What the file writers (PDF, RTF, HTML) share when they read the output store: which
-// items carry text, the picture an item shows, colours as bytes, and the writers' entry
-// into the report components.
+// items carry text, the picture an item shows, and colours as bytes.
 
 #include "report/model/ReportElement.h"
 #include "report/output/OutputStore.h"
@@ -10,8 +9,6 @@
 #include <QImage>
 
 namespace orv {
-
-struct TSestavaEntryPoints;
 
 // Text items: kinds 1, 3..6, and a data field that shows no picture.
 inline bool isTextItem(const TVystPrvek &item)
@@ -46,8 +43,5 @@ int cp1250Byte(QChar c);
 
 // "#RRGGBB" with upper-case digits.
 QByteArray htmlColor(quint32 color);
-
-// Plugs the PDF, RTF and HTML writers into the report components.
-void InstallFileWriters(TSestavaEntryPoints &entries);
 
 } // namespace orv

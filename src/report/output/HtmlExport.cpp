@@ -1,5 +1,7 @@
 #include "report/output/HtmlExport.h"
 
+#include "core/SafeFile.h"
+
 #include "report/model/CaughtException.h"
 #include "report/model/SestError.h"
 #include "report/model/TextLayoutCanvas.h"
@@ -12,13 +14,34 @@
 #include <QFileInfo>
 #include <QIODevice>
 #include <QPainter>
-#include <QSaveFile>
 
 #include <algorithm>
 
 namespace orv {
 
 namespace {
+
+// A hatched brush as CSS: repeating gradients that draw one-pixel lines every 8 pixels,
+// as the page image draws the hatch.
+QByteArray hatchPart(int style, quint32 color)
+{
+    const QByteArray c = htmlColor(color);
+    auto lines = [&](const char *angle) {
+        return QByteArray("repeating-linear-gradient(") + angle + ", " + c + " 0px, " + c
+            + " 1px, transparent 1px, transparent 8px)";
+    };
+    QByteArrayList layers;
+    if (style == bsHorizontal || style == bsCross)
+        layers << lines("0deg");
+    if (style == bsVertical || style == bsCross)
+        layers << lines("90deg");
+    // The gradient runs across its lines: 45deg draws them from top left to bottom right.
+    if (style == bsFDiagonal || style == bsDiagCross)
+        layers << lines("45deg");
+    if (style == bsBDiagonal || style == bsDiagCross)
+        layers << lines("-45deg");
+    return layers.isEmpty() ? QByteArray() : " background-image: " + layers.join(", ") + ';';
+}
 
 QByteArray num(qint64 v)
 {
@@ -232,8 +255,8 @@ void HtmlWriter::picture(const TVystPrvek &it, int n, QByteArray &o)
             p.drawImage(QRect(fitted.Left, fitted.Top, fitted.width(), fitted.height()), source);
     }
     const QString name = HtmlPictureName(m_base, n);
-    QSaveFile file(QDir(m_folder).filePath(name));
-    if (!file.open(QIODevice::WriteOnly) || !bitmap.save(&file, "BMP") || !file.commit()) {
+    SafeFile file(QDir(m_folder).filePath(name));
+    if (!file.open() || !bitmap.save(&file, "BMP") || !file.commit()) {
         m_failed = true;
         return;
     }
@@ -263,10 +286,11 @@ int HtmlWriter::write(QIODevice &stream, int pageIndex)
         } else if (k == ekLine) {
             o += "<DIV STYLE=\"font: 0pt;" + boxPart(it) + borders(e.Flags, penValue(e)) + "\"></DIV>\n";
         } else if (k >= ekRectangle && k <= ekEllipse) {
-            // A clear brush lets what lies below show through.
+            // A clear brush lets what lies below show through; a hatched one shows its lines
+            // on it.
             o += "<DIV STYLE=\"font: 0pt; background-color: "
-                 + (e.BrushStyle == 1 ? QByteArray("transparent") : htmlColor(quint32(e.BrushColor)))
-                 + ';' + boxPart(it);
+                 + (e.BrushStyle == bsSolid ? htmlColor(quint32(e.BrushColor)) : QByteArray("transparent"))
+                 + ';' + hatchPart(e.BrushStyle, quint32(e.BrushColor)) + boxPart(it);
             if (e.PenWidth > 0)
                 o += borders(0x0F, penValue(e));
             o += "\"></DIV>\n";

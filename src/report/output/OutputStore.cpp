@@ -1,6 +1,8 @@
 #include "report/output/OutputStore.h"
 
 #include "report/model/PageSetup.h"
+#include "report/model/SestError.h"
+#include "report/output/OutputWriters.h"
 #include "report/output/Barcode.h"
 #include "report/output/PageCodec.h"
 #include "report/output/TolvaCanvas.h"
@@ -114,6 +116,7 @@ void TStranaPrvku::Clear()
     Items.clear();
     m_packed.clear();
     m_pictures.clear();
+    m_held.clear();
 }
 
 // ---------------------------------------------------------------- TSestVystup
@@ -170,6 +173,10 @@ TStranaPrvku *TSestVystup::use(TStranaPrvku *page) const
         m_codec->unpack(page->m_packed, page->m_pictures, *page);
         page->m_packed = QByteArray();
         std::vector<QImage>().swap(page->m_pictures);
+        for (auto &[at, item] : page->m_held)
+            page->Items.insert(page->Items.begin() + std::min<std::ptrdiff_t>(at, std::ptrdiff_t(page->Items.size())),
+                               std::move(item));
+        page->m_held.clear();
     }
     if (m_livePages <= 0 || (!m_recent.empty() && m_recent.back() == page))
         return page;
@@ -190,13 +197,25 @@ bool TSestVystup::pack(TStranaPrvku &page) const
 {
     if (page.IsPacked() || page.Items.empty())
         return false;
-    for (const auto &item : page.Items)
-        if (item->Pinned)
-            return false;
+    const auto pinned = [](const std::unique_ptr<TVystPrvek> &item) { return item->Pinned; };
+    if (std::all_of(page.Items.begin(), page.Items.end(), pinned))
+        return false;
+    // Pinned items wait beside the compact form, in the order of their places.
+    std::vector<std::pair<int, std::unique_ptr<TVystPrvek>>> held;
+    std::vector<std::unique_ptr<TVystPrvek>> rest;
+    rest.reserve(page.Items.size());
+    for (size_t i = 0; i < page.Items.size(); ++i) {
+        if (page.Items[i]->Pinned)
+            held.emplace_back(int(i), std::move(page.Items[i]));
+        else
+            rest.push_back(std::move(page.Items[i]));
+    }
+    page.Items = std::move(rest);
     if (!m_codec)
         m_codec = std::make_unique<TPageCodec>();
     page.m_packed = m_codec->pack(page, page.m_pictures);
     std::vector<std::unique_ptr<TVystPrvek>>().swap(page.Items);
+    page.m_held = std::move(held);
     return true;
 }
 
@@ -230,6 +249,20 @@ void TSestVystup::PackRestingPages()
     for (const auto &page : Pages)
         if (std::find(m_recent.begin(), m_recent.end(), page.get()) == m_recent.end())
             pack(*page);
+}
+
+bool TSestVystup::HoldsItem(int index, const TVystPrvek *item) const
+{
+    if (index < 0 || index >= PageCount() || !item)
+        return false;
+    const TStranaPrvku &page = *Pages[size_t(index)];
+    for (const auto &it : page.Items)
+        if (it.get() == item)
+            return true;
+    for (const auto &held : page.m_held)
+        if (held.second.get() == item)
+            return true;
+    return false;
 }
 
 void TSestVystup::AddItem(std::unique_ptr<TVystPrvek> item, int pageIndex)
@@ -333,8 +366,11 @@ QImage TSestVystup::PageToImage(int index, int dpi, bool withBackground)
 
 bool TSestVystup::SavePagePng(const QString &fileName, int index, int dpi)
 {
-    const QImage image = PageToImage(index, dpi, PrintBackground);
-    return !image.isNull() && image.save(fileName, "PNG");
+    TWriteJob job;
+    job.Page = index;
+    job.Dpi = dpi;
+    job.Background = PrintBackground;
+    return WriteOutputFile(QStringLiteral("png"), *this, job, fileName) == seOk;
 }
 
 // ---------------------------------------------------------------- drawing one item

@@ -46,7 +46,7 @@ public:
     std::optional<QImage> Picture;   // own copy
     QString PictureFile;             // the element's picture, referred to by name
     bool HasPicture = false;
-    bool Pinned = false;             // someone holds a pointer to the item: its page stays live
+    bool Pinned = false;             // someone holds a pointer to the item: it is never packed
     TSiReportElement *Element;       // not owned
     int Layer = 0;
     int Left, Top, Width, Height;    // hundredths of an inch from the printable corner
@@ -62,7 +62,7 @@ public:
 class TPageCodec;
 
 // A page: its items in drawing order. A page the store has packed (see TSestVystup::Page)
-// holds no items until the store unpacks it.
+// holds no items until the store unpacks it, except its pinned ones, kept aside.
 class TStranaPrvku {
 public:
     std::vector<std::unique_ptr<TVystPrvek>> Items;
@@ -80,6 +80,9 @@ private:
     friend class TSestVystup;
     QByteArray m_packed;                // the items in compact form while the page rests
     std::vector<QImage> m_pictures;     // pictures the packed items own
+    // Pinned items stay out of the compact form, as they are, with their places in Items:
+    // whoever holds them may change them while the page rests.
+    std::vector<std::pair<int, std::unique_ptr<TVystPrvek>>> m_held;
 };
 
 // Options of printing a page that does not fit the printer's sheet, asked from the user.
@@ -142,9 +145,10 @@ public:
     // How many recently used pages stay unpacked; 0 keeps every page unpacked.
     void SetLivePages(int count);
     int LivePages() const { return m_livePages; }
-    // Packs every page that is neither among the recently used ones nor holds a pinned
-    // item (at the end of a run, when the pinned items have been filled in).
+    // Packs every page that is not among the recently used ones (at the end of a run).
     void PackRestingPages();
+    // Whether the page holds the item, packed or not (without unpacking it).
+    bool HoldsItem(int index, const TVystPrvek *item) const;
     void AddItem(std::unique_ptr<TVystPrvek> item, int pageIndex);
     void SetBackground(const QImage *picture, const TCornerRect &rect, bool flag);
     void SetRange(int first, int last, int exportLanguage, int copies);

@@ -1,7 +1,8 @@
 #include "report/output/PaperFormats.h"
 
+#include "core/SafeFile.h"
+
 #include <QFile>
-#include <QSaveFile>
 #include <QStringList>
 
 #include <cmath>
@@ -270,13 +271,7 @@ bool WriteIniValues(const QString &file, const QString &section,
         for (int k = 0; k < added.size(); ++k)
             lines.insert(at + k, added.at(k));
     }
-    QSaveFile f(file);
-    if (!f.open(QIODevice::WriteOnly))
-        return false;
-    const QByteArray data = (lines.join(u'\n') + u'\n').toUtf8();
-    if (f.write(data) != data.size())
-        return false;
-    return f.commit();
+    return writeFileSafely(file, (lines.join(u'\n') + u'\n').toUtf8());
 }
 
 } // namespace orv

@@ -266,9 +266,17 @@ private:
     std::map<QByteArray, int> m_fontIndex;
     std::vector<PdfImage> m_images;
     QHash<qint64, int> m_imageIndex;                        // picture cache key -> image
-    std::map<const TVystPrvek *, int> m_itemImage;          // item -> image
-    std::map<const TVystPrvek *, TBarcodeShape> m_barcodes;  // item -> its bars
+    // Items by page and position on it: the page store unpacks a packed page into new items
+    // each time it is read, so an item's address names nothing from one reading to the next.
+    using ItemKey = std::pair<int, int>;
+    ItemKey m_current{-1, -1};                              // the item being written
+    std::map<ItemKey, int> m_itemImage;                     // item -> image
+    std::map<ItemKey, TBarcodeShape> m_barcodes;            // item -> its bars
     int m_backgroundImage = -1;
+    // Hatched fills: one tiling pattern per brush style and colour.
+    std::vector<std::pair<int, quint32>> m_patterns;
+    int patternFor(int style, quint32 color);
+    QByteArray patternStream(int style, quint32 color) const;
     // The graphics state of the content being written.
     qint64 m_fill = -1, m_stroke = -1;
 };
@@ -343,13 +351,16 @@ void PdfWriter::collect()
             } else if (isPictureItem(it)) {
                 const int n = imageFor(preparedPicture(it));
                 if (n >= 0)
-                    m_itemImage[&it] = n;
+                    m_itemImage[{p, i}] = n;
+            } else if (it.kind() >= ekRectangle && it.kind() <= ekEllipse
+                       && it.Element->BrushStyle >= bsHorizontal && it.Element->BrushStyle <= bsDiagCross) {
+                patternFor(it.Element->BrushStyle, quint32(it.Element->BrushColor));
             } else if (it.kind() == ekBarcode) {
                 TBarcodeShape shape = barcodeShape(it);
                 for (const TBarcodeShape::Text &t : shape.texts)
                     add(PdfBaseFont(t.family, false, false));
                 if (!shape.bars.empty())
-                    m_barcodes.emplace(&it, std::move(shape));
+                    m_barcodes.emplace(ItemKey{p, i}, std::move(shape));
             }
         }
     }
@@ -361,6 +372,36 @@ void PdfWriter::collect()
     m_fonts = names;
     for (size_t i = 0; i < m_fonts.size(); ++i)
         m_fontIndex[m_fonts[i]] = int(i);
+}
+
+int PdfWriter::patternFor(int style, quint32 color)
+{
+    const std::pair<int, quint32> key{style, color & 0xFFFFFF};
+    const auto it = std::find(m_patterns.begin(), m_patterns.end(), key);
+    if (it != m_patterns.end())
+        return int(it - m_patterns.begin());
+    m_patterns.push_back(key);
+    return int(m_patterns.size()) - 1;
+}
+
+// One 6-point cell of the hatch: thin lines in the brush's colour on nothing.
+QByteArray PdfWriter::patternStream(int style, quint32 color) const
+{
+    QByteArray c = PdfNumber(redOf(color) / 255.0, 3) + ' ' + PdfNumber(greenOf(color) / 255.0, 3) + ' '
+        + PdfNumber(blueOf(color) / 255.0, 3) + " RG 0.6 w 0 J\n";
+    const bool horizontal = style == bsHorizontal || style == bsCross;
+    const bool vertical = style == bsVertical || style == bsCross;
+    const bool forward = style == bsFDiagonal || style == bsDiagCross;    // top left to bottom right
+    const bool backward = style == bsBDiagonal || style == bsDiagCross;   // bottom left to top right
+    if (horizontal)
+        c += "0 3 m 6 3 l S\n";
+    if (vertical)
+        c += "3 0 m 3 6 l S\n";
+    if (forward)
+        c += "-1 7 m 7 -1 l S\n";
+    if (backward)
+        c += "-1 -1 m 7 7 l S\n";
+    return c;
 }
 
 void PdfWriter::fillColor(quint32 color, QByteArray &c)
@@ -480,13 +521,18 @@ void PdfWriter::shape(const TSiReportElement &e, const TCornerRect &r, QByteArra
         }
         return;
     }
-    // Hatched brushes are left unfilled; solid ones fill.
-    const bool fill = e.BrushStyle == bsSolid;
+    // Hatched brushes fill with their tiling pattern, lines only, as the page image has them.
+    const bool hatch = e.BrushStyle >= bsHorizontal && e.BrushStyle <= bsDiagCross;
+    const bool fill = e.BrushStyle == bsSolid || hatch;
     const bool stroke = w != 0 && setPen(psSolid, quint32(e.PenColor), scaledPenWidth(w), c);
     if (!fill && !stroke)
         return;
-    if (fill)
+    if (hatch) {
+        c += "/Pattern cs /P" + QByteArray::number(patternFor(e.BrushStyle, quint32(e.BrushColor))) + " scn\n";
+        m_fill = -1;
+    } else if (fill) {
         fillColor(quint32(e.BrushColor), c);
+    }
     const TCornerRect in = inset(r, w);
     if (e.Kind == ekRectangle)
         rectPath(in, c);
@@ -499,7 +545,7 @@ void PdfWriter::shape(const TSiReportElement &e, const TCornerRect &r, QByteArra
 
 void PdfWriter::picture(const TVystPrvek &item, const TCornerRect &r, QByteArray &c)
 {
-    const auto it = m_itemImage.find(&item);
+    const auto it = m_itemImage.find(m_current);
     if (it != m_itemImage.end()) {
         const PdfImage &img = m_images[size_t(it->second)];
         const TSiReportElement &e = *item.Element;
@@ -531,7 +577,7 @@ TBarcodeShape PdfWriter::barcodeShape(const TVystPrvek &it)
 // text on its white ground.
 void PdfWriter::barcode(const TVystPrvek &it, QByteArray &c)
 {
-    const auto found = m_barcodes.find(&it);
+    const auto found = m_barcodes.find(m_current);
     if (found == m_barcodes.end())
         return;
     const TBarcodeShape &shape = found->second;
@@ -715,8 +761,10 @@ void PdfWriter::pageContent(const TStranaPrvku &page, QByteArray &c)
         c += "q " + PdfNumber(w) + " 0 0 " + PdfNumber(h) + ' ' + PdfNumber(l) + ' '
             + PdfNumber(t - h) + " cm /Im" + QByteArray::number(m_backgroundImage) + " Do Q\n";
     }
-    for (int i = 0; i < page.count(); ++i)
+    for (int i = 0; i < page.count(); ++i) {
+        m_current.second = i;
         item(*page.item(i), c);
+    }
 }
 
 void PdfWriter::imageObject(int n, const PdfImage &img)
@@ -772,6 +820,14 @@ int PdfWriter::write()
                        + QByteArray::number(firstImage + qint64(i)) + " 0 R";
         res << ">>";
     }
+    const int firstPattern = firstImage + int(m_images.size());
+    if (!m_patterns.empty()) {
+        res << "/Pattern <<";
+        for (size_t i = 0; i < m_patterns.size(); ++i)
+            res << "/P" + QByteArray::number(qint64(i)) + ' '
+                       + QByteArray::number(firstPattern + qint64(i)) + " 0 R";
+        res << ">>";
+    }
     res << "/ProcSet [/PDF /Text /ImageC]";
     dictObject(2, res);
 
@@ -812,6 +868,7 @@ int PdfWriter::write()
         dictObject(obj, {"/Type /Page", "/Parent " + QByteArray::number(catalog + 1) + " 0 R",
                          "/Contents " + QByteArray::number(obj + 1) + " 0 R"});
         content.clear();
+        m_current = {p, -1};
         pageContent(*m_store.Page(p), content);
         beginObject(obj + 1);
         line("<< /Length " + QByteArray::number(content.size()) + " >>");
@@ -823,7 +880,17 @@ int PdfWriter::write()
     for (size_t i = 0; i < m_images.size() && !m_failed; ++i)
         imageObject(firstImage + int(i), m_images[i]);
 
-    const int entries = firstImage + int(m_images.size());
+    for (size_t i = 0; i < m_patterns.size() && !m_failed; ++i) {
+        const QByteArray data = patternStream(m_patterns[i].first, m_patterns[i].second);
+        beginObject(firstPattern + int(i));
+        line("<< /Type /Pattern /PatternType 1 /PaintType 1 /TilingType 1 /BBox [0 0 6 6] "
+             "/XStep 6 /YStep 6 /Resources << >> /Length " + QByteArray::number(data.size()) + " >>");
+        line("stream");
+        out(data);
+        line("endstream");
+        line("endobj");
+    }
+    const int entries = firstPattern + int(m_patterns.size());
     m_offsets.resize(size_t(entries), 0);
     const qint64 xref = m_pos;
     line("xref");

@@ -60,8 +60,7 @@ TPrinterMetrics MetricsOf(const QPrinter &printer)
 }
 
 namespace {
-QPrinter *g_current = nullptr;
-std::unique_ptr<QPrinter> g_owned;
+std::shared_ptr<QPrinter> g_current;
 TPrinterMetrics *g_inForce = nullptr;
 } // namespace
 
@@ -88,13 +87,29 @@ TPrinterMetricsScope::~TPrinterMetricsScope()
 
 QPrinter *currentPrinter()
 {
+    return g_current.get();
+}
+
+std::shared_ptr<QPrinter> currentPrinterShared()
+{
     return g_current;
+}
+
+void SetCurrentPrinter(std::shared_ptr<QPrinter> printer)
+{
+    g_current = std::move(printer);
+    printerMetrics() = g_current ? MetricsOf(*g_current) : TPrinterMetrics();
 }
 
 void SetCurrentPrinter(QPrinter *printer)
 {
-    g_current = printer;
-    printerMetrics() = printer ? MetricsOf(*printer) : TPrinterMetrics();
+    // Not owned: the holder's deleter does nothing.
+    SetCurrentPrinter(std::shared_ptr<QPrinter>(printer, [](QPrinter *) {}));
+}
+
+void SetCurrentPrinter(std::nullptr_t)
+{
+    SetCurrentPrinter(std::shared_ptr<QPrinter>());
 }
 
 bool SelectPrinter(int index)
@@ -114,8 +129,7 @@ bool SelectPrinter(int index)
         printerMetrics().PrinterAvailable = false;
         return false;
     }
-    g_owned = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
-    SetCurrentPrinter(g_owned.get());
+    SetCurrentPrinter(std::make_shared<QPrinter>(info, QPrinter::HighResolution));
     return true;
 }
 

@@ -8,6 +8,8 @@
 
 #include <QString>
 
+#include <memory>
+
 class QPrinter;
 
 namespace orv {
@@ -64,9 +66,16 @@ private:
 
 // The current printer, or nullptr when the system has none or none was chosen.
 QPrinter *currentPrinter();
-// Makes the given printer (owned by the caller, or nullptr for none) the current one and
-// takes its metrics. Tests and the print dialogs use it.
+// The same, shared: whoever holds it keeps the printer alive, however often another job
+// selects a new one meanwhile. A job that means to go back to the printer current before it
+// holds that printer this way.
+std::shared_ptr<QPrinter> currentPrinterShared();
+// Makes the given printer (or none) the current one and takes its metrics.
+void SetCurrentPrinter(std::shared_ptr<QPrinter> printer);
+// The same for a printer whose owner keeps it alive while it is current (tests, a dialog's
+// lasting printer); it must be replaced before its owner deletes it.
 void SetCurrentPrinter(QPrinter *printer);
+void SetCurrentPrinter(std::nullptr_t);
 // Selects a system printer by index (-1 = the default); false when there is none.
 bool SelectPrinter(int index);
 

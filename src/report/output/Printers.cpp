@@ -2,6 +2,7 @@
 
 #include "report/model/PageSetup.h"
 #include "report/output/OutputStore.h"
+#include "report/output/OutputWriters.h"
 #include "report/output/PrinterMetrics.h"
 #include "report/output/Sestava.h"
 
@@ -10,7 +11,7 @@
 #include <QPageSize>
 #include <QPrinter>
 #include <QPrinterInfo>
-#include <QSaveFile>
+#include <QFile>
 
 #include <memory>
 
@@ -18,7 +19,7 @@ namespace orv {
 
 namespace {
 
-std::unique_ptr<QPrinter> g_jobPrinter;
+std::shared_ptr<QPrinter> g_jobPrinter;
 TPrinterMarginSource g_marginSource;
 
 QPrinterInfo printerInfo(int index)
@@ -122,10 +123,8 @@ bool IsPdfJobPrinter(const QPrinter *printer)
 bool SelectPrinterForJob(int printerIndex, const QString &port)
 {
     if (IsPdfPrinter(printerIndex)) {
-        // The writer of the job before goes now; it must not stay the current printer.
-        if (currentPrinter() == g_jobPrinter.get())
-            SetCurrentPrinter(nullptr);
-        g_jobPrinter = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        // Each job has a writer of its own; the one before lives on only where still held.
+        g_jobPrinter = std::make_shared<QPrinter>(QPrinter::HighResolution);
         g_jobPrinter->setOutputFormat(QPrinter::PdfFormat);
         g_jobPrinter->setOutputFileName(port);
         // The file takes the report's sheet, edge to edge.
@@ -136,7 +135,7 @@ bool SelectPrinterForJob(int printerIndex, const QString &port)
         g_jobPrinter->setPageOrientation(ps.Orientation == 1 ? QPageLayout::Landscape
                                                              : QPageLayout::Portrait);
         g_jobPrinter->setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Inch);
-        SetCurrentPrinter(g_jobPrinter.get());
+        SetCurrentPrinter(g_jobPrinter);
         return false;
     }
     const int count = int(SystemPrinterNames().size());
@@ -173,6 +172,43 @@ TReportPrintScope::TReportPrintScope(TSestavaTyp &report)
 {
 }
 
+bool PdfFileIsWhole(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly) || f.size() < 16 || f.read(5) != "%PDF-")
+        return false;
+    f.seek(std::max<qint64>(0, f.size() - 1024));
+    return f.readAll().contains("%%EOF");
+}
+
+TPrintFile::TPrintFile(const QString &target) : m_file(target), m_wanted(!target.isEmpty())
+{
+    if (m_wanted)
+        m_opened = m_file.open();
+}
+
+QString TPrintFile::port() const
+{
+    return m_opened ? m_file.temporaryPath() : QString();
+}
+
+int TPrintFile::finish(int result, TSestavaTyp &report)
+{
+    if (!m_wanted)
+        return result;
+    if (m_opened && result == seOk && m_file.commitWritten(PdfFileIsWhole))
+        return seOk;
+    if (result == seCancelled || result == seNotReady) {
+        m_file.cancel();
+        return result;
+    }
+    m_file.fail(QString::fromUtf8("tisk do souboru se nezdařil"));   // kept when a cause is known
+    m_file.cancel();
+    report.OutputError = m_file.errorText();
+    setLastOutputError(report.OutputError);
+    return seOutputNotWritten;
+}
+
 int PrintStore(TSestavaTyp &report, const TPrintJob &job)
 {
     const TReportPrintScope ownPrint(report);
@@ -184,7 +220,16 @@ int PrintStore(TSestavaTyp &report, const TPrintJob &job)
         return seCancelled;
     if (!pdf && SystemPrinterNames().isEmpty())
         return seNoPrinter;
-    const bool text = SelectPrinterForJob(job.PrinterIndex, job.File);
+    const bool text = !pdf && sestavaEntryPoints().IsCharacterPrinter
+        && sestavaEntryPoints().IsCharacterPrinter(job.PrinterIndex);
+    // A graphic job into a file: the printer writes a temporary file beside the target.
+    std::optional<TPrintFile> file;
+    if (!job.File.isEmpty() && !text) {
+        file.emplace(job.File);
+        if (file->port().isEmpty())
+            return file->finish(seOutputNotWritten, report);
+    }
+    SelectPrinterForJob(job.PrinterIndex, file ? file->port() : QString());
     QPrinter *printer = currentPrinter();
     if (!printer)
         return seNoPrinter;
@@ -195,33 +240,42 @@ int PrintStore(TSestavaTyp &report, const TPrintJob &job)
     const int shown = store.CurrentPage;
     int result = seOk;
     if (text) {
+        TWriteJob textJob = report.textJob();
+        textJob.FirstPage = job.FirstPage;
+        textJob.LastPage = job.LastPage;
+        textJob.Copies = job.Copies;
+        textJob.Abort = job.AbortFlag;
         auto &ep = sestavaEntryPoints();
-        const int savedStart = report.StartPage, savedEnd = report.EndPage, savedCopies = report.PrintCopies;
-        report.StartPage = job.FirstPage;
-        report.EndPage = job.LastPage;
-        report.PrintCopies = job.Copies;
         if (!job.File.isEmpty()) {
-            QSaveFile f(job.File);
-            result = ep.CharacterOutput && f.open(QIODevice::WriteOnly)
-                             && ep.CharacterOutput(report, f) == seOk && f.commit()
-                         ? seOk
-                         : seOutputNotWritten;
+            report.OutputError.clear();
+            result = WriteOutputFile(QStringLiteral("text"), store, textJob, job.File, &report.OutputError);
         } else if (ep.PrintText) {
+            const int savedStart = report.StartPage, savedEnd = report.EndPage, savedCopies = report.PrintCopies;
+            report.StartPage = job.FirstPage;
+            report.EndPage = job.LastPage;
+            report.PrintCopies = job.Copies;
             result = ep.PrintText(report, job.PrinterIndex, job.AbortFlag);
+            report.StartPage = savedStart;
+            report.EndPage = savedEnd;
+            report.PrintCopies = savedCopies;
         } else {
             result = seNotReady;
         }
-        report.StartPage = savedStart;
-        report.EndPage = savedEnd;
-        report.PrintCopies = savedCopies;
     } else {
+        // Saying no to the tiling question stops the job as the cancel button does.
+        bool declined = false;
+        std::function<bool(TPrintTiling &)> askTiling;
+        if (job.AskTiling)
+            askTiling = [&](TPrintTiling &t) { return !(declined = !job.AskTiling(t)); };
         const bool done = store.Print(job.FirstPage, job.LastPage, job.AbortFlag, job.Title,
-                                      job.Copies, printer, job.AskTiling);
+                                      job.Copies, printer, askTiling);
         if (!done)
-            result = job.AbortFlag && *job.AbortFlag ? seCancelled : seOutputNotWritten;
+            result = declined || (job.AbortFlag && *job.AbortFlag) ? seCancelled : seOutputNotWritten;
+        if (file && !pdf)
+            printer->setOutputFileName(QString());   // the queue's next job goes to the queue
     }
     store.SetCurrentPage(shown);
-    return result;
+    return file ? file->finish(result, report) : result;
 }
 
 TPdfFileAsker &pdfFileAsker()

@@ -3,6 +3,7 @@
 // prints into a PDF file, the choice of the printer for a job, the margins the printer
 // cannot print, and the printing of a finished report's store.
 
+#include "core/SafeFile.h"
 #include "report/model/PageSetup.h"
 #include "report/output/PrinterMetrics.h"
 
@@ -60,6 +61,26 @@ bool IsPdfJobPrinter(const QPrinter *printer);
 // Device name and port (where the queue sends its jobs) of that printer, or of the
 // current one when the index is not valid; both empty when the system has no printer.
 std::pair<QString, QString> PrinterDeviceAndPort(int printerIndex);
+
+// True when the file holds a PDF that was written to its end.
+bool PdfFileIsWhole(const QString &path);
+
+// A print job into a file: the printer is given a temporary file beside the target (port()),
+// and finish() lets it replace the target only when the job succeeded and the PDF is whole;
+// otherwise the target stays as it was and the report's OutputError says why.
+class TPrintFile {
+public:
+    explicit TPrintFile(const QString &target);
+    // The file the printer writes; empty when no temporary file could be made there.
+    QString port() const;
+    // The job's result, or seOutputNotWritten when the file could not be put in place.
+    int finish(int result, TSestavaTyp &report);
+
+private:
+    SafeFile m_file;
+    bool m_wanted;
+    bool m_opened = false;
+};
 
 // One print job of a report whose store is filled.
 struct TPrintJob {

@@ -411,8 +411,9 @@ void TSestavaTyp::printElements(const std::vector<TSiReportElement *> &elements,
             e.Picture = picture;
             item->SetPicture(picture);
         } else if (e.Kind == ekVariable && e.SourceIndex == 4) {
-            item->Pinned = true;   // filled in at the end: its page must stay live till then
-            m_pendingPageCount.push_back(item.get());
+            // Filled in at the end. The pinned item stays as it is while its page is packed.
+            item->Pinned = true;
+            m_pendingPageCount.push_back({m_store->BasePage + p, item.get()});
         }
         m_store->AddItem(std::move(item), m_store->BasePage + p);
     }
@@ -796,7 +797,10 @@ void TSestavaTyp::endOfReport()
         }
         const int pages = st.PageCount();
         TRadky lines;
-        for (TVystPrvek *item : m_pendingPageCount) {
+        for (const TPendingPageCount &pending : m_pendingPageCount) {
+            if (!st.HoldsItem(pending.Page, pending.Item))
+                continue;   // its page was cut off with the page range
+            TVystPrvek *item = pending.Item;
             TSiReportElement &e = *item->Element;
             e.Value.Kind = TCalcType::KindNumber;
             e.Value.Number = pages;

@@ -4,7 +4,9 @@
 #include "report/model/Expression.h"
 #include "report/model/PageSetup.h"
 #include "report/model/TemplateFile.h"
+#include "core/SafeFile.h"
 #include "report/output/ExportSupport.h"
+#include "report/output/OutputWriters.h"
 #include "report/output/PictureFile.h"
 #include "report/output/PrinterMetrics.h"
 #include "report/output/Printers.h"
@@ -18,7 +20,6 @@
 #include <QImageReader>
 #include <QPrinter>
 #include <QPrinterInfo>
-#include <QSaveFile>
 
 #include <optional>
 
@@ -28,7 +29,6 @@ TSestavaEntryPoints &sestavaEntryPoints()
 {
     static TSestavaEntryPoints entries = [] {
         TSestavaEntryPoints e;
-        InstallFileWriters(e);
         InstallCharacterOutput(e);
         return e;
     }();
@@ -140,17 +140,21 @@ void TSestavaTyp::LoadBackground()
         LoadPicture(file, BackgroundPicture);
 }
 
+TWriteJob TSestavaTyp::textJob() const
+{
+    TWriteJob job;
+    job.FirstPage = StartPage;
+    job.LastPage = EndPage;
+    job.Copies = PrintCopies;
+    job.Language = ExportLanguage;
+    job.LineSpacing = LineHeightCode;
+    return job;
+}
+
 int TSestavaTyp::PrintToStreamRaw(QIODevice &stream)
 {
-    auto &ep = sestavaEntryPoints();
-    if (!ep.CharacterOutput)
-        return seNotReady;
-    try {
-        return ep.CharacterOutput(*this, stream) == seOk ? seOk : seOutputNotWritten;
-    } catch (...) {
-        logCaughtException("PrintToStreamRaw");
-        return seOutputNotWritten;
-    }
+    const int r = WriteOutput(QStringLiteral("text"), Vystup, textJob(), stream);
+    return r == seOk || r == seNotReady ? r : seOutputNotWritten;
 }
 
 int TSestavaTyp::Edit()
@@ -200,30 +204,45 @@ int TSestavaTyp::PrintToFile(const QString &fileName)
         return r;
     std::unique_ptr<TSestProgress> progress =
         createSestProgress(QString::fromUtf8(SestavaMessages::CaptionInformation));
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
-        return seOutputNotWritten;
-    // Written in pieces so that the progress window's cancel button is answered.
-    const QByteArray &data = buffer.data();
-    constexpr qsizetype chunk = 64 * 1024;
-    for (qsizetype at = 0; at < data.size(); at += chunk) {
-        if (file.write(data.constData() + at, std::min(chunk, data.size() - at)) < 0)
-            return seOutputNotWritten;
-        if (progress) {
-            progress->processEvents();
-            if (progress->cancelled()) {
-                file.cancelWriting();
-                return seCancelled;
+    SafeFile file(fileName);
+    if (file.open()) {
+        // Written in pieces so that the progress window's cancel button is answered.
+        const QByteArray &data = buffer.data();
+        constexpr qsizetype chunk = 64 * 1024;
+        for (qsizetype at = 0; at < data.size() && !file.failed(); at += chunk) {
+            file.write(data.constData() + at, std::min(chunk, data.size() - at));
+            if (progress) {
+                progress->processEvents();
+                if (progress->cancelled())
+                    file.cancelByUser();
             }
         }
     }
-    return file.commit() ? seOk : seOutputNotWritten;
+    if (file.commit())
+        return seOk;
+    OutputError = file.errorText();
+    setLastOutputError(OutputError);
+    return file.wasCancelled() ? seCancelled : seOutputNotWritten;
+}
+
+TWriteJob TSestavaTyp::pageJob(int page, int background) const
+{
+    TWriteJob job;
+    job.Page = page;
+    job.Background = background < 0 ? PrintOwnBackground : background != 0;
+    return job;
+}
+
+int TSestavaTyp::writeFile(const QString &format, const TWriteJob &job, const QString &fileName)
+{
+    OutputError.clear();
+    return WriteOutputFile(format, Vystup, job, fileName, &OutputError);
 }
 
 bool TSestavaTyp::EmfOrWmf(bool enhanced, QIODevice &stream, int page, int background)
 {
-    const bool bg = background < 0 ? PrintOwnBackground : background != 0;
-    return Vystup.SavePageMetafile(stream, page, enhanced, bg);
+    return WriteOutput(enhanced ? QStringLiteral("emf") : QStringLiteral("wmf"), Vystup,
+                       pageJob(page, background), stream) == seOk;
 }
 
 int TSestavaTyp::ExportEmfPage(QIODevice &stream, int page, int background)
@@ -238,25 +257,14 @@ int TSestavaTyp::ExportWmfPage(QIODevice &stream, int page, int background)
     return seOk;
 }
 
-namespace {
-int metafileToFile(TSestavaTyp &r, bool enhanced, const QString &fileName, int page, int background)
-{
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
-        return seOutputNotWritten;
-    r.EmfOrWmf(enhanced, file, page, background);
-    return file.commit() ? seOk : seOutputNotWritten;
-}
-} // namespace
-
 int TSestavaTyp::ExportEmfPageFile(const QString &fileName, int page, int background)
 {
-    return metafileToFile(*this, true, fileName, page, background);
+    return writeFile(QStringLiteral("emf"), pageJob(page, background), fileName);
 }
 
 int TSestavaTyp::ExportWmfPageFile(const QString &fileName, int page, int background)
 {
-    return metafileToFile(*this, false, fileName, page, background);
+    return writeFile(QStringLiteral("wmf"), pageJob(page, background), fileName);
 }
 
 int TSestavaTyp::exportFiles(bool enhanced, const QString &fileName, int background)
@@ -266,7 +274,8 @@ int TSestavaTyp::exportFiles(bool enhanced, const QString &fileName, int backgro
     const QString pattern = withExtensionPattern(fileName, enhanced ? QStringLiteral("%1.emf")
                                                                     : QStringLiteral("%1.wmf"));
     for (int i = 0; i < Vystup.PageCount(); ++i) {
-        const int r = metafileToFile(*this, enhanced, pattern.arg(i + 1), i, background);
+        const int r = writeFile(enhanced ? QStringLiteral("emf") : QStringLiteral("wmf"),
+                                pageJob(i, background), pattern.arg(i + 1));
         if (r != seOk)
             return r;
     }
@@ -283,35 +292,34 @@ int TSestavaTyp::ExportWmf(const QString &fileName, int background)
     return exportFiles(false, fileName, background);
 }
 
+namespace {
+TWriteJob htmlJob(const QString &directory, int page, const QString &pictureFile)
+{
+    TWriteJob job;
+    job.Directory = directory;
+    job.Page = page;
+    job.PictureFile = pictureFile;
+    return job;
+}
+} // namespace
+
 int TSestavaTyp::ExportHtmlPage(QIODevice &stream, const QString &directory, int page,
                                 const QString &pictureFile)
 {
-    auto &ep = sestavaEntryPoints();
-    if (!ep.HtmlPage)
-        return seNotReady;
-    return ep.HtmlPage(Vystup, stream, directory, page, pictureFile);
+    return WriteOutput(QStringLiteral("html"), Vystup, htmlJob(directory, page, pictureFile), stream);
 }
 
 int TSestavaTyp::ExportHtmlPageFile(const QString &directory, const QString &fileName, int page,
                                     const QString &pictureFile)
 {
-    if (!sestavaEntryPoints().HtmlPage)
-        return seNotReady;
-    QSaveFile file(QDir(directory).filePath(fileName));
-    if (!file.open(QIODevice::WriteOnly))
-        return seOutputNotWritten;
-    const int r = ExportHtmlPage(file, directory, page, pictureFile);
-    if (r != seOk)
-        return seOutputNotWritten;
-    return file.commit() ? seOk : seOutputNotWritten;
+    return writeFile(QStringLiteral("html"), htmlJob(directory, page, pictureFile),
+                     QDir(directory).filePath(fileName));
 }
 
 int TSestavaTyp::ExportHtml(const QString &directory, const QString &fileName,
                             const QString &pictureBase)
 {
-    if (!sestavaEntryPoints().HtmlPage)
-        return seNotReady;
-    if (Vystup.PageCount() == 0)
+    if (!CreateOutputWriter(QStringLiteral("html")) || Vystup.PageCount() == 0)
         return seNotReady;
     const QString pages = withExtensionPattern(fileName, QStringLiteral("%1.html"));
     const QString pictures = withExtensionPattern(pictureBase, QStringLiteral("%1_.bmp"));
@@ -325,43 +333,22 @@ int TSestavaTyp::ExportHtml(const QString &directory, const QString &fileName,
 
 int TSestavaTyp::ExportRtf(QIODevice &stream)
 {
-    auto &ep = sestavaEntryPoints();
-    if (!ep.Rtf)
-        return seNotReady;
-    return ep.Rtf(Vystup, stream);
+    return WriteOutput(QStringLiteral("rtf"), Vystup, TWriteJob(), stream);
 }
 
 int TSestavaTyp::ExportRtfFile(const QString &directory, const QString &fileName)
 {
-    if (!sestavaEntryPoints().Rtf)
-        return seNotReady;
-    QSaveFile file(QDir(directory).filePath(fileName));
-    if (!file.open(QIODevice::WriteOnly))
-        return seOutputNotWritten;
-    const int r = ExportRtf(file);
-    if (r != seOk)
-        return r == seNotReady || r == seCancelled ? r : seOutputNotWritten;
-    return file.commit() ? seOk : seOutputNotWritten;
+    return writeFile(QStringLiteral("rtf"), TWriteJob(), QDir(directory).filePath(fileName));
 }
 
 int TSestavaTyp::ExportPdf(QIODevice &stream)
 {
-    auto &ep = sestavaEntryPoints();
-    if (!ep.Pdf)
-        return seNotReady;
-    return ep.Pdf(Vystup, stream);
+    return WriteOutput(QStringLiteral("pdf"), Vystup, TWriteJob(), stream);
 }
 
 int TSestavaTyp::ExportPdfFile(const QString &directory, const QString &fileName)
 {
-    if (!sestavaEntryPoints().Pdf)
-        return seNotReady;
-    QSaveFile file(QDir(directory).filePath(fileName));
-    if (!file.open(QIODevice::WriteOnly))
-        return seOutputNotWritten;
-    if (ExportPdf(file) != seOk)
-        return seOutputNotWritten;
-    return file.commit() ? seOk : seOutputNotWritten;
+    return writeFile(QStringLiteral("pdf"), TWriteJob(), QDir(directory).filePath(fileName));
 }
 
 int TSestavaTyp::Preview()
@@ -718,13 +705,13 @@ int TSestava::SaveTemplate()
     }
     if (IsStored)
         return seOk;
-    if (saveTemplateFile(TemplatePath(), Predloha, true) == seOk)
+    if (saveTemplateFile(TemplatePath(), Predloha, true, &OutputError) == seOk)
         return seOk;
     if (OnError)
         DoError(seTemplateNotSaved);
     else
         message(TSestMessageKind::Error, TemplateMessages::CaptionError,
-                QString::fromUtf8(TemplateMessages::NotSaved));
+                QString::fromUtf8(TemplateMessages::NotSaved) + u'\n' + OutputError);
     return seTemplateNotSaved;
 }
 
@@ -761,13 +748,13 @@ int TSestava::SaveTemplateAs()
         Location.setReportDir(QFileInfo(chosen).absolutePath());
         setReportName(QFileInfo(chosen).fileName());
     }
-    if (saveTemplateFile(TemplatePath(), Predloha, false) == seOk)
+    if (saveTemplateFile(TemplatePath(), Predloha, false, &OutputError) == seOk)
         return seOk;
     if (OnError)
         DoError(seTemplateNotSaved);
     else
         message(TSestMessageKind::Error, TemplateMessages::CaptionError,
-                QString::fromUtf8(TemplateMessages::NotSaved));
+                QString::fromUtf8(TemplateMessages::NotSaved) + u'\n' + OutputError);
     return seTemplateNotSaved;
 }
 
@@ -892,57 +879,48 @@ int TSestava::PrintOnPort(int printerIndex, const QString &port)
     const QString pdfFile = pdf ? PdfFileForJob(port) : QString();
     if (pdf && pdfFile.isEmpty() && !printers.isEmpty())
         return after(seCancelled);
-    if (printers.isEmpty() && !currentPrinter() && pdfFile.isEmpty()) {
+    if (printers.isEmpty() && pdfFile.isEmpty()) {
         message(TSestMessageKind::Warning, SestavaMessages::CaptionWarning,
                 QString::fromUtf8(SestavaMessages::NoPrinter));
         return after(seNoPrinter);
     }
+    // A port names the file the job goes to; "FILE:" asks for one.
+    const QString file = pdf ? pdfFile : port.isEmpty() ? QString() : PdfFileForJob(port);
+    if (!port.isEmpty() && file.isEmpty())
+        return after(seCancelled);
     std::unique_ptr<TSestProgress> progress =
         createSestProgress(QString::fromUtf8(SestavaMessages::CaptionInformation));
     if (EffectiveBackgroundPrint())
         LoadBackground();
 
-    // The PDF writer of an earlier job is deleted when this job makes its own: not one to
-    // go back to.
-    QPrinter *previous = IsPdfJobPrinter(currentPrinter()) ? nullptr : currentPrinter();
-    const bool selected = pdf ? (SelectPrinterForJob(printerIndex, pdfFile), true)
-        : !printers.isEmpty() && SelectPrinter(printerIndex >= 0 && printerIndex < printers.size() ? printerIndex : -1);
-    QPrinter *printer = currentPrinter();
-    if (!selected && !printer) {
+    // The job goes the way a print from the preview goes: its result, the cancel button and
+    // the question for a sheet bigger than the paper all count.
+    TPrintJob job;
+    job.PrinterIndex = pdf || (printerIndex >= 0 && printerIndex < printers.size()) ? printerIndex : -1;
+    job.File = file;
+    job.FirstPage = StartPage;
+    job.LastPage = EndPage;
+    job.Copies = PrintCopies;
+    job.PrintBackground = EffectiveBackgroundPrint();
+    job.Title = Popis;
+    job.AskTiling = sestavaEntryPoints().AskTiling;
+    job.AbortFlag = progress ? progress->abortFlag() : nullptr;
+    Vystup.SetRange(StartPage, EndPage, ExportLanguage, PrintCopies);
+
+    // The printer current before the job is held here, so that selecting this job's printer
+    // cannot delete it under us; a PDF writer of an earlier job is not one to go back to.
+    const std::shared_ptr<QPrinter> previous =
+        IsPdfJobPrinter(currentPrinter()) ? nullptr : currentPrinterShared();
+    result = PrintStore(*this, job);
+    if (result == seOk && progress && progress->cancelled())
+        result = seCancelled;
+    if (result == seNoPrinter)
         message(TSestMessageKind::Warning, SestavaMessages::CaptionWarning,
                 QString::fromUtf8(SestavaMessages::NoPrinter));
-        return after(seNoPrinter);
-    }
-    if (!port.isEmpty() && printer && !pdf) {
-        // A port names the file the job goes to; "FILE:" asks for one.
-        const QString file = PdfFileForJob(port);
-        if (file.isEmpty())
-            return after(seCancelled);
-        printer->setOutputFileName(file);
-    }
-
-    Vystup.SetRange(StartPage, EndPage, ExportLanguage, PrintCopies);
-    const QRect bg = backgroundRect();
-    Vystup.SetBackground(&BackgroundPicture,
-                         TCornerRect{bg.left(), bg.top(), bg.left() + bg.width(), bg.top() + bg.height()},
-                         EffectiveBackgroundPrint());
-
-    bool cancel = false;
-    auto &ep = sestavaEntryPoints();
-    if (ep.IsCharacterPrinter && ep.IsCharacterPrinter(printerIndex)) {
-        result = ep.PrintText ? ep.PrintText(*this, printerIndex, &cancel) : seNotReady;
-    } else {
-        Vystup.Print(StartPage, EndPage, &cancel, Popis, PrintCopies, printer);
-        if (progress && progress->cancelled())
-            cancel = true;
-        result = cancel ? seCancelled : seOk;
-    }
     // The report keeps the metrics it printed with; going back to the printer chosen before
     // is the session's business.
     ownPrint.reset();
-    if (selected && previous != printer && previous)
-        SetCurrentPrinter(previous);
-    else if (IsPdfJobPrinter(currentPrinter()))
+    if (previous != currentPrinterShared())
         SetCurrentPrinter(previous);
     return after(result);
 }
@@ -992,7 +970,7 @@ int TSestava::ExportWmf(const QString &fileName, int background)
 int TSestava::ExportHtml(const QString &directory, const QString &fileName,
                          const QString &pictureBase)
 {
-    if (!sestavaEntryPoints().HtmlPage)
+    if (!CreateOutputWriter(QStringLiteral("html")))
         return seNotReady;
     const int r = Run();
     return r != seOk ? r : TSestavaTyp::ExportHtml(directory, fileName, pictureBase);
@@ -1000,10 +978,18 @@ int TSestava::ExportHtml(const QString &directory, const QString &fileName,
 
 int TSestava::ExportRtf(QIODevice &stream)
 {
-    if (!sestavaEntryPoints().Rtf)
+    if (!CreateOutputWriter(QStringLiteral("rtf")))
         return seNotReady;
     const int r = Run();
     return r != seOk ? r : TSestavaTyp::ExportRtf(stream);
+}
+
+int TSestava::ExportRtfFile(const QString &directory, const QString &fileName)
+{
+    if (!CreateOutputWriter(QStringLiteral("rtf")))
+        return seNotReady;
+    const int r = Run();
+    return r != seOk ? r : TSestavaTyp::ExportRtfFile(directory, fileName);
 }
 
 // ====================================================================== TSestDetail

@@ -14,6 +14,7 @@
 #include "report/model/SestError.h"
 #include "report/model/SestavaMessages.h"
 #include "report/output/OutputStore.h"
+#include "report/output/OutputWriters.h"
 #include "report/output/PrinterMetrics.h"
 
 #include <QImage>
@@ -59,11 +60,8 @@ struct TSestavaEntryPoints {
     std::function<bool(int printerIndex)> IsCharacterPrinter;
     // Prints the store on that text-only printer; seCancelled when the abort flag stopped it.
     std::function<int(TSestavaTyp &, int printerIndex, const bool *abortFlag)> PrintText;
-    std::function<int(TSestVystup &, QIODevice &stream)> Rtf;
-    std::function<int(TSestVystup &, QIODevice &stream)> Pdf;
-    std::function<int(TSestVystup &, QIODevice &stream, const QString &directory, int page,
-                      const QString &pictureFile)>
-        HtmlPage;
+    // The print-options window, asked when the report's sheet is bigger than the printer's.
+    std::function<bool(TPrintTiling &)> AskTiling;
     // The save dialog of SaveTemplateAs: the chosen file, or empty for cancel.
     std::function<QString(const QString &startDir, const QString &currentPath)> SaveAsDialog;
 };
@@ -190,6 +188,10 @@ public:
     TSestVystup &store() { return *m_store; }
 
     bool EmfOrWmf(bool enhanced, QIODevice &stream, int page, int background);
+    // The Czech message (file and reason) of the last export or file that was not written.
+    QString OutputError;
+    // What the text writer needs of this report: page range, copies, code page, line height.
+    TWriteJob textJob() const;
     // Raised when an operation ends with a non-zero result (TSestava).
     virtual void DoError(int code) { (void)code; }
 
@@ -197,6 +199,8 @@ protected:
     // The master report a detail prints into, or null.
     virtual TSestavaTyp *masterReport() const { return nullptr; }
     int exportFiles(bool enhanced, const QString &fileName, int background);
+    TWriteJob pageJob(int page, int background) const;
+    int writeFile(const QString &format, const TWriteJob &job, const QString &fileName);
 
     QList<TSestDetail *> m_details;
 
@@ -243,7 +247,13 @@ private:
     TTextCanvas *m_canvas = nullptr;
     TSestProgress *m_progress = nullptr;
     bool *m_cancelFlag = nullptr;
-    std::vector<TVystPrvek *> m_pendingPageCount;
+    // Items waiting for the page count (pinned: they stay as they are while their pages are
+    // packed like any other) and the pages they were put on.
+    struct TPendingPageCount {
+        int Page;
+        TVystPrvek *Item;
+    };
+    std::vector<TPendingPageCount> m_pendingPageCount;
     std::vector<TSiReportElement *> m_variables;   // system-variable elements of all sections
     std::vector<TExpression> m_groupExpressions;
     std::unordered_map<const TSiReportElement *, TExpression> m_conditions;
@@ -339,6 +349,7 @@ public:
     int ExportHtml(const QString &directory, const QString &fileName,
                    const QString &pictureBase) override;
     int ExportRtf(QIODevice &stream) override;
+    int ExportRtfFile(const QString &directory, const QString &fileName) override;
     int LoadTemplate(bool askCreate) override;
     int SaveTemplate() override;
     int SaveTemplateAs() override;

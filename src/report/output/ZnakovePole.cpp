@@ -196,7 +196,7 @@ bool SaveText(TSestVystup &store, QIODevice &stream, int first, int last,
     first = std::max(first, 1);
     last = std::min(last, store.PageCount());
     TZnakovePole grid;
-    grid.Prepare(pageSetup().sheetHeight(), store.LineSpacing);
+    grid.Prepare(store.pageSetup().sheetHeight(), store.LineSpacing);
     grid.AttachStream(&stream);
     bool ok = true;
     for (int copy = 0; ok && copy < std::max(copies, 1); ++copy) {
@@ -226,7 +226,7 @@ QByteArray TextPrinterJob(TSestVystup &store, int first, int last, const bool *a
     first = std::max(first, 1);
     last = std::min(last, store.PageCount());
     TZnakovePole grid;
-    grid.Prepare(pageSetup().sheetHeight(), store.LineSpacing);
+    grid.Prepare(store.pageSetup().sheetHeight(), store.LineSpacing);
     for (int p = first; p <= last; ++p) {
         if (p > first)
             job += '\f';

@@ -55,10 +55,11 @@ QString TComboBoxPredloha::templateTitle(const QString &path)
         for (const QString &line : std::as_const(lines)) {
             if (!line.startsWith(u'I'))
                 continue;
-            const QStringList fields = line.split(u',');
+            // The description is a quoted field: its quotes are not part of it.
+            const QStringList fields = splitTemplateFields(line);
             bool ok = false;
             if (fields.size() > 2 && fields.at(1).trimmed().toInt(&ok) == 0 && ok)
-                return fields.mid(2).join(u',');
+                return fields.at(2);
         }
     }
     return QFileInfo(path).fileName();

@@ -20,7 +20,7 @@ public:
     void ShowRecord(int n);
     void ShowSending();
     bool Aborted = false;
-    const bool *abortFlag() const { return &Aborted; }
+    const bool *abortFlag() const override { return &Aborted; }
 
     // TSestProgress
     void setText(const QString &text) override;

@@ -1,8 +1,11 @@
 #include "report/ui/PreviewWindow.h"
 
+#include "core/SafeFile.h"
+
 #include "report/model/PageSetup.h"
 #include "report/model/SestavaMessages.h"
 #include "report/output/OutputStore.h"
+#include "report/output/OutputWriters.h"
 #include "report/output/Printers.h"
 #include "report/output/Sestava.h"
 #include "report/ui/FormInfo.h"
@@ -21,7 +24,6 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPainter>
-#include <QSaveFile>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -332,7 +334,7 @@ void TFormSestP::setZoomStep(int step)
 void TFormSestP::applyZoom()
 {
     const double f = zoomFactor();
-    const TPageSetup &ps = pageSetup();
+    const TPageSetup &ps = m_store.pageSetup();   // the report on show, not the last one loaded
     m_panel->setFixedSize(int(std::lround(ps.sheetWidth() * f)), int(std::lround(ps.sheetHeight() * f)));
     m_pageRect = QRect(QPoint(int(std::lround(ps.MarginLeft * f)), int(std::lround(ps.MarginTop * f))),
                        QPoint(int(std::lround((m_store.PageWidth + ps.MarginLeft) * f)),
@@ -544,12 +546,6 @@ void TFormSestP::PrintPreview()
 
 // ------------------------------------------------------------------ saving
 
-void TFormSestP::saveFailed()
-{
-    showSestMessage(TSestMessageKind::Error, u8(SestavaMessages::CaptionError),
-                    u8("Výstupní soubor se nepodařilo uložit."));
-}
-
 QString TFormSestP::askFile(const QString &filter, const QString &suffix, bool confirmOverwrite)
 {
     TSaveFileRequest r;
@@ -575,28 +571,39 @@ bool TFormSestP::askOverwrite(const QStringList &files)
 }
 
 namespace {
-// Writes through a temporary file: the target is replaced only when everything was written.
+// Writes through the safe-write helper: the target is replaced only when everything is on
+// the disk. Empty, or the Czech message naming the file and the reason.
 template <typename F>
-bool writeFile(const QString &name, F &&write)
+QString writeFile(const QString &name, F &&write)
 {
-    QSaveFile f(name);
-    if (!f.open(QIODevice::WriteOnly))
-        return false;
-    if (!write(f)) {
-        f.cancelWriting();
-        return false;
-    }
-    return f.commit();
+    SafeFile f(name);
+    if (f.open() && !write(f))
+        f.fail();
+    return f.commit() ? QString() : f.errorText();
 }
 } // namespace
+
+void TFormSestP::saveFailed(const QString &why)
+{
+    showSestMessage(TSestMessageKind::Error, u8(SestavaMessages::CaptionError),
+                    why.isEmpty() ? u8("Výstupní soubor se nepodařilo uložit.") : why);
+}
 
 void TFormSestP::SaveText()
 {
     const QString file = askFile(u8("Textový soubor (*.txt)|*.TXT|Všechny soubory (*.*)|*.*"), QStringLiteral("txt"), true);
     if (file.isEmpty())
         return;
-    if (!writeFile(file, [&](QIODevice &d) { return m_report.PrintToStreamRaw(d) == seOk; }))
-        saveFailed();
+    // What the preview shows, every page once: the print range and copies are the printer's.
+    TWriteJob job = m_report.textJob();
+    job.FirstPage = 1;
+    job.LastPage = std::max(1, m_store.PageCount());
+    job.Copies = 1;
+    const QString why = writeFile(file, [&](QIODevice &d) {
+        return WriteOutput(QStringLiteral("text"), m_store, job, d) == seOk;
+    });
+    if (!why.isEmpty())
+        saveFailed(why);
     ShowPage(m_store.CurrentPage);
 }
 
@@ -605,8 +612,9 @@ void TFormSestP::SaveRtf()
     const QString file = askFile(u8("Soubor RTF (*.rtf)|*.RTF|Všechny soubory (*.*)|*.*"), QStringLiteral("rtf"), true);
     if (file.isEmpty())
         return;
-    if (!writeFile(file, [&](QIODevice &d) { return m_report.TSestavaTyp::ExportRtf(d) == seOk; }))
-        saveFailed();
+    if (const QString why = writeFile(file, [&](QIODevice &d) { return m_report.TSestavaTyp::ExportRtf(d) == seOk; });
+        !why.isEmpty())
+        saveFailed(why);
     ShowPage(m_store.CurrentPage);
 }
 
@@ -615,8 +623,9 @@ void TFormSestP::SavePdf()
     const QString file = askFile(u8("Soubor PDF (*.pdf)|*.PDF|Všechny soubory (*.*)|*.*"), QStringLiteral("pdf"), true);
     if (file.isEmpty())
         return;
-    if (!writeFile(file, [&](QIODevice &d) { return m_report.TSestavaTyp::ExportPdf(d) == seOk; }))
-        saveFailed();
+    if (const QString why = writeFile(file, [&](QIODevice &d) { return m_report.TSestavaTyp::ExportPdf(d) == seOk; });
+        !why.isEmpty())
+        saveFailed(why);
     ShowPage(m_store.CurrentPage);
 }
 
@@ -630,7 +639,7 @@ void TFormSestP::SaveMetafilePage()
     const int r = wmf ? m_report.ExportWmfPageFile(file, m_store.CurrentPage)
                       : m_report.ExportEmfPageFile(file, m_store.CurrentPage);
     if (r != seOk)
-        saveFailed();
+        saveFailed(m_report.OutputError);
     ShowPage(m_store.CurrentPage);
 }
 
@@ -653,7 +662,7 @@ void TFormSestP::saveAllPages(bool html, const QString &file)
             ok = (wmf ? m_report.ExportWmfPageFile(names.at(i), i) : m_report.ExportEmfPageFile(names.at(i), i)) == seOk;
     }
     if (!ok)
-        saveFailed();
+        saveFailed(m_report.OutputError);
     ShowPage(shown);
 }
 
@@ -673,7 +682,7 @@ void TFormSestP::SaveHtmlPage()
     const QFileInfo fi(file);
     if (m_report.ExportHtmlPageFile(fi.absolutePath(), fi.fileName(), m_store.CurrentPage,
                                     fi.completeBaseName() + QStringLiteral("_.bmp")) != seOk)
-        saveFailed();
+        saveFailed(m_report.OutputError);
     ShowPage(m_store.CurrentPage);
 }
 

@@ -106,7 +106,7 @@ private:
     void updateCounters();
     void applyZoom();
     void scrollBy(int dx, int dy);
-    void saveFailed();
+    void saveFailed(const QString &why = QString());
     bool askOverwrite(const QStringList &files);
     QString askFile(const QString &filter, const QString &suffix, bool confirmOverwrite);
     void saveAllPages(bool html, const QString &file);

@@ -1,4 +1,5 @@
 #include "report/ui/ReportUi.h"
+#include "report/ui/TolvaReportZoom.h"
 
 #include "report/model/SestavaMessages.h"
 #include "report/output/Printers.h"
@@ -64,6 +65,12 @@ void InstallReportUi()
         };
     }
     auto &ep = sestavaEntryPoints();
+    if (!ep.AskTiling) {
+        ep.AskTiling = [](TPrintTiling &t) {
+            TFormTolvaReportZoom options(t, QApplication::activeWindow());
+            return options.Show(t);
+        };
+    }
     if (!ep.Preview) {
         ep.Preview = [](TSestava &report, const QRect &rect, int position, int zoom, int windowState) {
             TPreviewOptions o;

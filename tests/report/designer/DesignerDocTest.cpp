@@ -268,6 +268,15 @@ TEST_F(DesignerDoc, NewTemplateCancelledRestoresTemplateUndoListAndPage)
     EXPECT_FALSE(started);
     EXPECT_EQ(catcher.Texts.last(), "Zrušit všechny prvky a začít s návrhem nové předlohy?");
     EXPECT_EQ(wizardElements, 0);   // the wizard starts on an empty template
+    // ...in the character mode of the report it replaces.
+    report.CharacterMode = true;
+    bool wizardCharacterMode = false;
+    doc.newTemplate([&](TSestavaTyp &r, QStringList &) {
+        wizardCharacterMode = r.CharacterMode;
+        return int(QDialog::Rejected);
+    });
+    EXPECT_TRUE(wizardCharacterMode);
+    report.CharacterMode = false;
     EXPECT_EQ(body(0)->Text, "b");
     EXPECT_EQ(doc.undoList().count(), 3);
     EXPECT_EQ(doc.undoList().undoHint(), "Zrušit změnu textu");

@@ -155,6 +155,36 @@ TEST_F(BarcodeTest, NumericDataIsTrimmedAndPaddedAsTheSymbologyNeeds)
     EXPECT_TRUE(EncodeBarcode(20, QStringLiteral("1"), false).pattern.isEmpty());
 }
 
+// A computed check digit of 0 is the digit 0 in every symbology that carries one (a missing
+// final "% 10" would make it 10).
+TEST_F(BarcodeTest, CheckDigitZero)
+{
+    struct Case {
+        int type;
+        const char *data;
+        const char *text;
+    };
+    const Case cases[] = {
+        {bcEan13, "8590000000069", "8590000000060"},
+        {bcEan8, "96000099", "96000090"},
+        {bcUpcA, "036000000039", "036000000030"},
+        {bcUpcE0, "1000169", "1000160"},
+        {bcMsi, "19", "190"},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(textOf(c.type, QString::fromLatin1(c.data), true), QString::fromLatin1(c.text)) << c.data;
+    // PostNet: the check digit is the last bar group, five bars of which two are tall.
+    EXPECT_EQ(EncodeBarcode(bcPostNet, QStringLiteral("55"), true).pattern,
+              EncodeBarcode(bcPostNet, QStringLiteral("550"), false).pattern);
+    if (haveTool("zbarimg")) {
+        EXPECT_EQ(zbarRead(render(bcEan13, QStringLiteral("8590000000069"), true, 0, 3, false)),
+                  QStringLiteral("8590000000060"));
+        EXPECT_EQ(zbarRead(render(bcUpcA, QStringLiteral("036000000039"), true, 0, 3, false),
+                           {QStringLiteral("-Supca.enable")}),
+                  QStringLiteral("036000000030"));
+    }
+}
+
 TEST_F(BarcodeTest, ModuleWidthCodesAndCaptions)
 {
     EXPECT_EQ(BarcodeModuleCodes().size(), 36u);

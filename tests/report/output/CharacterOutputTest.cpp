@@ -265,6 +265,23 @@ TEST_F(CharacterOutputTest, ReportComponentWritesTextThroughItsEntryPoint)
     EXPECT_EQ(bytes, QByteArray("P\xFD" "ehled").leftJustified(30, ' ') + "\r\n");
 }
 
+// The rows of a text page come from the report's own sheet, not from the paper of the
+// report loaded last.
+TEST_F(CharacterOutputTest, TheTextPageIsTheReportsOwnSheet)
+{
+    TSestava rep;
+    rep.PageSetup.PaperHeight = 2000;   // a tall sheet; the process default is A4
+    auto e = outtest::element(ekText);
+    e->Font.Name = QStringLiteral("Roman 10cpi");
+    outtest::addOneLineItem(rep.Vystup, 0, e.get(), QRect(0, 1500, 300, 20), QStringLiteral("Dole"));
+    ASSERT_LT(pageSetup().sheetHeight(), 1500);
+    QByteArray bytes;
+    QBuffer buf(&bytes);
+    buf.open(QIODevice::WriteOnly);
+    EXPECT_EQ(rep.PrintToStream(buf), seOk);
+    EXPECT_TRUE(bytes.contains("Dole")) << bytes.size();
+}
+
 // A raw job reaches a text-only queue of a private CUPS server.
 TEST_F(CharacterOutputTest, RawJobReachesATextOnlyQueue)
 {

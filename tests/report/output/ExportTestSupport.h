@@ -58,8 +58,6 @@ protected:
     void SetUp() override
     {
         OutputTest::SetUp();
-        // other tests may have emptied the entry points
-        orv::InstallFileWriters(orv::sestavaEntryPoints());
         // for a look at the files: ORV_KEEP_TEST_FILES=1 keeps them and names the folder
         if (qEnvironmentVariableIsSet("ORV_KEEP_TEST_FILES")) {
             dir.setAutoRemove(false);

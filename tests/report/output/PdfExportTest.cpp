@@ -3,6 +3,7 @@
 
 #include "report/model/SestError.h"
 #include "report/output/Barcode.h"
+#include "report/output/OutputWriters.h"
 #include "report/output/PdfExport.h"
 #include "report/output/PictureFile.h"
 #include "report/output/Sestava.h"
@@ -273,19 +274,22 @@ TEST_F(PdfTest, FailuresAreReportedAndTheOldFileStays)
               seOutputNotWritten);
 
     TSestava rep;
-    auto &ep = sestavaEntryPoints();
     {
         QFile old(path("old.pdf"));
         ASSERT_TRUE(old.open(QIODevice::WriteOnly));
         old.write("the old file");
     }
-    const auto saved = ep.Pdf;
-    ep.Pdf = [](TSestVystup &, QIODevice &stream) {
-        stream.write("%PDF-1.3 half");
-        return int(seOutputNotWritten);
+    const TOutputWriterFactory saved = OutputWriterFactory("pdf");
+    struct Half : TOutputWriter {
+        int Write(TSestVystup &, const TWriteJob &, QIODevice &stream) override
+        {
+            stream.write("%PDF-1.3 half");
+            return seOutputNotWritten;
+        }
     };
+    RegisterOutputWriter("pdf", [] { return std::make_unique<Half>(); });
     EXPECT_EQ(rep.ExportPdfFile(dir.path(), "old.pdf"), seOutputNotWritten);
-    ep.Pdf = saved;
+    RegisterOutputWriter("pdf", saved);
     EXPECT_EQ(readAll(path("old.pdf")), QByteArray("the old file"));
     EXPECT_EQ(rep.ExportPdfFile(dir.path() + "/missing-folder", "x.pdf"), seOutputNotWritten);
     EXPECT_EQ(rep.ExportPdfFile(dir.path(), "old.pdf"), seOk);   // an empty store: no page

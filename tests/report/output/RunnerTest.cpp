@@ -9,6 +9,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include "core/SmallDisk.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -159,6 +161,49 @@ TEST_F(RunnerTest, ErrorsInTheTemplateOrQueryAreSaidAndFailTheRun)
         if (c.Status == 9) {
             EXPECT_EQ(run(base(c.Sql) << "--keep-going", out), 0) << out.toStdString();
             EXPECT_TRUE(out.contains(c.Said)) << out.toStdString();
+        }
+    }
+}
+
+// Page images only when asked for: an export alone draws none, --out or --dpi still do.
+TEST_F(RunnerTest, ExportsAloneWriteNoPageImages)
+{
+    QString out;
+    const QString pdf = dir.filePath("list.pdf");
+    EXPECT_EQ(run({pts, db, "select Name from Items", "--pdf", pdf}, out), 0) << out.toStdString();
+    EXPECT_TRUE(QFile::exists(pdf));
+    EXPECT_TRUE(QDir(dir.path()).entryList({"*.png"}).isEmpty()) << out.toStdString();
+    EXPECT_TRUE(QDir(QDir::currentPath()).entryList({"list-*.png"}).isEmpty());
+    EXPECT_EQ(run({pts, db, "select Name from Items", "--text", dir.filePath("list.txt"), "--dpi", "20",
+                   "--out", dir.filePath("png/page")}, out), 0) << out.toStdString();
+    EXPECT_EQ(QDir(dir.filePath("png")).entryList({"*.png"}).size(), 2);
+}
+
+// A full disk: every output option exits 6, names the file, and leaves the old file whole.
+TEST_F(RunnerTest, AFullDiskIsAnErrorAndKeepsTheOldFile)
+{
+    orv::test::SmallDisk disk(256 * 1024);
+    if (!disk.mounted())
+        GTEST_SKIP() << "the runner is another process: this needs a small disk to fill";
+    const QByteArray old = "the old file\n";
+    const QList<QPair<QString, QString>> outputs = {
+        {"--pdf", "a.pdf"}, {"--rtf", "a.rtf"}, {"--html", "a.html"}, {"--text", "a.txt"},
+        {"--print-to-pdf", "b.pdf"}, {"--out", "page"}};
+    for (const auto &[option, name] : outputs) {
+        const QString file = option == "--out" ? disk.file("page-1.png")
+                           : option == "--html" ? disk.file("a1.html") : disk.file(name);
+        write(file, old);
+        for (const qint64 free : {qint64(0)}) {   // the fill levels of each writer: FileWrapper
+            disk.leaveFree(free);
+            QString out;
+            EXPECT_EQ(run({pts, db, "select Name from Items", option, disk.file(name)}, out), 6)
+                << option.toStdString() << " free " << free << ": " << out.toStdString();
+            EXPECT_TRUE(out.contains(QString::fromUtf8("se nepodařilo zapsat")))
+                << option.toStdString() << ": " << out.toStdString();
+            QFile f(file);
+            EXPECT_TRUE(f.open(QIODevice::ReadOnly));
+            EXPECT_EQ(f.readAll(), old) << option.toStdString() << " free " << free;
+            disk.empty();
         }
     }
 }

@@ -49,7 +49,6 @@ protected:
     {
         // back to what the layer installs by itself
         TSestavaEntryPoints e;
-        InstallFileWriters(e);
         InstallCharacterOutput(e);
         sestavaEntryPoints() = e;
     }

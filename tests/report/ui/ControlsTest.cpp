@@ -167,7 +167,8 @@ TEST(PrinterCombo, OffersThePdfEntry)
 TEST(TemplateCombo, FolderWithCapitalsInNames)
 {
     QTemporaryDir dir;
-    writeTemplate(dir.filePath("MaterialyCSN.pts"), "Seznam oceli");
+    // The designer writes the description quoted; the list shows it without its quotes.
+    writeTemplate(dir.filePath("MaterialyCSN.pts"), "\"Seznam oceli, \"\"nerez\"\"\"");
     writeTemplate(dir.filePath("Stara.PTS"), "");
     writeTemplate(dir.filePath("TepelneZprac.pts"), "");
     writeTemplate(dir.filePath("readme.txt"), "neni");
@@ -182,7 +183,7 @@ TEST(TemplateCombo, FolderWithCapitalsInNames)
     EXPECT_EQ(combo.ReportMask(), "*.pts");
     combo.Refresh();
     ASSERT_EQ(combo.count(), 3);
-    EXPECT_EQ(combo.itemText(0), "Seznam oceli");
+    EXPECT_EQ(combo.itemText(0), "Seznam oceli, \"nerez\"");
     EXPECT_EQ(combo.itemText(1), "Stara.PTS");
     EXPECT_EQ(combo.itemText(2), "TepelneZprac.pts");
     EXPECT_EQ(combo.templatePath(0), dir.filePath("MaterialyCSN.pts"));

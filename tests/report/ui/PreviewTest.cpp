@@ -4,6 +4,7 @@
 #include "UiTestSupport.h"
 
 #include "report/model/PageSetup.h"
+#include "report/output/OutputWriters.h"
 #include "report/output/Sestava.h"
 #include "report/ui/PreviewWindow.h"
 #include "report/ui/ReportUi.h"
@@ -78,6 +79,24 @@ TEST_F(PreviewTest, ZoomStepsAndPercentages)
         for (int x = 0; x < shot.width(); x += 2)
             dark += qGray(shot.pixel(x, y)) < 128;
     EXPECT_GT(dark, 50);
+}
+
+// The sheet is the report's own, whatever report was loaded last.
+TEST_F(PreviewTest, TheSheetIsThatOfTheReportOnShow)
+{
+    const TPageSetup own = report.PageSetup;
+    const TPageSetup shared = pageSetup();
+    // Another report's paper in force: a wider sheet with other margins.
+    pageSetup().PaperWidth = 1400;
+    pageSetup().MarginLeft = 120;
+    ASSERT_NE(pageSetup().sheetWidth(), own.sheetWidth());
+    TPreviewOptions o;
+    o.Zoom = 100;
+    o.WindowState = wsNormal;
+    TFormSestP w(report, o);
+    EXPECT_EQ(w.panel()->size(), QSize(own.sheetWidth(), own.sheetHeight()));
+    EXPECT_EQ(w.pageRect().left(), own.MarginLeft);
+    pageSetup() = shared;
 }
 
 TEST_F(PreviewTest, NavigationButtonsAndKeys)
@@ -253,45 +272,85 @@ TEST_F(PreviewTest, AllPagesAsMetafilesAskOnceBeforeOverwriting)
     }
 }
 
-TEST_F(PreviewTest, SavesGoThroughTheWritersEntryPoints)
+namespace {
+// Puts a writer in place of a format's for as long as it lives.
+class FakeWriter {
+public:
+    using WriteFn = std::function<int(TSestVystup &, const TWriteJob &, QIODevice &)>;
+    FakeWriter(const QString &format, WriteFn write)
+        : m_format(format), m_saved(OutputWriterFactory(format))
+    {
+        struct W : TOutputWriter {
+            WriteFn f;
+            int Write(TSestVystup &s, const TWriteJob &j, QIODevice &d) override { return f(s, j, d); }
+        };
+        RegisterOutputWriter(format, write ? TOutputWriterFactory([write] {
+            auto w = std::make_unique<W>();
+            w->f = write;
+            return std::unique_ptr<TOutputWriter>(std::move(w));
+        }) : TOutputWriterFactory());
+    }
+    ~FakeWriter() { RegisterOutputWriter(m_format, m_saved); }
+
+private:
+    QString m_format;
+    TOutputWriterFactory m_saved;
+};
+} // namespace
+
+TEST_F(PreviewTest, SavesGoThroughTheWriters)
 {
     QTemporaryDir dir;
     uitest::SaveAnswers save;
-    auto saved = sestavaEntryPoints();
     TPreviewOptions o;
     o.WindowState = wsNormal;
     TFormSestP w(report, o);
 
     // A writer that is not there: the user is told and nothing is left behind.
-    sestavaEntryPoints().Rtf = nullptr;
-    save.files << dir.filePath("Zprava.rtf");
-    w.SaveRtf();
-    EXPECT_EQ(msg.texts.value(0), QString::fromUtf8("Výstupní soubor se nepodařilo uložit."));
+    {
+        FakeWriter none("rtf", {});
+        save.files << dir.filePath("Zprava.rtf");
+        w.SaveRtf();
+    }
+    EXPECT_TRUE(msg.texts.value(0).contains(QString::fromUtf8("Zprava.rtf"))) << qPrintable(msg.texts.value(0));
     EXPECT_EQ(msg.captions.value(0), "Chyba");
     EXPECT_FALSE(QFileInfo::exists(dir.filePath("Zprava.rtf")));
 
     // With writers present, the chosen names are kept as typed (with the default suffix).
     int htmlPages = 0;
     QStringList pictures;
-    sestavaEntryPoints().Rtf = [](TSestVystup &st, QIODevice &d) {
+    TWriteJob textJob;
+    FakeWriter rtf("rtf", [](TSestVystup &st, const TWriteJob &, QIODevice &d) {
         d.write("{\\rtf1 pages " + QByteArray::number(st.PageCount()) + "}");
         return int(seOk);
-    };
-    sestavaEntryPoints().Pdf = [](TSestVystup &, QIODevice &d) { d.write("%PDF-1.4"); return int(seOk); };
-    sestavaEntryPoints().CharacterOutput = [](TSestavaTyp &, QIODevice &d) { d.write("text"); return int(seOk); };
-    sestavaEntryPoints().HtmlPage = [&](TSestVystup &, QIODevice &d, const QString &, int page, const QString &pic) {
-        ++htmlPages;
-        pictures << pic;
-        d.write("<html>" + QByteArray::number(page) + "</html>");
+    });
+    FakeWriter pdf("pdf", [](TSestVystup &, const TWriteJob &, QIODevice &d) { d.write("%PDF-1.4"); return int(seOk); });
+    FakeWriter text("text", [&](TSestVystup &, const TWriteJob &job, QIODevice &d) {
+        textJob = job;
+        d.write("text");
         return int(seOk);
-    };
+    });
+    FakeWriter html("html", [&](TSestVystup &, const TWriteJob &job, QIODevice &d) {
+        ++htmlPages;
+        pictures << job.PictureFile;
+        d.write("<html>" + QByteArray::number(job.Page) + "</html>");
+        return int(seOk);
+    });
+    // The text file is what the preview shows, each page once, whatever the print range.
+    report.StartPage = 2;
+    report.PrintCopies = 3;
     save.files << dir.filePath("Velka") << dir.filePath("Dokument.pdf") << dir.filePath("Text.txt");
     w.SaveRtf();
     w.SavePdf();
     w.SaveText();
+    report.StartPage = 1;
+    report.PrintCopies = 1;
     EXPECT_EQ(head(dir.filePath("Velka.rtf"), 14), "{\\rtf1 pages 3");
     EXPECT_EQ(head(dir.filePath("Dokument.pdf"), 8), "%PDF-1.4");
     EXPECT_EQ(head(dir.filePath("Text.txt"), 4), "text");
+    EXPECT_EQ(textJob.FirstPage, 1);
+    EXPECT_EQ(textJob.LastPage, 3);
+    EXPECT_EQ(textJob.Copies, 1);
     EXPECT_EQ(save.asked[1].Filters, (QStringList{"Soubor RTF (*.rtf)", QString::fromUtf8("Všechny soubory (*)")}));
     EXPECT_TRUE(save.asked[1].ConfirmOverwrite);
 
@@ -301,7 +360,6 @@ TEST_F(PreviewTest, SavesGoThroughTheWritersEntryPoints)
     EXPECT_EQ(head(dir.filePath("Stranky2.html"), 7), "<html>1");
     EXPECT_EQ(pictures.value(2), "Stranky3_.bmp");
     EXPECT_EQ(msg.texts.size(), 1);
-    sestavaEntryPoints() = saved;
 }
 
 TEST_F(PreviewTest, ReportPreviewOpensTheWindow)
