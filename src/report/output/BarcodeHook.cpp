@@ -33,7 +33,8 @@ void DrawBarcode(TTolvaCanvas &canvas, const QRect &rect, int symbology, const Q
         for (const TBarcodeShape::Bar &bar : shape.bars)
             painter->fillRect(bar.rect, bar.black ? Qt::black : Qt::white);
     } else {
-        // The spaces first, in white, so that they cover what lies beneath; then the bars.
+        // The ground first, in white, so that the spaces cover what lies beneath; then the
+        // bars.
         for (int black = 0; black < 2; ++black) {
             if (combs[black].isEmpty())
                 continue;
