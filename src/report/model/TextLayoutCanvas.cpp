@@ -2,7 +2,10 @@
 
 #include <QColor>
 #include <QFontMetricsF>
+#include <QGlyphRun>
+#include <QPaintEngine>
 #include <QPainter>
+#include <QRawFont>
 
 #include <cmath>
 
@@ -74,6 +77,8 @@ struct TTextCanvas::Metrics {
 
     QFont font;
     QFontMetricsF fm;
+    QRawFont rawFont;   // loaded on the first run of glyphs drawn in the font
+    bool rawFontLoaded = false;
     int height = 0;
     std::array<int, 0x180> widths;
     std::array<int, 0x180> overhangs;
@@ -158,6 +163,48 @@ int TTextCanvas::textHeight(QChar)
     return metrics().height;
 }
 
+// On pixels the characters go as one run of glyphs at the layout's positions: drawing
+// them one by one shapes every character alone, which was most of the time a page of text
+// took. Only where each character has a glyph of the font itself (no fallback font, no
+// surrogates), and without lines through or under the text, which the font draws per
+// character; recording devices keep a text item per character.
+static bool drawGlyphRun(QPainter *painter, QRawFont &rawFont, bool &rawFontLoaded, int x,
+                         int y, const QString &chars, const int *advances)
+{
+    QPaintEngine *engine = painter->paintEngine();
+    if (!engine || engine->type() != QPaintEngine::Raster)
+        return false;
+    const QFont font = painter->font();
+    if (font.underline() || font.strikeOut() || font.overline())
+        return false;
+    if (!rawFontLoaded) {
+        rawFont = QRawFont::fromFont(font);
+        rawFontLoaded = true;
+    }
+    if (!rawFont.isValid())
+        return false;
+    for (QChar c : chars)
+        if (c.isNull() || c.isSurrogate())
+            return false;
+    const QList<quint32> glyphs = rawFont.glyphIndexesForString(chars);
+    if (glyphs.size() != chars.size())
+        return false;
+    QList<QPointF> positions;
+    positions.reserve(chars.size());
+    for (qsizetype k = 0; k < chars.size(); ++k) {
+        if (glyphs[k] == 0)
+            return false;
+        positions.append(QPointF(x, y));
+        x += advances[k];
+    }
+    QGlyphRun run;
+    run.setRawFont(rawFont);
+    run.setGlyphIndexes(glyphs);
+    run.setPositions(positions);
+    painter->drawGlyphRun(QPointF(0, 0), run);
+    return true;
+}
+
 void TTextCanvas::drawChars(int x, int y, const QString &chars, const int *advances)
 {
     if (!m_painter || chars.isEmpty())
@@ -165,6 +212,9 @@ void TTextCanvas::drawChars(int x, int y, const QString &chars, const int *advan
     m_painter->setFont(qfont());
     m_painter->setPen(QColor(int(m_font.Color & 0xFF), int((m_font.Color >> 8) & 0xFF),
                                int((m_font.Color >> 16) & 0xFF)));
+    Metrics &m = metrics();
+    if (drawGlyphRun(m_painter, m.rawFont, m.rawFontLoaded, x, y, chars, advances))
+        return;
     // One call per character: the positions come from the layout, not from the font.
     // Blanks are drawn too, so that text read back from a PDF or a metafile keeps its
     // word breaks.

@@ -194,6 +194,7 @@ TBarcodeShape barcode::layout(const QRect &rect, int symbology, const QString &d
 
     shape.bars.reserve(size_t(enc.pattern.size()));
     int x = 0;
+    int outlineTop = 0;
     QRect bounds;
     for (QChar ch : enc.pattern) {
         const int w = widthOf(ch);
@@ -211,9 +212,17 @@ TBarcodeShape barcode::layout(const QRect &rect, int symbology, const QString &d
             b = std::max(b, c.y());
         }
         if (combs) {
-            // Along the baseline, up one side of the element, across and down the other.
-            QPolygon &comb = combs[bar.black ? 1 : 0];
-            comb << corners[1] << corners[0] << corners[3] << corners[2];
+            if (bar.black) {
+                // Along the baseline, up one side of the bar, across and down the other.
+                combs[1] << corners[1] << corners[0] << corners[3] << corners[2];
+            }
+            // The white ground is the outline of all elements together: corners only where
+            // the top steps down to a short bar or back up.
+            if (x == 0)
+                combs[0] << corners[1] << corners[0];
+            else if (top != outlineTop)
+                combs[0] << rot.mapRound(x, outlineTop) + origin << corners[0];
+            outlineTop = top;
         }
         if (withPolygons)
             bar.polygon = QPolygon({corners[0], corners[1], corners[2], corners[3]});
@@ -224,6 +233,8 @@ TBarcodeShape barcode::layout(const QRect &rect, int symbology, const QString &d
         x += w;
     }
     shape.bounds = bounds;
+    if (combs && x > 0)
+        combs[0] << rot.mapRound(x, outlineTop) + origin << rot.mapRound(x, h) + origin;
 
     if (showText && !enc.text.isEmpty()) {
         TBarcodeShape::Text t;

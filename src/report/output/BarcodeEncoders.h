@@ -24,9 +24,11 @@ TBarcodePattern encodeCodabar(const QString &data);
 TBarcodePattern encodeEanUpc(int symbology, const QString &digits, bool checkDigit);
 
 // LayoutBarcode; without polygons (only the rectangles) when they are not needed. combs,
-// when given, receives two polygons, the spaces [0] and the bars [1], each tracing all its
-// elements from the baseline: filled, a comb covers exactly its elements, and one
-// polygon records far smaller in page images and metafiles than one shape per element.
+// when given, receives two polygons: [0] the white ground, the outline of all elements
+// (spaces and bars) together, and [1] the bars, tracing them all from the baseline. The
+// ground painted first and the bars over it cover exactly what the elements one by one
+// would, and two polygons record far smaller in page images and metafiles than one shape
+// per element.
 TBarcodeShape layout(const QRect &rect, int symbology, const QString &data, bool showText,
                      bool checkDigit, int angle, int module, bool withPolygons,
                      QPolygon *combs);

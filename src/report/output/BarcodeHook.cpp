@@ -26,14 +26,21 @@ void DrawBarcode(TTolvaCanvas &canvas, const QRect &rect, int symbology, const Q
                                                 angle, module, false, raster ? nullptr : combs);
     if (shape.bars.empty())
         return;
-    painter->save();
+    // The state is put back by hand rather than by save() and restore(): a recording
+    // device stores every state the painter restores, and for a page of small codes that
+    // was more than the codes themselves.
+    const QPen oldPen = painter->pen();
+    const QBrush oldBrush = painter->brush();
+    const QFont oldFont = painter->font();
+    const bool oldAntialiasing = painter->testRenderHint(QPainter::Antialiasing);
     painter->setRenderHint(QPainter::Antialiasing, false);
     painter->setPen(Qt::NoPen);
     if (raster) {
         for (const TBarcodeShape::Bar &bar : shape.bars)
             painter->fillRect(bar.rect, bar.black ? Qt::black : Qt::white);
     } else {
-        // The spaces first, in white, so that they cover what lies beneath; then the bars.
+        // The ground first, in white, so that the spaces cover what lies beneath; then the
+        // bars.
         for (int black = 0; black < 2; ++black) {
             if (combs[black].isEmpty())
                 continue;
@@ -47,12 +54,17 @@ void DrawBarcode(TTolvaCanvas &canvas, const QRect &rect, int symbology, const Q
         f.Size = t.pointSize;
         const QFont font = TTextCanvas::toQFont(f, canvas.fontResolution());
         painter->setFont(font);
-        painter->fillRect(t.rect, Qt::white);
+        painter->setPen(Qt::NoPen);
+        painter->setBrush(Qt::white);
+        painter->drawRect(t.rect);
         painter->setPen(Qt::black);
         painter->drawText(QPointF(t.topLeft.x(), t.topLeft.y() + QFontMetricsF(font).ascent()),
                           t.text);
     }
-    painter->restore();
+    painter->setPen(oldPen);
+    painter->setBrush(oldBrush);
+    painter->setFont(oldFont);
+    painter->setRenderHint(QPainter::Antialiasing, oldAntialiasing);
 }
 
 } // namespace orv

@@ -300,7 +300,13 @@ void TSestVystup::SetRange(int first, int last, int exportLanguage, int copies)
 void TSestVystup::SetCurrentPage(int index)
 {
     CurrentPage = index;
-    RenderPage(index, PrintBackground);
+    // Only the page to draw is noted: the preview and the printer paint it afresh through
+    // DrawPage, and recording the whole page into PageImage on every turn cost more than
+    // the turn itself.
+    if (Page(index)) {
+        m_renderedPage = index;
+        m_renderedBackground = PrintBackground;
+    }
 }
 
 void TSestVystup::DrawPageContent(QPainter &painter, int index, bool withBackground) const
@@ -351,7 +357,8 @@ QImage TSestVystup::PageToImage(int index, int dpi, bool withBackground)
 {
     if (!Page(index) || dpi <= 0)
         return {};
-    RenderPage(index, withBackground);
+    m_renderedPage = index;   // drawn afresh below, as SetCurrentPage does
+    m_renderedBackground = withBackground;
     const int w = std::max(1, PageWidth * dpi / 100);
     const int h = std::max(1, PageHeight * dpi / 100);
     QImage image(w, h, QImage::Format_RGB32);

@@ -8,6 +8,7 @@
 
 #include <QImage>
 #include <QPainter>
+#include <QPicture>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -259,6 +260,38 @@ TEST_F(BarcodeTest, DrawingLeavesTheCanvasStateAndPaintsSpacesWhite)
     EXPECT_EQ(img.pixelColor(10, 50), QColor(Qt::black));   // first bar of the start character
     EXPECT_EQ(img.pixelColor(12, 50), QColor(Qt::white));   // the narrow space after it
     EXPECT_EQ(img.pixelColor(5, 50), QColor(Qt::red));      // outside the code
+}
+
+// Page images record a code as a white ground and one polygon of bars; played back they
+// must cover the very pixels the elements drawn one by one cover, short bars and the
+// paper above them included.
+TEST_F(BarcodeTest, RecordedCodesPlayBackAsDrawnDirectly)
+{
+    const struct { int type; const char *data; } cases[] = {
+        {bcEan13, "978020137962"}, {bcPostNet, "12345"}, {bcCode39, "AB-12"},
+        {bcUpcSupp5, "52495"}, {bcUpcE0, "0123456"}};
+    for (const auto &c : cases)
+        for (int angle : {0, 90, 180, 270})
+            for (int module : {1, 3}) {
+                const QRect at(20, 20, 10, 40 * module);
+                auto paint = [&](QPaintDevice *device) {
+                    QPainter p(device);
+                    TTolvaCanvas canvas(&p);
+                    DrawBarcode(canvas, at, c.type, QString::fromLatin1(c.data), false, true,
+                                angle, module);
+                };
+                QImage direct(500, 500, QImage::Format_RGB32);
+                direct.fill(Qt::red);
+                QImage played = direct;
+                paint(&direct);
+                QPicture picture;
+                paint(&picture);
+                QPainter p(&played);
+                picture.play(&p);
+                p.end();
+                EXPECT_EQ(played, direct) << c.type << " at " << angle << " degrees, module "
+                                          << module;
+            }
 }
 
 // The symbologies zbar reads, at 0 and 90 degrees and three module widths.
