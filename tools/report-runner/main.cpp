@@ -273,13 +273,8 @@ bool openQuery(db::Connection &conn, db::DataSet &query, const RunnerOptions &o)
             query.setParam(it.key(), it.value());
         query.open();
     } catch (const std::exception &e) {
-        const QString what = QString::fromUtf8(e.what());
-        const QString missing = queryMissingNameText(what);
-        // The engine's own words only as a detail: the file is fine, the query is not.
-        const qsizetype detail = what.lastIndexOf(QStringLiteral("Podrobnosti: "));
-        err(missing.isEmpty() ? what
-                              : missing + QStringLiteral("\n")
-                                    + (detail >= 0 ? what.mid(detail) : what));
+        // The file is fine when the query names what it lacks: that is said first.
+        err(queryFailureText(QString::fromUtf8(e.what())));
         return false;
     }
     return true;

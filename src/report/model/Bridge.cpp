@@ -72,4 +72,13 @@ QString queryMissingNameText(const QString &engineText)
            + QStringLiteral(" Opravte dotaz (název tabulky nebo sloupce).");
 }
 
+QString queryFailureText(const QString &engineText)
+{
+    const QString missing = queryMissingNameText(engineText);
+    if (missing.isEmpty())
+        return engineText;
+    const qsizetype detail = engineText.lastIndexOf(QStringLiteral("Podrobnosti: "));
+    return missing + QStringLiteral("\n") + (detail >= 0 ? engineText.mid(detail) : engineText);
+}
+
 } // namespace orv

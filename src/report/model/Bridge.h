@@ -74,5 +74,8 @@ TCalcType fieldValueFromBridge(const TBridge &bridge, int n);
 // query names and the database lacks is said as such (the query is wrong, not the file);
 // empty for any other error.
 QString queryMissingNameText(const QString &engineText);
+// The whole message for a failed query: the missing name first, with the engine's own words
+// ("Podrobnosti: ...") only as a detail; any other error as it is.
+QString queryFailureText(const QString &engineText);
 
 } // namespace orv
