@@ -252,12 +252,32 @@ void OwnDataModule::attachDeleteMirrors()
         deleteAllRows(qChemComp);
         deleteAllRows(qCompareNorms);
         deleteNoticeOf(noticeNo);
+        deletePropertyRows(number);
         mirrorDelete(QStringLiteral("private_MAT"), number);
     };
     qNodes.hooks.beforeDelete = [this](DataSet &) {
         if (qMat.recNo() >= 0)
             qMat.remove();
     };
+}
+
+void OwnDataModule::deletePropertyRows(const QVariant &materialNo)
+{
+    // The rows a copy of a catalogue material brought along (no data set shows them): deepest
+    // first, so that every statement still finds the rows above. Their notes may be the
+    // catalogue's own and stay.
+    Connection &u = m_main.userSession();
+    const QVariantMap m{{QStringLiteral("m"), materialNo}};
+    const QString semi = QStringLiteral("select Number from SemiProd where MaterialNo = :m");
+    const QString states = QStringLiteral("select Number from States where SemiPrNo in (%1)").arg(semi);
+    const QString dimens = QStringLiteral("select Number from Dimens where StateNo in (%1)").arg(states);
+    const QString mech = QStringLiteral("select Number from MechProp where DimensionNo in (%1)").arg(dimens);
+    u.exec(QStringLiteral("delete from Temps where PropertyNo in (%1)").arg(mech), m);
+    u.exec(QStringLiteral("delete from MechProp where Number in (%1)").arg(mech), m);
+    u.exec(QStringLiteral("delete from Dimens where Number in (%1)").arg(dimens), m);
+    u.exec(QStringLiteral("delete from States where Number in (%1)").arg(states), m);
+    for (const char *t : {"SemiProd", "FyzProp", "TempProc", "ChemZbytek"})
+        u.exec(QStringLiteral("delete from %1 where MaterialNo = :m").arg(QString::fromLatin1(t)), m);
 }
 
 void OwnDataModule::mirrorPost(DataSet &ds, const QString &privateTable, const QStringList &columns, bool forceInsert)

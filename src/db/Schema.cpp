@@ -294,6 +294,21 @@ const QList<TableDef> &schema()
             {{QStringLiteral("Number"), ColumnType::Integer, 0, false},
              {QStringLiteral("Notice"), ColumnType::Alpha, 200, false}},
             {}},
+        // The catalogue file the working copies of the material tables were last filled from
+        // (its size, time and change counter); one row. Empty: never filled.
+        {QStringLiteral("CatalogueCopy"), Database::User,
+            {{QStringLiteral("Number"), ColumnType::Integer, 0, false},
+             {QStringLiteral("Stamp"), ColumnType::Alpha, 200, false}},
+            {}},
+        // What the upgrade carried over from the previous version: one row per old own material
+        // (Kind 'M', OldKey its old Number) and per old user note placed on a material (Kind
+        // 'N', OldKey the old note), with the material it went to. A second run skips them.
+        {QStringLiteral("PreviousVersionRows"), Database::User,
+            {{QStringLiteral("Number"), ColumnType::Integer, 0, false},
+             {QStringLiteral("Kind"), ColumnType::Alpha, 1, false},
+             {QStringLiteral("OldKey"), ColumnType::Alpha, 200, false},
+             {QStringLiteral("MaterialNo"), ColumnType::Integer, 0, false}},
+            {{QStringLiteral("OldKey"), {QStringLiteral("Kind"), QStringLiteral("OldKey")}}}},
         // Where a material's values come from: the standard(s) and their edition, one row per
         // source in the order the catalogue source names them. Kept apart from the material
         // tables, so a catalogue without it still opens (the card then names no source).
@@ -312,6 +327,24 @@ const TableDef *table(const QString &name)
         if (t.name.compare(name, Qt::CaseInsensitive) == 0)
             return &t;
     return nullptr;
+}
+
+const QStringList &workingCopyTables()
+{
+    static const QStringList names = {
+        QStringLiteral("Mat"), QStringLiteral("Nodes"), QStringLiteral("Norms"), QStringLiteral("CompareNorms"),
+        QStringLiteral("ChemComp"), QStringLiteral("ChemZbytek"), QStringLiteral("TempProc"), QStringLiteral("FyzProp"),
+        QStringLiteral("SemiProd"), QStringLiteral("States"), QStringLiteral("Dimens"), QStringLiteral("MechProp"),
+        QStringLiteral("Temps"), QStringLiteral("Notices")};
+    return names;
+}
+
+bool hasWorkingCopy(const QString &name)
+{
+    for (const QString &t : workingCopyTables())
+        if (t.compare(name, Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
 }
 
 QString sqlType(ColumnType type)

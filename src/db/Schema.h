@@ -39,6 +39,13 @@ struct TableDef {
 const QList<TableDef> &schema();
 const TableDef *table(const QString &name); // case-insensitive; nullptr when unknown
 
+// The material tables of which the user database keeps a working copy: the catalogue's rows
+// together with the user's own materials and everything they consist of. The program reads
+// and writes these copies; the catalogue file itself is only read. In the order in which own
+// rows are found: a material first, then what hangs on it.
+const QStringList &workingCopyTables();
+bool hasWorkingCopy(const QString &table); // case-insensitive
+
 // SQLite type keyword of a column type.
 QString sqlType(ColumnType type);
 
