@@ -162,8 +162,10 @@ void MainDataModule::openSessions()
     } else if (!workingCopiesCurrent(m_user)) {
         // A user file that cannot be written cannot take the new catalogue's rows: the
         // catalogue is read as it is, without own materials, until the file can be written.
-        m_user.open(catalogueFile(), userFile(), Database::Catalogue);
-        m_catalogue.open(catalogueFile(), userFile(), Database::Catalogue);
+        for (Connection *c : {&m_user, &m_catalogue}) {
+            c->openFile(catalogueFile(), OpenMode::ReadOnly);
+            c->attach(userFile(), Connection::userSchema(), OpenMode::ReadOnly);
+        }
         m_workingCopies = false;
         return;
     }

@@ -11,6 +11,7 @@
 #include "userdata/TfOptions.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSettings>

@@ -77,7 +77,7 @@ TEST_F(OwnMaterialWiring, ActionsFollowTheSelectionAndTheCopyReachesTheFiles)
     a.copyToOwn->trigger();
     ASSERT_EQ(c.scalar(QStringLiteral("select count(*) from Mat where Private='A'")).toInt(), before + 1);
     const int copy = c.scalar(QStringLiteral("select max(Number) from Mat where Private='A'")).toInt();
-    EXPECT_EQ(c.scalar(QStringLiteral("select count(*) from user.private_MAT where Number=%1").arg(copy)).toInt(), 1);
+    EXPECT_EQ(c.scalar(QStringLiteral("select count(*) from private_MAT where Number=%1").arg(copy)).toInt(), 1);
     // The tree stands on the copy: an own material may be edited and deleted.
     QApplication::setActiveWindow(w.get());
     w->contentsPane()->tree()->setFocus();
