@@ -263,20 +263,20 @@ void OwnDataModule::attachDeleteMirrors()
 
 void OwnDataModule::deletePropertyRows(const QVariant &materialNo)
 {
-    // The rows a copy of a catalogue material brought along (no data set shows them): deepest
-    // first, so that every statement still finds the rows above. Their notes may be the
-    // catalogue's own and stay.
+    // The property rows a copy of a catalogue material brought along (user tables; no data set
+    // shows them): deepest first, so that every statement still finds the rows above. Their
+    // notes may be the catalogue's own and stay.
     Connection &u = m_main.userSession();
     const QVariantMap m{{QStringLiteral("m"), materialNo}};
-    const QString semi = QStringLiteral("select Number from SemiProd where MaterialNo = :m");
-    const QString states = QStringLiteral("select Number from States where SemiPrNo in (%1)").arg(semi);
-    const QString dimens = QStringLiteral("select Number from Dimens where StateNo in (%1)").arg(states);
-    const QString mech = QStringLiteral("select Number from MechProp where DimensionNo in (%1)").arg(dimens);
-    u.exec(QStringLiteral("delete from Temps where PropertyNo in (%1)").arg(mech), m);
-    u.exec(QStringLiteral("delete from MechProp where Number in (%1)").arg(mech), m);
-    u.exec(QStringLiteral("delete from Dimens where Number in (%1)").arg(dimens), m);
-    u.exec(QStringLiteral("delete from States where Number in (%1)").arg(states), m);
-    for (const char *t : {"SemiProd", "FyzProp", "TempProc", "ChemZbytek"})
+    const QString semi = QStringLiteral("select Number from OwnSemiProd where MaterialNo = :m");
+    const QString states = QStringLiteral("select Number from OwnStates where SemiPrNo in (%1)").arg(semi);
+    const QString dimens = QStringLiteral("select Number from OwnDimens where StateNo in (%1)").arg(states);
+    const QString mech = QStringLiteral("select Number from OwnMechProp where DimensionNo in (%1)").arg(dimens);
+    u.exec(QStringLiteral("delete from OwnTemps where PropertyNo in (%1)").arg(mech), m);
+    u.exec(QStringLiteral("delete from OwnMechProp where Number in (%1)").arg(mech), m);
+    u.exec(QStringLiteral("delete from OwnDimens where Number in (%1)").arg(dimens), m);
+    u.exec(QStringLiteral("delete from OwnStates where Number in (%1)").arg(states), m);
+    for (const char *t : {"OwnSemiProd", "OwnFyzProp", "OwnTempProc", "OwnChemZbytek"})
         u.exec(QStringLiteral("delete from %1 where MaterialNo = :m").arg(QString::fromLatin1(t)), m);
 }
 

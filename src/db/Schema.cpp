@@ -10,13 +10,46 @@ const ColumnDef *TableDef::column(const QString &n) const
     return nullptr;
 }
 
+namespace {
+
+// The user file's tables of the property rows of own materials: the catalogue table's columns
+// under the name ownPropertyTable() gives.
+QList<TableDef> withOwnPropertyTables(QList<TableDef> tables)
+{
+    const QList<TableDef> catalogue = tables;
+    for (const QString &name : ownPropertyTables())
+        for (const TableDef &t : catalogue)
+            if (t.name == name) {
+                TableDef own = t;
+                own.name = ownPropertyTable(name);
+                own.database = Database::User;
+                tables.append(own);
+            }
+    return tables;
+}
+
+} // namespace
+
+const QStringList &ownPropertyTables()
+{
+    static const QStringList names = {
+        QStringLiteral("ChemZbytek"), QStringLiteral("TempProc"), QStringLiteral("FyzProp"), QStringLiteral("SemiProd"),
+        QStringLiteral("States"), QStringLiteral("Dimens"), QStringLiteral("MechProp"), QStringLiteral("Temps")};
+    return names;
+}
+
+QString ownPropertyTable(const QString &table)
+{
+    return QStringLiteral("Own") + table;
+}
+
 const QList<TableDef> &schema()
 {
     // Column order is the declared order; FindChemComp and FindMechPropTemp are filled by
     // position, so their order is binding. Besides the indexes the program opens by name
     // ("Name", "Material"), the foreign-key columns that the searches and the card join on
     // are indexed.
-    static const QList<TableDef> tables = {
+    static const QList<TableDef> tables = withOwnPropertyTables({
         {QStringLiteral("Nodes"), Database::Catalogue,
             {{QStringLiteral("Number"), ColumnType::Integer, 0, false},
              {QStringLiteral("ParentNo"), ColumnType::Integer, 0, false},
@@ -317,7 +350,7 @@ const QList<TableDef> &schema()
              {QStringLiteral("MaterialNo"), ColumnType::Integer, 0, false},
              {QStringLiteral("Source"), ColumnType::Alpha, 200, false}},
             {{QStringLiteral("MaterialNo"), {QStringLiteral("MaterialNo")}}}},
-    };
+    });
     return tables;
 }
 
@@ -331,11 +364,9 @@ const TableDef *table(const QString &name)
 
 const QStringList &workingCopyTables()
 {
-    static const QStringList names = {
-        QStringLiteral("Mat"), QStringLiteral("Nodes"), QStringLiteral("Norms"), QStringLiteral("CompareNorms"),
-        QStringLiteral("ChemComp"), QStringLiteral("ChemZbytek"), QStringLiteral("TempProc"), QStringLiteral("FyzProp"),
-        QStringLiteral("SemiProd"), QStringLiteral("States"), QStringLiteral("Dimens"), QStringLiteral("MechProp"),
-        QStringLiteral("Temps"), QStringLiteral("Notices")};
+    static const QStringList names = {QStringLiteral("Mat"),          QStringLiteral("Nodes"),
+                                      QStringLiteral("Norms"),        QStringLiteral("CompareNorms"),
+                                      QStringLiteral("ChemComp"),     QStringLiteral("Notices")};
     return names;
 }
 

@@ -20,13 +20,15 @@ struct Ownership {
     const char *parent;
 };
 const Ownership kOwnership[] = {
-    {"Nodes", "MaterialNo", "Mat"},      {"Norms", "MaterialNo", "Mat"},      {"CompareNorms", "MaterialNo", "Mat"},
-    {"ChemComp", "MaterialNo", "Mat"},   {"ChemZbytek", "MaterialNo", "Mat"}, {"TempProc", "MaterialNo", "Mat"},
-    {"FyzProp", "MaterialNo", "Mat"},    {"SemiProd", "MaterialNo", "Mat"},   {"States", "SemiPrNo", "SemiProd"},
-    {"Dimens", "StateNo", "States"},     {"MechProp", "DimensionNo", "Dimens"}, {"Temps", "PropertyNo", "MechProp"},
+    {"Nodes", "MaterialNo", "Mat"},
+    {"Norms", "MaterialNo", "Mat"},
+    {"CompareNorms", "MaterialNo", "Mat"},
+    {"ChemComp", "MaterialNo", "Mat"},
 };
-// Tables whose NoticeNo points at Notices.
-const char *const kNoticeHolders[] = {"Mat", "ChemComp", "SemiProd", "States", "Dimens", "MechProp", "Temps", "FyzProp"};
+// Working copies whose NoticeNo points at Notices.
+const char *const kNoticeHolders[] = {"Mat", "ChemComp"};
+// The user file's property rows of own materials whose NoticeNo points at Notices.
+const char *const kOwnPropertyNoticeHolders[] = {"OwnSemiProd", "OwnStates", "OwnDimens", "OwnMechProp", "OwnTemps", "OwnFyzProp"};
 
 // Columns that hold the Number of a row of `target`: they follow a renumbered own row. Rows of
 // the working copies are only own rows here; the user tables are changed in place.
@@ -36,13 +38,9 @@ struct Reference {
     const char *target;
 };
 const Reference kOwnReferences[] = {
-    {"Nodes", "MaterialNo", "Mat"},     {"Nodes", "ParentNo", "Nodes"},       {"Mat", "NoticeNo", "Notices"},
-    {"Norms", "MaterialNo", "Mat"},     {"CompareNorms", "MaterialNo", "Mat"}, {"ChemZbytek", "MaterialNo", "Mat"},
-    {"TempProc", "MaterialNo", "Mat"},  {"ChemComp", "MaterialNo", "Mat"},    {"ChemComp", "NoticeNo", "Notices"},
-    {"SemiProd", "MaterialNo", "Mat"},  {"SemiProd", "NoticeNo", "Notices"},  {"States", "SemiPrNo", "SemiProd"},
-    {"States", "NoticeNo", "Notices"},  {"Dimens", "StateNo", "States"},      {"Dimens", "NoticeNo", "Notices"},
-    {"MechProp", "DimensionNo", "Dimens"}, {"MechProp", "NoticeNo", "Notices"}, {"Temps", "PropertyNo", "MechProp"},
-    {"Temps", "NoticeNo", "Notices"},   {"FyzProp", "MaterialNo", "Mat"},     {"FyzProp", "NoticeNo", "Notices"},
+    {"Nodes", "MaterialNo", "Mat"},      {"Nodes", "ParentNo", "Nodes"},       {"Mat", "NoticeNo", "Notices"},
+    {"Norms", "MaterialNo", "Mat"},      {"CompareNorms", "MaterialNo", "Mat"}, {"ChemComp", "MaterialNo", "Mat"},
+    {"ChemComp", "NoticeNo", "Notices"},
 };
 const Reference kUserReferences[] = {
     {"UserNotices", "MATERIALNO", "Mat"},
@@ -52,6 +50,11 @@ const Reference kUserReferences[] = {
     {"private_CHEMCOMP", "Number", "ChemComp"}, {"private_CHEMCOMP", "MaterialNo", "Mat"},
     {"private_CHEMCOMP", "NoticeNo", "Notices"}, {"private_NOTICES", "Number", "Notices"},
     {"PreviousVersionRows", "MaterialNo", "Mat"},
+    {"OwnChemZbytek", "MaterialNo", "Mat"},     {"OwnTempProc", "MaterialNo", "Mat"},
+    {"OwnFyzProp", "MaterialNo", "Mat"},        {"OwnFyzProp", "NoticeNo", "Notices"},
+    {"OwnSemiProd", "MaterialNo", "Mat"},       {"OwnSemiProd", "NoticeNo", "Notices"},
+    {"OwnStates", "NoticeNo", "Notices"},       {"OwnDimens", "NoticeNo", "Notices"},
+    {"OwnMechProp", "NoticeNo", "Notices"},     {"OwnTemps", "NoticeNo", "Notices"},
 };
 
 QString q(const QString &name)
@@ -212,6 +215,9 @@ WorkingCopyRefresh refreshWorkingCopies(Connection &session, bool force)
         for (const char *h : kNoticeHolders)
             if (ownTables.contains(QString::fromLatin1(h)))
                 holders << QStringLiteral("SELECT NoticeNo FROM %1").arg(own(QString::fromLatin1(h)));
+        for (const char *h : kOwnPropertyNoticeHolders)
+            if (hasTable(session, QStringLiteral("main"), QString::fromLatin1(h)))
+                holders << QStringLiteral("SELECT NoticeNo FROM main.%1").arg(q(QString::fromLatin1(h)));
         takeOwn(QStringLiteral("Notices"), holders.isEmpty() ? QStringLiteral("0")
                                                              : QStringLiteral("Number IN (%1)").arg(holders.join(QStringLiteral(" UNION "))));
     }

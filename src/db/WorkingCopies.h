@@ -13,10 +13,9 @@
 // note again). The very first fill takes the own materials that an earlier version of the
 // program wrote into the catalogue file itself out of that file (the file stays as it is).
 //
-// Own rows: the materials with Private = 'A'; their rows of Nodes, Norms, CompareNorms,
-// ChemComp, ChemZbytek, TempProc, FyzProp and SemiProd; the States, Dimens, MechProp and Temps
-// below those semi-products; the Notices any of these point at. References to the code lists
-// (elements, countries, kinds, properties, ...) stay as they are.
+// Own rows: the materials with Private = 'A'; their rows of Nodes, Norms, CompareNorms and
+// ChemComp; the Notices these or the own materials' property rows (ownPropertyTable(T), which
+// live in the user file only and are not copied) point at. References to the code lists stay.
 
 #include "db/Connection.h"
 

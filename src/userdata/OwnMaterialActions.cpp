@@ -168,8 +168,9 @@ struct MaterialCopy {
 
     // Inserts a copy of `row` into `table` under the next free number, with the columns of
     // `changes` replaced; returns the new number.
-    qint64 insertCopy(const QString &table, const QVariantMap &row, QVariantMap changes)
+    qint64 insertCopy(const QString &catalogueTable, const QVariantMap &row, QVariantMap changes)
     {
+        const QString table = db::ownPropertyTable(catalogueTable);
         const db::TableDef *def = db::table(table);
         qint64 &next = nextNumbers[table];
         if (next == 0)
@@ -189,21 +190,28 @@ struct MaterialCopy {
 
     // The mechanical properties (semi-products, states, dimension ranges, properties and their
     // values by temperature), the physical properties, the heat treatment and the remainder
-    // element, so that the copy's card shows what the original's does. Notes are shared with
-    // the original: the user database keeps any note an own row points at.
+    // element, into the user file's property tables of own materials, so that the copy's card
+    // shows what the original's does. Notes are shared with the original: the user database
+    // keeps any note an own row points at.
     void copyPropertyRows()
     {
+        // An own material's rows are read where they live.
+        const bool ownSource =
+            user.scalar(QStringLiteral("select Private from Mat where Number=") + mat).toString() == QLatin1String("A");
+        auto from = [ownSource](const char *t) {
+            return ownSource ? db::ownPropertyTable(QString::fromLatin1(t)) : QString::fromLatin1(t);
+        };
         const QVariantMap material{{QStringLiteral("MaterialNo"), copyNo}};
         for (const char *t : {"ChemZbytek", "FyzProp", "TempProc"})
-            for (const QVariantMap &row : rowsOf(QString::fromLatin1(t)))
+            for (const QVariantMap &row : rowsOf(from(t)))
                 insertCopy(QString::fromLatin1(t), row, material);
         QHash<qint64, qint64> semi, states, dimens, mech;
-        for (const QVariantMap &row : rowsOf(QStringLiteral("SemiProd")))
+        for (const QVariantMap &row : rowsOf(from("SemiProd")))
             semi.insert(row.value(QStringLiteral("number")).toLongLong(), insertCopy(QStringLiteral("SemiProd"), row, material));
-        const QString semiSql = QStringLiteral("select Number from SemiProd where MaterialNo=") + mat;
-        const QString stateSql = QStringLiteral("select Number from States where SemiPrNo in (%1)").arg(semiSql);
-        const QString dimSql = QStringLiteral("select Number from Dimens where StateNo in (%1)").arg(stateSql);
-        const QString mechSql = QStringLiteral("select Number from MechProp where DimensionNo in (%1)").arg(dimSql);
+        const QString semiSql = QStringLiteral("select Number from %1 where MaterialNo=").arg(from("SemiProd")) + mat;
+        const QString stateSql = QStringLiteral("select Number from %1 where SemiPrNo in (%2)").arg(from("States"), semiSql);
+        const QString dimSql = QStringLiteral("select Number from %1 where StateNo in (%2)").arg(from("Dimens"), stateSql);
+        const QString mechSql = QStringLiteral("select Number from %1 where DimensionNo in (%2)").arg(from("MechProp"), dimSql);
         struct Level {
             const char *table;
             const char *parentColumn;
@@ -218,7 +226,7 @@ struct MaterialCopy {
                                Level{"Temps", "PropertyNo", mechSql, &mech, &temps}}) {
             const QString table = QString::fromLatin1(l.table), parent = QString::fromLatin1(l.parentColumn);
             for (const QVariantMap &row : readRows(user, QStringLiteral("select * from %1 where %2 in (%3) order by Number")
-                                                             .arg(table, parent, l.parents))) {
+                                                             .arg(from(l.table), parent, l.parents))) {
                 const qint64 newParent = l.parentMap->value(row.value(parent.toLower()).toLongLong());
                 l.map->insert(row.value(QStringLiteral("number")).toLongLong(),
                               insertCopy(table, row, {{parent, newParent}}));

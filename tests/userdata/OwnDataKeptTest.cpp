@@ -24,12 +24,12 @@ const char *const kOwnContent[] = {
     "select m.Name, x.Name, x.Label from CompareNorms x join Mat m on m.Number=x.MaterialNo where m.Private='A'",
     "select m.Name, x.ElementNo, x.MinValue, x.MaxValue, coalesce(t.Notice,'') from ChemComp x join Mat m on m.Number=x.MaterialNo "
     "left join Notices t on t.Number=x.NoticeNo where m.Private='A'",
-    "select m.Name, x.ElementNo from ChemZbytek x join Mat m on m.Number=x.MaterialNo where m.Private='A'",
-    "select m.Name, x.PropertyNo, x.Temperature, x.MinValue, x.MaxValue from FyzProp x join Mat m on m.Number=x.MaterialNo where m.Private='A'",
-    "select m.Name, x.ProcNo, x.MinValue, x.Cool from TempProc x join Mat m on m.Number=x.MaterialNo where m.Private='A'",
+    "select m.Name, x.ElementNo from OwnChemZbytek x join Mat m on m.Number=x.MaterialNo where m.Private='A'",
+    "select m.Name, x.PropertyNo, x.Temperature, x.MinValue, x.MaxValue from OwnFyzProp x join Mat m on m.Number=x.MaterialNo where m.Private='A'",
+    "select m.Name, x.ProcNo, x.MinValue, x.Cool from OwnTempProc x join Mat m on m.Number=x.MaterialNo where m.Private='A'",
     "select m.Name, sp.Group1No, st.StateNo, d.FromValue, d.ToValue, mp.PropertyNo, t.Temperature, t.TempMinValue, "
-    "coalesce(tn.Notice,'') from Mat m join SemiProd sp on sp.MaterialNo=m.Number join States st on st.SemiPrNo=sp.Number "
-    "join Dimens d on d.StateNo=st.Number join MechProp mp on mp.DimensionNo=d.Number join Temps t on t.PropertyNo=mp.Number "
+    "coalesce(tn.Notice,'') from Mat m join OwnSemiProd sp on sp.MaterialNo=m.Number join OwnStates st on st.SemiPrNo=sp.Number "
+    "join OwnDimens d on d.StateNo=st.Number join OwnMechProp mp on mp.DimensionNo=d.Number join OwnTemps t on t.PropertyNo=mp.Number "
     "left join Notices tn on tn.Number=t.NoticeNo where m.Private='A'",
     "select m.Name, u.TEXT from user.UserNotices u join Mat m on m.Number=u.MATERIALNO where m.Private='A'",
     "select m.Name, p.Name from user.private_MAT p join Mat m on m.Number=p.Number where m.Private='A'",
@@ -105,10 +105,8 @@ protected:
                    "union all select Number from Norms where MaterialNo not in (select Number from Mat) "
                    "union all select Number from ChemComp where MaterialNo not in (select Number from Mat) "
                    "union all select Number from ChemComp where NoticeNo is not null and NoticeNo not in (select Number from Notices) "
-                   "union all select Number from States where SemiPrNo not in (select Number from SemiProd) "
-                   "union all select Number from Dimens where StateNo not in (select Number from States) "
-                   "union all select Number from MechProp where DimensionNo not in (select Number from Dimens) "
-                   "union all select Number from Temps where PropertyNo not in (select Number from MechProp) "
+                   "union all select Number from OwnSemiProd where MaterialNo not in (select Number from Mat) "
+                   "union all select Number from OwnTemps where NoticeNo is not null and NoticeNo not in (select Number from Notices) "
                    "union all select NUMBER from user.UserNotices where MATERIALNO not in (select Number from Mat)"));
     }
     // An own copy of C45 with a user note, returning its number.
@@ -128,7 +126,7 @@ TEST_F(OwnDataKept, ARebuiltCatalogueKeepsEveryOwnRowAndTheProgramShowsIt)
 {
     const int copy = ownCopyOfC45();
     ASSERT_GT(copy, 0);
-    EXPECT_GT(count(QStringLiteral("select * from SemiProd where MaterialNo=%1").arg(copy)), 0);
+    EXPECT_GT(count(QStringLiteral("select * from OwnSemiProd where MaterialNo=%1").arg(copy)), 0);
     const QStringList before = ownContent();
     const QStringList numbersBefore = sqlite(QStringLiteral("select Number from Mat where Private='A'"));
     closeModules();
@@ -148,6 +146,7 @@ TEST_F(OwnDataKept, ARebuiltCatalogueKeepsEveryOwnRowAndTheProgramShowsIt)
     orv::browse::MaterialCard *card = cards->openCard(copy, QStringLiteral("C45"));
     ASSERT_NE(card, nullptr);
     EXPECT_FALSE(card->qChemComp.isEmpty());
+    EXPECT_FALSE(card->qSemiProd.isEmpty()) << "the card reads the copy's property rows";
     EXPECT_EQ(data->catalogueSession()
                   .scalar(QStringLiteral("select count(*) from Mat m, Norms n where m.Number=n.MaterialNo and m.Private='A' "
                                          "and n.LabelShort='C45'"))
@@ -164,8 +163,7 @@ TEST_F(OwnDataKept, NumbersTheNewCatalogueTakesAreGivenNewOnesWithEverythingThat
 
     // The new edition holds rows under every number an own row uses, in every table.
     QStringList change;
-    for (const char *t : {"Nodes", "Norms", "CompareNorms", "ChemComp", "ChemZbytek", "FyzProp", "TempProc", "SemiProd",
-                          "States", "Dimens", "MechProp", "Temps"})
+    for (const char *t : {"Nodes", "Norms", "CompareNorms", "ChemComp"})
         change << QStringLiteral("insert into main.%1 (Number) select Number from user.%1 where Number > (select max(Number) from main.%1);")
                       .arg(QString::fromLatin1(t));
     change << QStringLiteral("insert into main.Mat (Number, Name, Private) select Number, 'Nová ocel ' || Number, 'N' "
