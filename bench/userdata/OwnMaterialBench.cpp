@@ -3,7 +3,8 @@
 //   BM_SaveOwnMaterial          a new material through the own-material editor: designation,
 //                               20 composition rows and 10 equivalents typed into its grids and
 //                               posted (each with its mirror row), then closed: node text
-//                               posted and the contents tree under the pane reopened on it
+//                               posted, the one transaction committed and the contents tree
+//                               under the pane reopened on it
 //   BM_SaveRowsOnly             the same without the tree refresh
 //   BM_CloseEditor              only the closing of the editor on such a material (what
 //                               the user waits for after OK): node text posted, tree reopened
@@ -76,14 +77,17 @@ struct Large {
     {
         if (state)
             state->PauseTiming();
+        // As the own-material actions do: the whole material in one transaction, committed
+        // (one sync) when the editor closes; the tree is reopened after the commit.
+        db::Transaction transaction(data->userSession());
         db::DataSet &nodes = own->qNodes;
         nodes.append();
         nodes.post();
         const int m = nodes.value(QStringLiteral("MaterialNo")).toInt();
         userdata::EditorEnvironment env = actions->environment().editor;
         userdata::TfInsEditMaterial editor(*own, m, userdata::TfInsEditMaterial::Mode::New, env);
-        if (refreshTree)
-            editor.afterSave = [this](int node) { actions->refreshTree(node); };
+        int savedNode = -1;
+        editor.afterSave = [&savedNode](int node) { savedNode = node; };
         editor.chooseElement = [](const QVariant &) { return std::optional<QVariant>(); };
         own->qNorms.edit();
         own->qNorms.setValue(QStringLiteral("Name"), QStringLiteral("Bench"));
@@ -110,6 +114,9 @@ struct Large {
         if (state)
             state->ResumeTiming();
         editor.finish();
+        transaction.commit();
+        if (refreshTree && savedNode >= 0)
+            actions->refreshTree(savedNode);
     }
 };
 

@@ -394,23 +394,34 @@ void MainWindow::createOwnMaterialActions()
                                      QStringLiteral("Smazat vlastní materiál..."), MainImage::DeleteOwnMaterial);
     a.copyToOwn = makeAction(this, "aDuplicateMaterial", QStringLiteral("Kopírovat materiál do složky vlastní materiál"),
                              QStringLiteral("Zkopírovat materiál do složky vlastních materiálů..."), MainImage::CopyToOwn);
-    // Own materials live beside the catalogue: never while it is read from the medium.
+    // Own materials live in the user database: offered while it can be written, otherwise the
+    // buttons say why.
     auto selectedNodeValue = [this](const char *field) -> QVariant {
         if (!m_data || !m_data->qDbTree.isOpen() || m_data->qDbTree.isEmpty())
             return {};
         const db::Field *f = m_data->qDbTree.findField(QString::fromLatin1(field));
         return f ? f->value() : QVariant();
     };
-    ui::enableWhen(a.newOwnMaterial, [this] { return m_dataOnMedium == 0; });
-    ui::enableWhen(a.editOwnMaterial, [this, selectedNodeValue] {
-        return m_dataOnMedium == 0 && treeHasFocus() && selectedNodeValue("Private").toString() == QLatin1String("A");
+    auto writable = [this](QAction *action, const QString &hint) {
+        const QString why = m_data ? m_data->userDataUnwritableReason() : QString();
+        action->setToolTip(why.isEmpty() ? hint : why);
+        return m_data && why.isEmpty();
+    };
+    ui::enableWhen(a.newOwnMaterial, [writable, action = a.newOwnMaterial] {
+        return writable(action, QStringLiteral("Vložit nový vlastní materiál..."));
     });
-    ui::enableWhen(a.deleteOwnMaterial, [this, selectedNodeValue] {
-        return m_dataOnMedium == 0 && treeHasFocus() && selectedNodeValue("Private").toString() == QLatin1String("A");
+    ui::enableWhen(a.editOwnMaterial, [this, writable, selectedNodeValue, action = a.editOwnMaterial] {
+        return writable(action, QStringLiteral("Upravit vlastní materiál...")) && treeHasFocus()
+               && selectedNodeValue("Private").toString() == QLatin1String("A");
     });
-    ui::enableWhen(a.copyToOwn, [this, selectedNodeValue] {
+    ui::enableWhen(a.deleteOwnMaterial, [this, writable, selectedNodeValue, action = a.deleteOwnMaterial] {
+        return writable(action, QStringLiteral("Smazat vlastní materiál...")) && treeHasFocus()
+               && selectedNodeValue("Private").toString() == QLatin1String("A");
+    });
+    ui::enableWhen(a.copyToOwn, [this, writable, selectedNodeValue, action = a.copyToOwn] {
         const QVariant material = selectedNodeValue("MaterialNo");
-        return m_dataOnMedium == 0 && treeHasFocus() && !material.isNull() && material.toInt() != 0;
+        return writable(action, QStringLiteral("Zkopírovat materiál do složky vlastních materiálů..."))
+               && treeHasFocus() && !material.isNull() && material.toInt() != 0;
     });
 }
 

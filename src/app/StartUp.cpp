@@ -149,6 +149,7 @@ int StartUp::run()
     g_splash = nullptr;
     splash.reset();
 
+    tellWorkingCopyRefresh();
     previousVersionCheck();
 
     // Without a window manager "maximised" means nothing; fill the screen by hand then.
@@ -233,6 +234,19 @@ void StartUp::createSearchWindow()
     wireCompareAction(*mw, *m_mainData);
     wireExportAction(*mw, *m_mainData);
     wireSearchListPrint(*mw);
+}
+
+void StartUp::tellWorkingCopyRefresh()
+{
+    // What a new catalogue did to the user's own rows is always said; an unattended run says
+    // it on stderr instead of waiting for a click.
+    const QString text = m_mainData->workingCopyRefresh().message();
+    if (text.isEmpty())
+        return;
+    if (m_options.quitAfterFrame || !m_options.screenshot.isEmpty())
+        std::fprintf(stderr, "orvalis: %s\n", qPrintable(text));
+    else
+        ui::message(text, ui::MsgType::Information, ui::MsgButton::OK);
 }
 
 void StartUp::previousVersionCheck()

@@ -87,6 +87,7 @@ public:
 private:
     void createGuarded(SplashWindow &splash);
     void createSearchWindow();
+    void tellWorkingCopyRefresh();
     void previousVersionCheck();
     void afterFrame();
 

@@ -14,6 +14,7 @@
 #include "ui/WidgetHelpers.h"
 
 #include <QApplication>
+#include <QRegularExpression>
 #include <QDesktopServices>
 #include <QEvent>
 #include <QFileInfo>
@@ -810,9 +811,35 @@ void MaterialCard::setTitle(const QString &title)
     setWindowTitle(captionPrefix() + title);
 }
 
+// An own material's property rows live in the user file's own tables (the catalogue's are
+// only read): the card reads them there for an own material and in the catalogue otherwise.
+void MaterialCard::choosePropertyTables(int materialNo)
+{
+    const bool own = m_env.catalogue
+                     && m_env.catalogue->scalar(QStringLiteral("select Private from Mat where Number=:m"),
+                                                {{QStringLiteral("m"), materialNo}})
+                                .toString()
+                            == QLatin1String("A");
+    if (own == m_ownPropertyTables)
+        return;
+    m_ownPropertyTables = own;
+    for (DataSet *ds : {&qMechPropTemps, &qDimens, &qStates, &qSemiProd, &qTempProc, &qFyzProp, &qChemZbytek}) {
+        ds->close();
+        QStringList sql = ds->sql();
+        for (QString &line : sql)
+            for (const QString &t : db::ownPropertyTables()) {
+                const QString plain = own ? t : db::ownPropertyTable(t);
+                const QString wanted = own ? db::ownPropertyTable(t) : t;
+                line.replace(QRegularExpression(QStringLiteral("\\b%1\\b").arg(plain)), wanted);
+            }
+        ds->setSql(sql);
+    }
+}
+
 void MaterialCard::load(int materialNo)
 {
     m_materialNo = materialNo;
+    choosePropertyTables(materialNo);
     for (DataSet *ds : {&qMat, &qNorms, &qCompareNorms, &qChemComp, &qChemZbytek, &qSemiProd, &qTempProc, &qFyzProp})
         ds->setParam(QStringLiteral("in1"), materialNo);
     // Resolved again: the medium may have changed since the last card was loaded.

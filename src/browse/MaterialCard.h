@@ -190,6 +190,8 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void choosePropertyTables(int materialNo);
+    bool m_ownPropertyTables = false; // the property data sets read the user file's own tables
     void defineDataSets();
     void defineQueries();
     void defineNoteTable();

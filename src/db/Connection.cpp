@@ -559,6 +559,24 @@ void Connection::open(const QString &catalogueFile, const QString &userFile, Dat
     m_userReadOnly = userRo;
 }
 
+void Connection::openWorking(const QString &catalogueFile, const QString &userFile)
+{
+    close();
+    const bool userRo = isReadOnlyLocation(userFile);
+    try {
+        openFile(userFile, userRo ? OpenMode::ReadOnly : OpenMode::ReadWrite);
+        attach(catalogueFile, catalogueSchema(), OpenMode::ReadOnly);
+    } catch (...) {
+        close();
+        throw;
+    }
+    m_catalogueFile = catalogueFile;
+    m_userFile = userFile;
+    m_catalogueReadOnly = true;
+    m_userReadOnly = userRo;
+    m_working = true;
+}
+
 void Connection::openFile(const QString &file, OpenMode mode)
 {
     close();
@@ -655,6 +673,7 @@ void Connection::close()
     m_catalogueFile.clear();
     m_userFile.clear();
     m_catalogueReadOnly = m_userReadOnly = false;
+    m_working = false;
     m_savepointDepth = 0;
     m_writers.clear();
 }
@@ -699,6 +718,8 @@ QString Connection::errorFile(const QString &message, const QString &sql) const
         if (const qsizetype dot = t.lastIndexOf(u'.'); dot >= 0)
             t = t.mid(dot + 1);
         const TableDef *def = table(t);
+        if (def && m_working && hasWorkingCopy(def->name))
+            return m_userFile;
         return def ? fileOf(def->database) : QString();
     };
     static const QRegularExpression missingTable(QStringLiteral("^no such table: ([\\w.]+)"));

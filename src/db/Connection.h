@@ -92,6 +92,10 @@ public:
     // name) for a missing or corrupt file; the connection then stays closed.
     void open(const QString &catalogueFile, const QString &userFile,
               Database primary = Database::Catalogue);
+    // The program's session: the user file is the main database (so its working copies of
+    // the material tables are what unqualified names find) and the catalogue is attached
+    // read-only, whatever its location allows: the program never writes a catalogue file.
+    void openWorking(const QString &catalogueFile, const QString &userFile);
     // Opens a single file (the upgrade's connections, tools).
     void openFile(const QString &file, OpenMode mode = OpenMode::ReadWrite);
     // Attaches a further file under `schemaName`.
@@ -145,6 +149,7 @@ private:
     QString m_userFile;
     bool m_catalogueReadOnly = false;
     bool m_userReadOnly = false;
+    bool m_working = false; // opened by openWorking()
     int m_savepointDepth = 0;
     int m_savepointSerial = 0;
     QList<QList<QPointer<DataSet>>> m_writers; // per open savepoint level

@@ -1,9 +1,11 @@
 #include "db/MainDataModule.h"
 
 #include "core/DataRoot.h"
+#include "db/DatabaseFiles.h"
 #include "db/NextNumber.h"
 #include "db/Schema.h"
 #include "db/SetupValues.h"
+#include "db/WorkingCopies.h"
 
 #include <QDir>
 
@@ -94,9 +96,7 @@ MainDataModule::MainDataModule(const QString &dataRoot, const QString &programDi
         if (progress.showText)
             progress.showText(QString::fromUtf8(text));
     };
-    // Both sessions see every table: each opens its own file and attaches the other one.
-    m_catalogue.open(catalogueFile(), userFile(), Database::Catalogue);
-    m_user.open(catalogueFile(), userFile(), Database::User);
+    openSessions();
 
     defineDataSets();
     defineFields();
@@ -148,6 +148,45 @@ MainDataModule::~MainDataModule()
     m_upgradeOld.close();
     m_upgradeNew.close();
     m_upgradeNewCD.close();
+}
+
+void MainDataModule::openSessions()
+{
+    // Both sessions open the user file and attach the catalogue read-only: the working copies
+    // of the material tables in the user file (catalogue rows and own materials together)
+    // are what every query sees, and only the user file is ever written.
+    m_user.openWorking(catalogueFile(), userFile());
+    if (!m_user.isReadOnly(Database::User)) {
+        createMissingTables(m_user, Database::User);
+        m_refresh = refreshWorkingCopies(m_user);
+    } else if (!workingCopiesCurrent(m_user)) {
+        // A user file that cannot be written cannot take the new catalogue's rows: the
+        // catalogue is read as it is, without own materials, until the file can be written.
+        for (Connection *c : {&m_user, &m_catalogue}) {
+            c->openFile(catalogueFile(), OpenMode::ReadOnly);
+            c->attach(userFile(), Connection::userSchema(), OpenMode::ReadOnly);
+        }
+        m_workingCopies = false;
+        return;
+    }
+    m_catalogue.openWorking(catalogueFile(), userFile());
+    m_workingCopies = true;
+}
+
+bool MainDataModule::userDataWritable() const
+{
+    return m_workingCopies && m_user.isOpen() && !m_user.isReadOnly(Database::User);
+}
+
+QString MainDataModule::userDataUnwritableReason() const
+{
+    if (userDataWritable())
+        return QString();
+    return QStringLiteral("Vlastní materiály nyní nelze vytvářet ani měnit: do databáze uživatelských dat %1 "
+                          "nelze zapisovat (soubor nebo jeho složka je jen pro čtení). Katalog se nikdy "
+                          "nemění; vlastní materiály patří do databáze uživatelských dat. Zkontrolujte "
+                          "práva k souboru a program spusťte znovu.")
+        .arg(QDir::toNativeSeparators(userFile()));
 }
 
 void MainDataModule::setDataRoot(const QString &dataRoot)

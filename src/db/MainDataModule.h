@@ -6,6 +6,7 @@
 
 #include "db/Connection.h"
 #include "db/DataSet.h"
+#include "db/WorkingCopies.h"
 
 #include <QObject>
 #include <QString>
@@ -44,6 +45,15 @@ public:
 
     Connection &catalogueSession() { return m_catalogue; }
     Connection &userSession() { return m_user; }
+    // What filling the working copies from a changed catalogue did at start-up (nothing when
+    // they were current).
+    const WorkingCopyRefresh &workingCopyRefresh() const { return m_refresh; }
+    // Whether own materials, notes and settings can be written: the user file is writable and
+    // holds the working copies of the current catalogue.
+    bool userDataWritable() const;
+    // Why own materials cannot be created or changed now (Czech, for a tooltip or a message);
+    // empty when they can.
+    QString userDataUnwritableReason() const;
     // The upgrade wizard's connections; created here, opened by the wizard.
     Connection &upgradeOldData() { return m_upgradeOld; }
     Connection &upgradeNewData() { return m_upgradeNew; }
@@ -93,6 +103,7 @@ public:
     static QString negativeValueMessage() { return QStringLiteral("Zadaná hodnota nesmí být záporná."); }
 
 private:
+    void openSessions();
     void defineDataSets();
     void defineFields();
     void attachBehaviour();
@@ -104,6 +115,8 @@ private:
     Connection m_upgradeOld{QStringLiteral("ZEB11OldData")};
     Connection m_upgradeNew{QStringLiteral("ZEB11NewData")};
     Connection m_upgradeNewCD{QStringLiteral("ZEB11NewDataCD")};
+    WorkingCopyRefresh m_refresh;
+    bool m_workingCopies = false;
     bool m_searchWindowPresent = false;
     bool m_criteriaInsertArmed = false;
 };

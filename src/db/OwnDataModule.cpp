@@ -252,12 +252,32 @@ void OwnDataModule::attachDeleteMirrors()
         deleteAllRows(qChemComp);
         deleteAllRows(qCompareNorms);
         deleteNoticeOf(noticeNo);
+        deletePropertyRows(number);
         mirrorDelete(QStringLiteral("private_MAT"), number);
     };
     qNodes.hooks.beforeDelete = [this](DataSet &) {
         if (qMat.recNo() >= 0)
             qMat.remove();
     };
+}
+
+void OwnDataModule::deletePropertyRows(const QVariant &materialNo)
+{
+    // The property rows a copy of a catalogue material brought along (user tables; no data set
+    // shows them): deepest first, so that every statement still finds the rows above. Their
+    // notes may be the catalogue's own and stay.
+    Connection &u = m_main.userSession();
+    const QVariantMap m{{QStringLiteral("m"), materialNo}};
+    const QString semi = QStringLiteral("select Number from OwnSemiProd where MaterialNo = :m");
+    const QString states = QStringLiteral("select Number from OwnStates where SemiPrNo in (%1)").arg(semi);
+    const QString dimens = QStringLiteral("select Number from OwnDimens where StateNo in (%1)").arg(states);
+    const QString mech = QStringLiteral("select Number from OwnMechProp where DimensionNo in (%1)").arg(dimens);
+    u.exec(QStringLiteral("delete from OwnTemps where PropertyNo in (%1)").arg(mech), m);
+    u.exec(QStringLiteral("delete from OwnMechProp where Number in (%1)").arg(mech), m);
+    u.exec(QStringLiteral("delete from OwnDimens where Number in (%1)").arg(dimens), m);
+    u.exec(QStringLiteral("delete from OwnStates where Number in (%1)").arg(states), m);
+    for (const char *t : {"OwnSemiProd", "OwnFyzProp", "OwnTempProc", "OwnChemZbytek"})
+        u.exec(QStringLiteral("delete from %1 where MaterialNo = :m").arg(QString::fromLatin1(t)), m);
 }
 
 void OwnDataModule::mirrorPost(DataSet &ds, const QString &privateTable, const QStringList &columns, bool forceInsert)

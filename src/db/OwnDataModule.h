@@ -53,6 +53,7 @@ private:
     void mirrorDelete(const QString &privateTable, const QVariant &number);
     void deleteNoticeOf(const QVariant &noticeNo);
     void deleteAllRows(DataSet &ds);
+    void deletePropertyRows(const QVariant &materialNo);
 
     MainDataModule &m_main;
 };

@@ -1,5 +1,9 @@
 #include "db/ParadoxTable.h"
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
 #include "core/CodePage.h"
 #include "db/Connection.h"
 
@@ -165,15 +169,20 @@ ParadoxTable::ParadoxTable(const QString &path) : m_path(path)
     if (!m_doc)
         throw ParadoxError(ParadoxError::Kind::Unreadable, path, QStringLiteral("out of memory"));
     m_doc->errorhandler_user_data = &m_errors;
-    if (PX_open_file(m_doc, QFile::encodeName(path).constData()) < 0) {
+    // The files are opened here, for reading only: pxlib's own open asks for write access,
+    // which old tables of another user or on a read-only mount do not give.
+    m_file = std::fopen(QFile::encodeName(path).constData(), "rb");
+    if (!m_file || PX_open_fp(m_doc, m_file) < 0) {
+        const QString why = m_file ? m_errors.join(QStringLiteral("; ")) : QString::fromLocal8Bit(std::strerror(errno));
         PX_delete(m_doc);
         m_doc = nullptr;
-        throw ParadoxError(ParadoxError::Kind::Unreadable, path, m_errors.join(QStringLiteral("; ")));
+        closeFiles();
+        throw ParadoxError(ParadoxError::Kind::Unreadable, path, why);
     }
     const QFileInfo fi(path);
     for (const QString &f : fi.dir().entryList(QDir::Files | QDir::Hidden)) {
         if (f.compare(fi.completeBaseName() + QStringLiteral(".mb"), Qt::CaseInsensitive) == 0) {
-            PX_set_blob_file(m_doc, QFile::encodeName(fi.dir().filePath(f)).constData());
+            m_blobFile = std::fopen(QFile::encodeName(fi.dir().filePath(f)).constData(), "rb");
             break;
         }
     }
@@ -188,6 +197,7 @@ ParadoxTable::ParadoxTable(const QString &path) : m_path(path)
         PX_close(m_doc);
         PX_delete(m_doc);
         m_doc = nullptr;
+        closeFiles();
         throw ParadoxError(ParadoxError::Kind::Damaged, path,
                            QStringLiteral("its fields take %1 bytes, a record %2").arg(length).arg(recordSize));
     }
@@ -201,6 +211,16 @@ ParadoxTable::~ParadoxTable()
         PX_close(m_doc);
         PX_delete(m_doc);
     }
+    closeFiles();
+}
+
+void ParadoxTable::closeFiles()
+{
+    if (m_blobFile)
+        std::fclose(m_blobFile);
+    if (m_file)
+        std::fclose(m_file);
+    m_blobFile = m_file = nullptr;
 }
 
 int ParadoxTable::fieldCount() const
@@ -292,19 +312,54 @@ QVariant ParadoxTable::value(pxfield_t *f, char *p)
         return d;
     }
     case pxfMemoBLOb:
-    case pxfFmtMemoBLOb: {
-        char *v = nullptr;
-        int mod = 0, size = 0;
-        const int rc = PX_get_data_blob(m_doc, p, f->px_flen, &mod, &size, &v);
-        if (rc <= 0 || !v)
-            return {};
-        const QString s = text(v, size);
-        m_doc->free(m_doc, v);
-        return s;
-    }
+    case pxfFmtMemoBLOb:
+        return memo(p, f->px_flen);
     default:
         return {}; // dates, times, graphics: no such columns in the program's tables
     }
+}
+
+// A memo field: the first bytes of the text in the record (the leader), then a pointer of
+// 10 bytes into the .MB file: block offset with the entry's index in its low byte (0xff: a
+// block of its own), length, modification number. The .MB file is read here: pxlib's own
+// reader of its header overruns a buffer.
+QVariant ParadoxTable::memo(const char *p, int flen)
+{
+    const int leader = flen - 10;
+    if (leader < 0)
+        return {};
+    const auto *ptr = reinterpret_cast<const unsigned char *>(p) + leader;
+    auto le32 = [](const unsigned char *b) { return quint32(b[0]) | quint32(b[1]) << 8 | quint32(b[2]) << 16 | quint32(b[3]) << 24; };
+    const quint32 offset = le32(ptr), length = le32(ptr + 4);
+    if (length == 0)
+        return {};
+    if (length <= quint32(leader))
+        return text(p, int(length));
+    auto damaged = [this](const QString &what) {
+        return ParadoxError(ParadoxError::Kind::Damaged, m_path, QStringLiteral("memo file: ") + what);
+    };
+    if (!m_blobFile)
+        throw damaged(QStringLiteral("the .MB file beside the table is missing"));
+    const long block = long(offset & 0xffffff00u);
+    const int index = int(offset & 0xff);
+    if (std::fseek(m_blobFile, 0, SEEK_END) != 0)
+        throw damaged(QStringLiteral("cannot be read"));
+    const long size = std::ftell(m_blobFile);
+    long start = 0;
+    if (index == 0xff) {
+        start = block + 9; // a block of its own: type, 4k count, length, modification
+    } else {
+        unsigned char entry[5] = {};
+        if (std::fseek(m_blobFile, block + 12 + index * 5, SEEK_SET) != 0 || std::fread(entry, 1, 5, m_blobFile) != 5)
+            throw damaged(QStringLiteral("an entry lies outside the file"));
+        start = block + long(entry[0]) * 16;
+    }
+    if (block <= 0 || start < 0 || length > 16u * 1024 * 1024 || start + long(length) > size)
+        throw damaged(QStringLiteral("a text lies outside the file"));
+    QByteArray bytes(int(length), Qt::Uninitialized);
+    if (std::fseek(m_blobFile, start, SEEK_SET) != 0 || std::fread(bytes.data(), 1, size_t(length), m_blobFile) != size_t(length))
+        throw damaged(QStringLiteral("cannot be read"));
+    return text(bytes.constData(), int(bytes.size()));
 }
 
 qint64 readParadoxRecords(const QString &path)

@@ -7,6 +7,8 @@
 
 #include <QList>
 #include <QString>
+
+#include <cstdio>
 #include <QStringList>
 #include <QVariant>
 
@@ -67,9 +69,13 @@ public:
 private:
     QVariant value(px_field *f, char *p);
     QString text(const char *bytes, int len) const;
+    QVariant memo(const char *recordBytes, int fieldLength);
+    void closeFiles();
 
     QString m_path;
     px_doc *m_doc = nullptr;
+    FILE *m_file = nullptr;     // the table, opened for reading
+    FILE *m_blobFile = nullptr; // its memo file, when there is one
     QStringList m_errors;
     int m_codePage = 0; // orv::CodePage
 };

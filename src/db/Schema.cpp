@@ -10,13 +10,46 @@ const ColumnDef *TableDef::column(const QString &n) const
     return nullptr;
 }
 
+namespace {
+
+// The user file's tables of the property rows of own materials: the catalogue table's columns
+// under the name ownPropertyTable() gives.
+QList<TableDef> withOwnPropertyTables(QList<TableDef> tables)
+{
+    const QList<TableDef> catalogue = tables;
+    for (const QString &name : ownPropertyTables())
+        for (const TableDef &t : catalogue)
+            if (t.name == name) {
+                TableDef own = t;
+                own.name = ownPropertyTable(name);
+                own.database = Database::User;
+                tables.append(own);
+            }
+    return tables;
+}
+
+} // namespace
+
+const QStringList &ownPropertyTables()
+{
+    static const QStringList names = {
+        QStringLiteral("ChemZbytek"), QStringLiteral("TempProc"), QStringLiteral("FyzProp"), QStringLiteral("SemiProd"),
+        QStringLiteral("States"), QStringLiteral("Dimens"), QStringLiteral("MechProp"), QStringLiteral("Temps")};
+    return names;
+}
+
+QString ownPropertyTable(const QString &table)
+{
+    return QStringLiteral("Own") + table;
+}
+
 const QList<TableDef> &schema()
 {
     // Column order is the declared order; FindChemComp and FindMechPropTemp are filled by
     // position, so their order is binding. Besides the indexes the program opens by name
     // ("Name", "Material"), the foreign-key columns that the searches and the card join on
     // are indexed.
-    static const QList<TableDef> tables = {
+    static const QList<TableDef> tables = withOwnPropertyTables({
         {QStringLiteral("Nodes"), Database::Catalogue,
             {{QStringLiteral("Number"), ColumnType::Integer, 0, false},
              {QStringLiteral("ParentNo"), ColumnType::Integer, 0, false},
@@ -294,6 +327,21 @@ const QList<TableDef> &schema()
             {{QStringLiteral("Number"), ColumnType::Integer, 0, false},
              {QStringLiteral("Notice"), ColumnType::Alpha, 200, false}},
             {}},
+        // The catalogue file the working copies of the material tables were last filled from
+        // (its size, time and change counter); one row. Empty: never filled.
+        {QStringLiteral("CatalogueCopy"), Database::User,
+            {{QStringLiteral("Number"), ColumnType::Integer, 0, false},
+             {QStringLiteral("Stamp"), ColumnType::Alpha, 200, false}},
+            {}},
+        // What the upgrade carried over from the previous version: one row per old own material
+        // (Kind 'M', OldKey its old Number) and per old user note placed on a material (Kind
+        // 'N', OldKey the old note), with the material it went to. A second run skips them.
+        {QStringLiteral("PreviousVersionRows"), Database::User,
+            {{QStringLiteral("Number"), ColumnType::Integer, 0, false},
+             {QStringLiteral("Kind"), ColumnType::Alpha, 1, false},
+             {QStringLiteral("OldKey"), ColumnType::Alpha, 200, false},
+             {QStringLiteral("MaterialNo"), ColumnType::Integer, 0, false}},
+            {{QStringLiteral("OldKey"), {QStringLiteral("Kind"), QStringLiteral("OldKey")}}}},
         // Where a material's values come from: the standard(s) and their edition, one row per
         // source in the order the catalogue source names them. Kept apart from the material
         // tables, so a catalogue without it still opens (the card then names no source).
@@ -302,7 +350,7 @@ const QList<TableDef> &schema()
              {QStringLiteral("MaterialNo"), ColumnType::Integer, 0, false},
              {QStringLiteral("Source"), ColumnType::Alpha, 200, false}},
             {{QStringLiteral("MaterialNo"), {QStringLiteral("MaterialNo")}}}},
-    };
+    });
     return tables;
 }
 
@@ -312,6 +360,22 @@ const TableDef *table(const QString &name)
         if (t.name.compare(name, Qt::CaseInsensitive) == 0)
             return &t;
     return nullptr;
+}
+
+const QStringList &workingCopyTables()
+{
+    static const QStringList names = {QStringLiteral("Mat"),          QStringLiteral("Nodes"),
+                                      QStringLiteral("Norms"),        QStringLiteral("CompareNorms"),
+                                      QStringLiteral("ChemComp"),     QStringLiteral("Notices")};
+    return names;
+}
+
+bool hasWorkingCopy(const QString &name)
+{
+    for (const QString &t : workingCopyTables())
+        if (t.compare(name, Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
 }
 
 QString sqlType(ColumnType type)

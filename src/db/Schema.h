@@ -39,6 +39,20 @@ struct TableDef {
 const QList<TableDef> &schema();
 const TableDef *table(const QString &name); // case-insensitive; nullptr when unknown
 
+// The material tables of which the user database keeps a working copy: the catalogue's rows
+// together with the user's own materials, their tree nodes, designations, equivalents,
+// composition and notes. The program reads and writes these copies; the catalogue file itself
+// is only read. A material first, then what hangs on it.
+const QStringList &workingCopyTables();
+// The property tables of a material (remainder element, heat treatment, physical properties,
+// semi-products down to the values by temperature). They are far the largest, so they are not
+// copied: an own material's rows of them live in the user file's tables ownPropertyTable(T),
+// with the catalogue table's columns, and the material card reads them there for an own
+// material.
+const QStringList &ownPropertyTables();
+QString ownPropertyTable(const QString &table); // "Own" + table
+bool hasWorkingCopy(const QString &table); // case-insensitive
+
 // SQLite type keyword of a column type.
 QString sqlType(ColumnType type);
 

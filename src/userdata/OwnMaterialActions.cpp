@@ -7,11 +7,13 @@
 #include "db/Connection.h"
 #include "db/DataSet.h"
 #include "db/OwnDataModule.h"
+#include "db/Schema.h"
 #include "ui/ProgressWindow.h"
 #include "userdata/EditGridModel.h"
 
 #include <QApplication>
 #include <QGuiApplication>
+#include <QHash>
 #include <QTreeView>
 
 namespace orv::userdata {
@@ -164,8 +166,77 @@ struct MaterialCopy {
         }
     }
 
+    // Inserts a copy of `row` into `table` under the next free number, with the columns of
+    // `changes` replaced; returns the new number.
+    qint64 insertCopy(const QString &catalogueTable, const QVariantMap &row, QVariantMap changes)
+    {
+        const QString table = db::ownPropertyTable(catalogueTable);
+        const db::TableDef *def = db::table(table);
+        qint64 &next = nextNumbers[table];
+        if (next == 0)
+            next = user.scalar(QStringLiteral("select MAX(Number) from ") + table).toLongLong() + 1;
+        changes.insert(QStringLiteral("Number"), next);
+        QStringList cols, marks;
+        QVariantMap params;
+        for (const db::ColumnDef &c : def->columns) {
+            cols << QStringLiteral("\"%1\"").arg(c.name);
+            marks << QStringLiteral(":p%1").arg(cols.size());
+            params.insert(QStringLiteral("p%1").arg(cols.size()),
+                          changes.contains(c.name) ? changes.value(c.name) : row.value(c.name.toLower()));
+        }
+        user.exec(QStringLiteral("insert into %1 (%2) values (%3)").arg(table, cols.join(u','), marks.join(u',')), params);
+        return next++;
+    }
+
+    // The mechanical properties (semi-products, states, dimension ranges, properties and their
+    // values by temperature), the physical properties, the heat treatment and the remainder
+    // element, into the user file's property tables of own materials, so that the copy's card
+    // shows what the original's does. Notes are shared with the original: the user database
+    // keeps any note an own row points at.
+    void copyPropertyRows()
+    {
+        // An own material's rows are read where they live.
+        const bool ownSource =
+            user.scalar(QStringLiteral("select Private from Mat where Number=") + mat).toString() == QLatin1String("A");
+        auto from = [ownSource](const char *t) {
+            return ownSource ? db::ownPropertyTable(QString::fromLatin1(t)) : QString::fromLatin1(t);
+        };
+        const QVariantMap material{{QStringLiteral("MaterialNo"), copyNo}};
+        for (const char *t : {"ChemZbytek", "FyzProp", "TempProc"})
+            for (const QVariantMap &row : rowsOf(from(t)))
+                insertCopy(QString::fromLatin1(t), row, material);
+        QHash<qint64, qint64> semi, states, dimens, mech;
+        for (const QVariantMap &row : rowsOf(from("SemiProd")))
+            semi.insert(row.value(QStringLiteral("number")).toLongLong(), insertCopy(QStringLiteral("SemiProd"), row, material));
+        const QString semiSql = QStringLiteral("select Number from %1 where MaterialNo=").arg(from("SemiProd")) + mat;
+        const QString stateSql = QStringLiteral("select Number from %1 where SemiPrNo in (%2)").arg(from("States"), semiSql);
+        const QString dimSql = QStringLiteral("select Number from %1 where StateNo in (%2)").arg(from("Dimens"), stateSql);
+        const QString mechSql = QStringLiteral("select Number from %1 where DimensionNo in (%2)").arg(from("MechProp"), dimSql);
+        struct Level {
+            const char *table;
+            const char *parentColumn;
+            QString parents;
+            QHash<qint64, qint64> *parentMap;
+            QHash<qint64, qint64> *map;
+        };
+        QHash<qint64, qint64> temps;
+        for (const Level &l : {Level{"States", "SemiPrNo", semiSql, &semi, &states},
+                               Level{"Dimens", "StateNo", stateSql, &states, &dimens},
+                               Level{"MechProp", "DimensionNo", dimSql, &dimens, &mech},
+                               Level{"Temps", "PropertyNo", mechSql, &mech, &temps}}) {
+            const QString table = QString::fromLatin1(l.table), parent = QString::fromLatin1(l.parentColumn);
+            for (const QVariantMap &row : readRows(user, QStringLiteral("select * from %1 where %2 in (%3) order by Number")
+                                                             .arg(from(l.table), parent, l.parents))) {
+                const qint64 newParent = l.parentMap->value(row.value(parent.toLower()).toLongLong());
+                l.map->insert(row.value(QStringLiteral("number")).toLongLong(),
+                              insertCopy(table, row, {{parent, newParent}}));
+            }
+        }
+    }
+
     db::OwnDataModule &own;
     db::Connection &user;
+    QHash<QString, qint64> nextNumbers;
     const int sourceNo;
     const QString mat;
     int copyNo = 0;
@@ -211,17 +282,36 @@ int OwnMaterialActions::selectedMaterial() const
     return tree.value(QStringLiteral("MaterialNo")).toInt();
 }
 
-void OwnMaterialActions::openEditor(int materialNo, TfInsEditMaterial::Mode mode)
+void OwnMaterialActions::openEditor(int materialNo, TfInsEditMaterial::Mode mode, db::Transaction &transaction)
 {
     TfInsEditMaterial editor(m_own, materialNo, mode, m_env.editor, m_env.owner);
-    editor.afterSave = [this, &editor](int nodeNo) {
-        refreshTree(nodeNo);
-        refreshCard(editor.materialNo(), m_own.qNodes.value(QStringLiteral("Text")).toString());
+    int savedNode = -1;
+    editor.afterSave = [&savedNode](int nodeNo) { savedNode = nodeNo; };
+    // Everything the window posted becomes permanent in one commit when it closes; a new
+    // material left without OK and without a single change leaves nothing behind.
+    bool decided = false;
+    editor.commitChanges = [&](bool accepted) {
+        decided = true;
+        if (mode == TfInsEditMaterial::Mode::New && !accepted && !editor.touched()) {
+            transaction.rollback();
+            savedNode = -1;
+        } else {
+            transaction.commit();
+        }
     };
     if (m_env.runEditor)
         m_env.runEditor(editor);
     else
         editor.exec();
+    if (!decided) // a window driven without closing it: what it posted stays
+        transaction.commit();
+    // The other session (the contents tree, the cards) sees the rows once they are committed.
+    if (savedNode >= 0) {
+        refreshTree(savedNode);
+        refreshCard(editor.materialNo(), m_own.qNodes.value(QStringLiteral("Text")).toString());
+    } else if (mode == TfInsEditMaterial::Mode::New) {
+        refreshTree(0);
+    }
     // Closed without a change of the designation: an open card still shows the new data.
     if (!editor.changed())
         refreshCard(materialNo, QString());
@@ -232,25 +322,34 @@ int OwnMaterialActions::newMaterial()
     db::DataSet &nodes = m_own.qNodes;
     int material = 0;
     try {
-        if (!nodes.isOpen())
-            nodes.open();
-        nodes.append();
-        nodes.post();
-        material = nodes.value(QStringLiteral("MaterialNo")).toInt();
+        db::Transaction transaction(m_own.mainModule().userSession());
+        try {
+            if (!nodes.isOpen())
+                nodes.open();
+            nodes.append();
+            nodes.post();
+            material = nodes.value(QStringLiteral("MaterialNo")).toInt();
+        } catch (...) {
+            // Every data set the new material started leaves its insert state: none may post
+            // it again later.
+            for (db::DataSet *ds : {&m_own.qNorms, &m_own.qMat, &m_own.qNodes})
+                if (ds->isEditing())
+                    ds->cancel();
+            throw;
+        }
+        openEditor(material, TfInsEditMaterial::Mode::New, transaction);
     } catch (const std::exception &e) {
-        if (nodes.isEditing())
-            nodes.cancel();
         ask(errorText(e), ui::MsgType::Error, ui::MsgButton::OK);
         return 0;
     }
-    openEditor(material, TfInsEditMaterial::Mode::New);
     return material;
 }
 
 void OwnMaterialActions::editMaterial(int materialNo)
 {
     try {
-        openEditor(materialNo, TfInsEditMaterial::Mode::Edit);
+        db::Transaction transaction(m_own.mainModule().userSession());
+        openEditor(materialNo, TfInsEditMaterial::Mode::Edit, transaction);
     } catch (const std::exception &e) {
         ask(errorText(e), ui::MsgType::Error, ui::MsgButton::OK);
     }
@@ -269,6 +368,7 @@ int OwnMaterialActions::copyRows(int m, int *newNode)
     copy.copyFirstDesignation();
     copy.copyComposition();
     copy.copyEquivalents();
+    copy.copyPropertyRows();
     return copy.copyNo;
 }
 

@@ -15,6 +15,7 @@
 
 namespace orv::db {
 class OwnDataModule;
+class Transaction;
 }
 namespace orv::browse {
 class CardList;
@@ -68,7 +69,7 @@ public:
 private:
     int ask(const QString &text, ui::MsgType type, ui::MsgButtons buttons);
     int copyRows(int materialNo, int *newNode);
-    void openEditor(int materialNo, TfInsEditMaterial::Mode mode);
+    void openEditor(int materialNo, TfInsEditMaterial::Mode mode, db::Transaction &transaction);
 
     db::OwnDataModule &m_own;
     OwnMaterialEnvironment m_env;

@@ -294,6 +294,11 @@ TfInsEditMaterial::TfInsEditMaterial(db::OwnDataModule &own, int materialNo, Mod
         });
     }
     connect(&own.qNotices, &db::DataSet::rowChanged, this, [this](int) { loadFields(); });
+    for (db::DataSet *ds : {&own.qMat, &own.qNorms, &own.qChemComp, &own.qCompareNorms, &own.qNotices})
+        connect(ds, &db::DataSet::stateChanged, this, [this](db::DataSetState s) {
+            if (s != db::DataSetState::Browse)
+                m_touched = true;
+        });
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) { focusChanged(now); });
     for (EditGridModel *m : {m_chemModel, m_normsModel})
         connect(m, &EditGridModel::editFailed, this, &TfInsEditMaterial::showError);
@@ -1067,6 +1072,16 @@ void TfInsEditMaterial::done(int result)
 {
     if (!finish())
         return;
+    if (commitChanges) {
+        try {
+            commitChanges(result == QDialog::Accepted);
+        } catch (const std::exception &e) {
+            m_finished = false;
+            showError(QStringLiteral("Materiál se nepodařilo uložit; okno zůstává otevřené, abyste mohli uložení "
+                                     "zopakovat.\n\n") + errorText(e));
+            return;
+        }
+    }
     QDialog::done(result);
 }
 

@@ -98,6 +98,8 @@ public:
     // Number of the material's contents-tree node (0 when it has none).
     int nodeNo() const;
     bool changed() const { return m_changed; }
+    // Whether anything of the material was started to be changed in this window.
+    bool touched() const { return m_touched; }
 
     // The data set the record actions act on; follows the focus of the two grids.
     db::DataSet &workingDataSet() const { return *m_working; }
@@ -127,6 +129,9 @@ public:
     std::function<std::optional<QVariant>(const QVariant &current)> chooseCountry;
     // Called after the node text was posted on closing (the contents tree is refreshed there).
     std::function<void(int nodeNo)> afterSave;
+    // Called when the window closes, once everything was posted (`accepted`: by OK): makes the
+    // material's changes permanent. When it throws, the message is shown and the window stays.
+    std::function<void(bool accepted)> commitChanges;
 
     // ---- controls
     QTabWidget *pages = nullptr;
@@ -188,6 +193,7 @@ private:
     bool m_changed = false;
     bool m_loading = false;
     bool m_finished = false;
+    bool m_touched = false;
 };
 
 } // namespace orv::userdata

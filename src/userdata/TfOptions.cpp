@@ -15,6 +15,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSpinBox>
 #include <QLocale>
 #include <QPainter>
 #include <QPushButton>
@@ -296,7 +297,7 @@ TfOptions::TfOptions(db::MainDataModule &data, OptionsEnvironment env, QWidget *
     connect(bBack, &QPushButton::clicked, this, &QDialog::reject);
 
     m_storedRate = data.setupValue(QStringLiteral("USPESNOST")).trimmed();
-    eUspesnost->setText(m_storedRate);
+    showStoredRate();
     fillSingles();
     fillMembers();
     data.groupMembersChanged = [this](const QStringList &) { fillMembers(); };
@@ -372,13 +373,15 @@ QWidget *TfOptions::buildCompositionPage()
     auto *layout = new QVBoxLayout(page);
     auto *rate = new QHBoxLayout;
     rate->addWidget(new QLabel(QStringLiteral("Zobrazit nalezený materiál s úspěšností >="), page));
-    eUspesnost = new QLineEdit(page);
+    // A whole percentage from 1 to 99: 100 % would find only exact matches, which the
+    // designation search does better; the box takes nothing else.
+    eUspesnost = new QSpinBox(page);
     eUspesnost->setObjectName(QStringLiteral("eUspesnost"));
     eUspesnost->setProperty("helpContext", help::OptionsSuccessRate);
-    eUspesnost->setMaximumWidth(50);
+    eUspesnost->setRange(1, 99);
+    eUspesnost->setSuffix(QStringLiteral(" %"));
     eUspesnost->setAlignment(Qt::AlignRight);
     rate->addWidget(eUspesnost);
-    rate->addWidget(new QLabel(QStringLiteral("%"), page));
     rate->addStretch(1);
     layout->addLayout(rate);
 
@@ -506,19 +509,18 @@ void TfOptions::fillMembers()
 
 // ---------------------------------------------------------------- OK
 
+void TfOptions::showStoredRate()
+{
+    // A stored value outside the box's range (an older file) shows as the nearest it takes.
+    bool ok = false;
+    const int stored = m_storedRate.toInt(&ok);
+    eUspesnost->setValue(ok ? stored : 50);
+}
+
 bool TfOptions::confirm()
 {
-    const QString text = eUspesnost->text().trimmed();
-    bool ok = false;
-    const int rate = text.toInt(&ok);
-    // Only a whole number from 1 to 100 reaches Setup; anything else would break every
-    // later composition search.
-    if (!ok || rate < 1 || rate > 100) {
-        ask(successRateMessage(m_storedRate), ui::MsgType::Warning, ui::MsgButton::OK);
-        eUspesnost->setText(m_storedRate);
-        eUspesnost->setFocus();
-        return false;
-    }
+    eUspesnost->interpretText();
+    const int rate = eUspesnost->value();
     try {
         m_data.setSetupValue(QStringLiteral("USPESNOST"), QString::number(rate));
     } catch (const std::exception &e) {

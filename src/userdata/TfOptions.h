@@ -17,6 +17,7 @@
 
 class QCheckBox;
 class QLineEdit;
+class QSpinBox;
 class QPushButton;
 class QTabWidget;
 class QTableView;
@@ -167,10 +168,6 @@ public:
     TfOptions(db::MainDataModule &data, OptionsEnvironment env = {}, QWidget *parent = nullptr);
     ~TfOptions() override;
 
-    static QString successRateMessage(const QString &old)
-    {
-        return QStringLiteral("Úspěšnost zadejte jako celé číslo od 1 do 100.\n\nZůstává původní hodnota %1 %.").arg(old);
-    }
     static QString emptyGroupMessage() { return QStringLiteral("Název skupinové vlastnosti nesmí být prázdný."); }
     static QString deleteElementQuestion() { return QStringLiteral("Opravdu smazat vybraný chemický prvek ze seznamu?"); }
     static QString deleteGroupQuestion() { return QStringLiteral("Opravdu chcete zrušit vybranou skupinovou vlastnost?"); }
@@ -187,6 +184,7 @@ public:
     // ---- operations of the buttons
     // OK: writes the success rate and closes; a refused rate keeps the old one (message).
     bool confirm();
+    void showStoredRate();
     void addElement();
     void changeElement();
     void deleteElement();
@@ -205,7 +203,7 @@ public:
     QCheckBox *cbAutoSave = nullptr;
     QCheckBox *cbUsporny = nullptr;
     QPushButton *bStandard = nullptr;
-    QLineEdit *eUspesnost = nullptr;
+    QSpinBox *eUspesnost = nullptr; // 1-99 %
     QTableView *grSetupChemComp = nullptr;
     QPushButton *bAddElement = nullptr, *bChangeElement = nullptr, *bDeleteElement = nullptr;
     PropertyList *lbPropType = nullptr;

@@ -372,7 +372,7 @@ void TfUpgrade::convert()
     bool ok = false;
     QString error;
     try {
-        m_result = convertOldData(m_own, m_oldData, m_env.dataOnMedium() == 0, progress);
+        m_result = convertOldData(m_own, m_oldData, m_own.mainModule().userDataWritable(), progress);
         ok = true;
     } catch (const UpgradeError &e) {
         error = e.message();
@@ -391,11 +391,13 @@ void TfUpgrade::convert()
     QStringList lines;
     if (m_result.materials > 0 || m_result.skipped > 0)
         lines << QStringLiteral("Převedeno vlastních materiálů: %1").arg(m_result.materials);
-    if (m_result.replaced > 0)
-        lines << QStringLiteral("Nahrazeno vlastních materiálů z dřívějšího převodu: %1").arg(m_result.replaced);
+    if (m_result.carriedBefore > 0)
+        lines << QStringLiteral("Vlastních materiálů převedených už dříve (ponechány): %1").arg(m_result.carriedBefore);
     if (m_result.skipped > 0)
         lines << QStringLiteral("Vynecháno vlastních materiálů bez uzlu obsahu nebo označení: %1").arg(m_result.skipped);
     lines << QStringLiteral("Převedeno poznámek k materiálům: %1").arg(m_result.notes);
+    if (m_result.appendedNotes > 0)
+        lines << QStringLiteral("Připojeno pod poznámky této verze: %1").arg(m_result.appendedNotes);
     if (m_result.droppedNotes > 0)
         lines << QStringLiteral("Vynecháno poznámek k materiálům, které nový katalog neobsahuje: %1").arg(m_result.droppedNotes);
     summary->setText(lines.join(QLatin1Char('\n')));

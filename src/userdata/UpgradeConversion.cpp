@@ -8,6 +8,7 @@
 #include "db/ParadoxTable.h"
 #include "db/Schema.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
@@ -212,24 +213,29 @@ void standOn(db::DataSet &nodes, int material)
     nodes.open();
 }
 
-// Own materials a conversion made before: own materials with the designation the new one
-// gets. Those made by this run are left alone.
-QList<int> earlierCopies(db::Connection &user, const OldMaterial &m, const QSet<int> &madeNow)
+// The marks of what an earlier run carried over from the previous version.
+bool carriedBefore(db::Connection &user, const QString &kind, const QString &oldKey, const QVariant &material = QVariant())
 {
-    const QVariant name = field(m.details, "NameNorm"), label = field(m.details, "LabelNorm");
-    if (name.isNull() || label.isNull())
-        return {};
-    QList<int> out;
-    for (const Row &r : readRows(user, QStringLiteral("select distinct m.Number from Mat m, Norms n"
-                                                      "  where m.Private = 'A' and n.MaterialNo = m.Number"
-                                                      "    and n.NameShort = :n and n.LabelShort = :l order by m.Number"),
-                                 {{QStringLiteral("n"), stripSpaces(name.toString())},
-                                  {QStringLiteral("l"), stripSpaces(label.toString())}})) {
-        const int number = r.value(QStringLiteral("number")).toInt();
-        if (!madeNow.contains(number))
-            out << number;
-    }
-    return out;
+    QString sql = QStringLiteral("select count(*) from PreviousVersionRows where Kind = :k and OldKey = :o");
+    if (material.isValid())
+        sql += QStringLiteral(" and MaterialNo = :m");
+    return user.scalar(sql, {{QStringLiteral("k"), kind}, {QStringLiteral("o"), oldKey}, {QStringLiteral("m"), material}})
+               .toInt() > 0;
+}
+
+void markCarried(db::Connection &user, const QString &kind, const QString &oldKey, const QVariant &material)
+{
+    const qint64 number = user.scalar(QStringLiteral("select MAX(Number) from PreviousVersionRows")).toLongLong() + 1;
+    user.exec(QStringLiteral("insert into PreviousVersionRows (Number, Kind, OldKey, MaterialNo) values (:n, :k, :o, :m)"),
+              {{QStringLiteral("n"), number}, {QStringLiteral("k"), kind}, {QStringLiteral("o"), oldKey},
+               {QStringLiteral("m"), material}});
+}
+
+// An old note is known by its row in the old table and its text.
+QString oldNoteKey(const OldNote &n)
+{
+    const QByteArray hash = QCryptographicHash::hash(n.text.toString().toUtf8(), QCryptographicHash::Sha1).toHex();
+    return QStringLiteral("%1:%2").arg(n.id).arg(QString::fromLatin1(hash));
 }
 
 int writeMaterial(db::OwnDataModule &own, const OldMaterial &m)
@@ -251,6 +257,20 @@ int writeMaterial(db::OwnDataModule &own, const OldMaterial &m)
     for (const char *f : {"Name", "PdfFile", "Purpose", "Purpose1", "Purpose2", "Purpose3", "Purpose4", "Purpose5",
                           "PurposeAll", "TypeNo"})
         mat.setValue(QString::fromLatin1(f), field(d, f));
+    // An old material whose purpose lies only in its memo (PurposeAll) keeps it: the text is
+    // laid into the six purpose parts, from which the module joins PurposeAll again.
+    const char *const parts[] = {"Purpose", "Purpose1", "Purpose2", "Purpose3", "Purpose4", "Purpose5"};
+    bool partsEmpty = true;
+    for (const char *f : parts)
+        partsEmpty = partsEmpty && field(d, f).toString().isEmpty();
+    const QString memo = field(d, "PurposeAll").toString();
+    if (partsEmpty && !memo.isEmpty()) {
+        constexpr int width = 255;
+        for (int i = 0; i < 6; ++i) {
+            const QString part = i < 5 ? memo.mid(i * width, width) : memo.mid(i * width);
+            mat.setValue(QString::fromLatin1(parts[i]), part.isEmpty() ? QVariant() : QVariant(part));
+        }
+    }
     db::DataSet &norms = own.qNorms;
     norms.edit();
     norms.setValue(QStringLiteral("Name"), field(d, "NameNorm"));
@@ -348,33 +368,33 @@ OldData readOldData(db::MainDataModule &main, const QString &oldDataFolder, bool
     return data;
 }
 
-// The own materials, each replacing the copies an earlier conversion made of it.
+// The own materials not yet carried over by an earlier run; own materials made in this
+// version are never touched.
 void writeMaterials(db::OwnDataModule &own, const QList<OldMaterial> &materials, const Progress &progress,
                     UpgradeResult &result)
 {
     db::Connection &user = own.mainModule().userSession();
     progress.text(QStringLiteral("Převod uživatelských materiálů"));
     progress.maximum(int(materials.size()));
-    QSet<int> madeNow;
     for (int i = 0; i < materials.size(); ++i) {
-        for (int earlier : earlierCopies(user, materials[i], madeNow)) {
-            standOn(own.qNodes, earlier);
-            if (!own.qNodes.isEmpty() && own.qNodes.remove())
-                ++result.replaced;
+        const QString key = QString::number(materials[i].oldNumber);
+        if (carriedBefore(user, QStringLiteral("M"), key)) {
+            ++result.carriedBefore;
+        } else {
+            markCarried(user, QStringLiteral("M"), key, writeMaterial(own, materials[i]));
+            ++result.materials;
         }
-        madeNow.insert(writeMaterial(own, materials[i]));
-        ++result.materials;
         progress.value(i + 1);
     }
 }
 
-// The user notes replace the current ones; each goes to the material whose designation it
-// was written for, once per material.
+// The user notes are added to the current ones: each goes to the material whose designation
+// it was written for, once per material. A material that already has a note of this version
+// keeps it, with the old note below it under the previous version's name.
 void writeUserNotes(db::Connection &user, const QList<OldNote> &notes, const Progress &progress, UpgradeResult &result)
 {
     progress.text(QStringLiteral("Převod uživatelských poznámek k materiálům"));
     progress.maximum(int(notes.size()));
-    user.exec(QStringLiteral("delete from usernotices"));
     qint64 next = 1;
     const QVariant max = user.scalar(QStringLiteral("select MAX(Number) from UserNotices"));
     if (!max.isNull())
@@ -391,14 +411,35 @@ void writeUserNotes(db::Connection &user, const QList<OldNote> &notes, const Pro
             {{QStringLiteral("n"), n.nameShort}, {QStringLiteral("l"), n.labelShort}});
         if (!material.isNull()) {
             placed.insert(n.id);
-            // A note reaches each material once, however many designations led to it.
+            // A note reaches each material once, however many designations led to it, and
+            // never twice over several runs.
+            const QString key = oldNoteKey(n);
             if (!written.contains({n.id, material.toInt()})) {
                 written.insert({n.id, material.toInt()});
-                user.exec(QStringLiteral("insert into UserNotices (Number, MaterialNo, Text) values (:n, :m, :t)"),
-                          {{QStringLiteral("n"), next++},
-                           {QStringLiteral("m"), material},
-                           {QStringLiteral("t"), n.text.isNull() ? QVariant() : QVariant(n.text.toString().left(width))}});
-                ++result.notes;
+                if (carriedBefore(user, QStringLiteral("N"), key, material)) {
+                    ++result.notesCarriedBefore;
+                } else {
+                    const QString oldText = n.text.toString().left(width);
+                    // The note the card shows (a note written through the main module's table may
+                    // carry no number: found by its row).
+                    const QVariant current = user.scalar(
+                        QStringLiteral("select rowid from UserNotices where MaterialNo = :m order by Number, rowid limit 1"),
+                        {{QStringLiteral("m"), material}});
+                    if (current.isNull()) {
+                        user.exec(QStringLiteral("insert into UserNotices (Number, MaterialNo, Text) values (:n, :m, :t)"),
+                                  {{QStringLiteral("n"), next++},
+                                   {QStringLiteral("m"), material},
+                                   {QStringLiteral("t"), n.text.isNull() ? QVariant() : QVariant(oldText)}});
+                        ++result.notes;
+                    } else if (!oldText.isEmpty()) {
+                        user.exec(QStringLiteral("update UserNotices set Text = coalesce(Text || :sep, '') || :t where rowid = :n"),
+                                  {{QStringLiteral("sep"), QStringLiteral("\n")},
+                                   {QStringLiteral("t"), previousVersionNoteMark() + oldText},
+                                   {QStringLiteral("n"), current}});
+                        ++result.appendedNotes;
+                    }
+                    markCarried(user, QStringLiteral("N"), key, material);
+                }
             }
         }
         progress.value(i + 1);

@@ -35,12 +35,17 @@ struct UpgradeProgress {
 };
 
 struct UpgradeResult {
-    int materials = 0;    // own materials created
-    int replaced = 0;     // own materials of an earlier conversion that were replaced
-    int skipped = 0;      // old own materials without a contents-tree node or designation
-    int notes = 0;        // user notes written
-    int droppedNotes = 0; // old notes whose designation the catalogue does not know
+    int materials = 0;          // own materials created
+    int carriedBefore = 0;      // old own materials an earlier run carried over (left as they are)
+    int skipped = 0;            // old own materials without a contents-tree node or designation
+    int notes = 0;              // user notes written
+    int appendedNotes = 0;      // old notes added below a note of this version
+    int notesCarriedBefore = 0; // old notes an earlier run carried over
+    int droppedNotes = 0;       // old notes whose designation the catalogue does not know
 };
+
+// What stands before an old note added below a note written in this version.
+inline QString previousVersionNoteMark() { return QStringLiteral("ZEB 2.0: "); }
 
 // A conversion that failed; nothing was changed. The message is Czech and names the cause.
 class UpgradeError : public std::runtime_error {
@@ -53,11 +58,11 @@ private:
     QString m_message;
 };
 
-// Converts the old data in `oldDataFolder`. Own materials only when `ownMaterials` (the
-// catalogue is not on the installation medium); user notes always, replacing the current
-// ones. Own materials carried over by an earlier conversion (an own material with the same
-// designation) are replaced, not doubled; the private mirror rows of every other own material
-// stay. Throws UpgradeError, with nothing changed, when the old tables cannot be read or
+// Converts the old data in `oldDataFolder`: adds, never deletes. Own materials only when
+// `ownMaterials` (the user database can be written); user notes always, added to those of this
+// version (an old note for a material that has a note already goes below it, after
+// previousVersionNoteMark()). What an earlier run carried over (marked in PreviousVersionRows)
+// is not carried again. Throws UpgradeError, with nothing changed, when the old tables cannot be read or
 // anything fails (an exception thrown by a progress callback included).
 UpgradeResult convertOldData(db::OwnDataModule &own, const QString &oldDataFolder, bool ownMaterials,
                              const UpgradeProgress &progress = UpgradeProgress());

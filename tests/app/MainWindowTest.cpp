@@ -210,12 +210,10 @@ TEST_F(MainWindowTest, ComponentFlagsEnableTheirActions)
     EXPECT_FALSE(w->actions().customerService->isEnabled());
     EXPECT_FALSE(w->actions().standardsInfo->isEnabled()); // only exactly 1 counts
     EXPECT_TRUE(w->actions().about->isEnabled());
-    EXPECT_TRUE(w->actions().newOwnMaterial->isEnabled());
 }
 
-TEST_F(MainWindowTest, OwnMaterialsAreNotOfferedWhileTheCatalogueIsOnTheMedium)
+TEST_F(MainWindowTest, OwnMaterialsAreNotOfferedWithoutAUserDatabase)
 {
-    install({{"Data na CD", 1}});
     auto w = makeWindow();
     orv::ui::ActionUpdater::instance().updateNow();
     EXPECT_FALSE(w->actions().newOwnMaterial->isEnabled());

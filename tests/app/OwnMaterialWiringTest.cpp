@@ -1,5 +1,6 @@
 // The main window's own-material actions on a copy of the demo catalogue: their enabling by
-// the tree's selection and the "Data na CD" value, and the copy action reaching the files.
+// the tree's selection and whether the user database can be written, and the copy action
+// reaching the files.
 
 #include "app/MainWindow.h"
 #include "app/UserDataWiring.h"
@@ -13,6 +14,7 @@
 #include "db/OwnDataModule.h"
 #include "ui/ActionUpdater.h"
 #include "support/DemoDataModules.h"
+#include "support/Unprivileged.h"
 
 #include <QAction>
 #include <QApplication>
@@ -75,7 +77,7 @@ TEST_F(OwnMaterialWiring, ActionsFollowTheSelectionAndTheCopyReachesTheFiles)
     a.copyToOwn->trigger();
     ASSERT_EQ(c.scalar(QStringLiteral("select count(*) from Mat where Private='A'")).toInt(), before + 1);
     const int copy = c.scalar(QStringLiteral("select max(Number) from Mat where Private='A'")).toInt();
-    EXPECT_EQ(c.scalar(QStringLiteral("select count(*) from user.private_MAT where Number=%1").arg(copy)).toInt(), 1);
+    EXPECT_EQ(c.scalar(QStringLiteral("select count(*) from private_MAT where Number=%1").arg(copy)).toInt(), 1);
     // The tree stands on the copy: an own material may be edited and deleted.
     QApplication::setActiveWindow(w.get());
     w->contentsPane()->tree()->setFocus();
@@ -86,7 +88,7 @@ TEST_F(OwnMaterialWiring, ActionsFollowTheSelectionAndTheCopyReachesTheFiles)
     EXPECT_TRUE(a.deleteOwnMaterial->isEnabled());
 }
 
-TEST_F(OwnMaterialWiring, TheCatalogueOnTheMediumDisablesAllFour)
+TEST_F(OwnMaterialWiring, TheCatalogueOnTheMediumLeavesAllFourOfferedForOwnDataLiveInTheUserDatabase)
 {
     // An own material exists and is selected.
     ASSERT_TRUE(own->qNodes.append());
@@ -98,13 +100,48 @@ TEST_F(OwnMaterialWiring, TheCatalogueOnTheMediumDisablesAllFour)
     selectMaterial(*w, m);
     const MainWindow::Actions &a = w->actions();
     for (QAction *action : {a.newOwnMaterial, a.editOwnMaterial, a.deleteOwnMaterial, a.copyToOwn})
-        EXPECT_FALSE(action->isEnabled()) << action->objectName().toStdString();
-    w.reset();
-    auto onDisk = window(0);
-    selectMaterial(*onDisk, m);
-    for (QAction *action : {onDisk->actions().newOwnMaterial, onDisk->actions().editOwnMaterial,
-                            onDisk->actions().deleteOwnMaterial, onDisk->actions().copyToOwn})
         EXPECT_TRUE(action->isEnabled()) << action->objectName().toStdString();
+    EXPECT_EQ(a.newOwnMaterial->toolTip(), QStringLiteral("Vložit nový vlastní materiál..."));
+}
+
+TEST(OwnMaterialWiringUnprivileged, AUserDatabaseThatCannotBeWrittenDisablesAllFourAndSaysWhy)
+{
+    constexpr const char *kFolder = "ORV_OWN_ACTIONS_READONLY_DIR";
+    const QString child = orv::test::childFolder(kFolder);
+    if (child.isEmpty()) {
+        QTemporaryDir dir;
+        const QString root = dir.path();
+        ASSERT_TRUE(orv::test::copyDemoCatalogue(root + QStringLiteral("/data")));
+        orv::test::openPathForOthers(root);
+        // The user file and its folder belong to root and are read-only: the child can only read.
+        QFile::setPermissions(root + QStringLiteral("/data/user.sqlite"), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+        QFile::setPermissions(root + QStringLiteral("/data/catalogue.sqlite"), QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+        QFile::setPermissions(root + QStringLiteral("/data"), QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup
+                                                                  | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther);
+        const orv::test::ChildRun r = orv::test::runTestInChild(kFolder, root);
+        EXPECT_TRUE(r.finished);
+        EXPECT_EQ(r.exitCode, 0) << qPrintable(r.output);
+        QFile::setPermissions(root + QStringLiteral("/data"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        return;
+    }
+    orv::test::TemporaryProgramFolder registries(QStringLiteral("home/prog"));
+    orv::db::MainDataModule data(child + QStringLiteral("/"), child + QStringLiteral("/"));
+    orv::db::OwnDataModule own(data);
+    EXPECT_FALSE(data.userDataWritable());
+    const QString why = data.userDataUnwritableReason();
+    EXPECT_TRUE(why.contains(QStringLiteral("nelze zapisovat"))) << why.toStdString();
+    MainWindow w(&data);
+    w.setOwnData(&own);
+    w.show();
+    QApplication::processEvents();
+    orv::ui::ActionUpdater::instance().updateNow();
+    const MainWindow::Actions &a = w.actions();
+    for (QAction *action : {a.newOwnMaterial, a.editOwnMaterial, a.deleteOwnMaterial, a.copyToOwn}) {
+        EXPECT_FALSE(action->isEnabled()) << action->objectName().toStdString();
+        EXPECT_EQ(action->toolTip(), why) << action->objectName().toStdString();
+    }
+    // The catalogue is still read, and searched.
+    EXPECT_GT(data.catalogueSession().scalar(QStringLiteral("select count(*) from Mat")).toInt(), 0);
 }
 
 namespace {

@@ -199,4 +199,36 @@ TEST_F(PackageTest, StartsFromReadOnlyShareAndKeepsUserDataInTheHome)
     EXPECT_EQ(read.out.trimmed(), text);
 }
 
+TEST_F(PackageTest, AnOwnMaterialSurvivesARebuiltCatalogue)
+{
+    const QString home = freshHome();
+    const QString program = s_root + "/usr/bin/orvalis";
+    const QString share = s_root + "/usr/share/orvalis";
+    ASSERT_EQ(runAsUser(program, {"--quit-after-frame"}, home).exitCode, 0);
+    const ProcessResult made = runAsUser(s_writer, {"own", share, "0", "MOJE 42"}, home);
+    ASSERT_EQ(made.exitCode, 0) << qPrintable(made.err);
+    const QString number = made.out.trimmed();
+    ASSERT_GT(number.toInt(), 0);
+
+    // A rebuilt catalogue installed in place of the packaged one, as a package upgrade would.
+    QTemporaryDir built;
+    const ProcessResult build = run(QStringLiteral(ORVALIS_CATALOGUE_TOOL),
+                                    {"build", QStringLiteral(ORVALIS_CATALOGUE_SOURCES), built.path(), "--no-pdf"});
+    ASSERT_EQ(build.exitCode, 0) << qPrintable(build.out + build.err);
+    const QString installed = share + "/data/catalogue.sqlite";
+    ASSERT_EQ(run("chmod", {"u+w", share + "/data"}).exitCode, 0);
+    QFile::remove(installed);
+    ASSERT_TRUE(QFile::copy(built.path() + "/catalogue.sqlite", installed));
+    ASSERT_EQ(run("chmod", {"a-w", share + "/data", installed}).exitCode, 0);
+
+    const ProcessResult again = runAsUser(program, {"--quit-after-frame"}, home);
+    ASSERT_EQ(again.exitCode, 0) << qPrintable(again.out + again.err);
+    const ProcessResult label = runAsUser(s_writer, {"label", share, number}, home);
+    ASSERT_EQ(label.exitCode, 0) << qPrintable(label.err);
+    EXPECT_EQ(label.out.trimmed(), QStringLiteral("A|MOJE 42"));
+    const QString userDb = home + "/.local/share/orvalis/data/user.sqlite";
+    const ProcessResult rows = run("sqlite3", {userDb, "select count(*) from Mat where Private='A'"});
+    EXPECT_EQ(rows.out.trimmed(), QStringLiteral("1"));
+}
+
 } // namespace

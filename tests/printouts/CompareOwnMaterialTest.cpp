@@ -53,9 +53,13 @@ protected:
     QList<QStringList> sqlite(const QString &sql) const
     {
         QProcess p;
+        // Own materials live in the user file's working copies of the material tables, which
+        // the program reads before the catalogue's tables.
         p.start(QStringLiteral("sqlite3"), {QStringLiteral("-cmd"),
                                             QStringLiteral("attach '%1' as u").arg(root + QStringLiteral("data/user.sqlite")),
-                                            root + QStringLiteral("data/catalogue.sqlite"), sql});
+                                            QStringLiteral("-cmd"),
+                                            QStringLiteral("attach '%1' as c").arg(root + QStringLiteral("data/catalogue.sqlite")),
+                                            root + QStringLiteral("data/user.sqlite"), sql});
         EXPECT_TRUE(p.waitForFinished(30000));
         QList<QStringList> rows;
         for (const QString &line : QString::fromUtf8(p.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts))

@@ -21,7 +21,7 @@ namespace orv::test {
 
 struct PxField {
     const char *name;
-    char type; // pxfLong, pxfShort, pxfNumber, pxfAlpha, pxfLogical
+    char type; // pxfLong, pxfShort, pxfNumber, pxfAlpha, pxfLogical, pxfMemoBLOb (text in the .MB file beside)
     int length;
 };
 
@@ -49,6 +49,18 @@ inline bool writeParadoxTable(const QString &path, const std::vector<PxField> &f
         return false;
     }
     PX_set_value(doc, "codepage", 1250);
+    // Memo texts go into "<name>.MB" beside the table, as the old program wrote them.
+    pxblob_t *blob = nullptr;
+    for (const PxField &f : fields)
+        if (f.type == pxfMemoBLOb && !blob) {
+            blob = PX_new_blob(doc);
+            const QString mb = path.left(path.lastIndexOf(u'.')) + QStringLiteral(".MB");
+            if (!blob || PX_create_blob_file(blob, QFile::encodeName(mb).constData()) < 0) {
+                PX_delete(doc);
+                return false;
+            }
+            doc->px_blob = blob;
+        }
     bool ok = true;
     std::vector<char> data(size_t(PX_get_recordsize(doc)));
     for (const std::vector<PxCell> &row : rows) {
@@ -71,10 +83,20 @@ inline bool writeParadoxTable(const QString &path, const std::vector<PxField> &f
                 PX_put_data_alpha(doc, p, fields[i].length, b.data());
                 break;
             }
+            case pxfMemoBLOb: {
+                QByteArray b = orv::encode(std::get<QString>(c), orv::CodePage::Cp1250);
+                ok = PX_put_data_blob(doc, p, fields[i].length, b.data(), int(b.size())) >= 0 && ok;
+                break;
+            }
             default: break;
             }
         }
         ok = PX_put_record(doc, data.data()) >= 0 && ok;
+    }
+    if (blob) {
+        PX_close_blob(blob);
+        doc->px_blob = nullptr;
+        PX_delete_blob(blob);
     }
     PX_close(doc);
     PX_delete(doc);

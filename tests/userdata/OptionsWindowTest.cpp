@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QSpinBox>
 #include <QMimeData>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -101,25 +102,27 @@ TEST_F(OptionsWindow, TheSuccessRateDecidesTheNextCompositionSearchAndBadInputKe
     TfOptions w(*data, env);
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Možnosti..."));
     const QString old = setupRate();
-    EXPECT_EQ(w.eUspesnost->text(), old);
-    for (const char *bad : {"", "75 %", "0", "101", "-5", "7,5", "abc"}) {
-        messages.clear();
-        w.eUspesnost->setText(QString::fromUtf8(bad));
-        EXPECT_FALSE(w.confirm()) << bad;
-        EXPECT_EQ(messages, QStringList{TfOptions::successRateMessage(old)}) << bad;
-        EXPECT_EQ(setupRate(), old) << bad;
-        EXPECT_EQ(w.eUspesnost->text(), old) << bad;
+    EXPECT_EQ(QString::number(w.eUspesnost->value()), old);
+    // The box takes whole percentages from 1 to 99 and shows "%"; typed text outside that
+    // never reaches the value.
+    EXPECT_EQ(w.eUspesnost->suffix(), QStringLiteral(" %"));
+    for (const char *bad : {"0", "100", "-5", "abc"}) {
+        w.eUspesnost->setValue(old.toInt());
+        w.eUspesnost->findChild<QLineEdit *>()->setText(QString::fromUtf8(bad));
+        w.eUspesnost->interpretText();
+        EXPECT_GE(w.eUspesnost->value(), 1) << bad;
+        EXPECT_LE(w.eUspesnost->value(), 99) << bad;
     }
     EXPECT_EQ(rateSaved, 0);
 
-    w.eUspesnost->setText(QStringLiteral("100"));
+    w.eUspesnost->setValue(99);
     EXPECT_TRUE(w.confirm());
-    EXPECT_EQ(setupRate(), QStringLiteral("100"));
+    EXPECT_EQ(setupRate(), QStringLiteral("99"));
     EXPECT_EQ(rateSaved, 1);
     EXPECT_FALSE(chemHits(orv::search::ChemThreshold::AtLeast).count(c45));
 
     TfOptions again(*data, env);
-    again.eUspesnost->setText(QStringLiteral(" 50 "));
+    again.eUspesnost->setValue(50);
     EXPECT_TRUE(again.confirm());
     EXPECT_EQ(setupRate(), QStringLiteral("50"));
     EXPECT_TRUE(chemHits(orv::search::ChemThreshold::AtLeast).count(c45));
@@ -328,7 +331,7 @@ TEST_F(OptionsWindow, SwitchesChangeAtOnceWhicheverButtonCloses)
     w.cbUsporny->setChecked(true);
     EXPECT_FALSE(autoSave);
     EXPECT_TRUE(economy);
-    w.eUspesnost->setText(QStringLiteral("33"));
+    w.eUspesnost->setValue(33);
     w.reject(); // "Zpět"
     EXPECT_FALSE(autoSave);
     EXPECT_EQ(setupRate(), old);

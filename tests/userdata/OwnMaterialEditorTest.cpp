@@ -22,6 +22,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QRegularExpression>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTableWidget>
@@ -303,12 +304,15 @@ TEST_F(OwnMaterialLife, NewEditDeleteAreSeenInTheFilesTheTreeTheSearchesAndTheCa
 
 TEST_F(OwnMaterials, NotesKeepTheirLettersRefuseSilentCutsAndLeaveNothingOnCancel)
 {
-    const int before = count(QStringLiteral("select * from Notices"));
+    // Counted as the program sees them: until the window closes, its rows are the open
+    // transaction's.
+    auto notices = [&] { return data->userSession().scalar(QStringLiteral("select count(*) from Notices")).toInt(); };
+    const int before = notices();
     drive = [&](TfInsEditMaterial &e) {
         // Cancel on a material without a note leaves no empty note behind.
         noteResult = QDialog::Rejected;
         e.editNote();
-        EXPECT_EQ(count(QStringLiteral("select * from Notices")), before);
+        EXPECT_EQ(notices(), before);
         EXPECT_EQ(own->qMat.value(QStringLiteral("NoticeNo")), QVariant());
 
         // A note of 250 characters is cut only after the user agreed to the length.
@@ -326,12 +330,12 @@ TEST_F(OwnMaterials, NotesKeepTheirLettersRefuseSilentCutsAndLeaveNothingOnCance
             e.editNote();
             EXPECT_EQ(e.eNote->toPlainText(), QString::fromUtf8(stored));
         }
-        EXPECT_EQ(count(QStringLiteral("select * from Notices")), before + 1);
+        EXPECT_EQ(notices(), before + 1);
 
         // Deleting the note: the row lets go of it, then it goes.
         e.deleteNote();
         EXPECT_TRUE(own->qMat.value(QStringLiteral("NoticeNo")).isNull());
-        EXPECT_EQ(count(QStringLiteral("select * from Notices")), before);
+        EXPECT_EQ(notices(), before);
 
         // A composition row with a note, duplicated: the copy has a note of its own.
         e.setWorkingDataSet(own->qChemComp);
@@ -459,6 +463,87 @@ TEST_F(OwnMaterials, CopyOfC45IsAnOwnMaterialWithTheSameDataAndTheCatalogueKeeps
     EXPECT_GT(sqlite(QStringLiteral("select count(*) from Notices")).value(0).toInt(), catalogueRows.toInt());
     EXPECT_EQ(mirrorDifferences(), QStringList());
     EXPECT_EQ(treeNodeOf(copy).second, QStringLiteral("Vlastní materiály"));
+
+    // The properties came along: mechanical (the whole hierarchy), physical, heat treatment and
+    // the remainder element, so the copy's card shows what C45's does.
+    auto properties = [&](int m) {
+        const bool own = sqlite(QStringLiteral("select Private from Mat where Number=%1").arg(m)).value(0) == QLatin1String("A");
+        QStringList out;
+        for (const char *sql :
+             {"select sp.Group1No, sp.Group2No, st.StateNo, d.FromValue, d.ToValue, mp.PropertyNo, t.Temperature, "
+              "t.TempMinValue, t.TempMaxValue, t.NoticeNo from SemiProd sp join States st on st.SemiPrNo=sp.Number "
+              "join Dimens d on d.StateNo=st.Number join MechProp mp on mp.DimensionNo=d.Number "
+              "join Temps t on t.PropertyNo=mp.Number where sp.MaterialNo=%1",
+              "select PropertyNo, Temperature, MinValue, MaxValue from FyzProp where MaterialNo=%1",
+              "select ProcNo, MinValue, MaxValue, Cool, Stand, Notice from TempProc where MaterialNo=%1",
+              "select ElementNo from ChemZbytek where MaterialNo=%1"}) {
+            QString text = QString::fromUtf8(sql).arg(m);
+            if (own)
+                for (const char *t : {"SemiProd", "States", "Dimens", "MechProp", "Temps", "FyzProp", "TempProc", "ChemZbytek"})
+                    text.replace(QRegularExpression(QStringLiteral("\\b%1\\b").arg(QLatin1String(t))), QStringLiteral("Own") + QLatin1String(t));
+            QStringList rows = sqlite(text);
+            rows.sort();
+            out << rows.join(u'\n');
+        }
+        return out;
+    };
+    const QStringList c45Properties = properties(c45);
+    EXPECT_FALSE(c45Properties.first().isEmpty());
+    EXPECT_FALSE(c45Properties.last().isEmpty());
+    EXPECT_EQ(properties(copy), c45Properties);
+
+    // Deleting the copy takes all of them and leaves C45's.
+    answer = orv::ui::mrYes;
+    EXPECT_TRUE(actions->deleteMaterial(copy));
+    for (const char *t : {"OwnSemiProd", "OwnFyzProp", "OwnTempProc", "OwnChemZbytek", "OwnStates", "OwnDimens", "OwnMechProp", "OwnTemps"})
+        EXPECT_EQ(count(QStringLiteral("select * from %1").arg(QLatin1String(t))), 0) << t;
+    EXPECT_EQ(properties(c45), c45Properties);
+}
+
+TEST_F(OwnMaterials, ANewMaterialIsSavedWholeOrNotAtAll)
+{
+    auto counts = [&] {
+        QStringList out;
+        for (const char *t : {"Mat", "Nodes", "Norms", "user.private_MAT", "user.private_NORMS"})
+            out << QString::number(count(QStringLiteral("select * from %1").arg(QLatin1String(t))));
+        return out;
+    };
+    const QStringList before = counts();
+    // Closed without OK and without a change: nothing is left, no nameless node.
+    actions->environment().runEditor = [](TfInsEditMaterial &e) {
+        e.show();
+        e.reject();
+        return int(e.result());
+    };
+    actions->newMaterial();
+    EXPECT_EQ(counts(), before);
+    EXPECT_EQ(count(QStringLiteral("select * from Nodes where Text='Nový materiál'")), 0);
+
+    // The designation row cannot be written: said, nothing written, and no data set is left
+    // in insert state to be posted again by a later action.
+    data->userSession().exec(QStringLiteral("create temp trigger fail_norms before insert on Norms "
+                                            "begin select raise(abort, 'disk je plný'); end"));
+    EXPECT_EQ(actions->newMaterial(), 0);
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages.first().contains(QStringLiteral("disk je plný")));
+    for (DataSet *ds : {&own->qNodes, &own->qMat, &own->qNorms})
+        EXPECT_FALSE(ds->isEditing()) << ds->name().toStdString();
+    EXPECT_EQ(counts(), before);
+    data->userSession().exec(QStringLiteral("drop trigger fail_norms"));
+
+    // Closed with a change, it is saved whole: one material, one node, one designation.
+    actions->environment().runEditor = [](TfInsEditMaterial &e) {
+        e.show();
+        e.eLabel->clear();
+        typeText(e.eLabel, QStringLiteral("CELÝ 1"));
+        e.reject();
+        return int(e.result());
+    };
+    const int m = actions->newMaterial();
+    ASSERT_GT(m, 0);
+    EXPECT_EQ(sqlite(QStringLiteral("select n.Label, d.Text from Norms n, Nodes d where n.MaterialNo=%1 and d.MaterialNo=%1").arg(m)),
+              QStringList{QStringLiteral("CELÝ 1|CELÝ 1")});
+    EXPECT_EQ(mirrorDifferences(), QStringList());
 }
 
 TEST_F(OwnMaterials, TheFocusChoosesTheWorkingSetEnterOpensThePickerAndThePageIsKept)

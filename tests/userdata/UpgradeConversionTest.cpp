@@ -150,7 +150,7 @@ TEST_F(Upgrade, OwnMaterialsAndNotesAreCarriedOverRowByRow)
                                   QStringLiteral("Převod uživatelských poznámek k materiálům")}));
     EXPECT_EQ(r.materials, 2);
     EXPECT_EQ(r.skipped, 1);
-    EXPECT_EQ(r.replaced, 0);
+    EXPECT_EQ(r.carriedBefore, 0);
     EXPECT_EQ(r.droppedNotes, 1);
     EXPECT_EQ(r.notes, 3);
 
@@ -188,16 +188,27 @@ TEST_F(Upgrade, OwnMaterialsAndNotesAreCarriedOverRowByRow)
     EXPECT_EQ(count(QStringLiteral("select 1 from user.private_MAT where Number=%1").arg(madeHere)), 1);
     EXPECT_EQ(count(QStringLiteral("select 1 from user.private_NORMS where MaterialNo=%1").arg(madeHere)), 1);
 
-    // User notes: only the converted ones; one per material reached, with quotes and letters.
+    // User notes: the one of this version stays, the converted ones come after it; one per
+    // material reached, with quotes and letters.
     EXPECT_EQ(sqlite(QStringLiteral("select MaterialNo, Text from user.UserNotices order by Number")),
-              (QStringList{QStringLiteral("%1|%2").arg(s235).arg(kOldNote), QStringLiteral("%1|%2").arg(s355).arg(kOldNote),
+              (QStringList{QStringLiteral("%1|Poznámka z nové verze").arg(madeHere),
+                           QStringLiteral("%1|%2").arg(s235).arg(kOldNote), QStringLiteral("%1|%2").arg(s355).arg(kOldNote),
                            QStringLiteral("%1|%2").arg(number).arg(kOwnNote)}));
+    // The converted notes are numbered after the notes there were (the one of this version was
+    // written through the main module's table, which gives no number).
     EXPECT_EQ(sqlite(QStringLiteral("select min(Number), max(Number) from user.UserNotices")), QStringList{QStringLiteral("1|3")});
+    EXPECT_EQ(count(QStringLiteral("select 1 from user.PreviousVersionRows where Kind='M'")), 2);
 }
 
-TEST_F(Upgrade, AnErrorHalfwayChangesNothingAndTheWizardCanRunAgain)
+TEST_F(Upgrade, AnErrorHalfwayChangesNothingAndRunningAgainAddsNothingTwiceNorTakesAnything)
 {
-    prepareNewVersionData();
+    const int madeHere = prepareNewVersionData();
+    // A note of this version on a material an old note also reaches.
+    const int s235 = materialOf(QStringLiteral("S235JR"));
+    data->tUserNotice.append();
+    data->tUserNotice.setValue(QStringLiteral("MATERIALNO"), s235);
+    data->tUserNotice.setValue(QStringLiteral("TEXT"), QStringLiteral("Moje nová"));
+    data->tUserNotice.post();
     const QString before = dump();
     ASSERT_FALSE(before.isEmpty());
 
@@ -217,14 +228,24 @@ TEST_F(Upgrade, AnErrorHalfwayChangesNothingAndTheWizardCanRunAgain)
     EXPECT_EQ(calls, 1);
     EXPECT_EQ(dump(), before);
 
-    // Run again: it succeeds; once more: the own materials are replaced, not doubled.
+    // Run again: it succeeds; the old note goes below the note of this version.
     UpgradeResult r = convertOldData(*own, old, true);
     EXPECT_EQ(r.materials, 2);
+    EXPECT_EQ(r.notes, 2);
+    EXPECT_EQ(r.appendedNotes, 1);
+    EXPECT_EQ(sqlite(QStringLiteral("select Text from user.UserNotices where MaterialNo=%1").arg(s235)).join(u'\n'),
+              QStringLiteral("Moje nová\n") + previousVersionNoteMark() + kOldNote);
+    const QString afterFirst = dump();
+    // Once more: nothing is carried twice and nothing of this version goes.
     r = convertOldData(*own, old, true);
-    EXPECT_EQ(r.materials, 2);
-    EXPECT_EQ(r.replaced, 2);
+    EXPECT_EQ(r.materials, 0);
+    EXPECT_EQ(r.carriedBefore, 2);
+    EXPECT_EQ(r.notes + r.appendedNotes, 0);
+    EXPECT_EQ(r.notesCarriedBefore, 3);
+    EXPECT_EQ(dump(), afterFirst);
     EXPECT_EQ(count(QStringLiteral("select 1 from Mat where Name='%1'").arg(QString(kOwnName))), 1);
-    EXPECT_EQ(count(QStringLiteral("select 1 from user.UserNotices")), 3);
+    EXPECT_EQ(count(QStringLiteral("select 1 from Mat where Number=%1 and Private='A'").arg(madeHere)), 1);
+    EXPECT_EQ(count(QStringLiteral("select 1 from user.UserNotices")), 4);
     EXPECT_EQ(mirrorDifferences(), QStringList());
 }
 

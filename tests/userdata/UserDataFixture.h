@@ -8,6 +8,7 @@
 #include "core/Paths.h"
 #include "support/DemoDataModules.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QMdiArea>
@@ -44,14 +45,15 @@ protected:
     QString catalogueFile() const { return root + QStringLiteral("data/catalogue.sqlite"); }
     QString userFile() const { return root + QStringLiteral("data/user.sqlite"); }
 
-    // Output of the sqlite3 program on the catalogue file with the user file attached as
-    // "user"; lines of '|'-separated values.
+    // Output of the sqlite3 program on the user file (its working copies of the material
+    // tables under the catalogue's names), attached again as "user", with the catalogue file
+    // attached as "catalogue", as the program sees them; lines of '|'-separated values.
     QStringList sqlite(const QString &sql) const
     {
         QProcess p;
         p.start(QStringLiteral("sqlite3"),
-                {QStringLiteral("-bail"), QStringLiteral("-cmd"),
-                 QStringLiteral("attach '%1' as user").arg(userFile()), catalogueFile(), sql});
+                {QStringLiteral("-bail"), QStringLiteral("-cmd"), QStringLiteral("attach '%1' as user").arg(userFile()),
+                 QStringLiteral("-cmd"), QStringLiteral("attach '%1' as catalogue").arg(catalogueFile()), userFile(), sql});
         EXPECT_TRUE(p.waitForFinished(30000));
         EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString() << " for " << sql.toStdString();
         QStringList out = QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
@@ -59,7 +61,16 @@ protected:
     }
     int count(const QString &sql) const { return sqlite(QStringLiteral("select count(*) from (") + sql + u')').value(0).toInt(); }
 
-    // Rows of the own materials in the catalogue tables that differ from their private mirror
+    // A digest of the catalogue file (the program never writes it).
+    QByteArray catalogueDigest() const
+    {
+        QFile f(catalogueFile());
+        if (!f.open(QIODevice::ReadOnly))
+            return {};
+        return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
+    }
+
+    // Rows of the own materials in the working copies that differ from their private mirror
     // (EXCEPT both ways), per table; empty when the mirror is exact.
     QStringList mirrorDifferences() const
     {

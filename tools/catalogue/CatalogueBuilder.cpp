@@ -703,6 +703,7 @@ BuildSummary buildCatalogue(const CatalogueSource &src, const QString &dataFolde
         writer.write(m);
     }
     summary.userFile = files.install();
+    summary.ownRows = keepOwnRows(dataFolder);
     return summary;
 }
 

@@ -15,6 +15,7 @@ struct BuildSummary {
     QMap<QString, int> perChapter; // top-level chapter text -> materials below it
     QMap<QString, int> perSubChapter; // chapter text -> materials directly in it
     UserFileOutcome userFile = UserFileOutcome::Created;
+    QString ownRows; // what became of the own materials in the user file
 };
 
 // Checks the sources against the code lists and the column widths. Returns the problems,

@@ -149,6 +149,7 @@ ImportSummary importParadox(const QString &paradoxFolder, const QString &dataFol
     userFile.file().commit();
     catFile.commitFile();
     sum.userFile = installUserFile(userFile);
+    sum.ownRows = keepOwnRows(dataFolder);
     return sum;
 }
 

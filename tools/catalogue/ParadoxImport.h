@@ -14,6 +14,7 @@ struct ImportSummary {
     qint64 rows = 0;   // rows written
     QStringList warnings; // tables not found, columns not known, texts cut to their width
     UserFileOutcome userFile = UserFileOutcome::Created;
+    QString ownRows; // what became of the own materials in the user file
 };
 
 // The program's check of a Paradox table (db::checkParadoxTable): what is wrong, or empty.

@@ -1,5 +1,8 @@
 #include "SqliteFile.h"
 
+#include "db/Connection.h"
+#include "db/WorkingCopies.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QDir>
@@ -278,10 +281,55 @@ UserFileOutcome installUserFile(AtomicSqliteFile &fresh)
             db.exec(QStringLiteral("INSERT INTO main.\"%1\" (%2) SELECT %2 FROM old.\"%1\"")
                         .arg(t.name, common.join(QLatin1Char(','))));
     }
+    // The working copies of the material tables hold the user's own materials: they move
+    // along whole (the program fills them again from the new catalogue at its next start).
+    for (const QString &name : db::workingCopyTables()) {
+        const QStringList old = columnsOf(db, QStringLiteral("old"), name);
+        if (old.isEmpty())
+            continue;
+        const db::TableDef *t = db::table(name);
+        for (const QString &s : db::createStatements(*t))
+            db.exec(s);
+        QStringList common;
+        for (const db::ColumnDef &c : t->columns)
+            for (const QString &o : old)
+                if (o.compare(c.name, Qt::CaseInsensitive) == 0)
+                    common << QStringLiteral("\"%1\"").arg(c.name);
+        if (!common.isEmpty())
+            db.exec(QStringLiteral("INSERT INTO main.\"%1\" (%2) SELECT %2 FROM old.\"%1\"")
+                        .arg(t->name, common.join(QLatin1Char(','))));
+    }
     db.commit();
     db.exec(QStringLiteral("DETACH DATABASE old"));
     fresh.commitFile();
     return UserFileOutcome::CarriedOver;
+}
+
+QString keepOwnRows(const QString &dataFolder)
+{
+    const QString cat = dataFolder + QLatin1Char('/') + db::catalogueFileName();
+    const QString user = dataFolder + QLatin1Char('/') + db::userFileName();
+    try {
+        db::Connection c;
+        c.openWorking(cat, user);
+        const bool hasCopies =
+            c.scalar(QStringLiteral("select count(*) from main.sqlite_master where type = 'table' and name = 'Mat'")).toInt() > 0;
+        if (c.isReadOnly(db::Database::User) || !hasCopies)
+            return QString(); // no working copies yet: the program fills them at its first start
+        const db::WorkingCopyRefresh r = db::refreshWorkingCopies(c);
+        QString text = QStringLiteral("own materials kept in the user file: %1").arg(r.ownMaterials);
+        if (!r.renumbered.isEmpty()) {
+            QStringList rows;
+            for (const db::RenumberedRow &row : r.renumbered)
+                rows << QStringLiteral("%1 %2 -> %3").arg(row.table).arg(row.from).arg(row.to);
+            text += QStringLiteral("; renumbered because the new catalogue uses their numbers: %1").arg(rows.join(QStringLiteral(", ")));
+        }
+        return text;
+    } catch (const db::DbError &e) {
+        throw ToolError(QStringLiteral("The catalogue was written, but the own materials of %1 could not be carried "
+                                       "into its working copies (%2); the user file was left as it was. ")
+                            .arg(user, e.text()));
+    }
 }
 
 QString userFileOutcomeText(UserFileOutcome outcome)

@@ -98,5 +98,9 @@ enum class UserFileOutcome {
 // then replaces it. An existing file that is no readable database throws ToolError and stays.
 UserFileOutcome installUserFile(AtomicSqliteFile &fresh);
 QString userFileOutcomeText(UserFileOutcome outcome);
+// Once the catalogue in `dataFolder` was replaced: fills the working copies of the user file
+// beside it from the new catalogue, keeping every own row (renumbered where the catalogue uses
+// its number). Returns what happened, empty when the user file has no working copies yet.
+QString keepOwnRows(const QString &dataFolder);
 
 } // namespace orv::catalogue

@@ -63,6 +63,8 @@ int main(int argc, char **argv)
                 for (auto it = s.perSubChapter.begin(); it != s.perSubChapter.end(); ++it)
                     out << "    " << it.key() << ": " << it.value() << '\n';
             out << userFileOutcomeText(s.userFile) << '\n';
+            if (!s.ownRows.isEmpty())
+                out << s.ownRows << '\n';
             if (!args.contains(QStringLiteral("--no-pdf"))) {
                 const PdfSummary p = writePdfSheets(src, args[3] + QStringLiteral("/pdf"));
                 out << "pdf: " << p.sheets << " sheets, " << p.diagrams << " diagrams\n";
@@ -73,6 +75,8 @@ int main(int argc, char **argv)
             const ImportSummary s = importParadox(args[2], args[3]);
             out << "imported " << s.tables << " tables, " << s.rows << " rows\n";
             out << userFileOutcomeText(s.userFile) << '\n';
+            if (!s.ownRows.isEmpty())
+                out << s.ownRows << '\n';
             for (const QString &w : s.warnings)
                 err << w << '\n';
             return 0;

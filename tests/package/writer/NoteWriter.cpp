@@ -3,9 +3,12 @@
 // unprivileged user).
 //   package_note_writer write PROGRAM_FOLDER MATERIAL_NUMBER TEXT
 //   package_note_writer read  PROGRAM_FOLDER MATERIAL_NUMBER      (prints the text)
+//   package_note_writer own   PROGRAM_FOLDER 0 LABEL              (a new own material; prints its number)
+//   package_note_writer label PROGRAM_FOLDER MATERIAL_NUMBER      (prints "Private|Label" as the program reads it)
 
 #include "core/Paths.h"
 #include "db/MainDataModule.h"
+#include "db/OwnDataModule.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -30,6 +33,27 @@ int main(int argc, char **argv)
         orv::db::MainDataModule module(orv::programFolder(), orv::userFolder());
         orv::db::DataSet &notes = module.tUserNotice;
         const int material = args.at(3).toInt();
+        if (args.at(1) == QLatin1String("own")) {
+            orv::db::OwnDataModule own(module);
+            orv::db::Transaction transaction(module.userSession());
+            own.qNodes.append();
+            own.qNodes.post();
+            own.qNorms.edit();
+            own.qNorms.setValue(QStringLiteral("Label"), args.at(4));
+            own.qNorms.post();
+            transaction.commit();
+            QTextStream(stdout) << own.qNodes.value(QStringLiteral("MaterialNo")).toInt() << '\n';
+            return 0;
+        }
+        if (args.at(1) == QLatin1String("label")) {
+            QTextStream(stdout) << module.catalogueSession()
+                                       .scalar(QStringLiteral("select m.Private || '|' || n.Label from Mat m, Norms n "
+                                                              "where n.MaterialNo = m.Number and m.Number = :m"),
+                                               {{QStringLiteral("m"), material}})
+                                       .toString()
+                                << '\n';
+            return 0;
+        }
         if (args.at(1) == QLatin1String("write")) {
             notes.append();
             notes.setValue(QStringLiteral("MATERIALNO"), material);
