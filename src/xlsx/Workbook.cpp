@@ -4,6 +4,8 @@
 
 #include <QDate>
 #include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
 #include <QFile>
 #include <QHash>
 #include <QStringList>
@@ -224,6 +226,25 @@ private:
 QString Column::headerText() const
 {
     return unit.isEmpty() ? heading : heading + QStringLiteral(" [") + unit + u']';
+}
+
+QList<SourceLine> catalogueSource(const QString &catalogueFile)
+{
+    const QFileInfo fi(catalogueFile);
+    QList<SourceLine> lines;
+    lines.append({QStringLiteral("Katalog"), QDir::toNativeSeparators(fi.absoluteFilePath())});
+    lines.append({QStringLiteral("Datum katalogu"), fi.exists() ? QVariant(fi.lastModified().date()) : QVariant()});
+    lines.append({QStringLiteral("Uloženo"), QDate::currentDate()});
+    return lines;
+}
+
+Column columnFromHeading(const QString &heading)
+{
+    const QString h = heading.trimmed();
+    const qsizetype open = h.lastIndexOf(QStringLiteral(" ["));
+    if (open > 0 && h.endsWith(u']'))
+        return Column{h.left(open).trimmed(), h.mid(open + 2, h.size() - open - 3), {}};
+    return Column{h, {}, {}};
 }
 
 QString sourceSheetName()

@@ -78,6 +78,13 @@ private:
     QList<SourceLine> m_source;
 };
 
+// The lines every "Zdroj" sheet starts with: the catalogue's file, its date (the file's
+// modification day) and when the workbook was made.
+QList<SourceLine> catalogueSource(const QString &catalogueFile);
+
+// A heading that carries its unit in brackets ("přesnost [%]") split into heading and unit.
+Column columnFromHeading(const QString &heading);
+
 // The name of the source sheet.
 QString sourceSheetName();
 
