@@ -247,6 +247,39 @@ Column columnFromHeading(const QString &heading)
     return Column{h, {}, {}};
 }
 
+std::optional<Bounds> boundsOfText(const QString &text, const QLocale &locale)
+{
+    auto number = [&locale](QString t) -> std::optional<double> {
+        t = t.trimmed();
+        bool ok = false;
+        const double d = locale.toDouble(t, &ok);
+        if (!ok || t.isEmpty() || !std::isfinite(d))
+            return std::nullopt;
+        return d;
+    };
+    const QString t = text.trimmed();
+    if (t.startsWith(QStringLiteral("min. "))) {
+        if (const auto a = number(t.mid(5)))
+            return Bounds{*a, QVariant()};
+        return std::nullopt;
+    }
+    if (t.startsWith(QStringLiteral("max. "))) {
+        if (const auto b = number(t.mid(5)))
+            return Bounds{QVariant(), *b};
+        return std::nullopt;
+    }
+    const QStringList parts = t.split(QStringLiteral(" – "));
+    if (parts.size() == 2) {
+        const auto a = number(parts[0]), b = number(parts[1]);
+        if (a && b)
+            return Bounds{*a, *b};
+        return std::nullopt;
+    }
+    if (const auto a = number(t))
+        return Bounds{*a, *a};
+    return std::nullopt;
+}
+
 QString sourceSheetName()
 {
     return QStringLiteral("Zdroj");

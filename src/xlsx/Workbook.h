@@ -12,8 +12,11 @@
 // complete workbook, and every failure is told in Czech with the old file left as it was.
 
 #include <QList>
+#include <QLocale>
 #include <QString>
 #include <QVariant>
+
+#include <optional>
 
 namespace orv::xlsx {
 
@@ -84,6 +87,14 @@ QList<SourceLine> catalogueSource(const QString &catalogueFile);
 
 // A heading that carries its unit in brackets ("přesnost [%]") split into heading and unit.
 Column columnFromHeading(const QString &heading);
+
+// The numbers of a range as the comparison and the printouts write it, in `locale`:
+// "0,42 – 0,50", "min. 630", "max. 0,04", "7,85" (minimum and maximum the same). Nothing
+// for any other text (several values, words, units).
+struct Bounds {
+    QVariant min, max;
+};
+std::optional<Bounds> boundsOfText(const QString &text, const QLocale &locale);
 
 // The name of the source sheet.
 QString sourceSheetName();
