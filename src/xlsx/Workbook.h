@@ -30,6 +30,7 @@ struct Column {
 struct Cell {
     Cell() = default;
     Cell(QVariant v) : value(std::move(v)) {}                      // NOLINT: a value is a cell
+    Cell(const QString &text) : value(text) {}                     // NOLINT
     Cell(QVariant v, QString format) : value(std::move(v)), numberFormat(std::move(format)) {}
     // int, qlonglong, double: a number cell (NaN and infinities are left blank); QDate,
     // QDateTime: a date cell; anything else: its text; null: an empty cell.
