@@ -1,4 +1,5 @@
 #include "report/output/Sestava.h"
+#include "report/output/XlsxExport.h"
 
 #include "report/model/CaughtException.h"
 #include "report/model/Expression.h"
@@ -362,6 +363,14 @@ int TSestavaTyp::ExportPdfFile(const QString &directory, const QString &fileName
     if (ExportPdf(file) != seOk)
         return seOutputNotWritten;
     return file.commit() ? seOk : seOutputNotWritten;
+}
+
+int TSestavaTyp::ExportXlsx(const QString &fileName, QString *error)
+{
+    const QString why = reportWorkbook(*this).save(fileName);
+    if (error)
+        *error = why;
+    return why.isEmpty() ? seOk : seOutputNotWritten;
 }
 
 int TSestavaTyp::Preview()
