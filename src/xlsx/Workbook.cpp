@@ -207,6 +207,11 @@ private:
             return;
         }
         QString text = v.toString();
+        // A cell shows line breaks and tabs; other control characters would be written as
+        // escapes a reader may show literally.
+        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        text.replace(u'\r', u'\n');
+        text.removeIf([](QChar ch) { return ch.unicode() < 0x20 && ch != u'\n' && ch != u'\t'; });
         if (text.size() > maxTextLength)
             text.truncate(maxTextLength);
         if (text.isEmpty()) {

@@ -28,7 +28,7 @@ TEST(XlsxWorkbook, CellsComeBackTypedAndExact)
                  {QStringLiteral("přesnost"), QStringLiteral("%"), QStringLiteral("0.00")}};
     s.addRow({Cell(QStringLiteral("Žíhaná ocel ěščřžýáíé ŮÚ")), Cell(QVariant(490)), Cell(QVariant(66.666666666666671))});
     s.addRow({Cell(QStringLiteral("12 050.1")), Cell(QVariant(0.1)), Cell(QVariant(1234.567890123456))});
-    s.addRow({Cell(QStringLiteral("součet")), Cell(QVariant(std::nan(""))), Cell(QVariant())}, true);
+    s.addRow({Cell(QStringLiteral("součet\r\nřádek\x01")), Cell(QVariant(std::nan(""))), Cell(QVariant())}, true);
     s.addRow({Cell(QStringLiteral("spojeno"), QString())}).cells[0].span = 2;
     s.rows.last().marked = true;
     wb.setSource({{QStringLiteral("Norma"), QStringLiteral("ČSN 41 2050, vydání 1975")},
@@ -54,6 +54,7 @@ TEST(XlsxWorkbook, CellsComeBackTypedAndExact)
     // Sixteen significant digits, all the writer keeps (every catalogue value has fewer).
     EXPECT_EQ(t.at(2, 2).number, 1234.567890123456);
     EXPECT_TRUE(t.at(3, 0).bold);
+    EXPECT_EQ(t.at(3, 0).text, QStringLiteral("součet\nřádek"));   // no control characters but the break
     EXPECT_EQ(t.at(3, 1).type, u'e');   // NaN has no cell value
     EXPECT_FALSE(t.at(1, 0).bold);
     EXPECT_TRUE(t.at(4, 0).filled);
