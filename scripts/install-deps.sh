@@ -25,6 +25,7 @@ PACKAGES=(
   desktop-file-utils appstream lintian dpkg-dev fakeroot file
   graphviz ccache
   calculix-ccx libxml2-utils jq   # the solver, xmllint and jq that check the exports for calculations
+  libxlsxwriter-dev python3-openpyxl   # spreadsheets written, and read back by the tests
 )
 
 missing=()

@@ -2,6 +2,7 @@
 
 #include "app/MainWindow.h"
 #include "browse/CardList.h"
+#include "browse/CardXlsx.h"
 #include "browse/MaterialCard.h"
 #include "matexport/ExportDialog.h"
 #include "ui/ActionUpdater.h"
@@ -47,6 +48,13 @@ QAction *wireExportAction(MainWindow &window, db::MainDataModule &data)
         if (a->menu() && a->text() == QStringLiteral("&Materiál")) {
             a->menu()->addSeparator();
             a->menu()->addAction(action);
+            // The card's tables for a spreadsheet, one sheet each.
+            auto *xlsx = a->menu()->addAction(QStringLiteral("Uložit jako &XLSX ..."), frame, [frame] {
+                if (browse::MaterialCard *card = frame->cardList() ? frame->cardList()->activeCard() : nullptr)
+                    browse::saveCardXlsx(*card, frame);
+            });
+            xlsx->setObjectName(QStringLiteral("aCardXlsx"));
+            ui::enableWhen(xlsx, [frame] { return frame->cardList() && frame->cardList()->activeCard(); });
         }
     return action;
 }

@@ -1,4 +1,5 @@
 #include "printouts/TfCompare.h"
+#include "printouts/CompareXlsx.h"
 
 #include "db/DbError.h"
 #include "printouts/TableReport.h"
@@ -169,6 +170,7 @@ QHBoxLayout *TfCompare::buildButtonRow()
     QPushButton *print = button("btTisk", QStringLiteral("&Tisk..."));
     QPushButton *csv = button("btCsv", QStringLiteral("Uložit jako &CSV..."));
     QPushButton *pdf = button("btPdf", QStringLiteral("Uložit jako P&DF..."));
+    QPushButton *xlsx = button("btXlsx", QStringLiteral("Uložit jako &XLSX ..."));
     QPushButton *forCalc = button("btExportVypocty", QStringLiteral("&Export pro výpočty..."));
     forCalc->setVisible(bool(m_env.exportForCalculation));
     QPushButton *help = button("btNapoveda", QStringLiteral("Nápo&věda"));
@@ -176,7 +178,7 @@ QHBoxLayout *TfCompare::buildButtonRow()
     help->setVisible(bool(m_env.showHelp));
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(m_summary, 1);
-    for (QPushButton *b : {preview, print, csv, pdf, forCalc, help, close})
+    for (QPushButton *b : {preview, print, csv, xlsx, pdf, forCalc, help, close})
         buttons->addWidget(b);
 
     connect(preview, &QPushButton::clicked, this, [this] { this->preview(); });
@@ -185,6 +187,10 @@ QHBoxLayout *TfCompare::buildButtonRow()
         const QString file = askFile(QStringLiteral("csv"));
         if (!file.isEmpty())
             exportCsv(file);
+    });
+    connect(xlsx, &QPushButton::clicked, this, [this] {
+        if (const QString file = askFile(QStringLiteral("xlsx")); !file.isEmpty())
+            exportXlsx(file);
     });
     connect(pdf, &QPushButton::clicked, this, [this] {
         const QString file = askFile(QStringLiteral("pdf"));
@@ -412,6 +418,16 @@ QString TfCompare::exportCsv(const QString &file)
     return why;
 }
 
+QString TfCompare::exportXlsx(const QString &file)
+{
+    const QString why = comparisonWorkbook(m_comparison, hideEqual(), m_env.catalogue->fileOf(db::Database::Catalogue),
+                                           criteriaText())
+                            .save(file);
+    if (!why.isEmpty())
+        message(why);
+    return why;
+}
+
 QString TfCompare::exportPdf(const QString &file)
 {
     std::unique_ptr<TfPrintTable> dialog(makePrintDialog());
@@ -429,9 +445,13 @@ QString TfCompare::askFile(const QString &suffix)
     if (m_env.askFile)
         return m_env.askFile(this, suffix);
     TSaveFileRequest request;
-    const bool csv = suffix == QLatin1String("csv");
-    request.Title = csv ? QStringLiteral("Uložit porovnání jako CSV") : QStringLiteral("Uložit porovnání jako PDF");
-    request.Filters = {csv ? QStringLiteral("Soubory CSV (*.csv)") : QStringLiteral("Dokumenty PDF (*.pdf)")};
+    const bool csv = suffix == QLatin1String("csv"), xlsx = suffix == QLatin1String("xlsx");
+    request.Title = csv ? QStringLiteral("Uložit porovnání jako CSV")
+        : xlsx          ? QStringLiteral("Uložit porovnání jako XLSX")
+                        : QStringLiteral("Uložit porovnání jako PDF");
+    request.Filters = {csv ? QStringLiteral("Soubory CSV (*.csv)")
+                       : xlsx ? QStringLiteral("Sešity XLSX (*.xlsx)")
+                              : QStringLiteral("Dokumenty PDF (*.pdf)")};
     request.DefaultSuffix = suffix;
     request.StartName = ui::suggestedSavePath(QStringLiteral("porovnání materiálů.") + suffix);
     QString file = AskSaveFile(this, request);

@@ -70,6 +70,7 @@ public:
     // The exports; each returns an empty text on success, else the reason (also shown).
     QString exportCsv(const QString &file);
     QString exportPdf(const QString &file);
+    QString exportXlsx(const QString &file);
     // "&Náhled" and "&Tisk...": the report window / the print dialog.
     void preview();
     void print();

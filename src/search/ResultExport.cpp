@@ -2,6 +2,7 @@
 
 #include "db/Connection.h"
 #include "db/DataSet.h"
+#include "db/DataSetModel.h"
 #include "search/MechSearch.h"
 #include "ui/CsvText.h"
 
@@ -38,6 +39,55 @@ QByteArray resultCsv(const QAbstractItemModel &model, const QString &extraHeadin
         lines << fields;
     }
     return ui::csvText(lines);
+}
+
+namespace {
+
+// A display format of the grid as a spreadsheet's number format: the digit and separator
+// patterns are the same; anything else stays general.
+QString sheetNumberFormat(const QString &displayFormat)
+{
+    static const QString allowed = QStringLiteral("0#.,%");
+    for (const QChar ch : displayFormat)
+        if (!allowed.contains(ch))
+            return {};
+    return displayFormat;
+}
+
+} // namespace
+
+xlsx::Workbook resultWorkbook(const QAbstractItemModel &model, const QString &extraHeading, const QStringList &extra,
+                              const QString &catalogueFile, const QString &searchName)
+{
+    const auto *dsModel = qobject_cast<const db::DataSetModel *>(&model);
+    xlsx::Workbook wb;
+    xlsx::Sheet &sheet = wb.addSheet(QStringLiteral("Výsledek hledání"));
+    QList<bool> numeric;
+    for (int c = 0; c < model.columnCount(); ++c) {
+        xlsx::Column col = xlsx::columnFromHeading(model.headerData(c, Qt::Horizontal, Qt::DisplayRole).toString());
+        const db::Field *f = dsModel ? dsModel->fieldAt(c) : nullptr;
+        numeric << (f && f->isNumeric());
+        if (f && f->isNumeric())
+            col.numberFormat = sheetNumberFormat(f->displayFormat());
+        sheet.columns << col;
+    }
+    if (!extraHeading.isEmpty())
+        sheet.columns << xlsx::columnFromHeading(extraHeading);
+    sheet.rows.reserve(model.rowCount());
+    for (int r = 0; r < model.rowCount(); ++r) {
+        QList<xlsx::Cell> cells;
+        for (int c = 0; c < model.columnCount(); ++c) {
+            const QModelIndex i = model.index(r, c);
+            cells << xlsx::Cell(numeric[c] ? model.data(i, db::DataSetModel::ValueRole) : model.data(i, Qt::DisplayRole));
+        }
+        if (!extraHeading.isEmpty())
+            cells << xlsx::Cell(extra.value(r));
+        sheet.addRow(std::move(cells));
+    }
+    QList<xlsx::SourceLine> source = xlsx::catalogueSource(catalogueFile);
+    source.insert(0, {QStringLiteral("Hledání"), searchName});
+    wb.setSource(source);
+    return wb;
 }
 
 QString bestCombinationHeading()

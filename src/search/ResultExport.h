@@ -8,6 +8,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "xlsx/Workbook.h"
+
 class QAbstractItemModel;
 
 namespace orv::db {
@@ -26,6 +28,13 @@ QByteArray resultCsv(const QAbstractItemModel &model);
 
 // The same with one more column at the end: its heading and one text per row.
 QByteArray resultCsv(const QAbstractItemModel &model, const QString &extraHeading, const QStringList &extra);
+
+// The result list as a spreadsheet: one sheet "Výsledek hledání" with the grid's columns,
+// numbers (the success rate) as number cells in the grid's number format, the unit of a
+// heading ("přesnost [%]") in the header, an autofilter; plus the extra column as for CSV.
+// The "Zdroj" sheet names the catalogue, its date and the search.
+xlsx::Workbook resultWorkbook(const QAbstractItemModel &model, const QString &extraHeading, const QStringList &extra,
+                              const QString &catalogueFile, const QString &searchName);
 
 // The heading and the text of the best property combination of a material found by the latest
 // property search: "Tyče, Válcováno za tepla; +QT Zušlechtěný; 16 – 40 mm" (semi-product, state,

@@ -304,7 +304,7 @@ void TfHledani::buildResultArea(QVBoxLayout *layout)
     grHledani->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grHledani->setProperty("helpContext", help::SearchResults);
     grHledani->setContextMenuPolicy(Qt::ActionsContextMenu);
-    grHledani->addActions({aFind, aShow, aExportCsv});
+    grHledani->addActions({aFind, aShow, aExportCsv, aExportXlsx});
     QFont headerFont = grHledani->horizontalHeader()->font();
     headerFont.setBold(true);
     grHledani->horizontalHeader()->setFont(headerFont);
@@ -350,6 +350,10 @@ void TfHledani::createActions()
          QStringLiteral("Uloží seznam nalezených materiálů do souboru CSV pro tabulkový procesor..."));
     aExportCsv->setShortcutContext(Qt::WidgetWithChildrenShortcut);
     connect(aExportCsv, &QAction::triggered, this, [this] { exportResultCsv(); });
+    make(aExportXlsx, "aExportXlsx", QStringLiteral("Uložit jako &XLSX ..."),
+         QStringLiteral("Uloží seznam nalezených materiálů jako sešit XLSX s čísly v buňkách..."));
+    aExportXlsx->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    connect(aExportXlsx, &QAction::triggered, this, [this] { exportResultXlsx(); });
     for (QAction *a : {aFind, aShow, aNacist, aInsert, aChange, aDelete, aDeleteAll, aSelect, aNastaveni})
         a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
 
@@ -897,6 +901,41 @@ bool TfHledani::exportResultCsv()
         QLocale::setDefault(previous);
     }
     const QString failure = saveCsvFile(file, bytes);
+    if (!failure.isEmpty()) {
+        message(failure, ui::MsgType::Error, ui::MsgButton::OK);
+        return false;
+    }
+    return true;
+}
+
+bool TfHledani::exportResultXlsx()
+{
+    if (!m_result || !m_result->isOpen() || !m_resultModel || m_resultModel->rowCount() == 0) {
+        message(QStringLiteral("Seznam nalezených materiálů je prázdný, není co uložit."), ui::MsgType::Information,
+                ui::MsgButton::OK);
+        return false;
+    }
+    QString file = chooseXlsxFile ? chooseXlsxFile()
+                                  : QFileDialog::getSaveFileName(this, QStringLiteral("Uložit výsledek hledání"), QString(),
+                                                                 QStringLiteral("Sešity XLSX (*.xlsx);;Všechny soubory (*)"));
+    if (file.isEmpty())
+        return false;
+    if (!chooseXlsxFile && !file.contains(QLatin1Char('.')))
+        file += QStringLiteral(".xlsx");
+    QString failure;
+    try {
+        const bool property = m_result == m_queries->property;
+        const QString search = m_result == m_queries->composition ? QStringLiteral("podle chemického složení")
+            : property || m_result == m_queries->propertyList   ? QStringLiteral("podle mechanických vlastností")
+            : m_result == m_queries->usage                      ? QStringLiteral("podle použití")
+                                                                : QStringLiteral("podle označení");
+        failure = resultWorkbook(*m_resultModel, property ? bestCombinationHeading() : QString(),
+                                 property ? bestCombinationTexts(m_data.catalogueSession(), *m_result) : QStringList(),
+                                 m_data.catalogueFile(), search)
+                      .save(file);
+    } catch (const std::exception &e) {
+        failure = QString::fromUtf8(e.what());
+    }
     if (!failure.isEmpty()) {
         message(failure, ui::MsgType::Error, ui::MsgButton::OK);
         return false;

@@ -67,6 +67,7 @@ public:
     std::function<db::DataSet *(TfHledani &)> propertySearch;
     // The file the result list is saved to (default: the save dialog); empty cancels.
     std::function<QString()> chooseCsvFile;
+    std::function<QString()> chooseXlsxFile;
 
     // ---- operations (the actions call these)
     void find();            // aFind: the search frame around the showing page's search
@@ -74,6 +75,8 @@ public:
     // aExportCsv: the result grid as it shows (columns, headings, texts; numbers with a
     // decimal comma) saved as CSV; true when a file was written.
     bool exportResultCsv();
+    // aExportXlsx: the same list as a spreadsheet with number cells; true when written.
+    bool exportResultXlsx();
     void loadAll();         // aNacist
     void insertRow();       // aInsert
     void changeRow();       // aChange
@@ -148,7 +151,7 @@ private:
 
     QAction *aFind = nullptr, *aShow = nullptr, *aNacist = nullptr, *aInsert = nullptr, *aChange = nullptr,
             *aDelete = nullptr, *aDeleteAll = nullptr, *aSelect = nullptr, *aNastaveni = nullptr,
-            *aExportCsv = nullptr;
+            *aExportCsv = nullptr, *aExportXlsx = nullptr;
 
     // The controls whose state the settings file keeps, under their names.
     QList<QCheckBox *> storedChecks() const;

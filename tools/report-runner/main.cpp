@@ -46,6 +46,7 @@ const char *const kUsage =
     "  --emf PREFIX        also write every page as PREFIX<n>.emf\n"
     "  --pdf FILE          also write the report as PDF\n"
     "  --rtf FILE          also write the report as RTF\n"
+    "  --xlsx FILE         also write the report's rows as a spreadsheet (XLSX)\n"
     "  --html FILE         also write every page as HTML: FILE with the page number before\n"
     "                      the extension, pictures beside it\n"
     "  --text FILE         also write the pages as a text file (character output)\n"
@@ -121,7 +122,7 @@ struct RunnerOptions {
     bool outGiven = false;
     bool dpiGiven = false;
     QString emf;
-    QString pdf, rtf, html;                       // file exports
+    QString pdf, rtf, html, xlsx;                 // file exports
     QString textFile;
     int codePage = slUndefined;
     bool preview = false;
@@ -188,6 +189,8 @@ bool setOptionValue(const QString &a, const QString &v, RunnerOptions &o)
         o.printPdf = v;
     } else if (a == "--emf") {
         o.emf = v;
+    } else if (a == "--xlsx") {
+        o.xlsx = v;
     } else if (a == "--pdf" || a == "--rtf" || a == "--html") {
         (a == "--pdf" ? o.pdf : a == "--rtf" ? o.rtf : o.html) = v;
     } else if (a == "--text") {
@@ -218,7 +221,7 @@ bool parseCommandLine(QStringList args, RunnerOptions &o, int &exitCode)
     o.out = QFileInfo(o.templateFile).completeBaseName();
     static const QStringList withValue{"--param", "--attach", "--report-param", "--pages",
                                        "--max-records", "--out", "--print-to-pdf", "--dpi",
-                                       "--emf", "--pdf", "--rtf", "--html", "--text",
+                                       "--emf", "--pdf", "--rtf", "--html", "--xlsx", "--text",
                                        "--code-page"};
     for (int i = 0; i < args.size(); ++i) {
         const QString a = args.at(i);
@@ -345,6 +348,13 @@ int writeExports(TSestava &report, const RunnerOptions &o)
         if (r != seOk) {
             err(report.OutputError.isEmpty() ? QStringLiteral("cannot write %1").arg(file) : report.OutputError);
             return r;
+        }
+    }
+    if (!o.xlsx.isEmpty()) {
+        QString why;
+        if (report.ExportXlsx(o.xlsx, &why) != seOk) {
+            err(why);
+            return seOutputNotWritten;
         }
     }
     if (!o.textFile.isEmpty()) {

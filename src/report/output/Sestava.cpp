@@ -1,4 +1,5 @@
 #include "report/output/Sestava.h"
+#include "report/output/XlsxExport.h"
 
 #include "report/model/CaughtException.h"
 #include "report/model/Expression.h"
@@ -349,6 +350,14 @@ int TSestavaTyp::ExportPdf(QIODevice &stream)
 int TSestavaTyp::ExportPdfFile(const QString &directory, const QString &fileName)
 {
     return writeFile(QStringLiteral("pdf"), TWriteJob(), QDir(directory).filePath(fileName));
+}
+
+int TSestavaTyp::ExportXlsx(const QString &fileName, QString *error)
+{
+    const QString why = reportWorkbook(*this).save(fileName);
+    if (error)
+        *error = why;
+    return why.isEmpty() ? seOk : seOutputNotWritten;
 }
 
 int TSestavaTyp::Preview()

@@ -139,6 +139,8 @@ public:
     virtual int ExportRtfFile(const QString &directory, const QString &fileName);
     virtual int ExportPdf(QIODevice &stream);
     virtual int ExportPdfFile(const QString &directory, const QString &fileName);
+    // The rows of the store as a spreadsheet (XlsxExport.h); *error gets the Czech reason.
+    int ExportXlsx(const QString &fileName, QString *error = nullptr);
 
     int Preview();
     virtual int PreviewAt(const QRect &rect, int position, int zoom, int windowState);

@@ -263,6 +263,7 @@ void TFormSestP::addSaveButton(QVBoxLayout *v)
     m_saveMenu->addAction(u8("Textový soubor..."), this, [this] { SaveText(); });
     m_saveMenu->addAction(u8("Soubor ve formátu RTF..."), this, [this] { SaveRtf(); });
     m_saveMenu->addAction(u8("Soubor ve formátu PDF..."), this, [this] { SavePdf(); });
+    m_saveMenu->addAction(u8("Uložit jako XLSX ..."), this, [this] { SaveXlsx(); });
     m_saveMenu->addSeparator();
     m_saveMenu->addAction(u8("Aktuální stránku jako EMF/WMF..."), this, [this] { SaveMetafilePage(); });
     m_saveMenu->addAction(u8("Všechny stránky jako EMF/WMF..."), this, [this] { SaveMetafilePages(); });
@@ -626,6 +627,17 @@ void TFormSestP::SavePdf()
     if (const QString why = writeFile(file, [&](QIODevice &d) { return m_report.TSestavaTyp::ExportPdf(d) == seOk; });
         !why.isEmpty())
         saveFailed(why);
+    ShowPage(m_store.CurrentPage);
+}
+
+void TFormSestP::SaveXlsx()
+{
+    const QString file = askFile(u8("Sešit XLSX (*.xlsx)|*.XLSX|Všechny soubory (*.*)|*.*"), QStringLiteral("xlsx"), true);
+    if (file.isEmpty())
+        return;
+    QString why;
+    if (m_report.ExportXlsx(file, &why) != seOk)
+        showSestMessage(TSestMessageKind::Error, u8(SestavaMessages::CaptionError), why);
     ShowPage(m_store.CurrentPage);
 }
 

@@ -74,6 +74,7 @@ public:
     void SaveText();
     void SaveRtf();
     void SavePdf();
+    void SaveXlsx();          // the rows as a spreadsheet
     void SaveMetafilePage();
     void SaveMetafilePages();
     void SaveHtmlPage();

@@ -18,6 +18,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include "support/XlsxReader.h"
+
 #include <gtest/gtest.h>
 
 using namespace orv;
@@ -360,6 +362,16 @@ TEST_F(PreviewTest, SavesGoThroughTheWriters)
     EXPECT_EQ(head(dir.filePath("Stranky2.html"), 7), "<html>1");
     EXPECT_EQ(pictures.value(2), "Stranky3_.bmp");
     EXPECT_EQ(msg.texts.size(), 1);
+
+    // The rows as a spreadsheet; a folder that is not there is told with its reason.
+    save.files << dir.filePath("Sesit") << dir.filePath("chybi/Sesit.xlsx");
+    w.SaveXlsx();
+    const auto book = orv::test::readXlsx(dir.filePath("Sesit.xlsx"));
+    EXPECT_TRUE(book.error.isEmpty()) << qPrintable(book.error);
+    EXPECT_EQ(book.names().value(1), "Zdroj");
+    w.SaveXlsx();
+    ASSERT_EQ(msg.texts.size(), 2);
+    EXPECT_TRUE(msg.texts[1].contains(QString::fromUtf8("složka neexistuje"))) << qPrintable(msg.texts[1]);
 }
 
 TEST_F(PreviewTest, ReportPreviewOpensTheWindow)
