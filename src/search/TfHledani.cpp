@@ -23,6 +23,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QFileDialog>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -916,7 +917,8 @@ bool TfHledani::exportResultXlsx()
         return false;
     }
     QString file = chooseXlsxFile ? chooseXlsxFile()
-                                  : QFileDialog::getSaveFileName(this, QStringLiteral("Uložit výsledek hledání"), QString(),
+                                  : QFileDialog::getSaveFileName(this, QStringLiteral("Uložit výsledek hledání"),
+                                                                 ui::suggestedSavePath(QStringLiteral("výsledek hledání.xlsx")),
                                                                  QStringLiteral("Sešity XLSX (*.xlsx);;Všechny soubory (*)"));
     if (file.isEmpty())
         return false;
