@@ -1,8 +1,8 @@
 #include "matexport/MaterialExport.h"
 
+#include "core/SafeFile.h"
 #include "ui/CsvText.h"
 
-#include <QSaveFile>
 #include <QSet>
 #include <QXmlStreamWriter>
 
@@ -789,18 +789,8 @@ ExportResult exportMaterials(const QList<ExportItem> &items, const ExportOptions
 
 QString saveExportFile(const QString &file, const QByteArray &bytes)
 {
-    QSaveFile f(file);
-    if (!f.open(QIODevice::WriteOnly))
-        return QStringLiteral("Soubor %1 nelze vytvořit: %2").arg(file, f.errorString());
-    // commit() may report success after a failed last flush: flush and check first.
-    if (f.write(bytes) != bytes.size() || !f.flush()) {
-        const QString why = f.errorString();
-        f.cancelWriting();
-        return QStringLiteral("Do souboru %1 nelze zapisovat: %2. Původní soubor zůstal beze změny.").arg(file, why);
-    }
-    if (!f.commit())
-        return QStringLiteral("Soubor %1 nelze uložit: %2. Původní soubor zůstal beze změny.").arg(file, f.errorString());
-    return QString();
+    QString why;
+    return writeFileSafely(file, bytes, &why) ? QString() : why;
 }
 
 } // namespace orv::matexport

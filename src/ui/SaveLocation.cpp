@@ -1,10 +1,11 @@
 #include "ui/SaveLocation.h"
 
+#include "core/SafeFile.h"
+
 #include <QDir>
 #include <QFileDialog>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 namespace orv::ui {
@@ -30,30 +31,23 @@ QString suggestedSavePath(const QString &fileName)
 
 QString copyFileSafely(const QString &source, const QString &target)
 {
-    const QString shown = QDir::toNativeSeparators(target);
     QFile in(source);
     if (!in.open(QIODevice::ReadOnly))
         return QStringLiteral("Soubor %1 nelze přečíst: %2").arg(QDir::toNativeSeparators(source), in.errorString());
-    QSaveFile out(target);
-    if (!out.open(QIODevice::WriteOnly))
-        return QStringLiteral("Soubor %1 nelze uložit: %2").arg(shown, out.errorString());
+    SafeFile out(target);
+    if (!out.open())
+        return out.errorText();
     while (!in.atEnd()) {
         const QByteArray chunk = in.read(1 << 16);
         if (chunk.isEmpty() && in.error() != QFileDevice::NoError)
             break;
-        if (out.write(chunk) != chunk.size()) {
-            out.cancelWriting();
-            return QStringLiteral("Soubor %1 nelze uložit: %2").arg(shown, out.errorString());
-        }
+        out.write(chunk);
     }
     if (in.error() != QFileDevice::NoError) {
-        out.cancelWriting();
+        out.cancel();
         return QStringLiteral("Soubor %1 nelze přečíst: %2").arg(QDir::toNativeSeparators(source), in.errorString());
     }
-    // commit() can report success after its last flush failed: the flush is checked first.
-    if (!out.flush() || !out.commit())
-        return QStringLiteral("Soubor %1 nelze uložit: %2").arg(shown, out.errorString());
-    return {};
+    return out.commit() ? QString() : out.errorText();
 }
 
 namespace {

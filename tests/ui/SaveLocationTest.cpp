@@ -53,7 +53,7 @@ TEST(SaveLocation, ACopyReplacesTheTargetWholeOrLeavesItAsItWas)
     EXPECT_TRUE(missing.startsWith(QStringLiteral("Soubor "))) << missing.toStdString();
     EXPECT_EQ(bytesOf(target), QByteArray("stará kopie"));
     const QString noFolder = copyFileSafely(source, dir.filePath(QStringLiteral("neni/kopie.pdf")));
-    EXPECT_TRUE(noFolder.contains(QStringLiteral("nelze uložit"))) << noFolder.toStdString();
+    EXPECT_TRUE(noFolder.contains(QStringLiteral("se nepodařilo zapsat"))) << noFolder.toStdString();
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2); // no temporary file left behind
 }
 
