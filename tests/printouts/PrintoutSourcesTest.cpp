@@ -22,7 +22,7 @@ using orv::printouts::test::makeDialog;
 
 namespace {
 
-QString pdfText(const QString &file)
+QString pdfWords(const QString &file)
 {
     // Lines joined: a long source may wrap in its column.
     return orv::printouts::test::run(QStringLiteral("pdftotext"), {file, QStringLiteral("-")})
@@ -55,7 +55,7 @@ struct Catalogue : DemoCatalogueCopy
     {
         const QString file = dir.filePath(QStringLiteral("p%1-%2.pdf").arg(kind).arg(material));
         EXPECT_EQ(makeDialog(kind, env(material))->printToPdf(file), 0);
-        return pdfText(file);
+        return pdfWords(file);
     }
 };
 

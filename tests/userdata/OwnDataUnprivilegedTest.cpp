@@ -40,7 +40,7 @@ QString longPurpose()
     return QStringLiteral("Hřídele, čepy a ozubená kola středně namáhaná; ").repeated(12).trimmed();
 }
 
-void typeText(QWidget *box, const QString &text)
+void typeKeys(QWidget *box, const QString &text)
 {
     for (const QChar ch : text) {
         QKeyEvent press(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QString(ch));
@@ -141,7 +141,7 @@ TEST(OwnDataUnprivileged, NewEditCopyDeleteNotesOptionsAndUpgradeWithAReadOnlyCa
     env.runEditor = [&](TfInsEditMaterial &e) {
         e.show();
         e.eLabel->clear();
-        typeText(e.eLabel, label);
+        typeKeys(e.eLabel, label);
         e.accept();
         return int(e.result());
     };
