@@ -252,14 +252,15 @@ void RtfWriter::shapeItem(const TVystPrvek &item, QByteArray &o) const
 
 // A picture in a frame of the given place (hundredths of an inch from the printable corner),
 // as a paragraph of its own, like the text frames: readers place it where the page image
-// has it. The bytes are written as hexadecimal digits, 128 to a line.
+// has it. The paragraph's font is tiny so that its line is no taller than the picture. The
+// bytes are written as hexadecimal digits, 128 to a line.
 QByteArray RtfWriter::pictFrame(const TCornerRect &r, const QByteArray &blip, const QByteArray &data,
                                 QSize pixels, int frameFlags) const
 {
     const int w = twips(r.width()), h = twips(r.height());
     QByteArray o = "\\par\\pard" + borderCodes(frameFlags) + "\\pvpg\\phpg\\absw" + num(w) + "\\absh-" + num(h)
                    + "\\posy" + num(twips(r.Top + m_ps.MarginTop)) + "\\posx" + num(twips(r.Left + m_ps.MarginLeft))
-                   + "\\sl0\\ql{\\pict\\" + blip + "\\picw" + num(pixels.width()) + "\\pich" + num(pixels.height())
+                   + "\\sl0\\ql\\fs2{\\pict\\" + blip + "\\picw" + num(pixels.width()) + "\\pich" + num(pixels.height())
                    + "\\picwgoal" + num(w) + "\\pichgoal" + num(h) + "\r\n";
     const QByteArray hex = data.toHex();
     for (qsizetype i = 0; i < hex.size(); i += 128)

@@ -126,7 +126,7 @@ TEST_F(RtfTest, PicturesAndBarcodesArePicturesAtTheirPlaces)
 
     // Each picture: its frame's place in twips and its bytes as hexadecimal digits.
     static const QRegularExpression pict(
-        "\\\\absw(\\d+)\\\\absh-(\\d+)\\\\posy(\\d+)\\\\posx(\\d+)\\\\sl0\\\\ql\\{\\\\pict\\\\(png|jpeg)blip"
+        "\\\\absw(\\d+)\\\\absh-(\\d+)\\\\posy(\\d+)\\\\posx(\\d+)\\\\sl0\\\\ql\\\\fs2\\{\\\\pict\\\\(png|jpeg)blip"
         "\\\\picw\\d+\\\\pich\\d+\\\\picwgoal(\\d+)\\\\pichgoal(\\d+)\\s+([0-9a-f\\s]+)\\}");
     QList<QRegularExpressionMatch> found;
     for (auto it = pict.globalMatch(QString::fromLatin1(rtf)); it.hasNext();)
