@@ -26,6 +26,7 @@ PACKAGES=(
   graphviz ccache
   calculix-ccx libxml2-utils jq   # the solver, xmllint and jq that check the exports for calculations
   libxlsxwriter-dev python3-openpyxl   # spreadsheets written, and read back by the tests
+  chromium   # renders an HTML export page as a reader sees it
 )
 
 missing=()

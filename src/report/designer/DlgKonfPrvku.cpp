@@ -6,6 +6,8 @@
 #include "report/designer/DlgVyraz.h"
 #include "report/model/ExpressionEditor.h"
 #include "report/designer/SestDlg.h"
+#include "report/model/Bridge.h"
+#include "report/model/NumberFormat.h"
 #include "report/output/Barcode.h"
 #include "report/output/ReportUnits.h"
 #include "report/output/Sestava.h"
@@ -20,6 +22,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QStackedWidget>
 #include <QTabWidget>
 #include <QToolButton>
@@ -57,6 +60,40 @@ QToolButton *frameButton(const QString &text, const QString &tip, QWidget *paren
     b->setCheckable(true);
     b->setMinimumWidth(32);
     return b;
+}
+
+bool isDateField(int type)
+{
+    return type == ftDate || type == ftDateTime || type == ftTime;
+}
+
+// A function that prints one field with a picture: FORMAT(#field,'picture') for numbers,
+// FORMATDT(#field,'picture') for dates; the field by number (from 1) or by name.
+const QRegularExpression &formatFunctionPattern()
+{
+    static const QRegularExpression re(
+        QStringLiteral("^\\s*(FORMAT|FORMATDT)\\s*\\(\\s*#([A-Za-z_][A-Za-z0-9_$]*|\\d+)\\s*,\\s*'((?:[^']|'')*)'\\s*\\)\\s*$"),
+        QRegularExpression::CaseInsensitiveOption);
+    return re;
+}
+
+QString quotedPicture(const QString &picture)
+{
+    return u'\'' + QString(picture).replace(u'\'', QStringLiteral("''")) + u'\'';
+}
+
+// A function name of letters and digits from the stem and the field, not yet in the list.
+QString freeFunctionName(const TListFunkci &functions, const QString &stem, const QString &field)
+{
+    QString base = stem;
+    for (const QChar c : field)
+        if ((c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9'))
+            base += c;
+    base = base.left(28);
+    QString name = base;
+    for (int i = 2; functions.FindByName(name) >= 0; ++i)
+        name = base + QString::number(i);
+    return name;
 }
 
 } // namespace
@@ -199,12 +236,25 @@ QGroupBox *TDlgKonfPrvku::buildTypeGroup(QWidget *w)
     tl->addWidget(new QLabel(QStringLiteral("Sledovat podle:"), type));
     tl->addWidget(PodleCisla);
     tl->addWidget(PodleNazvu);
+    FormatLabel = new QLabel(QStringLiteral("Formát:"), type);
+    Format = new QComboBox(type);
+    Format->setEditable(true);
+    Format->setInsertPolicy(QComboBox::NoInsert);
+    Format->setToolTip(QStringLiteral("Číslo: 0 # . , (například #,##0.00); datum: d m yyyy h nn ss "
+                                      "(například d.m.yyyy); prázdné: bez formátu"));
+    FormatUkazka = new QLabel(type);
+    tl->addWidget(FormatLabel);
+    tl->addWidget(Format);
+    tl->addWidget(FormatUkazka);
     tl->addStretch();
     const bool isText = e.Kind == ekText;
     Zdroj->setVisible(!isText);
     Zdroj->setEnabled(!isText);
     Text->setVisible(isText);
     fillSources();
+    showFormatFor(Zdroj->currentIndex());
+    connect(Format, &QComboBox::currentTextChanged, this, &TDlgKonfPrvku::updateFormatSample);
+    connect(Zdroj, &QComboBox::currentIndexChanged, this, &TDlgKonfPrvku::showFormatFor);
     return type;
 }
 
@@ -336,6 +386,121 @@ void TDlgKonfPrvku::fillSources()
     Zdroj->addItems(items);
     if (m_element.SourceIndex >= 0 && m_element.SourceIndex < items.size())
         Zdroj->setCurrentIndex(m_element.SourceIndex);
+}
+
+TDlgKonfPrvku::FormatTarget TDlgKonfPrvku::formatTarget(int source) const
+{
+    FormatTarget t;
+    if (m_element.Kind == ekField && source >= 0 && source < m_report.FieldCount()) {
+        const int type = m_report.FieldDataType(source);
+        if (kindOfFieldType(type) == TCalcType::KindNumber || isDateField(type)) {
+            t.field = source;
+            t.date = isDateField(type);
+            t.byName = !m_element.SourceName.isEmpty();
+        }
+    } else if (m_element.Kind == ekFunction) {
+        const TRadekFunkce *f = m_report.Functions.at(source);
+        const QRegularExpressionMatch m = f ? formatFunctionPattern().match(f->Expression)
+                                            : QRegularExpressionMatch();
+        if (m.hasMatch()) {
+            const QString ref = m.captured(2);
+            bool number = false;
+            const int n = ref.toInt(&number);
+            t.field = number ? n - 1 : m_report.FieldIndex(ref);
+            t.byName = !number;
+            if (t.field < 0 || t.field >= m_report.FieldCount())
+                return FormatTarget();
+            t.date = m.captured(1).compare(QLatin1String("FORMATDT"), Qt::CaseInsensitive) == 0;
+            t.picture = m.captured(3).replace(QStringLiteral("''"), QStringLiteral("'"));
+        }
+    }
+    return t;
+}
+
+void TDlgKonfPrvku::showFormatFor(int source)
+{
+    const FormatTarget t = formatTarget(source);
+    const bool shown = t.field >= 0;
+    FormatLabel->setVisible(shown);
+    Format->setVisible(shown);
+    FormatUkazka->setVisible(shown);
+    const QSignalBlocker block(Format);
+    Format->clear();
+    if (!shown)
+        return;
+    if (t.date)
+        Format->addItems({QString(), QStringLiteral("d.m.yyyy"), QStringLiteral("dd.mm.yyyy"),
+                          QStringLiteral("d. mmmm yyyy"), QStringLiteral("d.m.yyyy h:nn"),
+                          QStringLiteral("mmmm yyyy")});
+    else
+        Format->addItems({QString(), QStringLiteral("0"), QStringLiteral("0.0"), QStringLiteral("0.00"),
+                          QStringLiteral("#,##0"), QStringLiteral("#,##0.00"), QStringLiteral("0.000")});
+    Format->setCurrentText(t.picture);
+    updateFormatSample();
+}
+
+void TDlgKonfPrvku::updateFormatSample()
+{
+    const FormatTarget t = formatTarget(Zdroj->currentIndex());
+    const QString picture = Format->currentText();
+    if (t.field < 0 || picture.isEmpty()) {
+        FormatUkazka->setText(QStringLiteral("Ukázka: bez formátu"));
+        return;
+    }
+    const QString sample = t.date
+        ? formatDateTimePicture(dateTimeToSerial(QDateTime(QDate(2026, 3, 14), QTime(9, 5))), picture)
+        : formatFloatPicture(-12345.678, picture);
+    FormatUkazka->setText(QStringLiteral("Ukázka: ") + sample);
+}
+
+// A format makes the field print through a text function of it; no format makes a
+// formatted field a plain field again.
+void TDlgKonfPrvku::applyFormat(TSiReportElement &e)
+{
+    const FormatTarget t = formatTarget(Zdroj->currentIndex());
+    if (t.field < 0)
+        return;
+    const QString picture = Format->currentText().trimmed();
+    if (picture == t.picture)
+        return;
+    const QString fieldName = m_report.FieldName(t.field);
+    static const QRegularExpression plain(QStringLiteral("^[A-Za-z_][A-Za-z0-9_$]*$"));
+    const bool byName = (t.byName || PodleNazvu->isChecked()) && plain.match(fieldName).hasMatch();
+    if (picture.isEmpty()) {
+        e.Kind = ekField;
+        e.SourceIndex = t.field;
+        e.SourceName = byName ? fieldName.left(32) : QString();
+        return;
+    }
+    const QString expression = QStringLiteral("%1(#%2,%3)")
+                                   .arg(t.date ? QStringLiteral("FORMATDT") : QStringLiteral("FORMAT"),
+                                        byName ? fieldName : QString::number(t.field + 1),
+                                        quotedPicture(picture));
+    // A function that only this element prints is changed in place; one that others share
+    // is left to them.
+    TRadekFunkce *own = nullptr;
+    if (e.Kind == ekFunction) {
+        int users = 0;
+        for (int i = 0; i < m_report.Sections.count(); ++i)
+            for (const auto &other : m_report.Sections.at(i)->Elements)
+                if (other->Kind == ekFunction && other->SourceIndex == e.SourceIndex)
+                    ++users;
+        if (users <= 1)
+            own = m_report.Functions.at(e.SourceIndex);
+    }
+    if (!own) {
+        own = m_report.Functions.add();
+        own->Name = freeFunctionName(m_report.Functions, t.date ? QStringLiteral("Datum") : QStringLiteral("Format"),
+                                     fieldName);
+        own->Description = m_report.FieldLabel(t.field);
+        own->Type = 1;   // text
+        own->ResetLevel = rlReport;
+        own->Aggregation = agNone;
+        e.Kind = ekFunction;
+        e.SourceIndex = m_report.Functions.count() - 1;
+    }
+    own->Expression = expression;
+    e.SourceName = byName ? own->Name.left(32) : QString();
 }
 
 int TDlgKonfPrvku::panelFor(int source) const
@@ -593,6 +758,7 @@ void TDlgKonfPrvku::accept()
             const TRadekFunkce *f = m_report.Functions.at(e.SourceIndex);
             e.SourceName = PodleNazvu->isChecked() && f ? f->Name.left(32) : QString();
         }
+        applyFormat(e);
         auto setBit = [](int &flags, int bit, bool on) { flags = on ? flags | bit : flags & ~bit; };
         switch (Panely->currentIndex()) {
         case pnText:

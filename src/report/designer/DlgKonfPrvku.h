@@ -63,6 +63,12 @@ public:
     QComboBox *Zdroj = nullptr;
     QLineEdit *Text = nullptr;
     QRadioButton *PodleCisla = nullptr, *PodleNazvu = nullptr;
+    // "Formát:" of a numeric or date field: a picture ("#,##0.00", "d.m.yyyy"), empty for
+    // none, with a sample of it. A field with a format prints through a text function of
+    // the report (FORMAT or FORMATDT of the field), which the dialog recognises again.
+    QLabel *FormatLabel = nullptr;
+    QComboBox *Format = nullptr;
+    QLabel *FormatUkazka = nullptr;
     QStackedWidget *Panely = nullptr;
     QCheckBox *TxViceradkovy = nullptr, *TxPromennaVyska = nullptr, *TxBlok = nullptr;
     QCheckBox *MmBlok = nullptr, *MmPromennaVyska = nullptr, *MmRtf = nullptr;
@@ -102,6 +108,18 @@ private:
     int panelFor(int source) const;
     void updateSample();
     void rtfToggled(bool on);
+    // What the format applies to for the source chosen: the field (from 0, -1 for none)
+    // and whether it holds dates; the picture the element has now.
+    struct FormatTarget {
+        int field = -1;
+        bool date = false;
+        QString picture;
+        bool byName = false;
+    };
+    FormatTarget formatTarget(int source) const;
+    void showFormatFor(int source);
+    void updateFormatSample();
+    void applyFormat(TSiReportElement &e);
 
     TSestavaTyp &m_report;
     TSiReportElement &m_element;

@@ -1064,6 +1064,7 @@ void TFormSestE::openElementDialog(TSiReportElement *e)
     TDlgKonfPrvku dlg(m_report, *e, m_doc.settings(), displayUnit(), this);
     if (dlg.exec() != QDialog::Accepted)
         return;
+    fillSourceCombos();   // a format may have added a function
     paper->elementChanged(e);
     paper->select(e);
     m_doc.record(u8(ChangeName::Element));

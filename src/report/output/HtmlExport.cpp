@@ -11,9 +11,11 @@
 #include "report/output/TolvaCanvas.h"
 
 #include <QDir>
+#include <QFontMetricsF>
 #include <QFileInfo>
 #include <QIODevice>
 #include <QPainter>
+#include <QUrl>
 
 #include <algorithm>
 
@@ -114,6 +116,63 @@ TTextCanvas &measuringCanvas()
     return *canvas;
 }
 
+QByteArray svgNumber(double v)
+{
+    return QByteArray::number(v, 'f', 2).replace(".00", "");
+}
+
+QByteArray xmlText(const QString &text)
+{
+    return text.toHtmlEscaped().toUtf8();
+}
+
+// The code as vector shapes in the page image's units (600 to the inch), shown at the
+// item's size: the bars keep their exact widths at any zoom, so a scanner reads the code
+// from the screen or from a print of the page.
+QByteArray barcodeSvg(const TVystPrvek &it)
+{
+    const TSiReportElement &e = *it.Element;
+    int module = e.PenWidth;
+    if (module < 1 || module > 128)
+        module = 8;
+    const int w = it.Width * 6, h = it.Height * 6;
+    const TBarcodeShape shape = LayoutBarcode(QRect(0, 0, w, h), e.PenStyle, it.FirstLineText(),
+                                              e.Flags & efPrintText, e.Flags & efCheckDigit, e.Angle, module);
+    QByteArray o = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                   "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + num(it.Width) + "\" height=\""
+                   + num(it.Height) + "\" viewBox=\"0 0 " + num(w) + ' ' + num(h)
+                   + "\" shape-rendering=\"crispEdges\">\n";
+    const bool rotated = e.Angle % 90 != 0;
+    for (const TBarcodeShape::Bar &bar : shape.bars) {
+        const QByteArray fill = bar.black ? "#000000" : "#FFFFFF";
+        if (rotated && bar.polygon.size() >= 3) {
+            o += "<polygon fill=\"" + fill + "\" points=\"";
+            for (int k = 0; k < bar.polygon.size(); ++k)
+                o += (k ? " " : "") + num(bar.polygon[k].x()) + ',' + num(bar.polygon[k].y());
+            o += "\"/>\n";
+        } else {
+            const QRect &b = bar.rect;
+            o += "<rect fill=\"" + fill + "\" x=\"" + num(b.left()) + "\" y=\"" + num(b.top()) + "\" width=\""
+                 + num(b.width()) + "\" height=\"" + num(b.height()) + "\"/>\n";
+        }
+    }
+    for (const TBarcodeShape::Text &t : shape.texts) {
+        // The text as the page image draws it: a font of the canvas at 100 pixels per inch
+        // drawn in page-image units, on its white ground.
+        TTextFont f;
+        f.Name = t.family;
+        f.Size = t.pointSize;
+        const double ascent = QFontMetricsF(TTextCanvas::toQFont(f, 100)).ascent();
+        const QRect &b = t.rect;
+        o += "<rect fill=\"#FFFFFF\" x=\"" + num(b.left()) + "\" y=\"" + num(b.top()) + "\" width=\""
+             + num(b.width()) + "\" height=\"" + num(b.height()) + "\"/>\n";
+        o += "<text x=\"" + num(t.topLeft.x()) + "\" y=\"" + svgNumber(t.topLeft.y() + ascent)
+             + "\" font-family=\"" + xmlText(t.family) + "\" font-size=\"" + svgNumber(t.pointSize * 100.0 / 72.0)
+             + "\" fill=\"#000000\">" + xmlText(t.text) + "</text>\n";
+    }
+    return o + "</svg>\n";
+}
+
 class HtmlWriter {
 public:
     HtmlWriter(TSestVystup &store, const QString &folder, const QString &baseName)
@@ -125,7 +184,7 @@ public:
 private:
     void textItem(const TVystPrvek &it, QByteArray &o);
     void picture(const TVystPrvek &it, int n, QByteArray &o);
-    QByteArray fontPart(const TSiReportElement &e, const TTextFont &f) const;
+    QByteArray fontPart(const TSiReportElement &e, const TTextFont &f, double rowHeight) const;
 
     TSestVystup &m_store;
     QString m_folder, m_base;
@@ -133,17 +192,25 @@ private:
     bool m_failed = false;
 };
 
-QByteArray HtmlWriter::fontPart(const TSiReportElement &e, const TTextFont &f) const
+// The font of a line of rowHeight pixels. Its size is given in pixels: a CSS point is a
+// 96th of an inch, and the page has 100 pixels to the inch. The page image stands a line's
+// baseline on the bottom of its row, where CSS puts it a half leading below the ascent: a
+// padding above the text makes up the difference.
+QByteArray HtmlWriter::fontPart(const TSiReportElement &e, const TTextFont &f, double rowHeight) const
 {
     QByteArray o;
     if (e.LetterSpacing > 0)
         o += " letter-spacing: " + num(e.LetterSpacing - int(f.Size) * 11 / 16) + "px;";
-    o += " font: " + num(int(f.Size)) + "pt " + HtmlText(f.Name) + "; color: " + htmlColor(f.Color)
-         + "\">";
+    const QFontMetricsF fm(TTextCanvas::toQFont(f, 100));
+    const double padding = std::max(0.0, (rowHeight - fm.ascent() + fm.descent()) / 2);
+    o += " box-sizing: border-box; padding-top: " + svgNumber(padding) + "px; font: "
+         + svgNumber(int(f.Size) * 100.0 / 72.0) + "px " + HtmlText(f.Name) + "; line-height: "
+         + svgNumber(rowHeight) + "px; color: " + htmlColor(f.Color) + "\">";
+    // A paragraph's own margins would move the text a line down from its box.
     if (e.Alignment == alRight)
-        o += "<p align=\"right\">";
+        o += "<p align=\"right\" style=\"margin: 0\">";
     else if (e.Alignment == alCenter)
-        o += "<p align=\"center\">";
+        o += "<p align=\"center\" style=\"margin: 0\">";
     return o;
 }
 
@@ -181,7 +248,8 @@ void HtmlWriter::textItem(const TVystPrvek &it, QByteArray &o)
         }
         o += divHead(it.Top, it.Left, it.Width, it.Height);
         o += borders(e.Flags, ": 1px solid #000000;");
-        o += fontPart(e, f);
+        o += fontPart(e, f, count > 0 ? (*it.Lines)[std::clamp(it.FirstLine, 0, count - 1)].RowHeight / 72.0
+                                : double(it.Height));
         o += styled(f, HtmlText(text)) + "</DIV>\n";
         return;
     }
@@ -206,7 +274,7 @@ void HtmlWriter::textItem(const TVystPrvek &it, QByteArray &o)
             }
         }
         o += divHead(it.Top + int(offset / 72), it.Left, it.Width, l.RowHeight / 72);
-        o += fontPart(e, f);
+        o += fontPart(e, f, l.RowHeight / 72.0);
         o += styled(f, html) + "</DIV>\n";
         offset += l.RowHeight;
     }
@@ -223,24 +291,21 @@ void HtmlWriter::picture(const TVystPrvek &it, int n, QByteArray &o)
     const int w = it.Width, h = it.Height;
     if (w <= 0 || h <= 0)
         return;
+    if (e.Kind == ekBarcode) {
+        const QString name = HtmlBarcodeName(m_base, n);
+        SafeFile file(QDir(m_folder).filePath(name));
+        const QByteArray svg = barcodeSvg(it);
+        if (!file.open() || file.write(svg) != svg.size() || !file.commit()) {
+            m_failed = true;
+            return;
+        }
+        o += "<DIV STYLE=\"font: 0pt;" + boxPart(it) + "\"><IMG SRC=\"" + HtmlText(name) + "\" WIDTH=\""
+             + num(w) + "\" HEIGHT=\"" + num(h) + "\" ALT=\"" + HtmlText(it.FirstLineText()) + "\"></DIV>\n";
+        return;
+    }
     QImage bitmap(w, h, QImage::Format_RGB888);
     bitmap.fill(Qt::white);
-    if (e.Kind == ekBarcode) {
-        QImage big(w * 6, h * 6, QImage::Format_RGB888);
-        big.fill(Qt::white);
-        {
-            QPainter p(&big);
-            TTolvaCanvas canvas(&p, 100);
-            int module = e.PenWidth;
-            if (module < 1 || module > 128)
-                module = 8;
-            DrawBarcode(canvas, QRect(0, 0, w * 6, h * 6), e.PenStyle, it.FirstLineText(),
-                        e.Flags & efPrintText, e.Flags & efCheckDigit, e.Angle, module);
-        }
-        QPainter p(&bitmap);
-        p.setRenderHint(QPainter::SmoothPixmapTransform);
-        p.drawImage(QRect(0, 0, w, h), big);
-    } else {
+    {
         QImage source = itemPicture(it);
         if (source.isNull())
             return;
@@ -312,6 +377,29 @@ QString HtmlPictureName(const QString &baseName, int n)
     const QString stem = fi.suffix().isEmpty() ? baseName
                                                : baseName.left(baseName.size() - fi.suffix().size() - 1);
     return stem + QString::number(n) + QStringLiteral(".bmp");
+}
+
+QString HtmlBarcodeName(const QString &baseName, int n)
+{
+    QString name = HtmlPictureName(baseName, n);
+    name.chop(4);
+    return name + QStringLiteral(".svg");
+}
+
+QByteArray HtmlIndexPage(const QString &title, const QStringList &pageFiles)
+{
+    const QByteArray t = HtmlText(title);
+    QByteArray o = "<HTML> <HEAD> <TITLE>" + t + "</TITLE>\n"
+                   "<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=windows-1250\">\n"
+                   "<META NAME=\"Creator\" CONTENT=\"TolvaReportGenerator\">\n"
+                   "</HEAD> <BODY BGCOLOR = \"#FFFFFF\">\n<H1>" + t + "</H1>\n<UL>\n";
+    for (qsizetype i = 0; i < pageFiles.size(); ++i) {
+        QByteArray href;
+        for (char c : QUrl::toPercentEncoding(pageFiles.at(i), "/"))
+            href += c;
+        o += "<LI><A HREF=\"" + href + "\">Strana " + num(i + 1) + "</A></LI>\n";
+    }
+    return o + "</UL>\n</BODY> </HTML>\n";
 }
 
 QByteArray HtmlText(const QString &text)

@@ -7,9 +7,13 @@
 #include "report/output/OutputStore.h"
 #include "report/output/PdfExport.h"
 #include "report/output/RtfExport.h"
+#include "report/output/Sestava.h"
+#include "report/output/XlsxExport.h"
 #include "report/output/ZnakovePole.h"
 
+#include <QFile>
 #include <QIODevice>
+#include <QTemporaryDir>
 #include <QImage>
 #include <QMap>
 
@@ -19,9 +23,9 @@ namespace {
 
 class PdfWriter : public TOutputWriter {
 public:
-    int Write(TSestVystup &store, const TWriteJob &, QIODevice &device) override
+    int Write(TSestVystup &store, const TWriteJob &job, QIODevice &device) override
     {
-        return SavePdf(store, device);
+        return SavePdf(store, device, job.Title);
     }
 };
 
@@ -79,6 +83,28 @@ public:
     }
 };
 
+// The report's rows as a workbook. The spreadsheet library writes only to a named file, so
+// the workbook is made in a private folder and its bytes go to the device.
+class XlsxWriter : public TOutputWriter {
+public:
+    int Write(TSestVystup &store, const TWriteJob &job, QIODevice &device) override
+    {
+        if (!job.Report || &job.Report->Vystup != &store)
+            return seNotReady;
+        QTemporaryDir dir;
+        if (!dir.isValid())
+            return seOutputNotWritten;
+        const QString file = dir.filePath(QStringLiteral("sestava.xlsx"));
+        if (!reportWorkbook(*job.Report).save(file).isEmpty())
+            return seOutputNotWritten;
+        QFile made(file);
+        if (!made.open(QIODevice::ReadOnly))
+            return seOutputNotWritten;
+        const QByteArray bytes = made.readAll();
+        return device.write(bytes) == bytes.size() ? seOk : seOutputNotWritten;
+    }
+};
+
 QMap<QString, TOutputWriterFactory> &registry()
 {
     static QMap<QString, TOutputWriterFactory> writers = [] {
@@ -90,6 +116,7 @@ QMap<QString, TOutputWriterFactory> &registry()
         w.insert(QStringLiteral("emf"), [] { return std::make_unique<MetafileWriter>(true); });
         w.insert(QStringLiteral("wmf"), [] { return std::make_unique<MetafileWriter>(false); });
         w.insert(QStringLiteral("png"), [] { return std::make_unique<PngWriter>(); });
+        w.insert(QStringLiteral("xlsx"), [] { return std::make_unique<XlsxWriter>(); });
         return w;
     }();
     return writers;

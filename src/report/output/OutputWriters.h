@@ -15,6 +15,7 @@ class QIODevice;
 namespace orv {
 
 class TSestVystup;
+class TSestavaTyp;
 
 // What a writer is asked to write.
 struct TWriteJob {
@@ -28,6 +29,9 @@ struct TWriteJob {
     QString Directory;          // HTML: the folder the page's pictures go to
     QString PictureFile;        // HTML: the name pattern of the page's pictures
     int Dpi = 150;              // PNG
+    QString Title;              // PDF: the document's title (the report's description)
+    TSestavaTyp *Report = nullptr;   // XLSX: the report whose store is written (its bands
+                                     // make the rows and columns)
     const bool *Abort = nullptr;
 };
 
@@ -39,7 +43,7 @@ public:
 };
 
 using TOutputWriterFactory = std::function<std::unique_ptr<TOutputWriter>()>;
-// Formats: "pdf", "rtf", "html", "text", "emf", "wmf", "png". Registering a name again
+// Formats: "pdf", "rtf", "html", "text", "emf", "wmf", "png", "xlsx". Registering a name again
 // replaces its writer; an empty factory removes it.
 void RegisterOutputWriter(const QString &format, TOutputWriterFactory factory);
 std::unique_ptr<TOutputWriter> CreateOutputWriter(const QString &format);

@@ -1,5 +1,6 @@
 // The PDF writer. Object layout: 1 Info, 2 resources, 3.. fonts, then the catalog, the page
-// tree, a page object and its content stream for every page, and last the pictures.
+// tree, a page object and its content stream for every page, then the pictures, the hatch
+// patterns and last each embedded font's descriptor and file.
 //
 // Text is placed character by character where the page image puts it: each run starts at
 // its own position on its line's baseline, and a TJ adjustment is written wherever the
@@ -13,6 +14,7 @@
 #include "report/output/Barcode.h"
 #include "report/output/ExportSupport.h"
 #include "report/output/OutputStore.h"
+#include "report/output/PdfFontFile.h"
 #include "report/output/PictureFile.h"
 #include "report/output/TolvaCanvas.h"
 
@@ -22,6 +24,7 @@
 #include <QHash>
 #include <QIODevice>
 #include <QPainter>
+#include <QRawFont>
 
 #include <algorithm>
 #include <array>
@@ -29,6 +32,7 @@
 #include <cstring>
 #include <map>
 #include <memory>
+#include <set>
 #include <vector>
 
 namespace orv {
@@ -94,13 +98,9 @@ struct FontWidths {
     std::array<double, 256> w{};
 };
 
-const FontWidths &widthsOf(const QByteArray &base)
+// The face that draws the standard font, at 1000 pixels to the em.
+QFont metricFont(const QByteArray &base)
 {
-    static std::map<QByteArray, std::unique_ptr<FontWidths>> cache;
-    auto it = cache.find(base);
-    if (it != cache.end())
-        return *it->second;
-    auto fw = std::make_unique<FontWidths>();
     QFont f;
     f.setFamilies({metricFace(base)});
     f.setPixelSize(1000);
@@ -108,7 +108,27 @@ const FontWidths &widthsOf(const QByteArray &base)
     f.setItalic(base.contains("Oblique") || base.contains("Italic"));
     f.setKerning(false);
     f.setHintingPreference(QFont::PreferNoHinting);
-    const QFontMetricsF fm(f);
+    return f;
+}
+
+// The character a byte of the font stands for: code page 1250, or Latin-1 for the symbol
+// font (whose bytes are the characters' own codes).
+char32_t characterOfByte(unsigned char b, bool symbol)
+{
+    if (symbol)
+        return b;
+    const QString s = decode(QByteArray(1, char(b)), CodePage::Cp1250);
+    return s.isEmpty() ? U'?' : char32_t(s.at(0).unicode());
+}
+
+const FontWidths &widthsOf(const QByteArray &base)
+{
+    static std::map<QByteArray, std::unique_ptr<FontWidths>> cache;
+    auto it = cache.find(base);
+    if (it != cache.end())
+        return *it->second;
+    auto fw = std::make_unique<FontWidths>();
+    const QFontMetricsF fm(metricFont(base));
     const bool symbol = isSymbol(base);
     for (int b = 32; b < 256; ++b) {
         QChar c;
@@ -182,6 +202,28 @@ TCornerRect inset(const TCornerRect &r, int w)
     return {r.Left + a, r.Top + a, r.Right - b, r.Bottom - b};
 }
 
+// A text as a PDF text string: printable ASCII as a literal string, anything else as
+// UTF-16 with its byte-order mark.
+QByteArray pdfTextString(const QString &text)
+{
+    bool ascii = true;
+    for (QChar c : text)
+        ascii = ascii && c.unicode() >= 32 && c.unicode() < 127;
+    if (ascii) {
+        QByteArray out = "(";
+        for (QChar c : text) {
+            if (c == u'\\' || c == u'(' || c == u')')
+                out += '\\';
+            out += char(c.unicode());
+        }
+        return out + ')';
+    }
+    QByteArray out = "<FEFF";
+    for (QChar c : text)
+        out += QByteArray::number(c.unicode(), 16).toUpper().rightJustified(4, '0');
+    return out + '>';
+}
+
 // One picture written as an image object.
 struct PdfImage {
     QImage image;          // RGB, for Flate
@@ -192,7 +234,10 @@ struct PdfImage {
 
 class PdfWriter {
 public:
-    PdfWriter(TSestVystup &store, QIODevice &stream) : m_store(store), m_stream(stream) {}
+    PdfWriter(TSestVystup &store, QIODevice &stream, const QString &title)
+        : m_store(store), m_stream(stream), m_title(title)
+    {
+    }
     int write();
 
 private:
@@ -257,7 +302,21 @@ private:
 
     TSestVystup &m_store;
     QIODevice &m_stream;
+    QString m_title;
     TPageSetup m_ps;
+    // The bytes each font draws, and the embedded subsets (empty file: not embedded).
+    std::map<QByteArray, std::set<unsigned char>> m_used;
+    std::vector<TFontSubset> m_subsets;
+    void useBytes(const QByteArray &base, const QString &text)
+    {
+        std::set<unsigned char> &used = m_used[base];
+        for (char ch : fontBytes(text, isSymbol(base)))
+            if (static_cast<unsigned char>(ch) >= 32)
+                used.insert(static_cast<unsigned char>(ch));
+    }
+    void makeSubsets();
+    std::vector<char32_t> usedCharacters(int n) const;
+    QList<QByteArray> fontDictionary(int n, int descriptor) const;
     double m_sheetW = 0, m_sheetH = 0;
     qint64 m_pos = 0;
     bool m_failed = false;
@@ -343,10 +402,13 @@ void PdfWriter::collect()
                     TTextFont f = textFontOf(it.Element->Font);
                     ReplaceRomanFont(f);
                     add(PdfBaseFont(f.Name, f.Bold, f.Italic));
+                    useBytes(PdfBaseFont(f.Name, f.Bold, f.Italic), it.FirstLineText());
                 } else if (it.Lines) {
                     for (const TRadek &l : it.Lines->Lines)
-                        for (const TFragment &run : l.Runs)
+                        for (const TFragment &run : l.Runs) {
                             add(runBaseFont(run));
+                            useBytes(runBaseFont(run), run.Chars.left(run.Length));
+                        }
                 }
             } else if (isPictureItem(it)) {
                 const int n = imageFor(preparedPicture(it));
@@ -357,8 +419,10 @@ void PdfWriter::collect()
                 patternFor(it.Element->BrushStyle, quint32(it.Element->BrushColor));
             } else if (it.kind() == ekBarcode) {
                 TBarcodeShape shape = barcodeShape(it);
-                for (const TBarcodeShape::Text &t : shape.texts)
+                for (const TBarcodeShape::Text &t : shape.texts) {
                     add(PdfBaseFont(t.family, false, false));
+                    useBytes(PdfBaseFont(t.family, false, false), t.text);
+                }
                 if (!shape.bars.empty())
                     m_barcodes.emplace(ItemKey{p, i}, std::move(shape));
             }
@@ -794,6 +858,63 @@ void PdfWriter::imageObject(int n, const PdfImage &img)
     line("endobj");
 }
 
+std::vector<char32_t> PdfWriter::usedCharacters(int n) const
+{
+    std::vector<char32_t> chars;
+    const QByteArray &base = m_fonts[size_t(n)];
+    const auto it = m_used.find(base);
+    if (it != m_used.end())
+        for (unsigned char b : it->second)
+            chars.push_back(characterOfByte(b, isSymbol(base)));
+    return chars;
+}
+
+// Every font the pages draw is embedded, cut down to the characters drawn, as printing
+// embeds them: the file then looks the same on every machine. A face without TrueType
+// outlines stays a standard font that the reader supplies.
+void PdfWriter::makeSubsets()
+{
+    m_subsets.assign(m_fonts.size(), TFontSubset());
+    for (size_t n = 0; n < m_fonts.size(); ++n)
+        m_subsets[n] = SubsetTrueTypeFont(QRawFont::fromFont(metricFont(m_fonts[n])), usedCharacters(int(n)));
+}
+
+QList<QByteArray> PdfWriter::fontDictionary(int n, int descriptor) const
+{
+    const QByteArray &base = m_fonts[size_t(n)];
+    const TFontSubset &sub = m_subsets[size_t(n)];
+    QList<QByteArray> f{"/Type /Font"};
+    if (descriptor >= 0)
+        f << "/Subtype /TrueType" << "/Name /F" + QByteArray::number(n)
+          << "/BaseFont /" + SubsetTag(base, usedCharacters(n)) + sub.postScriptName;
+    else
+        f << "/Subtype /Type1" << "/Name /F" + QByteArray::number(n) << "/BaseFont /" + base;
+    const FontWidths &fw = widthsOf(base);
+    if (isSymbol(base) && descriptor < 0) {
+        f << "/FirstChar 32" << "/LastChar 255";
+    } else {
+        // Every code by the name of its glyph: code page 1250, or the symbol font's own codes.
+        QByteArray diff = "/Encoding << /Type /Encoding /Differences [32";
+        for (int b = 32; b < 256; ++b) {
+            diff += (b % 16 == 0) ? "\r\n/" : " /";
+            if (isSymbol(base))
+                diff += "uni" + QByteArray::number(b, 16).toUpper().rightJustified(4, '0');
+            else
+                diff += kGlyphs[b - 32];
+        }
+        f << diff + "] >>" << "/FirstChar 32" << "/LastChar 255";
+    }
+    QByteArray widths = "/Widths [";
+    for (int b = 32; b < 256; ++b) {
+        widths += QByteArray::number(qint64(fw.w[size_t(b)]));
+        widths += (b % 16 == 15) ? (b == 255 ? "" : "\r\n") : " ";
+    }
+    f << widths + ']';
+    if (descriptor >= 0)
+        f << "/FontDescriptor " + QByteArray::number(descriptor) + " 0 R";
+    return f;
+}
+
 int PdfWriter::write()
 {
     m_ps = m_store.pageSetup();
@@ -808,7 +929,7 @@ int PdfWriter::write()
     line("%PDF-1.3");
     dictObject(1, {"/Producer (TOLVA ReportGenerator version 5.50.0)",
                    "/CreationDate (D:" + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMddhhmmss")).toLatin1() + ')',
-                   "/Title ()"});
+                   "/Title " + pdfTextString(m_title)});
     QList<QByteArray> res{"/Font <<"};
     for (int n = 0; n < nf; ++n)
         res << "/F" + QByteArray::number(n) + ' ' + QByteArray::number(3 + n) + " 0 R";
@@ -831,30 +952,17 @@ int PdfWriter::write()
     res << "/ProcSet [/PDF /Text /ImageC]";
     dictObject(2, res);
 
-    for (int n = 0; n < nf; ++n) {
-        const QByteArray &base = m_fonts[size_t(n)];
-        QList<QByteArray> f{"/Type /Font", "/Subtype /Type1", "/Name /F" + QByteArray::number(n),
-                            "/BaseFont /" + base};
-        const FontWidths &fw = widthsOf(base);
-        if (isSymbol(base)) {
-            f << "/FirstChar 32" << "/LastChar 255";
-        } else {
-            // Every code of code page 1250 by the name of its glyph.
-            QByteArray diff = "/Encoding << /Type /Encoding /Differences [32";
-            for (int b = 32; b < 256; ++b) {
-                diff += (b % 16 == 0) ? "\r\n/" : " /";
-                diff += kGlyphs[b - 32];
-            }
-            f << diff + "] >>" << "/FirstChar 32" << "/LastChar 255";
+    // The fonts' descriptors and files follow the patterns, two objects per embedded font.
+    makeSubsets();
+    std::vector<int> descriptors(size_t(nf), -1);
+    int nextObject = firstPattern + int(m_patterns.size());
+    for (int n = 0; n < nf; ++n)
+        if (!m_subsets[size_t(n)].file.isEmpty()) {
+            descriptors[size_t(n)] = nextObject;
+            nextObject += 2;
         }
-        QByteArray widths = "/Widths [";
-        for (int b = 32; b < 256; ++b) {
-            widths += QByteArray::number(qint64(fw.w[size_t(b)]));
-            widths += (b % 16 == 15) ? (b == 255 ? "" : "\r\n") : " ";
-        }
-        f << widths + ']';
-        dictObject(3 + n, f);
-    }
+    for (int n = 0; n < nf; ++n)
+        dictObject(3 + n, fontDictionary(n, descriptors[size_t(n)]));
     dictObject(catalog, {"/Type /Catalog", "/Pages " + QByteArray::number(catalog + 1) + " 0 R"});
     QByteArray kids;
     for (int p = 0; p < np; ++p)
@@ -890,7 +998,39 @@ int PdfWriter::write()
         line("endstream");
         line("endobj");
     }
-    const int entries = firstPattern + int(m_patterns.size());
+    for (int n = 0; n < nf && !m_failed; ++n) {
+        const int d = descriptors[size_t(n)];
+        if (d < 0)
+            continue;
+        const TFontSubset &sub = m_subsets[size_t(n)];
+        const QByteArray name = "/" + SubsetTag(m_fonts[size_t(n)], usedCharacters(n)) + sub.postScriptName;
+        const QByteArray base = m_fonts[size_t(n)];
+        int flags = 32;   // the standard Latin character set
+        if (sub.fixedPitch)
+            flags |= 1;
+        if (base.startsWith("Times"))
+            flags |= 2;
+        if (base.contains("Oblique") || base.contains("Italic"))
+            flags |= 64;
+        dictObject(d, {"/Type /FontDescriptor", "/FontName " + name,
+                       "/Flags " + QByteArray::number(flags),
+                       "/FontBBox [" + QByteArray::number(sub.bboxLeft) + ' ' + QByteArray::number(sub.bboxBottom)
+                           + ' ' + QByteArray::number(sub.bboxRight) + ' ' + QByteArray::number(sub.bboxTop) + ']',
+                       "/ItalicAngle " + PdfNumber(sub.italicAngle),
+                       "/Ascent " + QByteArray::number(sub.ascent), "/Descent " + QByteArray::number(sub.descent),
+                       "/CapHeight " + QByteArray::number(sub.capHeight), "/StemV 80",
+                       "/FontFile2 " + QByteArray::number(d + 1) + " 0 R"});
+        const QByteArray data = qCompress(sub.file, 9).mid(4);   // zlib without Qt's length prefix
+        beginObject(d + 1);
+        line("<< /Length " + QByteArray::number(data.size()) + " /Length1 "
+             + QByteArray::number(sub.file.size()) + " /Filter /FlateDecode >>");
+        line("stream");
+        out(data);
+        line("");
+        line("endstream");
+        line("endobj");
+    }
+    const int entries = nextObject;
     m_offsets.resize(size_t(entries), 0);
     const qint64 xref = m_pos;
     line("xref");
@@ -948,10 +1088,10 @@ QByteArray PdfNumber(double value, int decimals)
     return s;
 }
 
-int SavePdf(TSestVystup &store, QIODevice &stream)
+int SavePdf(TSestVystup &store, QIODevice &stream, const QString &title)
 {
     try {
-        return PdfWriter(store, stream).write();
+        return PdfWriter(store, stream, title).write();
     } catch (...) {
         return seOutputNotWritten;
     }

@@ -1,7 +1,7 @@
 #pragma once
-// The output store as a PDF 1.3 file: the standard Type 1 fonts (not embedded) with a
-// code-page 1250 encoding, one uncompressed content stream per page with the text placed
-// where the page image places it, shapes as paths and pictures as image objects.
+// The output store as a PDF 1.3 file: the fonts the pages draw embedded as TrueType subsets
+// with a code-page 1250 encoding, one uncompressed content stream per page with the text
+// placed where the page image places it, shapes as paths and pictures as image objects.
 
 #include "report/model/TextLayout.h"
 
@@ -14,8 +14,9 @@ namespace orv {
 
 class TSestVystup;
 
-// Writes every page of the store. 0, or 6 when the stream refused the bytes.
-int SavePdf(TSestVystup &store, QIODevice &stream);
+// Writes every page of the store, with the title in the document information. 0, or 6
+// when the stream refused the bytes.
+int SavePdf(TSestVystup &store, QIODevice &stream, const QString &title = QString());
 
 // The standard font that stands for a face with its styles ("Helvetica-Bold", ...).
 QByteArray PdfBaseFont(const QString &faceName, bool bold, bool italic);

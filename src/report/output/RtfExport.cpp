@@ -6,8 +6,12 @@
 #include "report/model/SestError.h"
 #include "report/output/ExportSupport.h"
 #include "report/output/OutputStore.h"
+#include "report/output/PictureFile.h"
+#include "report/output/TolvaCanvas.h"
 
+#include <QBuffer>
 #include <QIODevice>
+#include <QPainter>
 
 #include <algorithm>
 #include <map>
@@ -91,6 +95,10 @@ private:
     void textItem(const TVystPrvek &item, QByteArray &o) const;
     void lineItem(const TVystPrvek &item, QByteArray &o) const;
     void shapeItem(const TVystPrvek &item, QByteArray &o) const;
+    void pictureItem(const TVystPrvek &item, QByteArray &o) const;
+    void barcodeItem(const TVystPrvek &item, QByteArray &o) const;
+    QByteArray pictFrame(const TCornerRect &r, const QByteArray &blip, const QByteArray &data,
+                         QSize pixels, int frameFlags) const;
 
     TSestVystup &m_store;
     QIODevice &m_stream;
@@ -123,21 +131,27 @@ void RtfWriter::collect()
     m_colors.finish();
 }
 
+QByteArray borderCodes(int flags)
+{
+    QByteArray frame;
+    if (flags & efFrameTop)
+        frame += "\\brdrt\\brdrs\\brdrw20 ";
+    if (flags & efFrameLeft)
+        frame += "\\brdrl\\brdrs\\brdrw20 ";
+    if (flags & efFrameBottom)
+        frame += "\\brdrb\\brdrs\\brdrw20 ";
+    if (flags & efFrameRight)
+        frame += "\\brdrr\\brdrs\\brdrw20 ";
+    return frame;
+}
+
 void RtfWriter::textItem(const TVystPrvek &item, QByteArray &o) const
 {
     const TSiReportElement &e = *item.Element;
     const TRadky &lines = *item.Lines;
     const int first = std::max(item.FirstLine, 0);
     const int last = std::min(item.LastLine, lines.count() - 1);
-    QByteArray frame;
-    if (e.Flags & efFrameTop)
-        frame += "\\brdrt\\brdrs\\brdrw20 ";
-    if (e.Flags & efFrameLeft)
-        frame += "\\brdrl\\brdrs\\brdrw20 ";
-    if (e.Flags & efFrameBottom)
-        frame += "\\brdrb\\brdrs\\brdrw20 ";
-    if (e.Flags & efFrameRight)
-        frame += "\\brdrr\\brdrs\\brdrw20 ";
+    QByteArray frame = borderCodes(e.Flags);
     frame += "\\pvpg\\phpg\\absw" + num(twips(item.Width)) + "\\absh-" + num(twips(item.Height))
              + "\\posy" + num(twips(item.Top + m_ps.MarginTop)) + "\\posx"
              + num(twips(item.Left + m_ps.MarginLeft));
@@ -236,6 +250,80 @@ void RtfWriter::shapeItem(const TVystPrvek &item, QByteArray &o) const
     o += prop("fBehindDocument", 1) + "}}";
 }
 
+// A picture in a frame of the given place (hundredths of an inch from the printable corner),
+// as a paragraph of its own, like the text frames: readers place it where the page image
+// has it. The paragraph's font is tiny so that its line is no taller than the picture. The
+// bytes are written as hexadecimal digits, 128 to a line.
+QByteArray RtfWriter::pictFrame(const TCornerRect &r, const QByteArray &blip, const QByteArray &data,
+                                QSize pixels, int frameFlags) const
+{
+    const int w = twips(r.width()), h = twips(r.height());
+    QByteArray o = "\\par\\pard" + borderCodes(frameFlags) + "\\pvpg\\phpg\\absw" + num(w) + "\\absh-" + num(h)
+                   + "\\posy" + num(twips(r.Top + m_ps.MarginTop)) + "\\posx" + num(twips(r.Left + m_ps.MarginLeft))
+                   + "\\sl0\\ql\\fs2{\\pict\\" + blip + "\\picw" + num(pixels.width()) + "\\pich" + num(pixels.height())
+                   + "\\picwgoal" + num(w) + "\\pichgoal" + num(h) + "\r\n";
+    const QByteArray hex = data.toHex();
+    for (qsizetype i = 0; i < hex.size(); i += 128)
+        o += hex.mid(i, 128) + "\r\n";
+    return o + '}';
+}
+
+void RtfWriter::pictureItem(const TVystPrvek &item, QByteArray &o) const
+{
+    const TSiReportElement &e = *item.Element;
+    QImage picture = itemPicture(item);
+    if (picture.isNull())
+        return;
+    if (m_store.OnPreparePicture)
+        m_store.OnPreparePicture(picture, item.Width * 6, item.Height * 6);
+    if (picture.isNull())
+        return;
+    // Fitted as the page image fits it, in its units of 1/600 inch.
+    const TCornerRect box{item.Left * 6, item.Top * 6, (item.Left + item.Width) * 6, (item.Top + item.Height) * 6};
+    const TCornerRect f = FitPicture(box, picture.width() * 6, picture.height() * 6, e.Flags,
+                                     e.Kind == ekField ? e.Alignment : alLeft);
+    if (f.width() <= 0 || f.height() <= 0)
+        return;
+    const TCornerRect r{RoundEven(f.Left / 6.0), RoundEven(f.Top / 6.0), RoundEven(f.Right / 6.0),
+                        RoundEven(f.Bottom / 6.0)};
+    QByteArray data = JpegSource(picture);
+    QByteArray blip = "jpegblip";
+    if (data.isEmpty()) {
+        QBuffer buffer(&data);
+        buffer.open(QIODevice::WriteOnly);
+        if (!picture.save(&buffer, "PNG"))
+            return;
+        blip = "pngblip";
+    }
+    o += pictFrame(r, blip, data, picture.size(), e.Kind == ekField ? e.Flags : 0);
+}
+
+// A barcode as the page image draws it, as a black and white picture of 600 dots to the
+// inch: every bar keeps its exact width in dots, so the code reads back from the picture.
+void RtfWriter::barcodeItem(const TVystPrvek &item, QByteArray &o) const
+{
+    if (item.Width <= 0 || item.Height <= 0)
+        return;
+    QImage image(item.Width * 6, item.Height * 6, QImage::Format_Grayscale8);
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        painter.translate(-item.Left * 6, -item.Top * 6);
+        TTolvaCanvas canvas(&painter, 100);
+        DrawOutputItem(canvas, item, 6, {});
+    }
+    // Black and white: a fifth of the bytes, and at 600 dots the text under the bars stays
+    // legible without its grey edges.
+    image = image.convertToFormat(QImage::Format_Mono, Qt::ThresholdDither | Qt::MonoOnly);
+    QByteArray data;
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, "PNG"))
+        return;
+    const TCornerRect r{item.Left, item.Top, item.Left + item.Width, item.Top + item.Height};
+    o += pictFrame(r, "pngblip", data, image.size(), 0);
+}
+
 int RtfWriter::write()
 {
     m_ps = m_store.pageSetup();
@@ -268,6 +356,10 @@ int RtfWriter::write()
                 lineItem(it, o);
             else if (k >= ekRectangle && k <= ekEllipse)
                 shapeItem(it, o);
+            else if (isPictureItem(it))
+                pictureItem(it, o);
+            else if (k == ekBarcode)
+                barcodeItem(it, o);
         }
         o += p + 1 < m_store.PageCount() ? "\\par\\page}" : "\\par}";
         out(o);

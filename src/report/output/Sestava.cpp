@@ -1,5 +1,4 @@
 #include "report/output/Sestava.h"
-#include "report/output/XlsxExport.h"
 
 #include "report/model/CaughtException.h"
 #include "report/model/Expression.h"
@@ -7,6 +6,7 @@
 #include "report/model/TemplateFile.h"
 #include "core/SafeFile.h"
 #include "report/output/ExportSupport.h"
+#include "report/output/HtmlExport.h"
 #include "report/output/OutputWriters.h"
 #include "report/output/PictureFile.h"
 #include "report/output/PrinterMetrics.h"
@@ -324,10 +324,27 @@ int TSestavaTyp::ExportHtml(const QString &directory, const QString &fileName,
         return seNotReady;
     const QString pages = withExtensionPattern(fileName, QStringLiteral("%1.html"));
     const QString pictures = withExtensionPattern(pictureBase, QStringLiteral("%1_.bmp"));
+    QStringList written;
     for (int i = 0; i < Vystup.PageCount(); ++i) {
         const int r = ExportHtmlPageFile(directory, pages.arg(i + 1), i, pictures.arg(i + 1));
         if (r != seOk)
             return r;
+        written << pages.arg(i + 1);
+    }
+    // The pages are numbered beside the name asked for, which leads to them.
+    return ExportHtmlIndex(directory, fileName, written);
+}
+
+int TSestavaTyp::ExportHtmlIndex(const QString &directory, const QString &fileName,
+                                 const QStringList &pageFiles)
+{
+    OutputError.clear();
+    SafeFile file(QDir(directory).filePath(fileName));
+    const QByteArray html = HtmlIndexPage(Popis, pageFiles);
+    if (!file.open() || file.write(html) != html.size() || !file.commit()) {
+        OutputError = file.errorText();
+        setLastOutputError(OutputError);
+        return seOutputNotWritten;
     }
     return seOk;
 }
@@ -344,20 +361,26 @@ int TSestavaTyp::ExportRtfFile(const QString &directory, const QString &fileName
 
 int TSestavaTyp::ExportPdf(QIODevice &stream)
 {
-    return WriteOutput(QStringLiteral("pdf"), Vystup, TWriteJob(), stream);
+    TWriteJob job;
+    job.Title = Popis;
+    return WriteOutput(QStringLiteral("pdf"), Vystup, job, stream);
 }
 
 int TSestavaTyp::ExportPdfFile(const QString &directory, const QString &fileName)
 {
-    return writeFile(QStringLiteral("pdf"), TWriteJob(), QDir(directory).filePath(fileName));
+    TWriteJob job;
+    job.Title = Popis;
+    return writeFile(QStringLiteral("pdf"), job, QDir(directory).filePath(fileName));
 }
 
 int TSestavaTyp::ExportXlsx(const QString &fileName, QString *error)
 {
-    const QString why = reportWorkbook(*this).save(fileName);
+    TWriteJob job;
+    job.Report = this;
+    const int result = writeFile(QStringLiteral("xlsx"), job, fileName);
     if (error)
-        *error = why;
-    return why.isEmpty() ? seOk : seOutputNotWritten;
+        *error = OutputError;
+    return result;
 }
 
 int TSestavaTyp::Preview()

@@ -133,8 +133,12 @@ public:
                                const QString &pictureFile);
     virtual int ExportHtmlPageFile(const QString &directory, const QString &fileName, int page,
                                    const QString &pictureFile);
+    // Every page as fileName with its number before the extension, and fileName itself as
+    // the index page linking them.
     virtual int ExportHtml(const QString &directory, const QString &fileName,
                            const QString &pictureBase);
+    // The index page of the page files (names relative to the directory), titled Popis.
+    int ExportHtmlIndex(const QString &directory, const QString &fileName, const QStringList &pageFiles);
     virtual int ExportRtf(QIODevice &stream);
     virtual int ExportRtfFile(const QString &directory, const QString &fileName);
     virtual int ExportPdf(QIODevice &stream);

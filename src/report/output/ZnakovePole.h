@@ -10,6 +10,7 @@
 #include <QString>
 
 #include <array>
+#include <map>
 #include <vector>
 
 class QIODevice;
@@ -48,8 +49,14 @@ public:
     // width count). Columns below 0 and from 255 on are cut off.
     void Place(const QRect &rect, const QString &text, int alignment, int style, int size,
                int lineOffset);
+    // The same into a given row (from 0).
+    void PlaceRow(int row, const QRect &rect, const QString &text, int alignment, int style,
+                  int size);
     // Places the text items of a store page (texts, and fields without a picture).
     void PlaceItems(const TStranaPrvku &page);
+    // The row of every text item's top on the page (with Offset added): the first top by
+    // its position, each further one after the lines of the items above it.
+    std::map<int, int> RowsOfTops(const TStranaPrvku &page) const;
     // A row with its layers overlaid, earlier layers winning.
     QString OverlayRow(int row) const;
     // The page as bytes in the code page: rows 0..UsedRows-1 (every row unless last), each

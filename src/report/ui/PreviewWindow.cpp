@@ -661,7 +661,7 @@ void TFormSestP::saveAllPages(bool html, const QString &file)
     QStringList names;
     for (int i = 0; i < m_store.PageCount(); ++i)
         names << numberedName(file, i + 1);
-    if (!askOverwrite(names))
+    if (!askOverwrite(html ? names + QStringList{file} : names))
         return;
     const bool wmf = QFileInfo(file).suffix().compare(QStringLiteral("wmf"), Qt::CaseInsensitive) == 0;
     bool ok = true;
@@ -672,6 +672,14 @@ void TFormSestP::saveAllPages(bool html, const QString &file)
                                              fi.completeBaseName() + QStringLiteral("_.bmp")) == seOk;
         else
             ok = (wmf ? m_report.ExportWmfPageFile(names.at(i), i) : m_report.ExportEmfPageFile(names.at(i), i)) == seOk;
+    }
+    if (ok && html) {
+        // The name chosen becomes the index page that leads to the numbered pages.
+        QStringList pages;
+        for (const QString &n : names)
+            pages << QFileInfo(n).fileName();
+        const QFileInfo fi(file);
+        ok = m_report.ExportHtmlIndex(fi.absolutePath(), fi.fileName(), pages) == seOk;
     }
     if (!ok)
         saveFailed(m_report.OutputError);

@@ -6,10 +6,17 @@
 #include "report/designer/DlgKonfPrvku.h"
 #include "report/designer/DlgVyraz.h"
 #include "report/designer/SestDlg.h"
+#include "core/CodePage.h"
+#include "report/model/NumberFormat.h"
+#include "report/model/SestError.h"
 #include "report/output/Barcode.h"
+#include "report/output/OutputWriters.h"
+#include "report/output/RtfExport.h"
 #include "report/output/RunTestSupport.h"
 
 #include <QApplication>
+#include <QBuffer>
+#include <QDir>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -365,4 +372,79 @@ TEST_F(ElementDialog, FunctionButtonEditsTheFunctionOnlyOnOk)
     dlg.accept();
     EXPECT_EQ(report.Functions.at(0)->Description, "Součet cen");
     EXPECT_EQ(report.Functions.at(0)->Decimals, 2);
+}
+
+// A numeric and a date field get a format in the dialog: the sample shows it, the preview's
+// page and every export print the formatted value, and the dialog finds the format again and
+// takes it back.
+TEST(ElementDialogFormats, NumberAndDateFormatsPrintEverywhere)
+{
+    designertest::MessageCatcher msgs;
+    runtest::MemoryBridge bridge;
+    const double day = dateTimeToSerial(QDateTime(QDate(2026, 3, 14), QTime(0, 0)));
+    bridge.Columns = {"Nazev", "Cena", "Dodano"};
+    bridge.Types = {ftString, ftFloat, ftDate};
+    bridge.Rows = {{QString("S235"), 12345.678, day}};
+    TSestavaD report;
+    report.DataSource = &bridge;
+    report.PrepareFields();
+    report.SetPredloha({"I,3,2,1,20,0"});
+    TSiReportElement *name = report.AddElement(report.section(skBody), "T,2,0,0,0,150,20,Arial,10,0,0,0,0,238");
+    TSiReportElement *price = report.AddElement(report.section(skBody), "T,2,1,200,0,150,20,Arial,10,0,0,1,0,238");
+    TSiReportElement *date = report.AddElement(report.section(skBody), "T,2,2,400,0,200,20,Arial,10,0,0,0,0,238");
+    TEditorSettings settings;
+    {
+        TDlgKonfPrvku dlg(report, *name, settings, 0);
+        EXPECT_TRUE(dlg.Format->isHidden());   // a text field has no format
+    }
+    {
+        TDlgKonfPrvku dlg(report, *price, settings, 0);
+        EXPECT_FALSE(dlg.Format->isHidden());
+        dlg.Format->setCurrentText("#,##0.00");
+        EXPECT_TRUE(dlg.FormatUkazka->text().contains(formatFloatPicture(-12345.678, "#,##0.00")));
+        dlg.accept();
+    }
+    {
+        TDlgKonfPrvku dlg(report, *date, settings, 0);
+        dlg.Format->setCurrentText("d. mmmm yyyy");
+        dlg.accept();
+    }
+    ASSERT_EQ(price->Kind, ekFunction);
+    EXPECT_EQ(report.Functions.at(price->SourceIndex)->Expression, "FORMAT(#2,'#,##0.00')");
+    ASSERT_EQ(date->Kind, ekFunction);
+    EXPECT_EQ(report.Functions.at(date->SourceIndex)->Expression, "FORMATDT(#3,'d. mmmm yyyy')");
+    EXPECT_NE(price->SourceIndex, date->SourceIndex);
+
+    ASSERT_EQ(report.Run(true), 0);
+    const QString money = formatFloatPicture(12345.678, "#,##0.00");
+    const QString when = formatDateTimePicture(day, "d. mmmm yyyy");
+    EXPECT_EQ(runtest::findText(report.Vystup, money).size(), 1u);
+    EXPECT_EQ(runtest::findText(report.Vystup, when).size(), 1u) << when.toStdString();
+    auto written = [&](const QString &format) {
+        QBuffer buffer;
+        buffer.open(QIODevice::WriteOnly);
+        TWriteJob job = report.textJob();
+        job.Directory = QDir::tempPath();
+        job.PictureFile = "format.bmp";
+        EXPECT_EQ(WriteOutput(format, report.Vystup, job, buffer), seOk) << format.toStdString();
+        return buffer.data();
+    };
+    for (const QString &format : {QStringLiteral("text"), QStringLiteral("html")}) {
+        const QByteArray out = written(format);
+        EXPECT_TRUE(out.contains(encode(when, CodePage::Cp1250))) << format.toStdString();
+        // the digits after the thousands separator, whichever separator the system has
+        EXPECT_TRUE(out.contains(encode(money.right(6), CodePage::Cp1250))) << format.toStdString();
+    }
+    EXPECT_TRUE(written("rtf").contains(RtfText(when)));
+    EXPECT_TRUE(written("rtf").contains(RtfText(money.right(6))));
+
+    // Opened again the dialog shows the format; emptied, the field prints plainly again.
+    {
+        TDlgKonfPrvku dlg(report, *price, settings, 0);
+        EXPECT_EQ(dlg.Format->currentText(), "#,##0.00");
+        dlg.Format->setCurrentText(QString());
+        dlg.accept();
+    }
+    EXPECT_EQ(price->Kind, ekField);
+    EXPECT_EQ(price->SourceIndex, 1);
 }

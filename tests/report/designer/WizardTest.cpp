@@ -244,6 +244,13 @@ TEST(WizardTemplate, ReadsBackToTheSameModel)
         EXPECT_EQ(cena->Left, columns ? 90 : 92);
         EXPECT_EQ(cena->Width, 76);
         EXPECT_EQ(cena->Alignment, alRight);
+        if (columns) {
+            // the number's caption stands right above its values
+            const TSiReportElement *caption = m.section(skPageHeader)->element(1);
+            EXPECT_EQ(caption->Left, cena->Left);
+            EXPECT_EQ(caption->Width, cena->Width);
+            EXPECT_EQ(caption->Alignment, alRight);
+        }
         EXPECT_EQ(cena->Font.Name, "Arial");
         EXPECT_EQ(cena->Font.Size, 10);
         EXPECT_EQ(m.section(skPageHeader)->Height, columns ? 28 : 16);

@@ -192,6 +192,41 @@ TEST_F(CharacterOutputTest, TextFileHasFullPagesExceptTheLastAndCopies)
     EXPECT_FALSE(SaveText(store, aborted, 1, 3, &abort, 1));
 }
 
+// A list whose rows are 0.20 inch apart on a grid of 1/6 inch: every row of the list is
+// one line of the file, none lost and no blank line between them; a three-line item keeps
+// its lines and the row below it follows them.
+TEST_F(CharacterOutputTest, ListRowsBecomeConsecutiveLinesWithoutBlankOnes)
+{
+    const int rows = 48;
+    for (int i = 0; i < rows; ++i) {
+        text(0, 0, 20 + 20 * i, 200, {QStringLiteral("řádek %1").arg(i + 1)});
+        text(0, 300, 20 + 20 * i, 100, {QString::number(i * 7)}, alRight);
+    }
+    text(1, 0, 0, 200, {QStringLiteral("první"), QStringLiteral("druhý"), QStringLiteral("třetí")});
+    text(1, 0, 60, 200, {QStringLiteral("pod nimi")});
+    text(1, 0, 150, 200, {QStringLiteral("po mezeře")});
+    store.SetLineSpacing(0);
+    const QList<QByteArray> lines = saveText().split('\n');
+    QList<QByteArray> listed;
+    for (int i = 0; i < 70; ++i)
+        if (!lines.at(i).trimmed().isEmpty())
+            listed << lines.at(i).trimmed();
+    ASSERT_EQ(listed.size(), rows);
+    for (int i = 0; i < rows; ++i) {
+        const QByteArray l = lines.at(1 + i);
+        EXPECT_TRUE(l.startsWith(encode(QStringLiteral("řádek %1").arg(i + 1), CodePage::Cp1250)))
+            << "line " << 1 + i << ": " << l.constData();
+        EXPECT_TRUE(l.trimmed().endsWith(QByteArray::number(i * 7))) << l.constData();
+    }
+    // Page 2: three lines, the item below them, then a gap of 0.70 inch (four rows).
+    EXPECT_EQ(lines.at(70).trimmed(), QByteArray("prvn\xED"));
+    EXPECT_EQ(lines.at(72).trimmed(), QByteArray("t\xF8" "et\xED"));
+    EXPECT_EQ(lines.at(73).trimmed(), QByteArray("pod nimi"));
+    for (int i = 74; i < 78; ++i)
+        EXPECT_TRUE(lines.at(i).trimmed().isEmpty()) << i;
+    EXPECT_EQ(lines.at(78).trimmed(), encode(QStringLiteral("po mezeře"), CodePage::Cp1250));
+}
+
 TEST_F(CharacterOutputTest, CodePagesConvertEveryCharacterTheyHave)
 {
     EXPECT_EQ(ConvertCharacterText(QStringLiteral("Přehled"), slASCII), QByteArray("Prehled"));

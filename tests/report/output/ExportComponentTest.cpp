@@ -5,6 +5,8 @@
 
 #include "core/CodePage.h"
 #include "report/model/SestError.h"
+#include "report/output/OutputWriters.h"
+#include "support/XlsxReader.h"
 
 #include <QTextDocument>
 
@@ -48,6 +50,40 @@ TEST_F(ExportComponentTest, RunAndWriteEveryFormat)
         EXPECT_TRUE(html.contains(name)) << name.toStdString();
     }
     EXPECT_FALSE(QFile::exists(path("vypis2.html")));
+}
+
+// The spreadsheet is one more format of the writers' registry: written through the one
+// file wrapper, read back by openpyxl, and the component's export takes the same way.
+TEST_F(ExportComponentTest, SpreadsheetIsOneMoreRegisteredFormat)
+{
+    EXPECT_TRUE(OutputFormats().contains(QStringLiteral("xlsx")));
+    ASSERT_EQ(rep.ExportRtfFile(dir.path(), "vypis.rtf"), seOk);   // runs the report
+    TWriteJob job;
+    job.Report = &rep;
+    QString why;
+    ASSERT_EQ(WriteOutputFile(QStringLiteral("xlsx"), rep.Vystup, job, path("vypis.xlsx"), &why), seOk)
+        << why.toStdString();
+    const auto book = orv::test::readXlsx(path("vypis.xlsx"));
+    ASSERT_TRUE(book.error.isEmpty()) << book.error.toStdString();
+    QStringList cells;
+    for (int r = 0; r < 5; ++r)
+        cells << book.sheets.value(0).at(r, 0).text;
+    for (const auto &row : data.Rows)
+        EXPECT_TRUE(cells.contains(row[0].toString())) << cells.join(u'|').toStdString();
+
+    // Without its report the writer has nothing to write: an older file stays as it was.
+    QFile old(path("stary.xlsx"));
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write("dřívější");
+    old.close();
+    EXPECT_EQ(WriteOutputFile(QStringLiteral("xlsx"), rep.Vystup, TWriteJob(), path("stary.xlsx")), seNotReady);
+    EXPECT_EQ(readAll(path("stary.xlsx")), QByteArray("dřívější"));
+
+    // The component's export, behind the runner's --xlsx and the preview's menu.
+    ASSERT_EQ(rep.ExportXlsx(path("druhy.xlsx")), seOk);
+    EXPECT_TRUE(orv::test::readXlsx(path("druhy.xlsx")).error.isEmpty());
+    EXPECT_NE(rep.ExportXlsx(dir.path() + "/chybi/x.xlsx", &why), seOk);
+    EXPECT_TRUE(why.contains(QStringLiteral("x.xlsx"))) << why.toStdString();
 }
 
 } // namespace

@@ -5,10 +5,17 @@
 #include "report/model/SestError.h"
 #include "report/output/Barcode.h"
 #include "report/output/HtmlExport.h"
+#include "report/output/TolvaCanvas.h"
 #include "report/output/Sestava.h"
 
 #include <QBuffer>
 #include <QImage>
+#include <QPainter>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSvgRenderer>
+#include <QStandardPaths>
+#include <QUrl>
 
 using namespace orv;
 using namespace outtest;
@@ -32,6 +39,22 @@ protected:
         img.fill(colour);
         p->SetPicture(img);
         return p;
+    }
+    TVystPrvek *addEan13(QRect r, int module)
+    {
+        TVystPrvek *code = addShape(0, ekBarcode, r);
+        code->Element->PenStyle = bcEan13;
+        code->Element->PenWidth = module;
+        code->Element->Flags = efCheckDigit | efPrintText;
+        TRadky lines;
+        lines.Lines.resize(1);
+        TFragment run;
+        run.Chars = QStringLiteral("5901234123450");   // the last digit becomes the check digit
+        run.Length = int(run.Chars.size());
+        run.Positions.assign(size_t(run.Length) + 1, 0);
+        lines.Lines[0].Runs.push_back(run);
+        code->SetLines(lines);
+        return code;
     }
 };
 
@@ -77,7 +100,9 @@ TEST_F(HtmlTest, LinesBlocksAndColours)
                               "width: 100px; height: 40px;\"></DIV>"));
     EXPECT_TRUE(html.contains("background-color: #FFFFFF;"));
     EXPECT_TRUE(html.contains("border-top: 2px dashed #FF0000; border-right: 2px dashed #FF0000;"));
-    EXPECT_TRUE(html.contains("font: 10pt Courier New; color: #000000\">" + encode(QStringLiteral("tiskárna"))));
+    // 10 points in pixels of a hundredth of an inch
+    EXPECT_TRUE(QRegularExpression("font: 13.89px Courier New; line-height: [0-9.]+px; color: #000000\">tisk")
+                    .match(QString::fromLatin1(html)).hasMatch()) << html.constData();
     const qsizetype cut = html.indexOf(">Velmi");
     ASSERT_GT(cut, 0);
     const QByteArray shown = html.mid(cut + 1, html.indexOf("</DIV>", cut) - cut - 1);
@@ -139,6 +164,11 @@ TEST_F(HtmlTest, PictureBitmapsHaveTheItemsSizeAndUniqueNames)
     }
     EXPECT_EQ(names.size(), 32);
     EXPECT_EQ(QSet<QString>(names.begin(), names.end()).size(), 32);
+    // the name asked for is the index page leading to the pages
+    const QByteArray index = readAll(path("report.html"));
+    for (int p = 1; p <= 11; ++p)
+        EXPECT_TRUE(index.contains(QStringLiteral("<A HREF=\"report%1.html\">Strana %1</A>").arg(p).toLatin1()))
+            << index.constData();
     EXPECT_NE(QImage(path(names[11])).pixelColor(0, 0), QImage(path(names[12 + 9 * 2 + 1])).pixelColor(0, 0));
 }
 
@@ -163,26 +193,90 @@ TEST_F(HtmlTest, FailuresGiveSixOrEight)
 
 namespace {
 
-// A barcode's bitmap beside the page reads back as its data.
-TEST_F(HtmlTest, BarcodeBitmapIsReadByAScanner)
+// A barcode of the usual module (a pixel and a third of the page) is a drawing beside the
+// page that reads back as its data once rendered.
+TEST_F(HtmlTest, BarcodeDrawingIsReadByAScanner)
 {
-    TVystPrvek *code = addShape(0, ekBarcode, QRect(20, 20, 420, 120));
-    code->Element->PenStyle = bcEan13;
-    code->Element->PenWidth = 24;   // a module of four pixels in the bitmap
-    code->Element->Flags = efCheckDigit;
-    TRadky lines;
-    lines.Lines.resize(1);
-    TFragment run;
-    run.Chars = QStringLiteral("5901234123450");   // the last digit becomes the check digit
-    run.Length = int(run.Chars.size());
-    run.Positions.assign(size_t(run.Length) + 1, 0);
-    lines.Lines[0].Runs.push_back(run);
-    code->SetLines(lines);
+    addEan13(QRect(20, 20, 300, 100), 8);
     const QByteArray html = save(0, "kod.bmp");
-    EXPECT_TRUE(html.contains("<IMG SRC=\"kod1.bmp\" ALT=\"\">"));
-    EXPECT_EQ(QImage(path("kod1.bmp")).size(), QSize(420, 120));
-    const ToolResult r = runTool("zbarimg", {"-q", path("kod1.bmp")});
+    EXPECT_TRUE(html.contains("<IMG SRC=\"kod1.svg\" WIDTH=\"300\" HEIGHT=\"100\" ALT=\"5901234123450\">"))
+        << html.constData();
+    const ToolResult lint = runTool("xmllint", {"--noout", path("kod1.svg")});
+    EXPECT_EQ(lint.exitCode, 0) << lint.err.constData();
+    // rendered at 300 dots per inch, three times the page's pixels
+    QSvgRenderer svg(path("kod1.svg"));
+    ASSERT_TRUE(svg.isValid());
+    QImage png(900, 300, QImage::Format_RGB32);
+    png.fill(Qt::white);
+    {
+        QPainter p(&png);
+        svg.render(&p);
+    }
+    ASSERT_TRUE(png.save(path("kod1.png")));
+    const ToolResult r = runTool("zbarimg", {"-q", path("kod1.png")});
     EXPECT_EQ(r.out.trimmed(), QByteArray("EAN-13:5901234123457")) << r.err.constData();
+}
+
+// The page as a reader sees it: rendered by a browser, every text and frame stands where
+// the page image has it, within two pixels (a hundredth of an inch each).
+TEST_F(HtmlTest, ABrowserShowsThePageAsThePageImage)
+{
+    const QString browser = QStandardPaths::findExecutable(QStringLiteral("chromium"));
+    if (browser.isEmpty())
+        GTEST_SKIP() << "chromium is not installed (the CI installs it)";
+    const QList<TVystPrvek *> items{
+        addText(0, QStringLiteral("Přehled materiálů"), QRect(20, 10, 400, 40), "Arial", 16, fsBold),
+        addText(0, QStringLiteral("Vlevo žluťoučký"), QRect(20, 80, 250, 25), "Arial", 10),
+        addText(0, QStringLiteral("Vpravo 12 345,5"), QRect(350, 80, 250, 25), "Arial", 10, 0, alRight),
+        addText(0, QStringLiteral("Uprostřed"), QRect(20, 140, 250, 25), "Times New Roman", 12, 0, alCenter),
+        addShape(0, ekRectangle, QRect(350, 140, 200, 60)),
+        addShape(0, ekLine, QRect(20, 240, 500, 10)),
+    };
+    items[4]->Element->PenWidth = 1;
+    items[4]->Element->BrushStyle = bsClear;
+    items[5]->Element->Flags = efFrameTop;
+    items[5]->Element->PenWidth = 1;
+    save(0);
+    const QImage page = store.PageToImage(0, 100, false).convertToFormat(QImage::Format_RGB32);
+    const QString shot = path("shot.png");
+    QProcess p;
+    p.start(browser, {"--headless", "--no-sandbox", "--disable-gpu", "--hide-scrollbars",
+                      "--force-device-scale-factor=1", "--user-data-dir=" + path("profile"),
+                      QStringLiteral("--window-size=%1,%2").arg(page.width()).arg(300),
+                      "--screenshot=" + shot, QUrl::fromLocalFile(path("out.html")).toString()});
+    ASSERT_TRUE(p.waitForFinished(120000));
+    const QImage seen = QImage(shot).convertToFormat(QImage::Format_RGB32);
+    ASSERT_FALSE(seen.isNull()) << p.readAllStandardError().constData();
+    // The ink within an item's box, widened by a few pixels: its bounding box.
+    auto ink = [](const QImage &img, QRect area) {
+        QRect box;
+        area = area.intersected(img.rect());
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            for (int x = area.left(); x <= area.right(); ++x)
+                if (qGray(img.pixel(x, y)) < 160)
+                    box |= QRect(x, y, 1, 1);
+        return box;
+    };
+    for (const TVystPrvek *it : items) {
+        const QRect area = QRect(it->Left, it->Top, it->Width, it->Height).adjusted(-8, -8, 8, 8);
+        const QRect want = ink(page, area), got = ink(seen, area);
+        ASSERT_FALSE(want.isEmpty()) << it->Left << "," << it->Top;
+        ASSERT_FALSE(got.isEmpty()) << it->Left << "," << it->Top;
+        const int tolerance = 2;
+        EXPECT_NEAR(got.left(), want.left(), tolerance) << it->Left << "," << it->Top;
+        EXPECT_NEAR(got.top(), want.top(), tolerance) << it->Left << "," << it->Top;
+        EXPECT_NEAR(got.right(), want.right(), tolerance) << it->Left << "," << it->Top;
+        EXPECT_NEAR(got.bottom(), want.bottom(), tolerance) << it->Left << "," << it->Top;
+    }
+}
+
+// The report component's pages come with an index page that links each of them.
+TEST_F(HtmlTest, TheIndexPageLinksEveryPage)
+{
+    const QByteArray index = HtmlIndexPage(QStringLiteral("Ceník <oceli>"), {"ceník1.html", "ceník2.html"});
+    EXPECT_TRUE(index.contains("<TITLE>Cen\xEDk &lt;oceli&gt;</TITLE>"));
+    EXPECT_TRUE(index.contains("<LI><A HREF=\"cen%C3%ADk1.html\">Strana 1</A></LI>\n"
+                               "<LI><A HREF=\"cen%C3%ADk2.html\">Strana 2</A></LI>"));
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 #include "report/output/Sestava.h"
 #include "support/FontReplacement.h"
 
+#include <QFileInfo>
 #include <QImage>
 #include <QLocale>
 #include <QRegularExpression>
@@ -44,13 +45,17 @@ protected:
     }
 };
 
-TEST_F(PdfTest, CzechTextComesBackWithStandardFontsOnAnA4Page)
+TEST_F(PdfTest, CzechTextComesBackWithEmbeddedSubsetFontsOnAnA4Page)
 {
     addText(0, kCzech, QRect(0, 0, 600, 40));
     addText(0, QStringLiteral("Tučně kurzívou: žluťoučký kůň (1)\\"), QRect(0, 100, 600, 40), "Times New Roman",
             11, fsBold | fsItalic);
     addText(0, QStringLiteral("Pevná šířka ř"), QRect(0, 200, 600, 40), "Courier New", 10);
-    save();
+    {
+        QFile f(path("out.pdf"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        EXPECT_EQ(SavePdf(store, f, QStringLiteral("Přehled (oceli)")), seOk);
+    }
 
     const ToolResult check = runTool("qpdf", {"--check", path("out.pdf")});
     EXPECT_EQ(check.exitCode, 0) << check.out.constData() << check.err.constData();
@@ -62,17 +67,38 @@ TEST_F(PdfTest, CzechTextComesBackWithStandardFontsOnAnA4Page)
 
     const ToolResult fonts = runTool("pdffonts", {path("out.pdf")});
     const QStringList rows = QString::fromLatin1(fonts.out).split('\n', Qt::SkipEmptyParts).mid(2);
+    // Every font embedded and cut down to what the page draws, as a printed PDF has them.
     QStringList names;
     for (const QString &row : rows) {
-        names << row.section(' ', 0, 0);
-        EXPECT_TRUE(row.contains(QRegularExpression("Type 1 +Custom +no +no"))) << row.toStdString();
+        names << row.section(' ', 0, 0).section('+', 1);
+        EXPECT_TRUE(row.contains(QRegularExpression("^[A-Z]{6}\\+\\S+ +TrueType +Custom +yes +yes"))) << row.toStdString();
     }
     names.sort();
-    EXPECT_EQ(names, QStringList({"Courier", "Helvetica", "Times-BoldItalic"}));
+    EXPECT_EQ(names, QStringList({"LiberationMono", "LiberationSans", "LiberationSerif-BoldItalic"}));
+    // a subset holds a few glyphs of the face's thousands
+    EXPECT_LT(QFileInfo(path("out.pdf")).size(), 200000);
 
     const ToolResult info = runTool("pdfinfo", {path("out.pdf")});
     EXPECT_TRUE(info.out.contains("594.7 x 841.7 pts")) << info.out.constData();
     EXPECT_TRUE(info.out.contains("TOLVA ReportGenerator version 5.50.0"));
+    EXPECT_TRUE(QString::fromUtf8(info.out).contains(QRegularExpression(QStringLiteral("Title: +Přehled \\(oceli\\)\n"))))
+        << info.out.constData();
+
+    // The page looks as the page image: the same ink within a little.
+    const QImage pdf = render(100).convertToFormat(QImage::Format_Grayscale8);
+    const QImage page = store.PageToImage(0, 100, false).convertToFormat(QImage::Format_Grayscale8);
+    auto inkRows = [](const QImage &img, int left, int top) {
+        int dark = 0;
+        for (int y = top; y < top + 40 && y < img.height(); ++y)
+            for (int x = left; x < left + 600 && x < img.width(); ++x)
+                dark += qGray(img.pixel(x, y)) < 128;
+        return dark;
+    };
+    const int m = pageSetup().MarginLeft, mt = pageSetup().MarginTop;
+    for (int top : {0, 100, 200}) {
+        const int want = inkRows(page, 0, top), got = inkRows(pdf, m, mt + top);
+        EXPECT_NEAR(got, want, want / 5 + 10) << top;
+    }
 }
 
 TEST_F(PdfTest, ObjectNumbersFontOrderAndFileEnd)
@@ -88,8 +114,10 @@ TEST_F(PdfTest, ObjectNumbersFontOrderAndFileEnd)
         const qsizetype a = pdf.indexOf("\r\n" + QByteArray::number(n) + " 0 obj\r\n");
         return a < 0 ? QByteArray() : pdf.mid(a, pdf.indexOf("endobj", a) - a);
     };
-    EXPECT_TRUE(object(3).contains("/Name /F0\r\n/BaseFont /Helvetica\r\n"));
-    EXPECT_TRUE(object(4).contains("/BaseFont /Helvetica-Bold\r\n"));
+    EXPECT_TRUE(QRegularExpression("/Subtype /TrueType\r\n/Name /F0\r\n/BaseFont /[A-Z]{6}\\+LiberationSans\r\n")
+                    .match(QString::fromLatin1(object(3))).hasMatch()) << object(3).constData();
+    EXPECT_TRUE(QRegularExpression("/BaseFont /[A-Z]{6}\\+LiberationSans-Bold\r\n")
+                    .match(QString::fromLatin1(object(4))).hasMatch());
     EXPECT_TRUE(object(3).contains("/Differences [32\r\n/space /exclam"));
     EXPECT_TRUE(object(3).contains("/ccaron"));
     EXPECT_TRUE(object(5).contains("/Type /Catalog\r\n/Pages 6 0 R"));
@@ -99,7 +127,9 @@ TEST_F(PdfTest, ObjectNumbersFontOrderAndFileEnd)
     EXPECT_TRUE(object(8).contains("/F0 10 Tf"));
     // č as an octal escape of its code-page byte; the xref has an entry per object
     EXPECT_TRUE(object(8).contains("\\350"));
-    EXPECT_TRUE(pdf.contains("xref\r\n0 11\r\n0000000000 65535 f\r\n"));
+    // eleven objects and a descriptor and a file for each of the two fonts
+    EXPECT_TRUE(pdf.contains("xref\r\n0 15\r\n0000000000 65535 f\r\n"));
+    EXPECT_TRUE(object(11).contains("/Type /FontDescriptor") && object(11).contains("/FontFile2 12 0 R"));
     EXPECT_EQ(runTool("qpdf", {"--check", path("out.pdf")}).exitCode, 0);
 
     EXPECT_EQ(PdfStringBytes(QStringLiteral("Řada (A)\\")), QByteArray("\\330ada \\(A\\)\\\\"));

@@ -2,9 +2,12 @@
 #include "ExportTestSupport.h"
 
 #include "report/model/SestError.h"
+#include "report/output/Barcode.h"
 #include "report/output/RtfExport.h"
 #include "report/output/Sestava.h"
 
+#include <QImage>
+#include <QRegularExpression>
 #include <QTextDocument>
 
 using namespace orv;
@@ -87,6 +90,69 @@ TEST_F(RtfTest, RunsShapesAndColours)
     EXPECT_TRUE(rtf.contains("\\par\\page}{"));
 
     EXPECT_EQ(RtfText(QStringLiteral("a{b}\\ ž\u20AC\u0416")), QByteArray("a\\{b\\}\\\\ \\'9E\\'80\\u1046?"));
+}
+
+// A picture and a barcode are pictures in frames at their places: unrtf reads the document,
+// the picture comes back pixel for pixel and the barcode's picture reads back by a scanner.
+TEST_F(RtfTest, PicturesAndBarcodesArePicturesAtTheirPlaces)
+{
+    addText(0, QStringLiteral("Nad obrázkem"), QRect(0, 0, 400, 30));
+    TVystPrvek *pic = addShape(0, ekPicture, QRect(100, 50, 200, 100));
+    QImage source(40, 20, QImage::Format_RGB32);
+    source.fill(Qt::blue);
+    for (int x = 0; x < 20; ++x)
+        source.setPixelColor(x, 5, Qt::red);
+    pic->SetPicture(source);
+    pic->Element->Flags = 0x10;   // stretched into the item
+    TVystPrvek *code = addShape(0, ekBarcode, QRect(100, 300, 300, 100));
+    code->Element->PenStyle = bcEan13;
+    code->Element->PenWidth = 8;   // the module of the usual templates
+    code->Element->Flags = efCheckDigit | efPrintText;
+    TRadky lines;
+    lines.Lines.resize(1);
+    TFragment run;
+    run.Chars = QStringLiteral("5901234123450");
+    run.Length = int(run.Chars.size());
+    run.Positions.assign(size_t(run.Length) + 1, 0);
+    lines.Lines[0].Runs.push_back(run);
+    code->SetLines(lines);
+    const QByteArray rtf = save();
+
+    const ToolResult r = runTool("unrtf", {"--html", path("out.rtf")});
+    ASSERT_EQ(r.exitCode, 0) << r.err.constData();
+    QTextDocument doc;
+    doc.setHtml(QString::fromUtf8(r.out));
+    EXPECT_TRUE(doc.toPlainText().contains(QStringLiteral("Nad obrázkem")));
+
+    // Each picture: its frame's place in twips and its bytes as hexadecimal digits.
+    static const QRegularExpression pict(
+        "\\\\absw(\\d+)\\\\absh-(\\d+)\\\\posy(\\d+)\\\\posx(\\d+)\\\\sl0\\\\ql\\\\fs2\\{\\\\pict\\\\(png|jpeg)blip"
+        "\\\\picw\\d+\\\\pich\\d+\\\\picwgoal(\\d+)\\\\pichgoal(\\d+)\\s+([0-9a-f\\s]+)\\}");
+    QList<QRegularExpressionMatch> found;
+    for (auto it = pict.globalMatch(QString::fromLatin1(rtf)); it.hasNext();)
+        found << it.next();
+    ASSERT_EQ(found.size(), 2) << rtf.left(2000).constData();
+    if (found[0].captured(6).toInt() != 200 * 1440 / 100)   // the picture first
+        std::swap(found[0], found[1]);
+    auto image = [](const QRegularExpressionMatch &m) {
+        return QImage::fromData(QByteArray::fromHex(m.captured(8).remove(QRegularExpression("\\s")).toLatin1()));
+    };
+    EXPECT_EQ(found[0].captured(4).toInt(), (100 + pageSetup().MarginLeft) * 1440 / 100);
+    EXPECT_EQ(found[0].captured(3).toInt(), (50 + pageSetup().MarginTop) * 1440 / 100);
+    EXPECT_EQ(found[0].captured(6).toInt(), 200 * 1440 / 100);
+    EXPECT_EQ(found[0].captured(7).toInt(), 100 * 1440 / 100);
+    const QImage back = image(found[0]);
+    ASSERT_EQ(back.size(), source.size());
+    EXPECT_EQ(back.pixelColor(3, 5), QColor(Qt::red));
+    EXPECT_EQ(back.pixelColor(30, 15), QColor(Qt::blue));
+
+    EXPECT_EQ(found[1].captured(3).toInt(), (300 + pageSetup().MarginTop) * 1440 / 100);
+    const QImage bars = image(found[1]);
+    ASSERT_FALSE(bars.isNull());
+    EXPECT_EQ(bars.size(), QSize(300 * 6, 100 * 6));
+    ASSERT_TRUE(bars.save(path("kod.png")));
+    const ToolResult z = runTool("zbarimg", {"-q", path("kod.png")});
+    EXPECT_EQ(z.out.trimmed(), QByteArray("EAN-13:5901234123457")) << z.err.constData();
 }
 
 TEST_F(RtfTest, AFailedWriteGivesSixAndLeavesNoFile)

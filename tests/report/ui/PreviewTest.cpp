@@ -361,6 +361,8 @@ TEST_F(PreviewTest, SavesGoThroughTheWriters)
     EXPECT_EQ(htmlPages, 3);
     EXPECT_EQ(head(dir.filePath("Stranky2.html"), 7), "<html>1");
     EXPECT_EQ(pictures.value(2), "Stranky3_.bmp");
+    // the name chosen is the index page that leads to the pages
+    EXPECT_TRUE(head(dir.filePath("Stranky.html"), 1000).contains("<A HREF=\"Stranky3.html\">Strana 3</A>"));
     EXPECT_EQ(msg.texts.size(), 1);
 
     // The rows as a spreadsheet; a folder that is not there is told with its reason.
