@@ -1182,6 +1182,7 @@ void TfInsEditMaterial::done(int result)
         if (eLabel->text().trimmed().isEmpty()) {
             pages->setCurrentIndex(InfoPage);
             showError(missingDesignationMessage());
+            activateWindow(); // the keys (F1 among them) go to the editor again
             eLabel->setFocus();
             return;
         }
