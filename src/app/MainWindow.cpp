@@ -22,6 +22,7 @@
 #include "ui/ExternalOpen.h"
 #include "ui/HelpContexts.h"
 #include "ui/MessageDialog.h"
+#include "userdata/OwnMaterialActions.h"
 
 #include <QAction>
 #include <QApplication>
@@ -395,13 +396,9 @@ void MainWindow::createOwnMaterialActions()
     a.copyToOwn = makeAction(this, "aDuplicateMaterial", QStringLiteral("Kopírovat materiál do složky vlastní materiál"),
                              QStringLiteral("Zkopírovat materiál do složky vlastních materiálů..."), MainImage::CopyToOwn);
     // Own materials live in the user database: offered while it can be written, otherwise the
-    // buttons say why.
-    auto selectedNodeValue = [this](const char *field) -> QVariant {
-        if (!m_data || !m_data->qDbTree.isOpen() || m_data->qDbTree.isEmpty())
-            return {};
-        const db::Field *f = m_data->qDbTree.findField(QString::fromLatin1(field));
-        return f ? f->value() : QVariant();
-    };
+    // buttons say why. Edit, delete and copy follow the material the user is looking at.
+    auto lookedAt = [this] { return m_data ? userdata::lookedAtMaterial(m_pane, m_cardList, *m_data) : 0; };
+    auto lookedAtOwn = [this, lookedAt] { return m_data && userdata::isOwnMaterial(*m_data, lookedAt()); };
     auto writable = [this](QAction *action, const QString &hint) {
         const QString why = m_data ? m_data->userDataUnwritableReason() : QString();
         action->setToolTip(why.isEmpty() ? hint : why);
@@ -410,18 +407,14 @@ void MainWindow::createOwnMaterialActions()
     ui::enableWhen(a.newOwnMaterial, [writable, action = a.newOwnMaterial] {
         return writable(action, QStringLiteral("Vložit nový vlastní materiál..."));
     });
-    ui::enableWhen(a.editOwnMaterial, [this, writable, selectedNodeValue, action = a.editOwnMaterial] {
-        return writable(action, QStringLiteral("Upravit vlastní materiál...")) && treeHasFocus()
-               && selectedNodeValue("Private").toString() == QLatin1String("A");
+    ui::enableWhen(a.editOwnMaterial, [writable, lookedAtOwn, action = a.editOwnMaterial] {
+        return writable(action, QStringLiteral("Upravit vlastní materiál...")) && lookedAtOwn();
     });
-    ui::enableWhen(a.deleteOwnMaterial, [this, writable, selectedNodeValue, action = a.deleteOwnMaterial] {
-        return writable(action, QStringLiteral("Smazat vlastní materiál...")) && treeHasFocus()
-               && selectedNodeValue("Private").toString() == QLatin1String("A");
+    ui::enableWhen(a.deleteOwnMaterial, [writable, lookedAtOwn, action = a.deleteOwnMaterial] {
+        return writable(action, QStringLiteral("Smazat vlastní materiál...")) && lookedAtOwn();
     });
-    ui::enableWhen(a.copyToOwn, [this, writable, selectedNodeValue, action = a.copyToOwn] {
-        const QVariant material = selectedNodeValue("MaterialNo");
-        return writable(action, QStringLiteral("Zkopírovat materiál do složky vlastních materiálů..."))
-               && treeHasFocus() && !material.isNull() && material.toInt() != 0;
+    ui::enableWhen(a.copyToOwn, [writable, lookedAt, action = a.copyToOwn] {
+        return writable(action, QStringLiteral("Zkopírovat materiál do složky vlastních materiálů...")) && lookedAt() != 0;
     });
 }
 
@@ -910,6 +903,18 @@ CardButton *MainWindow::addCardButton(QMdiSubWindow *card, const QString &title)
     connect(entry.button, &CardButton::rightClicked, this,
             [this, card](const QPoint &pos) { cardContextMenu(card, pos); });
     connect(card, &QObject::destroyed, this, &MainWindow::cardDestroyed);
+    // A renamed material (its designation edited) renames its button and menu item.
+    if (auto *form = qobject_cast<browse::MaterialCard *>(card->widget()))
+        connect(form, &QWidget::windowTitleChanged, this, [this, card, form] {
+            const int i = cardIndex(card);
+            if (i < 0 || form->title().isEmpty())
+                return;
+            CardEntry &e = m_cards[i];
+            e.button->setToolTip(form->title());
+            e.button->setStatusTip(form->title());
+            e.menuItem->setText(form->title());
+            refitCardButtons();
+        });
     // The card's controls take the help-topic button and show their page's help.
     if (card->widget())
         acceptHelpTopicDrops(card->widget(), true);
@@ -1252,15 +1257,6 @@ void MainWindow::acceptHelpTopicDrops(QWidget *widget, bool contextOfControl)
 }
 
 // ---------------------------------------------------------------- helpers
-
-bool MainWindow::treeHasFocus() const
-{
-    if (!m_pane)
-        return false;
-    const QWidget *focus = QApplication::focusWidget();
-    QTreeView *tree = m_pane->tree();
-    return focus && tree && (focus == tree || tree->isAncestorOf(focus));
-}
 
 void MainWindow::changeEvent(QEvent *event)
 {

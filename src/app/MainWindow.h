@@ -230,7 +230,6 @@ private:
     // whole inside the area.
     void hideSearchWindow();
     void keepWindowsInsideArea();
-    bool treeHasFocus() const;
     QWidget *activeCardForm() const;
 
     db::MainDataModule *m_data = nullptr;

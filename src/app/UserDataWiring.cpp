@@ -1,5 +1,6 @@
 #include "app/UserDataWiring.h"
 
+#include "app/HelpBridge.h"
 #include "app/MainWindow.h"
 #include "browse/CardList.h"
 #include "browse/ContentsPane.h"
@@ -35,6 +36,7 @@ userdata::OwnMaterialActions *wireOwnMaterialActions(MainWindow &window, db::Own
     env.editor.autoSave = [&window] { return window.autoSave(); };
     env.editor.helpInstalled = [&window] { return window.components().help; };
     env.editor.showHelp = [&window](int context) { window.showContextHelp(context); };
+    env.editor.showHelpPage = [&window](const QString &page) { window.helpBridge()->showTopic(page); };
     auto *handler = new userdata::OwnMaterialActions(own, env, &window);
     const MainWindow::Actions &a = window.actions();
     QObject::connect(a.newOwnMaterial, &QAction::triggered, handler, [handler] { handler->newMaterial(); });

@@ -3,6 +3,11 @@
 #include "db/DataSet.h"
 #include "db/DbError.h"
 #include "db/Field.h"
+#include "db/FieldFormat.h"
+
+#include <QAbstractItemView>
+#include <QLineEdit>
+#include <QTimer>
 
 namespace orv::userdata {
 
@@ -101,11 +106,12 @@ QVariant EditGridModel::data(const QModelIndex &index, int role) const
     // The row being edited or inserted shows its pending values.
     const bool pending = m_ds->isEditing() && index.row() == currentRow();
     const QVariant v = pending ? f->value() : m_ds->valueAt(index.row(), f->index());
+    const bool number = f->isNumeric() && !v.isNull() && v.canConvert<double>();
     switch (role) {
     case Qt::DisplayRole:
-        return f->displayText(v);
+        return number ? db::formatGeneral(v.toDouble()) : f->displayText(v);
     case Qt::EditRole:
-        return f->editText(v);
+        return number ? db::formatGeneral(v.toDouble()) : f->editText(v);
     case Qt::TextAlignmentRole:
         return QVariant(int((f->isNumeric() ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter));
     default:
@@ -137,6 +143,10 @@ bool EditGridModel::setData(const QModelIndex &index, const QVariant &value, int
     db::Field *f = fieldAt(index.column());
     if (role != Qt::EditRole || !f || !m_ds)
         return false;
+    if (const QString why = refusal(index, value); !why.isEmpty()) {
+        emit editFailed(why);
+        return false;
+    }
     try {
         if (!(m_ds->isEditing() && index.row() == currentRow())) {
             setCurrentRow(index.row());
@@ -153,6 +163,38 @@ bool EditGridModel::setData(const QModelIndex &index, const QVariant &value, int
         emit editFailed(errorText(e));
         return false;
     }
+}
+
+QVariant EditGridModel::rawValue(int row, int column) const
+{
+    db::Field *f = fieldAt(column);
+    if (!f || row < 0 || row >= rowCount())
+        return QVariant();
+    if (m_ds->isEditing() && row == currentRow())
+        return f->value();
+    return m_ds->valueAt(row, f->index());
+}
+
+// A typed text as the field will read it: empty is null, a number is a number; anything
+// else is left for the field to refuse in its own words.
+QVariant EditGridModel::typedValue(const db::Field &f, const QVariant &value) const
+{
+    if (value.typeId() != QMetaType::QString || !f.isNumeric())
+        return value;
+    const QString text = value.toString().trimmed();
+    if (text.isEmpty())
+        return QVariant();
+    bool ok = false;
+    const double d = db::parseNumber(text, &ok);
+    return ok ? QVariant(d) : value;
+}
+
+QString EditGridModel::refusal(const QModelIndex &index, const QVariant &value) const
+{
+    db::Field *f = fieldAt(index.column());
+    if (!check || !f)
+        return QString();
+    return check(index.row(), index.column(), typedValue(*f, value));
 }
 
 void EditGridModel::setCurrentRow(int row)
@@ -173,6 +215,45 @@ void EditGridModel::setCurrentRow(int row)
         return;
     }
     m_syncing = false;
+}
+
+void CheckedCellDelegate::setEditorData(QWidget *editor, const QModelIndex &index) const
+{
+    auto *line = qobject_cast<QLineEdit *>(editor);
+    if (line && m_refusedCell.isValid() && m_refusedCell == index) {
+        line->setText(m_refusedText);
+        m_refusedCell = QPersistentModelIndex();
+        return;
+    }
+    QStyledItemDelegate::setEditorData(editor, index);
+}
+
+void CheckedCellDelegate::setModelData(QWidget *editor, QAbstractItemModel *model, const QModelIndex &index) const
+{
+    auto *grid = qobject_cast<EditGridModel *>(model);
+    auto *line = qobject_cast<QLineEdit *>(editor);
+    auto *view = qobject_cast<QAbstractItemView *>(parent());
+    const QString why = grid && line ? grid->refusal(index, line->text()) : QString();
+    if (why.isEmpty() || !view) {
+        QStyledItemDelegate::setModelData(editor, model, index);
+        return;
+    }
+    // The editor is closing; once it is gone the reason is said and the cell opens again
+    // with what was typed.
+    m_refusedCell = index;
+    m_refusedText = line->text();
+    QPointer<QAbstractItemView> guard(view);
+    QPersistentModelIndex cell(index);
+    QTimer::singleShot(0, view, [this, guard, grid, cell, why] {
+        emit grid->editFailed(why);
+        if (!guard || !cell.isValid()) {
+            m_refusedCell = QPersistentModelIndex();
+            return;
+        }
+        guard->setCurrentIndex(cell);
+        guard->setFocus();
+        guard->edit(cell);
+    });
 }
 
 } // namespace orv::userdata

@@ -6,6 +6,7 @@
 #include "browse/MaterialCard.h"
 #include "db/Connection.h"
 #include "db/DataSet.h"
+#include "db/MainDataModule.h"
 #include "db/OwnDataModule.h"
 #include "db/Schema.h"
 #include "ui/ProgressWindow.h"
@@ -112,6 +113,7 @@ struct MaterialCopy {
         nodesIns.setValue(QStringLiteral("MaterialNo"), copyNo);
         if (!nodeRows.isEmpty())
             setFields(nodesIns, nodeRows.first(), {"Label", "IndexLabel", "ImageIndex", "ShortLabel", "Text"});
+        nodesIns.setValue(QStringLiteral("Text"), copyLabel);
         nodesIns.post();
         return nodesIns.value(kNumber).toInt();
     }
@@ -129,16 +131,29 @@ struct MaterialCopy {
         un.post();
     }
 
+    // The first designation, its grade marked as a copy's.
     void copyFirstDesignation()
     {
         const QList<QVariantMap> norms = rowsOf(QStringLiteral("norms"));
-        if (norms.isEmpty())
-            return;
         db::DataSet &qNorms = own.qNorms;
         qNorms.append();
         qNorms.setValue(QStringLiteral("MaterialNo"), copyNo);
-        setFields(qNorms, norms.first(), {"Name", "Label", "CountryNo"});
+        if (!norms.isEmpty())
+            setFields(qNorms, norms.first(), {"Name", "Label", "CountryNo"});
+        qNorms.setValue(QStringLiteral("Label"), copyLabel);
         qNorms.post();
+    }
+
+    // What the copy is called: the original's designation (or its node's text) marked as a copy.
+    void chooseCopyLabel()
+    {
+        const QVariantMap mat{{QStringLiteral("m"), sourceNo}};
+        QString original = user.scalar(QStringLiteral("select Label from Norms where MaterialNo=:m order by Number limit 1"), mat)
+                               .toString();
+        if (original.isEmpty())
+            original = user.scalar(QStringLiteral("select Text from Nodes where MaterialNo=:m order by Number limit 1"), mat)
+                           .toString();
+        copyLabel = copyDesignation(own.mainModule(), original);
     }
 
     // The composition, each row with its own copy of its note.
@@ -240,6 +255,7 @@ struct MaterialCopy {
     const int sourceNo;
     const QString mat;
     int copyNo = 0;
+    QString copyLabel;
 };
 
 // Busy cursor and the progress window for the length of one action.
@@ -260,6 +276,54 @@ private:
 
 } // namespace
 
+int lookedAtMaterial(const browse::ContentsPane *pane, const browse::CardList *cards, db::MainDataModule &data)
+{
+    auto treeSelection = [&data] {
+        db::DataSet &tree = data.qDbTree;
+        if (!tree.isOpen() || tree.isEmpty())
+            return 0;
+        return tree.value(QStringLiteral("MaterialNo")).toInt();
+    };
+    if (pane && pane->tree()) {
+        const QWidget *focus = QApplication::focusWidget();
+        if (focus && (focus == pane->tree() || pane->tree()->isAncestorOf(focus)))
+            return treeSelection();
+    }
+    if (cards)
+        if (const browse::MaterialCard *card = cards->activeCard())
+            return card->materialNo();
+    return treeSelection();
+}
+
+bool isOwnMaterial(db::MainDataModule &data, int materialNo)
+{
+    if (materialNo <= 0)
+        return false;
+    return data.catalogueSession()
+               .scalar(QStringLiteral("select Private from Mat where Number=:m"), {{QStringLiteral("m"), materialNo}})
+               .toString()
+           == QLatin1String("A");
+}
+
+QString copyDesignation(db::MainDataModule &data, const QString &original, int maxLength)
+{
+    const QString base = original.trimmed();
+    for (int n = 1;; ++n) {
+        const QString mark = n == 1 ? QStringLiteral("kopie") : QStringLiteral("kopie %1").arg(n);
+        const QString suffix = QStringLiteral(" (") + mark + u')';
+        const QString candidate =
+            base.isEmpty() ? QStringLiteral("Kopie") + (n == 1 ? QString() : QStringLiteral(" %1").arg(n))
+                           : base.left(std::max(0, maxLength - int(suffix.size()))) + suffix;
+        const bool taken = data.userSession()
+                               .scalar(QStringLiteral("select count(*) from Norms where Label=:l"),
+                                       {{QStringLiteral("l"), candidate}})
+                               .toInt()
+                           > 0;
+        if (!taken)
+            return candidate;
+    }
+}
+
 OwnMaterialActions::OwnMaterialActions(db::OwnDataModule &own, OwnMaterialEnvironment env, QObject *parent)
     : QObject(parent), m_own(own), m_env(std::move(env))
 {
@@ -276,28 +340,57 @@ int OwnMaterialActions::ask(const QString &text, ui::MsgType type, ui::MsgButton
 
 int OwnMaterialActions::selectedMaterial() const
 {
-    db::DataSet &tree = m_own.mainModule().qDbTree;
-    if (!tree.isOpen() || tree.isEmpty())
-        return 0;
-    return tree.value(QStringLiteral("MaterialNo")).toInt();
+    return lookedAtMaterial(m_env.pane, m_env.cards, m_own.mainModule());
 }
 
-void OwnMaterialActions::openEditor(int materialNo, TfInsEditMaterial::Mode mode, db::Transaction &transaction)
+QString OwnMaterialActions::deleteQuestion(const QString &designation)
+{
+    return QStringLiteral("Opravdu smazat vlastní materiál „%1“?\n\nSmaže se i jeho chemické složení, ekvivalentní "
+                          "normy a poznámky; smazání nelze vrátit zpět.")
+        .arg(designation);
+}
+
+QString OwnMaterialActions::designationOf(int materialNo) const
+{
+    db::Connection &user = m_own.mainModule().userSession();
+    const QVariantMap m{{QStringLiteral("m"), materialNo}};
+    QString name = user.scalar(QStringLiteral("select Label from Norms where MaterialNo=:m order by Number limit 1"), m)
+                       .toString()
+                       .trimmed();
+    if (name.isEmpty())
+        name = user.scalar(QStringLiteral("select Name from Mat where Number=:m"), m).toString().trimmed();
+    return name.isEmpty() ? QStringLiteral("číslo %1").arg(materialNo) : name;
+}
+
+int OwnMaterialActions::copySelected()
+{
+    const int m = selectedMaterial();
+    if (!m)
+        return 0;
+    const int copy = copyMaterial(m);
+    // The copy is there to be changed: it opens in the editor at once.
+    if (copy)
+        editMaterial(copy);
+    return copy;
+}
+
+bool OwnMaterialActions::openEditor(int materialNo, TfInsEditMaterial::Mode mode, db::Transaction &transaction)
 {
     TfInsEditMaterial editor(m_own, materialNo, mode, m_env.editor, m_env.owner);
     int savedNode = -1;
     editor.afterSave = [&savedNode](int nodeNo) { savedNode = nodeNo; };
-    // Everything the window posted becomes permanent in one commit when it closes; a new
-    // material left without OK and without a single change leaves nothing behind.
+    // Everything the window posted becomes permanent in one commit when it closes with OK;
+    // closed otherwise, all of it is taken back: a new material leaves no row anywhere, an
+    // edited one is as it was.
     bool decided = false;
-    editor.commitChanges = [&](bool accepted) {
+    bool accepted = true;
+    editor.commitChanges = [&](bool ok) {
         decided = true;
-        if (mode == TfInsEditMaterial::Mode::New && !accepted && !editor.touched()) {
-            transaction.rollback();
-            savedNode = -1;
-        } else {
+        accepted = ok;
+        if (ok)
             transaction.commit();
-        }
+        else
+            transaction.rollback();
     };
     if (m_env.runEditor)
         m_env.runEditor(editor);
@@ -305,16 +398,17 @@ void OwnMaterialActions::openEditor(int materialNo, TfInsEditMaterial::Mode mode
         editor.exec();
     if (!decided) // a window driven without closing it: what it posted stays
         transaction.commit();
+    if (!accepted)
+        return false; // nothing changed that the tree or a card could show
     // The other session (the contents tree, the cards) sees the rows once they are committed.
     if (savedNode >= 0) {
         refreshTree(savedNode);
         refreshCard(editor.materialNo(), m_own.qNodes.value(QStringLiteral("Text")).toString());
-    } else if (mode == TfInsEditMaterial::Mode::New) {
-        refreshTree(0);
     }
     // Closed without a change of the designation: an open card still shows the new data.
     if (!editor.changed())
         refreshCard(materialNo, QString());
+    return true;
 }
 
 int OwnMaterialActions::newMaterial()
@@ -337,7 +431,8 @@ int OwnMaterialActions::newMaterial()
                     ds->cancel();
             throw;
         }
-        openEditor(material, TfInsEditMaterial::Mode::New, transaction);
+        if (!openEditor(material, TfInsEditMaterial::Mode::New, transaction))
+            material = 0;
     } catch (const std::exception &e) {
         ask(errorText(e), ui::MsgType::Error, ui::MsgButton::OK);
         return 0;
@@ -358,6 +453,7 @@ void OwnMaterialActions::editMaterial(int materialNo)
 int OwnMaterialActions::copyRows(int m, int *newNode)
 {
     MaterialCopy copy(m_own, m);
+    copy.chooseCopyLabel();
     copy.copyMaterialRow();
     *newNode = copy.copyFirstNode();
     // From here the module's material data sets stand on the copy.
@@ -402,19 +498,24 @@ int OwnMaterialActions::copyMaterial(int materialNo)
 
 bool OwnMaterialActions::deleteMaterial(int materialNo)
 {
-    if (ask(deleteQuestion(), ui::MsgType::Confirmation, ui::MsgButton::Yes | ui::MsgButton::No) != ui::mrYes)
+    if (ask(deleteQuestion(designationOf(materialNo)), ui::MsgType::Confirmation, ui::MsgButton::Yes | ui::MsgButton::No)
+        != ui::mrYes)
         return false;
     Busy busy(m_env.owner, ui::ProgressWindow::Mode::Delete);
     if (m_env.cards)
         if (browse::MaterialCard *card = m_env.cards->findCard(materialNo))
             m_env.cards->closeCard(card);
-    // The node above the deleted one keeps the selection.
+    // The node above the deleted one takes the selection; a selection elsewhere (the material
+    // was deleted from its card) stays where it is.
     QString previous;
     if (m_env.pane) {
         QTreeView *tree = m_env.pane->tree();
-        const QModelIndex above = tree->indexAbove(tree->currentIndex());
-        if (above.isValid())
-            previous = above.data(browse::ContentsTreeModel::IdRole).toString();
+        db::DataSet &treeRows = m_own.mainModule().qDbTree;
+        const bool onDeleted = treeRows.isOpen() && !treeRows.isEmpty()
+                               && treeRows.value(QStringLiteral("MaterialNo")).toInt() == materialNo;
+        const QModelIndex at = onDeleted ? tree->indexAbove(tree->currentIndex()) : tree->currentIndex();
+        if (at.isValid())
+            previous = at.data(browse::ContentsTreeModel::IdRole).toString();
     }
     try {
         db::DataSet &nodes = m_own.qNodes;

@@ -1,7 +1,9 @@
 #pragma once
 // The four own-material actions of the main window: a new own material, editing or deleting
-// the own material selected in the contents tree, and copying the selected material (from
-// the catalogue or an own one) into the own materials. Reads go through the user session;
+// an own material, and copying a material (from the catalogue or an own one) into the own
+// materials. Edit, delete and copy act on the material the user is looking at: the tree's
+// selection while the tree has the focus, else the active card's material, else the tree's
+// selection. Reads go through the user session;
 // every write goes through the own-material data module's data sets, which number the rows
 // and keep the private mirror. Afterwards the contents tree is reopened on the material and
 // an open card of it shows the new state.
@@ -14,6 +16,7 @@
 #include <functional>
 
 namespace orv::db {
+class MainDataModule;
 class OwnDataModule;
 class Transaction;
 }
@@ -23,6 +26,14 @@ class ContentsPane;
 } // namespace orv::browse
 
 namespace orv::userdata {
+
+// The material the user is looking at (0: none), as the own-material actions see it.
+int lookedAtMaterial(const browse::ContentsPane *pane, const browse::CardList *cards, db::MainDataModule &data);
+// Whether material M is an own material.
+bool isOwnMaterial(db::MainDataModule &data, int materialNo);
+// The designation of a copy: the original's with a mark that it is a copy, one that no
+// material has yet ("C45 (kopie)", "C45 (kopie 2)", ...), within `maxLength` characters.
+QString copyDesignation(db::MainDataModule &data, const QString &original, int maxLength = 150);
 
 struct OwnMaterialEnvironment {
     QPointer<browse::ContentsPane> pane; // the contents tree (may be empty)
@@ -39,13 +50,15 @@ public:
     OwnMaterialActions(db::OwnDataModule &own, OwnMaterialEnvironment env, QObject *parent = nullptr);
     ~OwnMaterialActions() override;
 
-    static QString deleteQuestion() { return QStringLiteral("Opravdu smazat tento materiál?"); }
+    static QString deleteQuestion(const QString &designation);
+    // The name a question gives material M: its designation, else its name, else its number.
+    QString designationOf(int materialNo) const;
 
-    // The material of the node selected in the contents tree (0: none).
+    // The material the user is looking at (0: none).
     int selectedMaterial() const;
 
     // aInsertMaterial: creates the material and its node and opens the editor on it.
-    // Returns the new material's number (0 when it could not be created).
+    // Returns the new material's number (0 when it could not be created or was not saved).
     int newMaterial();
     // aEditMaterial.
     void editMaterial(int materialNo);
@@ -54,7 +67,8 @@ public:
     // composition (with notes) and equivalents, all or nothing. Returns the copy's number, or
     // 0 when the copy failed (the error was shown and nothing is left of it).
     int copyMaterial(int materialNo);
-    int copySelected() { int m = selectedMaterial(); return m ? copyMaterial(m) : 0; }
+    // Copies the material looked at and opens the copy in the editor.
+    int copySelected();
     // aDeleteMaterial: asks, then deletes the material with everything that belongs to it.
     bool deleteMaterial(int materialNo);
     bool deleteSelected() { int m = selectedMaterial(); return m && deleteMaterial(m); }
@@ -69,7 +83,8 @@ public:
 private:
     int ask(const QString &text, ui::MsgType type, ui::MsgButtons buttons);
     int copyRows(int materialNo, int *newNode);
-    void openEditor(int materialNo, TfInsEditMaterial::Mode mode, db::Transaction &transaction);
+    // False when the window was left without saving (everything it wrote is taken back).
+    bool openEditor(int materialNo, TfInsEditMaterial::Mode mode, db::Transaction &transaction);
 
     db::OwnDataModule &m_own;
     OwnMaterialEnvironment m_env;

@@ -4,6 +4,8 @@
 #include "db/Connection.h"
 #include "db/DataSet.h"
 #include "db/DataSetModel.h"
+#include "db/Field.h"
+#include "db/FieldFormat.h"
 #include "db/OwnDataModule.h"
 #include "search/GridLink.h"
 #include "search/TfElements.h"
@@ -14,6 +16,7 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QFormLayout>
 #include <QGridLayout>
@@ -36,6 +39,8 @@
 #include <QTextEdit>
 #include <QToolBar>
 #include <QVBoxLayout>
+
+#include <cmath>
 
 namespace orv::userdata {
 
@@ -246,6 +251,65 @@ QVariant CountryPicker::currentCountry() const
 
 // ---------------------------------------------------------------- editor
 
+QString TfInsEditMaterial::missingDesignationMessage()
+{
+    return QStringLiteral("Materiál nelze uložit bez značky.\n\nVyplňte na stránce „Informace o materiálu“ pole "
+                          "„Značka“: podle ní se materiál jmenuje v obsahu i v kartě. Nechcete-li materiál uložit, "
+                          "zavřete okno tlačítkem Storno.");
+}
+
+QString TfInsEditMaterial::discardNewQuestion()
+{
+    return QStringLiteral("Nový materiál se neuloží a vše, co jste do něj zadali, se zahodí.\n\nZahodit nový materiál?");
+}
+
+QString TfInsEditMaterial::discardChangesQuestion()
+{
+    return QStringLiteral("Změny materiálu provedené v tomto okně se neuloží.\n\nZahodit změny?");
+}
+
+QString TfInsEditMaterial::saveQuestion()
+{
+    return QStringLiteral("Materiál byl změněn.\n\nUložit změny?");
+}
+
+QString TfInsEditMaterial::compositionRefusal(int row, int column, const QVariant &value) const
+{
+    constexpr int minColumn = 1, maxColumn = 2;
+    if ((column != minColumn && column != maxColumn) || value.isNull())
+        return QString();
+    bool ok = false;
+    const double v = value.toDouble(&ok);
+    if (!ok)
+        return QString(); // not a number: the field says so itself
+    auto text = [](double d) { return db::formatGeneral(d); };
+    if (v < 0)
+        return QStringLiteral("Obsah prvku nemůže být záporný (%1 %).").arg(text(v));
+    if (v > 100)
+        return QStringLiteral("Obsah prvku nemůže být větší než 100 % (zadáno %1 %).").arg(text(v));
+    const QVariant other = m_chemModel->rawValue(row, column == minColumn ? maxColumn : minColumn);
+    if (!other.isNull()) {
+        const double min = column == minColumn ? v : other.toDouble();
+        const double max = column == maxColumn ? v : other.toDouble();
+        if (min > max)
+            return QStringLiteral("Nejmenší obsah prvku (%1 %) nemůže být větší než největší obsah (%2 %).")
+                .arg(text(min), text(max));
+    }
+    if (column == minColumn) {
+        double sum = v;
+        for (int r = 0; r < m_chemModel->rowCount(); ++r)
+            if (r != row)
+                sum += m_chemModel->rawValue(r, minColumn).toDouble();
+        // Stored minima are decimal fractions: a sum of exactly 100 must not fail on the last bit.
+        // Lowering a minimum of older data that is already over is always allowed.
+        const double before = row >= 0 ? m_chemModel->rawValue(row, minColumn).toDouble() : 0.0;
+        if (sum > 100 + 1e-9 && v > before)
+            return QStringLiteral("Součet nejmenších obsahů všech prvků by byl %1 %, tedy více než 100 %.")
+                .arg(text(std::round(sum * 1e6) / 1e6));
+    }
+    return QString();
+}
+
 QString TfInsEditMaterial::longNoteMessage(int length)
 {
     return QStringLiteral("Poznámka má %1 znaků, uloží se jen prvních %2 znaků.\n\nUložit zkrácenou poznámku?")
@@ -274,6 +338,12 @@ TfInsEditMaterial::TfInsEditMaterial(db::OwnDataModule &own, int materialNo, Mod
         own.qNotices.open();
     m_working = &own.qMat;
     m_changed = mode == Mode::New;
+    // The element chooser shows the elements by name and symbol under Czech headings; their
+    // numbers are the program's business.
+    own.qElements.defineField(kNumber).setVisible(false);
+    own.qElements.defineField(QStringLiteral("Name")).setDisplayLabel(QStringLiteral("Název"));
+    own.qElements.defineField(QStringLiteral("Label")).setDisplayLabel(QStringLiteral("Značka"));
+    own.qCountry.defineField(QStringLiteral("Name")).setDisplayLabel(QStringLiteral("Stát"));
     own.materialChanged = [this] { m_changed = true; };
 
     m_chemModel = new EditGridModel(&own.qChemComp, {QStringLiteral("lkElements"), QStringLiteral("MinValue"),
@@ -302,6 +372,9 @@ TfInsEditMaterial::TfInsEditMaterial(db::OwnDataModule &own, int materialNo, Mod
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) { focusChanged(now); });
     for (EditGridModel *m : {m_chemModel, m_normsModel})
         connect(m, &EditGridModel::editFailed, this, &TfInsEditMaterial::showError);
+    m_chemModel->check = [this](int row, int column, const QVariant &value) {
+        return compositionRefusal(row, column, value);
+    };
 }
 
 TfInsEditMaterial::~TfInsEditMaterial()
@@ -362,10 +435,16 @@ void TfInsEditMaterial::buildUi()
     okButton = new QPushButton(QStringLiteral("OK"), this);
     okButton->setObjectName(QStringLiteral("bOK"));
     okButton->setAutoDefault(false);
+    stornoButton = new QPushButton(QStringLiteral("Storno"), this);
+    stornoButton->setObjectName(QStringLiteral("bStorno"));
+    stornoButton->setAutoDefault(false);
+    stornoButton->setToolTip(QStringLiteral("Zavřít okno bez uložení materiálu"));
     bottom->addWidget(okButton);
+    bottom->addWidget(stornoButton);
     bottom->addStretch(1);
     layout->addLayout(bottom);
     connect(okButton, &QPushButton::clicked, this, &QDialog::accept);
+    connect(stornoButton, &QPushButton::clicked, this, &TfInsEditMaterial::cancelMaterial);
 
     // Column widths of the grids (element, values, note; name, designation, country).
     grChemComp->setColumnWidth(0, 150);
@@ -485,6 +564,7 @@ QWidget *TfInsEditMaterial::buildGridPage(const QString &header, QTableView *&gr
     grid->horizontalHeader()->setStretchLastSection(true);
     grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 6);
     grid->installEventFilter(this);
+    grid->setItemDelegate(new CheckedCellDelegate(grid));
     layout->addWidget(grid, 1);
     QTableView *view = grid;
     connect(grid->selectionModel(), &QItemSelectionModel::currentRowChanged, model,
@@ -576,14 +656,23 @@ void TfInsEditMaterial::makeActions()
 void TfInsEditMaterial::connectActions()
 {
     connect(aPost, &QAction::triggered, this, [this] { postRecord(); });
-    connect(aCancel, &QAction::triggered, this, &TfInsEditMaterial::cancelRecord);
+    // The action may still look enabled when Esc reaches it after the change was posted:
+    // with nothing pending, Esc is Storno.
+    connect(aCancel, &QAction::triggered, this, [this] {
+        if (m_working->isEditing() || (m_working == &m_own.qMat && m_own.qNorms.isEditing()))
+            cancelRecord();
+        else
+            cancelMaterial();
+    });
     connect(aInsert, &QAction::triggered, this, &TfInsEditMaterial::insertRecord);
     connect(aDelete, &QAction::triggered, this, &TfInsEditMaterial::deleteRecord);
     connect(aDupl, &QAction::triggered, this, &TfInsEditMaterial::duplicateRecord);
     connect(aInsEditNot, &QAction::triggered, this, &TfInsEditMaterial::editNote);
     connect(aDelNot, &QAction::triggered, this, &TfInsEditMaterial::deleteNote);
     connect(aNapoveda, &QAction::triggered, this, [this] {
-        if (m_env.showHelp)
+        if (m_env.showHelpPage)
+            m_env.showHelpPage(helpPage());
+        else if (m_env.showHelp)
             m_env.showHelp(pages->currentWidget()->property("helpContext").toInt());
     });
     auto onEditor = [this](auto fn) {
@@ -632,7 +721,9 @@ void TfInsEditMaterial::enableActions()
     };
     ui::enableWhen(aCut, hasSelection);
     ui::enableWhen(aCopy, hasSelection);
-    ui::enableWhen(aNapoveda, [this] { return m_env.helpInstalled && m_env.helpInstalled() && m_env.showHelp; });
+    ui::enableWhen(aNapoveda, [this] {
+        return m_env.helpInstalled && m_env.helpInstalled() && (m_env.showHelpPage || m_env.showHelp);
+    });
 }
 
 // The tool strips made by buildUi() get their actions once the actions exist.
@@ -847,6 +938,11 @@ void TfInsEditMaterial::duplicateRecord()
             const QVariantMap row = readRow(user, QStringLiteral("select * from CHEMCOMP where Number=") + number);
             if (row.isEmpty())
                 return;
+            // The copy's minimum counts towards the sum of minima like a typed one.
+            if (const QString why = compositionRefusal(-1, 1, row.value(QStringLiteral("minvalue"))); !why.isEmpty()) {
+                showError(why);
+                return;
+            }
             QString noteText;
             if (!row.value(QStringLiteral("noticeno")).isNull())
                 noteText = m_own.qNotices.lookup(kNumber, row.value(QStringLiteral("noticeno")), kNotice).toString();
@@ -1068,30 +1164,91 @@ bool TfInsEditMaterial::finish()
     return true;
 }
 
+void TfInsEditMaterial::discardPending()
+{
+    for (db::DataSet *ds : {&m_own.qChemComp, &m_own.qCompareNorms, &m_own.qNorms, &m_own.qMat, &m_own.qNotices})
+        if (ds->isEditing())
+            ds->cancel();
+}
+
 void TfInsEditMaterial::done(int result)
 {
-    if (!finish())
+    if (m_closed)
         return;
+    const bool accepted = result == QDialog::Accepted;
+    if (accepted) {
+        // A material is known by its designation: without one it is not saved, and the
+        // window keeps everything typed so far.
+        if (eLabel->text().trimmed().isEmpty()) {
+            pages->setCurrentIndex(InfoPage);
+            showError(missingDesignationMessage());
+            activateWindow(); // the keys (F1 among them) go to the editor again
+            eLabel->setFocus();
+            return;
+        }
+        if (!finish())
+            return;
+    } else {
+        discardPending();
+        if (!m_env.autoSave || m_env.autoSave())
+            savePage();
+    }
     if (commitChanges) {
         try {
-            commitChanges(result == QDialog::Accepted);
+            commitChanges(accepted);
         } catch (const std::exception &e) {
             m_finished = false;
-            showError(QStringLiteral("Materiál se nepodařilo uložit; okno zůstává otevřené, abyste mohli uložení "
-                                     "zopakovat.\n\n") + errorText(e));
+            showError((accepted ? QStringLiteral("Materiál se nepodařilo uložit; okno zůstává otevřené, abyste mohli "
+                                                 "uložení zopakovat.\n\n")
+                                : QStringLiteral("Změny materiálu se nepodařilo vzít zpět; okno zůstává otevřené.\n\n"))
+                      + errorText(e));
             return;
         }
     }
+    m_closed = true;
     QDialog::done(result);
+}
+
+void TfInsEditMaterial::cancelMaterial()
+{
+    if (m_touched
+        && ask(m_mode == Mode::New ? discardNewQuestion() : discardChangesQuestion(), ui::MsgType::Confirmation,
+               ui::MsgButton::Yes | ui::MsgButton::No)
+               != ui::mrYes)
+        return;
+    reject();
+}
+
+void TfInsEditMaterial::closeEvent(QCloseEvent *event)
+{
+    if (m_closed || !isVisible()) {
+        QDialog::closeEvent(event);
+        return;
+    }
+    // The window's close button never saves behind the user's back nor throws away what he
+    // typed without asking.
+    event->ignore();
+    if (!m_touched) {
+        reject();
+        return;
+    }
+    const int answer =
+        ask(saveQuestion(), ui::MsgType::Confirmation, ui::MsgButton::Yes | ui::MsgButton::No | ui::MsgButton::Cancel);
+    if (answer == ui::mrYes)
+        accept();
+    else if (answer == ui::mrNo)
+        reject();
 }
 
 void TfInsEditMaterial::keyPressEvent(QKeyEvent *event)
 {
-    // Esc belongs to "Neukládat"; it never closes the window.
+    // Esc is "Neukládat" while a record change is pending; otherwise it is Storno.
     if (event->key() == Qt::Key_Escape) {
         ui::ActionUpdater::instance().updateNow();
         if (aCancel->isEnabled())
             aCancel->trigger();
+        else
+            cancelMaterial();
         event->accept();
         return;
     }
@@ -1122,6 +1279,11 @@ bool TfInsEditMaterial::eventFilter(QObject *watched, QEvent *event)
 
 void TfInsEditMaterial::restorePage()
 {
+    // A new material starts at its beginning; an edit goes back to the page last used.
+    if (m_mode == Mode::New) {
+        pages->setCurrentIndex(InfoPage);
+        return;
+    }
     QSettings ini(m_env.settingsFile, QSettings::IniFormat);
     const int page = ini.value(settingsSection() + QStringLiteral("/ActivePage"), 0).toInt();
     pages->setCurrentIndex(page >= 0 && page < pages->count() ? page : 0);

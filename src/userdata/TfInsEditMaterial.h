@@ -38,6 +38,9 @@ struct EditorEnvironment {
     std::function<bool()> autoSave;     // the active page is stored while this says true
     std::function<bool()> helpInstalled;
     std::function<void(int context)> showHelp;
+    // Opens a page of the application's help by its name (without ".htm"); F1 opens the
+    // chapter on own materials through it when it is given.
+    std::function<void(const QString &page)> showHelpPage;
     // Questions and messages (default: the standard Czech message dialog).
     std::function<int(const QString &text, ui::MsgType type, ui::MsgButtons buttons)> message;
 };
@@ -93,6 +96,17 @@ public:
     static QString settingsSection() { return QStringLiteral("MATERIALVLASTNI"); }
     static QString deleteRecordQuestion() { return QStringLiteral("Smazat označený záznam?"); }
     static QString longNoteMessage(int length);
+    // The help chapter F1 opens.
+    static QString helpPage() { return QStringLiteral("VlastniMaterialy"); }
+    static QString missingDesignationMessage();
+    // Storno or Esc with something changed.
+    static QString discardNewQuestion();
+    static QString discardChangesQuestion();
+    // The window's close button with something changed (Yes saves, No discards, Cancel stays).
+    static QString saveQuestion();
+    // Why a composition value is refused (empty: it is not): negative, over 100 %, a minimum
+    // above the row's maximum, or minima that would add up to more than 100 %.
+    QString compositionRefusal(int row, int column, const QVariant &value) const;
 
     int materialNo() const { return m_materialNo; }
     // Number of the material's contents-tree node (0 when it has none).
@@ -100,6 +114,9 @@ public:
     bool changed() const { return m_changed; }
     // Whether anything of the material was started to be changed in this window.
     bool touched() const { return m_touched; }
+    // Storno (and Esc with no record change pending): asks when something changed, then
+    // closes without saving; a new material leaves nothing behind.
+    void cancelMaterial();
 
     // The data set the record actions act on; follows the focus of the two grids.
     db::DataSet &workingDataSet() const { return *m_working; }
@@ -129,8 +146,9 @@ public:
     std::function<std::optional<QVariant>(const QVariant &current)> chooseCountry;
     // Called after the node text was posted on closing (the contents tree is refreshed there).
     std::function<void(int nodeNo)> afterSave;
-    // Called when the window closes, once everything was posted (`accepted`: by OK): makes the
-    // material's changes permanent. When it throws, the message is shown and the window stays.
+    // Called when the window closes: with `accepted` (by OK, everything posted) it makes the
+    // material's changes permanent; without, it takes back everything the window wrote. When
+    // it throws, the message is shown and the window stays.
     std::function<void(bool accepted)> commitChanges;
 
     // ---- controls
@@ -144,6 +162,7 @@ public:
     QTableView *grChemComp = nullptr;
     QTableView *grCompareNorms = nullptr;
     QPushButton *okButton = nullptr;
+    QPushButton *stornoButton = nullptr;
     QMenuBar *menuBar = nullptr;
 
     QAction *aPost = nullptr, *aCancel = nullptr, *aInsert = nullptr, *aDelete = nullptr, *aDupl = nullptr,
@@ -158,6 +177,7 @@ public slots:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -180,6 +200,7 @@ private:
     bool askNoteText(const QString &current, QString &text);
     void showError(const QString &text);
     int ask(const QString &text, ui::MsgType type, ui::MsgButtons buttons);
+    void discardPending();
     void restorePage();
     void savePage() const;
 
@@ -194,6 +215,7 @@ private:
     bool m_loading = false;
     bool m_finished = false;
     bool m_touched = false;
+    bool m_closed = false;
 };
 
 } // namespace orv::userdata

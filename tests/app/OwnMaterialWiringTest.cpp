@@ -2,9 +2,14 @@
 // the tree's selection and whether the user database can be written, and the copy action
 // reaching the files.
 
+#include "app/CardBar.h"
+#include "app/HelpBridge.h"
+#include "app/HelpViewer.h"
 #include "app/MainWindow.h"
 #include "app/UserDataWiring.h"
+#include "browse/CardList.h"
 #include "browse/ContentsPane.h"
+#include "browse/MaterialCard.h"
 #include "core/DataRoot.h"
 #include "core/Paths.h"
 #include "core/Registry.h"
@@ -15,6 +20,7 @@
 #include "ui/ActionUpdater.h"
 #include "support/DemoDataModules.h"
 #include "support/Unprivileged.h"
+#include "userdata/TfInsEditMaterial.h"
 
 #include <QAction>
 #include <QApplication>
@@ -24,7 +30,10 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMetaMethod>
+#include <QLineEdit>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
 #include <QTreeView>
 
 #include <gtest/gtest.h>
@@ -60,6 +69,34 @@ protected:
     }
 };
 
+// Drives the modal own-material editor once it opens (the action may run other windows and
+// events first), then closes it with OK; after five seconds without an editor the test fails
+// and a window in the way is closed so that the test cannot hang on it.
+void whenEditorOpens(std::function<void(orv::userdata::TfInsEditMaterial &)> drive)
+{
+    auto *timer = new QTimer;
+    auto tries = std::make_shared<int>(0);
+    QObject::connect(timer, &QTimer::timeout, [timer, tries, drive] {
+        QWidget *modal = QApplication::activeModalWidget();
+        auto *editor = qobject_cast<orv::userdata::TfInsEditMaterial *>(modal);
+        if (!editor) {
+            if (++*tries < 250)
+                return;
+            ADD_FAILURE() << "no editor opened";
+            if (modal)
+                modal->close();
+        } else {
+            QApplication::setActiveWindow(editor);
+            drive(*editor);
+            if (editor->isVisible())
+                editor->accept();
+        }
+        timer->stop();
+        timer->deleteLater();
+    });
+    timer->start(20);
+}
+
 } // namespace
 
 TEST_F(OwnMaterialWiring, ActionsFollowTheSelectionAndTheCopyReachesTheFiles)
@@ -74,6 +111,7 @@ TEST_F(OwnMaterialWiring, ActionsFollowTheSelectionAndTheCopyReachesTheFiles)
 
     orv::db::Connection &c = data->catalogueSession();
     const int before = c.scalar(QStringLiteral("select count(*) from Mat where Private='A'")).toInt();
+    whenEditorOpens([](orv::userdata::TfInsEditMaterial &) {}); // the copy opens in the editor
     a.copyToOwn->trigger();
     ASSERT_EQ(c.scalar(QStringLiteral("select count(*) from Mat where Private='A'")).toInt(), before + 1);
     const int copy = c.scalar(QStringLiteral("select max(Number) from Mat where Private='A'")).toInt();
@@ -86,6 +124,67 @@ TEST_F(OwnMaterialWiring, ActionsFollowTheSelectionAndTheCopyReachesTheFiles)
     EXPECT_EQ(data->qDbTree.value(QStringLiteral("MaterialNo")).toInt(), copy);
     EXPECT_TRUE(a.editOwnMaterial->isEnabled());
     EXPECT_TRUE(a.deleteOwnMaterial->isEnabled());
+}
+
+TEST_F(OwnMaterialWiring, TheActionsFollowTheActiveCardTheEditorReachesTheHelpAndARenameRenamesTheCardButton)
+{
+    ASSERT_TRUE(folder.install({{"Help", 1}}));
+    HelpBridge::setApplicationHelpFile(QStringLiteral(ORVALIS_SOURCE_DIR "/data/help/ZEB21.chm"));
+    auto w = window(0);
+    const MainWindow::Actions &a = w->actions();
+    orv::browse::CardList *cards = w->cardList();
+    auto activate = [&](orv::browse::MaterialCard *card) {
+        QApplication::setActiveWindow(w.get());
+        w->mdiArea()->setActiveSubWindow(cards->windowOf(card));
+        card->setFocus();
+        QApplication::processEvents();
+        orv::ui::ActionUpdater::instance().updateNow();
+    };
+    // C45's card is the active window (the tree does not have the focus).
+    orv::browse::MaterialCard *c45 = cards->openCard(2050, QStringLiteral("C45"));
+    ASSERT_NE(c45, nullptr);
+    activate(c45);
+    EXPECT_TRUE(a.copyToOwn->isEnabled());
+    EXPECT_FALSE(a.editOwnMaterial->isEnabled());
+    EXPECT_FALSE(a.deleteOwnMaterial->isEnabled());
+
+    // The copy opens in the editor; F1 there shows the chapter on own materials above it.
+    QString label, page;
+    bool helpAboveEditor = false;
+    whenEditorOpens([&](orv::userdata::TfInsEditMaterial &e) {
+        label = e.eLabel->text();
+        e.eName->setFocus();
+        orv::ui::ActionUpdater::instance().updateNow();
+        QTest::keyClick(e.eName, Qt::Key_F1);
+        HelpViewer *viewer = w->helpBridge()->viewer();
+        page = viewer ? viewer->currentPage() : QString();
+        helpAboveEditor = viewer && viewer->isVisible() && viewer->isWindow() && viewer->parentWidget() == &e;
+    });
+    a.copyToOwn->trigger();
+    EXPECT_EQ(label, QStringLiteral("C45 (kopie)"));
+    EXPECT_EQ(page, QStringLiteral("VlastniMaterialy.htm"));
+    EXPECT_TRUE(helpAboveEditor);
+    const int copy = data->catalogueSession().scalar(QStringLiteral("select max(Number) from Mat where Private='A'")).toInt();
+    ASSERT_GT(copy, 0);
+
+    // The copy's card: edit and delete follow it; renaming renames its button and menu item.
+    orv::browse::MaterialCard *card = cards->openCard(copy, QStringLiteral("C45 (kopie)"));
+    ASSERT_NE(card, nullptr);
+    activate(card);
+    EXPECT_TRUE(a.editOwnMaterial->isEnabled());
+    EXPECT_TRUE(a.deleteOwnMaterial->isEnabled());
+    whenEditorOpens([](orv::userdata::TfInsEditMaterial &e) {
+        e.eLabel->selectAll();
+        QTest::keyClicks(e.eLabel, QStringLiteral("MOJE C45"));
+    });
+    a.editOwnMaterial->trigger();
+    EXPECT_EQ(card->title(), QStringLiteral("MOJE C45"));
+    QMdiSubWindow *sub = cards->windowOf(card);
+    ASSERT_NE(w->cardButton(sub), nullptr);
+    EXPECT_EQ(w->cardButton(sub)->title(), QStringLiteral("MOJE C45"));
+    EXPECT_EQ(w->cardMenuItem(sub)->text(), QStringLiteral("MOJE C45"));
+    EXPECT_TRUE(sub->windowTitle().endsWith(QStringLiteral("MOJE C45"))) << sub->windowTitle().toStdString();
+    HelpBridge::setApplicationHelpFile(QString());
 }
 
 TEST_F(OwnMaterialWiring, TheCatalogueOnTheMediumLeavesAllFourOfferedForOwnDataLiveInTheUserDatabase)

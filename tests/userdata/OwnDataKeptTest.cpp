@@ -149,7 +149,7 @@ TEST_F(OwnDataKept, ARebuiltCatalogueKeepsEveryOwnRowAndTheProgramShowsIt)
     EXPECT_FALSE(card->qSemiProd.isEmpty()) << "the card reads the copy's property rows";
     EXPECT_EQ(data->catalogueSession()
                   .scalar(QStringLiteral("select count(*) from Mat m, Norms n where m.Number=n.MaterialNo and m.Private='A' "
-                                         "and n.LabelShort='C45'"))
+                                         "and n.Label='C45 (kopie)'"))
                   .toInt(),
               1);
 }

@@ -27,6 +27,7 @@
 #include <QTableView>
 #include <QTableWidget>
 #include <QTest>
+#include <QTimer>
 #include <QTreeView>
 
 using namespace orv::userdata;
@@ -141,6 +142,16 @@ protected:
         QList<int> out;
         for (const auto &row : orv::search::readChemResult(data->catalogueSession(), outcome))
             out << row.matNumber;
+        return out;
+    }
+
+    // Rows in every table the editor writes, as the files hold them.
+    QStringList ownRowCounts() const
+    {
+        QStringList out;
+        for (const char *t : {"Mat", "Nodes", "Norms", "ChemComp", "CompareNorms", "Notices", "user.private_MAT",
+                              "user.private_NORMS", "user.private_CHEMCOMP", "user.private_NOTICES"})
+            out << QStringLiteral("%1=%2").arg(QLatin1String(t)).arg(count(QStringLiteral("select * from %1").arg(QLatin1String(t))));
         return out;
     }
 
@@ -290,7 +301,8 @@ TEST_F(OwnMaterialLife, NewEditDeleteAreSeenInTheFilesTheTreeTheSearchesAndTheCa
     answer = orv::ui::mrYes;
     messages.clear();
     EXPECT_TRUE(actions->deleteMaterial(m));
-    EXPECT_EQ(messages, QStringList{OwnMaterialActions::deleteQuestion()});
+    // The question names the material.
+    EXPECT_EQ(messages, QStringList{OwnMaterialActions::deleteQuestion(QStringLiteral("ZK 12 346"))});
     for (const char *table : {"Mat where Number", "Norms where MaterialNo", "ChemComp where MaterialNo",
                               "CompareNorms where MaterialNo", "Nodes where MaterialNo"})
         EXPECT_EQ(count(QStringLiteral("select * from %1=%2").arg(QLatin1String(table)).arg(m)), 0) << table;
@@ -309,6 +321,7 @@ TEST_F(OwnMaterials, NotesKeepTheirLettersRefuseSilentCutsAndLeaveNothingOnCance
     auto notices = [&] { return data->userSession().scalar(QStringLiteral("select count(*) from Notices")).toInt(); };
     const int before = notices();
     drive = [&](TfInsEditMaterial &e) {
+        typeText(e.eLabel, QStringLiteral("POZN 1"));
         // Cancel on a material without a note leaves no empty note behind.
         noteResult = QDialog::Rejected;
         e.editNote();
@@ -376,9 +389,7 @@ TEST_F(OwnMaterials, NotesKeepTheirLettersRefuseSilentCutsAndLeaveNothingOnCance
                          .arg(m)),
               (QStringList{QStringLiteral("původní"), QStringLiteral("změněná")}));
     EXPECT_EQ(mirrorDifferences(), QStringList());
-    // Closed without a designation: the node takes the (empty) label.
-    EXPECT_EQ(sqlite(QStringLiteral("select coalesce(Text, '<null>') from Nodes where MaterialNo=%1").arg(m)),
-              QStringList{QStringLiteral("<null>")});
+    EXPECT_EQ(sqlite(QStringLiteral("select Text from Nodes where MaterialNo=%1").arg(m)), QStringList{QStringLiteral("POZN 1")});
 }
 
 TEST_F(OwnMaterials, EditingOnlyTheNameLeavesTheNodeTextAndAFailedPostKeepsTheWindowOpen)
@@ -453,7 +464,10 @@ TEST_F(OwnMaterials, CopyOfC45IsAnOwnMaterialWithTheSameDataAndTheCatalogueKeeps
     // The real copy.
     const int copy = actions->copyMaterial(c45);
     ASSERT_GT(copy, 0);
-    EXPECT_EQ(snapshot(copy), original);
+    // The same data; its designation says it is a copy.
+    QStringList expected = original;
+    expected[1].replace(QStringLiteral("|C45|"), QStringLiteral("|C45 (kopie)|"));
+    EXPECT_EQ(snapshot(copy), expected);
     EXPECT_EQ(snapshot(c45), original);
     EXPECT_EQ(sqlite(QStringLiteral("select Private from Mat where Number=%1").arg(copy)), QStringList{QStringLiteral("A")});
     EXPECT_EQ(sqlite(QStringLiteral("select coalesce(Private,'') from Mat where Number=%1").arg(c45)), privateMark);
@@ -462,7 +476,7 @@ TEST_F(OwnMaterials, CopyOfC45IsAnOwnMaterialWithTheSameDataAndTheCatalogueKeeps
                                    "where a.MaterialNo=%1 and b.MaterialNo=%2").arg(copy).arg(c45)), 0);
     EXPECT_GT(sqlite(QStringLiteral("select count(*) from Notices")).value(0).toInt(), catalogueRows.toInt());
     EXPECT_EQ(mirrorDifferences(), QStringList());
-    EXPECT_EQ(treeNodeOf(copy).second, QStringLiteral("Vlastní materiály"));
+    EXPECT_EQ(treeNodeOf(copy), std::make_pair(QStringLiteral("C45 (kopie)"), QStringLiteral("Vlastní materiály")));
 
     // The properties came along: mechanical (the whole hierarchy), physical, heat treatment and
     // the remainder element, so the copy's card shows what C45's does.
@@ -531,12 +545,13 @@ TEST_F(OwnMaterials, ANewMaterialIsSavedWholeOrNotAtAll)
     EXPECT_EQ(counts(), before);
     data->userSession().exec(QStringLiteral("drop trigger fail_norms"));
 
-    // Closed with a change, it is saved whole: one material, one node, one designation.
+    // Closed by its close button with a change and "Yes" to saving: saved whole, one
+    // material, one node, one designation.
     actions->environment().runEditor = [](TfInsEditMaterial &e) {
         e.show();
         e.eLabel->clear();
         typeText(e.eLabel, QStringLiteral("CELÝ 1"));
-        e.reject();
+        e.close();
         return int(e.result());
     };
     const int m = actions->newMaterial();
@@ -550,6 +565,7 @@ TEST_F(OwnMaterials, TheFocusChoosesTheWorkingSetEnterOpensThePickerAndThePageIs
 {
     int elementAsks = 0, countryAsks = 0;
     drive = [&](TfInsEditMaterial &e) {
+        typeText(e.eLabel, QStringLiteral("FOKUS 1"));
         QApplication::setActiveWindow(&e);
         e.activateWindow();
         e.pages->setCurrentIndex(TfInsEditMaterial::CompositionPage);
@@ -610,4 +626,350 @@ TEST_F(OwnMaterials, TheFocusChoosesTheWorkingSetEnterOpensThePickerAndThePageIs
     drive = [&](TfInsEditMaterial &e) { page = e.pages->currentIndex(); };
     actions->editMaterial(m);
     EXPECT_EQ(page, int(TfInsEditMaterial::EquivalentsPage));
+    // A new material starts on the first page all the same.
+    drive = [&](TfInsEditMaterial &e) {
+        page = e.pages->currentIndex();
+        e.reject();
+    };
+    actions->newMaterial();
+    EXPECT_EQ(page, int(TfInsEditMaterial::InfoPage));
+}
+
+namespace {
+
+// The cell editor a grid has open (one being deleted does not count).
+QLineEdit *openCellEditor(QTableView *grid)
+{
+    for (int i = 0; i < 3; ++i)
+        QApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    for (QLineEdit *line : grid->findChildren<QLineEdit *>())
+        if (line->isVisible())
+            return line;
+    return nullptr;
+}
+
+} // namespace
+
+TEST_F(OwnMaterials, StornoEscAndTheCloseButtonKeepNothingOfANewMaterialAndOkWantsADesignation)
+{
+    const QStringList before = ownRowCounts();
+    // Something of everything typed: name, a composition row with a note, an equivalent.
+    auto typeSome = [&](TfInsEditMaterial &e) {
+        e.eName->end(false);
+        typeText(e.eName, QStringLiteral(" rozepsaný"));
+        e.setWorkingDataSet(own->qChemComp);
+        e.insertRecord();
+        pickElement = elementC;
+        e.pickElement();
+        typeCell(e, e.chemCompModel(), 0, 2, QStringLiteral("0,2"));
+        ASSERT_TRUE(e.postRecord());
+        noteText = QStringLiteral("zahodit");
+        e.editNote();
+        e.setWorkingDataSet(own->qMat);
+    };
+    // ---- Storno: asks, "No" stays, "Yes" throws it all away
+    drive = [&](TfInsEditMaterial &e) {
+        typeSome(e);
+        messages.clear();
+        answer = orv::ui::mrNo;
+        QTest::mouseClick(e.stornoButton, Qt::LeftButton);
+        EXPECT_TRUE(e.isVisible());
+        answer = orv::ui::mrYes;
+        QTest::mouseClick(e.stornoButton, Qt::LeftButton);
+        EXPECT_FALSE(e.isVisible());
+        EXPECT_EQ(e.result(), int(QDialog::Rejected));
+        EXPECT_EQ(messages, (QStringList{TfInsEditMaterial::discardNewQuestion(), TfInsEditMaterial::discardNewQuestion()}));
+    };
+    EXPECT_EQ(actions->newMaterial(), 0);
+    EXPECT_EQ(ownRowCounts(), before);
+    EXPECT_EQ(cards->count(), 0);
+
+    // ---- Esc: first it drops the pending change of the name, then it is Storno
+    drive = [&](TfInsEditMaterial &e) {
+        typeSome(e);
+        messages.clear();
+        e.eName->setFocus();
+        QTest::keyClick(e.eName, Qt::Key_Escape);
+        EXPECT_TRUE(e.isVisible());
+        EXPECT_EQ(e.eName->text(), QStringLiteral("Nový materiál"));
+        EXPECT_TRUE(messages.isEmpty());
+        QTest::keyClick(e.eName, Qt::Key_Escape);
+        EXPECT_FALSE(e.isVisible());
+        EXPECT_EQ(messages, QStringList{TfInsEditMaterial::discardNewQuestion()});
+    };
+    actions->newMaterial();
+    EXPECT_EQ(ownRowCounts(), before);
+
+    // ---- the window's close button: Cancel stays, No discards
+    drive = [&](TfInsEditMaterial &e) {
+        typeSome(e);
+        messages.clear();
+        answer = orv::ui::mrCancel;
+        EXPECT_FALSE(e.close());
+        EXPECT_TRUE(e.isVisible());
+        answer = orv::ui::mrNo;
+        e.close();
+        EXPECT_FALSE(e.isVisible());
+        EXPECT_EQ(messages, (QStringList{TfInsEditMaterial::saveQuestion(), TfInsEditMaterial::saveQuestion()}));
+        answer = orv::ui::mrYes;
+    };
+    actions->newMaterial();
+    EXPECT_EQ(ownRowCounts(), before);
+
+    // ---- OK without a designation: said in Czech, the window and all typed stay; with one it saves
+    int m = 0;
+    drive = [&](TfInsEditMaterial &e) {
+        m = e.materialNo();
+        typeSome(e);
+        e.pages->setCurrentIndex(TfInsEditMaterial::CompositionPage);
+        messages.clear();
+        QTest::mouseClick(e.okButton, Qt::LeftButton);
+        EXPECT_TRUE(e.isVisible());
+        EXPECT_EQ(messages, QStringList{TfInsEditMaterial::missingDesignationMessage()});
+        EXPECT_EQ(e.pages->currentIndex(), int(TfInsEditMaterial::InfoPage));
+        EXPECT_EQ(e.eName->text(), QStringLiteral("Nový materiál rozepsaný"));
+        EXPECT_EQ(own->qChemComp.recordCount(), 1);
+        typeText(e.eNorm, QStringLiteral("ČSN"));
+        typeText(e.eLabel, QStringLiteral("OK 1"));
+        QTest::mouseClick(e.okButton, Qt::LeftButton);
+        EXPECT_FALSE(e.isVisible());
+    };
+    EXPECT_EQ(actions->newMaterial(), m);
+    EXPECT_EQ(sqlite(QStringLiteral("select m.Name, n.Label, d.Text, (select count(*) from ChemComp where MaterialNo=%1) "
+                                    "from Mat m, Norms n, Nodes d where m.Number=%1 and n.MaterialNo=%1 and d.MaterialNo=%1")
+                         .arg(m)),
+              QStringList{QStringLiteral("Nový materiál rozepsaný|OK 1|OK 1|1")});
+    EXPECT_EQ(mirrorDifferences(), QStringList());
+
+    // ---- editing it and pressing Storno leaves it as it was; nothing changed closes without a question
+    const QStringList saved = ownRowCounts();
+    drive = [&](TfInsEditMaterial &e) {
+        e.eLabel->clear();
+        typeText(e.eLabel, QStringLiteral("JINÝ 2"));
+        ASSERT_TRUE(e.postRecord());
+        e.setWorkingDataSet(own->qChemComp);
+        typeCell(e, e.chemCompModel(), 0, 2, QStringLiteral("0,9"));
+        ASSERT_TRUE(e.postRecord());
+        messages.clear();
+        e.cancelMaterial();
+        EXPECT_EQ(messages, QStringList{TfInsEditMaterial::discardChangesQuestion()});
+    };
+    actions->editMaterial(m);
+    EXPECT_EQ(sqlite(QStringLiteral("select n.Label, d.Text, c.MaxValue from Norms n, Nodes d, ChemComp c "
+                                    "where n.MaterialNo=%1 and d.MaterialNo=%1 and c.MaterialNo=%1").arg(m)),
+              QStringList{QStringLiteral("OK 1|OK 1|0.2")});
+    EXPECT_EQ(ownRowCounts(), saved);
+    EXPECT_EQ(mirrorDifferences(), QStringList());
+    drive = [&](TfInsEditMaterial &e) {
+        messages.clear();
+        e.cancelMaterial();
+        EXPECT_FALSE(e.isVisible());
+        EXPECT_TRUE(messages.isEmpty());
+    };
+    actions->editMaterial(m);
+}
+
+TEST_F(OwnMaterials, CompositionLimitsAreRefusedOnTheCellAndTheTypedTextStays)
+{
+    drive = [&](TfInsEditMaterial &e) {
+        typeText(e.eLabel, QStringLiteral("MEZE 1"));
+        e.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&e));
+        e.pages->setCurrentIndex(TfInsEditMaterial::CompositionPage);
+        e.setWorkingDataSet(own->qChemComp);
+        EditGridModel *model = e.chemCompModel();
+        e.insertRecord();
+        pickElement = elementMn;
+        e.pickElement();
+        messages.clear();
+        // Refused as values: negative, over 100 %, a minimum above the maximum.
+        EXPECT_TRUE(model->setData(model->index(0, 2), QStringLiteral("0,5")));
+        for (const char *typed : {"-0,1", "120", "1"})
+            EXPECT_FALSE(model->setData(model->index(0, 1), QString::fromUtf8(typed))) << typed;
+        EXPECT_FALSE(model->setData(model->index(0, 2), QStringLiteral("-1")));
+        ASSERT_EQ(messages.size(), 4);
+        EXPECT_TRUE(messages.at(0).contains(QStringLiteral("záporný"))) << messages.at(0).toStdString();
+        EXPECT_TRUE(messages.at(1).contains(QStringLiteral("větší než 100 %"))) << messages.at(1).toStdString();
+        EXPECT_TRUE(messages.at(2).contains(QStringLiteral("Nejmenší obsah prvku (1 %)"))) << messages.at(2).toStdString();
+        EXPECT_TRUE(own->qChemComp.value(QStringLiteral("MinValue")).isNull());
+        ASSERT_TRUE(e.postRecord());
+
+        // Through the cell editor: Enter on "1" says why and opens the cell again with "1".
+        QTableView *grid = e.grChemComp;
+        auto typeInCell = [&](int row, int column, const QString &text) -> QLineEdit * {
+            grid->setCurrentIndex(model->index(row, column));
+            grid->edit(model->index(row, column));
+            QLineEdit *editor = openCellEditor(grid);
+            if (!editor)
+                return nullptr;
+            editor->selectAll();
+            QTest::keyClicks(editor, text);
+            QTest::keyClick(editor, Qt::Key_Return);
+            return openCellEditor(grid);
+        };
+        messages.clear();
+        QLineEdit *open = typeInCell(0, 1, QStringLiteral("1"));
+        ASSERT_EQ(messages.size(), 1);
+        EXPECT_TRUE(messages.first().contains(QStringLiteral("nemůže být větší než největší obsah (0,5 %)")))
+            << messages.first().toStdString();
+        ASSERT_NE(open, nullptr);
+        EXPECT_TRUE(open->isVisible());
+        EXPECT_EQ(open->text(), QStringLiteral("1"));
+        open->selectAll();
+        QTest::keyClicks(open, QStringLiteral("0,3"));
+        QTest::keyClick(open, Qt::Key_Return);
+        EXPECT_EQ(openCellEditor(grid), nullptr);
+        EXPECT_EQ(model->rawValue(0, 1).toDouble(), 0.3);
+
+        // Minima adding up to more than 100 %.
+        e.insertRecord();
+        pickElement = elementC;
+        e.pickElement();
+        EXPECT_TRUE(model->setData(model->index(1, 1), QStringLiteral("60")));
+        ASSERT_TRUE(e.postRecord());
+        e.insertRecord();
+        pickElement = element(QStringLiteral("Cr"));
+        e.pickElement();
+        messages.clear();
+        EXPECT_FALSE(model->setData(model->index(2, 1), QStringLiteral("39,8")));
+        ASSERT_EQ(messages.size(), 1);
+        EXPECT_TRUE(messages.first().contains(QStringLiteral("100,1 %"))) << messages.first().toStdString();
+        EXPECT_TRUE(model->setData(model->index(2, 1), QStringLiteral("39,7")));
+    };
+    QLocale::setDefault(QLocale(QLocale::Czech, QLocale::CzechRepublic));
+    const int m = actions->newMaterial();
+    QLocale::setDefault(QLocale::c());
+    ASSERT_GT(m, 0);
+    EXPECT_EQ(sqlite(QStringLiteral("select ElementNo, coalesce(MinValue,''), coalesce(MaxValue,'') from ChemComp "
+                                    "where MaterialNo=%1 order by Number").arg(m)),
+              (QStringList{QStringLiteral("%1|0.3|0.5").arg(elementMn), QStringLiteral("%1|60.0|").arg(elementC),
+                           QStringLiteral("%1|39.7|").arg(element(QStringLiteral("Cr")))}));
+}
+
+TEST_F(OwnMaterials, ValuesShowAsStoredAndTheElementChooserSpeaksCzech)
+{
+    QLocale::setDefault(QLocale(QLocale::Czech, QLocale::CzechRepublic));
+    QStringList headers;
+    QStringList firstRow;
+    drive = [&](TfInsEditMaterial &e) {
+        typeText(e.eLabel, QStringLiteral("PŘESNĚ 1"));
+        e.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&e));
+        e.pages->setCurrentIndex(TfInsEditMaterial::CompositionPage);
+        e.setWorkingDataSet(own->qChemComp);
+        EditGridModel *model = e.chemCompModel();
+        for (auto [label, column, value] : {std::tuple{"S", 2, "0,035"}, std::tuple{"B", 1, "0,0008"}}) {
+            e.insertRecord();
+            pickElement = element(QString::fromUtf8(label));
+            e.pickElement();
+            ASSERT_TRUE(model->setData(model->index(model->insertRow(), column), QString::fromUtf8(value)));
+            ASSERT_TRUE(e.postRecord());
+        }
+        EXPECT_EQ(model->index(0, 2).data().toString(), QStringLiteral("0,035"));
+        EXPECT_EQ(model->index(1, 1).data().toString(), QStringLiteral("0,0008"));
+        // The cell editor starts from the stored value: Enter without a change changes nothing.
+        EXPECT_EQ(model->index(0, 2).data(Qt::EditRole).toString(), QStringLiteral("0,035"));
+        e.grChemComp->setCurrentIndex(model->index(0, 2));
+        e.grChemComp->edit(model->index(0, 2));
+        QLineEdit *cell = openCellEditor(e.grChemComp);
+        ASSERT_NE(cell, nullptr);
+        EXPECT_EQ(cell->text(), QStringLiteral("0,035"));
+        QTest::keyClick(cell, Qt::Key_Return);
+        EXPECT_EQ(openCellEditor(e.grChemComp), nullptr);
+        ASSERT_TRUE(e.postRecord());
+
+        // The real element chooser: Czech headings, no numbers of the program's own.
+        e.chooseElement = nullptr;
+        QTimer::singleShot(0, [&] {
+            auto *picker = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+            ASSERT_NE(picker, nullptr);
+            auto *grid = picker->findChild<QTableView *>();
+            ASSERT_NE(grid, nullptr);
+            for (int c = 0; c < grid->model()->columnCount(); ++c)
+                if (!grid->isColumnHidden(c)) {
+                    headers << grid->model()->headerData(c, Qt::Horizontal).toString();
+                    firstRow << grid->model()->index(0, c).data().toString();
+                }
+            picker->reject();
+        });
+        e.pickElement();
+    };
+    const int m = actions->newMaterial();
+    QLocale::setDefault(QLocale::c());
+    ASSERT_GT(m, 0);
+    EXPECT_EQ(sqlite(QStringLiteral("select coalesce(MinValue,''), coalesce(MaxValue,'') from ChemComp where MaterialNo=%1 "
+                                    "order by Number").arg(m)),
+              (QStringList{QStringLiteral("|0.035"), QStringLiteral("0.0008|")}));
+    EXPECT_EQ(headers, (QStringList{QStringLiteral("Název"), QStringLiteral("Značka")}));
+    ASSERT_EQ(firstRow.size(), 2);
+    for (const QString &cell : firstRow) {
+        bool number = false;
+        cell.toInt(&number);
+        EXPECT_FALSE(number) << cell.toStdString();
+    }
+}
+
+TEST_F(OwnMaterials, CopyEditAndDeleteFollowTheActiveCardElseTheTreeAndACopyOpensInTheEditor)
+{
+    const int c45 = sqlite(QStringLiteral("select MaterialNo from Norms where Label='C45' order by Number limit 1")).value(0).toInt();
+    ASSERT_GT(c45, 0);
+    drive = [&](TfInsEditMaterial &e) { typeText(e.eLabel, QStringLiteral("VIDĚT 1")); };
+    const int m = actions->newMaterial();
+    ASSERT_GT(m, 0);
+    // The tree stands on the new material; C45's card is the active window.
+    orv::browse::MaterialCard *card = cards->openCard(c45, QStringLiteral("C45"));
+    ASSERT_NE(card, nullptr);
+    area->activateWindow();
+    QApplication::setActiveWindow(area.get());
+    area->setActiveSubWindow(cards->windowOf(card));
+    card->setFocus();
+    QApplication::processEvents();
+    EXPECT_EQ(actions->selectedMaterial(), c45);
+    // The tree with the focus is what the user looks at.
+    QApplication::setActiveWindow(pane.get());
+    pane->tree()->setFocus();
+    QApplication::processEvents();
+    EXPECT_EQ(actions->selectedMaterial(), m);
+
+    // Copying from the card: a copy named as one, opened in the editor at once.
+    QApplication::setActiveWindow(area.get());
+    area->setActiveSubWindow(cards->windowOf(card));
+    card->setFocus();
+    QApplication::processEvents();
+    QList<int> edited;
+    QString label;
+    drive = [&](TfInsEditMaterial &e) {
+        edited << e.materialNo();
+        label = e.eLabel->text();
+    };
+    const int copy = actions->copySelected();
+    ASSERT_GT(copy, 0);
+    EXPECT_EQ(edited, QList<int>{copy});
+    EXPECT_EQ(label, QStringLiteral("C45 (kopie)"));
+    EXPECT_EQ(actions->copyMaterial(c45), copy + 1);
+    EXPECT_EQ(sqlite(QStringLiteral("select Label from Norms where MaterialNo=%1").arg(copy + 1)),
+              QStringList{QStringLiteral("C45 (kopie 2)")});
+
+    // The copy's card is what the user looks at.
+    orv::browse::MaterialCard *copyCard = cards->openCard(copy, QStringLiteral("C45 (kopie)"));
+    ASSERT_NE(copyCard, nullptr);
+
+    // Deleting from its card: the question names it, the card goes, the tree keeps its place.
+    const QString c45Node = sqlite(QStringLiteral("select Number from Nodes where MaterialNo=%1 order by Number limit 1").arg(c45)).value(0);
+    ASSERT_TRUE(pane->selectNode(c45Node));
+    QApplication::setActiveWindow(area.get());
+    area->setActiveSubWindow(cards->windowOf(copyCard));
+    copyCard->setFocus();
+    QApplication::processEvents();
+    ASSERT_EQ(actions->selectedMaterial(), copy);
+    const QString treeBefore = pane->selectedId();
+    messages.clear();
+    answer = orv::ui::mrYes;
+    EXPECT_TRUE(actions->deleteSelected());
+    EXPECT_EQ(messages, QStringList{OwnMaterialActions::deleteQuestion(QStringLiteral("C45 (kopie)"))});
+    EXPECT_EQ(cards->findCard(copy), nullptr);
+    EXPECT_EQ(count(QStringLiteral("select * from Mat where Number=%1").arg(copy)), 0);
+    EXPECT_EQ(pane->selectedId(), treeBefore);
+    EXPECT_EQ(treeBefore, c45Node);
 }

@@ -33,13 +33,21 @@ TEST_F(UserDataFixture, ScreenshotsOfTheEditorPagesAndTheOptionsWindow)
     env.runEditor = [&](TfInsEditMaterial &e) {
         e.resize(720, 600);
         e.show();
-        EXPECT_EQ(e.eLabel->text(), QStringLiteral("C45"));
+        EXPECT_EQ(e.eLabel->text(), QStringLiteral("C45 (kopie)"));
         for (int page = 0; page < 3; ++page) {
             e.pages->setCurrentIndex(page);
             QApplication::processEvents();
             EXPECT_TRUE(e.grab().toImage().save(out + QStringLiteral("own-material-editor-%1.png").arg(page + 1)));
             ++shots;
         }
+        // OK and Storno side by side at the bottom, wholly inside the window.
+        const QRect ok = e.okButton->geometry(), storno = e.stornoButton->geometry();
+        EXPECT_TRUE(e.stornoButton->isVisible());
+        EXPECT_EQ(e.stornoButton->text(), QStringLiteral("Storno"));
+        EXPECT_EQ(storno.top(), ok.top());
+        EXPECT_GT(storno.left(), ok.right());
+        EXPECT_TRUE(e.rect().contains(storno));
+        EXPECT_GT(ok.top(), e.pages->geometry().bottom());
         EXPECT_GT(e.chemCompModel()->rowCount(), 5);
         EXPECT_GT(e.compareNormsModel()->rowCount(), 3);
         e.accept();
