@@ -142,6 +142,7 @@ void TSestVystup::takePageSize()
 void TSestVystup::Clear()
 {
     m_recent.clear();
+    m_packedBefore = 0;
     while (!Pages.empty())
         Pages.pop_back();
     m_codec.reset();
@@ -154,6 +155,7 @@ void TSestVystup::DeletePage(int index)
     if (index >= 0 && index < PageCount()) {
         forget(Pages[size_t(index)].get());
         Pages.erase(Pages.begin() + index);
+        m_packedBefore = std::min(m_packedBefore, index);
         if (m_renderedPage == index)
             m_renderedPage = -1;
         else if (m_renderedPage > index)
@@ -249,6 +251,19 @@ void TSestVystup::PackRestingPages()
     for (const auto &page : Pages)
         if (std::find(m_recent.begin(), m_recent.end(), page.get()) == m_recent.end())
             pack(*page);
+}
+
+void TSestVystup::PackPagesBefore(int index)
+{
+    if (m_livePages <= 0 || PageCount() <= m_livePages)
+        return;
+    index = std::min(index, PageCount());
+    for (int i = m_packedBefore; i < index; ++i) {
+        TStranaPrvku *page = Pages[size_t(i)].get();
+        forget(page);
+        pack(*page);
+    }
+    m_packedBefore = std::max(m_packedBefore, index);
 }
 
 bool TSestVystup::HoldsItem(int index, const TVystPrvek *item) const

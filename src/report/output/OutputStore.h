@@ -147,6 +147,10 @@ public:
     int LivePages() const { return m_livePages; }
     // Packs every page that is not among the recently used ones (at the end of a run).
     void PackRestingPages();
+    // Packs the pages before index at once, once the store holds more pages than it keeps
+    // live. A run filling the store never goes back that far: a page packed while it is still
+    // in the processor's cache costs a fraction of one packed after 64 others were filled.
+    void PackPagesBefore(int index);
     // Whether the page holds the item, packed or not (without unpacking it).
     bool HoldsItem(int index, const TVystPrvek *item) const;
     void AddItem(std::unique_ptr<TVystPrvek> item, int pageIndex);
@@ -191,6 +195,7 @@ private:
     bool pack(TStranaPrvku &page) const;
     void forget(const TStranaPrvku *page) const;
     int m_livePages = 64;
+    int m_packedBefore = 0;   // PackPagesBefore has packed the pages before this one
     mutable std::vector<TStranaPrvku *> m_recent;   // unpacked pages, the last used at the end
     mutable std::unique_ptr<TPageCodec> m_codec;
     int m_renderedPage = -1;
