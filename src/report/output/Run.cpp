@@ -534,10 +534,6 @@ void TSestavaTyp::newPage(bool keepBase, int offset)
     if (!keepBase) {
         ++st.BasePage;
         st.CursorY = 0;
-        // The run never goes back more than a page or two: what lies further back is packed
-        // while it is fresh.
-        constexpr int kPagesKeptBehind = 4;
-        st.PackPagesBefore(st.BasePage - kPagesKeptBehind);
     }
     int printed = 0;
     if (IsDetail) {
