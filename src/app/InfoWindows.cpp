@@ -2,6 +2,8 @@
 
 #include "app/CustomerForm.h"
 
+#include "core/SafeFile.h"
+
 #include "db/Connection.h"
 #include "ui/MessageDialog.h"
 
@@ -18,7 +20,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QScreen>
 #include <QTextBrowser>
 #include <QUrl>
@@ -284,25 +285,22 @@ bool showCustomerService(const QString &programDir, const QString &formTemplate,
                          QWidget *parent, const std::function<void(const QString &)> &showError,
                          const std::function<void(PageWindow &)> &show)
 {
-    auto fail = [&] {
+    // A write that failed says which file and why after the general message.
+    auto fail = [&](const QString &detail = QString()) {
+        const QString text = detail.isEmpty() ? formErrorMessage() : formErrorMessage() + u'\n' + detail;
         if (showError)
-            showError(formErrorMessage());
+            showError(text);
         else
-            ui::message(formErrorMessage(), ui::MsgType::Error, ui::MsgButton::OK);
+            ui::message(text, ui::MsgType::Error, ui::MsgButton::OK);
         return false;
     };
     const QString file = customerFormFile(programDir);
     // The folder comes with the installation; without it there is no page.
     if (!QFileInfo(QFileInfo(file).absolutePath()).isDir())
         return fail();
-    {
-        QSaveFile out(file);
-        if (!out.open(QIODevice::WriteOnly))
-            return fail();
-        out.write(fillCustomerForm(formTemplate, customer).toUtf8());
-        if (!out.commit())
-            return fail();
-    }
+    QString why;
+    if (!writeFileSafely(file, fillCustomerForm(formTemplate, customer).toUtf8(), &why))
+        return fail(why);
     {
         CustomerServiceWindow w(file, customer, parent);
         if (show)

@@ -11,6 +11,8 @@
 #include "db/Connection.h"
 #include "db/DatabaseFiles.h"
 #include "support/ProgramFolder.h"
+#include "support/Unprivileged.h"
+#include "core/SmallDisk.h"
 
 #include <QAction>
 #include <QApplication>
@@ -102,6 +104,68 @@ TEST(CustomerForm, WithoutTheFormFolderTheErrorIsShownAndNoWindow)
     EXPECT_FALSE(opened);
     ASSERT_EQ(errors.size(), 1);
     EXPECT_EQ(errors.first(), QStringLiteral("Došlo k chybě při vytváření formuláře. Formulář nelze zobrazit."));
+}
+
+// The form page cannot be written (a full disk, a folder the user may not write to): the
+// message names the file and the reason, no window opens, and a page left there before stays.
+void expectRefusedWrite(const QString &programDir, const QString &reason)
+{
+    const QString file = customerFormFile(programDir);
+    QStringList errors;
+    bool opened = false;
+    EXPECT_FALSE(showCustomerService(programDir, QStringLiteral("<p>#JMENO</p>") + QString(200, u'x'), tricky(),
+                                     nullptr, [&](const QString &t) { errors << t; },
+                                     [&](PageWindow &) { opened = true; }));
+    EXPECT_FALSE(opened);
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_TRUE(errors.first().startsWith(formErrorMessage())) << qPrintable(errors.first());
+    EXPECT_TRUE(errors.first().contains(QFileInfo(file).fileName())) << qPrintable(errors.first());
+    EXPECT_TRUE(errors.first().contains(reason)) << qPrintable(errors.first());
+    QFile old(file);
+    ASSERT_TRUE(old.open(QIODevice::ReadOnly));
+    EXPECT_EQ(old.readAll(), QByteArray("old page"));
+    EXPECT_EQ(QDir(QFileInfo(file).path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+}
+
+TEST(CustomerForm, AFullDiskKeepsThePageThereAndSaysWhy)
+{
+    orv::test::SmallDisk disk(256 * 1024);
+    QDir(disk.path()).mkpath(QStringLiteral("Formulář"));
+    {
+        QFile old(customerFormFile(disk.path()));
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("old page");
+    }
+    for (qint64 room : {0, 100}) {
+        disk.leaveFree(room);
+        expectRefusedWrite(disk.path(), QStringLiteral("na disku není dost místa"));
+        disk.empty();
+    }
+}
+
+TEST(CustomerForm, AReadOnlyFolderKeepsThePageThereAndSaysWhy)
+{
+    constexpr const char *kFolder = "ORV_CUSTOMER_FORM_READONLY_DIR";
+    const QString child = orv::test::childFolder(kFolder);
+    if (child.isEmpty()) {
+        QTemporaryDir dir;
+        const QString forms = dir.filePath(QStringLiteral("Formulář"));
+        QDir().mkpath(forms);
+        {
+            QFile old(customerFormFile(dir.path()));
+            ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+            old.write("old page");
+        }
+        orv::test::openPathForOthers(forms);
+        QFile::setPermissions(customerFormFile(dir.path()), QFile::ReadOwner | QFile::ReadOther);
+        QFile::setPermissions(forms, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther);
+        const orv::test::ChildRun r = orv::test::runTestInChild(kFolder, dir.path());
+        QFile::setPermissions(forms, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        EXPECT_TRUE(r.finished);
+        EXPECT_EQ(r.exitCode, 0) << qPrintable(r.output);
+        return;
+    }
+    expectRefusedWrite(child, QStringLiteral("do složky nemáte právo zapisovat"));
 }
 
 TEST(CustomerForm, TemplateComesFromTheFirstSetupRowThatHasOne)

@@ -1,11 +1,14 @@
 // What the catalogue tool refuses and what it keeps: sources without materials, bounds that
-// are no numbers, the user's own file across rebuilds, and PDF sheets on a disk that fills up.
+// are no numbers, the user's own file across rebuilds, and PDF sheets on a disk that fills up or a folder that cannot be written.
 
 #include "ToolsTestSupport.h"
 
 #include "CatalogueBuilder.h"
 #include "CatalogueSource.h"
 #include "PdfSheets.h"
+
+#include "core/SmallDisk.h"
+#include "support/Unprivileged.h"
 
 #include <gtest/gtest.h>
 
@@ -14,12 +17,12 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QHash>
+#include <QList>
+#include <QRegularExpression>
 #include <QProcess>
 
-#include <csignal>
-#include <limits>
+#include <algorithm>
 #include <memory>
-#include <sys/resource.h>
 
 using namespace orv::catalogue;
 using namespace orv::catalogue::test;
@@ -204,56 +207,120 @@ TEST_F(SourcesFolder, RebuildKeepsTheUserFileAndCarriesItsRowsToChangedTables)
     EXPECT_EQ(QFile(userFile).size(), 5000);
 }
 
-// The disk fills up while the sheets are written: every write is checked, nothing is left
-// empty or cut, the previous sheets stay, and the failure is reported.
-TEST_F(SourcesFolder, AFullDiskLeavesThePreviousSheets)
+// The sheets are drawn with fonts, which need an application object.
+void ensureGuiApplication()
 {
-    // The sheets are drawn with fonts, which need an application object.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     static int argc = 1;
     static char name[] = "test_tools";
     static char *argv[] = {name, nullptr};
-    std::unique_ptr<QGuiApplication> app;
+    static std::unique_ptr<QGuiApplication> app;
     if (!QCoreApplication::instance())
         app = std::make_unique<QGuiApplication>(argc, argv);
-    const CatalogueSource demo = readCatalogueSource(sourceFolder());
-    const QString pdf = dir.path() + QStringLiteral("/pdf");
-    ASSERT_GT(writePdfSheets(demo, pdf).sheets, 3);
-    QHash<QString, QByteArray> before;
-    qint64 smallest = std::numeric_limits<qint64>::max();
-    for (const QFileInfo &fi : QDir(pdf).entryInfoList(QDir::Files)) {
-        before.insert(fi.fileName(), fileDigest(fi.filePath()));
-        smallest = std::min(smallest, fi.size());
-    }
-    CatalogueSource changed = demo;
+}
+
+QHash<QString, QByteArray> sheetDigests(const QString &folder)
+{
+    QHash<QString, QByteArray> digests;
+    for (const QFileInfo &fi : QDir(folder).entryInfoList(QDir::Files | QDir::Hidden))
+        if (fi.fileName() != QLatin1String(".filler"))
+            digests.insert(fi.fileName(), fileDigest(fi.filePath()));
+    return digests;
+}
+
+// Sheets renamed to a new edition, so that every new sheet differs from the old one.
+CatalogueSource newEdition(const CatalogueSource &src)
+{
+    CatalogueSource changed = src;
     for (MaterialSource &m : changed.materials)
         m.name += QStringLiteral(" (nové vydání)");
+    return changed;
+}
 
-    // A file size limit stands in for the full disk: writes past it fail as they would.
-    struct rlimit old {};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit small = old;
-    small.rlim_cur = rlim_t(smallest / 2);
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    bool refused = false;
+// The disk fills up while the sheets are written, at several levels: the build stops with
+// the file and the reason in Czech, every sheet is either the old one or a whole new one,
+// and no temporary file stays.
+TEST_F(SourcesFolder, AFullDiskLeavesEachSheetOldOrWholeAndSaysWhy)
+{
+    ensureGuiApplication();
+    const CatalogueSource demo = readCatalogueSource(sourceFolder());
+    const CatalogueSource changed = newEdition(demo);
+    orv::test::SmallDisk disk(8 * 1024 * 1024);
+    const QString pdf = disk.path();
+    ASSERT_GT(writePdfSheets(demo, pdf).sheets, 3);
+    qint64 largest = 0;
+    for (const QFileInfo &fi : QDir(pdf).entryInfoList(QDir::Files))
+        largest = std::max(largest, fi.size());
+    // Each sheet replaced frees the old one's room, so room for half the largest sheet
+    // lets the smaller ones through and stops at a larger one (without a mounted disk the
+    // limit is per file, to the same effect).
+    const QList<qint64> rooms{0, largest / 2};
+    for (const qint64 room : rooms) {
+        const QHash<QString, QByteArray> before = sheetDigests(pdf);
+        disk.leaveFree(room);
+        QString message;
+        try {
+            writePdfSheets(changed, pdf);
+        } catch (const ToolError &e) {
+            message = e.text();
+        }
+        disk.empty();
+        EXPECT_TRUE(message.contains(QStringLiteral("na disku není dost místa"))) << room << qPrintable(message);
+        EXPECT_TRUE(message.contains(QStringLiteral(".pdf“ se nepodařilo zapsat"))) << qPrintable(message);
+        const QHash<QString, QByteArray> after = sheetDigests(pdf);
+        EXPECT_EQ(after.keys().size(), before.size()) << "a temporary file stayed or a sheet went";
+        int replaced = 0;
+        for (auto it = after.begin(); it != after.end(); ++it) {
+            if (it.value() == before.value(it.key()))
+                continue;
+            ++replaced;
+            QFile f(QDir(pdf).filePath(it.key()));
+            ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+            const QByteArray bytes = f.readAll();
+            EXPECT_TRUE(bytes.startsWith("%PDF") && bytes.trimmed().endsWith("%%EOF"))
+                << "cut sheet " << qPrintable(it.key()) << " at room " << room;
+        }
+        // Sheets written whole before the failure are told apart from those left as they were.
+        const QRegularExpression told(QStringLiteral("zapsaných před ním: (\\d+),"));
+        const QRegularExpressionMatch m = told.match(message);
+        ASSERT_TRUE(m.hasMatch()) << qPrintable(message);
+        EXPECT_GE(m.captured(1).toInt(), replaced);
+        writePdfSheets(demo, pdf);   // the old edition again for the next level
+    }
+}
+
+// A sheet folder the tool may not write to (run as an unprivileged user): the old sheets
+// stay and the reason is said.
+TEST_F(SourcesFolder, AReadOnlySheetFolderKeepsTheSheetsAndSaysWhy)
+{
+    constexpr const char *kFolder = "ORV_PDF_SHEETS_READONLY_DIR";
+    ensureGuiApplication();
+    const QString child = orv::test::childFolder(kFolder);
+    const CatalogueSource demo = readCatalogueSource(sourceFolder());
+    if (child.isEmpty()) {
+        const QString pdf = dir.path() + QStringLiteral("/pdf");
+        ASSERT_GT(writePdfSheets(demo, pdf).sheets, 3);
+        orv::test::openPathForOthers(pdf);
+        for (const QFileInfo &fi : QDir(pdf).entryInfoList(QDir::Files))
+            QFile::setPermissions(fi.filePath(), QFile::ReadOwner | QFile::ReadOther);
+        QFile::setPermissions(pdf, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther);
+        const QHash<QString, QByteArray> before = sheetDigests(pdf);
+        const orv::test::ChildRun r = orv::test::runTestInChild(kFolder, dir.path());
+        QFile::setPermissions(pdf, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        EXPECT_TRUE(r.finished);
+        EXPECT_EQ(r.exitCode, 0) << qPrintable(r.output);
+        EXPECT_EQ(sheetDigests(pdf), before);
+        return;
+    }
     QString message;
     try {
-        writePdfSheets(changed, pdf);
+        writePdfSheets(newEdition(demo), child + QStringLiteral("/pdf"));
     } catch (const ToolError &e) {
-        refused = true;
         message = e.text();
     }
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
-
-    EXPECT_TRUE(refused) << "a failed write was reported as success";
-    EXPECT_TRUE(message.contains(QStringLiteral("Cannot write"))) << qPrintable(message);
-    QHash<QString, QByteArray> after;
-    for (const QFileInfo &fi : QDir(pdf).entryInfoList(QDir::Files))
-        after.insert(fi.fileName(), fileDigest(fi.filePath()));
-    EXPECT_EQ(after, before) << "sheets were changed, cut or left behind";
+    EXPECT_TRUE(message.contains(QStringLiteral("do složky nemáte právo zapisovat"))) << qPrintable(message);
+    EXPECT_TRUE(message.contains(QStringLiteral("Původní soubor zůstal beze změny"))) << qPrintable(message);
 }
 
 } // namespace

@@ -1,9 +1,10 @@
 #include "PdfSheets.h"
 #include "SqliteFile.h"
 
+#include "core/SafeFile.h"
+
 #include <QDir>
 #include <QBuffer>
-#include <QFile>
 #include <QMap>
 #include <QPageLayout>
 #include <QPageSize>
@@ -12,9 +13,6 @@
 #include <QTextDocument>
 
 #include <cmath>
-#include <cstdio>
-
-#include <unistd.h>
 
 namespace orv::catalogue {
 
@@ -234,30 +232,18 @@ PdfSummary writePdfSheets(const CatalogueSource &src, const QString &pdfFolder)
     PdfSummary sum;
     if (!QDir().mkpath(pdfFolder))
         throw ToolError(QStringLiteral("Cannot create %1").arg(pdfFolder));
-    // Every sheet is drawn in memory and written to a temporary name first; only when all of
-    // them are written in full are they renamed over the previous ones. A failed write (a
-    // full disk) thus leaves the previous sheets, and no empty or cut PDF.
-    QList<QPair<QString, QString>> written; // temporary name, final name
-    auto discard = [&written] {
-        for (const auto &w : written)
-            QFile::remove(w.first);
-    };
+    // Each sheet is drawn in memory and written through the safe-write helper: a failed
+    // write (a full disk) leaves that sheet as it was, never empty or cut, and stops the
+    // build with the reason. Sheets written before it are whole new ones.
+    int replaced = 0;
     auto store = [&](const QString &path, const QByteArray &pdf) {
-        const QString temp = path + QStringLiteral(".tmp");
-        written.append({temp, path});
-        QFile f(temp);
-        if (pdf.isEmpty() || !f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(pdf) != pdf.size()
-            || !f.flush() || ::fsync(f.handle()) != 0) {
-            const QString why = f.errorString();
-            f.close();
-            discard();
-            throw ToolError(QStringLiteral("Cannot write %1: %2; the previous sheets were left as they are").arg(temp, why));
+        QString why;
+        if (pdf.isEmpty() || !writeFileSafely(path, pdf, &why)) {
+            if (why.isEmpty())
+                why = QString::fromUtf8("Soubor „%1“ se nepodařilo zapsat: list se nepodařilo vykreslit.").arg(path);
+            throw ToolError(why + QString::fromUtf8(" Listů zapsaných před ním: %1, ostatní zůstaly beze změny.").arg(replaced));
         }
-        f.close();
-        if (f.error() != QFileDevice::NoError) {
-            discard();
-            throw ToolError(QStringLiteral("Cannot write %1: %2; the previous sheets were left as they are").arg(temp, f.errorString()));
-        }
+        ++replaced;
     };
     for (const MaterialSource &m : src.materials) {
         if (m.pdf.isEmpty())
@@ -288,14 +274,6 @@ PdfSummary writePdfSheets(const CatalogueSource &src, const QString &pdfFolder)
             }
             store(pdfFolder + QLatin1Char('/') + m.pdf + QStringLiteral(" D.pdf"), buffer.data());
             ++sum.diagrams;
-        }
-    }
-    for (int i = 0; i < written.size(); ++i) {
-        // rename() replaces the old sheet in one step.
-        if (::rename(QFile::encodeName(written[i].first).constData(), QFile::encodeName(written[i].second).constData()) != 0) {
-            for (int j = i; j < written.size(); ++j)
-                QFile::remove(written[j].first);
-            throw ToolError(QStringLiteral("Cannot replace %1").arg(written[i].second));
         }
     }
     return sum;

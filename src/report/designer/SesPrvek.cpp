@@ -220,36 +220,49 @@ const QImage &TSesPrvek::picture()
     return m_picture;
 }
 
+namespace {
+
+// A one-pixel frame as four filled strips: the same pixels as a rectangle drawn with a
+// one-pixel pen, without the pen's stroking, which cost more than the element's picture.
+void outline(QPainter &p, const QRect &r, const QColor &color)
+{
+    if (r.width() <= 2 || r.height() <= 2) {
+        p.fillRect(r, color);
+        return;
+    }
+    p.fillRect(r.left(), r.top(), r.width(), 1, color);
+    p.fillRect(r.left(), r.bottom(), r.width(), 1, color);
+    p.fillRect(r.left(), r.top() + 1, 1, r.height() - 2, color);
+    p.fillRect(r.right(), r.top() + 1, 1, r.height() - 2, color);
+}
+
+} // namespace
+
 void TSesPrvek::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
     p.drawImage(0, 0, picture());
     TPapir *paper = m_band->paper();
     const int w = width(), h = height();
-    p.setPen(QPen(kMarkGrey, 1));
     if (m_selected && paper->multiSelection()) {
-        p.setBrush(Qt::NoBrush);
-        p.drawRect(0, 0, w - 1, h - 1);
+        outline(p, QRect(0, 0, w, h), kMarkGrey);
         const bool focused = paper->focused() == this;
         const QPoint corners[] = {{0, 0}, {w - 5, 0}, {0, h - 5}, {w - 5, h - 5}};
         for (const QPoint &c : corners) {
             if (focused)
                 p.fillRect(c.x(), c.y(), 5, 5, kMarkGrey);
             else
-                p.drawRect(c.x(), c.y(), 4, 4);
+                outline(p, QRect(c.x(), c.y(), 5, 5), kMarkGrey);
         }
     } else if (paper->focused() == this) {
-        p.setBrush(Qt::NoBrush);
-        p.drawRect(0, 0, w - 1, h - 1);
+        outline(p, QRect(0, 0, w, h), kMarkGrey);
         const int mx = (w - 5) / 2, my = (h - 5) / 2;
         const QPoint grips[] = {{0, 0}, {mx, 0}, {w - 5, 0}, {0, my}, {w - 5, my},
                                 {0, h - 5}, {mx, h - 5}, {w - 5, h - 5}};
         for (const QPoint &g : grips)
             p.fillRect(g.x(), g.y(), 5, 5, kMarkGrey);
     } else if (m_element->Kind != ekDetail || m_element->Width <= 1 || m_element->Height <= 1) {
-        p.setPen(QPen(kSilver, 1));
-        p.setBrush(Qt::NoBrush);
-        p.drawRect(0, 0, w - 1, h - 1);
+        outline(p, QRect(0, 0, w, h), kSilver);
     }
 }
 

@@ -9,6 +9,8 @@
 #include <QGuiApplication>
 
 #include <algorithm>
+#include <optional>
+#include <tuple>
 #include <cmath>
 
 namespace orv {
@@ -141,6 +143,92 @@ QPoint roundPoint(const QPointF &p)
     return {int(std::lround(p.x())), int(std::lround(p.y()))};
 }
 
+// Measures the human-readable text in its font at 100 pixels per inch; estimates where no
+// font system is running. One per code: finding the font is a good part of measuring a
+// short text.
+class TextMeasure {
+public:
+    TextMeasure(const QString &family, double pointSize) : m_pointSize(pointSize)
+    {
+        if (qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
+            TTextFont f;
+            f.Name = family;
+            f.Size = pointSize;
+            m_metrics.emplace(TTextCanvas::toQFont(f, 100));
+        }
+    }
+    QSize extent(const QString &text) const
+    {
+        if (m_metrics)
+            return {int(std::ceil(m_metrics->horizontalAdvance(text))), int(std::ceil(m_metrics->height()))};
+        return {int(std::lround(m_pointSize * 100 / 72.0 * 0.6 * text.size())),
+                int(std::lround(m_pointSize * 100 / 72.0 * 1.15))};
+    }
+
+private:
+    double m_pointSize;
+    std::optional<QFontMetricsF> m_metrics;
+};
+
+// The usual layout of EAN and UPC with their digits: which digits stand outside the code
+// (left, right), which go under its two halves, and which pattern elements are the long
+// bars (the guards, and in UPC-A the first and last digit's bars). Digit groups are given
+// by their first digit and count in the text and by the modules they are centred under.
+struct EanTextLayout {
+    struct Group {
+        int first, count;       // in the text
+        int fromModule, toModule;
+    };
+    QString leading, trailing;
+    std::vector<Group> groups;
+    std::vector<std::pair<int, int>> longElements;   // [from, to) pattern indices
+    bool isLong(int index) const
+    {
+        for (const auto &r : longElements)
+            if (index >= r.first && index < r.second)
+                return true;
+        return false;
+    }
+};
+
+bool eanTextLayout(int symbology, const QString &text, EanTextLayout &out)
+{
+    switch (symbology) {
+    case bcEan13:
+        if (text.size() != 13)
+            return false;
+        out.leading = text.left(1);
+        out.groups = {{1, 6, 3, 45}, {7, 6, 50, 92}};
+        out.longElements = {{0, 3}, {27, 32}, {56, 59}};
+        return true;
+    case bcEan8:
+        if (text.size() != 8)
+            return false;
+        out.groups = {{0, 4, 3, 31}, {4, 4, 36, 64}};
+        out.longElements = {{0, 3}, {19, 24}, {40, 43}};
+        return true;
+    case bcUpcA:
+        if (text.size() != 12)
+            return false;
+        out.leading = text.left(1);
+        out.trailing = text.right(1);
+        out.groups = {{1, 5, 10, 45}, {6, 5, 50, 85}};
+        out.longElements = {{0, 7}, {27, 32}, {52, 59}};
+        return true;
+    case bcUpcE0:
+    case bcUpcE1:
+        if (text.size() != 7)
+            return false;
+        out.leading = QString::number(symbology == bcUpcE1 ? 1 : 0);
+        out.trailing = text.right(1);
+        out.groups = {{0, 6, 3, 45}};
+        out.longElements = {{0, 3}, {27, 33}};
+        return true;
+    default:
+        return false;
+    }
+}
+
 } // namespace
 
 TBarcodeShape LayoutBarcode(const QRect &rect, int symbology, const QString &data,
@@ -152,7 +240,8 @@ TBarcodeShape LayoutBarcode(const QRect &rect, int symbology, const QString &dat
 
 TBarcodeShape barcode::layout(const QRect &rect, int symbology, const QString &data,
                               bool showText, bool checkDigit, int angle, int module,
-                              bool withPolygons, QPolygon *combs)
+                              bool withPolygons, QPolygon *combs,
+                              std::vector<DashedBars> *dashes)
 {
     TBarcodeShape shape;
     if (module < 1 || module > 128)
@@ -165,18 +254,48 @@ TBarcodeShape barcode::layout(const QRect &rect, int symbology, const QString &d
 
     const int h = std::max(rect.height(), 1);
     const int shortH = h * 2 / 5;
-    // Widths by pattern character, worked out once.
-    int widths[128];
-    for (int c = 0; c < 128; ++c)
-        widths[c] = BarcodeElementWidth(QChar(c), module, enc.ratio);
-    const int otherWidth = BarcodeElementWidth(QChar(0x100), module, enc.ratio);
-    auto widthOf = [&](QChar ch) { return ch.unicode() < 128 ? widths[ch.unicode()] : otherWidth; };
+    const int a = ((angle % 360) + 360) % 360;
+    // About ten modules high, so that the data fits under the width of the code.
+    const double textPoints = 7.2 * module;
+    const QString textFamily = QStringLiteral("Arial");
+    // Upright EAN and UPC with their digits take the usual layout: the data bars end above
+    // the digits, the guard bars reach half way down them, and the digits outside the code
+    // stand left and right of it. Codes at other angles keep one line of text at the
+    // corner.
+    EanTextLayout ean;
+    const bool eanText = showText && a == 0 && eanTextLayout(symbology, enc.text, ean);
+    int base = h;          // the bottom of the ground and of the long bars
+    int dataBottom = h;    // the bottom of the other bars
+    int shift = 0;         // room for the leading digit
+    int textHeight = 0;
+    std::optional<TextMeasure> measure;
+    if (showText && !enc.text.isEmpty())
+        measure.emplace(textFamily, textPoints);
+    if (eanText) {
+        textHeight = measure->extent(QString()).height();
+        dataBottom = std::max(h - textHeight, h / 2);
+        base = std::min(h, dataBottom + textHeight / 2);
+        if (!ean.leading.isEmpty())
+            shift = measure->extent(ean.leading).width() + module;
+    }
+    // The four widths worked out once; each character is one of them.
+    const int w1 = BarcodeElementWidth(u'0', module, enc.ratio);
+    const int w2 = BarcodeElementWidth(u'1', module, enc.ratio);
+    const int w3 = BarcodeElementWidth(u'2', module, enc.ratio);
+    const int w4 = BarcodeElementWidth(u'3', module, enc.ratio);
+    auto widthOf = [&](QChar ch) {
+        switch (ch.unicode()) {
+        case u'0': case u'5': case u'9': case u'A': return w1;
+        case u'1': case u'6': case u'B': return w2;
+        case u'2': case u'7': case u'C': return w3;
+        default: return w4;
+        }
+    };
     int total = 0;
     for (QChar ch : enc.pattern)
         total += widthOf(ch);
 
     Rotation rot;
-    const int a = ((angle % 360) + 360) % 360;
     if (a == 90) rot = {0, 1, 1};
     else if (a == 180) rot = {-1, 0, 2};
     else if (a == 270) rot = {0, -1, 3};
@@ -190,19 +309,36 @@ TBarcodeShape barcode::layout(const QRect &rect, int symbology, const QString &d
         minX = std::min(minX, p.x());
         minY = std::min(minY, p.y());
     }
-    const QPoint origin = rect.topLeft() - roundPoint(QPointF(minX, minY));
+    const QPoint origin = rect.topLeft() - roundPoint(QPointF(minX, minY)) + QPoint(shift, 0);
 
-    shape.bars.reserve(size_t(enc.pattern.size()));
+    // Dashed lines need only each element's place and length; the shape's bars are left
+    // out then.
+    struct Strip {
+        int x, w, top, bottom;
+        bool black;
+    };
+    std::vector<Strip> strips;
+    if (dashes)
+        strips.reserve(size_t(enc.pattern.size()));
+    else
+        shape.bars.reserve(size_t(enc.pattern.size()));
     int x = 0;
     int outlineTop = 0;
     QRect bounds;
-    for (QChar ch : enc.pattern) {
+    for (int index = 0; index < enc.pattern.size(); ++index) {
+        const QChar ch = enc.pattern.at(index);
         const int w = widthOf(ch);
         const int top = BarcodeElementIsShort(ch) ? h - shortH : 0;
         TBarcodeShape::Bar bar;
         bar.black = BarcodeElementIsBar(ch);
-        const QPoint corners[4] = {rot.mapRound(x, top) + origin, rot.mapRound(x, h) + origin,
-                                   rot.mapRound(x + w, h) + origin,
+        const int bottom = eanText && bar.black && !ean.isLong(index) ? dataBottom : base;
+        if (dashes) {
+            strips.push_back({x, w, top, bottom, bar.black});
+            x += w;
+            continue;
+        }
+        const QPoint corners[4] = {rot.mapRound(x, top) + origin, rot.mapRound(x, bottom) + origin,
+                                   rot.mapRound(x + w, bottom) + origin,
                                    rot.mapRound(x + w, top) + origin};
         int l = corners[0].x(), r = l, t = corners[0].y(), b = t;
         for (const QPoint &c : corners) {
@@ -213,13 +349,18 @@ TBarcodeShape barcode::layout(const QRect &rect, int symbology, const QString &d
         }
         if (combs) {
             if (bar.black) {
-                // Along the baseline, up one side of the bar, across and down the other.
-                combs[1] << corners[1] << corners[0] << corners[3] << corners[2];
+                // Along the baseline, up one side of the bar, across and down the other. Bars
+                // of different lengths all start at the top and are traced from there, so
+                // that the path between them never encloses a space.
+                if (eanText)
+                    combs[1] << corners[0] << corners[1] << corners[2] << corners[3];
+                else
+                    combs[1] << corners[1] << corners[0] << corners[3] << corners[2];
             }
             // The white ground is the outline of all elements together: corners only where
             // the top steps down to a short bar or back up.
             if (x == 0)
-                combs[0] << corners[1] << corners[0];
+                combs[0] << rot.mapRound(0, base) + origin << corners[0];
             else if (top != outlineTop)
                 combs[0] << rot.mapRound(x, outlineTop) + origin << corners[0];
             outlineTop = top;
@@ -234,25 +375,102 @@ TBarcodeShape barcode::layout(const QRect &rect, int symbology, const QString &d
     }
     shape.bounds = bounds;
     if (combs && x > 0)
-        combs[0] << rot.mapRound(x, outlineTop) + origin << rot.mapRound(x, h) + origin;
+        combs[0] << rot.mapRound(x, outlineTop) + origin << rot.mapRound(x, base) + origin;
 
-    if (showText && !enc.text.isEmpty()) {
-        TBarcodeShape::Text t;
-        t.topLeft = rect.topLeft();
-        t.text = enc.text;
-        // About ten modules high, so that the data fits under the width of the code.
-        t.pointSize = 7.2 * module;
-        TTextFont f;
-        f.Name = t.family;
-        f.Size = t.pointSize;
-        QSize size(int(std::lround(t.pointSize * 100 / 72.0 * 0.6 * t.text.size())),
-                   int(std::lround(t.pointSize * 100 / 72.0 * 1.15)));
-        if (qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
-            const QFontMetricsF fm(TTextCanvas::toQFont(f, 100));
-            size = QSize(int(std::ceil(fm.horizontalAdvance(t.text))), int(std::ceil(fm.height())));
+    if (dashes && !strips.empty()) {
+        // The ground first: the spaces in white, as one solid line under the whole code
+        // where no bar is short (paper above a short bar stays as it is).
+        const bool anyShort = std::any_of(strips.begin(), strips.end(),
+                                          [](const Strip &st) { return st.top != 0; });
+        if (!anyShort && base > 0) {
+            DashedBars ground;
+            ground.black = false;
+            ground.width = base;
+            ground.from = rot.map(0, base / 2.0) + QPointF(origin);
+            ground.to = rot.map(x, base / 2.0) + QPointF(origin);
+            dashes->push_back(std::move(ground));
         }
+        // Then one dashed line per element length and colour, along the middle of those
+        // elements; an element of another kind is a gap in it.
+        std::vector<std::tuple<int, int, bool>> kinds;
+        for (const Strip &st : strips)
+            if ((st.black || anyShort)
+                && std::find(kinds.begin(), kinds.end(), std::make_tuple(st.top, st.bottom, st.black)) == kinds.end())
+                kinds.emplace_back(st.top, st.bottom, st.black);
+        // White before black.
+        std::stable_sort(kinds.begin(), kinds.end(),
+                         [](const auto &l, const auto &r) { return !std::get<2>(l) && std::get<2>(r); });
+        // Qt's dash stroker uses the first 32 entries of a pattern only: a line takes at
+        // most 16 dashes (each with the gap after it), the next line goes on from there.
+        constexpr int kDashesPerLine = 16;
+        for (const auto &[top, bottom, black] : kinds) {
+            const double width = bottom - top;
+            if (width <= 0)
+                continue;
+            const double mid = (top + bottom) / 2.0;
+            DashedBars line;
+            int start = -1, end = 0, count = 0;
+            auto finish = [&] {
+                // The closing gap reaches past the line's end: the pattern never starts again.
+                line.pattern << 1.0;
+                line.from = rot.map(start, mid) + QPointF(origin);
+                line.to = rot.map(end, mid) + QPointF(origin);
+                dashes->push_back(std::move(line));
+                line = DashedBars();
+                start = -1;
+                count = 0;
+            };
+            for (const Strip &st : strips) {
+                if (st.top != top || st.bottom != bottom || st.black != black)
+                    continue;
+                if (start >= 0 && st.x <= end) {
+                    line.pattern.back() += st.w / width;   // touching elements are one dash
+                    end = st.x + st.w;
+                    continue;
+                }
+                if (count == kDashesPerLine)
+                    finish();
+                if (start < 0) {
+                    start = st.x;
+                    line.black = black;
+                    line.width = width;
+                    line.pattern.reserve(2 * kDashesPerLine);
+                } else {
+                    line.pattern << (st.x - end) / width;
+                }
+                line.pattern << st.w / width;
+                end = st.x + st.w;
+                ++count;
+            }
+            if (start >= 0)
+                finish();
+        }
+    }
+
+    auto addText = [&](const QPoint &topLeft, const QString &text, const QSize &size) {
+        TBarcodeShape::Text t;
+        t.topLeft = topLeft;
+        t.text = text;
+        t.family = textFamily;
+        t.pointSize = textPoints;
         t.rect = QRect(t.topLeft, size);
         shape.texts.push_back(t);
+    };
+    if (eanText) {
+        const int textTop = rect.top() + dataBottom;
+        if (!ean.leading.isEmpty())
+            addText(QPoint(rect.left(), textTop), ean.leading, measure->extent(ean.leading));
+        for (const EanTextLayout::Group &g : ean.groups) {
+            const QString digits = enc.text.mid(g.first, g.count);
+            const QSize size = measure->extent(digits);
+            const int room = (g.toModule - g.fromModule) * module;
+            addText(QPoint(origin.x() + g.fromModule * module + (room - size.width()) / 2, textTop),
+                    digits, size);
+        }
+        if (!ean.trailing.isEmpty())
+            addText(QPoint(origin.x() + x + module, textTop), ean.trailing, measure->extent(ean.trailing));
+    } else if (showText && !enc.text.isEmpty()) {
+        addText(rect.topLeft(), enc.text, measure->extent(enc.text));
     }
     return shape;
 }

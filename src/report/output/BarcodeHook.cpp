@@ -19,21 +19,30 @@ void DrawBarcode(TTolvaCanvas &canvas, const QRect &rect, int symbology, const Q
         return;
     // On a raster device upright elements are filled as rectangles, the fastest there;
     // recording devices (page images, metafiles) get two polygons, the spaces and the bars.
-    const bool raster = angle % 90 == 0 && painter->paintEngine()
-        && painter->paintEngine()->type() == QPaintEngine::Raster;
+    const QPaintEngine::Type engine = painter->paintEngine() ? painter->paintEngine()->type()
+                                                             : QPaintEngine::User;
+    const bool raster = angle % 90 == 0 && engine == QPaintEngine::Raster;
+    // Page images take the bars as dashed lines (a fraction of the polygons' size, and the
+    // page image is checksummed and copied whole); other recording devices (metafiles, PDF)
+    // two polygons.
+    const bool dashed = engine == QPaintEngine::Picture;
     QPolygon combs[2];
+    std::vector<barcode::DashedBars> dashes;
     const TBarcodeShape shape = barcode::layout(rect, symbology, data, showText, checkDigit,
-                                                angle, module, false, raster ? nullptr : combs);
-    if (shape.bars.empty())
+                                                angle, module, false,
+                                                raster || dashed ? nullptr : combs,
+                                                dashed ? &dashes : nullptr);
+    if (shape.bars.empty() && dashes.empty())
         return;
-    // The state is put back by hand rather than by save() and restore(): a recording
-    // device stores every state the painter restores, and for a page of small codes that
-    // was more than the codes themselves.
+    // The state is put back by hand rather than by save() and restore(), and only what was
+    // changed: a recording device stores every state the painter is given (a font or a
+    // render hint even when it is the one in force), and for a page of small codes that was
+    // more than the codes themselves.
     const QPen oldPen = painter->pen();
     const QBrush oldBrush = painter->brush();
-    const QFont oldFont = painter->font();
     const bool oldAntialiasing = painter->testRenderHint(QPainter::Antialiasing);
-    painter->setRenderHint(QPainter::Antialiasing, false);
+    if (oldAntialiasing)
+        painter->setRenderHint(QPainter::Antialiasing, false);
     painter->setPen(Qt::NoPen);
     if (raster) {
         for (const TBarcodeShape::Bar &bar : shape.bars)
@@ -42,29 +51,43 @@ void DrawBarcode(TTolvaCanvas &canvas, const QRect &rect, int symbology, const Q
         // The ground first, in white, so that the spaces cover what lies beneath; then the
         // bars.
         for (int black = 0; black < 2; ++black) {
-            if (combs[black].isEmpty())
+            if (combs[black].isEmpty() || (black && dashed))
                 continue;
             painter->setBrush(black ? Qt::black : Qt::white);
             painter->drawPolygon(combs[black], Qt::WindingFill);
         }
+        for (const barcode::DashedBars &line : dashes) {
+            QPen pen(line.black ? Qt::black : Qt::white, line.width,
+                     line.pattern.isEmpty() ? Qt::SolidLine : Qt::CustomDashLine, Qt::FlatCap);
+            if (!line.pattern.isEmpty())
+                pen.setDashPattern(line.pattern);
+            painter->setPen(pen);
+            painter->drawLine(line.from, line.to);
+        }
     }
-    for (const TBarcodeShape::Text &t : shape.texts) {
+    if (!shape.texts.empty()) {
+        // Every text of a code has the one font: the white grounds first, then the digits.
+        const TBarcodeShape::Text &first = shape.texts.front();
         TTextFont f;
-        f.Name = t.family;
-        f.Size = t.pointSize;
+        f.Name = first.family;
+        f.Size = first.pointSize;
         const QFont font = TTextCanvas::toQFont(f, canvas.fontResolution());
-        painter->setFont(font);
+        const QFont oldFont = painter->font();
         painter->setPen(Qt::NoPen);
         painter->setBrush(Qt::white);
-        painter->drawRect(t.rect);
+        for (const TBarcodeShape::Text &t : shape.texts)
+            painter->drawRect(t.rect);
+        painter->setFont(font);
         painter->setPen(Qt::black);
-        painter->drawText(QPointF(t.topLeft.x(), t.topLeft.y() + QFontMetricsF(font).ascent()),
-                          t.text);
+        const double ascent = QFontMetricsF(font).ascent();
+        for (const TBarcodeShape::Text &t : shape.texts)
+            painter->drawText(QPointF(t.topLeft.x(), t.topLeft.y() + ascent), t.text);
+        painter->setFont(oldFont);
     }
     painter->setPen(oldPen);
     painter->setBrush(oldBrush);
-    painter->setFont(oldFont);
-    painter->setRenderHint(QPainter::Antialiasing, oldAntialiasing);
+    if (oldAntialiasing)
+        painter->setRenderHint(QPainter::Antialiasing, true);
 }
 
 } // namespace orv

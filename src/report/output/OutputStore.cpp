@@ -142,6 +142,9 @@ void TSestVystup::takePageSize()
 void TSestVystup::Clear()
 {
     m_recent.clear();
+    m_lastUsed = -1;
+    m_inOrder = 0;
+    m_packedUpTo = 0;
     while (!Pages.empty())
         Pages.pop_back();
     m_codec.reset();
@@ -154,6 +157,9 @@ void TSestVystup::DeletePage(int index)
     if (index >= 0 && index < PageCount()) {
         forget(Pages[size_t(index)].get());
         Pages.erase(Pages.begin() + index);
+        m_lastUsed = -1;
+        m_inOrder = 0;
+        m_packedUpTo = 0;
         if (m_renderedPage == index)
             m_renderedPage = -1;
         else if (m_renderedPage > index)
@@ -164,11 +170,34 @@ void TSestVystup::DeletePage(int index)
 
 TStranaPrvku *TSestVystup::Page(int index) const
 {
-    return index >= 0 && index < PageCount() ? use(Pages[size_t(index)].get()) : nullptr;
+    return index >= 0 && index < PageCount() ? use(Pages[size_t(index)].get(), index) : nullptr;
 }
 
-TStranaPrvku *TSestVystup::use(TStranaPrvku *page) const
+TStranaPrvku *TSestVystup::use(TStranaPrvku *page, int index) const
 {
+    // Pages visited in order (a run filling the store, an export or a print going through
+    // it) are packed again a few pages behind the visit, while they are still in the
+    // processor's cache: packed 64 pages later they had long left it, and that was most of
+    // the time packing took.
+    if (index >= 0 && index != m_lastUsed) {
+        m_inOrder = index == m_lastUsed + 1 ? m_inOrder + 1 : 0;
+        m_lastUsed = index;
+        if (m_inOrder >= kPagesBehindAVisit && m_livePages > kPagesBehindAVisit
+            && PageCount() > m_livePages) {
+            // Everything live behind the visit goes, also what was live before it began.
+            const int upTo = index - kPagesBehindAVisit;
+            const int from = m_packedUpTo <= upTo ? std::max(m_packedUpTo, upTo - m_livePages)
+                                                  : upTo - m_livePages;
+            for (int i = std::max(from, 0); i <= upTo; ++i) {
+                TStranaPrvku *behind = Pages[size_t(i)].get();
+                if (!behind->IsPacked()) {
+                    forget(behind);
+                    pack(*behind);
+                }
+            }
+            m_packedUpTo = upTo + 1;
+        }
+    }
     if (page->IsPacked()) {
         m_codec->unpack(page->m_packed, page->m_pictures, *page);
         page->m_packed = QByteArray();
@@ -232,7 +261,7 @@ void TSestVystup::SetLivePages(int count)
     if (m_livePages == 0) {
         m_recent.clear();
         for (const auto &page : Pages)
-            use(page.get());
+            use(page.get(), -1);
         return;
     }
     while (int(m_recent.size()) > m_livePages) {
@@ -271,7 +300,7 @@ void TSestVystup::AddItem(std::unique_ptr<TVystPrvek> item, int pageIndex)
         return;
     while (PageCount() <= pageIndex)
         Pages.push_back(std::make_unique<TStranaPrvku>());
-    use(Pages[size_t(pageIndex)].get())->Insert(std::move(item));
+    use(Pages[size_t(pageIndex)].get(), pageIndex)->Insert(std::move(item));
 }
 
 void TSestVystup::SetBackground(const QImage *picture, const TCornerRect &rect, bool flag)

@@ -140,13 +140,16 @@ public:
     // The page with its items; a packed page is unpacked first. Only the pages used last
     // stay unpacked (64 unless SetLivePages says otherwise): a pointer to a page or to one
     // of its items holds while fewer other pages are used in between, or while the item
-    // is pinned. Reports of up to that many pages are never packed.
+    // is pinned. Reports of up to that many pages are never packed. In a longer report,
+    // pages used in order (page n, n + 1, n + 2, ...) are packed again four pages behind:
+    // a pointer then holds for the next three pages of such a visit.
     TStranaPrvku *Page(int index) const;
     // How many recently used pages stay unpacked; 0 keeps every page unpacked.
     void SetLivePages(int count);
     int LivePages() const { return m_livePages; }
     // Packs every page that is not among the recently used ones (at the end of a run).
     void PackRestingPages();
+
     // Whether the page holds the item, packed or not (without unpacking it).
     bool HoldsItem(int index, const TVystPrvek *item) const;
     void AddItem(std::unique_ptr<TVystPrvek> item, int pageIndex);
@@ -187,10 +190,15 @@ public:
 private:
     const TPageSetup *m_pageSetup = nullptr;
     void takePageSize();
-    TStranaPrvku *use(TStranaPrvku *page) const;
+    TStranaPrvku *use(TStranaPrvku *page, int index) const;
     bool pack(TStranaPrvku &page) const;
     void forget(const TStranaPrvku *page) const;
     int m_livePages = 64;
+    // Pages used one after the other: the last index used and how many came in order.
+    static constexpr int kPagesBehindAVisit = 4;
+    mutable int m_lastUsed = -1;
+    mutable int m_inOrder = 0;
+    mutable int m_packedUpTo = 0;   // pages before this one were packed behind such a visit
     mutable std::vector<TStranaPrvku *> m_recent;   // unpacked pages, the last used at the end
     mutable std::unique_ptr<TPageCodec> m_codec;
     int m_renderedPage = -1;

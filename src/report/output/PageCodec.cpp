@@ -21,17 +21,19 @@ enum ItemFlag : unsigned {
     PinnedFlag = 32,
 };
 
+// Writes into a plain byte buffer: one inlined store per byte (appending to a QByteArray
+// byte by byte was a fifth of a whole report run).
 class Writer {
 public:
-    explicit Writer(QByteArray &out) : m_out(out) {}
+    explicit Writer(std::string &out) : m_out(out) {}
 
     void u(quint64 v)
     {
         while (v >= 0x80) {
-            m_out.append(char(v | 0x80));
+            m_out.push_back(char(v | 0x80));
             v >>= 7;
         }
-        m_out.append(char(v));
+        m_out.push_back(char(v));
     }
     // Signed values in zigzag form: small magnitudes of either sign take few bytes.
     void s(qint64 v) { u((quint64(v) << 1) ^ quint64(v >> 63)); }
@@ -43,7 +45,7 @@ public:
     }
 
 private:
-    QByteArray &m_out;
+    std::string &m_out;
 };
 
 class Reader {
@@ -94,12 +96,18 @@ int TPageCodec::fontIndex(const TFragment &run)
 {
     TRunFontKey key{run.FontName, run.FontSize, run.Color, run.Charset, run.Bold, run.Underline,
                     run.Italic, run.Strikeout};
+    // Runs in a row mostly share their font: the last one answers without hashing the name.
+    if (m_lastFont >= 0 && m_fonts[size_t(m_lastFont)] == key)
+        return m_lastFont;
     const auto found = m_fontIndex.constFind(key);
-    if (found != m_fontIndex.cend())
-        return found.value();
+    if (found != m_fontIndex.cend()) {
+        m_lastFont = found.value();
+        return m_lastFont;
+    }
     const int index = int(m_fonts.size());
     m_fonts.push_back(key);
     m_fontIndex.insert(std::move(key), index);
+    m_lastFont = index;
     return index;
 }
 
@@ -176,7 +184,7 @@ QByteArray TPageCodec::pack(const TStranaPrvku &page, std::vector<QImage> &pictu
         }
     }
     // An exact copy: the scratch buffer keeps its capacity for the next page.
-    return QByteArray(m_scratch.constData(), m_scratch.size());
+    return QByteArray(m_scratch.data(), qsizetype(m_scratch.size()));
 }
 
 void TPageCodec::unpack(const QByteArray &data, const std::vector<QImage> &pictures,

@@ -17,6 +17,7 @@
 #include <QImage>
 #include <QString>
 
+#include <string>
 #include <unordered_map>
 #include <vector>
 
@@ -56,9 +57,10 @@ private:
 
     std::vector<TRunFontKey> m_fonts;
     QHash<TRunFontKey, int> m_fontIndex;
+    int m_lastFont = -1;
     std::vector<TSiReportElement *> m_elements;
     std::unordered_map<TSiReportElement *, int> m_elementIndex;
-    QByteArray m_scratch;   // reused between pages, so that a packed page is allocated once
+    std::string m_scratch;   // reused between pages, so that a packed page is allocated once
 };
 
 } // namespace orv

@@ -797,18 +797,30 @@ void TSestavaTyp::endOfReport()
         }
         const int pages = st.PageCount();
         TRadky lines;
+        // Every page shows the same count: an element is laid out once and its lines are
+        // copied to the items of the other pages.
+        std::vector<std::pair<const TSiReportElement *, const TRadky *>> laidOut;
         for (const TPendingPageCount &pending : m_pendingPageCount) {
             if (!st.HoldsItem(pending.Page, pending.Item))
                 continue;   // its page was cut off with the page range
             TVystPrvek *item = pending.Item;
             TSiReportElement &e = *item->Element;
-            e.Value.Kind = TCalcType::KindNumber;
-            e.Value.Number = pages;
-            e.Value.Text = QString::number(pages);
-            layoutInto(*item, e, false, lines);
-            int h = 0, last = -1;
-            LinesThatFit(lines, 0, e.Height, h, last);
-            giveLines(*item, lines, 0, std::max(last, 0));
+            const auto done = std::find_if(laidOut.begin(), laidOut.end(),
+                                           [&](const auto &l) { return l.first == &e; });
+            if (done != laidOut.end()) {
+                item->Lines = std::make_unique<TRadky>(*done->second);
+                item->FirstLine = 0;
+                item->LastLine = item->Lines->count() - 1;
+            } else {
+                e.Value.Kind = TCalcType::KindNumber;
+                e.Value.Number = pages;
+                e.Value.Text = QString::number(pages);
+                layoutInto(*item, e, false, lines);
+                int h = 0, last = -1;
+                LinesThatFit(lines, 0, e.Height, h, last);
+                giveLines(*item, lines, 0, std::max(last, 0));
+                laidOut.emplace_back(&e, item->Lines.get());
+            }
             item->Pinned = false;
         }
     }

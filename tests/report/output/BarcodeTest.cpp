@@ -15,6 +15,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <climits>
+
 using namespace orv;
 
 namespace {
@@ -35,8 +38,11 @@ QImage render(int type, const QString &data, bool check, int angle, int module,
 {
     const TBarcodeShape probe = LayoutBarcode(QRect(0, 0, 10, 60 * module), type, data,
                                               showText, check, angle, module);
+    QRect extent = probe.bounds;
+    for (const TBarcodeShape::Text &t : probe.texts)
+        extent |= t.rect;
     const int quiet = 12 * module;
-    QImage img(probe.bounds.width() + 2 * quiet, probe.bounds.height() + 2 * quiet,
+    QImage img(extent.right() + 1 + 2 * quiet, extent.bottom() + 1 + 2 * quiet,
                QImage::Format_RGB32);
     img.fill(Qt::white);
     QPainter p(&img);
@@ -230,10 +236,12 @@ TEST_F(BarcodeTest, GeometryFollowsRotationModuleAndText)
             EXPECT_EQ(b.rect.bottom(), rect.top() + 299);
         }
     EXPECT_EQ(shortBars, 3);
-    // The text flag adds the encoded data with its computed check digit.
-    const TBarcodeShape text = LayoutBarcode(rect, bcEan13, QStringLiteral("5901234123450"), true, true, 0, 4);
+    // The text flag adds the encoded data with its computed check digit; a code without
+    // digit groups of its own has it in one line at its corner.
+    const TBarcodeShape text = LayoutBarcode(rect, bcCode39, QStringLiteral("A1"), true, true, 0, 4);
     ASSERT_EQ(text.texts.size(), 1u);
-    EXPECT_EQ(text.texts[0].text, QStringLiteral("5901234123457"));
+    EXPECT_EQ(text.texts[0].text, textOf(bcCode39, QStringLiteral("A1"), true));
+    EXPECT_EQ(text.texts[0].text.size(), 3);
     EXPECT_EQ(text.texts[0].topLeft, rect.topLeft());
     // No data, no code (rather than a code of zeros).
     EXPECT_TRUE(LayoutBarcode(rect, bcEan13, QStringLiteral("  "), true, true, 0, 4).bars.empty());
@@ -243,6 +251,75 @@ TEST_F(BarcodeTest, GeometryFollowsRotationModuleAndText)
     EXPECT_EQ(slanted.bounds.topLeft(), rect.topLeft());
     EXPECT_EQ(slanted.bars.front().polygon.size(), 4);
     EXPECT_NE(slanted.bars.front().polygon.at(0).x(), slanted.bars.front().polygon.at(1).x());
+}
+
+// EAN and UPC with their digits take the usual layout: the digits in groups under the data
+// bars, the guard bars (and UPC-A's first and last digit's bars) reaching down between
+// them, the digits outside the code left and right of it. Read back by zbarimg, and the
+// image shows no digit over the bars.
+TEST_F(BarcodeTest, EanAndUpcDigitsStandUnderTheBars)
+{
+    const struct {
+        int type;
+        const char *data;
+        QStringList texts;
+        const char *read;
+        QStringList options;
+    } cases[] = {
+        {bcEan13, "5901234123450", {"5", "901234", "123457"}, "5901234123457", {}},
+        {bcEan8, "96385070", {"9638", "5074"}, "96385074", {}},
+        {bcUpcA, "036000291450", {"0", "36000", "29145", "2"}, "036000291452", {"-Supca.enable"}},
+        {bcUpcE0, "1234560", {"0", "123456", "5"}, "01234565", {"-Supce.enable"}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(BarcodeTypeNames().at(c.type).toStdString());
+        const int module = 3;
+        const QRect at(36, 36, 10, 180);
+        const TBarcodeShape shape = LayoutBarcode(at, c.type, QString::fromLatin1(c.data), true, true, 0, module);
+        QStringList texts;
+        for (const auto &t : shape.texts)
+            texts << t.text;
+        EXPECT_EQ(texts, c.texts);
+        int dataBottom = INT_MAX, guardBottom = 0, firstBar = INT_MAX, lastBar = 0;
+        for (const auto &b : shape.bars) {
+            if (!b.black)
+                continue;
+            dataBottom = std::min(dataBottom, b.rect.bottom());
+            guardBottom = std::max(guardBottom, b.rect.bottom());
+            firstBar = std::min(firstBar, b.rect.left());
+            lastBar = std::max(lastBar, b.rect.right());
+            for (const auto &t : shape.texts)
+                EXPECT_FALSE(b.rect.intersects(t.rect)) << "a bar under " << t.text.toStdString();
+        }
+        EXPECT_GT(guardBottom, dataBottom + module) << "guard bars no longer than the others";
+        for (size_t i = 0; i < shape.texts.size(); ++i) {
+            EXPECT_GT(shape.texts[i].rect.top(), dataBottom);
+            if (i > 0) {
+                EXPECT_GT(shape.texts[i].rect.left(), shape.texts[i - 1].rect.right());
+            }
+        }
+        EXPECT_EQ(shape.texts.front().rect.left() < firstBar, c.type != bcEan8);
+        EXPECT_EQ(shape.texts.back().rect.left() > lastBar, c.type == bcUpcA || c.type == bcUpcE0);
+
+        const QImage img = render(c.type, QString::fromLatin1(c.data), true, 0, module, true);
+        if (haveTool("zbarimg")) {
+            EXPECT_EQ(zbarRead(img, c.options), QString::fromLatin1(c.read));
+        }
+        // Down to the data bars' ends every column is one colour (no digit drawn over bars),
+        // and under them each group's digits leave ink.
+        for (int x = firstBar; x <= lastBar; ++x) {
+            const QRgb top = img.pixel(x, at.top());
+            for (int y = at.top(); y <= dataBottom; ++y)
+                ASSERT_EQ(img.pixel(x, y), top) << "column " << x << " row " << y;
+        }
+        for (const auto &t : shape.texts) {
+            int ink = 0;
+            for (int y = t.rect.top(); y <= t.rect.bottom(); ++y)
+                for (int x = t.rect.left(); x <= t.rect.right(); ++x)
+                    ink += qGray(img.pixel(x, y)) < 128;
+            EXPECT_GT(ink, 20 * t.text.size()) << t.text.toStdString();
+        }
+    }
 }
 
 TEST_F(BarcodeTest, DrawingLeavesTheCanvasStateAndPaintsSpacesWhite)
@@ -333,9 +410,9 @@ TEST_F(BarcodeTest, ZbarReadsTheDrawnCodes)
             }
         }
     }
-    // The text flag's text over the bars leaves the code readable.
-    EXPECT_EQ(zbarRead(render(bcEan13, QStringLiteral("5901234123450"), true, 0, 3, true)),
-              QStringLiteral("5901234123457"));
+    // A text over the bars at the code's corner leaves the code readable.
+    EXPECT_EQ(zbarRead(render(bcCode128B, QStringLiteral("Ocel 11.373"), false, 0, 3, true)),
+              QStringLiteral("Ocel 11.373"));
 }
 
 // The symbologies zbar does not read, compared with zint module for module after

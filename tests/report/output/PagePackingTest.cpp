@@ -227,6 +227,38 @@ TEST_F(PagePacking, OnlyTheRecentlyUsedPagesStayLiveAndChangesAreKept)
     EXPECT_EQ(store.PageCount(), 0);
 }
 
+// Pages visited in order in a long store (a run, an export) are packed again four pages
+// behind the visit; other visits keep the pages used last live, and every page reads back
+// the same.
+TEST_F(PagePacking, PagesVisitedInOrderArePackedFourBehind)
+{
+    for (int p = 0; p < 100; ++p)
+        store.AddItem(std::make_unique<TVystPrvek>(element(ekText), p, 0, 10, 10), p);
+    auto live = [&] {
+        int n = 0;
+        for (int p = 0; p < store.PageCount(); ++p)
+            n += packed(p) ? 0 : 1;
+        return n;
+    };
+    EXPECT_LE(live(), 5);
+    for (int p = 0; p < 100; ++p)
+        ASSERT_EQ(store.Page(p)->item(0)->Left, p);
+    EXPECT_LE(live(), 5);
+    EXPECT_TRUE(packed(90) && !packed(96) && !packed(99));
+    // Every other page, then backwards: nothing in order, the 64 used last stay live.
+    for (int p = 0; p < 100; p += 2)
+        store.Page(p);
+    for (int p = 99; p >= 0; p -= 2)
+        store.Page(p);
+    EXPECT_EQ(live(), 64);
+    // A short store is never packed, in whatever order.
+    TSestVystup small;
+    for (int p = 0; p < 64; ++p)
+        small.AddItem(std::make_unique<TVystPrvek>(element(ekText), p, 0, 10, 10), p);
+    for (int p = 0; p < 64; ++p)
+        EXPECT_FALSE(small.Pages[size_t(p)]->IsPacked()) << p;
+}
+
 // A pinned item is held as it is while the rest of its page is packed: a change made to it
 // meanwhile is on the page when it is unpacked.
 TEST_F(PagePacking, APinnedItemStaysAsItIsWhileItsPageIsPacked)
