@@ -106,12 +106,13 @@ QString serverType(ColumnType type)
     return QStringLiteral("text");
 }
 
-QString serverCreateTable(const TableDef &t)
+QString serverCreateTable(const TableDef &t, const QString &schemaName)
 {
     QStringList cols;
     for (const ColumnDef &c : t.columns)
         cols << c.name + QLatin1Char(' ') + serverType(c.type) + (c.required ? QStringLiteral(" NOT NULL") : QString());
-    return QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (%2)").arg(t.name, cols.join(QStringLiteral(", ")));
+    const QString name = schemaName.isEmpty() ? t.name : schemaName + QLatin1Char('.') + t.name;
+    return QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (%2)").arg(name, cols.join(QStringLiteral(", ")));
 }
 
 QStringList serverSetupStatements()

@@ -27,6 +27,7 @@ QStringList serverIndexStatements();
 // The server's type of a column type.
 QString serverType(ColumnType type);
 // CREATE TABLE of one table on the server (unquoted names, folded to lower case).
-QString serverCreateTable(const TableDef &table);
+// With `schemaName`, in that schema (a staging schema for a bulk load).
+QString serverCreateTable(const TableDef &table, const QString &schemaName = QString());
 
 } // namespace orv::db

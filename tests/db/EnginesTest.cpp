@@ -6,6 +6,7 @@
 
 #include "db/DataSet.h"
 #include "db/ServerSetup.h"
+#include "db/WorkingCopies.h"
 #include "db/engine/PgEngine.h"
 
 #include <cmath>
@@ -248,7 +249,7 @@ ORV_BOTH_ENGINES(EngineValues);
 
 // ---------------------------------------------------------------- the server's failures
 
-class ServerErrors : public BothEngines {
+class ServerOnly : public BothEngines {
 protected:
     void SetUp() override
     {
@@ -258,7 +259,7 @@ protected:
     }
 };
 
-TEST_P(ServerErrors, RefusedLoginAndUnreachableServerSayWhatIsWrong)
+TEST_P(ServerOnly, RefusedLoginAndUnreachableServerSayWhatIsWrong)
 {
     Connection c;
     try {
@@ -279,7 +280,7 @@ TEST_P(ServerErrors, RefusedLoginAndUnreachableServerSayWhatIsWrong)
     }
 }
 
-TEST_P(ServerErrors, LostSessionIsReportedAndTheNextStatementConnectsAgain)
+TEST_P(ServerOnly, LostSessionIsReportedAndTheNextStatementConnectsAgain)
 {
     const int pid = db.scalar(QStringLiteral("select pg_backend_pid()")).toInt();
     orv::test::PgServer::instance().adminExec(QStringLiteral("select pg_terminate_backend(%1)").arg(pid));
@@ -293,7 +294,7 @@ TEST_P(ServerErrors, LostSessionIsReportedAndTheNextStatementConnectsAgain)
     EXPECT_EQ(db.scalar(QStringLiteral("select 2")).toInt(), 2);
 }
 
-TEST_P(ServerErrors, ConcurrentChangeOfTheSameRowIsASerializationFailure)
+TEST_P(ServerOnly, ConcurrentChangeOfTheSameRowIsASerializationFailure)
 {
     db.exec(probeTable);
     db.exec(QStringLiteral("insert into Probe (Number, Name) values (1, 'a')"));
@@ -315,7 +316,7 @@ TEST_P(ServerErrors, ConcurrentChangeOfTheSameRowIsASerializationFailure)
     EXPECT_EQ(db.scalar(QStringLiteral("select Name from Probe where Number = 1")).toString(), QStringLiteral("b"));
 }
 
-TEST_P(ServerErrors, ConstraintViolationCarriesTheServersText)
+TEST_P(ServerOnly, ConstraintViolationCarriesTheServersText)
 {
     db.exec(QStringLiteral("create table Req (Number integer not null)"));
     try {
@@ -329,7 +330,7 @@ TEST_P(ServerErrors, ConstraintViolationCarriesTheServersText)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(, ServerErrors, ::testing::Values(Engine::Postgres), orv::db::test::engineName);
+INSTANTIATE_TEST_SUITE_P(, ServerOnly, ::testing::Values(Engine::Postgres), orv::db::test::engineName);
 
 TEST(ServerText, ParametersQuotedNamesRowIdentityAndCollationAreRewritten)
 {
@@ -340,4 +341,32 @@ TEST(ServerText, ParametersQuotedNamesRowIdentityAndCollationAreRewritten)
               "select \"name\", ':x' from T where a = $1 and b = $2 and c = $1::int "
               "and ctid = $3 order by cp1250(Name), cp1250(t.\"label\") desc");
     EXPECT_EQ(names, (QStringList{QStringLiteral("A"), QStringLiteral("b"), QString()}));
+}
+
+TEST_P(ServerOnly, NewCatalogueReplacesTheCatalogueRowsAndKeepsTheTeamsOwnRenumbered)
+{
+    // Catalogue material 1, own material 2 with a designation, a user note and a private copy.
+    db.exec(QStringLiteral("insert into Mat (Number, Name, Private) values (1, 'Stará', 'N'), (2, 'Naše', 'A')"));
+    db.exec(QStringLiteral("insert into Norms (Number, MaterialNo, Name) values (1, 1, 'ČSN'), (2, 2, 'naše')"));
+    db.exec(QStringLiteral("insert into UserNotices (Number, MATERIALNO, TEXT) values (1, 2, 'poznámka')"));
+    db.exec(QStringLiteral("insert into Elements (Number, Name) values (1, 'Fe')"));
+    // The new edition, loaded into a staging schema: materials 1 and 2, elements replaced.
+    db.exec(QStringLiteral("create schema staging"));
+    for (const TableDef &t : schema())
+        if (t.database == Database::Catalogue)
+            db.exec(serverCreateTable(t, QStringLiteral("staging")));
+    db.exec(QStringLiteral("insert into staging.Mat (Number, Name, Private) values (1, 'Nová 1', 'N'), (2, 'Nová 2', 'N')"));
+    db.exec(QStringLiteral("insert into staging.Norms (Number, MaterialNo, Name) values (1, 1, 'EN'), (2, 2, 'EN 2')"));
+    db.exec(QStringLiteral("insert into staging.Elements (Number, Name) values (1, 'Fe'), (2, 'Cr')"));
+
+    const WorkingCopyRefresh r = replaceServerCatalogue(db, QStringLiteral("staging"), QStringLiteral("edice 2"));
+    EXPECT_EQ(r.ownMaterials, 1);
+    EXPECT_EQ(r.renumberedMaterials(), 1);
+    EXPECT_EQ(db.scalar(QStringLiteral("select string_agg(Number || ':' || Name, ',' order by Number) from Mat")).toString(),
+              QStringLiteral("1:Nová 1,2:Nová 2,3:Naše"));
+    EXPECT_EQ(db.scalar(QStringLiteral("select string_agg(MaterialNo || ':' || Name, ',' order by Name) from Norms")).toString(),
+              QStringLiteral("1:EN,2:EN 2,3:naše"));
+    EXPECT_EQ(db.scalar(QStringLiteral("select MATERIALNO from UserNotices")).toInt(), 3);
+    EXPECT_EQ(db.scalar(QStringLiteral("select count(*) from Elements")).toInt(), 2);
+    EXPECT_EQ(db.scalar(QStringLiteral("select Stamp from CatalogueCopy")).toString(), QStringLiteral("edice 2"));
 }
