@@ -327,7 +327,7 @@ TEST_P(ServerOnly, ConcurrentChangeOfTheSameRowIsASerializationFailure)
     EXPECT_EQ(db.scalar(QStringLiteral("select Name from Probe where Number = 1")).toString(), QStringLiteral("b"));
 }
 
-TEST_P(ServerOnly, ConstraintViolationCarriesTheServersText)
+TEST_P(ServerOnly, ConstraintViolationAndAMissingTableCarryTheServersText)
 {
     db.exec(QStringLiteral("create table Req (Number integer not null)"));
     try {
@@ -338,6 +338,14 @@ TEST_P(ServerOnly, ConstraintViolationCarriesTheServersText)
         EXPECT_TRUE(e.text().contains(QStringLiteral("pravidlo databáze")));
         EXPECT_TRUE(e.text().contains(QStringLiteral("Podrobnosti: ")));
         EXPECT_TRUE(e.message().contains(QStringLiteral("number"))) << e.message().toStdString();
+    }
+    // A database the setup never prepared.
+    try {
+        db.scalar(QStringLiteral("select count(*) from NoSuchTable"));
+        ADD_FAILURE();
+    } catch (const DbError &e) {
+        EXPECT_EQ(e.sqlState(), QStringLiteral("42P01"));
+        EXPECT_TRUE(e.text().contains(QStringLiteral("nemá tabulky nebo sloupce"))) << e.text().toStdString();
     }
 }
 

@@ -26,6 +26,7 @@
 #include <cstdio>
 #include <memory>
 #include <netinet/in.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -169,6 +170,8 @@ private:
         m_postgres->setWorkingDirectory(root);
         m_postgres->setProcessChannelMode(QProcess::MergedChannels);
         m_postgres->setStandardOutputFile(root + QStringLiteral("/server.log"));
+        // A program that dies without its exit handlers still takes its server with it.
+        m_postgres->setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGINT); });
         m_postgres->start(program, args);
         if (!m_postgres->waitForStarted(10000)) {
             m_reason = QStringLiteral("postgres did not start");

@@ -287,6 +287,8 @@ public:
     {
         s->requireOpen();
         s->quiesce();
+        if (!name.isEmpty() && generation == s->generation)
+            PQclear(PQexec(s->conn, ("DEALLOCATE " + name).constData())); // typed again by new values
         name = QByteArrayLiteral("orv_") + QByteArray::number(++s->serial);
         std::vector<Oid> types;
         if (typedByValues) {
