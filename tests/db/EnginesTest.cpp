@@ -303,6 +303,24 @@ TEST_P(ServerOnly, LostSessionIsReportedAndTheNextStatementConnectsAgain)
         EXPECT_TRUE(e.text().contains(QStringLiteral("přerušeno"))) << e.text().toStdString();
     }
     EXPECT_EQ(db.scalar(QStringLiteral("select 2")).toInt(), 2);
+    // Inside a transaction the session is not silently replaced: what follows would run
+    // without the transaction. Once it has ended, the next statement connects again.
+    db.exec(probeTable);
+    {
+        Transaction t(db);
+        db.exec(QStringLiteral("insert into Probe (Number) values (1)"));
+        orv::test::PgServer::instance().adminExec(
+            QStringLiteral("select pg_terminate_backend(%1)").arg(db.scalar(QStringLiteral("select pg_backend_pid()")).toInt()));
+        for (int i = 0; i < 2; ++i) {
+            try {
+                db.exec(QStringLiteral("insert into Probe (Number) values (2)"));
+                ADD_FAILURE() << "a write outside the broken transaction";
+            } catch (const DbError &e) {
+                EXPECT_EQ(e.kind(), DbErrorKind::ConnectionLost) << e.text().toStdString();
+            }
+        }
+    }
+    EXPECT_EQ(db.scalar(QStringLiteral("select count(*) from Probe")).toInt(), 0);
 }
 
 TEST_P(ServerOnly, ConcurrentChangeOfTheSameRowIsASerializationFailure)
