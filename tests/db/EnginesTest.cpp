@@ -9,7 +9,10 @@
 #include "db/WorkingCopies.h"
 #include "db/engine/PgEngine.h"
 
+#include <QTemporaryDir>
+
 #include <cmath>
+#include <random>
 #include <cstring>
 #include <limits>
 
@@ -406,4 +409,48 @@ TEST_P(ServerOnly, NewCatalogueReplacesTheCatalogueRowsAndKeepsTheTeamsOwnRenumb
     EXPECT_EQ(db.scalar(QStringLiteral("select MATERIALNO from UserNotices")).toInt(), 3);
     EXPECT_EQ(db.scalar(QStringLiteral("select count(*) from Elements")).toInt(), 2);
     EXPECT_EQ(db.scalar(QStringLiteral("select Stamp from CatalogueCopy")).toString(), QStringLiteral("edice 2"));
+}
+
+// Random texts over Czech, other Latin and foreign letters, marks and punctuation: the server
+// folds, upper-cases and orders them exactly as the embedded engine does.
+TEST_P(ServerOnly, RandomTextsFoldUpperCaseAndOrderAsOnTheEmbeddedEngine)
+{
+    QTemporaryDir files;
+    Connection lite;
+    lite.openFile(files.filePath(QStringLiteral("t.sqlite")), OpenMode::Create);
+    const QString alphabet = QStringLiteral("aAcCčČdDďĎeEéÉěĚiInNňŇoOóÓrRřŘsSšŠtTťŤuUúÚůŮyYýÝzZžŽ"
+                                            "äÄöÖüÜßłŁőŐąĄçÇàÀâÂñÑøØåÅæ ?-–„“’0189_%ΨЖ€\u00a0\u0301");
+    std::mt19937 rng(20261210);
+    std::uniform_int_distribution<int> len(0, 8), pick(0, int(alphabet.size()) - 1);
+    const QString create = QStringLiteral("create table Texts (Number integer, Name text)");
+    lite.exec(create);
+    db.exec(create);
+    Transaction liteRows(lite);
+    int n = 0;
+    db.copyIn(QStringLiteral("Texts"), {QStringLiteral("Number"), QStringLiteral("Name")}, [&](QVariantList &row) {
+        if (n >= 400)
+            return false;
+        QString t;
+        for (int k = len(rng); k > 0; --k)
+            t += alphabet[pick(rng)];
+        row = {++n, t};
+        lite.exec(QStringLiteral("insert into Texts values (:n, :t)"), {{QStringLiteral("n"), n}, {QStringLiteral("t"), t}});
+        return true;
+    });
+    liteRows.commit();
+    for (const char *query : {"select Name, fold(Name), upper(Name), lower(Name) from Texts order by Number",
+                              "select Number from Texts order by Name collate CP1250, Number",
+                              "select Number from Texts where fold(upper(Name)) like 'C%' order by Number"}) {
+        Statement a(lite, QString::fromUtf8(query)), b(db, QString::fromUtf8(query));
+        int rows = 0;
+        while (a.step()) {
+            ASSERT_TRUE(b.step()) << query;
+            for (int c = 0; c < a.columnCount(); ++c)
+                EXPECT_EQ(a.value(c).toString().toStdString(), b.value(c).toString().toStdString())
+                    << query << " row " << rows << " column " << c << " text " << a.value(0).toString().toStdString();
+            ++rows;
+        }
+        EXPECT_FALSE(b.step()) << query;
+        EXPECT_GT(rows, 0) << query;
+    }
 }

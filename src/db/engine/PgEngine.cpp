@@ -640,7 +640,7 @@ void PgSession::Impl::ensureConnected()
     streaming = nullptr;
     if (PQstatus(conn) != CONNECTION_OK)
         throw DbError(DbErrorKind::ConnectionLost, QString::fromUtf8(PQerrorMessage(conn)).trimmed(), QString());
-    command(QStringLiteral("SET search_path = orvalis, public"));
+    command(QStringLiteral("SET search_path = orvalis, pg_catalog, public"));
 }
 
 void PgSession::Impl::quiesce()
@@ -688,7 +688,7 @@ void PgSession::open(const QString &conninfo)
     d->conn = conn;
     PQsetClientEncoding(conn, "UTF8");
     PQsetNoticeProcessor(conn, [](void *, const char *) {}, nullptr);
-    d->command(QStringLiteral("SET search_path = orvalis, public"));
+    d->command(QStringLiteral("SET search_path = orvalis, pg_catalog, public"));
 }
 
 bool PgSession::isOpen() const
