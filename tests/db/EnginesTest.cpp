@@ -125,6 +125,7 @@ TEST_P(EngineValues, CzechTextsUpperCaseMatchFoldAndOrderAlike)
         {"Čep 500", "Čep 50%", nullptr, true}, {"čep", "Čep", nullptr, false},
         {"a_b", "a!_b", "!", true},            {"axb", "a!_b", "!", false},
         {"žluť", "_luť", nullptr, true},       {"ŽLUŤ", "%LU_", nullptr, true},
+        {"a\\b", "a\\b", nullptr, true},       {"a%b", "a\\%b", nullptr, false},
     };
     for (const Like &l : likes) {
         QString sql = QStringLiteral("select count(*) where :t like :p");
@@ -135,6 +136,7 @@ TEST_P(EngineValues, CzechTextsUpperCaseMatchFoldAndOrderAlike)
         }
         EXPECT_EQ(db.scalar(sql, params).toInt(), l.match ? 1 : 0) << l.text << " like " << l.pattern;
     }
+    EXPECT_EQ(db.scalar(QStringLiteral("select count(*) where 'x\\y' like 'x\\y' and 'x\\y' like 'x\\_'")).toInt(), 1);
     // The windows-1250 order: Č after C and before D, lower case after upper case, Ř after R.
     db.exec(probeTable);
     const QStringList names = {QStringLiteral("čep"), QStringLiteral("Cep"), QStringLiteral("Dráty"), QStringLiteral("Čep"),
@@ -376,10 +378,10 @@ TEST(ServerText, ParametersQuotedNamesRowIdentityAndCollationAreRewritten)
 {
     QStringList names;
     EXPECT_EQ(engine::serverText(QStringLiteral("select \"Name\", ':x' from T where a = :A and b = :b and c = :a::int "
-                                                "and rowid = ? order by Name collate CP1250, t.\"Label\" COLLATE cp1250 desc"),
+                                                "and rowid = ? and n like 'a\\%' and m like :b escape '!' order by Name collate CP1250, t.\"Label\" COLLATE cp1250 desc"),
                                  &names).toStdString(),
               "select \"name\", ':x' from T where a = $1 and b = $2 and c = $1::int "
-              "and ctid = $3 order by cp1250(Name), cp1250(t.\"label\") desc");
+              "and ctid = $3 and n like 'a\\%' ESCAPE '' and m like $2 escape '!' order by cp1250(Name), cp1250(t.\"label\") desc");
     EXPECT_EQ(names, (QStringList{QStringLiteral("A"), QStringLiteral("b"), QString()}));
 }
 

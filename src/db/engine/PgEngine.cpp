@@ -217,6 +217,14 @@ QString serverText(const QString &sql, QStringList *parameterNames)
         QRegularExpression::CaseInsensitiveOption);
     if (out.contains(QLatin1String("cp1250"), Qt::CaseInsensitive))
         out.replace(collate, QStringLiteral("cp1250(\\1)"));
+    // The server reads a backslash in a LIKE pattern as its escape character unless told
+    // otherwise; the embedded engine has none unless ESCAPE names one.
+    if (out.contains(QLatin1String("like"), Qt::CaseInsensitive)) {
+        static const QRegularExpression like(
+            QStringLiteral("(\\blike\\s+(?:\\x{E000}\\d+\\x{E001}|\\$\\d+))(?!\\s*(?:escape\\b|\\|\\||::))"),
+            QRegularExpression::CaseInsensitiveOption);
+        out.replace(like, QStringLiteral("\\1 ESCAPE ''"));
+    }
     if (!literals.isEmpty()) {
         static const QRegularExpression mark(QStringLiteral("\\x{E000}(\\d+)\\x{E001}"));
         QString restored;
