@@ -106,6 +106,12 @@ TEST_P(EngineValues, StatementsCountChangesAndStepAgainAfterReset)
     EXPECT_EQ(db.tableColumns(QStringLiteral("MAT")), matColumns);
     EXPECT_TRUE(db.tableExists(QStringLiteral("Mat")));
     EXPECT_FALSE(db.tableExists(QStringLiteral("NoSuchTable")));
+    // Prepared statements are kept for reuse, a bounded number of them.
+    for (int i = 0; i < Connection::statementCacheLimit * 2; ++i)
+        EXPECT_EQ(db.scalar(QStringLiteral("select %1 + :x").arg(i), {{QStringLiteral("x"), 1}}).toInt(), i + 1);
+    EXPECT_GT(db.cachedStatementCount(), 0);
+    EXPECT_LE(db.cachedStatementCount(), Connection::statementCacheLimit);
+    EXPECT_EQ(db.scalar(QStringLiteral("select 3 + :x"), {{QStringLiteral("x"), 2.5}}).toDouble(), 5.5);
 }
 
 TEST_P(EngineValues, CzechTextsUpperCaseMatchFoldAndOrderAlike)

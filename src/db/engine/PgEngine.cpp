@@ -435,6 +435,22 @@ public:
             }
             typedByValues = byValues;
         }
+        // A fraction for a parameter the server took for an integer ("3 + :x"): the embedded
+        // engine has no such types, so the statement is typed by its values instead.
+        if (!typedByValues) {
+            bool fraction = false;
+            for (size_t i = 0; i < values.size() && i < paramTypes.size(); ++i) {
+                const QVariant &v = values[i];
+                if (isIntegerType(paramTypes[i]) && (v.typeId() == QMetaType::Double || v.typeId() == QMetaType::Float)
+                    && std::trunc(v.toDouble()) != v.toDouble())
+                    fraction = true;
+            }
+            if (fraction) {
+                valueTypes = types;
+                prepare(true);
+                typedByValues = true;
+            }
+        }
         s->requireOpen();
         s->quiesce();
         std::vector<QByteArray> texts(values.size());
