@@ -74,6 +74,9 @@ TEST_P(EngineValues, ValuesComeBackAsTheyWentInThroughParametersAndBulkLoad)
     EXPECT_FALSE(st.step());
     EXPECT_EQ(db.scalar(QStringLiteral("select count(*) from Probe where Name is null")).toInt(), 1);
     EXPECT_EQ(db.scalar(QStringLiteral("select max(Number) from Probe")).toInt(), 5);
+    // Comparisons and sums come back as the integers the embedded engine gives.
+    EXPECT_EQ(db.scalar(QStringLiteral("select Name is null from Probe where Number = 3")), QVariant(1));
+    EXPECT_EQ(db.scalar(QStringLiteral("select sum(Number) from Probe")), QVariant(15));
 }
 
 TEST_P(EngineValues, StatementsCountChangesAndStepAgainAfterReset)

@@ -600,8 +600,8 @@ public:
                 return QVariant(-HUGE_VAL);
             return QVariant(QString::fromUtf8(v, len));
         }
-        if (t == BoolOid)
-            return QVariant(v[0] == 't');
+        if (t == BoolOid) // a comparison's result, an integer as the embedded engine gives it
+            return asBool ? QVariant(v[0] == 't') : QVariant(v[0] == 't' ? 1 : 0);
         if (t == ByteaOid) {
             size_t out = 0;
             unsigned char *b = PQunescapeBytea(reinterpret_cast<const unsigned char *>(v), &out);
