@@ -1,10 +1,13 @@
 #pragma once
 // A PostgreSQL server of the test program's own, started on first use and stopped when the
-// program ends: `initdb` (UTF-8, C collation, UTF-8 ctype) into a temporary folder and
-// `postgres` listening on a free loopback port and on a socket in that folder, so nothing of
-// the machine's own clusters is touched. initdb refuses to run as root: under root both run
-// as the unprivileged user, owning the folder. A template database holds the setup
-// (serverSetupStatements()); every test takes a fresh copy with createDatabase().
+// program ends: a cluster made by `initdb` (UTF-8, C collation, UTF-8 ctype) is copied into a
+// temporary folder and `postgres` listens on a free loopback port and on a socket in that
+// folder, so nothing of the machine's own clusters is touched. initdb refuses to run as root:
+// under root both run as the unprivileged user, owning the folder. The cluster holds a
+// template database with the setup (serverSetupStatements()); it is made once per user and
+// setup in the temporary folder and copied from there, and every test takes a fresh database
+// from the template with createDatabase(). The clusters lie in memory (/dev/shm) when there is
+// room, else in the temporary folder.
 //
 // Without the server binaries a test skips with the reason; with ORVALIS_REQUIRE_PG=1 in the
 // environment (CI) it fails instead (see tests/db/BothEngines.h). The benchmarks use it too.
@@ -12,11 +15,13 @@
 #include "db/Connection.h"
 #include "db/ServerSetup.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QStorageInfo>
 #include <QString>
 #include <QTemporaryDir>
 #include <QThread>
@@ -50,7 +55,7 @@ public:
     const QString &reason() const { return m_reason; }
     bool running() const { return m_reason.isEmpty(); }
     int port() const { return m_port; }
-    QString socketFolder() const { return m_dir ? m_dir->path() + QStringLiteral("/socket") : QString(); }
+    QString socketFolder() const { return m_root + QStringLiteral("/socket"); }
 
     // conninfo of a database on this server.
     QString conninfo(const QString &database, const QString &user = QStringLiteral("postgres")) const
@@ -90,6 +95,21 @@ private:
     {
         const QString env = qEnvironmentVariable("ORVALIS_PG_BIN");
         return env.isEmpty() ? QStringLiteral("/usr/lib/postgresql/15/bin") : env;
+    }
+
+    // Where the clusters live: in memory when the machine has room there (a cluster is tens
+    // of megabytes, copied by every test program), else the temporary folder.
+    // ORVALIS_PG_TMP names another place.
+    static QString baseFolder()
+    {
+        const QString env = qEnvironmentVariable("ORVALIS_PG_TMP");
+        if (!env.isEmpty())
+            return env;
+        const QStorageInfo shm(QStringLiteral("/dev/shm"));
+        if (shm.isValid() && !shm.isReadOnly() && shm.bytesAvailable() > (qint64(2) << 30)
+            && QFileInfo(QStringLiteral("/dev/shm")).isWritable())
+            return QStringLiteral("/dev/shm");
+        return QDir::tempPath();
     }
 
     static int freePort()
@@ -141,35 +161,65 @@ private:
             m_reason = QStringLiteral("PostgreSQL server binaries not found in %1 (install postgresql-15, or set ORVALIS_PG_BIN)").arg(bin);
             return;
         }
-        m_dir = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/orv-pg-XXXXXX"));
-        const QString root = m_dir->path();
-        QDir().mkpath(root + QStringLiteral("/socket"));
+        const QString cluster = preparedCluster(bin);
+        if (cluster.isEmpty())
+            return;
+        m_dir = std::make_unique<QTemporaryDir>(baseFolder() + QStringLiteral("/orv-pg-XXXXXX"));
+        m_root = m_dir->path();
+        QDir().mkpath(m_root + QStringLiteral("/socket"));
         if (asRoot())
-            giveToServerUser(root);
+            giveToServerUser(m_root);
+        QProcess copy;
+        copy.start(QStringLiteral("cp"), {QStringLiteral("-a"), cluster, m_root + QStringLiteral("/data")});
+        if (!copy.waitForFinished(120000) || copy.exitStatus() != QProcess::NormalExit || copy.exitCode() != 0) {
+            m_reason = QStringLiteral("copying the prepared cluster failed: ") + QString::fromLocal8Bit(copy.readAllStandardError());
+            return;
+        }
+        m_reason = startWithRetries(bin);
+    }
+
+    // Another program may take the free port before the server binds it: a server that stops
+    // at once is started again on another port.
+    QString startWithRetries(const QString &bin)
+    {
+        for (int attempt = 1;; ++attempt) {
+            const QString failure = startServer(bin, m_root);
+            if (failure.isEmpty() || attempt == 5 || (m_postgres && m_postgres->state() == QProcess::Running))
+                return failure;
+        }
+    }
+
+    // A cluster with the template database, made once per user, server binaries and setup and
+    // then copied by every test program: initdb and the setup take seconds, a copy much less.
+    // Empty (with the reason noted) when it cannot be made.
+    QString preparedCluster(const QString &bin)
+    {
+        const QByteArray key = QCryptographicHash::hash((bin + orv::db::serverSetupStatements().join(u';')).toUtf8(),
+                                                        QCryptographicHash::Sha1).toHex().left(16);
+        const QString cluster = QStringLiteral("%1/orv-pg-cluster-%2-%3").arg(baseFolder()).arg(::geteuid()).arg(QString::fromLatin1(key));
+        if (QFileInfo::exists(cluster + QStringLiteral("/PG_VERSION")))
+            return cluster;
+        QTemporaryDir work(baseFolder() + QStringLiteral("/orv-pg-build-XXXXXX"));
+        m_root = work.path();
+        QDir().mkpath(m_root + QStringLiteral("/socket"));
+        if (asRoot())
+            giveToServerUser(m_root);
         QString program = bin + QStringLiteral("/initdb");
-        QStringList args{QStringLiteral("-D"), root + QStringLiteral("/data"), QStringLiteral("-U"), QStringLiteral("postgres"),
+        QStringList args{QStringLiteral("-D"), m_root + QStringLiteral("/data"), QStringLiteral("-U"), QStringLiteral("postgres"),
                          QStringLiteral("-A"), QStringLiteral("trust"), QStringLiteral("-E"), QStringLiteral("UTF8"),
                          QStringLiteral("--locale=C"), QStringLiteral("--lc-ctype=C.UTF-8"), QStringLiteral("--no-sync")};
         asServerUser(program, args);
         QProcess init;
-        init.setWorkingDirectory(root);
+        init.setWorkingDirectory(m_root);
         init.setProcessChannelMode(QProcess::MergedChannels);
         init.start(program, args);
         if (!init.waitForFinished(120000) || init.exitStatus() != QProcess::NormalExit || init.exitCode() != 0) {
             m_reason = QStringLiteral("initdb failed: ") + QString::fromLocal8Bit(init.readAll());
-            return;
+            return QString();
         }
-        // Another program may take the free port before the server binds it: a server that
-        // stops at once is started again on another port.
-        for (int attempt = 1;; ++attempt) {
-            const QString failure = startServer(bin, root);
-            if (failure.isEmpty())
-                break;
-            if (attempt == 5 || (m_postgres && m_postgres->state() == QProcess::Running)) {
-                m_reason = failure;
-                return;
-            }
-        }
+        m_reason = startWithRetries(bin);
+        if (!m_reason.isEmpty())
+            return QString();
         try {
             orv::db::Connection admin;
             admin.openServer(conninfo(QStringLiteral("postgres")));
@@ -183,6 +233,13 @@ private:
         } catch (const std::exception &e) {
             m_reason = QStringLiteral("setup of the template database failed: ") + QString::fromUtf8(e.what());
         }
+        stopServer();
+        if (!m_reason.isEmpty())
+            return QString();
+        // Made whole under a name of its own, then put in place at once; a program that was
+        // quicker has put its own there, which serves as well.
+        QDir().rename(m_root + QStringLiteral("/data"), cluster);
+        return QFileInfo::exists(cluster + QStringLiteral("/PG_VERSION")) ? cluster : QString();
     }
 
     // Starts postgres and waits until it takes sessions; why not, or empty.
@@ -227,7 +284,7 @@ private:
         return QString();
     }
 
-    void stop()
+    void stopServer()
     {
         if (m_postgres && m_postgres->state() == QProcess::Running) {
             // A fast shutdown: sessions are ended, nothing waits for clients.
@@ -238,10 +295,16 @@ private:
             }
         }
         m_postgres.reset();
+    }
+
+    void stop()
+    {
+        stopServer();
         m_dir.reset();
     }
 
     std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_root; // the server's folder: data/, socket/, server.log
     std::unique_ptr<QProcess> m_postgres;
     QString m_reason;
     int m_port = 0;
