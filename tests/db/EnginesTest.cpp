@@ -465,3 +465,28 @@ TEST_P(ServerOnly, RandomTextsFoldUpperCaseAndOrderAsOnTheEmbeddedEngine)
         EXPECT_GT(rows, 0) << query;
     }
 }
+
+// The setup runs again without harm, the indexes come after a load, and a member of the
+// users' group reads and writes the data and calls the functions, but changes no table.
+TEST_P(ServerOnly, SetupRepeatsIndexesFollowAndTheUsersGroupWorksWithTheData)
+{
+    for (const QString &st : serverSetupStatements())
+        db.exec(st);
+    for (const QString &st : serverIndexStatements())
+        db.exec(st);
+    EXPECT_GT(db.scalar(QStringLiteral("select count(*) from pg_indexes where schemaname = 'orvalis'")).toInt(), 20);
+    const QString dbName = db.scalar(QStringLiteral("select current_database()")).toString();
+    const QString user = QStringLiteral("engineer_") + dbName;
+    orv::test::PgServer::instance().adminExec(QStringLiteral("create role %1 login in role %2").arg(user, serverUsersRole()));
+    Connection member;
+    member.openServer(orv::test::PgServer::instance().conninfo(dbName, user));
+    member.exec(QStringLiteral("insert into Mat (Number, Name) values (1, 'Žíhaná')"));
+    EXPECT_EQ(member.scalar(QStringLiteral("select fold(upper(Name)) from Mat order by Name collate CP1250")).toString(),
+              QStringLiteral("ZIHANA"));
+    try {
+        member.exec(QStringLiteral("drop table Mat"));
+        ADD_FAILURE() << "a member dropped a table";
+    } catch (const DbError &e) {
+        EXPECT_EQ(e.sqlState(), QStringLiteral("42501")) << e.text().toStdString();
+    }
+}
