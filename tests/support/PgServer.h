@@ -16,6 +16,7 @@
 #include "db/ServerSetup.h"
 
 #include <QCryptographicHash>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -239,6 +240,14 @@ private:
         // Made whole under a name of its own, then put in place at once; a program that was
         // quicker has put its own there, which serves as well.
         QDir().rename(m_root + QStringLiteral("/data"), cluster);
+        // Clusters of an earlier setup are of no more use; one that was copied from within the
+        // hour may still be in use by an older test program.
+        const QDir base(baseFolder());
+        const QString mine = QStringLiteral("orv-pg-cluster-%1-*").arg(::geteuid());
+        for (const QFileInfo &old : base.entryInfoList({mine}, QDir::Dirs | QDir::NoDotAndDotDot))
+            if (old.absoluteFilePath() != QFileInfo(cluster).absoluteFilePath()
+                && old.lastModified().secsTo(QDateTime::currentDateTime()) > 3600)
+                QDir(old.absoluteFilePath()).removeRecursively();
         return QFileInfo::exists(cluster + QStringLiteral("/PG_VERSION")) ? cluster : QString();
     }
 
