@@ -169,6 +169,8 @@ TEST_P(EngineValues, CzechTextsUpperCaseMatchFoldAndOrderAlike)
                   .toString(),
               QStringLiteral("čep|Cep"));
     EXPECT_DOUBLE_EQ(db.scalar(QStringLiteral("select round(2.345e0 * 2, 1)")).toDouble(), 4.7);
+    // A line break joins, a text cast keeps its trailing blanks.
+    EXPECT_EQ(db.scalar(QStringLiteral("select 'a' || char(10) || CAST('b ' AS CHAR(5)) || '|'")).toString(), QStringLiteral("a\nb |"));
 }
 
 TEST_P(EngineValues, TransactionsNestAndAnErrorInsideOneIsRolledBackBeforeTheNextStatement)
@@ -392,6 +394,9 @@ TEST(ServerText, ParametersQuotedNamesRowIdentityAndCollationAreRewritten)
               "select \"name\", ':x' from T where a = $1 and b = $2 and c = $1::int "
               "and ctid = $3 and n like 'a\\%' ESCAPE '' and m like $2 escape '!' order by cp1250(Name), cp1250(t.\"label\") desc");
     EXPECT_EQ(names, (QStringList{QStringLiteral("A"), QStringLiteral("b"), QString()}));
+    EXPECT_EQ(engine::serverText(QStringLiteral("select group_concat(Source, char(10)), CAST(' ' AS CHAR(200)) Notice, Char1 from T"))
+                  .toStdString(),
+              "select group_concat(Source, chr(10)), CAST(' ' AS varchar(200)) Notice, Char1 from T");
 }
 
 TEST_P(ServerOnly, NewCatalogueReplacesTheCatalogueRowsAndKeepsTheTeamsOwnRenumbered)

@@ -116,6 +116,7 @@ QString serverText(const QString &sql, QStringList *parameterNames)
     out.reserve(sql.size() + 16);
     QStringList names;
     QStringList literals; // string constants, kept aside while the text is rewritten
+    QString lastWord;
     const qsizetype n = sql.size();
     for (qsizetype i = 0; i < n;) {
         const QChar c = sql[i];
@@ -200,11 +201,21 @@ QString serverText(const QString &sql, QStringList *parameterNames)
             while (j < n && identChar(sql[j]))
                 ++j;
             const QString word = sql.mid(i, j - i);
+            qsizetype next = j;
+            while (next < n && sql[next].isSpace())
+                ++next;
             if (word.compare(QLatin1String("rowid"), Qt::CaseInsensitive) == 0
-                && !(i > 0 && sql[i - 1] == u'.'))
+                && !(i > 0 && sql[i - 1] == u'.')) {
                 out += QLatin1String("ctid");
-            else
+            } else if (word.compare(QLatin1String("char"), Qt::CaseInsensitive) == 0 && next < n && sql[next] == u'(') {
+                // CHAR(n) as a type pads and strips on the server: a text of up to n characters
+                // is meant. char(10) as a function is the character of that code.
+                const bool type = lastWord.compare(QLatin1String("as"), Qt::CaseInsensitive) == 0;
+                out += type ? QLatin1String("varchar") : QLatin1String("chr");
+            } else {
                 out += word;
+            }
+            lastWord = word;
             i = j;
         } else {
             out += c;
