@@ -103,6 +103,20 @@ TEST_P(EngineValues, StatementsCountChangesAndStepAgainAfterReset)
     EXPECT_EQ(db.scalar(QStringLiteral("select :a"), {{QStringLiteral("a"), QStringLiteral("x")}}).toString(), QStringLiteral("x"));
     EXPECT_EQ(db.scalar(QStringLiteral("select count(*) from Probe where :a is null or Number = :a"),
                         {{QStringLiteral("a"), 2}}).toInt(), 1);
+    {
+        // The same inside a transaction, which goes on.
+        Transaction t(db);
+        EXPECT_EQ(db.scalar(QStringLiteral("select :b || 'y'"), {{QStringLiteral("b"), QStringLiteral("x")}}).toString(),
+                  QStringLiteral("xy"));
+        Statement st(db, QStringLiteral("with recursive below(n) as (select :c union select n + 1 from below where n < 9) "
+                                        "select count(*) from below"));
+        st.bind(1, 7);
+        ASSERT_TRUE(st.step());
+        EXPECT_EQ(st.value(0).toInt(), 3);
+        db.exec(QStringLiteral("insert into Probe (Number) values (4)"));
+        t.commit();
+    }
+    EXPECT_EQ(db.scalar(QStringLiteral("select count(*) from Probe")).toInt(), 4);
     QStringList matColumns;
     for (const ColumnDef &c : table(QStringLiteral("Mat"))->columns)
         matColumns << c.name;
@@ -169,6 +183,12 @@ TEST_P(EngineValues, CzechTextsUpperCaseMatchFoldAndOrderAlike)
                   .toString(),
               QStringLiteral("čep|Cep"));
     EXPECT_DOUBLE_EQ(db.scalar(QStringLiteral("select round(2.345e0 * 2, 1)")).toDouble(), 4.7);
+    // A common table expression as the list of IN.
+    EXPECT_EQ(db.scalar(QStringLiteral("with recursive below(n) as (select :node union select n + 1 from below where n < 5) "
+                                       "select count(*) from Probe where Number in below"),
+                        {{QStringLiteral("node"), 2}})
+                  .toInt(),
+              4);
     // A line break joins, a text cast keeps its trailing blanks.
     EXPECT_EQ(db.scalar(QStringLiteral("select 'a' || char(10) || CAST('b ' AS CHAR(5)) || '|'")).toString(), QStringLiteral("a\nb |"));
 }
@@ -221,13 +241,22 @@ TEST_P(EngineValues, TransactionsNestAndAnErrorInsideOneIsRolledBackBeforeTheNex
         t.commit();
     }
     EXPECT_EQ(db.scalar(QStringLiteral("select count(*) from Probe where Number in (6, 7)")).toInt(), 2);
-    // A bare statement has no such care: on the server its error ends the transaction, which
-    // then refuses to commit and keeps nothing.
+    // A text the engine refuses leaves the transaction as it was on both, too.
+    {
+        Transaction t(db);
+        EXPECT_THROW(Statement(db, QStringLiteral("select * from NoSuchTable")), DbError);
+        db.exec(QStringLiteral("update Probe set Name = 'ok' where Number = 7"));
+        t.commit();
+    }
+    EXPECT_EQ(db.scalar(QStringLiteral("select Name from Probe where Number = 7")).toString(), QStringLiteral("ok"));
+    // A bare statement failing as it runs has no such care: on the server its error ends the
+    // transaction, which then refuses to commit and keeps nothing.
     if (GetParam() == Engine::Postgres) {
         {
             Transaction t(db);
             db.exec(QStringLiteral("insert into Probe (Number) values (8)"));
-            EXPECT_THROW(Statement(db, QStringLiteral("select * from NoSuchTable")), DbError);
+            Statement st(db, QStringLiteral("select 1 / (Number - Number) from Probe"));
+            EXPECT_THROW(st.step(), DbError);
             EXPECT_THROW(t.commit(), DbError);
         }
         EXPECT_FALSE(db.inTransaction());
@@ -397,6 +426,9 @@ TEST(ServerText, ParametersQuotedNamesRowIdentityAndCollationAreRewritten)
     EXPECT_EQ(engine::serverText(QStringLiteral("select group_concat(Source, char(10)), CAST(' ' AS CHAR(200)) Notice, Char1 from T"))
                   .toStdString(),
               "select group_concat(Source, chr(10)), CAST(' ' AS varchar(200)) Notice, Char1 from T");
+    EXPECT_EQ(engine::serverText(QStringLiteral("select 1 where Number in below and a in (select b) and c in t.x and d in ($1)"))
+                  .toStdString(),
+              "select 1 where Number in (select * from below) and a in (select b) and c in t.x and d in ($1)");
 }
 
 TEST_P(ServerOnly, NewCatalogueReplacesTheCatalogueRowsAndKeepsTheTeamsOwnRenumbered)

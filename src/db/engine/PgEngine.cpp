@@ -228,6 +228,15 @@ QString serverText(const QString &sql, QStringList *parameterNames)
         QRegularExpression::CaseInsensitiveOption);
     if (out.contains(QLatin1String("cp1250"), Qt::CaseInsensitive))
         out.replace(collate, QStringLiteral("cp1250(\\1)"));
+    // "x in below": the embedded engine takes a table or a common table expression named
+    // after IN as the list; the server wants it as a subquery.
+    if (out.contains(QLatin1String(" in "), Qt::CaseInsensitive)) {
+        static const QRegularExpression inTable(
+            QStringLiteral("\\bin\\s+(?!(?:select|values|schema)\\b)([A-Za-z_][\\w$]*)"
+                           "(?=\\s*(?:$|\\)|;|(?:and|or|limit|order|group|union|having|except|intersect)\\b))"),
+            QRegularExpression::CaseInsensitiveOption);
+        out.replace(inTable, QStringLiteral("in (select * from \\1)"));
+    }
     // The server reads a backslash in a LIKE pattern as its escape character unless told
     // otherwise; the embedded engine has none unless ESCAPE names one.
     if (out.contains(QLatin1String("like"), Qt::CaseInsensitive)) {
@@ -316,12 +325,28 @@ public:
             for (const auto &v : valueTypes)
                 types.push_back(v);
         }
+        // Inside a transaction a text the server refuses would end it: the embedded engine
+        // refuses a text without touching the transaction, so the server's attempt is kept
+        // in a savepoint.
+        const bool inTransaction = PQtransactionStatus(s->conn) == PQTRANS_INTRANS;
+        if (inTransaction)
+            PQclear(PQexec(s->conn, "SAVEPOINT orv_prepare"));
         PGresult *res = PQprepare(s->conn, name.constData(), text.constData(), int(types.size()),
                                   types.empty() ? nullptr : types.data());
-        if (PQresultStatus(res) != PGRES_COMMAND_OK) {
+        const bool ok = PQresultStatus(res) == PGRES_COMMAND_OK;
+        if (inTransaction) {
+            if (!ok)
+                PQclear(PQexec(s->conn, "ROLLBACK TO SAVEPOINT orv_prepare"));
+            PQclear(PQexec(s->conn, "RELEASE SAVEPOINT orv_prepare"));
+        }
+        if (!ok) {
             const QString state = QString::fromUtf8(PQresultErrorField(res, PG_DIAG_SQLSTATE));
             // 42P18: a parameter of no type; 42P08: one used as two types.
-            if (!typedByValues && (state == QLatin1String("42P18") || state == QLatin1String("42P08"))) {
+            // 42883/42804: an operator or a type that does not fit, as when "select :a union
+            // select n + 1" makes the parameter a text: typed by its value it may well fit.
+            if (!typedByValues && !names.isEmpty()
+                && (state == QLatin1String("42P18") || state == QLatin1String("42P08") || state == QLatin1String("42883")
+                    || state == QLatin1String("42804") || state == QLatin1String("42725"))) {
                 PQclear(res);
                 name.clear();
                 deferred = true;
