@@ -183,6 +183,8 @@ TEST_P(EngineValues, CzechTextsUpperCaseMatchFoldAndOrderAlike)
                   .toString(),
               QStringLiteral("čep|Cep"));
     EXPECT_DOUBLE_EQ(db.scalar(QStringLiteral("select round(2.345e0 * 2, 1)")).toDouble(), 4.7);
+    // Subqueries in FROM without a name, as the search texts write them.
+    EXPECT_EQ(db.scalar(QStringLiteral("select count(*) from (\nselect Number from Probe where Number > 1\n)")).toInt(), 14);
     // A common table expression as the list of IN.
     EXPECT_EQ(db.scalar(QStringLiteral("with recursive below(n) as (select :node union select n + 1 from below where n < 5) "
                                        "select count(*) from Probe where Number in below"),
@@ -429,6 +431,11 @@ TEST(ServerText, ParametersQuotedNamesRowIdentityAndCollationAreRewritten)
     EXPECT_EQ(engine::serverText(QStringLiteral("select 1 where Number in below and a in (select b) and c in t.x and d in ($1)"))
                   .toStdString(),
               "select 1 where Number in (select * from below) and a in (select b) and c in t.x and d in ($1)");
+    EXPECT_EQ(engine::serverText(QStringLiteral("select a from (\nselect a from T\n) where a > 1 union select (select max(b) "
+                                                "from (select b from U order by b)) from (select 1 a) x join (select 2) on 1=1"))
+                  .toStdString(),
+              "select a from (\nselect a from T\n) as orv_sub1 where a > 1 union select (select max(b) "
+              "from (select b from U order by b) as orv_sub2) from (select 1 a) x join (select 2) as orv_sub3 on 1=1");
 }
 
 TEST_P(ServerOnly, NewCatalogueReplacesTheCatalogueRowsAndKeepsTheTeamsOwnRenumbered)

@@ -228,6 +228,31 @@ QString serverText(const QString &sql, QStringList *parameterNames)
         QRegularExpression::CaseInsensitiveOption);
     if (out.contains(QLatin1String("cp1250"), Qt::CaseInsensitive))
         out.replace(collate, QStringLiteral("cp1250(\\1)"));
+    // A subquery in FROM without a name: the server wants one.
+    if (out.contains(QLatin1String("("))) {
+        static const QRegularExpression subquery(QStringLiteral("\\b(?:from|join)\\s*(\\()\\s*(?:select|with)\\b"),
+                                                 QRegularExpression::CaseInsensitiveOption);
+        static const QRegularExpression named(
+            QStringLiteral("^\\s*(?!(?:where|group|order|limit|offset|union|except|intersect|having|join|inner|left|right|"
+                           "cross|full|natural|on|window)\\b)(?:as\\s+)?[A-Za-z_\"]"),
+            QRegularExpression::CaseInsensitiveOption);
+        int serial = 0;
+        qsizetype from = 0;
+        for (QRegularExpressionMatch m = subquery.match(out, from); m.hasMatch(); m = subquery.match(out, from)) {
+            qsizetype k = m.capturedStart(1), depth = 0;
+            for (; k < out.size(); ++k) {
+                if (out[k] == u'(')
+                    ++depth;
+                else if (out[k] == u')' && --depth == 0)
+                    break;
+            }
+            if (k >= out.size())
+                break;
+            if (!named.match(QStringView(out).mid(k + 1)).hasMatch())
+                out.insert(k + 1, QStringLiteral(" as orv_sub%1").arg(++serial));
+            from = m.capturedStart(1) + 1;
+        }
+    }
     // "x in below": the embedded engine takes a table or a common table expression named
     // after IN as the list; the server wants it as a subquery.
     if (out.contains(QLatin1String(" in "), Qt::CaseInsensitive)) {
