@@ -185,6 +185,11 @@ TEST_P(EngineValues, CzechTextsUpperCaseMatchFoldAndOrderAlike)
     EXPECT_DOUBLE_EQ(db.scalar(QStringLiteral("select round(2.345e0 * 2, 1)")).toDouble(), 4.7);
     // Subqueries in FROM without a name, as the search texts write them.
     EXPECT_EQ(db.scalar(QStringLiteral("select count(*) from (\nselect Number from Probe where Number > 1\n)")).toInt(), 14);
+    // "is ?" and "is not ?" compare with nulls equal.
+    EXPECT_EQ(db.scalar(QStringLiteral("select count(*) from Probe where Amount is :a and Name is not :b"),
+                        {{QStringLiteral("a"), QVariant()}, {QStringLiteral("b"), QStringLiteral("Cep")}})
+                  .toInt(),
+              14);
     // A common table expression as the list of IN.
     EXPECT_EQ(db.scalar(QStringLiteral("with recursive below(n) as (select :node union select n + 1 from below where n < 5) "
                                        "select count(*) from Probe where Number in below"),

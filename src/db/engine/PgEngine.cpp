@@ -228,6 +228,24 @@ QString serverText(const QString &sql, QStringList *parameterNames)
         QRegularExpression::CaseInsensitiveOption);
     if (out.contains(QLatin1String("cp1250"), Qt::CaseInsensitive))
         out.replace(collate, QStringLiteral("cp1250(\\1)"));
+    // "x is :v" compares with nulls equal on the embedded engine.
+    if (out.contains(QLatin1String(" is "), Qt::CaseInsensitive)) {
+        static const QRegularExpression isParam(QStringLiteral("\\bis\\s+(not\\s+)?(\\$\\d+)"),
+                                                QRegularExpression::CaseInsensitiveOption);
+        QString rewritten;
+        qsizetype last = 0;
+        for (auto it = isParam.globalMatch(out); it.hasNext();) {
+            const QRegularExpressionMatch m = it.next();
+            rewritten += QStringView(out).mid(last, m.capturedStart() - last);
+            rewritten += (m.capturedLength(1) ? QStringLiteral("is distinct from ") : QStringLiteral("is not distinct from "))
+                         + m.captured(2);
+            last = m.capturedEnd();
+        }
+        if (last > 0) {
+            rewritten += QStringView(out).mid(last);
+            out = rewritten;
+        }
+    }
     // A subquery in FROM without a name: the server wants one.
     if (out.contains(QLatin1String("("))) {
         static const QRegularExpression subquery(QStringLiteral("\\b(?:from|join)\\s*(\\()\\s*(?:select|with)\\b"),
