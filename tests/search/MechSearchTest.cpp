@@ -206,7 +206,7 @@ TEST(MechSearch, WithoutPropertyListListsEveryCombination)
     f.inProperties = false;
     const MechSearchOutcome out = runMechSearch(d.cat, {row(1, 5.0, 6.0)}, f);
     EXPECT_EQ(out.criteriaCount, 0);
-    EXPECT_EQ(out.allSql.last(), QStringLiteral("  order by nr.Name, nr.Label"));
+    EXPECT_EQ(out.allSql.last(), QStringLiteral("  order by nr.Name nulls first, nr.Label nulls first, mat.Number, sp.Number, st.Number, di.Number"));
     const auto rows = readMechResult(d.cat, out);
     ASSERT_EQ(rows.size(), 3);
     EXPECT_EQ(rows[0].norma, QStringLiteral("DIN")); // byte order: D before Č
