@@ -26,6 +26,7 @@ PACKAGES=(
   graphviz ccache
   calculix-ccx libxml2-utils jq   # the solver, xmllint and jq that check the exports for calculations
   libxlsxwriter-dev python3-openpyxl   # spreadsheets written, and read back by the tests
+  postgresql-15 libpq-dev   # the server engine; tests start their own server, no system cluster
 )
 
 missing=()
@@ -41,5 +42,11 @@ echo "Installing: ${missing[*]}"
 SUDO=""
 [ "$(id -u)" -ne 0 ] && SUDO="sudo"
 export DEBIAN_FRONTEND=noninteractive
+# postgresql-common would create and start a system cluster on install; the tests run their own.
+if printf '%s\n' "${missing[@]}" | grep -q '^postgresql'; then
+  $SUDO mkdir -p /etc/postgresql-common
+  grep -qs '^create_main_cluster *= *false' /etc/postgresql-common/createcluster.conf \
+    || echo 'create_main_cluster = false' | $SUDO tee -a /etc/postgresql-common/createcluster.conf >/dev/null
+fi
 $SUDO apt-get update -qq
 $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

@@ -1,11 +1,15 @@
 #pragma once
-// One working database session: a SQLite connection that opens one of the two database files
-// and attaches the other, so that every table of both is visible unqualified. A catalogue on a
-// read-only medium is opened read-only. Every connection registers a Unicode-aware UPPER()
-// and LOWER() and a case-sensitive LIKE (with %, _ and ESCAPE) so that Czech letters
-// upper-case and match correctly, and the collation CP1250 ("order by Name collate CP1250")
-// that orders texts by their Windows-1250 bytes. Double-quoted string constants are not accepted: SQL text
-// writes string constants in single quotes (see core/SqlText.h).
+// One working database session over one of two engines. Embedded (the default): a SQLite
+// connection that opens one of the two database files and attaches the other, so that every
+// table of both is visible unqualified; a catalogue on a read-only medium is opened read-only.
+// Server: a PostgreSQL session on a database prepared by the setup statements (ServerSetup.h),
+// where every table is visible unqualified as well.
+// Both engines give Czech letters the same treatment: a Unicode-aware UPPER() and LOWER(), a
+// case-sensitive LIKE (with %, _ and ESCAPE), FOLD() (the text without diacritics) and the
+// ordering "order by Name collate CP1250" by the texts' Windows-1250 bytes. SQL text is
+// written once for both: string constants in single quotes (see core/SqlText.h), :Name
+// parameters, identifiers in any case (the server folds them to lower case, and so does the
+// engine layer for quoted ones), `rowid` for a row's identity.
 
 #include "db/DbError.h"
 #include "db/Schema.h"
@@ -17,16 +21,20 @@
 #include <QVariant>
 #include <QVariantMap>
 
+#include <functional>
 #include <memory>
-
-struct sqlite3;
-struct sqlite3_stmt;
 
 namespace orv::db {
 
 class Connection;
 class DataSet;
-struct StatementCache;
+
+namespace engine {
+class Cursor;
+class Session;
+} // namespace engine
+
+enum class Engine { Sqlite, Postgres };
 
 enum class OpenMode {
     ReadWrite, // existing file, read and write (read-only when its location is not writable)
@@ -63,15 +71,14 @@ public:
     QVariant value(int i) const;          // null stays null; integers as int when they fit
     bool isNull(int i) const;
 
-    sqlite3_stmt *handle() const { return m_stmt; }
     const QString &sql() const { return m_sql; }
 
 private:
+    friend class DataSet;
     Connection *m_conn = nullptr;
-    sqlite3_stmt *m_stmt = nullptr;
+    std::shared_ptr<engine::Session> m_session; // where the cursor goes back when done
+    engine::Cursor *m_cursor = nullptr;
     QString m_sql;
-    std::shared_ptr<StatementCache> m_cache; // where the statement goes back when done
-    quint64 m_generation = 0;                // the cache's generation it was prepared in
 };
 
 class Connection {
@@ -98,10 +105,15 @@ public:
     void openWorking(const QString &catalogueFile, const QString &userFile);
     // Opens a single file (the upgrade's connections, tools).
     void openFile(const QString &file, OpenMode mode = OpenMode::ReadWrite);
+    // Opens a session on a PostgreSQL database prepared by serverSetupStatements(), e.g.
+    // "host=/run/postgresql dbname=orvalis". Throws DbError with a Czech message and the
+    // server's text as detail when the server cannot be reached or refuses the login.
+    void openServer(const QString &conninfo);
+    Engine engine() const;
     // Attaches a further file under `schemaName`.
     void attach(const QString &file, const QString &schemaName, OpenMode mode = OpenMode::ReadWrite);
     void close();
-    bool isOpen() const { return m_db != nullptr; }
+    bool isOpen() const;
 
     QString mainFile() const { return m_mainFile; }
     // File of the catalogue or the user database; empty when not part of this connection.
@@ -117,16 +129,18 @@ public:
     // Columns of a table as the engine has them, in their physical order.
     QStringList tableColumns(const QString &table) const;
 
+    // Bulk load of rows into a table: `next` fills `row` with one value per column and
+    // returns false when there are no more. On the server one COPY, else one prepared INSERT.
+    void copyIn(const QString &table, const QStringList &columns,
+                const std::function<bool(QVariantList &row)> &next);
+
     bool inTransaction() const { return m_savepointDepth > 0; }
     // Prepared statements kept for reuse (they are finalized on close, attach and detach).
     int cachedStatementCount() const;
     static constexpr int statementCacheLimit = 48;
 
-    sqlite3 *handle() const { return m_db; }
-    // Throws a DbError for the result code with the engine's current message.
-    // The error names the file that failed: for a session over both files, the one that holds
+    // The file an engine error concerns: for a session over both files, the one that holds
     // the missing table or the tables of `sql`, or the read-only one a write was refused by.
-    [[noreturn]] void raise(int rc, const QString &context = QString(), const QString &sql = QString()) const;
     QString errorFile(const QString &message, const QString &sql = QString()) const;
 
     // Whether a file lies where it cannot be written (read-only file or folder or medium).
@@ -136,14 +150,12 @@ private:
     friend class Transaction;
     friend class DataSet;
     friend class Statement;
-    void registerFunctions();
-    void checkReadable(const QString &schema, const QString &file);
     // Data sets that changed rows inside the open transaction are refreshed when it rolls back.
     void noteWriter(DataSet *ds);
     void dropCachedStatements();
 
     QString m_name;
-    sqlite3 *m_db = nullptr;
+    std::shared_ptr<engine::Session> m_session;
     QString m_mainFile;
     QString m_catalogueFile;
     QString m_userFile;
@@ -153,10 +165,9 @@ private:
     int m_savepointDepth = 0;
     int m_savepointSerial = 0;
     QList<QList<QPointer<DataSet>>> m_writers; // per open savepoint level
-    std::shared_ptr<StatementCache> m_cache;
 };
 
-// A savepoint; nests. Rolls back in the destructor unless commit() was called. When it rolls
+// A transaction; nests (the inner ones are savepoints). Rolls back in the destructor unless commit() was called. When it rolls
 // back, data sets that wrote inside it are reloaded, so memory and file agree again.
 class Transaction {
 public:

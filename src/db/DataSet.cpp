@@ -6,7 +6,7 @@
 #include <QHash>
 #include <QRegularExpression>
 
-#include <sqlite3.h>
+#include "db/engine/Engine.h"
 
 #include <climits>
 #include <cstring>
@@ -389,37 +389,9 @@ void DataSet::load()
     std::vector<char> boolCol(size_t(cols), 0);
     for (int i = 0; i < cols; ++i)
         boolCol[size_t(i)] = types[i] == FieldType::Boolean;
-    sqlite3_stmt *h = st.handle();
-    while (st.step()) {
-        for (int i = 0; i < cols; ++i) {
-            switch (sqlite3_column_type(h, i)) {
-            case SQLITE_INTEGER: {
-                const qint64 n = sqlite3_column_int64(h, i);
-                if (boolCol[size_t(i)])
-                    data.emplaceBack(n != 0);
-                else if (n >= INT_MIN && n <= INT_MAX)
-                    data.emplaceBack(int(n));
-                else
-                    data.emplaceBack(qlonglong(n));
-                break;
-            }
-            case SQLITE_FLOAT:
-                data.emplaceBack(sqlite3_column_double(h, i));
-                break;
-            case SQLITE_TEXT: {
-                const char *t = reinterpret_cast<const char *>(sqlite3_column_text(h, i));
-                data.emplaceBack(QString::fromUtf8(t, sqlite3_column_bytes(h, i)));
-                break;
-            }
-            case SQLITE_NULL:
-                data.emplaceBack();
-                break;
-            default:
-                data.emplaceBack(st.value(i));
-                break;
-            }
-        }
-    }
+    const engine::Cursor *cursor = st.m_cursor;
+    while (st.step())
+        cursor->appendRow(data, boolCol.data());
     // Expression columns take their type from the first value that is not null.
     const size_t rows = cols ? size_t(data.size()) / size_t(cols) : 0;
     for (int i = 0; i < cols; ++i) {
@@ -1365,13 +1337,13 @@ void DataSet::writePost()
     QStringList where;
     QVariantList whereVals;
     if (m_numberColumn >= 0) {
-        where << quoteIdent(m_columns[m_numberColumn]) + QStringLiteral(" is ?");
+        where << quoteIdent(m_columns[m_numberColumn]) + QStringLiteral(" is not distinct from ?");
         whereVals << cell(stored, m_numberColumn);
     }
     for (int i = 0; i < m_cols; ++i) {
         if (i == m_numberColumn || !inTable(m_columns[i]))
             continue;
-        where << quoteIdent(m_columns[i]) + QStringLiteral(" is ?");
+        where << quoteIdent(m_columns[i]) + QStringLiteral(" is not distinct from ?");
         whereVals << cell(stored, i);
     }
     Statement st(*m_conn, QStringLiteral("update %1 set %2 where rowid = (select rowid from %1 where %3 limit 1)")
@@ -1460,7 +1432,7 @@ void DataSet::writeDelete()
     for (int i = 0; i < m_cols; ++i) {
         if (!inTable(m_columns[i]))
             continue;
-        where << quoteIdent(m_columns[i]) + QStringLiteral(" is ?");
+        where << quoteIdent(m_columns[i]) + QStringLiteral(" is not distinct from ?");
         vals << cell(stored, i);
     }
     const QString table = quoteIdent(m_updateTable);

@@ -129,11 +129,49 @@ QString describe(const QString &message, const QString &fileName, int code)
     return QStringLiteral("%1:\n%2\n\n%3\n\nPodrobnosti: %4").arg(what, fileName, todo, message);
 }
 
+QString describeServer(DbErrorKind kind, const QString &serverText)
+{
+    QString what, todo;
+    switch (kind) {
+    case DbErrorKind::ServerUnreachable:
+        what = QStringLiteral("Databázový server není dostupný.");
+        todo = QStringLiteral("Zkontrolujte adresu serveru, síť a to, že server běží.");
+        break;
+    case DbErrorKind::LoginRefused:
+        what = QStringLiteral("Databázový server odmítl přihlášení.");
+        todo = QStringLiteral("Zkontrolujte jméno uživatele, heslo a právo k databázi.");
+        break;
+    case DbErrorKind::ConnectionLost:
+        what = QStringLiteral("Spojení s databázovým serverem bylo přerušeno; poslední změna nebyla uložena.");
+        todo = QStringLiteral("Zkontrolujte síť a server a akci opakujte.");
+        break;
+    case DbErrorKind::Constraint:
+        what = QStringLiteral("Záznam nelze uložit: porušuje pravidlo databáze (povinná nebo jedinečná hodnota, "
+                              "vazba na jiný záznam).");
+        todo = QStringLiteral("Opravte hodnoty a záznam uložte znovu.");
+        break;
+    case DbErrorKind::Serialization:
+        what = QStringLiteral("Stejná data mezitím změnil jiný uživatel; změna nebyla uložena.");
+        todo = QStringLiteral("Akci opakujte.");
+        break;
+    case DbErrorKind::Other:
+        return serverText;
+    }
+    return QStringLiteral("%1\n\n%2\n\nPodrobnosti: %3").arg(what, todo, serverText);
+}
+
 } // namespace
 
 DbError::DbError(const QString &message, const QString &fileName, int code)
     : std::runtime_error(describe(message, fileName, code).toStdString()),
-      m_message(message), m_fileName(fileName), m_code(code)
+      m_message(message), m_fileName(fileName), m_code(code),
+      m_kind((code & 0xff) == SQLITE_CONSTRAINT ? DbErrorKind::Constraint : DbErrorKind::Other)
+{
+}
+
+DbError::DbError(DbErrorKind kind, const QString &serverText, const QString &sqlState)
+    : std::runtime_error(describeServer(kind, serverText).toStdString()),
+      m_message(serverText), m_kind(kind), m_sqlState(sqlState)
 {
 }
 

@@ -10,9 +10,21 @@
 
 namespace orv::db {
 
+// What kind of failure a DbError reports, as far as the caller may act on it.
+enum class DbErrorKind {
+    Other,
+    ServerUnreachable, // the database server cannot be reached
+    LoginRefused,      // the server refused the user, the password or the database
+    ConnectionLost,    // the session to the server broke off
+    Constraint,        // a row breaks a rule of the table (required, unique, reference)
+    Serialization      // another session changed the same data meanwhile; try again
+};
+
 class DbError : public std::runtime_error {
 public:
     explicit DbError(const QString &message, const QString &fileName = QString(), int code = 0);
+    // An error of the database server: `serverText` its own words, `sqlState` its code.
+    DbError(DbErrorKind kind, const QString &serverText, const QString &sqlState);
 
     // The engine's (or this layer's) message, without the file name.
     const QString &message() const { return m_message; }
@@ -20,6 +32,9 @@ public:
     const QString &fileName() const { return m_fileName; }
     // SQLite result code, 0 when the error did not come from the engine.
     int code() const { return m_code; }
+    DbErrorKind kind() const { return m_kind; }
+    // The server's SQLSTATE, empty for an error of the embedded engine.
+    const QString &sqlState() const { return m_sqlState; }
     // What a user is shown: for a damaged, unreadable, read-only or full file a Czech text that
     // names the file and what to do, with the engine's message as a detail; otherwise the
     // message with the file name.
@@ -29,6 +44,8 @@ private:
     QString m_message;
     QString m_fileName;
     int m_code = 0;
+    DbErrorKind m_kind = DbErrorKind::Other;
+    QString m_sqlState;
 };
 
 // A value or an action the user asked for is refused; the message is shown as it is.

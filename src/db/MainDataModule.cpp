@@ -92,6 +92,17 @@ MainDataModule::MainDataModule(const QString &dataRoot, const QString &programDi
                                const StartupProgress &progress, QObject *parent)
     : QObject(parent), m_dataRoot(withSlash(dataRoot)), m_programDir(withSlash(programDir))
 {
+    openDataSets(progress);
+}
+
+MainDataModule::MainDataModule(const ServerDatabase &server, const StartupProgress &progress, QObject *parent)
+    : QObject(parent), m_conninfo(server.conninfo)
+{
+    openDataSets(progress);
+}
+
+void MainDataModule::openDataSets(const StartupProgress &progress)
+{
     auto show = [&](const char *text) {
         if (progress.showText)
             progress.showText(QString::fromUtf8(text));
@@ -152,6 +163,14 @@ MainDataModule::~MainDataModule()
 
 void MainDataModule::openSessions()
 {
+    if (!m_conninfo.isEmpty()) {
+        // The server's tables are the working copies already: the catalogue tool replaces the
+        // catalogue's rows there and keeps the team's own ones.
+        m_user.openServer(m_conninfo);
+        m_catalogue.openServer(m_conninfo);
+        m_workingCopies = true;
+        return;
+    }
     // Both sessions open the user file and attach the catalogue read-only: the working copies
     // of the material tables in the user file (catalogue rows and own materials together)
     // are what every query sees, and only the user file is ever written.

@@ -22,6 +22,12 @@ struct StartupProgress {
     std::function<void()> showTextPanel;
 };
 
+// A database on a PostgreSQL server prepared by serverSetupStatements() and filled by the
+// catalogue tool: its tables are what the two files hold together.
+struct ServerDatabase {
+    QString conninfo;
+};
+
 class MainDataModule : public QObject {
     Q_OBJECT
 public:
@@ -34,6 +40,9 @@ public:
     // Opens the sessions and the start-up data sets; a database error propagates.
     MainDataModule(const QString &dataRoot, const QString &programDir,
                    const StartupProgress &progress = StartupProgress(), QObject *parent = nullptr);
+    // Both sessions on a server database instead of the files.
+    explicit MainDataModule(const ServerDatabase &server, const StartupProgress &progress = StartupProgress(),
+                            QObject *parent = nullptr);
     ~MainDataModule() override;
 
     // The data root text, always ending in "/".
@@ -104,12 +113,14 @@ public:
 
 private:
     void openSessions();
+    void openDataSets(const StartupProgress &progress);
     void defineDataSets();
     void defineFields();
     void attachBehaviour();
 
     QString m_dataRoot;
     QString m_programDir;
+    QString m_conninfo; // the server database; empty: the two files
     Connection m_catalogue{catalogueSessionName()};
     Connection m_user{userSessionName()};
     Connection m_upgradeOld{QStringLiteral("ZEB11OldData")};

@@ -3,6 +3,7 @@
 #include "core/SqlText.h"
 #include "db/DatabaseFiles.h"
 #include "db/Schema.h"
+#include "db/ServerSetup.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -62,13 +63,33 @@ QString q(const QString &name)
     return QStringLiteral("\"%1\"").arg(name);
 }
 
-QString own(const QString &table)
+// Where the refresh finds its tables: the working copies (the user file's main database, or
+// the server's schema), the new catalogue (the attached file, or the schema the catalogue
+// tool loaded it into) and the temporary tables of the session.
+struct Place {
+    bool server = false;
+    QString main, cat, temp;
+};
+
+Place filePlace()
 {
-    return QStringLiteral("temp.\"own_%1\"").arg(table);
+    return {false, QStringLiteral("main"), Connection::catalogueSchema(), QStringLiteral("temp")};
 }
 
+QString own(const Place &p, const QString &table)
+{
+    return QStringLiteral("%1.\"own_%2\"").arg(p.temp, table);
+}
+
+// The server folds names to lower case; the schema and table names are looked up so.
 bool hasTable(Connection &c, const QString &schemaName, const QString &table)
 {
+    if (c.engine() == Engine::Postgres)
+        return c.scalar(QStringLiteral("SELECT count(*) FROM pg_class t JOIN pg_namespace n ON n.oid = t.relnamespace "
+                                       "WHERE t.relname = lower(:t) AND t.relkind IN ('r', 'p', 'v') AND "
+                                       "(n.nspname = lower(:s) OR (:s = 'pg_temp' AND n.oid = pg_my_temp_schema()))"),
+                        {{QStringLiteral("t"), table}, {QStringLiteral("s"), schemaName}})
+                   .toInt() > 0;
     return c.scalar(QStringLiteral("SELECT count(*) FROM %1.sqlite_master WHERE type = 'table' AND name = :t COLLATE NOCASE")
                         .arg(q(schemaName)),
                     {{QStringLiteral("t"), table}})
@@ -78,6 +99,14 @@ bool hasTable(Connection &c, const QString &schemaName, const QString &table)
 QStringList columnsOf(Connection &c, const QString &schemaName, const QString &table)
 {
     QStringList out;
+    if (c.engine() == Engine::Postgres) {
+        Statement st(c, QStringLiteral("SELECT a.attname FROM pg_attribute a WHERE a.attrelid = to_regclass(:q) "
+                                       "AND a.attnum > 0 AND NOT a.attisdropped ORDER BY a.attnum"));
+        st.bind(1, QStringLiteral("%1.%2").arg(schemaName, table.toLower()));
+        while (st.step())
+            out << st.value(0).toString();
+        return out;
+    }
     Statement st(c, QStringLiteral("PRAGMA %1.table_info(%2)").arg(q(schemaName), q(table)));
     while (st.step())
         out << st.value(1).toString();
@@ -173,19 +202,18 @@ bool workingCopiesCurrent(Connection &session)
     return true;
 }
 
-WorkingCopyRefresh refreshWorkingCopies(Connection &session, bool force)
-{
-    WorkingCopyRefresh result;
-    const QString cat = Connection::catalogueSchema();
-    if (!force && workingCopiesCurrent(session))
-        return result;
+namespace {
 
-    Transaction tx(session);
-    createMissingTables(session, Database::User);
+// The working copies filled from the catalogue at `p.cat`, keeping every own row. Inside the
+// caller's transaction.
+void fillCopies(Connection &session, const Place &p, WorkingCopyRefresh &result)
+{
+    const QString cat = p.cat;
+    auto own = [&p](const QString &table) { return db::own(p, table); };
     // Before the first fill the own materials of an earlier version of the program sit in the
     // catalogue file itself; they are taken out of it (the file is only read).
-    const bool firstFill = !hasTable(session, QStringLiteral("main"), QStringLiteral("Mat"));
-    const QString source = firstFill ? cat : QStringLiteral("main");
+    const bool firstFill = !hasTable(session, p.main, QStringLiteral("Mat"));
+    const QString source = firstFill ? cat : p.main;
 
     // 1. The own rows, into temporary tables, a material first and then what hangs on it.
     QSet<QString> ownTables;
@@ -198,7 +226,7 @@ WorkingCopyRefresh refreshWorkingCopies(Connection &session, bool force)
             session.exec(QStringLiteral("CREATE TEMP TABLE \"own_%1\" AS SELECT * FROM %2.%3 WHERE %4")
                              .arg(table, q(source), q(table), condition));
         else
-            session.exec(QStringLiteral("CREATE TEMP TABLE \"own_%1\" AS SELECT * FROM %2.%3 WHERE 0")
+            session.exec(QStringLiteral("CREATE TEMP TABLE \"own_%1\" AS SELECT * FROM %2.%3 WHERE 1 = 0")
                              .arg(table, q(cat), q(table)));
         ownTables.insert(table);
     };
@@ -216,17 +244,17 @@ WorkingCopyRefresh refreshWorkingCopies(Connection &session, bool force)
             if (ownTables.contains(QString::fromLatin1(h)))
                 holders << QStringLiteral("SELECT NoticeNo FROM %1").arg(own(QString::fromLatin1(h)));
         for (const char *h : kOwnPropertyNoticeHolders)
-            if (hasTable(session, QStringLiteral("main"), QString::fromLatin1(h)))
-                holders << QStringLiteral("SELECT NoticeNo FROM main.%1").arg(q(QString::fromLatin1(h)));
-        takeOwn(QStringLiteral("Notices"), holders.isEmpty() ? QStringLiteral("0")
+            if (hasTable(session, p.main, QString::fromLatin1(h)))
+                holders << QStringLiteral("SELECT NoticeNo FROM %1.%2").arg(q(p.main), q(QString::fromLatin1(h)));
+        takeOwn(QStringLiteral("Notices"), holders.isEmpty() ? QStringLiteral("1 = 0")
                                                              : QStringLiteral("Number IN (%1)").arg(holders.join(QStringLiteral(" UNION "))));
     }
     // A note the catalogue holds under the same number with the same text is the catalogue's
     // note: nothing of the user's is in it.
     if (ownTables.contains(QStringLiteral("Notices")) && hasTable(session, cat, QStringLiteral("Notices")))
-        session.exec(QStringLiteral("DELETE FROM temp.own_Notices WHERE EXISTS (SELECT 1 FROM %1.Notices c "
-                                    "WHERE c.Number = own_Notices.Number AND c.Notice IS own_Notices.Notice)")
-                         .arg(q(cat)));
+        session.exec(QStringLiteral("DELETE FROM %2 WHERE EXISTS (SELECT 1 FROM %1.Notices c "
+                                    "WHERE c.Number = own_Notices.Number AND c.Notice IS NOT DISTINCT FROM own_Notices.Notice)")
+                         .arg(q(cat), own(QStringLiteral("Notices"))));
 
     // The catalogue's rows that the working copy takes: all of them, but on the first fill
     // not the own rows that were just taken out of it.
@@ -237,7 +265,7 @@ WorkingCopyRefresh refreshWorkingCopies(Connection &session, bool force)
     };
 
     // 2. Own rows whose number the catalogue uses get the next free numbers.
-    session.exec(QStringLiteral("DROP TABLE IF EXISTS temp.renumber"));
+    session.exec(QStringLiteral("DROP TABLE IF EXISTS %1.renumber").arg(p.temp));
     session.exec(QStringLiteral("CREATE TEMP TABLE renumber (tbl TEXT, old_no INTEGER, new_no INTEGER, PRIMARY KEY (tbl, old_no))"));
     for (const QString &table : workingCopyTables()) {
         if (!ownTables.contains(table) || !hasTable(session, cat, table))
@@ -252,9 +280,9 @@ WorkingCopyRefresh refreshWorkingCopies(Connection &session, bool force)
         }
         if (colliding.isEmpty())
             continue;
-        qint64 next = qMax(session.scalar(QStringLiteral("SELECT max(Number) FROM (%1)").arg(catRows)).toLongLong(),
+        qint64 next = qMax(session.scalar(QStringLiteral("SELECT max(Number) FROM (%1) c").arg(catRows)).toLongLong(),
                            session.scalar(QStringLiteral("SELECT max(Number) FROM %1").arg(own(table))).toLongLong());
-        Statement ins(session, QStringLiteral("INSERT INTO temp.renumber VALUES (:t, :o, :n)"));
+        Statement ins(session, QStringLiteral("INSERT INTO %1.renumber VALUES (:t, :o, :n)").arg(p.temp));
         for (qint64 old : colliding) {
             ins.reset();
             ins.bind(QStringLiteral("t"), table);
@@ -266,9 +294,9 @@ WorkingCopyRefresh refreshWorkingCopies(Connection &session, bool force)
     }
     if (!result.renumbered.isEmpty()) {
         auto follow = [&](const QString &target, const QString &table, const QString &column) {
-            session.exec(QStringLiteral("UPDATE %1 SET %2 = (SELECT new_no FROM temp.renumber WHERE tbl = '%3' AND old_no = %2) "
-                                        "WHERE %2 IN (SELECT old_no FROM temp.renumber WHERE tbl = '%3')")
-                             .arg(table, q(column), target));
+            session.exec(QStringLiteral("UPDATE %1 SET %2 = (SELECT new_no FROM %4.renumber WHERE tbl = '%3' AND old_no = %2) "
+                                        "WHERE %2 IN (SELECT old_no FROM %4.renumber WHERE tbl = '%3')")
+                             .arg(table, q(column), target, p.temp));
         };
         QSet<QString> renumberedTables;
         for (const RenumberedRow &r : std::as_const(result.renumbered))
@@ -282,8 +310,8 @@ WorkingCopyRefresh refreshWorkingCopies(Connection &session, bool force)
         }
         for (const Reference &r : kUserReferences) {
             const QString table = QString::fromLatin1(r.table), target = QString::fromLatin1(r.target);
-            if (renumberedTables.contains(target) && hasTable(session, QStringLiteral("main"), table))
-                follow(target, QStringLiteral("main.%1").arg(q(table)), QString::fromLatin1(r.column));
+            if (renumberedTables.contains(target) && hasTable(session, p.main, table))
+                follow(target, QStringLiteral("%1.%2").arg(q(p.main), q(table)), QString::fromLatin1(r.column));
         }
     }
 
@@ -293,40 +321,78 @@ WorkingCopyRefresh refreshWorkingCopies(Connection &session, bool force)
         const bool inCatalogue = hasTable(session, cat, table);
         if (!inCatalogue && !ownTables.contains(table))
             continue;
-        session.exec(QStringLiteral("DROP TABLE IF EXISTS main.%1").arg(q(def->name)));
-        for (const QString &s : createStatements(*def, QStringLiteral("main")))
-            session.exec(s);
+        if (p.server) {
+            // The server's table keeps its grants and indexes; only its rows are replaced.
+            session.exec(QStringLiteral("DELETE FROM %1.%2").arg(q(p.main), q(def->name)));
+        } else {
+            session.exec(QStringLiteral("DROP TABLE IF EXISTS main.%1").arg(q(def->name)));
+            for (const QString &s : createStatements(*def, QStringLiteral("main")))
+                session.exec(s);
+        }
         if (inCatalogue) {
             const QStringList catColumns = columnsOf(session, cat, table);
             const QString condition = catalogueCondition(table);
             if (condition.isEmpty() && sameColumns(*def, catColumns)) {
                 // Same columns in the same order: the engine copies the rows as they are.
-                session.exec(QStringLiteral("INSERT INTO main.%1 SELECT * FROM %2.%1").arg(q(def->name), q(cat)));
+                session.exec(QStringLiteral("INSERT INTO %3.%1 SELECT * FROM %2.%1").arg(q(def->name), q(cat), q(p.main)));
             } else {
                 const QString cols = commonColumns(*def, catColumns).join(QLatin1Char(','));
-                session.exec(QStringLiteral("INSERT INTO main.%1 (%2) SELECT %2 FROM %3.%1%4")
-                                 .arg(q(def->name), cols, q(cat), condition));
+                session.exec(QStringLiteral("INSERT INTO %5.%1 (%2) SELECT %2 FROM %3.%1%4")
+                                 .arg(q(def->name), cols, q(cat), condition, q(p.main)));
             }
         }
         if (ownTables.contains(table)) {
-            const QString cols = commonColumns(*def, columnsOf(session, QStringLiteral("temp"), QStringLiteral("own_") + table))
+            const QString cols = commonColumns(*def, columnsOf(session, p.temp, QStringLiteral("own_") + table))
                                      .join(QLatin1Char(','));
-            session.exec(QStringLiteral("INSERT INTO main.%1 (%2) SELECT %2 FROM %3").arg(q(def->name), cols, own(table)));
+            session.exec(QStringLiteral("INSERT INTO %4.%1 (%2) SELECT %2 FROM %3").arg(q(def->name), cols, own(table), q(p.main)));
         }
     }
     if (ownTables.contains(QStringLiteral("Mat")))
-        result.ownMaterials = session.scalar(QStringLiteral("SELECT count(*) FROM temp.own_Mat")).toInt();
+        result.ownMaterials = session.scalar(QStringLiteral("SELECT count(*) FROM %1").arg(own(QStringLiteral("Mat")))).toInt();
     for (const QString &t : std::as_const(ownTables))
         session.exec(QStringLiteral("DROP TABLE %1").arg(own(t)));
-    session.exec(QStringLiteral("DROP TABLE temp.renumber"));
+    session.exec(QStringLiteral("DROP TABLE %1.renumber").arg(p.temp));
+    result.refreshed = true;
+    result.firstFill = firstFill;
+    result.carriedOutOfCatalogue = firstFill ? result.ownMaterials : 0;
+}
 
+} // namespace
+
+WorkingCopyRefresh refreshWorkingCopies(Connection &session, bool force)
+{
+    WorkingCopyRefresh result;
+    if (!force && workingCopiesCurrent(session))
+        return result;
+    Transaction tx(session);
+    createMissingTables(session, Database::User);
+    fillCopies(session, filePlace(), result);
     session.exec(QStringLiteral("DELETE FROM main.CatalogueCopy"));
     session.exec(QStringLiteral("INSERT INTO main.CatalogueCopy (Number, Stamp) VALUES (1, :s)"),
                  {{QStringLiteral("s"), catalogueStamp(session.fileOf(Database::Catalogue))}});
     tx.commit();
-    result.refreshed = true;
-    result.firstFill = firstFill;
-    result.carriedOutOfCatalogue = firstFill ? result.ownMaterials : 0;
+    return result;
+}
+
+WorkingCopyRefresh replaceServerCatalogue(Connection &server, const QString &stagingSchema, const QString &stamp)
+{
+    if (server.engine() != Engine::Postgres)
+        throw DbError(QStringLiteral("Katalog na serveru lze nahradit jen na databázovém serveru."));
+    WorkingCopyRefresh result;
+    const Place p{true, serverSchema(), stagingSchema.toLower(), QStringLiteral("pg_temp")};
+    Transaction tx(server);
+    fillCopies(server, p, result);
+    // The catalogue's other tables hold no own rows: the new edition replaces them whole.
+    for (const TableDef &t : schema()) {
+        if (t.database != Database::Catalogue || hasWorkingCopy(t.name) || !hasTable(server, p.cat, t.name))
+            continue;
+        const QString cols = commonColumns(t, columnsOf(server, p.cat, t.name)).join(QLatin1Char(','));
+        server.exec(QStringLiteral("DELETE FROM %1.%2").arg(q(p.main), q(t.name)));
+        server.exec(QStringLiteral("INSERT INTO %1.%2 (%3) SELECT %3 FROM %4.%2").arg(q(p.main), q(t.name), cols, q(p.cat)));
+    }
+    server.exec(QStringLiteral("DELETE FROM CatalogueCopy"));
+    server.exec(QStringLiteral("INSERT INTO CatalogueCopy (Number, Stamp) VALUES (1, :s)"), {{QStringLiteral("s"), stamp}});
+    tx.commit();
     return result;
 }
 

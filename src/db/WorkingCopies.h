@@ -54,4 +54,12 @@ bool workingCopiesCurrent(Connection &session);
 // with Connection::openWorking() on a writable user file.
 WorkingCopyRefresh refreshWorkingCopies(Connection &session, bool force = false);
 
+// The same on a server database: the new catalogue's tables have been loaded into the schema
+// `stagingSchema` (tables as serverCreateTable(def, stagingSchema) makes them); its rows replace
+// the catalogue rows of the server's tables, the team's own rows stay by the rule above (own
+// rows whose number the new catalogue uses are renumbered), and the catalogue's other tables
+// are replaced whole. `stamp` (the edition loaded) goes into CatalogueCopy. One transaction,
+// or a savepoint in the caller's.
+WorkingCopyRefresh replaceServerCatalogue(Connection &server, const QString &stagingSchema, const QString &stamp);
+
 } // namespace orv::db

@@ -1,3 +1,4 @@
+#include "BothEngines.h"
 #include "TestDb.h"
 
 #include "db/DataSetModel.h"
@@ -24,8 +25,21 @@ protected:
         StartupProgress p;
         p.showText = [this](const QString &t) { texts << t; };
         p.showTextPanel = [this] { texts << QStringLiteral("<panel>"); };
-        main = std::make_unique<MainDataModule>(root, root, p);
+        if (conninfo.isEmpty())
+            main = std::make_unique<MainDataModule>(root, root, p);
+        else
+            main = std::make_unique<MainDataModule>(ServerDatabase{conninfo}, p);
         own = std::make_unique<OwnDataModule>(*main, p);
+    }
+    // Runs SQL on the database before the modules start.
+    void seed(const QString &sqlText)
+    {
+        Connection c;
+        if (conninfo.isEmpty())
+            c.open(root + QStringLiteral("data/catalogue.sqlite"), root + QStringLiteral("data/user.sqlite"));
+        else
+            c.openServer(conninfo);
+        c.exec(sqlText);
     }
     QVariant sql(const QString &q) { return main->userSession().scalar(q); }
     int count(const QString &table) { return sql(QStringLiteral("select count(*) from ") + table).toInt(); }
@@ -39,9 +53,27 @@ protected:
 
     QTemporaryDir dir;
     QString root;
+    QString conninfo; // the server database when the test runs there
     QStringList texts;
     std::unique_ptr<MainDataModule> main;
     std::unique_ptr<OwnDataModule> own;
+};
+
+// The same on each engine: the files or a database on the test server.
+class ModulesBoth : public Modules, public ::testing::WithParamInterface<Engine> {
+protected:
+    void SetUp() override
+    {
+        Modules::SetUp();
+        if (GetParam() != Engine::Postgres)
+            return;
+        conninfo = orv::test::PgServer::instance().createDatabase();
+        if (conninfo.isEmpty()) {
+            if (orv::test::PgServer::required())
+                FAIL() << qPrintable(orv::test::PgServer::instance().reason());
+            GTEST_SKIP() << qPrintable(orv::test::PgServer::instance().reason());
+        }
+    }
 };
 
 } // namespace
@@ -79,7 +111,7 @@ TEST_F(Modules, MissingCatalogueFileStopsStartupWithItsName)
     }
 }
 
-TEST_F(Modules, FirstOwnMaterialGetsNumberOneWithNodeNormsAndMirror)
+TEST_P(ModulesBoth, FirstOwnMaterialGetsNumberOneWithNodeNormsAndMirror)
 {
     start();
     const int mat = newOwnMaterial();
@@ -100,7 +132,7 @@ TEST_F(Modules, FirstOwnMaterialGetsNumberOneWithNodeNormsAndMirror)
     EXPECT_EQ(newOwnMaterial(), 41);
 }
 
-TEST_F(Modules, SavingAnOwnMaterialJoinsPurposeAndUpdatesTheMirrorInPlace)
+TEST_P(ModulesBoth, SavingAnOwnMaterialJoinsPurposeAndUpdatesTheMirrorInPlace)
 {
     start();
     newOwnMaterial();
@@ -133,7 +165,7 @@ TEST_F(Modules, SavingAnOwnMaterialJoinsPurposeAndUpdatesTheMirrorInPlace)
     EXPECT_EQ(count(QStringLiteral("private_NORMS")), 1);
 }
 
-TEST_F(Modules, DeletingAnOwnMaterialRemovesEveryDependentAndMirroredRow)
+TEST_P(ModulesBoth, DeletingAnOwnMaterialRemovesEveryDependentAndMirroredRow)
 {
     start();
     main->catalogueSession().exec(QStringLiteral("insert into Mat (Number, Name) values (1, 'Katalog')"));
@@ -184,7 +216,7 @@ TEST_F(Modules, DeletingAnOwnMaterialRemovesEveryDependentAndMirroredRow)
     EXPECT_EQ(newOwnMaterial(), 2);
 }
 
-TEST_F(Modules, AFailingMirrorStepLeavesThePostOrDeleteUndone)
+TEST_P(ModulesBoth, AFailingMirrorStepLeavesThePostOrDeleteUndone)
 {
     start();
     newOwnMaterial();
@@ -205,7 +237,7 @@ TEST_F(Modules, AFailingMirrorStepLeavesThePostOrDeleteUndone)
     EXPECT_EQ(own->qMat.recordCount(), 1);
 }
 
-TEST_F(Modules, NegativeCriterionIsRefusedAndInsertsNeedThePermission)
+TEST_P(ModulesBoth, NegativeCriterionIsRefusedAndInsertsNeedThePermission)
 {
     start();
     DataSet &t = main->tUserChemComp;
@@ -236,7 +268,7 @@ TEST_F(Modules, NegativeCriterionIsRefusedAndInsertsNeedThePermission)
     t.cancel();
 }
 
-TEST_F(Modules, SetupValuesAndPropertyGroups)
+TEST_P(ModulesBoth, SetupValuesAndPropertyGroups)
 {
     start();
     EXPECT_EQ(main->setupValue(QStringLiteral("USPESNOST")), QString());
@@ -266,16 +298,12 @@ TEST_F(Modules, SetupValuesAndPropertyGroups)
     EXPECT_EQ(members, (QStringList{QStringLiteral("Re"), QStringLiteral("Rm")}));
 }
 
-TEST_F(Modules, TreeFollowsQuickFindResults)
+TEST_P(ModulesBoth, TreeFollowsQuickFindResults)
 {
     main.reset();
-    {
-        Connection c;
-        c.open(root + QStringLiteral("data/catalogue.sqlite"), root + QStringLiteral("data/user.sqlite"));
-        c.exec(QStringLiteral("insert into Mat (Number, Name) values (1, 'A'), (2, 'B')"));
-        c.exec(QStringLiteral("insert into Nodes (Number, ParentNo, MaterialNo, Text, ShortLabel) values "
-                              "(10, 0, null, 'Kapitola', ''), (11, 10, 1, 'Ocel A', 'A'), (12, 10, 2, 'Ocel B', 'B')"));
-    }
+    seed(QStringLiteral("insert into Mat (Number, Name) values (1, 'A'), (2, 'B')"));
+    seed(QStringLiteral("insert into Nodes (Number, ParentNo, MaterialNo, Text, ShortLabel) values "
+                        "(10, 0, null, 'Kapitola', ''), (11, 10, 1, 'Ocel A', 'A'), (12, 10, 2, 'Ocel B', 'B')"));
     start();
     ASSERT_EQ(main->qMatFind.recordCount(), 2);
     ASSERT_EQ(main->qDbTree.recordCount(), 3);
@@ -286,7 +314,7 @@ TEST_F(Modules, TreeFollowsQuickFindResults)
     EXPECT_EQ(main->qDbTree.valueAt(0, QStringLiteral("Private")).toString(), u"N");
 }
 
-TEST_F(Modules, CopyPathsNumberRowsAndMirrorAsTheyStand)
+TEST_P(ModulesBoth, CopyPathsNumberRowsAndMirrorAsTheyStand)
 {
     start();
     // qMatIns copies a material: PurposeAll is taken as it stands, not recomputed.
@@ -330,3 +358,5 @@ TEST_F(Modules, CopyPathsNumberRowsAndMirrorAsTheyStand)
     EXPECT_EQ(main->tSetupChemComp.value(QStringLiteral("NUMBER")).toInt(), 1);
     main->tSetupChemComp.cancel();
 }
+
+ORV_BOTH_ENGINES(ModulesBoth);

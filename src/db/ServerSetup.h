@@ -1,0 +1,33 @@
+#pragma once
+// What a PostgreSQL database needs before the program can work on it: the schema "orvalis"
+// with every table of the program (the catalogue's tables, which on the server hold the
+// catalogue's rows and the team's own materials together as the user file's working copies
+// do, the Own<Table> property tables and the user's tables), the functions the queries call
+// (fold, the windows-1250 ordering key, group_concat, round of a double) and the group role
+// whose members may read and write the data. The database is created with C collation and
+// UTF-8 ctype (CREATE DATABASE ... LC_COLLATE 'C' LC_CTYPE 'C.UTF-8'), so that ordering by
+// the key is by code points and upper() knows Czech letters.
+
+#include "db/Schema.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace orv::db {
+
+// The schema every session puts first on its search path.
+inline QString serverSchema() { return QStringLiteral("orvalis"); }
+// The group role granted the data; members log in as themselves.
+inline QString serverUsersRole() { return QStringLiteral("orvalis_users"); }
+
+// The statements that set up an empty database, in order; running them again is harmless.
+QStringList serverSetupStatements();
+// The indexes of every table, created after a bulk load.
+QStringList serverIndexStatements();
+// The server's type of a column type.
+QString serverType(ColumnType type);
+// CREATE TABLE of one table on the server (unquoted names, folded to lower case).
+// With `schemaName`, in that schema (a staging schema for a bulk load).
+QString serverCreateTable(const TableDef &table, const QString &schemaName = QString());
+
+} // namespace orv::db

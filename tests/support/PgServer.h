@@ -1,0 +1,231 @@
+#pragma once
+// A PostgreSQL server of the test program's own, started on first use and stopped when the
+// program ends: `initdb` (UTF-8, C collation, UTF-8 ctype) into a temporary folder and
+// `postgres` listening on a free loopback port and on a socket in that folder, so nothing of
+// the machine's own clusters is touched. initdb refuses to run as root: under root both run
+// as the unprivileged user, owning the folder. A template database holds the setup
+// (serverSetupStatements()); every test takes a fresh copy with createDatabase().
+//
+// Without the server binaries a test skips with the reason; with ORVALIS_REQUIRE_PG=1 in the
+// environment (CI) it fails instead:
+//     ORV_PG_DATABASE(conninfo);   // in a test body
+
+#include "db/Connection.h"
+#include "db/ServerSetup.h"
+#include "support/Unprivileged.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QString>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <csignal>
+#include <memory>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace orv::test {
+
+class PgServer {
+public:
+    static PgServer &instance()
+    {
+        static PgServer server;
+        return server;
+    }
+
+    static bool required() { return qEnvironmentVariable("ORVALIS_REQUIRE_PG") == QLatin1String("1"); }
+
+    // Why there is no server (empty when it runs).
+    const QString &reason() const { return m_reason; }
+    bool running() const { return m_reason.isEmpty(); }
+    int port() const { return m_port; }
+    QString socketFolder() const { return m_dir ? m_dir->path() + QStringLiteral("/socket") : QString(); }
+
+    // conninfo of a database on this server.
+    QString conninfo(const QString &database, const QString &user = QStringLiteral("postgres")) const
+    {
+        return QStringLiteral("host=%1 port=%2 dbname=%3 user=%4 connect_timeout=10")
+            .arg(socketFolder())
+            .arg(m_port)
+            .arg(database, user);
+    }
+
+    // A fresh database with the setup applied; its conninfo, or empty when there is no server.
+    QString createDatabase()
+    {
+        if (!running())
+            return QString();
+        const QString name = QStringLiteral("orv_test_%1").arg(++m_serial);
+        orv::db::Connection admin;
+        admin.openServer(conninfo(QStringLiteral("postgres")));
+        admin.exec(QStringLiteral("CREATE DATABASE %1 TEMPLATE orv_template").arg(name));
+        return conninfo(name);
+    }
+
+    // Runs SQL as the superuser in the `postgres` database (roles, terminating sessions).
+    void adminExec(const QString &sql)
+    {
+        orv::db::Connection admin;
+        admin.openServer(conninfo(QStringLiteral("postgres")));
+        admin.exec(sql);
+    }
+
+    ~PgServer() { stop(); }
+
+private:
+    PgServer() { start(); }
+
+    static QString binFolder()
+    {
+        const QString env = qEnvironmentVariable("ORVALIS_PG_BIN");
+        return env.isEmpty() ? QStringLiteral("/usr/lib/postgresql/15/bin") : env;
+    }
+
+    static int freePort()
+    {
+        const int s = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        a.sin_port = 0;
+        socklen_t len = sizeof a;
+        int port = 0;
+        if (::bind(s, reinterpret_cast<sockaddr *>(&a), sizeof a) == 0
+            && ::getsockname(s, reinterpret_cast<sockaddr *>(&a), &len) == 0)
+            port = ntohs(a.sin_port);
+        ::close(s);
+        return port;
+    }
+
+    // The program and its arguments, run as the unprivileged user under root.
+    static void asServerUser(QString &program, QStringList &args)
+    {
+        if (!runningAsRoot())
+            return;
+        args.prepend(program);
+        args = QStringList{QStringLiteral("--reuid=%1").arg(unprivilegedId), QStringLiteral("--regid=%1").arg(unprivilegedId),
+                           QStringLiteral("--clear-groups"), QStringLiteral("--pdeathsig=INT")} + args;
+        program = QStringLiteral("setpriv");
+    }
+
+    void start()
+    {
+        const QString bin = binFolder();
+        if (!QFileInfo(bin + QStringLiteral("/initdb")).isExecutable() || !QFileInfo(bin + QStringLiteral("/postgres")).isExecutable()) {
+            m_reason = QStringLiteral("PostgreSQL server binaries not found in %1 (install postgresql-15, or set ORVALIS_PG_BIN)").arg(bin);
+            return;
+        }
+        m_dir = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/orv-pg-XXXXXX"));
+        const QString root = m_dir->path();
+        QDir().mkpath(root + QStringLiteral("/socket"));
+        if (runningAsRoot()) {
+            openPathForOthers(root);
+            giveToChild(root);
+            giveToChild(root + QStringLiteral("/socket"));
+        }
+        QString program = bin + QStringLiteral("/initdb");
+        QStringList args{QStringLiteral("-D"), root + QStringLiteral("/data"), QStringLiteral("-U"), QStringLiteral("postgres"),
+                         QStringLiteral("-A"), QStringLiteral("trust"), QStringLiteral("-E"), QStringLiteral("UTF8"),
+                         QStringLiteral("--locale=C"), QStringLiteral("--lc-ctype=C.UTF-8"), QStringLiteral("--no-sync")};
+        asServerUser(program, args);
+        QProcess init;
+        init.setWorkingDirectory(root);
+        init.setProcessChannelMode(QProcess::MergedChannels);
+        init.start(program, args);
+        if (!init.waitForFinished(120000) || init.exitStatus() != QProcess::NormalExit || init.exitCode() != 0) {
+            m_reason = QStringLiteral("initdb failed: ") + QString::fromLocal8Bit(init.readAll());
+            return;
+        }
+        m_port = freePort();
+        program = bin + QStringLiteral("/postgres");
+        args = QStringList{QStringLiteral("-D"), root + QStringLiteral("/data"), QStringLiteral("-k"), root + QStringLiteral("/socket"),
+                           QStringLiteral("-p"), QString::number(m_port), QStringLiteral("-c"), QStringLiteral("listen_addresses=127.0.0.1"),
+                           QStringLiteral("-c"), QStringLiteral("fsync=off"), QStringLiteral("-c"), QStringLiteral("synchronous_commit=off"),
+                           QStringLiteral("-c"), QStringLiteral("full_page_writes=off")};
+        asServerUser(program, args);
+        m_postgres = std::make_unique<QProcess>();
+        m_postgres->setWorkingDirectory(root);
+        m_postgres->setProcessChannelMode(QProcess::MergedChannels);
+        m_postgres->setStandardOutputFile(root + QStringLiteral("/server.log"));
+        m_postgres->start(program, args);
+        if (!m_postgres->waitForStarted(10000)) {
+            m_reason = QStringLiteral("postgres did not start");
+            return;
+        }
+        // Ready when a session can be opened.
+        QString last;
+        for (int i = 0; i < 300; ++i) {
+            try {
+                orv::db::Connection c;
+                c.openServer(conninfo(QStringLiteral("postgres")));
+                last.clear();
+                break;
+            } catch (const std::exception &e) {
+                last = QString::fromUtf8(e.what());
+            }
+            if (m_postgres->state() != QProcess::Running)
+                break;
+            QThread::msleep(100);
+        }
+        if (!last.isEmpty() || m_postgres->state() != QProcess::Running) {
+            QFile log(root + QStringLiteral("/server.log"));
+            log.open(QIODevice::ReadOnly);
+            m_reason = QStringLiteral("postgres did not accept sessions: %1\n%2").arg(last, QString::fromLocal8Bit(log.readAll()));
+            return;
+        }
+        try {
+            orv::db::Connection admin;
+            admin.openServer(conninfo(QStringLiteral("postgres")));
+            admin.exec(QStringLiteral("CREATE DATABASE orv_template TEMPLATE template0 ENCODING 'UTF8' "
+                                      "LC_COLLATE 'C' LC_CTYPE 'C.UTF-8'"));
+            admin.close();
+            orv::db::Connection setup;
+            setup.openServer(conninfo(QStringLiteral("orv_template")));
+            for (const QString &st : orv::db::serverSetupStatements())
+                setup.exec(st);
+        } catch (const std::exception &e) {
+            m_reason = QStringLiteral("setup of the template database failed: ") + QString::fromUtf8(e.what());
+        }
+    }
+
+    void stop()
+    {
+        if (m_postgres && m_postgres->state() == QProcess::Running) {
+            // A fast shutdown: sessions are ended, nothing waits for clients.
+            ::kill(pid_t(m_postgres->processId()), SIGINT);
+            if (!m_postgres->waitForFinished(20000)) {
+                m_postgres->kill();
+                m_postgres->waitForFinished(5000);
+            }
+        }
+        m_postgres.reset();
+        m_dir.reset();
+    }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<QProcess> m_postgres;
+    QString m_reason;
+    int m_port = 0;
+    int m_serial = 0;
+};
+
+} // namespace orv::test
+
+// Declares `var` as the conninfo of a fresh database, or skips (fails under CI) the test.
+#define ORV_PG_DATABASE(var)                                                                  \
+    const QString var = ::orv::test::PgServer::instance().createDatabase();                   \
+    if (var.isEmpty()) {                                                                      \
+        if (::orv::test::PgServer::required())                                                \
+            FAIL() << qPrintable(::orv::test::PgServer::instance().reason());                 \
+        else                                                                                  \
+            GTEST_SKIP() << qPrintable(::orv::test::PgServer::instance().reason());           \
+    }
