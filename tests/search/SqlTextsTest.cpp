@@ -298,9 +298,7 @@ class SqlTexts : public ::testing::TestWithParam<test::SearchEngine> {};
 
 TEST_P(SqlTexts, EveryTextRunsOnTheEngine)
 {
-    test::SearchDatabase d(GetParam());
-    if (!d.ready())
-        GTEST_SKIP() << d.skipReason();
+    ORV_SEARCH_DATABASE(d, GetParam());
     db::Connection &c = d.connection();
     fillCodes(c);
     QList<SqlText> texts;
