@@ -49,6 +49,8 @@ public:
     const std::string &skipReason() const { return m_skip; }
     db::Connection &connection() { return *m_conn; }
     const QString &conninfo() const { return m_conninfo; } // empty for SQLite
+    // The folder of the SQLite catalogue file, as the catalogue tools take it.
+    QString catalogueFolder() const { return m_files ? m_files->dir.filePath(QStringLiteral("cat")) : QString(); }
 
 private:
     std::unique_ptr<EmptyCatalogue> m_files;
@@ -60,13 +62,17 @@ private:
 
 } // namespace orv::test
 
-// Declares `var`, a SearchDatabase on `engine`; without a server the test skips (fails when
-// ORVALIS_REQUIRE_PG=1).
+// Skips the test when `database` (a SearchDatabase) has no server, or fails it when
+// ORVALIS_REQUIRE_PG=1.
+#define ORV_SKIP_UNLESS_READY(database)                                                        \
+    if (!(database).ready()) {                                                                 \
+        if (::orv::test::PgServer::required())                                                 \
+            FAIL() << (database).skipReason();                                                 \
+        else                                                                                   \
+            GTEST_SKIP() << (database).skipReason();                                           \
+    }
+
+// Declares `var`, a SearchDatabase on `engine`, and skips unless it is ready.
 #define ORV_SEARCH_DATABASE(var, engine)                                                       \
     ::orv::test::SearchDatabase var(engine);                                                   \
-    if (!var.ready()) {                                                                        \
-        if (::orv::test::PgServer::required())                                                 \
-            FAIL() << var.skipReason();                                                        \
-        else                                                                                   \
-            GTEST_SKIP() << var.skipReason();                                                  \
-    }
+    ORV_SKIP_UNLESS_READY(var)
