@@ -42,11 +42,13 @@ echo "Installing: ${missing[*]}"
 SUDO=""
 [ "$(id -u)" -ne 0 ] && SUDO="sudo"
 export DEBIAN_FRONTEND=noninteractive
-# postgresql-common would create and start a system cluster on install; the tests run their own.
+# postgresql-15 would create and start a system cluster on install; the tests run their own.
+# The setting must be in createcluster.conf before the packages come; ucf keeps our file.
 if printf '%s\n' "${missing[@]}" | grep -q '^postgresql'; then
   $SUDO mkdir -p /etc/postgresql-common
   grep -qs '^create_main_cluster *= *false' /etc/postgresql-common/createcluster.conf \
     || echo 'create_main_cluster = false' | $SUDO tee -a /etc/postgresql-common/createcluster.conf >/dev/null
+  export UCF_FORCE_CONFFOLD=1
 fi
 $SUDO apt-get update -qq
 $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

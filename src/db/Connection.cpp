@@ -331,16 +331,29 @@ void Connection::exec(const QString &sql, const QVariantMap &params)
 {
     if (!isOpen())
         notOpen(m_mainFile);
+    // Statements that steer the transaction itself run as they are.
+    static const QRegularExpression control(
+        QStringLiteral("^\\s*(set\\s+transaction|savepoint|release|rollback|commit|begin|start\\s+transaction)\\b"),
+        QRegularExpression::CaseInsensitiveOption);
+    engine::StatementGuard guard(m_session.get(), inTransaction() && !control.match(sql).hasMatch());
     m_session->exec(sql, params);
+    guard.done();
 }
 
 QVariant Connection::scalar(const QString &sql, const QVariantMap &params)
 {
-    Statement st(*this, sql);
-    st.bindAll(params);
-    if (!st.step())
-        return QVariant();
-    return st.value(0);
+    if (!isOpen())
+        notOpen(m_mainFile);
+    engine::StatementGuard guard(m_session.get(), inTransaction());
+    QVariant v;
+    {
+        Statement st(*this, sql);
+        st.bindAll(params);
+        if (st.step())
+            v = st.value(0);
+    }
+    guard.done();
+    return v;
 }
 
 int Connection::changes() const

@@ -3,10 +3,10 @@
 #include "db/FilterExpr.h"
 #include "db/Schema.h"
 
+#include "db/engine/Engine.h"
+
 #include <QHash>
 #include <QRegularExpression>
-
-#include "db/engine/Engine.h"
 
 #include <climits>
 #include <cstring>
@@ -358,6 +358,9 @@ void DataSet::load()
 {
     if (!m_conn)
         throw DbError(QStringLiteral("Data set %1 nemá databázové spojení.").arg(m_name));
+    if (!m_conn->isOpen())
+        throw DbError(QStringLiteral("Databáze není otevřena."), m_conn->mainFile());
+    engine::StatementGuard guard(m_conn->m_session.get(), m_conn->inTransaction());
     Statement st(*m_conn, statementText());
     st.bindAll(masterParams());
 
@@ -392,6 +395,7 @@ void DataSet::load()
     const engine::Cursor *cursor = st.m_cursor;
     while (st.step())
         cursor->appendRow(data, boolCol.data());
+    guard.done();
     // Expression columns take their type from the first value that is not null.
     const size_t rows = cols ? size_t(data.size()) / size_t(cols) : 0;
     for (int i = 0; i < cols; ++i) {

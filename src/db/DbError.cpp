@@ -129,7 +129,7 @@ QString describe(const QString &message, const QString &fileName, int code)
     return QStringLiteral("%1:\n%2\n\n%3\n\nPodrobnosti: %4").arg(what, fileName, todo, message);
 }
 
-QString describeServer(DbErrorKind kind, const QString &serverText)
+QString describeServer(DbErrorKind kind, const QString &serverText, const QString &sqlState)
 {
     QString what, todo;
     switch (kind) {
@@ -155,6 +155,12 @@ QString describeServer(DbErrorKind kind, const QString &serverText)
         todo = QStringLiteral("Akci opakujte.");
         break;
     case DbErrorKind::Other:
+        if (sqlState == QLatin1String("42P01") || sqlState == QLatin1String("42703")) {
+            what = QStringLiteral("Databáze na serveru nemá tabulky nebo sloupce, které program potřebuje "
+                                  "(není připravena nebo pochází z jiné verze).");
+            todo = QStringLiteral("Požádejte správce, aby databázi připravil nástrojem katalogu (pg-init, pg-import).");
+            break;
+        }
         return serverText;
     }
     return QStringLiteral("%1\n\n%2\n\nPodrobnosti: %3").arg(what, todo, serverText);
@@ -170,7 +176,7 @@ DbError::DbError(const QString &message, const QString &fileName, int code)
 }
 
 DbError::DbError(DbErrorKind kind, const QString &serverText, const QString &sqlState)
-    : std::runtime_error(describeServer(kind, serverText).toStdString()),
+    : std::runtime_error(describeServer(kind, serverText, sqlState).toStdString()),
       m_message(serverText), m_kind(kind), m_sqlState(sqlState)
 {
 }

@@ -1,3 +1,4 @@
+#include "BothEngines.h"
 #include "TestDb.h"
 
 #include "db/DataSet.h"
@@ -17,11 +18,38 @@ QStringList lines(std::initializer_list<const char *> l)
     return out;
 }
 
+// A catalogue session and a user session: on the two files, or both on one server database.
+class DataSetBoth : public ::testing::TestWithParam<Engine> {
+protected:
+    struct Sessions {
+        Connection cat{QStringLiteral("VTX (CD)")};
+        Connection user{QStringLiteral("VTX")};
+    };
+    void SetUp() override
+    {
+        if (GetParam() == Engine::Postgres) {
+            const QString conninfo = orv::test::PgServer::instance().createDatabase();
+            if (conninfo.isEmpty()) {
+                if (orv::test::PgServer::required())
+                    FAIL() << qPrintable(orv::test::PgServer::instance().reason());
+                GTEST_SKIP() << qPrintable(orv::test::PgServer::instance().reason());
+            }
+            db.cat.openServer(conninfo);
+            db.user.openServer(conninfo);
+            return;
+        }
+        files = std::make_unique<TempDb>();
+        db.cat.open(files->catalogueFile, files->userFile);
+        db.user.open(files->catalogueFile, files->userFile, Database::User);
+    }
+    std::unique_ptr<TempDb> files;
+    Sessions db;
+};
+
 } // namespace
 
-TEST(DataSet, NullNumbersStayNullAndOpenRangesStayOpen)
+TEST_P(DataSetBoth, NullNumbersStayNullAndOpenRangesStayOpen)
 {
-    TempDb db;
     db.cat.exec(QStringLiteral("insert into ChemComp (Number, MaterialNo, ElementNo, MinValue) values (1, 1, 5, 0.25)"));
     db.cat.exec(QStringLiteral("insert into Dimens (Number, StateNo, FromValue) values (1, 1, 16)"));
     DataSet q(QStringLiteral("qChemComp"), &db.cat);
@@ -45,9 +73,8 @@ TEST(DataSet, NullNumbersStayNullAndOpenRangesStayOpen)
     EXPECT_EQ(db.cat.scalar(QStringLiteral("select FromValue from Dimens")).toDouble(), 16.0);
 }
 
-TEST(DataSet, JoinSelectedWithStarNamesDuplicateColumnsWithSuffixes)
+TEST_P(DataSetBoth, JoinSelectedWithStarNamesDuplicateColumnsWithSuffixes)
 {
-    TempDb db;
     db.cat.exec(QStringLiteral("insert into MechProp (Number, DimensionNo, PropertyNo, NoticeNo) values (10, 1, 3, 7)"));
     db.cat.exec(QStringLiteral("insert into Temps (Number, PropertyNo, NoticeNo, Temperature, TempMinValue) values (20, 10, 8, 20, 355)"));
     DataSet q(QStringLiteral("q"), &db.cat);
@@ -73,9 +100,8 @@ TEST(DataSet, JoinSelectedWithStarNamesDuplicateColumnsWithSuffixes)
     EXPECT_THROW(q.edit(), DbError);
 }
 
-TEST(DataSet, NavigationAndLocate)
+TEST_P(DataSetBoth, NavigationAndLocate)
 {
-    TempDb db;
     db.cat.exec(QStringLiteral("insert into Elements (Number, Name, Label) values (3, 'Chrom', 'Cr'), "
                                "(1, 'Uhlík', 'C'), (2, 'Čistota', 'X'), (4, 'chrom', 'cr')"));
     DataSet t(QStringLiteral("tElements"), &db.cat);
@@ -134,9 +160,8 @@ TEST(DataSet, NavigationAndLocate)
     EXPECT_THROW(t.setIndexName(QStringLiteral("Nonexistent")), DbError);
 }
 
-TEST(DataSet, ChangesAreWrittenBackByNumberAndAlphaWidthsAreCut)
+TEST_P(DataSetBoth, ChangesAreWrittenBackByNumberAndAlphaWidthsAreCut)
 {
-    TempDb db;
     DataSet q(QStringLiteral("qNorms"), &db.cat);
     q.setSql(lines({"select *", "  from norms", "  where MaterialNo=:Number"}));
     q.setParam(QStringLiteral("Number"), 5);
@@ -190,9 +215,8 @@ TEST(DataSet, ChangesAreWrittenBackByNumberAndAlphaWidthsAreCut)
     q.cancel();
 }
 
-TEST(DataSet, ValidationThatThrowsLeavesTheValueUnstored)
+TEST_P(DataSetBoth, ValidationThatThrowsLeavesTheValueUnstored)
 {
-    TempDb db;
     DataSet t(QStringLiteral("tUserChemComp"), &db.user);
     t.setTableName(QStringLiteral("UserChemComp.db"));
     t.defineField(QStringLiteral("MinValue")).onValidate = [](Field &, const QVariant &v) {
@@ -216,9 +240,8 @@ TEST(DataSet, ValidationThatThrowsLeavesTheValueUnstored)
     t.cancel();
 }
 
-TEST(DataSet, LookupAndCalculatedFieldsFollowTheirKeys)
+TEST_P(DataSetBoth, LookupAndCalculatedFieldsFollowTheirKeys)
 {
-    TempDb db;
     db.cat.exec(QStringLiteral("insert into Elements (Number, Name) values (1, 'Uhlík'), (2, 'Mangan')"));
     db.user.exec(QStringLiteral("insert into UserChemComp (Number, ElementNo, Selected) values (1, 1, 1), (2, 2, 0), (3, 9, 1)"));
     DataSet el(QStringLiteral("tElements"), &db.cat);
@@ -257,9 +280,8 @@ TEST(DataSet, LookupAndCalculatedFieldsFollowTheirKeys)
     EXPECT_THROW(t[QStringLiteral("clSelected")].setValue(QStringLiteral("*")), DbError);
 }
 
-TEST(DataSet, DetailFollowsItsMaster)
+TEST_P(DataSetBoth, DetailFollowsItsMaster)
 {
-    TempDb db;
     db.cat.exec(QStringLiteral("insert into Nodes (Number, MaterialNo) values (1, 10), (2, 20), (3, null)"));
     db.cat.exec(QStringLiteral("insert into Mat (Number, Name) values (10, 'Deset'), (20, 'Dvacet')"));
     db.cat.exec(QStringLiteral("insert into Norms (Number, MaterialNo, Label) values (1, 10, 'A'), (2, 20, 'B'), (3, 20, 'C')"));
@@ -291,9 +313,8 @@ TEST(DataSet, DetailFollowsItsMaster)
     EXPECT_GE(scrolls, 4);
 }
 
-TEST(DataSet, FilterShowsOnlyMatchingRows)
+TEST_P(DataSetBoth, FilterShowsOnlyMatchingRows)
 {
-    TempDb db;
     db.cat.exec(QStringLiteral("insert into SemTypes (Number, GroupNo, Name) values (1, 1, 'Plech'), (2, 2, 'Válcováno'), "
                                "(3, 5, 'Trubka'), (4, 3, 'x'), (5, 1, null)"));
     DataSet t(QStringLiteral("tSemTypes"), &db.cat);
@@ -323,9 +344,8 @@ TEST(DataSet, FilterShowsOnlyMatchingRows)
               QStringLiteral("Válcováno za tepla"));
 }
 
-TEST(DataSet, HooksSetDefaultsCancelSilentlyAndRollBackTogether)
+TEST_P(DataSetBoth, HooksSetDefaultsCancelSilentlyAndRollBackTogether)
 {
-    TempDb db;
     DataSet t(QStringLiteral("tUserMechProp"), &db.user);
     t.setTableName(QStringLiteral("UserMechProp.DB"));
     t.defineField(QStringLiteral("Selected")).setDefaultValue(true);
@@ -373,3 +393,5 @@ TEST(DataSet, HooksSetDefaultsCancelSilentlyAndRollBackTogether)
     EXPECT_EQ(t.recordCount(), 1);
     EXPECT_EQ(db.user.scalar(QStringLiteral("select count(*) from UserMechProp")).toInt(), 1);
 }
+
+ORV_BOTH_ENGINES(DataSetBoth);

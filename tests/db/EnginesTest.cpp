@@ -195,18 +195,29 @@ TEST_P(EngineValues, TransactionsNestAndAnErrorInsideOneIsRolledBackBeforeTheNex
         outer.commit();
     }
     EXPECT_EQ(db.scalar(QStringLiteral("select count(*) from Probe")).toInt(), 4);
-    // An error in the outermost transaction: nothing of it is kept, and the session works on.
+    // A failing statement caught inside a transaction undoes only itself on both engines.
     {
         Transaction t(db);
         db.exec(QStringLiteral("insert into Probe (Number) values (6)"));
         EXPECT_THROW(db.exec(QStringLiteral("insert into NoSuchTable values (1)")), DbError);
-        if (GetParam() == Engine::Postgres) {
-            EXPECT_THROW(t.commit(), DbError); // the server ended it
-        }
+        EXPECT_THROW(db.scalar(QStringLiteral("select count(*) from NoSuchTable")), DbError);
+        db.exec(QStringLiteral("insert into Probe (Number) values (7)"));
+        t.commit();
     }
-    EXPECT_EQ(db.scalar(QStringLiteral("select count(*) from Probe where Number = 6")).toInt(), 0);
-    EXPECT_FALSE(db.inTransaction());
-    EXPECT_EQ(db.scalar(QStringLiteral("select count(*) from Probe where Number <= 5")).toInt(), 4);
+    EXPECT_EQ(db.scalar(QStringLiteral("select count(*) from Probe where Number in (6, 7)")).toInt(), 2);
+    // A bare statement has no such care: on the server its error ends the transaction, which
+    // then refuses to commit and keeps nothing.
+    if (GetParam() == Engine::Postgres) {
+        {
+            Transaction t(db);
+            db.exec(QStringLiteral("insert into Probe (Number) values (8)"));
+            EXPECT_THROW(Statement(db, QStringLiteral("select * from NoSuchTable")), DbError);
+            EXPECT_THROW(t.commit(), DbError);
+        }
+        EXPECT_FALSE(db.inTransaction());
+        EXPECT_EQ(db.scalar(QStringLiteral("select count(*) from Probe where Number = 8")).toInt(), 0);
+    }
+    EXPECT_EQ(db.scalar(QStringLiteral("select count(*) from Probe")).toInt(), 6);
 }
 
 TEST_P(EngineValues, DataSetsEditTablesByNumberAndOrderTheirIndexAsTheCodePage)
@@ -292,6 +303,24 @@ TEST_P(ServerOnly, LostSessionIsReportedAndTheNextStatementConnectsAgain)
         EXPECT_TRUE(e.text().contains(QStringLiteral("přerušeno"))) << e.text().toStdString();
     }
     EXPECT_EQ(db.scalar(QStringLiteral("select 2")).toInt(), 2);
+    // Inside a transaction the session is not silently replaced: what follows would run
+    // without the transaction. Once it has ended, the next statement connects again.
+    db.exec(probeTable);
+    {
+        Transaction t(db);
+        db.exec(QStringLiteral("insert into Probe (Number) values (1)"));
+        orv::test::PgServer::instance().adminExec(
+            QStringLiteral("select pg_terminate_backend(%1)").arg(db.scalar(QStringLiteral("select pg_backend_pid()")).toInt()));
+        for (int i = 0; i < 2; ++i) {
+            try {
+                db.exec(QStringLiteral("insert into Probe (Number) values (2)"));
+                ADD_FAILURE() << "a write outside the broken transaction";
+            } catch (const DbError &e) {
+                EXPECT_EQ(e.kind(), DbErrorKind::ConnectionLost) << e.text().toStdString();
+            }
+        }
+    }
+    EXPECT_EQ(db.scalar(QStringLiteral("select count(*) from Probe")).toInt(), 0);
 }
 
 TEST_P(ServerOnly, ConcurrentChangeOfTheSameRowIsASerializationFailure)
@@ -316,7 +345,7 @@ TEST_P(ServerOnly, ConcurrentChangeOfTheSameRowIsASerializationFailure)
     EXPECT_EQ(db.scalar(QStringLiteral("select Name from Probe where Number = 1")).toString(), QStringLiteral("b"));
 }
 
-TEST_P(ServerOnly, ConstraintViolationCarriesTheServersText)
+TEST_P(ServerOnly, ConstraintViolationAndAMissingTableCarryTheServersText)
 {
     db.exec(QStringLiteral("create table Req (Number integer not null)"));
     try {
@@ -327,6 +356,14 @@ TEST_P(ServerOnly, ConstraintViolationCarriesTheServersText)
         EXPECT_TRUE(e.text().contains(QStringLiteral("pravidlo databáze")));
         EXPECT_TRUE(e.text().contains(QStringLiteral("Podrobnosti: ")));
         EXPECT_TRUE(e.message().contains(QStringLiteral("number"))) << e.message().toStdString();
+    }
+    // A database the setup never prepared.
+    try {
+        db.scalar(QStringLiteral("select count(*) from NoSuchTable"));
+        ADD_FAILURE();
+    } catch (const DbError &e) {
+        EXPECT_EQ(e.sqlState(), QStringLiteral("42P01"));
+        EXPECT_TRUE(e.text().contains(QStringLiteral("nemá tabulky nebo sloupce"))) << e.text().toStdString();
     }
 }
 

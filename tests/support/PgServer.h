@@ -7,12 +7,10 @@
 // (serverSetupStatements()); every test takes a fresh copy with createDatabase().
 //
 // Without the server binaries a test skips with the reason; with ORVALIS_REQUIRE_PG=1 in the
-// environment (CI) it fails instead:
-//     ORV_PG_DATABASE(conninfo);   // in a test body
+// environment (CI) it fails instead (see tests/db/BothEngines.h). The benchmarks use it too.
 
 #include "db/Connection.h"
 #include "db/ServerSetup.h"
-#include "support/Unprivileged.h"
 
 #include <QDir>
 #include <QFile>
@@ -23,16 +21,20 @@
 #include <QTemporaryDir>
 #include <QThread>
 
-#include <gtest/gtest.h>
-
 #include <arpa/inet.h>
 #include <csignal>
+#include <cstdio>
 #include <memory>
 #include <netinet/in.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace orv::test {
+
+// Who runs the server when the program runs as root (initdb refuses root).
+constexpr uid_t pgServerUser = 65534; // nobody
 
 class PgServer {
 public:
@@ -106,13 +108,28 @@ private:
         return port;
     }
 
+    static bool asRoot() { return ::geteuid() == 0; }
+
+    // The folder and those above it passable for the server's user; the folder its own.
+    static void giveToServerUser(const QString &folder)
+    {
+        for (QString p = QFileInfo(folder).absoluteFilePath(); p.size() > 1; p = QFileInfo(p).path()) {
+            struct stat st {};
+            if (::stat(QFile::encodeName(p).constData(), &st) == 0 && S_ISDIR(st.st_mode))
+                ::chmod(QFile::encodeName(p).constData(), st.st_mode | S_IXOTH | S_IROTH);
+        }
+        for (const QString &p : {folder, folder + QStringLiteral("/socket")})
+            if (::chown(QFile::encodeName(p).constData(), pgServerUser, pgServerUser) != 0)
+                ::perror("chown");
+    }
+
     // The program and its arguments, run as the unprivileged user under root.
     static void asServerUser(QString &program, QStringList &args)
     {
-        if (!runningAsRoot())
+        if (!asRoot())
             return;
         args.prepend(program);
-        args = QStringList{QStringLiteral("--reuid=%1").arg(unprivilegedId), QStringLiteral("--regid=%1").arg(unprivilegedId),
+        args = QStringList{QStringLiteral("--reuid=%1").arg(pgServerUser), QStringLiteral("--regid=%1").arg(pgServerUser),
                            QStringLiteral("--clear-groups"), QStringLiteral("--pdeathsig=INT")} + args;
         program = QStringLiteral("setpriv");
     }
@@ -127,11 +144,8 @@ private:
         m_dir = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/orv-pg-XXXXXX"));
         const QString root = m_dir->path();
         QDir().mkpath(root + QStringLiteral("/socket"));
-        if (runningAsRoot()) {
-            openPathForOthers(root);
-            giveToChild(root);
-            giveToChild(root + QStringLiteral("/socket"));
-        }
+        if (asRoot())
+            giveToServerUser(root);
         QString program = bin + QStringLiteral("/initdb");
         QStringList args{QStringLiteral("-D"), root + QStringLiteral("/data"), QStringLiteral("-U"), QStringLiteral("postgres"),
                          QStringLiteral("-A"), QStringLiteral("trust"), QStringLiteral("-E"), QStringLiteral("UTF8"),
@@ -156,6 +170,8 @@ private:
         m_postgres->setWorkingDirectory(root);
         m_postgres->setProcessChannelMode(QProcess::MergedChannels);
         m_postgres->setStandardOutputFile(root + QStringLiteral("/server.log"));
+        // A program that dies without its exit handlers still takes its server with it.
+        m_postgres->setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGINT); });
         m_postgres->start(program, args);
         if (!m_postgres->waitForStarted(10000)) {
             m_reason = QStringLiteral("postgres did not start");
@@ -220,12 +236,3 @@ private:
 
 } // namespace orv::test
 
-// Declares `var` as the conninfo of a fresh database, or skips (fails under CI) the test.
-#define ORV_PG_DATABASE(var)                                                                  \
-    const QString var = ::orv::test::PgServer::instance().createDatabase();                   \
-    if (var.isEmpty()) {                                                                      \
-        if (::orv::test::PgServer::required())                                                \
-            FAIL() << qPrintable(::orv::test::PgServer::instance().reason());                 \
-        else                                                                                  \
-            GTEST_SKIP() << qPrintable(::orv::test::PgServer::instance().reason());           \
-    }

@@ -62,6 +62,41 @@ public:
                         const std::function<bool(QVariantList &row)> &next) = 0;
 };
 
+// On the server an error ends the whole transaction it happens in. A statement run inside a
+// transaction there is kept in a savepoint of its own, so that its failure undoes only itself
+// and the transaction goes on, as on the embedded engine (which needs no such care).
+class StatementGuard {
+public:
+    StatementGuard(Session *session, bool inTransaction)
+    {
+        if (session && inTransaction && session->engine() == Engine::Postgres) {
+            session->begin(QStringLiteral("orv_statement"), false);
+            m_session = session;
+        }
+    }
+    ~StatementGuard()
+    {
+        if (!m_session)
+            return;
+        try {
+            m_session->rollback(QStringLiteral("orv_statement"), false);
+        } catch (...) {
+            // The statement's own error is what the caller hears about.
+        }
+    }
+    StatementGuard(const StatementGuard &) = delete;
+    StatementGuard &operator=(const StatementGuard &) = delete;
+    void done()
+    {
+        if (m_session)
+            m_session->commit(QStringLiteral("orv_statement"), false);
+        m_session = nullptr;
+    }
+
+private:
+    Session *m_session = nullptr;
+};
+
 // The text of a double for an engine that reads numbers as text: the shortest form that
 // reads back to the same bits.
 QByteArray doubleText(double d);

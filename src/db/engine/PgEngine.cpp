@@ -245,6 +245,7 @@ struct PgSession::Impl {
     std::vector<PgCursor *> kept; // least recently returned first
     PgCursor *streaming = nullptr; // the cursor whose rows are still coming
     int lastChanges = 0;
+    bool transactionOpen = false;
 
     // Before another command: the rows still coming to a cursor are read into its buffer.
     void quiesce();
@@ -253,9 +254,10 @@ struct PgSession::Impl {
         if (!conn)
             throw DbError(QStringLiteral("Databáze není otevřena."));
     }
+    void ensureConnected();
     PGresult *run(const QString &sql)
     {
-        requireOpen();
+        ensureConnected();
         quiesce();
         return PQexec(conn, sql.toUtf8().constData());
     }
@@ -287,6 +289,8 @@ public:
     {
         s->requireOpen();
         s->quiesce();
+        if (!name.isEmpty() && generation == s->generation)
+            PQclear(PQexec(s->conn, ("DEALLOCATE " + name).constData())); // typed again by new values
         name = QByteArrayLiteral("orv_") + QByteArray::number(++s->serial);
         std::vector<Oid> types;
         if (typedByValues) {
@@ -618,6 +622,27 @@ public:
     int lastChanges = 0;
 };
 
+// A broken session is tried once more before the next statement, but not while a
+// transaction was open on it: its statements would run on without it.
+void PgSession::Impl::ensureConnected()
+{
+    requireOpen();
+    if (PQstatus(conn) != CONNECTION_BAD)
+        return;
+    if (transactionOpen)
+        throw DbError(DbErrorKind::ConnectionLost,
+                      QStringLiteral("the session broke off inside a transaction; it was rolled back"), QStringLiteral("08006"));
+    PQreset(conn);
+    for (PgCursor *c : kept) // their statements died with the old session
+        delete c;
+    kept.clear();
+    ++generation;
+    streaming = nullptr;
+    if (PQstatus(conn) != CONNECTION_OK)
+        throw DbError(DbErrorKind::ConnectionLost, QString::fromUtf8(PQerrorMessage(conn)).trimmed(), QString());
+    command(QStringLiteral("SET search_path = orvalis, public"));
+}
+
 void PgSession::Impl::quiesce()
 {
     if (streaming)
@@ -687,19 +712,7 @@ void PgSession::close()
 
 Cursor *PgSession::prepare(const QString &sql)
 {
-    d->requireOpen();
-    if (PQstatus(d->conn) == CONNECTION_BAD && PQtransactionStatus(d->conn) != PQTRANS_INTRANS) {
-        // A broken session is tried once more before the next statement.
-        PQreset(d->conn);
-        for (PgCursor *c : d->kept)
-            delete c;
-        d->kept.clear();
-        ++d->generation;
-        d->streaming = nullptr;
-        if (PQstatus(d->conn) != CONNECTION_OK)
-            throw DbError(DbErrorKind::ConnectionLost, QString::fromUtf8(PQerrorMessage(d->conn)).trimmed(), QString());
-        d->command(QStringLiteral("SET search_path = orvalis, public"));
-    }
+    d->ensureConnected();
     for (auto it = d->kept.end(); it != d->kept.begin();) {
         --it;
         if ((*it)->original == sql) {
@@ -807,6 +820,8 @@ void PgSession::dropCached()
 void PgSession::begin(const QString &savepoint, bool outermost)
 {
     d->command(outermost ? QStringLiteral("BEGIN") : QStringLiteral("SAVEPOINT ") + savepoint);
+    if (outermost)
+        d->transactionOpen = true;
 }
 
 void PgSession::commit(const QString &savepoint, bool outermost)
@@ -821,6 +836,7 @@ void PgSession::commit(const QString &savepoint, bool outermost)
         throw DbError(QStringLiteral("Transakci nelze potvrdit: byla zrušena chybou, změny v ní nebyly uloženy."));
     }
     PGresult *res = d->run(QStringLiteral("COMMIT"));
+    d->transactionOpen = false;
     const bool rolledBack = PQresultStatus(res) == PGRES_COMMAND_OK && qstrcmp(PQcmdStatus(res), "ROLLBACK") == 0;
     check(res, d->conn);
     PQclear(res);
@@ -831,6 +847,8 @@ void PgSession::commit(const QString &savepoint, bool outermost)
 void PgSession::rollback(const QString &savepoint, bool outermost)
 {
     d->requireOpen();
+    if (outermost)
+        d->transactionOpen = false;
     if (PQstatus(d->conn) == CONNECTION_BAD)
         return; // the server has rolled back already
     if (outermost) {
