@@ -72,14 +72,6 @@ public:
         const QString staging = stagingSchema();
         m_server.exec(QStringLiteral("drop schema if exists %1 cascade").arg(staging));
         m_server.exec(QStringLiteral("create schema %1").arg(staging));
-        for (const db::TableDef *t : catalogueTables()) {
-            if (!m_file.tableExists(t->name))
-                continue; // an older catalogue without the table: the server keeps its rows
-            m_server.exec(db::serverCreateTable(*t, staging));
-            const qint64 n = load(*t, staging);
-            summary.tables << PgTableLoad{t->name, n};
-            summary.rows += n;
-        }
         // The server's tables are refilled without their indexes (made again at the end,
         // which is far quicker than keeping them up row by row).
         QStringList indexes;
@@ -88,6 +80,24 @@ public:
                 indexes << def;
                 m_server.exec(QStringLiteral("drop index %1").arg(indexName(def)));
             }
+        for (const db::TableDef *t : catalogueTables()) {
+            if (!m_file.tableExists(t->name))
+                continue; // an older catalogue without the table: the server keeps its rows
+            QString target = t->name;
+            if (db::hasWorkingCopy(t->name)) {
+                // The tables with the team's own rows: through the staging schema, from where
+                // the new rows replace the catalogue's and the own rows stay.
+                m_server.exec(db::serverCreateTable(*t, staging));
+                target = staging + QLatin1Char('.') + t->name;
+            } else {
+                // The others hold the catalogue's rows only (the largest: semi-products down
+                // to the values by temperature): replaced whole, straight.
+                m_server.exec(QStringLiteral("truncate table %1").arg(t->name));
+            }
+            const qint64 n = load(*t, target);
+            summary.tables << PgTableLoad{t->name, n};
+            summary.rows += n;
+        }
         const db::WorkingCopyRefresh r = db::replaceServerCatalogue(m_server, staging, stamp);
         summary.ownMaterials = r.ownMaterials;
         summary.renumbered = r.renumbered;
@@ -98,7 +108,7 @@ public:
     }
 
 private:
-    qint64 load(const db::TableDef &t, const QString &staging)
+    qint64 load(const db::TableDef &t, const QString &target)
     {
         const QStringList have = m_file.tableColumns(t.name);
         QStringList columns, quoted;
@@ -112,7 +122,7 @@ private:
         db::Statement rows(m_file, QStringLiteral("select %1 from \"%2\"").arg(quoted.join(QLatin1Char(',')), t.name));
         qint64 n = 0;
         const int width = columns.size();
-        m_server.copyIn(staging + QLatin1Char('.') + t.name, columns, [&](QVariantList &row) {
+        m_server.copyIn(target, columns, [&](QVariantList &row) {
             if (!rows.step())
                 return false;
             for (int i = 0; i < width; ++i)
@@ -125,6 +135,9 @@ private:
 
     int makeIndexes(const QStringList &dropped)
     {
+        // Sorting the largest tables' keys in memory rather than in files; for this
+        // transaction only.
+        m_server.exec(QStringLiteral("set local maintenance_work_mem = '256MB'"));
         QSet<QString> made;
         for (const QString &sql : db::serverIndexStatements()) {
             m_server.exec(sql);

@@ -2,10 +2,14 @@
 // The catalogue on a team's PostgreSQL server: setting up an empty database (tables, server
 // functions, the group role and its grants) and loading a built catalogue file into it.
 //
-// A load is one transaction: the file's tables are sent with COPY into a staging schema, and
-// from there replace the catalogue's rows while the team's own rows stay, by the rule of the
-// user database's working copies (db::replaceServerCatalogue); then the indexes are made and
-// the statistics gathered. Any failure rolls everything back: the server keeps the rows it had.
+// A load is one transaction. The tables that hold the team's own rows besides the catalogue's
+// (materials, tree nodes, designations, equivalents, composition, notes) are sent with COPY
+// into a staging schema, from where the new rows replace the catalogue's while the own rows
+// stay, by the rule of the user database's working copies (db::replaceServerCatalogue); the
+// other catalogue tables hold nothing of the team's and are emptied and sent straight into
+// place. The indexes are dropped for the load and made again, then the statistics gathered.
+// Any failure rolls everything back: the server keeps the rows it had. While it runs, the
+// tables are locked: sessions of the program wait until the new catalogue is there.
 
 #include "SqliteFile.h"
 
