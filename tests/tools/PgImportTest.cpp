@@ -155,6 +155,10 @@ TEST(PgImport, DemoAndGeneratedCatalogueEqualTheFileRowByRow)
         EXPECT_TRUE(r.out.contains(QStringLiteral("statistiky obnoveny"))) << qPrintable(r.out);
         server.openServer(conninfo);
         EXPECT_TRUE(sameAsFile(folder, server));
+        // The kinds of property came from the user file the first time only.
+        EXPECT_EQ(server.scalar(QStringLiteral("select count(*) from PropType")).toLongLong(),
+                  count(*openBoth(folder), QStringLiteral("select count(*) from usr.PropType")));
+        EXPECT_EQ(r.out.contains(QStringLiteral("Druhy vlastností doplněny")), folder == demo) << qPrintable(r.out);
         // The program's indexes are there, the staging schema is gone.
         EXPECT_GE(server.scalar(QStringLiteral("select count(*) from pg_indexes where schemaname = 'orvalis'")).toInt(), 60);
         EXPECT_EQ(server.scalar(QStringLiteral("select count(*) from pg_namespace where nspname = 'orv_import'")).toInt(), 0);
@@ -177,6 +181,9 @@ TEST(PgImport, TheTeamsOwnRowsStayAndFollowARenumbering)
     server.exec(QStringLiteral("insert into Mat (Number, Name, Private, NoticeNo) values (1005, 'Firemní ocel F1', 'A', 900001)"));
     server.exec(QStringLiteral("insert into Norms (Number, Name, Label, MaterialNo) values (900001, 'PN', 'F1', 1005)"));
     server.exec(QStringLiteral("insert into UserNotices (NUMBER, MATERIALNO, TEXT) values (1, 1005, 'Ověřeno zkouškou')"));
+    // A group property of the team's and a kind it renamed.
+    server.exec(QStringLiteral("insert into PropType (Number, Name, GroupType) values (9001, 'Pevnost firemní', 'A')"));
+    server.exec(QStringLiteral("update PropType set Name = 'Mez kluzu (týmová)' where Number = 2"));
     server.close();
 
     const ToolRun r = tool({QStringLiteral("pg-import"), dir.path(), conninfo});
@@ -191,6 +198,8 @@ TEST(PgImport, TheTeamsOwnRowsStayAndFollowARenumbering)
                   .toString(),
               QStringLiteral("Dodávat jen žíhané"));
     EXPECT_EQ(server.scalar(QStringLiteral("select count(*) from Mat where Private is distinct from 'A'")).toInt(), 20);
+    EXPECT_EQ(server.scalar(QStringLiteral("select Name from PropType where Number = 9001")).toString(), QStringLiteral("Pevnost firemní"));
+    EXPECT_EQ(server.scalar(QStringLiteral("select Name from PropType where Number = 2")).toString(), QStringLiteral("Mez kluzu (týmová)"));
 }
 
 TEST(PgImport, AFailedLoadLeavesTheServerAsItWas)

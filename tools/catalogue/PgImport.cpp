@@ -65,7 +65,10 @@ QString stagingSchema()
 
 class Importer {
 public:
-    Importer(db::Connection &file, db::Connection &server) : m_file(file), m_server(server) {}
+    Importer(db::Connection &file, db::Connection *userFile, db::Connection &server)
+        : m_file(file), m_userFile(userFile), m_server(server)
+    {
+    }
 
     void run(const QString &stamp, PgImportSummary &summary)
     {
@@ -102,15 +105,37 @@ public:
         summary.ownMaterials = r.ownMaterials;
         summary.renumbered = r.renumbered;
         summary.message = r.message();
+        summary.propertyTypesAdded = addPropertyTypes(staging);
         m_server.exec(QStringLiteral("drop schema %1 cascade").arg(staging));
         summary.indexes = makeIndexes(indexes);
         m_server.exec(QStringLiteral("analyze"));
     }
 
 private:
-    qint64 load(const db::TableDef &t, const QString &target)
+    // The kinds of property (PropType) come in the user file beside the catalogue: the
+    // property search needs them for its groups. The team may have made groups of its own and
+    // renamed kinds, so only the kinds whose number the server does not have yet are added.
+    int addPropertyTypes(const QString &staging)
     {
-        const QStringList have = m_file.tableColumns(t.name);
+        const db::TableDef *def = db::table(QStringLiteral("PropType"));
+        if (!m_userFile || !m_userFile->tableExists(def->name))
+            return 0;
+        m_server.exec(db::serverCreateTable(*def, staging));
+        QStringList columns;
+        for (const db::ColumnDef &c : def->columns)
+            columns << c.name;
+        load(*m_userFile, *def, staging + QStringLiteral(".") + def->name);
+        m_server.exec(QStringLiteral("insert into %1 (%2) select %2 from %3.%1 s where s.Number is not null and "
+                                     "not exists (select 1 from %1 p where p.Number = s.Number)")
+                          .arg(def->name, columns.join(QStringLiteral(", ")), staging));
+        return m_server.changes();
+    }
+
+    qint64 load(const db::TableDef &t, const QString &target) { return load(m_file, t, target); }
+
+    qint64 load(db::Connection &from, const db::TableDef &t, const QString &target)
+    {
+        const QStringList have = from.tableColumns(t.name);
         QStringList columns, quoted;
         for (const db::ColumnDef &c : t.columns)
             for (const QString &h : have)
@@ -119,7 +144,7 @@ private:
                     quoted << QStringLiteral("\"%1\"").arg(h);
                     break;
                 }
-        db::Statement rows(m_file, QStringLiteral("select %1 from \"%2\"").arg(quoted.join(QLatin1Char(',')), t.name));
+        db::Statement rows(from, QStringLiteral("select %1 from \"%2\"").arg(quoted.join(QLatin1Char(',')), t.name));
         qint64 n = 0;
         const int width = columns.size();
         m_server.copyIn(target, columns, [&](QVariantList &row) {
@@ -153,6 +178,7 @@ private:
     }
 
     db::Connection &m_file;
+    db::Connection *m_userFile;
     db::Connection &m_server;
 };
 
@@ -202,6 +228,15 @@ PgImportSummary pgImport(const QString &dataFolder, const QString &conninfo)
     } catch (const db::DbError &e) {
         throw ToolError(QStringLiteral("Soubor katalogu nelze číst: %1\nServer zůstal beze změny.").arg(e.text()));
     }
+    db::Connection userFile;
+    const QString user = dataFolder + QLatin1Char('/') + db::userFileName();
+    if (QFileInfo(user).isFile()) {
+        try {
+            userFile.openFile(user, db::OpenMode::ReadOnly);
+        } catch (const db::DbError &e) {
+            throw ToolError(QStringLiteral("Soubor %1 nelze číst: %2\nServer zůstal beze změny.").arg(user, e.text()));
+        }
+    }
     db::Connection server;
     try {
         server.openServer(conninfo);
@@ -214,7 +249,7 @@ PgImportSummary pgImport(const QString &dataFolder, const QString &conninfo)
     PgImportSummary summary;
     try {
         db::Transaction tr(server);
-        Importer(source, server).run(db::catalogueStamp(file), summary);
+        Importer(source, userFile.isOpen() ? &userFile : nullptr, server).run(db::catalogueStamp(file), summary);
         tr.commit();
     } catch (const db::DbError &e) {
         throw ToolError(serverFailure(QStringLiteral("Nahrání katalogu selhalo"), e));
@@ -245,6 +280,8 @@ QString pgImportText(const PgImportSummary &s)
     lines << QStringLiteral("Vlastní materiály týmu zachovány: %1.").arg(s.ownMaterials);
     if (!s.message.isEmpty())
         lines << s.message;
+    if (s.propertyTypesAdded > 0)
+        lines << QStringLiteral("Druhy vlastností doplněny ze souboru uživatelských dat: %1.").arg(s.propertyTypesAdded);
     lines << QStringLiteral("Indexy: %1, statistiky obnoveny (ANALYZE).").arg(s.indexes);
     return lines.join(QLatin1Char('\n'));
 }

@@ -37,6 +37,7 @@ struct PgImportSummary {
     int ownMaterials = 0;      // the team's own materials kept
     QList<db::RenumberedRow> renumbered;
     QString message;           // what the refresh tells about own rows (Czech), or empty
+    int propertyTypesAdded = 0; // kinds of property new to the server (from user.sqlite)
     int indexes = 0;
     double seconds = 0;
 };
@@ -44,7 +45,8 @@ struct PgImportSummary {
 // Runs the server setup in one transaction. Throws ToolError (Czech) on failure.
 PgInitSummary pgInit(const QString &conninfo);
 
-// Loads `dataFolder`/catalogue.sqlite into the server. Throws ToolError (Czech) on failure,
+// Loads `dataFolder`/catalogue.sqlite into the server, and the kinds of property (PropType)
+// of user.sqlite beside it that the server does not have yet. Throws ToolError (Czech) on failure,
 // the server then being as it was.
 PgImportSummary pgImport(const QString &dataFolder, const QString &conninfo);
 
