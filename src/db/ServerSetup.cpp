@@ -121,10 +121,14 @@ QStringList serverSetupStatements()
     const QString role = serverUsersRole();
     QStringList out;
     out << QStringLiteral("CREATE SCHEMA IF NOT EXISTS %1").arg(schemaName)
-        << QStringLiteral("SET search_path = %1, public").arg(schemaName);
+        << QStringLiteral("SET search_path = %1, pg_catalog, public").arg(schemaName);
     for (const TableDef &t : schema())
         out << serverCreateTable(t);
-    out << foldFunction() << cp1250Function()
+    // Sessions put this schema before the built-in one: upper() here upper-cases ß to SS as
+    // the embedded engine does (the built-in one maps a letter to one letter only).
+    out << QStringLiteral("CREATE OR REPLACE FUNCTION upper(t text) RETURNS text LANGUAGE sql IMMUTABLE STRICT "
+                          "PARALLEL SAFE AS $f$ SELECT replace(pg_catalog.upper(t), 'ß', 'SS') $f$")
+        << foldFunction() << cp1250Function()
         << QStringLiteral("CREATE OR REPLACE FUNCTION orv_concat_step(acc text, v text, sep text) RETURNS text "
                           "LANGUAGE sql IMMUTABLE PARALLEL SAFE AS $f$ SELECT CASE WHEN v IS NULL THEN acc "
                           "WHEN acc IS NULL THEN v ELSE acc || sep || v END $f$")

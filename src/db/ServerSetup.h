@@ -15,7 +15,7 @@
 
 namespace orv::db {
 
-// The schema every session puts first on its search path.
+// The schema every session puts first on its search path, before the built-in functions.
 inline QString serverSchema() { return QStringLiteral("orvalis"); }
 // The group role granted the data; members log in as themselves.
 inline QString serverUsersRole() { return QStringLiteral("orvalis_users"); }

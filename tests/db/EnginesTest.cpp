@@ -9,7 +9,10 @@
 #include "db/WorkingCopies.h"
 #include "db/engine/PgEngine.h"
 
+#include <QTemporaryDir>
+
 #include <cmath>
+#include <random>
 #include <cstring>
 #include <limits>
 
@@ -71,6 +74,9 @@ TEST_P(EngineValues, ValuesComeBackAsTheyWentInThroughParametersAndBulkLoad)
     EXPECT_FALSE(st.step());
     EXPECT_EQ(db.scalar(QStringLiteral("select count(*) from Probe where Name is null")).toInt(), 1);
     EXPECT_EQ(db.scalar(QStringLiteral("select max(Number) from Probe")).toInt(), 5);
+    // Comparisons and sums come back as the integers the embedded engine gives.
+    EXPECT_EQ(db.scalar(QStringLiteral("select Name is null from Probe where Number = 3")), QVariant(1));
+    EXPECT_EQ(db.scalar(QStringLiteral("select sum(Number) from Probe")), QVariant(15));
 }
 
 TEST_P(EngineValues, StatementsCountChangesAndStepAgainAfterReset)
@@ -103,6 +109,12 @@ TEST_P(EngineValues, StatementsCountChangesAndStepAgainAfterReset)
     EXPECT_EQ(db.tableColumns(QStringLiteral("MAT")), matColumns);
     EXPECT_TRUE(db.tableExists(QStringLiteral("Mat")));
     EXPECT_FALSE(db.tableExists(QStringLiteral("NoSuchTable")));
+    // Prepared statements are kept for reuse, a bounded number of them.
+    for (int i = 0; i < Connection::statementCacheLimit * 2; ++i)
+        EXPECT_EQ(db.scalar(QStringLiteral("select %1 + :x").arg(i), {{QStringLiteral("x"), 1}}).toInt(), i + 1);
+    EXPECT_GT(db.cachedStatementCount(), 0);
+    EXPECT_LE(db.cachedStatementCount(), Connection::statementCacheLimit);
+    EXPECT_EQ(db.scalar(QStringLiteral("select 3 + :x"), {{QStringLiteral("x"), 2.5}}).toDouble(), 5.5);
 }
 
 TEST_P(EngineValues, CzechTextsUpperCaseMatchFoldAndOrderAlike)
@@ -122,6 +134,7 @@ TEST_P(EngineValues, CzechTextsUpperCaseMatchFoldAndOrderAlike)
         {"Čep 500", "Čep 50%", nullptr, true}, {"čep", "Čep", nullptr, false},
         {"a_b", "a!_b", "!", true},            {"axb", "a!_b", "!", false},
         {"žluť", "_luť", nullptr, true},       {"ŽLUŤ", "%LU_", nullptr, true},
+        {"a\\b", "a\\b", nullptr, true},       {"a%b", "a\\%b", nullptr, false},
     };
     for (const Like &l : likes) {
         QString sql = QStringLiteral("select count(*) where :t like :p");
@@ -132,6 +145,7 @@ TEST_P(EngineValues, CzechTextsUpperCaseMatchFoldAndOrderAlike)
         }
         EXPECT_EQ(db.scalar(sql, params).toInt(), l.match ? 1 : 0) << l.text << " like " << l.pattern;
     }
+    EXPECT_EQ(db.scalar(QStringLiteral("select count(*) where 'x\\y' like 'x\\y' and 'x\\y' like 'x\\_'")).toInt(), 1);
     // The windows-1250 order: Č after C and before D, lower case after upper case, Ř after R.
     db.exec(probeTable);
     const QStringList names = {QStringLiteral("čep"), QStringLiteral("Cep"), QStringLiteral("Dráty"), QStringLiteral("Čep"),
@@ -373,10 +387,10 @@ TEST(ServerText, ParametersQuotedNamesRowIdentityAndCollationAreRewritten)
 {
     QStringList names;
     EXPECT_EQ(engine::serverText(QStringLiteral("select \"Name\", ':x' from T where a = :A and b = :b and c = :a::int "
-                                                "and rowid = ? order by Name collate CP1250, t.\"Label\" COLLATE cp1250 desc"),
+                                                "and rowid = ? and n like 'a\\%' and m like :b escape '!' order by Name collate CP1250, t.\"Label\" COLLATE cp1250 desc"),
                                  &names).toStdString(),
               "select \"name\", ':x' from T where a = $1 and b = $2 and c = $1::int "
-              "and ctid = $3 order by cp1250(Name), cp1250(t.\"label\") desc");
+              "and ctid = $3 and n like 'a\\%' ESCAPE '' and m like $2 escape '!' order by cp1250(Name), cp1250(t.\"label\") desc");
     EXPECT_EQ(names, (QStringList{QStringLiteral("A"), QStringLiteral("b"), QString()}));
 }
 
@@ -406,4 +420,48 @@ TEST_P(ServerOnly, NewCatalogueReplacesTheCatalogueRowsAndKeepsTheTeamsOwnRenumb
     EXPECT_EQ(db.scalar(QStringLiteral("select MATERIALNO from UserNotices")).toInt(), 3);
     EXPECT_EQ(db.scalar(QStringLiteral("select count(*) from Elements")).toInt(), 2);
     EXPECT_EQ(db.scalar(QStringLiteral("select Stamp from CatalogueCopy")).toString(), QStringLiteral("edice 2"));
+}
+
+// Random texts over Czech, other Latin and foreign letters, marks and punctuation: the server
+// folds, upper-cases and orders them exactly as the embedded engine does.
+TEST_P(ServerOnly, RandomTextsFoldUpperCaseAndOrderAsOnTheEmbeddedEngine)
+{
+    QTemporaryDir files;
+    Connection lite;
+    lite.openFile(files.filePath(QStringLiteral("t.sqlite")), OpenMode::Create);
+    const QString alphabet = QStringLiteral("aAcCčČdDďĎeEéÉěĚiInNňŇoOóÓrRřŘsSšŠtTťŤuUúÚůŮyYýÝzZžŽ"
+                                            "äÄöÖüÜßłŁőŐąĄçÇàÀâÂñÑøØåÅæ ?-–„“’0189_%ΨЖ€\u00a0\u0301");
+    std::mt19937 rng(20261210);
+    std::uniform_int_distribution<int> len(0, 8), pick(0, int(alphabet.size()) - 1);
+    const QString create = QStringLiteral("create table Texts (Number integer, Name text)");
+    lite.exec(create);
+    db.exec(create);
+    Transaction liteRows(lite);
+    int n = 0;
+    db.copyIn(QStringLiteral("Texts"), {QStringLiteral("Number"), QStringLiteral("Name")}, [&](QVariantList &row) {
+        if (n >= 400)
+            return false;
+        QString t;
+        for (int k = len(rng); k > 0; --k)
+            t += alphabet[pick(rng)];
+        row = {++n, t};
+        lite.exec(QStringLiteral("insert into Texts values (:n, :t)"), {{QStringLiteral("n"), n}, {QStringLiteral("t"), t}});
+        return true;
+    });
+    liteRows.commit();
+    for (const char *query : {"select Name, fold(Name), upper(Name), lower(Name) from Texts order by Number",
+                              "select Number from Texts order by Name collate CP1250, Number",
+                              "select Number from Texts where fold(upper(Name)) like 'C%' order by Number"}) {
+        Statement a(lite, QString::fromUtf8(query)), b(db, QString::fromUtf8(query));
+        int rows = 0;
+        while (a.step()) {
+            ASSERT_TRUE(b.step()) << query;
+            for (int c = 0; c < a.columnCount(); ++c)
+                EXPECT_EQ(a.value(c).toString().toStdString(), b.value(c).toString().toStdString())
+                    << query << " row " << rows << " column " << c << " text " << a.value(0).toString().toStdString();
+            ++rows;
+        }
+        EXPECT_FALSE(b.step()) << query;
+        EXPECT_GT(rows, 0) << query;
+    }
 }

@@ -159,12 +159,41 @@ private:
             m_reason = QStringLiteral("initdb failed: ") + QString::fromLocal8Bit(init.readAll());
             return;
         }
+        // Another program may take the free port before the server binds it: a server that
+        // stops at once is started again on another port.
+        for (int attempt = 1;; ++attempt) {
+            const QString failure = startServer(bin, root);
+            if (failure.isEmpty())
+                break;
+            if (attempt == 5 || (m_postgres && m_postgres->state() == QProcess::Running)) {
+                m_reason = failure;
+                return;
+            }
+        }
+        try {
+            orv::db::Connection admin;
+            admin.openServer(conninfo(QStringLiteral("postgres")));
+            admin.exec(QStringLiteral("CREATE DATABASE orv_template TEMPLATE template0 ENCODING 'UTF8' "
+                                      "LC_COLLATE 'C' LC_CTYPE 'C.UTF-8'"));
+            admin.close();
+            orv::db::Connection setup;
+            setup.openServer(conninfo(QStringLiteral("orv_template")));
+            for (const QString &st : orv::db::serverSetupStatements())
+                setup.exec(st);
+        } catch (const std::exception &e) {
+            m_reason = QStringLiteral("setup of the template database failed: ") + QString::fromUtf8(e.what());
+        }
+    }
+
+    // Starts postgres and waits until it takes sessions; why not, or empty.
+    QString startServer(const QString &bin, const QString &root)
+    {
         m_port = freePort();
-        program = bin + QStringLiteral("/postgres");
-        args = QStringList{QStringLiteral("-D"), root + QStringLiteral("/data"), QStringLiteral("-k"), root + QStringLiteral("/socket"),
-                           QStringLiteral("-p"), QString::number(m_port), QStringLiteral("-c"), QStringLiteral("listen_addresses=127.0.0.1"),
-                           QStringLiteral("-c"), QStringLiteral("fsync=off"), QStringLiteral("-c"), QStringLiteral("synchronous_commit=off"),
-                           QStringLiteral("-c"), QStringLiteral("full_page_writes=off")};
+        QString program = bin + QStringLiteral("/postgres");
+        QStringList args{QStringLiteral("-D"), root + QStringLiteral("/data"), QStringLiteral("-k"), root + QStringLiteral("/socket"),
+                         QStringLiteral("-p"), QString::number(m_port), QStringLiteral("-c"), QStringLiteral("listen_addresses=127.0.0.1"),
+                         QStringLiteral("-c"), QStringLiteral("fsync=off"), QStringLiteral("-c"), QStringLiteral("synchronous_commit=off"),
+                         QStringLiteral("-c"), QStringLiteral("full_page_writes=off")};
         asServerUser(program, args);
         m_postgres = std::make_unique<QProcess>();
         m_postgres->setWorkingDirectory(root);
@@ -173,10 +202,8 @@ private:
         // A program that dies without its exit handlers still takes its server with it.
         m_postgres->setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGINT); });
         m_postgres->start(program, args);
-        if (!m_postgres->waitForStarted(10000)) {
-            m_reason = QStringLiteral("postgres did not start");
-            return;
-        }
+        if (!m_postgres->waitForStarted(10000))
+            return QStringLiteral("postgres did not start");
         // Ready when a session can be opened.
         QString last;
         for (int i = 0; i < 300; ++i) {
@@ -195,22 +222,9 @@ private:
         if (!last.isEmpty() || m_postgres->state() != QProcess::Running) {
             QFile log(root + QStringLiteral("/server.log"));
             log.open(QIODevice::ReadOnly);
-            m_reason = QStringLiteral("postgres did not accept sessions: %1\n%2").arg(last, QString::fromLocal8Bit(log.readAll()));
-            return;
+            return QStringLiteral("postgres did not accept sessions: %1\n%2").arg(last, QString::fromLocal8Bit(log.readAll()));
         }
-        try {
-            orv::db::Connection admin;
-            admin.openServer(conninfo(QStringLiteral("postgres")));
-            admin.exec(QStringLiteral("CREATE DATABASE orv_template TEMPLATE template0 ENCODING 'UTF8' "
-                                      "LC_COLLATE 'C' LC_CTYPE 'C.UTF-8'"));
-            admin.close();
-            orv::db::Connection setup;
-            setup.openServer(conninfo(QStringLiteral("orv_template")));
-            for (const QString &st : orv::db::serverSetupStatements())
-                setup.exec(st);
-        } catch (const std::exception &e) {
-            m_reason = QStringLiteral("setup of the template database failed: ") + QString::fromUtf8(e.what());
-        }
+        return QString();
     }
 
     void stop()

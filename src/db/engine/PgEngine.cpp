@@ -217,6 +217,14 @@ QString serverText(const QString &sql, QStringList *parameterNames)
         QRegularExpression::CaseInsensitiveOption);
     if (out.contains(QLatin1String("cp1250"), Qt::CaseInsensitive))
         out.replace(collate, QStringLiteral("cp1250(\\1)"));
+    // The server reads a backslash in a LIKE pattern as its escape character unless told
+    // otherwise; the embedded engine has none unless ESCAPE names one.
+    if (out.contains(QLatin1String("like"), Qt::CaseInsensitive)) {
+        static const QRegularExpression like(
+            QStringLiteral("(\\blike\\s+(?:\\x{E000}\\d+\\x{E001}|\\$\\d+))(?!\\s*(?:escape\\b|\\|\\||::))"),
+            QRegularExpression::CaseInsensitiveOption);
+        out.replace(like, QStringLiteral("\\1 ESCAPE ''"));
+    }
     if (!literals.isEmpty()) {
         static const QRegularExpression mark(QStringLiteral("\\x{E000}(\\d+)\\x{E001}"));
         QString restored;
@@ -427,6 +435,22 @@ public:
             }
             typedByValues = byValues;
         }
+        // A fraction for a parameter the server took for an integer ("3 + :x"): the embedded
+        // engine has no such types, so the statement is typed by its values instead.
+        if (!typedByValues) {
+            bool fraction = false;
+            for (size_t i = 0; i < values.size() && i < paramTypes.size(); ++i) {
+                const QVariant &v = values[i];
+                if (isIntegerType(paramTypes[i]) && (v.typeId() == QMetaType::Double || v.typeId() == QMetaType::Float)
+                    && std::trunc(v.toDouble()) != v.toDouble())
+                    fraction = true;
+            }
+            if (fraction) {
+                valueTypes = types;
+                prepare(true);
+                typedByValues = true;
+            }
+        }
         s->requireOpen();
         s->quiesce();
         std::vector<QByteArray> texts(values.size());
@@ -576,8 +600,8 @@ public:
                 return QVariant(-HUGE_VAL);
             return QVariant(QString::fromUtf8(v, len));
         }
-        if (t == BoolOid)
-            return QVariant(v[0] == 't');
+        if (t == BoolOid) // a comparison's result, an integer as the embedded engine gives it
+            return asBool ? QVariant(v[0] == 't') : QVariant(v[0] == 't' ? 1 : 0);
         if (t == ByteaOid) {
             size_t out = 0;
             unsigned char *b = PQunescapeBytea(reinterpret_cast<const unsigned char *>(v), &out);
@@ -640,7 +664,7 @@ void PgSession::Impl::ensureConnected()
     streaming = nullptr;
     if (PQstatus(conn) != CONNECTION_OK)
         throw DbError(DbErrorKind::ConnectionLost, QString::fromUtf8(PQerrorMessage(conn)).trimmed(), QString());
-    command(QStringLiteral("SET search_path = orvalis, public"));
+    command(QStringLiteral("SET search_path = orvalis, pg_catalog, public"));
 }
 
 void PgSession::Impl::quiesce()
@@ -688,7 +712,7 @@ void PgSession::open(const QString &conninfo)
     d->conn = conn;
     PQsetClientEncoding(conn, "UTF8");
     PQsetNoticeProcessor(conn, [](void *, const char *) {}, nullptr);
-    d->command(QStringLiteral("SET search_path = orvalis, public"));
+    d->command(QStringLiteral("SET search_path = orvalis, pg_catalog, public"));
 }
 
 bool PgSession::isOpen() const
