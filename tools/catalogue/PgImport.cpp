@@ -15,9 +15,9 @@ namespace orv::catalogue {
 
 namespace {
 
-QString serverFailure(const QString &what, const db::DbError &e)
+QString serverFailure(const QString &what, const QString &detail)
 {
-    return QStringLiteral("%1: %2\nServer zůstal beze změny.").arg(what, e.text());
+    return QStringLiteral("%1: %2\nServer zůstal beze změny.").arg(what, detail);
 }
 
 // The catalogue's tables, in the order of the shared definition.
@@ -207,7 +207,9 @@ PgInitSummary pgInit(const QString &conninfo)
         }
         tr.commit();
     } catch (const db::DbError &e) {
-        throw ToolError(serverFailure(QStringLiteral("Příprava databáze selhala"), e));
+        throw ToolError(serverFailure(QStringLiteral("Příprava databáze selhala"), e.text()));
+    } catch (const std::exception &e) {
+        throw ToolError(serverFailure(QStringLiteral("Příprava databáze selhala"), QString::fromUtf8(e.what())));
     }
     summary.seconds = timer.nsecsElapsed() / 1e9;
     return summary;
@@ -243,16 +245,20 @@ PgImportSummary pgImport(const QString &dataFolder, const QString &conninfo)
     } catch (const db::DbError &e) {
         throw ToolError(QStringLiteral("Nelze se připojit k serveru: %1").arg(e.text()));
     }
-    if (!server.tableExists(QStringLiteral("Mat")))
-        throw ToolError(QStringLiteral("Databáze na serveru není připravena (chybí tabulka Mat); nejprve spusťte "
-                                       "orv_catalogue pg-init. Server zůstal beze změny."));
     PgImportSummary summary;
     try {
+        if (!server.tableExists(QStringLiteral("Mat")))
+            throw ToolError(QStringLiteral("Databáze na serveru není připravena (chybí tabulka Mat); nejprve spusťte "
+                                           "orv_catalogue pg-init. Server zůstal beze změny."));
         db::Transaction tr(server);
         Importer(source, userFile.isOpen() ? &userFile : nullptr, server).run(db::catalogueStamp(file), summary);
         tr.commit();
     } catch (const db::DbError &e) {
-        throw ToolError(serverFailure(QStringLiteral("Nahrání katalogu selhalo"), e));
+        throw ToolError(serverFailure(QStringLiteral("Nahrání katalogu selhalo"), e.text()));
+    } catch (const ToolError &) {
+        throw;
+    } catch (const std::exception &e) {
+        throw ToolError(serverFailure(QStringLiteral("Nahrání katalogu selhalo"), QString::fromUtf8(e.what())));
     }
     summary.seconds = timer.nsecsElapsed() / 1e9;
     return summary;
