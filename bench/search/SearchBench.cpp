@@ -9,6 +9,12 @@
 //   BM_FillWorkingCopies  the user file's working copies of the material tables filled from
 //                         the catalogue, as the first start or a new catalogue does it
 // The searches run, as in the program, over the working copies in the user file.
+//   BM_ServerChemSearch8, BM_ServerMechSearch4, BM_ServerMechSearchNoList
+//                         the same three searches on a PostgreSQL database of the benchmark's
+//                         own local server (tests/support/PgServer.h), loaded once with
+//                         pg-import; wall time, since the work is done by the server
+//   BM_PgImportLarge      pg-import of the large catalogue into a database just set up
+//   BM_PgImportLargeAgain the same into a database that already holds it (rows replaced)
 
 #include "search/ChemSearch.h"
 #include "search/MechSearch.h"
@@ -16,6 +22,9 @@
 #include "db/Connection.h"
 #include "db/WorkingCopies.h"
 #include "support/LargeCatalogue.h"
+#include "support/PgServer.h"
+
+#include "PgImport.h"
 
 #include <QDir>
 #include <QFile>
@@ -60,6 +69,41 @@ Large &large()
     return l;
 }
 
+// The large catalogue on the local server, loaded once.
+struct ServerLarge {
+    std::unique_ptr<db::Connection> conn;
+    QString error;
+    QString conninfo;
+
+    ServerLarge()
+    {
+        const bench::LargeCatalogueFiles files;
+        error = files.error;
+        if (!error.isEmpty())
+            return;
+        test::PgServer &server = test::PgServer::instance();
+        if (!server.running()) {
+            error = server.reason();
+            return;
+        }
+        conninfo = server.createDatabase();
+        try {
+            catalogue::pgImport(files.folder, conninfo);
+        } catch (const catalogue::ToolError &e) {
+            error = e.text();
+            return;
+        }
+        conn = std::make_unique<db::Connection>();
+        conn->openServer(conninfo);
+    }
+};
+
+ServerLarge &serverLarge()
+{
+    static ServerLarge l;
+    return l;
+}
+
 MechFilters allFilters(bool withList)
 {
     MechFilters f;
@@ -80,11 +124,8 @@ MechFilters allFilters(bool withList)
     return f;
 }
 
-void BM_ChemSearch8(benchmark::State &state)
+void chemSearch8(benchmark::State &state, db::Connection &conn)
 {
-    Large &l = large();
-    if (!bench::readyOrSkip(state, l.error))
-        return;
     const int elements[] = {33, 20, 18, 2, 26, 36, 25, 34};
     QList<ChemCriterion> criteria;
     for (int i = 0; i < 8; ++i)
@@ -96,18 +137,15 @@ void BM_ChemSearch8(benchmark::State &state)
     o.threshold = ChemThreshold::AtLeast;
     qsizetype found = 0;
     for (auto _ : state) {
-        const ChemSearchOutcome out = runChemSearch(*l.conn, criteria, deviations, 50, o);
-        found = readChemResult(*l.conn, out).size();
+        const ChemSearchOutcome out = runChemSearch(conn, criteria, deviations, 50, o);
+        found = readChemResult(conn, out).size();
         benchmark::DoNotOptimize(found);
     }
     state.counters["found"] = static_cast<double>(found);
 }
 
-void BM_MechSearch4(benchmark::State &state)
+void mechSearch4(benchmark::State &state, db::Connection &conn)
 {
-    Large &l = large();
-    if (!bench::readyOrSkip(state, l.error))
-        return;
     const QList<MechCriterion> criteria{{1, QStringLiteral("N"), 400.0, std::nullopt, true},
                                         {50, QStringLiteral("A"), 200.0, 1200.0, true},
                                         {6, QStringLiteral("N"), 10.0, std::nullopt, true},
@@ -115,26 +153,102 @@ void BM_MechSearch4(benchmark::State &state)
     const MechFilters f = allFilters(true);
     qsizetype found = 0;
     for (auto _ : state) {
-        const MechSearchOutcome out = runMechSearch(*l.conn, criteria, f);
-        found = readMechResult(*l.conn, out).size();
+        const MechSearchOutcome out = runMechSearch(conn, criteria, f);
+        found = readMechResult(conn, out).size();
         benchmark::DoNotOptimize(found);
     }
     state.counters["found"] = static_cast<double>(found);
 }
 
-void BM_MechSearchNoList(benchmark::State &state)
+void mechSearchNoList(benchmark::State &state, db::Connection &conn)
 {
-    Large &l = large();
-    if (!bench::readyOrSkip(state, l.error))
-        return;
     const MechFilters f = allFilters(false);
     qsizetype found = 0;
     for (auto _ : state) {
-        found = readMechResult(*l.conn, runMechSearch(*l.conn, {}, f)).size();
+        found = readMechResult(conn, runMechSearch(conn, {}, f)).size();
         benchmark::DoNotOptimize(found);
     }
     state.counters["found"] = static_cast<double>(found);
 }
+
+void BM_ChemSearch8(benchmark::State &state)
+{
+    Large &l = large();
+    if (bench::readyOrSkip(state, l.error))
+        chemSearch8(state, *l.conn);
+}
+
+void BM_MechSearch4(benchmark::State &state)
+{
+    Large &l = large();
+    if (bench::readyOrSkip(state, l.error))
+        mechSearch4(state, *l.conn);
+}
+
+void BM_MechSearchNoList(benchmark::State &state)
+{
+    Large &l = large();
+    if (bench::readyOrSkip(state, l.error))
+        mechSearchNoList(state, *l.conn);
+}
+
+void BM_ServerChemSearch8(benchmark::State &state)
+{
+    ServerLarge &l = serverLarge();
+    if (bench::readyOrSkip(state, l.error))
+        chemSearch8(state, *l.conn);
+}
+
+void BM_ServerMechSearch4(benchmark::State &state)
+{
+    ServerLarge &l = serverLarge();
+    if (bench::readyOrSkip(state, l.error))
+        mechSearch4(state, *l.conn);
+}
+
+void BM_ServerMechSearchNoList(benchmark::State &state)
+{
+    ServerLarge &l = serverLarge();
+    if (bench::readyOrSkip(state, l.error))
+        mechSearchNoList(state, *l.conn);
+}
+
+void pgImportLarge(benchmark::State &state, bool again)
+{
+    const bench::LargeCatalogueFiles files;
+    if (!bench::readyOrSkip(state, files.error))
+        return;
+    test::PgServer &server = test::PgServer::instance();
+    if (!bench::readyOrSkip(state, server.reason()))
+        return;
+    qint64 rows = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        const QString conninfo = server.createDatabase();
+        try {
+            if (again)
+                catalogue::pgImport(files.folder, conninfo);
+            state.ResumeTiming();
+            rows = catalogue::pgImport(files.folder, conninfo).rows;
+        } catch (const catalogue::ToolError &e) {
+            state.SkipWithError(e.text().toStdString().c_str());
+            return;
+        }
+    }
+    state.counters["rows"] = double(rows);
+}
+
+void BM_PgImportLarge(benchmark::State &state)
+{
+    pgImportLarge(state, false);
+}
+
+void BM_PgImportLargeAgain(benchmark::State &state)
+{
+    pgImportLarge(state, true);
+}
+BENCHMARK(BM_PgImportLarge)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();
+BENCHMARK(BM_PgImportLargeAgain)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 
 void BM_FillWorkingCopies(benchmark::State &state)
 {
@@ -168,4 +282,7 @@ BENCHMARK(BM_FillWorkingCopies)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_ChemSearch8)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MechSearch4)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MechSearchNoList)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ServerChemSearch8)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ServerMechSearch4)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ServerMechSearchNoList)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_MAIN();

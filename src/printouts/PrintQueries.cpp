@@ -57,8 +57,10 @@ QStringList withSources(QStringList sql, bool catalogueHasSources)
     if (sql.isEmpty())
         return sql;
     sql[0] += catalogueHasSources
-                  ? QStringLiteral(", coalesce((select group_concat(Source, char(10)) from (select Source from MatSources "
-                                   "where MaterialNo = mat.Number order by Number)), "
+                  // The separator is a line break written into the constant itself: no
+                  // character function is spelled the same on every engine.
+                  ? QStringLiteral(", coalesce((select group_concat(ms.Source, '\n') from (select Source from MatSources "
+                                   "where MaterialNo = mat.Number order by Number) ms), "
                                    "'Zdroj údajů není v katalogu uveden.') MatSources")
                   : QStringLiteral(", 'Zdroj údajů není v katalogu uveden.' MatSources");
     return sql;
@@ -104,7 +106,7 @@ QStringList mechanicalQuery()
             QStringLiteral("  from SemiProd sp, Dimens di, States st, MechProp mp, Temps te, Notices nt"),
             QStringLiteral("  where sp.MaterialNo=:in1 and st.SemiPrNo=sp.Number and di.StateNo=st.Number and "
                            "mp.DimensionNo=di.Number and te.PropertyNo=Mp.Number and Mp.NoticeNo=nt.Number"),
-            QStringLiteral("union select ") + kMechColumns + QStringLiteral("CAST(' ' AS CHAR(200)) Notice,") + rows,
+            QStringLiteral("union select ") + kMechColumns + QStringLiteral("CAST(' ' AS VARCHAR(200)) Notice,") + rows,
             QStringLiteral("  from SemiProd sp, Dimens di, States st, MechProp mp, Temps te"),
             QStringLiteral("  where sp.MaterialNo=:in1 and st.SemiPrNo=sp.Number and di.StateNo=st.Number and "
                            "mp.DimensionNo=di.Number and te.PropertyNo=Mp.Number and Mp.NoticeNo is NULL"),

@@ -162,7 +162,9 @@ QStringList chemResultSql(ChemThreshold threshold, int n, int k)
         << QString()
         << QStringLiteral("  group by fcc.Norma, fcc.Znacka, fcc.MatNazev, fcc.MatNumber")
         << QString()
-        << QStringLiteral("  order by Factor desc, Norma, Znacka")
+        // Ties are broken down to the material, and empty texts come first on either engine,
+        // so that every engine lists the same rows in the same order.
+        << QStringLiteral("  order by Factor desc, Norma nulls first, Znacka nulls first, MatNazev nulls first, MatNumber")
         << QString();
     switch (threshold) {
     case ChemThreshold::Exact:
@@ -181,6 +183,13 @@ void setChemFallback(QStringList &resultSql)
 {
     resultSql[0] = QStringLiteral("select fcc.Number Factor,fcc.Norma, fcc.Znacka, fcc.MatNazev, fcc.MatNumber");
     resultSql[3] = QStringLiteral("  group by fcc.Number, fcc.Norma, fcc.Znacka, fcc.MatNazev, fcc.MatNumber");
+}
+
+QString chemFillSql(const QStringList &stageOneSql)
+{
+    return QStringLiteral("insert into FindChemComp (Number, MatNumber, Norma, Znacka, MatNazev)\n"
+                          "select Number, MatNumber, Norma, Znacka, MatNazev from (\n")
+        + stageOneSql.join(QLatin1Char('\n')) + QStringLiteral("\n) hits");
 }
 
 std::optional<double> matchPercent(int count, int n)
@@ -208,9 +217,7 @@ ChemSearchOutcome runChemSearch(db::Connection &conn, const QList<ChemCriterion>
         db::Transaction tr(conn);
         conn.exec(QStringLiteral("delete from FindChemComp"));
         if (out.criteriaCount != 0)
-            conn.exec(QStringLiteral("insert into FindChemComp (Number, MatNumber, Norma, Znacka, MatNazev)\n"
-                                     "select Number, MatNumber, Norma, Znacka, MatNazev from (\n")
-                      + out.stageOneSql.join(QLatin1Char('\n')) + QStringLiteral("\n)"));
+            conn.exec(chemFillSql(out.stageOneSql));
         tr.commit();
     }
     out.resultSql = chemResultSql(options.threshold, out.criteriaCount,

@@ -69,6 +69,9 @@ QStringList chemResultSql(ChemThreshold threshold, int n, int k);
 // Lines 0 and 3 of the fallback form (line 4 stays as it is).
 void setChemFallback(QStringList &resultSql);
 
+// The statement that copies stage one's rows into FindChemComp.
+QString chemFillSql(const QStringList &stageOneSql);
+
 // "přesnost [%]": factor / (n / 100); empty when either is 0.
 std::optional<double> matchPercent(int count, int n);
 

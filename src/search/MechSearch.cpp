@@ -74,7 +74,7 @@ QList<MechCriterion> readMechCriteria(db::Connection &conn)
 QList<int> groupMembers(db::Connection &conn, int groupNo)
 {
     QList<int> members;
-    db::Statement st(conn, QStringLiteral("select Number from PropType where Parent=:PropertyNo"));
+    db::Statement st(conn, QStringLiteral("select Number from PropType where Parent=:PropertyNo order by Number"));
     st.bind(QStringLiteral("PropertyNo"), groupNo);
     while (st.step())
         if (!st.isNull(0))
@@ -162,6 +162,26 @@ QString mechCondition(const MechCriterion &c, const QList<int> &members)
     return cond;
 }
 
+QString mechFillSql(const QStringList &allSql)
+{
+    return QStringLiteral("insert into FindChemComp (Number, MatNumber, Norma, Znacka, MatNazev, SpNumber, DiNumber, StNumber)\n"
+                          "select PtNumber, MatNumber, Norma, Znacka, MatNazev, SpNumber, DiNumber, StNumber from (\n")
+        + allSql.join(QLatin1Char('\n')) + QStringLiteral("\n) hits");
+}
+
+QString mechCountSql()
+{
+    // Every group counted here has at least one row, so no count is 0.
+    return QStringLiteral(
+        "insert into FindMechPropTemp (MatNumber, Norma, Znacka, MatNazev, SpNumber, DiNumber, StNumber, PocetMechProp)\n"
+        "select MatNumber, Norma, Znacka, MatNazev, SpNumber, DiNumber, StNumber, MpPocet from (\n"
+        "select Count(Number) MpPocet, MatNumber, Norma, Znacka, MatNazev, SpNumber, DiNumber, StNumber\n"
+        "  from FindChemComp\n"
+        "  \n"
+        "  Group by MatNumber, Norma, Znacka, MatNazev, SpNumber, StNumber, DiNumber\n"
+        ") counts where MpPocet<>0");
+}
+
 QStringList mechResultSql()
 {
     return {QStringLiteral("select fmp.Norma, fmp.Znacka, fmp.MatNazev, fmp.MatNumber, MAX(fmp.PocetMechProp) PocetMechProp"),
@@ -169,7 +189,8 @@ QStringList mechResultSql()
             QString(),
             QStringLiteral("  group by fmp.Norma, fmp.Znacka, fmp.MatNazev, fmp.MatNumber"),
             QString(),
-            QStringLiteral("  order by PocetMechProp desc, Norma, Znacka")};
+            // Ties down to the material, empty texts first on either engine: the same order everywhere.
+            QStringLiteral("  order by PocetMechProp desc, Norma nulls first, Znacka nulls first, MatNazev nulls first, MatNumber")};
 }
 
 MechSearchOutcome runMechSearch(db::Connection &conn, const MechFilters &filters)
@@ -230,19 +251,9 @@ MechSearchOutcome runMechSearch(db::Connection &conn, const QList<MechCriterion>
         db::Transaction tr(conn);
         conn.exec(QStringLiteral("delete from FindChemComp"));
         if (out.criteriaCount >= 1)
-            conn.exec(QStringLiteral("insert into FindChemComp (Number, MatNumber, Norma, Znacka, MatNazev, SpNumber, DiNumber, StNumber)\n"
-                                     "select PtNumber, MatNumber, Norma, Znacka, MatNazev, SpNumber, DiNumber, StNumber from (\n")
-                      + sql.join(QLatin1Char('\n')) + QStringLiteral("\n)"));
+            conn.exec(mechFillSql(sql));
         conn.exec(QStringLiteral("delete from FindMechPropTemp"));
-        // Every group counted here has at least one row, so no count is 0.
-        conn.exec(QStringLiteral(
-            "insert into FindMechPropTemp (MatNumber, Norma, Znacka, MatNazev, SpNumber, DiNumber, StNumber, PocetMechProp)\n"
-            "select MatNumber, Norma, Znacka, MatNazev, SpNumber, DiNumber, StNumber, MpPocet from (\n"
-            "select Count(Number) MpPocet, MatNumber, Norma, Znacka, MatNazev, SpNumber, DiNumber, StNumber\n"
-            "  from FindChemComp\n"
-            "  \n"
-            "  Group by MatNumber, Norma, Znacka, MatNazev, SpNumber, StNumber, DiNumber\n"
-            ") where MpPocet<>0"));
+        conn.exec(mechCountSql());
         tr.commit();
         out.resultSql = mechResultSql();
     } else {
@@ -252,7 +263,7 @@ MechSearchOutcome runMechSearch(db::Connection &conn, const QList<MechCriterion>
             tr.commit();
         }
         sql << QStringLiteral("  group by  sp.Number, st.Number, di.Number, mat.Number, nr.Name, nr.Label, mat.Name")
-            << QStringLiteral("  order by nr.Name, nr.Label");
+            << QStringLiteral("  order by nr.Name nulls first, nr.Label nulls first, mat.Number, sp.Number, st.Number, di.Number");
     }
     return out;
 }

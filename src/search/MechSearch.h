@@ -70,6 +70,10 @@ MechSearchOutcome runMechSearch(db::Connection &conn, const QList<MechCriterion>
                                 const MechFilters &filters);
 
 QStringList mechResultSql();
+// The statements that copy the union of the criteria into FindChemComp and count the rows
+// each combination of semi-product, state and dimension met into FindMechPropTemp.
+QString mechFillSql(const QStringList &allSql);
+QString mechCountSql();
 
 struct MechResultRow {
     QString norma;

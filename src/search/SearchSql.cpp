@@ -97,7 +97,7 @@ QStringList usageBaseSql()
         {1, u"  from mat, norms nr, MatTypes mt, Nodes nd"},
         {2, u"  where nr.MaterialNo=mat.Number and mt.Number=mat.TypeNo and mat.Number=nd.MaterialNo"},
         {29, u"  group by mat.Number, nr.Name, nr.Label, mat.Name"},
-        {30, u"  order by Norma, Znacka"},
+        {30, u"  order by Norma nulls first, Znacka nulls first, MatNumber"},
     });
 }
 
@@ -164,7 +164,9 @@ QString exactMatchColumn(const DesignationCriteria &c, const QString &alias)
     for (const QString &side : std::as_const(sides))
         tests << (c.caseSensitive ? side : QStringLiteral("UPPER(") + side + QStringLiteral(")")) + QStringLiteral("=")
                      + sqlQuote(typed);
-    return QStringLiteral(", case when ") + tests.join(QStringLiteral(" or ")) + QStringLiteral(" then 0 else 1 end ")
+    // An aggregate: the name columns tested need not be grouped on, and a group with an exact
+    // row counts as exact.
+    return QStringLiteral(", min(case when ") + tests.join(QStringLiteral(" or ")) + QStringLiteral(" then 0 else 1 end) ")
         + exactMatchField();
 }
 
@@ -199,9 +201,11 @@ void buildDesignationSql(QStringList &sql, const DesignationCriteria &c)
     own[0] += exactMatchColumn(c, QStringLiteral("nr"));
     sql.append(QStringLiteral("union"));
     sql.append(own);
-    // Otherwise in the order the union gave them before: by material, then by the columns.
+    // Otherwise in the order the union gave them before: by material, then by the columns,
+    // empty ones first whatever the engine's habit.
     sql.append(QStringLiteral("  order by ") + exactMatchField()
-               + QStringLiteral(", MatNumber, Norma, Znacka, Stat, NormaListu, ZnackaListu"));
+               + QStringLiteral(", MatNumber, Norma nulls first, Znacka nulls first, Stat nulls first, "
+                                "NormaListu nulls first, ZnackaListu nulls first"));
 }
 
 void buildUsageSql(QStringList &sql, const UsageCriteria &c)

@@ -4,9 +4,11 @@
 
 #include "search/ChemSearch.h"
 
+#include "SearchEngines.h"
+#include "PgImport.h"
+
 #include "db/Connection.h"
 #include "db/DbError.h"
-#include "support/EmptyCatalogue.h"
 
 #include <gtest/gtest.h>
 
@@ -24,11 +26,21 @@ namespace {
 
 using Opt = std::optional<double>;
 
-struct ChemDb : orv::test::EmptyCatalogue {
+using test::SearchEngine;
+
+// A small catalogue written row by row on one engine.
+struct ChemDb {
+    test::SearchDatabase base;
+    db::Connection closed; // stands in while there is no server (the test then skips)
+    db::Connection &cat;
     int ccNumber = 0;
 
-    ChemDb()
+    explicit ChemDb(SearchEngine engine = SearchEngine::Sqlite)
+        : base(engine)
+        , cat(base.ready() ? base.connection() : closed)
     {
+        if (!base.ready())
+            return;
         cat.exec(QStringLiteral("insert into MatTypes (Number, Name) values (1, 'Oceli'), (2, 'Neželezné kovy')"));
         setRate(QStringLiteral("70"));
     }
@@ -73,6 +85,17 @@ struct ChemDb : orv::test::EmptyCatalogue {
     }
 };
 
+class ChemSearchOn : public ::testing::TestWithParam<SearchEngine> {};
+
+// The rows as read, in their order, one line each.
+QStringList rowsText(const QList<ChemResultRow> &rows)
+{
+    QStringList out;
+    for (const auto &r : rows)
+        out << QStringLiteral("%1|%2|%3|%4|%5").arg(r.matNumber).arg(r.factor).arg(r.norma, r.znacka, r.matNazev);
+    return out;
+}
+
 std::set<int> matNumbers(const QList<ChemResultRow> &rows)
 {
     std::set<int> s;
@@ -93,14 +116,15 @@ TEST(ChemSearch, ThresholdIsTheLeastWholeNumberNotBelowTheRate)
     EXPECT_EQ(successThreshold(34, 3), 2); // 1.02
 }
 
-TEST(ChemSearch, SuccessRateMustBeAWholeNumber)
+TEST_P(ChemSearchOn, SuccessRateMustBeAWholeNumber)
 {
     EXPECT_EQ(parseSuccessRate(QStringLiteral("70")), 70);
     EXPECT_THROW(parseSuccessRate(QStringLiteral("70.5")), SuccessRateError);
     EXPECT_THROW(parseSuccessRate(QStringLiteral("abc")), SuccessRateError);
     EXPECT_THROW(parseSuccessRate(QString()), SuccessRateError);
 
-    ChemDb d;
+    ChemDb d(GetParam());
+    ORV_SKIP_UNLESS_READY(d.base);
     d.material(1, 1, QStringLiteral("ČSN"), QStringLiteral("11 373"));
     d.chem(1, 6, 0.2, 0.3);
     d.criterion(1, 6, 0.1, 0.5);
@@ -135,9 +159,10 @@ TEST(ChemSearch, StageOneLinesOfLowerUpperAndDeviation)
     EXPECT_EQ(n, 0);
 }
 
-TEST(ChemSearch, ExactSearchListsOnlyFullMatchesAt100)
+TEST_P(ChemSearchOn, ExactSearchListsOnlyFullMatchesAt100)
 {
-    ChemDb d;
+    ChemDb d(GetParam());
+    ORV_SKIP_UNLESS_READY(d.base);
     d.material(1, 1, QStringLiteral("ČSN"), QStringLiteral("A"));
     d.chem(1, 6, 0.2, 0.4);
     d.chem(1, 25, 0.6, 0.9);
@@ -175,9 +200,10 @@ TEST(ChemSearch, ExactSearchListsOnlyFullMatchesAt100)
     EXPECT_NEAR(*any.first().percent, 66.666666, 1e-5);
 }
 
-TEST(ChemSearch, DeviationBandOnALowerBound)
+TEST_P(ChemSearchOn, DeviationBandOnALowerBound)
 {
-    ChemDb d;
+    ChemDb d(GetParam());
+    ORV_SKIP_UNLESS_READY(d.base);
     const double mins[] = {1.9, 2.0, 2.1, 2.2, 2.3};
     for (int i = 0; i < 5; ++i) {
         d.material(i + 1, 1, QStringLiteral("ČSN"), QString::number(i));
@@ -193,9 +219,10 @@ TEST(ChemSearch, DeviationBandOnALowerBound)
     EXPECT_EQ(matNumbers(d.search(loose)), (std::set<int>{2, 3, 4}));
 }
 
-TEST(ChemSearch, UpperBoundAloneReversedBoundsAndTypeFilter)
+TEST_P(ChemSearchOn, UpperBoundAloneReversedBoundsAndTypeFilter)
 {
-    ChemDb d;
+    ChemDb d(GetParam());
+    ORV_SKIP_UNLESS_READY(d.base);
     d.material(1, 1, QStringLiteral("ČSN"), QStringLiteral("bez max"));
     d.chem(1, 6, 0.1, std::nullopt);
     d.material(2, 2, QStringLiteral("ČSN"), QStringLiteral("nízký"));
@@ -220,9 +247,10 @@ TEST(ChemSearch, UpperBoundAloneReversedBoundsAndTypeFilter)
     EXPECT_TRUE(d.search({}).isEmpty());
 }
 
-TEST(ChemSearch, FallbackOnACountOfZeroButNotOnAnEmptyResult)
+TEST_P(ChemSearchOn, FallbackOnACountOfZeroButNotOnAnEmptyResult)
 {
-    ChemDb d;
+    ChemDb d(GetParam());
+    ORV_SKIP_UNLESS_READY(d.base);
     d.material(1, 1, QVariant(), QStringLiteral("bez normy"));
     d.chem(1, 6, 0.2, 0.3);
     d.criterion(1, 6, 0.1, 0.5);
@@ -297,7 +325,9 @@ bool accepts(const CcRow &r, const ChemCriterion &c, const Opt &dev, bool keep)
 
 } // namespace
 
-TEST(ChemSearch, AgreesWithTheAcceptanceRulesOnRandomCatalogues)
+// On PostgreSQL each random catalogue is written in SQLite and loaded with pg-import; both
+// engines must then list the same rows in the same order.
+TEST_P(ChemSearchOn, AgreesWithTheAcceptanceRulesOnRandomCatalogues)
 {
     std::mt19937 rng(20261209);
     auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
@@ -305,25 +335,43 @@ TEST(ChemSearch, AgreesWithTheAcceptanceRulesOnRandomCatalogues)
     auto value = [&]() -> Opt { return pick(0, 3) == 0 ? Opt() : Opt(grid[pick(0, 9)]); };
     int nonEmpty = 0;
     ChemDb d;
+    std::unique_ptr<test::SearchDatabase> server;
+    if (GetParam() == SearchEngine::Postgres) {
+        server = std::make_unique<test::SearchDatabase>(SearchEngine::Postgres);
+        ORV_SKIP_UNLESS_READY(*server);
+    }
+    std::map<int, int> typeOf, nodesOf;
+    std::vector<CcRow> rows;
     for (int round = 0; round < 300; ++round) {
         SCOPED_TRACE(round);
-        for (const char *t : {"Mat", "Norms", "Nodes", "ChemComp", "UserChemComp", "SetupChemComp"})
-            d.cat.exec(QStringLiteral("delete from ") + QLatin1String(t));
-        d.ccNumber = 0;
-        db::Transaction setup(d.cat);
-        std::map<int, int> typeOf, nodesOf;
-        std::vector<CcRow> rows;
-        const int mats = pick(1, 10);
-        for (int m = 1; m <= mats; ++m) {
-            typeOf[m] = pick(1, 3); // type 3 has no MatTypes row
-            nodesOf[m] = pick(0, 2);
-            d.material(m, typeOf[m], QStringLiteral("N%1").arg(pick(1, 3)), QStringLiteral("Z%1").arg(m), nodesOf[m]);
-            for (int k = pick(0, 4); k > 0; --k) {
-                CcRow r{d.ccNumber + 1, m, pick(1, 4), value(), value()};
-                d.chem(r.mat, r.element, r.min, r.max);
-                rows.push_back(r);
+        // A new catalogue every tenth round, searched ten times.
+        if (round % 10 == 0) {
+            for (const char *t : {"Mat", "Norms", "Nodes", "ChemComp"})
+                d.cat.exec(QStringLiteral("delete from ") + QLatin1String(t));
+            d.ccNumber = 0;
+            db::Transaction setup(d.cat);
+            typeOf.clear();
+            nodesOf.clear();
+            rows.clear();
+            const int mats = pick(1, 10);
+            for (int m = 1; m <= mats; ++m) {
+                typeOf[m] = pick(1, 3); // type 3 has no MatTypes row
+                nodesOf[m] = pick(0, 2);
+                // Designations repeat, so the order falls back on the material.
+                d.material(m, typeOf[m], QStringLiteral("N%1").arg(pick(1, 3)), QStringLiteral("Z%1").arg(pick(1, 3)), nodesOf[m]);
+                for (int k = pick(0, 4); k > 0; --k) {
+                    CcRow r{d.ccNumber + 1, m, pick(1, 4), value(), value()};
+                    d.chem(r.mat, r.element, r.min, r.max);
+                    rows.push_back(r);
+                }
             }
+            setup.commit();
+            if (server)
+                catalogue::pgImport(d.base.catalogueFolder(), server->conninfo());
         }
+        db::Transaction setup(d.cat);
+        d.cat.exec(QStringLiteral("delete from UserChemComp"));
+        d.cat.exec(QStringLiteral("delete from SetupChemComp"));
         QList<ChemCriterion> criteria;
         for (int k = pick(0, 3); k > 0; --k) {
             // Mostly in order; now and then reversed.
@@ -389,7 +437,13 @@ TEST(ChemSearch, AgreesWithTheAcceptanceRulesOnRandomCatalogues)
             EXPECT_NEAR(*r.percent, r.factor * 100.0 / n, 1e-9);
         }
         EXPECT_EQ(actual, expected);
+        if (server) {
+            db::Connection &pg = server->connection();
+            EXPECT_EQ(rowsText(readChemResult(pg, runChemSearch(pg, criteria, devs, u, o))), rowsText(result));
+        }
         nonEmpty += expected.empty() ? 0 : 1;
     }
     EXPECT_GT(nonEmpty, 50); // the rounds are not trivially empty
 }
+
+INSTANTIATE_TEST_SUITE_P(Engines, ChemSearchOn, ::testing::ValuesIn(test::searchEngines()), test::engineName);

@@ -4,8 +4,10 @@
 
 #include "search/MechSearch.h"
 
+#include "SearchEngines.h"
+#include "PgImport.h"
+
 #include "db/Connection.h"
-#include "support/EmptyCatalogue.h"
 
 #include <gtest/gtest.h>
 
@@ -23,11 +25,21 @@ namespace {
 
 using Opt = std::optional<double>;
 
-struct MechDb : orv::test::EmptyCatalogue {
+using test::SearchEngine;
+
+// A small catalogue written row by row on one engine.
+struct MechDb {
+    test::SearchDatabase base;
+    db::Connection closed; // stands in while there is no server (the test then skips)
+    db::Connection &cat;
     int next = 0;
 
-    MechDb()
+    explicit MechDb(SearchEngine engine = SearchEngine::Sqlite)
+        : base(engine)
+        , cat(base.ready() ? base.connection() : closed)
     {
+        if (!base.ready())
+            return;
         cat.exec(QStringLiteral(
             "insert into MatTypes (Number, Name) values (1, 'Oceli'), (2, 'Neželezné kovy');"
             "insert into SemTypes (Number, GroupNo, Name) values (11, 1, 'Plech'), (12, 5, 'Plech'), (13, 5, 'Drát'), (21, 2, 'Válcovaný');"
@@ -76,6 +88,23 @@ struct MechDb : orv::test::EmptyCatalogue {
     }
 };
 
+class MechSearchOn : public ::testing::TestWithParam<SearchEngine> {};
+
+// The rows as read, in their order, one line each.
+QStringList rowsText(const QList<MechResultRow> &rows)
+{
+    QStringList out;
+    for (const auto &r : rows)
+        out << QStringLiteral("%1|%2|%3|%4|%5|%6|%7|%8")
+                   .arg(r.matNumber)
+                   .arg(r.count)
+                   .arg(r.norma, r.znacka, r.matNazev)
+                   .arg(r.spNumber)
+                   .arg(r.stNumber)
+                   .arg(r.diNumber);
+    return out;
+}
+
 MechCriterion row(int p, Opt a, Opt b, const QString &type = QStringLiteral("N"))
 {
     return {p, type, a, b, true};
@@ -83,9 +112,10 @@ MechCriterion row(int p, Opt a, Opt b, const QString &type = QStringLiteral("N")
 
 } // namespace
 
-TEST(MechSearch, FilterLinesInFirstAndUnionForm)
+TEST_P(MechSearchOn, FilterLinesInFirstAndUnionForm)
 {
-    MechDb d;
+    MechDb d(GetParam());
+    ORV_SKIP_UNLESS_READY(d.base);
     MechFilters f;
     f.inMatType = true;
     f.matType = QStringLiteral("Oceli");
@@ -120,9 +150,10 @@ TEST(MechSearch, FilterLinesInFirstAndUnionForm)
     EXPECT_TRUE(mechFilterLines(d.cat, f, false).isEmpty());
 }
 
-TEST(MechSearch, TemperatureFilterSides)
+TEST_P(MechSearchOn, TemperatureFilterSides)
 {
-    MechDb d;
+    MechDb d(GetParam());
+    ORV_SKIP_UNLESS_READY(d.base);
     const QVariant temps[] = {-40, -20, 0, 20, 100, QVariant()};
     for (int i = 0; i < 6; ++i) {
         d.material(i + 1, 1, QStringLiteral("ČSN"), QString::number(i));
@@ -142,9 +173,10 @@ TEST(MechSearch, TemperatureFilterSides)
     EXPECT_EQ(found(-0.5), (std::set<int>{3, 4, 5, 6}));
 }
 
-TEST(MechSearch, CountsPerCombinationAndBestCombination)
+TEST_P(MechSearchOn, CountsPerCombinationAndBestCombination)
 {
-    MechDb d;
+    MechDb d(GetParam());
+    ORV_SKIP_UNLESS_READY(d.base);
     d.material(1, 1, QStringLiteral("ČSN"), QStringLiteral("A"));
     const int weak = d.combination(1);
     d.value(weak, 1, 20, 450.0, 500.0);
@@ -169,9 +201,10 @@ TEST(MechSearch, CountsPerCombinationAndBestCombination)
     EXPECT_EQ(bestCombination(d.cat, 77).semiProduct, 0);
 }
 
-TEST(MechSearch, LowerBound500AloneAndGroups)
+TEST_P(MechSearchOn, LowerBound500AloneAndGroups)
 {
-    MechDb d;
+    MechDb d(GetParam());
+    ORV_SKIP_UNLESS_READY(d.base);
     const Opt mins[] = {499.0, 500.0, 650.0, std::nullopt};
     for (int i = 0; i < 4; ++i) {
         d.material(i + 1, 1, QStringLiteral("ČSN"), QString::number(i));
@@ -192,9 +225,10 @@ TEST(MechSearch, LowerBound500AloneAndGroups)
     EXPECT_EQ(n, 0);
 }
 
-TEST(MechSearch, WithoutPropertyListListsEveryCombination)
+TEST_P(MechSearchOn, WithoutPropertyListListsEveryCombination)
 {
-    MechDb d;
+    MechDb d(GetParam());
+    ORV_SKIP_UNLESS_READY(d.base);
     d.material(1, 1, QStringLiteral("DIN"), QStringLiteral("B"));
     const int a = d.combination(1, 11);
     d.value(a, 1, 20, 1.0, 2.0);
@@ -206,7 +240,7 @@ TEST(MechSearch, WithoutPropertyListListsEveryCombination)
     f.inProperties = false;
     const MechSearchOutcome out = runMechSearch(d.cat, {row(1, 5.0, 6.0)}, f);
     EXPECT_EQ(out.criteriaCount, 0);
-    EXPECT_EQ(out.allSql.last(), QStringLiteral("  order by nr.Name, nr.Label"));
+    EXPECT_EQ(out.allSql.last(), QStringLiteral("  order by nr.Name nulls first, nr.Label nulls first, mat.Number, sp.Number, st.Number, di.Number"));
     const auto rows = readMechResult(d.cat, out);
     ASSERT_EQ(rows.size(), 3);
     EXPECT_EQ(rows[0].norma, QStringLiteral("DIN")); // byte order: D before Č
@@ -218,9 +252,10 @@ TEST(MechSearch, WithoutPropertyListListsEveryCombination)
     EXPECT_EQ(typed[0].matNumber, 2);
 }
 
-TEST(MechSearch, ReadsTheStoredListInItsOrder)
+TEST_P(MechSearchOn, ReadsTheStoredListInItsOrder)
 {
-    MechDb d;
+    MechDb d(GetParam());
+    ORV_SKIP_UNLESS_READY(d.base);
     d.material(1, 1, QStringLiteral("ČSN"), QStringLiteral("A"));
     const int dim = d.combination(1);
     d.value(dim, 1, 20, 500.0, std::nullopt);
@@ -398,22 +433,45 @@ private:
 
 } // namespace
 
-TEST(MechSearch, AgreesWithTheMatchRuleOnRandomCatalogues)
+// On PostgreSQL each random catalogue is written in SQLite and loaded with pg-import; both
+// engines must then list the same rows in the same order.
+TEST_P(MechSearchOn, AgreesWithTheMatchRuleOnRandomCatalogues)
 {
     std::mt19937 rng(4242);
     int nonEmpty = 0;
     MechDb d;
+    std::unique_ptr<MechDb> server;
+    if (GetParam() == SearchEngine::Postgres) {
+        server = std::make_unique<MechDb>(SearchEngine::Postgres);
+        ORV_SKIP_UNLESS_READY(server->base);
+    }
+    RandomMechCase c(rng);
     for (int round = 0; round < 200; ++round) {
         SCOPED_TRACE(round);
-        RandomMechCase c(rng);
-        c.fill(d);
+        // A new catalogue every tenth round, searched ten times.
+        if (round % 10 == 0) {
+            c.fill(d);
+            if (server)
+                catalogue::pgImport(d.base.catalogueFolder(), server->base.conninfo());
+        }
         c.chooseCriteria();
         c.chooseFilters();
         const std::map<int, int> expected = c.expectedCounts();
         int actualN = 0;
         EXPECT_EQ(d.counts(c.criteria(), c.filters(), &actualN), expected);
         EXPECT_EQ(actualN, c.expectedCriteriaCount());
+        if (server) {
+            for (bool list : {true, false}) {
+                MechFilters f = c.filters();
+                f.inProperties = list;
+                EXPECT_EQ(rowsText(readMechResult(server->cat, runMechSearch(server->cat, c.criteria(), f))),
+                          rowsText(readMechResult(d.cat, runMechSearch(d.cat, c.criteria(), f))))
+                    << (list ? "with" : "without") << " the property list";
+            }
+        }
         nonEmpty += expected.empty() ? 0 : 1;
     }
     EXPECT_GT(nonEmpty, 40);
 }
+
+INSTANTIATE_TEST_SUITE_P(Engines, MechSearchOn, ::testing::ValuesIn(test::searchEngines()), test::engineName);

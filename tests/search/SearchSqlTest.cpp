@@ -74,12 +74,13 @@ TEST(DesignationSql, ExactMatchesComeFirst)
     QStringList sql;
     buildDesignationSql(sql, c);
     EXPECT_TRUE(sql.at(0).endsWith(QStringLiteral(
-        ", case when UPPER(cn.Name)='AISI 304' or UPPER(cn.Label)='AISI 304' or UPPER(cn.Name||cn.Label)='AISI 304' "
-        "or UPPER(cn.Name||' '||cn.Label)='AISI 304' then 0 else 1 end Shoda")))
+        ", min(case when UPPER(cn.Name)='AISI 304' or UPPER(cn.Label)='AISI 304' or UPPER(cn.Name||cn.Label)='AISI 304' "
+        "or UPPER(cn.Name||' '||cn.Label)='AISI 304' then 0 else 1 end) Shoda")))
         << sql.at(0).toStdString();
     EXPECT_TRUE(secondSelect(sql).at(0).contains(QStringLiteral("UPPER(nr.Label)='AISI 304'")));
     EXPECT_EQ(sql.constLast(),
-              QStringLiteral("  order by Shoda, MatNumber, Norma, Znacka, Stat, NormaListu, ZnackaListu"));
+              QStringLiteral("  order by Shoda, MatNumber, Norma nulls first, Znacka nulls first, Stat nulls first, "
+                             "NormaListu nulls first, ZnackaListu nulls first"));
     // A typed quote stays inside its string.
     c.text = QStringLiteral("x' or 1=1 --");
     buildDesignationSql(sql, c);
@@ -212,7 +213,7 @@ TEST(UsageSql, TypeAndPurposeConditions)
                                QStringLiteral(" or mat.PURPOSE2") + p + QStringLiteral(" or mat.PURPOSE3") + p +
                                QStringLiteral(" or mat.PURPOSE4") + p + QStringLiteral(" or mat.PURPOSE5") + p +
                                QStringLiteral(")")}));
-    EXPECT_EQ(sql.at(30), QStringLiteral("  order by Norma, Znacka"));
+    EXPECT_EQ(sql.at(30), QStringLiteral("  order by Norma nulls first, Znacka nulls first, MatNumber"));
 }
 
 // ---- against the demo catalogue

@@ -1,11 +1,13 @@
 // orv_catalogue: builds the demo catalogue from its text sources, imports a catalogue kept
-// in Paradox tables, and generates large catalogues for benchmarks.
+// in Paradox tables, generates large catalogues for benchmarks, and sets up a team's
+// PostgreSQL database and loads a built catalogue into it.
 
 #include "CatalogueBuilder.h"
 #include "CatalogueSource.h"
 #include "Generator.h"
 #include "ParadoxImport.h"
 #include "PdfSheets.h"
+#include "PgImport.h"
 #include "SqliteFile.h"
 
 #include <QGuiApplication>
@@ -13,6 +15,7 @@
 #include <QTextStream>
 
 #include <cstdio>
+#include <memory>
 
 using namespace orv::catalogue;
 
@@ -24,7 +27,9 @@ int usage()
                            "  orv_catalogue build <source folder> <data folder> [--no-pdf] [--chapters]\n"
                            "  orv_catalogue validate <source folder>\n"
                            "  orv_catalogue import <paradox folder> <data folder>\n"
-                           "  orv_catalogue generate <source folder> <data folder> [--materials N] [--seed S]\n";
+                           "  orv_catalogue generate <source folder> <data folder> [--materials N] [--seed S]\n"
+                           "  orv_catalogue pg-init <conninfo>\n"
+                           "  orv_catalogue pg-import <data folder> <conninfo>\n";
     return 2;
 }
 
@@ -35,8 +40,11 @@ int main(int argc, char **argv)
     // PDF sheets need fonts but no screen.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    const QStringList args = app.arguments();
+    // The server commands draw nothing: no platform plugin, no fonts.
+    const bool server = argc > 1 && (qstrcmp(argv[1], "pg-init") == 0 || qstrcmp(argv[1], "pg-import") == 0);
+    const std::unique_ptr<QCoreApplication> app = server ? std::make_unique<QCoreApplication>(argc, argv)
+                                                         : std::make_unique<QGuiApplication>(argc, argv);
+    const QStringList args = app->arguments();
     QTextStream out(stdout);
     QTextStream err(stderr);
     if (args.size() < 3)
@@ -51,8 +59,20 @@ int main(int argc, char **argv)
             out << src.materials.size() << " materials\n";
             return problems.isEmpty() ? 0 : 1;
         }
+        if (cmd == QLatin1String("pg-init")) {
+            if (args.size() != 3)
+                return usage();
+            out << pgInitText(pgInit(args[2])) << '\n';
+            return 0;
+        }
         if (args.size() < 4)
             return usage();
+        if (cmd == QLatin1String("pg-import")) {
+            if (args.size() != 4)
+                return usage();
+            out << pgImportText(pgImport(args[2], args[3])) << '\n';
+            return 0;
+        }
         if (cmd == QLatin1String("build")) {
             const CatalogueSource src = readCatalogueSource(args[2]);
             const BuildSummary s = buildCatalogue(src, args[3]);
