@@ -16,6 +16,7 @@
 #include "search/TfHledani.h"
 #include "ui/ActionUpdater.h"
 #include "ui/MessageDialog.h"
+#include "userdata/TfOptions.h"
 #include "userdata/TfUpgrade.h"
 
 #include <QApplication>
@@ -23,6 +24,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QScreen>
 #include <QTimer>
 #include <QWindow>
@@ -139,8 +141,9 @@ int StartUp::run()
     splash->show();
     QApplication::processEvents();
     g_splash = splash.get();
+    bool started = false;
     try {
-        createGuarded(*splash);
+        started = createGuarded(*splash);
     } catch (...) {
         g_splash = nullptr;
         splash.reset();
@@ -148,6 +151,8 @@ int StartUp::run()
     }
     g_splash = nullptr;
     splash.reset();
+    if (!started)
+        return 1;
 
     tellWorkingCopyRefresh();
     previousVersionCheck();
@@ -162,7 +167,51 @@ int StartUp::run()
     return code;
 }
 
-void StartUp::createGuarded(SplashWindow &splash)
+QString StartUp::serverFailureMessage(const QString &serverName, const QString &why)
+{
+    return QStringLiteral("Nelze pracovat s databázovým serverem %1.\n\n%2\n\n"
+                          "Zkusit znovu: nové spojení se serverem.\n"
+                          "Místní data: program tentokrát pracuje s daty na tomto počítači.\n"
+                          "Konec: program skončí.")
+        .arg(serverName, why);
+}
+
+StartUp::ServerOutcome StartUp::openOnServer(const db::StartupProgress &progress)
+{
+    const userdata::DatabaseChoice choice = userdata::readDatabaseChoice();
+    const bool unattended = m_options.quitAfterFrame || !m_options.screenshot.isEmpty();
+    for (;;) {
+        try {
+            m_mainData = std::make_unique<db::MainDataModule>(db::ServerDatabase{choice.conninfo()}, progress);
+            return ServerOutcome::Opened;
+        } catch (const db::DbError &e) {
+            m_mainData.reset();
+            const QString text = serverFailureMessage(choice.serverName(), e.text());
+            if (unattended)
+                throw StartupError(text);
+            // Not under the splash, which stays on top.
+            if (g_splash)
+                g_splash->hide();
+            ui::MessageDialog dialog(text, ui::MsgType::Error,
+                                     ui::MsgButton::Retry | ui::MsgButton::Ignore | ui::MsgButton::Abort);
+            dialog.setObjectName(QStringLiteral("ServerFailure"));
+            dialog.button(ui::MsgButton::Retry)->setText(QStringLiteral("Zkusit znovu"));
+            dialog.button(ui::MsgButton::Ignore)->setText(QStringLiteral("Místní data"));
+            dialog.button(ui::MsgButton::Abort)->setText(QStringLiteral("Konec"));
+            dialog.placeAt();
+            const int answer = dialog.exec();
+            if (g_splash)
+                g_splash->show();
+            if (answer == ui::mrRetry)
+                continue;
+            if (answer == ui::mrIgnore)
+                return ServerOutcome::LocalData;
+            return ServerOutcome::End;
+        }
+    }
+}
+
+bool StartUp::createGuarded(SplashWindow &splash)
 {
     // 2. The application.
     setUpApplication();
@@ -183,9 +232,37 @@ void StartUp::createGuarded(SplashWindow &splash)
         splash.showTextPanel();
     };
 
-    // 3. The main data module on the resolved data root; its progress texts on the splash.
-    m_files = locateDataFiles();
-    m_mainData = std::make_unique<db::MainDataModule>(m_files.dataRoot, m_files.userFolder, progress);
+    // 3. The main data module on the team's server when chosen (the command line decides for
+    // one start), else on the resolved data root; its progress texts on the splash.
+    bool server = userdata::readDatabaseChoice().server;
+    if (m_options.database == QLatin1String("local"))
+        server = false;
+    else if (m_options.database == QLatin1String("server"))
+        server = true;
+    if (server) {
+        switch (openOnServer(progress)) {
+        case ServerOutcome::Opened:
+            break;
+        case ServerOutcome::LocalData:
+            server = false;
+            break;
+        case ServerOutcome::End:
+            return false;
+        }
+    }
+    m_onServer = server;
+    if (server) {
+        // The settings file and the material sheets stay on this computer.
+        QString error;
+        if (!prepareUserFolder(&error))
+            throw StartupError(QStringLiteral("Nelze připravit složku uživatelských dat.\n%1").arg(error));
+        m_files.userFolder = userFolder();
+        m_files.dataRoot = programFolder();
+        m_mainData->setDataRoot(m_files.dataRoot);
+    } else {
+        m_files = locateDataFiles();
+        m_mainData = std::make_unique<db::MainDataModule>(m_files.dataRoot, m_files.userFolder, progress);
+    }
     if (!m_options.splashShots.isEmpty())
         saveGrab(&splash, m_options.splashShots + QStringLiteral("-panel.png"));
     // Giving up on a medium asked for later closes both sessions before the program ends.
@@ -207,6 +284,7 @@ void StartUp::createGuarded(SplashWindow &splash)
     // 7. Focus into quick find; the splash shows its last state.
     m_main->quickFind()->setFocus();
     splash.repaint();
+    return true;
 }
 
 void StartUp::createSearchWindow()

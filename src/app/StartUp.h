@@ -14,6 +14,7 @@
 class QWidget;
 
 namespace orv::db {
+struct StartupProgress;
 class MainDataModule;
 class OwnDataModule;
 } // namespace orv::db
@@ -44,6 +45,7 @@ struct StartOptions
     int screenshotDelay = 0; // ms to wait before the grab
     QString splashShots;     // save the splash as <prefix>-picture.png and <prefix>-panel.png
     bool quitAfterFrame = false; // print the time the frame appeared and quit (timing runs)
+    QString database;            // "local" or "server" for this start (command line); empty: the registry
 };
 
 // Where the catalogue and the user data lie for this run.
@@ -66,7 +68,11 @@ public:
     explicit StartUp(StartOptions options = {});
     ~StartUp();
 
-    // Steps 1 to 10; returns the exit code. Failures of the guarded steps propagate as
+    // The message when the server cannot be reached; its buttons "Zkusit znovu" (Retry),
+    // "Místní data" (Ignore) and "Konec" (Abort).
+    static QString serverFailureMessage(const QString &serverName, const QString &why);
+
+    // Steps 1 to 10; returns the exit code (1 when the user ends the start). Failures of the guarded steps propagate as
     // exceptions after the splash is gone.
     int run();
 
@@ -80,12 +86,19 @@ public:
     db::MainDataModule *mainData() const { return m_mainData.get(); }
     db::OwnDataModule *ownData() const { return m_ownData.get(); }
     MainWindow *mainWindow() const { return m_main.get(); }
+    // Whether the data modules work on the server (false: the files on this computer).
+    bool onServer() const { return m_onServer; }
     // The progress texts the splash showed, in order, and how many came before the panel.
     const QStringList &shownTexts() const { return m_shownTexts; }
     int textsBeforePanel() const { return m_textsBeforePanel; }
 
 private:
-    void createGuarded(SplashWindow &splash);
+    // False when the user chose to end the start.
+    bool createGuarded(SplashWindow &splash);
+    // Opens the main data module on the server, asking again while it cannot be reached. An
+    // unattended run has nobody to ask: the failure is a StartupError.
+    enum class ServerOutcome { Opened, LocalData, End };
+    ServerOutcome openOnServer(const db::StartupProgress &progress);
     void createSearchWindow();
     void tellWorkingCopyRefresh();
     void previousVersionCheck();
@@ -97,6 +110,7 @@ private:
     std::unique_ptr<db::OwnDataModule> m_ownData;
     std::unique_ptr<MainWindow> m_main;
     bool m_upgradeOffered = false;
+    bool m_onServer = false;
     QStringList m_shownTexts;
     int m_textsBeforePanel = -1;
 };

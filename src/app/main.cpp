@@ -45,14 +45,25 @@ int main(int argc, char *argv[])
     const QCommandLineOption quit(QStringLiteral("quit-after-frame"),
                                   QStringLiteral("Print when the main window is up and quit."));
     const QCommandLineOption installOption(QStringLiteral("install"), QStringLiteral("Record the installation and quit."));
-    parser.addOptions({shot, delay, splash, quit, installOption});
+    const QCommandLineOption database(QStringLiteral("database"),
+                                      QStringLiteral("Work on the local files or on the team's server for this start "
+                                                     "(default: as chosen in the options)."),
+                                      QStringLiteral("local|server"));
+    parser.addOptions({shot, delay, splash, quit, installOption, database});
     parser.process(app);
+    if (parser.isSet(database) && parser.value(database) != QLatin1String("local")
+        && parser.value(database) != QLatin1String("server")) {
+        std::fprintf(stderr, "orvalis: --database takes \"local\" or \"server\", not \"%s\"\n",
+                     qPrintable(parser.value(database)));
+        return 2;
+    }
 
     orv::app::StartOptions options;
     options.screenshot = parser.value(shot);
     options.screenshotDelay = parser.value(delay).toInt();
     options.splashShots = parser.value(splash);
     options.quitAfterFrame = parser.isSet(quit);
+    options.database = parser.value(database);
 
     // Unattended runs (screenshots, timing) report a failed start on stderr instead of
     // waiting for somebody to close a dialog.

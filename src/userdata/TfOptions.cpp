@@ -1,5 +1,7 @@
 #include "userdata/TfOptions.h"
 
+#include "core/Registry.h"
+#include "db/Connection.h"
 #include "db/DataSet.h"
 #include "db/DataSetModel.h"
 #include "db/MainDataModule.h"
@@ -7,7 +9,12 @@
 #include "ui/HelpContexts.h"
 #include "userdata/EditGridModel.h"
 
+#include <QApplication>
+#include <QButtonGroup>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QDateTime>
+#include <QFormLayout>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QGroupBox>
@@ -19,6 +26,7 @@
 #include <QLocale>
 #include <QPainter>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSplitter>
 #include <QStyle>
 #include <QTabWidget>
@@ -77,7 +85,135 @@ QIcon groupIcon(QChar mark, const QColor &colour)
     return QIcon(pm);
 }
 
+// A value of a libpq connection string: quoted, with quotes and backslashes escaped, so
+// that a space or a quote in a name cannot add a keyword of its own.
+QString conninfoValue(const QString &value)
+{
+    QString v = value;
+    v.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
+    v.replace(QLatin1Char('\''), QStringLiteral("\\'"));
+    return QLatin1Char('\'') + v + QLatin1Char('\'');
+}
+
+const QStringList &sslModes()
+{
+    static const QStringList modes{QStringLiteral("disable"), QStringLiteral("allow"),     QStringLiteral("prefer"),
+                                   QStringLiteral("require"), QStringLiteral("verify-ca"), QStringLiteral("verify-full")};
+    return modes;
+}
+
+// The edition the server's catalogue was loaded from: the stamp pg-import keeps is
+// "size:modification time in ms:change counter" of the catalogue file.
+QString editionText(const QString &stamp)
+{
+    const QStringList parts = stamp.split(QLatin1Char(':'));
+    bool ok = false;
+    const qint64 ms = parts.size() == 3 ? parts[1].toLongLong(&ok) : 0;
+    if (!ok)
+        return stamp;
+    return QStringLiteral("vydání z %1").arg(QDateTime::fromMSecsSinceEpoch(ms).toString(QStringLiteral("d. M. yyyy H:mm")));
+}
+
 } // namespace
+
+// ---------------------------------------------------------------- the database choice
+
+QString DatabaseChoice::conninfo() const
+{
+    QStringList parts;
+    if (!host.isEmpty())
+        parts << QStringLiteral("host=") + conninfoValue(host);
+    parts << QStringLiteral("port=%1").arg(port);
+    if (!database.isEmpty())
+        parts << QStringLiteral("dbname=") + conninfoValue(database);
+    if (!user.isEmpty())
+        parts << QStringLiteral("user=") + conninfoValue(user);
+    if (!sslMode.isEmpty())
+        parts << QStringLiteral("sslmode=") + conninfoValue(sslMode);
+    parts << QStringLiteral("connect_timeout=5") << QStringLiteral("keepalives=1") << QStringLiteral("keepalives_idle=30")
+          << QStringLiteral("keepalives_interval=10") << QStringLiteral("keepalives_count=3")
+          << QStringLiteral("application_name=orvalis");
+    return parts.join(QLatin1Char(' '));
+}
+
+QString DatabaseChoice::serverName() const
+{
+    QString text = (host.isEmpty() ? QStringLiteral("localhost") : host) + QLatin1Char(':') + QString::number(port);
+    text += QStringLiteral(", databáze ") + (database.isEmpty() ? QStringLiteral("(výchozí)") : database);
+    if (!user.isEmpty())
+        text += QStringLiteral(", uživatel ") + user;
+    return text;
+}
+
+QString databaseKey()
+{
+    return productKey() + QStringLiteral("\\DATABAZE");
+}
+
+DatabaseChoice readDatabaseChoice()
+{
+    const Registry user(Registry::Scope::User);
+    const Registry machine(Registry::Scope::Machine);
+    const QString key = databaseKey();
+    // Each value on its own: the user's where set, else the administrator's preset.
+    auto read = [&](const QString &name, const QString &fallback) {
+        if (user.hasValue(key, name))
+            return user.readString(key, name).trimmed();
+        if (machine.hasValue(key, name))
+            return machine.readString(key, name).trimmed();
+        return fallback;
+    };
+    DatabaseChoice c;
+    c.server = read(dbvalue::mode(), QStringLiteral("local")).compare(QLatin1String("server"), Qt::CaseInsensitive) == 0;
+    c.host = read(dbvalue::host(), c.host);
+    bool ok = false;
+    const int port = read(dbvalue::port(), QString::number(c.port)).toInt(&ok);
+    if (ok && port > 0 && port < 65536)
+        c.port = port;
+    c.database = read(dbvalue::database(), c.database);
+    c.user = read(dbvalue::user(), c.user);
+    const QString ssl = read(dbvalue::sslMode(), c.sslMode);
+    if (sslModes().contains(ssl))
+        c.sslMode = ssl;
+    return c;
+}
+
+bool writeDatabaseChoice(const DatabaseChoice &c)
+{
+    Registry user(Registry::Scope::User);
+    const QString key = databaseKey();
+    return user.writeString(key, dbvalue::mode(), c.server ? QStringLiteral("server") : QStringLiteral("local"))
+           && user.writeString(key, dbvalue::host(), c.host) && user.writeString(key, dbvalue::port(), QString::number(c.port))
+           && user.writeString(key, dbvalue::database(), c.database) && user.writeString(key, dbvalue::user(), c.user)
+           && user.writeString(key, dbvalue::sslMode(), c.sslMode);
+}
+
+ConnectionTest testServerConnection(const DatabaseChoice &choice)
+{
+    ConnectionTest result;
+    try {
+        db::Connection conn(QStringLiteral("test"));
+        conn.openServer(choice.conninfo());
+        QStringList lines;
+        lines << QStringLiteral("Spojení se serverem %1 je v pořádku.").arg(choice.serverName());
+        lines << QStringLiteral("Server: PostgreSQL %1").arg(conn.scalar(QStringLiteral("select current_setting('server_version')")).toString());
+        const int catalogue = conn.scalar(QStringLiteral("select count(*) from Mat where Private is distinct from 'A'")).toInt();
+        const int own = conn.scalar(QStringLiteral("select count(*) from Mat where Private = 'A'")).toInt();
+        if (catalogue == 0) {
+            lines << QStringLiteral("Katalog na serveru zatím není nahrán (orv_catalogue pg-import).");
+        } else {
+            const QString stamp = conn.scalar(QStringLiteral("select Stamp from CatalogueCopy order by Number limit 1")).toString();
+            lines << QStringLiteral("Katalog: %1 materiálů").arg(catalogue)
+                         + (stamp.isEmpty() ? QString() : QStringLiteral(", ") + editionText(stamp));
+        }
+        lines << QStringLiteral("Vlastní materiály týmu: %1").arg(own);
+        result.ok = true;
+        result.text = lines.join(QLatin1Char('\n'));
+    } catch (const db::DbError &e) {
+        result.text = QStringLiteral("Spojení se serverem %1 se nezdařilo.\n\n%2").arg(choice.serverName(), e.text());
+    }
+    return result;
+}
 
 // ---------------------------------------------------------------- lists that accept drops
 
@@ -284,6 +420,7 @@ TfOptions::TfOptions(db::MainDataModule &data, OptionsEnvironment env, QWidget *
     pages->addTab(buildGeneralPage(), QStringLiteral("Obecné"));
     pages->addTab(buildCompositionPage(), QStringLiteral("Hledání podle chem. složení"));
     pages->addTab(buildPropertiesPage(), QStringLiteral("Hledání podle mech. vlastností"));
+    pages->addTab(buildDatabasePage(), QStringLiteral("Databáze"));
     layout->addWidget(pages, 1);
     auto *row = new QHBoxLayout;
     row->addStretch(1);
@@ -298,6 +435,8 @@ TfOptions::TfOptions(db::MainDataModule &data, OptionsEnvironment env, QWidget *
 
     m_storedRate = data.setupValue(QStringLiteral("USPESNOST")).trimmed();
     showStoredRate();
+    m_storedDatabase = readDatabaseChoice();
+    showDatabase(m_storedDatabase);
     fillSingles();
     fillMembers();
     data.groupMembersChanged = [this](const QStringList &) { fillMembers(); };
@@ -365,6 +504,126 @@ QWidget *TfOptions::buildGeneralPage()
             cbUsporny->setChecked(m_env.economyMode());
     });
     return page;
+}
+
+QWidget *TfOptions::buildDatabasePage()
+{
+    auto *page = new QWidget;
+    auto *layout = new QVBoxLayout(page);
+    auto *where = new QGroupBox(QStringLiteral("Data programu"), page);
+    auto *wl = new QVBoxLayout(where);
+    rbLocalFiles = new QRadioButton(QStringLiteral("Místní soubory"), where);
+    rbServer = new QRadioButton(QStringLiteral("Server PostgreSQL"), where);
+    auto *group = new QButtonGroup(page);
+    group->addButton(rbLocalFiles);
+    group->addButton(rbServer);
+    wl->addWidget(rbLocalFiles);
+    wl->addWidget(rbServer);
+    auto *form = new QFormLayout;
+    form->setContentsMargins(24, 0, 0, 0);
+    eHost = new QLineEdit(where);
+    eHost->setObjectName(QStringLiteral("eHost"));
+    eHost->setPlaceholderText(QStringLiteral("localhost"));
+    ePort = new QSpinBox(where);
+    ePort->setObjectName(QStringLiteral("ePort"));
+    ePort->setRange(1, 65535);
+    ePort->setGroupSeparatorShown(false);
+    eDatabase = new QLineEdit(where);
+    eDatabase->setObjectName(QStringLiteral("eDatabase"));
+    eUser = new QLineEdit(where);
+    eUser->setObjectName(QStringLiteral("eUser"));
+    eUser->setPlaceholderText(QStringLiteral("přihlašovací jméno"));
+    cbSslMode = new QComboBox(where);
+    cbSslMode->setObjectName(QStringLiteral("cbSslMode"));
+    cbSslMode->addItems(sslModes());
+    form->addRow(QStringLiteral("Server:"), eHost);
+    form->addRow(QStringLiteral("Port:"), ePort);
+    form->addRow(QStringLiteral("Databáze:"), eDatabase);
+    form->addRow(QStringLiteral("Uživatel:"), eUser);
+    form->addRow(QStringLiteral("Režim SSL:"), cbSslMode);
+    wl->addLayout(form);
+    auto *note = new QLabel(QStringLiteral("Heslo program neukládá: vezme je ze souboru hesel (~/.pgpass) "
+                                           "nebo z přihlášení do systému."),
+                            where);
+    note->setWordWrap(true);
+    wl->addWidget(note);
+    layout->addWidget(where);
+    auto *tr = new QHBoxLayout;
+    bTestConnection = new QPushButton(QStringLiteral("Vyzkoušet spojení"), page);
+    tr->addWidget(bTestConnection);
+    tr->addStretch(1);
+    layout->addLayout(tr);
+    lConnectionResult = new QLabel(page);
+    lConnectionResult->setObjectName(QStringLiteral("lConnectionResult"));
+    lConnectionResult->setWordWrap(true);
+    lConnectionResult->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    lConnectionResult->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    layout->addWidget(lConnectionResult, 1);
+    layout->addWidget(new QLabel(restartMessage(), page));
+
+    auto follow = [this] {
+        const bool server = rbServer->isChecked();
+        for (QWidget *w : std::initializer_list<QWidget *>{eHost, ePort, eDatabase, eUser, cbSslMode, bTestConnection})
+            w->setEnabled(server);
+    };
+    connect(rbServer, &QRadioButton::toggled, this, follow);
+    connect(bTestConnection, &QPushButton::clicked, this, &TfOptions::testConnection);
+    return page;
+}
+
+void TfOptions::showDatabase(const DatabaseChoice &c)
+{
+    rbServer->setChecked(c.server);
+    rbLocalFiles->setChecked(!c.server);
+    eHost->setText(c.host);
+    ePort->setValue(c.port);
+    eDatabase->setText(c.database);
+    eUser->setText(c.user);
+    cbSslMode->setCurrentIndex(std::max(0, int(sslModes().indexOf(c.sslMode))));
+    const bool server = c.server;
+    for (QWidget *w : std::initializer_list<QWidget *>{eHost, ePort, eDatabase, eUser, cbSslMode, bTestConnection})
+        w->setEnabled(server);
+}
+
+DatabaseChoice TfOptions::chosenDatabase() const
+{
+    DatabaseChoice c;
+    c.server = rbServer->isChecked();
+    c.host = eHost->text().trimmed();
+    ePort->interpretText();
+    c.port = ePort->value();
+    c.database = eDatabase->text().trimmed();
+    c.user = eUser->text().trimmed();
+    c.sslMode = cbSslMode->currentText();
+    return c;
+}
+
+void TfOptions::testConnection()
+{
+    lConnectionResult->setText(QStringLiteral("Spojuji se serverem ..."));
+    lConnectionResult->repaint();
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const ConnectionTest result = testServerConnection(chosenDatabase());
+    QApplication::restoreOverrideCursor();
+    lConnectionResult->setStyleSheet(result.ok ? QString() : QStringLiteral("color: #a00000"));
+    lConnectionResult->setText(result.text);
+}
+
+bool TfOptions::saveDatabase()
+{
+    const DatabaseChoice chosen = chosenDatabase();
+    if (chosen == m_storedDatabase)
+        return true;
+    if (!writeDatabaseChoice(chosen)) {
+        pages->setCurrentIndex(DatabasePage);
+        ask(QStringLiteral("Volbu databáze nelze uložit do registru uživatele:\n%1\n\nZkontrolujte práva k souboru.")
+                .arg(Registry::defaultFilePath(Registry::Scope::User)),
+            ui::MsgType::Error, ui::MsgButton::OK);
+        return false;
+    }
+    m_storedDatabase = chosen;
+    ask(restartMessage(), ui::MsgType::Information, ui::MsgButton::OK);
+    return true;
 }
 
 QWidget *TfOptions::buildCompositionPage()
@@ -529,6 +788,8 @@ bool TfOptions::confirm()
     }
     if (m_env.successRateSaved)
         m_env.successRateSaved();
+    if (!saveDatabase())
+        return false;
     accept();
     return true;
 }

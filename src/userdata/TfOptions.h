@@ -1,9 +1,10 @@
 #pragma once
 // The options window "Možnosti...": the program's two general switches and the standard
 // settings (page "Obecné"), the success rate and the elements searched with a deviation
-// (page "Hledání podle chem. složení"), and the property groups of the mechanical-property
-// search (page "Hledání podle mech. vlastností"). The success rate is written on OK; every
-// other change is posted as it is made. The searches read all of it each time they run.
+// (page "Hledání podle chem. složení"), the property groups of the mechanical-property
+// search (page "Hledání podle mech. vlastností") and where the data lie (page "Databáze").
+// The success rate and the database are written on OK; every other change is posted as it
+// is made. The searches read all of it each time they run; the database is taken at start-up.
 
 #include "ui/MessageDialog.h"
 
@@ -16,7 +17,10 @@
 #include <functional>
 
 class QCheckBox;
+class QComboBox;
+class QLabel;
 class QLineEdit;
+class QRadioButton;
 class QSpinBox;
 class QPushButton;
 class QTabWidget;
@@ -46,6 +50,50 @@ struct OptionsEnvironment {
     // How the element-deviation and group-name dialogs are shown (default: exec()).
     std::function<int(QDialog &dialog)> runDialog;
 };
+
+// Where the program takes its data from: the files on this computer (the default) or a
+// database on the team's PostgreSQL server. Kept in the user registry under databaseKey();
+// a value the user registry lacks comes from the machine registry, so an administrator can
+// preset the server for everybody. No password is ever kept: libpq takes it from the user's
+// password file (~/.pgpass) or the system's single sign-on.
+struct DatabaseChoice {
+    bool server = false;
+    QString host;      // name, address or socket folder; empty: libpq's default socket
+    int port = 5432;
+    QString database = QStringLiteral("orvalis");
+    QString user;      // empty: the login name
+    QString sslMode = QStringLiteral("prefer");
+
+    // The libpq connection string: the fields given, a connect timeout of a few seconds so a
+    // start never hangs on a dead server, and keepalives so a broken line is noticed.
+    QString conninfo() const;
+    // How messages name the server: "host:port, databáze name, uživatel user".
+    QString serverName() const;
+    bool operator==(const DatabaseChoice &) const = default;
+};
+
+// The registry key and its value names.
+QString databaseKey(); // productKey() + "\\DATABAZE"
+namespace dbvalue {
+inline QString mode() { return QStringLiteral("Mode"); } // "local" or "server"
+inline QString host() { return QStringLiteral("Host"); }
+inline QString port() { return QStringLiteral("Port"); }
+inline QString database() { return QStringLiteral("DbName"); }
+inline QString user() { return QStringLiteral("User"); }
+inline QString sslMode() { return QStringLiteral("SslMode"); }
+} // namespace dbvalue
+
+DatabaseChoice readDatabaseChoice();
+// Into the user registry; false when it cannot be written.
+bool writeDatabaseChoice(const DatabaseChoice &choice);
+
+// "Vyzkoušet spojení": connects and says what it found (server version, catalogue edition,
+// number of materials) or why it failed.
+struct ConnectionTest {
+    bool ok = false;
+    QString text; // Czech
+};
+ConnectionTest testServerConnection(const DatabaseChoice &choice);
 
 // A widget of kind `Base` that accepts drops from one other widget only. The items dragged
 // stay where they were; an accepted drop only calls dropAccepted(), which says what to do.
@@ -163,7 +211,7 @@ public:
 class TfOptions : public QDialog {
     Q_OBJECT
 public:
-    enum Page { GeneralPage = 0, CompositionPage = 1, PropertiesPage = 2 };
+    enum Page { GeneralPage = 0, CompositionPage = 1, PropertiesPage = 2, DatabasePage = 3 };
 
     TfOptions(db::MainDataModule &data, OptionsEnvironment env = {}, QWidget *parent = nullptr);
     ~TfOptions() override;
@@ -174,6 +222,10 @@ public:
     static QString removeMembersQuestion()
     {
         return QStringLiteral("Opravdu chcete odstranit vybrané vlastnosti ze skupinové vlastnosti?");
+    }
+    static QString restartMessage()
+    {
+        return QStringLiteral("Změna databáze se projeví po novém spuštění programu.");
     }
     static QString moveQuestion(const QString &name)
     {
@@ -197,6 +249,10 @@ public:
     void removeMembers(const QList<int> &numbers);
     void addSelectedMembers();
     void removeSelectedMembers();
+    // The database as the page "Databáze" shows it now.
+    DatabaseChoice chosenDatabase() const;
+    // "Vyzkoušet spojení": the result stands below the button.
+    void testConnection();
 
     // ---- controls
     QTabWidget *pages = nullptr;
@@ -212,6 +268,12 @@ public:
     DropPanel *pMiddle = nullptr;
     QPushButton *bNewGroup = nullptr, *bRenameGroup = nullptr, *bDeleteGroup = nullptr, *bAddMembers = nullptr,
                 *bRemoveMembers = nullptr;
+    QRadioButton *rbLocalFiles = nullptr, *rbServer = nullptr;
+    QLineEdit *eHost = nullptr, *eDatabase = nullptr, *eUser = nullptr;
+    QSpinBox *ePort = nullptr;
+    QComboBox *cbSslMode = nullptr;
+    QPushButton *bTestConnection = nullptr;
+    QLabel *lConnectionResult = nullptr;
     QPushButton *bOK = nullptr, *bBack = nullptr;
 
     // The success rate as stored when the window opened.
@@ -221,6 +283,9 @@ private:
     QWidget *buildGeneralPage();
     QWidget *buildCompositionPage();
     QWidget *buildPropertiesPage();
+    QWidget *buildDatabasePage();
+    void showDatabase(const DatabaseChoice &choice);
+    bool saveDatabase();
     void fillSingles();
     void fillMembers();
     int ask(const QString &text, ui::MsgType type, ui::MsgButtons buttons);
@@ -231,6 +296,7 @@ private:
     db::MainDataModule &m_data;
     OptionsEnvironment m_env;
     QString m_storedRate;
+    DatabaseChoice m_storedDatabase;
     db::DataSetModel *m_chemModel = nullptr;
     db::DataSetModel *m_groupsModel = nullptr;
 };
