@@ -169,11 +169,7 @@ int StartUp::run()
 
 QString StartUp::serverFailureMessage(const QString &serverName, const QString &why)
 {
-    return QStringLiteral("Nelze pracovat s databázovým serverem %1.\n\n%2\n\n"
-                          "Zkusit znovu: nové spojení se serverem.\n"
-                          "Místní data: program tentokrát pracuje s daty na tomto počítači.\n"
-                          "Konec: program skončí.")
-        .arg(serverName, why);
+    return QStringLiteral("Nelze pracovat s databázovým serverem %1.\n\n%2").arg(serverName, why);
 }
 
 StartUp::ServerOutcome StartUp::openOnServer(const db::StartupProgress &progress)
@@ -192,7 +188,10 @@ StartUp::ServerOutcome StartUp::openOnServer(const db::StartupProgress &progress
             // Not under the splash, which stays on top.
             if (g_splash)
                 g_splash->hide();
-            ui::MessageDialog dialog(text, ui::MsgType::Error,
+            ui::MessageDialog dialog(text + QStringLiteral("\n\nZkusit znovu: nové spojení se serverem.\n"
+                                                           "Místní data: program tentokrát pracuje s daty na tomto počítači.\n"
+                                                           "Konec: program skončí."),
+                                     ui::MsgType::Error,
                                      ui::MsgButton::Retry | ui::MsgButton::Ignore | ui::MsgButton::Abort);
             dialog.setObjectName(QStringLiteral("ServerFailure"));
             dialog.button(ui::MsgButton::Retry)->setText(QStringLiteral("Zkusit znovu"));

@@ -68,8 +68,8 @@ public:
     explicit StartUp(StartOptions options = {});
     ~StartUp();
 
-    // The message when the server cannot be reached; its buttons "Zkusit znovu" (Retry),
-    // "Místní data" (Ignore) and "Konec" (Abort).
+    // What is said when the server cannot be reached. The dialog adds what its buttons do:
+    // "Zkusit znovu" (Retry), "Místní data" (Ignore) and "Konec" (Abort).
     static QString serverFailureMessage(const QString &serverName, const QString &why);
 
     // Steps 1 to 10; returns the exit code (1 when the user ends the start). Failures of the guarded steps propagate as

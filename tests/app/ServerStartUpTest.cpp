@@ -115,6 +115,7 @@ TEST_F(ServerStartUp, AnUnreachableServerIsNamedAndLocalDataWork)
             QStringLiteral("Nelze pracovat s databázovým serverem 127.0.0.1:%1, databáze orvalis, uživatel postgres.").arg(port)))
             << qPrintable(messages[0]);
         EXPECT_TRUE(messages[0].contains(QStringLiteral("Databázový server není dostupný."))) << qPrintable(messages[0]);
+        EXPECT_TRUE(messages[0].contains(QStringLiteral("Místní data: program tentokrát pracuje s daty na tomto počítači.")));
         ASSERT_NE(startUp.mainData(), nullptr);
         EXPECT_FALSE(startUp.onServer());
         EXPECT_EQ(startUp.mainData()->catalogueSession().engine(), orv::db::Engine::Sqlite);
@@ -137,6 +138,7 @@ TEST_F(ServerStartUp, AnUnreachableServerIsNamedAndLocalDataWork)
             ADD_FAILURE() << "started";
         } catch (const StartupError &e) {
             EXPECT_TRUE(e.message().contains(QStringLiteral("127.0.0.1:%1").arg(port))) << qPrintable(e.message());
+            EXPECT_FALSE(e.message().contains(QStringLiteral("Zkusit znovu"))) << "no buttons to explain";
         }
     }
     // The command line overrides the choice for one start.
