@@ -194,9 +194,22 @@ StartUp::ServerOutcome StartUp::openOnServer(const db::StartupProgress &progress
                                      ui::MsgType::Error,
                                      ui::MsgButton::Retry | ui::MsgButton::Ignore | ui::MsgButton::Abort);
             dialog.setObjectName(QStringLiteral("ServerFailure"));
-            dialog.button(ui::MsgButton::Retry)->setText(QStringLiteral("Zkusit znovu"));
-            dialog.button(ui::MsgButton::Ignore)->setText(QStringLiteral("Místní data"));
-            dialog.button(ui::MsgButton::Abort)->setText(QStringLiteral("Konec"));
+            QPushButton *retry = dialog.button(ui::MsgButton::Retry);
+            QPushButton *local = dialog.button(ui::MsgButton::Ignore);
+            QPushButton *end = dialog.button(ui::MsgButton::Abort);
+            retry->setText(QStringLiteral("&Zkusit znovu"));
+            local->setText(QStringLiteral("&Místní data"));
+            end->setText(QStringLiteral("&Konec"));
+            // The row reads in the order of the choices: try again, local data, end (the
+            // dialog's own order puts Abort first; its buttons are of one width).
+            const QRect first = end->geometry(), second = retry->geometry(), third = local->geometry();
+            if (first.width() == second.width() && second.width() == third.width()) {
+                retry->setGeometry(first);
+                local->setGeometry(second);
+                end->setGeometry(third);
+                QWidget::setTabOrder(retry, local);
+                QWidget::setTabOrder(local, end);
+            }
             dialog.placeAt();
             const int answer = dialog.exec();
             if (g_splash)

@@ -79,7 +79,7 @@ protected:
                 messages << dialog->messageLabel()->text();
                 const QString answer = answers.isEmpty() ? QStringLiteral("Konec") : answers.takeFirst();
                 for (QPushButton *b : dialog->findChildren<QPushButton *>())
-                    if (b->text() == answer) {
+                    if (b->text().remove(QLatin1Char('&')) == answer) {
                         b->click();
                         return;
                     }
