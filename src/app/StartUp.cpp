@@ -23,6 +23,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QTimer>
 #include <QWindow>
@@ -139,15 +140,14 @@ int StartUp::run()
     splash->show();
     QApplication::processEvents();
     g_splash = splash.get();
-    try {
+    {
+        // The splash goes when the windows exist, and also when making them throws.
+        const auto closeSplash = qScopeGuard([&splash] {
+            g_splash = nullptr;
+            splash.reset();
+        });
         createGuarded(*splash);
-    } catch (...) {
-        g_splash = nullptr;
-        splash.reset();
-        throw;
     }
-    g_splash = nullptr;
-    splash.reset();
 
     tellWorkingCopyRefresh();
     previousVersionCheck();
