@@ -25,6 +25,7 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QTimer>
 #include <QWindow>
@@ -142,15 +143,14 @@ int StartUp::run()
     QApplication::processEvents();
     g_splash = splash.get();
     bool started = false;
-    try {
+    {
+        // The splash goes when the windows exist, and also when making them throws.
+        const auto closeSplash = qScopeGuard([&splash] {
+            g_splash = nullptr;
+            splash.reset();
+        });
         started = createGuarded(*splash);
-    } catch (...) {
-        g_splash = nullptr;
-        splash.reset();
-        throw;
     }
-    g_splash = nullptr;
-    splash.reset();
     if (!started)
         return 1;
 

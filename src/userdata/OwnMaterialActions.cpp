@@ -425,7 +425,7 @@ int OwnMaterialActions::newMaterial()
             material = nodes.value(QStringLiteral("MaterialNo")).toInt();
         } catch (...) {
             // Every data set the new material started leaves its insert state: none may post
-            // it again later.
+            // it again later. Rethrown: the catch below tells the error.
             for (db::DataSet *ds : {&m_own.qNorms, &m_own.qMat, &m_own.qNodes})
                 if (ds->isEditing())
                     ds->cancel();

@@ -486,6 +486,8 @@ UpgradeResult convertOldData(db::OwnDataModule &own, const QString &oldDataFolde
             writeUserNotes(user, old.notes, report, result);
             transaction.commit();
         } catch (...) {
+            // Only a failed conversion cancels the edits, so none of them posts later; the
+            // error itself is told below.
             cancelEdits(own);
             throw;
         }

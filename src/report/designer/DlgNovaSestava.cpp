@@ -226,10 +226,11 @@ QHBoxLayout *TDlgNovaSestava::buildButtons()
     OKBtn->setDefault(true);
     RucneBtn = new QPushButton(QStringLiteral("&Ručně"), this);
     HelpBtn = new QPushButton(QStringLiteral("Storno"), this);
-    BitBtn1 = new QPushButton(QStringLiteral("&Formát papíru"), this);
-    BitBtn1->setVisible(false);
+    m_paperFormatButton = new QPushButton(QStringLiteral("&Formát papíru"), this);
+    m_paperFormatButton->setObjectName(QStringLiteral("paperFormat"));
+    m_paperFormatButton->setVisible(false);
     auto *buttons = new QHBoxLayout;
-    buttons->addWidget(BitBtn1);
+    buttons->addWidget(m_paperFormatButton);
     buttons->addStretch();
     buttons->addWidget(OKBtn);
     buttons->addWidget(RucneBtn);
@@ -251,7 +252,7 @@ void TDlgNovaSestava::connectCommands()
     connect(RucneBtn, &QPushButton::clicked, this, [this] { done(Rucne); });
     connect(HelpBtn, &QPushButton::clicked, this, &TDlgNovaSestava::reject);
     installHelpKey(this, QStringLiteral("SestavyNavrh.htm"));
-    connect(BitBtn1, &QPushButton::clicked, this, [this] {
+    connect(m_paperFormatButton, &QPushButton::clicked, this, [this] {
         if (m_paperFormat)
             m_paperFormat(this);
     });
@@ -260,7 +261,7 @@ void TDlgNovaSestava::connectCommands()
 void TDlgNovaSestava::setPaperFormatHandler(std::function<void(QWidget *)> handler)
 {
     m_paperFormat = std::move(handler);
-    BitBtn1->setVisible(bool(m_paperFormat));
+    m_paperFormatButton->setVisible(bool(m_paperFormat));
 }
 
 void TDlgNovaSestava::moveSelected(QListWidget *from, QListWidget *to)

@@ -51,7 +51,6 @@ public:
     QPushButton *OKBtn = nullptr;
     QPushButton *RucneBtn = nullptr;
     QPushButton *HelpBtn = nullptr;
-    QPushButton *BitBtn1 = nullptr;
     // Groups, totals and the page count of a list.
     QComboBox *CBSkupina = nullptr;
     QCheckBox *CBPocet = nullptr;
@@ -76,6 +75,7 @@ private:
     bool m_characterMode = false;
     TWizardResult m_result;
     std::function<void(QWidget *)> m_paperFormat;
+    QPushButton *m_paperFormatButton = nullptr;   // object name "paperFormat"
 };
 
 // Shows the wizard modally for the report; on OK the generated lines are in lines. Returns

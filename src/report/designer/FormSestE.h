@@ -10,6 +10,8 @@
 #include <QHash>
 #include <QMainWindow>
 
+#include <array>
+
 class QAbstractButton;
 class QAction;
 class QActionGroup;
@@ -33,6 +35,26 @@ class TDelkaEdit;
 class TDesignerSheet;
 class TSestavaTyp;
 
+// The designer's commands and tools. Each action's object name is "act" and the enum's name
+// ("actUndo"), so scripts and tests can find it without its Czech caption.
+enum class TDesignerAction : int {
+    // commands
+    NewTemplate, SaveTemplate, SaveTemplateAs, DeleteElement, EditElement, Undo, Redo, Preview,
+    Print, Cut, Copy, Paste, ReportSettings, EnvironmentSettings, CloseDesigner, AlignAllToGrid,
+    AlignSelectedToGrid, AddFunction, DeleteFunction, EditFunction, HelpContents,
+    // arranging several elements
+    SelectAll, AlignLeft, AlignHCentre, AlignRight, AlignTop, AlignVCentre, AlignBottom,
+    SpreadHorizontally, SpreadVertically, SameWidth, SameHeight, SameSize,
+    // the tools of the element kinds
+    ToolSelect, ToolField, ToolFieldLabel, ToolParameter, ToolFunction, ToolPrintDate,
+    ToolPrintTime, ToolRowNumber, ToolPageNumber, ToolPageCount, ToolGroupRowNumber,
+    ToolGroupNumber, ToolText, ToolLine, ToolRectangle, ToolRoundRect, ToolEllipse, ToolPicture,
+    ToolBarcode, ToolPaintBox, ToolDetail,
+    Count
+};
+
+QString designerActionName(TDesignerAction id);
+
 class TFormSestE : public QMainWindow, public TDesignerHost {
     Q_OBJECT
 public:
@@ -47,8 +69,8 @@ public:
 
     TDesignerDoc &doc() { return m_doc; }
     TDesignerSheet *sheet() const { return m_sheet; }
-    // The command or tool of that caption (the Czech caption without "&").
-    QAction *action(const QString &caption) const;
+    // The command or tool; never null once the window is built.
+    QAction *action(TDesignerAction id) const;
 
     // --- commands
     void newTemplate();
@@ -148,6 +170,8 @@ protected:
 private:
     void init();
     void buildActions();
+    // Names the action after its id and keeps it under that id.
+    void keep(TDesignerAction id, QAction *a);
     void addCommandActions();
     void addToolActions();
     void buildMenus();
@@ -191,7 +215,7 @@ private:
     TSestavaTyp &m_report;
     TDesignerDoc m_doc;
     TDesignerSheet *m_sheet = nullptr;
-    QHash<QString, QAction *> m_actions;
+    std::array<QAction *, size_t(TDesignerAction::Count)> m_actionById{};
     QActionGroup *m_toolGroup = nullptr;
     QHash<QAction *, int> m_toolKinds;
     QHash<QAction *, int> m_toolSources;   // fixed sources (variables)

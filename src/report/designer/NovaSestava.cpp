@@ -2,6 +2,7 @@
 
 #include "report/designer/EditorSettings.h"
 #include "report/model/Bridge.h"
+#include "report/model/CaughtException.h"
 #include "report/model/PageSetup.h"
 #include "report/model/ReportFunctions.h"
 #include "report/model/ReportElement.h"
@@ -371,6 +372,7 @@ void sampleWizardFields(TSestavaTyp &report, QList<TWizardField> &fields, int ma
         }
     } catch (...) {
         // A data set that fails while being read leaves the widths to the display widths.
+        logCaughtException("NovaSestava: sample texts");
         for (QStringList &keep : longest)
             keep.clear();
     }

@@ -16,6 +16,7 @@ QString caughtExceptionText()
     } catch (const std::exception &e) {
         return QString::fromLocal8Bit(e.what());
     } catch (...) {
+        // Not a std::exception: there is no text to give, the caller logs this one.
         return QStringLiteral("výjimka neznámého typu");
     }
 }

@@ -381,7 +381,7 @@ TEST(DesignerRulers, CentimetreLabelsAlongAFiveInchBand)
     QStringList texts;
     for (const auto &l : labels)
         texts << l.Text;
-    EXPECT_EQ(texts, QStringList({"0", "1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "11",
+    ASSERT_EQ(texts, QStringList({"0", "1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "11",
                                   "12"}));
     // 1 cm is 39.37 hundredths of an inch: the tenth label sits 394 pixels below the first.
     EXPECT_EQ(labels[10].Position - labels[0].Position, 394);
@@ -391,7 +391,9 @@ TEST(DesignerRulers, CentimetreLabelsAlongAFiveInchBand)
     QApplication::processEvents();
     f.Sheet->scrollBox()->verticalScrollBar()->setValue(100);
     QApplication::processEvents();
-    EXPECT_EQ(f.Sheet->leftRuler()->labels()[0].Position, labels[0].Position - 100);
+    const QList<TPravitko::Label> scrolled = f.Sheet->leftRuler()->labels();
+    ASSERT_FALSE(scrolled.isEmpty());
+    EXPECT_EQ(scrolled[0].Position, labels[0].Position - 100);
 }
 
 TEST(DesignerSheet, PositionTextInEveryUnit)

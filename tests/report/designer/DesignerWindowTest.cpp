@@ -28,6 +28,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QSpinBox>
+#include <QSet>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -132,8 +133,8 @@ protected:
         EXPECT_EQ(field->Left, 16);
         EXPECT_EQ(field->Top, 8);
         EXPECT_EQ(w.toolKind(), 0);   // back to the selection tool
-        EXPECT_TRUE(w.action("Výběr prvku")->isChecked());
-        EXPECT_EQ(w.action("Zpět")->toolTip(), "Zrušit vložení prvku");
+        EXPECT_TRUE(w.action(TDesignerAction::ToolSelect)->isChecked());
+        EXPECT_EQ(w.action(TDesignerAction::Undo)->toolTip(), "Zrušit vložení prvku");
         place(w, ekFieldLabel, skPageHeader, 16, 8);
         EXPECT_EQ(last(skPageHeader)->Kind, ekFieldLabel);
         place(w, ekLine, skBody, 16, 48);
@@ -161,7 +162,7 @@ protected:
         EXPECT_EQ(field->Left, 104);
         EXPECT_EQ(field->Width, 160);
         EXPECT_EQ(paper->controlOf(field)->geometry().left(), toPixels(104, w.zoomFactor()));
-        EXPECT_EQ(w.action("Zpět")->toolTip(), "Zrušit posun prvku");
+        EXPECT_EQ(w.action(TDesignerAction::Undo)->toolTip(), "Zrušit posun prvku");
 
         // Alignment and font.
         w.AlignBtn[2]->click();
@@ -174,7 +175,7 @@ protected:
         w.FontBtn->click();
         EXPECT_TRUE(field->Font.bold());
         EXPECT_EQ(field->Font.Size, 14);
-        EXPECT_EQ(w.action("Zpět")->toolTip(), "Zrušit změnu písma");
+        EXPECT_EQ(w.action(TDesignerAction::Undo)->toolTip(), "Zrušit změnu písma");
 
         // Eleven changes with a depth of ten: the oldest states are gone.
         EXPECT_EQ(w.doc().undoList().count(), 10);
@@ -208,16 +209,16 @@ protected:
         TPapir *paper = w.sheet()->paper();
         const QStringList end = w.doc().snapshot();
         int undos = 0;
-        while (w.action("Zpět")->isEnabled()) {
-            w.action("Zpět")->trigger();
+        while (w.action(TDesignerAction::Undo)->isEnabled()) {
+            w.action(TDesignerAction::Undo)->trigger();
             ++undos;
         }
         EXPECT_EQ(undos, 9);
         // The reader and writer give the oldest kept snapshot back unchanged.
         EXPECT_EQ(w.doc().snapshot(), w.doc().undoList().at(0).Lines);
-        EXPECT_EQ(w.action("Znovu")->toolTip(), "Znovu " + w.doc().undoList().at(1).Name);
-        while (w.action("Znovu")->isEnabled())
-            w.action("Znovu")->trigger();
+        EXPECT_EQ(w.action(TDesignerAction::Redo)->toolTip(), "Znovu " + w.doc().undoList().at(1).Name);
+        while (w.action(TDesignerAction::Redo)->isEnabled())
+            w.action(TDesignerAction::Redo)->trigger();
         EXPECT_EQ(w.doc().snapshot(), end);
         // The sheet shows the rebuilt model.
         EXPECT_NE(paper->controlOf(last(skPageHeader)), nullptr);
@@ -226,9 +227,9 @@ protected:
     // Save: the file holds what the designer shows; no undo afterwards.
     void saveAndReadBack(TFormSestE &w, const MessageCatcher &catcher)
     {
-        w.action("Uložit předlohu")->trigger();
+        w.action(TDesignerAction::SaveTemplate)->trigger();
         EXPECT_FALSE(w.doc().changed());
-        EXPECT_FALSE(w.action("Zpět")->isEnabled());
+        EXPECT_FALSE(w.action(TDesignerAction::Undo)->isEnabled());
         QStringList saved;
         ASSERT_EQ(loadTemplateFile(path, saved), seOk);
         TSestavaModel readBack;
@@ -300,7 +301,7 @@ TEST_F(DesignerSession, WholeSessionFromInsertionToTheSavedAndRunTemplate)
     settings.UndoSave = false;
     TFormSestE w(report, settings);
     w.show();
-    EXPECT_FALSE(w.action("Zpět")->isEnabled());
+    EXPECT_FALSE(w.action(TDesignerAction::Undo)->isEnabled());
     TSiReportElement *field = nullptr;
     insertOneOfEachKind(w, field);
     if (HasFatalFailure())
@@ -339,12 +340,12 @@ TEST_F(DesignerWindow, UndoReachesTheOpenedTemplateAndTheTreeFollows)
     emit w.FillStyle->activated(4);
     EXPECT_EQ(w.sheet()->paper()->focusedElement()->BrushStyle, 4);
 
-    while (w.action("Zpět")->isEnabled())
-        w.action("Zpět")->trigger();
+    while (w.action(TDesignerAction::Undo)->isEnabled())
+        w.action(TDesignerAction::Undo)->trigger();
     EXPECT_EQ(w.doc().undoList().currentLines(), original);
     EXPECT_EQ(report.section(skBody)->elementCount(), 1);
     EXPECT_EQ(w.Tree->topLevelItem(1)->childCount(), 1);
-    EXPECT_EQ(w.action("Zpět")->toolTip(), "Zrušit změny");
+    EXPECT_EQ(w.action(TDesignerAction::Undo)->toolTip(), "Zrušit změny");
     MessageCatcher catcher;
     catcher.Answer = TAnswer::No;
     w.close();
@@ -508,7 +509,7 @@ TEST_F(DesignerWindow, CancelledWizardRestoresTemplateAndUndoList)
     w.show();
     place(w, ekRectangle, skBody, 8, 8);
     whenShown<TDlgNovaSestava>([](TDlgNovaSestava *d) { d->reject(); });
-    w.action("Nová předloha...")->trigger();
+    w.action(TDesignerAction::NewTemplate)->trigger();
     EXPECT_EQ(catcher.Texts.last(), "Zrušit všechny prvky a začít s návrhem nové předlohy?");
     EXPECT_EQ(report.section(skBody)->elementCount(), 2);
     EXPECT_EQ(w.doc().undoList().count(), 2);
@@ -516,7 +517,7 @@ TEST_F(DesignerWindow, CancelledWizardRestoresTemplateAndUndoList)
 
     // The wizard's own template replaces everything.
     whenShown<TDlgNovaSestava>([](TDlgNovaSestava *d) { d->IncAllBtn->click(); d->accept(); });
-    w.action("Nová předloha...")->trigger();
+    w.action(TDesignerAction::NewTemplate)->trigger();
     EXPECT_EQ(w.doc().undoList().count(), 1);
     EXPECT_TRUE(w.doc().changed());
     bool hasField = false;
@@ -537,7 +538,7 @@ TEST_F(DesignerWindow, ClipboardFromAnotherProgramIsNotOffered)
     EXPECT_FALSE(w.pastePending());
     w.sheet()->paper()->select(report.section(skBody)->element(0));
     w.copySelected();
-    EXPECT_TRUE(w.action("Vložit z úschovy")->isEnabled());
+    EXPECT_TRUE(w.action(TDesignerAction::Paste)->isEnabled());
     w.startPaste();
     EXPECT_TRUE(w.pastePending());
     QTest::keyClick(&w, Qt::Key_Escape);   // Esc ends the pending paste first
@@ -582,7 +583,7 @@ TEST_F(DesignerWindow, UnitsAndZoom)
     emit w.UnitsCombo->activated(1);
     EXPECT_EQ(report.UnitsIndex, 1);
     EXPECT_EQ(w.PosWidth->text(), "305");   // 120 hundredths of an inch in 0,1 mm
-    EXPECT_EQ(w.action("Zpět")->toolTip(), "Zrušit změnu měrných jednotek");
+    EXPECT_EQ(w.action(TDesignerAction::Undo)->toolTip(), "Zrušit změnu měrných jednotek");
     typeInto(w.PosWidth, "254");
     EXPECT_EQ(e->Width, 100);
     w.ZoomCombo->setCurrentIndex(9);
@@ -649,6 +650,23 @@ TEST(DesignerShippedTemplates, OpenSaveUnchangedAndPreview)
     }
 }
 
+// Every command and tool exists under its id and is found by its object name, one each.
+TEST_F(DesignerWindow, ActionsAreKeyedByIdAndObjectName)
+{
+    TFormSestE w(report, settings);
+    QSet<QString> names;
+    for (int i = 0; i < int(TDesignerAction::Count); ++i) {
+        const auto id = TDesignerAction(i);
+        const QString name = designerActionName(id);
+        SCOPED_TRACE(name.toStdString());
+        ASSERT_NE(w.action(id), nullptr);
+        EXPECT_FALSE(w.action(id)->text().isEmpty());
+        EXPECT_EQ(w.findChild<QAction *>(name), w.action(id));
+        names.insert(name);
+    }
+    EXPECT_EQ(names.size(), int(TDesignerAction::Count));
+}
+
 TEST_F(DesignerWindow, F1OpensTheReportGeneratorsHelp)
 {
     QStringList pages;
@@ -657,7 +675,7 @@ TEST_F(DesignerWindow, F1OpensTheReportGeneratorsHelp)
     TFormSestE w(report, settings);
     w.show();
     QTest::keyClick(&w, Qt::Key_F1);
-    w.action("Obsah nápovědy")->trigger();
+    w.action(TDesignerAction::HelpContents)->trigger();
     EXPECT_EQ(pages, QStringList({"SestavyEditor.htm", "SestavyEditor.htm"}));
     setReportHelpHandler(old);
     // The pages ship with the program.
@@ -701,27 +719,27 @@ TEST_F(DesignerWindow, ArrangingThreeElementsIsOneUndoStepEach)
     const QList<QRect> start = rects();
 
     struct Step {
-        const char *Command;
+        TDesignerAction Command;
         QList<QRect> Expected;
     };
     const Step steps[] = {
-        {"Zarovnat vlevo", {{20, 10, 100, 20}, {20, 40, 60, 30}, {20, 60, 80, 20}}},
-        {"Zarovnat vpravo", {{20, 10, 100, 20}, {60, 40, 60, 30}, {40, 60, 80, 20}}},
-        {"Zarovnat na střed vodorovně", {{20, 10, 100, 20}, {40, 40, 60, 30}, {30, 60, 80, 20}}},
-        {"Zarovnat nahoru", {{20, 10, 100, 20}, {150, 10, 60, 30}, {400, 10, 80, 20}}},
-        {"Zarovnat dolů", {{20, 10, 100, 20}, {150, 0, 60, 30}, {400, 10, 80, 20}}},
+        {TDesignerAction::AlignLeft, {{20, 10, 100, 20}, {20, 40, 60, 30}, {20, 60, 80, 20}}},
+        {TDesignerAction::AlignRight, {{20, 10, 100, 20}, {60, 40, 60, 30}, {40, 60, 80, 20}}},
+        {TDesignerAction::AlignHCentre, {{20, 10, 100, 20}, {40, 40, 60, 30}, {30, 60, 80, 20}}},
+        {TDesignerAction::AlignTop, {{20, 10, 100, 20}, {150, 10, 60, 30}, {400, 10, 80, 20}}},
+        {TDesignerAction::AlignBottom, {{20, 10, 100, 20}, {150, 0, 60, 30}, {400, 10, 80, 20}}},
         // 20..480 holds 240 of elements: two gaps of 110.
-        {"Rozmístit vodorovně", {{20, 10, 100, 20}, {230, 40, 60, 30}, {400, 60, 80, 20}}},
+        {TDesignerAction::SpreadHorizontally, {{20, 10, 100, 20}, {230, 40, 60, 30}, {400, 60, 80, 20}}},
         // 10..80 holds 70 of elements: no gaps, B moves up under A.
-        {"Rozmístit svisle", {{20, 10, 100, 20}, {150, 30, 60, 30}, {400, 60, 80, 20}}},
-        {"Stejná šířka", {{20, 10, 100, 20}, {150, 40, 100, 30}, {400, 60, 100, 20}}},
-        {"Stejná výška", {{20, 10, 100, 20}, {150, 40, 60, 20}, {400, 60, 80, 20}}},
-        {"Stejná velikost", {{20, 10, 100, 20}, {150, 40, 100, 20}, {400, 60, 100, 20}}},
+        {TDesignerAction::SpreadVertically, {{20, 10, 100, 20}, {150, 30, 60, 30}, {400, 60, 80, 20}}},
+        {TDesignerAction::SameWidth, {{20, 10, 100, 20}, {150, 40, 100, 30}, {400, 60, 100, 20}}},
+        {TDesignerAction::SameHeight, {{20, 10, 100, 20}, {150, 40, 60, 20}, {400, 60, 80, 20}}},
+        {TDesignerAction::SameSize, {{20, 10, 100, 20}, {150, 40, 100, 20}, {400, 60, 100, 20}}},
     };
     for (const Step &s : steps) {
-        SCOPED_TRACE(s.Command);
+        SCOPED_TRACE(designerActionName(s.Command).toStdString());
         selectThree();
-        QAction *cmd = w.action(QString::fromUtf8(s.Command));
+        QAction *cmd = w.action(s.Command);
         ASSERT_NE(cmd, nullptr);
         ASSERT_TRUE(cmd->isEnabled());
         EXPECT_FALSE(cmd->icon().isNull());

@@ -74,7 +74,9 @@ TEST(WizardDialog, StartsWithAllFieldsAvailableAndTheColumnsStyle)
     EXPECT_TRUE(dlg.CBPopisyPolozek->isChecked());
     EXPECT_FALSE(dlg.CBPopisyTextem->isChecked());
     EXPECT_TRUE(dlg.CBSledovatPodle->isChecked());
-    EXPECT_FALSE(dlg.BitBtn1->isVisibleTo(&dlg));   // no paper window to open
+    const auto *paperFormat = dlg.findChild<QPushButton *>(QStringLiteral("paperFormat"));
+    ASSERT_NE(paperFormat, nullptr);
+    EXPECT_FALSE(paperFormat->isVisibleTo(&dlg));   // no paper window to open
 }
 
 TEST(WizardDialog, MovingFields)
@@ -187,8 +189,10 @@ TEST(WizardDialog, PaperFormatButtonOpensThePaperSettings)
         pageSetup().MarginLeft = 100;   // what the paper window would change
     });
     dlg.show();
-    EXPECT_TRUE(dlg.BitBtn1->isVisible());
-    QTest::mouseClick(dlg.BitBtn1, Qt::LeftButton);
+    auto *paperFormat = dlg.findChild<QPushButton *>(QStringLiteral("paperFormat"));
+    ASSERT_NE(paperFormat, nullptr);
+    EXPECT_TRUE(paperFormat->isVisible());
+    QTest::mouseClick(paperFormat, Qt::LeftButton);
     EXPECT_EQ(opened, 1);
     // The template is laid out on the paper as it is when "&Navrhnout" is pressed.
     EXPECT_EQ(dlg.params().W, 826 - 100 - 50);

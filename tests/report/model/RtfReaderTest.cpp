@@ -35,7 +35,7 @@ TEST_F(RtfTest, EveryPropertyKeywordStartsARun)
     EXPECT_EQ(lines[0].Runs[1].Bold, 1);
     EXPECT_EQ(lines[0].Runs[2].Bold, 0);
     // Even a keyword that changes nothing.
-    EXPECT_EQ(runTexts(rtf(QStringLiteral("a\\b0 b"))[0]), QStringList({"a", "b"}));
+    EXPECT_EQ(runTexts(firstLine(rtf(QStringLiteral("a\\b0 b")))), QStringList({"a", "b"}));
     // Characters and positions run on across runs.
     const TRadek &l = lines[0];
     EXPECT_EQ(l.Runs[1].Positions[0], l.Runs[0].Positions[1]);
@@ -45,6 +45,7 @@ TEST_F(RtfTest, EveryPropertyKeywordStartsARun)
 TEST_F(RtfTest, StyleSizeAndUnderlineKeywords)
 {
     const TRadky lines = rtf(QStringLiteral("\\i\\ul\\fs30 x\\ulnone\\plain y\\ul0 z"));
+    ASSERT_FALSE(lines.isEmpty());
     const auto &runs = lines[0].Runs;
     ASSERT_EQ(runs.size(), 3u);
     EXPECT_EQ(runs[0].Italic, 1);
@@ -95,7 +96,7 @@ TEST_F(RtfTest, HexEscapesAreBytesInTheFontsCharacterSet)
     EXPECT_EQ(lines[0].Runs.back().FontName, QStringLiteral("Times New Roman"));
     EXPECT_EQ(lines[0].Runs.back().Charset, 0);
     // Without a font table the starting font's set applies: 238 is Windows-1250.
-    EXPECT_EQ(LineText(rtf(QStringLiteral("\\'9a\\'9e"))[0]), QStringLiteral("šž"));
+    EXPECT_EQ(LineText(firstLine(rtf(QStringLiteral("\\'9a\\'9e")))), QStringLiteral("šž"));
     EXPECT_EQ(CharsetByteToChar(0xE8, 1), QChar(u'č'));
     EXPECT_EQ(CharsetEncode(QStringLiteral("čè"), 238), QByteArray("\xE8" "e"));
     EXPECT_EQ(CharsetEncode(QStringLiteral("èč"), 0), QByteArray("\xE8?"));
@@ -105,6 +106,7 @@ TEST_F(RtfTest, HexEscapesAreBytesInTheFontsCharacterSet)
 TEST_F(RtfTest, FontTableEntriesWithoutGroupsHaveNoNames)
 {
     const TRadky lines = rtf(QStringLiteral("{\\rtf1{\\fonttbl\\f0\\fswiss Arial;\\f1 Times;}\\f1 x\\f7 y}"));
+    ASSERT_FALSE(lines.isEmpty());
     ASSERT_EQ(lines[0].Runs.size(), 2u);
     EXPECT_EQ(lines[0].Runs[0].FontName, QString());
     EXPECT_EQ(lines[0].Runs[0].Charset, 0);
@@ -117,6 +119,7 @@ TEST_F(RtfTest, ColourTableAndColourNumbers)
     const QString table = QStringLiteral(
         "{\\rtf1{\\colortbl;\\red255\\green0\\blue0;\\red0\\green0\\blue255;}");
     const TRadky lines = rtf(table + QStringLiteral("\\cf2 a\\cf3 b\\cf1 c\\cf-1 d}"));
+    ASSERT_FALSE(lines.isEmpty());
     const auto &runs = lines[0].Runs;
     ASSERT_EQ(runs.size(), 4u);
     EXPECT_EQ(runs[0].Color, 0xFF0000u);  // blue, as 0x00BBGGRR
@@ -126,6 +129,7 @@ TEST_F(RtfTest, ColourTableAndColourNumbers)
     EXPECT_EQ(LineText(lines[0]), QStringLiteral("abcd"));
     // A colour that names only some components keeps the others from the one before.
     const TRadky partial = rtf(QStringLiteral("{\\colortbl\\red10;\\green20;}\\cf1 x"));
+    ASSERT_FALSE(partial.isEmpty());
     EXPECT_EQ(partial[0].Runs[0].Color, 0x00140Au);
 }
 
@@ -138,6 +142,7 @@ TEST_F(RtfTest, ParEndsTheLayoutWithoutWrapping)
 TEST_F(RtfTest, ControlSymbolsAndCharacterKeywords)
 {
     const TRadky lines = rtf(QStringLiteral("\\{\\}\\\\\\~\\ldblquote x\\rdblquote\\tab y"));
+    ASSERT_FALSE(lines.isEmpty());
     const TRadek &l = lines[0];
     EXPECT_EQ(LineText(l), QStringLiteral("{}\\ 'x'y"));
     EXPECT_EQ(l.Runs.back().Positions[7], 3456);
@@ -148,20 +153,21 @@ TEST_F(RtfTest, ControlSymbolsAndCharacterKeywords)
 
 TEST_F(RtfTest, SkippedDestinationsAndStarredUnknownKeywords)
 {
-    EXPECT_EQ(LineText(rtf(QStringLiteral(
+    EXPECT_EQ(LineText(firstLine(rtf(QStringLiteral(
                   "{\\rtf1{\\info{\\title Nadpis}{\\author Já}}{\\*\\generator Editor;}"
-                  "{\\stylesheet{\\s0 Normal;}}{\\*\\b tučně}ok}"))[0]),
+                  "{\\stylesheet{\\s0 Normal;}}{\\*\\b tučně}ok}")))),
               QStringLiteral("tučněok"));
     // An unknown keyword without the star is ignored, and so is its group's text not.
-    EXPECT_EQ(LineText(rtf(QStringLiteral("{\\unknown a}b"))[0]), QStringLiteral("ab"));
+    EXPECT_EQ(LineText(firstLine(rtf(QStringLiteral("{\\unknown a}b")))), QStringLiteral("ab"));
     // Binary data inside a skipped picture is not text, and does not end the skipping early.
-    EXPECT_EQ(LineText(rtf(QStringLiteral("{\\pict\\bin3 }}}x}y"))[0]), QStringLiteral("y"));
-    EXPECT_EQ(LineText(rtf(QStringLiteral("\\bin2 {}z"))[0]), QStringLiteral("{}z"));
+    EXPECT_EQ(LineText(firstLine(rtf(QStringLiteral("{\\pict\\bin3 }}}x}y")))), QStringLiteral("y"));
+    EXPECT_EQ(LineText(firstLine(rtf(QStringLiteral("\\bin2 {}z")))), QStringLiteral("{}z"));
 }
 
 TEST_F(RtfTest, ClosingAGroupRestoresTheLookOfTheText)
 {
     const TRadky lines = rtf(QStringLiteral("{\\b x} y{\\i } z"));
+    ASSERT_FALSE(lines.isEmpty());
     const auto &runs = lines[0].Runs;
     ASSERT_GE(runs.size(), 2u);
     EXPECT_EQ(runs[0].Chars, QStringLiteral("x"));
@@ -176,16 +182,19 @@ TEST_F(RtfTest, ErrorsEndTheLayoutAndKeepWhatWasLaidOut)
 {
     // A "}" without a group: the end-of-text step still places the line.
     const TRadky brace = rtf(QStringLiteral("ab}cd"));
+    ASSERT_FALSE(brace.isEmpty());
     EXPECT_EQ(texts(brace), QStringList({"ab"}));
     EXPECT_EQ(brace[0].LineOffset, 72);
     // A bad hexadecimal digit ends at once: the line was never ended.
     const TRadky hex = rtf(QStringLiteral("ab\\'zz"), 500, true, 1);
+    ASSERT_FALSE(hex.isEmpty());
     EXPECT_EQ(texts(hex), QStringList({"ab"}));
     EXPECT_EQ(hex[0].LineOffset, 0);
     EXPECT_EQ(texts(rtf(QStringLiteral("ab\\"))), QStringList({"ab"}));
     EXPECT_EQ(texts(rtf(QStringLiteral("ab\\b-"))), QStringList({"ab"}));
     // Unclosed groups are laid out completely.
     const TRadky open = rtf(QStringLiteral("{{\\b ab"));
+    ASSERT_FALSE(open.isEmpty());
     EXPECT_EQ(texts(open), QStringList({"ab"}));
     EXPECT_EQ(open[0].LineOffset, 72);
 }
@@ -208,11 +217,14 @@ TEST_F(RtfTest, IndentsAlignmentAndPard)
 TEST_F(RtfTest, TabsUseTheDefaultTabAndAHangingIndentAsAStop)
 {
     const TRadky deftab = rtf(QStringLiteral("\\deftab360 a\\tab b"));
+    ASSERT_FALSE(deftab.isEmpty());
     EXPECT_EQ(deftab[0].Runs.back().Positions[1], 360 * 72 / 15);
     const TRadky hanging = rtf(QStringLiteral("\\li200 a\\tab b"));
+    ASSERT_FALSE(hanging.isEmpty());
     EXPECT_EQ(hanging[0].Runs.back().Positions[1], 200 * 72 / 15);
     // A zero tab width would divide by zero; it stands for the usual 720 twips.
     const TRadky zero = rtf(QStringLiteral("\\deftab0 a\\tab b"));
+    ASSERT_FALSE(zero.isEmpty());
     EXPECT_EQ(zero[0].Runs.back().Positions[1], 3456);
 }
 

@@ -25,8 +25,10 @@ TEST_F(LayoutTest, EmptyTextIsOneLineAsHighAsTheFont)
 
     // A tiny font still gets the two-hundredths minimum; a fixed height raises it.
     const TRadky tiny = layout(QString(), 100, true, 0, false, 0, 0, layouttest::arial(1));
+    ASSERT_FALSE(tiny.isEmpty());
     EXPECT_EQ(tiny[0].RowHeight, 144);
     const TRadky fixed = layout(QString(), 100, true, 0, false, 30);
+    ASSERT_FALSE(fixed.isEmpty());
     EXPECT_EQ(fixed[0].RowHeight, 2160);
 }
 
@@ -54,6 +56,7 @@ TEST_F(LayoutTest, WordLongerThanTheLineBreaksAfterTheFirstCharacterPastTheEdge)
 {
     // Width 20 hundredths: 1440 units, 1368 available.
     const TRadky lines = layout(QStringLiteral("abcdefgh"), 20);
+    ASSERT_FALSE(lines.isEmpty());
     EXPECT_EQ(texts(lines), QStringList({"abc", "def", "gh"}));
     EXPECT_GT(lines[0].BreakX, 1368);            // c stays, beyond the edge
     EXPECT_EQ(lines[0].BreakX, w(QStringLiteral("abc")));
@@ -69,6 +72,7 @@ TEST_F(LayoutTest, BlankAtTheBreakStaysOnTheLineAndCountsInItsWidth)
     ASSERT_GT(width * 72 - 72, w(first));
     ASSERT_LT(width * 72 - 72, w(QStringLiteral("aaa b")));
     const TRadky lines = layout(QStringLiteral("aaa bbb"), width, true, 1);
+    ASSERT_FALSE(lines.isEmpty());
     EXPECT_EQ(texts(lines), QStringList({"aaa ", "bbb"}));
     EXPECT_EQ(lines[0].BreakX, w(first));
     // Right-aligned: each line ends one hundredth inside the right edge, the blank included.
@@ -82,6 +86,7 @@ TEST_F(LayoutTest, WithoutWrappingOnlyTheFirstLineIsLaidOut)
 {
     EXPECT_EQ(texts(layout(QStringLiteral("abc\ndef"), 500, false)), QStringList({"abc"}));
     const TRadky narrow = layout(QStringLiteral("abcdefgh"), 20, false, 1);
+    ASSERT_FALSE(narrow.isEmpty());
     EXPECT_EQ(texts(narrow), QStringList({"abc"}));
     // The offset counts the character that passed the edge.
     EXPECT_EQ(narrow[0].LineOffset, 1440 - w(QStringLiteral("abc")) - 72);
@@ -90,6 +95,7 @@ TEST_F(LayoutTest, WithoutWrappingOnlyTheFirstLineIsLaidOut)
 TEST_F(LayoutTest, LineFeedsStartParagraphsAndCarriageReturnsAreIgnored)
 {
     const TRadky lines = layout(QStringLiteral("ab\r\ncd\n\nef"), 500);
+    ASSERT_FALSE(lines.isEmpty());
     EXPECT_EQ(texts(lines), QStringList({"ab", "cd", "", "ef"}));
     for (const TRadek &l : lines.Lines)
         EXPECT_EQ(l.LineOffset, 72);
@@ -107,6 +113,7 @@ TEST_F(LayoutTest, TabsGoToMultiplesOf720Twips)
     EXPECT_EQ(run.Positions[2], 3 * 3456);
     // A tab at exactly a stop goes on to the next one.
     const TRadky exact = layout(QStringLiteral("\t\tx"), 500);
+    ASSERT_FALSE(exact.isEmpty());
     EXPECT_EQ(exact[0].Runs.at(0).Positions[0], 6912);
 }
 
@@ -114,6 +121,7 @@ TEST_F(LayoutTest, TabPastTheWidthStartsANewLineAtZero)
 {
     const TRadky lines = layout(QStringLiteral("a\tb"), 40);  // 2808 available, stop at 3456
     EXPECT_EQ(texts(lines), QStringList({"a", "b"}));
+    ASSERT_FALSE(lines.isEmpty());
     EXPECT_EQ(lines[0].BreakX, 3456);
     EXPECT_EQ(lines[1].Runs.back().Positions[0], 0);
     // Without wrapping the layout stops at that tab.
@@ -123,6 +131,7 @@ TEST_F(LayoutTest, TabPastTheWidthStartsANewLineAtZero)
 TEST_F(LayoutTest, LetterSpacingPlacesCharactersOnItsPitch)
 {
     const TRadky lines = layout(QStringLiteral("iWi"), 500, true, 0, false, 0, 10);
+    ASSERT_FALSE(lines.isEmpty());
     const TFragment &run = lines[0].Runs.at(0);
     EXPECT_EQ(run.Positions[0], 0);
     EXPECT_EQ(run.Positions[1], 720);
@@ -130,6 +139,7 @@ TEST_F(LayoutTest, LetterSpacingPlacesCharactersOnItsPitch)
     EXPECT_EQ(run.Positions[3], 1440 + w(QLatin1Char('i')));
     // The pitch of a "Roman 17cpi" text: 100/17 hundredths, rounded onto the grid.
     const TRadky roman = layout(QStringLiteral("xxxx"), 500, true, 0, false, 0, 100.0 / 17);
+    ASSERT_FALSE(roman.isEmpty());
     EXPECT_EQ(roman[0].Runs.at(0).Positions[1], 424);
     EXPECT_EQ(roman[0].Runs.at(0).Positions[2], 847);
     EXPECT_EQ(roman[0].Runs.at(0).Positions[3], 1271);
@@ -160,7 +170,7 @@ TEST_F(LayoutTest, JustifiedLinesSpanTheWidthAndTheLastLineKeepsItsNaturalWidths
 TEST_F(LayoutTest, FixedLineHeightIsAMinimum)
 {
     const int fontHeight = layouttest::unitHeight(canvas, layouttest::arial());
-    EXPECT_EQ(layout(QStringLiteral("a"), 100, true, 0, false, 5)[0].RowHeight, fontHeight);
+    EXPECT_EQ(firstLine(layout(QStringLiteral("a"), 100, true, 0, false, 5)).RowHeight, fontHeight);
     const TRadky tall = layout(QStringLiteral("aaaa bbbb cccc dddd"), 30, true, 0, false, 30);
     ASSERT_GT(tall.count(), 1);
     for (const TRadek &l : tall.Lines)
@@ -170,16 +180,17 @@ TEST_F(LayoutTest, FixedLineHeightIsAMinimum)
 TEST_F(LayoutTest, AlignmentOffsets)
 {
     const QString text = QStringLiteral("Ř");
-    EXPECT_EQ(layout(text, 100, true, 0)[0].LineOffset, 72);
-    EXPECT_EQ(layout(text, 100, true, 1)[0].LineOffset, 7200 - w(text) - 72);
-    EXPECT_EQ(layout(text, 100, true, 2)[0].LineOffset, (7200 - w(text)) / 2);
-    EXPECT_EQ(layout(text, 100, true, 7)[0].LineOffset, 72);
+    EXPECT_EQ(firstLine(layout(text, 100, true, 0)).LineOffset, 72);
+    EXPECT_EQ(firstLine(layout(text, 100, true, 1)).LineOffset, 7200 - w(text) - 72);
+    EXPECT_EQ(firstLine(layout(text, 100, true, 2)).LineOffset, (7200 - w(text)) / 2);
+    EXPECT_EQ(firstLine(layout(text, 100, true, 7)).LineOffset, 72);
 }
 
 TEST_F(LayoutTest, CzechCharactersAreMeasuredAndKept)
 {
     const QString text = QStringLiteral("Žluťoučký kůň");
     const TRadky lines = layout(text, 500);
+    ASSERT_FALSE(lines.isEmpty());
     EXPECT_EQ(LineText(lines[0]), text);
     EXPECT_EQ(lines[0].BreakX, w(text));
     EXPECT_GT(w(QChar(u'Ž')), 0);
@@ -215,6 +226,7 @@ TEST_F(LayoutTest, CopiesListsAndRunTexts)
 TEST_F(LayoutTest, DrawLinesScalesTheStoredPositions)
 {
     const TRadky lines = layout(QStringLiteral("ab\ncd"), 500, true, 0, false, 0, 10);
+    ASSERT_FALSE(lines.isEmpty());
     RecordingCanvas rec;
     DrawLines(rec, QRect(100, 200, 3000, 600), 0, 1, lines, 6, 6, 6);
     ASSERT_EQ(rec.runs.size(), 2u);

@@ -67,6 +67,13 @@ protected:
                         letterSpacing, alignment, font, rich);
         return lines;
     }
+    // The first line, or a failure and an empty line when nothing was laid out: a lost line
+    // fails its test instead of ending the test program.
+    static orv::TRadek firstLine(const orv::TRadky &lines)
+    {
+        EXPECT_FALSE(lines.isEmpty());
+        return lines.isEmpty() ? orv::TRadek() : lines[0];
+    }
     QStringList texts(const orv::TRadky &lines)
     {
         QStringList out;
