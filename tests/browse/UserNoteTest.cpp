@@ -1,11 +1,13 @@
-// User notes on a card of a copy of the demo catalogue: adding shows the page at once,
-// deleting hides it, the enabling rules, the 200-character limit, the next Number, and
+// User notes on a card of a copy of the demo catalogue, on each engine (the SQLite files, the
+// demo loaded on the test server): adding shows the page at once, deleting hides it, the
+// enabling rules, the 200-character limit with Czech letters kept, the next Number, and
 // "&Zpět" storing nothing.
 
 #include "browse/MaterialCard.h"
 #include "browse/UserNotes.h"
 #include "db/Connection.h"
 #include "support/CardSessions.h"
+#include "support/DemoServer.h"
 
 #include <QDir>
 #include <QFile>
@@ -21,17 +23,26 @@
 using namespace orv::browse;
 using orv::db::Connection;
 using orv::db::Database;
+using orv::db::Engine;
 
 namespace {
 
-class UserNoteTest : public orv::test::DemoCardTest
+class UserNoteTest : public ::testing::TestWithParam<Engine>
 {
 protected:
     void SetUp() override
     {
-        DemoCardTest::SetUp();
-        if (HasFatalFailure())
-            return;
+        ASSERT_TRUE(dir.isValid());
+        root = dir.path() + QStringLiteral("/");
+        if (GetParam() == Engine::Postgres) {
+            ORV_DEMO_SERVER_DATABASE(conninfo);
+            cat.openServer(conninfo);
+            user.openServer(conninfo);
+        } else {
+            ASSERT_TRUE(orv::test::copyDemoCatalogue(root + QStringLiteral("data")));
+            sessions.openSessions(root + QStringLiteral("data/"));
+        }
+        env = sessions.cardEnvironment(root, root + QStringLiteral("Zeb.ini"));
         user.exec(QStringLiteral("delete from UserNotices"));
         card = std::make_unique<MaterialCard>(env);
         card->setAttribute(Qt::WA_DeleteOnClose, false);
@@ -58,10 +69,21 @@ protected:
         return user.scalar(QStringLiteral("select TEXT from UserNotices where MATERIALNO=:m"), {{"m", material}}).toString();
     }
 
+    QTemporaryDir dir;
+    QString root;
+    orv::test::CardSessions sessions;
+    orv::db::Connection &cat = sessions.cat;
+    orv::db::Connection &user = sessions.user;
+    CardEnvironment env;
     std::unique_ptr<MaterialCard> card;
 };
 
-TEST_F(UserNoteTest, AddedNoteShowsAtOnceAndSwitchesTheActions)
+INSTANTIATE_TEST_SUITE_P(, UserNoteTest, ::testing::Values(Engine::Sqlite, Engine::Postgres),
+                         [](const ::testing::TestParamInfo<Engine> &info) {
+                             return std::string(info.param == Engine::Postgres ? "Postgres" : "Sqlite");
+                         });
+
+TEST_P(UserNoteTest, AddedNoteShowsAtOnceAndSwitchesTheActions)
 {
     EXPECT_TRUE(canAddNote(card.get()));
     EXPECT_FALSE(canEditNote(card.get()));
@@ -81,7 +103,7 @@ TEST_F(UserNoteTest, AddedNoteShowsAtOnceAndSwitchesTheActions)
     EXPECT_EQ(storedText(2050), QStringLiteral("Ověřit tvrdost po kalení."));
 }
 
-TEST_F(UserNoteTest, NewNoteTakesTheNextNumberOfTheUserTable)
+TEST_P(UserNoteTest, NewNoteTakesTheNextNumberOfTheUserTable)
 {
     user.exec(QStringLiteral("insert into UserNotices (NUMBER, MATERIALNO, TEXT) values (41, 1, 'jiný materiál')"));
     storeNote(*card, QStringLiteral("a"));
@@ -89,7 +111,7 @@ TEST_F(UserNoteTest, NewNoteTakesTheNextNumberOfTheUserTable)
     EXPECT_EQ(rowsOf(1), 1); // the other material's note is untouched
 }
 
-TEST_F(UserNoteTest, BackStoresNothing)
+TEST_P(UserNoteTest, BackStoresNothing)
 {
     NoteActions actions;
     actions.runDialog = typeAndPress(QStringLiteral("nic"), false);
@@ -99,7 +121,7 @@ TEST_F(UserNoteTest, BackStoresNothing)
     EXPECT_TRUE(canAddNote(card.get()));
 }
 
-TEST_F(UserNoteTest, ANoteOf250CharactersIsStoredAsItsFirst200)
+TEST_P(UserNoteTest, ANoteOf250CharactersIsStoredAsItsFirst200)
 {
     QString text;
     for (int i = 0; i < 250; ++i)
@@ -112,7 +134,7 @@ TEST_F(UserNoteTest, ANoteOf250CharactersIsStoredAsItsFirst200)
     EXPECT_EQ(card->noteText().size(), 200);
 }
 
-TEST_F(UserNoteTest, EditChangesTheOneRowAndShowsThePage)
+TEST_P(UserNoteTest, EditChangesTheOneRowAndShowsThePage)
 {
     storeNote(*card, QStringLiteral("první"));
     card->refreshTabs();
@@ -133,7 +155,7 @@ TEST_F(UserNoteTest, EditChangesTheOneRowAndShowsThePage)
     EXPECT_EQ(card->noteBox()->toPlainText(), QStringLiteral("druhá"));
 }
 
-TEST_F(UserNoteTest, DeleteAsksThenHidesThePageAndEnablesAdd)
+TEST_P(UserNoteTest, DeleteAsksThenHidesThePageAndEnablesAdd)
 {
     storeNote(*card, QStringLiteral("smazat"));
     card->refreshTabs();
@@ -153,7 +175,7 @@ TEST_F(UserNoteTest, DeleteAsksThenHidesThePageAndEnablesAdd)
     EXPECT_FALSE(canDeleteNote(card.get()));
 }
 
-TEST_F(UserNoteTest, ARowWithAnEmptyTextIsReusedNotDuplicated)
+TEST_P(UserNoteTest, ARowWithAnEmptyTextIsReusedNotDuplicated)
 {
     user.exec(QStringLiteral("insert into UserNotices (NUMBER, MATERIALNO, TEXT) values (5, 2050, '')"));
     card->load(2050);
