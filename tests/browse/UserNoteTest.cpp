@@ -38,9 +38,11 @@ protected:
             ORV_DEMO_SERVER_DATABASE(conninfo);
             cat.openServer(conninfo);
             user.openServer(conninfo);
+            reader.openServer(conninfo);
         } else {
             ASSERT_TRUE(orv::test::copyDemoCatalogue(root + QStringLiteral("data")));
             sessions.openSessions(root + QStringLiteral("data/"));
+            reader.open(root + QStringLiteral("data/catalogue.sqlite"), root + QStringLiteral("data/user.sqlite"), Database::User);
         }
         env = sessions.cardEnvironment(root, root + QStringLiteral("Zeb.ini"));
         user.exec(QStringLiteral("delete from UserNotices"));
@@ -60,13 +62,14 @@ protected:
         };
     }
 
+    // What is stored, read through a session of its own (what another program sees).
     int rowsOf(int material)
     {
-        return user.scalar(QStringLiteral("select count(*) from UserNotices where MATERIALNO=:m"), {{"m", material}}).toInt();
+        return reader.scalar(QStringLiteral("select count(*) from UserNotices where MATERIALNO=:m"), {{"m", material}}).toInt();
     }
     QString storedText(int material)
     {
-        return user.scalar(QStringLiteral("select TEXT from UserNotices where MATERIALNO=:m"), {{"m", material}}).toString();
+        return reader.scalar(QStringLiteral("select TEXT from UserNotices where MATERIALNO=:m"), {{"m", material}}).toString();
     }
 
     QTemporaryDir dir;
@@ -74,6 +77,7 @@ protected:
     orv::test::CardSessions sessions;
     orv::db::Connection &cat = sessions.cat;
     orv::db::Connection &user = sessions.user;
+    orv::db::Connection reader;
     CardEnvironment env;
     std::unique_ptr<MaterialCard> card;
 };
@@ -101,13 +105,19 @@ TEST_P(UserNoteTest, AddedNoteShowsAtOnceAndSwitchesTheActions)
     EXPECT_TRUE(canEditNote(card.get()));
     EXPECT_TRUE(card->property("hasNote").toBool());
     EXPECT_EQ(storedText(2050), QStringLiteral("Ověřit tvrdost po kalení."));
+    // A card opened afterwards shows it too.
+    MaterialCard other(env);
+    other.setAttribute(Qt::WA_DeleteOnClose, false);
+    other.load(2050);
+    EXPECT_TRUE(other.isPageVisible(MaterialCard::Note));
+    EXPECT_EQ(other.noteText(), QStringLiteral("Ověřit tvrdost po kalení."));
 }
 
 TEST_P(UserNoteTest, NewNoteTakesTheNextNumberOfTheUserTable)
 {
     user.exec(QStringLiteral("insert into UserNotices (NUMBER, MATERIALNO, TEXT) values (41, 1, 'jiný materiál')"));
     storeNote(*card, QStringLiteral("a"));
-    EXPECT_EQ(user.scalar(QStringLiteral("select NUMBER from UserNotices where MATERIALNO=2050")).toInt(), 42);
+    EXPECT_EQ(reader.scalar(QStringLiteral("select NUMBER from UserNotices where MATERIALNO=2050")).toInt(), 42);
     EXPECT_EQ(rowsOf(1), 1); // the other material's note is untouched
 }
 
