@@ -14,6 +14,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QLocale>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -256,6 +257,46 @@ TEST_P(OwnMaterialEngines, StornoKeepsNothingOfANewMaterial)
     EXPECT_EQ(messages, QStringList{TfInsEditMaterial::discardNewQuestion()});
     EXPECT_EQ(ownTableCounts(), before);
     EXPECT_EQ(rowCount(QStringLiteral("Norms where Label='ZAHODIT 1'")), 0);
+}
+
+TEST_P(OwnMaterialEngines, SmallContentsShowAsTypedWhenTheMaterialIsOpenedAgain)
+{
+    const int sulphur = reader.scalar(QStringLiteral("select Number from Elements where Label='S'")).toInt();
+    const int boron = reader.scalar(QStringLiteral("select Number from Elements where Label='B'")).toInt();
+    ASSERT_GT(sulphur, 0);
+    ASSERT_GT(boron, 0);
+    QLocale::setDefault(QLocale(QLocale::Czech, QLocale::CzechRepublic));
+    drive = [&](TfInsEditMaterial &e) {
+        typeInto(e.eLabel, QStringLiteral("PŘESNĚ 1"));
+        e.setWorkingDataSet(own->qChemComp);
+        EditGridModel *model = e.chemCompModel();
+        for (auto [element, column, value] : {std::tuple{sulphur, 2, "0,035"}, std::tuple{boron, 1, "0,0008"}}) {
+            e.insertRecord();
+            pickedElement = element;
+            e.pickElement();
+            ASSERT_TRUE(model->setData(model->index(model->insertRow(), column), QString::fromUtf8(value)));
+            ASSERT_TRUE(e.postRecord());
+        }
+    };
+    const int m = actions->newMaterial();
+    QStringList shown;
+    drive = [&](TfInsEditMaterial &e) {
+        EditGridModel *model = e.chemCompModel();
+        for (int row = 0; row < model->rowCount(); ++row)
+            shown << model->index(row, 1).data().toString() + u'|' + model->index(row, 2).data().toString();
+    };
+    actions->editMaterial(m);
+    QLocale::setDefault(QLocale::c());
+    ASSERT_GT(m, 0);
+    EXPECT_EQ(shown, (QStringList{QStringLiteral("|0,035"), QStringLiteral("0,0008|")}));
+    auto stored = [&](const char *column, int element) {
+        return reader.scalar(QStringLiteral("select %1 from ChemComp where MaterialNo=%2 and ElementNo=%3")
+                                 .arg(QLatin1String(column)).arg(m).arg(element));
+    };
+    EXPECT_EQ(stored("MaxValue", sulphur).toDouble(), 0.035);
+    EXPECT_TRUE(stored("MinValue", sulphur).isNull());
+    EXPECT_EQ(stored("MinValue", boron).toDouble(), 0.0008);
+    EXPECT_TRUE(stored("MaxValue", boron).isNull());
 }
 
 TEST_P(OwnMaterialEngines, AWriteTheEngineRefusesKeepsTheWindowOpenAndTheRetrySavesWhole)
