@@ -3,6 +3,10 @@
 // deleted leaving nothing; a copy takes its rows, all or nothing; Storno keeps nothing. What was
 // written is read back through a second session, as another program would see it.
 
+#include "browse/CardList.h"
+#include "browse/ContentsPane.h"
+#include "browse/ContentsTreeModel.h"
+#include "browse/MaterialCard.h"
 #include "db/Connection.h"
 #include "db/MainDataModule.h"
 #include "db/OwnDataModule.h"
@@ -14,7 +18,9 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLocale>
+#include <QMdiArea>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -257,6 +263,50 @@ TEST_P(OwnMaterialEngines, StornoKeepsNothingOfANewMaterial)
     EXPECT_EQ(messages, QStringList{TfInsEditMaterial::discardNewQuestion()});
     EXPECT_EQ(ownTableCounts(), before);
     EXPECT_EQ(rowCount(QStringLiteral("Norms where Label='ZAHODIT 1'")), 0);
+}
+
+TEST_P(OwnMaterialEngines, TheTreeAndAnOpenCardFollowNewEditAndDelete)
+{
+    orv::browse::ContentsPane pane(*data);
+    pane.resize(300, 600);
+    pane.show();
+    QMdiArea area;
+    area.resize(900, 700);
+    area.show();
+    orv::browse::CardList cards(&area, orv::browse::CardEnvironment::fromDataModule(*data));
+    cards.showInformation = [](const QString &) {};
+    cards.showError = [this](const QString &text) { messages << text; };
+    cards.showPlainError = [this](const QString &text) { messages << text; };
+    actions->environment().pane = &pane;
+    actions->environment().cards = &cards;
+    // The text of the tree's node of material M and of its parent (empty when the tree lacks it).
+    auto treeNodeOf = [&](int m) {
+        orv::browse::ContentsTreeModel *model = pane.treeModel();
+        const int n = model->tree().findNode(reader.scalar(QStringLiteral("select Number from Nodes where MaterialNo=%1").arg(m)).toString());
+        if (n < 0)
+            return QStringList();
+        const QModelIndex index = model->indexOfNode(n);
+        return QStringList{index.data().toString(), index.parent().data().toString()};
+    };
+
+    drive = [&](TfInsEditMaterial &e) { typeNewMaterial(e, QStringLiteral("ŠTÍTEK 7")); };
+    const int m = actions->newMaterial();
+    ASSERT_GT(m, 0) << messages.join(u'|').toStdString();
+    EXPECT_EQ(treeNodeOf(m), (QStringList{QStringLiteral("ŠTÍTEK 7"), QStringLiteral("Vlastní materiály")}));
+    orv::browse::MaterialCard *card = cards.openCard(m, QStringLiteral("ŠTÍTEK 7"));
+    ASSERT_NE(card, nullptr);
+    EXPECT_EQ(card->designationLabel()->text(), QStringLiteral("ŠTÍTEK 7"));
+    EXPECT_EQ(card->qChemComp.recordCount(), 1);
+
+    drive = [&](TfInsEditMaterial &e) { typeInto(e.eLabel, QStringLiteral("ŠTÍTEK 8")); };
+    actions->editMaterial(m);
+    EXPECT_EQ(treeNodeOf(m).value(0), QStringLiteral("ŠTÍTEK 8"));
+    EXPECT_EQ(card->designationLabel()->text(), QStringLiteral("ŠTÍTEK 8"));
+
+    EXPECT_TRUE(actions->deleteMaterial(m));
+    EXPECT_EQ(cards.findCard(m), nullptr);
+    EXPECT_EQ(treeNodeOf(m), QStringList());
+    EXPECT_EQ(messages, QStringList{OwnMaterialActions::deleteQuestion(QStringLiteral("ŠTÍTEK 8"))});
 }
 
 TEST_P(OwnMaterialEngines, SmallContentsShowAsTypedWhenTheMaterialIsOpenedAgain)
