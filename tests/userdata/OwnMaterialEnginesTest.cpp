@@ -383,4 +383,45 @@ TEST_P(OwnMaterialEngines, AWriteTheEngineRefusesKeepsTheWindowOpenAndTheRetrySa
                                             QStringLiteral("%1|0.42|0.5|uhlík podle tavby, žíháno").arg(carbon), QString()}));
 }
 
+// Two members of a team create an own material at the same time: both take the next Number,
+// and the one who saves second must be refused, not write a second material under it. (Inside
+// the first one's open editor the second waits for it; here it waits a moment only.)
+TEST_P(OwnMaterialEngines, TwoSessionsCreatingAtOnceNeverShareANumber)
+{
+    if (GetParam() != Engine::Postgres)
+        GTEST_SKIP() << "one user file has one user";
+    orv::db::MainDataModule data2(orv::db::ServerDatabase{conninfo});
+    orv::db::OwnDataModule own2(data2);
+    data2.userSession().exec(QStringLiteral("set lock_timeout = 1000"));
+    OwnMaterialEnvironment env2;
+    QStringList messages2;
+    env2.editor.settingsFile = settingsDir.filePath(QStringLiteral("Zeb2.ini"));
+    env2.editor.message = [&](const QString &text, orv::ui::MsgType, orv::ui::MsgButtons) {
+        messages2 << text;
+        return int(orv::ui::mrYes);
+    };
+    env2.runEditor = [&](TfInsEditMaterial &editor) {
+        editor.show();
+        typeInto(editor.eLabel, QStringLiteral("DRUHÝ 1"));
+        editor.accept();
+        return int(editor.result());
+    };
+    OwnMaterialActions actions2(own2, env2);
+    int second = -1;
+    drive = [&](TfInsEditMaterial &e) {
+        typeInto(e.eLabel, QStringLiteral("PRVNÍ 1"));
+        second = actions2.newMaterial();
+    };
+    const int first = actions->newMaterial();
+    ASSERT_GT(first, 0) << messages.join(u'|').toStdString();
+    EXPECT_EQ(second, 0);
+    ASSERT_EQ(messages2.size(), 1);
+    EXPECT_TRUE(messages2.first().startsWith(QStringLiteral("Data právě upravuje jiný uživatel"))) << messages2.first().toStdString();
+    EXPECT_EQ(rows(QStringLiteral("select Number from Mat group by Number having count(*) > 1")), QStringList());
+    EXPECT_EQ(rows(QStringLiteral("select Number from Nodes group by Number having count(*) > 1")), QStringList());
+    EXPECT_EQ(rows(QStringLiteral("select Number from Norms group by Number having count(*) > 1")), QStringList());
+    EXPECT_EQ(materialRows(first).mid(1, 2), (QStringList{QStringLiteral("-|PRVNÍ 1"), QStringLiteral("PRVNÍ 1")}));
+    EXPECT_EQ(rowCount(QStringLiteral("Norms where Label='DRUHÝ 1'")), 0);
+}
+
 } // namespace
