@@ -159,10 +159,13 @@ QStringList serverIndexStatements()
 {
     QStringList out;
     for (const TableDef &t : schema()) {
-        // Unique: sessions of a team take the next Number at the same time, and the second
-        // must be refused (after the first commits) rather than write a second row under it.
+        // Unique where Number is the row's key: sessions of a team take the next Number at the
+        // same time, and the second must be refused (after the first commits) rather than
+        // write a second row under it. The search hits repeat a property's Number.
         if (const ColumnDef *number = t.column(QStringLiteral("Number")))
-            out << QStringLiteral("CREATE UNIQUE INDEX IF NOT EXISTS %1_pk ON %1 (%2)").arg(t.name, number->name);
+            out << QStringLiteral("CREATE %1INDEX IF NOT EXISTS %2_pk ON %2 (%3)")
+                       .arg(t.name == QLatin1String("FindChemComp") ? QString() : QStringLiteral("UNIQUE "), t.name,
+                            number->name);
         for (const IndexDef &ix : t.indexes)
             out << QStringLiteral("CREATE INDEX IF NOT EXISTS %1_%2 ON %1 (%3)")
                        .arg(t.name, ix.name, ix.columns.join(QStringLiteral(", ")));
