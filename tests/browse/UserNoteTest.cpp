@@ -6,6 +6,8 @@
 #include "browse/MaterialCard.h"
 #include "browse/UserNotes.h"
 #include "db/Connection.h"
+#include "db/DataSet.h"
+#include "db/DbError.h"
 #include "support/CardSessions.h"
 #include "support/DemoServer.h"
 
@@ -19,6 +21,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <utility>
 
 using namespace orv::browse;
 using orv::db::Connection;
@@ -195,6 +198,34 @@ TEST_P(UserNoteTest, ARowWithAnEmptyTextIsReusedNotDuplicated)
     EXPECT_EQ(rowsOf(2050), 1);
     EXPECT_TRUE(card->isPageVisible(MaterialCard::Note));
     EXPECT_EQ(card->noteText(), QStringLiteral("nová"));
+}
+
+// A team's server: another member may store a note between our choosing the next Number and
+// our saving it.
+class UserNoteServerTest : public UserNoteTest {};
+
+INSTANTIATE_TEST_SUITE_P(, UserNoteServerTest, ::testing::Values(Engine::Postgres),
+                         [](const ::testing::TestParamInfo<Engine> &) { return std::string("Postgres"); });
+
+TEST_P(UserNoteServerTest, ANumberTakenMeanwhileIsRefusedAndTheRetryStoresTheNote)
+{
+    bool other = true;
+    card->tUserNotice.hooks.beforePost = [&](orv::db::DataSet &ds) {
+        if (std::exchange(other, false))
+            reader.exec(QStringLiteral("insert into UserNotices (NUMBER, MATERIALNO, TEXT) values (:n, 1, 'jiný uživatel')"),
+                        {{QStringLiteral("n"), ds.value(QStringLiteral("NUMBER"))}});
+    };
+    try {
+        storeNote(*card, QStringLiteral("moje poznámka"));
+        ADD_FAILURE() << "two notes under one Number";
+    } catch (const orv::db::DbError &e) {
+        EXPECT_EQ(e.kind(), orv::db::DbErrorKind::Constraint) << e.text().toStdString();
+    }
+    EXPECT_FALSE(card->tUserNotice.isEditing());
+    storeNote(*card, QStringLiteral("moje poznámka"));
+    EXPECT_EQ(storedText(2050), QStringLiteral("moje poznámka"));
+    EXPECT_EQ(storedText(1), QStringLiteral("jiný uživatel"));
+    EXPECT_EQ(reader.scalar(QStringLiteral("select count(distinct NUMBER) from UserNotices")).toInt(), 2);
 }
 
 } // namespace
