@@ -21,6 +21,7 @@
 #include <QLabel>
 #include <QLocale>
 #include <QMdiArea>
+#include <QPlainTextEdit>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -307,6 +308,23 @@ TEST_P(OwnMaterialEngines, TheTreeAndAnOpenCardFollowNewEditAndDelete)
     EXPECT_EQ(cards.findCard(m), nullptr);
     EXPECT_EQ(treeNodeOf(m), QStringList());
     EXPECT_EQ(messages, QStringList{OwnMaterialActions::deleteQuestion(QStringLiteral("ŠTÍTEK 8"))});
+}
+
+TEST_P(OwnMaterialEngines, ANoteDeletedInTheEditorLeavesNoRowAndTheMaterialKeepsNoReference)
+{
+    const int notices = rowCount(QStringLiteral("Notices"));
+    drive = [&](TfInsEditMaterial &e) {
+        typeInto(e.eLabel, QStringLiteral("BEZ POZNÁMKY"));
+        noteToType = QStringLiteral("poznámka materiálu");
+        e.editNote();
+        EXPECT_EQ(e.eNote->toPlainText(), QStringLiteral("poznámka materiálu"));
+        e.deleteNote();
+        EXPECT_TRUE(own->qMat.value(QStringLiteral("NoticeNo")).isNull());
+    };
+    const int m = actions->newMaterial();
+    ASSERT_GT(m, 0) << messages.join(u'|').toStdString();
+    EXPECT_EQ(rowCount(QStringLiteral("Notices")), notices);
+    EXPECT_EQ(rows(QStringLiteral("select NoticeNo from Mat where Number=%1").arg(m)), QStringList{QStringLiteral("-")});
 }
 
 TEST_P(OwnMaterialEngines, SmallContentsShowAsTypedWhenTheMaterialIsOpenedAgain)
