@@ -161,6 +161,13 @@ QString describeServer(DbErrorKind kind, const QString &serverText, const QStrin
             todo = QStringLiteral("Požádejte správce, aby databázi připravil nástrojem katalogu (pg-init, pg-import).");
             break;
         }
+        // A lock or statement time limit of the server (an administrator may set one for the
+        // team): another session holds the rows, typically one whose window is still open.
+        if (sqlState == QLatin1String("55P03") || sqlState == QLatin1String("57014")) {
+            what = QStringLiteral("Data právě upravuje jiný uživatel a neuvolnil je včas; změna nebyla uložena.");
+            todo = QStringLiteral("Akci opakujte, až jiný uživatel úpravy dokončí.");
+            break;
+        }
         return serverText;
     }
     return QStringLiteral("%1\n\n%2\n\nPodrobnosti: %3").arg(what, todo, serverText);

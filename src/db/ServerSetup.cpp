@@ -92,6 +92,12 @@ QString foldFunction()
         .arg(expr);
 }
 
+// Whether the table's Number names one row (the search hits repeat a property's Number).
+bool numberIsKey(const TableDef &t)
+{
+    return t.column(QStringLiteral("Number")) && t.name != QLatin1String("FindChemComp");
+}
+
 } // namespace
 
 QString serverType(ColumnType type)
@@ -124,6 +130,18 @@ QStringList serverSetupStatements()
         << QStringLiteral("SET search_path = %1, pg_catalog, public").arg(schemaName);
     for (const TableDef &t : schema())
         out << serverCreateTable(t);
+    // A server set up before the Number indexes were unique: the plain ones go, so that the
+    // index statements make them again unique (a table holding one Number twice then stops
+    // the setup with the server's words, and nothing is changed).
+    QStringList keyIndexes;
+    for (const TableDef &t : schema())
+        if (numberIsKey(t))
+            keyIndexes << sqlLiteral(t.name.toLower() + QStringLiteral("_pk"));
+    out << QStringLiteral("DO $k$ DECLARE r record; BEGIN FOR r IN SELECT c.relname FROM pg_index i "
+                          "JOIN pg_class c ON c.oid = i.indexrelid JOIN pg_namespace n ON n.oid = c.relnamespace "
+                          "WHERE n.nspname = %1 AND NOT i.indisunique AND c.relname = ANY (ARRAY[%2]) LOOP "
+                          "EXECUTE format('DROP INDEX %I.%I', %1, r.relname); END LOOP; END $k$")
+               .arg(sqlLiteral(schemaName), keyIndexes.join(QStringLiteral(", ")));
     // Sessions put this schema before the built-in one: upper() here upper-cases ß to SS as
     // the embedded engine does (the built-in one maps a letter to one letter only).
     out << QStringLiteral("CREATE OR REPLACE FUNCTION upper(t text) RETURNS text LANGUAGE sql IMMUTABLE STRICT "
@@ -159,8 +177,12 @@ QStringList serverIndexStatements()
 {
     QStringList out;
     for (const TableDef &t : schema()) {
+        // Unique where Number is the row's key: sessions of a team take the next Number at the
+        // same time, and the second must be refused (after the first commits) rather than
+        // write a second row under it.
         if (const ColumnDef *number = t.column(QStringLiteral("Number")))
-            out << QStringLiteral("CREATE INDEX IF NOT EXISTS %1_pk ON %1 (%2)").arg(t.name, number->name);
+            out << QStringLiteral("CREATE %1INDEX IF NOT EXISTS %2_pk ON %2 (%3)")
+                       .arg(numberIsKey(t) ? QStringLiteral("UNIQUE ") : QString(), t.name, number->name);
         for (const IndexDef &ix : t.indexes)
             out << QStringLiteral("CREATE INDEX IF NOT EXISTS %1_%2 ON %1 (%3)")
                        .arg(t.name, ix.name, ix.columns.join(QStringLiteral(", ")));

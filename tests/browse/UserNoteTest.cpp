@@ -1,11 +1,15 @@
-// User notes on a card of a copy of the demo catalogue: adding shows the page at once,
-// deleting hides it, the enabling rules, the 200-character limit, the next Number, and
+// User notes on a card of a copy of the demo catalogue, on each engine (the SQLite files, the
+// demo loaded on the test server): adding shows the page at once, deleting hides it, the
+// enabling rules, the 200-character limit with Czech letters kept, the next Number, and
 // "&Zpět" storing nothing.
 
 #include "browse/MaterialCard.h"
 #include "browse/UserNotes.h"
 #include "db/Connection.h"
+#include "db/DataSet.h"
+#include "db/DbError.h"
 #include "support/CardSessions.h"
+#include "support/DemoServer.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,21 +21,33 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <utility>
 
 using namespace orv::browse;
 using orv::db::Connection;
 using orv::db::Database;
+using orv::db::Engine;
 
 namespace {
 
-class UserNoteTest : public orv::test::DemoCardTest
+class UserNoteTest : public ::testing::TestWithParam<Engine>
 {
 protected:
     void SetUp() override
     {
-        DemoCardTest::SetUp();
-        if (HasFatalFailure())
-            return;
+        ASSERT_TRUE(dir.isValid());
+        root = dir.path() + QStringLiteral("/");
+        if (GetParam() == Engine::Postgres) {
+            ORV_DEMO_SERVER_DATABASE(conninfo);
+            cat.openServer(conninfo);
+            user.openServer(conninfo);
+            reader.openServer(conninfo);
+        } else {
+            ASSERT_TRUE(orv::test::copyDemoCatalogue(root + QStringLiteral("data")));
+            sessions.openSessions(root + QStringLiteral("data/"));
+            reader.open(root + QStringLiteral("data/catalogue.sqlite"), root + QStringLiteral("data/user.sqlite"), Database::User);
+        }
+        env = sessions.cardEnvironment(root, root + QStringLiteral("Zeb.ini"));
         user.exec(QStringLiteral("delete from UserNotices"));
         card = std::make_unique<MaterialCard>(env);
         card->setAttribute(Qt::WA_DeleteOnClose, false);
@@ -49,19 +65,32 @@ protected:
         };
     }
 
+    // What is stored, read through a session of its own (what another program sees).
     int rowsOf(int material)
     {
-        return user.scalar(QStringLiteral("select count(*) from UserNotices where MATERIALNO=:m"), {{"m", material}}).toInt();
+        return reader.scalar(QStringLiteral("select count(*) from UserNotices where MATERIALNO=:m"), {{"m", material}}).toInt();
     }
     QString storedText(int material)
     {
-        return user.scalar(QStringLiteral("select TEXT from UserNotices where MATERIALNO=:m"), {{"m", material}}).toString();
+        return reader.scalar(QStringLiteral("select TEXT from UserNotices where MATERIALNO=:m"), {{"m", material}}).toString();
     }
 
+    QTemporaryDir dir;
+    QString root;
+    orv::test::CardSessions sessions;
+    orv::db::Connection &cat = sessions.cat;
+    orv::db::Connection &user = sessions.user;
+    orv::db::Connection reader;
+    CardEnvironment env;
     std::unique_ptr<MaterialCard> card;
 };
 
-TEST_F(UserNoteTest, AddedNoteShowsAtOnceAndSwitchesTheActions)
+INSTANTIATE_TEST_SUITE_P(, UserNoteTest, ::testing::Values(Engine::Sqlite, Engine::Postgres),
+                         [](const ::testing::TestParamInfo<Engine> &info) {
+                             return std::string(info.param == Engine::Postgres ? "Postgres" : "Sqlite");
+                         });
+
+TEST_P(UserNoteTest, AddedNoteShowsAtOnceAndSwitchesTheActions)
 {
     EXPECT_TRUE(canAddNote(card.get()));
     EXPECT_FALSE(canEditNote(card.get()));
@@ -79,17 +108,23 @@ TEST_F(UserNoteTest, AddedNoteShowsAtOnceAndSwitchesTheActions)
     EXPECT_TRUE(canEditNote(card.get()));
     EXPECT_TRUE(card->property("hasNote").toBool());
     EXPECT_EQ(storedText(2050), QStringLiteral("Ověřit tvrdost po kalení."));
+    // A card opened afterwards shows it too.
+    MaterialCard other(env);
+    other.setAttribute(Qt::WA_DeleteOnClose, false);
+    other.load(2050);
+    EXPECT_TRUE(other.isPageVisible(MaterialCard::Note));
+    EXPECT_EQ(other.noteText(), QStringLiteral("Ověřit tvrdost po kalení."));
 }
 
-TEST_F(UserNoteTest, NewNoteTakesTheNextNumberOfTheUserTable)
+TEST_P(UserNoteTest, NewNoteTakesTheNextNumberOfTheUserTable)
 {
     user.exec(QStringLiteral("insert into UserNotices (NUMBER, MATERIALNO, TEXT) values (41, 1, 'jiný materiál')"));
     storeNote(*card, QStringLiteral("a"));
-    EXPECT_EQ(user.scalar(QStringLiteral("select NUMBER from UserNotices where MATERIALNO=2050")).toInt(), 42);
+    EXPECT_EQ(reader.scalar(QStringLiteral("select NUMBER from UserNotices where MATERIALNO=2050")).toInt(), 42);
     EXPECT_EQ(rowsOf(1), 1); // the other material's note is untouched
 }
 
-TEST_F(UserNoteTest, BackStoresNothing)
+TEST_P(UserNoteTest, BackStoresNothing)
 {
     NoteActions actions;
     actions.runDialog = typeAndPress(QStringLiteral("nic"), false);
@@ -99,7 +134,7 @@ TEST_F(UserNoteTest, BackStoresNothing)
     EXPECT_TRUE(canAddNote(card.get()));
 }
 
-TEST_F(UserNoteTest, ANoteOf250CharactersIsStoredAsItsFirst200)
+TEST_P(UserNoteTest, ANoteOf250CharactersIsStoredAsItsFirst200)
 {
     QString text;
     for (int i = 0; i < 250; ++i)
@@ -112,7 +147,7 @@ TEST_F(UserNoteTest, ANoteOf250CharactersIsStoredAsItsFirst200)
     EXPECT_EQ(card->noteText().size(), 200);
 }
 
-TEST_F(UserNoteTest, EditChangesTheOneRowAndShowsThePage)
+TEST_P(UserNoteTest, EditChangesTheOneRowAndShowsThePage)
 {
     storeNote(*card, QStringLiteral("první"));
     card->refreshTabs();
@@ -133,7 +168,7 @@ TEST_F(UserNoteTest, EditChangesTheOneRowAndShowsThePage)
     EXPECT_EQ(card->noteBox()->toPlainText(), QStringLiteral("druhá"));
 }
 
-TEST_F(UserNoteTest, DeleteAsksThenHidesThePageAndEnablesAdd)
+TEST_P(UserNoteTest, DeleteAsksThenHidesThePageAndEnablesAdd)
 {
     storeNote(*card, QStringLiteral("smazat"));
     card->refreshTabs();
@@ -153,7 +188,7 @@ TEST_F(UserNoteTest, DeleteAsksThenHidesThePageAndEnablesAdd)
     EXPECT_FALSE(canDeleteNote(card.get()));
 }
 
-TEST_F(UserNoteTest, ARowWithAnEmptyTextIsReusedNotDuplicated)
+TEST_P(UserNoteTest, ARowWithAnEmptyTextIsReusedNotDuplicated)
 {
     user.exec(QStringLiteral("insert into UserNotices (NUMBER, MATERIALNO, TEXT) values (5, 2050, '')"));
     card->load(2050);
@@ -163,6 +198,34 @@ TEST_F(UserNoteTest, ARowWithAnEmptyTextIsReusedNotDuplicated)
     EXPECT_EQ(rowsOf(2050), 1);
     EXPECT_TRUE(card->isPageVisible(MaterialCard::Note));
     EXPECT_EQ(card->noteText(), QStringLiteral("nová"));
+}
+
+// A team's server: another member may store a note between our choosing the next Number and
+// our saving it.
+class UserNoteServerTest : public UserNoteTest {};
+
+INSTANTIATE_TEST_SUITE_P(, UserNoteServerTest, ::testing::Values(Engine::Postgres),
+                         [](const ::testing::TestParamInfo<Engine> &) { return std::string("Postgres"); });
+
+TEST_P(UserNoteServerTest, ANumberTakenMeanwhileIsRefusedAndTheRetryStoresTheNote)
+{
+    bool other = true;
+    card->tUserNotice.hooks.beforePost = [&](orv::db::DataSet &ds) {
+        if (std::exchange(other, false))
+            reader.exec(QStringLiteral("insert into UserNotices (NUMBER, MATERIALNO, TEXT) values (:n, 1, 'jiný uživatel')"),
+                        {{QStringLiteral("n"), ds.value(QStringLiteral("NUMBER"))}});
+    };
+    try {
+        storeNote(*card, QStringLiteral("moje poznámka"));
+        ADD_FAILURE() << "two notes under one Number";
+    } catch (const orv::db::DbError &e) {
+        EXPECT_EQ(e.kind(), orv::db::DbErrorKind::Constraint) << e.text().toStdString();
+    }
+    EXPECT_FALSE(card->tUserNotice.isEditing());
+    storeNote(*card, QStringLiteral("moje poznámka"));
+    EXPECT_EQ(storedText(2050), QStringLiteral("moje poznámka"));
+    EXPECT_EQ(storedText(1), QStringLiteral("jiný uživatel"));
+    EXPECT_EQ(reader.scalar(QStringLiteral("select count(distinct NUMBER) from UserNotices")).toInt(), 2);
 }
 
 } // namespace

@@ -419,6 +419,28 @@ TEST_P(ServerOnly, ConstraintViolationAndAMissingTableCarryTheServersText)
     }
 }
 
+TEST_P(ServerOnly, TheSetupMakesAnOldPlainNumberIndexUniqueAndLeavesTheSearchHitsPlain)
+{
+    db.exec(QStringLiteral("create index mat_pk on Mat (Number)"));
+    auto setUp = [this] {
+        Transaction t(db);
+        for (const QString &st : serverSetupStatements() + serverIndexStatements())
+            db.exec(st);
+        t.commit();
+    };
+    setUp();
+    setUp(); // again: harmless
+    db.exec(QStringLiteral("insert into Mat (Number, Name) values (7, 'a')"));
+    try {
+        db.exec(QStringLiteral("insert into Mat (Number, Name) values (7, 'b')"));
+        ADD_FAILURE() << "two materials under one Number";
+    } catch (const DbError &e) {
+        EXPECT_EQ(e.kind(), DbErrorKind::Constraint) << e.text().toStdString();
+    }
+    db.exec(QStringLiteral("insert into FindChemComp (Number, MatNumber) values (3, 1), (3, 2)"));
+    EXPECT_EQ(db.scalar(QStringLiteral("select count(*) from FindChemComp")).toInt(), 2);
+}
+
 INSTANTIATE_TEST_SUITE_P(, ServerOnly, ::testing::Values(Engine::Postgres), orv::db::test::engineName);
 
 TEST(ServerText, ParametersQuotedNamesRowIdentityAndCollationAreRewritten)
