@@ -20,30 +20,11 @@
 #include <QTest>
 #include <QTimer>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 using namespace orv::app;
 
 namespace {
-
-int unusedStartUpPort()
-{
-    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof a;
-    int port = 0;
-    if (::bind(s, reinterpret_cast<sockaddr *>(&a), sizeof a) == 0 && ::getsockname(s, reinterpret_cast<sockaddr *>(&a), &len) == 0)
-        port = ntohs(a.sin_port);
-    ::close(s);
-    return port;
-}
 
 class ServerStartUp : public ::testing::Test {
 protected:
@@ -103,7 +84,7 @@ protected:
 TEST_F(ServerStartUp, AnUnreachableServerIsNamedAndLocalDataWork)
 {
     ASSERT_TRUE(orv::test::copyDemoCatalogue(folders.prog + QStringLiteral("data")));
-    const int port = unusedStartUpPort();
+    const int port = orv::test::freeLoopbackPort();
     chooseServer(QStringLiteral("127.0.0.1"), port, QStringLiteral("orvalis"));
 
     // "Zkusit znovu" asks again; "Místní data" starts on the files.

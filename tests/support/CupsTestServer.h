@@ -25,6 +25,8 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+#include "support/FreePort.h"
+
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -77,7 +79,7 @@ public:
                 return fail(QStringLiteral("cannot write ") + f);
             ::chmod(QFile::encodeName(f).constData(), 0755);
         }
-        m_port = freePort();
+        m_port = orv::test::freeLoopbackPort();
         if (m_port <= 0)
             return fail(QStringLiteral("no free port on 127.0.0.1"));
         const bool root0 = ::geteuid() == 0;
@@ -315,24 +317,6 @@ private:
     {
         QFile f(path);
         return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
-    }
-
-    static int freePort()
-    {
-        const int s = ::socket(AF_INET, SOCK_STREAM, 0);
-        if (s < 0)
-            return -1;
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        a.sin_port = 0;
-        socklen_t len = sizeof a;
-        int port = -1;
-        if (::bind(s, reinterpret_cast<sockaddr *>(&a), sizeof a) == 0
-            && ::getsockname(s, reinterpret_cast<sockaddr *>(&a), &len) == 0)
-            port = ntohs(a.sin_port);
-        ::close(s);
-        return port;
     }
 
     bool answers() const

@@ -14,6 +14,7 @@
 
 #include "db/Connection.h"
 #include "db/ServerSetup.h"
+#include "support/FreePort.h"
 
 #include <QCryptographicHash>
 #include <QDateTime>
@@ -111,22 +112,6 @@ private:
             && QFileInfo(QStringLiteral("/dev/shm")).isWritable())
             return QStringLiteral("/dev/shm");
         return QDir::tempPath();
-    }
-
-    static int freePort()
-    {
-        const int s = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        a.sin_port = 0;
-        socklen_t len = sizeof a;
-        int port = 0;
-        if (::bind(s, reinterpret_cast<sockaddr *>(&a), sizeof a) == 0
-            && ::getsockname(s, reinterpret_cast<sockaddr *>(&a), &len) == 0)
-            port = ntohs(a.sin_port);
-        ::close(s);
-        return port;
     }
 
     static bool asRoot() { return ::geteuid() == 0; }
@@ -254,7 +239,7 @@ private:
     // Starts postgres and waits until it takes sessions; why not, or empty.
     QString startServer(const QString &bin, const QString &root)
     {
-        m_port = freePort();
+        m_port = freeLoopbackPort();
         QString program = bin + QStringLiteral("/postgres");
         QStringList args{QStringLiteral("-D"), root + QStringLiteral("/data"), QStringLiteral("-k"), root + QStringLiteral("/socket"),
                          QStringLiteral("-p"), QString::number(m_port), QStringLiteral("-c"), QStringLiteral("listen_addresses=127.0.0.1"),

@@ -14,29 +14,10 @@
 #include <QRadioButton>
 #include <QSpinBox>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 using namespace orv::userdata;
 
 namespace {
-
-// A loopback port nobody listens on (taken and given back at once).
-int unusedOptionsPort()
-{
-    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof a;
-    int port = 0;
-    if (::bind(s, reinterpret_cast<sockaddr *>(&a), sizeof a) == 0 && ::getsockname(s, reinterpret_cast<sockaddr *>(&a), &len) == 0)
-        port = ntohs(a.sin_port);
-    ::close(s);
-    return port;
-}
 
 class DatabasePage : public UserDataFixture {
 protected:
@@ -170,7 +151,7 @@ TEST_F(DatabasePage, ConnectionTestSaysWhatItFoundOrWhy)
     EXPECT_TRUE(said.contains(QStringLiteral("Vlastní materiály týmu: 1"))) << qPrintable(said);
 
     // Nobody listens on the port: unreachable, named, in Czech, quickly.
-    const int deadPort = unusedOptionsPort();
+    const int deadPort = orv::test::freeLoopbackPort();
     ASSERT_GT(deadPort, 0);
     typeServer(*w, QStringLiteral("127.0.0.1"), deadPort, database, QStringLiteral("postgres"));
     w->bTestConnection->click();
