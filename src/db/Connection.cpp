@@ -236,11 +236,11 @@ void Connection::openFile(const QString &file, OpenMode mode)
     m_mainFile = file;
 }
 
-void Connection::openServer(const QString &conninfo)
+void Connection::openServer(const QString &conninfo, ServerSession kind)
 {
     close();
     auto session = std::make_shared<engine::PgSession>(this);
-    session->open(conninfo);
+    session->open(conninfo, kind == ServerSession::Engineer);
     m_session = session;
 }
 

@@ -154,6 +154,11 @@ QString describeServer(DbErrorKind kind, const QString &serverText, const QStrin
         what = QStringLiteral("Stejná data mezitím změnil jiný uživatel; změna nebyla uložena.");
         todo = QStringLiteral("Akci opakujte.");
         break;
+    case DbErrorKind::PermissionDenied:
+        what = QStringLiteral("Na tuto akci nemáte na databázovém serveru právo; nic nebylo změněno. Katalog "
+                              "a jeho data mění jen správce, nastavení ostatních uživatelů jsou jen jejich.");
+        todo = QStringLiteral("Pokud akci potřebujete, obraťte se na správce databáze.");
+        break;
     case DbErrorKind::Other:
         if (sqlState == QLatin1String("42P01") || sqlState == QLatin1String("42703")) {
             what = QStringLiteral("Databáze na serveru nemá tabulky nebo sloupce, které program potřebuje "

@@ -17,7 +17,8 @@ enum class DbErrorKind {
     LoginRefused,      // the server refused the user, the password or the database
     ConnectionLost,    // the session to the server broke off
     Constraint,        // a row breaks a rule of the table (required, unique, reference)
-    Serialization      // another session changed the same data meanwhile; try again
+    Serialization,     // another session changed the same data meanwhile; try again
+    PermissionDenied   // the server's rights do not let this login read or change the data
 };
 
 class DbError : public std::runtime_error {
