@@ -334,7 +334,15 @@ QStringList serverSetupStatements()
         << QStringLiteral("DO $r$ BEGIN IF NOT EXISTS (SELECT FROM pg_roles WHERE rolname = %1) THEN "
                           "CREATE ROLE %2 NOLOGIN; END IF; END $r$")
                .arg(sqlLiteral(role), role)
-        << engineerSchemaFunction() << ownRowFunction() << guardFunction();
+        << engineerSchemaFunction() << ownRowFunction() << guardFunction()
+        // The catalogue tool's pg-add-user: the login quoted by the server, run with the
+        // caller's rights (creating roles is the administrator's).
+        << QStringLiteral("CREATE OR REPLACE FUNCTION orv_add_engineer(login text) RETURNS boolean LANGUAGE plpgsql "
+                          "SET search_path = pg_catalog, pg_temp AS $f$ BEGIN "
+                          "IF EXISTS (SELECT FROM pg_roles WHERE rolname = login) THEN "
+                          "EXECUTE format('GRANT %I TO %I', %1, login); RETURN false; END IF; "
+                          "EXECUTE format('CREATE ROLE %I LOGIN IN ROLE %I', login, %1); RETURN true; END $f$")
+               .arg(sqlLiteral(role));
     for (const QString &t : workingCopyTables())
         out << QStringLiteral("CREATE OR REPLACE TRIGGER %1_guard BEFORE INSERT OR UPDATE OR DELETE ON %1 "
                               "FOR EACH ROW EXECUTE FUNCTION orv_guard_catalogue_rows()").arg(t);
@@ -351,7 +359,8 @@ QStringList serverSetupStatements()
     }
     out << QStringLiteral("GRANT SELECT ON orv_catalogue_notices TO %1").arg(role)
         << QStringLiteral("GRANT USAGE ON ALL SEQUENCES IN SCHEMA %1 TO %2").arg(schemaName, role)
-        << QStringLiteral("GRANT EXECUTE ON ALL FUNCTIONS IN SCHEMA %1 TO %2").arg(schemaName, role);
+        << QStringLiteral("GRANT EXECUTE ON ALL FUNCTIONS IN SCHEMA %1 TO %2").arg(schemaName, role)
+        << QStringLiteral("REVOKE EXECUTE ON FUNCTION orv_add_engineer(text) FROM %1").arg(role);
     return out;
 }
 

@@ -318,12 +318,8 @@ PgAddUserSummary pgAddUser(const QString &conninfo, const QString &login)
                                 .arg(db::serverUsersRole()));
         if (login == db::serverUsersRole())
             throw ToolError(QStringLiteral("Jméno %1 patří skupině uživatelů programu.").arg(login));
-        summary.created = server.scalar(QStringLiteral("select count(*) from pg_roles where rolname = :login"), names).toInt() == 0;
-        // The server quotes the names (format's %I): nothing typed is pasted into the text.
-        const QString sql = server.scalar(summary.created ? QStringLiteral("select format('CREATE ROLE %I LOGIN IN ROLE %I', :login, :grp)")
-                                                          : QStringLiteral("select format('GRANT %I TO %I', :grp, :login)"),
-                                          names).toString();
-        server.exec(sql);
+        // The login goes as a parameter; the server's function quotes it (format's %I).
+        summary.created = server.scalar(QStringLiteral("select orv_add_engineer(:login)"), names).toBool();
     } catch (const db::DbError &e) {
         throw ToolError(QStringLiteral("Uživatele %1 nelze přidat: %2").arg(login, e.text()));
     }
