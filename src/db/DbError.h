@@ -3,12 +3,20 @@
 // file, rejected SQL, a locked file) becomes a DbError carrying the engine's message and the
 // database file it concerns; nothing in this layer crashes or aborts on bad input.
 
+#include <QLoggingCategory>
 #include <QString>
 
 #include <exception>
 #include <stdexcept>
 
 namespace orv::db {
+
+Q_DECLARE_LOGGING_CATEGORY(lcDb)
+
+// Where the data layer catches an exception and goes on without passing it up (closing data
+// sets while the program ends), it writes what it caught to the log (category "orvalis.db"),
+// naming `where`. Call only inside a catch block.
+void logCaught(const QString &where);
 
 // What kind of failure a DbError reports, as far as the caller may act on it.
 enum class DbErrorKind {
