@@ -40,6 +40,8 @@ protected:
         // A catalogue material and the settings every engineer starts with.
         setup.exec(QStringLiteral("insert into Mat (Number, Name) values (10, 'Katalogová ocel')"));
         setup.exec(QStringLiteral("insert into Elements (Number, Name) values (6, 'Uhlík')"));
+        setup.exec(QStringLiteral("insert into Notices (Number, Notice) values (5, 'katalogová')"));
+        setup.exec(QStringLiteral("insert into orv_catalogue_notices values (5)"));
         setup.exec(QStringLiteral("insert into Setup (Number, Items, Value) values (1, 'USPESNOST', '70')"));
         setup.exec(QStringLiteral("insert into UserChemComp (Number, ElementNo, MinValue) values (1, 6, 0.1)"));
         setup.exec(serverSequenceSyncStatement());
@@ -169,6 +171,8 @@ TEST_F(TeamServer, AnEngineerCannotReadAnothersSettingsNorChangeTheCatalogue)
         {"insert into Mat (Number, Name) values (98, 'Katalog?')"},
         {"update Elements set Name = 'C'"},
         {"create table orvalis.mine (x int)"},
+        {"create table public.mine (x int)"},
+        {"update Notices set Notice = 'x' where Number = 5"}, // the catalogue's note
         {"drop table Mat"},
         {"select orvalis.orv_row_is_own('mat', '{}'::jsonb) from orv_user_bob.Setup"},
     };
@@ -184,5 +188,7 @@ TEST_F(TeamServer, AnEngineerCannotReadAnothersSettingsNorChangeTheCatalogue)
     bob.exec(QStringLiteral("update Mat set Name = 'Naše' where Number = 20"));
     bob.exec(QStringLiteral("insert into UserNotices (NUMBER, MATERIALNO, TEXT) values (1, 10, 'k oceli')"));
     bob.exec(QStringLiteral("delete from Norms where MaterialNo = 20"));
+    bob.exec(QStringLiteral("insert into Notices (Number, Notice) values (6, 'naše')"));
+    alice.exec(QStringLiteral("update Notices set Notice = 'opravená' where Number = 6"));
     EXPECT_EQ(alice.scalar(QStringLiteral("select Name from Mat where Number = 20")).toString(), QStringLiteral("Naše"));
 }

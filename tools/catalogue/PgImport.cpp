@@ -358,6 +358,9 @@ QString pgImportText(const PgImportSummary &s)
         lines << s.message;
     if (s.propertyTypesAdded > 0)
         lines << QStringLiteral("Druhy vlastností doplněny ze souboru uživatelských dat: %1.").arg(s.propertyTypesAdded);
+    if (s.engineerTemplates > 0)
+        lines << QStringLiteral("Výchozí nastavení nových uživatelů převzato ze souboru uživatelských dat: %1 tabulky.")
+                     .arg(s.engineerTemplates);
     lines << QStringLiteral("Indexy: %1, statistiky obnoveny (ANALYZE).").arg(s.indexes);
     return lines.join(QLatin1Char('\n'));
 }
