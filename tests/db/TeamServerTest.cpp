@@ -192,3 +192,21 @@ TEST_F(TeamServer, AnEngineerCannotReadAnothersSettingsNorChangeTheCatalogue)
     alice.exec(QStringLiteral("update Notices set Notice = 'opravená' where Number = 6"));
     EXPECT_EQ(alice.scalar(QStringLiteral("select Name from Mat where Number = 20")).toString(), QStringLiteral("Naše"));
 }
+
+TEST_F(TeamServer, ASessionTakenUpAgainHasItsWorkTablesAndTheEngineersSettings)
+{
+    Connection alice;
+    alice.openServer(engineer(QStringLiteral("alice")));
+    alice.exec(QStringLiteral("update Setup set Value = '90'"));
+    const QString pid = alice.scalar(QStringLiteral("select pg_backend_pid()")).toString();
+    orv::test::PgServer::instance().adminExec(QStringLiteral("select pg_terminate_backend(%1)").arg(pid));
+    try {
+        alice.scalar(QStringLiteral("select 1"));
+    } catch (const DbError &e) {
+        EXPECT_EQ(e.kind(), DbErrorKind::ConnectionLost) << e.text().toStdString();
+    }
+    EXPECT_NE(alice.scalar(QStringLiteral("select pg_backend_pid()")).toString(), pid);
+    EXPECT_EQ(alice.scalar(QStringLiteral("select Value from Setup")).toString(), u"90");
+    alice.exec(QStringLiteral("insert into FindChemComp (Number, MatNumber) values (1, 10)"));
+    EXPECT_EQ(alice.scalar(QStringLiteral("select count(*) from FindChemComp")).toInt(), 1);
+}
