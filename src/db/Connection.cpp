@@ -195,6 +195,7 @@ void Connection::open(const QString &catalogueFile, const QString &userFile, Dat
             attach(catalogueFile, catalogueSchema(), catRo ? OpenMode::ReadOnly : OpenMode::ReadWrite);
         }
     } catch (...) {
+        // Scope guard: undoes the half-done open and passes the error on unchanged.
         close();
         throw;
     }
@@ -212,6 +213,7 @@ void Connection::openWorking(const QString &catalogueFile, const QString &userFi
         openFile(userFile, userRo ? OpenMode::ReadOnly : OpenMode::ReadWrite);
         attach(catalogueFile, catalogueSchema(), OpenMode::ReadOnly);
     } catch (...) {
+        // Scope guard: undoes the half-done open and passes the error on unchanged.
         close();
         throw;
     }
@@ -236,11 +238,11 @@ void Connection::openFile(const QString &file, OpenMode mode)
     m_mainFile = file;
 }
 
-void Connection::openServer(const QString &conninfo)
+void Connection::openServer(const QString &conninfo, ServerSession kind)
 {
     close();
     auto session = std::make_shared<engine::PgSession>(this);
-    session->open(conninfo);
+    session->open(conninfo, kind == ServerSession::Engineer);
     m_session = session;
 }
 
@@ -408,7 +410,9 @@ Transaction::~Transaction()
         try {
             rollback();
         } catch (...) {
-            // A destructor must not throw; the engine has rolled back what it could.
+            // On purpose: a destructor must not throw, and the engine has rolled back what it
+            // could (a lost server ends the transaction itself); the caller already has the
+            // error that left the transaction unfinished.
         }
     }
 }

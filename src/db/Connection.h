@@ -36,6 +36,11 @@ class Session;
 
 enum class Engine { Sqlite, Postgres };
 
+// A session on the server works for an engineer (their own settings tables first, made on the
+// first session of the login) or administers the database (the shared tables only: the
+// catalogue tool, the setup).
+enum class ServerSession { Engineer, Administration };
+
 enum class OpenMode {
     ReadWrite, // existing file, read and write (read-only when its location is not writable)
     ReadOnly,  // existing file, read only
@@ -108,7 +113,7 @@ public:
     // Opens a session on a PostgreSQL database prepared by serverSetupStatements(), e.g.
     // "host=/run/postgresql dbname=orvalis". Throws DbError with a Czech message and the
     // server's text as detail when the server cannot be reached or refuses the login.
-    void openServer(const QString &conninfo);
+    void openServer(const QString &conninfo, ServerSession kind = ServerSession::Engineer);
     Engine engine() const;
     // Attaches a further file under `schemaName`.
     void attach(const QString &file, const QString &schemaName, OpenMode mode = OpenMode::ReadWrite);

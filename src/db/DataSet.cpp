@@ -1166,6 +1166,7 @@ void DataSet::refreshDetails()
             d->afterScrollEvent();
         }
     } catch (...) {
+        // Scope guard: the flag is cleared and the error goes on to the caller.
         m_refreshingDetails = false;
         throw;
     }
@@ -1204,6 +1205,7 @@ void DataSet::startRow(bool appendAtEnd)
         if (hooks.afterInsert)
             hooks.afterInsert(*this);
     } catch (...) {
+        // Scope guard: a new row whose hooks failed is dropped; the error goes on.
         cancel();
         throw;
     }

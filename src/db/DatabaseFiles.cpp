@@ -38,6 +38,7 @@ void createDatabaseFile(const QString &file, Database which, bool replace)
         createMissingTables(c, which);
         c.close();
     } catch (...) {
+        // Scope guard: the half-made file goes; the error goes on to the caller.
         QFile::remove(tmp);
         throw;
     }

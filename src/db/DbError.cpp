@@ -154,6 +154,12 @@ QString describeServer(DbErrorKind kind, const QString &serverText, const QStrin
         what = QStringLiteral("Stejná data mezitím změnil jiný uživatel; změna nebyla uložena.");
         todo = QStringLiteral("Akci opakujte.");
         break;
+    case DbErrorKind::PermissionDenied:
+        what = QStringLiteral("Na tuto akci nemáte na databázovém serveru právo; nic nebylo změněno.");
+        todo = QStringLiteral("Katalog mění jen správce nástrojem katalogu a nastavení každého uživatele jsou jen jeho. "
+                              "Potřebujete-li právo, požádejte správce databáze (uživatele programu přidává "
+                              "příkazem orv_catalogue pg-add-user).");
+        break;
     case DbErrorKind::Other:
         if (sqlState == QLatin1String("42P01") || sqlState == QLatin1String("42703")) {
             what = QStringLiteral("Databáze na serveru nemá tabulky nebo sloupce, které program potřebuje "
@@ -174,6 +180,21 @@ QString describeServer(DbErrorKind kind, const QString &serverText, const QStrin
 }
 
 } // namespace
+
+Q_LOGGING_CATEGORY(lcDb, "orvalis.db")
+
+void logCaught(const QString &where)
+{
+    QString text = QStringLiteral("výjimka neznámého typu");
+    try {
+        throw;
+    } catch (const std::exception &e) {
+        text = QString::fromUtf8(e.what());
+    } catch (...) {
+        // Not a std::exception: there is no text, the place is logged alone.
+    }
+    qCWarning(lcDb).noquote() << where + QStringLiteral(": zachycena výjimka: ") + text;
+}
 
 DbError::DbError(const QString &message, const QString &fileName, int code)
     : std::runtime_error(describe(message, fileName, code).toStdString()),

@@ -3,12 +3,20 @@
 // file, rejected SQL, a locked file) becomes a DbError carrying the engine's message and the
 // database file it concerns; nothing in this layer crashes or aborts on bad input.
 
+#include <QLoggingCategory>
 #include <QString>
 
 #include <exception>
 #include <stdexcept>
 
 namespace orv::db {
+
+Q_DECLARE_LOGGING_CATEGORY(lcDb)
+
+// Where the data layer catches an exception and goes on without passing it up (closing data
+// sets while the program ends), it writes what it caught to the log (category "orvalis.db"),
+// naming `where`. Call only inside a catch block.
+void logCaught(const QString &where);
 
 // What kind of failure a DbError reports, as far as the caller may act on it.
 enum class DbErrorKind {
@@ -17,7 +25,8 @@ enum class DbErrorKind {
     LoginRefused,      // the server refused the user, the password or the database
     ConnectionLost,    // the session to the server broke off
     Constraint,        // a row breaks a rule of the table (required, unique, reference)
-    Serialization      // another session changed the same data meanwhile; try again
+    Serialization,     // another session changed the same data meanwhile; try again
+    PermissionDenied   // the server's rights do not let this login read or change the data
 };
 
 class DbError : public std::runtime_error {

@@ -152,6 +152,8 @@ MainDataModule::~MainDataModule()
             // Closing posts nothing: a pending edit is cancelled as the data set closes.
             ds->close();
         } catch (...) {
+            // The program is ending: the other data sets still close; what failed is logged.
+            logCaught(QStringLiteral("MainDataModule: closing ") + ds->name());
         }
     }
     m_catalogue.close();

@@ -64,6 +64,8 @@ OwnDataModule::~OwnDataModule()
         try {
             ds->close();
         } catch (...) {
+            // The module is going away: the other data sets still close; what failed is logged.
+            logCaught(QStringLiteral("OwnDataModule: closing ") + ds->name());
         }
     }
 }

@@ -98,7 +98,165 @@ bool numberIsKey(const TableDef &t)
     return t.column(QStringLiteral("Number")) && t.name != QLatin1String("FindChemComp");
 }
 
+bool isEngineerTable(const QString &name)
+{
+    return serverEngineerTables().contains(name, Qt::CaseInsensitive);
+}
+
+bool isSessionTable(const QString &name)
+{
+    return serverSessionTables().contains(name, Qt::CaseInsensitive);
+}
+
+// The shared tables whose new rows the program numbers: the team's own materials with what
+// hangs on them, their notes and property rows, user notes and the kinds of property.
+QStringList sequenceTables()
+{
+    QStringList out = workingCopyTables();
+    out << QStringLiteral("UserNotices") << QStringLiteral("PropType");
+    for (const QString &t : ownPropertyTables())
+        out << ownPropertyTable(t);
+    return out;
+}
+
+// What an engineer may do with each shared table: read the catalogue, read and write the
+// team's rows. The working copies hold the catalogue's rows too; a trigger keeps those
+// unchanged (orv_guard_catalogue_rows). The templates of the engineers' tables and the
+// administrator's bookkeeping are not theirs to change.
+QString rightsOf(const TableDef &t)
+{
+    if (isEngineerTable(t.name))
+        return QString();
+    if (t.name == QLatin1String("CatalogueCopy") || (t.database == Database::Catalogue && !hasWorkingCopy(t.name)))
+        return QStringLiteral("SELECT");
+    return QStringLiteral("SELECT, INSERT, UPDATE, DELETE");
+}
+
+QString lowerNames(const QStringList &names)
+{
+    QStringList out;
+    for (const QString &n : names)
+        out << sqlLiteral(n.toLower());
+    return QStringLiteral("ARRAY[%1]::text[]").arg(out.join(QStringLiteral(", ")));
+}
+
+// orv_engineer_schema(): the schema of the session's login, made on its first call with the
+// template's rows; returns its name quoted. It runs with its owner's rights (the setup role),
+// so an engineer needs no right to create schemas; only the login gets rights to the schema's
+// tables, and none to change what they are.
+QString engineerSchemaFunction()
+{
+    return QStringLiteral(
+               "CREATE OR REPLACE FUNCTION orv_engineer_schema() RETURNS text LANGUAGE plpgsql SECURITY DEFINER "
+               "SET search_path = pg_catalog, pg_temp AS $f$ "
+               "DECLARE s text := %1 || session_user; t text; "
+               "BEGIN "
+               "IF octet_length(s) > 63 THEN RAISE EXCEPTION USING ERRCODE = '42622', MESSAGE = "
+               "format('Jméno uživatele %s je pro databázi programu příliš dlouhé (nejvýše %s znaků).', "
+               "session_user, 63 - octet_length(%1)); END IF; "
+               // Two sessions of one login starting together make the schema once.
+               "PERFORM pg_advisory_xact_lock(hashtext(s)); "
+               "EXECUTE format('CREATE SCHEMA IF NOT EXISTS %I', s); "
+               "EXECUTE format('REVOKE ALL ON SCHEMA %I FROM PUBLIC', s); "
+               "EXECUTE format('GRANT USAGE ON SCHEMA %I TO %I', s, session_user); "
+               "FOREACH t IN ARRAY %2 LOOP "
+               "IF to_regclass(format('%I.%I', s, t)) IS NULL THEN "
+               "EXECUTE format('CREATE TABLE %I.%I (LIKE %I.%I INCLUDING ALL)', s, t, %3, t); "
+               "EXECUTE format('INSERT INTO %I.%I SELECT * FROM %I.%I', s, t, %3, t); "
+               "EXECUTE format('REVOKE ALL ON %I.%I FROM PUBLIC', s, t); "
+               "EXECUTE format('GRANT SELECT, INSERT, UPDATE, DELETE ON %I.%I TO %I', s, t, session_user); "
+               "END IF; END LOOP; "
+               "RETURN quote_ident(s); END $f$")
+        .arg(sqlLiteral(serverEngineerSchemaPrefix()), lowerNames(serverEngineerTables()), sqlLiteral(serverSchema()));
+}
+
+// Whether a row of a working copy belongs to the team (an own material, what hangs on one, a
+// note the catalogue does not have) rather than to the catalogue.
+QString ownRowFunction()
+{
+    return QStringLiteral(
+        "CREATE OR REPLACE FUNCTION orv_row_is_own(t text, r jsonb) RETURNS boolean LANGUAGE plpgsql STABLE "
+        "SET search_path = orvalis, pg_catalog, pg_temp AS $f$ BEGIN "
+        "IF t = 'mat' THEN RETURN coalesce(r->>'private', '') = 'A'; END IF; "
+        "IF t = 'notices' THEN RETURN r->>'number' IS NULL OR NOT EXISTS "
+        "(SELECT 1 FROM orv_catalogue_notices c WHERE c.number = (r->>'number')::bigint); END IF; "
+        "RETURN r->>'materialno' IS NOT NULL AND NOT EXISTS "
+        "(SELECT 1 FROM mat m WHERE m.number = (r->>'materialno')::bigint AND coalesce(m.private, '') <> 'A'); "
+        "END $f$");
+}
+
+// Refuses an engineer's change of a catalogue row with "permission denied"; the tables'
+// owner (the catalogue tool) changes them freely.
+QString guardFunction()
+{
+    return QStringLiteral(
+        "CREATE OR REPLACE FUNCTION orv_guard_catalogue_rows() RETURNS trigger LANGUAGE plpgsql "
+        "SET search_path = orvalis, pg_catalog, pg_temp AS $f$ BEGIN "
+        "IF NOT pg_has_role(current_user, (SELECT relowner FROM pg_class WHERE oid = TG_RELID), 'USAGE') AND ("
+        "(TG_OP <> 'INSERT' AND NOT orv_row_is_own(TG_TABLE_NAME, to_jsonb(OLD))) OR "
+        "(TG_OP <> 'DELETE' AND NOT orv_row_is_own(TG_TABLE_NAME, to_jsonb(NEW)))) THEN "
+        "RAISE EXCEPTION USING ERRCODE = '42501', MESSAGE = "
+        "format('Řádky katalogu (tabulka %s) smí měnit jen správce nástrojem katalogu.', TG_TABLE_NAME); "
+        "END IF; "
+        "RETURN CASE WHEN TG_OP = 'DELETE' THEN OLD ELSE NEW END; END $f$");
+}
+
 } // namespace
+
+const QStringList &serverEngineerTables()
+{
+    static const QStringList names = {QStringLiteral("Setup"), QStringLiteral("SetupChemComp"),
+                                      QStringLiteral("UserChemComp"), QStringLiteral("UserMechProp")};
+    return names;
+}
+
+const QStringList &serverSessionTables()
+{
+    static const QStringList names = {QStringLiteral("FindChemComp"), QStringLiteral("FindMechPropTemp")};
+    return names;
+}
+
+QString serverSequence(const QString &table)
+{
+    for (const QString &t : sequenceTables())
+        if (t.compare(table, Qt::CaseInsensitive) == 0)
+            return serverSchema() + QLatin1Char('.') + t.toLower() + QStringLiteral("_number");
+    return QString();
+}
+
+QString serverSequenceSyncStatement()
+{
+    QStringList tables;
+    for (const QString &t : sequenceTables())
+        tables << t;
+    // A sequence never goes back: a number it gave may still be in a session's open
+    // transaction.
+    return QStringLiteral(
+               "DO $q$ DECLARE t text; m bigint; c bigint; BEGIN FOREACH t IN ARRAY %1 LOOP "
+               "EXECUTE format('SELECT max(number) FROM %2.%I', t) INTO m; "
+               "EXECUTE format('SELECT CASE WHEN is_called THEN last_value ELSE last_value - 1 END FROM %2.%I', "
+               "t || '_number') INTO c; "
+               "IF m > c THEN PERFORM setval(format('%2.%I', t || '_number'), m); END IF; "
+               "END LOOP; END $q$")
+        .arg(lowerNames(tables), serverSchema());
+}
+
+QString serverSessionStatements(bool engineer)
+{
+    QStringList out;
+    out << QStringLiteral("SET search_path = %1, pg_catalog, public").arg(serverSchema());
+    for (const QString &name : serverSessionTables())
+        out << serverCreateTable(*table(name), QStringLiteral("pg_temp"));
+    out << QStringLiteral("CREATE INDEX IF NOT EXISTS findchemcomp_pk ON pg_temp.FindChemComp (Number)");
+    // A database set up before engineers had schemas of their own keeps the shared tables.
+    if (engineer)
+        out << QStringLiteral(
+                   "DO $s$ BEGIN IF to_regprocedure('%1.orv_engineer_schema()') IS NOT NULL THEN "
+                   "PERFORM set_config('search_path', %1.orv_engineer_schema() || ', %1, pg_catalog, public', false); "
+                   "END IF; END $s$")
+                   .arg(serverSchema());
+    return out.join(QStringLiteral(";\n"));
+}
 
 QString serverType(ColumnType type)
 {
@@ -129,7 +287,16 @@ QStringList serverSetupStatements()
     out << QStringLiteral("CREATE SCHEMA IF NOT EXISTS %1").arg(schemaName)
         << QStringLiteral("SET search_path = %1, pg_catalog, public").arg(schemaName);
     for (const TableDef &t : schema())
-        out << serverCreateTable(t);
+        if (!isSessionTable(t.name))
+            out << serverCreateTable(t);
+    // The work tables of older setups were shared by the whole team.
+    for (const QString &t : serverSessionTables())
+        out << QStringLiteral("DROP TABLE IF EXISTS %1.%2").arg(schemaName, t);
+    // The catalogue's notes (filled by every load): the ones engineers may not change.
+    out << QStringLiteral("CREATE TABLE IF NOT EXISTS orv_catalogue_notices (number bigint PRIMARY KEY)");
+    for (const QString &t : sequenceTables())
+        out << QStringLiteral("CREATE SEQUENCE IF NOT EXISTS %1 AS bigint OWNED BY %2.Number").arg(serverSequence(t), t);
+    out << serverSequenceSyncStatement();
     // A server set up before the Number indexes were unique: the plain ones go, so that the
     // index statements make them again unique (a table holding one Number twice then stops
     // the setup with the server's words, and nothing is changed).
@@ -167,9 +334,33 @@ QStringList serverSetupStatements()
         << QStringLiteral("DO $r$ BEGIN IF NOT EXISTS (SELECT FROM pg_roles WHERE rolname = %1) THEN "
                           "CREATE ROLE %2 NOLOGIN; END IF; END $r$")
                .arg(sqlLiteral(role), role)
-        << QStringLiteral("GRANT USAGE ON SCHEMA %1 TO %2").arg(schemaName, role)
-        << QStringLiteral("GRANT SELECT, INSERT, UPDATE, DELETE ON ALL TABLES IN SCHEMA %1 TO %2").arg(schemaName, role)
-        << QStringLiteral("GRANT EXECUTE ON ALL FUNCTIONS IN SCHEMA %1 TO %2").arg(schemaName, role);
+        << engineerSchemaFunction() << ownRowFunction() << guardFunction()
+        // The catalogue tool's pg-add-user: the login quoted by the server, run with the
+        // caller's rights (creating roles is the administrator's).
+        << QStringLiteral("CREATE OR REPLACE FUNCTION orv_add_engineer(login text) RETURNS boolean LANGUAGE plpgsql "
+                          "SET search_path = pg_catalog, pg_temp AS $f$ BEGIN "
+                          "IF EXISTS (SELECT FROM pg_roles WHERE rolname = login) THEN "
+                          "EXECUTE format('GRANT %I TO %I', %1, login); RETURN false; END IF; "
+                          "EXECUTE format('CREATE ROLE %I LOGIN IN ROLE %I', login, %1); RETURN true; END $f$")
+               .arg(sqlLiteral(role));
+    for (const QString &t : workingCopyTables())
+        out << QStringLiteral("CREATE OR REPLACE TRIGGER %1_guard BEFORE INSERT OR UPDATE OR DELETE ON %1 "
+                              "FOR EACH ROW EXECUTE FUNCTION orv_guard_catalogue_rows()").arg(t);
+    // Rights: the group's members read and write the data and nothing more (no tables made,
+    // no catalogue rows changed, no other engineer's schema; see rightsOf).
+    out << QStringLiteral("REVOKE ALL ON SCHEMA %1 FROM PUBLIC").arg(schemaName)
+        << QStringLiteral("REVOKE ALL ON ALL TABLES IN SCHEMA %1 FROM PUBLIC, %2").arg(schemaName, role)
+        << QStringLiteral("REVOKE ALL ON ALL FUNCTIONS IN SCHEMA %1 FROM PUBLIC").arg(schemaName)
+        << QStringLiteral("GRANT USAGE ON SCHEMA %1 TO %2").arg(schemaName, role);
+    for (const TableDef &t : schema()) {
+        const QString rights = rightsOf(t);
+        if (!rights.isEmpty() && !isSessionTable(t.name))
+            out << QStringLiteral("GRANT %1 ON %2 TO %3").arg(rights, t.name, role);
+    }
+    out << QStringLiteral("GRANT SELECT ON orv_catalogue_notices TO %1").arg(role)
+        << QStringLiteral("GRANT USAGE ON ALL SEQUENCES IN SCHEMA %1 TO %2").arg(schemaName, role)
+        << QStringLiteral("GRANT EXECUTE ON ALL FUNCTIONS IN SCHEMA %1 TO %2").arg(schemaName, role)
+        << QStringLiteral("REVOKE EXECUTE ON FUNCTION orv_add_engineer(text) FROM %1").arg(role);
     return out;
 }
 
@@ -177,6 +368,8 @@ QStringList serverIndexStatements()
 {
     QStringList out;
     for (const TableDef &t : schema()) {
+        if (isSessionTable(t.name))
+            continue;
         // Unique where Number is the row's key: sessions of a team take the next Number at the
         // same time, and the second must be refused (after the first commits) rather than
         // write a second row under it.

@@ -7,6 +7,7 @@
 #include "db/Connection.h"
 #include "db/DataSet.h"
 #include "db/MainDataModule.h"
+#include "db/NextNumber.h"
 #include "db/OwnDataModule.h"
 #include "db/Schema.h"
 #include "ui/ProgressWindow.h"
@@ -187,9 +188,7 @@ struct MaterialCopy {
     {
         const QString table = db::ownPropertyTable(catalogueTable);
         const db::TableDef *def = db::table(table);
-        qint64 &next = nextNumbers[table];
-        if (next == 0)
-            next = user.scalar(QStringLiteral("select MAX(Number) from ") + table).toLongLong() + 1;
+        const qint64 next = db::nextNumber(user, table);
         changes.insert(QStringLiteral("Number"), next);
         QStringList cols, marks;
         QVariantMap params;
@@ -200,7 +199,7 @@ struct MaterialCopy {
                           changes.contains(c.name) ? changes.value(c.name) : row.value(c.name.toLower()));
         }
         user.exec(QStringLiteral("insert into %1 (%2) values (%3)").arg(table, cols.join(u','), marks.join(u',')), params);
-        return next++;
+        return next;
     }
 
     // The mechanical properties (semi-products, states, dimension ranges, properties and their
@@ -251,7 +250,6 @@ struct MaterialCopy {
 
     db::OwnDataModule &own;
     db::Connection &user;
-    QHash<QString, qint64> nextNumbers;
     const int sourceNo;
     const QString mat;
     int copyNo = 0;

@@ -261,3 +261,44 @@ TEST(PgImport, RefusalsSayWhatIsWrongInCzech)
     EXPECT_EQ(tool({QStringLiteral("pg-init"), conninfo}).exitCode, 0);
     EXPECT_EQ(tool({QStringLiteral("pg-init"), conninfo}).exitCode, 0);
 }
+
+TEST(PgImport, ALoadPresetsTheEngineersSettingsAndNumbersNewRowsAboveIt)
+{
+    ORV_PG_DATABASE(conninfo);
+    ASSERT_EQ(tool({QStringLiteral("pg-import"), demoDataFolder(), conninfo}).exitCode, 0);
+    db::Connection server;
+    server.openServer(conninfo, db::ServerSession::Administration);
+    db::Connection file;
+    file.openFile(demoDataFolder() + QStringLiteral("/user.sqlite"), db::OpenMode::ReadOnly);
+    for (const char *t : {"Setup", "UserChemComp", "UserMechProp", "SetupChemComp"}) {
+        const QString count = QStringLiteral("select count(*) from ") + QString::fromLatin1(t);
+        EXPECT_EQ(server.scalar(count).toInt(), file.scalar(count).toInt()) << t;
+    }
+    const qint64 highest = server.scalar(QStringLiteral("select max(Number) from Mat")).toLongLong();
+    EXPECT_GT(server.scalar(QStringLiteral("select nextval('orvalis.mat_number')")).toLongLong(), highest);
+    // The administrator's own settings in the template stay through a second load.
+    server.exec(QStringLiteral("update Setup set Value = '55'"));
+    ASSERT_EQ(tool({QStringLiteral("pg-import"), demoDataFolder(), conninfo}).exitCode, 0);
+    EXPECT_EQ(server.scalar(QStringLiteral("select min(Value) || max(Value) from Setup")).toString(), u"5555");
+}
+
+TEST(PgImport, AddUserMakesALoginOfTheGroupWithTheNameQuotedByTheServer)
+{
+    ORV_PG_DATABASE(conninfo);
+    const QString name = QStringLiteral("o'Neil\"; drop table Mat; --");
+    ToolRun r = tool({QStringLiteral("pg-add-user"), conninfo, name});
+    EXPECT_EQ(r.exitCode, 0) << qPrintable(r.err);
+    EXPECT_TRUE(r.out.contains(QStringLiteral("vytvořen"))) << qPrintable(r.out);
+    db::Connection server;
+    server.openServer(conninfo, db::ServerSession::Administration);
+    const QVariantMap n{{QStringLiteral("n"), name}};
+    EXPECT_EQ(server.scalar(QStringLiteral("select count(*) from pg_roles where rolname = :n and rolcanlogin "
+                                           "and pg_has_role(rolname, 'orvalis_users', 'MEMBER')"), n).toInt(), 1);
+    EXPECT_TRUE(server.tableExists(QStringLiteral("Mat")));
+    r = tool({QStringLiteral("pg-add-user"), conninfo, name});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_TRUE(r.out.contains(QStringLiteral("už na serveru byl"))) << qPrintable(r.out);
+    r = tool({QStringLiteral("pg-add-user"), conninfo, QStringLiteral(" ")});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("prázdné"))) << qPrintable(r.err);
+}

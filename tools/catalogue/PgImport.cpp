@@ -106,8 +106,12 @@ public:
         summary.renumbered = r.renumbered;
         summary.message = r.message();
         summary.propertyTypesAdded = addPropertyTypes(staging);
+        summary.engineerTemplates = fillEngineerTemplates();
+        noteCatalogueNotices(staging);
         m_server.exec(QStringLiteral("drop schema %1 cascade").arg(staging));
         summary.indexes = makeIndexes(indexes);
+        // New rows of the team are numbered above every row there is now.
+        m_server.exec(db::serverSequenceSyncStatement());
         m_server.exec(QStringLiteral("analyze"));
     }
 
@@ -129,6 +133,35 @@ private:
                                      "not exists (select 1 from %1 p where p.Number = s.Number)")
                           .arg(def->name, columns.join(QStringLiteral(", ")), staging));
         return m_server.changes();
+    }
+
+    // The settings an engineer starts with (their schema is made from these tables on their
+    // first session): the user file's, while the server has none; what the administrator set
+    // there stays.
+    int fillEngineerTemplates()
+    {
+        int filled = 0;
+        if (!m_userFile)
+            return 0;
+        for (const QString &name : db::serverEngineerTables()) {
+            const db::TableDef *def = db::table(name);
+            if (!m_userFile->tableExists(def->name)
+                || m_server.scalar(QStringLiteral("select count(*) from %1").arg(def->name)).toLongLong() > 0)
+                continue;
+            load(*m_userFile, *def, def->name);
+            ++filled;
+        }
+        return filled;
+    }
+
+    // The catalogue's notes, which engineers may not change (the others are the team's).
+    void noteCatalogueNotices(const QString &staging)
+    {
+        if (!m_server.tableExists(staging + QStringLiteral(".Notices")))
+            return;
+        m_server.exec(QStringLiteral("delete from orv_catalogue_notices"));
+        m_server.exec(QStringLiteral("insert into orv_catalogue_notices select distinct Number from %1.Notices "
+                                     "where Number is not null").arg(staging));
     }
 
     qint64 load(const db::TableDef &t, const QString &target) { return load(m_file, t, target); }
@@ -191,7 +224,7 @@ PgInitSummary pgInit(const QString &conninfo)
     PgInitSummary summary;
     db::Connection server;
     try {
-        server.openServer(conninfo);
+        server.openServer(conninfo, db::ServerSession::Administration);
     } catch (const db::DbError &e) {
         throw ToolError(QStringLiteral("Nelze se připojit k serveru: %1").arg(e.text()));
     }
@@ -241,7 +274,7 @@ PgImportSummary pgImport(const QString &dataFolder, const QString &conninfo)
     }
     db::Connection server;
     try {
-        server.openServer(conninfo);
+        server.openServer(conninfo, db::ServerSession::Administration);
     } catch (const db::DbError &e) {
         throw ToolError(QStringLiteral("Nelze se připojit k serveru: %1").arg(e.text()));
     }
@@ -262,6 +295,43 @@ PgImportSummary pgImport(const QString &dataFolder, const QString &conninfo)
     }
     summary.seconds = timer.nsecsElapsed() / 1e9;
     return summary;
+}
+
+PgAddUserSummary pgAddUser(const QString &conninfo, const QString &login)
+{
+    const int longest = 63 - db::serverEngineerSchemaPrefix().toUtf8().size();
+    if (login.trimmed().isEmpty() || login != login.trimmed())
+        throw ToolError(QStringLiteral("Jméno uživatele je prázdné nebo začíná či končí mezerou."));
+    if (login.toUtf8().size() > longest)
+        throw ToolError(QStringLiteral("Jméno uživatele %1 je příliš dlouhé (nejvýše %2 znaků).").arg(login).arg(longest));
+    db::Connection server;
+    try {
+        server.openServer(conninfo, db::ServerSession::Administration);
+    } catch (const db::DbError &e) {
+        throw ToolError(QStringLiteral("Nelze se připojit k serveru: %1").arg(e.text()));
+    }
+    PgAddUserSummary summary;
+    const QVariantMap names{{QStringLiteral("login"), login}, {QStringLiteral("grp"), db::serverUsersRole()}};
+    try {
+        if (server.scalar(QStringLiteral("select count(*) from pg_roles where rolname = :grp"), names).toInt() == 0)
+            throw ToolError(QStringLiteral("Na serveru chybí skupina %1; nejprve spusťte orv_catalogue pg-init.")
+                                .arg(db::serverUsersRole()));
+        if (login == db::serverUsersRole())
+            throw ToolError(QStringLiteral("Jméno %1 patří skupině uživatelů programu.").arg(login));
+        // The login goes as a parameter; the server's function quotes it (format's %I).
+        summary.created = server.scalar(QStringLiteral("select orv_add_engineer(:login)"), names).toBool();
+    } catch (const db::DbError &e) {
+        throw ToolError(QStringLiteral("Uživatele %1 nelze přidat: %2").arg(login, e.text()));
+    }
+    summary.login = login;
+    return summary;
+}
+
+QString pgAddUserText(const PgAddUserSummary &s)
+{
+    return s.created ? QStringLiteral("Uživatel %1 vytvořen a přidán do skupiny %2. Heslo (nebo jiný způsob přihlášení) "
+                                      "nastavte na serveru; program žádné hesla neukládá.").arg(s.login, db::serverUsersRole())
+                     : QStringLiteral("Uživatel %1 už na serveru byl; nyní patří do skupiny %2.").arg(s.login, db::serverUsersRole());
 }
 
 QString pgInitText(const PgInitSummary &s)
@@ -288,6 +358,9 @@ QString pgImportText(const PgImportSummary &s)
         lines << s.message;
     if (s.propertyTypesAdded > 0)
         lines << QStringLiteral("Druhy vlastností doplněny ze souboru uživatelských dat: %1.").arg(s.propertyTypesAdded);
+    if (s.engineerTemplates > 0)
+        lines << QStringLiteral("Výchozí nastavení nových uživatelů převzato ze souboru uživatelských dat: %1 tabulky.")
+                     .arg(s.engineerTemplates);
     lines << QStringLiteral("Indexy: %1, statistiky obnoveny (ANALYZE).").arg(s.indexes);
     return lines.join(QLatin1Char('\n'));
 }

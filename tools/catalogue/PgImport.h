@@ -38,6 +38,7 @@ struct PgImportSummary {
     QList<db::RenumberedRow> renumbered;
     QString message;           // what the refresh tells about own rows (Czech), or empty
     int propertyTypesAdded = 0; // kinds of property new to the server (from user.sqlite)
+    int engineerTemplates = 0;  // engineers' settings tables preset from user.sqlite
     int indexes = 0;
     double seconds = 0;
 };
@@ -50,7 +51,18 @@ PgInitSummary pgInit(const QString &conninfo);
 // the server then being as it was.
 PgImportSummary pgImport(const QString &dataFolder, const QString &conninfo);
 
+struct PgAddUserSummary {
+    QString login;
+    bool created = false; // a new login role; else an existing role joined the group
+};
+
+// Makes `login` an engineer of the team: a login role of its own (no password; the server's
+// authentication decides) in the group role of the program, or an existing role added to the
+// group. Throws ToolError (Czech).
+PgAddUserSummary pgAddUser(const QString &conninfo, const QString &login);
+
 // What the commands print (Czech).
+QString pgAddUserText(const PgAddUserSummary &s);
 QString pgInitText(const PgInitSummary &s);
 QString pgImportText(const PgImportSummary &s);
 

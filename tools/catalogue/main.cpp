@@ -29,7 +29,8 @@ int usage()
                            "  orv_catalogue import <paradox folder> <data folder>\n"
                            "  orv_catalogue generate <source folder> <data folder> [--materials N] [--seed S]\n"
                            "  orv_catalogue pg-init <conninfo>\n"
-                           "  orv_catalogue pg-import <data folder> <conninfo>\n";
+                           "  orv_catalogue pg-import <data folder> <conninfo>\n"
+                           "  orv_catalogue pg-add-user <conninfo> <login>\n";
     return 2;
 }
 
@@ -41,7 +42,8 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     // The server commands draw nothing: no platform plugin, no fonts.
-    const bool server = argc > 1 && (qstrcmp(argv[1], "pg-init") == 0 || qstrcmp(argv[1], "pg-import") == 0);
+    const bool server = argc > 1 && (qstrcmp(argv[1], "pg-init") == 0 || qstrcmp(argv[1], "pg-import") == 0
+                                       || qstrcmp(argv[1], "pg-add-user") == 0);
     const std::unique_ptr<QCoreApplication> app = server ? std::make_unique<QCoreApplication>(argc, argv)
                                                          : std::make_unique<QGuiApplication>(argc, argv);
     const QStringList args = app->arguments();
@@ -67,6 +69,12 @@ int main(int argc, char **argv)
         }
         if (args.size() < 4)
             return usage();
+        if (cmd == QLatin1String("pg-add-user")) {
+            if (args.size() != 4)
+                return usage();
+            out << pgAddUserText(pgAddUser(args[2], args[3])) << '\n';
+            return 0;
+        }
         if (cmd == QLatin1String("pg-import")) {
             if (args.size() != 4)
                 return usage();

@@ -81,7 +81,8 @@ public:
         try {
             m_session->rollback(QStringLiteral("orv_statement"), false);
         } catch (...) {
-            // The statement's own error is what the caller hears about.
+            // On purpose: the statement's own error is what the caller hears about; a rollback
+            // that fails too (the session lost) adds nothing to it.
         }
     }
     StatementGuard(const StatementGuard &) = delete;

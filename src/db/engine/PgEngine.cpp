@@ -1,6 +1,7 @@
 #include "db/engine/PgEngine.h"
 
 #include "db/Schema.h"
+#include "db/ServerSetup.h"
 
 #include <QHash>
 #include <QRegularExpression>
@@ -67,6 +68,8 @@ DbErrorKind kindOf(const QString &state, PGconn *conn)
         return DbErrorKind::Constraint;
     if (state == QLatin1String("40001") || state == QLatin1String("40P01"))
         return DbErrorKind::Serialization;
+    if (state == QLatin1String("42501"))
+        return DbErrorKind::PermissionDenied;
     return DbErrorKind::Other;
 }
 
@@ -317,6 +320,7 @@ struct PgSession::Impl {
     PgCursor *streaming = nullptr; // the cursor whose rows are still coming
     int lastChanges = 0;
     bool transactionOpen = false;
+    bool engineer = false; // the session takes the login's own settings schema
 
     // Before another command: the rows still coming to a cursor are read into its buffer.
     void quiesce();
@@ -743,7 +747,8 @@ void PgSession::Impl::ensureConnected()
     streaming = nullptr;
     if (PQstatus(conn) != CONNECTION_OK)
         throw DbError(DbErrorKind::ConnectionLost, QString::fromUtf8(PQerrorMessage(conn)).trimmed(), QString());
-    command(QStringLiteral("SET search_path = orvalis, pg_catalog, public"));
+    // The new session has neither the search path nor the work tables of the old one.
+    command(serverSessionStatements(engineer));
 }
 
 void PgSession::Impl::quiesce()
@@ -774,7 +779,7 @@ PgSession::~PgSession()
     close();
 }
 
-void PgSession::open(const QString &conninfo)
+void PgSession::open(const QString &conninfo, bool engineer)
 {
     close();
     PGconn *conn = PQconnectdb(conninfo.toUtf8().constData());
@@ -791,7 +796,8 @@ void PgSession::open(const QString &conninfo)
     d->conn = conn;
     PQsetClientEncoding(conn, "UTF8");
     PQsetNoticeProcessor(conn, [](void *, const char *) {}, nullptr);
-    d->command(QStringLiteral("SET search_path = orvalis, pg_catalog, public"));
+    d->engineer = engineer;
+    d->command(serverSessionStatements(engineer));
 }
 
 bool PgSession::isOpen() const

@@ -13,7 +13,8 @@ public:
     ~PgSession() override;
 
     // Connects; throws DbError (refused login, server not reachable) with the server's text.
-    void open(const QString &conninfo);
+    // An engineer's session finds the login's own settings tables first (ServerSetup.h).
+    void open(const QString &conninfo, bool engineer);
 
     Engine engine() const override { return Engine::Postgres; }
     bool isOpen() const override;

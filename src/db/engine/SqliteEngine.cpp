@@ -520,6 +520,7 @@ void SqliteSession::open(const QString &file, OpenMode mode)
     try {
         d->checkReadable(QStringLiteral("main"), file);
     } catch (...) {
+        // Scope guard: a file that cannot be read is not left open; the error goes on.
         close();
         throw;
     }
@@ -706,6 +707,7 @@ void SqliteSession::copyIn(const QString &table, const QStringList &columns,
             c->reset();
         }
     } catch (...) {
+        // Scope guard: the statement goes back to the cache; the error goes on.
         release(c);
         throw;
     }
