@@ -237,6 +237,8 @@ private:
     void startRow(bool appendAtEnd);
     void writePost();
     void writeDelete();
+    [[noreturn]] void refuseStaleRow(int storedRow, bool editing);
+    void readServerStamps(const QVariant &number);
     void cutToWidths();
     bool matches(int viewRow, const QList<Field *> &fields, const QVariantList &values,
                  LocateOptions options) const;

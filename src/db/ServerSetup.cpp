@@ -1,6 +1,7 @@
 #include "db/ServerSetup.h"
 
 #include "core/CodePage.h"
+#include "db/ServerAudit.h"
 
 #include <QSet>
 
@@ -170,6 +171,7 @@ QStringList serverSetupStatements()
         << QStringLiteral("GRANT USAGE ON SCHEMA %1 TO %2").arg(schemaName, role)
         << QStringLiteral("GRANT SELECT, INSERT, UPDATE, DELETE ON ALL TABLES IN SCHEMA %1 TO %2").arg(schemaName, role)
         << QStringLiteral("GRANT EXECUTE ON ALL FUNCTIONS IN SCHEMA %1 TO %2").arg(schemaName, role);
+    out << serverAuditStatements();
     return out;
 }
 

@@ -1,6 +1,7 @@
 #include "userdata/TfInsEditMaterial.h"
 
 #include "core/Paths.h"
+#include "db/ChangeConflict.h"
 #include "db/Connection.h"
 #include "db/DataSet.h"
 #include "db/DataSetModel.h"
@@ -810,6 +811,16 @@ void TfInsEditMaterial::done(int result)
             commitChanges(accepted);
         } catch (const std::exception &e) {
             m_finished = false;
+            const auto *dbe = dynamic_cast<const db::DbError *>(&e);
+            if (dbe && dbe->kind() == db::DbErrorKind::ConnectionLost) {
+                // Saving again cannot help: the transaction is gone (or its end unknown).
+                showError(errorText(e)
+                          + (dynamic_cast<const db::CommitOutcomeUnknown *>(&e)
+                                 ? QStringLiteral("\n\nOkno zavřete tlačítkem Storno; obsah a karta materiálu se pak "
+                                                  "znovu načtou ze serveru.")
+                                 : QString()));
+                return;
+            }
             showError((accepted ? QStringLiteral("Materiál se nepodařilo uložit; okno zůstává otevřené, abyste mohli "
                                                  "uložení zopakovat.\n\n")
                                 : QStringLiteral("Změny materiálu se nepodařilo vzít zpět; okno zůstává otevřené.\n\n"))
