@@ -118,9 +118,11 @@ void storeNote(MaterialCard &card, const QString &text)
         if (t.isEmpty()) {
             if (noteRowsNow(card) > 0) {
                 reloadNote(card);
+                auto first = [&t](const QString &field) {
+                    return t.isEmpty() || !t.findField(field) ? QVariant() : t.valueAt(0, field);
+                };
                 throw db::ChangeConflict(QStringLiteral("UserNotices"), false,
-                                         db::changeStamp(t.isEmpty() ? QVariant() : t.valueAt(0, db::changedByColumn()),
-                                                         t.isEmpty() ? QVariant() : t.valueAt(0, db::changedAtColumn())));
+                                         db::changeStamp(first(db::changedByColumn()), first(db::changedAtColumn())));
             }
             t.append();
         } else {
