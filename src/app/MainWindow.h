@@ -184,7 +184,8 @@ public:
     // "Obnovit" (F5): reads the contents tree and every open card again; a card whose
     // material is gone says so and closes. False when a database error was shown.
     bool refreshData();
-    // "Server ..., databáze ..." when the program works on the team's server, else "".
+    // "server host:port, databáze ..., uživatel ..." when the program works on the team's
+    // server, else "".
     QString databasePlace() const { return m_databasePlace; }
     QLabel *databasePlaceLabel() const { return m_placeLabel; }
     // Messages of the refresh (default: the standard Czech message dialog). For tests.

@@ -35,18 +35,28 @@ void MainWindow::showDatabasePlace()
     m_databasePlace.clear();
     if (!m_data || m_data->userSession().engine() != db::Engine::Postgres)
         return;
-    userdata::DatabaseChoice choice = userdata::readDatabaseChoice();
-    if (choice.user.isEmpty()) {
-        // Who the server took us for (the login name libpq chose).
-        try {
-            choice.user = m_data->userSession().scalar(QStringLiteral("select session_user")).toString();
-        } catch (const db::DbError &e) {
-            qWarning().noquote() << QStringLiteral("MainWindow: jméno uživatele na serveru nelze zjistit:") << e.text();
+    // The host as the options name it (a socket folder says nothing to a user); the rest as
+    // the session has it, which is what really serves this window.
+    const userdata::DatabaseChoice choice = userdata::readDatabaseChoice();
+    QString database = choice.database, user = choice.user, port = QString::number(choice.port);
+    try {
+        const QStringList live = m_data->userSession()
+                                     .scalar(QStringLiteral("select current_database() || '|' || session_user || '|' || "
+                                                            "current_setting('port')"))
+                                     .toString()
+                                     .split(u'|');
+        if (live.size() == 3) {
+            database = live[0];
+            user = live[1];
+            port = live[2];
         }
+    } catch (const db::DbError &e) {
+        qWarning().noquote() << QStringLiteral("MainWindow: údaje o spojení se serverem nelze zjistit:") << e.text();
     }
-    m_databasePlace = QStringLiteral("Server ") + choice.serverName();
+    const QString host = choice.host.isEmpty() || choice.host.startsWith(u'/') ? QStringLiteral("localhost") : choice.host;
+    m_databasePlace = QStringLiteral("server %1:%2, databáze %3, uživatel %4").arg(host, port, database, user);
     setWindowTitle(QStringLiteral("Orvalis 2.1 - ") + m_databasePlace);
-    m_placeLabel = new QLabel(QStringLiteral("Databázový server: ") + choice.serverName(), statusBar());
+    m_placeLabel = new QLabel(QStringLiteral("Databázový ") + m_databasePlace, statusBar());
     m_placeLabel->setObjectName(QStringLiteral("lblDatabasePlace"));
     statusBar()->addPermanentWidget(m_placeLabel);
 }

@@ -103,12 +103,15 @@ public:
         QObject::connect(&m_timer, &QTimer::timeout, [this] {
             if (auto *box = qobject_cast<orv::ui::MessageDialog *>(QApplication::activeModalWidget())) {
                 texts << box->messageLabel()->text();
+                if (!shotFile.isEmpty())
+                    box->grab().save(shotFile);
                 box->reject();
             }
         });
         m_timer.start(20);
     }
     QStringList texts;
+    QString shotFile; // where the dialog's picture goes, for people to look at
 
 private:
     QTimer m_timer;
@@ -275,6 +278,10 @@ TEST_P(UserNoteTest, ANoteChangedDeletedOrAddedMeanwhileIsRefusedTextKeptSecondS
         reader.exec(QString::fromUtf8(c.colleague));
 
         MessageCatcher messages;
+        if (GetParam() == Engine::Postgres && QLatin1String(c.name) == QLatin1String("changed")) {
+            QDir().mkpath(QStringLiteral(ORVALIS_BINARY_DIR "/card-screens"));
+            messages.shotFile = QStringLiteral(ORVALIS_BINARY_DIR "/card-screens/note-changed-meanwhile.png");
+        }
         NoteActions actions;
         bool refused = false;
         actions.runDialog = saveTwiceIfRefused(QStringLiteral("moje úprava"), [&](UserNoteDialog &d) {
@@ -364,6 +371,15 @@ TEST_P(UserNoteServerTest, TheCardSaysWhoChangedTheNoteAndTheMaterialAsTheServer
     ASSERT_TRUE(card->reload());
     EXPECT_TRUE(card->materialStampText().startsWith(QStringLiteral("Změnil: ") + who)) << card->materialStampText().toStdString();
     EXPECT_FALSE(card->materialStampLabel()->isHidden());
+
+    // Pictures for people to look at.
+    const QString out = QStringLiteral(ORVALIS_BINARY_DIR "/card-screens/");
+    QDir().mkpath(out);
+    card->resize(900, 600);
+    card->setActivePage(MaterialCard::BasicInfo);
+    EXPECT_TRUE(card->grab().save(out + QStringLiteral("card-changed-by.png")));
+    card->setActivePage(MaterialCard::Note);
+    EXPECT_TRUE(card->grab().save(out + QStringLiteral("note-changed-by.png")));
 }
 
 // The server's session of the card killed while the note is being saved: nothing is written,

@@ -401,6 +401,49 @@ TEST_P(OwnMaterialEngines, AWriteTheEngineRefusesKeepsTheWindowOpenAndTheRetrySa
                                             QStringLiteral("%1|0.42|0.5|uhlík podle tavby, žíháno").arg(carbon), QString()}));
 }
 
+// Another user changes the material's name while the editor is open: saving the name is refused
+// with what was typed kept, and saving it again on purpose overwrites. (In a file the open
+// editor holds the write lock: the other program waits and is refused instead.) A material
+// another user deleted is not opened at all.
+TEST_P(OwnMaterialEngines, AMaterialChangedMeanwhileIsRefusedTypedKeptAndASecondSaveOverwrites)
+{
+    drive = [&](TfInsEditMaterial &e) { typeNewMaterial(e, QStringLiteral("SPOR 1")); };
+    const int m = actions->newMaterial();
+    ASSERT_GT(m, 0) << messages.join(u'|').toStdString();
+    messages.clear();
+    if (GetParam() == Engine::Postgres) {
+        drive = [&](TfInsEditMaterial &e) {
+            typeInto(e.eName, QStringLiteral("Můj název"));
+            reader.exec(QStringLiteral("update Mat set Name='Kolegův název', Purpose='kolegovo použití' where Number=:m"),
+                        {{QStringLiteral("m"), m}});
+            EXPECT_FALSE(e.postRecord());
+            ASSERT_EQ(messages.size(), 1) << messages.join(u'|').toStdString();
+            EXPECT_TRUE(messages.first().startsWith(QStringLiteral("Záznam mezitím změnil jiný uživatel"))) << messages.first().toStdString();
+            EXPECT_EQ(e.eName->text(), QStringLiteral("Můj název"));
+            EXPECT_EQ(rows(QStringLiteral("select Name from Mat where Number=%1").arg(m)), QStringList{QStringLiteral("Kolegův název")});
+            messages.clear();
+            EXPECT_TRUE(e.postRecord()) << messages.join(u'|').toStdString();
+        };
+        actions->editMaterial(m);
+        EXPECT_TRUE(messages.isEmpty()) << messages.join(u'|').toStdString();
+        // The colleague's change of a value this user did not touch stays.
+        EXPECT_EQ(rows(QStringLiteral("select Name, Purpose from Mat where Number=%1").arg(m)),
+                  QStringList{QStringLiteral("Můj název|kolegovo použití")});
+    }
+
+    reader.exec(QStringLiteral("delete from Nodes where MaterialNo=:m"), {{QStringLiteral("m"), m}});
+    reader.exec(QStringLiteral("delete from Mat where Number=:m"), {{QStringLiteral("m"), m}});
+    bool opened = false;
+    drive = [&](TfInsEditMaterial &) { opened = true; };
+    actions->editMaterial(m);
+    EXPECT_FALSE(opened);
+    EXPECT_EQ(messages, QStringList{OwnMaterialActions::goneMessage()});
+    messages.clear();
+    EXPECT_FALSE(actions->deleteMaterial(m));
+    EXPECT_EQ(messages.size(), 2) << messages.join(u'|').toStdString();
+    EXPECT_EQ(messages.value(1), OwnMaterialActions::goneMessage()) << messages.join(u'|').toStdString();
+}
+
 // Two members of a team create an own material at the same time: both take the next Number,
 // and the one who saves second must be refused, not write a second material under it. (Inside
 // the first one's open editor the second waits for it; here it waits a moment only.)
@@ -444,6 +487,31 @@ TEST_P(OwnMaterialServer, TwoSessionsCreatingAtOnceNeverShareANumber)
     EXPECT_EQ(rows(QStringLiteral("select Number from Norms group by Number having count(*) > 1")), QStringList());
     EXPECT_EQ(materialRows(first).mid(1, 2), (QStringList{QStringLiteral("-|PRVNÍ 1"), QStringLiteral("PRVNÍ 1")}));
     EXPECT_EQ(rowCount(QStringLiteral("Norms where Label='DRUHÝ 1'")), 0);
+}
+
+// The server keeps who changed an own material, also when only a row hanging on it changed.
+TEST_P(OwnMaterialServer, TheMaterialSaysWhoChangedItEvenForACompositionOnlyChange)
+{
+    drive = [&](TfInsEditMaterial &e) { typeNewMaterial(e, QStringLiteral("RAZÍTKO 1")); };
+    const int m = actions->newMaterial();
+    ASSERT_GT(m, 0) << messages.join(u'|').toStdString();
+    const QString who = reader.scalar(QStringLiteral("select session_user")).toString();
+    const QString stamp = QStringLiteral("select ChangedBy, ChangedAt from Mat where Number=%1").arg(m);
+    const QStringList created = rows(stamp);
+    ASSERT_EQ(created.size(), 1);
+    EXPECT_TRUE(created.first().startsWith(who + QLatin1Char('|'))) << created.first().toStdString();
+    drive = [&](TfInsEditMaterial &e) {
+        e.setWorkingDataSet(own->qChemComp);
+        ASSERT_TRUE(e.chemCompModel()->setData(e.chemCompModel()->index(0, 2), QStringLiteral("0,7")));
+        ASSERT_TRUE(e.postRecord());
+    };
+    actions->editMaterial(m);
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(u'|').toStdString();
+    EXPECT_EQ(reader.scalar(QStringLiteral("select ChangedAt > '%1' from Mat where Number=%2")
+                                .arg(created.first().section(u'|', 1), QString::number(m)))
+                  .toInt(),
+              1);
+    EXPECT_EQ(rowCount(QStringLiteral("Mat where ChangedBy is not null and Private is distinct from 'A'")), 0);
 }
 
 } // namespace
