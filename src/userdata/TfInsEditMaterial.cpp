@@ -789,6 +789,10 @@ void TfInsEditMaterial::done(int result)
     if (m_closed)
         return;
     const bool accepted = result == QDialog::Accepted;
+    if (accepted && m_commitUnknown) {
+        showError(commitUnknownText());
+        return;
+    }
     if (accepted) {
         // A material is known by its designation: without one it is not saved, and the
         // window keeps everything typed so far.
@@ -814,11 +818,9 @@ void TfInsEditMaterial::done(int result)
             const auto *dbe = dynamic_cast<const db::DbError *>(&e);
             if (dbe && dbe->kind() == db::DbErrorKind::ConnectionLost) {
                 // Saving again cannot help: the transaction is gone (or its end unknown).
-                showError(errorText(e)
-                          + (dynamic_cast<const db::CommitOutcomeUnknown *>(&e)
-                                 ? QStringLiteral("\n\nOkno zavřete tlačítkem Storno; obsah a karta materiálu se pak "
-                                                  "znovu načtou ze serveru.")
-                                 : QString()));
+                if (dynamic_cast<const db::CommitOutcomeUnknown *>(&e))
+                    m_commitUnknown = true;
+                showError(m_commitUnknown ? commitUnknownText() : errorText(e));
                 return;
             }
             showError((accepted ? QStringLiteral("Materiál se nepodařilo uložit; okno zůstává otevřené, abyste mohli "
@@ -830,6 +832,12 @@ void TfInsEditMaterial::done(int result)
     }
     m_closed = true;
     QDialog::done(result);
+}
+
+QString TfInsEditMaterial::commitUnknownText()
+{
+    return db::CommitOutcomeUnknown::userText()
+           + QStringLiteral("\n\nOkno zavřete tlačítkem Storno; obsah a karta materiálu se pak znovu načtou ze serveru.");
 }
 
 void TfInsEditMaterial::cancelMaterial()

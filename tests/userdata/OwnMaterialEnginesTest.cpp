@@ -30,7 +30,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <memory>
+#include <thread>
 
 using namespace orv::userdata;
 using orv::db::Engine;
@@ -512,6 +514,87 @@ TEST_P(OwnMaterialServer, TheMaterialSaysWhoChangedItEvenForACompositionOnlyChan
                   .toInt(),
               1);
     EXPECT_EQ(rowCount(QStringLiteral("Mat where ChangedBy is not null and Private is distinct from 'A'")), 0);
+}
+
+// The server lost while the editor is open: what was typed stays in the window, the window
+// says nothing was saved, and neither OK nor a later one commits anything. When the session
+// breaks during COMMIT itself the outcome is unknown: said so, and a second OK does not send
+// anything again on a new session (it would report success for changes that may be gone).
+TEST_P(OwnMaterialServer, ALostServerKeepsTheEditorOpenAndNeverCommitsBlindly)
+{
+    drive = [&](TfInsEditMaterial &e) { typeNewMaterial(e, QStringLiteral("ZTRÁTA 1")); };
+    const int m = actions->newMaterial();
+    ASSERT_GT(m, 0) << messages.join(u'|').toStdString();
+    const QStringList saved = materialRows(m);
+    orv::db::Connection &session = data->userSession();
+
+    // 1. Killed between two saves inside the window.
+    messages.clear();
+    drive = [&](TfInsEditMaterial &e) {
+        typeInto(e.eName, QStringLiteral("Ztracený název"));
+        ASSERT_TRUE(e.postRecord());
+        reader.exec(QStringLiteral("select pg_terminate_backend(:p, 5000)"),
+                    {{QStringLiteral("p"), session.scalar(QStringLiteral("select pg_backend_pid()")).toInt()}});
+        e.accept();
+        EXPECT_TRUE(e.isVisible());
+        e.accept();
+        EXPECT_TRUE(e.isVisible());
+        EXPECT_EQ(e.eName->text(), QStringLiteral("Ztracený název"));
+        ASSERT_EQ(messages.size(), 2);
+        for (const QString &text : messages)
+            EXPECT_TRUE(text.startsWith(lostConnectionText())) << text.toStdString();
+        e.reject();
+    };
+    actions->editMaterial(m);
+    EXPECT_EQ(materialRows(m), saved);
+
+    // 2. Killed while the server carries out COMMIT.
+    reader.exec(QStringLiteral("create function orv_test_slow() returns trigger language plpgsql as "
+                               "$f$ begin perform pg_sleep(3); return null; end $f$"));
+    reader.exec(QStringLiteral("create constraint trigger orv_test_slow after update on Mat deferrable "
+                               "initially deferred for each row execute function orv_test_slow()"));
+    messages.clear();
+    drive = [&](TfInsEditMaterial &e) {
+        typeInto(e.eName, QStringLiteral("Nejistý název"));
+        ASSERT_TRUE(e.postRecord());
+        const int pid = session.scalar(QStringLiteral("select pg_backend_pid()")).toInt();
+        std::atomic<bool> stop{false};
+        std::thread killer([&] {
+            orv::db::Connection admin;
+            admin.openServer(conninfo);
+            for (int i = 0; i < 400 && !stop; ++i) {
+                if (admin.scalar(QStringLiteral("select count(*) from pg_stat_activity where pid = :p and "
+                                                "state = 'active' and query = 'COMMIT'"),
+                                 {{QStringLiteral("p"), pid}})
+                        .toInt()
+                    == 1) {
+                    admin.exec(QStringLiteral("select pg_terminate_backend(:p, 5000)"), {{QStringLiteral("p"), pid}});
+                    return;
+                }
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            }
+        });
+        e.accept();
+        stop = true;
+        killer.join();
+        EXPECT_TRUE(e.isVisible());
+        e.accept();
+        EXPECT_TRUE(e.isVisible()) << "a second OK reported a commit that was never made";
+        ASSERT_EQ(messages.size(), 2);
+        for (const QString &text : messages)
+            EXPECT_TRUE(text.contains(QStringLiteral("nelze zjistit, zda byla uložena"))) << text.toStdString();
+        e.reject();
+    };
+    actions->editMaterial(m);
+    reader.exec(QStringLiteral("drop trigger orv_test_slow on Mat"));
+    EXPECT_EQ(materialRows(m), saved);
+
+    // 3. The next change works on a new session.
+    messages.clear();
+    drive = [&](TfInsEditMaterial &e) { typeInto(e.eName, QStringLiteral("Po obnovení")); };
+    actions->editMaterial(m);
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(u'|').toStdString();
+    EXPECT_EQ(materialRows(m).first(), QStringLiteral("Po obnovení|A"));
 }
 
 } // namespace
