@@ -10,6 +10,7 @@
 #include "support/DemoServer.h"
 
 #include <QAction>
+#include <QDir>
 #include <QLabel>
 #include <QMdiSubWindow>
 #include <QPointer>
@@ -100,6 +101,11 @@ TEST(RefreshServerTest, TheMainWindowNamesTheServerDatabaseItWorksOn)
     ASSERT_NE(w.databasePlaceLabel(), nullptr);
     EXPECT_TRUE(w.databasePlaceLabel()->text().contains(database));
     EXPECT_TRUE(w.refreshData());
+    // A picture for people to look at.
+    w.resize(1000, 600);
+    w.show();
+    QDir().mkpath(QStringLiteral(ORVALIS_BINARY_DIR "/card-screens"));
+    EXPECT_TRUE(w.grab().save(QStringLiteral(ORVALIS_BINARY_DIR "/card-screens/main-window-server.png")));
 }
 
 } // namespace
