@@ -472,8 +472,8 @@ void ContentsPane::reloadTree()
 {
     const QString id = selectedId();
     BusyCursor busy;
-    m_dbTree.close();
-    m_dbTree.open();
+    // Read into a new result first: when the server cannot answer, the tree keeps its rows.
+    m_dbTree.refresh();
     if (!id.isEmpty())
         selectNode(id);
 }

@@ -966,6 +966,13 @@ QString MaterialCard::noteStampText() const
 
 bool MaterialCard::reload()
 {
+    // Asked first, before anything is closed: a server that does not answer leaves the card
+    // as it was, and a material that is gone is not loaded as an empty card.
+    if (m_env.catalogue
+        && m_env.catalogue->scalar(QStringLiteral("select count(*) from Mat where Number=:m"), {{QStringLiteral("m"), m_materialNo}})
+                   .toInt()
+               == 0)
+        return false;
     // Rows of the material that colleagues may have changed are read afresh.
     for (DataSet *ds : {&qMat, &qNorms, &qNodes, &qCompareNorms, &qChemComp, &qChemZbytek, &qNotices, &qSemiProd,
                         &qTempProc, &qFyzProp, &tUserNotice})
