@@ -152,6 +152,7 @@ MainWindow::MainWindow(db::MainDataModule *data, QWidget *parent)
     createMenus();
     createToolbars();
     statusBar()->setSizeGripEnabled(false);
+    showDatabasePlace();
 
     // 2. The stored settings; 3. the installed components.
     restoreSettings();
@@ -347,6 +348,11 @@ void MainWindow::createActions()
     createOwnMaterialActions();
     createPrintActions();
     // "Zobrazení"
+    m_actions.refresh = makeAction(this, "aRefresh", QStringLiteral("&Obnovit"),
+                                   QStringLiteral("Znovu načíst obsah a otevřené karty se změnami ostatních uživatelů..."),
+                                   std::nullopt, QKeySequence(Qt::Key_F5));
+    ui::enableWhen(m_actions.refresh, [this] { return m_data != nullptr; });
+    connect(m_actions.refresh, &QAction::triggered, this, [this] { refreshData(); });
     m_actions.options = makeAction(this, "aOptions", QStringLiteral("Možnosti ..."),
                                    QStringLiteral("Zobrazit možnosti nastavení programu..."), MainImage::Options);
     createHelpActions();
@@ -566,6 +572,7 @@ void MainWindow::createMenus()
         connect(item, &QAction::triggered, this, &MainWindow::applyToolbarVisibility);
         m_toolbarItems.append(item);
     }
+    view->addAction(a.refresh);
     view->addAction(a.options);
 
     m_windowMenu = bar->addMenu(QStringLiteral("&Okno"));

@@ -97,6 +97,7 @@ public:
         QAction *printInfoMech = nullptr;
         QAction *printHeatTreatment = nullptr;
         // "Zobrazení"
+        QAction *refresh = nullptr; // aRefresh, F5
         QAction *options = nullptr;
         // "Nápověda"
         QAction *homePage = nullptr;
@@ -179,6 +180,17 @@ public:
     // help of the nearest enclosing control with a help context, or the contents.
     void acceptHelpTopicDrops(QWidget *widget, bool contextOfControl);
 
+    // ---- other users' changes
+    // "Obnovit" (F5): reads the contents tree and every open card again; a card whose
+    // material is gone says so and closes. False when a database error was shown.
+    bool refreshData();
+    // "server host:port, databáze ..., uživatel ..." when the program works on the team's
+    // server, else "".
+    QString databasePlace() const { return m_databasePlace; }
+    QLabel *databasePlaceLabel() const { return m_placeLabel; }
+    // Messages of the refresh (default: the standard Czech message dialog). For tests.
+    std::function<void(const QString &text)> refreshMessage;
+
     // Later windows plug in here: what the actions of their windows do until then is nothing.
     std::function<void(int materialNo, const QString &title)> openCard;
     // The own-material actions act through this data module (start-up sets it).
@@ -196,6 +208,10 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
+    void showDatabasePlace();
+    QString m_databasePlace;
+    QLabel *m_placeLabel = nullptr;
+
     struct CardEntry
     {
         QMdiSubWindow *card = nullptr;

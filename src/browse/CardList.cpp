@@ -192,6 +192,13 @@ MaterialCard *CardList::openCard(int materialNo, const QString &title, Origin or
             window->close();
         return nullptr;
     }
+    if (!card->materialExists()) {
+        // Removed since the tree or the hit list was read: a message, not an empty card.
+        showPlainError(MaterialCard::deletedMessage(title));
+        if (window)
+            window->close();
+        return nullptr;
+    }
     if (position)
         card->positionCard(position->semiProduct, position->dimension, position->state);
     return card;

@@ -12,6 +12,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDebug>
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -460,10 +461,21 @@ void ContentsPane::nodeSelected(int node)
     try {
         m_dbTree.setRecNo(row);
     } catch (...) {
+        // Only a guard: the flag must not stay set; the caller tells the error.
         m_syncing = false;
         throw;
     }
     m_syncing = false;
+}
+
+void ContentsPane::reloadTree()
+{
+    const QString id = selectedId();
+    BusyCursor busy;
+    // Read into a new result first: when the server cannot answer, the tree keeps its rows.
+    m_dbTree.refresh();
+    if (!id.isEmpty())
+        selectNode(id);
 }
 
 QString ContentsPane::selectedId() const
@@ -597,7 +609,10 @@ void ContentsPane::toggleNotesFilter(bool fromUser)
         m_dbTree.sql() = before;
         try {
             m_dbTree.open();
-        } catch (...) {
+        } catch (const std::exception &again) {
+            // The first error is the one the user is told; this one only goes to the log.
+            qWarning().noquote() << QStringLiteral("ContentsPane: strom nelze znovu otevřít po chybě filtru poznámek:")
+                                 << QString::fromUtf8(again.what());
         }
         busy.restore();
         m_notesAction->setChecked(m_notesFilter);

@@ -99,6 +99,10 @@ public:
     QString selectedId() const;
     // Selects the node with this identifier (expanding its chapters); false when not shown.
     bool selectNode(const QString &id);
+    // Reads the tree again (other users' own materials and notes) and selects the node that
+    // was selected, when it is still there. A database error propagates; the tree then keeps
+    // what it showed.
+    void reloadTree();
 
     // Shows an information message; by default the standard Czech dialog. Tests replace it.
     std::function<void(const QString &text)> informationMessage;

@@ -1,4 +1,6 @@
 #include "browse/MaterialCard.h"
+
+#include "db/ServerAudit.h"
 #include "browse/MaterialSources.h"
 
 #include "browse/MaterialCardCells.h"
@@ -14,6 +16,7 @@
 #include "ui/WidgetHelpers.h"
 
 #include <QApplication>
+#include <QDebug>
 #include <QRegularExpression>
 #include <QDesktopServices>
 #include <QEvent>
@@ -146,6 +149,21 @@ QWidget *noticePanel(QWidget *parent)
     return label;
 }
 
+// The line saying who changed the material or its note; shown only when there is something.
+QLabel *stampLabel(const QString &name, QWidget *parent)
+{
+    auto *label = new QLabel(parent);
+    label->setObjectName(name);
+    label->setTextFormat(Qt::PlainText);
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    label->setContentsMargins(6, 2, 6, 2);
+    QFont f = label->font();
+    f.setItalic(true);
+    label->setFont(f);
+    label->hide();
+    return label;
+}
+
 // Column widths are kept in characters; a grid shows them in the width of its digits.
 void applyWidths(QTableView *view, db::DataSetModel *model)
 {
@@ -245,7 +263,10 @@ MaterialCard::~MaterialCard()
                         &qProc, &qCountry, &qElements, &qNotices, &qSemTypes, &qStTypes, &qPropType, &qTemp}) {
         try {
             ds->close();
-        } catch (...) {
+        } catch (const std::exception &e) {
+            // A destructor cannot report; the card is going anyway, so the failure is logged.
+            qWarning().noquote() << QStringLiteral("MaterialCard: data set %1 nelze zavřít:").arg(ds->name())
+                                 << QString::fromUtf8(e.what());
         }
     }
 }
@@ -671,6 +692,9 @@ QWidget *MaterialCard::buildBasicPage()
     auto *sourcesPanel = panel(QStringLiteral("  Zdroj údajů"), m_sources, page);
     sourcesPanel->setObjectName(QStringLiteral("sourcesPanel"));
     v->addWidget(sourcesPanel);
+    // Who of the team last changed an own material (the server keeps it; hidden otherwise).
+    m_materialStamp = stampLabel(QStringLiteral("materialStamp"), page);
+    v->addWidget(m_materialStamp);
     v->addWidget(noticePanel(page));
 
     for (QSplitter *s : {m_basicSplit, m_purposeSplit})
@@ -764,7 +788,14 @@ QWidget *MaterialCard::buildNotePage()
     m_noteBox = new QPlainTextEdit(this);
     m_noteBox->setReadOnly(true);
     m_noteBox->setObjectName(QStringLiteral("userNote"));
-    return buildSimplePage(QStringLiteral("  Uživatelská poznámka"), m_noteBox);
+    auto *box = new QWidget(this);
+    auto *v = new QVBoxLayout(box);
+    v->setContentsMargins(0, 0, 0, 0);
+    v->setSpacing(0);
+    v->addWidget(m_noteBox, 1);
+    m_noteStamp = stampLabel(QStringLiteral("noteStamp"), box);
+    v->addWidget(m_noteStamp);
+    return buildSimplePage(QStringLiteral("  Uživatelská poznámka"), box);
 }
 
 bool MaterialCard::eventFilter(QObject *watched, QEvent *event)
@@ -904,6 +935,66 @@ void MaterialCard::updateHeading()
         m_notice->clear();
     }
     m_sources->setText(sourcesText(m_env.catalogue ? materialSources(*m_env.catalogue, m_materialNo) : QStringList()));
+    const QString stamp = materialStampText();
+    m_materialStamp->setText(stamp);
+    m_materialStamp->setVisible(!stamp.isEmpty());
+}
+
+namespace {
+
+// "Změnil: ... dne ..." of a data set's current (or first) row; empty without the columns.
+QString stampOf(const DataSet &ds, int row)
+{
+    if (!ds.isOpen() || row < 0 || row >= ds.recordCount() || !ds.findField(db::changedByColumn())
+        || !ds.findField(db::changedAtColumn()))
+        return QString();
+    return db::changeStampText(
+        db::changeStamp(ds.valueAt(row, db::changedByColumn()), ds.valueAt(row, db::changedAtColumn())));
+}
+
+} // namespace
+
+QString MaterialCard::materialStampText() const
+{
+    return stampOf(qMat, 0);
+}
+
+QString MaterialCard::noteStampText() const
+{
+    return stampOf(tUserNotice, 0);
+}
+
+bool MaterialCard::reload()
+{
+    // Asked first, before anything is closed: a server that does not answer leaves the card
+    // as it was, and a material that is gone is not loaded as an empty card.
+    if (m_env.catalogue
+        && m_env.catalogue->scalar(QStringLiteral("select count(*) from Mat where Number=:m"), {{QStringLiteral("m"), m_materialNo}})
+                   .toInt()
+               == 0)
+        return false;
+    // Rows of the material that colleagues may have changed are read afresh.
+    for (DataSet *ds : {&qMat, &qNorms, &qNodes, &qCompareNorms, &qChemComp, &qChemZbytek, &qNotices, &qSemiProd,
+                        &qTempProc, &qFyzProp, &tUserNotice})
+        if (!ds->isEditing())
+            ds->close();
+    const bool economy = !mechanicalLoaded();
+    load(m_materialNo);
+    if (!economy && !mechanicalLoaded())
+        openMechanical();
+    return materialExists();
+}
+
+bool MaterialCard::materialExists() const
+{
+    return qMat.isOpen() && !qMat.isEmpty();
+}
+
+QString MaterialCard::deletedMessage(const QString &title)
+{
+    return QStringLiteral("Materiál %1 v databázi již není: mezitím jej nejspíš smazal jiný uživatel. Jeho karta se "
+                          "zavře; obsah obnovíte klávesou F5 (Obnovit).")
+        .arg(title);
 }
 
 void MaterialCard::fillComposition()
@@ -959,6 +1050,9 @@ QString MaterialCard::noteText() const
 void MaterialCard::updateNote()
 {
     m_noteBox->setPlainText(noteText());
+    const QString stamp = noteText().isEmpty() ? QString() : noteStampText();
+    m_noteStamp->setText(stamp);
+    m_noteStamp->setVisible(!stamp.isEmpty());
 }
 
 void MaterialCard::refreshTabs()

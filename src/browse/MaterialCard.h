@@ -96,6 +96,12 @@ public:
     // Opens every data set for material N and fills the pages. A database error propagates
     // (with the normal cursor restored); the caller reports it and closes the card.
     void load(int materialNo);
+    // Reads the material again (F5: colleagues' changes), keeping the page and the mechanical
+    // properties as they were loaded; false when the material no longer exists (a colleague
+    // deleted it): the caller says so and closes the card.
+    bool reload();
+    bool materialExists() const;
+    static QString deletedMessage(const QString &title);
     // Recomputes which pages are visible.
     void refreshTabs();
     // Makes the semi-product, state and dimension of a search hit the current rows of their
@@ -125,6 +131,12 @@ public:
     bool hasNote() const { return !noteText().isEmpty(); }
     // The material's user note (the first tUserNotice row), "" when none.
     QString noteText() const;
+    // "Změnil: ... dne ..." of the material and of its note: who of the team changed them last
+    // (kept by the server; empty on local files and for catalogue materials).
+    QString materialStampText() const;
+    QString noteStampText() const;
+    QLabel *materialStampLabel() const { return m_materialStamp; }
+    QLabel *noteStampLabel() const { return m_noteStamp; }
     QString dataRoot() const;
     const CardEnvironment &environment() const { return m_env; }
 
@@ -245,6 +257,8 @@ private:
     QPushButton *m_diagramsButton = nullptr;
     QLabel *m_link = nullptr;
     QLabel *m_sources = nullptr;
+    QLabel *m_materialStamp = nullptr;
+    QLabel *m_noteStamp = nullptr;
 
     db::DataSetModel *m_semiModel = nullptr;
     db::DataSetModel *m_statesModel = nullptr;

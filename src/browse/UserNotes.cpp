@@ -1,8 +1,11 @@
 #include "browse/UserNotes.h"
 
 #include "browse/MaterialCard.h"
+#include "db/ChangeConflict.h"
+#include "db/ServerAudit.h"
 #include "ui/MessageDialog.h"
 
+#include <QDebug>
 #include <QHBoxLayout>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -69,14 +72,58 @@ bool canDeleteNote(const MaterialCard *card)
     return canEditNote(card);
 }
 
+namespace {
+
+// Reads the card's note afresh and shows it (after a refusal or an unknown outcome). A
+// failure here is not told on its own: the refusal that led here is.
+void reloadNote(MaterialCard &card)
+{
+    db::DataSet &t = card.tUserNotice;
+    try {
+        if (t.isEditing())
+            t.cancel();
+        t.refresh();
+    } catch (const std::exception &e) {
+        qWarning().noquote() << QStringLiteral("UserNotes: poznámku nelze znovu načíst:") << QString::fromUtf8(e.what());
+    }
+    card.refreshTabs();
+}
+
+// Rows of the material's note in the database now (a colleague may have added one).
+int noteRowsNow(const MaterialCard &card)
+{
+    const db::DataSet &t = card.tUserNotice;
+    return t.connection()->scalar(QStringLiteral("select count(*) from UserNotices where MaterialNo = :m"),
+                                  {{QStringLiteral("m"), card.materialNo()}})
+        .toInt();
+}
+
+} // namespace
+
+QString noteDeletedMessage()
+{
+    return QStringLiteral("Poznámku k materiálu mezitím smazal jiný uživatel. Váš text nebyl uložen a zůstává "
+                          "v okně; uložíte-li jej znovu, uloží se jako nová poznámka.");
+}
+
 void storeNote(MaterialCard &card, const QString &text)
 {
     db::DataSet &t = card.tUserNotice;
     const QString stored = text.left(maxNoteLength);
     try {
         // An empty note means a new row; a row whose text is empty (left by older data) is
-        // reused, since a second row would stay hidden behind it.
+        // reused, since a second row would stay hidden behind it. For the same reason a note
+        // a colleague added since the card was read is not joined by a second one: the user
+        // is told and sees it, and saving again replaces it.
         if (t.isEmpty()) {
+            if (noteRowsNow(card) > 0) {
+                reloadNote(card);
+                auto first = [&t](const QString &field) {
+                    return t.isEmpty() || !t.findField(field) ? QVariant() : t.valueAt(0, field);
+                };
+                throw db::ChangeConflict(QStringLiteral("UserNotices"), false,
+                                         db::changeStamp(first(db::changedByColumn()), first(db::changedAtColumn())));
+            }
             t.append();
         } else {
             t.first();
@@ -84,7 +131,18 @@ void storeNote(MaterialCard &card, const QString &text)
         }
         t.setValue(QStringLiteral("TEXT"), stored);
         t.post();
+    } catch (const db::ChangeConflict &conflict) {
+        reloadNote(card);
+        if (conflict.deleted())
+            throw db::UserError(noteDeletedMessage());
+        throw;
+    } catch (const db::CommitOutcomeUnknown &) {
+        // Stored or not, the card shows what the server holds now; nothing is sent again.
+        reloadNote(card);
+        throw;
     } catch (...) {
+        // Only a guard: the note row leaves its edit state so nothing posts it later; the
+        // dialog tells the error and keeps the text.
         if (t.isEditing())
             t.cancel();
         throw;
@@ -94,9 +152,22 @@ void storeNote(MaterialCard &card, const QString &text)
 void removeNote(MaterialCard &card)
 {
     db::DataSet &t = card.tUserNotice;
-    if (!t.isEmpty()) {
-        t.first();
-        t.remove();
+    try {
+        if (!t.isEmpty()) {
+            t.first();
+            t.remove();
+        }
+    } catch (const db::ChangeConflict &conflict) {
+        reloadNote(card);
+        if (conflict.deleted())
+            throw db::UserError(QStringLiteral("Poznámku k materiálu mezitím smazal jiný uživatel."));
+        throw db::UserError(
+            QStringLiteral("Poznámku k materiálu mezitím změnil jiný uživatel%1, proto nebyla smazána. Karta nyní "
+                           "ukazuje její nové znění; chcete-li ji přesto smazat, smažte ji znovu.")
+                .arg(db::ChangeConflict::whoWhen(conflict.stamp())));
+    } catch (const db::CommitOutcomeUnknown &) {
+        reloadNote(card);
+        throw;
     }
     card.refreshTabs();
 }

@@ -50,6 +50,10 @@ bool canDeleteNote(const MaterialCard *card);
 // Stores `text` as the card's note: a new row when the card has no note now, else the note
 // row is changed. The text is cut to 200 characters. The page "Poznámka" is not touched.
 void storeNote(MaterialCard &card, const QString &text);
+// A note changed or deleted by a colleague since the card read it is not overwritten: the
+// save is refused (ChangeConflict, or UserError with noteDeletedMessage() for a deleted
+// note), the card shows the note as it is now, and saving again on purpose stores the text.
+QString noteDeletedMessage();
 // Deletes the card's note row and refreshes its pages.
 void removeNote(MaterialCard &card);
 

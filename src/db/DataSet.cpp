@@ -1,5 +1,8 @@
 #include "db/DataSet.h"
 
+#include "db/ChangeConflict.h"
+#include "db/ServerAudit.h"
+
 #include "db/FilterExpr.h"
 #include "db/Schema.h"
 
@@ -1298,7 +1301,10 @@ void DataSet::cutToWidths()
 void DataSet::writePost()
 {
     const QString table = quoteIdent(m_updateTable);
+    // Columns the server fills itself are neither written nor compared.
     auto inTable = [this](const QString &col) {
+        if (isServerKeptColumn(col))
+            return false;
         for (const QString &c : m_tableColumns)
             if (sameName(c, col))
                 return true;
@@ -1320,6 +1326,8 @@ void DataSet::writePost()
             st.bind(i + 1, vals[i]);
         st.execute();
         m_conn->noteWriter(this);
+        if (m_numberColumn >= 0)
+            readServerStamps(m_buffer[size_t(m_numberColumn)]);
         return;
     }
     // Edit: the row is found by Number; the other original values tell apart rows that share
@@ -1359,10 +1367,75 @@ void DataSet::writePost()
         st.bind(k++, v);
     for (const QVariant &v : whereVals)
         st.bind(k++, v);
+    // The row is written only while it still holds every value that was read: a row another
+    // session changed (or deleted) since is refused, never overwritten unseen.
     if (st.execute() != 1)
-        throw DbError(QStringLiteral("Záznam tabulky %1 nebyl nalezen: mezitím jej někdo změnil nebo smazal.")
-                          .arg(m_updateTable), m_conn->mainFile());
+        refuseStaleRow(stored, true);
     m_conn->noteWriter(this);
+    if (m_numberColumn >= 0)
+        readServerStamps(m_buffer[size_t(m_numberColumn)]);
+}
+
+void DataSet::refuseStaleRow(int stored, bool editing)
+{
+    if (m_numberColumn < 0)
+        throw ChangeConflict(m_updateTable, false);
+    Statement st(*m_conn, QStringLiteral("select * from %1 where %2 is not distinct from ? limit 1")
+                              .arg(quoteIdent(m_updateTable), quoteIdent(m_columns[m_numberColumn])));
+    st.bind(1, cell(stored, m_numberColumn));
+    if (!st.step())
+        throw ChangeConflict(m_updateTable, true);
+    // The row as it is now becomes the row as read, so that saving once more on purpose
+    // overwrites; in the edit buffer only the values the user changed stay his.
+    QVariant who, when;
+    QVariant *row = m_data.data() + qsizetype(stored) * m_cols;
+    for (int c = 0; c < st.columnCount(); ++c) {
+        const QString name = st.columnName(c);
+        QVariant fresh = st.value(c);
+        if (sameName(name, changedByColumn()))
+            who = fresh;
+        else if (sameName(name, changedAtColumn()))
+            when = fresh;
+        int i = 0;
+        while (i < m_cols && !sameName(m_columns[i], name))
+            ++i;
+        if (i == m_cols)
+            continue;
+        if (row[i].typeId() == QMetaType::Bool && !fresh.isNull())
+            fresh = QVariant(fresh.toBool());
+        if (editing && size_t(i) < m_buffer.size() && sameValue(m_buffer[size_t(i)], row[i]))
+            m_buffer[size_t(i)] = fresh;
+        row[i] = fresh;
+    }
+    invalidateIndexes();
+    for (int r = 0; r < recordCount(); ++r)
+        if (rowOf(r) == stored) {
+            emit rowChanged(r);
+            break;
+        }
+    throw ChangeConflict(m_updateTable, false, changeStamp(who, when));
+}
+
+// After a write the server has filled in who changed the row and when; memory follows.
+void DataSet::readServerStamps(const QVariant &number)
+{
+    int byCol = -1, atCol = -1;
+    for (int i = 0; i < m_cols; ++i) {
+        if (sameName(m_columns[i], changedByColumn()))
+            byCol = i;
+        else if (sameName(m_columns[i], changedAtColumn()))
+            atCol = i;
+    }
+    if (byCol < 0 || atCol < 0 || m_numberColumn < 0)
+        return;
+    Statement st(*m_conn, QStringLiteral("select %1, %2 from %3 where %4 is not distinct from ? limit 1")
+                              .arg(quoteIdent(m_columns[byCol]), quoteIdent(m_columns[atCol]), quoteIdent(m_updateTable),
+                                   quoteIdent(m_columns[m_numberColumn])));
+    st.bind(1, number);
+    if (st.step()) {
+        m_buffer[size_t(byCol)] = st.value(0);
+        m_buffer[size_t(atCol)] = st.value(1);
+    }
 }
 
 bool DataSet::post()
@@ -1429,7 +1502,10 @@ void DataSet::writeDelete()
     const int stored = rowOf(m_cur);
     QStringList where;
     QVariantList vals;
+    // Columns the server fills itself are neither written nor compared.
     auto inTable = [this](const QString &col) {
+        if (isServerKeptColumn(col))
+            return false;
         for (const QString &c : m_tableColumns)
             if (sameName(c, col))
                 return true;
@@ -1447,8 +1523,7 @@ void DataSet::writeDelete()
     for (int i = 0; i < vals.size(); ++i)
         st.bind(i + 1, vals[i]);
     if (st.execute() != 1)
-        throw DbError(QStringLiteral("Záznam tabulky %1 nebyl nalezen: mezitím jej někdo změnil nebo smazal.")
-                          .arg(m_updateTable), m_conn->mainFile());
+        refuseStaleRow(stored, false);
     m_conn->noteWriter(this);
 }
 

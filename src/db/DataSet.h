@@ -10,6 +10,11 @@
 //
 // Post and delete each run inside a savepoint together with their before/after hooks: when a
 // hook or the write fails, everything the hooks wrote is rolled back as well.
+//
+// A row is written back only while it still holds every value that was read (a colleague's
+// session may have changed or deleted it): otherwise the write is refused with ChangeConflict,
+// the row is read again with the edit buffer keeping what the user changed, and posting once
+// more writes it. Columns the server fills itself (ServerAudit.h) are read, never written.
 
 #include "db/CellStore.h"
 #include "db/Connection.h"
@@ -237,6 +242,8 @@ private:
     void startRow(bool appendAtEnd);
     void writePost();
     void writeDelete();
+    [[noreturn]] void refuseStaleRow(int storedRow, bool editing);
+    void readServerStamps(const QVariant &number);
     void cutToWidths();
     bool matches(int viewRow, const QList<Field *> &fields, const QVariantList &values,
                  LocateOptions options) const;

@@ -1,6 +1,7 @@
 #include "db/ServerSetup.h"
 
 #include "core/CodePage.h"
+#include "db/ServerAudit.h"
 
 #include <QSet>
 
@@ -346,6 +347,9 @@ QStringList serverSetupStatements()
     for (const QString &t : workingCopyTables())
         out << QStringLiteral("CREATE OR REPLACE TRIGGER %1_guard BEFORE INSERT OR UPDATE OR DELETE ON %1 "
                               "FOR EACH ROW EXECUTE FUNCTION orv_guard_catalogue_rows()").arg(t);
+    // Who changed a shared row and when, kept by the server (before the rights, so the
+    // group's grants cover the audit columns and functions).
+    out << serverAuditStatements();
     // Rights: the group's members read and write the data and nothing more (no tables made,
     // no catalogue rows changed, no other engineer's schema; see rightsOf).
     out << QStringLiteral("REVOKE ALL ON SCHEMA %1 FROM PUBLIC").arg(schemaName)

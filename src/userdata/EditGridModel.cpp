@@ -1,5 +1,6 @@
 #include "userdata/EditGridModel.h"
 
+#include "db/ChangeConflict.h"
 #include "db/DataSet.h"
 #include "db/DbError.h"
 #include "db/Field.h"
@@ -13,9 +14,22 @@ namespace orv::userdata {
 
 QString errorText(const std::exception &e)
 {
-    if (const auto *db = dynamic_cast<const db::DbError *>(&e))
+    if (const auto *db = dynamic_cast<const db::DbError *>(&e)) {
+        // Own materials are changed inside one transaction per window or action: a broken
+        // session has taken back all of it, not only the last step (an unknown commit
+        // outcome says so in its own words).
+        if (db->kind() == db::DbErrorKind::ConnectionLost && !dynamic_cast<const db::CommitOutcomeUnknown *>(&e))
+            return lostConnectionText() + QStringLiteral("\n\nPodrobnosti: ") + db->message();
         return db->text();
+    }
     return QString::fromUtf8(e.what());
+}
+
+QString lostConnectionText()
+{
+    return QStringLiteral("Spojení s databázovým serverem se přerušilo. Nic z této úpravy nebylo uloženo: server "
+                          "ji při ztrátě spojení celou vzal zpět. Co jste zapsali, zůstává v okně, abyste si to "
+                          "mohli opsat; okno zavřete tlačítkem Storno a po obnovení spojení úpravu proveďte znovu.");
 }
 
 EditGridModel::EditGridModel(db::DataSet *dataSet, const QStringList &fields, QObject *parent)

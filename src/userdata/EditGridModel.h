@@ -82,5 +82,7 @@ private:
 
 // The text of an exception the way the windows show it (the engine's message for DbError).
 QString errorText(const std::exception &e);
+// What a lost server connection means to the own-material windows and actions.
+QString lostConnectionText();
 
 } // namespace orv::userdata

@@ -4,11 +4,13 @@
 #include "browse/ContentsPane.h"
 #include "browse/ContentsTreeModel.h"
 #include "browse/MaterialCard.h"
+#include "db/ChangeConflict.h"
 #include "db/Connection.h"
 #include "db/DataSet.h"
 #include "db/MainDataModule.h"
 #include "db/NextNumber.h"
 #include "db/OwnDataModule.h"
+#include "db/ServerAudit.h"
 #include "db/Schema.h"
 #include "ui/ProgressWindow.h"
 #include "userdata/EditGridModel.h"
@@ -382,13 +384,23 @@ bool OwnMaterialActions::openEditor(int materialNo, TfInsEditMaterial::Mode mode
     // edited one is as it was.
     bool decided = false;
     bool accepted = true;
+    bool outcomeUnknown = false;
     editor.commitChanges = [&](bool ok) {
         decided = true;
         accepted = ok;
-        if (ok)
-            transaction.commit();
-        else
+        if (ok) {
+            // The team sees who changed the material, whichever of its rows the window wrote.
+            if (editor.touched() || mode == TfInsEditMaterial::Mode::New)
+                db::stampOwnMaterial(m_own.mainModule().userSession(), editor.materialNo());
+            try {
+                transaction.commit();
+            } catch (const db::CommitOutcomeUnknown &) {
+                outcomeUnknown = true;
+                throw;
+            }
+        } else {
             transaction.rollback();
+        }
     };
     if (m_env.runEditor)
         m_env.runEditor(editor);
@@ -396,6 +408,13 @@ bool OwnMaterialActions::openEditor(int materialNo, TfInsEditMaterial::Mode mode
         editor.exec();
     if (!decided) // a window driven without closing it: what it posted stays
         transaction.commit();
+    if (outcomeUnknown) {
+        // Stored or not: the tree and the card show what the server holds.
+        refreshTree(m_own.qNodes.isOpen() && !m_own.qNodes.isEmpty() ? m_own.qNodes.value(QStringLiteral("Number")).toInt()
+                                                                      : -1);
+        refreshCard(materialNo, QString());
+        return false;
+    }
     if (!accepted)
         return false; // nothing changed that the tree or a card could show
     // The other session (the contents tree, the cards) sees the rows once they are committed.
@@ -438,9 +457,29 @@ int OwnMaterialActions::newMaterial()
     return material;
 }
 
+QString OwnMaterialActions::goneMessage()
+{
+    return QStringLiteral("Tento vlastní materiál mezitím smazal jiný uživatel. Obsah byl znovu načten.");
+}
+
+bool OwnMaterialActions::materialGone(int materialNo)
+{
+    return m_own.mainModule()
+               .userSession()
+               .scalar(QStringLiteral("select count(*) from Mat where Number = :m"), {{QStringLiteral("m"), materialNo}})
+               .toInt()
+           == 0;
+}
+
 void OwnMaterialActions::editMaterial(int materialNo)
 {
     try {
+        // The tree may still show a material a colleague has deleted: no editor on nothing.
+        if (materialGone(materialNo)) {
+            refreshTree(-1);
+            ask(goneMessage(), ui::MsgType::Information, ui::MsgButton::OK);
+            return;
+        }
         db::Transaction transaction(m_own.mainModule().userSession());
         openEditor(materialNo, TfInsEditMaterial::Mode::Edit, transaction);
     } catch (const std::exception &e) {
@@ -520,8 +559,16 @@ bool OwnMaterialActions::deleteMaterial(int materialNo)
         nodes.close();
         nodes.setParam(QStringLiteral("MatNo"), materialNo);
         nodes.open();
-        if (nodes.isEmpty())
+        if (nodes.isEmpty()) {
+            if (materialGone(materialNo)) {
+                QGuiApplication::restoreOverrideCursor();
+                refreshTree(-1);
+                ask(goneMessage(), ui::MsgType::Information, ui::MsgButton::OK);
+                QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+                return false;
+            }
             throw db::DbError(QStringLiteral("Materiál %1 nemá uzel v obsahu.").arg(materialNo));
+        }
         nodes.remove();
     } catch (const std::exception &e) {
         QGuiApplication::restoreOverrideCursor();

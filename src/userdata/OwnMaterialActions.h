@@ -80,7 +80,12 @@ public:
 
     OwnMaterialEnvironment &environment() { return m_env; }
 
+    // Edit or delete of a material that is gone (a colleague deleted it since the tree was
+    // read): this message, the tree read again, nothing else done.
+    static QString goneMessage();
+
 private:
+    bool materialGone(int materialNo);
     int ask(const QString &text, ui::MsgType type, ui::MsgButtons buttons);
     int copyRows(int materialNo, int *newNode);
     // False when the window was left without saving (everything it wrote is taken back).

@@ -1,6 +1,7 @@
 #include "userdata/TfInsEditMaterial.h"
 
 #include "core/Paths.h"
+#include "db/ChangeConflict.h"
 #include "db/Connection.h"
 #include "db/DataSet.h"
 #include "db/DataSetModel.h"
@@ -788,6 +789,10 @@ void TfInsEditMaterial::done(int result)
     if (m_closed)
         return;
     const bool accepted = result == QDialog::Accepted;
+    if (accepted && m_commitUnknown) {
+        showError(commitUnknownText());
+        return;
+    }
     if (accepted) {
         // A material is known by its designation: without one it is not saved, and the
         // window keeps everything typed so far.
@@ -810,6 +815,14 @@ void TfInsEditMaterial::done(int result)
             commitChanges(accepted);
         } catch (const std::exception &e) {
             m_finished = false;
+            const auto *dbe = dynamic_cast<const db::DbError *>(&e);
+            if (dbe && dbe->kind() == db::DbErrorKind::ConnectionLost) {
+                // Saving again cannot help: the transaction is gone (or its end unknown).
+                if (dynamic_cast<const db::CommitOutcomeUnknown *>(&e))
+                    m_commitUnknown = true;
+                showError(m_commitUnknown ? commitUnknownText() : errorText(e));
+                return;
+            }
             showError((accepted ? QStringLiteral("Materiál se nepodařilo uložit; okno zůstává otevřené, abyste mohli "
                                                  "uložení zopakovat.\n\n")
                                 : QStringLiteral("Změny materiálu se nepodařilo vzít zpět; okno zůstává otevřené.\n\n"))
@@ -819,6 +832,12 @@ void TfInsEditMaterial::done(int result)
     }
     m_closed = true;
     QDialog::done(result);
+}
+
+QString TfInsEditMaterial::commitUnknownText()
+{
+    return db::CommitOutcomeUnknown::userText()
+           + QStringLiteral("\n\nOkno zavřete tlačítkem Storno; obsah a karta materiálu se pak znovu načtou ze serveru.");
 }
 
 void TfInsEditMaterial::cancelMaterial()

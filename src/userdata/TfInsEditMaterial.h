@@ -104,6 +104,9 @@ public:
     static QString discardChangesQuestion();
     // The window's close button with something changed (Yes saves, No discards, Cancel stays).
     static QString saveQuestion();
+    // OK after the answer to the window's COMMIT was lost with the server: nothing is sent
+    // again, the window can only be left by Storno.
+    static QString commitUnknownText();
     // Why a composition value is refused (empty: it is not): negative, over 100 %, a minimum
     // above the row's maximum, or minima that would add up to more than 100 %.
     QString compositionRefusal(int row, int column, const QVariant &value) const;
@@ -214,6 +217,7 @@ private:
     bool m_changed = false;
     bool m_loading = false;
     bool m_finished = false;
+    bool m_commitUnknown = false; // the answer to the window's COMMIT was lost with the server
     bool m_touched = false;
     bool m_closed = false;
 };

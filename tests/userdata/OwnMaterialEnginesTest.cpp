@@ -30,7 +30,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <memory>
+#include <thread>
 
 using namespace orv::userdata;
 using orv::db::Engine;
@@ -401,6 +403,49 @@ TEST_P(OwnMaterialEngines, AWriteTheEngineRefusesKeepsTheWindowOpenAndTheRetrySa
                                             QStringLiteral("%1|0.42|0.5|uhlík podle tavby, žíháno").arg(carbon), QString()}));
 }
 
+// Another user changes the material's name while the editor is open: saving the name is refused
+// with what was typed kept, and saving it again on purpose overwrites. (In a file the open
+// editor holds the write lock: the other program waits and is refused instead.) A material
+// another user deleted is not opened at all.
+TEST_P(OwnMaterialEngines, AMaterialChangedMeanwhileIsRefusedTypedKeptAndASecondSaveOverwrites)
+{
+    drive = [&](TfInsEditMaterial &e) { typeNewMaterial(e, QStringLiteral("SPOR 1")); };
+    const int m = actions->newMaterial();
+    ASSERT_GT(m, 0) << messages.join(u'|').toStdString();
+    messages.clear();
+    if (GetParam() == Engine::Postgres) {
+        drive = [&](TfInsEditMaterial &e) {
+            typeInto(e.eName, QStringLiteral("Můj název"));
+            reader.exec(QStringLiteral("update Mat set Name='Kolegův název', Purpose='kolegovo použití' where Number=:m"),
+                        {{QStringLiteral("m"), m}});
+            EXPECT_FALSE(e.postRecord());
+            ASSERT_EQ(messages.size(), 1) << messages.join(u'|').toStdString();
+            EXPECT_TRUE(messages.first().startsWith(QStringLiteral("Záznam mezitím změnil jiný uživatel"))) << messages.first().toStdString();
+            EXPECT_EQ(e.eName->text(), QStringLiteral("Můj název"));
+            EXPECT_EQ(rows(QStringLiteral("select Name from Mat where Number=%1").arg(m)), QStringList{QStringLiteral("Kolegův název")});
+            messages.clear();
+            EXPECT_TRUE(e.postRecord()) << messages.join(u'|').toStdString();
+        };
+        actions->editMaterial(m);
+        EXPECT_TRUE(messages.isEmpty()) << messages.join(u'|').toStdString();
+        // The colleague's change of a value this user did not touch stays.
+        EXPECT_EQ(rows(QStringLiteral("select Name, Purpose from Mat where Number=%1").arg(m)),
+                  QStringList{QStringLiteral("Můj název|kolegovo použití")});
+    }
+
+    reader.exec(QStringLiteral("delete from Nodes where MaterialNo=:m"), {{QStringLiteral("m"), m}});
+    reader.exec(QStringLiteral("delete from Mat where Number=:m"), {{QStringLiteral("m"), m}});
+    bool opened = false;
+    drive = [&](TfInsEditMaterial &) { opened = true; };
+    actions->editMaterial(m);
+    EXPECT_FALSE(opened);
+    EXPECT_EQ(messages, QStringList{OwnMaterialActions::goneMessage()});
+    messages.clear();
+    EXPECT_FALSE(actions->deleteMaterial(m));
+    EXPECT_EQ(messages.size(), 2) << messages.join(u'|').toStdString();
+    EXPECT_EQ(messages.value(1), OwnMaterialActions::goneMessage()) << messages.join(u'|').toStdString();
+}
+
 // Two members of a team create an own material at the same time: the server's sequences give
 // each its own numbers, so the second saves inside the first one's open editor without waiting
 // for it, and no Number is written twice.
@@ -444,6 +489,112 @@ TEST_P(OwnMaterialServer, TwoSessionsCreatingAtOnceNeverShareANumber)
     EXPECT_EQ(rows(QStringLiteral("select Number from Norms group by Number having count(*) > 1")), QStringList());
     EXPECT_EQ(materialRows(first).mid(1, 2), (QStringList{QStringLiteral("-|PRVNÍ 1"), QStringLiteral("PRVNÍ 1")}));
     EXPECT_EQ(materialRows(second).mid(1, 2), (QStringList{QStringLiteral("-|DRUHÝ 1"), QStringLiteral("DRUHÝ 1")}));
+}
+
+// The server keeps who changed an own material, also when only a row hanging on it changed.
+TEST_P(OwnMaterialServer, TheMaterialSaysWhoChangedItEvenForACompositionOnlyChange)
+{
+    drive = [&](TfInsEditMaterial &e) { typeNewMaterial(e, QStringLiteral("RAZÍTKO 1")); };
+    const int m = actions->newMaterial();
+    ASSERT_GT(m, 0) << messages.join(u'|').toStdString();
+    const QString who = reader.scalar(QStringLiteral("select session_user")).toString();
+    const QString stamp = QStringLiteral("select ChangedBy, ChangedAt from Mat where Number=%1").arg(m);
+    const QStringList created = rows(stamp);
+    ASSERT_EQ(created.size(), 1);
+    EXPECT_TRUE(created.first().startsWith(who + QLatin1Char('|'))) << created.first().toStdString();
+    drive = [&](TfInsEditMaterial &e) {
+        e.setWorkingDataSet(own->qChemComp);
+        ASSERT_TRUE(e.chemCompModel()->setData(e.chemCompModel()->index(0, 2), QStringLiteral("0,7")));
+        ASSERT_TRUE(e.postRecord());
+    };
+    actions->editMaterial(m);
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(u'|').toStdString();
+    EXPECT_EQ(reader.scalar(QStringLiteral("select ChangedAt > '%1' from Mat where Number=%2")
+                                .arg(created.first().section(u'|', 1), QString::number(m)))
+                  .toInt(),
+              1);
+    EXPECT_EQ(rowCount(QStringLiteral("Mat where ChangedBy is not null and Private is distinct from 'A'")), 0);
+}
+
+// The server lost while the editor is open: what was typed stays in the window, the window
+// says nothing was saved, and neither OK nor a later one commits anything. When the session
+// breaks during COMMIT itself the outcome is unknown: said so, and a second OK does not send
+// anything again on a new session (it would report success for changes that may be gone).
+TEST_P(OwnMaterialServer, ALostServerKeepsTheEditorOpenAndNeverCommitsBlindly)
+{
+    drive = [&](TfInsEditMaterial &e) { typeNewMaterial(e, QStringLiteral("ZTRÁTA 1")); };
+    const int m = actions->newMaterial();
+    ASSERT_GT(m, 0) << messages.join(u'|').toStdString();
+    const QStringList saved = materialRows(m);
+    orv::db::Connection &session = data->userSession();
+
+    // 1. Killed between two saves inside the window.
+    messages.clear();
+    drive = [&](TfInsEditMaterial &e) {
+        typeInto(e.eName, QStringLiteral("Ztracený název"));
+        ASSERT_TRUE(e.postRecord());
+        reader.exec(QStringLiteral("select pg_terminate_backend(:p, 5000)"),
+                    {{QStringLiteral("p"), session.scalar(QStringLiteral("select pg_backend_pid()")).toInt()}});
+        e.accept();
+        EXPECT_TRUE(e.isVisible());
+        e.accept();
+        EXPECT_TRUE(e.isVisible());
+        EXPECT_EQ(e.eName->text(), QStringLiteral("Ztracený název"));
+        ASSERT_EQ(messages.size(), 2);
+        for (const QString &text : messages)
+            EXPECT_TRUE(text.startsWith(lostConnectionText())) << text.toStdString();
+        e.reject();
+    };
+    actions->editMaterial(m);
+    EXPECT_EQ(materialRows(m), saved);
+
+    // 2. Killed while the server carries out COMMIT.
+    reader.exec(QStringLiteral("create function orv_test_slow() returns trigger language plpgsql as "
+                               "$f$ begin perform pg_sleep(3); return null; end $f$"));
+    reader.exec(QStringLiteral("create constraint trigger orv_test_slow after update on Mat deferrable "
+                               "initially deferred for each row execute function orv_test_slow()"));
+    messages.clear();
+    drive = [&](TfInsEditMaterial &e) {
+        typeInto(e.eName, QStringLiteral("Nejistý název"));
+        ASSERT_TRUE(e.postRecord());
+        const int pid = session.scalar(QStringLiteral("select pg_backend_pid()")).toInt();
+        std::atomic<bool> stop{false};
+        std::thread killer([&] {
+            orv::db::Connection admin;
+            admin.openServer(conninfo);
+            for (int i = 0; i < 400 && !stop; ++i) {
+                if (admin.scalar(QStringLiteral("select count(*) from pg_stat_activity where pid = :p and "
+                                                "state = 'active' and query = 'COMMIT'"),
+                                 {{QStringLiteral("p"), pid}})
+                        .toInt()
+                    == 1) {
+                    admin.exec(QStringLiteral("select pg_terminate_backend(:p, 5000)"), {{QStringLiteral("p"), pid}});
+                    return;
+                }
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            }
+        });
+        e.accept();
+        stop = true;
+        killer.join();
+        EXPECT_TRUE(e.isVisible());
+        e.accept();
+        EXPECT_TRUE(e.isVisible()) << "a second OK reported a commit that was never made";
+        ASSERT_EQ(messages.size(), 2);
+        for (const QString &text : messages)
+            EXPECT_TRUE(text.contains(QStringLiteral("nelze zjistit, zda byla uložena"))) << text.toStdString();
+        e.reject();
+    };
+    actions->editMaterial(m);
+    reader.exec(QStringLiteral("drop trigger orv_test_slow on Mat"));
+    EXPECT_EQ(materialRows(m), saved);
+
+    // 3. The next change works on a new session.
+    messages.clear();
+    drive = [&](TfInsEditMaterial &e) { typeInto(e.eName, QStringLiteral("Po obnovení")); };
+    actions->editMaterial(m);
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(u'|').toStdString();
+    EXPECT_EQ(materialRows(m).first(), QStringLiteral("Po obnovení|A"));
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "db/engine/PgEngine.h"
 
+#include "db/ChangeConflict.h"
 #include "db/Schema.h"
 #include "db/ServerSetup.h"
 
@@ -944,7 +945,22 @@ void PgSession::commit(const QString &savepoint, bool outermost)
         // The server ended the transaction at an error; COMMIT would only roll it back quietly.
         throw DbError(QStringLiteral("Transakci nelze potvrdit: byla zrušena chybou, změny v ní nebyly uloženy."));
     }
-    PGresult *res = d->run(QStringLiteral("COMMIT"));
+    if (!d->transactionOpen || PQstatus(d->conn) == CONNECTION_BAD) {
+        // The session broke before this COMMIT: the server has rolled the transaction back,
+        // and a COMMIT on a new session would report success for changes that are gone.
+        throw DbError(DbErrorKind::ConnectionLost, QStringLiteral("the session broke off inside the transaction"),
+                      QStringLiteral("08006"));
+    }
+    d->quiesce();
+    PGresult *res = PQexec(d->conn, "COMMIT");
+    if (PQresultStatus(res) != PGRES_COMMAND_OK && PQstatus(d->conn) == CONNECTION_BAD) {
+        // The answer to COMMIT was lost: the server may have stored the changes or not. The
+        // transaction stays open for the program until it rolls it back, so that no new
+        // session starts under it (and nothing is sent again on one).
+        const QString msg = serverMessage(res, d->conn);
+        PQclear(res);
+        throw CommitOutcomeUnknown(msg);
+    }
     d->transactionOpen = false;
     const bool rolledBack = PQresultStatus(res) == PGRES_COMMAND_OK && qstrcmp(PQcmdStatus(res), "ROLLBACK") == 0;
     check(res, d->conn);
