@@ -426,6 +426,13 @@ int coordinate(const QCommandLineParser &args)
     std::printf("alone (one engineer, nothing else on the server), median ms:");
     for (const auto &[kind, times] : ref.alone)
         std::printf("  %s %.0f", qPrintable(kindName(Kind(kind))), percentile(times, 50));
+    std::printf("\n  searches one by one, ms (rows):");
+    for (const Kind kind : {Kind::CompositionSearch, Kind::PropertySearch}) {
+        const std::vector<double> &times = ref.alone[int(kind)];
+        for (size_t i = 0; i < times.size(); ++i)
+            std::printf(" %s %zu: %.0f (%d)", kind == Kind::CompositionSearch ? "composition" : "property", i, times[i],
+                        ref.found[{int(kind), int(i)}]);
+    }
     std::printf("\nmix: quick find %d %%, card open %d %%, composition search %d %%, property search %d %%, note save %d %%%s%s\n",
                 mixWeights[0], mixWeights[1], mixWeights[2], mixWeights[3], mixWeights[4],
                 privateWorkTables ? "" : "; shared search work tables",

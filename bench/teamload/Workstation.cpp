@@ -45,7 +45,7 @@ const QList<CompositionVariant> &compositionSet()
         out << three;
         CompositionVariant five;
         for (int i = 0; i < 5; ++i)
-            five.criteria.append({elements[i], 0.5 + i * 0.2, 3.0 + i * 0.3, true});
+            five.criteria.append({elements[i], 0.1, 5.0 + i * 0.5, true});
         five.options.inMatType = true;
         five.options.matType = QStringLiteral("Oceli");
         five.options.threshold = ChemThreshold::Exact;
@@ -81,7 +81,7 @@ MechFilters everyFilter(bool withList)
 }
 
 // Four properties (one a group) with every filter; every filter without the list; two
-// properties in steels only.
+// properties in hardened and tempered steels at 20 °C.
 const QList<PropertyVariant> &propertySet()
 {
     static const QList<PropertyVariant> set = [] {
@@ -92,9 +92,9 @@ const QList<PropertyVariant> &propertySet()
                                 {11, QStringLiteral("N"), std::nullopt, 300.0, true}},
                                everyFilter(true)};
         out << PropertyVariant{{}, everyFilter(false)};
-        MechFilters steels;
-        steels.inMatType = true;
-        steels.matType = QStringLiteral("Oceli");
+        MechFilters steels = everyFilter(true);
+        steels.inSemiProducts = false;
+        steels.inDimensions = false;
         out << PropertyVariant{{{1, QStringLiteral("N"), 900.0, std::nullopt, true},
                                 {6, QStringLiteral("N"), 15.0, std::nullopt, true}},
                                steels};
