@@ -6,13 +6,14 @@
 #include <QEvent>
 
 #include <chrono>
-#include <cstdio>
 #include <ctime>
 #include <iostream>
+#include <memory>
 #include <random>
 #include <sstream>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace orv::bench::teamload {
 

@@ -37,6 +37,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <functional>
 #include <map>
 #include <memory>
 #include <thread>
@@ -49,8 +50,9 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// The total rate the README states: what this machine serves with p95 < 500 ms.
-constexpr double statedRate = 4.0;
+// The total rate the README states: what the 2-core build machine serves with p95 < 500 ms
+// while other builds keep it at load 13-15 (it passed 16/s there and failed at 24/s).
+constexpr double statedRate = 12.0;
 
 QString loadAverage()
 {
