@@ -315,9 +315,8 @@ RunResult report(double rate, int engineers, double seconds, const std::vector<O
                 continue;
             QString error = op.error;
             const auto expected = ref.found.find({op.kind, op.variant});
-            if (error.isEmpty() && k != int(Kind::CardOpen) && k != int(Kind::NoteSave) && expected != ref.found.end()
-                && expected->second != op.found)
-                error = QStringLiteral("found %1 rows, alone %2").arg(op.found).arg(expected->second);
+            if (error.isEmpty() && expected != ref.found.end() && expected->second != op.found)
+                error = QStringLiteral("found %1 rows (cells of a card), alone %2").arg(op.found).arg(expected->second);
             if (!error.isEmpty()) {
                 ++errors;
                 if (errorSamples.size() < 8)
