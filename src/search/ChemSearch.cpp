@@ -119,19 +119,24 @@ int successThreshold(int u, int n)
 QStringList chemStageOneSql(const QList<ChemCriterion> &criteria, const QHash<int, double> &deviations,
                             const ChemOptions &options, int *criteriaCount)
 {
+    // One select whose criteria conditions are joined by "or" lists the same rows as a union of
+    // one select per criterion (both deliver each row once), and the server runs it in about
+    // half the time of the union.
     QStringList sql;
     int n = 0;
     for (const ChemCriterion &c : criteria) {
         if (!c.used())
             continue;
-        ++n;
-        sql << (n == 1 ? QStringLiteral("select cc.Number, mat.Number MatNumber, nr.Name Norma, nr.Label Znacka, mat.Name MatNazev, cc.ElementNo")
-                       : QStringLiteral("union select cc.Number, mat.Number MatNumber, nr.Name Norma, nr.Label Znacka, mat.Name MatNazev, cc.ElementNo"));
-        sql << QStringLiteral("  from Mat, Norms nr, ChemComp cc, MatTypes mt, Nodes nd")
-            << QStringLiteral("  where (mat.Number=nd.MaterialNo) and ")
-            << QStringLiteral("  (mat.Number=nr.MaterialNo) and (mat.Number=cc.MaterialNo) and (mt.Number=mat.TypeNo) and (");
-        if (options.inMatType && options.matType != QStringLiteral("všechny kovy"))
-            sql << QStringLiteral("mt.NAME LIKE ") + sqlQuote(options.matType) + QStringLiteral(") and (");
+        if (++n == 1) {
+            // Distinct: a material that stands twice in the contents tree (or a designation
+            // entered twice) is delivered, and counted, once.
+            sql << QStringLiteral("select distinct cc.Number, mat.Number MatNumber, nr.Name Norma, nr.Label Znacka, mat.Name MatNazev, cc.ElementNo")
+                << QStringLiteral("  from Mat, Norms nr, ChemComp cc, MatTypes mt, Nodes nd")
+                << QStringLiteral("  where (mat.Number=nd.MaterialNo) and ")
+                << QStringLiteral("  (mat.Number=nr.MaterialNo) and (mat.Number=cc.MaterialNo) and (mt.Number=mat.TypeNo) and (");
+            if (options.inMatType && options.matType != QStringLiteral("všechny kovy"))
+                sql << QStringLiteral("mt.NAME LIKE ") + sqlQuote(options.matType) + QStringLiteral(") and (");
+        }
         std::optional<double> deviation;
         if (auto it = deviations.constFind(c.elementNo); it != deviations.constEnd())
             deviation = *it;
@@ -143,12 +148,10 @@ QStringList chemStageOneSql(const QList<ChemCriterion> &criteria, const QHash<in
         }
         if (c.maxValue)
             cond += join + upperPart(c, deviation, options.keepInterval);
-        sql << cond + QStringLiteral(")");
+        sql << (n == 1 ? QStringLiteral("(") : QStringLiteral("or (")) + cond + QStringLiteral(")");
     }
-    // A union delivers each row once; a lone select would deliver a material that stands
-    // twice in the contents tree (or a designation entered twice) twice, and count it twice.
-    if (n == 1)
-        sql[0].replace(0, 7, QStringLiteral("select distinct "));
+    if (n > 0)
+        sql << QStringLiteral(")");
     if (criteriaCount)
         *criteriaCount = n;
     return sql;

@@ -1,6 +1,6 @@
 #pragma once
-// The composition search ("Chemické složení"). Stage one is a union of one select per used
-// criteria row run against the catalogue and copied into the work table FindChemComp; stage
+// The composition search ("Chemické složení"). Stage one selects the catalogue's composition
+// rows that meet any used criteria row and copies them into the work table FindChemComp; stage
 // two (qHledatChemSlozeni) groups the work table per designation, counts the rows of each
 // group and keeps the groups that reach the chosen threshold.
 
@@ -59,8 +59,9 @@ int parseSuccessRate(const QString &value);
 // The least whole k with k >= u * n / 100, in whole numbers (no rounding of 2.1 down).
 int successThreshold(int u, int n);
 
-// Stage one (qHledatAllChemSlozeni) built line by line; `criteriaCount` receives n.
-// Empty when no row is used.
+// Stage one (qHledatAllChemSlozeni) built line by line: one distinct select with the
+// condition of each used row on a line of its own, joined by "or"; `criteriaCount` receives
+// n. Empty when no row is used.
 QStringList chemStageOneSql(const QList<ChemCriterion> &criteria, const QHash<int, double> &deviations,
                             const ChemOptions &options, int *criteriaCount = nullptr);
 

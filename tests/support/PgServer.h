@@ -245,6 +245,9 @@ private:
                          QStringLiteral("-p"), QString::number(m_port), QStringLiteral("-c"), QStringLiteral("listen_addresses=127.0.0.1"),
                          QStringLiteral("-c"), QStringLiteral("fsync=off"), QStringLiteral("-c"), QStringLiteral("synchronous_commit=off"),
                          QStringLiteral("-c"), QStringLiteral("full_page_writes=off")};
+        // Further settings ("max_connections=150 shared_buffers=256MB"), e.g. for a load test.
+        for (const QString &setting : qEnvironmentVariable("ORVALIS_PG_SETTINGS").split(u' ', Qt::SkipEmptyParts))
+            args << QStringLiteral("-c") << setting;
         asServerUser(program, args);
         m_postgres = std::make_unique<QProcess>();
         m_postgres->setWorkingDirectory(root);

@@ -1,0 +1,267 @@
+#include "Workstation.h"
+
+#include "browse/BrowseSql.h"
+#include "browse/UserNotes.h"
+#include "db/Connection.h"
+#include "search/ChemSearch.h"
+#include "search/MechSearch.h"
+
+#include <QAbstractItemModel>
+#include <QFile>
+#include <QTableView>
+#include <QTableWidget>
+#include <QTextStream>
+
+namespace orv::bench::teamload {
+
+using namespace orv::search;
+
+namespace {
+
+struct CompositionVariant {
+    QList<ChemCriterion> criteria;
+    QHash<int, double> deviations;
+    ChemOptions options;
+};
+
+// Three searches an engineer might set up: eight elements with one deviation in steels at
+// least half matched, three elements anywhere all matched, five elements matched exactly.
+const QList<CompositionVariant> &compositionSet()
+{
+    static const QList<CompositionVariant> set = [] {
+        QList<CompositionVariant> out;
+        const int elements[] = {33, 20, 18, 2, 26, 36, 25, 34};
+        CompositionVariant eight;
+        for (int i = 0; i < 8; ++i)
+            eight.criteria.append({elements[i], 1.0 + i * 0.1, 4.0 + i * 0.2, true});
+        eight.deviations.insert(25, 10.0);
+        eight.options.inMatType = true;
+        eight.options.matType = QStringLiteral("Oceli");
+        eight.options.threshold = ChemThreshold::AtLeast;
+        out << eight;
+        CompositionVariant three;
+        three.criteria = {{33, 0.2, 2.5, true}, {20, 1.0, 3.0, true}, {18, std::nullopt, 2.0, true}};
+        three.options.threshold = ChemThreshold::All;
+        out << three;
+        CompositionVariant five;
+        for (int i = 0; i < 5; ++i)
+            five.criteria.append({elements[i], 0.1, 5.0 + i * 0.5, true});
+        five.options.inMatType = true;
+        five.options.matType = QStringLiteral("Oceli");
+        five.options.threshold = ChemThreshold::Exact;
+        out << five;
+        return out;
+    }();
+    return set;
+}
+
+struct PropertyVariant {
+    QList<MechCriterion> criteria;
+    MechFilters filters;
+};
+
+MechFilters everyFilter(bool withList)
+{
+    MechFilters f;
+    f.inMatType = true;
+    f.matType = QStringLiteral("Oceli");
+    f.inSemiProducts = true;
+    f.group[0] = QStringLiteral("Tyče");
+    for (int k = 1; k < 4; ++k)
+        f.group[k] = QStringLiteral("všechny polotovary");
+    f.inStates = true;
+    f.state = QStringLiteral("Zušlechtěný");
+    f.inDimensions = true;
+    f.minDimension = 10;
+    f.maxDimension = 100;
+    f.inTemperature = true;
+    f.temperature = 20;
+    f.inProperties = withList;
+    return f;
+}
+
+// Four properties (one a group) with every filter; every filter without the list; two
+// properties in hardened and tempered steels at 20 °C.
+const QList<PropertyVariant> &propertySet()
+{
+    static const QList<PropertyVariant> set = [] {
+        QList<PropertyVariant> out;
+        out << PropertyVariant{{{1, QStringLiteral("N"), 400.0, std::nullopt, true},
+                                {50, QStringLiteral("A"), 200.0, 1200.0, true},
+                                {6, QStringLiteral("N"), 10.0, std::nullopt, true},
+                                {11, QStringLiteral("N"), std::nullopt, 300.0, true}},
+                               everyFilter(true)};
+        out << PropertyVariant{{}, everyFilter(false)};
+        MechFilters steels = everyFilter(true);
+        steels.inSemiProducts = false;
+        steels.inDimensions = false;
+        out << PropertyVariant{{{1, QStringLiteral("N"), 900.0, std::nullopt, true},
+                                {6, QStringLiteral("N"), 15.0, std::nullopt, true}},
+                               steels};
+        return out;
+    }();
+    return set;
+}
+
+// Every cell text of every grid of the card, as painting the grids asks for them.
+int touchGrids(const browse::MaterialCard &card)
+{
+    int cells = 0;
+    for (QTableView *view : {card.semiProductGrid(), card.statesGrid(), card.dimensionsGrid(), card.propertiesGrid(),
+                             card.equivalentsGrid(), card.heatTreatmentGrid(), card.physicalGrid()}) {
+        QAbstractItemModel *m = view->model();
+        for (int r = 0; r < m->rowCount(); ++r)
+            for (int c = 0; c < m->columnCount(); ++c) {
+                if (m->index(r, c).data().isValid())
+                    ++cells;
+            }
+    }
+    return cells + card.compositionGrid()->rowCount() * card.compositionGrid()->columnCount();
+}
+
+} // namespace
+
+QString kindName(Kind kind)
+{
+    switch (kind) {
+    case Kind::QuickFind:
+        return QStringLiteral("quick find");
+    case Kind::CardOpen:
+        return QStringLiteral("card open");
+    case Kind::CompositionSearch:
+        return QStringLiteral("composition search");
+    case Kind::PropertySearch:
+        return QStringLiteral("property search");
+    case Kind::NoteSave:
+        return QStringLiteral("note save");
+    }
+    return QString();
+}
+
+int compositionVariants()
+{
+    return int(compositionSet().size());
+}
+
+int propertyVariants()
+{
+    return int(propertySet().size());
+}
+
+bool Plan::write(const QString &path) const
+{
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    QTextStream out(&f);
+    for (const QString &t : findTexts)
+        out << "find " << t << '\n';
+    for (int m : cards)
+        out << "card " << m << '\n';
+    for (int m : noteMaterials)
+        out << "note " << m << '\n';
+    return f.flush();
+}
+
+Plan Plan::read(const QString &path)
+{
+    Plan plan;
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return plan;
+    QTextStream in(&f);
+    while (!in.atEnd()) {
+        const QString line = in.readLine();
+        const QString value = line.mid(5);
+        if (line.startsWith(QLatin1String("find ")))
+            plan.findTexts << value;
+        else if (line.startsWith(QLatin1String("card ")))
+            plan.cards << value.toInt();
+        else if (line.startsWith(QLatin1String("note ")))
+            plan.noteMaterials << value.toInt();
+    }
+    return plan;
+}
+
+QStringList makeWorkTablesPrivate(db::Connection &conn)
+{
+    QStringList made;
+    for (const QString &table : {QStringLiteral("findchemcomp"), QStringLiteral("findmechproptemp")}) {
+        const QString persistence = conn.scalar(QStringLiteral("select relpersistence from pg_class where oid = to_regclass(:t)"),
+                                                {{QStringLiteral("t"), table}}).toString();
+        if (persistence == QLatin1String("t"))
+            continue;
+        conn.exec(QStringLiteral("create temporary table %1 as select * from %1 where false").arg(table));
+        made << table;
+    }
+    return made;
+}
+
+Workstation::Workstation(const QString &conninfo, const QString &settingsFile, bool privateWorkTables)
+    : m_data(db::ServerDatabase{conninfo})
+{
+    m_env = browse::CardEnvironment::fromDataModule(m_data);
+    // The cards read their sheets and pictures from the program's own data folder.
+    const QString root = QStringLiteral(ORVALIS_BINARY_DIR "/orvalis/");
+    m_env.dataRoot = [root] { return root; };
+    m_env.autoSave = [] { return false; };
+    m_env.settingsFile = settingsFile;
+    if (privateWorkTables)
+        makeWorkTablesPrivate(m_data.catalogueSession());
+}
+
+Workstation::~Workstation() = default;
+
+int Workstation::quickFind(const QString &text)
+{
+    // As the contents pane's find does, without the fallback to the whole list (every text
+    // of the plan finds something).
+    db::DataSet &q = m_data.qMatFind;
+    q.close();
+    browse::setQuickFind(q.sql(), text);
+    q.open();
+    return q.recordCount();
+}
+
+int Workstation::openCard(int material)
+{
+    browse::MaterialCard card(m_env);
+    card.load(material);
+    if (card.qMat.recordCount() != 1)
+        throw std::runtime_error("the card shows no material");
+    return touchGrids(card);
+}
+
+int Workstation::compositionSearch(int variant)
+{
+    const CompositionVariant &v = compositionSet().at(variant);
+    db::Connection &conn = m_data.catalogueSession();
+    const ChemSearchOutcome out = runChemSearch(conn, v.criteria, v.deviations, 50, v.options);
+    return int(readChemResult(conn, out).size());
+}
+
+int Workstation::propertySearch(int variant)
+{
+    const PropertyVariant &v = propertySet().at(variant);
+    db::Connection &conn = m_data.catalogueSession();
+    const MechSearchOutcome out = runMechSearch(conn, v.criteria, v.filters);
+    return int(readMechResult(conn, out).size());
+}
+
+int Workstation::saveNote(int material, const QString &text, bool asNew)
+{
+    if (!m_noteCard || m_noteCard->materialNo() != material) {
+        m_noteCard = std::make_unique<browse::MaterialCard>(m_env);
+        m_noteCard->load(material);
+    }
+    browse::MaterialCard &card = *m_noteCard;
+    if (asNew)
+        browse::removeNote(card);
+    browse::storeNote(card, text);
+    card.refreshTabs();
+    if (card.noteText() != text)
+        throw std::runtime_error("the card does not show the saved note");
+    return 1;
+}
+
+} // namespace orv::bench::teamload
