@@ -730,8 +730,17 @@ void PdfWriter::textRun(const TFragment &run, double x, double y,
     const FontWidths &fw = *font.widths;
     const QByteArray bytes = fontBytes(run.Chars, font.symbol);
     fillColor(run.Color, c);
-    c += "BT /F" + QByteArray::number(font.number) + ' ' + QByteArray::number(size) + " Tf "
-        + PdfNumber(px(x)) + ' ' + PdfNumber(py(y)) + " Td [(";
+    // Appended piece by piece: a chain of + made a new byte string for every piece, and a
+    // long report has a run for every field of every row.
+    c += "BT /F";
+    c += QByteArray::number(font.number);
+    c += ' ';
+    c += QByteArray::number(size);
+    c += " Tf ";
+    c += PdfNumber(px(x));
+    c += ' ';
+    c += PdfNumber(py(y));
+    c += " Td [(";
     // pen: where the next character would stand, in points from the run's start
     double pen = 0;
     const double x0 = targets.empty() ? 0 : targets[0];
@@ -743,7 +752,9 @@ void PdfWriter::textRun(const TFragment &run, double x, double y,
         const double target = (targets[size_t(k)] - x0) * kPt;
         const double adj = std::round((pen - target) * 1000.0 / size);
         if (std::abs(adj) >= 3) {
-            c += ")" + QByteArray::number(qint64(adj)) + "(";
+            c += ')';
+            c += QByteArray::number(qint64(adj));
+            c += '(';
             pen -= adj * size / 1000.0;
         }
         appendStringByte(c, b);
@@ -1117,6 +1128,41 @@ QByteArray PdfNumber(double value, int decimals)
 {
     if (!std::isfinite(value))
         value = 0;
+    // Two decimals, the common case, without the general conversion: the hundredths are
+    // rounded from value x 100, which gives the correctly rounded digits unless that
+    // product lies next to a half, where the general conversion decides.
+    if (decimals == 2 && std::abs(value) < 1e12) {
+        const double r = value * 100;
+        const double frac = r - std::floor(r);
+        if (std::abs(frac - 0.5) > 1e-6) {
+            const long long n = std::llround(r);
+            unsigned long long a = n < 0 ? 0ULL - static_cast<unsigned long long>(n)
+                                         : static_cast<unsigned long long>(n);
+            if (a == 0)
+                return QByteArrayLiteral("0");
+            char buf[32];
+            char *end = buf + sizeof buf;
+            char *p = end;
+            int cents = int(a % 100);
+            a /= 100;
+            if (cents != 0) {
+                if (cents % 10 == 0) {
+                    *--p = char('0' + cents / 10);
+                } else {
+                    *--p = char('0' + cents % 10);
+                    *--p = char('0' + cents / 10);
+                }
+                *--p = '.';
+            }
+            do {
+                *--p = char('0' + a % 10);
+                a /= 10;
+            } while (a);
+            if (n < 0)
+                *--p = '-';
+            return QByteArray(p, qsizetype(end - p));
+        }
+    }
     QByteArray s = QByteArray::number(value, 'f', decimals);
     if (decimals > 1 && s.contains('.')) {
         while (s.endsWith('0'))
