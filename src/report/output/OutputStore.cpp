@@ -182,8 +182,7 @@ const TStranaPrvku *TSestVystup::ReadPage(int index, TStranaPrvku &scratch) cons
     // is unpacked where it stands, as Page does.
     if (!page->IsPacked() || !page->m_held.empty())
         return Page(index);
-    scratch.Clear();
-    m_codec->unpack(page->m_packed, page->m_pictures, scratch);
+    m_codec->unpackOver(page->m_packed, page->m_pictures, scratch);
     scratch.LayerCount = page->LayerCount;
     return &scratch;
 }

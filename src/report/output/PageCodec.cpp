@@ -100,14 +100,14 @@ public:
         return qint64(v >> 1) ^ -qint64(v & 1);
     }
     int i() { return int(s()); }
-    QString str()
+    // Reads a text into text, in the room it has when it is not shared.
+    void str(QString &text)
     {
         const qsizetype n = qsizetype(std::min<quint64>(u(), quint64(m_end - m_p)));
-        QString text(n, Qt::Uninitialized);
+        text.resize(n);
         QChar *d = text.data();
         for (qsizetype k = 0; k < n; ++k)
             d[k] = QChar(char16_t(u()));
-        return text;
     }
     bool atEnd() const { return m_p >= m_end; }
     // A count read from the data: every counted thing takes at least one byte, so a count
@@ -215,6 +215,83 @@ QByteArray TPageCodec::pack(const TStranaPrvku &page, std::vector<QImage> &pictu
     return QByteArray(m_scratch.data(), qsizetype(w.size()));
 }
 
+namespace {
+
+// Reads one item into item, every field of it: an item read before (of a page read for a
+// writer) is read over again, keeping the room its lines, runs and texts had.
+void readItem(Reader &r, const std::vector<TSiReportElement *> &elements,
+              const std::vector<TRunFontKey> &fonts, const std::vector<QImage> &pictures,
+              TVystPrvek &item)
+{
+    const auto flags = unsigned(r.u());
+    TSiReportElement *element = nullptr;
+    if (flags & HasElement) {
+        const quint64 e = r.u();
+        element = e < elements.size() ? elements[size_t(e)] : nullptr;
+    }
+    item.Element = element;
+    item.Layer = r.i();
+    item.Left = r.i();
+    item.Top = r.i();
+    item.Width = r.i();
+    item.Height = r.i();
+    item.FirstLine = r.i();
+    item.LastLine = r.i();
+    item.HasPicture = flags & HasPictureFlag;
+    item.Pinned = flags & PinnedFlag;
+    if (flags & OwnPicture) {
+        const quint64 p = r.u();
+        item.Picture = p < pictures.size() ? pictures[size_t(p)] : QImage();
+    } else {
+        item.Picture.reset();
+    }
+    if (flags & PictureFileName)
+        r.str(item.PictureFile);
+    else
+        item.PictureFile.clear();
+    if (!(flags & HasLines)) {
+        item.Lines.reset();
+        return;
+    }
+    if (!item.Lines)
+        item.Lines = std::make_unique<TRadky>();
+    item.Lines->Lines.resize(r.count());
+    for (TRadek &l : item.Lines->Lines) {
+        l.RowHeight = r.i();
+        l.LineOffset = r.i();
+        l.BreakX = r.i();
+        l.BreakCount = r.i();
+        l.CurrentRun = r.i();
+        l.BreakRun = r.i();
+        l.FirstOfParagraph = r.u() != 0;
+        l.Runs.resize(r.count());
+        for (TFragment &run : l.Runs) {
+            const quint64 f = r.u();
+            static const TRunFontKey none;
+            const TRunFontKey &key = f < fonts.size() ? fonts[size_t(f)] : none;
+            run.FontName = key.Name;
+            run.FontSize = key.Size;
+            run.Color = key.Color;
+            run.Charset = key.Charset;
+            run.Bold = key.Bold;
+            run.Underline = key.Underline;
+            run.Italic = key.Italic;
+            run.Strikeout = key.Strikeout;
+            run.Length = r.i();
+            run.BreakLength = r.i();
+            r.str(run.Chars);
+            run.Positions.resize(r.count());
+            qint64 previous = 0;
+            for (int &p : run.Positions) {
+                previous += r.s();
+                p = int(previous);
+            }
+        }
+    }
+}
+
+} // namespace
+
 void TPageCodec::unpack(const QByteArray &data, const std::vector<QImage> &pictures,
                         TStranaPrvku &page) const
 {
@@ -222,65 +299,24 @@ void TPageCodec::unpack(const QByteArray &data, const std::vector<QImage> &pictu
     const size_t count = r.count();
     page.Items.reserve(page.Items.size() + count);
     for (size_t n = 0; n < count && !r.atEnd(); ++n) {
-        const auto flags = unsigned(r.u());
-        TSiReportElement *element = nullptr;
-        if (flags & HasElement) {
-            const quint64 e = r.u();
-            element = e < m_elements.size() ? m_elements[size_t(e)] : nullptr;
-        }
-        const int layer = r.i();
-        const int left = r.i(), top = r.i(), width = r.i(), height = r.i();
-        auto item = std::make_unique<TVystPrvek>(element, left, top, width, height);
-        item->Layer = layer;
-        item->FirstLine = r.i();
-        item->LastLine = r.i();
-        item->HasPicture = flags & HasPictureFlag;
-        item->Pinned = flags & PinnedFlag;
-        if (flags & OwnPicture) {
-            const quint64 p = r.u();
-            item->Picture = p < pictures.size() ? pictures[size_t(p)] : QImage();
-        }
-        if (flags & PictureFileName)
-            item->PictureFile = r.str();
-        if (flags & HasLines) {
-            item->Lines = std::make_unique<TRadky>();
-            item->Lines->Lines.resize(r.count());
-            for (TRadek &l : item->Lines->Lines) {
-                l.RowHeight = r.i();
-                l.LineOffset = r.i();
-                l.BreakX = r.i();
-                l.BreakCount = r.i();
-                l.CurrentRun = r.i();
-                l.BreakRun = r.i();
-                l.FirstOfParagraph = r.u() != 0;
-                l.Runs.resize(r.count());
-                for (TFragment &run : l.Runs) {
-                    const quint64 f = r.u();
-                    if (f < m_fonts.size()) {
-                        const TRunFontKey &key = m_fonts[size_t(f)];
-                        run.FontName = key.Name;
-                        run.FontSize = key.Size;
-                        run.Color = key.Color;
-                        run.Charset = key.Charset;
-                        run.Bold = key.Bold;
-                        run.Underline = key.Underline;
-                        run.Italic = key.Italic;
-                        run.Strikeout = key.Strikeout;
-                    }
-                    run.Length = r.i();
-                    run.BreakLength = r.i();
-                    run.Chars = r.str();
-                    run.Positions.resize(r.count());
-                    qint64 previous = 0;
-                    for (int &p : run.Positions) {
-                        previous += r.s();
-                        p = int(previous);
-                    }
-                }
-            }
-        }
+        auto item = std::make_unique<TVystPrvek>(nullptr, 0, 0, 0, 0);
+        readItem(r, m_elements, m_fonts, pictures, *item);
         page.Items.push_back(std::move(item));
     }
+}
+
+void TPageCodec::unpackOver(const QByteArray &data, const std::vector<QImage> &pictures,
+                            TStranaPrvku &page) const
+{
+    Reader r(data);
+    const size_t count = r.count();
+    size_t n = 0;
+    for (; n < count && !r.atEnd(); ++n) {
+        if (n == page.Items.size())
+            page.Items.push_back(std::make_unique<TVystPrvek>(nullptr, 0, 0, 0, 0));
+        readItem(r, m_elements, m_fonts, pictures, *page.Items[n]);
+    }
+    page.Items.resize(n);
 }
 
 } // namespace orv

@@ -310,6 +310,14 @@ TEST_F(PagePacking, ReadingAPageForAWriterLeavesTheStoreAsItWas)
     EXPECT_EQ(store.ReadPage(1, scratch), store.Pages[1].get());
     EXPECT_EQ(store.ReadPage(2, scratch), nullptr);
     EXPECT_EQ(store.ReadPage(-1, scratch), nullptr);
+    // Read over the items of another page, fewer and of other kinds, and back.
+    const QStringList small = describe(*store.Page(1));
+    store.AddItem(std::make_unique<TVystPrvek>(element(ekText), 0, 0, 1, 1), 2);
+    ASSERT_TRUE(packed(1));
+    EXPECT_EQ(describe(*store.ReadPage(1, scratch)), small);
+    EXPECT_EQ(describe(*store.ReadPage(0, scratch)), before);
+    EXPECT_EQ(describe(*store.ReadPage(1, scratch)), small);
+    store.DeletePage(2);
 
     auto pinnedItem = std::make_unique<TVystPrvek>(element(ekVariable), 3, 0, 10, 10);
     pinnedItem->Pinned = true;
