@@ -13,6 +13,7 @@
 #include <QString>
 #include <QWidget>
 
+#include <memory>
 #include <vector>
 
 class QRubberBand;
@@ -153,6 +154,11 @@ public:
 
     QSize sizeHint() const override;
 
+    // The image, painter and canvas the elements draw their pictures with, one for the
+    // whole sheet (see TSesPrvek::picture).
+    struct PictureScratch;
+    PictureScratch &pictureScratch();
+
 signals:
     // The mouse moved over the sheet (paper pixels) or left it (-1, -1).
     void mouseTracked(QPoint paperPixel);
@@ -192,6 +198,7 @@ private:
     friend class TDesignerGuidesOverlay;
     TOddil *m_guideBand = nullptr;
     QList<int> m_guideX, m_guideY;
+    std::shared_ptr<PictureScratch> m_pictureScratch;
 };
 
 // The scroll box of the paper; it reports its scroll positions to the rulers.

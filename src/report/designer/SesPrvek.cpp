@@ -127,27 +127,84 @@ int TSesPrvek::zoneAt(QPoint p) const
     return zoneIn(p, width(), height());
 }
 
+// Element pictures are drawn on one image of the sheet by one painter and canvas, and the
+// element's part is copied out. A painter begun on every new picture built a raster engine
+// for it (torn down again when the picture was let go) and a canvas of its own measured
+// every font afresh: after a zoom change every element draws its picture at once, and that
+// was a good part of the repaint. The painter stays on the image between pictures; each
+// picture draws between save() and restore(), from a new painter's state.
+struct TPapir::PictureScratch {
+    QImage image;
+    QPainter painter;
+    TTolvaCanvas canvas{&painter, 100};
+
+    ~PictureScratch()
+    {
+        if (painter.isActive())
+            painter.end();
+    }
+    // The painter on a transparent area of the given size at the image's corner.
+    QPainter &begin(QSize size)
+    {
+        if (image.width() < size.width() || image.height() < size.height()) {
+            if (painter.isActive())
+                painter.end();
+            image = QImage(std::max(size.width(), image.width()),
+                           std::max(size.height(), image.height()),
+                           QImage::Format_ARGB32_Premultiplied);
+        }
+        if (!painter.isActive())
+            painter.begin(&image);
+        painter.save();
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        painter.fillRect(QRect(QPoint(), size), Qt::transparent);
+        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        return painter;
+    }
+    QImage take(QSize size)
+    {
+        painter.restore();
+        return image.copy(QRect(QPoint(), size));
+    }
+};
+
+TPapir::PictureScratch &TPapir::pictureScratch()
+{
+    if (!m_pictureScratch)
+        m_pictureScratch = std::make_shared<PictureScratch>();
+    return *m_pictureScratch;
+}
+
 // The element drawn as the output draws it, at the control's size.
 const QImage &TSesPrvek::picture()
 {
     if (!m_picture.isNull())
         return m_picture;
     const TSiReportElement &e = *m_element;
-    m_picture = QImage(std::max(1, width()), std::max(1, height()),
-                       QImage::Format_ARGB32_Premultiplied);
-    m_picture.fill(Qt::transparent);
+    const QSize size(std::max(1, width()), std::max(1, height()));
     // An element 0 or 1 wide or high has nothing to draw in: only its outline shows.
-    if (e.Width <= 1 || e.Height <= 1)
+    if (e.Width <= 1 || e.Height <= 1) {
+        m_picture = QImage(size, QImage::Format_ARGB32_Premultiplied);
+        m_picture.fill(Qt::transparent);
         return m_picture;
+    }
+    TPapir::PictureScratch &scratch = m_band->paper()->pictureScratch();
+    QPainter &painter = scratch.begin(size);
+    drawPicture(painter, scratch.canvas, size);
+    m_picture = scratch.take(size);
+    return m_picture;
+}
+
+void TSesPrvek::drawPicture(QPainter &painter, TTolvaCanvas &canvas, QSize size)
+{
+    const TSiReportElement &e = *m_element;
     const double z = m_band->zoom();
     TSestavaTyp *report = m_band->paper()->report();
-    QPainter painter(&m_picture);
     painter.setRenderHint(QPainter::TextAntialiasing);
-    TTolvaCanvas canvas(&painter, 100);
 
     if (e.Kind == ekDetail) {
-        painter.fillRect(m_picture.rect(), QBrush(Qt::black, Qt::DiagCrossPattern));
-        return m_picture;
+        painter.fillRect(QRect(QPoint(), size), QBrush(Qt::black, Qt::DiagCrossPattern));
+        return;
     }
     // The item of an output page that this element would give, at the control's origin.
     // Pictures fill the whole rectangle; everything else keeps its right and bottom lines
@@ -175,7 +232,7 @@ const QImage &TSesPrvek::picture()
                     break;
         }
         if (pic.isNull())
-            return m_picture;
+            return;
         item.SetPicture(pic);
     } else if (textKind) {
         // Text is drawn without a background of its own, as the page prints it: what lies
@@ -217,7 +274,6 @@ const QImage &TSesPrvek::picture()
     }
     if (item.Lines)
         m_lines = std::move(item.Lines);
-    return m_picture;
 }
 
 namespace {

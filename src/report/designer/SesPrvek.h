@@ -16,6 +16,7 @@ class TRadky;
 class TSiReportElement;
 class TOddil;
 class TPapir;
+class TTolvaCanvas;
 
 class TSesPrvek : public QWidget {
     Q_OBJECT
@@ -54,6 +55,7 @@ private:
     friend class TPapir;
     void updateCursor(QPoint p);
     const QImage &picture();
+    void drawPicture(QPainter &painter, TTolvaCanvas &canvas, QSize size);
 
     TOddil *m_band;
     TSiReportElement *m_element;

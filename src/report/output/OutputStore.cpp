@@ -173,6 +173,20 @@ TStranaPrvku *TSestVystup::Page(int index) const
     return index >= 0 && index < PageCount() ? use(Pages[size_t(index)].get(), index) : nullptr;
 }
 
+const TStranaPrvku *TSestVystup::ReadPage(int index, TStranaPrvku &scratch) const
+{
+    if (index < 0 || index >= PageCount())
+        return nullptr;
+    const TStranaPrvku *page = Pages[size_t(index)].get();
+    // Pinned items of a packed page belong to it and cannot be lent to scratch: such a page
+    // is unpacked where it stands, as Page does.
+    if (!page->IsPacked() || !page->m_held.empty())
+        return Page(index);
+    m_codec->unpackOver(page->m_packed, page->m_pictures, scratch);
+    scratch.LayerCount = page->LayerCount;
+    return &scratch;
+}
+
 TStranaPrvku *TSestVystup::use(TStranaPrvku *page, int index) const
 {
     // Pages visited in order (a run filling the store, an export or a print going through

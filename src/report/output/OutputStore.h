@@ -144,6 +144,12 @@ public:
     // pages used in order (page n, n + 1, n + 2, ...) are packed again four pages behind:
     // a pointer then holds for the next three pages of such a visit.
     TStranaPrvku *Page(int index) const;
+    // The page for reading only, leaving the store as it is: a packed page is unpacked into
+    // scratch and stays packed, and the set of unpacked pages does not change. Writers that
+    // go through a long report twice (a survey of fonts and pictures, then the output) use
+    // it: through Page every page was unpacked and packed again on each pass. The result
+    // holds until scratch is used again or the page changes; nullptr for an invalid index.
+    const TStranaPrvku *ReadPage(int index, TStranaPrvku &scratch) const;
     // How many recently used pages stay unpacked; 0 keeps every page unpacked.
     void SetLivePages(int count);
     int LivePages() const { return m_livePages; }

@@ -21,31 +21,60 @@ enum ItemFlag : unsigned {
     PinnedFlag = 32,
 };
 
-// Writes into a plain byte buffer: one inlined store per byte (appending to a QByteArray
-// byte by byte was a fifth of a whole report run).
+// Writes into a plain byte buffer through a cursor: room for a number is made once and
+// its bytes are stored without a size check each (appending to a QByteArray byte by byte
+// was a fifth of a whole report run, and std::string::push_back still checked and stored
+// the length for every byte).
 class Writer {
 public:
-    explicit Writer(std::string &out) : m_out(out) {}
+    explicit Writer(std::string &out) : m_out(out)
+    {
+        if (m_out.size() < 4096)
+            m_out.resize(4096);
+        m_p = m_out.data();
+        m_end = m_p + m_out.size();
+    }
 
     void u(quint64 v)
     {
+        room(10);
         while (v >= 0x80) {
-            m_out.push_back(char(v | 0x80));
+            *m_p++ = char(v | 0x80);
             v >>= 7;
         }
-        m_out.push_back(char(v));
+        *m_p++ = char(v);
     }
     // Signed values in zigzag form: small magnitudes of either sign take few bytes.
     void s(qint64 v) { u((quint64(v) << 1) ^ quint64(v >> 63)); }
     void str(const QString &text)
     {
         u(quint64(text.size()));
-        for (QChar c : text)
-            u(c.unicode());
+        room(size_t(text.size()) * 3);
+        for (QChar c : text) {
+            char16_t v = c.unicode();
+            while (v >= 0x80) {
+                *m_p++ = char(v | 0x80);
+                v >>= 7;
+            }
+            *m_p++ = char(v);
+        }
     }
+    size_t size() const { return size_t(m_p - m_out.data()); }
 
 private:
+    void room(size_t n)
+    {
+        if (size_t(m_end - m_p) >= n)
+            return;
+        const size_t used = size();
+        m_out.resize(std::max(m_out.size() * 2, used + n));
+        m_p = m_out.data() + used;
+        m_end = m_out.data() + m_out.size();
+    }
+
     std::string &m_out;
+    char *m_p = nullptr;
+    char *m_end = nullptr;
 };
 
 class Reader {
@@ -71,14 +100,14 @@ public:
         return qint64(v >> 1) ^ -qint64(v & 1);
     }
     int i() { return int(s()); }
-    QString str()
+    // Reads a text into text, in the room it has when it is not shared.
+    void str(QString &text)
     {
         const qsizetype n = qsizetype(std::min<quint64>(u(), quint64(m_end - m_p)));
-        QString text(n, Qt::Uninitialized);
+        text.resize(n);
         QChar *d = text.data();
         for (qsizetype k = 0; k < n; ++k)
             d[k] = QChar(char16_t(u()));
-        return text;
     }
     bool atEnd() const { return m_p >= m_end; }
     // A count read from the data: every counted thing takes at least one byte, so a count
@@ -123,7 +152,6 @@ QByteArray TPageCodec::pack(const TStranaPrvku &page, std::vector<QImage> &pictu
 {
     if (page.Items.empty())
         return {};
-    m_scratch.clear();
     Writer w(m_scratch);
     w.u(page.Items.size());
     for (const auto &item : page.Items) {
@@ -183,9 +211,86 @@ QByteArray TPageCodec::pack(const TStranaPrvku &page, std::vector<QImage> &pictu
             }
         }
     }
-    // An exact copy: the scratch buffer keeps its capacity for the next page.
-    return QByteArray(m_scratch.data(), qsizetype(m_scratch.size()));
+    // An exact copy of what was written: the scratch buffer stays as large for the next page.
+    return QByteArray(m_scratch.data(), qsizetype(w.size()));
 }
+
+namespace {
+
+// Reads one item into item, every field of it: an item read before (of a page read for a
+// writer) is read over again, keeping the room its lines, runs and texts had.
+void readItem(Reader &r, const std::vector<TSiReportElement *> &elements,
+              const std::vector<TRunFontKey> &fonts, const std::vector<QImage> &pictures,
+              TVystPrvek &item)
+{
+    const auto flags = unsigned(r.u());
+    TSiReportElement *element = nullptr;
+    if (flags & HasElement) {
+        const quint64 e = r.u();
+        element = e < elements.size() ? elements[size_t(e)] : nullptr;
+    }
+    item.Element = element;
+    item.Layer = r.i();
+    item.Left = r.i();
+    item.Top = r.i();
+    item.Width = r.i();
+    item.Height = r.i();
+    item.FirstLine = r.i();
+    item.LastLine = r.i();
+    item.HasPicture = flags & HasPictureFlag;
+    item.Pinned = flags & PinnedFlag;
+    if (flags & OwnPicture) {
+        const quint64 p = r.u();
+        item.Picture = p < pictures.size() ? pictures[size_t(p)] : QImage();
+    } else {
+        item.Picture.reset();
+    }
+    if (flags & PictureFileName)
+        r.str(item.PictureFile);
+    else
+        item.PictureFile.clear();
+    if (!(flags & HasLines)) {
+        item.Lines.reset();
+        return;
+    }
+    if (!item.Lines)
+        item.Lines = std::make_unique<TRadky>();
+    item.Lines->Lines.resize(r.count());
+    for (TRadek &l : item.Lines->Lines) {
+        l.RowHeight = r.i();
+        l.LineOffset = r.i();
+        l.BreakX = r.i();
+        l.BreakCount = r.i();
+        l.CurrentRun = r.i();
+        l.BreakRun = r.i();
+        l.FirstOfParagraph = r.u() != 0;
+        l.Runs.resize(r.count());
+        for (TFragment &run : l.Runs) {
+            const quint64 f = r.u();
+            static const TRunFontKey none;
+            const TRunFontKey &key = f < fonts.size() ? fonts[size_t(f)] : none;
+            run.FontName = key.Name;
+            run.FontSize = key.Size;
+            run.Color = key.Color;
+            run.Charset = key.Charset;
+            run.Bold = key.Bold;
+            run.Underline = key.Underline;
+            run.Italic = key.Italic;
+            run.Strikeout = key.Strikeout;
+            run.Length = r.i();
+            run.BreakLength = r.i();
+            r.str(run.Chars);
+            run.Positions.resize(r.count());
+            qint64 previous = 0;
+            for (int &p : run.Positions) {
+                previous += r.s();
+                p = int(previous);
+            }
+        }
+    }
+}
+
+} // namespace
 
 void TPageCodec::unpack(const QByteArray &data, const std::vector<QImage> &pictures,
                         TStranaPrvku &page) const
@@ -194,65 +299,24 @@ void TPageCodec::unpack(const QByteArray &data, const std::vector<QImage> &pictu
     const size_t count = r.count();
     page.Items.reserve(page.Items.size() + count);
     for (size_t n = 0; n < count && !r.atEnd(); ++n) {
-        const auto flags = unsigned(r.u());
-        TSiReportElement *element = nullptr;
-        if (flags & HasElement) {
-            const quint64 e = r.u();
-            element = e < m_elements.size() ? m_elements[size_t(e)] : nullptr;
-        }
-        const int layer = r.i();
-        const int left = r.i(), top = r.i(), width = r.i(), height = r.i();
-        auto item = std::make_unique<TVystPrvek>(element, left, top, width, height);
-        item->Layer = layer;
-        item->FirstLine = r.i();
-        item->LastLine = r.i();
-        item->HasPicture = flags & HasPictureFlag;
-        item->Pinned = flags & PinnedFlag;
-        if (flags & OwnPicture) {
-            const quint64 p = r.u();
-            item->Picture = p < pictures.size() ? pictures[size_t(p)] : QImage();
-        }
-        if (flags & PictureFileName)
-            item->PictureFile = r.str();
-        if (flags & HasLines) {
-            item->Lines = std::make_unique<TRadky>();
-            item->Lines->Lines.resize(r.count());
-            for (TRadek &l : item->Lines->Lines) {
-                l.RowHeight = r.i();
-                l.LineOffset = r.i();
-                l.BreakX = r.i();
-                l.BreakCount = r.i();
-                l.CurrentRun = r.i();
-                l.BreakRun = r.i();
-                l.FirstOfParagraph = r.u() != 0;
-                l.Runs.resize(r.count());
-                for (TFragment &run : l.Runs) {
-                    const quint64 f = r.u();
-                    if (f < m_fonts.size()) {
-                        const TRunFontKey &key = m_fonts[size_t(f)];
-                        run.FontName = key.Name;
-                        run.FontSize = key.Size;
-                        run.Color = key.Color;
-                        run.Charset = key.Charset;
-                        run.Bold = key.Bold;
-                        run.Underline = key.Underline;
-                        run.Italic = key.Italic;
-                        run.Strikeout = key.Strikeout;
-                    }
-                    run.Length = r.i();
-                    run.BreakLength = r.i();
-                    run.Chars = r.str();
-                    run.Positions.resize(r.count());
-                    qint64 previous = 0;
-                    for (int &p : run.Positions) {
-                        previous += r.s();
-                        p = int(previous);
-                    }
-                }
-            }
-        }
+        auto item = std::make_unique<TVystPrvek>(nullptr, 0, 0, 0, 0);
+        readItem(r, m_elements, m_fonts, pictures, *item);
         page.Items.push_back(std::move(item));
     }
+}
+
+void TPageCodec::unpackOver(const QByteArray &data, const std::vector<QImage> &pictures,
+                            TStranaPrvku &page) const
+{
+    Reader r(data);
+    const size_t count = r.count();
+    size_t n = 0;
+    for (; n < count && !r.atEnd(); ++n) {
+        if (n == page.Items.size())
+            page.Items.push_back(std::make_unique<TVystPrvek>(nullptr, 0, 0, 0, 0));
+        readItem(r, m_elements, m_fonts, pictures, *page.Items[n]);
+    }
+    page.Items.resize(n);
 }
 
 } // namespace orv

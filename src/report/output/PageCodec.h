@@ -47,6 +47,10 @@ public:
     // Rebuilds the items of a page packed by this codec, appended to page.Items.
     void unpack(const QByteArray &data, const std::vector<QImage> &pictures,
                 TStranaPrvku &page) const;
+    // The same, but the page's items become exactly the packed ones, read over the items
+    // it holds (a page that is read again and again keeps their allocations).
+    void unpackOver(const QByteArray &data, const std::vector<QImage> &pictures,
+                    TStranaPrvku &page) const;
 
     int fontCount() const { return int(m_fonts.size()); }
     int elementCount() const { return int(m_elements.size()); }

@@ -32,7 +32,6 @@
 #include <cstring>
 #include <map>
 #include <memory>
-#include <set>
 #include <vector>
 
 namespace orv {
@@ -305,14 +304,52 @@ private:
     QString m_title;
     TPageSetup m_ps;
     // The bytes each font draws, and the embedded subsets (empty file: not embedded).
-    std::map<QByteArray, std::set<unsigned char>> m_used;
+    using UsedBytes = std::array<bool, 256>;
+    std::map<QByteArray, UsedBytes> m_used;
     std::vector<TFontSubset> m_subsets;
     void useBytes(const QByteArray &base, const QString &text)
     {
-        std::set<unsigned char> &used = m_used[base];
-        for (char ch : fontBytes(text, isSymbol(base)))
+        // Runs in a row mostly share their font.
+        if (!m_lastUsed || base != m_lastUsedBase) {
+            auto [it, added] = m_used.try_emplace(base);
+            if (added)
+                it->second.fill(false);
+            m_lastUsed = &it->second;
+            m_lastUsedBase = base;
+            m_lastUsedSymbol = isSymbol(base);
+        }
+        UsedBytes &used = *m_lastUsed;
+        for (char ch : fontBytes(text, m_lastUsedSymbol))
             if (static_cast<unsigned char>(ch) >= 32)
-                used.insert(static_cast<unsigned char>(ch));
+                used[static_cast<unsigned char>(ch)] = true;
+    }
+    UsedBytes *m_lastUsed = nullptr;   // m_used's entry for m_lastUsedBase (map nodes stay put)
+    QByteArray m_lastUsedBase;
+    bool m_lastUsedSymbol = false;
+    // The standard font of a run, remembered for the runs after it that share the face.
+    struct RunFont {
+        QString name;
+        bool bold = false, italic = false, known = false;
+        QByteArray base;
+        int number = -1;               // in m_fonts, once they are known
+        const FontWidths *widths = nullptr;
+        bool symbol = false;
+    };
+    RunFont m_runFont;
+    const RunFont &runFont(const TFragment &run)
+    {
+        RunFont &f = m_runFont;
+        if (!f.known || f.bold != bool(run.Bold) || f.italic != bool(run.Italic) || f.name != run.FontName) {
+            f.name = run.FontName;
+            f.bold = run.Bold;
+            f.italic = run.Italic;
+            f.known = true;
+            f.base = PdfBaseFont(run.FontName, run.Bold, run.Italic);
+            f.number = -1;
+            f.widths = nullptr;
+            f.symbol = isSymbol(f.base);
+        }
+        return f;
     }
     void makeSubsets();
     std::vector<char32_t> usedCharacters(int n) const;
@@ -339,11 +376,6 @@ private:
     // The graphics state of the content being written.
     qint64 m_fill = -1, m_stroke = -1;
 };
-
-QByteArray runBaseFont(const TFragment &run)
-{
-    return PdfBaseFont(run.FontName, run.Bold, run.Italic);
-}
 
 QImage PdfWriter::preparedPicture(const TVystPrvek &item) const
 {
@@ -391,8 +423,9 @@ void PdfWriter::collect()
         if (std::find(names.begin(), names.end(), b) == names.end())
             names.push_back(b);
     };
+    TStranaPrvku scratch;
     for (int p = 0; p < m_store.PageCount(); ++p) {
-        const TStranaPrvku *page = m_store.Page(p);
+        const TStranaPrvku *page = m_store.ReadPage(p, scratch);
         for (int i = 0; i < page->count(); ++i) {
             const TVystPrvek &it = *page->item(i);
             if (!it.Element)
@@ -406,8 +439,9 @@ void PdfWriter::collect()
                 } else if (it.Lines) {
                     for (const TRadek &l : it.Lines->Lines)
                         for (const TFragment &run : l.Runs) {
-                            add(runBaseFont(run));
-                            useBytes(runBaseFont(run), run.Chars.left(run.Length));
+                            const QByteArray &base = runFont(run).base;
+                            add(base);
+                            useBytes(base, run.Length < run.Chars.size() ? run.Chars.left(run.Length) : run.Chars);
                         }
                 }
             } else if (isPictureItem(it)) {
@@ -684,15 +718,29 @@ void PdfWriter::barcode(const TVystPrvek &it, QByteArray &c)
 void PdfWriter::textRun(const TFragment &run, double x, double y,
                         const std::vector<double> &targets, QByteArray &c)
 {
-    const QByteArray base = runBaseFont(run);
     const int size = run.FontSize;
     if (size <= 0)
         return;
-    const FontWidths &fw = widthsOf(base);
-    const QByteArray bytes = fontBytes(run.Chars, isSymbol(base));
+    runFont(run);
+    RunFont &font = m_runFont;
+    if (!font.widths) {
+        font.widths = &widthsOf(font.base);
+        font.number = fontNumber(font.base);
+    }
+    const FontWidths &fw = *font.widths;
+    const QByteArray bytes = fontBytes(run.Chars, font.symbol);
     fillColor(run.Color, c);
-    c += "BT /F" + QByteArray::number(fontNumber(base)) + ' ' + QByteArray::number(size) + " Tf "
-        + PdfNumber(px(x)) + ' ' + PdfNumber(py(y)) + " Td [(";
+    // Appended piece by piece: a chain of + made a new byte string for every piece, and a
+    // long report has a run for every field of every row.
+    c += "BT /F";
+    c += QByteArray::number(font.number);
+    c += ' ';
+    c += QByteArray::number(size);
+    c += " Tf ";
+    c += PdfNumber(px(x));
+    c += ' ';
+    c += PdfNumber(py(y));
+    c += " Td [(";
     // pen: where the next character would stand, in points from the run's start
     double pen = 0;
     const double x0 = targets.empty() ? 0 : targets[0];
@@ -704,7 +752,9 @@ void PdfWriter::textRun(const TFragment &run, double x, double y,
         const double target = (targets[size_t(k)] - x0) * kPt;
         const double adj = std::round((pen - target) * 1000.0 / size);
         if (std::abs(adj) >= 3) {
-            c += ")" + QByteArray::number(qint64(adj)) + "(";
+            c += ')';
+            c += QByteArray::number(qint64(adj));
+            c += '(';
             pen -= adj * size / 1000.0;
         }
         appendStringByte(c, b);
@@ -864,8 +914,9 @@ std::vector<char32_t> PdfWriter::usedCharacters(int n) const
     const QByteArray &base = m_fonts[size_t(n)];
     const auto it = m_used.find(base);
     if (it != m_used.end())
-        for (unsigned char b : it->second)
-            chars.push_back(characterOfByte(b, isSymbol(base)));
+        for (int b = 0; b < 256; ++b)
+            if (it->second[size_t(b)])
+                chars.push_back(characterOfByte(static_cast<unsigned char>(b), isSymbol(base)));
     return chars;
 }
 
@@ -971,13 +1022,14 @@ int PdfWriter::write()
                              "/MediaBox [0 0 " + PdfNumber(m_sheetW, 1) + ' ' + PdfNumber(m_sheetH, 1) + ']',
                              "/Kids [" + kids + ']', "/Resources 2 0 R"});
     QByteArray content;
+    TStranaPrvku scratch;
     for (int p = 0; p < np && !m_failed; ++p) {
         const int obj = catalog + 2 + 2 * p;
         dictObject(obj, {"/Type /Page", "/Parent " + QByteArray::number(catalog + 1) + " 0 R",
                          "/Contents " + QByteArray::number(obj + 1) + " 0 R"});
         content.clear();
         m_current = {p, -1};
-        pageContent(*m_store.Page(p), content);
+        pageContent(*m_store.ReadPage(p, scratch), content);
         beginObject(obj + 1);
         line("<< /Length " + QByteArray::number(content.size()) + " >>");
         line("stream");
@@ -1076,6 +1128,41 @@ QByteArray PdfNumber(double value, int decimals)
 {
     if (!std::isfinite(value))
         value = 0;
+    // Two decimals, the common case, without the general conversion: the hundredths are
+    // rounded from value x 100, which gives the correctly rounded digits unless that
+    // product lies next to a half, where the general conversion decides.
+    if (decimals == 2 && std::abs(value) < 1e12) {
+        const double r = value * 100;
+        const double frac = r - std::floor(r);
+        if (std::abs(frac - 0.5) > 1e-6) {
+            const long long n = std::llround(r);
+            unsigned long long a = n < 0 ? 0ULL - static_cast<unsigned long long>(n)
+                                         : static_cast<unsigned long long>(n);
+            if (a == 0)
+                return QByteArrayLiteral("0");
+            char buf[32];
+            char *end = buf + sizeof buf;
+            char *p = end;
+            int cents = int(a % 100);
+            a /= 100;
+            if (cents != 0) {
+                if (cents % 10 == 0) {
+                    *--p = char('0' + cents / 10);
+                } else {
+                    *--p = char('0' + cents % 10);
+                    *--p = char('0' + cents / 10);
+                }
+                *--p = '.';
+            }
+            do {
+                *--p = char('0' + a % 10);
+                a /= 10;
+            } while (a);
+            if (n < 0)
+                *--p = '-';
+            return QByteArray(p, qsizetype(end - p));
+        }
+    }
     QByteArray s = QByteArray::number(value, 'f', decimals);
     if (decimals > 1 && s.contains('.')) {
         while (s.endsWith('0'))

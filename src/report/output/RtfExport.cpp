@@ -109,8 +109,9 @@ private:
 
 void RtfWriter::collect()
 {
+    TStranaPrvku scratch;
     for (int p = 0; p < m_store.PageCount(); ++p) {
-        const TStranaPrvku *page = m_store.Page(p);
+        const TStranaPrvku *page = m_store.ReadPage(p, scratch);
         for (int i = 0; i < page->count(); ++i) {
             const TVystPrvek &it = *page->item(i);
             if (!it.Element)
@@ -342,8 +343,9 @@ int RtfWriter::write()
             + (m_ps.Orientation == 1 ? "\\lndscpsxn" : "") + "\\headery0\\footery0\r\n";
     out(head);
     QByteArray o;
+    TStranaPrvku scratch;
     for (int p = 0; p < m_store.PageCount() && !m_failed; ++p) {
-        const TStranaPrvku *page = m_store.Page(p);
+        const TStranaPrvku *page = m_store.ReadPage(p, scratch);
         o = "{";
         for (int i = 0; i < page->count(); ++i) {
             const TVystPrvek &it = *page->item(i);

@@ -289,6 +289,49 @@ TEST_F(PagePacking, APinnedItemStaysAsItIsWhileItsPageIsPacked)
     EXPECT_TRUE(packed(0));   // let go: packed with the rest
 }
 
+// A writer's reading leaves the store as it was: a packed page gives its items and stays
+// packed, the pages live before stay live, and a packed page with a pinned item is read in
+// place.
+TEST_F(PagePacking, ReadingAPageForAWriterLeavesTheStoreAsItWas)
+{
+    store.SetLivePages(1);
+    fill(0);
+    const QStringList before = describe(*store.Page(0));
+    store.AddItem(std::make_unique<TVystPrvek>(element(ekText), 0, 0, 1, 1), 1);
+    ASSERT_TRUE(packed(0));
+    TStranaPrvku scratch;
+    for (int round = 0; round < 2; ++round) {
+        const TStranaPrvku *read = store.ReadPage(0, scratch);
+        ASSERT_EQ(read, &scratch);
+        EXPECT_EQ(describe(*read), before);
+        EXPECT_TRUE(packed(0));
+        EXPECT_FALSE(packed(1));   // still the live one
+    }
+    EXPECT_EQ(store.ReadPage(1, scratch), store.Pages[1].get());
+    EXPECT_EQ(store.ReadPage(2, scratch), nullptr);
+    EXPECT_EQ(store.ReadPage(-1, scratch), nullptr);
+    // Read over the items of another page, fewer and of other kinds, and back.
+    const QStringList small = describe(*store.Page(1));
+    store.AddItem(std::make_unique<TVystPrvek>(element(ekText), 0, 0, 1, 1), 2);
+    ASSERT_TRUE(packed(1));
+    EXPECT_EQ(describe(*store.ReadPage(1, scratch)), small);
+    EXPECT_EQ(describe(*store.ReadPage(0, scratch)), before);
+    EXPECT_EQ(describe(*store.ReadPage(1, scratch)), small);
+    store.DeletePage(2);
+
+    auto pinnedItem = std::make_unique<TVystPrvek>(element(ekVariable), 3, 0, 10, 10);
+    pinnedItem->Pinned = true;
+    TVystPrvek *pinned = pinnedItem.get();
+    store.AddItem(std::move(pinnedItem), 2);
+    store.AddItem(std::make_unique<TVystPrvek>(element(ekText), 4, 0, 10, 10), 2);
+    store.Page(1);
+    ASSERT_TRUE(packed(2));
+    const TStranaPrvku *read = store.ReadPage(2, scratch);
+    ASSERT_EQ(read, store.Pages[2].get());
+    ASSERT_EQ(read->count(), 2);
+    EXPECT_TRUE(read->item(0) == pinned || read->item(1) == pinned);
+}
+
 namespace {
 
 // A list report over 600 rows with a page number, the page count, a group header with a

@@ -352,3 +352,31 @@ TEST_F(PdfTest, BarcodesAreDrawnAsFilledBars)
 }
 
 } // namespace
+
+// Numbers of two decimals take a quick path: it must give the digits of the general
+// conversion (correctly rounded, trailing zeros and a bare point dropped, no "-0"), also
+// next to halves and for the values a page's coordinates take.
+TEST(PdfNumbers, TheQuickPathGivesTheDigitsOfTheGeneralConversion)
+{
+    auto general = [](double v) {
+        QByteArray s = QByteArray::number(v, 'f', 2);
+        while (s.contains('.') && s.endsWith('0'))
+            s.chop(1);
+        if (s.endsWith('.'))
+            s.chop(1);
+        return s == "-0" ? QByteArray("0") : s;
+    };
+    std::vector<double> values = {0, -0.0, 0.004, -0.004, 0.005, -0.005, 0.015, 1.005, 2.675,
+                                  0.125, -0.125, 10.5, 99.995, 841.89, -1e-9, 123456789.125,
+                                  1e11 + 0.335};
+    quint32 seed = 12345;
+    auto next = [&seed] { seed = seed * 1664525u + 1013904223u; return seed; };
+    for (int i = 0; i < 20000; ++i) {
+        const double v = (double(next()) / 4294967296.0 - 0.3) * 2000.0;
+        values.push_back(v);
+        values.push_back(std::round(v * 1000) / 1000);   // three decimals: halves in sight
+        values.push_back((next() % 100000) * 0.12);       // page-image units in points
+    }
+    for (double v : values)
+        ASSERT_EQ(PdfNumber(v), general(v)) << qPrintable(QByteArray::number(v, 'g', 17));
+}
