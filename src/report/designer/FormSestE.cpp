@@ -373,7 +373,7 @@ void TFormSestE::treeItemActivated(QTreeWidgetItem *item, bool open)
 
 void TFormSestE::newTemplate()
 {
-    const bool started = m_doc.newTemplate([this](TSestavaTyp &report, QStringList &lines) {
+    m_doc.newTemplate([this](TSestavaTyp &report, QStringList &lines) {
         m_sheet->build(nullptr);   // the model is empty while the wizard runs
         return VytvorNovouPredlohu(report, m_doc.settings(), lines, this, [&report](QWidget *w) {
             EditReportSettings(report, TSestDlg::pgPapir, w);
@@ -381,7 +381,6 @@ void TFormSestE::newTemplate()
     });
     if (!m_sheet->paper()->report())
         m_sheet->build(&m_report);
-    (void)started;
     afterModelReplaced();
 }
 

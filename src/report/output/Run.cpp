@@ -326,9 +326,8 @@ bool TSestavaTyp::elementPrints(TSiReportElement &e)
 }
 
 // Lays the element's text out; the caller decides which lines the item gets.
-void TSestavaTyp::layoutInto(TVystPrvek &item, TSiReportElement &e, bool growing, TRadky &lines)
+void TSestavaTyp::layoutInto(TSiReportElement &e, bool growing, TRadky &lines)
 {
-    (void)item;
     const QString text = elementText(e);
     TTextFont font = layoutFont(e.Font);
     double letterSpacing = e.LetterSpacing;
@@ -379,7 +378,7 @@ void TSestavaTyp::printElements(const std::vector<TSiReportElement *> &elements,
         if (!elementPrints(e))
             continue;
         if (isTextKind(e.Kind) || e.Kind == ekBarcode) {
-            layoutInto(*item, e, false, lines);
+            layoutInto(e, false, lines);
             if (e.hasVariableHeight() && Columns <= 1) {
                 giveLines(*item, lines, 0, lines.count() - 1);
             } else {
@@ -425,7 +424,7 @@ void TSestavaTyp::printGrowing(TSiReportElement &e, int &y, int &page)
         return;
     auto item = std::make_unique<TVystPrvek>(&e, m_store->ColumnX + e.Left, y, e.Width, e.Height);
     TRadky lines;
-    layoutInto(*item, e, true, lines);
+    layoutInto(e, true, lines);
     int h = TotalHeight(lines);
     if (h > e.Height && h > remaining(y)) {
         int hh = 0, last = -1;
@@ -617,14 +616,14 @@ void TSestavaTyp::printSection(TOddilSestavy *s, int &y, int &p)
     }
 
     TPosuvy bands(s->Height);
-    std::vector<TSiReportElement *> unbanded;
     if (!multiColumnBody(s)) {
+        // A stretching element no band takes is printed with the fixed ones below.
         for (const auto &ep : s->Elements) {
             TSiReportElement *e = ep.get();
             const bool stretches = (isTextKind(e->Kind) && e->hasVariableHeight())
                                    || (s->Kind == skBody && e->Kind == ekDetail);
-            if (stretches && !bands.Add(e))
-                unbanded.push_back(e);
+            if (stretches)
+                bands.Add(e);
         }
     }
     if (bands.isEmpty()) {
@@ -815,7 +814,7 @@ void TSestavaTyp::endOfReport()
                 e.Value.Kind = TCalcType::KindNumber;
                 e.Value.Number = pages;
                 e.Value.Text = QString::number(pages);
-                layoutInto(*item, e, false, lines);
+                layoutInto(e, false, lines);
                 int h = 0, last = -1;
                 LinesThatFit(lines, 0, e.Height, h, last);
                 giveLines(*item, lines, 0, std::max(last, 0));

@@ -237,7 +237,7 @@ private:
     void advanceAfter(TOddilSestavy *s, int &y);
     void returnToFirstColumn();
     void endOfReport();
-    void layoutInto(TVystPrvek &item, TSiReportElement &e, bool growing, TRadky &lines);
+    void layoutInto(TSiReportElement &e, bool growing, TRadky &lines);
     QString elementText(TSiReportElement &e);
     bool elementPrints(TSiReportElement &e);
     bool cancelled() const;
