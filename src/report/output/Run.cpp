@@ -1,6 +1,7 @@
 // The report run: records stepped through the data link, groups, report functions, the page
 // logic, columns, stretch bands, growing texts and detail reports, filling the output store.
 
+#include "report/model/CaughtException.h"
 #include "report/model/Expression.h"
 #include "report/model/ExpressionEditor.h"
 #include "report/model/NumberFormat.h"
@@ -301,6 +302,7 @@ QString TSestavaTyp::elementText(TSiReportElement &e)
             return QString();
         }
     } catch (...) {
+        logCaughtException("elementText");
         return QStringLiteral("????");
     }
 }

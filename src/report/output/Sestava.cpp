@@ -21,6 +21,7 @@
 #include <QImageReader>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QScopeGuard>
 
 #include <optional>
 
@@ -562,6 +563,7 @@ TCalcType TSestavaD::FieldValue(int n) const
         }
         return v;
     } catch (...) {
+        logCaughtException("FieldValue");
         TCalcType v;
         v.Text = QStringLiteral("????");
         return v;
@@ -576,6 +578,7 @@ bool TSestavaD::FieldPicture(int n, QImage &picture) const
     try {
         return DataSource->Picture(n, picture);
     } catch (...) {
+        logCaughtException("FieldPicture");
         picture = QImage();
         return false;
     }
@@ -585,11 +588,7 @@ bool TSestavaD::FieldIsNull(int n) const
 {
     if (!fromBridge(n))
         return false;
-    try {
-        return DataSource->IsNull(n);
-    } catch (...) {
-        return false;
-    }
+    return readFromBridge("FieldIsNull", false, [&] { return DataSource->IsNull(n); });
 }
 
 // ====================================================================== TSestava
@@ -833,27 +832,22 @@ int TSestava::Run()
     const bool disable = !HasDetails() && !getData && DataSource;
     if (disable)
         DataSource->DisableControls();
-    auto restore = [&] {
-        if (disable)
-            DataSource->EnableControls();
-        if (!getData && DataSource)
-            DataSource->ReturnToPosition();
-        CloseOpenedDataSets();
-    };
     int result;
-    try {
+    {
+        // The data link gets its position and controls back however the run ends.
+        const auto restore = qScopeGuard([&] {
+            if (disable)
+                DataSource->EnableControls();
+            if (!getData && DataSource)
+                DataSource->ReturnToPosition();
+            CloseOpenedDataSets();
+        });
         PrepareFields();
         result = LoadTemplate(false);
-        if (result != seOk) {
-            restore();
+        if (result != seOk)
             return result;   // LoadTemplate has raised OnError
-        }
         result = TSestavaTyp::Run(true);
-    } catch (...) {
-        restore();
-        throw;
     }
-    restore();
     if (result != seOk)
         DoError(result);
     return result;
