@@ -547,7 +547,7 @@ void TFormSestE::reportSettings(int page, int group)
     m_report.ShowGrid = m_doc.settings().RastrZobrazovat;
     m_report.SnapToGrid = m_doc.settings().RastrZarovnavat;
     const QStringList before = m_doc.snapshot();
-    const TPageSetup pageBefore = pageSetup();
+    const TPageSetup pageBefore = m_report.Context.PageSetup;
     TSestDlg dlg(m_report, page, this);
     if (group >= 0 && dlg.Skupiny && group < dlg.Skupiny->count())
         dlg.Skupiny->setCurrentRow(group);
@@ -561,7 +561,7 @@ void TFormSestE::reportSettings(int page, int group)
         m_doc.setSettings(s);
         m_sheet->settingsChanged();
     }
-    if (m_doc.snapshot() != before || !(pageSetup() == pageBefore)) {
+    if (m_doc.snapshot() != before || !(m_report.Context.PageSetup == pageBefore)) {
         m_doc.record(u8(ChangeName::Sections));
         UnitsCombo->setCurrentIndex(displayUnit());
         m_sheet->unitChanged();

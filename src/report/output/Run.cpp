@@ -1042,15 +1042,12 @@ int TSestavaTyp::Run(bool final)
                 r.m_progress = nullptr;
         }
     } guard{*this, bool(ownCanvas), &ownCancel, final};
-    // The report lays out on its own paper, and a printer its handlers select is measured into
-    // its own metrics; a detail measuring on its master's canvas lays out on the master's
-    // pages and keeps the master's paper and metrics.
-    std::optional<TPageSetupScope> ownPaper;
-    std::optional<TPrinterMetricsScope> ownMetrics;
-    if (ownCanvas) {
-        ownPaper.emplace(PageSetup);
-        ownMetrics.emplace(PrinterMetrics);
-    }
+    // The report lays out on its own paper, and a printer its handlers select becomes its own;
+    // a detail measuring on its master's canvas lays out on the master's pages and keeps the
+    // master's context at work.
+    std::optional<TReportContextScope> ownContext;
+    if (ownCanvas)
+        ownContext.emplace(Context);
 
     TStepResult step = 0;
     // Over no records the page still gets its header, one body with empty values and the

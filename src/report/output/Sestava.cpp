@@ -75,7 +75,7 @@ bool sestavaOperationRunning()
 
 TSestavaTyp::TSestavaTyp()
 {
-    Vystup.setPageSetup(&PageSetup);
+    Vystup.setPageSetup(&Context.PageSetup);
     Vystup.OnPreparePicture = [this](QImage &picture, int width, int height) {
         DoPreparePicture(picture, width, height);
     };
@@ -886,7 +886,7 @@ int TSestava::PrintOnPort(int printerIndex, const QString &port)
     RunningGuard running;
     if (BeforePrint)
         BeforePrint(*this);
-    // From the run to the end of the job the report's own paper and metrics are in force.
+    // From the run to the end of the job the report's own context is at work.
     std::optional<TReportPrintScope> ownPrint;
     auto after = [this, &ownPrint](int r) {
         ownPrint.reset();
@@ -933,21 +933,13 @@ int TSestava::PrintOnPort(int printerIndex, const QString &port)
     job.AbortFlag = progress ? progress->abortFlag() : nullptr;
     Vystup.SetRange(StartPage, EndPage, ExportLanguage, PrintCopies);
 
-    // The printer current before the job is held here, so that selecting this job's printer
-    // cannot delete it under us; a PDF writer of an earlier job is not one to go back to.
-    const std::shared_ptr<QPrinter> previous =
-        IsPdfJobPrinter(currentPrinter()) ? nullptr : currentPrinterShared();
+    // The job's printer becomes the report's own; the session's stays as it was.
     result = PrintStore(*this, job);
     if (result == seOk && progress && progress->cancelled())
         result = seCancelled;
     if (result == seNoPrinter)
         message(TSestMessageKind::Warning, SestavaMessages::CaptionWarning,
                 QString::fromUtf8(SestavaMessages::NoPrinter));
-    // The report keeps the metrics it printed with; going back to the printer chosen before
-    // is the session's business.
-    ownPrint.reset();
-    if (previous != currentPrinterShared())
-        SetCurrentPrinter(previous);
     return after(result);
 }
 

@@ -88,9 +88,7 @@ public:
     bool TiskJedenZaznam = false;
     bool IsStored = false;
 
-    TSestVystup Vystup;          // the output store
-    // The metrics of the printer this report last printed on (its paper is PageSetup).
-    TPrinterMetrics PrinterMetrics;
+    TSestVystup Vystup;          // the output store (on the paper of Context)
     QImage BackgroundPicture;
 
     // --- virtual operations

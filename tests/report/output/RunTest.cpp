@@ -597,17 +597,17 @@ TEST(TwoReportsTest, EachKeepsItsOwnPaper)
     make(a, da, QStringLiteral("I,2,0,826,1169,50,50,70,70,1,0"));    // A4 portrait
     make(b, db, QStringLiteral("I,2,1,850,1100,40,60,30,50,1,0"));    // letter landscape
     a.SetPredloha(a.Predloha);
-    b.SetPredloha(b.Predloha);   // loaded last: its paper is the process default now
+    b.SetPredloha(b.Predloha);   // loaded last
     // A runs with its own paper, not the one loaded last.
     ASSERT_EQ(a.TSestavaTyp::Run(true), seOk);
     ASSERT_EQ(b.Run(), seOk);
-    EXPECT_EQ(a.PageSetup.PaperWidth, 826);
-    EXPECT_EQ(b.PageSetup.Orientation, 1);
+    EXPECT_EQ(a.Context.PageSetup.PaperWidth, 826);
+    EXPECT_EQ(b.Context.PageSetup.Orientation, 1);
     EXPECT_EQ(a.Vystup.PageWidth, 826 - 100);
     EXPECT_EQ(a.Vystup.PageHeight, 1169 - 140);
     EXPECT_EQ(b.Vystup.PageWidth, 1100 - 100);
     EXPECT_EQ(b.Vystup.PageHeight, 850 - 80);
-    EXPECT_FALSE(pageSetupScoped());
+    EXPECT_EQ(&reportContext(), &sessionContext());
 
     // The stores export on their own sheets after both runs.
     auto mediaBox = [](TSestVystup &store) {
