@@ -76,7 +76,8 @@ TOddil::TOddil(TPapir *paper, TOddilSestavy *section)
 
 int TOddil::sheetWidth() const
 {
-    return std::max(1, pageSetup().printableWidth());
+    const TSestavaTyp *r = m_paper->report();
+    return std::max(1, (r ? r->Context.PageSetup : pageSetup()).printableWidth());
 }
 
 int TOddil::sectionHeight() const
@@ -165,7 +166,7 @@ void TOddil::paintEvent(QPaintEvent *ev)
                 break;
             offset += b->sectionHeight();
         }
-        const TPageSetup &ps = pageSetup();
+        const TPageSetup &ps = report->Context.PageSetup;
         const QRect bg = report->backgroundRect();
         const QRect target(toPixels(bg.left() - ps.MarginLeft, z),
                            toPixels(bg.top() - ps.MarginTop - offset, z),

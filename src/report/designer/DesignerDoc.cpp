@@ -654,7 +654,7 @@ bool TDesignerDoc::newTemplate(const TWizardRunner &wizard)
         return false;
     const TListVariant keepUndo = m_undo;
     const QStringList keepLines = m_undo.currentLines();
-    const TPageSetup keepPage = pageSetup();
+    const TPageSetup keepPage = m_report.Context.PageSetup;
     const bool keepChanged = m_changed;
     // The wizard starts in the mode of the report it replaces, not the empty model's.
     const bool characterMode = m_report.CharacterMode;
@@ -666,7 +666,7 @@ bool TDesignerDoc::newTemplate(const TWizardRunner &wizard)
     if (r == QDialog::Rejected) {
         m_undo = keepUndo;
         loadLines(keepLines);
-        pageSetup() = keepPage;
+        m_report.Context.PageSetup = keepPage;
         m_changed = keepChanged;
         return false;
     }

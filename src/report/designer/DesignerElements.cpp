@@ -38,7 +38,7 @@ std::unique_ptr<TSiReportElement> newDesignerElement(TSestavaTyp &report,
     e->Font.Charset = s.ImplSkriptFontu;
     e->Font.Color = colorFromField(s.ImplBarvaFontu);
     e->Alignment = s.ImplZarovnani;
-    const int sheet = pageSetup().printableWidth();
+    const int sheet = report.Context.PageSetup.printableWidth();
     switch (kind) {
     case ekField:
     case ekFieldLabel:

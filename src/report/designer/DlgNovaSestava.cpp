@@ -358,6 +358,8 @@ void TDlgNovaSestava::accept()
 int VytvorNovouPredlohu(TSestavaTyp &report, const TEditorSettings &settings, QStringList &lines,
                         QWidget *parent, std::function<void(QWidget *)> paperFormat)
 {
+    // The wizard lays the template out on the report's paper, which its paper button edits.
+    const TReportContextScope onItsPaper(report.Context);
     QList<TWizardField> fields = wizardFields(report);
     sampleWizardFields(report, fields);
     TDlgNovaSestava dlg(fields, settings, report.CharacterMode, parent);

@@ -23,6 +23,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <memory>
 
 namespace orv {
 
@@ -368,11 +369,11 @@ void TDlgProstredi::choosePrinter()
     QPrintDialog dlg(printer, this);
     dlg.setWindowTitle(QStringLiteral("Nastavení tiskárny"));
     if (dlg.exec() == QDialog::Accepted && printer == &own) {
-        // Keep the chosen printer for the rest of the session.
-        static QPrinter chosen;
-        chosen.setPrinterName(own.printerName());
-        chosen.setPageLayout(own.pageLayout());
-        SetCurrentPrinter(&chosen);
+        // The session keeps the chosen printer; it owns it from now on.
+        auto chosen = std::make_shared<QPrinter>();
+        chosen->setPrinterName(own.printerName());
+        chosen->setPageLayout(own.pageLayout());
+        SetCurrentPrinter(std::move(chosen));
     }
 }
 

@@ -373,7 +373,7 @@ void TFormSestE::treeItemActivated(QTreeWidgetItem *item, bool open)
 
 void TFormSestE::newTemplate()
 {
-    const bool started = m_doc.newTemplate([this](TSestavaTyp &report, QStringList &lines) {
+    m_doc.newTemplate([this](TSestavaTyp &report, QStringList &lines) {
         m_sheet->build(nullptr);   // the model is empty while the wizard runs
         return VytvorNovouPredlohu(report, m_doc.settings(), lines, this, [&report](QWidget *w) {
             EditReportSettings(report, TSestDlg::pgPapir, w);
@@ -381,7 +381,6 @@ void TFormSestE::newTemplate()
     });
     if (!m_sheet->paper()->report())
         m_sheet->build(&m_report);
-    (void)started;
     afterModelReplaced();
 }
 
@@ -548,7 +547,7 @@ void TFormSestE::reportSettings(int page, int group)
     m_report.ShowGrid = m_doc.settings().RastrZobrazovat;
     m_report.SnapToGrid = m_doc.settings().RastrZarovnavat;
     const QStringList before = m_doc.snapshot();
-    const TPageSetup pageBefore = pageSetup();
+    const TPageSetup pageBefore = m_report.Context.PageSetup;
     TSestDlg dlg(m_report, page, this);
     if (group >= 0 && dlg.Skupiny && group < dlg.Skupiny->count())
         dlg.Skupiny->setCurrentRow(group);
@@ -562,7 +561,7 @@ void TFormSestE::reportSettings(int page, int group)
         m_doc.setSettings(s);
         m_sheet->settingsChanged();
     }
-    if (m_doc.snapshot() != before || !(pageSetup() == pageBefore)) {
+    if (m_doc.snapshot() != before || !(m_report.Context.PageSetup == pageBefore)) {
         m_doc.record(u8(ChangeName::Sections));
         UnitsCombo->setCurrentIndex(displayUnit());
         m_sheet->unitChanged();

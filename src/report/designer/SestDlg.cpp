@@ -409,7 +409,7 @@ QList<TDelkaEdit *> TSestDlg::lengthEdits() const
 void TSestDlg::load()
 {
     const TSestavaTyp &r = m_report;
-    const TPageSetup &ps = pageSetup();
+    const TPageSetup &ps = r.Context.PageSetup;
     const int unit = std::clamp(r.UnitsIndex, 0, kUnitCount - 1);
     for (TDelkaEdit *e : lengthEdits())
         e->setUnit(unit);
@@ -642,7 +642,7 @@ void TSestDlg::chooseBackground()
 
 TPageSetup TSestDlg::pageFromControls() const
 {
-    TPageSetup ps = pageSetup();
+    TPageSetup ps = m_report.Context.PageSetup;
     ps.PaperWidth = m_paperWidth;
     ps.PaperHeight = m_paperHeight;
     ps.Orientation = NaSirku->isChecked() ? 1 : 0;
@@ -732,7 +732,7 @@ void TSestDlg::storePageAndGrid(const TPageSetup &ps)
 {
     TSestavaTyp &r = m_report;
     r.UnitsIndex = Jednotky->currentIndex();
-    pageSetup() = ps;
+    r.Context.PageSetup = ps;
     r.Columns = std::max(1, PocetSloupcu->value());
     r.ColumnGap = std::max(0, MezeraSloupcu->value());
     const bool character = Znakovy->isChecked();

@@ -10,34 +10,4 @@ void TPageSetup::setOrientationCode(int code)
     KeepPrinterOrientation = (code & 2) != 0;
 }
 
-namespace {
-TPageSetup *g_inForce = nullptr;
-} // namespace
-
-TPageSetup &defaultPageSetup()
-{
-    static TPageSetup setup;
-    return setup;
-}
-
-TPageSetup &pageSetup()
-{
-    return g_inForce ? *g_inForce : defaultPageSetup();
-}
-
-bool pageSetupScoped()
-{
-    return g_inForce != nullptr;
-}
-
-TPageSetupScope::TPageSetupScope(TPageSetup &setup) : m_previous(g_inForce)
-{
-    g_inForce = &setup;
-}
-
-TPageSetupScope::~TPageSetupScope()
-{
-    g_inForce = m_previous;
-}
-
 } // namespace orv

@@ -1,6 +1,6 @@
 #pragma once
-// The page setup: paper, orientation and margins. Each report owns one; the run, the template
-// reader, the output store, the exporters and the printer dialogs read the one in effect.
+// The page setup: paper, orientation and margins. Each report owns one in its context; the
+// run, the template reader, the output store, the exporters and the printer dialogs read it.
 // All lengths in hundredths of an inch.
 
 namespace orv {
@@ -27,25 +27,11 @@ struct TPageSetup {
     bool operator==(const TPageSetup &) const = default;
 };
 
-// The page setup in effect: the one a TPageSetupScope put in force (a report at work), else
-// the process default (the designer's and the dialogs' working copy).
+// The page setup at work: the paper of the report whose context is at work (while it runs
+// or prints), else the session's (the designer's and the dialogs' working copy). Both live
+// in report contexts (ReportContext.h).
 TPageSetup &pageSetup();
-// The process default, whatever scope is in force.
+// The session's, whatever context is at work.
 TPageSetup &defaultPageSetup();
-// True while some report's page setup is in force.
-bool pageSetupScoped();
-
-// While alive, pageSetup() is the given one (owned by the caller); the one in force before
-// comes back when it dies. Scopes nest.
-class TPageSetupScope {
-public:
-    explicit TPageSetupScope(TPageSetup &setup);
-    ~TPageSetupScope();
-    TPageSetupScope(const TPageSetupScope &) = delete;
-    TPageSetupScope &operator=(const TPageSetupScope &) = delete;
-
-private:
-    TPageSetup *m_previous;
-};
 
 } // namespace orv

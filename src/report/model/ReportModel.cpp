@@ -100,17 +100,12 @@ void TSestavaModel::SetPredloha(const QStringList &lines)
     m_reading = true;
     Discard();
     Predloha = lines;
-    // The template starts from the paper in force and keeps what it reads for itself. Outside
-    // a run the paper read also becomes the process default (the designer edits that one);
-    // inside one (a detail list's template) the working report's paper stays as it was.
-    PageSetup = pageSetup();
-    const bool inRun = pageSetupScoped();
-    {
-        TPageSetupScope own(PageSetup);
-        readTemplate(*this, Predloha);
-    }
-    if (!inRun)
-        defaultPageSetup() = PageSetup;
+    // The template keeps what it reads for itself and nothing shared changes: what it does
+    // not say stays the report's own. A detail list's template says nothing of the paper; the
+    // detail takes the paper at work (its master's inside a run).
+    if (IsDetail)
+        Context.PageSetup = pageSetup();
+    readTemplate(*this, Predloha);
     m_reading = false;
 }
 
@@ -228,7 +223,7 @@ void TSestavaModel::CopyTemplateFrom(const TSestavaModel &o)
     for (int i = 0; i < o.Functions.count(); ++i)
         Functions.append(std::make_unique<TRadekFunkce>(*o.Functions.at(i)));
     Predloha = o.Predloha;
-    PageSetup = o.PageSetup;
+    Context.PageSetup = o.Context.PageSetup;
     Popis = o.Popis;
     FormatVersion = o.FormatVersion;
     FormatRevision = o.FormatRevision;
@@ -291,7 +286,7 @@ void TSestavaModel::UpdateCharacterMetrics()
 
 QRect TSestavaModel::backgroundRect() const
 {
-    const TPageSetup &ps = pageSetup();
+    const TPageSetup &ps = Context.PageSetup;
     return QRect(BackgroundLeft, BackgroundTop,
                  BackgroundWidth ? BackgroundWidth : ps.sheetWidth(),
                  BackgroundHeight ? BackgroundHeight : ps.sheetHeight());

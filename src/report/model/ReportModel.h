@@ -5,6 +5,7 @@
 
 #include "report/model/Expression.h"
 #include "report/model/PageSetup.h"
+#include "report/model/ReportContext.h"
 #include "report/model/ReportElement.h"
 #include "report/model/ReportFunctions.h"
 
@@ -164,8 +165,9 @@ public:
     void SetFieldNames(const QStringList &names);
 
     // --- page and layout settings
-    // The report's own paper and margins, read with the template; its run puts them in force.
-    TPageSetup PageSetup;
+    // The report's own paper and margins (read with the template), printer and handlers; its
+    // run and its print jobs put it to work.
+    TReportContext Context;
     int Columns = 1;
     int ColumnGap = 0;
     int ColumnReserve = 0;

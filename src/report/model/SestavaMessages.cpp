@@ -1,5 +1,7 @@
 #include "report/model/SestavaMessages.h"
 
+#include "report/model/ReportContext.h"
+
 #include <QDebug>
 
 namespace orv {
@@ -20,28 +22,18 @@ QString sestErrorText(int code)
     }
 }
 
-namespace {
-TSestMessageHandler &handler()
-{
-    static TSestMessageHandler h;
-    return h;
-}
-TSestProgressFactory &progressFactory()
-{
-    static TSestProgressFactory f;
-    return f;
-}
-} // namespace
-
+// The handlers of the context at work, else the session's (the window layer's).
 void setSestMessageHandler(TSestMessageHandler h)
 {
-    handler() = std::move(h);
+    sessionContext().Messages = std::move(h);
 }
 
 bool showSestMessage(TSestMessageKind kind, const QString &caption, const QString &text)
 {
-    if (handler())
-        return handler()(kind, caption, text);
+    const TSestMessageHandler &own = reportContext().Messages;
+    const TSestMessageHandler &handler = own ? own : sessionContext().Messages;
+    if (handler)
+        return handler(kind, caption, text);
     qWarning().noquote() << caption + QStringLiteral(": ") + text;
     return false;
 }
@@ -50,12 +42,14 @@ TSestProgress::~TSestProgress() = default;
 
 void setSestProgressFactory(TSestProgressFactory factory)
 {
-    progressFactory() = std::move(factory);
+    sessionContext().Progress = std::move(factory);
 }
 
 std::unique_ptr<TSestProgress> createSestProgress(const QString &caption)
 {
-    return progressFactory() ? progressFactory()(caption) : nullptr;
+    const TSestProgressFactory &own = reportContext().Progress;
+    const TSestProgressFactory &factory = own ? own : sessionContext().Progress;
+    return factory ? factory(caption) : nullptr;
 }
 
 } // namespace orv

@@ -2,8 +2,9 @@
 // The texts of the report components' results and messages, and the two ways the report
 // generator reaches the user without depending on any window code: a message handler (the
 // modal message boxes "Chyba", "Varování", "Potvrzení", "Informace") and a progress window
-// with its cancel button. The window layers install their own; without them messages go to
-// the log, questions are answered No and there is no progress window.
+// with its cancel button. The window layers install the session's; a report's context may
+// carry its own (ReportContext.h). Without any, messages go to the log, questions are
+// answered No and there is no progress window.
 
 #include "report/model/SestError.h"
 

@@ -98,10 +98,9 @@ QString quoteTemplateField(const QString &text)
 
 // ====================================================================== fonts
 
-namespace {
-
-bool defaultFontAvailable(const QString &family)
+bool isFontAvailable(const QString &family)
 {
+    // What the font database has does not change while the program runs.
     static QSet<QString> families;
     static bool loaded = false;
     if (!loaded) {
@@ -114,18 +113,9 @@ bool defaultFontAvailable(const QString &family)
     return families.contains(family.toLower());
 }
 
-FontAvailableFn g_fontAvailable = &defaultFontAvailable;
-
-} // namespace
-
-void setFontAvailableFunction(FontAvailableFn fn)
+void setFontAvailableFunction(std::function<bool(const QString &family)> fn)
 {
-    g_fontAvailable = fn ? fn : &defaultFontAvailable;
-}
-
-bool isFontAvailable(const QString &family)
-{
-    return g_fontAvailable(family);
+    sessionContext().FontAvailable = std::move(fn);
 }
 
 // ====================================================================== reader
@@ -187,7 +177,7 @@ QString convertGroupExpression(const QString &e)
 
 void readSettings(TSestavaModel &m, const Fields &fl)
 {
-    TPageSetup &ps = pageSetup();
+    TPageSetup &ps = m.Context.PageSetup;
     switch (fl.integer(2, -1)) {
     case 0:
         if (!fl.text(3).isEmpty())
@@ -285,11 +275,12 @@ void readFunction(TSestavaModel &m, const Fields &fl)
     m.Functions.append(std::move(f));
 }
 
-void readFont(const Fields &fl, TElementFont &font)
+void readFont(const TReportContext &context, const Fields &fl, TElementFont &font)
 {
     QString name = fl.text(8);
     int charset = fl.integer(14);
-    if (!isFontAvailable(name)) {
+    const auto &answer = context.FontAvailable ? context.FontAvailable : sessionContext().FontAvailable;
+    if (!(answer ? answer(name) : isFontAvailable(name))) {
         static const struct { const char *suffix; int charset; } kSuffixes[] = {
             {" CE", csEastEurope}, {" Greek", csGreek}, {" TUR", csTurkish},
             {" Baltic", csBaltic}, {" CYR", csCyrillic}};
@@ -347,7 +338,7 @@ void readElement(TSestavaModel &m, const Fields &fl, TSiReportElement &e)
         const int a = fl.integer(12);
         e.Alignment = a & 3;
         e.TextFlags = a & 0xF8;
-        readFont(fl, e.Font);
+        readFont(m.Context, fl, e.Font);
         e.Flags = fl.integer(13);
     } else if (isShapeKind(kind)) {
         e.PenWidth = fl.integer(9);
@@ -533,7 +524,7 @@ QString writeElementLine(const QString &code, const TSiReportElement &e)
 QStringList writeTemplate(const TSestavaModel &m)
 {
     QStringList out;
-    const TPageSetup &ps = pageSetup();
+    const TPageSetup &ps = m.Context.PageSetup;
     out << QStringLiteral("I,0,") + quoteTemplateField(m.Popis);
     out << QStringLiteral("I,1,5,50,0");
     out << QStringList{QStringLiteral("I,2"), num(ps.orientationCode()), num(ps.PaperWidth),

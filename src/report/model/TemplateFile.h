@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 namespace orv {
 
 class TSestavaModel;
@@ -27,11 +29,12 @@ void readElementLine(TSestavaModel &model, const QString &line, TSiReportElement
 QStringList writeTemplate(const TSestavaModel &model);
 QString writeElementLine(const QString &sectionCode, const TSiReportElement &element);
 
-// Whether a font family is installed; the reader keeps names of installed fonts as they are.
-// Replaceable so that tests and tools decide without a font database.
-using FontAvailableFn = bool (*)(const QString &family);
-void setFontAvailableFunction(FontAvailableFn fn);
+// Whether the system has a font family installed; the reader keeps names of installed fonts
+// as they are. A report's context answers instead when it has FontAvailable, else the
+// session's; setFontAvailableFunction sets the session's (tools and benchmarks that decide
+// without a font database; null: the system decides).
 bool isFontAvailable(const QString &family);
+void setFontAvailableFunction(std::function<bool(const QString &family)> fn);
 
 // Template file bytes to lines: CR LF, CR and LF end a line, NUL ends the text.
 QStringList templateLinesFromBytes(const QByteArray &bytes);

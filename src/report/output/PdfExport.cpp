@@ -9,6 +9,7 @@
 #include "report/output/PdfExport.h"
 
 #include "core/CodePage.h"
+#include "report/model/CaughtException.h"
 #include "report/model/PageSetup.h"
 #include "report/model/SestError.h"
 #include "report/output/Barcode.h"
@@ -1180,6 +1181,7 @@ int SavePdf(TSestVystup &store, QIODevice &stream, const QString &title)
     try {
         return PdfWriter(store, stream, title).write();
     } catch (...) {
+        logCaughtException("SavePdf");
         return seOutputNotWritten;
     }
 }

@@ -10,37 +10,6 @@
 
 namespace orv {
 
-int TPrinterMetrics::physicalWidth(const TPageSetup &paper) const
-{
-    if (PrinterAvailable && PhysicalWidth > 0)
-        return PhysicalWidth;
-    return paper.PaperWidth;
-}
-
-int TPrinterMetrics::physicalHeight(const TPageSetup &paper) const
-{
-    if (PrinterAvailable && PhysicalHeight > 0)
-        return PhysicalHeight;
-    return paper.PaperHeight;
-}
-
-int TPrinterMetrics::OffsetX(const TPageSetup &paper) const
-{
-    const int res = ResolutionX > 0 ? ResolutionX : 100;
-    return paper.MarginLeft - PrintingOffsetX * 100 / res;
-}
-
-int TPrinterMetrics::OffsetY(const TPageSetup &paper) const
-{
-    const int res = ResolutionY > 0 ? ResolutionY : 100;
-    return paper.MarginTop - PrintingOffsetY * 100 / res;
-}
-
-int TPrinterMetrics::physicalWidth() const { return physicalWidth(pageSetup()); }
-int TPrinterMetrics::physicalHeight() const { return physicalHeight(pageSetup()); }
-int TPrinterMetrics::OffsetX() const { return OffsetX(pageSetup()); }
-int TPrinterMetrics::OffsetY() const { return OffsetY(pageSetup()); }
-
 TPrinterMetrics MetricsOf(const QPrinter &printer)
 {
     TPrinterMetrics m;
@@ -59,46 +28,22 @@ TPrinterMetrics MetricsOf(const QPrinter &printer)
     return m;
 }
 
-namespace {
-std::shared_ptr<QPrinter> g_current;
-TPrinterMetrics *g_inForce = nullptr;
-} // namespace
-
-TPrinterMetrics &defaultPrinterMetrics()
-{
-    static TPrinterMetrics metrics;
-    return metrics;
-}
-
-TPrinterMetrics &printerMetrics()
-{
-    return g_inForce ? *g_inForce : defaultPrinterMetrics();
-}
-
-TPrinterMetricsScope::TPrinterMetricsScope(TPrinterMetrics &metrics) : m_previous(g_inForce)
-{
-    g_inForce = &metrics;
-}
-
-TPrinterMetricsScope::~TPrinterMetricsScope()
-{
-    g_inForce = m_previous;
-}
-
 QPrinter *currentPrinter()
 {
-    return g_current.get();
+    return currentPrinterShared().get();
 }
 
 std::shared_ptr<QPrinter> currentPrinterShared()
 {
-    return g_current;
+    const TReportContext &atWork = reportContext();
+    return atWork.Printer ? atWork.Printer : sessionContext().Printer;
 }
 
 void SetCurrentPrinter(std::shared_ptr<QPrinter> printer)
 {
-    g_current = std::move(printer);
-    printerMetrics() = g_current ? MetricsOf(*g_current) : TPrinterMetrics();
+    TReportContext &atWork = reportContext();
+    atWork.Printer = std::move(printer);
+    atWork.PrinterMetrics = atWork.Printer ? MetricsOf(*atWork.Printer) : TPrinterMetrics();
 }
 
 void SetCurrentPrinter(QPrinter *printer)
@@ -115,8 +60,8 @@ void SetCurrentPrinter(std::nullptr_t)
 bool SelectPrinter(int index)
 {
     // -1 is the current printer: the one chosen before, else the system's default.
-    if (index == -1 && g_current) {
-        printerMetrics() = MetricsOf(*g_current);
+    if (QPrinter *current = currentPrinter(); index == -1 && current) {
+        printerMetrics() = MetricsOf(*current);
         return true;
     }
     const QList<QPrinterInfo> printers = QPrinterInfo::availablePrinters();

@@ -19,9 +19,6 @@ namespace orv {
 
 namespace {
 
-std::shared_ptr<QPrinter> g_jobPrinter;
-TPrinterMarginSource g_marginSource;
-
 QPrinterInfo printerInfo(int index)
 {
     const QList<QPrinterInfo> printers = QPrinterInfo::availablePrinters();
@@ -79,13 +76,15 @@ TPrinterMargins MinimumMarginsOf(const QPrinter &printer)
 
 void SetPrinterMarginSource(TPrinterMarginSource source)
 {
-    g_marginSource = std::move(source);
+    reportContext().MarginSource = std::move(source);
 }
 
 std::optional<TPrinterMargins> PrinterMinimumMargins(int orientation)
 {
-    if (g_marginSource)
-        return g_marginSource(orientation);
+    if (const TPrinterMarginSource &own = reportContext().MarginSource)
+        return own(orientation);
+    if (const TPrinterMarginSource &session = sessionContext().MarginSource)
+        return session(orientation);
     if (!SelectPrinter(-1))
         return std::nullopt;
     QPrinter *printer = currentPrinter();
@@ -115,27 +114,22 @@ void AdjustMargins(int orientation, int &left, int &top, int &right, int &bottom
     bottom = std::max(bottom, m->Bottom);
 }
 
-bool IsPdfJobPrinter(const QPrinter *printer)
-{
-    return printer && printer == g_jobPrinter.get();
-}
-
 bool SelectPrinterForJob(int printerIndex, const QString &port)
 {
     if (IsPdfPrinter(printerIndex)) {
         // Each job has a writer of its own; the one before lives on only where still held.
-        g_jobPrinter = std::make_shared<QPrinter>(QPrinter::HighResolution);
-        g_jobPrinter->setOutputFormat(QPrinter::PdfFormat);
-        g_jobPrinter->setOutputFileName(port);
+        auto writer = std::make_shared<QPrinter>(QPrinter::HighResolution);
+        writer->setOutputFormat(QPrinter::PdfFormat);
+        writer->setOutputFileName(port);
         // The file takes the report's sheet, edge to edge.
         const TPageSetup &ps = pageSetup();
-        g_jobPrinter->setFullPage(true);
-        g_jobPrinter->setPageSize(QPageSize(QSizeF(ps.PaperWidth / 100.0, ps.PaperHeight / 100.0),
-                                            QPageSize::Inch, QString(), QPageSize::FuzzyMatch));
-        g_jobPrinter->setPageOrientation(ps.Orientation == 1 ? QPageLayout::Landscape
-                                                             : QPageLayout::Portrait);
-        g_jobPrinter->setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Inch);
-        SetCurrentPrinter(g_jobPrinter);
+        writer->setFullPage(true);
+        writer->setPageSize(QPageSize(QSizeF(ps.PaperWidth / 100.0, ps.PaperHeight / 100.0),
+                                      QPageSize::Inch, QString(), QPageSize::FuzzyMatch));
+        writer->setPageOrientation(ps.Orientation == 1 ? QPageLayout::Landscape
+                                                       : QPageLayout::Portrait);
+        writer->setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Inch);
+        SetCurrentPrinter(std::move(writer));
         return false;
     }
     const int count = int(SystemPrinterNames().size());
@@ -167,8 +161,7 @@ std::pair<QString, QString> PrinterDeviceAndPort(int printerIndex)
     return {device, port};
 }
 
-TReportPrintScope::TReportPrintScope(TSestavaTyp &report)
-    : m_paper(report.PageSetup), m_metrics(report.PrinterMetrics)
+TReportPrintScope::TReportPrintScope(TSestavaTyp &report) : m_context(report.Context)
 {
 }
 
@@ -280,15 +273,16 @@ int PrintStore(TSestavaTyp &report, const TPrintJob &job)
 
 TPdfFileAsker &pdfFileAsker()
 {
-    static TPdfFileAsker asker;
-    return asker;
+    return sessionContext().PdfFileAsker;
 }
 
 QString PdfFileForJob(const QString &port)
 {
     if (!port.isEmpty() && port != QStringLiteral("FILE:"))
         return port;
-    return pdfFileAsker() ? pdfFileAsker()() : QString();
+    const TPdfFileAsker &own = reportContext().PdfFileAsker;
+    const TPdfFileAsker &ask = own ? own : sessionContext().PdfFileAsker;
+    return ask ? ask() : QString();
 }
 
 } // namespace orv

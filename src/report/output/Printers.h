@@ -34,14 +34,9 @@ bool IsPdfPrinter(int printerIndex);
 // The system's default printer's index, else the first printer, else -1.
 int DefaultPrinterIndex();
 
-// What a printer cannot print at the sheet's edges, hundredths of an inch.
-struct TPrinterMargins {
-    int Left = 0, Top = 0, Right = 0, Bottom = 0;
-};
 TPrinterMargins MinimumMarginsOf(const QPrinter &printer);
-// Where the minimum margins come from: the current printer unless replaced (tests). An
-// empty optional means there is no printer.
-using TPrinterMarginSource = std::function<std::optional<TPrinterMargins>(int orientation)>;
+// Where the minimum margins come from (ReportContext.h): the printer of the context at work
+// unless the context or the session names a source (tests).
 void SetPrinterMarginSource(TPrinterMarginSource source);
 std::optional<TPrinterMargins> PrinterMinimumMargins(int orientation);
 
@@ -51,13 +46,11 @@ bool CheckMargins(int orientation, int left, int top, int bottom, int right);
 // Raises each margin to that minimum.
 void AdjustMargins(int orientation, int &left, int &top, int &right, int &bottom);
 
-// Makes the printer of that index current (an index outside the list: the system's
-// default; the PDF entry: a PDF writer). A non-empty port is the file the job is written
+// Makes the printer of that index the one of the context at work (an index outside the
+// list: the system's default; the PDF entry: a PDF writer of the job's own on the paper at
+// work). A non-empty port is the file the job is written
 // into. Returns whether the printer is a text-only one, printed through character output.
 bool SelectPrinterForJob(int printerIndex, const QString &port);
-// True for the PDF writer SelectPrinterForJob made for a job on the PDF entry: it lives only
-// until the next such job, so it is never a printer to go back to after a job.
-bool IsPdfJobPrinter(const QPrinter *printer);
 // Device name and port (where the queue sends its jobs) of that printer, or of the
 // current one when the index is not valid; both empty when the system has no printer.
 std::pair<QString, QString> PrinterDeviceAndPort(int printerIndex);
@@ -99,8 +92,8 @@ struct TPrintJob {
 // graphically. Returns a TSestError code.
 int PrintStore(TSestavaTyp &report, const TPrintJob &job);
 
-// While alive, the report's own paper and printer metrics are the ones in force: the job's
-// sheet takes the report's paper and the printer chosen for it is measured into the report's
+// While alive, the report's own context is at work: the job's sheet takes the report's paper
+// and the printer chosen for it becomes the report's own, measured into the report's
 // metrics, whatever report ran, was loaded or printed last. Scopes nest.
 class TReportPrintScope {
 public:
@@ -109,16 +102,15 @@ public:
     TReportPrintScope &operator=(const TReportPrintScope &) = delete;
 
 private:
-    TPageSetupScope m_paper;
-    TPrinterMetricsScope m_metrics;
+    TReportContextScope m_context;
 };
 
 } // namespace orv
 
 namespace orv {
 // The file a job on the PDF entry goes to: the port when given, else the one the user
-// names through the asker the window layer installs (empty: none named).
-using TPdfFileAsker = std::function<QString()>;
+// names through the asker of the context at work, else the session's (which the window
+// layer installs; empty: none named).
 TPdfFileAsker &pdfFileAsker();
 QString PdfFileForJob(const QString &port);
 } // namespace orv

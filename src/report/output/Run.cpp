@@ -1,6 +1,7 @@
 // The report run: records stepped through the data link, groups, report functions, the page
 // logic, columns, stretch bands, growing texts and detail reports, filling the output store.
 
+#include "report/model/CaughtException.h"
 #include "report/model/Expression.h"
 #include "report/model/ExpressionEditor.h"
 #include "report/model/NumberFormat.h"
@@ -301,6 +302,7 @@ QString TSestavaTyp::elementText(TSiReportElement &e)
             return QString();
         }
     } catch (...) {
+        logCaughtException("elementText");
         return QStringLiteral("????");
     }
 }
@@ -326,9 +328,8 @@ bool TSestavaTyp::elementPrints(TSiReportElement &e)
 }
 
 // Lays the element's text out; the caller decides which lines the item gets.
-void TSestavaTyp::layoutInto(TVystPrvek &item, TSiReportElement &e, bool growing, TRadky &lines)
+void TSestavaTyp::layoutInto(TSiReportElement &e, bool growing, TRadky &lines)
 {
-    (void)item;
     const QString text = elementText(e);
     TTextFont font = layoutFont(e.Font);
     double letterSpacing = e.LetterSpacing;
@@ -379,7 +380,7 @@ void TSestavaTyp::printElements(const std::vector<TSiReportElement *> &elements,
         if (!elementPrints(e))
             continue;
         if (isTextKind(e.Kind) || e.Kind == ekBarcode) {
-            layoutInto(*item, e, false, lines);
+            layoutInto(e, false, lines);
             if (e.hasVariableHeight() && Columns <= 1) {
                 giveLines(*item, lines, 0, lines.count() - 1);
             } else {
@@ -425,7 +426,7 @@ void TSestavaTyp::printGrowing(TSiReportElement &e, int &y, int &page)
         return;
     auto item = std::make_unique<TVystPrvek>(&e, m_store->ColumnX + e.Left, y, e.Width, e.Height);
     TRadky lines;
-    layoutInto(*item, e, true, lines);
+    layoutInto(e, true, lines);
     int h = TotalHeight(lines);
     if (h > e.Height && h > remaining(y)) {
         int hh = 0, last = -1;
@@ -617,14 +618,14 @@ void TSestavaTyp::printSection(TOddilSestavy *s, int &y, int &p)
     }
 
     TPosuvy bands(s->Height);
-    std::vector<TSiReportElement *> unbanded;
     if (!multiColumnBody(s)) {
+        // A stretching element no band takes is printed with the fixed ones below.
         for (const auto &ep : s->Elements) {
             TSiReportElement *e = ep.get();
             const bool stretches = (isTextKind(e->Kind) && e->hasVariableHeight())
                                    || (s->Kind == skBody && e->Kind == ekDetail);
-            if (stretches && !bands.Add(e))
-                unbanded.push_back(e);
+            if (stretches)
+                bands.Add(e);
         }
     }
     if (bands.isEmpty()) {
@@ -815,7 +816,7 @@ void TSestavaTyp::endOfReport()
                 e.Value.Kind = TCalcType::KindNumber;
                 e.Value.Number = pages;
                 e.Value.Text = QString::number(pages);
-                layoutInto(*item, e, false, lines);
+                layoutInto(e, false, lines);
                 int h = 0, last = -1;
                 LinesThatFit(lines, 0, e.Height, h, last);
                 giveLines(*item, lines, 0, std::max(last, 0));
@@ -1041,15 +1042,12 @@ int TSestavaTyp::Run(bool final)
                 r.m_progress = nullptr;
         }
     } guard{*this, bool(ownCanvas), &ownCancel, final};
-    // The report lays out on its own paper, and a printer its handlers select is measured into
-    // its own metrics; a detail measuring on its master's canvas lays out on the master's
-    // pages and keeps the master's paper and metrics.
-    std::optional<TPageSetupScope> ownPaper;
-    std::optional<TPrinterMetricsScope> ownMetrics;
-    if (ownCanvas) {
-        ownPaper.emplace(PageSetup);
-        ownMetrics.emplace(PrinterMetrics);
-    }
+    // The report lays out on its own paper, and a printer its handlers select becomes its own;
+    // a detail measuring on its master's canvas lays out on the master's pages and keeps the
+    // master's context at work.
+    std::optional<TReportContextScope> ownContext;
+    if (ownCanvas)
+        ownContext.emplace(Context);
 
     TStepResult step = 0;
     // Over no records the page still gets its header, one body with empty values and the

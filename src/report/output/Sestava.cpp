@@ -21,6 +21,7 @@
 #include <QImageReader>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QScopeGuard>
 
 #include <optional>
 
@@ -74,7 +75,7 @@ bool sestavaOperationRunning()
 
 TSestavaTyp::TSestavaTyp()
 {
-    Vystup.setPageSetup(&PageSetup);
+    Vystup.setPageSetup(&Context.PageSetup);
     Vystup.OnPreparePicture = [this](QImage &picture, int width, int height) {
         DoPreparePicture(picture, width, height);
     };
@@ -562,6 +563,7 @@ TCalcType TSestavaD::FieldValue(int n) const
         }
         return v;
     } catch (...) {
+        logCaughtException("FieldValue");
         TCalcType v;
         v.Text = QStringLiteral("????");
         return v;
@@ -576,6 +578,7 @@ bool TSestavaD::FieldPicture(int n, QImage &picture) const
     try {
         return DataSource->Picture(n, picture);
     } catch (...) {
+        logCaughtException("FieldPicture");
         picture = QImage();
         return false;
     }
@@ -585,11 +588,7 @@ bool TSestavaD::FieldIsNull(int n) const
 {
     if (!fromBridge(n))
         return false;
-    try {
-        return DataSource->IsNull(n);
-    } catch (...) {
-        return false;
-    }
+    return readFromBridge("FieldIsNull", false, [&] { return DataSource->IsNull(n); });
 }
 
 // ====================================================================== TSestava
@@ -833,27 +832,22 @@ int TSestava::Run()
     const bool disable = !HasDetails() && !getData && DataSource;
     if (disable)
         DataSource->DisableControls();
-    auto restore = [&] {
-        if (disable)
-            DataSource->EnableControls();
-        if (!getData && DataSource)
-            DataSource->ReturnToPosition();
-        CloseOpenedDataSets();
-    };
     int result;
-    try {
+    {
+        // The data link gets its position and controls back however the run ends.
+        const auto restore = qScopeGuard([&] {
+            if (disable)
+                DataSource->EnableControls();
+            if (!getData && DataSource)
+                DataSource->ReturnToPosition();
+            CloseOpenedDataSets();
+        });
         PrepareFields();
         result = LoadTemplate(false);
-        if (result != seOk) {
-            restore();
+        if (result != seOk)
             return result;   // LoadTemplate has raised OnError
-        }
         result = TSestavaTyp::Run(true);
-    } catch (...) {
-        restore();
-        throw;
     }
-    restore();
     if (result != seOk)
         DoError(result);
     return result;
@@ -892,7 +886,7 @@ int TSestava::PrintOnPort(int printerIndex, const QString &port)
     RunningGuard running;
     if (BeforePrint)
         BeforePrint(*this);
-    // From the run to the end of the job the report's own paper and metrics are in force.
+    // From the run to the end of the job the report's own context is at work.
     std::optional<TReportPrintScope> ownPrint;
     auto after = [this, &ownPrint](int r) {
         ownPrint.reset();
@@ -939,21 +933,13 @@ int TSestava::PrintOnPort(int printerIndex, const QString &port)
     job.AbortFlag = progress ? progress->abortFlag() : nullptr;
     Vystup.SetRange(StartPage, EndPage, ExportLanguage, PrintCopies);
 
-    // The printer current before the job is held here, so that selecting this job's printer
-    // cannot delete it under us; a PDF writer of an earlier job is not one to go back to.
-    const std::shared_ptr<QPrinter> previous =
-        IsPdfJobPrinter(currentPrinter()) ? nullptr : currentPrinterShared();
+    // The job's printer becomes the report's own; the session's stays as it was.
     result = PrintStore(*this, job);
     if (result == seOk && progress && progress->cancelled())
         result = seCancelled;
     if (result == seNoPrinter)
         message(TSestMessageKind::Warning, SestavaMessages::CaptionWarning,
                 QString::fromUtf8(SestavaMessages::NoPrinter));
-    // The report keeps the metrics it printed with; going back to the printer chosen before
-    // is the session's business.
-    ownPrint.reset();
-    if (previous != currentPrinterShared())
-        SetCurrentPrinter(previous);
     return after(result);
 }
 

@@ -88,9 +88,7 @@ public:
     bool TiskJedenZaznam = false;
     bool IsStored = false;
 
-    TSestVystup Vystup;          // the output store
-    // The metrics of the printer this report last printed on (its paper is PageSetup).
-    TPrinterMetrics PrinterMetrics;
+    TSestVystup Vystup;          // the output store (on the paper of Context)
     QImage BackgroundPicture;
 
     // --- virtual operations
@@ -237,7 +235,7 @@ private:
     void advanceAfter(TOddilSestavy *s, int &y);
     void returnToFirstColumn();
     void endOfReport();
-    void layoutInto(TVystPrvek &item, TSiReportElement &e, bool growing, TRadky &lines);
+    void layoutInto(TSiReportElement &e, bool growing, TRadky &lines);
     QString elementText(TSiReportElement &e);
     bool elementPrints(TSiReportElement &e);
     bool cancelled() const;

@@ -258,11 +258,11 @@ TEST_F(DesignerDoc, NewTemplateCancelledRestoresTemplateUndoListAndPage)
     TDesignerDoc doc(report, TEditorSettings{});
     doc.setText(body(0), "a");
     doc.setText(body(0), "b");
-    const TPageSetup page = pageSetup();
+    const TPageSetup page = report.Context.PageSetup;
     int wizardElements = -1;
     const bool started = doc.newTemplate([&](TSestavaTyp &r, QStringList &) {
         wizardElements = r.section(skBody)->elementCount();
-        pageSetup().MarginLeft = 200;   // the wizard's paper button changed the page
+        r.Context.PageSetup.MarginLeft = 200;   // the wizard's paper button changed the page
         return int(QDialog::Rejected);
     });
     EXPECT_FALSE(started);
@@ -280,7 +280,7 @@ TEST_F(DesignerDoc, NewTemplateCancelledRestoresTemplateUndoListAndPage)
     EXPECT_EQ(body(0)->Text, "b");
     EXPECT_EQ(doc.undoList().count(), 3);
     EXPECT_EQ(doc.undoList().undoHint(), "Zrušit změnu textu");
-    EXPECT_TRUE(pageSetup() == page);
+    EXPECT_TRUE(report.Context.PageSetup == page);
 
     // Accepted: the wizard's lines with a fresh undo list.
     runtest::Template t;

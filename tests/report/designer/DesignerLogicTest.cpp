@@ -113,7 +113,6 @@ struct InsertFixture : ::testing::Test {
     void SetUp() override
     {
         runtest::ensureApp();
-        pageSetup() = TPageSetup();
         bridge.Columns = {"Nazev", "Cena"};
         report.DataSource = &bridge;
         report.PrepareFields();

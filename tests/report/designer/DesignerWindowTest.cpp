@@ -710,6 +710,7 @@ TEST_F(DesignerWindow, ArrangingThreeElementsIsOneUndoStepEach)
         return out;
     };
     auto selectThree = [&] {
+        ASSERT_FALSE(elements().isEmpty());
         w.sheet()->paper()->select(elements()[0]);
         for (TSiReportElement *e : elements().mid(1))
             w.sheet()->paper()->select(e, true);
@@ -758,6 +759,7 @@ TEST_F(DesignerWindow, ArrangingThreeElementsIsOneUndoStepEach)
         QTest::keyClick(&w, Qt::Key_Z, Qt::ControlModifier);
     }
     // Ctrl+A selects the whole band of the focused element; a key aligns it.
+    ASSERT_FALSE(elements().isEmpty());
     w.sheet()->paper()->select(elements()[0]);
     w.sheet()->paper()->setFocus();
     QTest::keyClick(&w, Qt::Key_A, Qt::ControlModifier);

@@ -39,7 +39,6 @@ struct Fixture : ::testing::Test {
     {
         qputenv("ORVALIS_REPORT_SETTINGS_DIR", settingsDir.path().toUtf8());
         SetPrinterMarginSource([](int) { return std::optional<TPrinterMargins>(); });
-        pageSetup() = TPageSetup();
         report.SetPredloha({"I,1,5,50,0", "I,2,0,826,1169,50,50,70,70,1,0", "I,3,0,1,96,0",
                             "I,3,1,1,28,1", "I,3,2,1,20,0", "I,3,3,0,16,0", "I,3,4,1,32,0",
                             "I,4,0,\"#1\",1,24,1,30,0", "I,5,0", "I,6,0,8,8,0,1,1,1",
@@ -49,7 +48,6 @@ struct Fixture : ::testing::Test {
     {
         SetPrinterMarginSource({});
         qunsetenv("ORVALIS_REPORT_SETTINGS_DIR");
-        pageSetup() = TPageSetup();
     }
 };
 
@@ -91,20 +89,20 @@ TEST_F(ReportSettings, OnePageOnly)
 
 TEST_F(ReportSettings, PaperSizeNearAFormatSelectsIt)
 {
-    pageSetup().PaperWidth = 827;
-    pageSetup().PaperHeight = 1170;
+    report.Context.PageSetup.PaperWidth = 827;
+    report.Context.PageSetup.PaperHeight = 1170;
     {
         TSestDlg dlg(report);
         EXPECT_EQ(dlg.Formaty->currentItem()->text(), "A4 (210 x 297 mm)");
     }
-    pageSetup().PaperWidth = 840;
-    pageSetup().PaperHeight = 1169;
+    report.Context.PageSetup.PaperWidth = 840;
+    report.Context.PageSetup.PaperHeight = 1169;
     TSestDlg dlg(report);
     EXPECT_EQ(dlg.Formaty->count(), 18);   // a new, unsaved "uživ. formát"
     EXPECT_EQ(dlg.Formaty->currentItem()->text(), "uživ. formát");
     dlg.show();
     QTest::mouseClick(dlg.OKBtn, Qt::LeftButton);
-    EXPECT_EQ(pageSetup().PaperWidth, 840);   // kept as it was
+    EXPECT_EQ(report.Context.PageSetup.PaperWidth, 840);   // kept as it was
 }
 
 TEST_F(ReportSettings, StoresPaperOrientationAndColumns)
@@ -120,7 +118,7 @@ TEST_F(ReportSettings, StoresPaperOrientationAndColumns)
     dlg.Popis->setText("Seznam ocelí");
     QTest::mouseClick(dlg.OKBtn, Qt::LeftButton);
     EXPECT_EQ(dlg.result(), QDialog::Accepted);
-    const TPageSetup &ps = pageSetup();
+    const TPageSetup &ps = report.Context.PageSetup;
     EXPECT_EQ(ps.PaperWidth, 1169);
     EXPECT_EQ(ps.PaperHeight, 1652);
     EXPECT_EQ(ps.Orientation, 1);
@@ -144,11 +142,11 @@ TEST_F(ReportSettings, MarginsWithoutPrintableWidthAreRefused)
     EXPECT_TRUE(dlg.isVisible());
     ASSERT_EQ(msgs.Texts.size(), 1);
     EXPECT_TRUE(msgs.Texts.front().contains("žádné místo pro tisk"));
-    EXPECT_EQ(pageSetup().MarginLeft, 50);   // nothing stored
+    EXPECT_EQ(report.Context.PageSetup.MarginLeft, 50);   // nothing stored
     typeOver(dlg.OkrajPravy, "425");
     QTest::mouseClick(dlg.OKBtn, Qt::LeftButton);
     EXPECT_FALSE(dlg.isVisible());
-    EXPECT_EQ(pageSetup().printableWidth(), 1);
+    EXPECT_EQ(report.Context.PageSetup.printableWidth(), 1);
 }
 
 TEST_F(ReportSettings, NonNumberKeepsThePreviousValue)
@@ -158,7 +156,7 @@ TEST_F(ReportSettings, NonNumberKeepsThePreviousValue)
     typeOver(dlg.OkrajHorni, "abc");
     typeOver(dlg.OddilVyska[2], "4x");
     QTest::mouseClick(dlg.OKBtn, Qt::LeftButton);
-    EXPECT_EQ(pageSetup().MarginTop, 70);
+    EXPECT_EQ(report.Context.PageSetup.MarginTop, 70);
     EXPECT_EQ(report.section(skBody)->Height, 20);
 }
 
@@ -172,8 +170,8 @@ TEST_F(ReportSettings, LengthsInTheDisplayUnit)
     typeOver(dlg.OkrajPravy, "254");
     QTest::mouseClick(dlg.OKBtn, Qt::LeftButton);
     EXPECT_EQ(report.UnitsIndex, 1);
-    EXPECT_EQ(pageSetup().MarginLeft, 50);    // unchanged text: exactly the old value
-    EXPECT_EQ(pageSetup().MarginRight, 100);
+    EXPECT_EQ(report.Context.PageSetup.MarginLeft, 50);    // unchanged text: exactly the old value
+    EXPECT_EQ(report.Context.PageSetup.MarginRight, 100);
 }
 
 TEST_F(ReportSettings, MarginCheckAgainstThePrinter)
@@ -191,11 +189,11 @@ TEST_F(ReportSettings, MarginCheckAgainstThePrinter)
         EXPECT_EQ(msgs.Texts.back(), "Nastavené okraje tisku jsou menší, než umožňuje připojená "
                                      "tiskárna. Upravit velikost okrajů podle možností tiskárny?");
         EXPECT_EQ(msgs.Captions.back(), "Potvrzení");
-        EXPECT_EQ(pageSetup().MarginLeft, 50);
+        EXPECT_EQ(report.Context.PageSetup.MarginLeft, 50);
         msgs.Answer = TAnswer::Yes;
         QTest::mouseClick(dlg.OKBtn, Qt::LeftButton);
         EXPECT_FALSE(dlg.isVisible());
-        EXPECT_EQ(pageSetup().MarginLeft, 25);
+        EXPECT_EQ(report.Context.PageSetup.MarginLeft, 25);
     }
     {
         msgs.Answer = TAnswer::No;
@@ -203,7 +201,7 @@ TEST_F(ReportSettings, MarginCheckAgainstThePrinter)
         dlg.show();
         typeOver(dlg.OkrajLevy, "20");
         QTest::mouseClick(dlg.OKBtn, Qt::LeftButton);
-        EXPECT_EQ(pageSetup().MarginLeft, 20);
+        EXPECT_EQ(report.Context.PageSetup.MarginLeft, 20);
     }
     {
         // Character mode is not checked against the graphic printer.
@@ -214,7 +212,7 @@ TEST_F(ReportSettings, MarginCheckAgainstThePrinter)
         const int asked = msgs.Questions;
         QTest::mouseClick(dlg.OKBtn, Qt::LeftButton);
         EXPECT_EQ(msgs.Questions, asked);
-        EXPECT_EQ(pageSetup().MarginLeft, 10);
+        EXPECT_EQ(report.Context.PageSetup.MarginLeft, 10);
     }
 }
 

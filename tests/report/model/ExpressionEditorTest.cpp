@@ -40,6 +40,9 @@ TEST(ExpressionEditor, ListsOfInsertableItems)
     for (const TBuiltinCategory &c : cats)
         total += int(c.Items.size());
     EXPECT_EQ(total, 40);
+    ASSERT_GE(cats.size(), 4u);
+    ASSERT_GE(cats[1].Items.size(), 3u);
+    ASSERT_FALSE(cats[3].Items.empty());
     EXPECT_EQ(cats[1].Caption, "Textové:");
     EXPECT_EQ(cats[1].Items[2].Caption, "SUBSTR(,,)");
     EXPECT_EQ(cats[3].Items[0].Caption, "IIF(,,)");

@@ -124,12 +124,10 @@ TEST(ReportModel, EffectiveBackgroundPrefersTheTemplatesOwn)
     m.OwnBackground = true;
     EXPECT_EQ(m.effectiveBackgroundFile(), "vlastni.bmp");
     EXPECT_FALSE(m.effectiveBackgroundPrinted());
-    const TPageSetup saved = pageSetup();
-    pageSetup().Orientation = 1;
+    m.Context.PageSetup.Orientation = 1;
     m.BackgroundWidth = 0;
     m.BackgroundHeight = 500;
     EXPECT_EQ(m.backgroundRect(), QRect(0, 0, 1169, 500));
-    pageSetup() = saved;
 }
 
 TEST(ReportModel, ElementKindNames)

@@ -30,7 +30,7 @@ TEST_F(RtfTest, EveryPropertyKeywordStartsARun)
 {
     const TRadky lines = rtf(QStringLiteral("a\\b b\\b0 c"));
     ASSERT_EQ(lines.count(), 1);
-    EXPECT_EQ(runTexts(lines[0]), QStringList({"a", "b", "c"}));
+    ASSERT_EQ(runTexts(lines[0]), QStringList({"a", "b", "c"}));
     EXPECT_EQ(lines[0].Runs[0].Bold, 0);
     EXPECT_EQ(lines[0].Runs[1].Bold, 1);
     EXPECT_EQ(lines[0].Runs[2].Bold, 0);
@@ -90,6 +90,7 @@ TEST_F(RtfTest, HexEscapesAreBytesInTheFontsCharacterSet)
         "\\f0\\fs24 \\'e8\\'E1st \\f1 \\'e8}"));
     ASSERT_EQ(lines.count(), 1);
     EXPECT_EQ(LineText(lines[0]), QStringLiteral("část è"));
+    ASSERT_FALSE(lines[0].Runs.empty());
     EXPECT_EQ(lines[0].Runs[0].FontName, QStringLiteral("Arial"));
     EXPECT_EQ(lines[0].Runs[0].Charset, 238);
     EXPECT_EQ(lines[0].Runs[0].FontSize, 12);
@@ -130,6 +131,7 @@ TEST_F(RtfTest, ColourTableAndColourNumbers)
     // A colour that names only some components keeps the others from the one before.
     const TRadky partial = rtf(QStringLiteral("{\\colortbl\\red10;\\green20;}\\cf1 x"));
     ASSERT_FALSE(partial.isEmpty());
+    ASSERT_FALSE(partial[0].Runs.empty());
     EXPECT_EQ(partial[0].Runs[0].Color, 0x00140Au);
 }
 

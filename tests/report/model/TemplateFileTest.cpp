@@ -19,7 +19,15 @@ namespace {
 // A report that loads no pictures unless a test asks it to.
 class Report : public TSestavaModel {
 public:
-    Report() { SetFieldNames({"Number", "Name", "Price"}); }
+    // Arial and Courier New are installed; with allFonts every font is.
+    explicit Report(bool allFonts = false)
+    {
+        SetFieldNames({"Number", "Name", "Price"});
+        if (allFonts)
+            Context.FontAvailable = [](const QString &) { return true; };
+        else
+            Context.FontAvailable = [](const QString &f) { return f == "Arial" || f == "Courier New"; };
+    }
     bool loadPictures = false;
     bool LoadPicture(const QString &name, QImage &picture) override
     {
@@ -33,19 +41,8 @@ public:
 class TemplateFileTest : public ::testing::Test {
 protected:
     SettingsGuard settings;
-    TPageSetup savedPage = pageSetup();
     Report report;
 
-    void SetUp() override
-    {
-        pageSetup() = TPageSetup();
-        setFontAvailableFunction([](const QString &f) { return f == "Arial" || f == "Courier New"; });
-    }
-    void TearDown() override
-    {
-        pageSetup() = savedPage;
-        setFontAvailableFunction(nullptr);
-    }
     TSiReportElement *only(int section)
     {
         EXPECT_EQ(report.Sections.at(section)->elementCount(), 1);
@@ -166,39 +163,45 @@ TEST_F(TemplateFileTest, QuotedTextsKeepCommasAndQuotes)
 TEST_F(TemplateFileTest, PageRecordByFormatVersion)
 {
     report.SetPredloha({"I,1,5,50,0", "I,2,1,850,1100,10,20,30,40,2,15,7"});
-    EXPECT_EQ(pageSetup().Orientation, 1);
-    EXPECT_FALSE(pageSetup().KeepPrinterOrientation);
-    EXPECT_EQ(pageSetup().PaperWidth, 850);
-    EXPECT_EQ(pageSetup().PaperHeight, 1100);
-    EXPECT_EQ(pageSetup().MarginLeft, 10);
-    EXPECT_EQ(pageSetup().MarginBottom, 40);
+    EXPECT_EQ(report.Context.PageSetup.Orientation, 1);
+    EXPECT_FALSE(report.Context.PageSetup.KeepPrinterOrientation);
+    EXPECT_EQ(report.Context.PageSetup.PaperWidth, 850);
+    EXPECT_EQ(report.Context.PageSetup.PaperHeight, 1100);
+    EXPECT_EQ(report.Context.PageSetup.MarginLeft, 10);
+    EXPECT_EQ(report.Context.PageSetup.MarginBottom, 40);
     EXPECT_EQ(report.Columns, 2);
     EXPECT_EQ(report.ColumnGap, 15);
     EXPECT_EQ(report.ColumnReserve, 7);
 
     report.SetPredloha({"I,1,0,0,0", "I,2,3,11,12,13,14,1,0"});
-    EXPECT_EQ(pageSetup().Orientation, 1);
-    EXPECT_TRUE(pageSetup().KeepPrinterOrientation);
-    EXPECT_EQ(pageSetup().PaperWidth, 850);   // version 0 carries no paper size
-    EXPECT_EQ(pageSetup().MarginLeft, 11);
-    EXPECT_EQ(pageSetup().MarginRight, 12);
-    EXPECT_EQ(pageSetup().MarginTop, 13);
-    EXPECT_EQ(pageSetup().MarginBottom, 14);
+    EXPECT_EQ(report.Context.PageSetup.Orientation, 1);
+    EXPECT_TRUE(report.Context.PageSetup.KeepPrinterOrientation);
+    EXPECT_EQ(report.Context.PageSetup.PaperWidth, 850);   // version 0 carries no paper size
+    EXPECT_EQ(report.Context.PageSetup.MarginLeft, 11);
+    EXPECT_EQ(report.Context.PageSetup.MarginRight, 12);
+    EXPECT_EQ(report.Context.PageSetup.MarginTop, 13);
+    EXPECT_EQ(report.Context.PageSetup.MarginBottom, 14);
 
     // Without record 1 the version of the previous template applies.
     report.SetPredloha({"I,2,-4,21,22,23,24,3,0"});
-    EXPECT_EQ(pageSetup().Orientation, 0);
-    EXPECT_EQ(pageSetup().MarginLeft, 21);
+    EXPECT_EQ(report.Context.PageSetup.Orientation, 0);
+    EXPECT_EQ(report.Context.PageSetup.MarginLeft, 21);
     EXPECT_EQ(report.Columns, 3);
+    EXPECT_EQ(defaultPageSetup(), TPageSetup());   // the session's paper is not the reader's
 }
 
 TEST_F(TemplateFileTest, ADetailNeverChangesThePageSetup)
 {
     Report detail;
     detail.IsDetail = true;
-    pageSetup().MarginLeft = 99;
-    detail.SetPredloha({"I,2,1,850,1100,10,20,30,40,2,15,7", "H,1,0,0,0,1,1", "T,1,0,0,0,1,1"});
-    EXPECT_EQ(pageSetup(), [] { TPageSetup p; p.MarginLeft = 99; return p; }());
+    TReportContext master;   // the master's, at work while its run reads the detail
+    master.PageSetup.MarginLeft = 99;
+    {
+        const TReportContextScope atWork(master);
+        detail.SetPredloha({"I,2,1,850,1100,10,20,30,40,2,15,7", "H,1,0,0,0,1,1", "T,1,0,0,0,1,1"});
+    }
+    EXPECT_EQ(master.PageSetup, [] { TPageSetup p; p.MarginLeft = 99; return p; }());
+    EXPECT_EQ(detail.Context.PageSetup, master.PageSetup);   // it prints on its master's paper
     EXPECT_EQ(detail.Columns, 2);
     EXPECT_EQ(detail.ColumnGap, 15);
     EXPECT_EQ(detail.Sections.at(skPageHeader)->elementCount(), 0);   // no page header
@@ -281,7 +284,7 @@ TEST_F(TemplateFileTest, FontSuffixesSizesAndColours)
     EXPECT_EQ(colorToField(0x000080), 1);              // maroon
     EXPECT_EQ(colorToField(0x123456), 0x123456);
 
-    setFontAvailableFunction([](const QString &f) { return f == "Arial CE"; });
+    report.Context.FontAvailable = [](const QString &f) { return f == "Arial CE"; };
     report.SetPredloha({"T,1,0,0,0,1,1,Arial CE,10,0,0,0,0,0"});
     EXPECT_EQ(only(skBody)->Font.Name, "Arial CE");    // installed: kept as it is
     EXPECT_EQ(only(skBody)->Font.Charset, 0);
@@ -491,7 +494,7 @@ public:
 
     void fill(TSestavaModel &m)
     {
-        TPageSetup &ps = pageSetup();
+        TPageSetup &ps = m.Context.PageSetup;
         ps.setOrientationCode(between(0, 3));
         ps.PaperWidth = between(100, 2000);
         ps.PaperHeight = between(100, 2000);
@@ -661,37 +664,35 @@ void expectSameModel(const TSestavaModel &a, const TSestavaModel &b)
 
 TEST_F(TemplateFileTest, RandomTemplatesReadBackToTheSameModel)
 {
-    setFontAvailableFunction([](const QString &) { return true; });
     for (unsigned seed = 1; seed <= 200; ++seed) {
         SCOPED_TRACE(seed);
         RandomTemplate gen(seed);
-        Report original, detailA, detailB;
+        Report original(true), detailA(true), detailB(true);
         gen.fill(original);
-        Report detailSource;
+        Report detailSource(true);
         detailSource.IsDetail = true;
         gen.fill(detailSource);
         detailA.IsDetail = true;
         detailA.SetPredloha(writeTemplate(detailSource));
         original.Details = {&detailA, &detailB};
-        const TPageSetup page = pageSetup();
+        const TPageSetup page = original.Context.PageSetup;
 
         const QStringList lines = writeTemplate(original);
         QTemporaryDir dir;
         const QString path = dir.filePath("r.pts");
         ASSERT_EQ(saveTemplateFile(path, lines, true), seOk);
-        pageSetup() = TPageSetup();
         QStringList read;
         ASSERT_EQ(loadTemplateFile(path, read), seOk);
-        Report copy, copyA, copyB;
+        Report copy(true), copyA(true), copyB(true);
         copy.Details = {&copyA, &copyB};
         copy.SetPredloha(read);
-        EXPECT_EQ(pageSetup(), page);
+        EXPECT_EQ(copy.Context.PageSetup, page);
         expectSameModel(original, copy);
         EXPECT_EQ(copyA.Predloha, detailA.Predloha);
         expectSameModel(detailA, copyA);
         EXPECT_TRUE(copyB.Predloha.isEmpty());
         // The designer's copy of a model writes the same template.
-        Report designed;
+        Report designed(true);
         designed.CopyTemplateFrom(copy);
         EXPECT_EQ(writeTemplate(designed), writeTemplate(copy));
         expectSameModel(designed, copy);

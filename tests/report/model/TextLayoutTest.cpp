@@ -208,7 +208,7 @@ TEST_F(LayoutTest, CopiesListsAndRunTexts)
     TRadky all;
     CopyLines(all, lines);
     CopyLines(all, lines);
-    EXPECT_EQ(all.count(), 6);
+    ASSERT_EQ(all.count(), 6);
     EXPECT_EQ(RunText(all[0], 0), QStringLiteral("jedna"));
     EXPECT_EQ(RunText(all[0], 1), QString());
 

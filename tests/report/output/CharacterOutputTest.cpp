@@ -305,7 +305,7 @@ TEST_F(CharacterOutputTest, ReportComponentWritesTextThroughItsEntryPoint)
 TEST_F(CharacterOutputTest, TheTextPageIsTheReportsOwnSheet)
 {
     TSestava rep;
-    rep.PageSetup.PaperHeight = 2000;   // a tall sheet; the process default is A4
+    rep.Context.PageSetup.PaperHeight = 2000;   // a tall sheet; the process default is A4
     auto e = outtest::element(ekText);
     e->Font.Name = QStringLiteral("Roman 10cpi");
     outtest::addOneLineItem(rep.Vystup, 0, e.get(), QRect(0, 1500, 300, 20), QStringLiteral("Dole"));

@@ -8,12 +8,15 @@
 #include "report/output/PictureFile.h"
 #include "report/output/Sestava.h"
 #include "support/FontReplacement.h"
+#include "support/LogCapture.h"
 
 #include <QFileInfo>
 #include <QImage>
 #include <QLocale>
 #include <QRegularExpression>
 #include <QSaveFile>
+
+#include <stdexcept>
 
 using namespace orv;
 using namespace outtest;
@@ -302,6 +305,17 @@ TEST_F(PdfTest, FailuresAreReportedAndTheOldFileStays)
     addText(0, QStringLiteral("text"), QRect(0, 0, 300, 30));
     EXPECT_EQ(writeIntoReadOnlyStream([&](QIODevice &out) { return SavePdf(store, out); }),
               seOutputNotWritten);
+
+    // A stream that throws: the same result, and the log says where and why, as RTF and HTML do.
+    struct Throwing : QIODevice {
+        qint64 readData(char *, qint64) override { return -1; }
+        qint64 writeData(const char *, qint64) override { throw std::runtime_error("disk odpojen"); }
+    } throwing;
+    throwing.open(QIODevice::WriteOnly);
+    orv::test::LogCapture log;
+    orv::test::LogCapture::lines().clear();
+    EXPECT_EQ(SavePdf(store, throwing), seOutputNotWritten);
+    EXPECT_TRUE(log.contains("orvalis.report", "SavePdf: zachycena výjimka: disk odpojen"));
 
     TSestava rep;
     {

@@ -9,6 +9,8 @@
 #include "report/output/Printers.h"
 
 #include <QFile>
+#include <QPageLayout>
+#include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -179,7 +181,7 @@ TEST_F(ReportState, EachPrintsOnItsOwnPaperAtItsOwnMargins)
     simpleReport(a, da, {"Alfa"}, QStringLiteral("I,2,0,826,1169,50,50,70,70,1,0"));     // A4
     simpleReport(b, db, {"Beta"}, QStringLiteral("I,2,1,850,1100,150,60,120,50,1,0"));  // letter landscape
     a.SetPredloha(a.Predloha);
-    b.SetPredloha(b.Predloha);   // loaded last: its paper is the process default now
+    b.SetPredloha(b.Predloha);   // loaded last
 
     const TPrinterMetrics processMetrics = defaultPrinterMetrics();
     const QString fileA = dir.filePath(QStringLiteral("a.pdf"));
@@ -211,18 +213,83 @@ TEST_F(ReportState, EachPrintsOnItsOwnPaperAtItsOwnMargins)
     // Each report keeps the metrics of the sheet it printed on; the process default is as
     // it was before either printed.
     auto inches = [](int dots, int resolution) { return dots * 100 / std::max(1, resolution); };
-    ASSERT_TRUE(a.PrinterMetrics.PrinterAvailable);
-    ASSERT_TRUE(b.PrinterMetrics.PrinterAvailable);
-    EXPECT_NEAR(inches(a.PrinterMetrics.PhysicalWidth, a.PrinterMetrics.ResolutionX), 826, 2);
-    EXPECT_EQ(a.PrinterMetrics.Orientation, 0);
-    EXPECT_NEAR(inches(b.PrinterMetrics.PhysicalWidth, b.PrinterMetrics.ResolutionX), 1100, 2);
-    EXPECT_EQ(b.PrinterMetrics.Orientation, 1);
-    EXPECT_EQ(a.PrinterMetrics.OffsetX(a.PageSetup), 50);
-    EXPECT_EQ(b.PrinterMetrics.OffsetX(b.PageSetup), 150);
+    ASSERT_TRUE(a.Context.PrinterMetrics.PrinterAvailable);
+    ASSERT_TRUE(b.Context.PrinterMetrics.PrinterAvailable);
+    EXPECT_NEAR(inches(a.Context.PrinterMetrics.PhysicalWidth, a.Context.PrinterMetrics.ResolutionX), 826, 2);
+    EXPECT_EQ(a.Context.PrinterMetrics.Orientation, 0);
+    EXPECT_NEAR(inches(b.Context.PrinterMetrics.PhysicalWidth, b.Context.PrinterMetrics.ResolutionX), 1100, 2);
+    EXPECT_EQ(b.Context.PrinterMetrics.Orientation, 1);
+    EXPECT_EQ(a.Context.PrinterMetrics.OffsetX(a.Context.PageSetup), 50);
+    EXPECT_EQ(b.Context.PrinterMetrics.OffsetX(b.Context.PageSetup), 150);
     EXPECT_EQ(&printerMetrics(), &defaultPrinterMetrics());
     EXPECT_EQ(defaultPrinterMetrics().PrinterAvailable, processMetrics.PrinterAvailable);
     EXPECT_EQ(defaultPrinterMetrics().PhysicalWidth, processMetrics.PhysicalWidth);
-    EXPECT_FALSE(pageSetupScoped());
+    EXPECT_EQ(&reportContext(), &sessionContext());
+    SetCurrentPrinter(nullptr);
+}
+
+// Two reports at work at once: one on show in the preview and, meanwhile, another run and
+// printed into a PDF file; then the one on show is printed from its preview. Each sheet has
+// its report's paper, each report keeps its own printer (a PDF writer on its own sheet) and
+// metrics, and the session's printer and paper stay those chosen before.
+TEST_F(ReportState, OneInThePreviewAndOnePrintingKeepTheirOwnPaperAndPrinter)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    TSestava a, b;
+    MemoryBridge da, db;
+    simpleReport(a, da, {"Alfa"}, QStringLiteral("I,2,0,826,1169,50,50,70,70,1,0"));     // A4
+    simpleReport(b, db, {"Beta"}, QStringLiteral("I,2,1,850,1100,150,60,120,50,1,0"));  // letter landscape
+    QPrinter chosen(QPrinter::HighResolution);
+    chosen.setOutputFormat(QPrinter::PdfFormat);
+    SetCurrentPrinter(&chosen);
+    const TPageSetup sessionPaper = defaultPageSetup();
+
+    const QString fileA = dir.filePath(QStringLiteral("a.pdf"));
+    const QString fileB = dir.filePath(QStringLiteral("b.pdf"));
+    auto job = [](const QString &file) {
+        TPrintJob j;
+        j.PrinterIndex = PdfPrinterIndex();
+        j.File = file;
+        return j;
+    };
+    const TSestavaEntryPoints saved = sestavaEntryPoints();
+    int shown = 0;
+    sestavaEntryPoints().Preview = [&](TSestava &onShow, const QRect &, int, int, int) {
+        ++shown;
+        EXPECT_EQ(b.Run(), seOk);
+        EXPECT_EQ(PrintStore(b, job(fileB)), seOk);
+        EXPECT_EQ(PrintStore(onShow, job(fileA)), seOk);
+        return int(seOk);
+    };
+    const int previewed = a.Preview();
+    sestavaEntryPoints() = saved;
+    ASSERT_EQ(previewed, seOk);
+    ASSERT_EQ(shown, 1);
+
+    const PrintedSheet sa = readSheet(fileA, QStringLiteral("Alfa"));
+    const PrintedSheet sb = readSheet(fileB, QStringLiteral("Beta"));
+    EXPECT_NEAR(sa.Width, 826 * 0.72, 1.0);
+    EXPECT_NEAR(sa.Height, 1169 * 0.72, 1.0);
+    EXPECT_NEAR(sa.WordX, 50 * 0.72, 3.0);
+    EXPECT_NEAR(sb.Width, 1100 * 0.72, 1.0);
+    EXPECT_NEAR(sb.Height, 850 * 0.72, 1.0);
+    EXPECT_NEAR(sb.WordX, 150 * 0.72, 3.0);
+
+    ASSERT_TRUE(a.Context.Printer && b.Context.Printer);
+    EXPECT_NE(a.Context.Printer, b.Context.Printer);
+    const QRectF sheetA = a.Context.Printer->pageLayout().fullRect(QPageLayout::Inch);
+    const QRectF sheetB = b.Context.Printer->pageLayout().fullRect(QPageLayout::Inch);
+    EXPECT_NEAR(sheetA.width(), 8.26, 0.02);
+    EXPECT_NEAR(sheetB.width(), 11.0, 0.02);
+    EXPECT_EQ(a.Context.PrinterMetrics.Orientation, 0);
+    EXPECT_EQ(b.Context.PrinterMetrics.Orientation, 1);
+    EXPECT_EQ(a.Context.PageSetup.PaperHeight, 1169);
+    EXPECT_EQ(b.Context.PageSetup.Orientation, 1);
+
+    EXPECT_EQ(&reportContext(), &sessionContext());
+    EXPECT_EQ(currentPrinter(), &chosen);
+    EXPECT_EQ(defaultPageSetup(), sessionPaper);
     SetCurrentPrinter(nullptr);
 }
 

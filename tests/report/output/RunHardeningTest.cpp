@@ -50,6 +50,8 @@ TEST_F(RunHardening, AFailingFieldReadIsDefaultedAndLogged)
     struct FailingBridge : MemoryBridge {
         QString DisplayText(int) const override { throw std::runtime_error("spojení ztraceno"); }
         int FieldDataType(int) const override { throw std::runtime_error("typ nečitelný"); }
+        bool IsNull(int) const override { throw std::runtime_error("null nečitelný"); }
+        bool Picture(int, QImage &) const override { throw std::runtime_error("obrázek nečitelný"); }
     } data;
     data.Columns = {"Name"};
     data.Rows = {{"a"}};
@@ -64,6 +66,14 @@ TEST_F(RunHardening, AFailingFieldReadIsDefaultedAndLogged)
     EXPECT_TRUE(log.contains("orvalis.report", "FieldText: zachycena výjimka: spojení ztraceno"));
     EXPECT_TRUE(log.contains("orvalis.report", "FieldDataType: zachycena výjimka: typ nečitelný"));
     EXPECT_TRUE(log.contains("orvalis.report", "FieldMemo"));
+    EXPECT_EQ(rep.FieldValue(0).Text, QStringLiteral("????"));
+    EXPECT_FALSE(rep.FieldIsNull(0));
+    QImage picture(1, 1, QImage::Format_RGB32);
+    EXPECT_FALSE(rep.FieldPicture(0, picture));
+    EXPECT_TRUE(picture.isNull());
+    EXPECT_TRUE(log.contains("orvalis.report", "FieldValue: zachycena výjimka"));
+    EXPECT_TRUE(log.contains("orvalis.report", "FieldIsNull: zachycena výjimka: null nečitelný"));
+    EXPECT_TRUE(log.contains("orvalis.report", "FieldPicture: zachycena výjimka: obrázek nečitelný"));
 }
 
 // A handler that throws leaves the run through an exception. The next run must not use the

@@ -80,7 +80,7 @@ TEST_F(RunTest, GroupsWithHeadersFootersAndSums)
     EXPECT_EQ(at("b2"), 185);
     EXPECT_EQ(at("30"), 205);   // footer of B restarted with its first record
     EXPECT_EQ(at("36"), 230);   // report footer: the whole sum
-    EXPECT_EQ(findText(out(), "b2")[0].Item->Left, 20);
+    EXPECT_EQ(firstText(out(), "b2").Item->Left, 20);
 }
 
 TEST_F(RunTest, PageHeaderSuppressedOnFirstPageOnly)
@@ -97,11 +97,11 @@ TEST_F(RunTest, PageHeaderSuppressedOnFirstPageOnly)
     EXPECT_EQ(heads[0].Page, 1);
     EXPECT_EQ(heads[0].Item->Top, 0);
     // Page 1 starts at the top without a header and holds 50 bodies of 20.
-    EXPECT_EQ(findText(out(), "R1")[0].Item->Top, 0);
-    EXPECT_EQ(findText(out(), "R50")[0].Page, 0);
-    EXPECT_EQ(findText(out(), "R50")[0].Item->Top, 980);
-    EXPECT_EQ(findText(out(), "R51")[0].Page, 1);
-    EXPECT_EQ(findText(out(), "R51")[0].Item->Top, 30);
+    EXPECT_EQ(firstText(out(), "R1").Item->Top, 0);
+    EXPECT_EQ(firstText(out(), "R50").Page, 0);
+    EXPECT_EQ(firstText(out(), "R50").Item->Top, 980);
+    EXPECT_EQ(firstText(out(), "R51").Page, 1);
+    EXPECT_EQ(firstText(out(), "R51").Item->Top, 30);
 }
 
 TEST_F(RunTest, ReportFooterAtTheBottomAboveThePageFooter)
@@ -114,8 +114,8 @@ TEST_F(RunTest, ReportFooterAtTheBottomAboveThePageFooter)
         .text("P", 1, "0", 0, 0, 200, 20, "Pata");
     ASSERT_EQ(run(t), seOk);
     ASSERT_EQ(out().PageCount(), 1);
-    EXPECT_EQ(findText(out(), "Konec")[0].Item->Top, 1000 - 40 - 50);
-    EXPECT_EQ(findText(out(), "Pata")[0].Item->Top, 960);
+    EXPECT_EQ(firstText(out(), "Konec").Item->Top, 1000 - 40 - 50);
+    EXPECT_EQ(firstText(out(), "Pata").Item->Top, 960);
 
     // When the last body ends below that place the footer goes to the bottom of a new page.
     TSestava again;
@@ -194,12 +194,12 @@ TEST_F(RunTest, DetailReportInsideTheBody)
 
     const auto i1 = findText(out(), "i1");
     ASSERT_EQ(i1.size(), 2u);
-    EXPECT_EQ(findText(out(), "O1")[0].Item->Top, 0);
+    EXPECT_EQ(firstText(out(), "O1").Item->Top, 0);
     EXPECT_EQ(i1[0].Item->Top, 20);
     EXPECT_EQ(i1[0].Item->Left, 40);
-    EXPECT_EQ(findText(out(), "i3")[0].Item->Top, 50);
+    EXPECT_EQ(firstText(out(), "i3").Item->Top, 50);
     // The master's next body starts where its section ends below the grown placeholder.
-    EXPECT_EQ(findText(out(), "O2")[0].Item->Top, 65);
+    EXPECT_EQ(firstText(out(), "O2").Item->Top, 65);
     EXPECT_EQ(i1[1].Item->Top, 85);
     EXPECT_EQ(findText(out(), "i3")[1].Item->Top, 115);
     EXPECT_EQ(orders.Detail.MasterSestava(), &rep);
@@ -215,7 +215,7 @@ TEST_F(RunTest, DetailReportInsideTheBody)
     rep.Predloha = t2.Lines;
     ASSERT_EQ(rep.Run(), seOk);
     EXPECT_TRUE(findText(out(), "Hlavička").empty());
-    EXPECT_EQ(findText(out(), "O2")[0].Item->Top, 40);
+    EXPECT_EQ(firstText(out(), "O2").Item->Top, 40);
 }
 
 TEST_F(RunTest, TwoColumnsAndBackToTheFirstOnAGroupChange)
@@ -261,7 +261,7 @@ TEST_F(RunTest, PageRangeKeepsThePagesUpToTheLastAndTotalPageCount)
     EXPECT_EQ(out().LastPage, 3);
     // The run stopped early: nothing of page 4 was made.
     EXPECT_TRUE(findText(out(), "R148").empty());
-    EXPECT_EQ(findText(out(), "R147")[0].Page, 2);
+    EXPECT_EQ(firstText(out(), "R147").Page, 2);
 }
 
 TEST_F(RunTest, MaxRecordsAndOneRecordMode)
@@ -293,9 +293,9 @@ TEST_F(RunTest, EmptyDataSetPrintsHeaderOneBodyAndFooter)
         .text("T", 1, "0", 0, 0, 100, 20, "Tělo")
         .text("K", 1, "0", 0, 0, 100, 20, "Konec");
     ASSERT_EQ(run(t), seOk);
-    EXPECT_EQ(findText(out(), "Začátek")[0].Item->Top, 0);
+    EXPECT_EQ(firstText(out(), "Začátek").Item->Top, 0);
     EXPECT_EQ(findText(out(), "Tělo").size(), 1u);
-    EXPECT_EQ(findText(out(), "Konec")[0].Item->Top, 40);
+    EXPECT_EQ(firstText(out(), "Konec").Item->Top, 40);
 }
 
 TEST_F(RunTest, NewPagePerRecordAndGroupNewPage)
@@ -305,8 +305,8 @@ TEST_F(RunTest, NewPagePerRecordAndGroupNewPage)
     t.section(2, true, 20, 1).text("T", 2, "Name", 0, 0, 200, 20);
     ASSERT_EQ(run(t), seOk);
     EXPECT_EQ(out().PageCount(), 3);
-    EXPECT_EQ(findText(out(), "R3")[0].Page, 2);
-    EXPECT_EQ(findText(out(), "R3")[0].Item->Top, 0);
+    EXPECT_EQ(firstText(out(), "R3").Page, 2);
+    EXPECT_EQ(firstText(out(), "R3").Item->Top, 0);
 
     Template g;
     g.section(2, true, 20).group(0, "#G", 0, 20, true)
@@ -315,10 +315,10 @@ TEST_F(RunTest, NewPagePerRecordAndGroupNewPage)
         .text("U0", 6, "Pocet", 0, 0, 100, 20);
     ASSERT_EQ(run(g), seOk);
     ASSERT_EQ(out().PageCount(), 2);
-    EXPECT_EQ(findText(out(), "R2")[0].Page, 0);
-    EXPECT_EQ(findText(out(), "2")[0].Page, 0);   // count of group a
-    EXPECT_EQ(findText(out(), "R3")[0].Page, 1);
-    EXPECT_EQ(findText(out(), "1")[0].Page, 1);   // group b restarted
+    EXPECT_EQ(firstText(out(), "R2").Page, 0);
+    EXPECT_EQ(firstText(out(), "2").Page, 0);   // count of group a
+    EXPECT_EQ(firstText(out(), "R3").Page, 1);
+    EXPECT_EQ(firstText(out(), "1").Page, 1);   // group b restarted
 }
 
 TEST_F(RunTest, ConditionsAndThePrintElementHandler)
@@ -357,9 +357,9 @@ TEST_F(RunTest, SectionHandlerSuppressesAndRequestPageBreakBreaks)
     };
     ASSERT_EQ(run(t), seOk);
     EXPECT_TRUE(findText(out(), "R2").empty());
-    EXPECT_EQ(findText(out(), "R3")[0].Page, 1);
-    EXPECT_EQ(findText(out(), "R3")[0].Item->Top, 0);
-    EXPECT_EQ(findText(out(), "R4")[0].Item->Top, 20);
+    EXPECT_EQ(firstText(out(), "R3").Page, 1);
+    EXPECT_EQ(firstText(out(), "R3").Item->Top, 0);
+    EXPECT_EQ(firstText(out(), "R4").Item->Top, 20);
 }
 
 TEST_F(RunTest, VariablesAndCharacterModeRounding)
@@ -372,9 +372,9 @@ TEST_F(RunTest, VariablesAndCharacterModeRounding)
         .text("T", 5, "3", 300, 0, 200, 20, "Strana %.3d");
     ASSERT_EQ(run(t), seOk);
     // 20 rounds to the nearest whole line of 100/6: 17, then 33, 50.
-    EXPECT_EQ(findText(out(), "č. 1")[0].Item->Top, 0);
-    EXPECT_EQ(findText(out(), "č. 2")[0].Item->Top, 17);
-    EXPECT_EQ(findText(out(), "č. 3")[0].Item->Top, 33);
+    EXPECT_EQ(firstText(out(), "č. 1").Item->Top, 0);
+    EXPECT_EQ(firstText(out(), "č. 2").Item->Top, 17);
+    EXPECT_EQ(firstText(out(), "č. 3").Item->Top, 33);
     EXPECT_EQ(findText(out(), "Strana 001").size(), 3u);
 }
 
@@ -461,14 +461,17 @@ TEST_F(RunTest, DetailOverSeveralPagesGetsTheMastersHeadersAndFooters)
             }
         }
     const auto i46 = findText(out(), "i46");
+    ASSERT_FALSE(i46.empty());
     EXPECT_EQ(i46[0].Page, 0);
     EXPECT_EQ(i46[0].Item->Top, 950);
     const auto i47 = findText(out(), "i47");
+    ASSERT_FALSE(i47.empty());
     EXPECT_EQ(i47[0].Page, 1);
     EXPECT_EQ(i47[0].Item->Top, 30);
     // The second order starts right below the end of the first one's detail.
     const auto i100 = findText(out(), "i100");
     const auto o2 = findText(out(), "O2");
+    ASSERT_FALSE(i100.empty());
     ASSERT_EQ(o2.size(), 1u);
     EXPECT_EQ(o2[0].Page, i100[0].Page);
     EXPECT_EQ(o2[0].Item->Top, i100[0].Item->Top + 20);
@@ -511,10 +514,10 @@ TEST_F(RunTest, FooterFlagsAndBreaksAroundReportHeaderAndFooter)
     // A break after the report header and before the report footer: three pages.
     ASSERT_EQ(run(tmpl(0, 1, 1)), seOk);
     ASSERT_EQ(out().PageCount(), 3);
-    EXPECT_EQ(findText(out(), "Začátek")[0].Page, 0);
-    EXPECT_EQ(findText(out(), "R1")[0].Page, 1);
-    EXPECT_EQ(findText(out(), "R1")[0].Item->Top, 0);
-    EXPECT_EQ(findText(out(), "Konec")[0].Page, 2);
+    EXPECT_EQ(firstText(out(), "Začátek").Page, 0);
+    EXPECT_EQ(firstText(out(), "R1").Page, 1);
+    EXPECT_EQ(firstText(out(), "R1").Item->Top, 0);
+    EXPECT_EQ(firstText(out(), "Konec").Page, 2);
     EXPECT_EQ(footers(), (std::vector<int>{0, 1, 2}));
     EXPECT_EQ(findText(out(), "s. 3").size(), 1u);
 }
@@ -535,11 +538,11 @@ TEST_F(RunTest, TwoGrowingTextsInOneBandPushTheRestBelowTheLonger)
     // What follows the band moves down by as much as the text that ends lower grew past
     // its own designed bottom; the other one, shorter than designed, pulls nothing up.
     const int push = (10 + grown) - (10 + 20);
-    EXPECT_EQ(findText(out(), "R1")[0].Item->Top, 50 + push);
-    EXPECT_EQ(findText(out(), "x")[0].Item->Top, 10);
+    EXPECT_EQ(firstText(out(), "R1").Item->Top, 50 + push);
+    EXPECT_EQ(firstText(out(), "x").Item->Top, 10);
     const int second = 60 + push;
-    EXPECT_EQ(findText(out(), "y")[0].Item->Top, second + 10);
-    EXPECT_EQ(findText(out(), "R2")[0].Item->Top, second + 50);
+    EXPECT_EQ(firstText(out(), "y").Item->Top, second + 10);
+    EXPECT_EQ(firstText(out(), "R2").Item->Top, second + 50);
 }
 
 TEST_F(RunTest, TallReportHeaderPushesTheFirstBodyToPageTwo)
@@ -557,8 +560,8 @@ TEST_F(RunTest, TallReportHeaderPushesTheFirstBodyToPageTwo)
     EXPECT_EQ(heads[0].Page, 0);
     EXPECT_EQ(heads[0].Item->Top, 980);   // below the report header on page 1
     EXPECT_EQ(heads[1].Page, 1);
-    EXPECT_EQ(findText(out(), "R1")[0].Page, 1);
-    EXPECT_EQ(findText(out(), "R1")[0].Item->Top, 30);
+    EXPECT_EQ(firstText(out(), "R1").Page, 1);
+    EXPECT_EQ(firstText(out(), "R1").Item->Top, 30);
 }
 
 TEST_F(RunTest, BarcodesTakeTheFirstItemOfTheirListIncludingTheReportFooters)
@@ -597,17 +600,17 @@ TEST(TwoReportsTest, EachKeepsItsOwnPaper)
     make(a, da, QStringLiteral("I,2,0,826,1169,50,50,70,70,1,0"));    // A4 portrait
     make(b, db, QStringLiteral("I,2,1,850,1100,40,60,30,50,1,0"));    // letter landscape
     a.SetPredloha(a.Predloha);
-    b.SetPredloha(b.Predloha);   // loaded last: its paper is the process default now
+    b.SetPredloha(b.Predloha);   // loaded last
     // A runs with its own paper, not the one loaded last.
     ASSERT_EQ(a.TSestavaTyp::Run(true), seOk);
     ASSERT_EQ(b.Run(), seOk);
-    EXPECT_EQ(a.PageSetup.PaperWidth, 826);
-    EXPECT_EQ(b.PageSetup.Orientation, 1);
+    EXPECT_EQ(a.Context.PageSetup.PaperWidth, 826);
+    EXPECT_EQ(b.Context.PageSetup.Orientation, 1);
     EXPECT_EQ(a.Vystup.PageWidth, 826 - 100);
     EXPECT_EQ(a.Vystup.PageHeight, 1169 - 140);
     EXPECT_EQ(b.Vystup.PageWidth, 1100 - 100);
     EXPECT_EQ(b.Vystup.PageHeight, 850 - 80);
-    EXPECT_FALSE(pageSetupScoped());
+    EXPECT_EQ(&reportContext(), &sessionContext());
 
     // The stores export on their own sheets after both runs.
     auto mediaBox = [](TSestVystup &store) {

@@ -235,6 +235,19 @@ inline std::vector<Found> findText(const orv::TSestVystup &st, const QString &t)
     return out;
 }
 
+// The first place t was printed. A text that is missing fails the test that asks, and the
+// answer is a placeholder at page -1, so the test program goes on with the other tests.
+inline Found firstText(const orv::TSestVystup &st, const QString &t)
+{
+    const std::vector<Found> found = findText(st, t);
+    if (!found.empty())
+        return found.front();
+    ADD_FAILURE() << "no item prints \"" << t.toStdString() << '"';
+    static orv::TSiReportElement nothing;
+    static const orv::TVystPrvek placeholder(&nothing, -1, -1, 0, 0);
+    return {-1, &placeholder};
+}
+
 // Items on a page whose text starts with prefix, by top.
 inline std::vector<const orv::TVystPrvek *> withPrefix(const orv::TSestVystup &st, int page,
                                                        const QString &prefix)

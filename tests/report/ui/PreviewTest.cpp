@@ -64,7 +64,7 @@ TEST_F(PreviewTest, ZoomStepsAndPercentages)
     TFormSestP w(report, o);
     EXPECT_EQ(w.zoomStep(), 5);
     EXPECT_TRUE(w.button("zoom5")->isChecked());
-    const TPageSetup &ps = pageSetup();
+    const TPageSetup &ps = report.Context.PageSetup;
     EXPECT_EQ(w.panel()->width(), qRound(ps.sheetWidth() * 0.83));
     EXPECT_EQ(w.pageRect().left(), qRound(ps.MarginLeft * 0.83));
     w.button("zoom6")->click();
@@ -86,7 +86,7 @@ TEST_F(PreviewTest, ZoomStepsAndPercentages)
 // The sheet is the report's own, whatever report was loaded last.
 TEST_F(PreviewTest, TheSheetIsThatOfTheReportOnShow)
 {
-    const TPageSetup own = report.PageSetup;
+    const TPageSetup own = report.Context.PageSetup;
     const TPageSetup shared = pageSetup();
     // Another report's paper in force: a wider sheet with other margins.
     pageSetup().PaperWidth = 1400;
