@@ -15,6 +15,7 @@
 #include "search/TfHledaniFilters.h"
 #include "search/TfProperties.h"
 #include "ui/ActionUpdater.h"
+#include "ui/CaughtError.h"
 #include "ui/HelpContexts.h"
 #include "ui/SaveLocation.h"
 #include "ui/WidgetHelpers.h"
@@ -28,6 +29,7 @@
 #include <QFileDialog>
 #include <QLocale>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QScrollArea>
 #include <QSettings>
 #include <QTabWidget>
@@ -155,6 +157,7 @@ TfHledani::~TfHledani()
             saveState();
     } catch (...) {
         // Settings that cannot be written are not worth a crash at the end of the run.
+        ui::logCaughtError("TfHledani::~TfHledani (saving the search settings)");
     }
     QObject::disconnect(m_resultGone);
     m_data.setSearchWindowPresent(false);
@@ -477,17 +480,12 @@ bool TfHledani::exportResultCsv()
     {
         const QLocale previous;
         QLocale::setDefault(QLocale(QLocale::Czech, QLocale::CzechRepublic));
-        try {
-            if (m_result == m_queries->property)
-                bytes = resultCsv(*m_resultModel, bestCombinationHeading(),
-                                  bestCombinationTexts(m_data.catalogueSession(), *m_result));
-            else
-                bytes = resultCsv(*m_resultModel);
-        } catch (...) {
-            QLocale::setDefault(previous);
-            throw;
-        }
-        QLocale::setDefault(previous);
+        const auto restoreLocale = qScopeGuard([&previous] { QLocale::setDefault(previous); });
+        if (m_result == m_queries->property)
+            bytes = resultCsv(*m_resultModel, bestCombinationHeading(),
+                              bestCombinationTexts(m_data.catalogueSession(), *m_result));
+        else
+            bytes = resultCsv(*m_resultModel);
     }
     const QString failure = saveCsvFile(file, bytes);
     if (!failure.isEmpty()) {
