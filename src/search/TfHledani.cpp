@@ -27,6 +27,8 @@
 #include <QDoubleSpinBox>
 #include <QHBoxLayout>
 #include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
 #include <QLocale>
 #include <QRadioButton>
 #include <QScopeGuard>
