@@ -139,6 +139,28 @@ QDoubleSpinBox *numberBox(QWidget *parent, const char *name, const QString &suff
     return e;
 }
 
+// The "Podmínky hledání" group of the composition and property pages: the box "Hledat v
+// kovech" with the material-type list on its first row.
+struct ConditionsGroup {
+    QGroupBox *box;
+    QVBoxLayout *layout;
+    QCheckBox *inMetals;
+    QComboBox *types;
+};
+
+ConditionsGroup conditionsGroup(QWidget *page, const char *checkName, const char *typesName)
+{
+    auto *box = new QGroupBox(QStringLiteral("Podmínky hledání:"), page);
+    auto *layout = new QVBoxLayout(box);
+    auto *typeRow = new QHBoxLayout;
+    QCheckBox *inMetals = check(box, checkName, QStringLiteral("Hledat v kovech"));
+    QComboBox *types = filterBox(box, typesName);
+    typeRow->addWidget(inMetals);
+    typeRow->addWidget(types, 1);
+    layout->addLayout(typeRow);
+    return {box, layout, inMetals, types};
+}
+
 QTableView *criteriaGridView(QWidget *parent, const char *name)
 {
     auto *g = new QTableView(parent);
@@ -262,14 +284,11 @@ void TfHledani::buildDesignationPage(QWidget *page)
 void TfHledani::buildCompositionPage(QWidget *page)
 {
     auto *layout = new QHBoxLayout(page);
-    auto *conditions = new QGroupBox(QStringLiteral("Podmínky hledání:"), page);
-    auto *cl = new QVBoxLayout(conditions);
-    auto *typeRow = new QHBoxLayout;
-    cbKovy = check(conditions, "cbKovy", QStringLiteral("Hledat v kovech"));
-    cbMatTypes1 = filterBox(conditions, "cbMatTypes1");
-    typeRow->addWidget(cbKovy);
-    typeRow->addWidget(cbMatTypes1, 1);
-    cl->addLayout(typeRow);
+    const ConditionsGroup group = conditionsGroup(page, "cbKovy", "cbMatTypes1");
+    QGroupBox *conditions = group.box;
+    QVBoxLayout *cl = group.layout;
+    cbKovy = group.inMetals;
+    cbMatTypes1 = group.types;
     cl->addWidget(listButtons(conditions));
     grUserChemComp = criteriaGridView(conditions, "grUserChemComp");
     grUserChemComp->setToolTip(QStringLiteral("Označit/Odznačit vybraný prvek v seznamu prvků dvojitým kliknutím myši..."));
@@ -308,14 +327,11 @@ void TfHledani::buildCompositionPage(QWidget *page)
 void TfHledani::buildMechanicalPage(QWidget *page)
 {
     auto *layout = new QHBoxLayout(page);
-    auto *conditions = new QGroupBox(QStringLiteral("Podmínky hledání:"), page);
-    auto *cl = new QVBoxLayout(conditions);
-    auto *typeRow = new QHBoxLayout;
-    cbKovy1 = check(conditions, "cbKovy1", QStringLiteral("Hledat v kovech"));
-    cbMatTypes2 = filterBox(conditions, "cbMatTypes2");
-    typeRow->addWidget(cbKovy1);
-    typeRow->addWidget(cbMatTypes2, 1);
-    cl->addLayout(typeRow);
+    const ConditionsGroup group = conditionsGroup(page, "cbKovy1", "cbMatTypes2");
+    QGroupBox *conditions = group.box;
+    QVBoxLayout *cl = group.layout;
+    cbKovy1 = group.inMetals;
+    cbMatTypes2 = group.types;
     cbVlastnosti = check(conditions, "cbVlastnosti", QStringLiteral("Hledat ve vlastnostech"), true);
     cl->addWidget(cbVlastnosti);
     cl->addWidget(listButtons(conditions));
