@@ -805,6 +805,9 @@ void TfHledani::showSuccessRate()
         const double v = rate.toDouble(&ok);
         eUspesnost->setText(ok ? QLocale().toString(v, 'f', 0) + QStringLiteral(" %") : rate);
     } catch (const std::exception &) {
+        // Only shown for information while the window opens: an unreadable rate leaves the
+        // field empty (the search itself reads the rate again and says what is wrong).
+        ui::logCaughtError("TfHledani::showSuccessRate");
         eUspesnost->clear();
     }
 }
