@@ -7,12 +7,12 @@
 #include "printouts/DataSetBridge.h"
 #include "report/output/Barcode.h"
 #include "report/output/Sestava.h"
+#include "support/BenchMain.h"
 #include "support/ListReport.h"
 #include "report/output/TolvaCanvas.h"
 #include "report/output/ZnakovePole.h"
 
 #include <QBuffer>
-#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QPicture>
@@ -131,11 +131,5 @@ BENCHMARK(BM_TextFileOfTheListReport)->Unit(benchmark::kMillisecond)->Iterations
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return orv::bench::runGuiBenchmarks(argc, argv);
 }

@@ -16,7 +16,7 @@
 #include <QFile>
 
 #include <benchmark/benchmark.h>
-#include "support/WidgetBenchMain.h"
+#include "support/BenchMain.h"
 #include "support/LargeCatalogue.h"
 
 using namespace orv;

@@ -10,7 +10,7 @@
 #include <QApplication>
 
 #include <benchmark/benchmark.h>
-#include "support/WidgetBenchMain.h"
+#include "support/BenchMain.h"
 
 using namespace orv;
 

@@ -17,7 +17,7 @@
 #include <benchmark/benchmark.h>
 
 #include <memory>
-#include "support/WidgetBenchMain.h"
+#include "support/BenchMain.h"
 
 using namespace orv;
 

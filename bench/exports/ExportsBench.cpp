@@ -11,6 +11,8 @@
 #include "report/output/PdfExport.h"
 #include "report/output/RtfExport.h"
 #include "report/output/Sestava.h"
+#include "support/BenchMain.h"
+#include "support/PeakMemory.h"
 #include "support/ListReport.h"
 
 #include <QDir>
@@ -19,7 +21,6 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <QGuiApplication>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -68,9 +69,7 @@ void runAndExport(benchmark::State &state, Format format)
         bytes += fi.size();
     state.counters["pages"] = report.Vystup.PageCount();
     state.counters["output_mb"] = double(bytes) / 1e6;
-    struct rusage ru {};
-    getrusage(RUSAGE_SELF, &ru);
-    state.counters["peak_rss_mb"] = double(ru.ru_maxrss) / 1024.0;
+    state.counters["peak_rss_mb"] = bench::peakRssMb();
 }
 
 void BM_RunAndPdf(benchmark::State &state) { runAndExport(state, Pdf); }
@@ -133,11 +132,5 @@ BENCHMARK(BM_RunnerPdf)->Arg(0)->Arg(1)->UseManualTime()->Unit(benchmark::kMilli
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return orv::bench::runGuiBenchmarks(argc, argv);
 }

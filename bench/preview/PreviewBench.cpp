@@ -15,7 +15,7 @@
 #include <QWidget>
 
 #include <benchmark/benchmark.h>
-#include "support/WidgetBenchMain.h"
+#include "support/BenchMain.h"
 
 using namespace orv;
 

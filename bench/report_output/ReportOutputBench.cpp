@@ -3,9 +3,9 @@
 #include "report/model/ReportElement.h"
 #include "report/model/TextLayout.h"
 #include "report/output/OutputStore.h"
+#include "support/BenchMain.h"
 
 #include <QBuffer>
-#include <QGuiApplication>
 
 #include <benchmark/benchmark.h>
 
@@ -132,11 +132,5 @@ BENCHMARK(BM_PageEmf100TextItems)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return orv::bench::runGuiBenchmarks(argc, argv);
 }

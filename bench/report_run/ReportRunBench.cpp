@@ -8,14 +8,14 @@
 #include "db/DataSet.h"
 #include "printouts/DataSetBridge.h"
 #include "report/output/Sestava.h"
+#include "support/BenchMain.h"
+#include "support/PeakMemory.h"
 #include "support/ListReport.h"
 
-#include <QGuiApplication>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
-#include <sys/resource.h>
 
 using namespace orv;
 
@@ -39,9 +39,7 @@ void BM_ListReport50kRows(benchmark::State &state)
     }
     state.counters["pages"] = report.Vystup.PageCount();
     state.counters["records"] = report.RecordsPrinted;
-    struct rusage ru {};
-    getrusage(RUSAGE_SELF, &ru);
-    state.counters["peak_rss_mb"] = double(ru.ru_maxrss) / 1024.0;
+    state.counters["peak_rss_mb"] = bench::peakRssMb();
 }
 BENCHMARK(BM_ListReport50kRows)->Unit(benchmark::kMillisecond)->Iterations(3);
 
@@ -49,11 +47,5 @@ BENCHMARK(BM_ListReport50kRows)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return orv::bench::runGuiBenchmarks(argc, argv);
 }

@@ -10,24 +10,16 @@
 #include "db/DataSet.h"
 #include "printouts/DataSetBridge.h"
 #include "report/output/Sestava.h"
+#include "support/BenchMain.h"
+#include "support/PeakMemory.h"
 
-#include <QGuiApplication>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
-#include <sys/resource.h>
-
 using namespace orv;
 
 namespace {
-
-double peakRssMb()
-{
-    struct rusage ru {};
-    getrusage(RUSAGE_SELF, &ru);
-    return double(ru.ru_maxrss) / 1024.0;
-}
 
 // A body with one band of n elements that grow with their text (all starting at the same
 // top), and n fixed texts with a condition and n rectangles in the segment below the
@@ -122,7 +114,7 @@ void BM_MillionRows(benchmark::State &state)
     db::DataSet query(QStringLiteral("qList"), &conn);
     query.setSql(QStringLiteral("select Number, Grp, Name, Price from Items order by Number"));
     query.open();
-    const double before = peakRssMb();
+    const double before = bench::peakRssMb();
     DataSetBridge bridge(&query);
     TSestava report;
     report.DataSource = &bridge;
@@ -134,7 +126,7 @@ void BM_MillionRows(benchmark::State &state)
             state.SkipWithError("the run failed");
         benchmark::DoNotOptimize(report.Vystup.PageCount());
     }
-    const double peak = peakRssMb();
+    const double peak = bench::peakRssMb();
     state.counters["pages"] = report.Vystup.PageCount();
     state.counters["records"] = report.RecordsPrinted;
     state.counters["peak_rss_mb"] = peak;
@@ -169,7 +161,7 @@ void BM_PageCount(benchmark::State &state)
     db::DataSet query(QStringLiteral("qList"), &conn);
     query.setSql(QStringLiteral("select Number, Name from Items order by Number"));
     query.open();
-    const double before = peakRssMb();
+    const double before = bench::peakRssMb();
     DataSetBridge bridge(&query);
     TSestava report;
     report.DataSource = &bridge;
@@ -189,7 +181,7 @@ void BM_PageCount(benchmark::State &state)
             state.SkipWithError("the run failed");
         benchmark::DoNotOptimize(report.Vystup.PageCount());
     }
-    const double peak = peakRssMb();
+    const double peak = bench::peakRssMb();
     state.counters["pages"] = report.Vystup.PageCount();
     state.counters["peak_rss_mb"] = peak;
     state.counters["store_mb"] = peak - before;
@@ -200,11 +192,5 @@ BENCHMARK(BM_PageCount)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iteratio
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return orv::bench::runGuiBenchmarks(argc, argv);
 }

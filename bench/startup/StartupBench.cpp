@@ -16,7 +16,7 @@
 #include <QTemporaryDir>
 
 #include <functional>
-#include "support/WidgetBenchMain.h"
+#include "support/BenchMain.h"
 
 namespace {
 

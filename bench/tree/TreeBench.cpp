@@ -22,7 +22,7 @@
 #include <benchmark/benchmark.h>
 
 #include <memory>
-#include "support/WidgetBenchMain.h"
+#include "support/BenchMain.h"
 #include "support/LargeCatalogue.h"
 
 using namespace orv;

@@ -11,10 +11,10 @@
 #include "db/MainDataModule.h"
 #include "db/OwnDataModule.h"
 #include "db/ParadoxTable.h"
+#include "support/BenchMain.h"
 #include "support/ParadoxWriter.h"
 #include "userdata/UpgradeConversion.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -186,10 +186,5 @@ BENCHMARK(BM_ReadOldTables)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return orv::bench::runWidgetBenchmarks(argc, argv);
 }

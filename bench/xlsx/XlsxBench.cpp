@@ -8,33 +8,26 @@
 #include "printouts/DataSetBridge.h"
 #include "report/output/Sestava.h"
 #include "report/output/XlsxExport.h"
+#include "support/BenchMain.h"
+#include "support/PeakMemory.h"
 #include "support/ListReport.h"
 #include "xlsx/Workbook.h"
 
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
-#include <sys/resource.h>
 
 using namespace orv;
 
 namespace {
 
-double peakRssMb()
-{
-    struct rusage ru {};
-    getrusage(RUSAGE_SELF, &ru);
-    return double(ru.ru_maxrss) / 1024.0;
-}
-
 void BM_Workbook50000Rows(benchmark::State &state)
 {
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("seznam.xlsx"));
-    const double before = peakRssMb();
+    const double before = bench::peakRssMb();
     for (auto _ : state) {
         xlsx::Workbook wb;
         xlsx::Sheet &s = wb.addSheet(QStringLiteral("Seznam"));
@@ -53,8 +46,8 @@ void BM_Workbook50000Rows(benchmark::State &state)
             state.SkipWithError(why.toUtf8().constData());
     }
     state.counters["file_mb"] = double(QFileInfo(file).size()) / 1e6;
-    state.counters["peak_rss_mb"] = peakRssMb();
-    state.counters["added_rss_mb"] = peakRssMb() - before;
+    state.counters["peak_rss_mb"] = bench::peakRssMb();
+    state.counters["added_rss_mb"] = bench::peakRssMb() - before;
 }
 BENCHMARK(BM_Workbook50000Rows)->Unit(benchmark::kMillisecond)->Iterations(3);
 
@@ -72,7 +65,7 @@ void BM_ListReport50kRowsXlsx(benchmark::State &state)
     }
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("cenik.xlsx"));
-    const double before = peakRssMb();
+    const double before = bench::peakRssMb();
     for (auto _ : state) {
         QString why;
         if (report.ExportXlsx(file, &why) != seOk)
@@ -80,8 +73,8 @@ void BM_ListReport50kRowsXlsx(benchmark::State &state)
     }
     state.counters["pages"] = report.Vystup.PageCount();
     state.counters["file_mb"] = double(QFileInfo(file).size()) / 1e6;
-    state.counters["peak_rss_mb"] = peakRssMb();
-    state.counters["added_rss_mb"] = peakRssMb() - before;
+    state.counters["peak_rss_mb"] = bench::peakRssMb();
+    state.counters["added_rss_mb"] = bench::peakRssMb() - before;
 }
 BENCHMARK(BM_ListReport50kRowsXlsx)->Unit(benchmark::kMillisecond)->Iterations(3);
 
@@ -89,11 +82,5 @@ BENCHMARK(BM_ListReport50kRowsXlsx)->Unit(benchmark::kMillisecond)->Iterations(3
 
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return orv::bench::runGuiBenchmarks(argc, argv);
 }

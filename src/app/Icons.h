@@ -1,7 +1,7 @@
 #pragma once
-// The main window's pictures, drawn here rather than shipped as image files so that they
-// stay sharp at any toolbar size. The numbering is that of the main window's image list:
-// the actions refer to their picture by that number.
+// The main window's pictures, SVG files in src/ui/icons drawn at each toolbar size. The
+// numbering is that of the main window's image list: the actions refer to their picture by
+// that number.
 
 #include <QIcon>
 

@@ -2,7 +2,8 @@
 // The eight 16 x 16 pictures of the contents tree, in the order the ImageIndex column counts
 // them: 0 closed book, 1 open book, 2 closed folder, 3 open folder, 4 sheet, 5 highlighted
 // sheet, 6 grey sheet, 7 crossed sheet. A node shows its picture and, while selected, the
-// next one. Drawn here so that they look alike on every platform.
+// next one. SVG files in src/ui/icons ("tree-*"), the program's own so that they look alike
+// on every platform.
 
 #include <QIcon>
 #include <QPixmap>

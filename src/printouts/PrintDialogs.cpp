@@ -23,6 +23,7 @@
 #include <QPainterPath>
 #include <QPrinter>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
@@ -269,15 +270,10 @@ void TfPrintBase::setMaster(db::DataSet &data)
 void TfPrintBase::openQueries()
 {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    try {
-        for (auto &q : m_queries)
-            if (!q->isOpen())
-                q->open();
-    } catch (...) {
-        QApplication::restoreOverrideCursor();
-        throw;
-    }
-    QApplication::restoreOverrideCursor();
+    const auto restoreCursor = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
+    for (auto &q : m_queries)
+        if (!q->isOpen())
+            q->open();
 }
 
 db::DataSet &TfPrintBase::physicalData()

@@ -20,6 +20,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSettings>
 #include <QShortcut>
 #include <QTableWidget>
@@ -242,14 +243,11 @@ void TfCompare::reload()
 {
     if (!m_env.catalogue)
         return;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    try {
+    {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        const auto restoreCursor = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
         m_comparison = loadComparison(*m_env.catalogue, m_materials, criteria());
-    } catch (...) {
-        QApplication::restoreOverrideCursor();
-        throw;
     }
-    QApplication::restoreOverrideCursor();
     fillTable();
 }
 

@@ -1,5 +1,7 @@
 #include "ui/ActionUpdater.h"
 
+#include "ui/CaughtError.h"
+
 #include <QAbstractEventDispatcher>
 #include <QAction>
 #include <QCoreApplication>
@@ -55,6 +57,8 @@ void ActionUpdater::updateNow()
         try {
             enabled = it.value() && it.value()();
         } catch (...) {
+            // A rule that cannot answer leaves its action off rather than stopping the pass.
+            logCaughtError("ActionUpdater::updateNow (the rule of an action)");
             enabled = false;
         }
         if (it.key()->isEnabled() != enabled)

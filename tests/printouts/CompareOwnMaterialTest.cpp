@@ -159,6 +159,7 @@ TEST_F(CompareOwn, OwnMaterialShowsItsDataLikeACatalogueMaterial)
         EXPECT_EQ(cr->cells.value(r[3] == QLatin1String("1") ? 0 : 1), r[2]) << r[0].toStdString();
     }
     const QStringList carbon = sqlite(QStringLiteral("select e.Label, e.Name from Elements e where e.Label = 'C'")).value(0);
+    ASSERT_EQ(carbon.size(), 2);
     const CompareRow *cr = row(c, compareGroupComposition(), QStringLiteral("%1 (%2)").arg(carbon[0], carbon[1]));
     ASSERT_TRUE(cr);
     EXPECT_EQ(cr->cells.value(0), QStringLiteral("0,43 – 0,48"));

@@ -1,5 +1,6 @@
 // The designation and usage query builders: the SQL text they write, line by line, and the
-// rows that text returns from the demo catalogue.
+// rows that text returns from the demo catalogue. Lines are read with value(): a query
+// shorter than expected fails the comparison instead of reading past the list's end.
 
 #include "search/SearchSql.h"
 
@@ -57,13 +58,13 @@ TEST(DesignationSql, PartWithoutSpacesIgnoringCaseBracketsBothNameColumns)
                            QStringLiteral("6:  or UPPER(cn.LabelShort) LIKE '%17240%' ESCAPE '\\'"),
                            QStringLiteral("7:  or UPPER(cn.NameShort||cn.LabelShort) LIKE '%17240%' ESCAPE '\\'"),
                            QStringLiteral("8:  )")}));
-    EXPECT_EQ(sql.at(30), QStringLiteral("group by mat.Number, cn.Name, cn.Label, co.Name, nr.Name, nr.Label"));
+    EXPECT_EQ(sql.value(30), QStringLiteral("group by mat.Number, cn.Name, cn.Label, co.Name, nr.Name, nr.Label"));
     // The same conditions on the sheet's own standard and designation.
     const QStringList own = secondSelect(sql);
     ASSERT_EQ(own.size(), 31);
-    EXPECT_EQ(own.at(5), QStringLiteral("  UPPER(nr.NameShort) LIKE '%17240%' ESCAPE '\\'"));
-    EXPECT_EQ(own.at(7), QStringLiteral("  or UPPER(nr.NameShort||nr.LabelShort) LIKE '%17240%' ESCAPE '\\'"));
-    EXPECT_EQ(own.at(30), QStringLiteral("group by mat.Number, nr.Name, nr.Label, co.Name"));
+    EXPECT_EQ(own.value(5), QStringLiteral("  UPPER(nr.NameShort) LIKE '%17240%' ESCAPE '\\'"));
+    EXPECT_EQ(own.value(7), QStringLiteral("  or UPPER(nr.NameShort||nr.LabelShort) LIKE '%17240%' ESCAPE '\\'"));
+    EXPECT_EQ(own.value(30), QStringLiteral("group by mat.Number, nr.Name, nr.Label, co.Name"));
 }
 
 TEST(DesignationSql, ExactMatchesComeFirst)
@@ -73,18 +74,18 @@ TEST(DesignationSql, ExactMatchesComeFirst)
     c.withoutSpaces = false;
     QStringList sql;
     buildDesignationSql(sql, c);
-    EXPECT_TRUE(sql.at(0).endsWith(QStringLiteral(
+    EXPECT_TRUE(sql.value(0).endsWith(QStringLiteral(
         ", min(case when UPPER(cn.Name)='AISI 304' or UPPER(cn.Label)='AISI 304' or UPPER(cn.Name||cn.Label)='AISI 304' "
         "or UPPER(cn.Name||' '||cn.Label)='AISI 304' then 0 else 1 end) Shoda")))
-        << sql.at(0).toStdString();
-    EXPECT_TRUE(secondSelect(sql).at(0).contains(QStringLiteral("UPPER(nr.Label)='AISI 304'")));
+        << sql.value(0).toStdString();
+    EXPECT_TRUE(secondSelect(sql).value(0).contains(QStringLiteral("UPPER(nr.Label)='AISI 304'")));
     EXPECT_EQ(sql.constLast(),
               QStringLiteral("  order by Shoda, MatNumber, Norma nulls first, Znacka nulls first, Stat nulls first, "
                              "NormaListu nulls first, ZnackaListu nulls first"));
     // A typed quote stays inside its string.
     c.text = QStringLiteral("x' or 1=1 --");
     buildDesignationSql(sql, c);
-    EXPECT_TRUE(sql.at(0).contains(QStringLiteral("='X'' OR 1=1 --'")));
+    EXPECT_TRUE(sql.value(0).contains(QStringLiteral("='X'' OR 1=1 --'")));
 }
 
 TEST(DesignationSql, StandardAndGradeTogetherWithAndWithoutTheSpace)
@@ -94,12 +95,12 @@ TEST(DesignationSql, StandardAndGradeTogetherWithAndWithoutTheSpace)
     c.withoutSpaces = false;
     QStringList sql;
     buildDesignationSql(sql, c);
-    EXPECT_EQ(sql.at(7), QStringLiteral("  or UPPER(cn.Name||' '||cn.Label) LIKE '%AISI 304%' ESCAPE '\\'"));
-    EXPECT_EQ(sql.at(8), QStringLiteral("  or UPPER(cn.Name||cn.Label) LIKE '%AISI 304%' ESCAPE '\\'"));
+    EXPECT_EQ(sql.value(7), QStringLiteral("  or UPPER(cn.Name||' '||cn.Label) LIKE '%AISI 304%' ESCAPE '\\'"));
+    EXPECT_EQ(sql.value(8), QStringLiteral("  or UPPER(cn.Name||cn.Label) LIKE '%AISI 304%' ESCAPE '\\'"));
     // Only one of the two boxes: no joined condition.
     c.inLabels = false;
     buildDesignationSql(sql, c);
-    EXPECT_EQ(sql.at(6), QStringLiteral("  )"));
+    EXPECT_EQ(sql.value(6), QStringLiteral("  )"));
 }
 
 TEST(DesignationSql, PrecisionModesAndCaseAndSpaces)
@@ -112,15 +113,15 @@ TEST(DesignationSql, PrecisionModesAndCaseAndSpaces)
     QStringList sql;
     c.precision = Precision::Exact;
     buildDesignationSql(sql, c);
-    EXPECT_EQ(sql.at(5), QStringLiteral("  cn.Name LIKE 'x5 cr' ESCAPE '\\'"));
+    EXPECT_EQ(sql.value(5), QStringLiteral("  cn.Name LIKE 'x5 cr' ESCAPE '\\'"));
     c.precision = Precision::FromLeft;
     buildDesignationSql(sql, c);
-    EXPECT_EQ(sql.at(5), QStringLiteral("  cn.Name LIKE 'x5 cr%' ESCAPE '\\'"));
+    EXPECT_EQ(sql.value(5), QStringLiteral("  cn.Name LIKE 'x5 cr%' ESCAPE '\\'"));
     c.caseSensitive = false;
     c.withoutSpaces = true;
     buildDesignationSql(sql, c);
-    EXPECT_EQ(sql.at(5), QStringLiteral("  UPPER(cn.NameShort) LIKE 'X5CR%' ESCAPE '\\'"));
-    EXPECT_EQ(sql.at(6), QStringLiteral("  )"));
+    EXPECT_EQ(sql.value(5), QStringLiteral("  UPPER(cn.NameShort) LIKE 'X5CR%' ESCAPE '\\'"));
+    EXPECT_EQ(sql.value(6), QStringLiteral("  )"));
 }
 
 TEST(DesignationSql, ApproximateSplitsIntoPiecesAfterCollapsingSpaces)
@@ -173,8 +174,8 @@ TEST(DesignationSql, TypedQuotesAndWildcardsAreLiteral)
     c.country = QStringLiteral("x' or 1=1 --");
     QStringList sql;
     buildDesignationSql(sql, c);
-    EXPECT_EQ(sql.at(5), QStringLiteral("  cn.Name LIKE '%a''b\\%c\\_d\\\\%' ESCAPE '\\'"));
-    EXPECT_EQ(sql.at(7), QStringLiteral("  and co.Name LIKE 'x'' or 1=1 --' ESCAPE '\\'"));
+    EXPECT_EQ(sql.value(5), QStringLiteral("  cn.Name LIKE '%a''b\\%c\\_d\\\\%' ESCAPE '\\'"));
+    EXPECT_EQ(sql.value(7), QStringLiteral("  and co.Name LIKE 'x'' or 1=1 --' ESCAPE '\\'"));
 }
 
 TEST(DesignationSql, TextLongerThan195CharactersIsRefused)
@@ -213,7 +214,7 @@ TEST(UsageSql, TypeAndPurposeConditions)
                                QStringLiteral(" or mat.PURPOSE2") + p + QStringLiteral(" or mat.PURPOSE3") + p +
                                QStringLiteral(" or mat.PURPOSE4") + p + QStringLiteral(" or mat.PURPOSE5") + p +
                                QStringLiteral(")")}));
-    EXPECT_EQ(sql.at(30), QStringLiteral("  order by Norma nulls first, Znacka nulls first, MatNumber"));
+    EXPECT_EQ(sql.value(30), QStringLiteral("  order by Norma nulls first, Znacka nulls first, MatNumber"));
 }
 
 // ---- against the demo catalogue

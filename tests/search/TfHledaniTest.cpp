@@ -476,6 +476,7 @@ TEST_F(SearchWindow, DeleteToggleAndNegativeBounds)
     answer = orv::ui::mrNo;
     w.deleteRow();
     EXPECT_EQ(uc.recordCount(), n);
+    ASSERT_FALSE(messages.isEmpty());
     EXPECT_EQ(messages.last(), QStringLiteral("Opravdu chcete smazat vybraný prvek?"));
     answer = orv::ui::mrYes;
     uc.first();

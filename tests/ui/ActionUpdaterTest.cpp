@@ -1,5 +1,7 @@
 #include "ui/ActionUpdater.h"
 
+#include "support/LogCapture.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QTimer>
@@ -43,8 +45,10 @@ TEST(ActionUpdaterTest, ThrowingRuleDisablesAndDestroyedActionIsDropped)
     const int before = ActionUpdater::instance().count();
     auto action = std::make_unique<QAction>(QStringLiteral("Smazat poznámku"));
     orv::ui::enableWhen(action.get(), []() -> bool { throw std::runtime_error("no card"); });
+    const orv::test::LogCapture log;
     ActionUpdater::instance().updateNow();
     EXPECT_FALSE(action->isEnabled());
+    EXPECT_TRUE(log.contains(QStringLiteral("orvalis.ui"), QStringLiteral("no card")));
     EXPECT_EQ(ActionUpdater::instance().count(), before + 1);
     action.reset();
     EXPECT_EQ(ActionUpdater::instance().count(), before);
