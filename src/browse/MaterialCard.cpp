@@ -1,5 +1,7 @@
 #include "browse/MaterialCard.h"
 
+#include "db/NextNumber.h"
+
 #include "db/ServerAudit.h"
 #include "browse/MaterialSources.h"
 
@@ -9,6 +11,7 @@
 #include "core/Paths.h"
 #include "core/Registry.h"
 #include "db/MainDataModule.h"
+#include "db/NextNumber.h"
 #include "db/Schema.h"
 #include "ui/ExternalOpen.h"
 #include "ui/HelpContexts.h"
@@ -330,16 +333,11 @@ void MaterialCard::defineNoteTable()
     tUserNotice.setTableName(QStringLiteral("UserNotices.DB"));
     tUserNotice.setIndexName(QStringLiteral("Material"));
     qTemp.setConnection(u);
-    // A new note gets the next Number of the user database's UserNotices.
+    // A new note gets the next Number of UserNotices by the data layer's rule: the highest
+    // plus 1 in a file, the table's sequence on a server, where colleagues add notes at the
+    // same moment and a highest-plus-1 of their own would take the same number.
     tUserNotice.hooks.onNewRecord = [this](DataSet &ds) {
-        qTemp.close();
-        qTemp.setSql(QStringList{QStringLiteral("select MAX(NUMBER)"), QStringLiteral("  from USERNOTICES")});
-        qTemp.open();
-        int next = 1;
-        if (!qTemp.isEmpty() && qTemp.field(0) && !qTemp.field(0)->value().isNull())
-            next = qTemp.field(0)->value().toInt() + 1;
-        qTemp.close();
-        ds.setValue(QStringLiteral("NUMBER"), next);
+        ds.setValue(QStringLiteral("NUMBER"), db::nextNumber(qTemp, QStringLiteral("USERNOTICES")));
         ds.setValue(QStringLiteral("MATERIALNO"), m_materialNo);
     };
 }
