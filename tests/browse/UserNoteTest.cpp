@@ -13,6 +13,7 @@
 #include "ui/MessageDialog.h"
 #include "support/CardSessions.h"
 #include "support/DemoServer.h"
+#include "support/LostCommit.h"
 
 #include <QApplication>
 #include <QDate>
@@ -26,9 +27,7 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <memory>
-#include <thread>
 #include <utility>
 
 using namespace orv::browse;
@@ -428,36 +427,16 @@ TEST_P(UserNoteServerTest, ConnectionKilledDuringANoteSaveKeepsTheDialogAndWrite
 TEST_P(UserNoteServerTest, ACommitWhoseAnswerIsLostIsReportedUnknownAndTheNoteReloaded)
 {
     storeNote(*card, QStringLiteral("původní"));
-    reader.exec(QStringLiteral("create function orv_test_slow() returns trigger language plpgsql as "
-                               "$f$ begin perform pg_sleep(3); return null; end $f$"));
-    reader.exec(QStringLiteral("create constraint trigger orv_test_slow after update on UserNotices deferrable "
-                               "initially deferred for each row execute function orv_test_slow()"));
-    const int pid = user.scalar(QStringLiteral("select pg_backend_pid()")).toInt();
-    std::atomic<bool> done{false};
-    std::thread killer([&] {
-        orv::db::Connection admin;
-        admin.openServer(conninfo);
-        for (int i = 0; i < 400 && !done; ++i) {
-            if (admin.scalar(QStringLiteral("select count(*) from pg_stat_activity where pid = :p and state = 'active' "
-                                            "and query = 'COMMIT'"),
-                             {{QStringLiteral("p"), pid}})
-                    .toInt()
-                == 1) {
-                admin.exec(QStringLiteral("select pg_terminate_backend(:p, 5000)"), {{QStringLiteral("p"), pid}});
-                return;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-    });
+    orv::test::makeCommitsSlow(reader, QStringLiteral("UserNotices"));
+    orv::test::CommitKiller killer(conninfo, user.scalar(QStringLiteral("select pg_backend_pid()")).toInt());
     try {
         storeNote(*card, QStringLiteral("nový text"));
         ADD_FAILURE() << "the lost commit was not reported";
     } catch (const orv::db::CommitOutcomeUnknown &e) {
         EXPECT_TRUE(e.text().contains(QStringLiteral("nelze zjistit, zda byla uložena"))) << e.text().toStdString();
     }
-    done = true;
-    killer.join();
-    reader.exec(QStringLiteral("drop trigger orv_test_slow on UserNotices"));
+    killer.stop();
+    orv::test::dropSlowCommits(reader, QStringLiteral("UserNotices"));
     // Killed inside COMMIT, the server rolled back; the card read that again by itself.
     EXPECT_EQ(storedText(2050), QStringLiteral("původní"));
     EXPECT_EQ(card->noteText(), QStringLiteral("původní"));

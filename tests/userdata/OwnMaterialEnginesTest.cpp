@@ -11,6 +11,7 @@
 #include "db/MainDataModule.h"
 #include "db/OwnDataModule.h"
 #include "support/DemoServer.h"
+#include "support/LostCommit.h"
 #include "support/ProgramFolder.h"
 #include "userdata/EditGridModel.h"
 #include "userdata/OwnMaterialActions.h"
@@ -30,9 +31,7 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <memory>
-#include <thread>
 
 using namespace orv::userdata;
 using orv::db::Engine;
@@ -549,34 +548,14 @@ TEST_P(OwnMaterialServer, ALostServerKeepsTheEditorOpenAndNeverCommitsBlindly)
     EXPECT_EQ(materialRows(m), saved);
 
     // 2. Killed while the server carries out COMMIT.
-    reader.exec(QStringLiteral("create function orv_test_slow() returns trigger language plpgsql as "
-                               "$f$ begin perform pg_sleep(3); return null; end $f$"));
-    reader.exec(QStringLiteral("create constraint trigger orv_test_slow after update on Mat deferrable "
-                               "initially deferred for each row execute function orv_test_slow()"));
+    orv::test::makeCommitsSlow(reader, QStringLiteral("Mat"));
     messages.clear();
     drive = [&](TfInsEditMaterial &e) {
         typeInto(e.eName, QStringLiteral("Nejistý název"));
         ASSERT_TRUE(e.postRecord());
-        const int pid = session.scalar(QStringLiteral("select pg_backend_pid()")).toInt();
-        std::atomic<bool> stop{false};
-        std::thread killer([&] {
-            orv::db::Connection admin;
-            admin.openServer(conninfo);
-            for (int i = 0; i < 400 && !stop; ++i) {
-                if (admin.scalar(QStringLiteral("select count(*) from pg_stat_activity where pid = :p and "
-                                                "state = 'active' and query = 'COMMIT'"),
-                                 {{QStringLiteral("p"), pid}})
-                        .toInt()
-                    == 1) {
-                    admin.exec(QStringLiteral("select pg_terminate_backend(:p, 5000)"), {{QStringLiteral("p"), pid}});
-                    return;
-                }
-                std::this_thread::sleep_for(std::chrono::milliseconds(10));
-            }
-        });
+        orv::test::CommitKiller killer(conninfo, session.scalar(QStringLiteral("select pg_backend_pid()")).toInt());
         e.accept();
-        stop = true;
-        killer.join();
+        killer.stop();
         EXPECT_TRUE(e.isVisible());
         e.accept();
         EXPECT_TRUE(e.isVisible()) << "a second OK reported a commit that was never made";
@@ -586,7 +565,7 @@ TEST_P(OwnMaterialServer, ALostServerKeepsTheEditorOpenAndNeverCommitsBlindly)
         e.reject();
     };
     actions->editMaterial(m);
-    reader.exec(QStringLiteral("drop trigger orv_test_slow on Mat"));
+    orv::test::dropSlowCommits(reader, QStringLiteral("Mat"));
     EXPECT_EQ(materialRows(m), saved);
 
     // 3. The next change works on a new session.
