@@ -2,6 +2,7 @@
 // printouts list the composition in the card's order, and a card whose table is missing
 // from the catalogue says so in Czech instead of blaming the memory.
 
+#include "MainWindowFixture.h"
 #include "app/MainWindow.h"
 #include "browse/CardList.h"
 #include "browse/MaterialCard.h"
@@ -20,25 +21,16 @@
 
 namespace {
 
-class CardDataTest : public orv::test::DemoDataModuleTest
+class CardDataTest : public orv::test::MainWindowOnDemoTest
 {
 protected:
-    CardDataTest() { withOwnData = false; }
-    void TearDown() override
-    {
-        w.reset();
-        DemoDataModuleTest::TearDown();
-    }
     void openFrame()
     {
-        w = std::make_unique<orv::app::MainWindow>(data.get());
-        w->resize(1200, 760);
-        w->show();
+        showFrame();
         w->cardList()->showInformation = [this](const QString &t) { messages << t; };
         w->cardList()->showError = [this](const QString &t) { messages << t; };
         w->cardList()->showPlainError = [this](const QString &t) { plainMessages << t; };
     }
-    std::unique_ptr<orv::app::MainWindow> w;
     QStringList messages, plainMessages;
 };
 

@@ -2,6 +2,7 @@
 // the typed text and Ctrl+M opens the found one, in a frame shown as the start-up shows it
 // (the quick find given the focus before the frame appears, the search window inside).
 
+#include "MainWindowFixture.h"
 #include "app/MainWindow.h"
 #include "browse/CardList.h"
 #include "browse/ContentsPane.h"
@@ -20,17 +21,7 @@
 
 namespace {
 
-class QuickFindKeysTest : public orv::test::DemoDataModuleTest
-{
-protected:
-    QuickFindKeysTest() { withOwnData = false; }
-    void TearDown() override
-    {
-        w.reset();
-        DemoDataModuleTest::TearDown();
-    }
-    std::unique_ptr<orv::app::MainWindow> w;
-};
+class QuickFindKeysTest : public orv::test::MainWindowOnDemoTest {};
 
 TEST_F(QuickFindKeysTest, CtrlFThenCtrlMOpenTheFoundMaterialRightAfterStart)
 {

@@ -1,6 +1,7 @@
 // "Obnovit" (F5) shows what other users changed: the open cards and the tree are read again,
 // a card whose material is gone closes with a message; on a server the window says which.
 
+#include "MainWindowFixture.h"
 #include "app/MainWindow.h"
 #include "browse/CardList.h"
 #include "browse/ContentsPane.h"
@@ -22,20 +23,12 @@
 
 namespace {
 
-class RefreshTest : public orv::test::DemoDataModuleTest
+class RefreshTest : public orv::test::MainWindowOnDemoTest
 {
 protected:
-    RefreshTest() { withOwnData = false; }
-    void TearDown() override
-    {
-        w.reset();
-        DemoDataModuleTest::TearDown();
-    }
     void openFrame()
     {
-        w = std::make_unique<orv::app::MainWindow>(data.get());
-        w->resize(1200, 760);
-        w->show();
+        showFrame();
         w->refreshMessage = [this](const QString &t) { messages << t; };
         w->cardList()->showPlainError = [this](const QString &t) { messages << t; };
         other.open(root + QStringLiteral("data/catalogue.sqlite"), root + QStringLiteral("data/user.sqlite"),
@@ -48,7 +41,6 @@ protected:
     }
     QAction *refresh() const { return w->findChild<QAction *>(QStringLiteral("aRefresh")); }
 
-    std::unique_ptr<orv::app::MainWindow> w;
     orv::db::Connection other; // another program on the same files
     QStringList messages;
 };
