@@ -140,7 +140,7 @@ int runEngineer(const EngineerOptions &o)
     }
     std::unique_ptr<Workstation> ws;
     try {
-        ws = std::make_unique<Workstation>(o.conninfo, o.settingsFile, o.privateWorkTables);
+        ws = std::make_unique<Workstation>(o.conninfo, o.settingsFile);
         // The note card is opened before the runs, as an engineer has the card open before
         // writing a note.
         ws->saveNote(plan.noteMaterials.at(o.index), QStringLiteral("Zátěžová zkouška: inženýr %1").arg(o.index), false);

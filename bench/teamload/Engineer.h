@@ -22,7 +22,6 @@ struct EngineerOptions {
     QString conninfo;
     QString planFile;
     QString settingsFile;
-    bool privateWorkTables = true;
     bool newNotes = false;
 };
 

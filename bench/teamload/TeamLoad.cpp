@@ -11,8 +11,7 @@
 //   build/bench/teamload/bench_teamload --rate 2,4,6,8     # runs at several rates in turn
 //   options: --seconds S (measured, default 60), --warmup S (10), --engineers N (50),
 //            --seed N, --server CONNINFO (a server filled by pg-import instead of our own),
-//            --new-notes (every note save adds a new note: numbers taken at once by many),
-//            --shared-work-tables (the searches use the shared work tables as they are)
+//            --new-notes (every note save adds a new note: numbers taken at once by many)
 //
 // Errors are exceptions, and also rows found that differ from what the same operation found
 // alone before the runs (two engineers' searches mixing their work tables show this way).
@@ -137,7 +136,7 @@ double percentile(std::vector<double> v, double p)
 class Engineers {
 public:
     Engineers(int count, const QString &conninfo, const QString &planFile, const QString &folder,
-              bool privateWorkTables, bool newNotes)
+              bool newNotes)
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
@@ -153,8 +152,6 @@ public:
             QStringList args{QStringLiteral("--engineer"), QString::number(i), QStringLiteral("--server"), conninfo,
                              QStringLiteral("--plan"), planFile, QStringLiteral("--settings"),
                              folder + QStringLiteral("/Zeb-%1.ini").arg(i)};
-            if (!privateWorkTables)
-                args << QStringLiteral("--shared-work-tables");
             if (newNotes)
                 args << QStringLiteral("--new-notes");
             p->start(QCoreApplication::applicationFilePath(), args);
@@ -407,10 +404,9 @@ int coordinate(const QCommandLineParser &args)
 
     QTemporaryDir folder;
     const QString planFile = folder.filePath(QStringLiteral("plan.txt"));
-    const bool privateWorkTables = !args.isSet(QStringLiteral("shared-work-tables"));
     Reference ref;
     try {
-        Workstation ws(conninfo, folder.filePath(QStringLiteral("Zeb.ini")), privateWorkTables);
+        Workstation ws(conninfo, folder.filePath(QStringLiteral("Zeb.ini")));
         const Plan plan = makePlan(ws.data().catalogueSession(), engineers);
         if (!plan.write(planFile)) {
             std::fprintf(stderr, "bench_teamload: cannot write %s\n", qPrintable(planFile));
@@ -435,15 +431,14 @@ int coordinate(const QCommandLineParser &args)
             std::printf(" %s %zu: %.0f (%d)", kind == Kind::CompositionSearch ? "composition" : "property", i, times[i],
                         ref.found[{int(kind), int(i)}]);
     }
-    std::printf("\nmix: quick find %d %%, card open %d %%, composition search %d %%, property search %d %%, note save %d %%%s%s\n",
+    std::printf("\nmix: quick find %d %%, card open %d %%, composition search %d %%, property search %d %%, note save %d %%%s\n",
                 mixWeights[0], mixWeights[1], mixWeights[2], mixWeights[3], mixWeights[4],
-                privateWorkTables ? "" : "; shared search work tables",
                 args.isSet(QStringLiteral("new-notes")) ? "; every note save a new note" : "");
     std::fflush(stdout);
 
     QElapsedTimer started;
     started.start();
-    Engineers team(engineers, conninfo, planFile, folder.path(), privateWorkTables, args.isSet(QStringLiteral("new-notes")));
+    Engineers team(engineers, conninfo, planFile, folder.path(), args.isSet(QStringLiteral("new-notes")));
     if (const QString failure = team.waitReady(600000); !failure.isEmpty()) {
         std::fprintf(stderr, "bench_teamload: an engineer did not start: %s\n", qPrintable(failure));
         return 2;
@@ -501,7 +496,6 @@ int main(int argc, char **argv)
         {QStringLiteral("server"), QStringLiteral("A server database filled by pg-import (default: our own server)."),
          QStringLiteral("CONNINFO")},
         {QStringLiteral("new-notes"), QStringLiteral("Every note save adds a new note.")},
-        {QStringLiteral("shared-work-tables"), QStringLiteral("Searches use the shared work tables.")},
         // One simulated engineer (started by the benchmark itself).
         {QStringLiteral("engineer"), QStringLiteral("internal"), QStringLiteral("I")},
         {QStringLiteral("plan"), QStringLiteral("internal"), QStringLiteral("FILE")},
@@ -515,7 +509,6 @@ int main(int argc, char **argv)
         o.conninfo = args.value(QStringLiteral("server"));
         o.planFile = args.value(QStringLiteral("plan"));
         o.settingsFile = args.value(QStringLiteral("settings"));
-        o.privateWorkTables = !args.isSet(QStringLiteral("shared-work-tables"));
         o.newNotes = args.isSet(QStringLiteral("new-notes"));
         return runEngineer(o);
     }

@@ -183,21 +183,7 @@ Plan Plan::read(const QString &path)
     return plan;
 }
 
-QStringList makeWorkTablesPrivate(db::Connection &conn)
-{
-    QStringList made;
-    for (const QString &table : {QStringLiteral("findchemcomp"), QStringLiteral("findmechproptemp")}) {
-        const QString persistence = conn.scalar(QStringLiteral("select relpersistence from pg_class where oid = to_regclass(:t)"),
-                                                {{QStringLiteral("t"), table}}).toString();
-        if (persistence == QLatin1String("t"))
-            continue;
-        conn.exec(QStringLiteral("create temporary table %1 as select * from %1 where false").arg(table));
-        made << table;
-    }
-    return made;
-}
-
-Workstation::Workstation(const QString &conninfo, const QString &settingsFile, bool privateWorkTables)
+Workstation::Workstation(const QString &conninfo, const QString &settingsFile)
     : m_data(db::ServerDatabase{conninfo})
 {
     m_env = browse::CardEnvironment::fromDataModule(m_data);
@@ -206,8 +192,6 @@ Workstation::Workstation(const QString &conninfo, const QString &settingsFile, b
     m_env.dataRoot = [root] { return root; };
     m_env.autoSave = [] { return false; };
     m_env.settingsFile = settingsFile;
-    if (privateWorkTables)
-        makeWorkTablesPrivate(m_data.catalogueSession());
 }
 
 Workstation::~Workstation() = default;

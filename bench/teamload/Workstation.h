@@ -37,9 +37,7 @@ struct Plan {
 class Workstation {
 public:
     // `settingsFile`: where the cards keep their panel sizes (never saved: no auto-save).
-    // `privateWorkTables`: the search work tables become temporary tables of this
-    // connection when they are not already (see makeWorkTablesPrivate).
-    Workstation(const QString &conninfo, const QString &settingsFile, bool privateWorkTables);
+    Workstation(const QString &conninfo, const QString &settingsFile);
     ~Workstation();
 
     // Each returns how many rows it found or read; a database error propagates.
@@ -58,10 +56,5 @@ private:
     browse::CardEnvironment m_env;
     std::unique_ptr<browse::MaterialCard> m_noteCard;
 };
-
-// Gives the connection temporary tables of its own under the names of the search work tables
-// (FindChemComp, FindMechPropTemp), which a PostgreSQL session finds before the shared ones.
-// Nothing is done when they are temporary already. Returns the tables it made.
-QStringList makeWorkTablesPrivate(db::Connection &conn);
 
 } // namespace orv::bench::teamload

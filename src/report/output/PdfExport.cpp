@@ -5,8 +5,10 @@
 // Text is placed character by character where the page image puts it: each run starts at
 // its own position on its line's baseline, and a TJ adjustment is written wherever the
 // font's advance and the layout's position part by more than a hair. The fonts carry their
-// widths, so every reader positions the characters alike.
+// widths, so every reader positions the characters alike. The content stream of a page is
+// written in PdfPageContent.cpp.
 #include "report/output/PdfExport.h"
+#include "report/output/PdfWriter.h"
 
 #include "core/CodePage.h"
 #include "report/model/CaughtException.h"
@@ -37,10 +39,7 @@
 
 namespace orv {
 
-namespace {
-
-constexpr double kPt = 0.12;   // points per page-image unit (1/600 inch)
-constexpr int kScale = 6;      // page-image units per hundredth of an inch
+namespace pdfwriter {
 
 // Glyph names of code page 1250, bytes 32..255 (".notdef" where the code page has none).
 const char *const kGlyphs[224] = {
@@ -77,7 +76,7 @@ const char *const kGlyphs[224] = {
 };
 
 // The screen face whose advances the standard font shares.
-QString metricFace(const QByteArray &base)
+static QString metricFace(const QByteArray &base)
 {
     if (base.startsWith("Courier"))
         return QStringLiteral("Liberation Mono");
@@ -93,13 +92,9 @@ bool isSymbol(const QByteArray &base)
     return base == "Symbol";
 }
 
-// Advances of the bytes 0..255 in thousandths of an em.
-struct FontWidths {
-    std::array<double, 256> w{};
-};
 
 // The face that draws the standard font, at 1000 pixels to the em.
-QFont metricFont(const QByteArray &base)
+static QFont metricFont(const QByteArray &base)
 {
     QFont f;
     f.setFamilies({metricFace(base)});
@@ -113,7 +108,7 @@ QFont metricFont(const QByteArray &base)
 
 // The character a byte of the font stands for: code page 1250, or Latin-1 for the symbol
 // font (whose bytes are the characters' own codes).
-char32_t characterOfByte(unsigned char b, bool symbol)
+static char32_t characterOfByte(unsigned char b, bool symbol)
 {
     if (symbol)
         return b;
@@ -204,7 +199,7 @@ TCornerRect inset(const TCornerRect &r, int w)
 
 // A text as a PDF text string: printable ASCII as a literal string, anything else as
 // UTF-16 with its byte-order mark.
-QByteArray pdfTextString(const QString &text)
+static QByteArray pdfTextString(const QString &text)
 {
     bool ascii = true;
     for (QChar c : text)
@@ -224,159 +219,6 @@ QByteArray pdfTextString(const QString &text)
     return out + '>';
 }
 
-// One picture written as an image object.
-struct PdfImage {
-    QImage image;          // RGB, for Flate
-    QByteArray jpeg;       // the JPEG file, for DCT
-    int width = 0, height = 0;
-    bool gray = false;
-};
-
-class PdfWriter {
-public:
-    PdfWriter(TSestVystup &store, QIODevice &stream, const QString &title)
-        : m_store(store), m_stream(stream), m_title(title)
-    {
-    }
-    int write();
-
-private:
-    // --- bytes out
-    void out(const QByteArray &b)
-    {
-        if (m_failed)
-            return;
-        if (m_stream.write(b) != b.size())
-            m_failed = true;
-        m_pos += b.size();
-    }
-    void line(const QByteArray &b) { out(b + "\r\n"); }
-    void beginObject(int n)
-    {
-        if (int(m_offsets.size()) <= n)
-            m_offsets.resize(size_t(n) + 1, 0);
-        m_offsets[size_t(n)] = m_pos;
-        line(QByteArray::number(n) + " 0 obj");
-    }
-    void dictObject(int n, const QList<QByteArray> &lines)
-    {
-        beginObject(n);
-        line("<<");
-        for (const QByteArray &l : lines)
-            line(l);
-        line(">>");
-        line("endobj");
-    }
-
-    // --- collecting
-    void collect();
-    int fontNumber(const QByteArray &base) const
-    {
-        const auto it = m_fontIndex.find(base);
-        return it == m_fontIndex.end() ? 0 : it->second;
-    }
-    QImage preparedPicture(const TVystPrvek &item) const;
-    int imageFor(const QImage &picture);
-
-    // --- page content, in page-image units from the printable corner
-    double px(double x) const { return (m_ps.MarginLeft * kScale + x) * kPt; }
-    double py(double y) const { return m_sheetH - (m_ps.MarginTop * kScale + y) * kPt; }
-    void pageContent(const TStranaPrvku &page, QByteArray &c);
-    void item(const TVystPrvek &item, QByteArray &c);
-    void textLines(const TVystPrvek &item, const TCornerRect &r, QByteArray &c);
-    void rotatedText(const TVystPrvek &item, const TCornerRect &r, QByteArray &c);
-    void textRun(const TFragment &run, double x, double y, const std::vector<double> &targets,
-                 QByteArray &c);
-    void shape(const TSiReportElement &e, const TCornerRect &r, QByteArray &c);
-    void picture(const TVystPrvek &item, const TCornerRect &r, QByteArray &c);
-    void barcode(const TVystPrvek &item, QByteArray &c);
-    static TBarcodeShape barcodeShape(const TVystPrvek &item);
-    void frameLines(const TCornerRect &r, int flags, QByteArray &c);
-    void fillColor(quint32 color, QByteArray &c);
-    void strokeColor(quint32 color, QByteArray &c);
-    bool setPen(int style, quint32 color, int width, QByteArray &c);
-    void rectPath(const TCornerRect &r, QByteArray &c);
-    void ellipsePath(const TCornerRect &r, QByteArray &c);
-    void roundRectPath(const TCornerRect &r, double radius, QByteArray &c);
-    void imageObject(int n, const PdfImage &img);
-
-    TSestVystup &m_store;
-    QIODevice &m_stream;
-    QString m_title;
-    TPageSetup m_ps;
-    // The bytes each font draws, and the embedded subsets (empty file: not embedded).
-    using UsedBytes = std::array<bool, 256>;
-    std::map<QByteArray, UsedBytes> m_used;
-    std::vector<TFontSubset> m_subsets;
-    void useBytes(const QByteArray &base, const QString &text)
-    {
-        // Runs in a row mostly share their font.
-        if (!m_lastUsed || base != m_lastUsedBase) {
-            auto [it, added] = m_used.try_emplace(base);
-            if (added)
-                it->second.fill(false);
-            m_lastUsed = &it->second;
-            m_lastUsedBase = base;
-            m_lastUsedSymbol = isSymbol(base);
-        }
-        UsedBytes &used = *m_lastUsed;
-        for (char ch : fontBytes(text, m_lastUsedSymbol))
-            if (static_cast<unsigned char>(ch) >= 32)
-                used[static_cast<unsigned char>(ch)] = true;
-    }
-    UsedBytes *m_lastUsed = nullptr;   // m_used's entry for m_lastUsedBase (map nodes stay put)
-    QByteArray m_lastUsedBase;
-    bool m_lastUsedSymbol = false;
-    // The standard font of a run, remembered for the runs after it that share the face.
-    struct RunFont {
-        QString name;
-        bool bold = false, italic = false, known = false;
-        QByteArray base;
-        int number = -1;               // in m_fonts, once they are known
-        const FontWidths *widths = nullptr;
-        bool symbol = false;
-    };
-    RunFont m_runFont;
-    const RunFont &runFont(const TFragment &run)
-    {
-        RunFont &f = m_runFont;
-        if (!f.known || f.bold != bool(run.Bold) || f.italic != bool(run.Italic) || f.name != run.FontName) {
-            f.name = run.FontName;
-            f.bold = run.Bold;
-            f.italic = run.Italic;
-            f.known = true;
-            f.base = PdfBaseFont(run.FontName, run.Bold, run.Italic);
-            f.number = -1;
-            f.widths = nullptr;
-            f.symbol = isSymbol(f.base);
-        }
-        return f;
-    }
-    void makeSubsets();
-    std::vector<char32_t> usedCharacters(int n) const;
-    QList<QByteArray> fontDictionary(int n, int descriptor) const;
-    double m_sheetW = 0, m_sheetH = 0;
-    qint64 m_pos = 0;
-    bool m_failed = false;
-    std::vector<qint64> m_offsets;
-    std::vector<QByteArray> m_fonts;
-    std::map<QByteArray, int> m_fontIndex;
-    std::vector<PdfImage> m_images;
-    QHash<qint64, int> m_imageIndex;                        // picture cache key -> image
-    // Items by page and position on it: the page store unpacks a packed page into new items
-    // each time it is read, so an item's address names nothing from one reading to the next.
-    using ItemKey = std::pair<int, int>;
-    ItemKey m_current{-1, -1};                              // the item being written
-    std::map<ItemKey, int> m_itemImage;                     // item -> image
-    std::map<ItemKey, TBarcodeShape> m_barcodes;            // item -> its bars
-    int m_backgroundImage = -1;
-    // Hatched fills: one tiling pattern per brush style and colour.
-    std::vector<std::pair<int, quint32>> m_patterns;
-    int patternFor(int style, quint32 color);
-    QByteArray patternStream(int style, quint32 color) const;
-    // The graphics state of the content being written.
-    qint64 m_fill = -1, m_stroke = -1;
-};
 
 QImage PdfWriter::preparedPicture(const TVystPrvek &item) const
 {
@@ -501,385 +343,6 @@ QByteArray PdfWriter::patternStream(int style, quint32 color) const
     if (backward)
         c += "-1 -1 m 7 7 l S\n";
     return c;
-}
-
-void PdfWriter::fillColor(quint32 color, QByteArray &c)
-{
-    if (m_fill == qint64(color & 0xFFFFFF))
-        return;
-    m_fill = color & 0xFFFFFF;
-    c += PdfNumber(redOf(color) / 255.0, 3) + ' ' + PdfNumber(greenOf(color) / 255.0, 3) + ' '
-        + PdfNumber(blueOf(color) / 255.0, 3) + " rg\n";
-}
-
-void PdfWriter::strokeColor(quint32 color, QByteArray &c)
-{
-    if (m_stroke == qint64(color & 0xFFFFFF))
-        return;
-    m_stroke = color & 0xFFFFFF;
-    c += PdfNumber(redOf(color) / 255.0, 3) + ' ' + PdfNumber(greenOf(color) / 255.0, 3) + ' '
-        + PdfNumber(blueOf(color) / 255.0, 3) + " RG\n";
-}
-
-// Sets the stroking state for a pen of the templates; false for a pen that draws nothing.
-bool PdfWriter::setPen(int style, quint32 color, int width, QByteArray &c)
-{
-    if (style == psClear)
-        return false;
-    strokeColor(color, c);
-    // A pen of one unit is the device's thinnest line, as on the page image.
-    const double w = width > 1 ? width * kPt : 0;
-    c += PdfNumber(w) + " w ";
-    const double u = std::max(w, 0.6);
-    switch (style) {
-    case psDash: c += '[' + PdfNumber(4 * u) + ' ' + PdfNumber(2 * u) + "] 0 d\n"; break;
-    case psDot: c += '[' + PdfNumber(u) + ' ' + PdfNumber(u) + "] 0 d\n"; break;
-    case psDashDot:
-        c += '[' + PdfNumber(4 * u) + ' ' + PdfNumber(2 * u) + ' ' + PdfNumber(u) + ' '
-            + PdfNumber(2 * u) + "] 0 d\n";
-        break;
-    case psDashDotDot:
-        c += '[' + PdfNumber(4 * u) + ' ' + PdfNumber(2 * u) + ' ' + PdfNumber(u) + ' '
-            + PdfNumber(2 * u) + ' ' + PdfNumber(u) + ' ' + PdfNumber(2 * u) + "] 0 d\n";
-        break;
-    default: c += "[] 0 d\n"; break;
-    }
-    return true;
-}
-
-void PdfWriter::frameLines(const TCornerRect &r, int flags, QByteArray &c)
-{
-    auto seg = [&](int x1, int y1, int x2, int y2) {
-        c += PdfNumber(px(x1)) + ' ' + PdfNumber(py(y1)) + " m " + PdfNumber(px(x2)) + ' '
-            + PdfNumber(py(y2)) + " l S\n";
-    };
-    if (flags & efFrameLeft)
-        seg(r.Left, r.Bottom, r.Left, r.Top);
-    if (flags & efFrameTop)
-        seg(r.Left, r.Top, r.Right, r.Top);
-    if (flags & efFrameRight)
-        seg(r.Right, r.Top, r.Right, r.Bottom);
-    if (flags & efFrameBottom)
-        seg(r.Right, r.Bottom, r.Left, r.Bottom);
-}
-
-void PdfWriter::rectPath(const TCornerRect &r, QByteArray &c)
-{
-    c += PdfNumber(px(r.Left)) + ' ' + PdfNumber(py(r.Bottom)) + ' ' + PdfNumber(r.width() * kPt)
-        + ' ' + PdfNumber(r.height() * kPt) + " re\n";
-}
-
-void PdfWriter::ellipsePath(const TCornerRect &r, QByteArray &c)
-{
-    const double k = 0.5523;
-    const double cx = px((r.Left + r.Right) / 2.0), cy = py((r.Top + r.Bottom) / 2.0);
-    const double rx = r.width() * kPt / 2, ry = r.height() * kPt / 2;
-    auto pt = [&](double x, double y) { return PdfNumber(x) + ' ' + PdfNumber(y) + ' '; };
-    c += pt(cx + rx, cy) + "m\n";
-    c += pt(cx + rx, cy + k * ry) + pt(cx + k * rx, cy + ry) + pt(cx, cy + ry) + "c\n";
-    c += pt(cx - k * rx, cy + ry) + pt(cx - rx, cy + k * ry) + pt(cx - rx, cy) + "c\n";
-    c += pt(cx - rx, cy - k * ry) + pt(cx - k * rx, cy - ry) + pt(cx, cy - ry) + "c\n";
-    c += pt(cx + k * rx, cy - ry) + pt(cx + rx, cy - k * ry) + pt(cx + rx, cy) + "c h\n";
-}
-
-void PdfWriter::roundRectPath(const TCornerRect &r, double radius, QByteArray &c)
-{
-    const double k = 0.5523 * radius;
-    const double l = px(r.Left), rr = px(r.Right), t = py(r.Top), b = py(r.Bottom);
-    auto pt = [&](double x, double y) { return PdfNumber(x) + ' ' + PdfNumber(y) + ' '; };
-    c += pt(l + radius, b) + "m\n";
-    c += pt(rr - radius, b) + "l\n";
-    c += pt(rr - radius + k, b) + pt(rr, b + radius - k) + pt(rr, b + radius) + "c\n";
-    c += pt(rr, t - radius) + "l\n";
-    c += pt(rr, t - radius + k) + pt(rr - radius + k, t) + pt(rr - radius, t) + "c\n";
-    c += pt(l + radius, t) + "l\n";
-    c += pt(l + radius - k, t) + pt(l, t - radius + k) + pt(l, t - radius) + "c\n";
-    c += pt(l, b + radius) + "l\n";
-    c += pt(l, b + radius - k) + pt(l + radius - k, b) + pt(l + radius, b) + "c h\n";
-}
-
-void PdfWriter::shape(const TSiReportElement &e, const TCornerRect &r, QByteArray &c)
-{
-    const int w = e.PenWidth;
-    if (e.Kind == ekLine) {
-        if (!setPen(e.PenStyle, quint32(e.PenColor), scaledPenWidth(w), c))
-            return;
-        const TCornerRect in = inset(r, w);
-        frameLines(in, e.Flags & 0x0F, c);
-        auto seg = [&](int x1, int y1, int x2, int y2) {
-            c += PdfNumber(px(x1)) + ' ' + PdfNumber(py(y1)) + " m " + PdfNumber(px(x2)) + ' '
-                + PdfNumber(py(y2)) + " l S\n";
-        };
-        if (e.Flags & efDiagonal1)
-            seg(in.Left, in.Bottom, in.Right, in.Top);
-        if (e.Flags & efDiagonal2)
-            seg(in.Left, in.Top, in.Right, in.Bottom);
-        if (e.Flags & efInscribedEllipse) {
-            ellipsePath(in, c);
-            c += "S\n";
-        }
-        return;
-    }
-    // Hatched brushes fill with their tiling pattern, lines only, as the page image has them.
-    const bool hatch = e.BrushStyle >= bsHorizontal && e.BrushStyle <= bsDiagCross;
-    const bool fill = e.BrushStyle == bsSolid || hatch;
-    const bool stroke = w != 0 && setPen(psSolid, quint32(e.PenColor), scaledPenWidth(w), c);
-    if (!fill && !stroke)
-        return;
-    if (hatch) {
-        c += "/Pattern cs /P" + QByteArray::number(patternFor(e.BrushStyle, quint32(e.BrushColor))) + " scn\n";
-        m_fill = -1;
-    } else if (fill) {
-        fillColor(quint32(e.BrushColor), c);
-    }
-    const TCornerRect in = inset(r, w);
-    if (e.Kind == ekRectangle)
-        rectPath(in, c);
-    else if (e.Kind == ekRoundRect)
-        roundRectPath(in, std::min(RoundEven(40.0 * kScale), in.height() / 2) / 2.0 * kPt, c);
-    else
-        ellipsePath(in, c);
-    c += fill && stroke ? "B\n" : fill ? "f\n" : "S\n";
-}
-
-void PdfWriter::picture(const TVystPrvek &item, const TCornerRect &r, QByteArray &c)
-{
-    const auto it = m_itemImage.find(m_current);
-    if (it != m_itemImage.end()) {
-        const PdfImage &img = m_images[size_t(it->second)];
-        const TSiReportElement &e = *item.Element;
-        const int alignment = e.Kind == ekField ? e.Alignment : alLeft;
-        const TCornerRect f = FitPicture(r, RoundEven(img.width * double(kScale)),
-                                         RoundEven(img.height * double(kScale)), e.Flags, alignment);
-        if (f.width() != 0 && f.height() != 0)
-            c += "q " + PdfNumber(f.width() * kPt) + " 0 0 " + PdfNumber(f.height() * kPt) + ' '
-                + PdfNumber(px(f.Left)) + ' ' + PdfNumber(py(f.Bottom)) + " cm /Im"
-                + QByteArray::number(it->second) + " Do Q\n";
-    }
-    if (item.kind() == ekField && setPen(psSolid, 0, 1, c))
-        frameLines(r, item.Element->Flags & 0x0F, c);
-}
-
-// The bars as the page image lays them out, in page-image units.
-TBarcodeShape PdfWriter::barcodeShape(const TVystPrvek &it)
-{
-    const TSiReportElement &e = *it.Element;
-    int module = e.PenWidth;   // as the page image computes it at its scale
-    if (module < 1 || module > 128)
-        module = 8;
-    const QRect r(it.Left * kScale, it.Top * kScale, it.Width * kScale, it.Height * kScale);
-    return LayoutBarcode(r, e.PenStyle, it.FirstLineText(), e.Flags & efPrintText,
-                         e.Flags & efCheckDigit, e.Angle, module);
-}
-
-// Bars and spaces as filled shapes (spaces white, covering what lies beneath), then the
-// text on its white ground.
-void PdfWriter::barcode(const TVystPrvek &it, QByteArray &c)
-{
-    const auto found = m_barcodes.find(m_current);
-    if (found == m_barcodes.end())
-        return;
-    const TBarcodeShape &shape = found->second;
-    for (const TBarcodeShape::Bar &bar : shape.bars) {
-        fillColor(bar.black ? 0 : 0xFFFFFF, c);
-        if (bar.polygon.size() >= 3 && !(it.Element->Angle % 90 == 0)) {
-            for (int k = 0; k < bar.polygon.size(); ++k)
-                c += PdfNumber(px(bar.polygon[k].x())) + ' ' + PdfNumber(py(bar.polygon[k].y()))
-                     + (k == 0 ? " m " : " l ");
-            c += "h f\n";
-        } else {
-            const QRect &b = bar.rect;
-            rectPath({b.left(), b.top(), b.left() + b.width(), b.top() + b.height()}, c);
-            c += "f\n";
-        }
-    }
-    for (const TBarcodeShape::Text &t : shape.texts) {
-        const QByteArray base = PdfBaseFont(t.family, false, false);
-        TTextFont f;
-        f.Name = t.family;
-        f.Size = t.pointSize;
-        const double ascent = QFontMetricsF(TTextCanvas::toQFont(f, 100)).ascent();
-        // a size of the canvas at 100 pixels per inch, drawn in units of 1/600 inch
-        const double size = t.pointSize * 100.0 / 72.0 * kPt;
-        const QRect &b = t.rect;
-        fillColor(0xFFFFFF, c);
-        rectPath({b.left(), b.top(), b.left() + b.width(), b.top() + b.height()}, c);
-        c += "f\n";
-        fillColor(0, c);
-        QByteArray s;
-        for (char ch : fontBytes(t.text, isSymbol(base)))
-            appendStringByte(s, static_cast<unsigned char>(ch));
-        c += "BT /F" + QByteArray::number(fontNumber(base)) + ' ' + PdfNumber(size) + " Tf "
-             + PdfNumber(px(t.topLeft.x())) + ' ' + PdfNumber(py(t.topLeft.y() + ascent))
-             + " Td (" + s + ") Tj ET\n";
-    }
-}
-
-// One run: targets are the page-image x of every character and of the run's end.
-void PdfWriter::textRun(const TFragment &run, double x, double y,
-                        const std::vector<double> &targets, QByteArray &c)
-{
-    const int size = run.FontSize;
-    if (size <= 0)
-        return;
-    runFont(run);
-    RunFont &font = m_runFont;
-    if (!font.widths) {
-        font.widths = &widthsOf(font.base);
-        font.number = fontNumber(font.base);
-    }
-    const FontWidths &fw = *font.widths;
-    const QByteArray bytes = fontBytes(run.Chars, font.symbol);
-    fillColor(run.Color, c);
-    // Appended piece by piece: a chain of + made a new byte string for every piece, and a
-    // long report has a run for every field of every row.
-    c += "BT /F";
-    c += QByteArray::number(font.number);
-    c += ' ';
-    c += QByteArray::number(size);
-    c += " Tf ";
-    c += PdfNumber(px(x));
-    c += ' ';
-    c += PdfNumber(py(y));
-    c += " Td [(";
-    // pen: where the next character would stand, in points from the run's start
-    double pen = 0;
-    const double x0 = targets.empty() ? 0 : targets[0];
-    const int n = std::min<int>(run.Length, int(bytes.size()));
-    for (int k = 0; k < n; ++k) {
-        const unsigned char b = static_cast<unsigned char>(bytes.at(k));
-        if (b < 32)
-            continue;
-        const double target = (targets[size_t(k)] - x0) * kPt;
-        const double adj = std::round((pen - target) * 1000.0 / size);
-        if (std::abs(adj) >= 3) {
-            c += ')';
-            c += QByteArray::number(qint64(adj));
-            c += '(';
-            pen -= adj * size / 1000.0;
-        }
-        appendStringByte(c, b);
-        pen += fw.w[b] * size / 1000.0;
-    }
-    c += ")] TJ ET\n";
-    if (run.Underline && n > 0) {
-        const double w = (targets[size_t(n)] - x0) * kPt;
-        c += PdfNumber(px(x)) + ' ' + PdfNumber(py(y) - 0.15 * size) + ' ' + PdfNumber(w) + ' '
-            + PdfNumber(0.05 * size) + " re f\n";
-    }
-    // the strike line crosses the small letters at about a third of the size
-    if (run.Strikeout && n > 0) {
-        const double w = (targets[size_t(n)] - x0) * kPt;
-        c += PdfNumber(px(x)) + ' ' + PdfNumber(py(y) + 0.3 * size) + ' ' + PdfNumber(w) + ' '
-            + PdfNumber(0.05 * size) + " re f\n";
-    }
-}
-
-void PdfWriter::textLines(const TVystPrvek &item, const TCornerRect &r, QByteArray &c)
-{
-    const TRadky &lines = *item.Lines;
-    const int first = std::max(item.FirstLine, 0);
-    const int last = std::min(item.LastLine, lines.count() - 1);
-    long long y = 0;
-    std::vector<double> targets;
-    for (int i = first; i <= last; ++i) {
-        const TRadek &l = lines[i];
-        y += l.RowHeight;
-        // the same arithmetic as the page image at its scale
-        const int baseline = r.Top + int(double(y / 72) * kScale);
-        for (const TFragment &run : l.Runs) {
-            if (run.Length <= 0 || int(run.Positions.size()) < run.Length + 1)
-                continue;
-            // the run starts where the page image starts it; its characters follow the
-            // layout's positions unrounded (the page image rounds them to its units)
-            const int q = (run.Positions[0] + l.LineOffset + 72) / 72;
-            const int x = r.Left + q * kScale;
-            targets.resize(size_t(run.Length) + 1);
-            for (int k = 0; k <= run.Length; ++k)
-                targets[size_t(k)] = x + (run.Positions[size_t(k)] - run.Positions[0]) * double(kScale) / 72;
-            textRun(run, x, baseline, targets, c);
-        }
-    }
-}
-
-void PdfWriter::rotatedText(const TVystPrvek &item, const TCornerRect &r, QByteArray &c)
-{
-    const TSiReportElement &e = *item.Element;
-    const QString text = item.FirstLineText();
-    if (text.isEmpty())
-        return;
-    TTextFont font = textFontOf(e.Font);
-    ReplaceRomanFont(font);
-    const QByteArray base = PdfBaseFont(font.Name, font.Bold, font.Italic);
-    const int size = int(font.Size);
-    if (size <= 0)
-        return;
-    const FontWidths &fw = widthsOf(base);
-    const QByteArray bytes = fontBytes(text, isSymbol(base));
-    double total = 0;
-    QByteArray s;
-    for (char ch : bytes) {
-        const unsigned char b = static_cast<unsigned char>(ch);
-        if (b < 32)
-            continue;
-        appendStringByte(s, b);
-        total += fw.w[b] * size / 1000.0;
-    }
-    const TCornerRect shrunk{r.Left + 1, r.Top + 1, r.Right - 1, r.Bottom - 1};
-    const double a = e.Angle * M_PI / 180.0;
-    const double cs = std::cos(a), sn = std::sin(a);
-    fillColor(font.Color, c);
-    c += "q ";
-    rectPath(shrunk, c);
-    c += "W n BT /F" + QByteArray::number(fontNumber(base)) + ' ' + QByteArray::number(size)
-        + " Tf " + PdfNumber(cs, 4) + ' ' + PdfNumber(sn, 4) + ' ' + PdfNumber(-sn, 4) + ' '
-        + PdfNumber(cs, 4) + ' ' + PdfNumber(px((shrunk.Left + shrunk.Right) / 2)) + ' '
-        + PdfNumber(py((shrunk.Top + shrunk.Bottom) / 2)) + " Tm " + PdfNumber(-total / 2)
-        + " 0 Td [(" + s + ")] TJ ET Q\n";
-}
-
-void PdfWriter::item(const TVystPrvek &it, QByteArray &c)
-{
-    if (!it.Element)
-        return;
-    const TSiReportElement &e = *it.Element;
-    TCornerRect r;
-    r.Left = it.Left * kScale;
-    r.Top = it.Top * kScale;
-    r.Right = r.Left + it.Width * kScale;
-    r.Bottom = r.Top + it.Height * kScale;
-    if (isTextItem(it)) {
-        if (e.Angle != 0)
-            rotatedText(it, r, c);
-        else if (it.Lines)
-            textLines(it, r, c);
-        if ((e.Flags & 0x0F) && setPen(psSolid, 0, 0, c))
-            frameLines(r, e.Flags, c);
-    } else if (isPictureItem(it)) {
-        picture(it, r, c);
-    } else if (e.Kind >= ekLine && e.Kind <= ekEllipse) {
-        shape(e, r, c);
-    } else if (e.Kind == ekBarcode) {
-        barcode(it, c);
-    }
-}
-
-void PdfWriter::pageContent(const TStranaPrvku &page, QByteArray &c)
-{
-    m_fill = 0;   // the initial graphics state: black
-    m_stroke = 0;
-    if (m_backgroundImage >= 0 && m_store.Background) {
-        const TCornerRect &b = m_store.BackgroundRect;
-        // the background rectangle lies on the sheet
-        const double l = b.Left * kScale * kPt, t = m_sheetH - b.Top * kScale * kPt;
-        const double w = b.width() * kScale * kPt, h = b.height() * kScale * kPt;
-        c += "q " + PdfNumber(w) + " 0 0 " + PdfNumber(h) + ' ' + PdfNumber(l) + ' '
-            + PdfNumber(t - h) + " cm /Im" + QByteArray::number(m_backgroundImage) + " Do Q\n";
-    }
-    for (int i = 0; i < page.count(); ++i) {
-        m_current.second = i;
-        item(*page.item(i), c);
-    }
 }
 
 void PdfWriter::imageObject(int n, const PdfImage &img)
@@ -1103,7 +566,7 @@ int PdfWriter::write()
     return m_failed ? seOutputNotWritten : seOk;
 }
 
-} // namespace
+} // namespace pdfwriter
 
 QByteArray PdfBaseFont(const QString &faceName, bool bold, bool italic)
 {
@@ -1120,8 +583,8 @@ QByteArray PdfBaseFont(const QString &faceName, bool bold, bool italic)
 QByteArray PdfStringBytes(const QString &text)
 {
     QByteArray out;
-    for (char b : fontBytes(text, false))
-        appendStringByte(out, static_cast<unsigned char>(b));
+    for (char b : pdfwriter::fontBytes(text, false))
+        pdfwriter::appendStringByte(out, static_cast<unsigned char>(b));
     return out;
 }
 
@@ -1179,7 +642,7 @@ QByteArray PdfNumber(double value, int decimals)
 int SavePdf(TSestVystup &store, QIODevice &stream, const QString &title)
 {
     try {
-        return PdfWriter(store, stream, title).write();
+        return pdfwriter::PdfWriter(store, stream, title).write();
     } catch (...) {
         logCaughtException("SavePdf");
         return seOutputNotWritten;
