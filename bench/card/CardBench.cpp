@@ -20,6 +20,7 @@
 
 #include <memory>
 #include "support/BenchMain.h"
+#include "support/CatalogueWork.h"
 #include "support/LargeCatalogue.h"
 
 using namespace orv;
@@ -67,23 +68,6 @@ bool ready(benchmark::State &state)
     return bench::readyOrSkip(state, large().error);
 }
 
-// Every cell text of every grid, as painting the grids asks for them.
-int touchGrids(const browse::MaterialCard &card)
-{
-    int cells = 0;
-    for (QTableView *view : {card.semiProductGrid(), card.statesGrid(), card.dimensionsGrid(), card.propertiesGrid(),
-                             card.equivalentsGrid(), card.heatTreatmentGrid(), card.physicalGrid()}) {
-        QAbstractItemModel *m = view->model();
-        for (int r = 0; r < m->rowCount(); ++r)
-            for (int c = 0; c < m->columnCount(); ++c) {
-                benchmark::DoNotOptimize(m->index(r, c).data());
-                ++cells;
-            }
-    }
-    cells += card.compositionGrid()->columnCount() * 3;
-    return cells;
-}
-
 void openCards(benchmark::State &state, bool economy)
 {
     if (!ready(state))
@@ -94,7 +78,7 @@ void openCards(benchmark::State &state, bool economy)
     for (auto _ : state) {
         browse::MaterialCard card(large().env);
         card.load(large().materials.at(i++ % large().materials.size()));
-        cells += touchGrids(card);
+        cells += bench::touchGrids(card);
     }
     state.counters["cells"] = benchmark::Counter(double(cells) / double(state.iterations()));
 }

@@ -22,6 +22,7 @@
 
 #include "db/Connection.h"
 #include "db/WorkingCopies.h"
+#include "support/CatalogueWork.h"
 #include "support/LargeCatalogue.h"
 #include "support/PgServer.h"
 
@@ -108,26 +109,6 @@ ServerLarge &serverLarge()
     return l;
 }
 
-MechFilters allFilters(bool withList)
-{
-    MechFilters f;
-    f.inMatType = true;
-    f.matType = QStringLiteral("Oceli");
-    f.inSemiProducts = true;
-    f.group[0] = QStringLiteral("Tyče");
-    for (int k = 1; k < 4; ++k)
-        f.group[k] = QStringLiteral("všechny polotovary");
-    f.inStates = true;
-    f.state = QStringLiteral("Zušlechtěný");
-    f.inDimensions = true;
-    f.minDimension = 10;
-    f.maxDimension = 100;
-    f.inTemperature = true;
-    f.temperature = 20;
-    f.inProperties = withList;
-    return f;
-}
-
 void chemSearch8(benchmark::State &state, db::Connection &conn)
 {
     const int elements[] = {33, 20, 18, 2, 26, 36, 25, 34};
@@ -154,7 +135,7 @@ void mechSearch4(benchmark::State &state, db::Connection &conn)
                                         {50, QStringLiteral("A"), 200.0, 1200.0, true},
                                         {6, QStringLiteral("N"), 10.0, std::nullopt, true},
                                         {11, QStringLiteral("N"), std::nullopt, 300.0, true}};
-    const MechFilters f = allFilters(true);
+    const MechFilters f = bench::steelBarFilters(true);
     qsizetype found = 0;
     for (auto _ : state) {
         const MechSearchOutcome out = runMechSearch(conn, criteria, f);
@@ -166,7 +147,7 @@ void mechSearch4(benchmark::State &state, db::Connection &conn)
 
 void mechSearchNoList(benchmark::State &state, db::Connection &conn)
 {
-    const MechFilters f = allFilters(false);
+    const MechFilters f = bench::steelBarFilters(false);
     qsizetype found = 0;
     for (auto _ : state) {
         found = readMechResult(conn, runMechSearch(conn, {}, f)).size();
@@ -199,13 +180,7 @@ void BM_MechSearchNoList(benchmark::State &state)
 // CPU ticks (user + system) the server process of the session has used.
 qint64 backendTicks(db::Connection &conn)
 {
-    const qint64 pid = conn.scalar(QStringLiteral("select pg_backend_pid()")).toLongLong();
-    QFile f(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!f.open(QIODevice::ReadOnly))
-        return 0;
-    const QString s = QString::fromLatin1(f.readAll());
-    const QStringList rest = s.mid(s.lastIndexOf(u')') + 2).split(u' ');
-    return rest.size() > 12 ? rest.at(11).toLongLong() + rest.at(12).toLongLong() : 0;
+    return bench::processTicks(conn.scalar(QStringLiteral("select pg_backend_pid()")).toLongLong());
 }
 
 // A server search with the CPU its server process spent per iteration ("serverCpuMs"): on a

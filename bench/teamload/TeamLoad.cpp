@@ -21,6 +21,7 @@
 
 #include "PgImport.h"
 #include "db/Connection.h"
+#include "support/CatalogueWork.h"
 #include "support/LargeCatalogue.h"
 #include "support/PgServer.h"
 
@@ -62,18 +63,6 @@ QString loadAverage()
     return QString::fromLatin1(f.readAll()).section(u' ', 0, 2);
 }
 
-// Clock ticks of CPU used by a process (user + system).
-qint64 processTicks(qint64 pid)
-{
-    QFile f(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!f.open(QIODevice::ReadOnly))
-        return 0;
-    const QString s = QString::fromLatin1(f.readAll());
-    // Fields after the command name, which is in brackets and may hold spaces.
-    const QStringList rest = s.mid(s.lastIndexOf(u')') + 2).split(u' ');
-    return rest.size() > 12 ? rest.at(11).toLongLong() + rest.at(12).toLongLong() : 0;
-}
-
 qint64 parentOf(qint64 pid)
 {
     QFile f(QStringLiteral("/proc/%1/stat").arg(pid));
@@ -88,12 +77,12 @@ qint64 serverTicks(qint64 postmaster)
 {
     if (postmaster <= 0)
         return 0;
-    qint64 ticks = processTicks(postmaster);
+    qint64 ticks = bench::processTicks(postmaster);
     for (const QString &name : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
         bool ok = false;
         const qint64 pid = name.toLongLong(&ok);
         if (ok && parentOf(pid) == postmaster)
-            ticks += processTicks(pid);
+            ticks += bench::processTicks(pid);
     }
     return ticks;
 }
@@ -226,7 +215,7 @@ public:
     {
         qint64 t = 0;
         for (const auto &p : m_procs)
-            t += processTicks(p->processId());
+            t += bench::processTicks(p->processId());
         return t;
     }
 

@@ -5,6 +5,7 @@
 #include "db/Connection.h"
 #include "search/ChemSearch.h"
 #include "search/MechSearch.h"
+#include "support/CatalogueWork.h"
 
 #include <QAbstractItemModel>
 #include <QFile>
@@ -60,26 +61,6 @@ struct PropertyVariant {
     MechFilters filters;
 };
 
-MechFilters everyFilter(bool withList)
-{
-    MechFilters f;
-    f.inMatType = true;
-    f.matType = QStringLiteral("Oceli");
-    f.inSemiProducts = true;
-    f.group[0] = QStringLiteral("Tyče");
-    for (int k = 1; k < 4; ++k)
-        f.group[k] = QStringLiteral("všechny polotovary");
-    f.inStates = true;
-    f.state = QStringLiteral("Zušlechtěný");
-    f.inDimensions = true;
-    f.minDimension = 10;
-    f.maxDimension = 100;
-    f.inTemperature = true;
-    f.temperature = 20;
-    f.inProperties = withList;
-    return f;
-}
-
 // Four properties (one a group) with every filter; every filter without the list; two
 // properties in hardened and tempered steels at 20 °C.
 const QList<PropertyVariant> &propertySet()
@@ -90,9 +71,9 @@ const QList<PropertyVariant> &propertySet()
                                 {50, QStringLiteral("A"), 200.0, 1200.0, true},
                                 {6, QStringLiteral("N"), 10.0, std::nullopt, true},
                                 {11, QStringLiteral("N"), std::nullopt, 300.0, true}},
-                               everyFilter(true)};
-        out << PropertyVariant{{}, everyFilter(false)};
-        MechFilters steels = everyFilter(true);
+                               bench::steelBarFilters(true)};
+        out << PropertyVariant{{}, bench::steelBarFilters(false)};
+        MechFilters steels = bench::steelBarFilters(true);
         steels.inSemiProducts = false;
         steels.inDimensions = false;
         out << PropertyVariant{{{1, QStringLiteral("N"), 900.0, std::nullopt, true},
@@ -101,22 +82,6 @@ const QList<PropertyVariant> &propertySet()
         return out;
     }();
     return set;
-}
-
-// Every cell text of every grid of the card, as painting the grids asks for them.
-int touchGrids(const browse::MaterialCard &card)
-{
-    int cells = 0;
-    for (QTableView *view : {card.semiProductGrid(), card.statesGrid(), card.dimensionsGrid(), card.propertiesGrid(),
-                             card.equivalentsGrid(), card.heatTreatmentGrid(), card.physicalGrid()}) {
-        QAbstractItemModel *m = view->model();
-        for (int r = 0; r < m->rowCount(); ++r)
-            for (int c = 0; c < m->columnCount(); ++c) {
-                if (m->index(r, c).data().isValid())
-                    ++cells;
-            }
-    }
-    return cells + card.compositionGrid()->rowCount() * card.compositionGrid()->columnCount();
 }
 
 } // namespace
@@ -213,7 +178,7 @@ int Workstation::openCard(int material)
     card.load(material);
     if (card.qMat.recordCount() != 1)
         throw std::runtime_error("the card shows no material");
-    return touchGrids(card);
+    return bench::touchGrids(card);
 }
 
 int Workstation::compositionSearch(int variant)
