@@ -132,13 +132,8 @@ TEST_F(ServerStartUp, AnUnreachableServerIsNamedAndLocalDataWork)
 
 TEST_F(ServerStartUp, AServerLoadedByPgImportOpensAndFindsAMaterial)
 {
-    orv::test::PgServer &pg = orv::test::PgServer::instance();
-    const QString conninfo = pg.createDatabase();
-    if (conninfo.isEmpty()) {
-        if (orv::test::PgServer::required())
-            FAIL() << qPrintable(pg.reason());
-        GTEST_SKIP() << qPrintable(pg.reason());
-    }
+    ORV_PG_DATABASE(conninfo);
+    const orv::test::PgServer &pg = orv::test::PgServer::instance();
     orv::catalogue::pgImport(QStringLiteral(ORVALIS_BINARY_DIR "/orvalis/data"), conninfo);
     const QString database = conninfo.section(QStringLiteral("dbname="), 1).section(QLatin1Char(' '), 0, 0);
     chooseServer(pg.socketFolder(), pg.port(), database);

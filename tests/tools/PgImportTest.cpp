@@ -25,17 +25,6 @@ using namespace orv;
 using namespace orv::catalogue;
 using namespace orv::catalogue::test;
 
-// Declares `var` as the conninfo of a fresh database of the test program's server; without
-// one the test skips (fails when ORVALIS_REQUIRE_PG=1).
-#define ORV_PG_DATABASE(var)                                                                  \
-    const QString var = ::orv::test::PgServer::instance().createDatabase();                   \
-    if (var.isEmpty()) {                                                                      \
-        if (::orv::test::PgServer::required())                                                \
-            FAIL() << qPrintable(::orv::test::PgServer::instance().reason());                 \
-        else                                                                                  \
-            GTEST_SKIP() << qPrintable(::orv::test::PgServer::instance().reason());           \
-    }
-
 namespace {
 
 struct ToolRun {

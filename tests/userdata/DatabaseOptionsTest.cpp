@@ -115,13 +115,8 @@ TEST_F(DatabasePage, ConninfoQuotesEveryValueAndBoundsTheWait)
 
 TEST_F(DatabasePage, ConnectionTestSaysWhatItFoundOrWhy)
 {
-    orv::test::PgServer &pg = orv::test::PgServer::instance();
-    const QString conninfo = pg.createDatabase();
-    if (conninfo.isEmpty()) {
-        if (orv::test::PgServer::required())
-            FAIL() << qPrintable(pg.reason());
-        GTEST_SKIP() << qPrintable(pg.reason());
-    }
+    ORV_PG_DATABASE(conninfo);
+    const orv::test::PgServer &pg = orv::test::PgServer::instance();
     const QString database = conninfo.section(QStringLiteral("dbname="), 1).section(QLatin1Char(' '), 0, 0);
     auto w = openWindow();
     w->pages->setCurrentIndex(TfOptions::DatabasePage);
