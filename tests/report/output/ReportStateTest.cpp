@@ -166,6 +166,26 @@ PrintedSheet readSheet(const QString &pdf, const QString &word)
     return s;
 }
 
+// Report a ("Alfa") on A4 portrait, margins 50/70, and b ("Beta") on letter landscape,
+// margins 150/120 (hundredths of an inch).
+void alfaAndBeta(TSestava &a, MemoryBridge &da, TSestava &b, MemoryBridge &db)
+{
+    simpleReport(a, da, {"Alfa"}, QStringLiteral("I,2,0,826,1169,50,50,70,70,1,0"));
+    simpleReport(b, db, {"Beta"}, QStringLiteral("I,2,1,850,1100,150,60,120,50,1,0"));
+}
+
+// Each printed sheet has its report's paper, and its text starts at its report's left margin
+// (the glyph's side bearing adds a little).
+void expectAlfaAndBetaSheets(const PrintedSheet &sa, const PrintedSheet &sb)
+{
+    EXPECT_NEAR(sa.Width, 826 * 0.72, 1.0);
+    EXPECT_NEAR(sa.Height, 1169 * 0.72, 1.0);
+    EXPECT_NEAR(sa.WordX, 50 * 0.72, 3.0);
+    EXPECT_NEAR(sb.Width, 1100 * 0.72, 1.0);
+    EXPECT_NEAR(sb.Height, 850 * 0.72, 1.0);
+    EXPECT_NEAR(sb.WordX, 150 * 0.72, 3.0);
+}
+
 } // namespace
 
 // Two reports on different paper with different margins, both printed into PDF files on the
@@ -178,8 +198,7 @@ TEST_F(ReportState, EachPrintsOnItsOwnPaperAtItsOwnMargins)
     ASSERT_TRUE(dir.isValid());
     TSestava a, b;
     MemoryBridge da, db;
-    simpleReport(a, da, {"Alfa"}, QStringLiteral("I,2,0,826,1169,50,50,70,70,1,0"));     // A4
-    simpleReport(b, db, {"Beta"}, QStringLiteral("I,2,1,850,1100,150,60,120,50,1,0"));  // letter landscape
+    alfaAndBeta(a, da, b, db);
     a.SetPredloha(a.Predloha);
     b.SetPredloha(b.Predloha);   // loaded last
 
@@ -190,14 +209,8 @@ TEST_F(ReportState, EachPrintsOnItsOwnPaperAtItsOwnMargins)
     ASSERT_EQ(b.PrintOnPort(PdfPrinterIndex(), fileB), seOk);
     PrintedSheet sa = readSheet(fileA, QStringLiteral("Alfa"));
     PrintedSheet sb = readSheet(fileB, QStringLiteral("Beta"));
-    EXPECT_NEAR(sa.Width, 826 * 0.72, 1.0);
-    EXPECT_NEAR(sa.Height, 1169 * 0.72, 1.0);
-    EXPECT_NEAR(sb.Width, 1100 * 0.72, 1.0);
-    EXPECT_NEAR(sb.Height, 850 * 0.72, 1.0);
-    // The text box starts at the margin; the glyph's own side bearing adds a little.
-    EXPECT_NEAR(sa.WordX, 50 * 0.72, 3.0);
+    expectAlfaAndBetaSheets(sa, sb);
     EXPECT_NEAR(sa.WordY, 70 * 0.72, 6.0);
-    EXPECT_NEAR(sb.WordX, 150 * 0.72, 3.0);
     EXPECT_NEAR(sb.WordY, 120 * 0.72, 6.0);
 
     // A finished store printed again (the preview's print), after the other report printed.
@@ -238,8 +251,7 @@ TEST_F(ReportState, OneInThePreviewAndOnePrintingKeepTheirOwnPaperAndPrinter)
     ASSERT_TRUE(dir.isValid());
     TSestava a, b;
     MemoryBridge da, db;
-    simpleReport(a, da, {"Alfa"}, QStringLiteral("I,2,0,826,1169,50,50,70,70,1,0"));     // A4
-    simpleReport(b, db, {"Beta"}, QStringLiteral("I,2,1,850,1100,150,60,120,50,1,0"));  // letter landscape
+    alfaAndBeta(a, da, b, db);
     QPrinter chosen(QPrinter::HighResolution);
     chosen.setOutputFormat(QPrinter::PdfFormat);
     SetCurrentPrinter(&chosen);
@@ -269,12 +281,7 @@ TEST_F(ReportState, OneInThePreviewAndOnePrintingKeepTheirOwnPaperAndPrinter)
 
     const PrintedSheet sa = readSheet(fileA, QStringLiteral("Alfa"));
     const PrintedSheet sb = readSheet(fileB, QStringLiteral("Beta"));
-    EXPECT_NEAR(sa.Width, 826 * 0.72, 1.0);
-    EXPECT_NEAR(sa.Height, 1169 * 0.72, 1.0);
-    EXPECT_NEAR(sa.WordX, 50 * 0.72, 3.0);
-    EXPECT_NEAR(sb.Width, 1100 * 0.72, 1.0);
-    EXPECT_NEAR(sb.Height, 850 * 0.72, 1.0);
-    EXPECT_NEAR(sb.WordX, 150 * 0.72, 3.0);
+    expectAlfaAndBetaSheets(sa, sb);
 
     ASSERT_TRUE(a.Context.Printer && b.Context.Printer);
     EXPECT_NE(a.Context.Printer, b.Context.Printer);
