@@ -8,6 +8,7 @@
 #include "db/DbError.h"
 #include "db/MainDataModule.h"
 #include "ui/ActionUpdater.h"
+#include "ui/BusyCursor.h"
 #include "ui/MessageDialog.h"
 
 #include <QAction>
@@ -43,23 +44,6 @@ QString tr8(const char *s)
 {
     return QString::fromUtf8(s);
 }
-
-// Hourglass for the duration of a handler, restored however it ends.
-class BusyCursor {
-public:
-    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { restore(); }
-    void restore()
-    {
-        if (m_on) {
-            QApplication::restoreOverrideCursor();
-            m_on = false;
-        }
-    }
-
-private:
-    bool m_on = true;
-};
 
 // A header bar: bold white text on the highlight colour.
 QLabel *barLabel(const QString &text, QWidget *parent)
@@ -471,7 +455,7 @@ void ContentsPane::nodeSelected(int node)
 void ContentsPane::reloadTree()
 {
     const QString id = selectedId();
-    BusyCursor busy;
+    ui::BusyCursor busy;
     // Read into a new result first: when the server cannot answer, the tree keeps its rows.
     m_dbTree.refresh();
     if (!id.isEmpty())
@@ -559,7 +543,7 @@ void ContentsPane::showInformation(const QString &text)
 
 void ContentsPane::findMaterial()
 {
-    BusyCursor busy;
+    ui::BusyCursor busy;
     try {
         m_matFind.close();
         setQuickFind(m_matFind.sql(), m_findBox->text());
@@ -597,7 +581,7 @@ void ContentsPane::toggleNotesFilter(bool fromUser)
         return;
     }
 
-    BusyCursor busy;
+    ui::BusyCursor busy;
     const bool on = !m_notesFilter;
     const QStringList before = m_dbTree.sql();
     try {

@@ -4,7 +4,6 @@
 #include "browse/MaterialSources.h"
 
 #include "browse/MaterialCardCells.h"
-#include "browse/MaterialCardPrivate.h"
 #include "browse/PdfSheet.h"
 #include "core/DataRoot.h"
 #include "core/Paths.h"
@@ -12,6 +11,7 @@
 #include "db/MainDataModule.h"
 #include "db/NextNumber.h"
 #include "db/Schema.h"
+#include "ui/BusyCursor.h"
 #include "ui/ExternalOpen.h"
 #include "ui/HelpContexts.h"
 #include "ui/MessageDialog.h"
@@ -448,7 +448,7 @@ QTableView *MaterialCard::makeGrid(db::DataSetModel *model, bool detailMaster)
                     return;
                 try {
                     if (detailMaster) {
-                        BusyCursor busy;
+                        ui::BusyCursor busy;
                         model->setCurrentRow(current.row());
                     } else {
                         model->setCurrentRow(current.row());

@@ -4,13 +4,13 @@
 #include "browse/MaterialCard.h"
 
 #include "browse/MaterialCardCells.h"
-#include "browse/MaterialCardPrivate.h"
 #include "browse/MaterialSources.h"
 #include "browse/PdfSheet.h"
 #include "core/Paths.h"
 #include "db/MainDataModule.h"
 #include "db/Schema.h"
 #include "db/ServerAudit.h"
+#include "ui/BusyCursor.h"
 #include "ui/MessageDialog.h"
 
 #include <QFileInfo>
@@ -78,7 +78,7 @@ void MaterialCard::load(int materialNo)
     if (m_env.dataRoot)
         m_dataRoot = m_env.dataRoot();
     {
-        BusyCursor busy;
+        ui::BusyCursor busy;
         for (DataSet *ds : {&qMechPropTemps, &qDimens, &qStates, &qSemiProd, &qNodes, &tUserNotice})
             ds->close();
         for (DataSet *ds : {&qNotices, &qElements, &qCountry, &qProc, &qMat, &qNorms, &qNodes, &qCompareNorms,
@@ -111,7 +111,7 @@ bool MaterialCard::mechanicalLoaded() const
 
 void MaterialCard::showMechanicalProperties()
 {
-    BusyCursor busy; // the normal cursor returns after a failure too
+    ui::BusyCursor busy; // the normal cursor returns after a failure too
     openMechanical();
     applyColumns();
     m_economyButton->hide();
@@ -294,7 +294,7 @@ void MaterialCard::positionCard(int semiProduct, int dimension, int state)
     if (!mechanicalLoaded())
         showMechanicalProperties();
     setActivePage(MechProperties);
-    BusyCursor busy;
+    ui::BusyCursor busy;
     qSemiProd.locate(QStringLiteral("NUMBER"), semiProduct, {true, false});
     qStates.locate(QStringLiteral("NUMBER"), state, {true, false});
     qDimens.locate(QStringLiteral("NUMBER"), dimension, {true, false});

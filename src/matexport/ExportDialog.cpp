@@ -2,6 +2,7 @@
 
 #include "browse/MaterialCard.h"
 #include "matexport/CardReader.h"
+#include "ui/BusyCursor.h"
 #include "ui/MessageDialog.h"
 
 #include <QApplication>
@@ -29,15 +30,6 @@ namespace orv::matexport {
 namespace {
 
 constexpr Format formats[] = {Format::Inp, Format::MatMl, Format::Csv};
-
-class BusyCursor
-{
-public:
-    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-    BusyCursor(const BusyCursor &) = delete;
-    BusyCursor &operator=(const BusyCursor &) = delete;
-};
 
 } // namespace
 
@@ -311,7 +303,7 @@ void exportFromCard(browse::MaterialCard &card, QWidget *parent)
 {
     ExportItem item;
     {
-        BusyCursor busy;
+        ui::BusyCursor busy;
         item.data = readMaterialData(card);
     }
     item.mechRow = item.data.currentMechRow >= 0 ? item.data.currentMechRow : (item.data.mechanical.isEmpty() ? -1 : 0);
@@ -341,7 +333,7 @@ void exportComparedMaterials(const browse::CardEnvironment &env, const QList<int
 {
     QList<ExportItem> items;
     {
-        BusyCursor busy;
+        ui::BusyCursor busy;
         items = comparedItems(env, materials, dimensions);
     }
     ExportDialog dialog(items, parent);
