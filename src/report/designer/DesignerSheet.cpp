@@ -197,9 +197,12 @@ void TPapir::relayout()
 
 void TPapir::refresh()
 {
+    // The bands' repaint takes in their controls: no control needs an update of its own.
     for (TOddil *b : m_bands) {
-        for (TSesPrvek *c : b->controls())
-            c->invalidate(false);
+        for (TSesPrvek *c : b->controls()) {
+            c->m_picture = QImage();
+            c->m_shownOnce = false;
+        }
         b->update();
     }
     emit layoutChanged();

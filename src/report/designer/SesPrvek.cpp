@@ -99,6 +99,7 @@ void TSesPrvek::invalidate(bool text)
     if (text)
         m_lines.reset();
     m_picture = QImage();
+    m_shownOnce = false;
     update();
 }
 
@@ -127,12 +128,12 @@ int TSesPrvek::zoneAt(QPoint p) const
     return zoneIn(p, width(), height());
 }
 
-// Element pictures are drawn on one image of the sheet by one painter and canvas, and the
-// element's part is copied out. A painter begun on every new picture built a raster engine
-// for it (torn down again when the picture was let go) and a canvas of its own measured
-// every font afresh: after a zoom change every element draws its picture at once, and that
-// was a good part of the repaint. The painter stays on the image between pictures; each
-// picture draws between save() and restore(), from a new painter's state.
+// Element pictures are drawn on one image of the sheet by one painter and canvas. A painter
+// begun on every new picture built a raster engine for it (torn down again when the picture
+// was let go) and a canvas of its own measured every font afresh: after a zoom change every
+// element draws its picture at once, and that was a good part of the repaint. The painter
+// stays on the image between pictures; each picture draws between save() and restore(),
+// from a new painter's state.
 struct TPapir::PictureScratch {
     QImage image;
     QPainter painter;
@@ -161,11 +162,7 @@ struct TPapir::PictureScratch {
         painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
         return painter;
     }
-    QImage take(QSize size)
-    {
-        painter.restore();
-        return image.copy(QRect(QPoint(), size));
-    }
+    void end() { painter.restore(); }
 };
 
 TPapir::PictureScratch &TPapir::pictureScratch()
@@ -175,24 +172,31 @@ TPapir::PictureScratch &TPapir::pictureScratch()
     return *m_pictureScratch;
 }
 
-// The element drawn as the output draws it, at the control's size.
-const QImage &TSesPrvek::picture()
+// The element drawn as the output draws it, at the control's size. A picture is kept only
+// when the control is painted with it a second time: after a zoom change every element is
+// drawn at once, and copying every picture out of the scratch image cost as much as drawing
+// its text, while many of them are not painted again before the next change (the part of
+// the sheet that is out of view, a sheet only looked at). Shown straight from the scratch
+// image, the picture's pixels are the same.
+void TSesPrvek::paintPicture(QPainter &p)
 {
-    if (!m_picture.isNull())
-        return m_picture;
-    const TSiReportElement &e = *m_element;
-    const QSize size(std::max(1, width()), std::max(1, height()));
-    // An element 0 or 1 wide or high has nothing to draw in: only its outline shows.
-    if (e.Width <= 1 || e.Height <= 1) {
-        m_picture = QImage(size, QImage::Format_ARGB32_Premultiplied);
-        m_picture.fill(Qt::transparent);
-        return m_picture;
+    if (!m_picture.isNull()) {
+        p.drawImage(0, 0, m_picture);
+        return;
     }
+    const TSiReportElement &e = *m_element;
+    // An element 0 or 1 wide or high has nothing to draw in: only its outline shows.
+    if (e.Width <= 1 || e.Height <= 1)
+        return;
+    const QSize size(std::max(1, width()), std::max(1, height()));
     TPapir::PictureScratch &scratch = m_band->paper()->pictureScratch();
-    QPainter &painter = scratch.begin(size);
-    drawPicture(painter, scratch.canvas, size);
-    m_picture = scratch.take(size);
-    return m_picture;
+    drawPicture(scratch.begin(size), scratch.canvas, size);
+    scratch.end();
+    const QRect area(QPoint(), size);
+    if (m_shownOnce)
+        m_picture = scratch.image.copy(area);
+    m_shownOnce = true;
+    p.drawImage(QPoint(), scratch.image, area);
 }
 
 void TSesPrvek::drawPicture(QPainter &painter, TTolvaCanvas &canvas, QSize size)
@@ -297,7 +301,7 @@ void outline(QPainter &p, const QRect &r, const QColor &color)
 void TSesPrvek::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
-    p.drawImage(0, 0, picture());
+    paintPicture(p);
     TPapir *paper = m_band->paper();
     const int w = width(), h = height();
     if (m_selected && paper->multiSelection()) {

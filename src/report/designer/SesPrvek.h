@@ -54,13 +54,14 @@ private:
     friend class TOddil;
     friend class TPapir;
     void updateCursor(QPoint p);
-    const QImage &picture();
+    void paintPicture(QPainter &painter);
     void drawPicture(QPainter &painter, TTolvaCanvas &canvas, QSize size);
 
     TOddil *m_band;
     TSiReportElement *m_element;
     bool m_selected = false;
-    QImage m_picture;          // the element drawn at the control's size
+    QImage m_picture;          // the element drawn at the control's size, once shown twice
+    bool m_shownOnce = false;  // shown since it was last drawn afresh
     // The element's text laid out (independent of the zoom) and the size it was laid out for.
     std::unique_ptr<TRadky> m_lines;
     QSize m_linesFor;

@@ -181,3 +181,46 @@ TEST(DesignerSheetDrawing, ElementsOneUnitWideShowOnlyTheirOutline)
     EXPECT_EQ(img.pixel(30, 60), qRgb(0xC0, 0xC0, 0xC0));
     EXPECT_EQ(sheet.paper()->controlOf(report.section(skBody)->element(2))->width(), 1);
 }
+
+TEST(DesignerSheetDrawing, EveryRepaintLooksAsAFreshSheetThroughZoomChangesAndEdits)
+{
+    // Pictures are kept from an element's second paint on: neither the first paint, straight
+    // from the scratch image, nor a kept picture may show anything else than a sheet built
+    // afresh in the same state.
+    TestHost host;
+    TSestavaTyp report;
+    showOnlyTheBody(report, 120);
+    TSiReportElement *text = addToBody(report, ekText, QRect(10, 10, 150, 20));
+    text->Text = QStringLiteral("Mez kluzu Re");
+    TSiReportElement *box = addToBody(report, ekRectangle, QRect(10, 40, 90, 30));
+    box->BrushColor = 0x00E0E0E0;
+    box->PenWidth = 2;
+    addToBody(report, ekEllipse, QRect(120, 40, 200, 6));
+    addToBody(report, ekText, QRect(200, 10, 40, 12))->Text = QStringLiteral("Přesahuje svůj rámeček");
+    TDesignerSheet sheet(&host);
+    sheet.build(&report);
+    auto fresh = [&] {
+        TDesignerSheet other(&host);
+        other.build(&report);
+        return grabBand(other.paper()->bands().front());
+    };
+    struct Step {
+        double zoom;
+        bool edit;
+    };
+    for (const Step &step : {Step{1.0, false}, Step{3.0, false}, Step{0.75, false},
+                             Step{0.75, true}, Step{2.0, false}}) {
+        if (host.Zoom != step.zoom) {
+            host.Zoom = step.zoom;
+            sheet.zoomChanged();
+        }
+        if (step.edit) {
+            text->Text = QStringLiteral("Pevnost v tahu");
+            sheet.paper()->elementChanged(text);
+        }
+        const QImage expected = fresh();
+        for (int paint = 1; paint <= 3; ++paint)
+            EXPECT_TRUE(grabBand(sheet.paper()->bands().front()) == expected)
+                << "zoom " << step.zoom << ", edit " << step.edit << ", paint " << paint;
+    }
+}
