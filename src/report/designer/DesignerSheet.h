@@ -155,7 +155,7 @@ public:
     QSize sizeHint() const override;
 
     // The image, painter and canvas the elements draw their pictures with, one for the
-    // whole sheet (see TSesPrvek::picture).
+    // whole sheet (see TSesPrvek::paintPicture).
     struct PictureScratch;
     PictureScratch &pictureScratch();
 

@@ -175,9 +175,9 @@ TPapir::PictureScratch &TPapir::pictureScratch()
 // The element drawn as the output draws it, at the control's size. A picture is kept only
 // when the control is painted with it a second time: after a zoom change every element is
 // drawn at once, and copying every picture out of the scratch image cost as much as drawing
-// its text, while many of them are not painted again before the next change (the part of
-// the sheet that is out of view, a sheet only looked at). Shown straight from the scratch
-// image, the picture's pixels are the same.
+// its text, while most of them are not painted again before the next change (a sheet is
+// looked at, scrolled, zoomed again; only what lies under a change is repainted). Shown
+// straight from the scratch image, the picture's pixels are the same.
 void TSesPrvek::paintPicture(QPainter &p)
 {
     if (!m_picture.isNull()) {
