@@ -143,6 +143,34 @@ QRegion bandedRegion(std::vector<QRect> &rects)
     return region;
 }
 
+// Appends what of the rectangle the others leave uncovered, as rectangles.
+void subtractInto(std::vector<QRect> &out, const QRect &rect, const std::vector<QRect> &others)
+{
+    const size_t first = out.size();
+    out.push_back(rect);
+    for (const QRect &o : others) {
+        for (size_t i = first; i < out.size();) {
+            const QRect r = out[i];
+            if (!r.intersects(o)) {
+                ++i;
+                continue;
+            }
+            // The part above and below the other one across the whole width, and the parts
+            // left and right of it in between.
+            out.erase(out.begin() + std::ptrdiff_t(i));
+            const QRect mid = r & o;
+            const QRect pieces[4] = {
+                QRect(QPoint(r.left(), r.top()), QPoint(r.right(), mid.top() - 1)),
+                QRect(QPoint(r.left(), mid.bottom() + 1), QPoint(r.right(), r.bottom())),
+                QRect(QPoint(r.left(), mid.top()), QPoint(mid.left() - 1, mid.bottom())),
+                QRect(QPoint(mid.right() + 1, mid.top()), QPoint(r.right(), mid.bottom()))};
+            for (const QRect &piece : pieces)
+                if (!piece.isEmpty())
+                    out.push_back(piece);
+        }
+    }
+}
+
 // Whether every element reaches across the whole code: no bar is short, and none stops above
 // the digits.
 bool elementsSpanTheCode(const TBarcodeShape &shape, int angle)
@@ -198,19 +226,27 @@ void DrawBarcode(TTolvaCanvas &canvas, const QRect &rect, int symbology, const Q
     } else if (clipped) {
         // The ground in white: the area of the whole code, or where some bars are short or
         // stop above the digits the elements together (the paper beside such a bar stays as
-        // it is). Then the bars in black.
+        // it is), and the grounds of the digits with it. Then the bars in black but for
+        // where the digits stand: the same pixels as the ground, the bars and the digits'
+        // grounds one after the other, with one pen less and the text's black pen in force.
+        std::vector<QRect> texts;
+        for (const TBarcodeShape::Text &t : shape.texts)
+            if (!t.rect.isEmpty())
+                texts.push_back(t.rect);
         std::vector<QRect> rects;
-        rects.reserve(shape.bars.size());
-        for (const TBarcodeShape::Bar &bar : shape.bars)
-            rects.push_back(bar.rect);
-        if (elementsSpanTheCode(shape, angle))
-            fillLine(*painter, Qt::white, shape.bounds);
-        else
-            fillClipped(*painter, Qt::white, bandedRegion(rects));
+        rects.reserve(shape.bars.size() + texts.size());
+        if (elementsSpanTheCode(shape, angle)) {
+            rects.push_back(shape.bounds);
+        } else {
+            for (const TBarcodeShape::Bar &bar : shape.bars)
+                rects.push_back(bar.rect);
+        }
+        rects.insert(rects.end(), texts.begin(), texts.end());
+        fillClipped(*painter, Qt::white, bandedRegion(rects));
         rects.clear();
         for (const TBarcodeShape::Bar &bar : shape.bars)
             if (bar.black)
-                rects.push_back(bar.rect);
+                subtractInto(rects, bar.rect, texts);
         fillClipped(*painter, Qt::black, bandedRegion(rects));
     } else {
         // The ground first, in white, so that the spaces cover what lies beneath; then the
@@ -231,19 +267,17 @@ void DrawBarcode(TTolvaCanvas &canvas, const QRect &rect, int symbology, const Q
         f.Size = first.pointSize;
         const QFont font = TTextCanvas::toQFont(f, canvas.fontResolution());
         const QFont oldFont = painter->font();
-        if (clipped) {
-            std::vector<QRect> rects;
-            for (const TBarcodeShape::Text &t : shape.texts)
-                rects.push_back(t.rect);
-            fillClipped(*painter, Qt::white, bandedRegion(rects));
-        } else {
+        if (!clipped) {
             painter->setPen(Qt::NoPen);
             painter->setBrush(Qt::white);
             for (const TBarcodeShape::Text &t : shape.texts)
                 painter->drawRect(t.rect);
         }
         painter->setFont(font);
-        painter->setPen(Qt::black);
+        // Text takes only the colour of the pen: the bars' black one serves.
+        const QPen &pen = painter->pen();
+        if (pen.style() != Qt::SolidLine || pen.color() != QColor(Qt::black))
+            painter->setPen(Qt::black);
         const double ascent = QFontMetricsF(font).ascent();
         for (const TBarcodeShape::Text &t : shape.texts)
             painter->drawText(QPointF(t.topLeft.x(), t.topLeft.y() + ascent), t.text);
