@@ -42,9 +42,9 @@ void fillClipped(QPainter &painter, const QColor &color, const QRegion &region)
     painter.setClipping(false);
 }
 
-// Rectangles that do not overlap, as a region: QRegion::setRects takes them only in bands
-// (one top and height each, sorted by top and then left, touching rectangles of a band
-// joined), and uniting them one by one cost more than the rest of a code.
+// The rectangles (overlapping or not) as a region: QRegion::setRects takes them only in
+// bands (one top and height each, sorted by top and then left, touching rectangles of a
+// band joined), and uniting them one by one cost more than the rest of a code.
 QRegion bandedRegion(std::vector<QRect> &rects)
 {
     QRegion region;
