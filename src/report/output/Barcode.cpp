@@ -9,8 +9,8 @@
 #include <QGuiApplication>
 
 #include <algorithm>
+#include <climits>
 #include <optional>
-#include <tuple>
 #include <cmath>
 
 namespace orv {
@@ -240,8 +240,7 @@ TBarcodeShape LayoutBarcode(const QRect &rect, int symbology, const QString &dat
 
 TBarcodeShape barcode::layout(const QRect &rect, int symbology, const QString &data,
                               bool showText, bool checkDigit, int angle, int module,
-                              bool withPolygons, QPolygon *combs,
-                              std::vector<DashedBars> *dashes)
+                              bool withPolygons, QPolygon *combs)
 {
     TBarcodeShape shape;
     if (module < 1 || module > 128)
@@ -311,20 +310,11 @@ TBarcodeShape barcode::layout(const QRect &rect, int symbology, const QString &d
     }
     const QPoint origin = rect.topLeft() - roundPoint(QPointF(minX, minY)) + QPoint(shift, 0);
 
-    // Dashed lines need only each element's place and length; the shape's bars are left
-    // out then.
-    struct Strip {
-        int x, w, top, bottom;
-        bool black;
-    };
-    std::vector<Strip> strips;
-    if (dashes)
-        strips.reserve(size_t(enc.pattern.size()));
-    else
-        shape.bars.reserve(size_t(enc.pattern.size()));
+    shape.bars.reserve(size_t(enc.pattern.size()));
     int x = 0;
     int outlineTop = 0;
-    QRect bounds;
+    // The bounds of the non-empty elements, right and bottom exclusive.
+    int bl = INT_MAX, bt = INT_MAX, br = INT_MIN, bb = INT_MIN;
     for (int index = 0; index < enc.pattern.size(); ++index) {
         const QChar ch = enc.pattern.at(index);
         const int w = widthOf(ch);
@@ -332,21 +322,40 @@ TBarcodeShape barcode::layout(const QRect &rect, int symbology, const QString &d
         TBarcodeShape::Bar bar;
         bar.black = BarcodeElementIsBar(ch);
         const int bottom = eanText && bar.black && !ean.isLong(index) ? dataBottom : base;
-        if (dashes) {
-            strips.push_back({x, w, top, bottom, bar.black});
-            x += w;
-            continue;
+        // The corners only where they are drawn or the angle is not a right one; the area
+        // of an upright element straight from its place.
+        QPoint corners[4];
+        const bool needCorners = combs || withPolygons || rot.quarter < 0;
+        if (needCorners) {
+            corners[0] = rot.mapRound(x, top) + origin;
+            corners[1] = rot.mapRound(x, bottom) + origin;
+            corners[2] = rot.mapRound(x + w, bottom) + origin;
+            corners[3] = rot.mapRound(x + w, top) + origin;
         }
-        const QPoint corners[4] = {rot.mapRound(x, top) + origin, rot.mapRound(x, bottom) + origin,
-                                   rot.mapRound(x + w, bottom) + origin,
-                                   rot.mapRound(x + w, top) + origin};
-        int l = corners[0].x(), r = l, t = corners[0].y(), b = t;
-        for (const QPoint &c : corners) {
-            l = std::min(l, c.x());
-            r = std::max(r, c.x());
-            t = std::min(t, c.y());
-            b = std::max(b, c.y());
+        int l, r, t, b;
+        switch (rot.quarter) {
+        case 0: l = x; r = x + w; t = top; b = bottom; break;
+        case 1: l = top; r = bottom; t = -(x + w); b = -x; break;
+        case 2: l = -(x + w); r = -x; t = -bottom; b = -top; break;
+        case 3: l = -bottom; r = -top; t = x; b = x + w; break;
+        default:
+            l = r = corners[0].x();
+            t = b = corners[0].y();
+            for (const QPoint &c : corners) {
+                l = std::min(l, c.x());
+                r = std::max(r, c.x());
+                t = std::min(t, c.y());
+                b = std::max(b, c.y());
+            }
+            l -= origin.x();
+            r -= origin.x();
+            t -= origin.y();
+            b -= origin.y();
         }
+        l += origin.x();
+        r += origin.x();
+        t += origin.y();
+        b += origin.y();
         if (combs) {
             if (bar.black) {
                 // Along the baseline, up one side of the bar, across and down the other. Bars
@@ -369,83 +378,19 @@ TBarcodeShape barcode::layout(const QRect &rect, int symbology, const QString &d
             bar.polygon = QPolygon({corners[0], corners[1], corners[2], corners[3]});
         // The area ends before the far corner.
         bar.rect = QRect(l, t, r - l, b - t);
-        bounds = bounds.united(bar.rect);
+        if (r > l && b > t) {
+            bl = std::min(bl, l);
+            bt = std::min(bt, t);
+            br = std::max(br, r);
+            bb = std::max(bb, b);
+        }
         shape.bars.push_back(std::move(bar));
         x += w;
     }
-    shape.bounds = bounds;
+    if (br > bl)
+        shape.bounds = QRect(bl, bt, br - bl, bb - bt);
     if (combs && x > 0)
         combs[0] << rot.mapRound(x, outlineTop) + origin << rot.mapRound(x, base) + origin;
-
-    if (dashes && !strips.empty()) {
-        // The ground first: the spaces in white, as one solid line under the whole code
-        // where no bar is short (paper above a short bar stays as it is).
-        const bool anyShort = std::any_of(strips.begin(), strips.end(),
-                                          [](const Strip &st) { return st.top != 0; });
-        if (!anyShort && base > 0) {
-            DashedBars ground;
-            ground.black = false;
-            ground.width = base;
-            ground.from = rot.map(0, base / 2.0) + QPointF(origin);
-            ground.to = rot.map(x, base / 2.0) + QPointF(origin);
-            dashes->push_back(std::move(ground));
-        }
-        // Then one dashed line per element length and colour, along the middle of those
-        // elements; an element of another kind is a gap in it.
-        std::vector<std::tuple<int, int, bool>> kinds;
-        for (const Strip &st : strips)
-            if ((st.black || anyShort)
-                && std::find(kinds.begin(), kinds.end(), std::make_tuple(st.top, st.bottom, st.black)) == kinds.end())
-                kinds.emplace_back(st.top, st.bottom, st.black);
-        // White before black.
-        std::stable_sort(kinds.begin(), kinds.end(),
-                         [](const auto &l, const auto &r) { return !std::get<2>(l) && std::get<2>(r); });
-        // Qt's dash stroker uses the first 32 entries of a pattern only: a line takes at
-        // most 16 dashes (each with the gap after it), the next line goes on from there.
-        constexpr int kDashesPerLine = 16;
-        for (const auto &[top, bottom, black] : kinds) {
-            const double width = bottom - top;
-            if (width <= 0)
-                continue;
-            const double mid = (top + bottom) / 2.0;
-            DashedBars line;
-            int start = -1, end = 0, count = 0;
-            auto finish = [&] {
-                // The closing gap reaches past the line's end: the pattern never starts again.
-                line.pattern << 1.0;
-                line.from = rot.map(start, mid) + QPointF(origin);
-                line.to = rot.map(end, mid) + QPointF(origin);
-                dashes->push_back(std::move(line));
-                line = DashedBars();
-                start = -1;
-                count = 0;
-            };
-            for (const Strip &st : strips) {
-                if (st.top != top || st.bottom != bottom || st.black != black)
-                    continue;
-                if (start >= 0 && st.x <= end) {
-                    line.pattern.back() += st.w / width;   // touching elements are one dash
-                    end = st.x + st.w;
-                    continue;
-                }
-                if (count == kDashesPerLine)
-                    finish();
-                if (start < 0) {
-                    start = st.x;
-                    line.black = black;
-                    line.width = width;
-                    line.pattern.reserve(2 * kDashesPerLine);
-                } else {
-                    line.pattern << (st.x - end) / width;
-                }
-                line.pattern << st.w / width;
-                end = st.x + st.w;
-                ++count;
-            }
-            if (start >= 0)
-                finish();
-        }
-    }
 
     auto addText = [&](const QPoint &topLeft, const QString &text, const QSize &size) {
         TBarcodeShape::Text t;

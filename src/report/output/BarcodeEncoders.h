@@ -3,9 +3,6 @@
 
 #include "report/output/Barcode.h"
 
-#include <QList>
-#include <QPointF>
-
 #include <vector>
 
 namespace orv::barcode {
@@ -34,21 +31,9 @@ TBarcodePattern encodeEanUpc(int symbology, const QString &digits, bool checkDig
 // ground painted first and the bars over it cover exactly what the elements one by one
 // would, and two polygons record far smaller in page images and metafiles than one shape
 // per element.
-// dashes, when given, receives the code as lines instead, in drawing order (the shape then
-// has no bars): the white ground (a solid line as wide as the code is high, or the spaces
-// as dashes where some bars are short), then one line for each length of bar (a pen as wide
-// as the bars are long, flat caps, its dash pattern the bars and the gaps between them). A
-// code then records in a page image as a few lines and dash patterns, a fraction of the
-// polygons' size; played back the dashes cover the pixels the bars cover.
-struct DashedBars {
-    QPointF from, to;
-    double width = 0;
-    QList<qreal> pattern;   // in units of the width, as QPen takes it; empty for a solid line
-    bool black = true;      // bars; white for the ground under the spaces
-};
 TBarcodeShape layout(const QRect &rect, int symbology, const QString &data, bool showText,
                      bool checkDigit, int angle, int module, bool withPolygons,
-                     QPolygon *combs, std::vector<DashedBars> *dashes = nullptr);
+                     QPolygon *combs);
 
 // The full-ASCII sequence of a character below 128 in Code 39 (e.g. "a" is "+A"), as the
 // shift characters of Code 93 are written in its full form ("($)", "(%)", "(/)", "(+)").

@@ -339,36 +339,48 @@ TEST_F(BarcodeTest, DrawingLeavesTheCanvasStateAndPaintsSpacesWhite)
     EXPECT_EQ(img.pixelColor(5, 50), QColor(Qt::red));      // outside the code
 }
 
-// Page images record a code as a white ground and one polygon of bars; played back they
-// must cover the very pixels the elements drawn one by one cover, short bars and the
-// paper above them included.
+// Page images record an upright code as two clipped lines, and slanted codes or codes on a
+// clipped painter as polygons; played back they must cover the very pixels the elements
+// drawn directly cover: short bars and the paper above them, the EAN guard bars reaching
+// into the digits, and the painter's own clip. The digits themselves are left out: a
+// played-back picture resolves its font anew.
 TEST_F(BarcodeTest, RecordedCodesPlayBackAsDrawnDirectly)
 {
-    const struct { int type; const char *data; } cases[] = {
-        {bcEan13, "978020137962"}, {bcPostNet, "12345"}, {bcCode39, "AB-12"},
-        {bcUpcSupp5, "52495"}, {bcUpcE0, "0123456"}};
+    const struct { int type; const char *data; bool text; } cases[] = {
+        {bcEan13, "978020137962", false}, {bcEan13, "978020137962", true},
+        {bcPostNet, "12345", false}, {bcCode39, "AB-12", false}, {bcCode128B, "Ab-1", true},
+        {bcUpcSupp5, "52495", false}, {bcUpcE0, "0123456", false}};
     for (const auto &c : cases)
-        for (int angle : {0, 90, 180, 270})
-            for (int module : {1, 3}) {
-                const QRect at(20, 20, 10, 40 * module);
-                auto paint = [&](QPaintDevice *device) {
-                    QPainter p(device);
-                    TTolvaCanvas canvas(&p);
-                    DrawBarcode(canvas, at, c.type, QString::fromLatin1(c.data), false, true,
-                                angle, module);
-                };
-                QImage direct(500, 500, QImage::Format_RGB32);
-                direct.fill(Qt::red);
-                QImage played = direct;
-                paint(&direct);
-                QPicture picture;
-                paint(&picture);
-                QPainter p(&played);
-                picture.play(&p);
-                p.end();
-                EXPECT_EQ(played, direct) << c.type << " at " << angle << " degrees, module "
-                                          << module;
-            }
+        for (int angle : {0, 90, 180, 270, 33})
+            for (int module : {1, 3})
+                for (bool clip : {false, true}) {
+                    const QRect at(20, 20, 10, 40 * module);
+                    const QString data = QString::fromLatin1(c.data);
+                    auto paint = [&](QPaintDevice *device) {
+                        QPainter p(device);
+                        if (clip)
+                            p.setClipRect(QRect(at.topLeft(), QSize(25 * module, 25 * module)));
+                        TTolvaCanvas canvas(&p);
+                        DrawBarcode(canvas, at, c.type, data, c.text, true, angle, module);
+                    };
+                    QImage direct(500, 500, QImage::Format_RGB32);
+                    direct.fill(Qt::red);
+                    QImage played = direct;
+                    paint(&direct);
+                    QPicture picture;
+                    paint(&picture);
+                    QPainter p(&played);
+                    picture.play(&p);
+                    p.end();
+                    for (const TBarcodeShape::Text &t :
+                         LayoutBarcode(at, c.type, data, c.text, true, angle, module).texts)
+                        for (QImage *img : {&direct, &played}) {
+                            QPainter mask(img);
+                            mask.fillRect(t.rect, Qt::green);
+                        }
+                    EXPECT_EQ(played, direct) << c.type << " at " << angle << " degrees, module "
+                                              << module << (clip ? ", clipped" : "");
+                }
 }
 
 // The symbologies zbar reads, at 0 and 90 degrees and three module widths.
