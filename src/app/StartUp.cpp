@@ -79,9 +79,9 @@ void followSearchActions(const MainWindow::Actions &a, const QWidget &form)
         if (!frameAction || !own)
             continue;
         ui::ActionUpdater::instance().remove(frameAction);
-        QObject::connect(frameAction, &QAction::triggered, own, [own] { own->trigger(); });
+        QObject::connect(frameAction, &QAction::triggered, own, [own = own] { own->trigger(); });
         QObject::connect(own, &QAction::enabledChanged, frameAction, &QAction::setEnabled);
-        QObject::connect(own, &QAction::changed, frameAction, [frameAction, own] {
+        QObject::connect(own, &QAction::changed, frameAction, [frameAction = frameAction, own = own] {
             frameAction->setText(own->text());
             frameAction->setToolTip(own->toolTip());
             frameAction->setStatusTip(own->statusTip());

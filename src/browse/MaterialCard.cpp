@@ -1,6 +1,7 @@
 #include "browse/MaterialCard.h"
 
 #include "db/ServerAudit.h"
+#include "db/SqlLines.h"
 #include "browse/MaterialSources.h"
 
 #include "browse/MaterialCardCells.h"
@@ -45,6 +46,7 @@ namespace {
 using db::DataSet;
 using db::Field;
 using db::FieldType;
+using db::sqlLines;
 using db::Record;
 
 // Section headings are panels in this pale green (the colour value 12639424) with bold text.
@@ -53,14 +55,6 @@ const QColor captionColour(10, 36, 106);
 const QColor linkTeal(0, 128, 128);
 const QColor maroon(128, 0, 0);
 const QColor navy(0, 0, 128);
-
-QStringList lines(std::initializer_list<const char *> l)
-{
-    QStringList out;
-    for (const char *s : l)
-        out << QString::fromUtf8(s);
-    return out;
-}
 
 Field &shown(Field &f, const char *heading, int width = 0, const char *format = nullptr)
 {
@@ -284,28 +278,28 @@ void MaterialCard::defineQueries()
         QStringList sql;
         DataSet *master;
     } queries[] = {
-        {qMat, c, lines({"select *", "  from mat", "  where Number=:in1"}), nullptr},
-        {qNorms, c, lines({"select *", "  from Norms", "  where MaterialNo=:in1"}), nullptr},
-        {qCompareNorms, c, lines({"select *", "  from CompareNorms", "  where MaterialNo=:in1"}), nullptr},
-        {qCountry, c, lines({"select *", "  from Country"}), nullptr},
-        {qChemComp, c, lines({"select *", "  from ChemComp", "  where MaterialNo=:in1"}), nullptr},
-        {qChemZbytek, c, lines({"select *", "  from ChemZbytek", "  where MaterialNo=:in1"}), nullptr},
-        {qElements, c, lines({"select *", "  from Elements"}), nullptr},
-        {qNotices, c, lines({"select *", "  from Notices"}), nullptr},
-        {qSemiProd, c, lines({"select *", "  from SemiProd", "  where MaterialNo=:in1"}), nullptr},
-        {qSemTypes, c, lines({"select *", "  from SemTypes"}), nullptr},
-        {qStates, c, lines({"select *", "  from States", "  where SemiPrNo=:Number"}), &qSemiProd},
-        {qStTypes, c, lines({"select *", "  from StTypes"}), nullptr},
-        {qDimens, c, lines({"select *", "  from Dimens", "  where StateNo=:Number"}), &qStates},
+        {qMat, c, sqlLines({"select *", "  from mat", "  where Number=:in1"}), nullptr},
+        {qNorms, c, sqlLines({"select *", "  from Norms", "  where MaterialNo=:in1"}), nullptr},
+        {qCompareNorms, c, sqlLines({"select *", "  from CompareNorms", "  where MaterialNo=:in1"}), nullptr},
+        {qCountry, c, sqlLines({"select *", "  from Country"}), nullptr},
+        {qChemComp, c, sqlLines({"select *", "  from ChemComp", "  where MaterialNo=:in1"}), nullptr},
+        {qChemZbytek, c, sqlLines({"select *", "  from ChemZbytek", "  where MaterialNo=:in1"}), nullptr},
+        {qElements, c, sqlLines({"select *", "  from Elements"}), nullptr},
+        {qNotices, c, sqlLines({"select *", "  from Notices"}), nullptr},
+        {qSemiProd, c, sqlLines({"select *", "  from SemiProd", "  where MaterialNo=:in1"}), nullptr},
+        {qSemTypes, c, sqlLines({"select *", "  from SemTypes"}), nullptr},
+        {qStates, c, sqlLines({"select *", "  from States", "  where SemiPrNo=:Number"}), &qSemiProd},
+        {qStTypes, c, sqlLines({"select *", "  from StTypes"}), nullptr},
+        {qDimens, c, sqlLines({"select *", "  from Dimens", "  where StateNo=:Number"}), &qStates},
         {qMechPropTemps, c,
-         lines({"select *", "  from MechProp mp, Temps te", "  where mp.DimensionNo=:Number and mp.Number=te.PropertyNo"}),
+         sqlLines({"select *", "  from MechProp mp, Temps te", "  where mp.DimensionNo=:Number and mp.Number=te.PropertyNo"}),
          &qDimens},
-        {qPropType, u, lines({"select *", "  from PropType"}), nullptr},
-        {qNodes, c, lines({"Select *", "  from Nodes", "  where", "  MaterialNo=:Number"}), &qMat},
-        {qTempProc, c, lines({"select *", "  from TempProc", "  where MaterialNo=:in1"}), nullptr},
-        {qProc, c, lines({"select *", "  from Proc"}), nullptr},
-        {qFyzPropType, c, lines({"select *", "  from FyzPropType"}), nullptr},
-        {qFyzProp, c, lines({"select *", "  from FyzProp", "  where MaterialNo=:in1"}), nullptr},
+        {qPropType, u, sqlLines({"select *", "  from PropType"}), nullptr},
+        {qNodes, c, sqlLines({"Select *", "  from Nodes", "  where", "  MaterialNo=:Number"}), &qMat},
+        {qTempProc, c, sqlLines({"select *", "  from TempProc", "  where MaterialNo=:in1"}), nullptr},
+        {qProc, c, sqlLines({"select *", "  from Proc"}), nullptr},
+        {qFyzPropType, c, sqlLines({"select *", "  from FyzPropType"}), nullptr},
+        {qFyzProp, c, sqlLines({"select *", "  from FyzProp", "  where MaterialNo=:in1"}), nullptr},
     };
     for (const auto &q : queries) {
         q.ds.setConnection(q.session);

@@ -18,7 +18,7 @@ std::function<int(const QString &)> g_ask;
 std::function<QList<MountedVolume>()> g_volumes;
 std::function<void()> g_abort;
 
-QString withSlash(QString path)
+QString endingInSlash(QString path)
 {
     if (!path.endsWith(QLatin1Char('/')))
         path += QLatin1Char('/');
@@ -57,7 +57,7 @@ QString findInstallationMedium(const QString &relativePath, const QList<MountedV
                      [](const MountedVolume &a, const MountedVolume &b) { return a.rootPath < b.rootPath; });
     QString hit;
     for (const MountedVolume &v : optical) {
-        const QString root = withSlash(v.rootPath);
+        const QString root = endingInSlash(v.rootPath);
         if (QFileInfo(root + relativePath).isFile())
             hit = root;
     }
@@ -73,7 +73,7 @@ std::optional<QString> resolveDataRoot(const QString &fileName, const DataRootEn
 {
     const int onMedium = env.dataOnMedium ? env.dataOnMedium() : 0;
     if (onMedium != 1)
-        return withSlash(env.programFolder.isEmpty() ? programFolder() : env.programFolder);
+        return endingInSlash(env.programFolder.isEmpty() ? programFolder() : env.programFolder);
 
     const QString relative = mediumFilePath(fileName);
     for (;;) {
@@ -124,7 +124,7 @@ QString dataRoot(const QString &fileName)
 
 QString catalogueFolder(const QString &dataRoot)
 {
-    const QString root = withSlash(dataRoot);
+    const QString root = endingInSlash(dataRoot);
     for (const char *name : {"data", "Data", "DATA"}) {
         const QString folder = root + QLatin1String(name);
         if (QFileInfo(folder).isDir())

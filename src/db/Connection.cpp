@@ -451,4 +451,18 @@ void Transaction::rollback()
             w->reloadAfterRollback();
 }
 
+QList<QVariantMap> readRows(Connection &connection, const QString &sql, const QVariantMap &params)
+{
+    Statement st(connection, sql);
+    st.bindAll(params);
+    QList<QVariantMap> rows;
+    while (st.step()) {
+        QVariantMap row;
+        for (int i = 0; i < st.columnCount(); ++i)
+            row.insert(st.columnName(i).toLower(), st.value(i));
+        rows << row;
+    }
+    return rows;
+}
+
 } // namespace orv::db

@@ -189,4 +189,7 @@ private:
     bool m_done = false;
 };
 
+// Every row of a read, each a map by lower-case column name.
+QList<QVariantMap> readRows(Connection &connection, const QString &sql, const QVariantMap &params = QVariantMap());
+
 } // namespace orv::db

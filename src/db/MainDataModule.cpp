@@ -2,6 +2,7 @@
 
 #include "core/DataRoot.h"
 #include "db/DatabaseFiles.h"
+#include "db/SqlLines.h"
 #include "db/NextNumber.h"
 #include "db/Schema.h"
 #include "db/SetupValues.h"
@@ -19,14 +20,6 @@ QString withSlash(const QString &dir)
     if (!d.endsWith(u'/'))
         d += u'/';
     return d;
-}
-
-QStringList lines(std::initializer_list<const char *> l)
-{
-    QStringList out;
-    for (const char *s : l)
-        out << QString::fromUtf8(s);
-    return out;
 }
 
 void hide(DataSet &ds, std::initializer_list<const char *> names)
@@ -232,7 +225,7 @@ void MainDataModule::defineDataSets()
     Connection *u = &m_user;
 
     qMatFind.setConnection(c);
-    qMatFind.setSql(lines({"select nd.Label, nd.MaterialNo, nd.Number, nd.Text, nd.ParentNo, nd.ImageIndex",
+    qMatFind.setSql(sqlLines({"select nd.Label, nd.MaterialNo, nd.Number, nd.Text, nd.ParentNo, nd.ImageIndex",
                            "  from Nodes nd, Mat",
                            "  where ",
                            "    nd.MaterialNo=Mat.Number and (not nd.MaterialNo is null)",
@@ -240,12 +233,12 @@ void MainDataModule::defineDataSets()
                            "  group by nd.Label, nd.MaterialNo, nd.Number, nd.Text, nd.ParentNo, nd.ImageIndex",
                            "  order by nd.Text,nd.MaterialNo"}));
     qMatTypes.setConnection(c);
-    qMatTypes.setSql(lines({"select *", "  from MatTypes"}));
+    qMatTypes.setSql(sqlLines({"select *", "  from MatTypes"}));
     qTree.setConnection(c);
-    qTree.setSql(lines({"select *", "  from tree"}));
+    qTree.setSql(sqlLines({"select *", "  from tree"}));
     qDbTree.setConnection(c);
     {
-        QStringList sql = lines({"select nd.Number, nd.ParentNo, nd.TreeNo, nd.MaterialNo, nd.Label, nd.IndexLabel, nd.ImageIndex, nd.ShortLabel, nd.Text, m.Private",
+        QStringList sql = sqlLines({"select nd.Number, nd.ParentNo, nd.TreeNo, nd.MaterialNo, nd.Label, nd.IndexLabel, nd.ImageIndex, nd.ShortLabel, nd.Text, m.Private",
                                  "  from nodes nd, mat m",
                                  "  where nd.MaterialNo=m.Number",
                                  "",
@@ -259,7 +252,7 @@ void MainDataModule::defineDataSets()
     tNodes.setConnection(c);
     tNodes.setTableName(QStringLiteral("Nodes.DB"));
     qCountry.setConnection(c);
-    qCountry.setSql(lines({"select *", "  from country"}));
+    qCountry.setSql(sqlLines({"select *", "  from country"}));
     tElements.setConnection(c);
     tElements.setTableName(QStringLiteral("Elements.db"));
     tElements.setIndexName(QStringLiteral("Name"));
@@ -281,20 +274,20 @@ void MainDataModule::defineDataSets()
     tUserMechProp.setConnection(u);
     tUserMechProp.setTableName(QStringLiteral("UserMechProp.DB"));
     qPropTypeChild.setConnection(u);
-    qPropTypeChild.setSql(lines({"select *", "  from PropType", "  where Parent=:PropertyNo"}));
+    qPropTypeChild.setSql(sqlLines({"select *", "  from PropType", "  where Parent=:PropertyNo"}));
     qPropTypeChild.setMaster(&tUserMechProp);
     // Names are listed in the order of their Windows-1250 bytes, as the lists always were.
     qPropTypeParent.setConnection(u);
-    qPropTypeParent.setSql(lines({"select *", "  from PropType", "  where GroupType='A'", "", "  order by Name collate CP1250"}));
+    qPropTypeParent.setSql(sqlLines({"select *", "  from PropType", "  where GroupType='A'", "", "  order by Name collate CP1250"}));
     qPropTypeParent.setEditable(true);
     qPropTypeChildSelect.setConnection(u);
-    qPropTypeChildSelect.setSql(lines({"select *", "  from PropType", "  where Parent=:Number", "", "  order by Name collate CP1250"}));
+    qPropTypeChildSelect.setSql(sqlLines({"select *", "  from PropType", "  where Parent=:Number", "", "  order by Name collate CP1250"}));
     qPropTypeChildSelect.setMaster(&qPropTypeParent);
     qPropTypeChildSelect.setEditable(true);
     // Single properties usually have no GroupType at all; in SQL a null is not "<> 'A'", so it
     // is compared as an empty text, and every row that is not a group is listed.
     qPropTypeSelect.setConnection(u);
-    qPropTypeSelect.setSql(lines({"select *", "  from PropType", "  where coalesce(GroupType,'')<>'A'", "", "  order by Name collate CP1250"}));
+    qPropTypeSelect.setSql(sqlLines({"select *", "  from PropType", "  where coalesce(GroupType,'')<>'A'", "", "  order by Name collate CP1250"}));
     qPropTypeSelect.setEditable(true);
     tUserNotice.setConnection(u);
     tUserNotice.setTableName(QStringLiteral("UserNotices.DB"));

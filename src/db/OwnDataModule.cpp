@@ -3,18 +3,11 @@
 #include "core/SqlText.h"
 #include "db/NextNumber.h"
 #include "db/Schema.h"
+#include "db/SqlLines.h"
 
 namespace orv::db {
 
 namespace {
-
-QStringList lines(std::initializer_list<const char *> l)
-{
-    QStringList out;
-    for (const char *s : l)
-        out << QString::fromUtf8(s);
-    return out;
-}
 
 const QStringList kMatColumns = {
     QStringLiteral("Name"), QStringLiteral("PdfFile"), QStringLiteral("Purpose"), QStringLiteral("Purpose1"),
@@ -77,23 +70,23 @@ void OwnDataModule::defineDataSets()
                         &qMatIns, &qElements, &qCountry, &qMatTypes, &qTemp})
         ds->setConnection(u);
 
-    qNodes.setSql(lines({"select *", "  from nodes", "  where MaterialNo=:MatNo"}));
-    qMat.setSql(lines({"select *", "  from mat", "  where Number=:MaterialNo"}));
+    qNodes.setSql(sqlLines({"select *", "  from nodes", "  where MaterialNo=:MatNo"}));
+    qMat.setSql(sqlLines({"select *", "  from mat", "  where Number=:MaterialNo"}));
     qMat.setMaster(&qNodes);
-    qNorms.setSql(lines({"select *", "  from norms", "  where MaterialNo=:Number"}));
+    qNorms.setSql(sqlLines({"select *", "  from norms", "  where MaterialNo=:Number"}));
     qNorms.setMaster(&qMat);
-    qChemComp.setSql(lines({"select *", "  from ChemComp", "  where MaterialNo=:Number"}));
+    qChemComp.setSql(sqlLines({"select *", "  from ChemComp", "  where MaterialNo=:Number"}));
     qChemComp.setMaster(&qMat);
-    qCompareNorms.setSql(lines({"select *", "  from CompareNorms", "  where MaterialNo=:Number"}));
+    qCompareNorms.setSql(sqlLines({"select *", "  from CompareNorms", "  where MaterialNo=:Number"}));
     qCompareNorms.setMaster(&qMat);
-    qUserNotices.setSql(lines({"select *", "  from UserNotices", "  where MaterialNo=:Number"}));
+    qUserNotices.setSql(sqlLines({"select *", "  from UserNotices", "  where MaterialNo=:Number"}));
     qUserNotices.setMaster(&qMat);
-    qNotices.setSql(lines({"select *", "  from Notices"}));
-    qNodesIns.setSql(lines({"select *", "  from Nodes"}));
-    qMatIns.setSql(lines({"select *", "  from mat"}));
-    qElements.setSql(lines({"select *", "  from Elements", "", "", "order by Name collate CP1250"}));
-    qCountry.setSql(lines({"select *", "  from Country"}));
-    qMatTypes.setSql(lines({"select *", "  from MatTypes"}));
+    qNotices.setSql(sqlLines({"select *", "  from Notices"}));
+    qNodesIns.setSql(sqlLines({"select *", "  from Nodes"}));
+    qMatIns.setSql(sqlLines({"select *", "  from mat"}));
+    qElements.setSql(sqlLines({"select *", "  from Elements", "", "", "order by Name collate CP1250"}));
+    qCountry.setSql(sqlLines({"select *", "  from Country"}));
+    qMatTypes.setSql(sqlLines({"select *", "  from MatTypes"}));
     for (DataSet *ds : {&qNodes, &qMat, &qNorms, &qChemComp, &qCompareNorms, &qUserNotices, &qNotices,
                         &qNodesIns, &qMatIns})
         ds->setEditable(true);

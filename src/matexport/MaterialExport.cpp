@@ -13,9 +13,6 @@ namespace orv::matexport {
 
 namespace {
 
-// Mean coefficients of thermal expansion in the catalogue are means from 20 °C.
-constexpr double expansionReference = 20.0;
-
 struct Point
 {
     std::optional<double> temperature;

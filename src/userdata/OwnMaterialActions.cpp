@@ -10,10 +10,11 @@
 #include "db/MainDataModule.h"
 #include "db/NextNumber.h"
 #include "db/OwnDataModule.h"
-#include "db/ServerAudit.h"
 #include "db/Schema.h"
+#include "db/ServerAudit.h"
 #include "ui/ProgressWindow.h"
 #include "userdata/EditGridModel.h"
+#include "userdata/MaterialFields.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -24,25 +25,10 @@ namespace orv::userdata {
 
 namespace {
 
-const QString kNumber = QStringLiteral("Number");
 // An own material's node hangs under the own-material folder node of the catalogue and
 // belongs to the contents variant of own materials.
 constexpr int kOwnMaterialFolderNode = -1;
 constexpr int kOwnMaterialsTree = 1;
-
-// Rows of a read, each by lower-case column name.
-QList<QVariantMap> readRows(db::Connection &conn, const QString &sql)
-{
-    QList<QVariantMap> rows;
-    db::Statement st(conn, sql);
-    while (st.step()) {
-        QVariantMap row;
-        for (int i = 0; i < st.columnCount(); ++i)
-            row.insert(st.columnName(i).toLower(), st.value(i));
-        rows.append(row);
-    }
-    return rows;
-}
 
 // Sets `fields` of the data set's new row from the same columns of a read row.
 void setFields(db::DataSet &ds, const QVariantMap &row, std::initializer_list<const char *> fields)

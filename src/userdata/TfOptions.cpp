@@ -8,6 +8,7 @@
 #include "search/GridLink.h"
 #include "ui/HelpContexts.h"
 #include "userdata/EditGridModel.h"
+#include "userdata/MaterialFields.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -37,7 +38,6 @@ namespace orv::userdata {
 
 namespace {
 
-const QString kNumber = QStringLiteral("Number");
 const QString kParent = QStringLiteral("Parent");
 const QString kName = QStringLiteral("Name");
 

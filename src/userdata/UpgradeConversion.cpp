@@ -7,6 +7,7 @@
 #include "db/OwnDataModule.h"
 #include "db/ParadoxTable.h"
 #include "db/Schema.h"
+#include "userdata/MaterialFields.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -20,23 +21,8 @@ namespace orv::userdata {
 
 namespace {
 
-const QString kNumber = QStringLiteral("Number");
 
 using Row = QVariantMap; // column names in lower case
-
-QList<Row> readRows(db::Connection &c, const QString &sql, const QVariantMap &params = QVariantMap())
-{
-    db::Statement st(c, sql);
-    st.bindAll(params);
-    QList<Row> out;
-    while (st.step()) {
-        Row r;
-        for (int i = 0; i < st.columnCount(); ++i)
-            r.insert(st.columnName(i).toLower(), st.value(i));
-        out << r;
-    }
-    return out;
-}
 
 QVariant field(const Row &r, const char *name)
 {

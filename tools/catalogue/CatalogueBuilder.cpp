@@ -101,15 +101,6 @@ struct Codes {
 
 // The program's texts are windows-1250 wherever they leave it (exports, Paradox tables);
 // a character outside that code page would turn into "?" there.
-QString foreignCharacters(const QString &text)
-{
-    QString out;
-    for (QChar c : text)
-        if (!orv::encodable(c, orv::CodePage::Cp1250) && !out.contains(c))
-            out += c;
-    return out;
-}
-
 int widthOf(const QString &table, const QString &column)
 {
     const db::TableDef *t = db::table(table);

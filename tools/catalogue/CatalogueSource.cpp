@@ -28,15 +28,6 @@ QString readText(const QString &path)
     return text;
 }
 
-QString foreignCharacters(const QString &text)
-{
-    QString out;
-    for (QChar c : text)
-        if (!orv::encodable(c, orv::CodePage::Cp1250) && !out.contains(c))
-            out += c;
-    return out;
-}
-
 bool parseNumber(const QString &t, double &out)
 {
     bool ok = false;
@@ -453,6 +444,15 @@ int CsvTable::column(const QString &name) const
         if (header[i].compare(name, Qt::CaseInsensitive) == 0)
             return i;
     return -1;
+}
+
+QString foreignCharacters(const QString &text)
+{
+    QString out;
+    for (QChar c : text)
+        if (!orv::encodable(c, orv::CodePage::Cp1250) && !out.contains(c))
+            out += c;
+    return out;
 }
 
 QString withoutBlanks(const QString &s)

@@ -118,6 +118,9 @@ QString echoed(const QString &value);
 // The first 50 problems, one a line, and how many more there are.
 QString problemList(const QStringList &problems);
 
+// The characters of a text that windows-1250 cannot hold, each once.
+QString foreignCharacters(const QString &text);
+
 // Removes every blank: the short forms of designations and standards.
 QString withoutBlanks(const QString &s);
 

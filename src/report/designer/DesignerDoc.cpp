@@ -1,5 +1,6 @@
 #include "report/designer/DesignerDoc.h"
 
+#include "core/Utf8.h"
 #include "report/designer/DesignerQuestion.h"
 #include "report/model/PageSetup.h"
 #include "report/model/SestavaMessages.h"
@@ -17,11 +18,6 @@
 namespace orv {
 
 namespace {
-
-QString u8(const char *text)
-{
-    return QString::fromUtf8(text);
-}
 
 const char *const kAskDeleteOne = "Smazat vybraný prvek?";
 const char *const kAskDeleteMany = "Smazat všechny vybrané prvky?";

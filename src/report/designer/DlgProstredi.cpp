@@ -49,7 +49,7 @@ QStringList fontChoice(bool alphabetical)
 {
     QStringList names = ReportFontNames();
     if (alphabetical) {
-        QCollator coll(QLocale(QLocale::Czech));
+        QCollator coll{QLocale(QLocale::Czech)};
         coll.setCaseSensitivity(Qt::CaseInsensitive);
         std::sort(names.begin(), names.end(), coll);
     }

@@ -1,5 +1,6 @@
 #include "report/designer/FormSestE.h"
 
+#include "core/Utf8.h"
 #include "report/designer/DesignerQuestion.h"
 #include "report/designer/DesignerSheet.h"
 #include "report/designer/DlgFunkce.h"
@@ -44,12 +45,7 @@ namespace orv {
 
 namespace {
 
-QString u8(const char *t)
-{
-    return QString::fromUtf8(t);
-}
-
-bool anyKind(int) { return true; }
+bool everyKind(int) { return true; }
 
 } // namespace
 
@@ -402,7 +398,7 @@ bool TFormSestE::saveTemplateAs()
 
 void TFormSestE::deleteSelected()
 {
-    QList<TSiReportElement *> list = targets(anyKind);
+    QList<TSiReportElement *> list = targets(everyKind);
     if (m_doc.deleteElements(list)) {
         m_sheet->rebuild();
         m_sheet->paper()->clearSelection();
@@ -589,7 +585,7 @@ void TFormSestE::alignAllToGrid()
 
 void TFormSestE::alignSelectedToGrid()
 {
-    const QList<TSiReportElement *> list = targets(anyKind);
+    const QList<TSiReportElement *> list = targets(everyKind);
     if (m_doc.alignToGrid(list))
         afterElementsChanged(list);
 }

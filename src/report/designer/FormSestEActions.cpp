@@ -1,5 +1,6 @@
 #include "report/designer/FormSestE.h"
 
+#include "core/Utf8.h"
 #include "report/designer/DesignerSheet.h"
 #include "report/designer/SesPrvek.h"
 #include "report/output/ReportUnits.h"
@@ -25,11 +26,6 @@
 namespace orv {
 
 namespace {
-
-QString u8(const char *t)
-{
-    return QString::fromUtf8(t);
-}
 
 // A small picture of the tool's element kind for its button.
 QIcon kindIcon(int kind, int variable = -1)

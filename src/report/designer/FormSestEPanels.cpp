@@ -1,5 +1,6 @@
 #include "report/designer/FormSestE.h"
 
+#include "core/Utf8.h"
 #include "report/designer/DesignerSheet.h"
 #include "report/designer/DlgProstredi.h"
 #include "report/designer/SesPrvek.h"
@@ -26,11 +27,6 @@
 namespace orv {
 
 namespace {
-
-QString u8(const char *t)
-{
-    return QString::fromUtf8(t);
-}
 
 bool anyKind(int) { return true; }
 bool textKind(int k) { return isTextKind(k); }
@@ -228,7 +224,7 @@ void TFormSestE::buildTextPanel(QHBoxLayout *h)
     h->addWidget(MemoVariable);
     for (auto [box, bit] : {std::pair{MemoJustify, int(tfJustify)},
                             std::pair{MemoVariable, int(tfVariableHeight)}}) {
-        connect(box, &QCheckBox::toggled, this, [this, bit](bool on) {
+        connect(box, &QCheckBox::toggled, this, [this, bit = bit](bool on) {
             applyToTargets(textKind, [bit, on](TSiReportElement &e) {
                 if (e.Kind == ekField && e.isRtf())
                     e.TextFlags = on ? e.TextFlags | bit : e.TextFlags & ~bit;
@@ -477,7 +473,7 @@ void TFormSestE::updatePanels()
         {PosLeft, &TSiReportElement::Left}, {PosTop, &TSiReportElement::Top},
         {PosWidth, &TSiReportElement::Width}, {PosHeight, &TSiReportElement::Height}};
     for (const auto &[edit, field] : geometry)
-        if (!shared([field](const TSiReportElement *s) { return s->*field; }))
+        if (!shared([field = field](const TSiReportElement *s) { return s->*field; }))
             edit->clear();
     setPanelValue([&] {
         if (isTextKind(e->Kind)) {

@@ -6,8 +6,8 @@
 namespace orv::barcode {
 namespace {
 
-const char kChars[] = "0123456789-$:/.+ABCD";
-// Wide (1) and narrow (0) elements, bar first, of each character of kChars.
+const char kCodabarChars[] = "0123456789-$:/.+ABCD";
+// Wide (1) and narrow (0) elements, bar first, of each character of kCodabarChars.
 const char *const kCodabar[20] = {
     "0000011", "0000110", "0001001", "1100000", "0010010", "1000010", "0100001",
     "0100100", "0110000", "1001000", "0001100", "0011000", "1000101", "1010001",
@@ -21,10 +21,10 @@ TBarcodePattern encodeCodabar(const QString &data)
     p.pattern = fromWide(kCodabar[16]) + u'0';
     for (QChar c : data.toUpper()) {
         const char *at = c.unicode() > 0 && c.unicode() < 128
-            ? std::strchr(kChars, char(c.unicode())) : nullptr;
+            ? std::strchr(kCodabarChars, char(c.unicode())) : nullptr;
         if (!at)
             continue;
-        p.pattern += fromWide(kCodabar[at - kChars]) + u'0';
+        p.pattern += fromWide(kCodabar[at - kCodabarChars]) + u'0';
         p.text += c;
     }
     p.pattern += fromWide(kCodabar[17]);

@@ -6,9 +6,9 @@
 namespace orv::barcode {
 namespace {
 
-const char kChars[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ-. $/+%";
+const char kCode39Chars[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ-. $/+%";
 
-// Wide (1) and narrow (0) elements, bar first, of each character of kChars, then "*".
+// Wide (1) and narrow (0) elements, bar first, of each character of kCode39Chars, then "*".
 const char *const kCode39[44] = {
     "000110100", "100100001", "001100001", "101100000", "000110001", "100110000",
     "001110000", "000100101", "100100100", "001100100", "100001001", "001001001",
@@ -61,10 +61,10 @@ TBarcodePattern encodeCode39(const QString &data, bool full, bool checkDigit)
     int sum = 0;
     for (QChar c : text) {
         const char *at = c.unicode() < 128 && c.unicode() > 0
-            ? std::strchr(kChars, char(c.unicode())) : nullptr;
+            ? std::strchr(kCode39Chars, char(c.unicode())) : nullptr;
         if (!at)
             continue;   // outside the character set
-        const int v = int(at - kChars);
+        const int v = int(at - kCode39Chars);
         sum += v;
         put(v);
         p.pattern.append(u'0');
@@ -73,7 +73,7 @@ TBarcodePattern encodeCode39(const QString &data, bool full, bool checkDigit)
     if (checkDigit) {
         put(sum % 43);
         p.pattern.append(u'0');
-        p.text.append(QChar(kChars[sum % 43]));
+        p.text.append(QChar(kCode39Chars[sum % 43]));
     }
     put(43);
     if (full)

@@ -6,9 +6,9 @@
 namespace orv::barcode {
 namespace {
 
-const char kChars[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ-. $/+%";
+const char kCode93Chars[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ-. $/+%";
 
-// Module counts, bar first, of the values 0..46: kChars, then the shifts ($) (%) (/) (+).
+// Module counts, bar first, of the values 0..46: kCode93Chars, then the shifts ($) (%) (/) (+).
 const char *const kCode93[47] = {
     "131112", "111213", "111312", "111411", "121113", "121212", "121311", "111114",
     "131211", "141111", "211113", "211212", "211311", "221112", "221211", "231111",
@@ -26,9 +26,9 @@ void fullValues(QChar c, std::vector<int> &values)
     if (seq.size() == 2) {
         const char *shifts = "$%/+";
         values.push_back(43 + int(std::strchr(shifts, char(seq.at(0).unicode())) - shifts));
-        values.push_back(int(std::strchr(kChars, char(seq.at(1).unicode())) - kChars));
+        values.push_back(int(std::strchr(kCode93Chars, char(seq.at(1).unicode())) - kCode93Chars));
     } else if (seq.size() == 1) {
-        values.push_back(int(std::strchr(kChars, char(seq.at(0).unicode())) - kChars));
+        values.push_back(int(std::strchr(kCode93Chars, char(seq.at(0).unicode())) - kCode93Chars));
     }
 }
 
@@ -54,8 +54,8 @@ TBarcodePattern encodeCode93(const QString &data, bool full)
         if (full) {
             fullValues(c, values);
         } else if (c.unicode() > 0 && c.unicode() < 128) {
-            if (const char *at = std::strchr(kChars, char(c.unicode())))
-                values.push_back(int(at - kChars));
+            if (const char *at = std::strchr(kCode93Chars, char(c.unicode())))
+                values.push_back(int(at - kCode93Chars));
         }
         // A character outside the set is skipped.
         if (values.size() > before)

@@ -21,7 +21,7 @@ namespace orv {
 
 namespace {
 
-class PdfWriter : public TOutputWriter {
+class PdfOutput : public TOutputWriter {
 public:
     int Write(TSestVystup &store, const TWriteJob &job, QIODevice &device) override
     {
@@ -29,7 +29,7 @@ public:
     }
 };
 
-class RtfWriter : public TOutputWriter {
+class RtfOutput : public TOutputWriter {
 public:
     int Write(TSestVystup &store, const TWriteJob &, QIODevice &device) override
     {
@@ -37,7 +37,7 @@ public:
     }
 };
 
-class HtmlWriter : public TOutputWriter {
+class HtmlOutput : public TOutputWriter {
 public:
     int Write(TSestVystup &store, const TWriteJob &job, QIODevice &device) override
     {
@@ -45,7 +45,7 @@ public:
     }
 };
 
-class TextWriter : public TOutputWriter {
+class TextOutput : public TOutputWriter {
 public:
     int Write(TSestVystup &store, const TWriteJob &job, QIODevice &device) override
     {
@@ -57,9 +57,9 @@ public:
     }
 };
 
-class MetafileWriter : public TOutputWriter {
+class MetafileOutput : public TOutputWriter {
 public:
-    explicit MetafileWriter(bool enhanced) : m_enhanced(enhanced) {}
+    explicit MetafileOutput(bool enhanced) : m_enhanced(enhanced) {}
     int Write(TSestVystup &store, const TWriteJob &job, QIODevice &device) override
     {
         if (!store.Page(job.Page))
@@ -72,7 +72,7 @@ private:
     bool m_enhanced;
 };
 
-class PngWriter : public TOutputWriter {
+class PngOutput : public TOutputWriter {
 public:
     int Write(TSestVystup &store, const TWriteJob &job, QIODevice &device) override
     {
@@ -85,7 +85,7 @@ public:
 
 // The report's rows as a workbook. The spreadsheet library writes only to a named file, so
 // the workbook is made in a private folder and its bytes go to the device.
-class XlsxWriter : public TOutputWriter {
+class XlsxOutput : public TOutputWriter {
 public:
     int Write(TSestVystup &store, const TWriteJob &job, QIODevice &device) override
     {
@@ -109,14 +109,14 @@ QMap<QString, TOutputWriterFactory> &registry()
 {
     static QMap<QString, TOutputWriterFactory> writers = [] {
         QMap<QString, TOutputWriterFactory> w;
-        w.insert(QStringLiteral("pdf"), [] { return std::make_unique<PdfWriter>(); });
-        w.insert(QStringLiteral("rtf"), [] { return std::make_unique<RtfWriter>(); });
-        w.insert(QStringLiteral("html"), [] { return std::make_unique<HtmlWriter>(); });
-        w.insert(QStringLiteral("text"), [] { return std::make_unique<TextWriter>(); });
-        w.insert(QStringLiteral("emf"), [] { return std::make_unique<MetafileWriter>(true); });
-        w.insert(QStringLiteral("wmf"), [] { return std::make_unique<MetafileWriter>(false); });
-        w.insert(QStringLiteral("png"), [] { return std::make_unique<PngWriter>(); });
-        w.insert(QStringLiteral("xlsx"), [] { return std::make_unique<XlsxWriter>(); });
+        w.insert(QStringLiteral("pdf"), [] { return std::make_unique<PdfOutput>(); });
+        w.insert(QStringLiteral("rtf"), [] { return std::make_unique<RtfOutput>(); });
+        w.insert(QStringLiteral("html"), [] { return std::make_unique<HtmlOutput>(); });
+        w.insert(QStringLiteral("text"), [] { return std::make_unique<TextOutput>(); });
+        w.insert(QStringLiteral("emf"), [] { return std::make_unique<MetafileOutput>(true); });
+        w.insert(QStringLiteral("wmf"), [] { return std::make_unique<MetafileOutput>(false); });
+        w.insert(QStringLiteral("png"), [] { return std::make_unique<PngOutput>(); });
+        w.insert(QStringLiteral("xlsx"), [] { return std::make_unique<XlsxOutput>(); });
         return w;
     }();
     return writers;

@@ -1,6 +1,7 @@
 #include "report/output/PaperFormats.h"
 
 #include "core/SafeFile.h"
+#include "core/Utf8.h"
 
 #include <QFile>
 #include <QStringList>
@@ -13,11 +14,6 @@ namespace {
 
 const char *const kSection = "FormatyPapiru";
 const char *const kCount = "PocetFormatu";
-
-QString u8(const char *text)
-{
-    return QString::fromUtf8(text);
-}
 
 bool within(int given, int entry)
 {

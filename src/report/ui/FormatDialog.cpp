@@ -1,5 +1,6 @@
 #include "report/ui/FormatDialog.h"
 
+#include "core/Utf8.h"
 #include "report/model/SestavaMessages.h"
 #include "report/output/PaperFormats.h"
 #include "report/output/Printers.h"
@@ -16,13 +17,6 @@
 #include <cmath>
 
 namespace orv {
-
-namespace {
-QString u8(const char *text)
-{
-    return QString::fromUtf8(text);
-}
-} // namespace
 
 TFormatDialog::TFormatDialog(const TFormatPapiru &format, bool editable, int unitIndex,
                              const QString &unitName, QWidget *parent)

@@ -1,6 +1,7 @@
 #include "report/ui/PreviewWindow.h"
 
 #include "core/SafeFile.h"
+#include "core/Utf8.h"
 
 #include "report/model/PageSetup.h"
 #include "report/model/SestavaMessages.h"
@@ -36,11 +37,6 @@
 namespace orv {
 
 namespace {
-
-QString u8(const char *text)
-{
-    return QString::fromUtf8(text);
-}
 
 constexpr int kScrollStep = 16;
 

@@ -1,5 +1,6 @@
 #include "report/ui/PrintDialog.h"
 
+#include "core/Utf8.h"
 #include "report/output/PrinterMetrics.h"
 #include "report/output/Printers.h"
 #include "report/ui/ComboBoxPredloha.h"
@@ -20,13 +21,6 @@
 #include <QVBoxLayout>
 
 namespace orv {
-
-namespace {
-QString u8(const char *text)
-{
-    return QString::fromUtf8(text);
-}
-} // namespace
 
 TPrintDialogTyp::TPrintDialogTyp()
 {

@@ -1,5 +1,6 @@
 #include "report/ui/TolvaReportZoom.h"
 
+#include "core/Utf8.h"
 #include "report/model/SestavaMessages.h"
 #include "report/output/OutputStore.h"
 #include "report/output/PrinterMetrics.h"
@@ -19,11 +20,6 @@
 namespace orv {
 
 namespace {
-QString u8(const char *text)
-{
-    return QString::fromUtf8(text);
-}
-
 // Columns (or rows) of tiles along one direction; 0 when the step is not positive.
 int tilesAlong(int sheet, int printer, int marginA, int marginB)
 {

@@ -10,12 +10,12 @@
 #include <QTemporaryDir>
 
 #include "core/SmallDisk.h"
+#include "support/ReportRunner.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-const QString kRunner = QStringLiteral(ORVALIS_BINARY_DIR "/tools/report-runner/orv_report_runner");
 
 class RunnerTest : public ::testing::Test {
 protected:

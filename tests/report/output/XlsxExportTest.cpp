@@ -6,6 +6,7 @@
 #include "core/CodePage.h"
 #include "report/model/NumberFormat.h"
 #include "report/output/XlsxExport.h"
+#include "support/ReportRunner.h"
 #include "support/XlsxReader.h"
 
 #include <QFile>
@@ -52,7 +53,6 @@ TEST(XlsxExport, PrintedNumbersKeepTheirValueAndShape)
 
 namespace {
 
-const QString kRunner = QStringLiteral(ORVALIS_BINARY_DIR "/tools/report-runner/orv_report_runner");
 
 // The grouped price list: page header with the column names, a group per 100 rows with a
 // header and a footer sum, prices printed only above 50, a report footer with the total and a
