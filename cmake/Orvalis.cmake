@@ -42,25 +42,24 @@ function(_orvalis_qt_modules target out)
   if("Widgets" IN_LIST _modules OR "Svg" IN_LIST _modules)
     list(APPEND _modules Gui)
   endif()
-  list(REMOVE_ITEM _modules Test Svg)
+  list(REMOVE_ITEM _modules Test Svg PrintSupport)
   list(REMOVE_DUPLICATES _modules)
   list(SORT _modules)
   set(${out} ${_modules} PARENT_SCOPE)
 endfunction()
 
 # The first target of a kind (library or test program) and Qt level compiles the
-# precompiled header; the others of that kind and level reuse it. OWN: the target compiles
-# its own (a program linking Qt's test library gets QT_TESTCASE_BUILDDIR, its own folder, on
-# the command line, and GCC refuses a precompiled header made under another value).
+# precompiled header; the others of that kind and level reuse it. QTTEST: the target links
+# Qt's test library, whose QT_TESTLIB_LIB definition a shared header must match.
 function(orvalis_precompile target header)
-  cmake_parse_arguments(ARG "OWN" "" "" ${ARGN})
+  cmake_parse_arguments(ARG "QTTEST" "" "" ${ARGN})
   if(NOT ORVALIS_PCH)
     return()
   endif()
   _orvalis_qt_modules(${target} _modules)
   string(REPLACE ";" "_" _key "${header}_${_modules}")
-  if(ARG_OWN)
-    set(_key "${_key}_${target}")
+  if(ARG_QTTEST)
+    set(_key "${_key}_qttest")
   endif()
   get_property(_host GLOBAL PROPERTY ORVALIS_PCH_HOST_${_key})
   if(_host)
@@ -95,6 +94,13 @@ function(orvalis_library target)
   target_include_directories(${target} PUBLIC ${_scope})
   target_compile_options(${target} PRIVATE ${ORVALIS_WARNINGS})
   target_link_libraries(${target} PUBLIC ${ARG_DEPS})
+  # Sixteen files to a unit: the Qt templates a library's files share are compiled once.
+  if(ORVALIS_UNITY_LIBRARIES)
+    set_target_properties(${target} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE 16)
+    if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+      target_compile_options(${target} PRIVATE -Wno-subobject-linkage)
+    endif()
+  endif()
   orvalis_precompile(${target} Library.h)
 endfunction()
 
@@ -117,17 +123,19 @@ function(orvalis_test name)
   endif()
   add_executable(${name} ${_src})
   target_compile_options(${name} PRIVATE ${ORVALIS_WARNINGS} -O0)
-  # Test files share one precompiled header of Qt and gtest; compiled eight to a unit, the
-  # templates they all instantiate are compiled once instead of eight times. Helpers in
+  # Test files share one precompiled header of Qt and gtest; compiled sixteen to a unit, the
+  # templates they all instantiate are compiled once instead of sixteen times. Helpers in
   # anonymous namespaces must then have names of their own within a test folder.
   if(ORVALIS_UNITY_TESTS)
-    set_target_properties(${name} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE 8)
-    target_compile_options(${name} PRIVATE -Wno-subobject-linkage)
+    set_target_properties(${name} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE 16)
+    if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+      target_compile_options(${name} PRIVATE -Wno-subobject-linkage)
+    endif()
   endif()
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tests)
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main)
   if(ARG_WIDGETS)
-    orvalis_precompile(${name} Test.h OWN)
+    orvalis_precompile(${name} Test.h QTTEST)
   else()
     orvalis_precompile(${name} Test.h)
   endif()

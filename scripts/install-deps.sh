@@ -24,6 +24,7 @@ PACKAGES=(
   qt6-translations-l10n
   desktop-file-utils appstream lintian dpkg-dev fakeroot file
   graphviz ccache
+  lld   # the linker the build takes when installed (clang, above, the compiler)
   calculix-ccx libxml2-utils jq   # the solver, xmllint and jq that check the exports for calculations
   libxlsxwriter-dev python3-openpyxl   # spreadsheets written, and read back by the tests
   chromium   # renders an HTML export page as a reader sees it

@@ -175,12 +175,21 @@ private:
         }
     }
 
+    // Every test program copies the cluster: WAL segments of 1 MB instead of 16 keep the copy
+    // small.
+    static QStringList initdbArguments()
+    {
+        return {QStringLiteral("-U"), QStringLiteral("postgres"), QStringLiteral("-A"), QStringLiteral("trust"),
+                QStringLiteral("-E"), QStringLiteral("UTF8"), QStringLiteral("--locale=C"),
+                QStringLiteral("--lc-ctype=C.UTF-8"), QStringLiteral("--no-sync"), QStringLiteral("--wal-segsize=1")};
+    }
+
     // A cluster with the template database, made once per user, server binaries and setup and
     // then copied by every test program: initdb and the setup take seconds, a copy much less.
     // Empty (with the reason noted) when it cannot be made.
     QString preparedCluster(const QString &bin)
     {
-        const QByteArray key = QCryptographicHash::hash((bin + orv::db::serverSetupStatements().join(u';')).toUtf8(),
+        const QByteArray key = QCryptographicHash::hash((bin + initdbArguments().join(u' ') + orv::db::serverSetupStatements().join(u';')).toUtf8(),
                                                         QCryptographicHash::Sha1).toHex().left(16);
         const QString cluster = QStringLiteral("%1/orv-pg-cluster-%2-%3").arg(baseFolder()).arg(::geteuid()).arg(QString::fromLatin1(key));
         if (QFileInfo::exists(cluster + QStringLiteral("/PG_VERSION")))
@@ -191,9 +200,7 @@ private:
         if (asRoot())
             giveToServerUser(m_root);
         QString program = bin + QStringLiteral("/initdb");
-        QStringList args{QStringLiteral("-D"), m_root + QStringLiteral("/data"), QStringLiteral("-U"), QStringLiteral("postgres"),
-                         QStringLiteral("-A"), QStringLiteral("trust"), QStringLiteral("-E"), QStringLiteral("UTF8"),
-                         QStringLiteral("--locale=C"), QStringLiteral("--lc-ctype=C.UTF-8"), QStringLiteral("--no-sync")};
+        QStringList args = QStringList{QStringLiteral("-D"), m_root + QStringLiteral("/data")} + initdbArguments();
         asServerUser(program, args);
         QProcess init;
         init.setWorkingDirectory(m_root);
@@ -281,11 +288,12 @@ private:
         return QString();
     }
 
-    void stopServer()
+    // A fast shutdown (sessions ended, a checkpoint written) for the cluster that is kept as
+    // the template; a program's own copy is thrown away, so it stops at once without writing.
+    void stopServer(bool keepData = true)
     {
         if (m_postgres && m_postgres->state() == QProcess::Running) {
-            // A fast shutdown: sessions are ended, nothing waits for clients.
-            ::kill(pid_t(m_postgres->processId()), SIGINT);
+            ::kill(pid_t(m_postgres->processId()), keepData ? SIGINT : SIGQUIT);
             if (!m_postgres->waitForFinished(20000)) {
                 m_postgres->kill();
                 m_postgres->waitForFinished(5000);
@@ -296,7 +304,7 @@ private:
 
     void stop()
     {
-        stopServer();
+        stopServer(false);
         m_dir.reset();
     }
 

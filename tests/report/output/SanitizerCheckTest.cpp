@@ -7,9 +7,18 @@
 #include <cstring>
 #include <memory>
 
+// GCC says so by a macro of its own, clang by a feature test.
+#if defined(__SANITIZE_ADDRESS__)
+#define ORV_ADDRESS_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define ORV_ADDRESS_SANITIZER 1
+#endif
+#endif
+
 namespace {
 
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(ORV_ADDRESS_SANITIZER)
 // Out of line, so that the compiler cannot see the overrun and fold it away.
 __attribute__((noinline)) int readPastTheEnd(const char *bytes, int size)
 {
@@ -22,7 +31,7 @@ __attribute__((noinline)) int readPastTheEnd(const char *bytes, int size)
 
 TEST(SanitizerCheck, AReadPastAHeapBlockStopsTheProcess)
 {
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(ORV_ADDRESS_SANITIZER)
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_DEATH(
         {
