@@ -1,4 +1,4 @@
-// Core.h and the drawing headers of Qt Gui.
+// Core.h and the drawing headers of Qt Gui and Print Support.
 #pragma once
 
 #include "Core.h"
@@ -10,3 +10,6 @@
 #include <QPainter>
 #include <QPicture>
 #include <QPixmap>
+#ifdef QT_PRINTSUPPORT_LIB
+#include <QPrinter>
+#endif
