@@ -70,6 +70,18 @@ function(orvalis_precompile target header)
   endif()
 endfunction()
 
+# Compiles a target sixteen files to a unit when `enabled`: the Qt and gtest templates its
+# files share are compiled once instead of sixteen times. Names in anonymous namespaces must
+# then differ within the target.
+function(orvalis_unity target enabled)
+  if(enabled)
+    set_target_properties(${target} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE 16)
+    if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+      target_compile_options(${target} PRIVATE -Wno-subobject-linkage)
+    endif()
+  endif()
+endfunction()
+
 # orvalis_library(<target> DEPS <targets...>)
 # Builds every .cpp/.h in the current folder into a static library.
 #
@@ -94,13 +106,7 @@ function(orvalis_library target)
   target_include_directories(${target} PUBLIC ${_scope})
   target_compile_options(${target} PRIVATE ${ORVALIS_WARNINGS})
   target_link_libraries(${target} PUBLIC ${ARG_DEPS})
-  # Sixteen files to a unit: the Qt templates a library's files share are compiled once.
-  if(ORVALIS_UNITY_LIBRARIES)
-    set_target_properties(${target} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE 16)
-    if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
-      target_compile_options(${target} PRIVATE -Wno-subobject-linkage)
-    endif()
-  endif()
+  orvalis_unity(${target} ${ORVALIS_UNITY_LIBRARIES})
   orvalis_precompile(${target} Library.h)
 endfunction()
 
@@ -123,15 +129,8 @@ function(orvalis_test name)
   endif()
   add_executable(${name} ${_src})
   target_compile_options(${name} PRIVATE ${ORVALIS_WARNINGS} -O0)
-  # Test files share one precompiled header of Qt and gtest; compiled sixteen to a unit, the
-  # templates they all instantiate are compiled once instead of sixteen times. Helpers in
-  # anonymous namespaces must then have names of their own within a test folder.
-  if(ORVALIS_UNITY_TESTS)
-    set_target_properties(${name} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE 16)
-    if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
-      target_compile_options(${name} PRIVATE -Wno-subobject-linkage)
-    endif()
-  endif()
+  # Test files share one precompiled header of Qt and gtest.
+  orvalis_unity(${name} ${ORVALIS_UNITY_TESTS})
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tests)
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main)
   if(ARG_WIDGETS)
