@@ -3,6 +3,7 @@
 #include "browse/BrowseSql.h"
 #include "browse/ContentsTree.h"
 #include "browse/ContentsTreeModel.h"
+#include "core/Utf8.h"
 #include "db/DataSet.h"
 #include "db/DataSetModel.h"
 #include "db/DbError.h"
@@ -39,11 +40,6 @@ const char *const kNoMatch = "Bohužel nebyl nalezen žádný odpovídající ma
 const char *const kNoNotes = "Žádný materiál neobsahuje uživatelskou poznámku.\r\rV obsahu budou zobrazeny všechny materiály.";
 // Stands right after "  Obsah" in the bar, so it brings its own space: "Obsah – pouze ...".
 const char *const kNotesStatus = " – pouze materiály s poznámkou";
-
-QString tr8(const char *s)
-{
-    return QString::fromUtf8(s);
-}
 
 // A header bar: bold white text on the highlight colour.
 QLabel *barLabel(const QString &text, QWidget *parent)
@@ -148,17 +144,17 @@ QWidget *ContentsPane::buildQuickFind()
     auto *upperLayout = new QVBoxLayout(upper);
     upperLayout->setContentsMargins(0, 0, 0, 0);
     upperLayout->setSpacing(0);
-    upperLayout->addWidget(barLabel(tr8("  Rychlé hledání v obsahu"), upper));
+    upperLayout->addWidget(barLabel(u8("  Rychlé hledání v obsahu"), upper));
     m_findPanel = new QWidget(upper);
     m_findPanel->setObjectName(QStringLiteral("pnlFindInner"));
     m_findPanel->setMinimumHeight(150);
     upperLayout->addWidget(m_findPanel, 1);
 
-    m_goLabel = new QLabel(tr8("Jdi v obsahu na:"), m_findPanel);
-    m_containsLabel = new QLabel(tr8("musí v názvu obsahovat"), m_findPanel);
+    m_goLabel = new QLabel(u8("Jdi v obsahu na:"), m_findPanel);
+    m_containsLabel = new QLabel(u8("musí v názvu obsahovat"), m_findPanel);
     m_containsLabel->setWordWrap(true);
     m_containsLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    m_foundLabel = new QLabel(tr8("Nalezený materiál"), m_findPanel);
+    m_foundLabel = new QLabel(u8("Nalezený materiál"), m_findPanel);
 
     m_findBox = new QLineEdit(m_findPanel);
     m_findBox->setObjectName(QStringLiteral("reFind"));
@@ -172,9 +168,9 @@ QWidget *ContentsPane::buildQuickFind()
     // Enter runs the find button's handler; it never breaks the line.
     connect(m_findBox, &QLineEdit::returnPressed, this, &ContentsPane::findMaterial);
 
-    m_findButton = new QPushButton(tr8("&Hledat materiál"), m_findPanel);
+    m_findButton = new QPushButton(u8("&Hledat materiál"), m_findPanel);
     m_findButton->setObjectName(QStringLiteral("btnFind"));
-    m_showButton = new QPushButton(tr8("&Zobrazit materiál"), m_findPanel);
+    m_showButton = new QPushButton(u8("&Zobrazit materiál"), m_findPanel);
     m_showButton->setObjectName(QStringLiteral("btnShow"));
 
     buildFindGrid();
@@ -197,7 +193,7 @@ void ContentsPane::buildFindGrid()
     m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_grid->setShowGrid(false);
-    m_grid->setToolTip(tr8(kGridHint));
+    m_grid->setToolTip(u8(kGridHint));
     connect(m_grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex &current) {
                 if (current.isValid() && current.row() != m_matFind.recNo())
@@ -226,10 +222,10 @@ QWidget *ContentsPane::buildContentsTree()
     auto *barLayout = new QHBoxLayout(bar);
     barLayout->setContentsMargins(0, 0, 0, 0);
     barLayout->setSpacing(0);
-    QLabel *title = barLabel(tr8("  Obsah"), bar);
+    QLabel *title = barLabel(u8("  Obsah"), bar);
     m_status = barLabel(QString(), bar);
     m_status->setObjectName(QStringLiteral("lblContentsStatus"));
-    m_status->setText(m_notesFilter ? tr8(kNotesStatus) : QString());
+    m_status->setText(m_notesFilter ? u8(kNotesStatus) : QString());
     barLayout->addWidget(title);
     barLayout->addWidget(m_status, 1);
     lowerLayout->addWidget(bar);
@@ -243,7 +239,7 @@ QWidget *ContentsPane::buildContentsTree()
     m_tree->setUniformRowHeights(true);
     m_tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_tree->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_tree->setToolTip(tr8(kTreeHint));
+    m_tree->setToolTip(u8(kTreeHint));
     {
         // The selection stays visible while the tree does not have the focus.
         QPalette pal = m_tree->palette();
@@ -265,12 +261,12 @@ QWidget *ContentsPane::buildContentsTree()
 
 void ContentsPane::buildActions()
 {
-    const QString category = tr8("Hledání v obsahu");
+    const QString category = u8("Hledání v obsahu");
     auto make = [&](const char *name, const char *caption, const char *hint, const QKeySequence &key) {
-        auto *a = new QAction(tr8(caption), this);
+        auto *a = new QAction(u8(caption), this);
         a->setObjectName(QString::fromLatin1(name));
-        a->setToolTip(tr8(hint));
-        a->setStatusTip(tr8(hint));
+        a->setToolTip(u8(hint));
+        a->setStatusTip(u8(hint));
         a->setShortcut(key);
         a->setProperty("category", category);
         addAction(a);
@@ -433,7 +429,7 @@ void ContentsPane::selectNodeIndex(int node)
 void ContentsPane::nodeSelected(int node)
 {
     m_model->setSelectedNode(node);
-    m_tree->setToolTip(tr8(kTreeHint));
+    m_tree->setToolTip(u8(kTreeHint));
     if (node < 0 || m_syncing || !m_dbTree.isOpen())
         return;
     // The node was read from this row of the query; move there (as locating on its Number
@@ -554,7 +550,7 @@ void ContentsPane::findMaterial()
             clearQuickFind(m_matFind.sql());
             m_matFind.open();
             busy.restore();
-            showInformation(tr8(kNoMatch));
+            showInformation(u8(kNoMatch));
         }
     } catch (const std::exception &e) {
         busy.restore();
@@ -576,7 +572,7 @@ void ContentsPane::toggleNotesFilter(bool fromUser)
     }
     if (noNotes) {
         if (fromUser)
-            showInformation(tr8(kNoNotes));
+            showInformation(u8(kNoNotes));
         m_notesAction->setChecked(m_notesFilter);
         return;
     }
@@ -604,7 +600,7 @@ void ContentsPane::toggleNotesFilter(bool fromUser)
         return;
     }
     m_notesFilter = on;
-    m_status->setText(on ? tr8(kNotesStatus) : QString());
+    m_status->setText(on ? u8(kNotesStatus) : QString());
     m_notesAction->setChecked(on);
     emit notesFilterChanged(on);
 }

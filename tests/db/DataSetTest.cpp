@@ -1,5 +1,6 @@
 #include "BothEngines.h"
 #include "TestDb.h"
+#include "db/SqlLines.h"
 
 #include "db/DataSet.h"
 
@@ -8,15 +9,9 @@
 using namespace orv::db;
 using orv::db::test::TempDb;
 
-namespace {
+using orv::db::sqlLines;
 
-QStringList lines(std::initializer_list<const char *> l)
-{
-    QStringList out;
-    for (const char *s : l)
-        out << QString::fromUtf8(s);
-    return out;
-}
+namespace {
 
 // A catalogue session and a user session: on the two files, or both on one server database.
 class DataSetBoth : public ::testing::TestWithParam<Engine> {
@@ -53,7 +48,7 @@ TEST_P(DataSetBoth, NullNumbersStayNullAndOpenRangesStayOpen)
     db.cat.exec(QStringLiteral("insert into ChemComp (Number, MaterialNo, ElementNo, MinValue) values (1, 1, 5, 0.25)"));
     db.cat.exec(QStringLiteral("insert into Dimens (Number, StateNo, FromValue) values (1, 1, 16)"));
     DataSet q(QStringLiteral("qChemComp"), &db.cat);
-    q.setSql(lines({"select *", "  from ChemComp", "  where MaterialNo=:Number"}));
+    q.setSql(sqlLines({"select *", "  from ChemComp", "  where MaterialNo=:Number"}));
     q.setParam(QStringLiteral("Number"), 1);
     q.open();
     ASSERT_EQ(q.recordCount(), 1);
@@ -78,7 +73,7 @@ TEST_P(DataSetBoth, JoinSelectedWithStarNamesDuplicateColumnsWithSuffixes)
     db.cat.exec(QStringLiteral("insert into MechProp (Number, DimensionNo, PropertyNo, NoticeNo) values (10, 1, 3, 7)"));
     db.cat.exec(QStringLiteral("insert into Temps (Number, PropertyNo, NoticeNo, Temperature, TempMinValue) values (20, 10, 8, 20, 355)"));
     DataSet q(QStringLiteral("q"), &db.cat);
-    q.setSql(lines({"select *", "  from MechProp mp, Temps te", "  where te.PropertyNo = mp.Number"}));
+    q.setSql(sqlLines({"select *", "  from MechProp mp, Temps te", "  where te.PropertyNo = mp.Number"}));
     q.open();
     ASSERT_EQ(q.recordCount(), 1);
     EXPECT_EQ(q.value(QStringLiteral("Number")).toInt(), 10);
@@ -91,7 +86,7 @@ TEST_P(DataSetBoth, JoinSelectedWithStarNamesDuplicateColumnsWithSuffixes)
     QStringList names;
     for (Field *f : q.fields())
         names << f->name();
-    EXPECT_EQ(names, lines({"Number", "DimensionNo", "PropertyNo", "NoticeNo", "Number_1", "PropertyNo_1",
+    EXPECT_EQ(names, sqlLines({"Number", "DimensionNo", "PropertyNo", "NoticeNo", "Number_1", "PropertyNo_1",
                             "NoticeNo_1", "Temperature", "TempMinValue", "TempMaxValue"}));
     // A join is not editable.
     q.setEditable(true);
@@ -163,7 +158,7 @@ TEST_P(DataSetBoth, NavigationAndLocate)
 TEST_P(DataSetBoth, ChangesAreWrittenBackByNumberAndAlphaWidthsAreCut)
 {
     DataSet q(QStringLiteral("qNorms"), &db.cat);
-    q.setSql(lines({"select *", "  from norms", "  where MaterialNo=:Number"}));
+    q.setSql(sqlLines({"select *", "  from norms", "  where MaterialNo=:Number"}));
     q.setParam(QStringLiteral("Number"), 5);
     q.setEditable(true);
     q.open();
@@ -288,10 +283,10 @@ TEST_P(DataSetBoth, DetailFollowsItsMaster)
     DataSet nodes(QStringLiteral("qNodes"), &db.cat);
     nodes.setSql(QStringLiteral("select * from Nodes order by Number"));
     DataSet mat(QStringLiteral("qMat"), &db.cat);
-    mat.setSql(lines({"select *", "  from mat", "  where Number=:MaterialNo"}));
+    mat.setSql(sqlLines({"select *", "  from mat", "  where Number=:MaterialNo"}));
     mat.setMaster(&nodes);
     DataSet norms(QStringLiteral("qNorms"), &db.cat);
-    norms.setSql(lines({"select *", "  from norms", "  where MaterialNo=:Number"}));
+    norms.setSql(sqlLines({"select *", "  from norms", "  where MaterialNo=:Number"}));
     norms.setMaster(&mat);
     int scrolls = 0;
     norms.hooks.afterScroll = [&](DataSet &) { ++scrolls; };

@@ -3,6 +3,7 @@
 // one engine refuses would fail only for the users of that engine.
 
 #include "browse/BrowseSql.h"
+#include "db/SqlLines.h"
 #include "printouts/PrintQueries.h"
 #include "search/ChemSearch.h"
 #include "search/MechSearch.h"
@@ -16,6 +17,8 @@
 using namespace orv;
 using namespace orv::search;
 
+using orv::db::sqlLines;
+
 namespace {
 
 struct SqlText {
@@ -26,14 +29,6 @@ struct SqlText {
 QString joined(const QStringList &lines)
 {
     return lines.join(QLatin1Char('\n'));
-}
-
-QStringList lines(std::initializer_list<const char *> list)
-{
-    QStringList out;
-    for (const char *l : list)
-        out << QString::fromUtf8(l);
-    return out;
 }
 
 // The few code rows the builders look names up in.
@@ -234,7 +229,7 @@ QList<SqlText> browseTexts()
 {
     QList<SqlText> out;
     // The contents tree's quick find and notes filter write into the data module's texts.
-    const QStringList matFind = lines({"select nd.Label, nd.MaterialNo, nd.Number, nd.Text, nd.ParentNo, nd.ImageIndex",
+    const QStringList matFind = sqlLines({"select nd.Label, nd.MaterialNo, nd.Number, nd.Text, nd.ParentNo, nd.ImageIndex",
                                        "  from Nodes nd, Mat", "  where ",
                                        "    nd.MaterialNo=Mat.Number and (not nd.MaterialNo is null)", "", "", "",
                                        "  group by nd.Label, nd.MaterialNo, nd.Number, nd.Text, nd.ParentNo, nd.ImageIndex",
@@ -242,7 +237,7 @@ QList<SqlText> browseTexts()
     QStringList sql = matFind;
     browse::setQuickFind(sql, QStringLiteral("čsn 12'0%50"));
     out << SqlText{QStringLiteral("quick find"), joined(sql)};
-    const QStringList dbTree = lines({"select nd.Number, nd.ParentNo, nd.TreeNo, nd.MaterialNo, nd.Label, nd.IndexLabel, "
+    const QStringList dbTree = sqlLines({"select nd.Number, nd.ParentNo, nd.TreeNo, nd.MaterialNo, nd.Label, nd.IndexLabel, "
                                       "nd.ImageIndex, nd.ShortLabel, nd.Text, m.Private",
                                       "  from nodes nd, mat m", "  where nd.MaterialNo=m.Number", "",
                                       "union select nd.Number, nd.ParentNo, nd.TreeNo, nd.MaterialNo, nd.Label, "
