@@ -374,12 +374,12 @@ void TSestVystup::RenderPage(int index, bool withBackground)
 {
     if (!Page(index))
         return;
-    PageImage = QPicture();
+    PageImage.clear();
+    PageImage.setBoundingRect(QRect(0, 0, PageWidth * 6, PageHeight * 6));
     {
         QPainter painter(&PageImage);
         DrawPageContent(painter, index, withBackground);
     }
-    PageImage.setBoundingRect(QRect(0, 0, PageWidth * 6, PageHeight * 6));
     m_renderedPage = index;
     m_renderedBackground = withBackground;
 }

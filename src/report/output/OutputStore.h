@@ -1,16 +1,16 @@
 #pragma once
 // The output store of a report: pages of output items that a run fills and that preview,
 // printing and every export read afterwards. A page is drawn into one page image (a
-// QPicture at 600 units per inch covering the printable area) on demand.
+// TPageImage at 600 units per inch covering the printable area) on demand.
 
 #include "report/model/PageSetup.h"
 #include "report/model/ReportElement.h"
 #include "report/model/TextLayoutCanvas.h"
 #include "report/model/TextLayout.h"
+#include "report/output/PageImage.h"
 
 #include <QByteArray>
 #include <QImage>
-#include <QPicture>
 #include <QRect>
 #include <QString>
 
@@ -108,7 +108,7 @@ public:
     void setPageSetup(const TPageSetup *own) { m_pageSetup = own; }
 
     std::vector<std::unique_ptr<TStranaPrvku>> Pages;
-    QPicture PageImage;
+    TPageImage PageImage;
     const QImage *Background = nullptr;   // borrowed
     TCornerRect BackgroundRect;           // on the sheet, hundredths of an inch
     bool PrintBackground = false;
@@ -167,8 +167,8 @@ public:
     void RenderPage(int index, bool withBackground);
     // Stretches the page last rendered into (left, top, right + 1, bottom + 1) of the
     // painter's device. The page is painted afresh under the stretching transform rather
-    // than replayed from PageImage, so that fonts are resolved on the target device: a
-    // replayed picture would size its fonts for the resolution it was recorded at.
+    // than replayed from PageImage: a page turn then records nothing, and text on pixels
+    // goes as runs of glyphs.
     void DrawPage(QPainter &painter, const QRect &rect) const;
     // Draws a page onto any painter in page-image units (600 per inch, origin at the
     // printable corner): the drawing behind both the page image and the metafiles.
