@@ -11,6 +11,7 @@
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -24,9 +25,16 @@ struct ToolResult {
     QByteArray err;
 };
 
+// The program runs in the folder of the first file it is given, so that what it writes
+// beside its output (unrtf's picture files) stays in the test's own folder.
 inline ToolResult runTool(const QString &program, const QStringList &args)
 {
     QProcess p;
+    for (const QString &arg : args)
+        if (const QFileInfo file(arg); file.isAbsolute() && file.isFile()) {
+            p.setWorkingDirectory(file.absolutePath());
+            break;
+        }
     p.start(program, args);
     ToolResult r;
     if (!p.waitForFinished(60000))
