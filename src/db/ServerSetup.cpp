@@ -249,13 +249,20 @@ QString serverSessionStatements(bool engineer)
     for (const QString &name : serverSessionTables())
         out << serverCreateTable(*table(name), QStringLiteral("pg_temp"));
     out << QStringLiteral("CREATE INDEX IF NOT EXISTS findchemcomp_pk ON pg_temp.FindChemComp (Number)");
+    if (!engineer)
+        return out.join(QStringLiteral(";\n"));
+    // In an engineer's window, rows a colleague's open window holds are waited for five
+    // seconds, as a user file is, and then refused with a message, instead of the window
+    // standing still until the colleague closes theirs. A limit the administrator set for
+    // the team stays. (The catalogue tool's sessions wait as long as it takes.)
+    out << QStringLiteral("DO $l$ BEGIN IF current_setting('lock_timeout') = '0' THEN "
+                          "PERFORM set_config('lock_timeout', '5s', false); END IF; END $l$");
     // A database set up before engineers had schemas of their own keeps the shared tables.
-    if (engineer)
-        out << QStringLiteral(
-                   "DO $s$ BEGIN IF to_regprocedure('%1.orv_engineer_schema()') IS NOT NULL THEN "
-                   "PERFORM set_config('search_path', %1.orv_engineer_schema() || ', %1, pg_catalog, public', false); "
-                   "END IF; END $s$")
-                   .arg(serverSchema());
+    out << QStringLiteral(
+               "DO $s$ BEGIN IF to_regprocedure('%1.orv_engineer_schema()') IS NOT NULL THEN "
+               "PERFORM set_config('search_path', %1.orv_engineer_schema() || ', %1, pg_catalog, public', false); "
+               "END IF; END $s$")
+               .arg(serverSchema());
     return out.join(QStringLiteral(";\n"));
 }
 

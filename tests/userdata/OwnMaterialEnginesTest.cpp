@@ -31,6 +31,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include <memory>
 
 using namespace orv::userdata;
@@ -488,6 +490,35 @@ TEST_P(OwnMaterialServer, TwoSessionsCreatingAtOnceNeverShareANumber)
     EXPECT_EQ(rows(QStringLiteral("select Number from Norms group by Number having count(*) > 1")), QStringList());
     EXPECT_EQ(materialRows(first).mid(1, 2), (QStringList{QStringLiteral("-|PRVNÍ 1"), QStringLiteral("PRVNÍ 1")}));
     EXPECT_EQ(materialRows(second).mid(1, 2), (QStringList{QStringLiteral("-|DRUHÝ 1"), QStringLiteral("DRUHÝ 1")}));
+}
+
+// A colleague's open window holds the material's row: saving waits a while and is then
+// refused with the typed text kept, not left standing until the colleague closes theirs; once
+// the row is free the same save goes through.
+TEST_P(OwnMaterialServer, ARowAColleagueHoldsIsRefusedInTimeWithTheTypedTextKept)
+{
+    drive = [&](TfInsEditMaterial &e) { typeNewMaterial(e, QStringLiteral("DRŽENÝ 1")); };
+    const int m = actions->newMaterial();
+    ASSERT_GT(m, 0) << messages.join(u'|').toStdString();
+    orv::db::Connection &session = data->userSession();
+    EXPECT_EQ(session.scalar(QStringLiteral("show lock_timeout")).toString(), QStringLiteral("5s"));
+    session.exec(QStringLiteral("set lock_timeout = 300"));   // the test need not wait five seconds
+    messages.clear();
+    drive = [&](TfInsEditMaterial &e) {
+        std::optional<orv::db::Transaction> colleague(std::in_place, reader);
+        reader.exec(QStringLiteral("update Mat set Purpose='kolegovo' where Number=:m"), {{QStringLiteral("m"), m}});
+        typeInto(e.eName, QStringLiteral("Můj název"));
+        EXPECT_FALSE(e.postRecord());
+        ASSERT_EQ(messages.size(), 1);
+        EXPECT_TRUE(messages.first().startsWith(QStringLiteral("Data právě upravuje jiný uživatel"))) << messages.first().toStdString();
+        EXPECT_EQ(e.eName->text(), QStringLiteral("Můj název"));
+        colleague->rollback();
+        messages.clear();
+        EXPECT_TRUE(e.postRecord()) << messages.join(u'|').toStdString();
+    };
+    actions->editMaterial(m);
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(u'|').toStdString();
+    EXPECT_EQ(rows(QStringLiteral("select Name from Mat where Number=%1").arg(m)), QStringList{QStringLiteral("Můj název")});
 }
 
 // The server keeps who changed an own material, also when only a row hanging on it changed.
