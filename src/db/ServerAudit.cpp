@@ -40,6 +40,17 @@ QStringList serverAuditStatements()
     return out;
 }
 
+void setServerStamping(Connection &session, bool on)
+{
+    for (const Audited &a : kAudited) {
+        const QString t = QString::fromLatin1(a.table).toLower();
+        session.exec(QStringLiteral("DO $t$ BEGIN IF EXISTS (SELECT FROM pg_trigger WHERE tgname = 'orv_%1_stamp' "
+                                    "AND tgrelid = to_regclass('%1')) THEN ALTER TABLE %1 %2 TRIGGER orv_%1_stamp; "
+                                    "END IF; END $t$")
+                         .arg(t, on ? QStringLiteral("ENABLE") : QStringLiteral("DISABLE")));
+    }
+}
+
 bool isServerKeptColumn(const QString &column)
 {
     return column.compare(changedByColumn(), Qt::CaseInsensitive) == 0

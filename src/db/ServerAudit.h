@@ -31,6 +31,11 @@ QString stampTimeText(const QDateTime &when);
 // "Změnil: novak dne 10. 12. 2026 v 19:40"; empty when nothing is known.
 QString changeStampText(const ChangeStamp &stamp);
 
+// Turns the stamping triggers off or on again inside the caller's transaction (a rollback
+// undoes it). The catalogue import moves the team's rows without changing them: they keep who
+// changed them last. Needs the tables' owner; tables without the trigger are left alone.
+void setServerStamping(Connection &session, bool on);
+
 // Marks own material M as changed now by this session (its trigger writes the columns); for
 // changes of the rows that hang on it. Nothing on the embedded engine.
 void stampOwnMaterial(Connection &session, int materialNo);

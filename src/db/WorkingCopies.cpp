@@ -3,6 +3,7 @@
 #include "core/SqlText.h"
 #include "db/DatabaseFiles.h"
 #include "db/Schema.h"
+#include "db/ServerAudit.h"
 #include "db/ServerSetup.h"
 
 #include <QFile>
@@ -342,8 +343,14 @@ void fillCopies(Connection &session, const Place &p, WorkingCopyRefresh &result)
             }
         }
         if (ownTables.contains(table)) {
-            const QString cols = commonColumns(*def, columnsOf(session, p.temp, QStringLiteral("own_") + table))
-                                     .join(QLatin1Char(','));
+            const QStringList have = columnsOf(session, p.temp, QStringLiteral("own_") + table);
+            QStringList common = commonColumns(*def, have);
+            // On the server the rows keep who changed them last and when.
+            if (p.server)
+                for (const QString &h : have)
+                    if (isServerKeptColumn(h))
+                        common << q(h);
+            const QString cols = common.join(QLatin1Char(','));
             session.exec(QStringLiteral("INSERT INTO %4.%1 (%2) SELECT %2 FROM %3").arg(q(def->name), cols, own(table), q(p.main)));
         }
     }
@@ -381,7 +388,10 @@ WorkingCopyRefresh replaceServerCatalogue(Connection &server, const QString &sta
     WorkingCopyRefresh result;
     const Place p{true, serverSchema(), stagingSchema.toLower(), QStringLiteral("pg_temp")};
     Transaction tx(server);
+    // The team's rows are moved, not changed: they keep who changed them last.
+    setServerStamping(server, false);
     fillCopies(server, p, result);
+    setServerStamping(server, true);
     // The catalogue's other tables hold no own rows: the new edition replaces them whole.
     for (const TableDef &t : schema()) {
         if (t.database != Database::Catalogue || hasWorkingCopy(t.name) || !hasTable(server, p.cat, t.name))

@@ -173,6 +173,10 @@ TEST(PgImport, TheTeamsOwnRowsStayAndFollowARenumbering)
     // A group property of the team's and a kind it renamed.
     server.exec(QStringLiteral("insert into PropType (Number, Name, GroupType) values (9001, 'Pevnost firemní', 'A')"));
     server.exec(QStringLiteral("update PropType set Name = 'Mez kluzu (týmová)' where Number = 2"));
+    const QString stamps = QStringLiteral("select (select ChangedAt::text from Mat where Name = 'Firemní ocel F1') || ' ' || "
+                                          "(select ChangedAt::text from UserNotices where NUMBER = 1)");
+    const QString stamped = server.scalar(stamps).toString();
+    ASSERT_FALSE(stamped.isEmpty());
     server.close();
 
     const ToolRun r = tool({QStringLiteral("pg-import"), dir.path(), conninfo});
@@ -189,6 +193,8 @@ TEST(PgImport, TheTeamsOwnRowsStayAndFollowARenumbering)
     EXPECT_EQ(server.scalar(QStringLiteral("select count(*) from Mat where Private is distinct from 'A'")).toInt(), 20);
     EXPECT_EQ(server.scalar(QStringLiteral("select Name from PropType where Number = 9001")).toString(), QStringLiteral("Pevnost firemní"));
     EXPECT_EQ(server.scalar(QStringLiteral("select Name from PropType where Number = 2")).toString(), QStringLiteral("Mez kluzu (týmová)"));
+    // Moved, not changed: the material and the note still say when their author changed them.
+    EXPECT_EQ(server.scalar(stamps).toString(), stamped);
 }
 
 TEST(PgImport, AFailedLoadLeavesTheServerAsItWas)
