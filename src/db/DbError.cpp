@@ -134,6 +134,13 @@ QString describeServer(DbErrorKind kind, const QString &serverText, const QStrin
     QString what, todo;
     switch (kind) {
     case DbErrorKind::ServerUnreachable:
+        if (sqlState == QLatin1String("53300")) {
+            what = QStringLiteral("Databázový server právě nepřijímá další spojení: je jich otevřeno tolik, "
+                                  "kolik jeho nastavení dovoluje.");
+            todo = QStringLiteral("Akci opakujte později. Trvá-li to, požádejte správce databáze, aby počet spojení "
+                                  "zvýšil (max_connections; každý spuštěný program jich potřebuje dvě).");
+            break;
+        }
         what = QStringLiteral("Databázový server není dostupný.");
         todo = QStringLiteral("Zkontrolujte adresu serveru, síť a to, že server běží.");
         break;

@@ -344,6 +344,17 @@ TEST_P(ServerOnly, RefusedLoginAndUnreachableServerSayWhatIsWrong)
         EXPECT_EQ(e.kind(), DbErrorKind::ServerUnreachable) << e.text().toStdString();
         EXPECT_TRUE(e.text().contains(QStringLiteral("není dostupný")));
     }
+    // A server with no session left for the login names the role, yet refuses no login.
+    orv::test::PgServer &server = orv::test::PgServer::instance();
+    server.adminExec(QStringLiteral("drop role if exists orv_no_room; create role orv_no_room login connection limit 0"));
+    try {
+        c.openServer(server.conninfo(QStringLiteral("postgres"), QStringLiteral("orv_no_room")));
+        ADD_FAILURE() << "a session beyond the limit";
+    } catch (const DbError &e) {
+        EXPECT_EQ(e.kind(), DbErrorKind::ServerUnreachable) << e.text().toStdString();
+        EXPECT_TRUE(e.text().startsWith(QStringLiteral("Databázový server právě nepřijímá další spojení")))
+            << e.text().toStdString();
+    }
 }
 
 TEST_P(ServerOnly, LostSessionIsReportedAndTheNextStatementConnectsAgain)

@@ -590,7 +590,12 @@ void PgSession::open(const QString &conninfo, bool engineer)
     if (PQstatus(conn) != CONNECTION_OK) {
         const QString msg = QString::fromUtf8(PQerrorMessage(conn)).trimmed();
         PQfinish(conn);
-        // libpq reports a refused login and an unreachable server alike, in words only.
+        // libpq reports a refused login and an unreachable server alike, in words only. A
+        // server whose sessions are all taken names a role or a database too: it is no
+        // refused login.
+        if (msg.contains(QLatin1String("too many clients")) || msg.contains(QLatin1String("too many connections"))
+            || msg.contains(QLatin1String("connection slots are reserved")))
+            throw DbError(DbErrorKind::ServerUnreachable, msg, QStringLiteral("53300"));
         const bool login = msg.contains(QLatin1String("authentication")) || msg.contains(QLatin1String("password"))
                            || msg.contains(QLatin1String("role \"")) || msg.contains(QLatin1String("database \""))
                            || msg.contains(QLatin1String("no pg_hba.conf entry"));
