@@ -4,6 +4,7 @@
 #include "browse/MaterialSources.h"
 #include "db/Connection.h"
 #include "db/Schema.h"
+#include "db/WorkingCopies.h"
 #include "ui/MessageDialog.h"
 
 #include <QDir>
@@ -22,7 +23,7 @@ QString text(const db::Statement &st, int i)
     return st.value(i).toString().trimmed();
 }
 
-void addComposition(db::Connection &cat, int m, xlsx::Workbook &wb)
+void addComposition(db::Connection &cat, int m, bool own, xlsx::Workbook &wb)
 {
     xlsx::Sheet &s = wb.addSheet(QStringLiteral("Chemické složení"));
     s.columns = {{QStringLiteral("prvek"), {}, {}}, {QStringLiteral("název"), {}, {}},
@@ -33,16 +34,16 @@ void addComposition(db::Connection &cat, int m, xlsx::Workbook &wb)
     st.bind(QStringLiteral("m"), m);
     while (st.step())
         s.addRow({text(st, 0), text(st, 1), st.value(2), st.value(3)});
-    db::Statement balance(cat, QStringLiteral(
+    db::Statement balance(cat, db::propertyTablesIn(QStringLiteral(
         "select e.Label, e.Name from ChemZbytek z left join Elements e on e.Number = z.ElementNo "
-        "where z.MaterialNo = :m order by z.Number"));
+        "where z.MaterialNo = :m order by z.Number"), own));
     balance.bind(QStringLiteral("m"), m);
     if (balance.step())
         s.addRow({text(balance, 0), text(balance, 1) + QStringLiteral(" (zbytek)"), Cell(), Cell()});
 }
 
 // Every property at every temperature of every dimension range, state and semi-product.
-void addMechanical(db::Connection &cat, int m, xlsx::Workbook &wb)
+void addMechanical(db::Connection &cat, int m, bool own, xlsx::Workbook &wb)
 {
     xlsx::Sheet &s = wb.addSheet(QStringLiteral("Mechanické vlastnosti"));
     s.columns = {{QStringLiteral("polotovar"), {}, {}},      {QStringLiteral("stav"), {}, {}},
@@ -50,7 +51,7 @@ void addMechanical(db::Connection &cat, int m, xlsx::Workbook &wb)
                  {QStringLiteral("vlastnost"), {}, {}},      {QStringLiteral("značka"), {}, {}},
                  {QStringLiteral("jednotka"), {}, {}},       {QStringLiteral("teplota"), QStringLiteral("°C"), {}},
                  {QStringLiteral("min"), {}, {}},            {QStringLiteral("max"), {}, {}}};
-    db::Statement st(cat, QStringLiteral(
+    db::Statement st(cat, db::propertyTablesIn(QStringLiteral(
         "select trim(coalesce(g1.Name, '') || ', ' || coalesce(g2.Name, '') || ', ' || coalesce(g3.Name, '') || ', ' "
         "  || coalesce(g4.Name, ''), ', '), sp.Name, "
         "  trim(coalesce(stt.Code, '') || ' ' || coalesce(stt.Name, '')), di.FromValue, di.ToValue, "
@@ -60,7 +61,7 @@ void addMechanical(db::Connection &cat, int m, xlsx::Workbook &wb)
         "left join StTypes stt on stt.Number = st.StateNo left join PropType pt on pt.Number = mp.PropertyNo "
         "left join SemTypes g1 on g1.Number = sp.Group1No left join SemTypes g2 on g2.Number = sp.Group2No "
         "left join SemTypes g3 on g3.Number = sp.Group3No left join SemTypes g4 on g4.Number = sp.Group4No "
-        "where sp.MaterialNo = :m order by sp.Number, st.Number, di.Number, mp.Number, te.Number"));
+        "where sp.MaterialNo = :m order by sp.Number, st.Number, di.Number, mp.Number, te.Number"), own));
     st.bind(QStringLiteral("m"), m);
     while (st.step()) {
         QString semi = text(st, 0);
@@ -73,27 +74,27 @@ void addMechanical(db::Connection &cat, int m, xlsx::Workbook &wb)
     }
 }
 
-void addPhysical(db::Connection &cat, int m, xlsx::Workbook &wb)
+void addPhysical(db::Connection &cat, int m, bool own, xlsx::Workbook &wb)
 {
     xlsx::Sheet &s = wb.addSheet(QStringLiteral("Fyzikální vlastnosti"));
     s.columns = {{QStringLiteral("vlastnost"), {}, {}}, {QStringLiteral("teplota"), QStringLiteral("°C"), {}},
                  {QStringLiteral("min"), {}, {}}, {QStringLiteral("max"), {}, {}}};
-    db::Statement st(cat, QStringLiteral(
+    db::Statement st(cat, db::propertyTablesIn(QStringLiteral(
         "select t.Name, f.Temperature, f.MinValue, f.MaxValue from FyzProp f "
-        "left join FyzPropType t on t.Number = f.PropertyNo where f.MaterialNo = :m order by f.Number"));
+        "left join FyzPropType t on t.Number = f.PropertyNo where f.MaterialNo = :m order by f.Number"), own));
     st.bind(QStringLiteral("m"), m);
     while (st.step())
         s.addRow({text(st, 0), st.value(1), st.value(2), st.value(3)});
 }
 
-void addHeatTreatment(db::Connection &cat, int m, xlsx::Workbook &wb)
+void addHeatTreatment(db::Connection &cat, int m, bool own, xlsx::Workbook &wb)
 {
     xlsx::Sheet &s = wb.addSheet(QStringLiteral("Tepelné zpracování"));
     s.columns = {{QStringLiteral("zpracování"), {}, {}}, {QStringLiteral("teplota min"), QStringLiteral("°C"), {}},
                  {QStringLiteral("teplota max"), QStringLiteral("°C"), {}}};
-    db::Statement st(cat, QStringLiteral(
+    db::Statement st(cat, db::propertyTablesIn(QStringLiteral(
         "select p.Name, t.MinValue, t.MaxValue from TempProc t left join Proc p on p.Number = t.ProcNo "
-        "where t.MaterialNo = :m order by t.Number"));
+        "where t.MaterialNo = :m order by t.Number"), own));
     st.bind(QStringLiteral("m"), m);
     while (st.step())
         s.addRow({text(st, 0), st.value(1), st.value(2)});
@@ -116,10 +117,12 @@ void addEquivalents(db::Connection &cat, int m, xlsx::Workbook &wb)
 xlsx::Workbook cardWorkbook(db::Connection &cat, int m)
 {
     xlsx::Workbook wb;
-    addComposition(cat, m, wb);
-    addMechanical(cat, m, wb);
-    addPhysical(cat, m, wb);
-    addHeatTreatment(cat, m, wb);
+    // An own material's property rows are in the own tables.
+    const bool own = db::isOwnMaterial(cat, m);
+    addComposition(cat, m, own, wb);
+    addMechanical(cat, m, own, wb);
+    addPhysical(cat, m, own, wb);
+    addHeatTreatment(cat, m, own, wb);
     addEquivalents(cat, m, wb);
 
     QList<xlsx::SourceLine> lines;

@@ -10,13 +10,13 @@
 #include "db/MainDataModule.h"
 #include "db/Schema.h"
 #include "db/ServerAudit.h"
+#include "db/WorkingCopies.h"
 #include "ui/BusyCursor.h"
 #include "ui/MessageDialog.h"
 
 #include <QFileInfo>
 #include <QLabel>
 #include <QPlainTextEdit>
-#include <QRegularExpression>
 #include <QSettings>
 #include <QSplitter>
 #include <QTabWidget>
@@ -47,11 +47,7 @@ void MaterialCard::setTitle(const QString &title)
 // only read): the card reads them there for an own material and in the catalogue otherwise.
 void MaterialCard::choosePropertyTables(int materialNo)
 {
-    const bool own = m_env.catalogue
-                     && m_env.catalogue->scalar(QStringLiteral("select Private from Mat where Number=:m"),
-                                                {{QStringLiteral("m"), materialNo}})
-                                .toString()
-                            == QLatin1String("A");
+    const bool own = m_env.catalogue && db::isOwnMaterial(*m_env.catalogue, materialNo);
     if (own == m_ownPropertyTables)
         return;
     m_ownPropertyTables = own;
@@ -59,11 +55,7 @@ void MaterialCard::choosePropertyTables(int materialNo)
         ds->close();
         QStringList sql = ds->sql();
         for (QString &line : sql)
-            for (const QString &t : db::ownPropertyTables()) {
-                const QString plain = own ? t : db::ownPropertyTable(t);
-                const QString wanted = own ? db::ownPropertyTable(t) : t;
-                line.replace(QRegularExpression(QStringLiteral("\\b%1\\b").arg(plain)), wanted);
-            }
+            line = db::propertyTablesIn(line, own);
         ds->setSql(sql);
     }
 }

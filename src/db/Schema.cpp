@@ -1,5 +1,10 @@
 #include "db/Schema.h"
 
+#include <QRegularExpression>
+
+#include <utility>
+#include <vector>
+
 namespace orv::db {
 
 const ColumnDef *TableDef::column(const QString &n) const
@@ -41,6 +46,26 @@ const QStringList &ownPropertyTables()
 QString ownPropertyTable(const QString &table)
 {
     return QStringLiteral("Own") + table;
+}
+
+QString propertyTablesIn(QString sql, bool own)
+{
+    static const auto patterns = [] {
+        std::vector<std::pair<QRegularExpression, QRegularExpression>> out;
+        for (const QString &t : ownPropertyTables())
+            out.emplace_back(QRegularExpression(QStringLiteral("\\b%1\\b").arg(t), QRegularExpression::CaseInsensitiveOption),
+                             QRegularExpression(QStringLiteral("\\b%1\\b").arg(ownPropertyTable(t)),
+                                                QRegularExpression::CaseInsensitiveOption));
+        return out;
+    }();
+    for (size_t i = 0; i < patterns.size(); ++i) {
+        const QString &t = ownPropertyTables().at(qsizetype(i));
+        if (own)
+            sql.replace(patterns[i].first, ownPropertyTable(t));
+        else
+            sql.replace(patterns[i].second, t);
+    }
+    return sql;
 }
 
 const QList<TableDef> &schema()

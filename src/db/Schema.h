@@ -51,6 +51,10 @@ const QStringList &workingCopyTables();
 // material.
 const QStringList &ownPropertyTables();
 QString ownPropertyTable(const QString &table); // "Own" + table
+// The query with every property table named as its own table (own) or as the catalogue's
+// (not own): the same query over an own material's property rows. Each chain of joins must
+// stay on one side: the own tables number their rows apart from the catalogue's.
+QString propertyTablesIn(QString sql, bool own);
 bool hasWorkingCopy(const QString &table); // case-insensitive
 
 // SQLite type keyword of a column type.

@@ -366,6 +366,13 @@ void fillCopies(Connection &session, const Place &p, WorkingCopyRefresh &result)
 
 } // namespace
 
+bool isOwnMaterial(Connection &session, int materialNo)
+{
+    return session.scalar(QStringLiteral("SELECT Private FROM Mat WHERE Number = :m"), {{QStringLiteral("m"), materialNo}})
+               .toString()
+           == QLatin1String("A");
+}
+
 WorkingCopyRefresh refreshWorkingCopies(Connection &session, bool force)
 {
     WorkingCopyRefresh result;

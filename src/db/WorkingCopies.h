@@ -42,6 +42,10 @@ struct WorkingCopyRefresh {
     QString message() const;
 };
 
+// Whether material M is one of the user's own ones (Private "A"): its property rows are then
+// in the own tables (propertyTablesIn).
+bool isOwnMaterial(Connection &session, int materialNo);
+
 // The stamp of a catalogue file: size, modification time and the engine's change counter.
 QString catalogueStamp(const QString &catalogueFile);
 

@@ -1,6 +1,7 @@
 #include "printouts/Comparison.h"
 
 #include "db/Connection.h"
+#include "db/Schema.h"
 #include "printouts/PrintQueries.h"
 
 #include <map>
@@ -88,6 +89,17 @@ QString elementCaption(const db::Statement &st, int symbol, int name)
     return QStringLiteral("%1 (%2)").arg(text(st, symbol), text(st, name));
 }
 
+// A statement over the property tables, in the catalogue's tables and in the own ones: the
+// column of an own material reads its rows in the latter.
+struct PropertyStatement {
+    PropertyStatement(db::Connection &cat, const QString &sql)
+        : catalogue(cat, sql), own(cat, db::propertyTablesIn(sql, true))
+    {
+    }
+    db::Statement &of(bool isOwn) { return isOwn ? own : catalogue; }
+    db::Statement catalogue, own;
+};
+
 // Reads a comparison column by column: each kind of row has one statement, prepared once and
 // run again for every material.
 class ComparisonLoader
@@ -105,6 +117,7 @@ private:
         st.bind(QStringLiteral("m"), m_material);
         return st;
     }
+    db::Statement &prepared(PropertyStatement &st) const { return prepared(st.of(m_own)); }
     bool loadIdentity();
     void loadSource(bool isOwn);
     void loadComposition(int col);
@@ -112,9 +125,11 @@ private:
     void loadPhysical(int col);
 
     int m_material = 0;
+    bool m_own = false;   // the material is the user's own: its property rows are in the own tables
     db::Statement ident;
     std::unique_ptr<db::Statement> sources; // only where the catalogue has MatSources
-    db::Statement equivalents, chem, balance, mechRows, mechValues, physical, heat;
+    db::Statement equivalents, chem;
+    PropertyStatement balance, mechRows, mechValues, physical, heat;
 
     QStringList designation, standard, name, source, semi, state, dimension;
     QList<int> dimensionNumbers;
@@ -164,6 +179,7 @@ void ComparisonLoader::loadColumn(int col, int material, const CompareCriteria &
 {
     m_material = material;
     const bool isOwn = loadIdentity();
+    m_own = isOwn;
     loadSource(isOwn);
     c.own << isOwn;
 
@@ -218,32 +234,32 @@ void ComparisonLoader::loadComposition(int col)
     while (chem.step())
         comp.add(chem.value(0).toInt(), elementCaption(chem, 2, 1), col, printRange(chem.value(3), chem.value(4)),
                  QStringLiteral("; "));
-    prepared(balance);
-    while (balance.step())
-        comp.add(balance.value(0).toInt(), elementCaption(balance, 2, 1), col, QStringLiteral("zbytek"),
+    db::Statement &z = prepared(balance);
+    while (z.step())
+        comp.add(z.value(0).toInt(), elementCaption(z, 2, 1), col, QStringLiteral("zbytek"),
                  QStringLiteral("; "));
 }
 
 // The values at 20 °C of the semi-product, state and dimension that best match the criteria.
 void ComparisonLoader::loadMechanical(int col, const CompareCriteria &criteria)
 {
-    prepared(mechRows);
+    db::Statement &rows = prepared(mechRows);
     int bestScore = -1, bestDim = 0;
     QString bestSemi, bestState, bestDimension;
-    while (mechRows.step()) {
+    while (rows.step()) {
         int score = 0;
-        if (criteria.semiProductKind > 0 && mechRows.value(1).toInt() == criteria.semiProductKind)
+        if (criteria.semiProductKind > 0 && rows.value(1).toInt() == criteria.semiProductKind)
             score += 4;
-        if (criteria.state > 0 && mechRows.value(2).toInt() == criteria.state)
+        if (criteria.state > 0 && rows.value(2).toInt() == criteria.state)
             score += 2;
-        if (criteria.dimension >= 0 && contains(mechRows.value(6), mechRows.value(7), criteria.dimension))
+        if (criteria.dimension >= 0 && contains(rows.value(6), rows.value(7), criteria.dimension))
             score += 1;
         if (score > bestScore) {
             bestScore = score;
-            bestDim = mechRows.value(5).toInt();
-            bestSemi = text(mechRows, 0);
-            bestState = (text(mechRows, 3) + u' ' + text(mechRows, 4)).trimmed();
-            bestDimension = printDimension(mechRows.value(6), mechRows.value(7));
+            bestDim = rows.value(5).toInt();
+            bestSemi = text(rows, 0);
+            bestState = (text(rows, 3) + u' ' + text(rows, 4)).trimmed();
+            bestDimension = printDimension(rows.value(6), rows.value(7));
             if (bestDimension.isEmpty())
                 bestDimension = QStringLiteral("libovolný");
         }
@@ -254,16 +270,17 @@ void ComparisonLoader::loadMechanical(int col, const CompareCriteria &criteria)
     dimension << (bestScore >= 0 ? bestDimension : QString());
     if (bestScore < 0)
         return;
-    mechValues.reset();
-    mechValues.bind(QStringLiteral("d"), bestDim);
-    while (mechValues.step()) {
-        QString caption = text(mechValues, 1);
+    db::Statement &values = mechValues.of(m_own);
+    values.reset();
+    values.bind(QStringLiteral("d"), bestDim);
+    while (values.step()) {
+        QString caption = text(values, 1);
         // "Nárazová práce KV" names its code already.
-        if (const QString code = text(mechValues, 2); !code.isEmpty() && !caption.endsWith(u' ' + code))
+        if (const QString code = text(values, 2); !code.isEmpty() && !caption.endsWith(u' ' + code))
             caption += u' ' + code;
-        if (const QString unit = text(mechValues, 3); !unit.isEmpty())
+        if (const QString unit = text(values, 3); !unit.isEmpty())
             caption += QStringLiteral(" [%1]").arg(unit);
-        mech.add(mechValues.value(0).toInt(), caption, col, printRange(mechValues.value(4), mechValues.value(5)),
+        mech.add(values.value(0).toInt(), caption, col, printRange(values.value(4), values.value(5)),
                  QStringLiteral("; "));
     }
 }
@@ -271,14 +288,14 @@ void ComparisonLoader::loadMechanical(int col, const CompareCriteria &criteria)
 // A property at each of its temperatures is a row of its own.
 void ComparisonLoader::loadPhysical(int col)
 {
-    prepared(physical);
-    while (physical.step()) {
-        const QVariant t = physical.value(2);
-        QString caption = text(physical, 1);
+    db::Statement &f = prepared(physical);
+    while (f.step()) {
+        const QVariant t = f.value(2);
+        QString caption = text(f, 1);
         if (!t.isNull())
             caption += QStringLiteral(" při %1 °C").arg(printNumber(t));
-        phys.add({physical.value(0).toInt(), t.isNull() ? -1e9 : t.toDouble()}, caption, col,
-                 printRange(physical.value(3), physical.value(4)), QStringLiteral("; "));
+        phys.add({f.value(0).toInt(), t.isNull() ? -1e9 : t.toDouble()}, caption, col,
+                 printRange(f.value(3), f.value(4)), QStringLiteral("; "));
     }
 }
 

@@ -1,6 +1,8 @@
 #include "printouts/PrintDialogs.h"
 
 #include "db/Connection.h"
+#include "db/Schema.h"
+#include "db/WorkingCopies.h"
 #include "printouts/PrintQueries.h"
 #include "report/output/PrinterMetrics.h"
 #include "report/output/Printers.h"
@@ -240,11 +242,16 @@ db::DataSet &TfPrintBase::query(const QString &name, const QStringList &sql)
 {
     m_queries.push_back(std::make_unique<db::DataSet>(name, m_env.catalogue));
     db::DataSet &q = *m_queries.back();
+    // An own material's property rows are in the own tables.
+    QStringList lines = sql;
+    if (m_env.catalogue && db::isOwnMaterial(*m_env.catalogue, m_env.materialNo))
+        for (QString &line : lines)
+            line = db::propertyTablesIn(line, true);
     // The master of every printout names the sources of the values too.
     if (name == QLatin1String("qInfo") && m_env.catalogue)
-        q.setSql(withSources(sql, m_env.catalogue->tableExists(QStringLiteral("MatSources"))));
+        q.setSql(withSources(lines, m_env.catalogue->tableExists(QStringLiteral("MatSources"))));
     else
-        q.setSql(sql);
+        q.setSql(lines);
     if (q.statementText().contains(QLatin1String(":in1")))
         q.setParam(QStringLiteral("in1"), m_env.materialNo);
     return q;

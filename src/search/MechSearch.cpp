@@ -2,6 +2,7 @@
 
 #include "core/SqlText.h"
 #include "db/Connection.h"
+#include "db/Schema.h"
 #include "search/CriteriaRows.h"
 
 #include <cmath>
@@ -53,6 +54,17 @@ QString clause(const QString &column, const QStringList &tests, bool unionForm, 
         return unionForm ? parts[0].mid(1, parts[0].size() - 2) + QStringLiteral(") and (")
                          : QStringLiteral(" and ") + parts[0];
     return unionForm ? body + QStringLiteral(") and (") : QStringLiteral(" and (") + body + QStringLiteral(")");
+}
+
+// The selects again over the own materials' property tables, after a union: own materials
+// are found by their own rows, and each chain of joins stays within one set of tables (the
+// own tables number their rows apart from the catalogue's).
+QStringList withOwnRows(const QStringList &selects)
+{
+    QStringList out = selects;
+    for (qsizetype i = 0; i < selects.size(); ++i)
+        out << (i == 0 ? QStringLiteral("union ") : QString()) + db::propertyTablesIn(selects[i], true);
+    return out;
 }
 
 } // namespace
@@ -248,6 +260,7 @@ MechSearchOutcome runMechSearch(db::Connection &conn, const QList<MechCriterion>
             sql << mechCondition(u.c, u.members) + QStringLiteral(")") << kGroupBy;
         }
 
+        sql = withOwnRows(sql);
         db::Transaction tr(conn);
         conn.exec(QStringLiteral("delete from FindChemComp"));
         if (out.criteriaCount >= 1)
@@ -262,8 +275,10 @@ MechSearchOutcome runMechSearch(db::Connection &conn, const QList<MechCriterion>
             conn.exec(QStringLiteral("delete from FindChemComp"));
             tr.commit();
         }
-        sql << QStringLiteral("  group by  sp.Number, st.Number, di.Number, mat.Number, nr.Name, nr.Label, mat.Name")
-            << QStringLiteral("  order by nr.Name nulls first, nr.Label nulls first, mat.Number, sp.Number, st.Number, di.Number");
+        sql << QStringLiteral("  group by  sp.Number, st.Number, di.Number, mat.Number, nr.Name, nr.Label, mat.Name");
+        sql = withOwnRows(sql);
+        // After the union the order names result columns.
+        sql << QStringLiteral("  order by Norma nulls first, Znacka nulls first, MatNumber, SpNumber, StNumber, DiNumber");
     }
     return out;
 }

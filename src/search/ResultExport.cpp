@@ -3,6 +3,8 @@
 #include "db/Connection.h"
 #include "db/DataSet.h"
 #include "db/DataSetModel.h"
+#include "db/Schema.h"
+#include "db/WorkingCopies.h"
 #include "search/MechSearch.h"
 #include "ui/CsvText.h"
 
@@ -100,10 +102,11 @@ QString bestCombinationText(db::Connection &conn, int matNumber)
     const CardPosition pos = bestCombination(conn, matNumber);
     if (pos.semiProduct == 0)
         return {};
-    db::Statement st(conn, QStringLiteral(
+    // An own material's rows are numbered in the own tables.
+    db::Statement st(conn, db::propertyTablesIn(QStringLiteral(
         "select sp.Name, stt.Code, stt.Name, di.FromValue, di.ToValue from SemiProd sp, States st "
         "left join StTypes stt on stt.Number = st.StateNo, Dimens di "
-        "where sp.Number = :sp and st.Number = :st and di.Number = :di"));
+        "where sp.Number = :sp and st.Number = :st and di.Number = :di"), db::isOwnMaterial(conn, matNumber)));
     st.bind(QStringLiteral("sp"), pos.semiProduct);
     st.bind(QStringLiteral("st"), pos.state);
     st.bind(QStringLiteral("di"), pos.dimension);

@@ -3,11 +3,13 @@
 // the best combination, and a comparison with the match rule over random catalogues.
 
 #include "search/MechSearch.h"
+#include "search/ResultExport.h"
 
 #include "SearchEngines.h"
 #include "PgImport.h"
 
 #include "db/Connection.h"
+#include "db/Schema.h"
 
 #include <gtest/gtest.h>
 
@@ -32,7 +34,8 @@ struct MechDb {
     test::SearchDatabase base;
     db::Connection closed; // stands in while there is no server (the test then skips)
     db::Connection &cat;
-    int next = 0;
+    int next = 0, nextOwn = 0;
+    bool ownRows = false; // property rows go to the own tables, numbered from 1 there too
 
     explicit MechDb(SearchEngine engine = SearchEngine::Sqlite)
         : base(engine)
@@ -47,10 +50,11 @@ struct MechDb {
             "insert into PropType (Number, Name, GroupType, Parent) values (1, 'Rm', 'N', 10), (2, 'Re', 'N', 10), (3, 'A5', 'N', 11),"
             " (4, 'HB', 'N', NULL), (10, 'Pevnost', 'A', NULL), (11, 'Tažnost', 'A', NULL), (12, 'Prázdná', 'A', NULL)"));
     }
-    void material(int no, int type, const QString &norma, const QString &label)
+    void material(int no, int type, const QString &norma, const QString &label, bool own = false)
     {
-        cat.exec(QStringLiteral("insert into Mat (Number, Name, TypeNo) values (:n, :nm, :t);"),
-                 {{QStringLiteral("n"), no}, {QStringLiteral("nm"), QStringLiteral("M%1").arg(no)}, {QStringLiteral("t"), type}});
+        cat.exec(QStringLiteral("insert into Mat (Number, Name, TypeNo, Private) values (:n, :nm, :t, :p);"),
+                 {{QStringLiteral("n"), no}, {QStringLiteral("nm"), QStringLiteral("M%1").arg(no)}, {QStringLiteral("t"), type},
+                  {QStringLiteral("p"), own ? QVariant(QStringLiteral("A")) : QVariant()}});
         cat.exec(QStringLiteral("insert into Norms (Number, Name, Label, MaterialNo) values (:n, :nm, :l, :n)"),
                  {{QStringLiteral("n"), no}, {QStringLiteral("nm"), norma}, {QStringLiteral("l"), label}});
         cat.exec(QStringLiteral("insert into Nodes (Number, MaterialNo) values (:n, :n)"), {{QStringLiteral("n"), no}});
@@ -59,23 +63,24 @@ struct MechDb {
     int combination(int mat, const QVariant &g1 = {}, const QVariant &g2 = {}, const QVariant &state = {},
                     const Opt &from = {}, const Opt &to = {})
     {
-        const int k = ++next;
-        cat.exec(QStringLiteral("insert into SemiProd (Number, MaterialNo, Group1No, Group2No) values (:k, :m, :g1, :g2)"),
+        const int k = ownRows ? ++nextOwn : ++next;
+        cat.exec(tables("insert into SemiProd (Number, MaterialNo, Group1No, Group2No) values (:k, :m, :g1, :g2)"),
                  {{QStringLiteral("k"), k}, {QStringLiteral("m"), mat}, {QStringLiteral("g1"), g1}, {QStringLiteral("g2"), g2}});
-        cat.exec(QStringLiteral("insert into States (Number, SemiPrNo, StateNo) values (:k, :k, :s)"),
+        cat.exec(tables("insert into States (Number, SemiPrNo, StateNo) values (:k, :k, :s)"),
                  {{QStringLiteral("k"), k}, {QStringLiteral("s"), state}});
-        cat.exec(QStringLiteral("insert into Dimens (Number, StateNo, FromValue, ToValue) values (:k, :k, :f, :t)"),
+        cat.exec(tables("insert into Dimens (Number, StateNo, FromValue, ToValue) values (:k, :k, :f, :t)"),
                  {{QStringLiteral("k"), k}, {QStringLiteral("f"), orNull(from)}, {QStringLiteral("t"), orNull(to)}});
         return k;
     }
     void value(int dim, int property, const QVariant &temperature, const Opt &min, const Opt &max)
     {
-        const int k = ++next;
-        cat.exec(QStringLiteral("insert into MechProp (Number, DimensionNo, PropertyNo) values (:k, :d, :p)"),
+        const int k = ownRows ? ++nextOwn : ++next;
+        cat.exec(tables("insert into MechProp (Number, DimensionNo, PropertyNo) values (:k, :d, :p)"),
                  {{QStringLiteral("k"), k}, {QStringLiteral("d"), dim}, {QStringLiteral("p"), property}});
-        cat.exec(QStringLiteral("insert into Temps (Number, PropertyNo, Temperature, TempMinValue, TempMaxValue) values (:k, :k, :t, :a, :b)"),
+        cat.exec(tables("insert into Temps (Number, PropertyNo, Temperature, TempMinValue, TempMaxValue) values (:k, :k, :t, :a, :b)"),
                  {{QStringLiteral("k"), k}, {QStringLiteral("t"), temperature}, {QStringLiteral("a"), orNull(min)}, {QStringLiteral("b"), orNull(max)}});
     }
+    QString tables(const char *sql) const { return db::propertyTablesIn(QString::fromUtf8(sql), ownRows); }
     std::map<int, int> counts(const QList<MechCriterion> &criteria, const MechFilters &f = {}, int *n = nullptr)
     {
         const MechSearchOutcome out = runMechSearch(cat, criteria, f);
@@ -242,7 +247,6 @@ TEST_P(MechSearchOn, WithoutPropertyListListsEveryCombination)
     const MechSearchOutcome out = runMechSearch(d.cat, {row(1, 5.0, 6.0)}, f);
     EXPECT_EQ(out.criteriaCount, 0);
     ASSERT_FALSE(out.allSql.isEmpty());
-    EXPECT_EQ(out.allSql.last(), QStringLiteral("  order by nr.Name nulls first, nr.Label nulls first, mat.Number, sp.Number, st.Number, di.Number"));
     const auto rows = readMechResult(d.cat, out);
     ASSERT_EQ(rows.size(), 3);
     EXPECT_EQ(rows[0].norma, QStringLiteral("DIN")); // byte order: D before Č
@@ -252,6 +256,29 @@ TEST_P(MechSearchOn, WithoutPropertyListListsEveryCombination)
     const auto typed = readMechResult(d.cat, runMechSearch(d.cat, {}, f));
     ASSERT_EQ(typed.size(), 1);
     EXPECT_EQ(typed[0].matNumber, 2);
+}
+
+// An own material is found by its own property rows, which the own tables number from 1 as
+// the catalogue's are: each is read with its own semi-product, never the catalogue's.
+TEST_P(MechSearchOn, OwnMaterialsAreFoundByTheirOwnRowsNumberedApart)
+{
+    MechDb d(GetParam());
+    ORV_SKIP_UNLESS_READY(d.base);
+    d.material(1, 1, QStringLiteral("ČSN"), QStringLiteral("A"));
+    d.value(d.combination(1, 11), 1, 20, 5.0, 6.0);
+    d.material(2, 1, QStringLiteral("ČSN"), QStringLiteral("B"), true);
+    d.ownRows = true;
+    const int own = d.combination(2, 11);
+    d.value(own, 1, 20, 5.0, 6.0);
+    d.value(own, 2, 20, 7.0, 8.0);
+    d.cat.exec(QStringLiteral("update SemiProd set Name = 'katalogový'; update OwnSemiProd set Name = 'vlastní'"));
+    EXPECT_EQ(d.counts({row(1, 5.0, 6.0), row(2, 7.0, 8.0)}), (std::map<int, int>{{1, 1}, {2, 2}}));
+    EXPECT_TRUE(bestCombinationText(d.cat, 2).startsWith(QStringLiteral("vlastní"))) << bestCombinationText(d.cat, 2).toStdString();
+    EXPECT_TRUE(bestCombinationText(d.cat, 1).startsWith(QStringLiteral("katalogový")));
+    MechFilters plain;
+    plain.inProperties = false;
+    EXPECT_EQ(rowsText(readMechResult(d.cat, runMechSearch(d.cat, {}, plain))),
+              (QStringList{QStringLiteral("1|0|ČSN|A|M1|1|1|1"), QStringLiteral("2|0|ČSN|B|M2|1|1|1")}));
 }
 
 TEST_P(MechSearchOn, ReadsTheStoredListInItsOrder)

@@ -4,10 +4,14 @@
 
 #include "UserDataFixture.h"
 
+#include "browse/CardXlsx.h"
 #include "browse/ContentsTreeModel.h"
 #include "browse/MaterialCard.h"
 #include "db/Connection.h"
 #include "db/DataSet.h"
+#include "db/Schema.h"
+#include "printouts/Comparison.h"
+#include "printouts/PrintDialogs.h"
 #include "search/ChemSearch.h"
 #include "search/TfHledani.h"
 #include "support/FindChild.h"
@@ -23,6 +27,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
+#include <QSet>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTableWidget>
@@ -491,11 +496,7 @@ TEST_F(OwnMaterials, CopyOfC45IsAnOwnMaterialWithTheSameDataAndTheCatalogueKeeps
               "select PropertyNo, Temperature, MinValue, MaxValue from FyzProp where MaterialNo=%1",
               "select ProcNo, MinValue, MaxValue, Cool, Stand, Notice from TempProc where MaterialNo=%1",
               "select ElementNo from ChemZbytek where MaterialNo=%1"}) {
-            QString text = QString::fromUtf8(sql).arg(m);
-            if (own)
-                for (const char *t : {"SemiProd", "States", "Dimens", "MechProp", "Temps", "FyzProp", "TempProc", "ChemZbytek"})
-                    text.replace(QRegularExpression(QStringLiteral("\\b%1\\b").arg(QLatin1String(t))), QStringLiteral("Own") + QLatin1String(t));
-            QStringList rows = sqlite(text);
+            QStringList rows = sqlite(orv::db::propertyTablesIn(QString::fromUtf8(sql).arg(m), own));
             rows.sort();
             out << rows.join(u'\n');
         }
@@ -505,6 +506,61 @@ TEST_F(OwnMaterials, CopyOfC45IsAnOwnMaterialWithTheSameDataAndTheCatalogueKeeps
     EXPECT_FALSE(c45Properties.first().isEmpty());
     EXPECT_FALSE(c45Properties.last().isEmpty());
     EXPECT_EQ(properties(copy), c45Properties);
+
+    // Shown as C45's wherever they are read: the comparison of the two, the card's workbook
+    // and the printout with the mechanical properties.
+    orv::db::Connection &cat = data->catalogueSession();
+    const orv::printouts::Comparison compared = orv::printouts::loadComparison(cat, {c45, copy});
+    QSet<QString> groups, differing;
+    for (const orv::printouts::CompareRow &r : compared.rows) {
+        groups.insert(r.group);
+        if (r.differs && !r.identity)
+            differing.insert(r.group);
+    }
+    EXPECT_TRUE(groups.contains(orv::printouts::compareGroupComposition()));
+    EXPECT_TRUE(groups.contains(orv::printouts::compareGroupMechanical()));
+    for (const QString &g : {orv::printouts::compareGroupComposition(), orv::printouts::compareGroupMechanical(),
+                             orv::printouts::compareGroupPhysical(), orv::printouts::compareGroupHeatTreatment()})
+        EXPECT_FALSE(differing.contains(g)) << g.toStdString();
+    auto workbook = [&](int m) {
+        QStringList out;
+        const orv::xlsx::Workbook book = orv::browse::cardWorkbook(cat, m);
+        for (const orv::xlsx::Sheet &sheet : book.sheets())
+            for (const orv::xlsx::Row &row : sheet.rows) {
+                QStringList cells{sheet.name};
+                for (const orv::xlsx::Cell &c : row.cells)
+                    cells << c.value.toString();
+                out << cells.join(u'|');
+            }
+        return out;
+    };
+    const QStringList c45Workbook = workbook(c45);
+    EXPECT_TRUE(c45Workbook.filter(QStringLiteral("Mechanické vlastnosti|")).size() > 0);
+    EXPECT_EQ(workbook(copy), c45Workbook);
+    auto printed = [&](int m) {
+        orv::printouts::PrintEnvironment env;
+        env.catalogue = &cat;
+        env.programDir = QStringLiteral(ORVALIS_SOURCE_DIR);
+        env.materialNo = m;
+        orv::printouts::TfPrintInfoMech dialog(env);
+        QStringList out;
+        for (const auto &[query, fields] : {std::pair{"qMech", QStringList{QStringLiteral("PropertyNo"), QStringLiteral("Temperature"),
+                                                                             QStringLiteral("TempMinValue"), QStringLiteral("TempMaxValue")}},
+                                            std::pair{"qChemComp", QStringList{QStringLiteral("Name"), QStringLiteral("Zbytek")}}}) {
+            const orv::db::DataSet *ds = dialog.dataSet(QString::fromLatin1(query));
+            for (int r = 0; ds && r < ds->recordCount(); ++r) {
+                QStringList cells{QString::fromLatin1(query)};
+                for (const QString &f : fields)
+                    cells << ds->valueAt(r, f).toString();
+                out << cells.join(u'|');
+            }
+        }
+        return out;
+    };
+    const QStringList c45Printed = printed(c45);
+    EXPECT_TRUE(c45Printed.filter(QStringLiteral("qMech|")).size() > 0);
+    EXPECT_TRUE(c45Printed.filter(QStringLiteral("|A")).size() == 1);
+    EXPECT_EQ(printed(copy), c45Printed);
 
     // Deleting the copy takes all of them and leaves C45's.
     answer = orv::ui::mrYes;
