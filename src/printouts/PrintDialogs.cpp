@@ -76,6 +76,8 @@ TfPrintBase::TfPrintBase(const QString &caption, const QString &templateName, co
     setWindowTitle(caption);
     if (m_env.checkDataRoot)
         m_env.checkDataRoot();
+    // An own material's property rows are in the own tables.
+    m_ownMaterial = m_env.catalogue && db::isOwnMaterial(*m_env.catalogue, m_env.materialNo);
     Ses.Name = QStringLiteral("Ses");
     Ses.Popis = QString::fromUtf8(kJobTitle);
     Ses.IniFileName = QStringLiteral("SestDLL.ini");
@@ -242,9 +244,8 @@ db::DataSet &TfPrintBase::query(const QString &name, const QStringList &sql)
 {
     m_queries.push_back(std::make_unique<db::DataSet>(name, m_env.catalogue));
     db::DataSet &q = *m_queries.back();
-    // An own material's property rows are in the own tables.
     QStringList lines = sql;
-    if (m_env.catalogue && db::isOwnMaterial(*m_env.catalogue, m_env.materialNo))
+    if (m_ownMaterial)
         for (QString &line : lines)
             line = db::propertyTablesIn(line, true);
     // The master of every printout names the sources of the values too.

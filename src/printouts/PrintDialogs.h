@@ -96,6 +96,7 @@ protected:
     db::DataSet &heatTreatmentData();
 
     PrintEnvironment m_env;
+    bool m_ownMaterial = false;   // the material's property rows are in the own tables
 
 private:
     void buildWindow(bool sortedPrinters);

@@ -12,6 +12,7 @@
 #include "db/OwnDataModule.h"
 #include "db/Schema.h"
 #include "db/ServerAudit.h"
+#include "db/WorkingCopies.h"
 #include "ui/ProgressWindow.h"
 #include "userdata/EditGridModel.h"
 #include "userdata/MaterialFields.h"
@@ -198,8 +199,7 @@ struct MaterialCopy {
     void copyPropertyRows()
     {
         // An own material's rows are read where they live.
-        const bool ownSource =
-            user.scalar(QStringLiteral("select Private from Mat where Number=") + mat).toString() == QLatin1String("A");
+        const bool ownSource = db::isOwnMaterial(user, sourceNo);
         auto from = [ownSource](const char *t) {
             return ownSource ? db::ownPropertyTable(QString::fromLatin1(t)) : QString::fromLatin1(t);
         };
@@ -283,12 +283,7 @@ int lookedAtMaterial(const browse::ContentsPane *pane, const browse::CardList *c
 
 bool isOwnMaterial(db::MainDataModule &data, int materialNo)
 {
-    if (materialNo <= 0)
-        return false;
-    return data.catalogueSession()
-               .scalar(QStringLiteral("select Private from Mat where Number=:m"), {{QStringLiteral("m"), materialNo}})
-               .toString()
-           == QLatin1String("A");
+    return materialNo > 0 && db::isOwnMaterial(data.catalogueSession(), materialNo);
 }
 
 QString copyDesignation(db::MainDataModule &data, const QString &original, int maxLength)

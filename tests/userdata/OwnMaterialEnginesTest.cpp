@@ -31,9 +31,8 @@
 
 #include <gtest/gtest.h>
 
-#include <optional>
-
 #include <memory>
+#include <optional>
 
 using namespace orv::userdata;
 using orv::db::Engine;

@@ -671,23 +671,28 @@ bool TMetafileDevice::write(QIODevice &stream)
     return !data.isEmpty() && stream.write(data) == data.size();
 }
 
-int TMetafileDevice::metric(PaintDeviceMetric metric) const
+int vectorDeviceMetric(QPaintDevice::PaintDeviceMetric metric, int width, int height, int dpi)
 {
     switch (metric) {
-    case PdmWidth: return m_width;
-    case PdmHeight: return m_height;
-    case PdmWidthMM: return int(std::lround(m_width * 25.4 / m_dpi));
-    case PdmHeightMM: return int(std::lround(m_height * 25.4 / m_dpi));
-    case PdmNumColors: return 0x7fffffff;
-    case PdmDepth: return 32;
-    case PdmDpiX:
-    case PdmDpiY:
-    case PdmPhysicalDpiX:
-    case PdmPhysicalDpiY: return m_dpi;
-    case PdmDevicePixelRatio: return 1;
-    case PdmDevicePixelRatioScaled: return int(QPaintDevice::devicePixelRatioFScale());
+    case QPaintDevice::PdmWidth: return width;
+    case QPaintDevice::PdmHeight: return height;
+    case QPaintDevice::PdmWidthMM: return int(std::lround(width * 25.4 / dpi));
+    case QPaintDevice::PdmHeightMM: return int(std::lround(height * 25.4 / dpi));
+    case QPaintDevice::PdmNumColors: return 0x7fffffff;
+    case QPaintDevice::PdmDepth: return 32;
+    case QPaintDevice::PdmDpiX:
+    case QPaintDevice::PdmDpiY:
+    case QPaintDevice::PdmPhysicalDpiX:
+    case QPaintDevice::PdmPhysicalDpiY: return dpi;
+    case QPaintDevice::PdmDevicePixelRatio: return 1;
+    case QPaintDevice::PdmDevicePixelRatioScaled: return int(QPaintDevice::devicePixelRatioFScale());
     default: return 0;
     }
+}
+
+int TMetafileDevice::metric(PaintDeviceMetric metric) const
+{
+    return vectorDeviceMetric(metric, m_width, m_height, m_dpi);
 }
 
 } // namespace orv

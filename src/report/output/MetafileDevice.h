@@ -17,6 +17,10 @@ namespace orv {
 
 class TMetafileEngine;
 
+// The metrics of a vector device of width x height units at dpi units per inch (metafiles,
+// the page image).
+int vectorDeviceMetric(QPaintDevice::PaintDeviceMetric metric, int width, int height, int dpi);
+
 class TMetafileDevice : public QPaintDevice {
 public:
     TMetafileDevice(bool enhanced, int width, int height, int dpi = 600);

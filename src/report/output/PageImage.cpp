@@ -1,5 +1,7 @@
 #include "report/output/PageImage.h"
 
+#include "report/output/MetafileDevice.h"
+
 #include <QBrush>
 #include <QFont>
 #include <QImage>
@@ -244,21 +246,7 @@ QPaintEngine *TPageImage::paintEngine() const
 
 int TPageImage::metric(PaintDeviceMetric metric) const
 {
-    switch (metric) {
-    case PdmWidth: return m_bounds.width();
-    case PdmHeight: return m_bounds.height();
-    case PdmWidthMM: return int(std::lround(m_bounds.width() * 25.4 / kUnitsPerInch));
-    case PdmHeightMM: return int(std::lround(m_bounds.height() * 25.4 / kUnitsPerInch));
-    case PdmNumColors: return 0x7fffffff;
-    case PdmDepth: return 32;
-    case PdmDpiX:
-    case PdmDpiY:
-    case PdmPhysicalDpiX:
-    case PdmPhysicalDpiY: return kUnitsPerInch;
-    case PdmDevicePixelRatio: return 1;
-    case PdmDevicePixelRatioScaled: return int(QPaintDevice::devicePixelRatioFScale());
-    default: return 0;
-    }
+    return vectorDeviceMetric(metric, m_bounds.width(), m_bounds.height(), kUnitsPerInch);
 }
 
 bool TPageImage::play(QPainter *painter) const
